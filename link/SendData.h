@@ -1,0 +1,78 @@
+// One queued packet: a command frame plus what the link does when the
+// device answers it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+constexpr int kHidReportSize = 65; // report id 0 and 64 frame bytes
+
+class CSendData {
+public:
+    CSendData() = default;
+
+    void SetData(std::vector<uint8_t> bytes) { frame_ = std::move(bytes); }
+    const uint8_t* GetData() const { return frame_.empty() ? nullptr : frame_.data(); }
+    void SetLength(int n) { length_ = n; }
+    int GetLength() const { return length_; }
+
+    void SetRetry(int n) { retry_ = n; }
+    int GetRetry() const { return retry_; }
+    void SetReady(int flag) { ready_ = flag; }
+    int IsReady() const;
+    void SetBlockFlag(int flag) { block_ = flag; }
+    int GetBlockFlag() const { return block_; }
+    void SetProgressValue(int n) { progress_ = n; }
+    int GetProgressValue() const { return progress_; }
+    void SetNotifyWhenDone(int flag) { notifyDone_ = flag; }
+    int IsNotifyDone() const;
+    void SetNotifyWhenSent(int flag) { notifySent_ = flag; }
+    int IsNotifySent() const;
+    void SetReserved1(int v) { reserved1_ = v; }
+    int GetReserved1() const { return reserved1_; }
+    void SetReserved2(int v) { reserved2_ = v; }
+    int GetReserved2() const { return reserved2_; }
+    void SetDrainA(int v) { drainA_ = v; }
+    int GetDrainA() const { return drainA_; }
+    void SetDrainB(int v) { drainB_ = v; }
+    int GetDrainB() const { return drainB_; }
+    void SetCommand(int code) { command_ = code; }
+    int GetCommand() const { return command_; }
+    void SetSkipProgress(int flag) { skipProgress_ = flag; }
+    int GetSkipProgress() const { return skipProgress_; }
+    void SetLongWait(int flag) { longWait_ = flag; }
+    int GetLongWait() const { return longWait_; }
+    void SetResend(int flag) { resend_ = flag; }
+    int GetResend() const { return resend_; }
+
+    // Fills the next 65-byte USB output report (report id 0, then up to 64
+    // frame bytes, zero-padded); 0 when every byte is already out, and then
+    // the report is left untouched.
+    int NextChunk(uint8_t (&report)[kHidReportSize]);
+    void RewindChunks() { chunk_ = 0; }
+    int GetChunk() const { return chunk_; }
+
+private:
+    // Bytes actually held: never more than the frame buffer, whatever the
+    // recorded length says.
+    int HeldLength() const;
+
+    std::vector<uint8_t> frame_;
+    int length_ = 0;
+    int retry_ = 0;
+    int ready_ = 1;
+    int block_ = 0;
+    int progress_ = 0;
+    int notifyDone_ = 0;
+    int notifySent_ = 0;
+    int reserved1_ = 0;
+    int reserved2_ = 0;
+    int chunk_ = 0;
+    int drainA_ = 0;
+    int drainB_ = 0;
+    int command_ = 0;
+    int skipProgress_ = 0;
+    int longWait_ = 0;
+    int resend_ = 0;
+};

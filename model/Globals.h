@@ -1,0 +1,173 @@
+// Process-wide state shared by the model, the link worker and the windows.
+// Everything here is plain C++: the engine libraries never see Qt.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+class CKTV_OutData;
+
+// ---------------------------------------------------------------------------
+// Language and lock
+// ---------------------------------------------------------------------------
+
+// Non-zero: Chinese texts and pictures; 0: English.
+extern std::atomic<int> g_LanguageFlag;
+
+// The one lock between the UI thread and the link worker: send queue,
+// parameter image and channel objects. Re-entrant on one thread.
+extern std::recursive_mutex g_DeviceLock;
+using DeviceLockGuard = std::lock_guard<std::recursive_mutex>;
+
+// Shared flags, one role per element (see the named aliases below).
+constexpr int kStateFlagCount = 41;
+extern std::atomic<int> g_StateFlags[kStateFlagCount];
+
+enum StateFlag : int {
+    kFlagUpdateHasMcu = 12,
+    kFlagUpdateHasDsp = 13,
+    kFlagUpdateRetryRunning = 14,
+    kFlagInitialRead = 15,
+    kFlagFirmwareMode = 17,
+    kFlagKindChosenAgain = 18,
+    kFlagSendCmd5 = 24,
+    kFlagSendCmd2 = 25,
+    kFlagLinkGroupOpen = 27,
+    kFlagDataLocked = 29,
+    kFlagDataUnlocked = 30,
+    kFlagPanelRightClick = 34,
+    kFlagMixItemsFirst = 35,
+    kFlagLastDeliveredSlot = 36,
+    kFlagMixParamDlg = 38,
+    kFlagStatusGuard = 40,
+};
+
+// Named views of g_StateFlags the poller uses.
+inline std::atomic<int>& g_SendCmd5Pending = g_StateFlags[kFlagSendCmd5];
+inline std::atomic<int>& g_SendCmd2Pending = g_StateFlags[kFlagSendCmd2];
+inline std::atomic<int>& g_MixItemsFirst = g_StateFlags[kFlagMixItemsFirst];
+
+// Communication status flags: 1 a complete frame was collected, 5 a frame
+// failed its trailer or checksum test.
+constexpr int kCommStatusFlagCount = 14;
+extern std::atomic<uint8_t> g_CommStatusFlags[kCommStatusFlagCount];
+void ClearCommStatusFlags();
+
+// ---------------------------------------------------------------------------
+// Link and synchronisation state (written by one thread, polled by the other)
+// ---------------------------------------------------------------------------
+
+extern std::atomic<int> g_DeviceSynced;     // changes are marked for sending only while set
+extern std::atomic<int> g_ConnectionKind;   // 0 none, 1 USB, 2 network, 3 serial
+extern std::atomic<int> g_DeviceVariant;    // 1 "VELK-F", 2 "VELK-W"
+extern std::atomic<int> g_UsbLinkUp;
+extern std::atomic<int> g_NetLinkUp;
+extern std::atomic<int> g_DeviceAbnormal;
+extern std::atomic<int> g_TransferRunning;
+extern std::atomic<int> g_SendCmd0Pending;  // the current name (record 0) is to be sent
+extern std::atomic<int> g_ParamSentFlag;    // a parameter went out since the last preset load
+extern std::atomic<int> g_StartChoice;      // 1 at start; the start page sets 1 or 2
+extern std::atomic<int64_t> g_PerfFrequency; // ticks per second of the link's clock
+
+constexpr int g_DeviceId = 1;
+
+// ---------------------------------------------------------------------------
+// View state the model initialises and the pages change (UI thread)
+// ---------------------------------------------------------------------------
+
+extern int g_CurrentPage;
+extern int g_CurrentOutput;
+extern int g_ActiveSource;
+extern int g_InputMode;
+extern int g_ShowCurve[12];
+extern int g_DelayUnit;     // output page: 0 ms, 1 cm, 2 inch
+extern int g_DistanceUnit;  // level and delay page: 1 ms, 2 cm, 3 inch
+extern int g_ScenePickerOpen;
+extern int g_SourcePairFlag;
+
+// Output link tables.
+extern int g_LinkKey[12];
+extern CKTV_OutData* g_LinkedOutData[12];
+extern int g_LinkActive;
+extern int g_LRLinkOn;
+
+// The output page's joint-editing channel flags.
+struct CChannelFlags {
+    int index = -1;
+    int flags[12] = {};
+    void Reset();
+};
+extern CChannelFlags g_ChannelFlags;
+
+// Third-octave centre frequencies of the 31 bands.
+extern const int g_ThirdOctaveFreqs[31];
+
+// ---------------------------------------------------------------------------
+// Texts
+// ---------------------------------------------------------------------------
+
+// A text in both languages; Pick() follows g_LanguageFlag.
+struct BiText {
+    const char* cn;
+    const char* en;
+    const char* Pick() const { return g_LanguageFlag.load() ? cn : en; }
+};
+
+extern const BiText g_UsbFailText;
+extern const BiText g_NetFailText;
+extern const BiText g_RestoreEqText;
+extern const BiText g_BypassEqText;
+extern const BiText g_ResetEqText;
+extern const BiText g_PeqToGeqText;
+extern const BiText g_GeqToPeqText;
+extern const BiText g_NotConnectedText;
+extern const BiText g_ConnectedText;
+extern const BiText g_WifiResetOkText;
+extern const BiText g_WifiResetFailText;
+extern const BiText g_PromptCaption;
+extern const BiText g_WarningCaption;
+extern const BiText g_CharLenErrorText;
+extern const BiText g_CharInvalidText;
+extern const BiText g_CustomNameText;
+
+extern const char* const g_ProductTitle;
+extern const char* const g_ModelName;
+extern const char* const g_CaptionKey;
+extern const char* const g_SoftwareVersion1;
+extern const char* const g_SoftwareVersion2;
+extern const char* const g_SoftwareVersion3;
+extern const char* const g_PresetFileExt;
+extern const char* const g_PresetFileFilter;
+extern const char* const g_AllPresetsFileExt;
+extern const char* const g_AllPresetsFileFilter;
+extern const char* const g_UpdateFileExt;
+extern const char* const g_UpdateFileFilter;
+extern const char* const g_AccessCode;
+extern const char* const g_CustomName;     // "Custom"
+extern const char* const g_NullPresetName; // "NULL"
+
+// Factory address of the device's network module.
+extern const char* const g_DefaultDeviceAddress;
+
+// Texts that change at run time (UI thread, or under g_DeviceLock where noted).
+extern std::string g_LockPassword;  // 6 characters, set by the lock dialog
+extern std::string g_UnlockEntry;
+extern std::string g_EmptyName;     // name last announced to the device (poller, under lock)
+extern std::string g_DeviceIpAddress;
+extern std::string g_HexFilePath;
+extern std::string g_NetMenuText;
+
+// Device paths (UI thread).
+extern std::string g_UsbDevicePath;
+extern std::vector<std::string> g_UsbDevicePaths;
+extern std::vector<std::string> g_UsbDevicePathsCopy;
+
+// ---------------------------------------------------------------------------
+// Utilities
+// ---------------------------------------------------------------------------
+
+// Value in the radix as upper-case text; radix 16 is padded to four digits.
+std::string NumberToText(long value, int radix);
