@@ -112,6 +112,10 @@ std::vector<uint8_t> SimDevice::Receive(const uint8_t* data, size_t n) {
         if (seen_.size() > 4096) seen_.pop_front();
         ++frameCount_;
         if (silent_) continue;
+        if (ignoreNext_ > 0) {
+            --ignoreNext_;
+            continue;
+        }
         if (dropNext_) { // the connection goes down instead of an answer
             dropNext_ = false;
             dropNow_ = true;
@@ -272,6 +276,7 @@ std::array<uint8_t, kStatusSize> SimDevice::StatusLocked() const {
 // ---------------------------------------------------------------------------
 
 void SimDevice::SetSilent(bool on) { std::lock_guard<std::mutex> l(mutex_); silent_ = on; }
+void SimDevice::IgnoreNext(int frames) { std::lock_guard<std::mutex> l(mutex_); ignoreNext_ = frames; }
 void SimDevice::RepeatNext(int frames) { std::lock_guard<std::mutex> l(mutex_); repeatNext_ = frames; }
 void SimDevice::CorruptNext(int replies) { std::lock_guard<std::mutex> l(mutex_); corruptNext_ = replies; }
 void SimDevice::SetCorruptAll(bool on) { std::lock_guard<std::mutex> l(mutex_); corruptAll_ = on; }

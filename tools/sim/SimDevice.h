@@ -43,6 +43,7 @@ public:
 
     // ---- faults --------------------------------------------------------------
     void SetSilent(bool on);        // answers nothing
+    void IgnoreNext(int frames);    // answers nothing to the next frames
     void RepeatNext(int frames);    // answers the next frames with 'R'
     void CorruptNext(int replies);  // the next replies carry a wrong checksum
     void SetCorruptAll(bool on);    // every reply fails its checksum
@@ -87,6 +88,7 @@ private:
     size_t frameCount_ = 0;
 
     bool silent_ = false;
+    int ignoreNext_ = 0;
     int repeatNext_ = 0;
     int corruptNext_ = 0;
     bool corruptAll_ = false;
