@@ -2,11 +2,13 @@
 // the defaults; tests shorten them so that failures show in a moment.
 #pragma once
 
+// hidraw writes are synchronous: a report write has completed or failed (the
+// kernel bounds it) when it returns, so no write is ever left pending and
+// there is no separate limit for it.
 struct LinkTimings {
     int workerWait = 5000;       // the worker's wait for one of its events
     int pacing = 5;              // pause after every normal exchange
     int linkDownSleep = 50;      // pause of a step whose link is down
-    int usbWrite = 20;           // one report write
     int usbRead = 5000;          // one report read
     int usbLongRead = 50000;     // one report read for a long-wait packet
     int replyLimit = 3000;       // a whole reply, counted from before the write

@@ -113,11 +113,10 @@ void CLinkWorker::LinkWorker() {
                     firmware_->UsbFirmwareExchange();
                 else
                     events_.SleepUnlessEnded(timings_.linkDownSleep);
-            } else if (g_ConnectionKind.load() == 2) {
-                if (g_NetLinkUp.load())
-                    firmware_->NetFirmwareExchange();
-                else
-                    events_.SleepUnlessEnded(timings_.linkDownSleep);
+            } else if (g_ConnectionKind.load() == 2 && g_NetLinkUp.load()) {
+                firmware_->NetFirmwareExchange();
+            } else {
+                events_.SleepUnlessEnded(timings_.linkDownSleep);
             }
             break;
         case CLinkEvents::kNormalStep:
