@@ -242,12 +242,6 @@ int ViewSettings::SaveLineSetting() {
     return 1;
 }
 
-int ViewSettings::ResetUsbRegistry() {
-    // An empty group and a missing one are the same: removing it recreates it empty.
-    store_.RemoveGroup(settings::kUsb);
-    return 1;
-}
-
 void ViewSettings::StartUpLanguage() {
     Folder(kUpdateFolder) = documents_;
     LoadDspMcuSettings();

@@ -78,7 +78,8 @@ constexpr std::size_t kNameBuffer = 300;
 constexpr std::size_t kShortBuffer = 10;
 } // namespace settings
 
-// The main view's settings operations and the buffers they fill: the four
+// The main view's settings operations and the buffers they fill (the "USB"
+// group and its reset belong to the link: see StoredSettingsGroup.h): the four
 // last folders (1 single-preset files, 2 whole-device files, 3 output-map
 // files, 4 update files), the update file (g_HexFilePath), the language
 // (g_LanguageSetting) and the equaliser display number (g_LineSetting).
@@ -97,7 +98,6 @@ public:
     int SaveDspMcuSettings();
     int LoadLineSetting();
     int SaveLineSetting();
-    int ResetUsbRegistry();
     static bool IsMissingFolder(const std::string& path);
 
     // The start-up steps, in the view's order: the update folder starts as

@@ -39,18 +39,18 @@ int LanguageFromLocale(const QLocale& locale) {
 }
 
 void CreateSharedFonts() {
-    struct Spec {
+    struct FontDef {
         QFont* font;
         int height;
         int weight;
     };
-    const Spec specs[] = {
+    const FontDef defs[] = {
         {&g_FontSmall14, 14, 400}, {&g_FontDialog16, 16, 400}, {&g_FontHuge108, 108, 400},
         {&g_FontDialog14, 14, 400}, {&g_FontSmall12, 12, 400}, {&g_Font15, 15, 400},
         {&g_FontBold16, 16, 700},   {&g_FontTitle24, 24, 400}, {&g_FontList16, 16, 400},
         {&g_FontHeavy16, 16, 1200},
     };
-    for (const Spec& s : specs) *s.font = platform::ArialFont(s.height, s.weight);
+    for (const FontDef& s : defs) *s.font = platform::ArialFont(s.height, s.weight);
 }
 
 void SetLanguageFromSystemLocale() { g_LanguageFlag = LanguageFromLocale(QLocale::system()); }

@@ -1,4 +1,5 @@
 #include "platform/Settings.h"
+#include "platform/StoredSettingsGroup.h"
 #include "platform/UiGlobals.h"
 
 #include "model/Globals.h"
@@ -208,6 +209,9 @@ TEST_F(SettingsTest, AValueThatIsNotPlainTextCannotBeRead) {
 }
 
 TEST_F(SettingsTest, DevicePathsAreEscapedValueNamesThatRoundTrip) {
+    // The link marks the devices it holds through its settings interface.
+    StoredSettingsGroup group(*store, names::kUsb);
+    ISettingsGroup& marks = group;
     const std::vector<std::string> paths = {
         "/dev/hidraw0",
         "/sys/devices/pci0000:00/0000:00:14.0/usb1/1-2/1-2:1.0/0003:0483:5750.0007/hidraw/hidraw3",
@@ -216,16 +220,17 @@ TEST_F(SettingsTest, DevicePathsAreEscapedValueNamesThatRoundTrip) {
         "a=b;c#d e,f",
         "设备/路径",
     };
-    for (const std::string& p : paths) EXPECT_TRUE(store->Write(names::kUsb, p, "0")) << p;
+    for (const std::string& p : paths) marks.SetValue(p, "1234:5678");
 
-    // Another running copy sees the marks.
-    SettingsStore other(file);
-    std::vector<std::string> seen = other.ValueNames(names::kUsb);
+    // Another running copy sees the marks, under the names they were given.
+    SettingsStore otherStore(file);
+    StoredSettingsGroup other(otherStore, names::kUsb);
+    std::vector<std::string> seen = other.Keys();
     std::vector<std::string> want = paths;
     std::sort(seen.begin(), seen.end());
     std::sort(want.begin(), want.end());
     EXPECT_EQ(seen, want);
-    for (const std::string& p : paths) EXPECT_EQ(other.Read(names::kUsb, p), "0") << p;
+    for (const std::string& p : paths) EXPECT_EQ(other.Value(p), "1234:5678") << p;
 
     // No '/' became a group of its own.
     QSettings ini(file, QSettings::IniFormat);
@@ -233,22 +238,23 @@ TEST_F(SettingsTest, DevicePathsAreEscapedValueNamesThatRoundTrip) {
     EXPECT_TRUE(ini.childGroups().isEmpty()) << ini.childGroups().join(' ').toStdString();
     ini.endGroup();
 
-    EXPECT_TRUE(other.Remove(names::kUsb, paths[0]));
-    EXPECT_EQ(store->Read(names::kUsb, paths[0]), std::nullopt);
-    EXPECT_EQ(store->ValueNames(names::kUsb).size(), paths.size() - 1);
+    other.Remove(paths[0]);
+    EXPECT_EQ(marks.Value(paths[0]), std::nullopt);
+    EXPECT_EQ(group.Keys().size(), paths.size() - 1);
 
     for (const std::string& p : paths)
         EXPECT_EQ(SettingsStore::UnescapeName(SettingsStore::EscapeName(p)), p);
 }
 
-TEST_F(SettingsTest, ResettingTheDeviceGroupDropsEveryMarkAndNothingElse) {
-    ViewSettings view = View();
-    view.SaveFileFolder(0);
-    store->Write(names::kUsb, "/dev/hidraw1", "0");
-    store->Write(names::kUsb, "/dev/hidraw2", "0");
-    view.ResetUsbRegistry();
+TEST_F(SettingsTest, ClearingTheDeviceGroupDropsEveryMarkAndNothingElse) {
+    View().SaveFileFolder(0);
+    StoredSettingsGroup marks(*store, names::kUsb);
+    marks.SetValue("/dev/hidraw1", "0");
+    marks.SetValue("/dev/hidraw2", "0");
+    marks.Clear();
     EXPECT_FALSE(store->HasGroup(names::kUsb));
-    EXPECT_TRUE(store->ValueNames(names::kUsb).empty());
+    EXPECT_TRUE(marks.Keys().empty());
+    EXPECT_EQ(marks.Value("/dev/hidraw1"), std::nullopt);
     EXPECT_TRUE(store->HasGroup(names::kPcFile));
 }
 
