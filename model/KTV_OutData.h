@@ -245,8 +245,6 @@ private:
     uint8_t switchBits_ = 16;
     int leftSourceOff_ = 1;
     int rightSourceOff_ = 1;
-    int valueCOff_ = 0;
-    int valueDOff_ = 0;
     int valueEOff_ = 0;
     int nameChanged_ = 0;
     int sourceGroupChanged_ = 0;

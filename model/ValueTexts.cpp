@@ -40,4 +40,4 @@ std::string NoiseGateText(int code) {
     return StrPrintf("%0.1fdBu", static_cast<double>(code) - 120);
 }
 
-std::string InputGainText(int code) { return StrPrintf("%lldB", static_cast<long long>(code) - 80); }
+std::string InputGainText(int code) { return StrPrintf("%llddB", static_cast<long long>(code) - 80); }
