@@ -2,6 +2,7 @@
 
 #include "model/Archive.h"
 #include "model/Filter.h"
+#include "model/ValueScale.h"
 
 #include <gmock/gmock.h>
 
