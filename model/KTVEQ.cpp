@@ -218,21 +218,25 @@ void CKTVEQ::SetGraphRect(const GraphRect& plotArea) {
     for (auto& f : filters_) f->SetGraphRect(plotArea);
 }
 
-double CKTVEQ::SumAt(int i) const {
-    double sum = 0.0;
-    for (const auto& f : filters_) sum += f->GetCurve()[static_cast<size_t>(i)];
+std::array<double, kFreqTableSize> CKTVEQ::SumCurve() const {
+    std::array<double, kFreqTableSize> sum{};
+    for (const auto& f : filters_) {
+        const CFilter::Curve& curve = f->GetCurve();
+        for (size_t i = 0; i < sum.size(); ++i) sum[i] += curve[i];
+    }
     return sum;
 }
 
 void CKTVEQ::UpdateCurve() {
-    for (int i = 0; i < kFreqTableSize; ++i) {
-        const double sum = SumAt(i);
-        points_[static_cast<size_t>(i)].y = GainToGraphY(sum, graphHeight_) + 10;
-        realPoints_[static_cast<size_t>(i)].y = static_cast<float>(GainToGraphYExact(sum, graphHeight_) + 10);
+    const auto sum = SumCurve();
+    for (size_t i = 0; i < sum.size(); ++i) {
+        points_[i].y = GainToGraphY(sum[i], graphHeight_) + 10;
+        realPoints_[i].y = static_cast<float>(GainToGraphYExact(sum[i], graphHeight_) + 10);
     }
 }
 
 void CKTVEQ::UpdateCurveReal() {
-    for (int i = 0; i < kFreqTableSize; ++i)
-        realPoints_[static_cast<size_t>(i)].y = static_cast<float>(GainToGraphYExact(SumAt(i), graphHeight_) + 10);
+    const auto sum = SumCurve();
+    for (size_t i = 0; i < sum.size(); ++i)
+        realPoints_[i].y = static_cast<float>(GainToGraphYExact(sum[i], graphHeight_) + 10);
 }

@@ -83,8 +83,8 @@ public:
     void UpdateCurveReal();
     const std::array<GraphPoint, kFreqTableSize>& GetCurvePoints() const { return points_; }
     const std::array<GraphPointF, kFreqTableSize>& GetRealCurvePoints() const { return realPoints_; }
-    // The sum of every element's response in dB at table point i.
-    double SumAt(int i) const;
+    // The sum of every element's response in dB at each table point.
+    std::array<double, kFreqTableSize> SumCurve() const;
 
 private:
     CFilter& Append();

@@ -28,7 +28,9 @@ protected:
         for (int i = 0; i < kParamBlockSize; ++i) {
             const bool inside = i >= first && i < first + size;
             const bool kept = std::find(untouched.begin(), untouched.end(), i - first) != untouched.end();
-            if (!inside || kept) ASSERT_EQ(g_ParamImage[i], before[static_cast<size_t>(i)]) << what << " byte " << i;
+            if (!inside || kept) {
+                ASSERT_EQ(g_ParamImage[i], before[static_cast<size_t>(i)]) << what << " byte " << i;
+            }
         }
     }
 
@@ -259,10 +261,11 @@ TEST_F(InputChannelTest, EffectWritesItsItemsAndKeepsATooLongName) {
     // Through the archive: a name of eight bytes does not fit the field.
     CArchive out;
     Effect().Serialize(out);
-    std::vector<uint8_t> bytes = out.Bytes();
-    bytes.erase(bytes.begin(), bytes.begin() + 1 + bytes[0]);
-    const auto longName = Hex("08 4C 6F 6E 67 4E 61 6D 65"); // "LongName"
-    bytes.insert(bytes.begin(), longName.begin(), longName.end());
+    const std::vector<uint8_t>& stored = out.Bytes();
+    const size_t nameEnd = 1u + stored.at(0);
+    ASSERT_LT(nameEnd, stored.size());
+    std::vector<uint8_t> bytes = Hex("08 4C 6F 6E 67 4E 61 6D 65"); // "LongName"
+    bytes.insert(bytes.end(), stored.begin() + static_cast<std::ptrdiff_t>(nameEnd), stored.end());
     CArchive in(bytes);
     ASSERT_TRUE(LoadOrRestore(Effect(), in));
     ASSERT_EQ(Effect().GetName(), "LongName");

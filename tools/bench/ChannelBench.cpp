@@ -1,0 +1,42 @@
+#include "model/DataDefine.h"
+#include "model/Globals.h"
+#include "model/KTV_Data.h"
+
+#include <benchmark/benchmark.h>
+
+// A whole preset from the image: every channel, every band through its setters.
+static void BM_LoadPresetFromImage(benchmark::State& state) {
+    InitParamModel();
+    CKTV_Data model;
+    for (auto _ : state) {
+        model.LoadFromImage(g_ParamImage, 0);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_LoadPresetFromImage)->Unit(benchmark::kMicrosecond);
+
+// The same, then every curve the graphs draw brought up to date.
+static void BM_LoadPresetAndCurves(benchmark::State& state) {
+    InitParamModel();
+    CKTV_Data model;
+    model.SetOutputGraphRect({0, 0, 900, 300});
+    model.SetMusicGraphRect({0, 0, 900, 300});
+    for (auto _ : state) {
+        model.LoadFromImage(g_ParamImage, 0);
+        for (int i = 0; i < kOutputCount; ++i) model.GetOut(i)->UpdateCurve();
+        for (int i = 0; i < kMusicInputCount; ++i) model.GetMusic(i)->UpdateCurve();
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_LoadPresetAndCurves)->Unit(benchmark::kMicrosecond);
+
+// The link worker's pass with nothing pending: the status request.
+static void BM_IdlePoll(benchmark::State& state) {
+    InitParamModel();
+    CKTV_Data model;
+    model.LoadFromImage(g_ParamImage, 0);
+    g_DeviceSynced = 1;
+    for (auto _ : state) benchmark::DoNotOptimize(model.GetNextPacket());
+    g_DeviceSynced = 0;
+}
+BENCHMARK(BM_IdlePoll);
