@@ -2,7 +2,8 @@
 // in a document. Values are little-endian: BYTE 1, WORD 2, DWORD 4 bytes,
 // doubles as 8-byte IEEE; strings as a length prefix (one byte below 255,
 // else 0xFF and a WORD below 0xFFFE, else 0xFF FF FF and a DWORD) and the
-// text as GBK bytes.
+// text as GBK bytes. A text GBK cannot hold is written in the wide form:
+// 0xFF FE FF, then the prefix counting UTF-16 units, then UTF-16LE.
 //
 // A loading archive reads a byte span it does not own and never reads past
 // its end: a value that is not there reads as 0 and marks the archive
@@ -37,7 +38,8 @@ public:
     template <class T> void Word(T& v) { Transfer<uint16_t>(v); }
     template <class T> void Dword(T& v) { Transfer<uint32_t>(v); }
     void Double(double& v);
-    // A UTF-8 text, kept as GBK in the archive where GBK can hold it.
+    // A UTF-8 text, kept as GBK in the archive where GBK can hold it, else
+    // in the wide form, so that every text reads back as it was written.
     void String(std::string& utf8);
     // A text whose bytes are kept as they are.
     void RawString(std::string& bytes);
@@ -57,6 +59,9 @@ private:
             Write(static_cast<uint64_t>(static_cast<Wire>(v)), sizeof(Wire));
         }
     }
+    void WriteLength(size_t n);
+    // The length prefix; wide is set when the wide-string marker precedes it.
+    uint64_t ReadLength(bool& wide);
     uint64_t Read(size_t n);
     void Write(uint64_t v, size_t n);
     bool Take(size_t n, const uint8_t*& p);

@@ -1,5 +1,6 @@
 #include "ModelFixture.h"
 
+#include "model/Archive.h"
 #include "model/KTV_Data.h"
 #include "model/ModelLock.h"
 #include "model/Notify.h"
@@ -330,4 +331,31 @@ TEST_F(PollerTest, ModelAccessFromTwoThreads) {
     int frames = 0;
     while (Describe(Frame(model->GetNextPacket())) != "status") ASSERT_LT(++frames, 100000);
     EXPECT_EQ(Describe(Frame(model->GetNextPacket())), "status");
+}
+
+TEST_F(PollerTest, BandWithADamagedItemCodeIsSkipped) {
+    SettleNameCheck();
+    CArchive out;
+    model->Serialize(out);
+    std::vector<uint8_t> bytes = out.Bytes();
+    // Output 0's first filter follows the effect unit, the microphone and the music inputs.
+    CArchive probe;
+    model->GetEffect()->Serialize(probe);
+    model->GetMicRoute().Serialize(probe);
+    model->GetMusicRoute().Serialize(probe);
+    CArchive outputHead;
+    std::string name = Out(0).GetName();
+    outputHead.String(name);
+    const size_t firstFilter = probe.Bytes().size() + outputHead.Bytes().size() + 19;
+    const size_t itemCode = firstFilter + 52 * 3 + 48; // band 3's item code
+    ASSERT_EQ(bytes[itemCode], 3);
+    bytes[itemCode + 3] = 0x7F;
+    bytes[itemCode] = 0xFF;
+    CArchive in(bytes);
+    ASSERT_TRUE(LoadOrRestore(*model, in));
+    ASSERT_EQ(Out(0).GetFilter(3)->GetItemCode(), 0x7F0000FF);
+
+    Out(0).GetFilter(3)->SetGainCode(250);
+    Out(0).GetFilter(4)->SetGainCode(250);
+    EXPECT_EQ(PollAll(), (Strings{"item 4/0/4", "status"}));
 }
