@@ -160,7 +160,11 @@ public:
     const GraphRect& GetRightEdgeRect() const { return rightEdgeRect_; }
     const GraphRect& GetLabelRect() const { return labelRect_; }
     const std::string& GetLabelText() const { return labelText_; }
-    const std::array<GraphPoint, kFilterCurvePoints + 2>& GetCurvePoints() const { return curvePoints_; }
+    // Screen points of the curve: 0 and 242 the 0 dB anchors, 1..241 the curve.
+    const std::array<GraphPoint, kFilterCurvePoints + 2>& GetCurvePoints() const {
+        GetCurve();
+        return curvePoints_;
+    }
 
 private:
     bool IsPinnedSpecial() const { return kind_ == kKindSpecial && itemCode_ == kSpecialBandItem; }
@@ -170,6 +174,7 @@ private:
 
     mutable Curve curve_{};
     mutable bool curveStale_ = false;
+    mutable std::array<GraphPoint, kFilterCurvePoints + 2> curvePoints_{};
     GraphRect handleRect_;
     GraphRect leftEdgeRect_;
     GraphRect rightEdgeRect_;
@@ -196,7 +201,6 @@ private:
     int changed_ = 0;
     int reducedSlopes_ = 0;
     int graphicEq_ = 0;
-    std::array<GraphPoint, kFilterCurvePoints + 2> curvePoints_{};
     GraphRect labelRect_;
     std::string labelText_;
 };

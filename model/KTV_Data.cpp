@@ -61,10 +61,12 @@ void CKTV_Data::ClearChangeFlags(int value) {
 }
 
 void CKTV_Data::SetOutputGraphRect(const GraphRect& plotArea) {
+    DeviceLockGuard lock(g_DeviceLock); // a relayout may touch the special band's frequency
     for (int i = 0; i < out_.GetCount(); ++i) out_.GetAt(i)->SetGraphRect(plotArea);
 }
 
 void CKTV_Data::SetMusicGraphRect(const GraphRect& plotArea) {
+    DeviceLockGuard lock(g_DeviceLock);
     for (int i = 0; i < music_.GetCount(); ++i) music_.GetAt(i)->SetGraphRect(plotArea);
 }
 
