@@ -105,7 +105,7 @@ void CFilter::SetBandwidthCode(int code) {
 
 void CFilter::SetKind(int kind) {
     kind_ = kind;
-    if (kind == kKindLowPass) applied_ = kHighestFreq;
+    if (kind == FilterKind::LowPass) applied_ = kHighestFreq;
     UpdateCurve();
     Mark();
 }
@@ -203,8 +203,8 @@ std::string CFilter::FormatSlope() const {
         if (slope_ == 2) return "24dB/Oct";
         return std::string();
     }
-    if (slope_ >= 0 && slope_ < kSlopeOff) return StrPrintf("%ddB/Oct", 6 * (slope_ + 1));
-    if (slope_ == kSlopeOff) return "OFF";
+    if (slope_ >= 0 && slope_ < kCrossoverSlopeOff) return StrPrintf("%ddB/Oct", 6 * (slope_ + 1));
+    if (slope_ == kCrossoverSlopeOff) return "OFF";
     return std::string();
 }
 
@@ -267,18 +267,17 @@ const CFilter::Curve& CFilter::GetCurve() const {
 
 void CFilter::RefreshCurve() const {
     curveStale_ = false;
-    bool flat = false;
-    switch (kind_) {
-    case kKindPeaking:
-    case kKindLowShelf:
-    case kKindHighShelf:
-    case kKindSpecial: flat = IsBypassedOrFlat() != 0; break;
-    case kKindHighPass: flat = freq_ == kLowestFreq || slope_ == kSlopeOff; break;
-    case kKindLowPass: flat = freq_ == kHighestFreq || slope_ == kSlopeOff; break;
-    default: return; // an unknown kind keeps the curve it had
-    }
-    curve_.fill(0.0);
-    (void)flat; // the response of a filter that is not flat is added here
+    FilterCurveSettings settings;
+    settings.kind = kind_;
+    settings.freq = GetFreq();
+    settings.gainDb = gain_;
+    settings.bandwidthOctaves = bandwidth_;
+    settings.slope = slope_;
+    settings.family = family_;
+    settings.reducedSlopes = reducedSlopes_ != 0;
+    settings.eqBypass = eqBypass_ != 0;
+    settings.off = off_ != 0;
+    ComputeFilterCurve(settings, curve_.data()); // a kind without a curve keeps the one it had
 }
 
 void CFilter::LayoutBandHandle() {

@@ -12,6 +12,7 @@
 // mark that was still pending.
 #pragma once
 
+#include "FilterResponse.h"
 #include "GraphTypes.h"
 
 #include <array>
@@ -29,17 +30,7 @@ public:
     virtual void SetValue(int code) = 0;
 };
 
-enum FilterKind : int {
-    kKindPeaking = 0,
-    kKindLowShelf = 1,
-    kKindHighShelf = 2,
-    kKindSpecial = 3, // the last band of an output
-    kKindHighPass = 31,
-    kKindLowPass = 32,
-};
-
-constexpr int kFilterCurvePoints = 241; // one per entry of g_FreqTable
-constexpr int kSlopeOff = 8;
+constexpr int kFilterCurvePoints = kFreqTableSize; // one per entry of g_FreqTable
 constexpr int kGainCodeFlat = 200;      // 0 dB
 constexpr int kSpecialBandItem = 30;    // the special band pins its drawing frequency here
 
@@ -167,7 +158,7 @@ public:
     }
 
 private:
-    bool IsPinnedSpecial() const { return kind_ == kKindSpecial && itemCode_ == kSpecialBandItem; }
+    bool IsPinnedSpecial() const { return kind_ == FilterKind::Special && itemCode_ == kSpecialBandItem; }
     void Relayout();
     void Mark();
     void RefreshCurve() const;
@@ -180,7 +171,7 @@ private:
     GraphRect rightEdgeRect_;
     Interaction interaction_;
     IFilterOwner* owner_ = nullptr;
-    int kind_ = kKindPeaking;
+    int kind_ = FilterKind::Peaking;
     int freq_ = 1000;
     int applied_ = 20;
     int third_ = 20;

@@ -70,13 +70,13 @@ void CKTVEQ::BuildThirdOctave(int last, int item, int highPassOption, int highPa
         f.SetFreq(g_ThirdOctaveFreqs[i], 1);
         f.SetItemCode(i);
     }
-    SetUpCrossover(Append(), {kKindHighPass, highPassFreq, 0, -1, -1, 0, highPassOption}, item);
-    SetUpCrossover(Append(), {kKindLowPass, lowPassFreq, 0, -1, -1, 0, 12}, item);
+    SetUpCrossover(Append(), {FilterKind::HighPass, highPassFreq, 0, -1, -1, 0, highPassOption}, item);
+    SetUpCrossover(Append(), {FilterKind::LowPass, lowPassFreq, 0, -1, -1, 0, 12}, item);
 }
 
 void CKTVEQ::BuildCrossovers(int item, int lowPassFreq) {
-    SetUpCrossover(Append(), {kKindHighPass, 20, 1, 0, 2, 1, -1}, item);
-    SetUpCrossover(Append(), {kKindLowPass, lowPassFreq, 1, 0, 2, 1, -1}, item);
+    SetUpCrossover(Append(), {FilterKind::HighPass, 20, 1, 0, 2, 1, -1}, item);
+    SetUpCrossover(Append(), {FilterKind::LowPass, lowPassFreq, 1, 0, 2, 1, -1}, item);
 }
 
 void CKTVEQ::BuildMixedBands(int last, int item, int lowPassFreq) {
@@ -96,11 +96,11 @@ void CKTVEQ::BuildFifteenBand(int last, int item, int lowPassFreq) {
         f.SetFreq(kFifteenBand[i], 1);
         if (i == 0) {
             f.SetSlope(0, 1);
-            f.SetKind(kKindLowShelf);
+            f.SetKind(FilterKind::LowShelf);
         }
         if (i == last) {
             f.SetSlope(0, 1);
-            f.SetKind(kKindHighShelf);
+            f.SetKind(FilterKind::HighShelf);
         }
         f.SetItemCode(i);
     }
@@ -114,8 +114,8 @@ void CKTVEQ::BuildThreeBand(int last, int item, int lowPassFreq) {
         f.SetFreq(kThreeBand[i], 1);
         f.SetItemCode(i);
     }
-    SetUpCrossover(Append(), {kKindHighPass, 20, 1, -1, 2, 1, 8}, item);
-    SetUpCrossover(Append(), {kKindLowPass, lowPassFreq, 1, -1, 2, 1, 8}, item);
+    SetUpCrossover(Append(), {FilterKind::HighPass, 20, 1, -1, 2, 1, 8}, item);
+    SetUpCrossover(Append(), {FilterKind::LowPass, lowPassFreq, 1, -1, 2, 1, 8}, item);
 }
 
 ItemRecord CKTVEQ::PackBand(int i) const {

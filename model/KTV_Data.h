@@ -10,19 +10,21 @@
 #include "Effect_Data.h"
 #include "FrameBuilder.h"
 #include "KTV_OutRoute.h"
+#include "link/PacketPoller.h"
 
 #include <cstdint>
 #include <string>
 
 class CArchive;
 
-class CKTV_Data {
+// The link worker polls the model through IPacketPoller.
+class CKTV_Data : public IPacketPoller {
 public:
     // Builds every channel and the output link table. Build it while the
     // device is not synchronised, so that nothing is left marked.
     CKTV_Data();
     // Also drops the link table's pointers to this model's outputs.
-    ~CKTV_Data();
+    ~CKTV_Data() override;
     CKTV_Data(const CKTV_Data&) = delete;
     CKTV_Data& operator=(const CKTV_Data&) = delete;
 
@@ -40,7 +42,7 @@ public:
     // The send poller: the first pending change in the fixed order, packed
     // into the image and turned into its frame, or the status request when
     // nothing is pending. Never null.
-    PacketPtr GetNextPacket();
+    PacketPtr GetNextPacket() override;
     // Clears every channel's marks (stepping filters still lagging behind),
     // sets the master-settings pending flag to value and clears the source one.
     void ClearChangeFlags(int value);

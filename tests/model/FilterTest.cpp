@@ -336,13 +336,35 @@ TEST_F(FilterTest, Texts) {
     }
 }
 
-TEST_F(FilterTest, CurveIsFlatForKnownKindsAndKeptForOthers) {
+TEST_F(FilterTest, CurveFollowsEverySetter) {
     CFilter band;
-    band.SetGainCode(260);
-    for (double v : band.GetCurve()) EXPECT_EQ(v, 0.0);
-    CFilter odd;
-    odd.SetKind(77);
-    EXPECT_EQ(odd.GetCurve().size(), 241u);
+    Settle(band, 1000);
+    for (double v : band.GetCurve()) EXPECT_EQ(v, 0.0) << "a band at 0 dB is flat";
+    band.SetGainCode(260); // +6 dB
+    EXPECT_NEAR(band.GetCurve()[136], 6.0, 0.01) << "g_FreqTable[136] is 1000 Hz";
+    band.SetEqBypass(1);
+    EXPECT_EQ(band.GetCurve()[136], 0.0);
+    band.SetEqBypass(0);
+    band.SetFreq(125, 0);
+    EXPECT_NEAR(band.GetCurve()[64], 6.0, 0.01) << "g_FreqTable[64] is 125 Hz";
+    EXPECT_LT(band.GetCurve()[136], 1.0);
+
+    // A kind without a curve keeps the one it had.
+    const CFilter::Curve before = band.GetCurve();
+    band.SetKind(77);
+    band.SetGainCode(300);
+    EXPECT_EQ(band.GetCurve(), before);
+
+    CFilter highPass;
+    highPass.SetBandHandle(0);
+    highPass.SetKind(31);
+    highPass.SetFreq(20, 0);
+    for (double v : highPass.GetCurve()) EXPECT_EQ(v, 0.0) << "a high-pass at 20 Hz is off";
+    highPass.SetFreq(1000, 0);
+    highPass.SetSlope(3, 0); // Linkwitz-Riley 24 dB/Oct
+    EXPECT_NEAR(highPass.GetCurve()[136], -5.95, 0.1);
+    highPass.SetSlope(8, 0);
+    EXPECT_EQ(highPass.GetCurve()[136], 0.0);
 }
 
 TEST_F(FilterTest, ArchiveLayoutAndRoundTrip) {
