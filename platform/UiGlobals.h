@@ -3,6 +3,8 @@
 // language taken from the system locale, and the settings the view keeps.
 #pragma once
 
+#include "model/ChannelColors.h"
+
 #include <QBrush>
 #include <QColor>
 #include <QFont>
@@ -29,16 +31,8 @@ extern QFont g_FontHeavy16;  // 16, asked for with weight 1200: the heaviest the
 constexpr QRgb g_DialogBkColor = qRgb(227, 228, 238);
 extern const QBrush g_DialogBkBrush;
 
-// Curve colours (alpha, red, green, blue).
-constexpr QRgb g_EffectCurveArgb = qRgba(255, 0, 0, 220);
-constexpr QRgb g_MicCurveArgb = qRgba(255, 128, 51, 255);
-constexpr QRgb g_MusicCurveArgb[4] = {qRgba(0, 255, 255, 255), qRgba(223, 18, 123, 255),
-                                      qRgba(2, 123, 192, 255), qRgba(255, 255, 0, 255)};
-constexpr QRgb g_OutCurveArgb[12] = {
-    qRgba(255, 0, 0, 255),     qRgba(0, 192, 0, 255),   qRgba(128, 128, 192, 255),
-    qRgba(255, 64, 255, 255),  qRgba(0, 192, 192, 255), qRgba(192, 168, 0, 255),
-    qRgba(125, 128, 0, 255),   qRgba(0, 0, 255, 255),   qRgba(125, 128, 0, 255),
-    qRgba(0, 0, 255, 255),     qRgba(50, 0, 255, 150),  qRgba(0, 50, 255, 100)};
+// The channels' curve colours are the model's (model/ChannelColors.h:
+// ArgbColor::Value() is a QRgb); the graphs' own colours (alpha, red, green, blue):
 constexpr QRgb g_GraphCurveArgb = qRgba(234, 120, 0, 255);
 constexpr QRgb g_GraphGridArgb = qRgba(100, 100, 100, 255);
 

@@ -13,11 +13,11 @@ namespace {
 TEST(UiGlobalsTest, DialogBrushAndCurveColours) {
     EXPECT_EQ(g_DialogBkBrush.color(), QColor(227, 228, 238));
     EXPECT_EQ(g_DialogBkBrush.style(), Qt::SolidPattern);
-    EXPECT_EQ(QColor::fromRgba(g_EffectCurveArgb), QColor(255, 0, 0, 220));
-    EXPECT_EQ(QColor::fromRgba(g_OutCurveArgb[0]), QColor(255, 0, 0, 255));
-    EXPECT_EQ(QColor::fromRgba(g_OutCurveArgb[10]), QColor(50, 0, 255, 150));
-    EXPECT_EQ(QColor::fromRgba(g_OutCurveArgb[11]), QColor(0, 50, 255, 100));
-    EXPECT_EQ(QColor::fromRgba(g_MusicCurveArgb[1]), QColor(223, 18, 123));
+    EXPECT_EQ(QColor::fromRgba(g_EffectCurveArgb.Value()), QColor(255, 0, 0, 220));
+    EXPECT_EQ(QColor::fromRgba(g_OutCurveArgb[0].Value()), QColor(255, 0, 0, 255));
+    EXPECT_EQ(QColor::fromRgba(g_OutCurveArgb[10].Value()), QColor(50, 0, 255, 150));
+    EXPECT_EQ(QColor::fromRgba(g_OutCurveArgb[11].Value()), QColor(0, 50, 255, 100));
+    EXPECT_EQ(QColor::fromRgba(g_MusicCurveArgb[1].Value()), QColor(223, 18, 123));
     EXPECT_EQ(QColor::fromRgba(g_GraphCurveArgb), QColor(234, 120, 0));
 }
 

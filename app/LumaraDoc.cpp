@@ -1,0 +1,244 @@
+#include "app/LumaraDoc.h"
+
+#include "model/Archive.h"
+#include "model/DataDefine.h"
+#include "model/Globals.h"
+
+#include <array>
+#include <cstring>
+#include <vector>
+
+const std::string g_MagicAllPresets = "Tolvern_ALLFile_2.0";
+const std::string g_MagicPreset = "Tolvern_File_2.0";
+const std::string g_MagicOutputMap = "Tolvern_Map";
+const std::string g_MagicModeFile = "Mode_File";
+
+uint8_t g_CrossoverTable[12][kCrossoverRecordSize] = {};
+
+namespace {
+
+// Where the lock marker and the password sit in a parameter block: the
+// first bytes of output 0's name item.
+constexpr int kLockMarkOffset = kOutputBlockOffset + kOutNameOffset; // 1736
+constexpr int kLockPasswordOffset = kLockMarkOffset + 2;            // 1738..1743
+constexpr int kLockPasswordBytes = 6;
+constexpr uint8_t kLocked = 0x21;
+constexpr uint8_t kUnlocked = 0x20;
+
+void Bytes(CArchive& ar, uint8_t* p, size_t n) {
+    for (size_t i = 0; i < n; ++i) ar.Byte(p[i]);
+}
+
+// Writes the magic, or reads a string and tells whether it is the magic.
+bool Magic(CArchive& ar, const std::string& magic) {
+    if (ar.IsStoring()) {
+        std::string m = magic;
+        ar.RawString(m);
+        return true;
+    }
+    std::string found;
+    ar.RawString(found);
+    return !ar.Failed() && found == magic;
+}
+
+// The lock state of the stored data goes into the image before it is written.
+void MarkImageLock() {
+    uint8_t* marker = g_ParamImage + kLockMarkOffset;
+    if (g_StateFlags[kFlagDataLocked].load()) {
+        uint8_t field[kPresetNameSize] = {};
+        StringToField(field, sizeof field, g_LockPassword);
+        *marker = kLocked;
+        std::memcpy(g_ParamImage + kLockPasswordOffset, field, kLockPasswordBytes);
+    } else {
+        *marker = kUnlocked;
+    }
+}
+
+void TakeLockFlagFromImage() {
+    g_StateFlags[kFlagDataLocked] = g_ParamImage[kLockMarkOffset] != kUnlocked ? 1 : 0;
+}
+
+// The system bytes of the whole-device file, in file order. Writer and reader
+// use the same table, so a file reads back as it was written.
+struct SysField {
+    uint8_t* block;
+    int first;
+    int count;
+};
+
+struct SysBlocks {
+    uint8_t b2[8], b5[8], b6[8], b7[8], b8[8];
+
+    void Take() {
+        std::memcpy(b2, g_SysBlock2, 8);
+        std::memcpy(b5, g_SysBlock5, 8);
+        std::memcpy(b6, g_SysBlock6, 8);
+        std::memcpy(b7, g_SysBlock7, 8);
+        std::memcpy(b8, g_SysBlock8, 8);
+    }
+    void Give() const {
+        std::memcpy(g_SysBlock2, b2, 8);
+        std::memcpy(g_SysBlock5, b5, 8);
+        std::memcpy(g_SysBlock6, b6, 8);
+        std::memcpy(g_SysBlock7, b7, 8);
+        std::memcpy(g_SysBlock8, b8, 8);
+    }
+    std::array<SysField, 11> Fields() {
+        return {{{b2, 0, 1},   // active source
+                 {b5, 2, 1},
+                 {b5, 0, 2},   // master volume word
+                 {b5, 3, 1},
+                 {b8, 2, 1},
+                 {b2, 2, 6},   // source volumes
+                 {b8, 4, 4},
+                 {b5, 4, 3},
+                 {b6, 0, 8},   // output map
+                 {b7, 0, 8},
+                 {b8, 0, 2}}};
+    }
+};
+
+void SysBytes(CArchive& ar, SysBlocks& blocks) {
+    for (const SysField& f : blocks.Fields()) Bytes(ar, f.block + f.first, static_cast<size_t>(f.count));
+}
+
+// A crossover record in file order swaps family and slope of each filter.
+void SwapFamilyAndSlope(uint8_t* record) {
+    std::swap(record[2], record[3]);
+    std::swap(record[6], record[7]);
+}
+
+} // namespace
+
+void CopyCrossoverTable(const CKTV_Data& data) {
+    DeviceLockGuard lock(g_DeviceLock);
+    for (int i = 0; i < kOutputCount; ++i) {
+        const CKTV_OutData* out = data.GetOut(i);
+        if (!out) continue;
+        const ItemRecord r = out->GetCrossoverRecord();
+        std::memcpy(g_CrossoverTable[i], r.data(), kCrossoverRecordSize);
+    }
+}
+
+CLumaraDoc::CLumaraDoc() = default;
+
+bool CLumaraDoc::OnNewDocument() {
+    title_.clear();
+    return true;
+}
+
+void CLumaraDoc::Serialize(CArchive& ar) { (void)ar.IsStoring(); }
+
+bool CLumaraDoc::SerializeAllPresets(CArchive& ar) {
+    if (ar.IsStoring()) {
+        Magic(ar, g_MagicAllPresets);
+        DeviceLockGuard lock(g_DeviceLock);
+        Bytes(ar, &g_PcPresets[0][0], sizeof g_PcPresets);
+        data_.WriteAllToImage();
+        MarkImageLock();
+        Bytes(ar, g_ParamImage, kParamBlockSize);
+        SysBlocks sys;
+        sys.Take();
+        SysBytes(ar, sys);
+        return true;
+    }
+    if (!Magic(ar, g_MagicAllPresets)) return false;
+    std::vector<uint8_t> presets(sizeof g_PcPresets);
+    std::vector<uint8_t> image(kParamBlockSize);
+    Bytes(ar, presets.data(), presets.size());
+    Bytes(ar, image.data(), image.size());
+    SysBlocks sys;
+    {
+        DeviceLockGuard lock(g_DeviceLock);
+        sys.Take();
+    }
+    SysBytes(ar, sys);
+    if (ar.Failed()) return false;
+
+    DeviceLockGuard lock(g_DeviceLock);
+    std::memcpy(g_PcPresets, presets.data(), presets.size());
+    std::memcpy(g_ParamImage, image.data(), image.size());
+    TakeLockFlagFromImage();
+    sys.Give();
+    data_.LoadFromImage(g_ParamImage, -1);
+    return true;
+}
+
+bool CLumaraDoc::SerializePreset(CArchive& ar) {
+    if (ar.IsStoring()) {
+        Magic(ar, g_MagicPreset);
+        DeviceLockGuard lock(g_DeviceLock);
+        data_.WriteAllToImage();
+        MarkImageLock();
+        Bytes(ar, g_ParamImage, kParamBlockSize);
+        return true;
+    }
+    const bool magicOk = Magic(ar, g_MagicPreset);
+    g_StateFlags[32] = 0;
+    if (!magicOk) return false;
+    std::vector<uint8_t> image(kParamBlockSize);
+    Bytes(ar, image.data(), image.size());
+    if (ar.Failed()) return false;
+
+    DeviceLockGuard lock(g_DeviceLock);
+    std::memcpy(g_ParamImage, image.data(), image.size());
+    TakeLockFlagFromImage();
+    FixTweeterCrossovers();
+    data_.LoadFromImage(g_ParamImage, -1);
+    return true;
+}
+
+bool CLumaraDoc::SerializeModePage(CArchive& ar) {
+    if (ar.IsStoring()) {
+        DeviceLockGuard lock(g_DeviceLock);
+        uint8_t page = g_SysBlock64[kModeCurrentPageByte];
+        // A page the table does not have (a damaged record) writes nothing.
+        if (page >= kModePageCount) return false;
+        Magic(ar, g_MagicModeFile);
+        ar.Byte(page);
+        Bytes(ar, g_SysBlock64 + kModePageSize * page, kModePageSize);
+        return true;
+    }
+    if (!Magic(ar, g_MagicModeFile)) return false;
+    uint8_t page = 0;
+    uint8_t entries[kModePageSize] = {};
+    ar.Byte(page);
+    Bytes(ar, entries, sizeof entries);
+    // The table holds four pages: a higher number would write past it.
+    if (ar.Failed() || page >= kModePageCount) return false;
+    DeviceLockGuard lock(g_DeviceLock);
+    std::memcpy(g_SysBlock64 + kModePageSize * page, entries, sizeof entries);
+    return true;
+}
+
+bool CLumaraDoc::SerializeOutputMap(CArchive& ar) {
+    if (ar.IsStoring()) {
+        Magic(ar, g_MagicOutputMap);
+        DeviceLockGuard lock(g_DeviceLock);
+        Bytes(ar, g_SysBlock6, 8);
+        Bytes(ar, g_SysBlock7, 8);
+        CopyCrossoverTable(data_);
+        for (auto& rec : g_CrossoverTable) {
+            uint8_t file[kCrossoverRecordSize];
+            std::memcpy(file, rec, sizeof file);
+            SwapFamilyAndSlope(file);
+            Bytes(ar, file, sizeof file);
+        }
+        return true;
+    }
+    if (!Magic(ar, g_MagicOutputMap)) return false;
+    uint8_t map[16] = {};
+    uint8_t table[12][kCrossoverRecordSize] = {};
+    Bytes(ar, map, sizeof map);
+    for (auto& rec : table) Bytes(ar, rec, sizeof rec);
+    if (ar.Failed()) return false;
+
+    DeviceLockGuard lock(g_DeviceLock);
+    std::memcpy(g_SysBlock6, map, 8);
+    std::memcpy(g_SysBlock7, map + 8, 8);
+    for (int i = 0; i < 12; ++i) {
+        SwapFamilyAndSlope(table[i]);
+        std::memcpy(g_CrossoverTable[i], table[i], kCrossoverRecordSize);
+    }
+    return true;
+}

@@ -1,0 +1,690 @@
+#include "app/LumaraView.h"
+
+#include "app/DisplayDlg.h"
+#include "app/LockDataDlg.h"
+#include "app/LumaraDoc.h"
+#include "app/MainFrm.h"
+#include "app/ShellMessages.h"
+#include "controls/GradientProgressCtrl.h"
+#include "model/DataDefine.h"
+#include "model/Globals.h"
+#include "model/KTV_Data.h"
+#include "platform/DialogUnits.h"
+#include "platform/Fonts.h"
+#include "platform/Skin.h"
+#include "platform/UiGlobals.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QTimerEvent>
+
+#include <algorithm>
+
+CLumaraView* g_ActiveView = nullptr;
+CKTVCommand* g_CommandEngine = nullptr;
+std::string g_StartDirectory;
+std::string g_HelpFileCn;
+std::string g_HelpFileEn;
+
+namespace {
+
+// Template 101 (dialog units of Arial 8), in creation order.
+struct TemplateControl {
+    int id;
+    int x, y, w, h;
+    bool hidden;
+    bool disabled;
+};
+
+constexpr TemplateControl kTemplate101[] = {
+    {1413, 481, 20, 30, 12, false, false}, {1368, 1, 70, 850, 347, false, false},
+    {8801, 101, 2, 30, 12, false, false},  {8803, 663, 71, 38, 12, true, false},
+    {8804, 590, 72, 48, 17, true, false},  {1414, 761, 20, 9, 13, true, false},
+    {1002, 765, 19, 6, 12, true, false},   {8802, 140, 2, 30, 12, false, false},
+    {2066, 753, 56, 8, 8, true, false},    {2067, 763, 56, 8, 8, true, false},
+    {2068, 748, 58, 8, 8, true, false},    {2069, 760, 57, 8, 8, true, false},
+    {2561, 562, 19, 80, 14, false, false}, {2562, 543, 18, 80, 14, false, false},
+    {2563, 536, 19, 80, 14, false, false}, {2770, 51, 0, 50, 11, false, true},
+    {2772, 814, 1, 13, 10, false, false},  {2773, 831, 1, 13, 10, false, false},
+    {2776, 526, 7, 130, 14, false, true},  {2819, 173, 0, 28, 10, true, true},
+    {2820, 696, 4, 53, 12, true, true},    {1415, 364, 20, 15, 11, false, false},
+    {2823, 442, 20, 13, 10, false, false}, {4700, 446, 0, 15, 11, true, false},
+    {4701, 403, 20, 15, 11, false, false}, {4702, 325, 20, 15, 11, false, false},
+    {4703, 39, 20, 15, 11, false, false},  {4704, 69, 20, 15, 11, false, false},
+    {4705, 151, 20, 15, 11, false, false}, {4706, 257, 20, 15, 11, false, false},
+    {2821, 209, 9, 50, 14, false, false},
+};
+
+const TemplateControl* FindTemplate(int id) {
+    for (const TemplateControl& c : kTemplate101)
+        if (c.id == id) return &c;
+    return nullptr;
+}
+
+// The bitmaps of the view's own buttons by language: off normal, off hover,
+// off pressed, on normal, on hover, on pressed (0: the off picture).
+struct ButtonBitmaps {
+    int id;
+    bool inLayout; // also set by the layout, before the language is applied
+    unsigned chinese[6];
+    unsigned english[6];
+};
+
+constexpr ButtonBitmaps kButtonBitmaps[] = {
+    {2821, false, {1353, 1353, 1353, 0, 0, 0}, {1352, 1352, 1352, 0, 0, 0}},
+    {2561, false, {4310, 4311, 4312, 4312, 4312, 4312}, {4300, 4301, 4302, 4302, 4302, 4302}},
+    {2562, false, {4313, 4314, 4315, 4315, 4315, 4315}, {4303, 4304, 4305, 4305, 4305, 4305}},
+    {2563, false, {4316, 4317, 4318, 4318, 4318, 4318}, {4306, 4307, 4308, 4308, 4308, 4308}},
+    {1415, true, {1125, 1126, 1126, 1127, 1128, 1128}, {1129, 1130, 1130, 1131, 1275, 1275}},
+    {4703, true, {1232, 1233, 1234, 0, 0, 0}, {1214, 1217, 1216, 0, 0, 0}},
+    {4704, true, {1235, 1236, 1237, 0, 0, 0}, {1218, 1215, 1219, 0, 0, 0}},
+    {2823, true, {1011, 1010, 1012, 1012, 1016, 1011}, {1013, 1014, 1015, 1015, 1017, 1013}},
+    {4702, true, {1166, 1167, 1168, 0, 0, 0}, {1169, 1170, 1171, 0, 0, 0}},
+    {4700, false, {1330, 1331, 1331, 1328, 1329, 1329}, {1334, 1335, 1335, 1332, 1333, 1333}},
+    {4701, true, {1138, 1139, 1238, 1238, 1238, 1138}, {1142, 1143, 1220, 1220, 1220, 1142}},
+};
+
+void ApplyBitmaps(CBitButton* button, const unsigned (&ids)[6]) {
+    if (button) button->SetBitmaps(ids[0], ids[1], ids[2], ids[3], ids[4], ids[5]);
+}
+
+// The entry of a source in the two source lists (sources 0..3 and 5; any
+// other has no entry: -1).
+int SourceEntry(int source) {
+    switch (source) {
+    case 0: return 0;
+    case 1: return 4;
+    case 2: return 1;
+    case 3: return 3;
+    case 5: return 2;
+    default: return -1;
+    }
+}
+
+const char* const kSourceNamesCn[] = {"光纤", "蓝牙", "播放器", "低电平", "高电平"};
+const char* const kSourceNamesEn[] = {"Optical", "Phone", "Player", "AUX", "Hi.Level"};
+
+bool IsInside(const QWidget* ancestor, const QObject* object) {
+    const QWidget* w = qobject_cast<const QWidget*>(object);
+    return w && (w == ancestor || ancestor->isAncestorOf(w));
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Construction
+// ---------------------------------------------------------------------------
+
+QRect CLumaraView::TemplateRect(int id) {
+    const TemplateControl* c = FindTemplate(id);
+    return c ? platform::DluToPixels(QRect(c->x, c->y, c->w, c->h), platform::kArial8) : QRect();
+}
+
+CLumaraView::CLumaraView(CLumaraDoc& doc, platform::SettingsStore& settings, const LinkEnvironment& env,
+                         QWidget* parent)
+    : MessageTarget(parent),
+      m_Doc(doc),
+      m_Data(&doc.Data()),
+      m_Store(settings),
+      m_ViewSettings(settings),
+      m_Notify(this),
+      m_Relay(m_Notify,
+              [this] { QMetaObject::invokeMethod(this, [this] { m_Relay.Drain(); }, Qt::QueuedConnection); }),
+      m_OwnHid(env.hid ? nullptr : std::make_unique<CHidApiBackend>()),
+      m_OwnAdapters(env.adapters ? nullptr : std::make_unique<CSystemAdapters>()),
+      m_OwnPinger(env.pinger ? nullptr : std::make_unique<CSystemPinger>()),
+      m_UsbMarks(settings, platform::settings::kUsb),
+      m_Usb(env.hid ? *env.hid : *m_OwnHid, m_UsbMarks),
+      m_Net(env.adapters ? *env.adapters : *m_OwnAdapters, env.pinger ? *env.pinger : *m_OwnPinger,
+            env.timings),
+      m_Worker(m_Command, m_Usb, m_Net, doc.Data(), env.timings),
+      m_WatchHotplug(env.watchHotplug) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::ClickFocus);
+    // While StopIo waits for the worker, what the worker sends to the view
+    // is delivered meanwhile.
+    m_Worker.SetWaitPump([this] { m_Relay.Drain(); });
+    CreateControls();
+}
+
+CLumaraView::~CLumaraView() {
+    OnDestroy();
+    if (g_MainView.load() == &m_Relay) g_MainView = nullptr;
+    if (m_Command.GetNotifyWnd() == &m_Relay) m_Command.SetNotifyWnd(nullptr);
+    if (g_CommandEngine == &m_Command) g_CommandEngine = nullptr;
+    if (g_ActiveView == this) g_ActiveView = nullptr;
+}
+
+void CLumaraView::OnDestroy() {
+    if (qApp) qApp->removeEventFilter(this);
+    for (const auto& t : m_Timers) killTimer(t.second);
+    m_Timers.clear();
+    ShutDownLink();
+    DestroyOwnedWindows();
+}
+
+void CLumaraView::ShutDownLink() {
+    if (m_LinkShutDown) return;
+    m_LinkShutDown = true;
+    m_Hotplug.reset();
+    StopIo(false);
+    UnmarkUsbDevice();
+    StopProbe(false);
+}
+
+void CLumaraView::DestroyOwnedWindows() {
+    if (g_MonitorDlg && g_MonitorDlg->parent() == this) {
+        delete g_MonitorDlg;
+        g_MonitorDlg = nullptr;
+    }
+    if (g_TransferDlg && g_TransferDlg->parent() == this) {
+        delete g_TransferDlg; // clears g_TransferDlg
+        g_TransferDlg = nullptr;
+    }
+}
+
+// The controls of template 101 (DoDataExchange binds them to the members).
+void CLumaraView::CreateControls() {
+    auto place = [this](QWidget* w, int id) {
+        const TemplateControl* c = FindTemplate(id);
+        w->setObjectName(QString::number(id));
+        w->setGeometry(TemplateRect(id));
+        w->setVisible(!c->hidden);
+        w->setEnabled(!c->disabled);
+    };
+    auto bit = [&](CBitButton*& member, int id) {
+        member = new CBitButton(this);
+        place(member, id);
+        connect(member, &QAbstractButton::clicked, this, [this, id] { PostMessage(WM_COMMAND, id, 0); });
+    };
+    auto xp = [&](CXPButton*& member, int id) {
+        member = new CXPButton(this);
+        place(member, id);
+        connect(member, &QAbstractButton::clicked, this, [this, id] { PostMessage(WM_COMMAND, id, 0); });
+    };
+
+    xp(m_ConnectButton, IDC_CONNECT);
+    m_Tab = new CEnTabCtrl(this);
+    place(m_Tab, IDC_TAB);
+    xp(m_ModeMenuButton, IDC_MODE_MENU);
+    xp(m_SystemDialogButton, IDC_SYSTEM_DIALOG);
+    xp(m_ReportButton, IDC_REPORT);
+    m_Progress = new CGradientProgressCtrl(this);
+    place(m_Progress, IDC_PROGRESS);
+    m_PresetNameEdit = new QLineEdit(this);
+    place(m_PresetNameEdit, IDC_PRESET_EDIT);
+    m_PresetNameEdit->setReadOnly(true);
+    xp(m_SystemMenuButton, IDC_SYSTEM_MENU);
+    for (int page = 0; page < 4; ++page) xp(m_ModeButtons[page], IDC_MODE_PAGE0 + page);
+    bit(m_PageButtons[1], IDC_PAGE1);
+    bit(m_PageButtons[0], IDC_PAGE0);
+    bit(m_PageButtons[2], IDC_PAGE2);
+    bit(m_PresetNameButton, IDC_PRESET_NAME);
+    bit(m_MinimiseButton, IDC_MINIMISE);
+    bit(m_CloseButton, IDC_CLOSE);
+    m_LinkStatus = new CShow_Link(this);
+    place(m_LinkStatus, IDC_LINK_STATUS);
+    m_LinkStatus->setText(QStringLiteral("未连接设备"));
+    bit(m_Button2819, IDC_BUTTON_2819);
+    bit(m_LockButton, IDC_LOCK);
+    bit(m_MixToggle, IDC_MIX_TOGGLE);
+    bit(m_BridgeButton, IDC_BRIDGE);
+    bit(m_LRLinkButton, IDC_LR_LINK);
+    bit(m_MapResetButton, IDC_MAP_RESET);
+    bit(m_SceneLoadButton, IDC_SCENE_LOAD);
+    bit(m_SceneStoreButton, IDC_SCENE_STORE);
+    m_InputSourceList = new CComBoxBtn(this);
+    place(m_InputSourceList, IDC_INPUT_SOURCE);
+    m_MixSourceList = new CComBoxBtn(this);
+    place(m_MixSourceList, IDC_MIX_SOURCE);
+    bit(m_MixWarning, IDC_MIX_WARNING);
+}
+
+CBitButton* CLumaraView::PageButton(int page) const {
+    return page >= 0 && page < 3 ? m_PageButtons[page] : nullptr;
+}
+
+CBitButton* CLumaraView::BitButton(int id) const {
+    return findChild<CBitButton*>(QString::number(id), Qt::FindDirectChildrenOnly);
+}
+
+// ---------------------------------------------------------------------------
+// Initial update and layout
+// ---------------------------------------------------------------------------
+
+void CLumaraView::OnInitialUpdate() {
+    // 1-2.
+    g_ActiveView = this;
+    m_Command.SetNotifyWnd(&m_Relay);
+    // 3-4.
+    m_BackgroundCn = skin::Pixmap(285);
+    m_BackgroundEn = skin::Pixmap(284);
+    // 5-9.
+    g_StartDirectory = QDir::currentPath().toStdString();
+    m_ProgramFolder = g_StartDirectory;
+    for (int i = 0; i < kOutputCount; ++i) g_LinkKey[i] = i;
+    InitFileDialogPaths();
+    g_HelpFileCn = m_ProgramFolder + "/CH_Help.chm";
+    g_HelpFileEn = m_ProgramFolder + "/EN_Help.chm";
+    // 10: the update folder and file, and the stored language (which wins
+    // over the system's).
+    m_Worker.SetConnected(false);
+    m_ViewSettings.StartUpLanguage();
+    // 11.
+    m_Data->LoadFromImage(g_ParamImage, g_CurrentOutput);
+    // 12-16.
+    LayoutControls();
+    SwitchLanguage(false);
+    SetModePage(0, 0);
+    SelectPage(g_CurrentPage, false);
+    SelectSource(g_SysBlock2[0], 0);
+    // 17-20.
+    RegisterHidNotification();
+    RefreshTitleAndPaths();
+    g_CommandEngine = &m_Command;
+    g_MainView = &m_Relay;
+    // 21: the communication monitor, hidden.
+    g_MonitorDlg = new CLockDataDlg(this);
+    g_MonitorDlg->hide();
+    // 23.
+    m_ViewSettings.StartUpOthers();
+    CreateUsbRegistryKey();
+    // 24-25.
+    m_DragRect = rect();
+    m_Dragging = false;
+    qApp->installEventFilter(this);
+    SetTimer(kFirstConnectTimer, kFirstConnectMs);
+}
+
+void CLumaraView::InitFileDialogPaths() {
+    for (int i = 0; i < 6; ++i)
+        m_FileDialogPaths[i] = m_ProgramFolder + (i < 4 ? "/DataFile/*.rsas" : "/DataFile/*.Mode_C");
+}
+
+void CLumaraView::RefreshTitleAndPaths() {
+    window()->setWindowTitle(QString::fromUtf8(g_ProductTitle));
+    if (g_DisplayMode == 1) InitFileDialogPaths();
+}
+
+void CLumaraView::LayoutControls() {
+    const bool cn = g_LanguageFlag.load() != 0;
+    // 1-2.
+    m_Progress->SetBarColor(QColor(128, 128, 128));
+    m_PresetNameButton->SetDisabledBitmaps(718, 716);
+    m_PresetNameButton->SetDisabledTextColor(QColor(14, 14, 139));
+    m_PresetNameButton->SetDisabledTextFormat(0);
+    m_PresetNameButton->SetDisabledTextIndent(50);
+    m_PresetNameButton->setText(QString());
+    // 3: the two source lists.
+    m_InputSourceList->SetBitmaps(1273, 1274);
+    m_InputSourceList->CreateDropList(this, kInputSourceNotify);
+    m_InputSourceList->ResetContent();
+    m_InputSourceList->EnableMoveNotify(true);
+    m_MixSourceList->SetBitmaps(1273, 1274);
+    m_MixSourceList->CreateDropList(this, kMixSourceNotify);
+    m_MixSourceList->EnableMoveNotify(true);
+    // 4.
+    for (const ButtonBitmaps& b : kButtonBitmaps)
+        if (b.inLayout) ApplyBitmaps(BitButton(b.id), cn ? b.chinese : b.english);
+    // 5.
+    m_LinkStatus->StartBlink();
+    m_MinimiseButton->SetBitmaps(4946, 4947, 4947, 0, 0, 0);
+    m_CloseButton->SetBitmaps(4948, 4949, 4949, 0, 0, 0);
+    // 6.
+    m_Tab->SetBkgndColor(QColor(227, 228, 238));
+    m_Tab->EnableDraw(2);
+    CEnTabCtrl::SetLookFlags(0x1F, 0x1F);
+    m_Tab->update();
+    // 7: the pages overlap in the page area.
+    m_OutputPage = CreateOutputPage(m_Tab);
+    m_LockPanel = CreateLockPanel(m_Tab);
+    m_MixPage = CreateMixPage(m_Tab);
+    m_OutputPage->SetChannelArray(m_Data);
+    for (CViewPage* page : {m_OutputPage, m_LockPanel, m_MixPage}) {
+        page->hide();
+        page->setGeometry(m_Tab->rect());
+    }
+    // 8.
+    m_EditFont = platform::ArialFont(20, 400);
+    m_BoldEditFont = platform::ArialFont(20, 500);
+    m_PresetNameEdit->setFont(m_EditFont);
+    m_PresetNameButton->SetDisabledFont(&m_EditFont);
+    // 9.
+    m_OutputPage->SetView(this);
+    m_OutputPage->SetChannelArray(m_Data);
+    m_OutputPage->RefreshAll();
+    m_MixPage->SetView(this);
+    m_MixPage->SetChannelArray(m_Data);
+    m_MixPage->Init();
+    // 10: the level bar.
+    m_LevelBar = CreateLevelBar(this);
+    m_LevelBar->SetBackgroundBitmap(739);
+    m_LevelBar->SetView(this);
+    m_LevelBar->SetChannelArray(m_Data);
+    m_LevelBar->SetListButtonBitmaps(1148, 1147);
+    m_LevelBar->AddListString(QStringLiteral("毫秒"));
+    m_LevelBar->AddListString(QStringLiteral("厘米"));
+    m_LevelBar->AddListString(QStringLiteral("英寸"));
+    m_LevelBar->SetListSelection(0);
+    m_LevelBar->SetSliderChannelBitmap(357, 357, 0xFF000000u);
+    m_LevelBar->SetSliderThumbBitmap(358, 282, 0xFF000000u);
+    m_LevelBar->SetSliderRange(0, 66, true);
+    m_LevelBar->setGeometry(LevelBarRect());
+    m_LevelBar->show();
+    // 11: the strips; the last two do not fit in the window.
+    for (int i = 0; i < kStripCount; ++i) {
+        CStripBase* s = m_Strips[i] = CreateStrip(this);
+        s->SetBackgroundBitmap(1151, 1151, 1151, 1151);
+        s->SetCaptionBitmaps(818 + 3 * i, 817 + 3 * i, 819 + 3 * i);
+        m_StripRects[i] = StripRect(i);
+        s->setGeometry(m_StripRects[i]);
+        s->setVisible(i < kVisibleStrips);
+        s->m_OutputIndex = i;
+        s->m_Output = m_Data->GetOut(i);
+        s->m_View = this;
+        s->SetCaptionChecked(false);
+        s->SetSelected(false);
+        s->UpdateCaption();
+        s->m_Mask = 1 << i;
+    }
+    // 12.
+    if (CStripBase* current = Strip(g_CurrentOutput)) {
+        current->SetCaptionChecked(true);
+        current->SetSelected(true);
+    }
+    RefreshMasterControls();
+    // 13: the transfer window, hidden; its bar receives the replies' progress.
+    g_TransferDlg = new CDisplayDlg(this);
+    g_TransferDlg->hide();
+    g_TransferProgress = TransferProgressSink();
+    // 17.
+    update();
+}
+
+// ---------------------------------------------------------------------------
+// Pages
+// ---------------------------------------------------------------------------
+
+int CLumaraView::CurrentPage() const { return g_CurrentPage; }
+
+void CLumaraView::SelectPage(int page, bool leaveOld) {
+    if (!PageButton(page)) return;
+    if (leaveOld) {
+        const int old = g_CurrentPage;
+        if (CBitButton* b = PageButton(old)) b->SetCheck(0);
+        if (old == 1) m_OutputPage->hide();
+        g_CurrentPage = page;
+    }
+    PageButton(page)->SetCheck(1);
+    if (page == 1) {
+        m_OutputPage->show();
+        m_OutputPage->RefreshChannel();
+    }
+}
+
+void CLumaraView::OnPageButton(int page) {
+    // A button does nothing for the page already shown.
+    if (page == g_CurrentPage) return;
+    SelectPage(page, true);
+}
+
+// ---------------------------------------------------------------------------
+// Language
+// ---------------------------------------------------------------------------
+
+void CLumaraView::SwitchLanguage(bool toggle) {
+    if (toggle) g_LanguageFlag = g_LanguageFlag.load() ? 0 : 1;
+    ApplyLanguage();
+    update();
+}
+
+void CLumaraView::ApplyLanguage() {
+    const bool cn = g_LanguageFlag.load() != 0;
+    for (CBitButton* b : m_PageButtons) b->hide();
+    m_LinkStatus->hide();
+    g_LanguageSetting = cn ? "Chinese" : "English";
+
+    for (const ButtonBitmaps& b : kButtonBitmaps) ApplyBitmaps(BitButton(b.id), cn ? b.chinese : b.english);
+
+    m_InputSourceList->ResetContent();
+    for (const char* name : cn ? kSourceNamesCn : kSourceNamesEn) m_InputSourceList->AddString(QString::fromUtf8(name));
+    const int entry = SourceEntry(g_SysBlock2[0]);
+    if (entry >= 0) m_InputSourceList->SetCurSel(entry);
+
+    if (cn) {
+        m_ModeMenuButton->SetBitmaps(8701, 8710, 8710, 8710, 8710, 8710);
+        m_SystemMenuButton->SetBitmaps(8702, 8711, 8711, 8711, 8711, 8711);
+    } else {
+        m_ModeMenuButton->SetBitmaps(8720, 8730, 8730, 8730, 8730, 8730);
+        m_SystemMenuButton->SetBitmaps(8721, 8731, 8731, 8731, 8731, 8731);
+    }
+
+    if (g_DeviceSynced.load()) {
+        if (cn)
+            m_ConnectButton->SetBitmaps(8741, 8750, 8750, 0, 0, 0);
+        else
+            m_ConnectButton->SetBitmaps(8743, 8752, 8752, 0, 0, 0);
+        m_LinkStatus->setText(cn ? QStringLiteral("已连接设备") : QStringLiteral("Connected device"));
+    } else {
+        if (cn)
+            m_ConnectButton->SetBitmaps(8751, 8740, 8740, 0, 0, 0);
+        else
+            m_ConnectButton->SetBitmaps(8753, 8742, 8742, 0, 0, 0);
+        m_LinkStatus->setText(cn ? QStringLiteral("未连接设备") : QStringLiteral("Not connected devices"));
+    }
+
+    // The default preset name follows the language; any other name stays.
+    if (g_DeviceSynced.load() && g_SysBlock52[0] == 0) {
+        const QString caption = m_PresetNameButton->text();
+        if (cn && caption == QLatin1String("Custom"))
+            m_PresetNameButton->setText(QStringLiteral("自定义"));
+        else if (!cn && caption == QStringLiteral("自定义"))
+            m_PresetNameButton->setText(QStringLiteral("Custom"));
+    }
+
+    if (m_LevelBar) m_LevelBar->SetBackgroundBitmap(cn ? 739 : 1153);
+    for (CStripBase* s : m_Strips) {
+        if (!s) continue;
+        const int bg = cn ? 1151 : 1152;
+        s->SetBackgroundBitmap(bg, bg, bg, bg);
+        s->SetLanguage(cn ? 1 : 0);
+        s->UpdateCaption();
+    }
+    RefillMixSourceList();
+    m_ViewSettings.SaveDspMcuSettings();
+    if (m_OutputPage) m_OutputPage->ApplyLanguage();
+    if (m_MixPage) m_MixPage->ApplyLanguage();
+    if (m_LockPanel) m_LockPanel->ApplyLanguage();
+    if (m_LevelBar) m_LevelBar->ApplyLanguage();
+}
+
+void CLumaraView::SelectSource(int source, int) {
+    const int entry = SourceEntry(source);
+    if (entry >= 0) m_InputSourceList->SetCurSel(entry);
+    RefillMixSourceList();
+}
+
+void CLumaraView::RefillMixSourceList() {
+    const bool cn = g_LanguageFlag.load() != 0;
+    m_MixSourceList->ResetContent();
+    for (const char* name : cn ? kSourceNamesCn : kSourceNamesEn) m_MixSourceList->AddString(QString::fromUtf8(name));
+    m_MixSourceList->AddString(cn ? QStringLiteral("关闭") : QStringLiteral("OFF"));
+    const int entry = SourceEntry(g_SysBlock8[4]);
+    m_MixSourceList->SetCurSel(entry >= 0 ? entry : 5);
+    // Without a mix source there is nothing to warn about.
+    if (entry < 0) m_MixWarning->hide();
+}
+
+void CLumaraView::SetModePage(int page, int set) {
+    uint8_t& current = g_SysBlock64[kModeCurrentPageByte];
+    if (!set) {
+        if (CXPButton* b = ModeButton(current)) b->SetCheck(0);
+        return;
+    }
+    if (page == current || page < 0 || page >= kModePageCount) return;
+    if (CXPButton* b = ModeButton(current)) b->SetCheck(0);
+    current = static_cast<uint8_t>(page);
+}
+
+void CLumaraView::RefreshMasterControls() {
+    if (!m_LevelBar) return;
+    int word = GetS16(g_SysBlock5);
+    if (word > 66) word = 60;
+    m_LevelBar->SetValue(word);
+}
+
+void CLumaraView::StartEditGuardTimer() { SetTimer(kEditGuardTimer, kEditGuardMs); }
+
+// ---------------------------------------------------------------------------
+// The link engine
+// ---------------------------------------------------------------------------
+
+void CLumaraView::StartLinkWorker() { m_Worker.StartLinkWorker(); }
+void CLumaraView::ResumeWorker() { m_Worker.ResumeWorker(); }
+void CLumaraView::StartIo(int unused) { m_Worker.StartIo(unused); }
+void CLumaraView::StopIo(bool release) { m_Worker.StopIo(release); }
+void CLumaraView::UnmarkUsbDevice() { m_Usb.UnmarkUsbDevice(); }
+void CLumaraView::StopProbe(bool keep) { m_Net.StopProbe(keep); }
+
+void CLumaraView::RegisterHidNotification() {
+    if (!m_WatchHotplug || m_Hotplug) return;
+    m_Hotplug = std::make_unique<CUdevMonitor>([this](const HotplugEvent& event) {
+        QMetaObject::invokeMethod(this, [this, event] { OnDeviceChange(event); }, Qt::QueuedConnection);
+    });
+    if (!m_Hotplug->Start()) m_Hotplug.reset(); // no hot-plug then; connecting still works
+}
+
+// ---------------------------------------------------------------------------
+// Timers and messages
+// ---------------------------------------------------------------------------
+
+void CLumaraView::SetTimer(int id, int ms) {
+    KillTimer(id);
+    m_Timers[id] = startTimer(ms, Qt::PreciseTimer);
+}
+
+void CLumaraView::KillTimer(int id) {
+    auto it = m_Timers.find(id);
+    if (it == m_Timers.end()) return;
+    killTimer(it->second);
+    m_Timers.erase(it);
+}
+
+void CLumaraView::timerEvent(QTimerEvent* event) {
+    for (const auto& t : m_Timers) {
+        if (t.second == event->timerId()) {
+            OnTimer(t.first);
+            return;
+        }
+    }
+    QWidget::timerEvent(event);
+}
+
+void CLumaraView::OnTimer(int id) {
+    switch (id) {
+    case kEditGuardTimer:
+        KillTimer(kEditGuardTimer);
+        g_StateFlags[kFlagStatusGuard] = 0;
+        break;
+    case kFirstConnectTimer:
+        PostMessage(WM_FIRST_CONNECT, 0, 0);
+        KillTimer(kFirstConnectTimer);
+        break;
+    default:
+        break; // timer 1 has no effect
+    }
+}
+
+LRESULT CLumaraView::OnFirstConnect(WPARAM, LPARAM) {
+    // The first connection attempt belongs to the connection life cycle.
+    return 0;
+}
+
+LRESULT CLumaraView::WindowProc(unsigned msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_FIRST_CONNECT: return OnFirstConnect(wParam, lParam);
+    case WM_SELECT_PAGE2: SelectPage(2, true); return 0;
+    case WM_COMMAND:
+        switch (static_cast<int>(wParam & 0xFFFF)) {
+        case IDC_PAGE1: OnPageButton(1); break;
+        case IDC_PAGE0: OnPageButton(0); break;
+        case IDC_PAGE2: OnPageButton(2); break;
+        case IDC_MINIMISE: OnMinimise(); break;
+        case IDC_CLOSE: OnCloseButton(); break;
+        default: break;
+        }
+        return 0;
+    default: return 0;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Window behaviour
+// ---------------------------------------------------------------------------
+
+void CLumaraView::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.drawPixmap(2, 0, g_LanguageFlag.load() ? m_BackgroundCn : m_BackgroundEn);
+}
+
+void CLumaraView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && m_DragRect.contains(event->position().toPoint())) {
+        m_Dragging = true;
+        m_DragStart = event->position().toPoint();
+        grabMouse();
+    }
+    QWidget::mousePressEvent(event);
+}
+
+void CLumaraView::mouseMoveEvent(QMouseEvent* event) {
+    if (m_Dragging) window()->move(event->globalPosition().toPoint() - m_DragStart);
+    QWidget::mouseMoveEvent(event);
+}
+
+void CLumaraView::mouseReleaseEvent(QMouseEvent* event) {
+    if (m_Dragging) {
+        m_Dragging = false;
+        releaseMouse();
+    }
+    QWidget::mouseReleaseEvent(event);
+}
+
+bool CLumaraView::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && IsInside(this, watched))
+        return PreTranslateKey(static_cast<QWidget*>(watched), static_cast<QKeyEvent*>(event));
+    return false;
+}
+
+bool CLumaraView::PreTranslateKey(QWidget*, QKeyEvent* key) {
+    switch (key->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+        // A numeric field that loses the focus takes its value; the key goes on.
+        setFocus(Qt::OtherFocusReason);
+        return false;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        if (g_CurrentPage == 1 && m_OutputPage) m_OutputPage->FocusFirstBand();
+        // No dialog navigation on any page.
+        return true;
+    default: return false;
+    }
+}
+
+void CLumaraView::OnMinimise() {
+    if (!MessageToFrame(window(), WM_SYSCOMMAND, SC_MINIMIZE, true)) window()->showMinimized();
+}
+
+void CLumaraView::OnCloseButton() {
+    DestroyOwnedWindows();
+    m_InputSourceList->ResetContent();
+    ShutDownLink();
+    m_Closing = 1;
+    if (window() == this) return;
+    if (!MessageToFrame(window(), WM_SYSCOMMAND, SC_CLOSE, false)) window()->close();
+}

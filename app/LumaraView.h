@@ -1,0 +1,303 @@
+// The main view: everything inside the main window. It owns the pages of
+// its page area, the level bar, the twelve output strips, the buttons of the
+// top bar and the link engine (command engine, USB and network transports,
+// link worker), lays them out from template 101, switches pages, drags the
+// borderless main window, and on its close button stops the link before the
+// window goes. 300 ms after its initial update it posts itself the first
+// connection attempt (WM_USER+156).
+#pragma once
+
+#include "app/PendingControls.h"
+#include "app/ViewPages.h"
+#include "link/HidTransport.h"
+#include "link/KTVCommand.h"
+#include "link/LinkTimings.h"
+#include "link/LinkWorker.h"
+#include "link/NetSocket.h"
+#include "link/UsbLink.h"
+#include "link/ViewRelay.h"
+#include "platform/Message.h"
+#include "platform/Settings.h"
+#include "platform/StoredSettingsGroup.h"
+#include "platform/ViewNotify.h"
+
+#include <QFont>
+#include <QPixmap>
+#include <QPoint>
+#include <QRect>
+
+#include <map>
+#include <memory>
+#include <string>
+
+class CGradientProgressCtrl;
+class CKTV_Data;
+class CKTV_OutData;
+class CLumaraDoc;
+class QLineEdit;
+
+// What the view's link engine talks to. The program leaves everything at its
+// default (the system's hidapi, adapters and ping, the real time limits);
+// tests give doubles, so that nothing leaves the machine.
+struct LinkEnvironment {
+    IHidBackend* hid = nullptr;       // null: hidapi
+    INetAdapters* adapters = nullptr; // null: the system's network adapters
+    IPinger* pinger = nullptr;        // null: the system's ping
+    LinkTimings timings;
+    bool watchHotplug = true; // watch USB arrival and removal (libudev)
+};
+
+class CLumaraView : public platform::MessageTarget<QWidget> {
+public:
+    // Controls of template 101.
+    enum : int {
+        IDC_CONNECT = 1413,
+        IDC_TAB = 1368,
+        IDC_MODE_MENU = 8801,
+        IDC_SYSTEM_DIALOG = 8803,
+        IDC_REPORT = 8804,
+        IDC_PROGRESS = 1414,
+        IDC_PRESET_EDIT = 1002,
+        IDC_SYSTEM_MENU = 8802,
+        IDC_MODE_PAGE0 = 2066, // ... 2069: output-mode pages 0 to 3
+        IDC_PAGE1 = 2561,
+        IDC_PAGE0 = 2562,
+        IDC_PAGE2 = 2563,
+        IDC_PRESET_NAME = 2770,
+        IDC_MINIMISE = 2772,
+        IDC_CLOSE = 2773,
+        IDC_LINK_STATUS = 2776,
+        IDC_BUTTON_2819 = 2819,
+        IDC_LOCK = 1415,
+        IDC_MIX_TOGGLE = 2823,
+        IDC_BRIDGE = 4700,
+        IDC_LR_LINK = 4701,
+        IDC_MAP_RESET = 4702,
+        IDC_SCENE_LOAD = 4703,
+        IDC_SCENE_STORE = 4704,
+        IDC_INPUT_SOURCE = 4705,
+        IDC_MIX_SOURCE = 4706,
+        IDC_MIX_WARNING = 2821,
+    };
+    // Notification ids of the two drop lists.
+    static constexpr int kInputSourceNotify = 2820;
+    static constexpr int kMixSourceNotify = 1310;
+    // Timers.
+    static constexpr int kLinkTimer = 1;
+    static constexpr int kFirstConnectTimer = 1024;
+    static constexpr int kFirstConnectMs = 300;
+    static constexpr int kEditGuardTimer = 9999;
+    static constexpr int kEditGuardMs = 1000;
+    // Places of the strips and the level bar.
+    static constexpr int kStripCount = 12;
+    static constexpr int kVisibleStrips = 10;
+    static QRect StripRect(int i) { return QRect(128 * i + 15, 67, 99, 47); }
+    static QRect LevelBarRect() { return QRect(830, 29, 438, 31); }
+    // A control's place in pixels, from template 101; empty for an unknown id.
+    static QRect TemplateRect(int id);
+
+    CLumaraView(CLumaraDoc& doc, platform::SettingsStore& settings, const LinkEnvironment& env,
+                QWidget* parent = nullptr);
+    ~CLumaraView() override;
+
+    // Builds and lays out everything, restores the settings and starts the
+    // first-connection timer.
+    void OnInitialUpdate();
+    void LayoutControls();
+
+    // page 0..2; leaveOld: the old page's button goes off first.
+    void SelectPage(int page, bool leaveOld);
+    // Button handlers of the page buttons and of WM_USER+301.
+    void OnPageButton(int page);
+
+    // Applies the language (toggle: switch it first) to the view's own
+    // pictures and texts and to the windows it holds.
+    void SwitchLanguage(bool toggle);
+    void ApplyLanguage();
+
+    // Output-mode page buttons: set 0 unchecks the current page's button;
+    // otherwise a different page becomes current.
+    void SetModePage(int page, int set);
+    // The level bar shows the master volume.
+    void RefreshMasterControls();
+    // The input-source list shows a source (send 0: nothing is sent).
+    void SelectSource(int source, int send);
+    void RefillMixSourceList();
+    void StartEditGuardTimer();
+    void RefreshTitleAndPaths();
+    void InitFileDialogPaths();
+
+    // ---- the link engine ---------------------------------------------------
+    void StartLinkWorker();
+    void ResumeWorker();
+    void StartIo(int unused = 0);
+    // Ends the worker; with release also resets the link state and restarts
+    // the probe.
+    virtual void StopIo(bool release);
+    bool IsConnected() const { return m_Worker.IsConnected(); }
+    bool HasWorker() const { return m_Worker.HasWorker(); }
+    int EnumerateUsbDevices() { return m_Usb.EnumerateUsbDevices(); }
+    bool IsUsbPathFree(const std::string& path) { return m_Usb.IsUsbPathFree(path); }
+    bool ChooseUsbDevice() { return m_Usb.ChooseUsbDevice(); }
+    void MarkUsbDevice() { m_Usb.MarkUsbDevice(); }
+    // Removes this copy's mark on the device in use.
+    virtual void UnmarkUsbDevice();
+    void ResetUsbRegistry() { m_Usb.ResetUsbRegistry(); }
+    void CreateUsbRegistryKey() {} // the group exists once a device is marked
+    bool OpenHidDevice() { return m_Usb.OpenHidDevice(); }
+    bool OpenUsbDevice() { return m_Usb.OpenUsbDevice(); }
+    bool ReopenUsbDevice() { return m_Usb.ReopenUsbDevice(); }
+    void CloseHidDevice() { m_Usb.CloseHidDevice(); }
+    // Watches USB arrival and removal; events reach OnDeviceChange on this thread.
+    void RegisterHidNotification();
+    void OnDeviceChange(const HotplugEvent& event) { m_Usb.OnDeviceChange(event); }
+    virtual void StopProbe(bool keep);
+
+    // ---- timers (the program's ids) ----------------------------------------
+    void SetTimer(int id, int ms);
+    void KillTimer(int id);
+    bool HasTimer(int id) const { return m_Timers.count(id) != 0; }
+    virtual void OnTimer(int id);
+
+    // WM_DESTROY (also run by the destructor): stops the timers and the
+    // link and closes the view's own windows.
+    void OnDestroy();
+    // Connects to the device: the start page's commands ask for it.
+    virtual void ConnectDevice() {}
+    // WM_USER+156: the first connection attempt.
+    virtual LRESULT OnFirstConnect(WPARAM wParam, LPARAM lParam);
+    // Button 2772: minimises the main window.
+    void OnMinimise();
+    // Button 2773: closes the windows of the view, stops the link and
+    // closes the main window.
+    void OnCloseButton();
+    // Pages 0..2 and the key filter's view of the current page.
+    int CurrentPage() const;
+
+    LRESULT WindowProc(unsigned msg, WPARAM wParam, LPARAM lParam) override;
+
+    // ---- members others reach ----------------------------------------------
+    CKTV_Data* Data() const { return m_Data; }
+    CKTVCommand& Command() { return m_Command; }
+    CLinkWorker& Worker() { return m_Worker; }
+    CUsbLink& Usb() { return m_Usb; }
+    CNet_Socket& Net() { return m_Net; }
+    platform::ViewSettings& Settings() { return m_ViewSettings; }
+    CViewPage* OutputPage() const { return m_OutputPage; }
+    CViewPage* MixPage() const { return m_MixPage; }
+    CViewPage* LockPanel() const { return m_LockPanel; }
+    CLevelBarBase* LevelBar() const { return m_LevelBar; }
+    CStripBase* Strip(int i) const { return i >= 0 && i < kStripCount ? m_Strips[i] : nullptr; }
+    QWidget* PageArea() const { return m_Tab; }
+    CBitButton* PageButton(int page) const;
+    CBitButton* BitButton(int id) const;
+    CXPButton* ModeButton(int page) const { return page >= 0 && page < 4 ? m_ModeButtons[page] : nullptr; }
+    CComBoxBtn* InputSourceList() const { return m_InputSourceList; }
+    CComBoxBtn* MixSourceList() const { return m_MixSourceList; }
+    CShow_Link* LinkStatus() const { return m_LinkStatus; }
+    CXPButton* ConnectButton() const { return m_ConnectButton; }
+    CGradientProgressCtrl* Progress() const { return m_Progress; }
+    QRect DragRect() const { return m_DragRect; }
+    bool IsClosing() const { return m_Closing != 0; }
+    const std::string& ProgramFolder() const { return m_ProgramFolder; }
+    const std::string& FileDialogPath(int i) const { return m_FileDialogPaths[i]; }
+
+    int m_TransferCount = 0;   // packets of the current transfer with a progress value
+    int m_SavedOnOff = 0;      // kept by the preset transfer
+    int m_SavedMasterOn = 0;   // kept while outputs are muted for a transfer
+    CKTV_OutData* m_CurrentOutput = nullptr;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateControls();
+    // Enter, Escape and Tab anywhere in the view (the view's key filter).
+    bool PreTranslateKey(QWidget* target, QKeyEvent* key);
+    // Stops the link, releases the device's mark and ends the probe.
+    void ShutDownLink();
+    void DestroyOwnedWindows();
+
+    CLumaraDoc& m_Doc;
+    CKTV_Data* m_Data = nullptr;
+    platform::SettingsStore& m_Store;
+    platform::ViewSettings m_ViewSettings;
+
+    // Top bar and template controls, in template order.
+    CXPButton* m_ConnectButton = nullptr;
+    CEnTabCtrl* m_Tab = nullptr;
+    CXPButton* m_ModeMenuButton = nullptr;
+    CXPButton* m_SystemDialogButton = nullptr;
+    CXPButton* m_ReportButton = nullptr;
+    CGradientProgressCtrl* m_Progress = nullptr;
+    QLineEdit* m_PresetNameEdit = nullptr;
+    CXPButton* m_SystemMenuButton = nullptr;
+    CXPButton* m_ModeButtons[4] = {};
+    CBitButton* m_PageButtons[3] = {}; // pages 0, 1, 2 (2562, 2561, 2563)
+    CBitButton* m_PresetNameButton = nullptr;
+    CBitButton* m_MinimiseButton = nullptr;
+    CBitButton* m_CloseButton = nullptr;
+    CShow_Link* m_LinkStatus = nullptr;
+    CBitButton* m_Button2819 = nullptr;
+    CBitButton* m_LockButton = nullptr;
+    CBitButton* m_MixToggle = nullptr;
+    CBitButton* m_BridgeButton = nullptr;
+    CBitButton* m_LRLinkButton = nullptr;
+    CBitButton* m_MapResetButton = nullptr;
+    CBitButton* m_SceneLoadButton = nullptr;
+    CBitButton* m_SceneStoreButton = nullptr;
+    CComBoxBtn* m_InputSourceList = nullptr;
+    CComBoxBtn* m_MixSourceList = nullptr;
+    CBitButton* m_MixWarning = nullptr;
+
+    QPixmap m_BackgroundCn; // 285
+    QPixmap m_BackgroundEn; // 284
+    QRect m_StripRects[kStripCount];
+
+    // Pages, level bar and strips.
+    CViewPage* m_OutputPage = nullptr;
+    CViewPage* m_LockPanel = nullptr;
+    CViewPage* m_MixPage = nullptr;
+    CLevelBarBase* m_LevelBar = nullptr;
+    CStripBase* m_Strips[kStripCount] = {};
+
+    // The link engine. The relay carries the engine's messages to this view;
+    // a synchronous one from the worker waits in it until the UI thread drains it.
+    platform::QtViewNotify m_Notify;
+    CViewRelay m_Relay;
+    std::unique_ptr<IHidBackend> m_OwnHid;
+    std::unique_ptr<INetAdapters> m_OwnAdapters;
+    std::unique_ptr<IPinger> m_OwnPinger;
+    platform::StoredSettingsGroup m_UsbMarks;
+    CKTVCommand m_Command;
+    CUsbLink m_Usb;
+    CNet_Socket m_Net;
+    CLinkWorker m_Worker;
+    std::unique_ptr<CUdevMonitor> m_Hotplug;
+    bool m_WatchHotplug;
+
+    std::string m_ProgramFolder;
+    std::string m_FileDialogPaths[6];
+    QFont m_EditFont;
+    QFont m_BoldEditFont;
+    int m_Closing = 0;
+    bool m_LinkShutDown = false;
+
+    QRect m_DragRect;
+    bool m_Dragging = false;
+    QPoint m_DragStart;
+
+    std::map<int, int> m_Timers; // program id -> Qt timer id
+};
+
+// The main view for the pages and dialogs.
+extern CLumaraView* g_ActiveView;
+extern CKTVCommand* g_CommandEngine;
+extern std::string g_StartDirectory;
+extern std::string g_HelpFileCn;
+extern std::string g_HelpFileEn;

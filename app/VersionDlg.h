@@ -1,0 +1,39 @@
+// The version window (the About box of the system menu): the device's
+// firmware version and the software version of its firmware family.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+class QLabel;
+class QPushButton;
+
+class CVersionDlg : public QDialog {
+public:
+    explicit CVersionDlg(QWidget* parent = nullptr);
+
+    // Fills the two version lines from g_DeviceVersionText and g_DeviceVariant.
+    void ShowVersions();
+
+    QString DeviceText() const;
+    QString SoftwareText() const;
+    QPushButton* HelpButton() const { return m_Help; }
+    QPushButton* QuitButton() const { return m_Quit; }
+
+    // The software version of a firmware family: 1 "VELK-F", 2 "VELK-W";
+    // empty for any other.
+    static QString SoftwareVersion(int variant);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QLabel* m_Picture = nullptr;   // 2065, picture 275
+    QLabel* m_Link = nullptr;      // 1895, hidden
+    QLabel* m_Static1894 = nullptr;
+    QPushButton* m_Help = nullptr; // 8802
+    QLabel* m_Software = nullptr;  // 1875
+    QLabel* m_Device = nullptr;    // 1877
+    QLabel* m_Static1876 = nullptr;
+    QPushButton* m_Quit = nullptr; // 1874
+};
