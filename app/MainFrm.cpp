@@ -129,6 +129,8 @@ void CChildFrame::SetView(QWidget* view) {
 
 void CChildFrame::Maximize() {
     if (QWidget* frame = parentWidget()) setGeometry(frame->rect());
+    // A hidden frame gets its resize event only when shown: the view takes the size now.
+    if (m_View) m_View->setGeometry(rect());
 }
 
 void CChildFrame::resizeEvent(QResizeEvent* event) {

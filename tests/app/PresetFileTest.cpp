@@ -22,40 +22,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Everything a load may write, to prove what it changed and what it left.
-struct ModelBytes {
-    std::vector<uint8_t> image, presets, sys;
-
-    static ModelBytes Take() {
-        ModelBytes m;
-        m.image = Bytes(g_ParamImage, sizeof g_ParamImage);
-        m.presets = Bytes(&g_PcPresets[0][0], sizeof g_PcPresets);
-        for (const uint8_t* rec : {g_SysBlock2, g_SysBlock5, g_SysBlock6, g_SysBlock7, g_SysBlock8, g_SysBlock9,
-                                   g_SysBlock52, g_SysBlock97})
-            m.sys.insert(m.sys.end(), rec, rec + 8);
-        m.sys.insert(m.sys.end(), std::begin(g_SysBlock64), std::end(g_SysBlock64));
-        return m;
-    }
-    bool operator==(const ModelBytes& o) const { return image == o.image && presets == o.presets && sys == o.sys; }
-};
-
-// Fills every byte a file can carry with a pattern that differs per seed.
-void FillModel(int seed) {
-    auto fill = [seed](uint8_t* p, size_t n, int salt) {
-        for (size_t i = 0; i < n; ++i) p[i] = static_cast<uint8_t>((i * 7 + static_cast<size_t>(seed * 31 + salt)) & 0xFF);
-    };
-    fill(g_ParamImage, sizeof g_ParamImage, 0);
-    for (int k = 0; k < kStoredPresetCount; ++k) fill(g_PcPresets[k], kParamBlockSize, k + 1);
-    int salt = 10;
-    for (uint8_t* rec : {g_SysBlock2, g_SysBlock5, g_SysBlock6, g_SysBlock7, g_SysBlock8, g_SysBlock9, g_SysBlock52})
-        fill(rec, 8, salt++);
-    fill(g_SysBlock64, sizeof g_SysBlock64, salt);
-    // No stray lock marks: the tests set them where they mean to.
-    for (uint8_t* block : {g_ParamImage, g_PcPresets[0], g_PcPresets[1], g_PcPresets[2], g_PcPresets[3],
-                           g_PcPresets[4], g_PcPresets[5]})
-        for (int c = 0; c < kOutputCount; ++c) OutputBlock(c, block)[kOutLockMarkByte] = 0;
-}
-
 std::string Plain(std::string fileBytes) {
     CPresetJson::Scramble(fileBytes);
     return fileBytes;
