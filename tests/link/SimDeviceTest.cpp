@@ -1,0 +1,88 @@
+// The simulated device against the program's own frames: each checks the
+// other, since they share no code.
+#include "LinkTestSupport.h"
+
+#include "SimDevice.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class SimDeviceTest : public ModelTest {
+protected:
+    // The device's answer to one packet, fed in 64-byte pieces as over USB.
+    std::vector<uint8_t> Answer(const PacketPtr& p) {
+        std::vector<uint8_t> out;
+        for (int at = 0; at < p->GetLength(); at += 64) {
+            const size_t n = static_cast<size_t>(std::min(64, p->GetLength() - at));
+            const auto part = device.Receive(p->GetData() + at, n);
+            out.insert(out.end(), part.begin(), part.end());
+        }
+        return out;
+    }
+    sim::SimDevice device;
+};
+
+TEST_F(SimDeviceTest, AnswersEveryRequestOfTheProgram) {
+    struct Case {
+        const char* name;
+        std::function<PacketPtr()> build;
+        char code;
+        size_t payload;
+    } cases[] = {
+        {"item write", [] { return BuildItemPacket(kGroupOutput, 2, 5); }, 'Q', 0},
+        {"status request", [] { return BuildItemPacket(kGroupStatus, 0, 0); }, 'S', 37},
+        {"output block write", [] { return BuildBlockPacket(0, kGroupOutput, 3, 1, 0); }, 'Q', 0},
+        {"music block read", [] { return BuildBlockReadPacket(0, kGroupMusic, 1, 1, 1); }, 'S', kMusicBlockSize},
+        {"output block read", [] { return BuildBlockReadPacket(2, kGroupOutput, 11, 0, 1); }, 'S', kOutputBlockSize},
+        {"quick read", [] { return BuildSystemReadPacket(204, 0); }, 'S', 1},
+        {"version", [] { return BuildSystemReadPacket(4, 0); }, 'S', 11},
+        {"preset name", [] { return BuildSystemReadPacket(0, 3); }, 'S', 16},
+        {"page table", [] { return BuildSystemReadPacket(64, 0); }, 'S', 98},
+        {"system write", [] { return BuildSystemPacket(64, 0); }, 'Q', 0},
+        {"preset select", [] { return BuildSystemPacket(52, 0); }, 'Q', 0},
+    };
+    for (const Case& c : cases) {
+        const PacketPtr p = c.build();
+        const auto answer = Answer(p);
+        ASSERT_EQ(answer.size(), c.payload + 16) << c.name;
+        EXPECT_EQ(answer[4], c.code) << c.name;
+        // Slot, group, channel and item byte are echoed.
+        EXPECT_EQ(Bytes(answer.data() + 6, 4), Bytes(p->GetData() + 6, 4)) << c.name;
+        // And the program's assembler takes it.
+        CKTVCommand cmd;
+        cmd.AddPacket(BuildSystemReadPacket(2, 0));
+        EXPECT_EQ(FeedAsReports(cmd, answer), kFeedDone) << c.name;
+    }
+}
+
+TEST_F(SimDeviceTest, QuickReadsAndVersion) {
+    auto quick = Answer(BuildSystemReadPacket(204, 0));
+    EXPECT_EQ(quick[14], 0);
+    device.SetVersion("ABCD-XV9");
+    auto version = Answer(BuildSystemReadPacket(4, 0));
+    EXPECT_EQ(std::string(version.begin() + 14, version.end() - 2), "ABCD-XV9");
+}
+
+TEST_F(SimDeviceTest, WritesChangeTheDevicesMemory) {
+    std::memcpy(OutputBlock(4) + 8 * 31, "\x01\x02\x03\x04\x05\x06\x07\x08", 8);
+    Answer(BuildItemPacket(kGroupOutput, 4, 31));
+    const auto image = device.Image();
+    EXPECT_EQ(image[kOutputBlockOffset + kOutputBlockSize * 4 + 8 * 31 + 7], 8);
+    g_SysBlock2[0] = 5;
+    Answer(BuildSystemPacket(2, 0));
+    EXPECT_EQ(device.Status()[0], 5);
+    device.TurnMasterOn(false);
+    EXPECT_EQ(device.Status()[14], 0);
+}
+
+TEST_F(SimDeviceTest, AFrameWithABadChecksumIsAskedForAgain) {
+    PacketPtr p = BuildItemPacket(kGroupOutput, 0, 0);
+    std::vector<uint8_t> bytes(p->GetData(), p->GetData() + p->GetLength());
+    bytes[bytes.size() - 2] ^= 1;
+    const auto answer = device.Receive(bytes.data(), bytes.size());
+    ASSERT_EQ(answer.size(), 16u);
+    EXPECT_EQ(answer[4], 'R');
+}
+
+} // namespace

@@ -1,0 +1,330 @@
+#include "SimDevice.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace sim {
+
+namespace {
+
+// The device's memory map: a preset is 5000 bytes.
+constexpr size_t kNameAt = 0, kNameLen = 16;
+constexpr size_t kEffectAt = 32, kEffectLen = 152, kEffectWireLen = 96;
+constexpr size_t kMicAt = 184, kMicLen = 112;
+constexpr size_t kMusicAt = 296, kMusicLen = 288;
+constexpr size_t kOutAt = 1448, kOutLen = 296;
+constexpr int kMusicCount = 4, kOutCount = 12, kPresetCount = 6, kDevicePresetCount = 20;
+constexpr size_t kDevicePresetLen = 168;
+
+constexpr uint8_t kWrite = 0xA1, kRead = 0xA2;
+constexpr uint8_t kAck = 'Q', kRepeat = 'R', kData = 'S';
+constexpr size_t kMaxPayload = 1024;
+
+constexpr int kBandFreqs[31] = {20,   25,   32,   40,   50,   63,   80,    100,   125,   160,   200,
+                                250,  315,  400,  500,  630,  800,  1000,  1250,  1600,  2000,  2500,
+                                3150, 4000, 5000, 6300, 8000, 10000, 12500, 16000, 20000};
+
+void Put16(uint8_t* p, unsigned v) {
+    p[0] = static_cast<uint8_t>(v);
+    p[1] = static_cast<uint8_t>(v >> 8);
+}
+
+// A factory preset: flat bands at third-octave frequencies in every channel.
+void FactoryPreset(std::vector<uint8_t>& p, const std::string& name) {
+    std::fill(p.begin(), p.end(), 0);
+    std::copy(name.begin(), name.end(), p.begin() + kNameAt);
+    auto bands = [&](size_t at, int count) {
+        for (int b = 0; b < count; ++b) {
+            uint8_t* band = p.data() + at + 8 * static_cast<size_t>(b);
+            Put16(band, static_cast<unsigned>(kBandFreqs[b % 31]));
+            Put16(band + 2, 600);
+            Put16(band + 4, 14);
+        }
+    };
+    for (int c = 0; c < kMusicCount; ++c) bands(kMusicAt + kMusicLen * static_cast<size_t>(c), 31);
+    for (int c = 0; c < kOutCount; ++c) bands(kOutAt + kOutLen * static_cast<size_t>(c), 31);
+    bands(kMicAt, 9);
+}
+
+} // namespace
+
+SimDevice::SimDevice()
+    : image_(kImageSize), presets_(kPresetCount, std::vector<uint8_t>(kImageSize)),
+      devicePresets_(kDevicePresetCount, std::vector<uint8_t>(kDevicePresetLen)) {
+    for (int s = 0; s < kPresetCount; ++s) FactoryPreset(presets_[static_cast<size_t>(s)], "Preset " + std::to_string(s + 1));
+    image_ = presets_[0];
+    records_[2] = {1, 0, 60, 60, 60, 60, 60, 60};
+    records_[5] = {60, 0, 0, 55, 0, 0, 1, 0};
+    records_[6] = {1, 5, 7, 11, 21, 18, 21, 24};
+    records_[7] = {1, 5, 7, 11, 0, 0, 0, 0};
+    records_[8] = {0, 1, 0, 0, 6, 0, 0, 2};
+    records_[9] = {0x5A, 0, 0, 0, 0, 0, 0, 0};
+    records_[52] = {1};
+    records_[64] = std::vector<uint8_t>(98, 0);
+    records_[97] = std::vector<uint8_t>(8, 0);
+}
+
+// ---------------------------------------------------------------------------
+// Taking frames in
+// ---------------------------------------------------------------------------
+
+std::vector<uint8_t> SimDevice::Receive(const uint8_t* data, size_t n) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::vector<uint8_t> out;
+    pending_.insert(pending_.end(), data, data + n);
+    for (;;) {
+        // Find the sync; everything before it is line noise (report padding).
+        size_t start = 0;
+        bool found = false;
+        for (; start + 4 <= pending_.size(); ++start) {
+            if (pending_[start] == 0x6B && pending_[start + 1] == 0x6B && pending_[start + 2] == 0x6B &&
+                pending_[start + 3] == 0xEE) {
+                found = true;
+                break;
+            }
+        }
+        if (!found) {
+            // Keep a possible beginning of a sync.
+            const size_t keep = std::min<size_t>(3, pending_.size());
+            pending_.erase(pending_.begin(), pending_.end() - static_cast<long>(keep));
+            return out;
+        }
+        pending_.erase(pending_.begin(), pending_.begin() + static_cast<long>(start));
+        if (pending_.size() < 14) return out;
+        const size_t len = pending_[12] | (pending_[13] << 8);
+        if (len > kMaxPayload) { // not a frame of ours: look for the next sync
+            pending_.erase(pending_.begin());
+            continue;
+        }
+        if (pending_.size() < len + 16) return out;
+        SeenFrame f;
+        f.command = pending_[4];
+        f.slot = pending_[6];
+        f.group = pending_[7];
+        f.channel = pending_[8];
+        f.item = pending_[9];
+        f.payload.assign(pending_.begin() + 14, pending_.begin() + 14 + static_cast<long>(len));
+        uint8_t x = 0;
+        for (size_t i = 4; i < 14 + len; ++i) x ^= pending_[i];
+        const bool intact = x == pending_[14 + len] && pending_[15 + len] == 0xAA;
+        pending_.erase(pending_.begin(), pending_.begin() + static_cast<long>(len + 16));
+        seen_.push_back(f);
+        if (seen_.size() > 4096) seen_.pop_front();
+        ++frameCount_;
+        if (silent_) continue;
+        if (ignoreNext_ > 0) {
+            --ignoreNext_;
+            continue;
+        }
+        if (dropNext_) { // the connection goes down instead of an answer
+            dropNext_ = false;
+            dropNow_ = true;
+            continue;
+        }
+        if (!intact || repeatNext_ > 0) {
+            if (intact) --repeatNext_;
+            Reply(out, kRepeat, f, {});
+            continue;
+        }
+        Handle(f, out);
+    }
+}
+
+void SimDevice::Handle(const SeenFrame& f, std::vector<uint8_t>& out) {
+    if (f.command == kWrite) {
+        Write(f);
+        Reply(out, kAck, f, {});
+    } else if (f.command == kRead) {
+        std::vector<uint8_t> data = ReadData(f);
+        if (emptyNext_ > 0) {
+            --emptyNext_;
+            data.clear();
+        }
+        Reply(out, kData, f, data);
+    } else {
+        Reply(out, kRepeat, f, {});
+    }
+}
+
+void SimDevice::Reply(std::vector<uint8_t>& out, uint8_t code, const SeenFrame& f,
+                      const std::vector<uint8_t>& payload) {
+    const size_t at = out.size();
+    const uint8_t head[] = {0x6B, 0x6B, 0x6B, 0xEE, code, 1, f.slot, f.group, f.channel, f.item, 0, 0,
+                            static_cast<uint8_t>(payload.size()), static_cast<uint8_t>(payload.size() >> 8)};
+    out.insert(out.end(), std::begin(head), std::end(head));
+    out.insert(out.end(), payload.begin(), payload.end());
+    uint8_t x = 0;
+    for (size_t i = at + 4; i < out.size(); ++i) x ^= out[i];
+    if (corruptAll_ || corruptNext_ > 0) {
+        if (corruptNext_ > 0) --corruptNext_;
+        x ^= 0x5A;
+    }
+    out.push_back(x);
+    out.push_back(0xAA);
+}
+
+// ---------------------------------------------------------------------------
+// Memory
+// ---------------------------------------------------------------------------
+
+uint8_t* SimDevice::Block(uint8_t* base, int group, int channel, size_t& size) {
+    switch (group) {
+    case 1: size = kMicLen; return channel == 0 ? base + kMicAt : nullptr;
+    case 2: size = kEffectLen; return base + kEffectAt;
+    case 3:
+        size = kMusicLen;
+        return channel >= 0 && channel < kMusicCount ? base + kMusicAt + kMusicLen * static_cast<size_t>(channel) : nullptr;
+    case 4:
+        size = kOutLen;
+        return channel >= 0 && channel < kOutCount ? base + kOutAt + kOutLen * static_cast<size_t>(channel) : nullptr;
+    default: size = 0; return nullptr;
+    }
+}
+
+void SimDevice::Write(const SeenFrame& f) {
+    const std::vector<uint8_t>& p = f.payload;
+    if (f.group == 9) {
+        switch (f.channel) {
+        case 0: { // a preset's name
+            std::vector<uint8_t>* target = f.slot == 0 ? &image_
+                                           : f.slot <= kPresetCount ? &presets_[f.slot - 1u] : nullptr;
+            if (target) std::copy_n(p.begin(), std::min(p.size(), kNameLen), target->begin() + kNameAt);
+            break;
+        }
+        case 52: // select a stored preset: it becomes the current data
+            if (!p.empty() && p[0] >= 1 && p[0] <= kPresetCount) image_ = presets_[p[0] - 1u];
+            if (!p.empty()) records_[52] = {p[0]};
+            break;
+        default: {
+            auto& rec = records_[f.channel];
+            if (rec.size() < p.size()) rec.resize(p.size());
+            std::copy(p.begin(), p.end(), rec.begin());
+            break;
+        }
+        }
+        return;
+    }
+    // Group 2 frames with slots 21..40 carry a device preset record's effect block.
+    if (f.group == 2 && f.slot >= 21 && f.slot < 21 + kDevicePresetCount) {
+        auto& rec = devicePresets_[f.slot - 21u];
+        std::copy_n(p.begin(), std::min(p.size(), kEffectWireLen), rec.begin() + 16);
+        return;
+    }
+    uint8_t* base = f.slot == 0 ? image_.data() : f.slot <= kPresetCount ? presets_[f.slot - 1u].data() : nullptr;
+    size_t size = 0;
+    uint8_t* block = base ? Block(base, f.group, f.channel, size) : nullptr;
+    if (!block) return;
+    if (p.size() == 8 && f.slot == 0 && (f.item + 1u) * 8 <= size) {
+        std::copy(p.begin(), p.end(), block + 8 * f.item); // one item
+    } else {
+        std::copy_n(p.begin(), std::min(p.size(), size), block); // a whole block
+    }
+}
+
+std::vector<uint8_t> SimDevice::ReadData(const SeenFrame& f) {
+    if (f.group == 9) {
+        switch (f.channel) {
+        case 0: {
+            const std::vector<uint8_t>* src = f.slot == 0 ? &image_
+                                              : f.slot <= kPresetCount ? &presets_[f.slot - 1u] : nullptr;
+            if (!src) return std::vector<uint8_t>(kNameLen, 0);
+            return std::vector<uint8_t>(src->begin() + kNameAt, src->begin() + kNameAt + kNameLen);
+        }
+        case 3: {
+            const auto s = StatusLocked();
+            return std::vector<uint8_t>(s.begin(), s.end());
+        }
+        case 4: return std::vector<uint8_t>(version_.begin(), version_.end());
+        case 204: return {0};
+        default: {
+            auto it = records_.find(f.channel);
+            return it != records_.end() ? it->second : std::vector<uint8_t>(8, 0);
+        }
+        }
+    }
+    // A read of a stored preset's block: 'w' keeps the preset where it is;
+    // item 0 loads that preset as the current data.
+    std::vector<uint8_t>* src = &image_;
+    if (f.slot >= 1 && f.slot <= kPresetCount) {
+        src = &presets_[f.slot - 1u];
+        if (f.item != 0x77) {
+            size_t size = 0;
+            uint8_t* from = Block(src->data(), f.group, f.channel, size);
+            uint8_t* to = Block(image_.data(), f.group, f.channel, size);
+            if (from && to) std::copy_n(from, size, to);
+        }
+    }
+    size_t size = 0;
+    uint8_t* block = Block(src->data(), f.group, f.channel, size);
+    if (!block) return std::vector<uint8_t>(8, 0);
+    if (f.group == 2) size = kEffectWireLen;
+    return std::vector<uint8_t>(block, block + size);
+}
+
+std::array<uint8_t, kStatusSize> SimDevice::StatusLocked() const {
+    std::array<uint8_t, kStatusSize> s{};
+    const auto& r2 = records_.at(2);
+    s[0] = r2[0];
+    for (int i = 2; i < 8; ++i) s[static_cast<size_t>(i)] = r2[static_cast<size_t>(i)];
+    s[14] = records_.at(5)[6];
+    s[36] = records_.at(8)[4];
+    return s;
+}
+
+// ---------------------------------------------------------------------------
+// Faults, controls, inspection
+// ---------------------------------------------------------------------------
+
+void SimDevice::SetSilent(bool on) { std::lock_guard<std::mutex> l(mutex_); silent_ = on; }
+void SimDevice::IgnoreNext(int frames) { std::lock_guard<std::mutex> l(mutex_); ignoreNext_ = frames; }
+void SimDevice::RepeatNext(int frames) { std::lock_guard<std::mutex> l(mutex_); repeatNext_ = frames; }
+void SimDevice::CorruptNext(int replies) { std::lock_guard<std::mutex> l(mutex_); corruptNext_ = replies; }
+void SimDevice::SetCorruptAll(bool on) { std::lock_guard<std::mutex> l(mutex_); corruptAll_ = on; }
+void SimDevice::EmptyDataNext(int replies) { std::lock_guard<std::mutex> l(mutex_); emptyNext_ = replies; }
+void SimDevice::SetVersion(const std::string& text) { std::lock_guard<std::mutex> l(mutex_); version_ = text; }
+void SimDevice::DropConnectionNext() { std::lock_guard<std::mutex> l(mutex_); dropNext_ = true; }
+
+bool SimDevice::TakeDropRequest() {
+    std::lock_guard<std::mutex> l(mutex_);
+    const bool drop = dropNow_;
+    dropNow_ = false;
+    return drop;
+}
+
+void SimDevice::TurnSource(uint8_t source) { std::lock_guard<std::mutex> l(mutex_); records_[2][0] = source; }
+void SimDevice::TurnVolume(int source, uint8_t volume) {
+    std::lock_guard<std::mutex> l(mutex_);
+    if (source >= 0 && source < 6) records_[2][2 + static_cast<size_t>(source)] = volume;
+}
+void SimDevice::TurnMasterOn(bool on) { std::lock_guard<std::mutex> l(mutex_); records_[5][6] = on ? 1 : 0; }
+void SimDevice::TurnSecondSource(uint8_t source) { std::lock_guard<std::mutex> l(mutex_); records_[8][4] = source; }
+
+std::vector<uint8_t> SimDevice::Image() const { std::lock_guard<std::mutex> l(mutex_); return image_; }
+std::vector<uint8_t> SimDevice::StoredPreset(int slot) const {
+    std::lock_guard<std::mutex> l(mutex_);
+    return slot >= 1 && slot <= kPresetCount ? presets_[static_cast<size_t>(slot - 1)] : std::vector<uint8_t>();
+}
+std::vector<uint8_t> SimDevice::Record(int number) const {
+    std::lock_guard<std::mutex> l(mutex_);
+    auto it = records_.find(number);
+    return it != records_.end() ? it->second : std::vector<uint8_t>();
+}
+std::array<uint8_t, kStatusSize> SimDevice::Status() const { std::lock_guard<std::mutex> l(mutex_); return StatusLocked(); }
+std::vector<SeenFrame> SimDevice::Seen() const {
+    std::lock_guard<std::mutex> l(mutex_);
+    return std::vector<SeenFrame>(seen_.begin(), seen_.end());
+}
+size_t SimDevice::FrameCount() const { std::lock_guard<std::mutex> l(mutex_); return frameCount_; }
+
+void SimDevice::SetImageBytes(size_t offset, const std::vector<uint8_t>& bytes) {
+    std::lock_guard<std::mutex> l(mutex_);
+    if (offset + bytes.size() <= image_.size()) std::copy(bytes.begin(), bytes.end(), image_.begin() + static_cast<long>(offset));
+}
+void SimDevice::SetStoredPresetBytes(int slot, size_t offset, const std::vector<uint8_t>& bytes) {
+    std::lock_guard<std::mutex> l(mutex_);
+    if (slot < 1 || slot > kPresetCount) return;
+    auto& p = presets_[static_cast<size_t>(slot - 1)];
+    if (offset + bytes.size() <= p.size()) std::copy(bytes.begin(), bytes.end(), p.begin() + static_cast<long>(offset));
+}
+
+} // namespace sim

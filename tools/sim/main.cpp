@@ -1,0 +1,101 @@
+// lumara-sim: the simulated DSP on 127.0.0.1, for running the program and
+// its tests without the hardware.
+//
+//   lumara-sim [--port N] [--version TEXT] [--silent] [--corrupt] [--repeat N]
+//              [--empty-data N] [--knob SECONDS]
+//
+// Prints "lumara-sim listening on 127.0.0.1:PORT" once it accepts connections.
+#include "SimDevice.h"
+#include "SimServer.h"
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+
+namespace {
+
+std::atomic<bool> g_Stop{false};
+
+void OnSignal(int) { g_Stop = true; }
+
+int Usage() {
+    std::fprintf(stderr,
+                 "usage: lumara-sim [--port N] [--version TEXT] [--silent] [--corrupt] [--repeat N]\n"
+                 "                  [--empty-data N] [--knob SECONDS]\n"
+                 "  --port N        TCP port on 127.0.0.1 (0: any free port; default 8899)\n"
+                 "  --version TEXT  version text the device reports (default VELK-FV1.00)\n"
+                 "  --silent        answer nothing\n"
+                 "  --corrupt       every answer fails its checksum\n"
+                 "  --repeat N      answer the first N frames with a repeat request\n"
+                 "  --empty-data N  the first N data answers carry no payload\n"
+                 "  --knob SECONDS  turn the source and a volume every SECONDS, as a user at the device would\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    sim::SimDevice device;
+    long port = 8899;
+    int knobSeconds = 0;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
+        if (a == "--port") {
+            const char* v = value();
+            if (!v) return Usage();
+            port = std::strtol(v, nullptr, 10);
+            if (port < 0 || port > 65535) return Usage();
+        } else if (a == "--version") {
+            const char* v = value();
+            if (!v) return Usage();
+            device.SetVersion(v);
+        } else if (a == "--silent") {
+            device.SetSilent(true);
+        } else if (a == "--corrupt") {
+            device.SetCorruptAll(true);
+        } else if (a == "--repeat") {
+            const char* v = value();
+            if (!v) return Usage();
+            device.RepeatNext(std::atoi(v));
+        } else if (a == "--empty-data") {
+            const char* v = value();
+            if (!v) return Usage();
+            device.EmptyDataNext(std::atoi(v));
+        } else if (a == "--knob") {
+            const char* v = value();
+            if (!v) return Usage();
+            knobSeconds = std::atoi(v);
+        } else {
+            return Usage();
+        }
+    }
+    std::signal(SIGINT, OnSignal);
+    std::signal(SIGTERM, OnSignal);
+    sim::SimTcpServer server(device);
+    if (!server.Start(static_cast<uint16_t>(port))) {
+        std::fprintf(stderr, "lumara-sim: cannot listen on 127.0.0.1:%ld: %s\n", port, std::strerror(errno));
+        return 1;
+    }
+    std::printf("lumara-sim listening on 127.0.0.1:%u\n", server.Port());
+    std::fflush(stdout);
+    auto lastTurn = std::chrono::steady_clock::now();
+    uint8_t turn = 0;
+    while (!g_Stop) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        if (knobSeconds > 0 && std::chrono::steady_clock::now() - lastTurn >= std::chrono::seconds(knobSeconds)) {
+            lastTurn = std::chrono::steady_clock::now();
+            static const uint8_t sources[] = {1, 3, 0, 2, 5};
+            ++turn;
+            device.TurnSource(sources[turn % 5]);
+            device.TurnVolume(0, static_cast<uint8_t>(40 + turn % 27));
+        }
+    }
+    server.Stop();
+    return 0;
+}
