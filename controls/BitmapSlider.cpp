@@ -62,6 +62,8 @@ void CBitmapSlider::EnableMoveNotify(bool on) {
 
 void CBitmapSlider::EnableInput(bool on) {
     if (model_.EnableInput(on)) moveTimer_->stop(); // the drag ended
+    // A click on a slider whose input is off does not take the focus either.
+    setFocusPolicy(on ? Qt::ClickFocus : Qt::NoFocus);
     update();
 }
 

@@ -23,13 +23,13 @@ int NonAscii(const QString& s) {
 // words and "关闭" may stay while the number in front of them is edited.
 class NoNewWideCharacters : public QValidator {
 public:
-    explicit NoNewWideCharacters(QLineEdit* edit) : QValidator(edit), edit_(edit) {}
+    NoNewWideCharacters(QObject* parent, const QString* accepted) : QValidator(parent), accepted_(accepted) {}
     State validate(QString& input, int&) const override {
-        return NonAscii(input) > NonAscii(edit_->text()) ? Invalid : Acceptable;
+        return NonAscii(input) > NonAscii(*accepted_) ? Invalid : Acceptable;
     }
 
 private:
-    QLineEdit* edit_;
+    const QString* accepted_; // the text before the edit
 };
 
 // The fields of the mix-parameter dialog draw dark text on its light face.
@@ -39,7 +39,8 @@ bool DarkTextId(int id) { return id >= 3581 && id <= 3584; }
 
 CNumEdit::CNumEdit(QWidget* parent) : MessageTarget<QLineEdit>(parent) {
     setFrame(false);
-    setValidator(new NoNewWideCharacters(this));
+    setValidator(new NoNewWideCharacters(this, &acceptedText_));
+    connect(this, &QLineEdit::textChanged, this, [this](const QString& t) { acceptedText_ = t; });
     // Typing marks the text edited; text the field shows itself does not.
     connect(this, &QLineEdit::textEdited, this, [this] {
         modified_ = true;
@@ -175,6 +176,7 @@ LRESULT CNumEdit::WindowProc(unsigned msg, WPARAM, LPARAM) {
 
 void CNumEdit::focusInEvent(QFocusEvent* e) {
     QLineEdit::focusInEvent(e);
+    focusedByClick_ = e->reason() == Qt::MouseFocusReason;
     highlighted_ = true;
     ApplyColors();
     update();
@@ -200,10 +202,11 @@ void CNumEdit::mousePressEvent(QMouseEvent* e) {
         QLineEdit::mousePressEvent(e);
         return;
     }
-    const bool hadFocus = hasFocus();
-    OnClick();
-    // A click into an unfocused field only focuses it, so its whole text
+    // The click that focused the field only focuses it, so its whole text
     // stays selected for typing over.
+    const bool hadFocus = hasFocus() && !focusedByClick_;
+    focusedByClick_ = false;
+    OnClick();
     if (hadFocus) QLineEdit::mousePressEvent(e);
 }
 

@@ -84,6 +84,8 @@ private:
     int value_ = 0;
     bool modified_ = false;
     bool highlighted_ = false;
+    bool focusedByClick_ = false; // the focus came with the press being handled
+    QString acceptedText_;
     CSpinBtn* spin_ = nullptr; // child widget, owned by Qt's parent chain
     QPointer<CBitmapSlider> slider_;
 };

@@ -106,7 +106,12 @@ void CSpinBtn::mouseReleaseEvent(QMouseEvent* e) {
 }
 
 void CSpinBtn::mouseDoubleClickEvent(QMouseEvent* e) {
-    if (e->button() == Qt::LeftButton) Step();
+    if (e->button() != Qt::LeftButton) return;
+    if (active_) {
+        const QPoint p = e->position().toPoint();
+        SetZone(ZoneAt(p.x(), p.y()));
+    }
+    Step();
 }
 
 void CSpinBtn::leaveEvent(QEvent*) { SetZone(active_ ? kMiddle : kNone); }

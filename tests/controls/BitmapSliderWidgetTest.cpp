@@ -188,6 +188,7 @@ TEST_F(SliderTest, TurningInputOffEndsADrag) {
 TEST_F(SliderTest, FocusIsReportedAndSharedWithTheBuddyField) {
     auto* field = new CNumEdit(page.get());
     field->setGeometry(100, 10, 60, 18);
+    field->show();
     fader->SetBuddyEdit(field);
     fader->SetPos(42);
     platform::SendMessage(fader, WM_SLIDER_TAKE_FOCUS);

@@ -3,10 +3,12 @@
 #pragma once
 
 #include "controls/ControlNotify.h"
+#include "controls/core/Timing.h"
 #include "model/MessageBox.h"
 #include "platform/Message.h"
 
 #include <QApplication>
+#include <QTest>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -74,7 +76,6 @@ private:
 // Shows a top-level page and makes it the active window, so focus moves.
 inline void ShowActive(QWidget* page) {
     page->show();
-    QApplication::setActiveWindow(page);
     page->activateWindow();
-    QCoreApplication::processEvents();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(page));
 }

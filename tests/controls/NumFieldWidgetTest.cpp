@@ -32,16 +32,25 @@ protected:
         other = new QLineEdit(page.get());
         other->setGeometry(10, 60, 80, 18);
         ShowActive(page.get());
+        other->setFocus(); // the window gave its first child the focus
+        QCoreApplication::processEvents();
     }
     void TearDown() override { g_LanguageFlag = 0; }
 
-    // Set up as the pages do: buddy, range, then scale, offset and type.
+    // Set up as most pages do: buddy, range, then scale, offset and type (so
+    // the spin keeps plain steps).
     void Setup(int type, int lo, int hi, double scale = 1, double offset = 0, const char* unit = "") {
         spin->SetBuddy(field);
         spin->SetRange32(lo, hi);
         field->SetScale(scale);
         field->SetOffset(offset);
         field->SetType(type, QString::fromUtf8(unit));
+    }
+    // The type first: the spin steps by the type's rule.
+    void SetupTypeFirst(int type, int lo, int hi) {
+        spin->SetBuddy(field);
+        field->SetType(type);
+        spin->SetRange32(lo, hi);
     }
     void Type(const char* text) {
         field->setFocus();
@@ -165,6 +174,7 @@ TEST_F(NumFieldTest, FocusLookIsSharedWithTheSlider) {
     Setup(10, 80, 320, 0.1, 20.0);
     auto* fader = new CBitmapSlider(page.get());
     fader->setGeometry(200, 10, 20, 150);
+    fader->show();
     field->SetBuddySpin(fader);
     fader->SetBuddyEdit(field);
     field->setFocus();
@@ -210,7 +220,9 @@ TEST_F(NumFieldTest, HoldingAnArrowRepeatsAfterADelayAndTellsThePageEvery400Ms) 
         clock.now = pressed + t;
         spin->OnHoldTimer();
         if (!page->Take(WM_COMMAND).empty()) notices.push_back(t);
-        if (t == CNumSpin::kFirstRepeatMs - 20) EXPECT_EQ(field->GetValue(), 101); // only the press so far
+        if (t == CNumSpin::kFirstRepeatMs - 20) {
+            EXPECT_EQ(field->GetValue(), 101); // only the press so far
+        }
     }
     // The press, then one step at 500 ms and every 100 ms after it.
     EXPECT_EQ(field->GetValue(), 101 + 1 + (2000 - CNumSpin::kFirstRepeatMs) / CNumSpin::kRepeatMs);
@@ -236,7 +248,7 @@ TEST_F(NumFieldTest, TheSpinStepsFromWhatTheFieldShows) {
 }
 
 TEST_F(NumFieldTest, ArrowKeysInTheFieldStepAndTellThePageAtOnce) {
-    Setup(40, 1, 191);
+    SetupTypeFirst(40, 1, 191);
     spin->SetValueWithCheck(10);
     page->Clear();
     field->setFocus();
@@ -256,9 +268,7 @@ TEST_F(NumFieldTest, ArrowKeysInTheFieldStepAndTellThePageAtOnce) {
 }
 
 TEST_F(NumFieldTest, ACrossoverSpinTypedBeforeItsRangeStepsThroughTheTable) {
-    spin->SetBuddy(field);
-    field->SetType(8);
-    spin->SetRange32(20, 20000);
+    SetupTypeFirst(8, 20, 20000);
     spin->SetValueWithCheck(1000);
     QTest::keyClick(field, Qt::Key_Up);
     EXPECT_EQ(field->GetValue(), 1030);
