@@ -98,7 +98,7 @@ PacketPtr BuildItemPacket(int group, int index, int item) {
     }
     int size = 0;
     const uint8_t* block = GroupBlock(g_ParamImage, group, index, size);
-    if (!block || item < 0 || kItemSize * (item + 1) > size) return nullptr;
+    if (!block || item < 0 || item >= size / kItemSize) return nullptr; // no overflow for huge items
     const int link = group == kGroupOutput && LinkedItem(item) ? IsOutputLinked(index) : 0;
     f.Header(kCmdWrite, 0, group, index, item, link);
     std::memcpy(f.Payload(), block + kItemSize * item, kItemSize);

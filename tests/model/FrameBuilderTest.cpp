@@ -200,6 +200,7 @@ TEST_F(FrameBuilderTest, ImpossibleRequestsBuildNothing) {
     EXPECT_EQ(BuildItemPacket(4, 12, 0), nullptr);
     EXPECT_EQ(BuildItemPacket(4, -1, 0), nullptr);
     EXPECT_EQ(BuildItemPacket(4, 0, 37), nullptr);
+    EXPECT_EQ(BuildItemPacket(4, 0, 0x7FFFFFFF), nullptr) << "no overflow past the block";
     EXPECT_EQ(BuildItemPacket(3, 4, 0), nullptr);
     EXPECT_EQ(BuildItemPacket(3, 0, 36), nullptr);
     EXPECT_EQ(BuildItemPacket(1, 1, 0), nullptr);

@@ -1,0 +1,197 @@
+#include "ModelFixture.h"
+
+#include "model/Archive.h"
+#include "model/KTV_Data.h"
+
+#include <memory>
+
+namespace {
+
+std::vector<uint8_t> Store(CKTV_Data& m) {
+    CArchive out;
+    m.Serialize(out);
+    return out.Bytes();
+}
+
+// The text as a loading archive reads it from the bytes; "<failed>" when it cannot.
+std::string ReadString(const std::vector<uint8_t>& bytes) {
+    CArchive in(bytes);
+    std::string text;
+    in.String(text);
+    return in.Failed() ? "<failed>" : text;
+}
+
+std::vector<uint8_t> WriteString(std::string text) {
+    CArchive out;
+    out.String(text);
+    return out.Bytes();
+}
+
+class ArchiveTest : public ModelTest {
+protected:
+    void SetUp() override {
+        ModelTest::SetUp();
+        model = std::make_unique<CKTV_Data>();
+        model->LoadFromImage(g_ParamImage, 0);
+    }
+    std::unique_ptr<CKTV_Data> model;
+};
+
+} // namespace
+
+TEST_F(ArchiveTest, ValueLayouts) {
+    CArchive out;
+    uint8_t b = 0xAB;
+    int16_t w = -2;
+    int d = 0x12345678;
+    double x = 1.5;
+    std::string s = "Door";
+    out.Byte(b);
+    out.Word(w);
+    out.Dword(d);
+    out.Double(x);
+    out.String(s);
+    EXPECT_EQ(out.Bytes(), Hex("AB FE FF 78 56 34 12 00 00 00 00 00 00 F8 3F 04 44 6F 6F 72"));
+
+    CArchive in(out.Bytes());
+    uint8_t b2 = 0;
+    int16_t w2 = 0;
+    int d2 = 0;
+    double x2 = 0;
+    std::string s2;
+    in.Byte(b2);
+    in.Word(w2);
+    in.Dword(d2);
+    in.Double(x2);
+    in.String(s2);
+    EXPECT_FALSE(in.Failed());
+    EXPECT_EQ(b2, 0xAB);
+    EXPECT_EQ(w2, -2);
+    EXPECT_EQ(d2, 0x12345678);
+    EXPECT_EQ(x2, 1.5);
+    EXPECT_EQ(s2, "Door");
+}
+
+TEST_F(ArchiveTest, StringLengthPrefixesAndText) {
+    struct Case {
+        size_t length;
+        const char* prefix;
+    } cases[] = {{0, "00"}, {254, "FE"}, {255, "FF FF 00"}, {0xFFFD, "FF FD FF"}, {0xFFFE, "FF FF FF FE FF 00 00"}};
+    for (const Case& c : cases) {
+        const std::string text(c.length, 'a');
+        const auto bytes = WriteString(text);
+        const auto prefix = Hex(c.prefix);
+        ASSERT_EQ(bytes.size(), prefix.size() + c.length);
+        EXPECT_EQ(Bytes(bytes.data(), prefix.size()), prefix) << c.length;
+        EXPECT_EQ(ReadString(bytes), text);
+    }
+    EXPECT_EQ(WriteString("前置"), Hex("04 C7 B0 D6 C3")) << "kept as GBK";
+}
+
+TEST_F(ArchiveTest, TextsGbkCannotHoldReadBackUnchanged) {
+    for (const std::string text : {"Sub \xF0\x9F\x98\x80", "\xEF\xBF\xBD"})
+        EXPECT_EQ(ReadString(WriteString(text)), text);
+    EXPECT_EQ(WriteString("\xF0\x9F\x98\x80"), Hex("FF FE FF 02 3D D8 00 DE"));
+
+    // Bytes that are not GBK read as replacement characters, which then
+    // survive a store and a load: a snapshot of the model is exact.
+    const std::string text = ReadString(Hex("02 FF 41"));
+    ASSERT_NE(text, "<failed>");
+    EXPECT_EQ(ReadString(WriteString(text)), text);
+}
+
+TEST_F(ArchiveTest, MalformedInputFailsWithoutReadingPastTheEnd) {
+    struct Case {
+        const char* what;
+        const char* bytes;
+    } cases[] = {
+        {"empty", ""},
+        {"length beyond the data", "05 41 42"},
+        {"long length beyond the data", "FF 00 01 41"},
+        {"huge length", "FF FF FF FF FF FF FF 41"},
+        {"wide string cut in a unit", "FF FE FF 02 41 00 42"},
+        {"wide string marked twice", "FF FE FF FF FE FF 00"},
+        {"cut word prefix", "FF 01"},
+    };
+    for (const Case& c : cases) {
+        const auto data = Hex(c.bytes);
+        // A private copy, so that a read past the end is caught by the sanitizer.
+        std::unique_ptr<uint8_t[]> exact(new uint8_t[data.size() + 1]);
+        std::copy(data.begin(), data.end(), exact.get());
+        CArchive in(exact.get(), data.size());
+        std::string s = "keep";
+        int d = 7;
+        in.String(s);
+        in.Dword(d);
+        EXPECT_TRUE(in.Failed()) << c.what;
+        EXPECT_EQ(d, 0) << c.what;
+    }
+}
+
+TEST_F(ArchiveTest, WholePresetRoundTrip) {
+    model->GetOut(4)->SetName("Centre");
+    model->GetOut(4)->GetFilter(12)->SetGainCode(333);
+    model->GetMusic(2)->SetNoiseGate(9);
+    model->GetMic(0)->SetName("Vox");
+    const auto stored = Store(*model);
+
+    CKTV_Data other;
+    CArchive in(stored);
+    ASSERT_TRUE(LoadOrRestore(other, in));
+    EXPECT_EQ(in.Position(), stored.size());
+    EXPECT_EQ(other.GetOut(4)->GetName(), "Centre");
+    EXPECT_EQ(other.GetOut(4)->GetFilter(12)->GetGainCode(), 333);
+    EXPECT_EQ(other.GetMusic(2)->GetNoiseGate(), 9);
+    EXPECT_EQ(other.GetMic(0)->GetName(), "Vox");
+    EXPECT_EQ(Store(other), stored);
+}
+
+TEST_F(ArchiveTest, TruncatedPresetLosesNothing) {
+    CKTV_Data source;
+    source.GetOut(0)->SetGain(1);
+    source.GetOut(11)->GetFilter(30)->SetGainCode(390);
+    source.GetMusic(3)->SetName("Aux");
+    const auto stored = Store(source);
+
+    const auto before = Store(*model);
+    // Every cut through the stream, in steps that hit every field kind.
+    for (size_t n = 0; n < stored.size(); n += (n < 400 ? 1 : 37)) {
+        std::unique_ptr<uint8_t[]> exact(new uint8_t[n + 1]);
+        std::copy(stored.begin(), stored.begin() + static_cast<std::ptrdiff_t>(n), exact.get());
+        CArchive in(exact.get(), n);
+        ASSERT_FALSE(LoadOrRestore(*model, in)) << n;
+        ASSERT_EQ(Store(*model), before) << "cut at " << n;
+    }
+}
+
+TEST_F(ArchiveTest, HostileValuesAreStoredButNeverIndexOutside) {
+    CFilter f;
+    CArchive out;
+    f.Serialize(out);
+    std::vector<uint8_t> bytes = out.Bytes();
+    const auto put32 = [&](size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i) bytes[at + static_cast<size_t>(i)] = static_cast<uint8_t>(v >> (8 * i));
+    };
+    put32(0, 0x7FFFFFFF);  // kind
+    put32(4, 0x80000000);  // frequency
+    put32(8, 0);           // applied
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double huge = 1e300;
+    std::memcpy(&bytes[16], &nan, 8);  // gain
+    put32(24, 0);                      // EQ bypass
+    put32(28, 0);                      // off
+    std::memcpy(&bytes[32], &huge, 8); // bandwidth
+    put32(40, 0xFFFFFFF0);             // family
+    put32(44, 1000);                   // slope
+    CArchive in(bytes);
+    f.Serialize(in);
+    ASSERT_FALSE(in.Failed());
+    EXPECT_EQ(f.GetKind(), 0x7FFFFFFF);
+    EXPECT_EQ(f.FormatEqType(), "");
+    EXPECT_EQ(f.FormatFamily(), "");
+    EXPECT_EQ(f.FormatSlope(), "");
+    EXPECT_EQ(f.GetGainCode(), 0);
+    EXPECT_EQ(f.FormatQ(), "0.404");
+    for (int i = 0; i < 60; ++i) f.StepAppliedFreq(0); // never divides by zero
+    EXPECT_FALSE(f.IsChanged());
+}

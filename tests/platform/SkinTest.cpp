@@ -1,0 +1,186 @@
+#include "platform/DialogUnits.h"
+#include "platform/Skin.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+using namespace skin;
+
+namespace {
+
+const Catalogue& Program() { return Catalogue::Program(); }
+
+TEST(SkinCatalogueTest, TheProgramCatalogueParsesCleanly) {
+    EXPECT_TRUE(Program().Errors().isEmpty()) << Program().Errors().join('\n').toStdString();
+    EXPECT_GT(Program().Pictures().size(), 200u);
+}
+
+TEST(SkinCatalogueTest, EveryPictureResolvesInBothLanguagesWithItsSize) {
+    for (const Picture& p : Program().Pictures()) {
+        SCOPED_TRACE(p.id);
+        const QImage img = Image(p.id);
+        ASSERT_FALSE(img.isNull());
+        EXPECT_EQ(img.size(), p.size);
+        EXPECT_EQ(Size(p.id), p.size);
+        if (p.set == Set::Both) {
+            EXPECT_EQ(p.twin, p.id); // one picture serves both languages
+            continue;
+        }
+        // A picture of one set has its twin in the other, alike but for the language.
+        const Picture* twin = Program().Find(p.twin);
+        ASSERT_NE(twin, nullptr) << "no twin " << p.twin;
+        EXPECT_EQ(twin->twin, p.id);
+        EXPECT_NE(twin->set, p.set);
+        EXPECT_NE(twin->set, Set::Both);
+        EXPECT_EQ(twin->size, p.size);
+        EXPECT_EQ(twin->role, p.role);
+        EXPECT_EQ(twin->state, p.state);
+        EXPECT_EQ(twin->texts.size(), p.texts.size());
+    }
+}
+
+TEST(SkinCatalogueTest, PicturesSizedExplicitlyHaveTheirSizes) {
+    struct Case {
+        int id;
+        int w, h;
+    };
+    const Case cases[] = {
+        {287, 1280, 607}, {286, 1280, 607},  {1135, 1280, 607}, {1136, 1280, 607},
+        {968, 40, 290},   {969, 34, 16},     {1204, 34, 16},    {1151, 98, 46},
+        {1152, 98, 46},   {818, 96, 20},     {852, 96, 20},     {594, 96, 24},
+        {641, 96, 24},    {1060, 19, 14},    {1124, 19, 14},    {1018, 36, 19},
+        {1020, 36, 19},   {1108, 36, 19},    {739, 438, 31},    {1153, 438, 31},
+        {873, 131, 212},  {1005, 131, 212},  {1173, 680, 360},  {1174, 680, 360},
+        {804, 93, 18},    {807, 93, 18},     {1268, 346, 172},  {1317, 1280, 608},
+        {1320, 1280, 608}, {1182, 340, 32},  {1277, 340, 32},   {1305, 23, 15},
+        {1278, 23, 15},   {1307, 42, 20},    {1311, 42, 20},    {1252, 24, 24},
+        {1249, 24, 24},   {7030, 1248, 652}, {523, 1248, 652},  {654, 860, 175},
+        {1190, 247, 139}, {1191, 247, 139},  {1347, 374, 207},  {1348, 374, 207},
+        {1340, 296, 207}, {1341, 296, 207},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Size(c.id), QSize(c.w, c.h)) << c.id;
+}
+
+TEST(SkinCatalogueTest, ButtonsSizedByTheirTemplateTakeItsPixels) {
+    EXPECT_EQ(Size(4320), platform::DluToPixels(QSize(13, 10), platform::kMsSansSerif8));
+    EXPECT_EQ(Size(4330), Size(4320));
+    EXPECT_EQ(Size(1008), platform::DluToPixels(QSize(20, 10), platform::kMsSansSerif8));
+}
+
+TEST(SkinCatalogueTest, PicturesAreDrawnNotBlank) {
+    for (const Picture& p : Program().Pictures()) {
+        const QImage img = Image(p.id);
+        std::set<QRgb> colours;
+        for (int y = 0; y < img.height() && colours.size() < 3; y += std::max(1, img.height() / 16))
+            for (int x = 0; x < img.width() && colours.size() < 3; ++x) colours.insert(img.pixel(x, y));
+        EXPECT_GE(colours.size(), 2u) << p.id;
+    }
+}
+
+TEST(SkinCatalogueTest, CaptionsFollowTheLanguageOfTheSet) {
+    // The master volume strip reads "主音量" in one set and "Main Volume" in the other.
+    const Picture* zh = Program().Find(739);
+    const Picture* en = Program().Find(1153);
+    ASSERT_TRUE(zh && en);
+    EXPECT_EQ(zh->set, Set::Chinese);
+    EXPECT_EQ(zh->texts, QStringList{QString::fromUtf8("主音量")});
+    EXPECT_EQ(en->texts, QStringList{QStringLiteral("Main Volume")});
+    EXPECT_NE(Image(739), Image(1153));
+}
+
+TEST(SkinCatalogueTest, TransparentPngsKeepTheirTransparentParts) {
+    const QImage panel = Image(654);
+    EXPECT_EQ(qAlpha(panel.pixel(0, 0)), 0);
+    EXPECT_EQ(qAlpha(panel.pixel(panel.width() / 2, panel.height() / 2)), 255);
+}
+
+TEST(SkinCatalogueTest, DrawnPicturesAreKept) {
+    EXPECT_EQ(Image(287).cacheKey(), Image(287).cacheKey());
+    ClearCache();
+    EXPECT_EQ(Image(287), Render(*Program().Find(287)));
+}
+
+TEST(SkinLoadTest, PngAndBitmapLoadsFindOnlyTheirKind) {
+    QImage out;
+    EXPECT_EQ(LoadPngResource(654, "PNG", out), 1);
+    EXPECT_EQ(out.size(), QSize(860, 175));
+    EXPECT_EQ(LoadPngResource(654, "png", out), 1);
+
+    QImage untouched(3, 3, QImage::Format_ARGB32);
+    untouched.fill(Qt::red);
+    QImage keep = untouched;
+    EXPECT_EQ(LoadPngResource(654, "BMP", keep), 0);
+    EXPECT_EQ(LoadPngResource(287, "PNG", keep), 0); // a bitmap, not a PNG
+    EXPECT_EQ(LoadPngResource(9999, "PNG", keep), 0);
+    EXPECT_EQ(LoadPngResource(654, nullptr, keep), 0);
+    EXPECT_EQ(keep, untouched);
+
+    EXPECT_EQ(LoadBitmapResource(287, out), 1);
+    EXPECT_EQ(out.size(), QSize(1280, 607));
+    EXPECT_EQ(LoadBitmapResource(654, keep), 0);
+    EXPECT_EQ(keep, untouched);
+}
+
+TEST(SkinParserTest, MalformedLinesAreReportedAndSkipped) {
+    struct Case {
+        const char* line;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"1 | 2 | bmp | button | 10x10 | normal | - | a | b", "columns"},
+        {"1 | 2 | gif | button | 10x10 | normal | - | a | b | x", "kind"},
+        {"1 | 2 | bmp | knob | 10x10 | - | - | a | b | x", "role"},
+        {"1 | 2 | bmp | button | 10 | normal | - | a | b | x", "size"},
+        {"1 | 2 | bmp | button | 0x10 | normal | - | a | b | x", "size"},
+        {"1 | 2 | bmp | button | 10x10 | lit | - | a | b | x", "look"},
+        {"1 | 2 | bmp | background | 10x10 | - | glow=1 | a | b | x", "token"},
+        {"1 | 2 | bmp | background | 10x10 | - | frame=1,2,3 | a | b | x", "rectangle"},
+        {"1 | 2 | bmp | background | 10x10 | - | tone=pink | a | b | x", "tone"},
+        {"3 | 3 | bmp | button | 10x10 | normal | - | a | b | x", "both"},
+        {"x | 2 | bmp | button | 10x10 | normal | - | a | b | x", "id"},
+        {"- | - | bmp | button | 10x10 | normal | - | a | b | x", "no id"},
+    };
+    for (const Case& c : cases) {
+        const Catalogue cat = Catalogue::Parse(QString::fromUtf8(c.line));
+        ASSERT_EQ(cat.Errors().size(), 1) << c.line;
+        EXPECT_TRUE(cat.Errors()[0].contains(QString::fromLatin1(c.says)))
+            << c.line << " -> " << cat.Errors()[0].toStdString();
+        EXPECT_TRUE(cat.Pictures().empty()) << c.line;
+    }
+    const Catalogue dup = Catalogue::Parse(QStringLiteral(
+        "5 | 5 | bmp | button | 4x4 | normal | - | | | a\n"
+        "5 | 6 | bmp | button | 4x4 | normal | - | | | b\n"));
+    ASSERT_EQ(dup.Errors().size(), 1);
+    EXPECT_TRUE(dup.Errors()[0].contains(QStringLiteral("line 2")));
+    EXPECT_TRUE(dup.Errors()[0].contains(QStringLiteral("already")));
+}
+
+TEST(SkinParserTest, ALineDescribesATwinPairWithCaptionsAndLayout) {
+    const Catalogue cat = Catalogue::Parse(QString::fromUtf8(
+        "# a comment\n\n"
+        "10 | 11 | png | background | 200x100 | - | tone=light text=1,2,30,40 lit=5,5,5,5 "
+        "icon=car@0,0,20,20 | 标题;第二\\n行 | Title;Second\\nline | a test picture\n"
+        "12 | - | bmp | track | 20x100 | active | - | | | a lone vertical track"));
+    ASSERT_TRUE(cat.Errors().isEmpty()) << cat.Errors().join('\n').toStdString();
+    ASSERT_EQ(cat.Pictures().size(), 3u);
+    const Picture* zh = cat.Find(10);
+    const Picture* en = cat.Find(11);
+    ASSERT_TRUE(zh && en);
+    EXPECT_EQ(zh->twin, 11);
+    EXPECT_EQ(en->twin, 10);
+    EXPECT_EQ(en->kind, Kind::Png);
+    EXPECT_EQ(en->tone, QStringLiteral("light"));
+    EXPECT_EQ(en->texts, (QStringList{"Title", "Second\nline"}));
+    EXPECT_EQ(zh->texts[0], QString::fromUtf8("标题"));
+    ASSERT_EQ(en->textBoxes.size(), 2);
+    EXPECT_EQ(en->textBoxes[1].look, TextBox::Lit);
+    EXPECT_EQ(en->iconRect, QRect(0, 0, 20, 20));
+    const Picture* track = cat.Find(12);
+    ASSERT_NE(track, nullptr);
+    EXPECT_EQ(track->twin, 0);
+    EXPECT_EQ(track->orientation, Qt::Vertical);
+    EXPECT_EQ(Render(*track).size(), QSize(20, 100));
+}
+
+} // namespace
