@@ -139,6 +139,8 @@ void CBitmapSlider::SetThumbMask(int id) {
 
 void CBitmapSlider::SetBuddyEdit(CNumEdit* field) { buddy_ = field; }
 
+CNumEdit* CBitmapSlider::Buddy() const { return dynamic_cast<CNumEdit*>(buddy_.data()); }
+
 void CBitmapSlider::SetFocusState(bool focused) {
     if (focused == focused_) return;
     focused_ = focused;
@@ -282,14 +284,14 @@ void CBitmapSlider::wheelEvent(QWheelEvent* e) {
 
 void CBitmapSlider::focusInEvent(QFocusEvent*) {
     focused_ = true;
-    if (buddy_) buddy_->SetHighlight(true);
+    if (CNumEdit* field = Buddy()) field->SetHighlight(true);
     Post(WM_SLIDER_MOVING);
     update();
 }
 
 void CBitmapSlider::focusOutEvent(QFocusEvent*) {
     focused_ = false;
-    if (buddy_) buddy_->SetHighlight(false);
+    if (CNumEdit* field = Buddy()) field->SetHighlight(false);
     update();
 }
 

@@ -99,7 +99,8 @@ private:
     bool moveNotify_ = false;
     QPoint lastMouse_{-1, -1};
     bool focused_ = false;
-    QPointer<CNumEdit> buddy_;
+    QPointer<QWidget> buddy_; // a CNumEdit while it lives
+    CNumEdit* Buddy() const;
 
     QImage channel_, activeChannel_;
     bool channelLoaded_ = false;

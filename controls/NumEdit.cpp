@@ -124,6 +124,8 @@ void CNumEdit::SetSpinTarget(int number, CNumSpin* spin) {
 
 void CNumEdit::SetBuddySlider(CBitmapSlider* slider) { slider_ = slider; }
 
+CBitmapSlider* CNumEdit::Slider() const { return dynamic_cast<CBitmapSlider*>(slider_.data()); }
+
 void CNumEdit::SetHighlight(bool on) {
     if (on == highlighted_) return;
     highlighted_ = on;
@@ -180,7 +182,7 @@ void CNumEdit::focusInEvent(QFocusEvent* e) {
     highlighted_ = true;
     ApplyColors();
     update();
-    if (slider_) slider_->SetFocusState(true);
+    if (CBitmapSlider* s = Slider()) s->SetFocusState(true);
     if (!isReadOnly())
         selectAll();
     else if (spin_)
@@ -194,7 +196,7 @@ void CNumEdit::focusOutEvent(QFocusEvent* e) {
     highlighted_ = false;
     ApplyColors();
     update();
-    if (slider_) slider_->SetFocusState(false);
+    if (CBitmapSlider* s = Slider()) s->SetFocusState(false);
 }
 
 void CNumEdit::mousePressEvent(QMouseEvent* e) {

@@ -37,6 +37,8 @@ public:
     void SetOffset(double offset) { state_.offset = offset; }
     void SetTemperature(int code);
     int GetTemperature() const { return state_.temperature; }
+    // The rounding of the time and distance texts (half up at `digits`).
+    static double RoundDigits(double x, int digits) { return numfield::RoundDigits(x, digits); }
     bool IsModified() const { return modified_; }
     void SetModified(bool modified) { modified_ = modified; }
 
@@ -87,5 +89,6 @@ private:
     bool focusedByClick_ = false; // the focus came with the press being handled
     QString acceptedText_;
     CSpinBtn* spin_ = nullptr; // child widget, owned by Qt's parent chain
-    QPointer<CBitmapSlider> slider_;
+    QPointer<QWidget> slider_; // a CBitmapSlider while it lives
+    CBitmapSlider* Slider() const;
 };

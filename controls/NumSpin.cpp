@@ -31,14 +31,16 @@ CNumSpin::~CNumSpin() {
     if (buddy_) buddy_->removeEventFilter(this);
 }
 
+CNumEdit* CNumSpin::Buddy() const { return dynamic_cast<CNumEdit*>(buddy_.data()); }
+
 void CNumSpin::SetBuddy(CNumEdit* field) {
     if (buddy_) buddy_->removeEventFilter(this);
     buddy_ = field;
-    if (buddy_) buddy_->installEventFilter(this);
+    if (field) field->installEventFilter(this);
     FollowBuddy();
 }
 
-CNumEdit* CNumSpin::GetBuddy() const { return buddy_.data(); }
+CNumEdit* CNumSpin::GetBuddy() const { return Buddy(); }
 
 void CNumSpin::GetRange32(int& minimum, int& maximum) const {
     minimum = minimum_;
@@ -49,15 +51,15 @@ void CNumSpin::SetRange32(int minimum, int maximum) {
     minimum_ = minimum;
     maximum_ = maximum;
     value_ = minimum;
-    if (buddy_) {
-        buddy_->SetRange(minimum, maximum);
+    if (CNumEdit* field = Buddy()) {
+        field->SetRange(minimum, maximum);
         // The step rule follows the field's type as it is now.
-        valueType_ = buddy_->GetType();
+        valueType_ = field->GetType();
     }
 }
 
 int CNumSpin::ReadBuddyValue() {
-    if (buddy_) value_ = buddy_->GetValue();
+    if (CNumEdit* field = Buddy()) value_ = field->GetValue();
     return value_;
 }
 
@@ -72,13 +74,19 @@ bool CNumSpin::SetValueWithCheck(int v) {
         if (v < minimum_) v = minimum_;
     }
     value_ = v;
-    if (buddy_) buddy_->SetValue(v);
+    if (CNumEdit* field = Buddy()) field->SetValue(v);
     return kept;
 }
 
-bool CNumSpin::IsBuddyModified() const { return buddy_ && buddy_->IsModified(); }
+bool CNumSpin::IsBuddyModified() const {
+    const CNumEdit* field = Buddy();
+    return field && field->IsModified();
+}
 
-int CNumSpin::GetBuddyType() const { return buddy_ ? buddy_->GetType() : 0; }
+int CNumSpin::GetBuddyType() const {
+    const CNumEdit* field = Buddy();
+    return field ? field->GetType() : 0;
+}
 
 void CNumSpin::SetAlignRight(bool on) {
     alignRight_ = on;
@@ -101,22 +109,23 @@ void CNumSpin::ArrowStep(int delta, bool held) { RunStep(delta, held, false); }
 void CNumSpin::StepBy(int delta) { RunStep(delta, held_, true); }
 
 void CNumSpin::RunStep(int delta, bool held, bool strip) {
+    CNumEdit* field = Buddy();
     // A disabled field (a locked page) is not stepped.
-    if (!buddy_ || !buddy_->isEnabled()) return;
+    if (!field || !field->isEnabled()) return;
     numspin::StepRequest q;
     q.valueType = valueType_;
-    q.fieldType = buddy_->GetType();
-    q.start = buddy_->GetValue(); // what the field shows, typed text included
+    q.fieldType = field->GetType();
+    q.start = field->GetValue(); // what the field shows, typed text included
     q.delta = delta;
     q.minimum = minimum_;
     q.maximum = maximum_;
-    q.temperature = buddy_->GetTemperature();
+    q.temperature = field->GetTemperature();
     q.held = held;
     q.strip = strip;
     const numspin::StepResult r = numspin::Step(q);
     value_ = r.value;
     if (r.changed && held_) notice_.Mark();
-    buddy_->SetValue(r.value);
+    field->SetValue(r.value);
     if (r.notify) SendCommand(this);
     if (r.postDelayStep && parentWidget())
         platform::PostMessage(parentWidget(), WM_DELAY_SPIN_STEP, static_cast<WPARAM>(ControlId(this)),
@@ -136,7 +145,7 @@ int CNumSpin::ArrowAt(const QPoint& p) const {
 }
 
 bool CNumSpin::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == buddy_ && event->type() == QEvent::KeyPress && isEnabled()) {
+    if (event->type() == QEvent::KeyPress && watched == buddy_.data() && isEnabled()) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Up || key == Qt::Key_Down) {
             ArrowStep(key == Qt::Key_Up ? 1 : -1, false);

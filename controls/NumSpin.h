@@ -77,7 +77,10 @@ private:
     int ArrowAt(const QPoint& p) const; // +1 up half, -1 down half
     void FollowBuddy();
 
-    QPointer<CNumEdit> buddy_;
+    // Kept as a plain widget: while the field is being destroyed it is no
+    // longer a CNumEdit, and Buddy() then answers null.
+    QPointer<QWidget> buddy_;
+    CNumEdit* Buddy() const;
     int value_ = 0;
     int minimum_ = 0;
     int maximum_ = 0;

@@ -71,9 +71,10 @@ void CSpinBtn::setText(const QString& text) {
 }
 
 void CSpinBtn::Step() {
-    if (!active_ || !target_) return;
-    if (zone_ == kDown) target_->StepBy(-1);
-    if (zone_ == kUp) target_->StepBy(1);
+    CNumSpin* spin = dynamic_cast<CNumSpin*>(target_.data());
+    if (!active_ || !spin) return;
+    if (zone_ == kDown) spin->StepBy(-1);
+    if (zone_ == kUp) spin->StepBy(1);
 }
 
 void CSpinBtn::OnRepeatTimer() {

@@ -67,7 +67,7 @@ private:
     int downEnd_ = 0; // [0, downEnd_) down, [downEnd_, upStart_) middle, [upStart_, width) up
     int upStart_ = 0;
     Zone zone_ = kNone;
-    QPointer<CNumSpin> target_;
+    QPointer<QWidget> target_; // a CNumSpin while it lives
     int targetNumber_ = 0;
     QString text_;
     ctltime::HoldRepeat repeat_{kFirstStepMs, kRepeatMs};
