@@ -3,12 +3,12 @@
 // messages. Numbers keep the program's values.
 #pragma once
 
+#include "controls/ControlNotify.h"
 #include "model/Notify.h"
 #include "platform/Message.h"
 
 #include <QWidget>
 
-constexpr unsigned WM_COMMAND = 0x0111;
 constexpr unsigned WM_SYSCOMMAND = 0x0112;
 constexpr WPARAM SC_MINIMIZE = 0xF020;
 constexpr WPARAM SC_CLOSE = 0xF060;

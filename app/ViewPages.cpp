@@ -85,7 +85,7 @@ protected:
     }
 
 private:
-    static constexpr int kChannelLeft = 140;
+    static constexpr int kChannelLeft = 134;
 };
 
 } // namespace
