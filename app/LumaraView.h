@@ -8,6 +8,7 @@
 #pragma once
 
 #include "app/PendingControls.h"
+#include "app/PresetJson.h"
 #include "app/ViewPages.h"
 #include "link/HidTransport.h"
 #include "link/KTVCommand.h"
@@ -183,6 +184,7 @@ public:
     CUsbLink& Usb() { return m_Usb; }
     CNet_Socket& Net() { return m_Net; }
     platform::ViewSettings& Settings() { return m_ViewSettings; }
+    CPresetJson& PresetJson() { return m_PresetJson; }
     CViewPage* OutputPage() const { return m_OutputPage; }
     CViewPage* MixPage() const { return m_MixPage; }
     CViewPage* LockPanel() const { return m_LockPanel; }
@@ -287,6 +289,7 @@ private:
     QFont m_BoldEditFont;
     int m_Closing = 0;
     bool m_LinkShutDown = false;
+    CPresetJson m_PresetJson; // the preset files
 
     QRect m_DragRect;
     bool m_Dragging = false;
