@@ -79,8 +79,8 @@ public:
         const QFont* font; // null: the button's own font
     };
     Shown Current() const;
-    bool ClickTimerActive() const { return clickTimer_.IsActive(); }
-    int ClickTimerPeriod() const { return clickTimer_.Period(); }
+    // The speaker button's click timer (tests tick it by hand).
+    ControlTimer& ClickTimer() { return clickTimer_; }
 
     QSize sizeHint() const override;
 

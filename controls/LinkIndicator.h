@@ -29,7 +29,7 @@ public:
 
     bool IsBlinking() const { return blinking_; }
     QColor CurrentTextColor() const;
-    const ControlTimer& BlinkTimer() const { return timer_; }
+    ControlTimer& BlinkTimer() { return timer_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

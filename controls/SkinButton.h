@@ -44,7 +44,7 @@ public:
     DrawMode GetDrawMode() const { return drawMode_; }
     int Border() const { return border_; }
     int Margin() const { return margin_; }
-    const ControlTimer& HoldTimer() const { return holdTimer_; }
+    ControlTimer& HoldTimer() { return holdTimer_; }
     // The shape cut by the mask; empty without a mask.
     QRegion WindowRegion() const { return region_; }
 
