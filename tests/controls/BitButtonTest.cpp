@@ -110,18 +110,6 @@ TEST_F(BitButtonTest, ALookWithoutPictureShowsTheButtonFace) {
     EXPECT_EQ(img.pixelColor(img.width() / 2, img.height() / 2), ctl::kButtonFace);
 }
 
-// Columns that hold pixels of the colour.
-std::vector<int> InkColumns(const QImage& img, const QColor& ink) {
-    std::vector<int> xs;
-    for (int x = 0; x < img.width(); ++x)
-        for (int y = 0; y < img.height(); ++y)
-            if (img.pixelColor(x, y) == ink) {
-                xs.push_back(x);
-                break;
-            }
-    return xs;
-}
-
 TEST_F(BitButtonTest, CaptionsAreDrawnAsTheirLookSays) {
     // Without pictures the face is plain, so the caption's pixels show.
     CBitButton b(&parent);
@@ -129,15 +117,15 @@ TEST_F(BitButtonTest, CaptionsAreDrawnAsTheirLookSays) {
     b.setText(QStringLiteral("NAME"));
     const QColor red(255, 0, 0);
     b.SetTextColors(red, red, red, red, red, red);
-    std::vector<int> xs = InkColumns(b.grab().toImage(), red);
+    std::vector<int> xs = skintest::InkColumns(b.grab().toImage(), red);
     ASSERT_FALSE(xs.empty());
     EXPECT_GT(xs.front(), 60); // centred
     EXPECT_LT(xs.back(), 140);
 
     // Multi-line captions are white whatever the colour.
     b.SetMultiLineText(true, 4);
-    EXPECT_TRUE(InkColumns(b.grab().toImage(), red).empty());
-    EXPECT_FALSE(InkColumns(b.grab().toImage(), Qt::white).empty());
+    EXPECT_TRUE(skintest::InkColumns(b.grab().toImage(), red).empty());
+    EXPECT_FALSE(skintest::InkColumns(b.grab().toImage(), Qt::white).empty());
 
     // Disabled: left, after the indent.
     b.SetMultiLineText(false);
@@ -145,7 +133,7 @@ TEST_F(BitButtonTest, CaptionsAreDrawnAsTheirLookSays) {
     b.SetDisabledTextFormat(CBitButton::kDtLeft);
     b.SetDisabledTextIndent(50);
     b.setEnabled(false);
-    xs = InkColumns(b.grab().toImage(), red);
+    xs = skintest::InkColumns(b.grab().toImage(), red);
     ASSERT_FALSE(xs.empty());
     EXPECT_GE(xs.front(), 50);
     EXPECT_LT(xs.front(), 70); // not centred (that starts past 80)

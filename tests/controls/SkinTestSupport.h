@@ -71,6 +71,18 @@ inline bool ShowsPicture(QWidget* control, const QImage& picture) {
     return opaque > 0;
 }
 
+// The columns of an image that hold pixels of the colour.
+inline std::vector<int> InkColumns(const QImage& img, const QColor& ink) {
+    std::vector<int> xs;
+    for (int x = 0; x < img.width(); ++x)
+        for (int y = 0; y < img.height(); ++y)
+            if (img.pixelColor(x, y) == ink) {
+                xs.push_back(x);
+                break;
+            }
+    return xs;
+}
+
 inline void SendMouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button,
                       Qt::MouseButtons held, Qt::KeyboardModifiers mods = Qt::NoModifier) {
     QMouseEvent e(type, QPointF(at), QPointF(w->mapToGlobal(at)), button, held, mods);
