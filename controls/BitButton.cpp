@@ -75,8 +75,8 @@ void CBitButton::SetMultiLineText(bool enable, int value) {
 }
 
 void CBitButton::SetCheck(int state) {
-    on_ = state != 0;
-    LendHover(on_);
+    on_ = state;
+    LendHover(on_ != 0);
     Refresh();
 }
 

@@ -60,8 +60,9 @@ public:
     // A multi-line caption is drawn white as a vertically centred block.
     void SetMultiLineText(bool enable, int value = 4);
 
+    // Any non-zero state is on; GetCheck returns the state as given.
     void SetCheck(int state);
-    int GetCheck() const { return on_ ? 1 : 0; }
+    int GetCheck() const { return on_; }
     void SetUserData(int value) { userData_ = value; }
     int GetUserData() const { return userData_; }
 
@@ -86,7 +87,7 @@ public:
 
 protected:
     void Refresh() override;
-    bool LendsHover() const override { return !on_; } // an on button leaves its partners alone
+    bool LendsHover() const override { return on_ == 0; } // an on button leaves its partners alone
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -108,7 +109,7 @@ private:
     bool multiLine_ = false;
     int multiLineValue_ = 4;
 
-    bool on_ = false;
+    int on_ = 0;
     int userData_ = -1;
     ControlTimer clickTimer_;
     QPointer<QWidget> clickParent_;

@@ -230,12 +230,11 @@ CComBoxBtn::Shown CComBoxBtn::Current() const {
     if (ControlId(this) == kMixSourceListId && g_SourcePairFlag != 0) {
         // The main view's mix-source list warns while its choice does not go
         // with the input source, struck out unless the choice is "OFF".
-        uint8_t choice;
-        {
-            DeviceLockGuard lock(g_DeviceLock);
-            choice = g_SysBlock8[4];
-        }
-        return {normalBitmap_, choice == 6 ? FontKind::Normal : FontKind::StruckOut, highlightColor_};
+        // Painting never waits for the link worker: without the lock the
+        // choice last read stands.
+        std::unique_lock<std::recursive_mutex> lock(g_DeviceLock, std::try_to_lock);
+        if (lock.owns_lock()) mixChoice_ = g_SysBlock8[4];
+        return {normalBitmap_, mixChoice_ == 6 ? FontKind::Normal : FontKind::StruckOut, highlightColor_};
     }
     return {normalBitmap_, FontKind::Normal, normalColor_};
 }

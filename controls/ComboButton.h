@@ -137,4 +137,5 @@ private:
     int notifyId_ = 0;
     int count_ = 0;
     int wheel_ = 0;
+    mutable uint8_t mixChoice_ = 0; // byte 4 of g_SysBlock8 as last read
 };

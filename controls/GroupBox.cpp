@@ -68,7 +68,8 @@ int CSxGroupBox::TopEdgeY() const {
 
 std::pair<int, int> CSxGroupBox::CaptionGap() const {
     const QRect f = FrameRect();
-    const int cw = QFontMetrics(captionFont_).horizontalAdvance(caption_);
+    // Template captions write a literal & as &&.
+    const int cw = QFontMetrics(captionFont_).size(Qt::TextShowMnemonic | Qt::TextSingleLine, caption_).width();
     switch (alignment_) {
     case kRight: return {f.right() - margin_ - cw, f.right() - margin_};
     case kCentre: {
@@ -119,6 +120,7 @@ void CSxGroupBox::paintEvent(QPaintEvent*) {
     if (caption_.isEmpty() || captionHidden_ || !enabled) return;
     p.setFont(captionFont_);
     p.setPen(captionColor_);
-    p.drawText(QRect(xa, y - lift_, xb - xa, lift_), Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip,
+    p.drawText(QRect(xa, y - lift_, xb - xa, lift_),
+               Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip | Qt::TextShowMnemonic,
                caption_);
 }

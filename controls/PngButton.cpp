@@ -78,9 +78,9 @@ QSize CBtnPng::sizeHint() const {
 }
 
 void CBtnPng::SetCheck(int checked) {
-    if ((checked != 0) == checked_) return;
-    checked_ = checked != 0;
-    LendHover(checked_);
+    if (checked == checked_) return;
+    checked_ = checked;
+    LendHover(checked_ != 0);
     update();
 }
 

@@ -55,7 +55,7 @@ public:
     // A different state repaints and lends the hover look to the partners
     // (only while unchecked); the same state does nothing.
     void SetCheck(int checked);
-    int GetCheck() const { return checked_ ? 1 : 0; }
+    int GetCheck() const { return checked_; }
     void SetUserData(int value) { userData_ = value; }
     int GetUserData() const { return userData_; }
     void SetPartners(CBtnPng* first, CBtnPng* second) { SetPartnerButtons(first, second); }
@@ -69,7 +69,7 @@ public:
     QSize sizeHint() const override;
 
 protected:
-    bool LendsHover() const override { return !checked_; } // a checked button leaves its partners alone
+    bool LendsHover() const override { return checked_ == 0; } // a checked button leaves its partners alone
     void paintEvent(QPaintEvent* event) override;
 
 private:
@@ -79,6 +79,6 @@ private:
     CPngResImage images_[kStateCount];
     QImage resolved_[kStateCount];
     bool chineseSet_ = false;
-    bool checked_ = false;
+    int checked_ = 0;
     int userData_ = -1;
 };

@@ -54,7 +54,7 @@ int CBaseTabCtrl::SetCurSel(int index) {
 
 QRect CBaseTabCtrl::GetItemRect(int index) const {
     if (index < 0 || index >= GetItemCount()) return QRect();
-    const QFontMetrics fm(font());
+    const QFontMetrics fm(TabFont());
     int x = 2;
     for (int i = 0;; ++i) {
         const int w = std::max(kMinTabWidth, fm.horizontalAdvance(tabs_[i]) + 2 * kTabPadding);

@@ -52,6 +52,8 @@ protected:
     virtual void DrawItemBorder(DrawItemStruct& item) = 0;
     virtual QColor GetTabColor(bool selected) const;
     virtual QColor GetTabTextColor(bool selected) const;
+    // The font the tabs are measured and drawn with.
+    virtual QFont TabFont() const { return font(); }
     // Whether DrawItem draws the tabs outside mode 2.
     virtual bool OwnerDrawsTabs() const { return drawMode_ != 0; }
     QString ItemText(int index) const { return tabs_.value(index); }
@@ -101,6 +103,7 @@ protected:
     QColor GetTabColor(bool selected) const override;
     QColor GetTabTextColor(bool selected) const override;
     bool OwnerDrawsTabs() const override;
+    QFont TabFont() const override { return tabFont_; }
 
 private:
     QFont tabFont_;

@@ -90,6 +90,15 @@ TEST_F(BitButtonTest, OnPicturesOfZeroTakeTheOffPictures) {
     EXPECT_EQ(b.Current().bitmap, kOn[2]);
 }
 
+TEST_F(BitButtonTest, AnyNonZeroStateIsOnAndReadsBackAsGiven) {
+    CBitButton* b = Skinned();
+    b->SetCheck(5);
+    EXPECT_EQ(b->GetCheck(), 5);
+    EXPECT_EQ(b->Current().look, CBitButton::OnNormal);
+    b->SetCheck(0);
+    EXPECT_EQ(b->Current().look, CBitButton::OffNormal);
+}
+
 TEST_F(BitButtonTest, AlternatePicturesReplaceOnlyTheNormalLooks) {
     CBitButton* b = Skinned();
     b->SetAltBitmaps(kDisabledOff, kDisabledOn);
