@@ -5,12 +5,19 @@
 #include "ValueScale.h"
 #include "ValueTexts.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 
 // Applied frequencies at or below 0 are lost values: steps start again from
 // the bottom of the audio band instead of dividing by them.
 constexpr int kLowestFreq = 20;
 constexpr int kHighestFreq = 20000;
+
+// The added 0.05 only absorbs the error of the division: a bandwidth between
+// two codes falls to the lower one.
+int BandwidthToCode(double octaves) { return SaturatingToInt((octaves - 0.05) / 0.01 + 0.05); }
 
 } // namespace
 
@@ -27,7 +34,7 @@ int CFilter::GetGainCode() const {
     return SaturatingToInt((gain_ + 20) * 100 / 10 + 0.5);
 }
 
-int CFilter::GetBandwidthCode() const { return SaturatingToInt((bandwidth_ - 0.05) / 0.01 + 0.05); }
+int CFilter::GetBandwidthCode() const { return BandwidthToCode(bandwidth_); }
 
 void CFilter::Mark() { changed_ = g_DeviceSynced.load(); }
 
@@ -249,10 +256,54 @@ void CFilter::CopyFrom(const CFilter& other) {
 
 // --- Graph side ------------------------------------------------------------
 
+namespace {
+
+// Where the plotting area sits in the graph window.
+constexpr int kGraphLeft = 40;
+constexpr int kGraphTop = 10;
+constexpr int kHandleSize = 16;
+constexpr int kHandleHalf = 8;
+constexpr int kEdgeHalf = 4;
+constexpr double kDragGainLimit = 12.0;
+constexpr double kMinBandwidthOctaves = 0.05;
+constexpr double kMaxBandwidthOctaves = 3.0;
+constexpr int kShelfSplitFreq = 2000;
+constexpr double kHighPassHandleGain = -7.0;
+constexpr double kLowPassHandleGain = -10.0;
+
+// Drag options with their own crossover rules. Option 9 also caps a
+// high-pass at 20 kHz, which GraphXToFreq never exceeds: it drags as the
+// general rule.
+constexpr int kDragNoLeftStop = 10;
+constexpr int kDragHighPassTo20k = 11;
+
+// Pixel positions are kept far inside the int range: frequencies, gains and
+// bandwidths straight from the device (0 Hz, words of any value) map to
+// positions far off the graph, and the layout adds its offsets to them.
+constexpr int kPixelLimit = 1 << 20;
+
+int ClampPixel(long long v) {
+    return static_cast<int>(std::clamp<long long>(v, -kPixelLimit, kPixelLimit));
+}
+
+int PixelX(double freq, int w) { return ClampPixel(FreqToGraphX(freq, w)); }
+int PixelY(double gain, int h) { return ClampPixel(GainToGraphY(gain, h)); }
+
+GraphPoint Centre(const GraphRect& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+
+GraphRect Square(int cx, int cy, int half) { return {cx - half, cy - half, cx + half, cy + half}; }
+
+} // namespace
+
 void CFilter::SetGraphRect(const GraphRect& plotArea) {
-    graphWidth_ = plotArea.Width();
-    graphHeight_ = plotArea.Height();
+    graphWidth_ = ClampPixel(std::max(plotArea.Width(), 0));
+    graphHeight_ = ClampPixel(std::max(plotArea.Height(), 0));
     Relayout();
+    const int zeroY = PixelY(0.0, graphHeight_) + kGraphTop;
+    curvePoints_.front() = {kGraphLeft, zeroY};
+    curvePoints_.back() = {graphWidth_ + kGraphLeft, zeroY};
+    for (int j = 0; j < kFilterCurvePoints; ++j)
+        curvePoints_[static_cast<size_t>(j) + 1].x = PixelX(g_FreqTable[j], graphWidth_) + kGraphLeft;
     UpdateCurve();
 }
 
@@ -278,15 +329,201 @@ void CFilter::RefreshCurve() const {
     settings.eqBypass = eqBypass_ != 0;
     settings.off = off_ != 0;
     ComputeFilterCurve(settings, curve_.data()); // a kind without a curve keeps the one it had
+    for (size_t j = 0; j < curve_.size(); ++j)
+        curvePoints_[j + 1].y = PixelY(curve_[j], graphHeight_) + kGraphTop;
+}
+
+void CFilter::PlaceLabelFromHandle(int reach, int widthAtEnd, int extend) {
+    const int areaRight = graphWidth_ + kGraphLeft;
+    if (handleRect_.right + reach > areaRight) {
+        labelRect_.right = areaRight;
+        labelRect_.left = areaRight - widthAtEnd;
+    } else {
+        labelRect_.left = handleRect_.left;
+        labelRect_.right = handleRect_.right + extend;
+    }
 }
 
 void CFilter::LayoutBandHandle() {
     if (IsPinnedSpecial()) freq_ = kHighestFreq;
+    const int w = graphWidth_;
+    const int h = graphHeight_;
+    int x = PixelX(freq_, w) - kHandleHalf;
+    int y = PixelY(IsBypassedOrFlat() ? 0.0 : gain_, h) - kHandleHalf;
+    x = std::max(x, -kHandleHalf);
+    y = std::max(y, 0);
+    // The first bands may hang over the left edge of the plotting area.
+    if (itemCode_ >= 9) x = std::max(x, 0);
+    if (x + kHandleSize > w) x = w - kHandleSize;
+    if (y + kHandleSize > h) y = h - kHandleSize;
+    handleRect_ = {x + kGraphLeft, y + kGraphTop, x + kGraphLeft + kHandleSize, y + kGraphTop + kHandleSize};
+
+    const GraphRect& hr = handleRect_;
+    const int areaRight = w + kGraphLeft;
+    bool placed = true;
+    if (kind_ == FilterKind::Peaking || kind_ == FilterKind::Special) {
+        // Centred on the handle where it fits, else against the nearer end.
+        struct LabelBox {
+            int width, margin, leftReach, rightReach, leftEndRight;
+        };
+        const LabelBox box = graphicEq_ ? LabelBox{50, 25, 20, 20, kHandleSize + 70}
+                                        : LabelBox{160, 80, 60, 80, kHandleSize + 160};
+        if (hr.right + box.rightReach > areaRight) {
+            labelRect_.right = areaRight;
+            labelRect_.left = areaRight - box.width;
+        } else if (hr.left - box.leftReach < kGraphLeft) {
+            labelRect_.left = kGraphLeft;
+            labelRect_.right = box.leftEndRight;
+        } else {
+            labelRect_.left = hr.left - box.margin;
+            labelRect_.right = hr.right + box.margin;
+        }
+    } else if (kind_ == FilterKind::LowShelf || kind_ == FilterKind::HighShelf) {
+        PlaceLabelFromHandle(110, 116, 90);
+    } else {
+        placed = false;
+    }
+    if (placed) {
+        // Below the handle, or above it near the bottom of the graph.
+        const int shift = hr.bottom >= h - 15 ? -25 : 25;
+        labelRect_.top = hr.top + shift;
+        labelRect_.bottom = hr.bottom + shift;
+    }
     LayoutEdgeHandles();
 }
 
-void CFilter::LayoutEdgeHandles() {}
+void CFilter::LayoutEdgeHandles() {
+    if (IsPinnedSpecial()) freq_ = kHighestFreq;
+    const int cy = Centre(handleRect_).y + (gain_ >= 0 ? 10 : -10);
+    const double half = std::pow(2.0, bandwidth_ / 2);
+    const int upper = SaturatingToInt(half * freq_);
+    // Both edges sit 10 pixels outside the band's edge frequencies.
+    rightEdgeRect_ = Square(PixelX(upper, graphWidth_) + kGraphLeft + 10, cy, kEdgeHalf);
+    leftEdgeRect_ = Square(PixelX(freq_ / half, graphWidth_) + kGraphLeft - 10, cy, kEdgeHalf);
+}
 
 void CFilter::LayoutCrossoverHandle() {
     if (IsPinnedSpecial()) freq_ = kHighestFreq;
+    const int w = graphWidth_;
+    int x = std::max(PixelX(freq_, w) - kHandleHalf, -kHandleHalf);
+    const int y = PixelY(kind_ == FilterKind::HighPass ? kHighPassHandleGain : kLowPassHandleGain, graphHeight_);
+    if (x + kHandleSize > w + kHandleHalf) x = w + kHandleHalf - kHandleSize;
+    handleRect_ = {x + kGraphLeft, y + kGraphTop, x + kGraphLeft + kHandleSize, y + kGraphTop + kHandleSize};
+    if (kind_ != FilterKind::HighPass && kind_ != FilterKind::LowPass) return;
+    const GraphRect& hr = handleRect_;
+    labelRect_.top = hr.top - 15;
+    PlaceLabelFromHandle(50, 66, 50);
+    labelRect_.bottom = hr.bottom + (kind_ == FilterKind::HighPass ? 25 : 20);
+}
+
+std::string CFilter::FormatHandleLabel() {
+    switch (kind_) {
+    case FilterKind::Peaking:
+    case FilterKind::Special:
+        labelText_ = graphicEq_ ? FormatGain() : StrPrintf("%dHz %sQ %s", freq_, FormatQ().c_str(), FormatGain().c_str());
+        break;
+    case FilterKind::LowShelf:
+    case FilterKind::HighShelf:
+        labelText_ = StrPrintf("%s %dHz %s %s", kind_ == FilterKind::LowShelf ? "Lo" : "Hi", freq_,
+                               FormatShelfSlope().c_str(), FormatGain().c_str());
+        break;
+    case FilterKind::HighPass:
+    case FilterKind::LowPass:
+        labelText_ = slope_ == kCrossoverSlopeOff ? (g_LanguageFlag.load() ? "关闭" : "OFF") : StrPrintf("%dHz ", freq_);
+        break;
+    default:
+        break; // no label of its own
+    }
+    return labelText_;
+}
+
+// --- Dragging ----------------------------------------------------------------
+
+void CFilter::BeginHandleDrag(GraphPoint point) {
+    const GraphPoint c = Centre(handleRect_);
+    interaction_.dragOffset = {ClampPixel(static_cast<long long>(point.x) - c.x),
+                               ClampPixel(static_cast<long long>(point.y) - c.y)};
+}
+
+int CFilter::DragHandleTo(GraphPoint point) {
+    if (kind_ == FilterKind::HighPass || kind_ == FilterKind::LowPass) return 0;
+    const GraphPoint& off = interaction_.dragOffset;
+    const int x = static_cast<int>(
+        std::clamp<long long>(static_cast<long long>(point.x) - off.x - kGraphLeft, 0, graphWidth_));
+    const int y = static_cast<int>(
+        std::clamp<long long>(static_cast<long long>(point.y) - off.y - kGraphTop, 0, graphHeight_));
+    const int oldFreq = GetFreq();
+    const int oldGainCode = GetGainCode();
+    if (!graphicEq_) {
+        freq_ = GraphXToFreq(x, graphWidth_);
+        if (kind_ == FilterKind::Special) SetKind(FilterKind::Peaking);
+    }
+    gain_ = std::clamp(GraphYToGain(y, graphHeight_), -kDragGainLimit, kDragGainLimit);
+    if (gain_ == 0.0) {
+        off_ = 1;
+    } else {
+        off_ = 0;
+        eqBypass_ = 0;
+    }
+    const int result = (GetFreq() != oldFreq || GetGainCode() != oldGainCode || y == 0) ? 1 : 0;
+    // A graphic-EQ band keeps its frequency; the special band's is the one
+    // the user set, not the 20 kHz it is drawn at.
+    if (result) SetFreq(GetDisplayFreq(), 1);
+    if ((kind_ == FilterKind::LowShelf && freq_ > kShelfSplitFreq) ||
+        (kind_ == FilterKind::HighShelf && freq_ < kShelfSplitFreq))
+        SetFreq(kShelfSplitFreq, 1);
+    const int gainCode = GetGainCode();
+    gain_ = gainCode * 0.1 - 20;
+    if (owner_) owner_->SetValue(gainCode);
+    LayoutBandHandle();
+    UpdateCurve();
+    return result;
+}
+
+void CFilter::DragEdgeHandle(GraphPoint point) {
+    if (interaction_.draggingLeftEdge)
+        interaction_.leftEdgeDragOffset = ClampPixel(static_cast<long long>(point.x) - leftEdgeRect_.right);
+    else if (interaction_.draggingRightEdge)
+        interaction_.rightEdgeDragOffset = ClampPixel(static_cast<long long>(point.x) - rightEdgeRect_.left);
+}
+
+int CFilter::DragBandwidthEdge(GraphPoint point) {
+    const bool left = interaction_.draggingLeftEdge != 0;
+    if (!left && !interaction_.draggingRightEdge) return 1;
+    const double fx = GraphXToFreq(ClampPixel(static_cast<long long>(point.x) - kGraphLeft), graphWidth_);
+    const double f = GetFreq();
+    double octaves = 2 * LogBase10(left ? f / fx : fx / f) / LogBase10(2.0);
+    // Also catches the NaN of a band at a frequency of 0 or below.
+    if (!(octaves >= kMinBandwidthOctaves)) octaves = kMinBandwidthOctaves;
+    octaves = std::min(octaves, kMaxBandwidthOctaves);
+    SetBandwidthCode(BandwidthToCode(octaves));
+    return 1;
+}
+
+int CFilter::DragCrossoverHandle(GraphPoint point, int otherFreq) {
+    const int option = dragOption_;
+    long long x = static_cast<long long>(point.x) - interaction_.dragOffset.x - kGraphLeft;
+    if (option != kDragNoLeftStop && option != kDragHighPassTo20k && x <= 0) {
+        x = 0;
+        if (kind_ == FilterKind::HighPass) {
+            SetFreq(kLowestFreq, 1); // off: flat curve
+            return 1;
+        }
+    }
+    x = std::min<long long>(x, graphWidth_);
+    const int freq = GraphXToFreq(ClampPixel(x), graphWidth_);
+    if (freq == GetFreq()) return 0;
+    // The other crossover's frequency may be a stray device value (0 Hz at
+    // start-up); a bound outside the graph's range means no bound there.
+    const int bound = std::clamp(otherFreq, kLowestFreq, kHighestFreq);
+    if (kind_ == FilterKind::HighPass) {
+        const bool to20k = option == kDragHighPassTo20k && freq == kHighestFreq;
+        SetFreq(to20k ? freq : std::min(freq, bound), 1);
+        return 1;
+    }
+    if (kind_ == FilterKind::LowPass) {
+        SetFreq(std::max(freq, bound), 1); // 20 kHz: off, flat curve
+        return 1;
+    }
+    return 0;
 }

@@ -123,14 +123,41 @@ public:
     // Response in dB at each frequency of g_FreqTable, up to date with the
     // settings whenever it is read.
     const Curve& GetCurve() const;
+    // Graph coordinates: the plotting area's own pixels are offset by 40 to
+    // the right and 10 down in the graph window, which every rectangle and
+    // point below is given in. Stores the size, places the handle and the x
+    // of the curve points.
     void SetGraphRect(const GraphRect& plotArea);
     int GetGraphWidth() const { return graphWidth_; }
     int GetGraphHeight() const { return graphHeight_; }
     // Every setter that changes what the curve shows calls this.
     void UpdateCurve();
+    // Handle of a band or shelf (16 x 16, moved in frequency and gain), its
+    // value label box, then its bandwidth edges.
     void LayoutBandHandle();
+    // The two 8 x 8 bandwidth edge handles, 10 pixels outside the band's
+    // edge frequencies.
     void LayoutEdgeHandles();
+    // Handle of a crossover (moved in frequency only) and its label box.
     void LayoutCrossoverHandle();
+    // The value label for the handle; kept in the filter and returned.
+    std::string FormatHandleLabel();
+
+    // --- Dragging with the mouse (points in graph window pixels) -------------
+    // Remembers where in the handle it was grabbed.
+    void BeginHandleDrag(GraphPoint point);
+    // Moves a band or shelf handle: frequency from x (not for a graphic-EQ
+    // band), gain from y within +-12 dB. 1 when frequency or gain code
+    // changed (or the handle reached the top edge), else 0; crossovers 0.
+    int DragHandleTo(GraphPoint point);
+    // Remembers where the edge being dragged was grabbed.
+    void DragEdgeHandle(GraphPoint point);
+    // Bandwidth (0.05 .. 3.00 octaves) from the x of the dragged edge.
+    int DragBandwidthEdge(GraphPoint point);
+    // Moves a crossover handle; a high-pass stays at or below the other
+    // crossover's frequency, a low-pass at or above it (by the drag option).
+    // 1 when the frequency was set, else 0.
+    int DragCrossoverHandle(GraphPoint point, int otherFreq);
 
     // The graph's state of the mouse over this filter's handles.
     struct Interaction {
@@ -151,7 +178,8 @@ public:
     const GraphRect& GetRightEdgeRect() const { return rightEdgeRect_; }
     const GraphRect& GetLabelRect() const { return labelRect_; }
     const std::string& GetLabelText() const { return labelText_; }
-    // Screen points of the curve: 0 and 242 the 0 dB anchors, 1..241 the curve.
+    // Outline of the curve: 0 and 242 the 0 dB anchors at the two ends of the
+    // plotting area, 1..241 the curve.
     const std::array<GraphPoint, kFilterCurvePoints + 2>& GetCurvePoints() const {
         GetCurve();
         return curvePoints_;
@@ -162,6 +190,10 @@ private:
     void Relayout();
     void Mark();
     void RefreshCurve() const;
+    // Label box from the handle's left edge to `extend` past its right, or
+    // `widthAtEnd` wide against the right end when the handle is within
+    // `reach` of it.
+    void PlaceLabelFromHandle(int reach, int widthAtEnd, int extend);
 
     mutable Curve curve_{};
     mutable bool curveStale_ = false;

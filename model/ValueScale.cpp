@@ -189,3 +189,5 @@ int StepDelayInches(int s, int d) {
     if (ms >= 20.0) return kDelayMaxSteps;
     return ClampSteps(static_cast<int>(ms * 48.0 + 0.5));
 }
+
+double LogBase10(double v) { return std::log10(v); }

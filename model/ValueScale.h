@@ -38,3 +38,6 @@ double DelayStepsToInches(int steps);
 
 // Converts a double to int, saturating at the int range; NaN gives 0.
 int SaturatingToInt(double v);
+
+// Base-10 logarithm (the bandwidth drag and the numeric fields).
+double LogBase10(double v);

@@ -214,21 +214,6 @@ void DrawIcon(QPainter& p, const QString& name, const QRectF& area, const QColor
             p.setBrush(QColor(30, 34, 40));
             p.drawEllipse(centre, front.height() * 0.04, front.height() * 0.04);
         }
-    } else if (name == QLatin1String("drop")) {
-        // A drop-down arrow: a triangle pointing down.
-        p.setPen(Qt::NoPen);
-        p.setBrush(c);
-        QPolygonF tri;
-        tri << QPointF(b.left() + b.width() * 0.15, b.top() + b.height() * 0.3)
-            << QPointF(b.right() - b.width() * 0.15, b.top() + b.height() * 0.3)
-            << QPointF(b.center().x(), b.bottom() - b.height() * 0.25);
-        p.drawPolygon(tri);
-    } else if (name == QLatin1String("close")) {
-        p.setPen(QPen(c, w, Qt::SolidLine, Qt::RoundCap));
-        const QRectF s = b.adjusted(b.width() * 0.25, b.height() * 0.25, -b.width() * 0.25,
-                                    -b.height() * 0.25);
-        p.drawLine(s.topLeft(), s.bottomRight());
-        p.drawLine(s.topRight(), s.bottomLeft());
     } else if (name == QLatin1String("wave")) {
         QPainterPath wave;
         for (int i = 0; i <= 64; ++i) {

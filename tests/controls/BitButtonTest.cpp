@@ -151,7 +151,7 @@ TEST_F(BitButtonTest, CaptionsAreDrawnAsTheirLookSays) {
 TEST_F(BitButtonTest, ClicksReachTheParentAsCommands) {
     CBitButton* b = Skinned(2636);
     skintest::Click(b, {3, 3});
-    EXPECT_EQ(parent.Take(WM_COMMAND), (std::vector<Message>{{WM_COMMAND, CommandWParam(2636, BN_CLICKED),
+    EXPECT_EQ(skintest::Take(parent, WM_COMMAND), (std::vector<Message>{{WM_COMMAND, CommandWParam(2636, BN_CLICKED),
                                                               reinterpret_cast<LPARAM>(b)}}));
     EXPECT_EQ(b->GetCheck(), 0); // a click does not toggle
     EXPECT_FALSE(b->IsPressed());
@@ -164,13 +164,13 @@ TEST_F(BitButtonTest, SpeakerButtonReportsASingleClickWhenItsTimerRunsOut) {
     skintest::Click(b, {3, 3});
     EXPECT_TRUE(b->ClickTimer().IsActive());
     EXPECT_EQ(b->ClickTimer().Period(), 210);
-    EXPECT_TRUE(parent.Take(WM_SPEAKER_CLICK).empty()); // nothing before the time
+    EXPECT_TRUE(skintest::Take(parent, WM_SPEAKER_CLICK).empty()); // nothing before the time
     b->ClickTimer().Fire();
-    EXPECT_EQ(parent.Take(WM_SPEAKER_CLICK),
+    EXPECT_EQ(skintest::Take(parent, WM_SPEAKER_CLICK),
               (std::vector<Message>{{WM_SPEAKER_CLICK, WM_LBUTTONDOWN, 0}}));
     EXPECT_FALSE(b->ClickTimer().IsActive());
     EXPECT_FALSE(b->ClickTimer().Fire()); // one notice per click
-    EXPECT_TRUE(parent.Take(WM_SPEAKER_CLICK).empty());
+    EXPECT_TRUE(skintest::Take(parent, WM_SPEAKER_CLICK).empty());
 }
 
 TEST_F(BitButtonTest, SpeakerButtonDoubleClickWithinItsTimerReportsOnlyTheDoubleClick) {
@@ -179,9 +179,9 @@ TEST_F(BitButtonTest, SpeakerButtonDoubleClickWithinItsTimerReportsOnlyTheDouble
     skintest::DoubleClick(b, {3, 3});
     EXPECT_FALSE(b->ClickTimer().IsActive());
     EXPECT_FALSE(b->ClickTimer().Fire());
-    EXPECT_EQ(parent.Take(WM_SPEAKER_CLICK),
+    EXPECT_EQ(skintest::Take(parent, WM_SPEAKER_CLICK),
               (std::vector<Message>{{WM_SPEAKER_CLICK, WM_LBUTTONDBLCLK, 0}}));
-    EXPECT_EQ(parent.Take(WM_COMMAND).size(), 2u); // both presses are clicks too
+    EXPECT_EQ(skintest::Take(parent, WM_COMMAND).size(), 2u); // both presses are clicks too
 }
 
 TEST_F(BitButtonTest, SpeakerButtonSlowDoubleClickReportsTheClickThenTheDoubleClick) {
@@ -189,7 +189,7 @@ TEST_F(BitButtonTest, SpeakerButtonSlowDoubleClickReportsTheClickThenTheDoubleCl
     skintest::Click(b, {3, 3});
     b->ClickTimer().Fire();
     skintest::DoubleClick(b, {3, 3});
-    EXPECT_EQ(parent.Take(WM_SPEAKER_CLICK),
+    EXPECT_EQ(skintest::Take(parent, WM_SPEAKER_CLICK),
               (std::vector<Message>{{WM_SPEAKER_CLICK, WM_LBUTTONDOWN, 0},
                                     {WM_SPEAKER_CLICK, WM_LBUTTONDBLCLK, 0}}));
 }
@@ -197,13 +197,13 @@ TEST_F(BitButtonTest, SpeakerButtonSlowDoubleClickReportsTheClickThenTheDoubleCl
 TEST_F(BitButtonTest, SpeakerButtonReportsARightClickReleasedOverIt) {
     CBitButton* b = Skinned(kSpeakerButtonId);
     skintest::Click(b, {3, 3}, Qt::RightButton);
-    EXPECT_EQ(parent.Take(WM_SPEAKER_CLICK),
+    EXPECT_EQ(skintest::Take(parent, WM_SPEAKER_CLICK),
               (std::vector<Message>{{WM_SPEAKER_CLICK, WM_RBUTTONDOWN, 0}}));
     skintest::Press(b, {3, 3}, Qt::RightButton);
     skintest::Release(b, {b->width() + 5, 3}, Qt::RightButton); // let go elsewhere
-    EXPECT_TRUE(parent.Take(WM_SPEAKER_CLICK).empty());
+    EXPECT_TRUE(skintest::Take(parent, WM_SPEAKER_CLICK).empty());
     EXPECT_FALSE(b->ClickTimer().IsActive());
-    EXPECT_TRUE(parent.Take(WM_COMMAND).empty());
+    EXPECT_TRUE(skintest::Take(parent, WM_COMMAND).empty());
 }
 
 TEST_F(BitButtonTest, OtherButtonsHaveNoClickRule) {
@@ -212,8 +212,8 @@ TEST_F(BitButtonTest, OtherButtonsHaveNoClickRule) {
     skintest::DoubleClick(b, {3, 3});
     skintest::Click(b, {3, 3}, Qt::RightButton);
     EXPECT_FALSE(b->ClickTimer().IsActive());
-    EXPECT_TRUE(parent.Take(WM_SPEAKER_CLICK).empty());
-    EXPECT_TRUE(parent.Take(WM_SLOT_RIGHT_CLICK).empty());
+    EXPECT_TRUE(skintest::Take(parent, WM_SPEAKER_CLICK).empty());
+    EXPECT_TRUE(skintest::Take(parent, WM_SLOT_RIGHT_CLICK).empty());
 }
 
 TEST_F(BitButtonTest, SceneSlotButtonsReportRightClicksWhileThePickerIsOpen) {
@@ -233,9 +233,9 @@ TEST_F(BitButtonTest, SceneSlotButtonsReportRightClicksWhileThePickerIsOpen) {
         const std::vector<Message> want =
             c.reported ? std::vector<Message>{{WM_SLOT_RIGHT_CLICK, WM_RBUTTONDOWN, c.id}}
                        : std::vector<Message>{};
-        EXPECT_EQ(parent.Take(WM_SLOT_RIGHT_CLICK), want) << c.id << " open " << c.pickerOpen;
+        EXPECT_EQ(skintest::Take(parent, WM_SLOT_RIGHT_CLICK), want) << c.id << " open " << c.pickerOpen;
         skintest::Click(b, {3, 3}); // a left click is only a click
-        EXPECT_TRUE(parent.Take(WM_SLOT_RIGHT_CLICK).empty());
+        EXPECT_TRUE(skintest::Take(parent, WM_SLOT_RIGHT_CLICK).empty());
         delete b;
     }
 }
@@ -243,12 +243,12 @@ TEST_F(BitButtonTest, SceneSlotButtonsReportRightClicksWhileThePickerIsOpen) {
 TEST_F(BitButtonTest, MoveNotificationReportsEachNewPointOnce) {
     CBitButton* b = Skinned(2700);
     skintest::Move(b, {3, 3});
-    EXPECT_TRUE(parent.Take(WM_CONTROL_HOVER).empty()); // off by default
+    EXPECT_TRUE(skintest::Take(parent, WM_CONTROL_HOVER).empty()); // off by default
     b->EnableMoveNotify(true);
     skintest::Move(b, {4, 3});
     skintest::Move(b, {4, 3});
     skintest::Move(b, {5, 3}, Qt::LeftButton, Qt::ShiftModifier);
-    EXPECT_EQ(parent.Take(WM_CONTROL_HOVER),
+    EXPECT_EQ(skintest::Take(parent, WM_CONTROL_HOVER),
               (std::vector<Message>{{WM_CONTROL_HOVER, 0, 2700},
                                     {WM_CONTROL_HOVER, MK_LBUTTON | MK_SHIFT, 2700}}));
 }
@@ -264,7 +264,7 @@ TEST_F(BitButtonTest, HoverFollowsThePointer) {
     EXPECT_FALSE(b->IsHover());
     EXPECT_EQ(b->Current().look, CBitButton::OffNormal);
     skintest::Release(b, {b->width() + 4, 3});
-    EXPECT_TRUE(parent.Take(WM_COMMAND).empty()); // released elsewhere: no click
+    EXPECT_TRUE(skintest::Take(parent, WM_COMMAND).empty()); // released elsewhere: no click
     skintest::Move(b, {3, 3});
     skintest::Leave(b);
     EXPECT_FALSE(b->IsHover());

@@ -26,7 +26,7 @@ protected:
         parent.show();
         button = new CComBoxBtn(&parent, 4705);
         button->move(100, 100);
-        button->SetBitmaps(1273, 1274);
+        button->SetBitmaps(594, 595);
         button->CreateDropList(&parent, kNotifyId);
         for (const char* s : {"Optical", "Phone", "Player", "AUX", "Hi.Level"})
             button->AddString(QString::fromLatin1(s));
@@ -100,7 +100,7 @@ TEST_F(ComboButtonTest, SetCurSelClampsShowsTheItemAndPostsNothing) {
         EXPECT_EQ(button->GetCurSel(), c.selected) << c.index;
         EXPECT_EQ(button->text(), QString::fromLatin1(c.caption)) << c.index;
     }
-    EXPECT_TRUE(parent.Take(WM_DROP_CHOICE).empty());
+    EXPECT_TRUE(skintest::Take(parent, WM_DROP_CHOICE).empty());
 }
 
 TEST_F(ComboButtonTest, AnEmptyListShowsAnEmptyCaptionAndNoSelection) {
@@ -111,7 +111,7 @@ TEST_F(ComboButtonTest, AnEmptyListShowsAnEmptyCaptionAndNoSelection) {
     EXPECT_EQ(button->GetCurSel(), -1);
     EXPECT_EQ(button->text(), QString());
     skintest::Wheel(button, -120); // nothing to step to
-    EXPECT_TRUE(parent.Take(WM_DROP_CHOICE).empty());
+    EXPECT_TRUE(skintest::Take(parent, WM_DROP_CHOICE).empty());
     button->AddString(QStringLiteral("A"));
     EXPECT_EQ(button->GetCount(), 1);
 }
@@ -122,12 +122,12 @@ TEST_F(ComboButtonTest, ChoosingAnItemPostsExactlyOneChoice) {
     skintest::Move(List()->viewport(), ItemCentre(3));
     skintest::Click(List()->viewport(), ItemCentre(3));
     EXPECT_FALSE(button->DropWindow()->isVisible());
-    EXPECT_EQ(parent.Take(WM_DROP_CHOICE), (std::vector<Message>{{WM_DROP_CHOICE, kNotifyId, 3}}));
+    EXPECT_EQ(skintest::Take(parent, WM_DROP_CHOICE), (std::vector<Message>{{WM_DROP_CHOICE, kNotifyId, 3}}));
     EXPECT_EQ(button->text(), QStringLiteral("AUX"));
     EXPECT_EQ(button->GetCurSel(), 3);
     EXPECT_EQ(List()->GetCommittedSel(), 3);
     QCoreApplication::processEvents();
-    EXPECT_TRUE(parent.Take(WM_DROP_CHOICE).empty());
+    EXPECT_TRUE(skintest::Take(parent, WM_DROP_CHOICE).empty());
 }
 
 TEST_F(ComboButtonTest, ThePressThatOpensTheListDoesNotChooseFromIt) {
@@ -136,7 +136,7 @@ TEST_F(ComboButtonTest, ThePressThatOpensTheListDoesNotChooseFromIt) {
     // Its release may land on the list (it overlaps the button by a pixel).
     skintest::Release(List()->viewport(), ItemCentre(0));
     EXPECT_TRUE(button->DropWindow()->isVisible());
-    EXPECT_TRUE(parent.Take(WM_DROP_CHOICE).empty());
+    EXPECT_TRUE(skintest::Take(parent, WM_DROP_CHOICE).empty());
 }
 
 TEST_F(ComboButtonTest, ClosingTheListElsewherePostsNothing) {
@@ -146,7 +146,7 @@ TEST_F(ComboButtonTest, ClosingTheListElsewherePostsNothing) {
     EXPECT_EQ(button->GetCurSel(), 4);
     skintest::Press(button->DropWindow(), {-40, -40});
     EXPECT_FALSE(button->DropWindow()->isVisible());
-    EXPECT_TRUE(parent.Take(WM_DROP_CHOICE).empty());
+    EXPECT_TRUE(skintest::Take(parent, WM_DROP_CHOICE).empty());
     EXPECT_EQ(button->text(), QStringLiteral("Phone"));
 }
 
@@ -158,7 +158,7 @@ TEST_F(ComboButtonTest, AKeyInTheListClosesItAndKeepsTheCommittedChoice) {
     QApplication::sendEvent(List(), &down);
     EXPECT_FALSE(button->DropWindow()->isVisible());
     EXPECT_EQ(button->GetCurSel(), 0); // the committed choice, none made yet
-    EXPECT_TRUE(parent.Take(WM_DROP_CHOICE).empty());
+    EXPECT_TRUE(skintest::Take(parent, WM_DROP_CHOICE).empty());
 }
 
 TEST_F(ComboButtonTest, WheelStepsOneItemPerNotch) {
@@ -179,7 +179,7 @@ TEST_F(ComboButtonTest, WheelStepsOneItemPerNotch) {
     };
     for (const Step& s : steps) {
         skintest::Wheel(button, s.delta);
-        const std::vector<Message> got = parent.Take(WM_DROP_CHOICE);
+        const std::vector<Message> got = skintest::Take(parent, WM_DROP_CHOICE);
         const std::vector<Message> want =
             s.posted ? std::vector<Message>{{WM_DROP_CHOICE, kNotifyId, s.selected}} : std::vector<Message>{};
         EXPECT_EQ(got, want) << "delta " << s.delta;
@@ -200,20 +200,20 @@ TEST_F(ComboButtonTest, CaptionColourAndFontFollowTheLook) {
     };
     const QColor white(255, 255, 255), red(255, 0, 0), grey(155, 155, 155);
     const Case cases[] = {
-        {4705, true, false, 0, 0, 1273, Font::Normal, white},
-        {4705, true, true, 0, 0, 1274, Font::Normal, white},
+        {4705, true, false, 0, 0, 594, Font::Normal, white},
+        {4705, true, true, 0, 0, 595, Font::Normal, white},
         {4705, false, true, 0, 0, 0, Font::Own, grey},
-        {4705, true, false, 1, 0, 1273, Font::Normal, white}, // the rule is the mix list's
-        {4706, true, false, 0, 0, 1273, Font::Normal, white},
-        {4706, true, false, 1, 0, 1273, Font::StruckOut, red},
-        {4706, true, false, 1, 6, 1273, Font::Normal, red}, // "OFF" chosen
-        {4706, true, true, 1, 0, 1274, Font::Normal, white},
+        {4705, true, false, 1, 0, 594, Font::Normal, white}, // the rule is the mix list's
+        {4706, true, false, 0, 0, 594, Font::Normal, white},
+        {4706, true, false, 1, 0, 594, Font::StruckOut, red},
+        {4706, true, false, 1, 6, 594, Font::Normal, red}, // "OFF" chosen
+        {4706, true, true, 1, 0, 595, Font::Normal, white},
     };
     for (const Case& c : cases) {
         g_SourcePairFlag = c.pairFlag;
         g_SysBlock8[4] = static_cast<uint8_t>(c.block8Byte4);
         CComBoxBtn b(&parent, c.id);
-        b.SetBitmaps(1273, 1274);
+        b.SetBitmaps(594, 595);
         b.SetHoverLook(c.hover);
         b.setEnabled(c.enabled);
         const CComBoxBtn::Shown shown = b.Current();
@@ -228,7 +228,7 @@ TEST_F(ComboButtonTest, MovesAreReportedWhileTheButtonHasNoFocus) {
     button->EnableMoveNotify(true);
     skintest::Move(button, {4, 4}, Qt::NoButton, Qt::ControlModifier);
     skintest::Move(button, {4, 4});
-    EXPECT_EQ(parent.Take(WM_CONTROL_HOVER), (std::vector<Message>{{WM_CONTROL_HOVER, MK_CONTROL, 4705}}));
+    EXPECT_EQ(skintest::Take(parent, WM_CONTROL_HOVER), (std::vector<Message>{{WM_CONTROL_HOVER, MK_CONTROL, 4705}}));
     EXPECT_TRUE(button->IsHover());
 }
 

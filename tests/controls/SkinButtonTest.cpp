@@ -52,10 +52,10 @@ TEST_F(SkinButtonTest, CheckingARadioButtonUnchecksTheRestOfItsGroup) {
     EXPECT_EQ(a->GetCheck(), 1);
     EXPECT_EQ(b->GetCheck(), 0);
     EXPECT_EQ(c->GetCheck(), 1); // another group
-    EXPECT_EQ(other->Take(WM_RADIO_UNCHECK).size(), 1u); // windows of other kinds hear it too
+    EXPECT_EQ(skintest::Take(*other, WM_RADIO_UNCHECK).size(), 1u); // windows of other kinds hear it too
 
     a->SetCheck(1); // already checked: nobody is told again
-    EXPECT_TRUE(other->Take(WM_RADIO_UNCHECK).empty());
+    EXPECT_TRUE(skintest::Take(*other, WM_RADIO_UNCHECK).empty());
 }
 
 TEST_F(SkinButtonTest, LoadSkinTakesItsValuesWithinTheirRanges) {
@@ -112,9 +112,9 @@ TEST_F(SkinButtonTest, AHeldButtonReportsEveryPeriod) {
     b.HoldTimer().Fire();
     skintest::Release(&b, {2, 2});
     EXPECT_FALSE(b.HoldTimer().IsActive());
-    EXPECT_EQ(parent.Take(WM_HOLD_REPORT),
+    EXPECT_EQ(skintest::Take(parent, WM_HOLD_REPORT),
               (std::vector<Message>{{WM_HOLD_REPORT, 1837, 42}, {WM_HOLD_REPORT, 1837, 42}}));
-    EXPECT_EQ(parent.Take(WM_COMMAND).size(), 2u);
+    EXPECT_EQ(skintest::Take(parent, WM_COMMAND).size(), 2u);
 }
 
 TEST_F(SkinButtonTest, ThePointerLightsTheCaptionUntilAPress) {

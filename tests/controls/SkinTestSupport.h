@@ -1,8 +1,9 @@
-// Helpers of the skinned-control tests: a parent that records the window
-// messages its controls send and post, and mouse input delivered straight to
-// a control.
+// Helpers of the skinned-control tests: the messages a control's page
+// received, mouse input delivered straight to a control, and what a control
+// shows.
 #pragma once
 
+#include "ControlPage.h"
 #include "controls/ControlTimer.h"
 #include "platform/Message.h"
 
@@ -16,6 +17,7 @@
 
 namespace skintest {
 
+// A message as the tests compare it.
 struct Message {
     unsigned msg;
     WPARAM wParam;
@@ -30,29 +32,15 @@ inline std::ostream& operator<<(std::ostream& os, const Message& m) {
               << "}";
 }
 
-// The window the controls sit in; it keeps every message it receives.
-class Parent : public platform::MessageTarget<QWidget> {
-public:
-    Parent() { resize(400, 300); }
-    LRESULT WindowProc(unsigned msg, WPARAM wParam, LPARAM lParam) override {
-        log.push_back({msg, wParam, lParam});
-        return 0;
-    }
-    // Delivers what was posted, then the messages of one number, which
-    // leave the log.
-    std::vector<Message> Take(unsigned msg) {
-        QCoreApplication::sendPostedEvents();
-        std::vector<Message> out, rest;
-        for (const Message& m : log) (m.msg == msg ? out : rest).push_back(m);
-        log = rest;
-        return out;
-    }
-    void Clear() {
-        QCoreApplication::sendPostedEvents();
-        log.clear();
-    }
-    std::vector<Message> log;
-};
+// The window the controls sit in.
+using Parent = RecordingPage;
+
+// Delivers what was posted, then takes the messages of one number.
+inline std::vector<Message> Take(RecordingPage& page, unsigned msg) {
+    std::vector<Message> out;
+    for (const Received& r : page.Take(msg)) out.push_back({r.msg, r.wParam, r.lParam});
+    return out;
+}
 
 // Whether the control shows the picture: every opaque pixel of the picture
 // is on screen as it is (transparent parts show what lies under the control).

@@ -10,9 +10,9 @@ namespace {
 using skintest::Message;
 using skintest::Parent;
 
-// The connect button's pictures: on group 8741, 8750, 8750; off group 8751, 8740, 8740.
-constexpr unsigned kOnN = 8741, kOnH = 8750, kOnP = 1238;
-constexpr unsigned kOffN = 8751, kOffH = 8740, kOffP = 1220;
+// Six pictures of one size.
+constexpr unsigned kOnN = 1061, kOnH = 1117, kOnP = 1060;
+constexpr unsigned kOffN = 1063, kOffH = 1118, kOffP = 1064;
 
 TEST(XPButtonTest, TheFaceFollowsTheStateAndThePointer) {
     struct Case {
@@ -66,7 +66,7 @@ TEST(XPButtonTest, EnteringReportsOncePerEntryPoint) {
     b.SetBitmaps(kOnN, kOnH, kOnP, kOffN, kOffH, kOffP);
     skintest::Move(&b, {3, 3});
     skintest::Leave(&b);
-    EXPECT_TRUE(parent.Take(WM_CONTROL_HOVER).empty()); // off until asked for
+    EXPECT_TRUE(skintest::Take(parent, WM_CONTROL_HOVER).empty()); // off until asked for
     b.EnableHoverNotify(true);
     skintest::Move(&b, {3, 3});
     skintest::Move(&b, {4, 3}); // moves inside tell nothing
@@ -74,7 +74,7 @@ TEST(XPButtonTest, EnteringReportsOncePerEntryPoint) {
     skintest::Move(&b, {3, 3}); // the same entry point again
     skintest::Leave(&b);
     skintest::Move(&b, {5, 6}, Qt::LeftButton);
-    EXPECT_EQ(parent.Take(WM_CONTROL_HOVER),
+    EXPECT_EQ(skintest::Take(parent, WM_CONTROL_HOVER),
               (std::vector<Message>{{WM_CONTROL_HOVER, 0, 8801}, {WM_CONTROL_HOVER, MK_LBUTTON, 8801}}));
 }
 
@@ -83,7 +83,7 @@ TEST(XPButtonTest, AClickIsACommandAndChangesNothing) {
     CXPButton b(&parent, 8802);
     b.SetCheck(0);
     skintest::Click(&b, {2, 2});
-    EXPECT_EQ(parent.Take(WM_COMMAND).size(), 1u);
+    EXPECT_EQ(skintest::Take(parent, WM_COMMAND).size(), 1u);
     EXPECT_EQ(b.GetCheck(), 0);
 }
 

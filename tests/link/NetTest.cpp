@@ -90,13 +90,13 @@ TEST(Subnet, OctetsUnderFullMaskBytesMustMatch) {
         const char* device;
         bool passes;
     } cases[] = {
-        {{"10.1.2.7", "255.255.255.0"}, "10.1.2.254", true},
-        {{"10.1.2.7", "255.255.255.0"}, "10.1.3.254", false},
-        {{"10.1.2.7", "255.255.0.0"}, "10.1.3.254", true},
-        {{"10.1.2.7", "255.255.254.0"}, "10.1.3.254", true}, // partial mask bytes are not compared
-        {{"10.1.2.7", "0.0.0.0"}, "10.1.2.254", false},
+        {{"198.51.100.7", "255.255.255.0"}, "198.51.100.254", true},
+        {{"198.51.100.7", "255.255.255.0"}, "198.51.101.254", false},
+        {{"198.51.100.7", "255.255.0.0"}, "198.51.101.254", true},
+        {{"198.51.100.7", "255.255.254.0"}, "198.51.101.254", true}, // partial mask bytes are not compared
+        {{"198.51.100.7", "0.0.0.0"}, "198.51.100.254", false},
         {{"127.0.0.1", "255.0.0.0"}, "127.0.0.1", true},
-        {{"garbage", "255.255.255.0"}, "10.1.2.254", false},
+        {{"garbage", "255.255.255.0"}, "198.51.100.254", false},
     };
     for (const Case& c : cases)
         EXPECT_EQ(AdapterReachesDevice(c.adapter, c.device), c.passes) << c.adapter.address << "/" << c.adapter.mask
@@ -221,7 +221,7 @@ TEST_F(NetTest, CloseTwiceIsHarmless) {
 // ---------------------------------------------------------------------------
 
 TEST_F(NetTest, ProbeStepWithoutTheModulesSubnetPingsNothing) {
-    adapters.Set({{"192.168.7.3", "255.255.255.0"}});
+    adapters.Set({{"203.0.113.3", "255.255.255.0"}});
     net.SetReachable(true);
     std::atomic<bool> running{true};
     EXPECT_EQ(net.WatchLink(running), 0);

@@ -291,7 +291,7 @@ TEST_P(NetWorkerTest, ATimedOutReplyLeadsToAReconnect) {
 TEST_P(NetWorkerTest, WithoutTheModulesSubnetTheLinkIsLost) {
     device.SetSilent(true);
     Connect();
-    adapters.Set({{"192.168.7.3", "255.255.255.0"}});
+    adapters.Set({{"203.0.113.3", "255.255.255.0"}});
     ASSERT_TRUE(view.WaitFor(WM_LINK_LOST));
     EXPECT_EQ(g_NetLinkUp.load(), 0);
     EXPECT_EQ(server.Connections(), 1) << "no reconnect attempt";
