@@ -2,7 +2,7 @@
 
 #include <QPainter>
 
-CShow_Link::CShow_Link(QWidget* parent) : QWidget(parent), timer_([this] { OnTick(); }) {}
+CShow_Link::CShow_Link(QWidget* parent) : QAbstractButton(parent), timer_([this] { OnTick(); }) {}
 
 void CShow_Link::StartBlink() {
     blinking_ = true;
@@ -15,11 +15,6 @@ void CShow_Link::StopBlink() {
     phase_ = false;
     timer_.Stop();
     repaint();
-}
-
-void CShow_Link::SetText(const QString& text) {
-    text_ = text;
-    update();
 }
 
 QColor CShow_Link::CurrentTextColor() const {
@@ -37,7 +32,7 @@ void CShow_Link::paintEvent(QPaintEvent*) {
     p.fillRect(rect(), background_);
     p.setPen(CurrentTextColor());
     p.setFont(font_ ? *font_ : font());
-    p.drawText(rect().adjusted(0, 0, -kRightStrip, 0), Qt::AlignCenter | Qt::TextSingleLine, text_);
+    p.drawText(rect().adjusted(0, 0, -kRightStrip, 0), Qt::AlignCenter | Qt::TextSingleLine, text());
 }
 
 // ---------------------------------------------------------------------------

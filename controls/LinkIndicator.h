@@ -8,10 +8,12 @@
 
 #include "controls/ControlTimer.h"
 
+#include <QAbstractButton>
 #include <QColor>
 #include <QWidget>
 
-class CShow_Link : public QWidget {
+// A button that only shows its text (the templates keep it disabled).
+class CShow_Link : public QAbstractButton {
 public:
     static constexpr int kBlinkMs = 1001;
     static constexpr int kRightStrip = 19;
@@ -22,8 +24,8 @@ public:
     void StartBlink();
     // Steady again, repainted at once.
     void StopBlink();
-    void SetText(const QString& text);
-    QString Text() const { return text_; }
+    void SetText(const QString& text) { setText(text); }
+    QString Text() const { return text(); }
     // The caption font (not owned; null: the control's own).
     void SetCaptionFont(const QFont* font) { font_ = font; }
 
@@ -37,7 +39,6 @@ protected:
 private:
     void OnTick();
 
-    QString text_;
     QColor steady_{250, 250, 250};
     QColor offPhase_{250, 250, 250};
     QColor onPhase_{255, 0, 0};
