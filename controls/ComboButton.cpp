@@ -146,8 +146,7 @@ void CDropWnd::mousePressEvent(QMouseEvent* e) {
     // A click outside closes the list without a notice. On the owner button
     // the click only closes it: it must not open the list again.
     const QPoint global = e->globalPosition().toPoint();
-    if (owner_ && owner_->rect().contains(owner_->mapFromGlobal(global)))
-        setAttribute(Qt::WA_NoMouseReplay);
+    setAttribute(Qt::WA_NoMouseReplay, owner_ && owner_->rect().contains(owner_->mapFromGlobal(global)));
     hide();
 }
 
