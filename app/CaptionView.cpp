@@ -1,28 +1,37 @@
 #include "app/CaptionView.h"
 
-#include "app/PendingControls.h"
 #include "app/ShellMessages.h"
+#include "controls/SkinButton.h"
 #include "platform/DialogUnits.h"
 
 #include <QPainter>
 
 namespace {
 
-QAbstractButton* SkinButton(QWidget* parent, int id, const QRect& dlu, WPARAM command) {
-    auto* b = new CBitButton(parent);
+// Template 227 (dialog units of Arial 10).
+CxSkinButton* SkinButton(QWidget* parent, int id, const QRect& dlu) {
+    auto* b = new CxSkinButton(parent, id);
     b->setObjectName(QString::number(id));
     b->setGeometry(platform::DluToPixels(dlu, platform::kArial10));
-    QObject::connect(b, &QAbstractButton::clicked, parent,
-                     [parent, command] { MessageToFrame(parent->window(), WM_COMMAND, command, false); });
     return b;
 }
 
 } // namespace
 
-CCaptionView::CCaptionView(QWidget* parent) : QWidget(parent) {
+CCaptionView::CCaptionView(QWidget* parent) : MessageTarget(parent) {
     resize(platform::DluToPixels(QSize(471, 237), platform::kArial10));
-    m_Button1837 = SkinButton(this, 1837, QRect(170, 133, 50, 17), ID_OPEN_MAIN_VIEW2);
-    m_Button1781 = SkinButton(this, 1781, QRect(346, 133, 46, 17), ID_OPEN_MAIN_VIEW);
+    m_Button1837 = SkinButton(this, 1837, QRect(170, 133, 50, 17));
+    m_Button1781 = SkinButton(this, 1781, QRect(346, 133, 46, 17));
+}
+
+LRESULT CCaptionView::WindowProc(unsigned msg, WPARAM wParam, LPARAM) {
+    if (msg != WM_COMMAND) return 0;
+    switch (static_cast<int>(wParam & 0xFFFF)) {
+    case 1781: MessageToFrame(window(), WM_COMMAND, ID_OPEN_MAIN_VIEW, false); break;
+    case 1837: MessageToFrame(window(), WM_COMMAND, ID_OPEN_MAIN_VIEW2, false); break;
+    default: break;
+    }
+    return 0;
 }
 
 void CCaptionView::paintEvent(QPaintEvent*) {

@@ -2,23 +2,29 @@
 // display mode 2 (left) or 1 (right). No command of the program opens it.
 #pragma once
 
+#include "platform/Message.h"
+
 #include <QImage>
 #include <QWidget>
 
-class QAbstractButton;
+class CxSkinButton;
 
-class CCaptionView : public QWidget {
+class CCaptionView : public platform::MessageTarget<QWidget> {
 public:
     explicit CCaptionView(QWidget* parent = nullptr);
 
-    QAbstractButton* LeftButton() const { return m_Button1837; }
-    QAbstractButton* RightButton() const { return m_Button1781; }
+    CxSkinButton* LeftButton() const { return m_Button1837; }
+    CxSkinButton* RightButton() const { return m_Button1781; }
+
+    // The buttons' clicks: 1781 sends command 8000, 1837 command 8001 to the
+    // main window.
+    LRESULT WindowProc(unsigned msg, WPARAM wParam, LPARAM lParam) override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QAbstractButton* m_Button1837 = nullptr; // sends command 8001
-    QAbstractButton* m_Button1781 = nullptr; // sends command 8000
+    CxSkinButton* m_Button1837 = nullptr;
+    CxSkinButton* m_Button1781 = nullptr;
     QImage m_Background;                     // never loaded
 };

@@ -196,19 +196,20 @@ void CLumaraView::CreateControls() {
         w->setVisible(!c->hidden);
         w->setEnabled(!c->disabled);
     };
+    // Buttons report their clicks to the view as WM_COMMAND (id, BN_CLICKED).
     auto bit = [&](CBitButton*& member, int id) {
-        member = new CBitButton(this);
+        member = new CBitButton(this, id);
         place(member, id);
-        connect(member, &QAbstractButton::clicked, this, [this, id] { PostMessage(WM_COMMAND, id, 0); });
+        m_BitButtons[id] = member;
     };
     auto xp = [&](CXPButton*& member, int id) {
-        member = new CXPButton(this);
+        member = new CXPButton(this, id);
         place(member, id);
-        connect(member, &QAbstractButton::clicked, this, [this, id] { PostMessage(WM_COMMAND, id, 0); });
     };
 
     xp(m_ConnectButton, IDC_CONNECT);
     m_Tab = new CEnTabCtrl(this);
+    SetControlId(m_Tab, IDC_TAB);
     place(m_Tab, IDC_TAB);
     xp(m_ModeMenuButton, IDC_MODE_MENU);
     xp(m_SystemDialogButton, IDC_SYSTEM_DIALOG);
@@ -227,8 +228,9 @@ void CLumaraView::CreateControls() {
     bit(m_MinimiseButton, IDC_MINIMISE);
     bit(m_CloseButton, IDC_CLOSE);
     m_LinkStatus = new CShow_Link(this);
+    SetControlId(m_LinkStatus, IDC_LINK_STATUS);
     place(m_LinkStatus, IDC_LINK_STATUS);
-    m_LinkStatus->setText(QStringLiteral("未连接设备"));
+    m_LinkStatus->SetText(QStringLiteral("未连接设备"));
     bit(m_Button2819, IDC_BUTTON_2819);
     bit(m_LockButton, IDC_LOCK);
     bit(m_MixToggle, IDC_MIX_TOGGLE);
@@ -237,9 +239,9 @@ void CLumaraView::CreateControls() {
     bit(m_MapResetButton, IDC_MAP_RESET);
     bit(m_SceneLoadButton, IDC_SCENE_LOAD);
     bit(m_SceneStoreButton, IDC_SCENE_STORE);
-    m_InputSourceList = new CComBoxBtn(this);
+    m_InputSourceList = new CComBoxBtn(this, IDC_INPUT_SOURCE);
     place(m_InputSourceList, IDC_INPUT_SOURCE);
-    m_MixSourceList = new CComBoxBtn(this);
+    m_MixSourceList = new CComBoxBtn(this, IDC_MIX_SOURCE);
     place(m_MixSourceList, IDC_MIX_SOURCE);
     bit(m_MixWarning, IDC_MIX_WARNING);
 }
@@ -249,7 +251,8 @@ CBitButton* CLumaraView::PageButton(int page) const {
 }
 
 CBitButton* CLumaraView::BitButton(int id) const {
-    return findChild<CBitButton*>(QString::number(id), Qt::FindDirectChildrenOnly);
+    auto it = m_BitButtons.find(id);
+    return it == m_BitButtons.end() ? nullptr : it->second;
 }
 
 // ---------------------------------------------------------------------------
@@ -468,13 +471,13 @@ void CLumaraView::ApplyLanguage() {
             m_ConnectButton->SetBitmaps(8741, 8750, 8750, 0, 0, 0);
         else
             m_ConnectButton->SetBitmaps(8743, 8752, 8752, 0, 0, 0);
-        m_LinkStatus->setText(cn ? QStringLiteral("已连接设备") : QStringLiteral("Connected device"));
+        m_LinkStatus->SetText(cn ? QStringLiteral("已连接设备") : QStringLiteral("Connected device"));
     } else {
         if (cn)
             m_ConnectButton->SetBitmaps(8751, 8740, 8740, 0, 0, 0);
         else
             m_ConnectButton->SetBitmaps(8753, 8742, 8742, 0, 0, 0);
-        m_LinkStatus->setText(cn ? QStringLiteral("未连接设备") : QStringLiteral("Not connected devices"));
+        m_LinkStatus->SetText(cn ? QStringLiteral("未连接设备") : QStringLiteral("Not connected devices"));
     }
 
     // The default preset name follows the language; any other name stays.

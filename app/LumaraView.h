@@ -7,9 +7,13 @@
 // connection attempt (WM_USER+156).
 #pragma once
 
-#include "app/PendingControls.h"
 #include "app/PresetJson.h"
 #include "app/ViewPages.h"
+#include "controls/BitButton.h"
+#include "controls/ComboButton.h"
+#include "controls/LinkIndicator.h"
+#include "controls/TabCtrl.h"
+#include "controls/XPButton.h"
 #include "link/HidTransport.h"
 #include "link/KTVCommand.h"
 #include "link/LinkTimings.h"
@@ -256,6 +260,7 @@ private:
     CComBoxBtn* m_InputSourceList = nullptr;
     CComBoxBtn* m_MixSourceList = nullptr;
     CBitButton* m_MixWarning = nullptr;
+    std::map<int, CBitButton*> m_BitButtons; // by control id
 
     QPixmap m_BackgroundCn; // 285
     QPixmap m_BackgroundEn; // 284

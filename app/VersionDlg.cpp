@@ -1,5 +1,6 @@
 #include "app/VersionDlg.h"
 
+#include "controls/StaticControls.h"
 #include "model/DataDefine.h"
 #include "model/Globals.h"
 #include "platform/Skin.h"
@@ -11,12 +12,11 @@
 
 namespace {
 
-QLabel* Static(QWidget* parent, const char* id, const QRect& r) {
-    auto* label = new QLabel(parent);
+CTransparentStatic* Static(QWidget* parent, const char* id, const QRect& r) {
+    auto* label = new CTransparentStatic(parent);
     label->setObjectName(QString::fromLatin1(id));
     label->setGeometry(r);
     label->setFont(g_FontDialog16);
-    label->setAttribute(Qt::WA_TranslucentBackground);
     return label;
 }
 
@@ -29,7 +29,9 @@ CVersionDlg::CVersionDlg(QWidget* parent)
     m_Picture->setObjectName(QStringLiteral("2065"));
     m_Picture->setPixmap(skin::Pixmap(275));
     m_Picture->setGeometry(QRect(QPoint(14, 14), skin::Size(275)));
-    m_Link = Static(this, "1895", QRect(150, 110, 230, 20));
+    m_Link = new CHyLink(this);
+    m_Link->setObjectName(QStringLiteral("1895"));
+    m_Link->setGeometry(150, 110, 230, 20);
     m_Link->hide();
     m_Static1894 = Static(this, "1894", QRect(150, 84, 230, 20));
     m_Device = Static(this, "1877", QRect(150, 20, 240, 24));

@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <QString>
 
+class CHyLink;
+class CTransparentStatic;
 class QLabel;
 class QPushButton;
 
@@ -29,11 +31,11 @@ protected:
 
 private:
     QLabel* m_Picture = nullptr;   // 2065, picture 275
-    QLabel* m_Link = nullptr;      // 1895, hidden
-    QLabel* m_Static1894 = nullptr;
+    CHyLink* m_Link = nullptr;     // 1895, hidden
+    CTransparentStatic* m_Static1894 = nullptr;
     QPushButton* m_Help = nullptr; // 8802
-    QLabel* m_Software = nullptr;  // 1875
-    QLabel* m_Device = nullptr;    // 1877
-    QLabel* m_Static1876 = nullptr;
+    CTransparentStatic* m_Software = nullptr; // 1875
+    CTransparentStatic* m_Device = nullptr;   // 1877
+    CTransparentStatic* m_Static1876 = nullptr;
     QPushButton* m_Quit = nullptr; // 1874
 };

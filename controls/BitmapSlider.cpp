@@ -2,6 +2,7 @@
 
 #include "controls/ControlNotify.h"
 #include "controls/NumEdit.h"
+#include "controls/SkinControl.h"
 #include "platform/Skin.h"
 
 #include <QKeyEvent>
@@ -238,13 +239,7 @@ void CBitmapSlider::mouseMoveEvent(QMouseEvent* e) {
     const QPoint at = e->position().toPoint();
     if (!moveNotify_ || at == lastMouse_ || !parentWidget()) return;
     lastMouse_ = at;
-    WPARAM keys = 0;
-    if (e->buttons() & Qt::LeftButton) keys |= MK_LBUTTON;
-    if (e->buttons() & Qt::RightButton) keys |= MK_RBUTTON;
-    if (e->buttons() & Qt::MiddleButton) keys |= MK_MBUTTON;
-    if (e->modifiers() & Qt::ShiftModifier) keys |= MK_SHIFT;
-    if (e->modifiers() & Qt::ControlModifier) keys |= MK_CONTROL;
-    platform::SendMessage(parentWidget(), WM_CONTROL_HOVER, keys, ControlId(this));
+    ctl::MoveReport::Send(this, ctl::MouseKeyFlags(e));
 }
 
 void CBitmapSlider::mouseReleaseEvent(QMouseEvent* e) {

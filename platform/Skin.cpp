@@ -296,9 +296,10 @@ void PaintBackground(QPainter& p, const Picture& pic, const QRectF& r) {
 
 void PaintButton(QPainter& p, const Picture& pic, const QRectF& r) {
     const Fill f = ButtonFill(pic.state, pic.tone);
-    FillRounded(p, r, f, Radius(r, 5));
+    // A transparent button is round: only its disc is drawn.
+    FillRounded(p, r, f, pic.transparent ? std::min(r.width(), r.height()) / 2 : Radius(r, 5));
     // A highlight along the top edge gives the face some depth.
-    if (!pic.state.endsWith(QLatin1String("pressed")) && r.height() > 8) {
+    if (!pic.transparent && !pic.state.endsWith(QLatin1String("pressed")) && r.height() > 8) {
         p.setPen(QPen(QColor(255, 255, 255, 40), 1));
         p.drawLine(QPointF(r.left() + 3, r.top() + 1.5), QPointF(r.right() - 3, r.top() + 1.5));
     }

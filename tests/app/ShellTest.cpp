@@ -10,6 +10,7 @@
 #include "app/ShellMessages.h"
 #include "app/SplashWnd.h"
 #include "controls/GradientProgressCtrl.h"
+#include "controls/SkinButton.h"
 #include "platform/DialogUnits.h"
 #include "platform/Skin.h"
 
@@ -120,11 +121,27 @@ TEST_F(ShellTest, TheStoredLanguagePaintsTheView) {
         const char* stored;
         int flag;
         int background;
+        unsigned lock, mixToggle, fileMenu, connect, levelBar;
+        const char* firstSource;
+        const char* linkText;
     };
-    for (const Case& c : {Case{"English", 0, 284}, Case{"Chinese", 1, 285}}) {
+    const Case cases[] = {
+        {"English", 0, 284, 1129, 1013, 8720, 8753, 1153, "Optical", "Not connected devices"},
+        {"Chinese", 1, 285, 1125, 1011, 8701, 8751, 739, "光纤", "未连接设备"},
+    };
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.stored);
         Start(c.stored);
         EXPECT_EQ(g_LanguageFlag.load(), c.flag);
+        EXPECT_EQ(view->BitButton(CLumaraView::IDC_LOCK)->Current().bitmap, c.lock);
+        EXPECT_EQ(view->BitButton(CLumaraView::IDC_MIX_TOGGLE)->Current().bitmap, c.mixToggle);
+        EXPECT_EQ(view->findChild<CXPButton*>(QStringLiteral("8801"))->CurrentBitmap(), c.fileMenu);
+        EXPECT_EQ(view->ConnectButton()->CurrentBitmap(), c.connect);
+        EXPECT_EQ(view->LevelBar()->Background(), int(c.levelBar));
+        view->InputSourceList()->SetCurSel(0);
+        EXPECT_EQ(view->InputSourceList()->text(), QString::fromUtf8(c.firstSource));
+        EXPECT_EQ(view->LinkStatus()->Text(), QString::fromUtf8(c.linkText));
+        EXPECT_FALSE(view->LinkStatus()->isVisibleTo(view)); // the language switch hides it
         // A stretch of background with no control over it; the picture starts at x = 2.
         const QRect bare(900, 0, 100, 28);
         ASSERT_EQ(view->childAt(bare.center()), nullptr);

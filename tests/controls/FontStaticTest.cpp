@@ -1,5 +1,7 @@
 #include "controls/FontStatic.h"
 
+#include "SkinTestSupport.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -30,18 +32,6 @@ TEST(FontStaticTest, SetFontStyleTakesTheAlignmentOnlyWithANewColour) {
     }
 }
 
-// Columns of the control that hold text pixels.
-std::vector<int> InkColumns(const QImage& img, const QColor& ink) {
-    std::vector<int> xs;
-    for (int x = 0; x < img.width(); ++x)
-        for (int y = 0; y < img.height(); ++y)
-            if (img.pixelColor(x, y) == ink) {
-                xs.push_back(x);
-                break;
-            }
-    return xs;
-}
-
 TEST(FontStaticTest, TextIsDrawnWhereItsAlignmentSays) {
     struct Case {
         unsigned style;
@@ -54,7 +44,7 @@ TEST(FontStaticTest, TextIsDrawnWhereItsAlignmentSays) {
         s.SetBackgroundColor(Qt::white);
         s.SetFontStyle(QString(), 16, Qt::red, c.style);
         s.SetText(QStringLiteral("CH1"));
-        const std::vector<int> xs = InkColumns(s.grab().toImage(), Qt::red);
+        const std::vector<int> xs = skintest::InkColumns(s.grab().toImage(), Qt::red);
         ASSERT_FALSE(xs.empty()) << c.style;
         EXPECT_GE(xs.front(), c.minX) << c.style;
         EXPECT_LT(xs.back(), c.maxX) << c.style;

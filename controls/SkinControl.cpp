@@ -1,0 +1,56 @@
+#include "controls/SkinControl.h"
+
+#include "platform/Skin.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWidget>
+
+namespace ctl {
+
+QCursor HandCursor() { return QCursor(Qt::PointingHandCursor); }
+
+QPixmap Picture(unsigned id) { return id ? skin::Pixmap(static_cast<int>(id)) : QPixmap(); }
+
+void FitToPicture(QWidget* control, unsigned id) {
+    const QSize size = id ? skin::Size(static_cast<int>(id)) : QSize();
+    if (size.isValid() && control->size() != size) control->resize(size);
+}
+
+void DrawFace(QPainter& painter, const QWidget* control, unsigned id) {
+    const QPixmap face = Picture(id);
+    if (face.isNull())
+        painter.fillRect(control->rect(), kButtonFace);
+    else
+        painter.drawPixmap(0, 0, face);
+}
+
+WPARAM MouseKeyFlags(const QMouseEvent* e) {
+    WPARAM keys = 0;
+    if (e->buttons() & Qt::LeftButton) keys |= MK_LBUTTON;
+    if (e->buttons() & Qt::RightButton) keys |= MK_RBUTTON;
+    if (e->buttons() & Qt::MiddleButton) keys |= MK_MBUTTON;
+    if (e->modifiers() & Qt::ShiftModifier) keys |= MK_SHIFT;
+    if (e->modifiers() & Qt::ControlModifier) keys |= MK_CONTROL;
+    return keys;
+}
+
+void RepaintParentArea(QWidget* control) {
+    if (QWidget* parent = control->parentWidget())
+        parent->update(control->geometry()); // also repaints the control over it
+    else
+        control->update();
+}
+
+bool MoveReport::IsNew(QPoint point) {
+    if (!enabled_ || last_ == point) return false;
+    last_ = point;
+    return true;
+}
+
+void MoveReport::Send(QWidget* control, WPARAM keys) {
+    if (QWidget* parent = control->parentWidget())
+        platform::SendMessage(parent, WM_CONTROL_HOVER, keys, ControlId(control));
+}
+
+} // namespace ctl
