@@ -142,12 +142,15 @@ CLumaraView::CLumaraView(CLumaraDoc& doc, platform::SettingsStore& settings, con
       m_Net(env.adapters ? *env.adapters : *m_OwnAdapters, env.pinger ? *env.pinger : *m_OwnPinger,
             env.timings),
       m_Worker(m_Command, m_Usb, m_Net, doc.Data(), env.timings),
-      m_WatchHotplug(env.watchHotplug) {
+      m_WatchHotplug(env.watchHotplug),
+      m_Timings(env.timings) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::ClickFocus);
     // While StopIo waits for the worker, what the worker sends to the view
     // is delivered meanwhile.
     m_Worker.SetWaitPump([this] { m_Relay.Drain(); });
+    // Hot-plug arrivals and removals act on this view from now on.
+    m_Usb.SetHost(this);
     CreateControls();
 }
 
@@ -171,6 +174,8 @@ void CLumaraView::ShutDownLink() {
     if (m_LinkShutDown) return;
     m_LinkShutDown = true;
     m_Hotplug.reset();
+    // A hot-plug event still queued must not connect a view that is going.
+    m_Usb.SetHost(nullptr);
     StopIo(false);
     UnmarkUsbDevice();
     StopProbe(false);
@@ -505,9 +510,15 @@ void CLumaraView::ApplyLanguage() {
     if (m_LevelBar) m_LevelBar->ApplyLanguage();
 }
 
-void CLumaraView::SelectSource(int source, int) {
+void CLumaraView::SelectSource(int source, int send) {
     const int entry = SourceEntry(source);
     if (entry >= 0) m_InputSourceList->SetCurSel(entry);
+    if (send) {
+        g_ActiveSource = source;
+        g_SysBlock2[0] = static_cast<uint8_t>(source);
+        SendCommand(2, 0);
+    }
+    if (m_MixPage) m_MixPage->LayoutForInputMode(g_SysBlock2[0]);
     RefillMixSourceList();
 }
 
@@ -518,8 +529,7 @@ void CLumaraView::RefillMixSourceList() {
     m_MixSourceList->AddString(cn ? QStringLiteral("关闭") : QStringLiteral("OFF"));
     const int entry = SourceEntry(g_SysBlock8[4]);
     m_MixSourceList->SetCurSel(entry >= 0 ? entry : 5);
-    // Without a mix source there is nothing to warn about.
-    if (entry < 0) m_MixWarning->hide();
+    UpdateMixSourceWarning();
 }
 
 void CLumaraView::SetModePage(int page, int set) {
@@ -538,6 +548,7 @@ void CLumaraView::RefreshMasterControls() {
     int word = GetS16(g_SysBlock5);
     if (word > 66) word = 60;
     m_LevelBar->SetValue(word);
+    m_LevelBar->SetMuteCheck(g_SysBlock5[6] == 0);
 }
 
 void CLumaraView::StartEditGuardTimer() { SetTimer(kEditGuardTimer, kEditGuardMs); }
@@ -602,17 +613,37 @@ void CLumaraView::OnTimer(int id) {
     }
 }
 
-LRESULT CLumaraView::OnFirstConnect(WPARAM, LPARAM) {
-    // The first connection attempt belongs to the connection life cycle.
-    return 0;
-}
-
 LRESULT CLumaraView::WindowProc(unsigned msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
+    case WM_DEVICE_DATA_DONE: return OnDeviceDataLoaded(wParam, lParam);
+    case WM_ALL_PRESETS_READ: return OnAllPresetsRead(wParam, lParam);
+    case WM_OUTPUT_MAP: return OnOutputMapLoaded(wParam, lParam);
+    case WM_DEVICE_STATUS: return OnDeviceStatus(wParam, lParam);
+    case WM_RELOAD_EFFECT: return OnReloadEffect(wParam, lParam);
+    case WM_TRANSFER_STEP: return OnTransferDone(wParam, lParam);
+    case WM_NET_RECONNECT: return OnReconnect(wParam, lParam);
+    case WM_LINK_LOST: return OnLinkLost(wParam, lParam);
     case WM_FIRST_CONNECT: return OnFirstConnect(wParam, lParam);
+    case WM_NET_LINK_UP: return OnNetConnected(wParam, lParam);
+    case WM_DEVICE_ABNORMAL: return OnDeviceAbnormal(wParam, lParam);
+    case WM_DEVICE_VERSION: return OnVersionReceived(wParam, lParam);
+    case WM_PRESET_NAME_CUSTOM: return OnPresetNameChanged(wParam, lParam);
+    case WM_LONG_COMMAND_DONE: return OnLongCommandDone(wParam, lParam);
+    case WM_NET_REACHABLE: return OnDeviceReachable(wParam, lParam);
+    case WM_NET_BYTES: return OnNetBytes(wParam, lParam);
+    case WM_USER_120:
+    case WM_USER_303: return 0;
     case WM_SELECT_PAGE2: SelectPage(2, true); return 0;
-    case WM_COMMAND:
-        switch (static_cast<int>(wParam & 0xFFFF)) {
+    case WM_COMMAND: {
+        const int id = static_cast<int>(wParam & 0xFFFF);
+        if (id >= ID_USB_DEVICE_FIRST && id <= ID_USB_DEVICE_LAST) {
+            OnUsbDeviceChosen(id);
+            return 0;
+        }
+        switch (id) {
+        case IDC_CONNECT: OnConnectButton(); break;
+        case ID_CONNECT_USB: OnConnectUsb(); break;
+        case ID_CONNECT_NETWORK: OnConnectNetwork(); break;
         case IDC_PAGE1: OnPageButton(1); break;
         case IDC_PAGE0: OnPageButton(0); break;
         case IDC_PAGE2: OnPageButton(2); break;
@@ -621,6 +652,7 @@ LRESULT CLumaraView::WindowProc(unsigned msg, WPARAM wParam, LPARAM lParam) {
         default: break;
         }
         return 0;
+    }
     default: return 0;
     }
 }

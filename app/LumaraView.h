@@ -40,6 +40,7 @@ class CKTV_Data;
 class CKTV_OutData;
 class CLumaraDoc;
 class QLineEdit;
+class QMenu;
 
 // What the view's link engine talks to. The program leaves everything at its
 // default (the system's hidapi, adapters and ping, the real time limits);
@@ -52,7 +53,7 @@ struct LinkEnvironment {
     bool watchHotplug = true; // watch USB arrival and removal (libudev)
 };
 
-class CLumaraView : public platform::MessageTarget<QWidget> {
+class CLumaraView : public platform::MessageTarget<QWidget>, public IUsbHost {
 public:
     // Controls of template 101.
     enum : int {
@@ -139,7 +140,8 @@ public:
     // Ends the worker; with release also resets the link state and restarts
     // the probe.
     virtual void StopIo(bool release);
-    bool IsConnected() const { return m_Worker.IsConnected(); }
+    // The view's connected flag: a link is open and the worker runs.
+    bool IsConnected() override { return m_Worker.IsConnected(); }
     bool HasWorker() const { return m_Worker.HasWorker(); }
     int EnumerateUsbDevices() { return m_Usb.EnumerateUsbDevices(); }
     bool IsUsbPathFree(const std::string& path) { return m_Usb.IsUsbPathFree(path); }
@@ -167,8 +169,6 @@ public:
     // WM_DESTROY (also run by the destructor): stops the timers and the
     // link and closes the view's own windows.
     void OnDestroy();
-    // Connects to the device: the start page's commands ask for it.
-    virtual void ConnectDevice() {}
     // WM_USER+156: the first connection attempt.
     virtual LRESULT OnFirstConnect(WPARAM wParam, LPARAM lParam);
     // Button 2772: minimises the main window.
@@ -180,6 +180,100 @@ public:
     int CurrentPage() const;
 
     LRESULT WindowProc(unsigned msg, WPARAM wParam, LPARAM lParam) override;
+
+
+    // ---- connection life cycle (ViewConnection.cpp) ------------------------
+    // Commands of the connection popups.
+    static constexpr int ID_CONNECT_USB = 732;
+    static constexpr int ID_CONNECT_NETWORK = 733;
+    static constexpr int ID_USB_DEVICE_FIRST = 6600; // ... 6700: the free devices in order
+    static constexpr int ID_USB_DEVICE_LAST = 6700;
+
+    // Reconnects with the current connection kind (the start page's commands
+    // open a new view and ask for it).
+    virtual void ConnectDevice();
+    // Connect button 1413: disconnects, or offers or makes a connection.
+    void OnConnectButton();
+    void OnConnectUsb();
+    void OnConnectNetwork() { NetConnect(); }
+    void OnUsbDeviceChosen(int command);
+    bool ConnectUsbPath(const std::string& path) override;
+    bool NetConnect();
+    bool NetReconnect();
+    // Stops I/O and closes the link (the firmware update asks for it); 0.
+    int DisconnectDevice();
+    bool CloseUsbLink();
+    bool CloseNetLink();
+    // Closes the link of the current connection kind.
+    void CloseCurrentLink();
+    // Runs the connect button's action; the connected flag afterwards.
+    bool ToggleConnection();
+    // Queues the reads of a new connection: quick (full 0) or, once the
+    // version is accepted, the records and the stored presets' names.
+    // The caller holds g_DeviceLock.
+    void SendInitialReads(int full);
+    void SetLinkStatusDisplay(int connected);
+    void ShowConnectionFailure();
+    void ShowUsbFailureUnlessUpdating() override;
+    void CloseLinkOnDeviceRemoval() override;
+    LRESULT OnDeviceReachable(WPARAM, LPARAM);
+    LRESULT OnNetConnected(WPARAM, LPARAM);
+    LRESULT OnVersionReceived(WPARAM, LPARAM);
+    LRESULT OnLinkLost(WPARAM, LPARAM);
+    LRESULT OnDeviceAbnormal(WPARAM, LPARAM);
+    LRESULT OnTransferDone(WPARAM, LPARAM);
+    LRESULT OnLongCommandDone(WPARAM, LPARAM result);
+    LRESULT OnReconnect(WPARAM, LPARAM);
+    LRESULT OnNetBytes(WPARAM, LPARAM count);
+    // Opens a connection popup just below the connect button; the chosen
+    // command, 0 for none. Tests choose without a menu on screen.
+    virtual int TrackConnectPopup(QMenu& menu, const QPoint& at);
+
+    // ---- command senders for the pages (ViewConnection.cpp) ----------------
+    void SendCommand(int code, int index);
+    void SendOutputMap(int output, int mode);
+    void SendPresetSelect(int preset);
+    void MuteOutputsForTransfer(int restore);
+    void RequestDataResync();
+
+    // ---- device-data events (ViewDeviceData.cpp) ---------------------------
+    LRESULT OnDeviceDataLoaded(WPARAM preset, LPARAM);
+    LRESULT OnAllPresetsRead(WPARAM, LPARAM);
+    LRESULT OnOutputMapLoaded(WPARAM half, LPARAM);
+    LRESULT OnDeviceStatus(WPARAM, LPARAM);
+    LRESULT OnReloadEffect(WPARAM, LPARAM);
+    LRESULT OnPresetNameChanged(WPARAM, LPARAM);
+    bool RefreshAllPages();
+    void ApplyLinkStateAfterLoad();
+    bool CopyPairEq(int direction);
+    void ApplySpeakerTypesToOutputs();
+    void ApplyMapFromDevice(int keepLink);
+    void SelectModePage(int page);
+    void RefreshLockFromImage();
+    void ShowLoadedPresetName();
+    void UpdateMixSourceWarning();
+    void ApplyLRLinkState();
+    void SelectGroupStrips(int output);
+    void UnselectGroupStrips(int output);
+    // Output b takes a's equaliser, crossover and mode; when connected its
+    // block is queued. The caller holds g_DeviceLock.
+    void CopyOutputEq(int from, int to);
+
+    // ---- device preset transfer (ViewTransfer.cpp) -------------------------
+    void SendPresetToDevice(int preset, bool fromModel);
+    void SendAllPresetsToDevice();
+    void LoadDevicePreset(int preset);
+    bool SaveAllDevicePresetsToFile();
+    void ResetTransferProgress();
+    void SendInputChannelBlock(int input);
+    void SendOutputBlockLocked(int output);
+    void SendOutputBlock(int output);
+    void SendOutputOffFrame(int output);
+    // The whole-device file: chosen before the read, written when the last
+    // block has arrived.
+    virtual bool ChooseAllPresetsFile();
+    bool WriteAllPresetsFile();
+    const std::string& AllPresetsFilePath() const { return m_AllPresetsFilePath; }
 
     // ---- members others reach ----------------------------------------------
     CKTV_Data* Data() const { return m_Data; }
@@ -212,6 +306,7 @@ public:
     int m_SavedOnOff = 0;      // kept by the preset transfer
     int m_SavedMasterOn = 0;   // kept while outputs are muted for a transfer
     CKTV_OutData* m_CurrentOutput = nullptr;
+    std::string m_AllPresetsFilePath; // the whole-device file being read
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -223,6 +318,18 @@ protected:
 
 private:
     void CreateControls();
+    // The end of every connect sequence once the device is open.
+    void FinishConnect();
+    // Appends a packet of the current transfer: its progress value, the
+    // block flag and a notify flag; then the counter advances unless told not to.
+    enum TransferNotify { kNotifyNone, kNotifySent, kNotifyDone };
+    void QueueWithProgress(PacketPtr packet, int notify = kNotifyNone, bool advance = true);
+    // The end of a whole-preset transfer: ranges, running flag, the window.
+    void StartTransferWindow(bool setViewProgress);
+    // The pages shown after a load: the lock panel, or the output or mix page.
+    void ShowPagesForLockState();
+    void ClearLinkState();
+    void QueueOutputOff(CKTV_OutData& out);
     // Enter, Escape and Tab anywhere in the view (the view's key filter).
     bool PreTranslateKey(QWidget* target, QKeyEvent* key);
     // Stops the link, releases the device's mark and ends the probe.
@@ -287,6 +394,7 @@ private:
     CLinkWorker m_Worker;
     std::unique_ptr<CUdevMonitor> m_Hotplug;
     bool m_WatchHotplug;
+    const LinkTimings m_Timings;
 
     std::string m_ProgramFolder;
     std::string m_FileDialogPaths[6];

@@ -33,6 +33,14 @@ public:
     virtual void Init() {}
     virtual int Refresh() { return 1; }
     virtual void ApplyLanguage() { update(); }
+    // The mix page lays out its rows for an input source.
+    virtual void LayoutForInputMode(int /*source*/) {}
+    // The output page: an output joins (on) or leaves the current output's
+    // group: the response graph is redrawn and the position button of the
+    // output's speaker type marked or unmarked.
+    virtual void MarkGroupMember(int /*output*/, bool /*on*/) {}
+    // The output page's graph is redrawn with no band selected.
+    virtual void ClearBandSelection() {}
 
 protected:
     // A press on a page is the page's, not a drag of the main window.
@@ -55,8 +63,11 @@ public:
     virtual void SetCaptionChecked(bool on);
     virtual void SetSelected(bool on);
     virtual void ShowGain(int word) { m_LevelValue = word; }
+    // The speaker-type button (off while the left/right link is on).
+    virtual void EnableSpeakerTypeButton(bool on) { m_SpeakerTypeEnabled = on; }
 
     bool IsCaptionChecked() const { return m_CaptionChecked; }
+    bool IsSpeakerTypeEnabled() const { return m_SpeakerTypeEnabled; }
     bool IsSelected() const { return m_Selected; }
 
     int m_OutputIndex = 0;
@@ -73,6 +84,7 @@ protected:
     int m_Chinese = 0;
     bool m_CaptionChecked = false;
     bool m_Selected = false;
+    bool m_SpeakerTypeEnabled = true;
     QString m_CaptionText;
 };
 
@@ -94,6 +106,9 @@ public:
     virtual void SetSliderRange(int lower, int upper, bool redraw);
     virtual void SetValue(int value);
     virtual int GetValue() const { return m_Value; }
+    // The master mute button: checked while the master is off.
+    virtual void SetMuteCheck(bool on) { m_MuteChecked = on; }
+    bool IsMuteChecked() const { return m_MuteChecked; }
     virtual void ApplyLanguage() { update(); }
 
     int Background() const { return m_BackgroundId; }
@@ -116,6 +131,7 @@ protected:
     int m_Lower = 0;
     int m_Upper = 100;
     int m_Value = 0;
+    bool m_MuteChecked = false;
 };
 
 // The windows of the view, created here; each returns the program's window

@@ -20,7 +20,9 @@ void CKTV_Data::InitLinkTable() {
         g_LinkKey[i] = i;
         g_LinkedOutData[i] = out_.GetAt(i);
     }
-    g_LinkActive = OutputBlock(0)[kOutLockMarkByte];
+    // The byte is also the lock marker ('!' locked, ' ' unlocked): only the
+    // value 1 means linked, or locking the data would link the outputs.
+    g_LinkActive = OutputBlock(0)[kOutLockMarkByte] == 1 ? 1 : 0;
 }
 
 void CKTV_Data::Serialize(CArchive& ar) {

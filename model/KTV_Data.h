@@ -28,8 +28,8 @@ public:
     CKTV_Data(const CKTV_Data&) = delete;
     CKTV_Data& operator=(const CKTV_Data&) = delete;
 
-    // g_LinkKey[i] := i, g_LinkedOutData[i] := output i, g_LinkActive := the
-    // link flag in output block 0 of the image.
+    // g_LinkKey[i] := i, g_LinkedOutData[i] := output i, g_LinkActive := 1
+    // exactly when the link flag in output block 0 of the image is 1.
     void InitLinkTable();
     // Effect unit, microphone, music inputs, outputs. Load a document with
     // LoadOrRestore (Archive.h) to keep the model whole on a damaged one.

@@ -1,0 +1,354 @@
+// What the main view does with the device's data once the link has stored
+// it in the image and the system records: rebuild the model and refresh the
+// pages after a whole preset, rebuild the speaker types after the output
+// map, and take over what was changed on the device itself from its status
+// records, unless the user is changing the same controls at that moment.
+
+// Before any Qt header: Qt's "slots" keyword would take the groups' member name.
+#include "model/SpeakerGroups.h"
+
+#include "app/DisplayDlg.h"
+#include "app/LumaraDoc.h"
+#include "app/LumaraView.h"
+#include "app/ShellMessages.h"
+#include "controls/GradientProgressCtrl.h"
+#include "model/DataDefine.h"
+#include "model/FrameBuilder.h"
+#include "model/Globals.h"
+#include "model/KTV_Data.h"
+#include "model/SourceTable.h"
+#include "model/SpeakerTypes.h"
+
+#include <QLineEdit>
+
+namespace {
+
+// View flags kept in g_StateFlags.
+constexpr int kFlagConnectedCopy = 23; // the connected flag, for the mode-page command
+constexpr int kFlagLockPanelShown = 33;
+constexpr int kFlagMixWarning = 39; // the mix source does not go with the input source
+
+constexpr int kMasterVolumeMax = 66;
+constexpr int kMasterVolumeFallback = 60;
+constexpr uint8_t kMixSourceOff = 6;
+constexpr int kStatusMasterOn = 14;
+constexpr int kStatusMixSource = 36;
+
+// 1: the mix source (column) cannot go with the input source (row): a digital
+// input mixes only with an analogue one and the other way round.
+constexpr int kMixUnavailable[6][7] = {
+    {1, 0, 1, 0, 1, 1, 1}, {0, 1, 0, 1, 0, 0, 1}, {1, 0, 1, 0, 1, 1, 1},
+    {0, 1, 0, 1, 0, 0, 1}, {1, 0, 1, 0, 1, 1, 1}, {1, 0, 1, 0, 1, 1, 1},
+};
+
+// Outputs other than n that share n's link key.
+template <class F> void ForGroupMembers(int n, F f) {
+    if (n < 0 || n >= kOutputCount) return;
+    for (int i = 0; i < kOutputCount; ++i)
+        if (i != n && g_LinkKey[i] == g_LinkKey[n]) f(i);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// A whole preset has arrived
+// ---------------------------------------------------------------------------
+
+LRESULT CLumaraView::OnDeviceDataLoaded(WPARAM preset, LPARAM) {
+    const int n = static_cast<int>(preset);
+    g_StateFlags[kFlagLastDeliveredSlot] = n;
+    RefreshLockFromImage();
+    ShowPagesForLockState();
+    {
+        DeviceLockGuard lock(g_DeviceLock);
+        FixTweeterCrossovers();
+        m_Data->LoadFromImage(g_ParamImage, n);
+        g_ParamSentFlag = 0;
+    }
+    RefreshAllPages();
+    ApplyLinkStateAfterLoad();
+    SelectSource(g_SysBlock2[0], 0);
+    ShowLoadedPresetName();
+    g_DeviceSynced = 1;
+    g_TransferRunning = 0;
+    g_ChannelFlags.Reset();
+    m_BridgeButton->SetCheck(g_SysBlock8[2]);
+    return 0;
+}
+
+void CLumaraView::ShowPagesForLockState() {
+    if (g_StateFlags[kFlagDataLocked].load() == 1) {
+        g_StateFlags[kFlagLockPanelShown] = 1;
+        m_LockButton->SetCheck(1);
+        m_OutputPage->hide();
+        m_MixPage->hide();
+        m_LockPanel->show();
+        return;
+    }
+    g_StateFlags[kFlagLockPanelShown] = 0;
+    m_LockButton->SetCheck(0);
+    m_LockPanel->hide();
+    const bool mix = m_MixToggle->GetCheck() != 0;
+    m_MixPage->setVisible(mix);
+    m_OutputPage->setVisible(!mix);
+}
+
+void CLumaraView::RefreshLockFromImage() {
+    DeviceLockGuard lock(g_DeviceLock);
+    if (IsAnyOutputLocked()) {
+        // The password: bytes 290..295 of output 0, up to the first zero.
+        g_LockPassword = FieldToString(OutputBlock(0) + kOutPasswordOffset, 7);
+        g_StateFlags[kFlagDataLocked] = 1;
+    } else {
+        g_StateFlags[kFlagDataLocked] = 0;
+    }
+}
+
+bool CLumaraView::RefreshAllPages() {
+    g_SpeakerGroups.Analyse();
+    if (!m_OutputPage->RefreshAll()) return false;
+    if (!m_MixPage->Refresh()) return false;
+    if (GetS16(g_SysBlock5) > kMasterVolumeMax) PutU16(g_SysBlock5, kMasterVolumeFallback);
+    RefreshMasterControls();
+    for (int i = 0; i < kStripCount; ++i) {
+        CStripBase* s = m_Strips[i];
+        CKTV_OutData* out = m_Data->GetOut(i);
+        if (!s || !out) continue;
+        s->UpdateCaption();
+        s->ShowGain(out->GetGain());
+    }
+    m_BridgeButton->SetCheck(g_SysBlock8[2]);
+    return true;
+}
+
+void CLumaraView::ApplyLinkStateAfterLoad() {
+    UnselectGroupStrips(g_CurrentOutput);
+    m_Data->InitLinkTable();
+    if (g_LinkActive) {
+        if (!g_LRLinkOn) {
+            g_LRLinkOn = 1;
+            m_LRLinkButton->SetCheck(1);
+            ApplyLRLinkState();
+        }
+        if (FindSpeakerPairsLeftFirst()) CopyPairEq(0);
+        {
+            DeviceLockGuard lock(g_DeviceLock);
+            OutputBlock(0)[kOutLockMarkByte] = 1; // the link-active marker
+        }
+        SelectGroupStrips(g_CurrentOutput);
+        m_LRLinkButton->SetCheck(1);
+        return;
+    }
+    g_LRLinkOn = 0;
+    for (CStripBase* s : m_Strips) s->setEnabled(true);
+    m_LRLinkButton->SetCheck(0);
+    m_OutputPage->ClearBandSelection();
+    for (int i = 0; i < kStripCount; ++i) {
+        if (i == g_CurrentOutput) continue;
+        m_Strips[i]->SetCaptionChecked(false);
+        m_Strips[i]->SetSelected(false);
+    }
+}
+
+bool CLumaraView::CopyPairEq(int direction) {
+    DeviceLockGuard lock(g_DeviceLock);
+    bool copied = false;
+    for (const SpeakerPair& pair : g_SpeakerPairsLR) {
+        if (!pair.used) continue;
+        const int source = direction == 0 ? pair.left : pair.right;
+        const int target = direction == 0 ? pair.right : pair.left;
+        if (source < 0 || source >= kOutputCount || target < 0 || target >= kOutputCount) continue;
+        g_LinkKey[target] = source;
+        CopyOutputEq(source, target);
+        copied = true;
+    }
+    return copied;
+}
+
+void CLumaraView::CopyOutputEq(int from, int to) {
+    DeviceLockGuard lock(g_DeviceLock);
+    CKTV_OutData* a = m_Data->GetOut(from);
+    CKTV_OutData* b = m_Data->GetOut(to);
+    if (!a || !b || a == b) return;
+    b->CopyEqFrom(*a);
+    if (!IsConnected()) return;
+    b->WriteAllItems();
+    m_Command.AddPacket(BuildBlockPacket(0, kGroupOutput, to, 1, 1));
+}
+
+void CLumaraView::ApplyLRLinkState() {
+    if (!g_LRLinkOn) {
+        for (CStripBase* s : m_Strips) s->EnableSpeakerTypeButton(true);
+        ApplyLinkStateAfterLoad();
+        return;
+    }
+    for (CStripBase* s : m_Strips) s->EnableSpeakerTypeButton(false);
+    if (g_OutputSpeakerType[g_CurrentOutput] != 0) return;
+    for (int i = 0; i < kOutputCount; ++i) {
+        if (g_OutputSpeakerType[i] != 0) {
+            PostMessage(WM_USER + 203, static_cast<WPARAM>(i), 0);
+            return;
+        }
+    }
+}
+
+void CLumaraView::SelectGroupStrips(int output) {
+    ForGroupMembers(output, [this](int i) {
+        m_Strips[i]->SetCaptionChecked(true);
+        m_Strips[i]->SetSelected(true);
+        m_OutputPage->MarkGroupMember(i, true);
+    });
+}
+
+void CLumaraView::UnselectGroupStrips(int output) {
+    ForGroupMembers(output, [this](int i) { m_OutputPage->MarkGroupMember(i, false); });
+}
+
+void CLumaraView::ShowLoadedPresetName() {
+    std::string name;
+    {
+        DeviceLockGuard lock(g_DeviceLock);
+        name = FieldToString(g_ParamImage + kPresetNameOffset, kPresetNameSize);
+    }
+    if (name.empty()) {
+        m_PresetNameButton->SetCheck(0);
+        m_PresetNameButton->setText(QString());
+        return;
+    }
+    m_PresetNameButton->SetCheck(1);
+    if (g_SysBlock52[0] == 0 && name == g_CustomName && g_LanguageFlag.load()) name = g_CustomNameText.cn;
+    m_PresetNameButton->setText(QString::fromStdString(name));
+}
+
+LRESULT CLumaraView::OnPresetNameChanged(WPARAM, LPARAM) {
+    m_PresetNameButton->SetCheck(1);
+    m_PresetNameButton->setText(QString::fromUtf8(g_CustomNameText.Pick()));
+    g_SendCmd0Pending = 1;
+    return 0;
+}
+
+LRESULT CLumaraView::OnReloadEffect(WPARAM, LPARAM) {
+    DeviceLockGuard lock(g_DeviceLock);
+    m_Data->GetEffect()->LoadFromBlock(EffectBlock());
+    return 0;
+}
+
+// ---------------------------------------------------------------------------
+// The six stored presets have been read for a file
+// ---------------------------------------------------------------------------
+
+LRESULT CLumaraView::OnAllPresetsRead(WPARAM, LPARAM) {
+    WriteAllPresetsFile();
+    g_TransferRunning = 0;
+    return 0;
+}
+
+// ---------------------------------------------------------------------------
+// The output map
+// ---------------------------------------------------------------------------
+
+// The link worker waits while this runs: it holds no lock meanwhile, so the
+// lock taken here is free.
+LRESULT CLumaraView::OnOutputMapLoaded(WPARAM half, LPARAM) {
+    {
+        DeviceLockGuard lock(g_DeviceLock);
+        g_SysBlock5[4] = 0;
+        g_SourceTable.SetCurrent(g_SysBlock8[4] == 255 ? kMixSourceOff : g_SysBlock8[4]);
+        ResetSpeakerTypeStates();
+        std::copy(g_SysBlock6, g_SysBlock6 + 8, g_OutputSpeakerType);
+        if (half == 1) std::copy(g_SysBlock7, g_SysBlock7 + 4, g_OutputSpeakerType + 8);
+    }
+    // Strips 10 and 11 are hidden: the second half updates 8 and 9 only.
+    const int first = half == 1 ? 8 : 0;
+    const int last = half == 1 ? 9 : 7;
+    for (int i = first; i <= last; ++i) m_Strips[i]->UpdateCaption();
+    ApplySpeakerTypesToOutputs();
+    RecomputeSpeakerTypeStates();
+    if (g_LRLinkOn) {
+        g_LRLinkOn = 0;
+        ApplyLRLinkState();
+    }
+    g_ActiveSource = g_SysBlock2[0];
+    SelectSource(g_ActiveSource, 0);
+    DeviceLockGuard lock(g_DeviceLock);
+    m_Command.AddPacket(BuildSystemPacket(0, 0));
+    return 0;
+}
+
+void CLumaraView::ApplySpeakerTypesToOutputs() {
+    DeviceLockGuard lock(g_DeviceLock);
+    for (int i = 0; i < kOutputCount; ++i)
+        if (CKTV_OutData* out = m_Data->GetOut(i)) out->SetSpeakerTypeKeepCrossover(g_OutputSpeakerType[i]);
+}
+
+void CLumaraView::ApplyMapFromDevice(int keepLink) {
+    ResetSpeakerTypeStates();
+    std::copy(g_SysBlock6, g_SysBlock6 + 8, g_OutputSpeakerType);
+    std::copy(g_SysBlock7, g_SysBlock7 + 4, g_OutputSpeakerType + 8);
+    if (ClearDuplicateSpeakerTypes()) {
+        std::copy(g_OutputSpeakerType, g_OutputSpeakerType + 8, g_SysBlock6);
+        std::copy(g_OutputSpeakerType + 8, g_OutputSpeakerType + 12, g_SysBlock7);
+        SendCommand(6, 0);
+        SendCommand(7, 0);
+    }
+    RecomputeSpeakerTypeStates();
+    if (!keepLink && g_LRLinkOn) {
+        g_LRLinkOn = 0;
+        ApplyLRLinkState();
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Device status
+// ---------------------------------------------------------------------------
+
+LRESULT CLumaraView::OnDeviceStatus(WPARAM, LPARAM) {
+    // While the user is changing these controls the device's report waits.
+    if (!IsConnected() || g_StateFlags[kFlagStatusGuard].load()) return 0;
+    bool source = false, volumes = false, mixSource = false;
+    {
+        // The worker stores records under the lock; take them over under it too.
+        DeviceLockGuard lock(g_DeviceLock);
+        const int32_t* status = g_DeviceStatus;
+        if (g_SysBlock2[0] != status[0]) {
+            g_SysBlock2[0] = static_cast<uint8_t>(status[0]);
+            source = true;
+        }
+        volumes = g_SysBlock5[6] != status[kStatusMasterOn];
+        for (int i = 2; i < 8; ++i) volumes = volumes || g_SysBlock2[i] != status[i];
+        if (volumes) {
+            for (int i = 2; i < 8; ++i) g_SysBlock2[i] = static_cast<uint8_t>(status[i]);
+            g_SysBlock5[6] = static_cast<uint8_t>(status[kStatusMasterOn]);
+        }
+        if (g_SysBlock8[4] != status[kStatusMixSource]) {
+            g_SysBlock8[4] = static_cast<uint8_t>(status[kStatusMixSource]);
+            mixSource = true;
+        }
+    }
+    if (source) SelectSource(g_SysBlock2[0], 0);
+    if (volumes) RefreshMasterControls();
+    if (mixSource) RefillMixSourceList();
+    return 0;
+}
+
+void CLumaraView::UpdateMixSourceWarning() {
+    const int s = std::min<int>(g_SysBlock2[0], 6);
+    const int m = std::min<int>(g_SysBlock8[4], 6);
+    g_StateFlags[kFlagMixWarning] = s < 6 ? kMixUnavailable[s][m] : 0;
+    m_MixWarning->setVisible(g_StateFlags[kFlagMixWarning].load() && m != kMixSourceOff);
+    m_MixSourceList->update();
+}
+
+// ---------------------------------------------------------------------------
+// Output-mode pages
+// ---------------------------------------------------------------------------
+
+void CLumaraView::SelectModePage(int page) {
+    if (page < 0 || page >= kModePageCount) return;
+    uint8_t& current = g_SysBlock64[kModeCurrentPageByte];
+    if (CXPButton* b = ModeButton(current)) b->SetCheck(0);
+    current = static_cast<uint8_t>(page);
+    if (CXPButton* b = ModeButton(page)) b->SetCheck(1);
+    g_StateFlags[kFlagConnectedCopy] = IsConnected() ? 1 : 0;
+    SendCommand(64, 0);
+}
