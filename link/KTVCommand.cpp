@@ -80,6 +80,11 @@ void CKTVCommand::RewindHead() {
     if (!queue_.empty()) queue_.front()->RewindChunks();
 }
 
+void CKTVCommand::ForEachPacket(const std::function<void(const CSendData&)>& f) const {
+    DeviceLockGuard lock(g_DeviceLock);
+    for (const auto& p : queue_) f(*p);
+}
+
 void CKTVCommand::MarkHeadResend() {
     DeviceLockGuard lock(g_DeviceLock);
     if (!queue_.empty()) queue_.front()->SetResend(1);

@@ -44,6 +44,8 @@ public:
     void Clear();
     void RewindHead();
     void MarkHeadResend();
+    // Runs f on every queued packet, head first, under the lock.
+    void ForEachPacket(const std::function<void(const CSendData&)>& f) const;
 
     // ---- the reply side ----------------------------------------------------
     // Receives the reply notifications (the main view). Long-command results

@@ -372,6 +372,8 @@ int CNet_Socket::WatchLink(const std::atomic<bool>& running) {
             // After a firmware update the module restarts before it takes connections.
             if (g_FirmwareUpdateEnded.load()) probe_.SleepWhileRunning(timings_.firmwareRestart);
             g_FirmwareUpdateEnded = 0;
+            // Before the view hears of it: its connect looks at the flag.
+            reachable_ = true;
             PostToView(WM_NET_REACHABLE);
         }
     }

@@ -35,3 +35,8 @@ void CViewRelay::Drain() {
         done_.notify_all();
     }
 }
+
+size_t CViewRelay::Waiting() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return waiting_.size();
+}

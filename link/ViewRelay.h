@@ -8,6 +8,7 @@
 #include "../model/Notify.h"
 
 #include <condition_variable>
+#include <cstddef>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -24,6 +25,8 @@ public:
     LRESULT Send(unsigned msg, WPARAM wParam, LPARAM lParam) override;
     // UI thread: delivers every waiting send.
     void Drain();
+    // How many sends wait to be delivered.
+    size_t Waiting();
 
 private:
     struct Request {

@@ -29,7 +29,13 @@ void Put16(uint8_t* p, unsigned v) {
     p[1] = static_cast<uint8_t>(v >> 8);
 }
 
-// A factory preset: flat bands at third-octave frequencies in every channel.
+// The speaker types of the factory output map (records 6 and 7).
+// Front tweeters and midbasses, centre, rear pair, subwoofer; four outputs free.
+constexpr uint8_t kFactoryTypes[kOutCount] = {1, 5, 7, 11, 21, 15, 18, 24, 0, 0, 0, 0};
+
+// A factory preset: flat bands at third-octave frequencies in every channel;
+// every output on at 0 dB with its speaker type, its crossover open from
+// 20 Hz to 20 kHz.
 void FactoryPreset(std::vector<uint8_t>& p, const std::string& name) {
     std::fill(p.begin(), p.end(), 0);
     std::copy(name.begin(), name.end(), p.begin() + kNameAt);
@@ -42,7 +48,18 @@ void FactoryPreset(std::vector<uint8_t>& p, const std::string& name) {
         }
     };
     for (int c = 0; c < kMusicCount; ++c) bands(kMusicAt + kMusicLen * static_cast<size_t>(c), 31);
-    for (int c = 0; c < kOutCount; ++c) bands(kOutAt + kOutLen * static_cast<size_t>(c), 31);
+    for (int c = 0; c < kOutCount; ++c) {
+        const size_t at = kOutAt + kOutLen * static_cast<size_t>(c);
+        bands(at, 31);
+        uint8_t* out = p.data() + at;
+        out[248] = 1;           // on
+        Put16(out + 250, 600);  // gain
+        out[255] = kFactoryTypes[c];
+        Put16(out + 256, 20);   // high-pass
+        out[259] = 1;
+        Put16(out + 260, 20000); // low-pass
+        out[263] = 1;
+    }
     bands(kMicAt, 9);
 }
 
@@ -55,8 +72,8 @@ SimDevice::SimDevice()
     image_ = presets_[0];
     records_[2] = {1, 0, 60, 60, 60, 60, 60, 60};
     records_[5] = {60, 0, 0, 55, 0, 0, 1, 0};
-    records_[6] = {1, 5, 7, 11, 21, 18, 21, 24};
-    records_[7] = {1, 5, 7, 11, 0, 0, 0, 0};
+    records_[6] = std::vector<uint8_t>(kFactoryTypes, kFactoryTypes + 8);
+    records_[7] = {kFactoryTypes[8], kFactoryTypes[9], kFactoryTypes[10], kFactoryTypes[11], 0, 0, 0, 0};
     records_[8] = {0, 1, 0, 0, 6, 0, 0, 2};
     records_[9] = {0x5A, 0, 0, 0, 0, 0, 0, 0};
     records_[52] = {1};
@@ -104,6 +121,7 @@ std::vector<uint8_t> SimDevice::Receive(const uint8_t* data, size_t n) {
         f.channel = pending_[8];
         f.item = pending_[9];
         f.payload.assign(pending_.begin() + 14, pending_.begin() + 14 + static_cast<long>(len));
+        f.raw.assign(pending_.begin(), pending_.begin() + 16 + static_cast<long>(len));
         uint8_t x = 0;
         for (size_t i = 4; i < 14 + len; ++i) x ^= pending_[i];
         const bool intact = x == pending_[14 + len] && pending_[15 + len] == 0xAA;

@@ -31,6 +31,7 @@ struct SeenFrame {
     uint8_t channel = 0;
     uint8_t item = 0;
     std::vector<uint8_t> payload;
+    std::vector<uint8_t> raw; // the whole frame as it arrived, sync to trailer
 };
 
 class SimDevice {

@@ -1,0 +1,530 @@
+// The main view against the simulated device: connecting at start, the
+// version check, the reads in order, the device's data shown, edits reaching
+// the device, the device's own changes taken over, a lost link, an abnormal
+// device, the connect button with its popups, USB arrival and removal, and
+// the command senders.
+#include "DeviceTestSupport.h"
+
+#include "app/ShellMessages.h"
+#include "controls/GradientProgressCtrl.h"
+#include "model/FrameBuilder.h"
+#include "model/KTV_Data.h"
+#include "model/SpeakerTypes.h"
+
+#include <gmock/gmock.h>
+
+#include <cstring>
+#include <tuple>
+
+using ::testing::Contains;
+using ::testing::ElementsAreArray;
+
+namespace {
+
+constexpr uint8_t kRead = 0xA2;
+constexpr uint8_t kWrite = 0xA1;
+
+// ---------------------------------------------------------------------------
+// Connecting and the device's data
+// ---------------------------------------------------------------------------
+
+TEST_F(DeviceTest, AtStartItConnectsReadsInOrderAndShowsTheDevicesData) {
+    // Marks in the device's data that the program must show.
+    device.SetImageBytes(kOutputBlockOffset + 3 * kOutputBlockSize + 5 * kItemSize + 2, {0xBC, 0x02}); // band 5 +10 dB
+    Start();
+    ASSERT_TRUE(PumpUntil([this] { return DataShown(view); }, 10000));
+
+    // What the device took in, byte for byte: the quick reads, the version
+    // accepted, the full reads, the current preset's blocks, then the name
+    // the output map's handler sends back twice (one per half).
+    std::vector<std::vector<uint8_t>> expected = {RequestFrame(kRead, 0, 9, 204, 0), RequestFrame(kRead, 0, 9, 4, 0)};
+    for (int slot = 1; slot <= 6; ++slot) expected.push_back(RequestFrame(kRead, slot, 9, 0, 0));
+    for (int record : {0, 52, 2, 5, 6, 7, 8, 9}) expected.push_back(RequestFrame(kRead, 0, 9, record, 0));
+    for (int in = 0; in < 4; ++in) expected.push_back(RequestFrame(kRead, 0, 3, in, 0x77));
+    for (int out = 0; out < 12; ++out) expected.push_back(RequestFrame(kRead, 0, 4, out, 0x77));
+    ASSERT_TRUE(PumpUntil([&] { return WithoutStatus(device.Seen()).size() >= expected.size() + 2; }));
+    const auto seen = WithoutStatus(device.Seen());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(seen[i].raw, expected[i]);
+    }
+    const std::vector<uint8_t> name(g_ParamImage, g_ParamImage + 15);
+    for (size_t i = expected.size(); i < expected.size() + 2; ++i) {
+        std::vector<uint8_t> payload = name;
+        payload.push_back(0);
+        EXPECT_EQ(seen[i].raw, RequestFrame(kWrite, 0, 9, 0, 0, payload));
+    }
+
+    // Version accepted, synchronised, connected over the network.
+    EXPECT_EQ(g_DeviceVariant.load(), 1);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(g_DeviceVersionText)), "VELK-FV1.00");
+    EXPECT_EQ(g_ConnectionKind.load(), 2);
+    EXPECT_TRUE(view->IsConnected());
+    EXPECT_EQ(g_StateFlags[kFlagInitialRead].load(), 0);
+    EXPECT_TRUE(boxes.empty());
+
+    // The device's preset is in the image and the model.
+    const std::vector<uint8_t> image = device.Image();
+    EXPECT_EQ(0, std::memcmp(g_ParamImage + kMusicBlockOffset, image.data() + kMusicBlockOffset,
+                             kParamBlockSize - kMusicBlockOffset));
+    EXPECT_EQ(view->Data()->GetOut(3)->GetFilter(5)->GetGainCode(),
+              view->Data()->GetOut(3)->GetFilter(4)->GetGainCode() + 100);
+    for (int s = 1; s <= 6; ++s) EXPECT_EQ(FieldToString(g_PcPresets[s - 1], 16), "Preset " + std::to_string(s));
+
+    // What the user sees: link, preset name, source, master, speaker types.
+    EXPECT_TRUE(view->LinkStatus()->isVisibleTo(view));
+    EXPECT_EQ(Text(view->LinkStatus()->Text()), "Connected device");
+    EXPECT_FALSE(view->LinkStatus()->IsBlinking());
+    EXPECT_EQ(view->ConnectButton()->CurrentBitmap(), 8743u);
+    EXPECT_EQ(Text(view->BitButton(CLumaraView::IDC_PRESET_NAME)->text()), "Preset 1");
+    EXPECT_EQ(view->BitButton(CLumaraView::IDC_PRESET_NAME)->GetCheck(), 1);
+    EXPECT_EQ(Text(view->InputSourceList()->text()), "Hi.Level"); // source 1
+    EXPECT_EQ(view->LevelBar()->GetValue(), 60);
+    EXPECT_FALSE(view->LevelBar()->IsMuteChecked());
+    const uint8_t types[12] = {1, 5, 7, 11, 21, 15, 18, 24, 0, 0, 0, 0};
+    for (int i = 0; i < 12; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(g_OutputSpeakerType[i], types[i]);
+        EXPECT_EQ(view->Data()->GetOut(i)->GetSpeakerType(), types[i]);
+    }
+    EXPECT_TRUE(view->OutputPage()->isVisibleTo(view));
+    EXPECT_FALSE(view->LockPanel()->isVisibleTo(view));
+    // The transfer window ran over the read and has gone; the view takes input again.
+    ASSERT_TRUE(PumpUntil([] { return !g_TransferDlg->IsShown(); }));
+    EXPECT_TRUE(view->isEnabled());
+    EXPECT_EQ(g_TransferDlg->Progress()->GetUpperRange(), 29); // 14 full reads, then 16 blocks
+}
+
+TEST_F(DeviceTest, AStartWithTheDeviceOnUsbUsesUsb) {
+    hid.Plug("/dev/hidraw7", &device);
+    server.Stop(); // the network module is away
+    StartConnected();
+    EXPECT_EQ(g_ConnectionKind.load(), 1);
+    EXPECT_EQ(g_UsbDevicePath, "/dev/hidraw7");
+    EXPECT_EQ(device.Seen().front().raw, RequestFrame(kRead, 0, 9, 204, 0));
+    EXPECT_EQ(Text(view->LinkStatus()->Text()), "Connected device");
+}
+
+TEST_F(DeviceTest, TheVersionDecidesWhetherTheDeviceIsKept) {
+    struct Case {
+        const char* version;
+        int variant; // 0: refused
+    };
+    const Case cases[] = {
+        {"VELK-FV1.00", 1}, {"VELK-WV2.10", 2}, {"VELK-F", 1},
+        {"VELK-XV1.00", 0}, {"velk-fV1.00", 0}, {"VELK", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.version);
+        device.SetVersion(c.version);
+        view = nullptr;
+        boxes.clear();
+        g_DeviceVariant = 2;
+        const size_t before = device.FrameCount();
+        Start();
+        if (c.variant) {
+            ASSERT_TRUE(PumpUntil([this] { return DataShown(view); }, 10000));
+            EXPECT_EQ(g_DeviceVariant.load(), c.variant);
+        } else {
+            ASSERT_TRUE(PumpUntil([this] { return view->Count(WM_DEVICE_VERSION) > 0 && !view->IsConnected(); }));
+            // Let go without a word: link closed, the version text blanked.
+            EXPECT_TRUE(boxes.empty());
+            EXPECT_EQ(g_ConnectionKind.load(), 0);
+            EXPECT_EQ(std::string(reinterpret_cast<const char*>(g_DeviceVersionText), 12), std::string(12, ' '));
+            EXPECT_EQ(g_DeviceSynced.load(), 0);
+            EXPECT_EQ(g_DeviceVariant.load(), 2);
+            EXPECT_EQ(view->Command().GetCount(), 0);
+            EXPECT_EQ(Text(view->LinkStatus()->Text()), "Not connected devices");
+            // Nothing of the full reads reached the device.
+            const auto seen = device.Seen();
+            for (size_t i = before; i < seen.size(); ++i) EXPECT_FALSE(seen[i].channel == 0 && seen[i].slot == 1);
+        }
+        Restart();
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Edits and the device's own changes
+// ---------------------------------------------------------------------------
+
+TEST_F(DeviceTest, AnEditReachesTheDeviceAndTheNameBecomesCustom) {
+    StartConnected();
+    const size_t before = device.Seen().size();
+    {
+        DeviceLockGuard lock(g_DeviceLock);
+        view->Data()->GetOut(2)->GetFilter(4)->SetGainCode(260);
+    }
+    const size_t item = kOutputBlockOffset + 2 * kOutputBlockSize + 4 * kItemSize;
+    ASSERT_TRUE(PumpUntil([&] {
+        const auto img = device.Image();
+        return std::memcmp(img.data() + item, g_ParamImage + item, kItemSize) == 0 &&
+               view->Count(WM_PRESET_NAME_CUSTOM) > 0;
+    }));
+    // The band went out as its item, then the name "Custom".
+    auto seen = device.Seen();
+    seen.erase(seen.begin(), seen.begin() + static_cast<long>(before));
+    seen = WithoutStatus(seen);
+    ASSERT_GE(seen.size(), 2u);
+    EXPECT_EQ(seen[0].raw, RequestFrame(kWrite, 0, 4, 2, 4, std::vector<uint8_t>(g_ParamImage + item, g_ParamImage + item + 8)));
+    EXPECT_EQ(seen[1].channel, 0);
+    EXPECT_EQ(std::string(seen[1].payload.begin(), seen[1].payload.begin() + 6), "Custom");
+    EXPECT_EQ(Text(view->BitButton(CLumaraView::IDC_PRESET_NAME)->text()), "Custom");
+    EXPECT_EQ(FieldToString(device.Image().data(), 16), "Custom");
+}
+
+TEST_F(DeviceTest, TheViewTakesOverTheDevicesStatusButNotWhileTheUserIsChangingIt) {
+    StartConnected();
+    auto statusAfter = [this](int more) {
+        const int target = view->Count(WM_DEVICE_STATUS) + more;
+        return PumpUntil([&] { return view->Count(WM_DEVICE_STATUS) >= target; });
+    };
+    // The guard holds: nothing is taken.
+    g_StateFlags[kFlagStatusGuard] = 1;
+    view->StartEditGuardTimer();
+    device.TurnSource(3);
+    device.TurnVolume(2, 33);
+    device.TurnMasterOn(false);
+    device.TurnSecondSource(1);
+    ASSERT_TRUE(statusAfter(3));
+    EXPECT_EQ(g_SysBlock2[0], 1);
+    EXPECT_EQ(g_SysBlock2[4], 60);
+    EXPECT_EQ(g_SysBlock5[6], 1);
+    EXPECT_EQ(g_SysBlock8[4], 6);
+    EXPECT_EQ(Text(view->InputSourceList()->text()), "Hi.Level");
+
+    // The guard's timer ends it; the next record is taken over.
+    EXPECT_TRUE(view->HasTimer(CLumaraView::kEditGuardTimer));
+    view->OnTimer(CLumaraView::kEditGuardTimer);
+    EXPECT_EQ(g_StateFlags[kFlagStatusGuard].load(), 0);
+    EXPECT_FALSE(view->HasTimer(CLumaraView::kEditGuardTimer));
+    ASSERT_TRUE(PumpUntil([] { return g_SysBlock2[0] == 3 && g_SysBlock8[4] == 1; }));
+    EXPECT_EQ(g_SysBlock2[4], 33);
+    EXPECT_EQ(g_SysBlock5[6], 0);
+    EXPECT_EQ(Text(view->InputSourceList()->text()), "AUX");
+    EXPECT_TRUE(view->LevelBar()->IsMuteChecked());
+    EXPECT_EQ(Text(view->MixSourceList()->text()), "Hi.Level");
+    // AUX with the high-level input mixed in: both analogue, not available.
+    EXPECT_TRUE(view->BitButton(CLumaraView::IDC_MIX_WARNING)->isVisibleTo(view));
+
+    // A record that says what the view already has changes nothing and sends nothing.
+    const size_t before = WithoutStatus(device.Seen()).size();
+    ASSERT_TRUE(statusAfter(3));
+    EXPECT_EQ(WithoutStatus(device.Seen()).size(), before);
+}
+
+// Byte 289 of output 0 is the L/R link flag and the lock marker at once; only
+// 1 is a link.
+TEST_F(DeviceTest, TheLinkAndLockByteOfOutputZeroAfterALoad) {
+    struct Case {
+        uint8_t byte;
+        bool linked;
+        bool locked;
+    };
+    const Case cases[] = {{0, false, false}, {1, true, false}, {'!', false, true}, {' ', false, false}};
+    const size_t marker = kOutputBlockOffset + kOutLockMarkByte;
+    // Outputs 0 and 2 are front-left and front-right tweeters; their first
+    // bands differ on the device.
+    auto bandGain = [](int output) { return kOutputBlockOffset + output * kOutputBlockSize + 2; };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(int(c.byte));
+        view = nullptr;
+        device.SetImageBytes(marker, {c.byte, '1', '2', '3', '4', '5', '6'});
+        device.SetImageBytes(bandGain(0), {0x90, 0x01});
+        device.SetImageBytes(bandGain(2), {0x58, 0x02});
+        StartConnected();
+        EXPECT_EQ(g_LinkActive, c.linked ? 1 : 0);
+        EXPECT_EQ(g_LRLinkOn, c.linked ? 1 : 0);
+        EXPECT_EQ(view->BitButton(CLumaraView::IDC_LR_LINK)->GetCheck(), c.linked ? 1 : 0);
+        EXPECT_EQ(g_StateFlags[kFlagDataLocked].load(), c.locked ? 1 : 0);
+        EXPECT_EQ(view->LockPanel()->isVisibleTo(view), c.locked);
+        EXPECT_EQ(view->OutputPage()->isVisibleTo(view), !c.locked);
+        EXPECT_EQ(view->BitButton(CLumaraView::IDC_LOCK)->GetCheck(), c.locked ? 1 : 0);
+        if (c.locked) {
+            EXPECT_EQ(g_LockPassword, "123456");
+        }
+        // The marker stays what the device holds (1 for a link).
+        EXPECT_EQ(g_ParamImage[marker], c.byte);
+        // Linked: the right tweeter takes the left one's equaliser, and its key.
+        const int leftGain = view->Data()->GetOut(0)->GetFilter(0)->GetGainCode();
+        EXPECT_EQ(view->Data()->GetOut(2)->GetFilter(0)->GetGainCode() == leftGain, c.linked);
+        EXPECT_EQ(g_LinkKey[2], c.linked ? 0 : 2);
+        for (int i = 0; i < 12; ++i) EXPECT_EQ(view->Strip(i)->IsSpeakerTypeEnabled(), !c.linked);
+        Restart();
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Losing the device
+// ---------------------------------------------------------------------------
+
+TEST_F(DeviceTest, ALostLinkIsClosedAndTheProbeReconnectsWhenTheDeviceIsBack) {
+    struct Case {
+        const char* what;
+        std::function<void()> lose;
+        std::function<void()> restore;
+    };
+    const Case cases[] = {
+        {"silent", [this] { device.SetSilent(true); }, [this] { device.SetSilent(false); }},
+        {"connection dropped for good", [this] { server.Stop(); },
+         [this] { ASSERT_TRUE(server.Start(static_cast<uint16_t>(g_DevicePort.load()))); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        view = nullptr;
+        boxes.clear();
+        StartConnected();
+        c.lose();
+        ASSERT_TRUE(PumpUntil([this] { return !view->IsConnected(); }, 10000));
+        EXPECT_EQ(view->Count(WM_LINK_LOST), 1);
+        EXPECT_THAT(BoxTexts(), ElementsAreArray({"Connection failure!"}));
+        EXPECT_EQ(boxes[0].autoCloseMs, 2000);
+        EXPECT_EQ(g_ConnectionKind.load(), 0);
+        EXPECT_EQ(g_NetLinkUp.load(), 0);
+        EXPECT_EQ(g_DeviceSynced.load(), 0);
+        EXPECT_EQ(view->Command().GetCount(), 0);
+        EXPECT_EQ(Text(view->LinkStatus()->Text()), "Not connected devices");
+        EXPECT_TRUE(view->LinkStatus()->IsBlinking());
+        EXPECT_EQ(view->ConnectButton()->CurrentBitmap(), 8753u);
+        EXPECT_TRUE(view->BitButton(CLumaraView::IDC_PRESET_NAME)->text().isEmpty());
+
+        // The module's network goes (the probe forgets it) and comes back with the device.
+        adapters.Set({});
+        ASSERT_TRUE(PumpUntil([this] { return !view->Net().IsReachable(); }));
+        c.restore();
+        adapters.Set({{"127.0.0.1", "255.0.0.0"}});
+        ASSERT_TRUE(PumpUntil([this] { return view->IsConnected() && DataShown(view, 2); }, 10000));
+        EXPECT_EQ(g_ConnectionKind.load(), 2);
+        EXPECT_EQ(boxes.size(), 1u);
+        Restart();
+    }
+}
+
+TEST_F(DeviceTest, ADataReplyWithoutPayloadEndsTheLinkWithTheFirmwareMessage) {
+    StartConnected();
+    device.EmptyDataNext(1); // the next status record comes back empty
+    ASSERT_TRUE(PumpUntil([this] { return view->Count(WM_DEVICE_ABNORMAL) > 0; }));
+    EXPECT_FALSE(view->IsConnected());
+    EXPECT_EQ(g_ConnectionKind.load(), 0);
+    EXPECT_EQ(g_DeviceAbnormal.load(), 1);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(Text(boxes[0].text), "Please Update the Firmware!");
+    EXPECT_EQ(boxes[0].autoCloseMs, 2001);
+    EXPECT_EQ(Text(view->LinkStatus()->Text()), "Not connected devices");
+}
+
+TEST_F(DeviceTest, ClosingTheProgramWhileTheLinkWaitsForTheOutputMapHandlerEndsCleanly) {
+    Watchdog watchdog(60);
+    Start();
+    ASSERT_TRUE(PumpUntil([this] { return view->Count(WM_DEVICE_VERSION) > 0; }, 10000));
+    // Without the event loop the worker reads on and then waits in its send
+    // of the first output-map half, which only this thread can take.
+    auto* relay = dynamic_cast<CViewRelay*>(g_MainView.load());
+    ASSERT_NE(relay, nullptr);
+    ASSERT_TRUE(Eventually([relay] { return relay->Waiting() > 0; }));
+    EXPECT_EQ(view->Count(WM_OUTPUT_MAP), 0);
+    view->OnCloseButton();
+    EXPECT_FALSE(view->HasWorker());
+    // The half the worker was sending was handled before it ended.
+    EXPECT_EQ(view->Count(WM_OUTPUT_MAP), 1);
+    EXPECT_EQ(relay->Waiting(), 0u);
+}
+
+// ---------------------------------------------------------------------------
+// The connect button, its popups, USB arrival and removal
+// ---------------------------------------------------------------------------
+
+TEST_F(DeviceTest, TheConnectButtonClosesAnOpenLink) {
+    struct Case {
+        int language;
+        unsigned picture;
+        const char* text;
+    };
+    const Case cases[] = {{0, 8753, "Not connected devices"}, {1, 8751, "未连接设备"}};
+    for (const Case& c : cases) {
+        view = nullptr;
+        StartConnected();
+        g_LanguageFlag = c.language;
+        view->SendMessage(WM_COMMAND, CLumaraView::IDC_CONNECT, 0);
+        EXPECT_FALSE(view->IsConnected());
+        EXPECT_FALSE(view->HasWorker());
+        EXPECT_EQ(g_ConnectionKind.load(), 0);
+        EXPECT_EQ(view->ConnectButton()->CurrentBitmap(), c.picture);
+        EXPECT_EQ(Text(view->LinkStatus()->Text()), c.text);
+        EXPECT_TRUE(view->LinkStatus()->IsBlinking());
+        EXPECT_TRUE(view->LinkStatus()->isVisibleTo(view));
+        EXPECT_TRUE(boxes.empty());
+        Restart();
+    }
+}
+
+TEST_F(DeviceTest, TheConnectButtonOffersWhatCanBeOpened) {
+    struct Case {
+        const char* what;
+        int devices;
+        bool network;
+        std::vector<std::pair<std::string, int>> popup; // empty: no popup
+        int choice;
+        int kind; // the link afterwards
+        std::vector<std::string> messages;
+    };
+    const Case cases[] = {
+        {"nothing", 0, false, {}, 0, 0, {"No connection can be opened"}},
+        {"network only", 0, true, {}, 0, 2, {}},
+        {"one device", 1, false, {}, 0, 1, {}},
+        {"one device and the network, USB chosen", 1, true, {{"USB", 732}, {"WIFI", 733}}, 732, 1, {}},
+        {"one device and the network, network chosen", 1, true, {{"USB", 732}, {"WIFI", 733}}, 733, 2, {}},
+        {"two devices and the network", 2, true, {{"USB1", 6600}, {"USB2", 6601}, {"127.0.0.1", 733}}, 6601, 1, {}},
+        {"two devices", 2, false, {{"USB1", 6600}, {"USB2", 6601}}, 6600, 1, {}},
+        {"two devices, nothing chosen", 2, false, {{"USB1", 6600}, {"USB2", 6601}}, 0, 0, {}},
+    };
+    pinger.answers = false; // the probe never finds the module on its own
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        view = nullptr;
+        boxes.clear();
+        for (int d = 0; d < 2; ++d) hid.Unplug("/dev/hidraw" + std::to_string(d));
+        Start();
+        ASSERT_TRUE(PumpUntil([this] { return view->Count(WM_FIRST_CONNECT) > 0; }));
+        // The probe stands still; the module counts as reachable or not.
+        view->StopProbe(true);
+        for (int d = 0; d < c.devices; ++d) hid.Plug("/dev/hidraw" + std::to_string(d), &device);
+        pinger.answers = c.network;
+        view->Net().SetReachable(c.network);
+        view->popupChoice = c.choice;
+        view->SendMessage(WM_COMMAND, CLumaraView::IDC_CONNECT, 0);
+        if (c.popup.empty()) {
+            EXPECT_EQ(view->popups, 0);
+        } else {
+            EXPECT_EQ(view->popups, 1);
+            EXPECT_EQ(view->popupItems, c.popup);
+            const QRect button = view->ConnectButton()->geometry();
+            EXPECT_EQ(view->popupAt, view->mapToGlobal(QPoint(button.left(), button.bottom() + 3)));
+        }
+        EXPECT_EQ(g_ConnectionKind.load(), c.kind);
+        EXPECT_EQ(view->IsConnected(), c.kind != 0);
+        if (c.choice == 6601) {
+            EXPECT_EQ(g_UsbDevicePath, "/dev/hidraw1");
+        }
+        EXPECT_EQ(BoxTexts(), c.messages);
+        if (c.kind) {
+            EXPECT_TRUE(PumpUntil([this] { return DataShown(view); }, 10000));
+        }
+        pinger.answers = false;
+        Restart();
+    }
+}
+
+TEST_F(DeviceTest, UsbArrivalConnectsAndRemovalClosesTheLink) {
+    server.Stop();
+    Start();
+    ASSERT_TRUE(PumpUntil([this] { return view->Count(WM_FIRST_CONNECT) > 0; }));
+    EXPECT_FALSE(view->IsConnected());
+    hid.Plug("/dev/hidraw3", &device);
+    view->OnDeviceChange({HotplugEvent::Arrival, "/dev/hidraw3"});
+    EXPECT_EQ(g_ConnectionKind.load(), 1);
+    ASSERT_TRUE(PumpUntil([this] { return DataShown(view); }, 10000));
+
+    hid.Unplug("/dev/hidraw3");
+    view->OnDeviceChange({HotplugEvent::Removal, "/dev/hidraw3"});
+    EXPECT_FALSE(view->IsConnected());
+    EXPECT_EQ(g_ConnectionKind.load(), 0);
+    EXPECT_TRUE(g_UsbDevicePath.empty());
+    EXPECT_THAT(BoxTexts(), Contains("Connection failure!"));
+    EXPECT_EQ(Text(view->LinkStatus()->Text()), "Not connected devices");
+}
+
+TEST_F(DeviceTest, AUsbDeviceWithoutPermissionIsSaidInWords) {
+    server.Stop();
+    hid.Plug("/dev/hidraw4", &device);
+    hid.DenyPermission("/dev/hidraw4");
+    Start();
+    ASSERT_TRUE(PumpUntil([this] { return view->Count(WM_FIRST_CONNECT) > 0; }));
+    EXPECT_FALSE(view->IsConnected());
+    EXPECT_TRUE(boxes.empty()); // the first attempt says nothing
+    g_ConnectionKind = 1;
+    view->ConnectDevice();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(Text(boxes[0].text), g_UsbPermissionText.en);
+}
+
+// ---------------------------------------------------------------------------
+// Command senders
+// ---------------------------------------------------------------------------
+
+TEST_F(DeviceTest, SendersQueueNothingWhileNotConnectedExceptWhereTheyNeedNoLink) {
+    server.Stop();
+    Start();
+    CKTVCommand& cmd = view->Command();
+    view->SendCommand(2, 0);
+    view->SendPresetSelect(3);
+    view->SendOutputMap(0, 1);
+    EXPECT_EQ(cmd.GetCount(), 0);
+    // Mode 0 still gives output 4 the type held for it, with that type's crossover.
+    g_OutputSpeakerType[4] = 3; // FL-Woofer
+    view->SendOutputMap(4, 0);
+    EXPECT_EQ(view->Data()->GetOut(4)->GetSpeakerType(), 3);
+    EXPECT_EQ(cmd.GetCount(), 0);
+    // The resynchronisation request needs no link; the next connection empties the queue.
+    view->RequestDataResync();
+    EXPECT_EQ(cmd.GetCount(), 1);
+    ASSERT_TRUE(server.Start(static_cast<uint16_t>(g_DevicePort.load())));
+    view->Net().SetReachable(true);
+    EXPECT_TRUE(view->NetConnect());
+    ASSERT_TRUE(PumpUntil([this] { return DataShown(view); }, 10000));
+    for (const auto& f : device.Seen()) EXPECT_NE(f.channel, 98);
+}
+
+TEST_F(DeviceTest, ConnectedSendersQueueTheirFramesTogether) {
+    StartConnected();
+    SuspendWorker();
+    CKTVCommand& cmd = view->Command();
+    ASSERT_EQ(cmd.GetCount(), 0);
+    g_SysBlock5[6] = 1;
+    view->MuteOutputsForTransfer(0);
+    EXPECT_EQ(g_SysBlock5[6], 0);
+    view->MuteOutputsForTransfer(1);
+    EXPECT_EQ(g_SysBlock5[6], 1);
+    view->SendPresetSelect(3);
+    view->SendOutputMap(2, 0);
+    view->SendCommand(8, 0);
+    view->SendCommand(999, 0); // no such record: nothing
+    std::vector<std::tuple<int, int, std::vector<uint8_t>>> queued; // channel, item, payload
+    cmd.ForEachPacket([&](const CSendData& p) {
+        const uint8_t* d = p.GetData();
+        queued.emplace_back(d[8], d[9], std::vector<uint8_t>(d + 14, d + p.GetLength() - 2));
+    });
+    ASSERT_EQ(queued.size(), 8u);
+    EXPECT_EQ(std::get<0>(queued[0]), 5);
+    EXPECT_EQ(std::get<2>(queued[0])[6], 0); // muted
+    EXPECT_EQ(std::get<0>(queued[1]), 5);
+    EXPECT_EQ(std::get<2>(queued[1])[6], 1); // restored
+    EXPECT_EQ(std::get<0>(queued[2]), 0);    // stored preset 3's name
+    EXPECT_EQ(std::get<0>(queued[3]), 52);
+    EXPECT_EQ(std::get<2>(queued[3]), std::vector<uint8_t>{0});
+    EXPECT_EQ(std::get<0>(queued[4]), 6);
+    EXPECT_EQ(std::get<0>(queued[5]), 7);
+    EXPECT_EQ(std::get<1>(queued[6]), 32); // output 2's crossover item
+    EXPECT_EQ(std::get<0>(queued[7]), 8);
+    ResumeWorker();
+    ASSERT_TRUE(PumpUntil([&] { return WithoutStatus(device.Seen()).back().channel == 8; }));
+    EXPECT_EQ(device.Record(52), std::vector<uint8_t>{0});
+}
+
+TEST_F(DeviceTest, TheLongCommandOverTheNetworkEndsTheLinkAtTheFactoryAddress) {
+    StartConnected();
+    view->SendCommand(65, 0);
+    EXPECT_EQ(g_TransferRunning.load(), 1);
+    EXPECT_TRUE(g_TransferDlg->IsShown());
+    EXPECT_EQ(g_TransferDlg->Progress()->GetUpperRange(), 110);
+    ASSERT_TRUE(PumpUntil([this] { return view->Count(WM_LONG_COMMAND_DONE) > 0; }, 10000));
+    EXPECT_FALSE(view->IsConnected());
+    EXPECT_FALSE(view->Net().IsReachable());
+    EXPECT_EQ(g_DeviceIpAddress + ":" + std::to_string(g_DevicePort.load()), address);
+    EXPECT_THAT(BoxTexts(), ElementsAreArray({"Connection failure!"}));
+    // The device took the command once.
+    int taken = 0;
+    for (const auto& f : device.Seen()) taken += f.group == 9 && f.channel == 65;
+    EXPECT_EQ(taken, 1);
+}
+
+} // namespace

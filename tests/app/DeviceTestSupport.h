@@ -1,0 +1,155 @@
+// The program against the simulated device: the shell tests' start-up (a
+// private settings file, message boxes answered) with the simulated device's
+// network module on 127.0.0.1 (LUMARA_DEVICE_ADDRESS points the program at
+// it), a loopback adapter and a ping that answers, the simulated device's USB
+// side behind the HID double, and short link timings. The main view records its messages and
+// answers its popups and file dialogs without a window.
+#pragma once
+
+#include "ShellTestSupport.h"
+
+#include "app/DisplayDlg.h"
+#include "link/ViewRelay.h"
+
+#include <QAction>
+#include <QMenu>
+
+#include <cstdlib>
+#include <string>
+#include <utility>
+#include <vector>
+
+class DeviceView : public ShellView {
+public:
+    using ShellView::ShellView;
+
+    int TrackConnectPopup(QMenu& menu, const QPoint& at) override {
+        popupItems.clear();
+        for (QAction* a : menu.actions()) popupItems.emplace_back(a->text().toStdString(), a->data().toInt());
+        popupAt = at;
+        ++popups;
+        return popupChoice;
+    }
+    bool ChooseAllPresetsFile() override {
+        m_AllPresetsFilePath = chosenFile;
+        return !chosenFile.empty();
+    }
+    int Count(unsigned msg) const {
+        int n = 0;
+        for (unsigned m : messages) n += m == msg;
+        return n;
+    }
+
+    std::vector<std::pair<std::string, int>> popupItems;
+    QPoint popupAt;
+    int popups = 0;
+    int popupChoice = 0;
+    std::string chosenFile;
+};
+
+// A frame as the program writes it, from the layout: sync, command, id 1,
+// slot, group, channel, item, link 0, 0, length, payload, XOR, 0xAA.
+inline std::vector<uint8_t> RequestFrame(uint8_t command, int slot, int group, int channel, int item,
+                                         const std::vector<uint8_t>& payload = std::vector<uint8_t>(8, 0)) {
+    const size_t n = payload.size();
+    std::vector<uint8_t> f(16 + n, 0);
+    const uint8_t head[14] = {0x6B, 0x6B, 0x6B, 0xEE, command, 1, static_cast<uint8_t>(slot),
+                              static_cast<uint8_t>(group), static_cast<uint8_t>(channel), static_cast<uint8_t>(item),
+                              0, 0, static_cast<uint8_t>(n & 0xFF), static_cast<uint8_t>(n >> 8)};
+    std::copy(std::begin(head), std::end(head), f.begin());
+    std::copy(payload.begin(), payload.end(), f.begin() + 14);
+    uint8_t x = 0;
+    for (size_t i = 4; i < 14 + n; ++i) x ^= f[i];
+    f[14 + n] = x;
+    f[15 + n] = 0xAA;
+    return f;
+}
+
+inline bool IsStatusRead(const sim::SeenFrame& f) { return f.command == 0xA2 && f.group == 9 && f.channel == 3; }
+
+// The frames the device took in, without the idle link's status requests.
+inline std::vector<sim::SeenFrame> WithoutStatus(const std::vector<sim::SeenFrame>& frames) {
+    std::vector<sim::SeenFrame> out;
+    for (const auto& f : frames)
+        if (!IsStatusRead(f)) out.push_back(f);
+    return out;
+}
+
+class DeviceTest : public ShellTest {
+protected:
+    void SetUp() override {
+        ShellTest::SetUp();
+        ASSERT_TRUE(server.Start(0));
+        address = "127.0.0.1:" + std::to_string(server.Port());
+        setenv("LUMARA_DEVICE_ADDRESS", address.c_str(), 1);
+        adapters.Set({{"127.0.0.1", "255.0.0.0"}});
+        pinger.answers = true;
+        LinkTimings t = FastTimings();
+        t.linkDownSleep = 5;
+        t.closePause = 0;
+        t.viewReconnectPause = 0;
+        app.m_LinkEnvironment.timings = t;
+        app.m_ViewFactory = [this](CLumaraDoc& doc, QWidget* parent) {
+            ShellTest::view = view = new DeviceView(doc, app.Settings(), app.m_LinkEnvironment, parent);
+            return view;
+        };
+    }
+    void TearDown() override {
+        ShellTest::TearDown();
+        view = nullptr;
+        server.Stop();
+        unsetenv("LUMARA_DEVICE_ADDRESS");
+    }
+
+    void Start() {
+        ASSERT_TRUE(app.InitInstance({}));
+        ASSERT_NE(view, nullptr);
+    }
+    // Until the device's data is shown and the transfer of it has ended.
+    static bool DataShown(DeviceView* v, int loads = 1) {
+        return v->Count(WM_DEVICE_DATA_DONE) >= loads && g_DeviceSynced.load() && !g_TransferRunning.load();
+    }
+    // Starts the program and waits until it shows the device's data and the
+    // device has taken the name the output map's handler sends back.
+    void StartConnected() {
+        const size_t before = device.FrameCount();
+        Start();
+        ASSERT_TRUE(PumpUntil([&] { return DataShown(view) && NamesSentBack(before) == 2; }, 10000));
+    }
+    // Writes of the current name the device took after its first frames.
+    int NamesSentBack(size_t first) const {
+        const auto seen = device.Seen();
+        const size_t since = device.FrameCount() - first;
+        int n = 0;
+        for (size_t i = seen.size() - std::min(since, seen.size()); i < seen.size(); ++i)
+            n += seen[i].command == 0xA1 && seen[i].group == 9 && seen[i].channel == 0 && seen[i].slot == 0;
+        return n;
+    }
+    // Ends the program and clears what it leaves in the globals, for a new start.
+    void Restart() {
+        app.ExitInstance();
+        ShellTest::view = view = nullptr;
+        ResetShellGlobals();
+    }
+    static std::string Text(const QString& s) { return s.toStdString(); }
+    std::vector<std::string> BoxTexts() const {
+        std::vector<std::string> out;
+        for (const auto& b : boxes) out.push_back(Text(b.text));
+        return out;
+    }
+
+    // Parks the link worker between exchanges so that the queue stands still.
+    void SuspendWorker() {
+        view->Worker().Events().Set(CLinkEvents::kSuspend);
+        ASSERT_TRUE(PumpUntil([this] { return !view->Worker().IsAwake(); }));
+    }
+    void ResumeWorker() {
+        view->Worker().Events().Reset(CLinkEvents::kSuspend);
+        view->Worker().ResumeWorker();
+    }
+
+    sim::SimDevice device;
+    sim::SimTcpServer server{device};
+    std::string address;
+    DeviceView* view = nullptr; // the program's view (ShellTest::view is the same)
+};
