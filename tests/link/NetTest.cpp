@@ -242,6 +242,25 @@ TEST_F(NetTest, ProbeStepReportsAReachableModuleOnce) {
     EXPECT_EQ(view.Count(WM_NET_REACHABLE), 1);
 }
 
+// The view connects when it hears of the module, and connecting asks for
+// the reachable flag: it must already be set then.
+TEST_F(NetTest, TheModuleCountsAsReachableBeforeTheViewHearsOfIt) {
+    struct Checking : IViewNotify {
+        CNet_Socket* net = nullptr;
+        int reachableAtPost = -1;
+        void Post(unsigned msg, WPARAM, LPARAM) override {
+            if (msg == WM_NET_REACHABLE) reachableAtPost = net->IsReachable() ? 1 : 0;
+        }
+        LRESULT Send(unsigned, WPARAM, LPARAM) override { return 0; }
+    } checking;
+    checking.net = &net;
+    IViewNotify* previous = g_MainView.exchange(&checking);
+    std::atomic<bool> running{true};
+    EXPECT_EQ(net.WatchLink(running), 1);
+    g_MainView = previous;
+    EXPECT_EQ(checking.reachableAtPost, 1);
+}
+
 TEST_F(NetTest, AfterAFirmwareUpdateTheFirstAnswerClearsItsFlag) {
     g_FirmwareUpdateEnded = 1;
     std::atomic<bool> running{true};

@@ -306,6 +306,22 @@ TEST_F(PollerTest, LinkTable) {
     for (CKTV_OutData* p : g_LinkedOutData) EXPECT_EQ(p, nullptr) << "no pointer outlives the model";
 }
 
+// The byte is also the lock marker: locking or unlocking the data must not
+// link the outputs.
+TEST_F(PollerTest, OnlyTheValueOneOfTheLinkByteLinks) {
+    const struct {
+        uint8_t byte;
+        int linked;
+    } cases[] = {{0, 0}, {1, 1}, {'!', 0}, {' ', 0}, {2, 0}, {0xFF, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(int(c.byte));
+        OutputBlock(0)[kOutLockMarkByte] = c.byte;
+        model->InitLinkTable();
+        EXPECT_EQ(g_LinkActive, c.linked);
+        EXPECT_EQ(OutputBlock(0)[kOutLockMarkByte], c.byte) << "the byte stays as it was";
+    }
+}
+
 TEST_F(PollerTest, ModelAccessFromTwoThreads) {
     SettleNameCheck();
     std::atomic<bool> stop{false};
