@@ -1,0 +1,143 @@
+// Connecting to the simulated device on 127.0.0.1: from the TCP connection
+// to "device data complete" (WM_USER+110 reaching the main view), with the
+// program's own view, link worker and reply handling on Qt's offscreen
+// platform. The pacing floor is the number of exchanges x 5 ms (the worker
+// pauses that long after every exchange); the counter "floor_ratio" is the
+// time over that floor.
+#include "SimDevice.h"
+#include "SimServer.h"
+#include "app/LumaraApp.h"
+#include "app/LumaraView.h"
+#include "link/LinkGlobals.h"
+#include "model/Globals.h"
+#include "platform/Display.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <string>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+class LoopbackAdapters : public INetAdapters {
+public:
+    std::vector<NetAdapter> List() override { return {{"127.0.0.1", "255.0.0.0"}}; }
+};
+
+class LoopbackPinger : public IPinger {
+public:
+    bool Ping(const std::string&, int, const CancelCheck&) override { return true; }
+};
+
+class NoHid : public IHidBackend {
+public:
+    std::vector<HidDeviceInfo> Enumerate() override { return {}; }
+    std::shared_ptr<IHidDevice> Open(const std::string&, HidOpenError& error) override {
+        error = HidOpenError::NotFound;
+        return nullptr;
+    }
+};
+
+// The program's view; it connects only when told and stamps the moment the
+// device's data is complete.
+class TimedView : public CLumaraView {
+public:
+    using CLumaraView::CLumaraView;
+    LRESULT OnFirstConnect(WPARAM, LPARAM) override { return 0; }
+    LRESULT WindowProc(unsigned msg, WPARAM w, LPARAM l) override {
+        if (msg == WM_DEVICE_DATA_DONE && !done) {
+            done = true;
+            doneAt = Clock::now();
+            framesAtDone = frames();
+        }
+        return CLumaraView::WindowProc(msg, w, l);
+    }
+    bool done = false;
+    Clock::time_point doneAt;
+    std::function<size_t()> frames; // frames the device has taken so far
+    size_t framesAtDone = 0;
+};
+
+void BM_ConnectToDeviceDataComplete(benchmark::State& state) {
+    sim::SimDevice device;
+    sim::SimTcpServer server(device);
+    if (!server.Start(0)) {
+        state.SkipWithError("the simulated device cannot listen on 127.0.0.1");
+        return;
+    }
+    const std::string address = "127.0.0.1:" + std::to_string(server.Port());
+    setenv("LUMARA_DEVICE_ADDRESS", address.c_str(), 1);
+    QTemporaryDir settings;
+
+    LoopbackAdapters adapters;
+    LoopbackPinger pinger;
+    NoHid hid;
+    CLumaraApp app;
+    app.m_SettingsPath = settings.filePath(QStringLiteral("lumara.ini"));
+    app.m_LinkEnvironment.adapters = &adapters;
+    app.m_LinkEnvironment.pinger = &pinger;
+    app.m_LinkEnvironment.hid = &hid;
+    app.m_LinkEnvironment.watchHotplug = false;
+    app.m_LinkEnvironment.timings.closePause = 0;
+    TimedView* view = nullptr;
+    app.m_ViewFactory = [&](CLumaraDoc& doc, QWidget* parent) {
+        view = new TimedView(doc, app.Settings(), app.m_LinkEnvironment, parent);
+        view->frames = [&device] { return device.FrameCount(); };
+        return view;
+    };
+    if (!app.InitInstance({})) {
+        state.SkipWithError("the program did not start");
+        return;
+    }
+    const int pacing = app.m_LinkEnvironment.timings.pacing;
+
+    double seconds = 0, floor = 0, exchanges = 0;
+    for (auto _ : state) {
+        view->done = false;
+        view->Net().SetReachable(true);
+        const size_t framesBefore = device.FrameCount();
+        const auto start = Clock::now();
+        if (!view->NetConnect()) {
+            state.SkipWithError("no connection");
+            break;
+        }
+        while (!view->done) QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+        const size_t frames = view->framesAtDone - framesBefore;
+        const double s = std::chrono::duration<double>(view->doneAt - start).count();
+        state.SetIterationTime(s);
+        seconds += s;
+        exchanges += static_cast<double>(frames);
+        floor += static_cast<double>(frames) * pacing / 1000.0;
+        // Let the transfer window finish, then close the link for the next round.
+        QElapsedTimer settle;
+        settle.start();
+        while (settle.elapsed() < 50) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        view->OnConnectButton();
+    }
+    state.counters["exchanges"] = exchanges / static_cast<double>(state.iterations());
+    state.counters["floor_ms"] = 1000.0 * floor / static_cast<double>(state.iterations());
+    state.counters["floor_ratio"] = floor > 0 ? seconds / floor : 0;
+    app.ExitInstance();
+    server.Stop();
+}
+BENCHMARK(BM_ConnectToDeviceDataComplete)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    platform::PrepareDisplay();
+    QApplication qt(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
