@@ -214,6 +214,21 @@ TEST_F(DeviceTest, TheViewTakesOverTheDevicesStatusButNotWhileTheUserIsChangingI
 
 // Byte 289 of output 0 is the L/R link flag and the lock marker at once; only
 // 1 is a link.
+TEST_F(DeviceTest, ChoosingASourceSendsItAndShowingOneSendsNothing) {
+    StartConnected();
+    view->SelectSource(5, 0); // shown only
+    EXPECT_EQ(Text(view->InputSourceList()->text()), "Player");
+    EXPECT_EQ(g_SysBlock2[0], 1);
+    // As the source list does: the device's status waits meanwhile.
+    g_StateFlags[kFlagStatusGuard] = 1;
+    view->SelectSource(3, 1);
+    EXPECT_EQ(g_ActiveSource, 3);
+    EXPECT_EQ(g_SysBlock2[0], 3);
+    EXPECT_EQ(Text(view->InputSourceList()->text()), "AUX");
+    ASSERT_TRUE(PumpUntil([this] { return device.Record(2)[0] == 3; }));
+    EXPECT_EQ(device.Record(2), std::vector<uint8_t>(g_SysBlock2, g_SysBlock2 + 8));
+}
+
 TEST_F(DeviceTest, TheLinkAndLockByteOfOutputZeroAfterALoad) {
     struct Case {
         uint8_t byte;
@@ -297,6 +312,19 @@ TEST_F(DeviceTest, ALostLinkIsClosedAndTheProbeReconnectsWhenTheDeviceIsBack) {
         EXPECT_EQ(boxes.size(), 1u);
         Restart();
     }
+}
+
+TEST_F(DeviceTest, ALinkLostDuringAFirmwareUpdateSaysSoFirst) {
+    StartConnected();
+    g_StateFlags[kFlagFirmwareMode] = 1;
+    view->SendMessage(WM_LINK_LOST, 0, 0);
+    EXPECT_FALSE(view->IsConnected());
+    EXPECT_EQ(g_StateFlags[kFlagFirmwareMode].load(), 0);
+    EXPECT_THAT(BoxTexts(), ElementsAreArray({"The firmware update failed", "Connection failure!"}));
+    EXPECT_EQ(boxes[0].autoCloseMs, 2001);
+    // A second report of the same loss finds nothing left to close.
+    view->SendMessage(WM_LINK_LOST, 0, 0);
+    EXPECT_EQ(boxes.size(), 2u);
 }
 
 TEST_F(DeviceTest, ADataReplyWithoutPayloadEndsTheLinkWithTheFirmwareMessage) {
@@ -508,6 +536,19 @@ TEST_F(DeviceTest, ConnectedSendersQueueTheirFramesTogether) {
     ResumeWorker();
     ASSERT_TRUE(PumpUntil([&] { return WithoutStatus(device.Seen()).back().channel == 8; }));
     EXPECT_EQ(device.Record(52), std::vector<uint8_t>{0});
+}
+
+TEST_F(DeviceTest, TheLongCommandOverUsbReportsTheDevicesAnswer) {
+    hid.Plug("/dev/hidraw5", &device);
+    server.Stop();
+    StartConnected();
+    ASSERT_EQ(g_ConnectionKind.load(), 1);
+    view->SendCommand(65, 0);
+    EXPECT_TRUE(g_TransferDlg->IsShown());
+    ASSERT_TRUE(PumpUntil([this] { return view->Count(WM_LONG_COMMAND_DONE) > 0; }, 10000));
+    EXPECT_EQ(g_TransferRunning.load(), 0);
+    EXPECT_TRUE(view->IsConnected()); // the link stays
+    EXPECT_THAT(BoxTexts(), ElementsAreArray({"Load WIFI factory default success"}));
 }
 
 TEST_F(DeviceTest, TheLongCommandOverTheNetworkEndsTheLinkAtTheFactoryAddress) {
