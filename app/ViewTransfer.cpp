@@ -209,7 +209,8 @@ bool CLumaraView::WriteAllPresetsFile() {
         saved = m_PresetJson.SaveAllPresetsFile(m_AllPresetsFilePath);
     }
     if (saved) return true;
-    ShowMessageBox(nullptr, kSaveAllPresetsErrorText.Pick(), g_ProductTitle, MB_OK, g_LanguageFlag.load(), -2);
+    const int chinese = g_LanguageFlag.load() ? 1 : 0;
+    ShowMessageBox(nullptr, kSaveAllPresetsErrorText.Pick(), g_ProductTitle, MB_OK, chinese, chinese ? -2 : -3);
     return false;
 }
 

@@ -284,6 +284,19 @@ TEST_F(TransferTest, ReadingAllPresetsForAFileWritesTheFileWhenTheLastBlockArriv
     EXPECT_TRUE(boxes.empty());
 }
 
+TEST_F(TransferTest, AFileThatCannotBeWrittenIsSaidAndTheTransferEnds) {
+    server.Stop();
+    Start();
+    view->m_AllPresetsFilePath = dir.filePath(QStringLiteral("missing/device.jsah")).toStdString();
+    g_TransferRunning = 1;
+    view->SendMessage(WM_ALL_PRESETS_READ, 6, 0);
+    EXPECT_EQ(g_TransferRunning.load(), 0);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(Text(boxes[0].text), "Save all presets file error!");
+    EXPECT_EQ(Text(boxes[0].caption), "Prompting");
+    EXPECT_EQ(boxes[0].autoCloseMs, 0);
+}
+
 TEST_F(TransferTest, TransfersWhileNotConnected) {
     server.Stop();
     Start();
