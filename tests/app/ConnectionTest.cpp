@@ -16,7 +16,6 @@
 #include <cstring>
 #include <tuple>
 
-using ::testing::Contains;
 using ::testing::ElementsAreArray;
 
 namespace {
@@ -97,7 +96,7 @@ TEST_F(DeviceTest, AtStartItConnectsReadsInOrderAndShowsTheDevicesData) {
 
 TEST_F(DeviceTest, AStartWithTheDeviceOnUsbUsesUsb) {
     hid.Plug("/dev/hidraw7", &device);
-    server.Stop(); // the network module is away
+    NetworkModuleAway();
     StartConnected();
     EXPECT_EQ(g_ConnectionKind.load(), 1);
     EXPECT_EQ(g_UsbDevicePath, "/dev/hidraw7");
@@ -155,16 +154,14 @@ TEST_F(DeviceTest, AnEditReachesTheDeviceAndTheNameBecomesCustom) {
         view->Data()->GetOut(2)->GetFilter(4)->SetGainCode(260);
     }
     const size_t item = kOutputBlockOffset + 2 * kOutputBlockSize + 4 * kItemSize;
-    ASSERT_TRUE(PumpUntil([&] {
-        const auto img = device.Image();
-        return std::memcmp(img.data() + item, g_ParamImage + item, kItemSize) == 0 &&
-               view->Count(WM_PRESET_NAME_CUSTOM) > 0;
-    }));
+    auto taken = [&] {
+        auto seen = device.Seen();
+        seen.erase(seen.begin(), seen.begin() + static_cast<long>(before));
+        return WithoutStatus(seen);
+    };
+    ASSERT_TRUE(PumpUntil([&] { return taken().size() >= 2 && view->Count(WM_PRESET_NAME_CUSTOM) > 0; }));
     // The band went out as its item, then the name "Custom".
-    auto seen = device.Seen();
-    seen.erase(seen.begin(), seen.begin() + static_cast<long>(before));
-    seen = WithoutStatus(seen);
-    ASSERT_GE(seen.size(), 2u);
+    const auto seen = taken();
     EXPECT_EQ(seen[0].raw, RequestFrame(kWrite, 0, 4, 2, 4, std::vector<uint8_t>(g_ParamImage + item, g_ParamImage + item + 8)));
     EXPECT_EQ(seen[1].channel, 0);
     EXPECT_EQ(std::string(seen[1].payload.begin(), seen[1].payload.begin() + 6), "Custom");
@@ -443,7 +440,7 @@ TEST_F(DeviceTest, TheConnectButtonOffersWhatCanBeOpened) {
 }
 
 TEST_F(DeviceTest, UsbArrivalConnectsAndRemovalClosesTheLink) {
-    server.Stop();
+    NetworkModuleAway();
     Start();
     ASSERT_TRUE(PumpUntil([this] { return view->Count(WM_FIRST_CONNECT) > 0; }));
     EXPECT_FALSE(view->IsConnected());
@@ -457,12 +454,12 @@ TEST_F(DeviceTest, UsbArrivalConnectsAndRemovalClosesTheLink) {
     EXPECT_FALSE(view->IsConnected());
     EXPECT_EQ(g_ConnectionKind.load(), 0);
     EXPECT_TRUE(g_UsbDevicePath.empty());
-    EXPECT_THAT(BoxTexts(), Contains("Connection failure!"));
+    EXPECT_THAT(BoxTexts(), ElementsAreArray({"Connection failure!"}));
     EXPECT_EQ(Text(view->LinkStatus()->Text()), "Not connected devices");
 }
 
 TEST_F(DeviceTest, AUsbDeviceWithoutPermissionIsSaidInWords) {
-    server.Stop();
+    NetworkModuleAway();
     hid.Plug("/dev/hidraw4", &device);
     hid.DenyPermission("/dev/hidraw4");
     Start();
@@ -480,7 +477,7 @@ TEST_F(DeviceTest, AUsbDeviceWithoutPermissionIsSaidInWords) {
 // ---------------------------------------------------------------------------
 
 TEST_F(DeviceTest, SendersQueueNothingWhileNotConnectedExceptWhereTheyNeedNoLink) {
-    server.Stop();
+    NetworkModuleAway();
     Start();
     CKTVCommand& cmd = view->Command();
     view->SendCommand(2, 0);
@@ -496,6 +493,7 @@ TEST_F(DeviceTest, SendersQueueNothingWhileNotConnectedExceptWhereTheyNeedNoLink
     view->RequestDataResync();
     EXPECT_EQ(cmd.GetCount(), 1);
     ASSERT_TRUE(server.Start(static_cast<uint16_t>(g_DevicePort.load())));
+    pinger.answers = true;
     view->Net().SetReachable(true);
     EXPECT_TRUE(view->NetConnect());
     ASSERT_TRUE(PumpUntil([this] { return DataShown(view); }, 10000));
@@ -540,7 +538,7 @@ TEST_F(DeviceTest, ConnectedSendersQueueTheirFramesTogether) {
 
 TEST_F(DeviceTest, TheLongCommandOverUsbReportsTheDevicesAnswer) {
     hid.Plug("/dev/hidraw5", &device);
-    server.Stop();
+    NetworkModuleAway();
     StartConnected();
     ASSERT_EQ(g_ConnectionKind.load(), 1);
     view->SendCommand(65, 0);
@@ -553,6 +551,7 @@ TEST_F(DeviceTest, TheLongCommandOverUsbReportsTheDevicesAnswer) {
 
 TEST_F(DeviceTest, TheLongCommandOverTheNetworkEndsTheLinkAtTheFactoryAddress) {
     StartConnected();
+    pinger.answers = false; // the module restarts with its factory settings
     view->SendCommand(65, 0);
     EXPECT_EQ(g_TransferRunning.load(), 1);
     EXPECT_TRUE(g_TransferDlg->IsShown());
@@ -566,6 +565,10 @@ TEST_F(DeviceTest, TheLongCommandOverTheNetworkEndsTheLinkAtTheFactoryAddress) {
     int taken = 0;
     for (const auto& f : device.Seen()) taken += f.group == 9 && f.channel == 65;
     EXPECT_EQ(taken, 1);
+    // Once the module answers again the probe finds it and the view connects.
+    pinger.answers = true;
+    ASSERT_TRUE(PumpUntil([this] { return DataShown(view, 2); }, 10000));
+    EXPECT_EQ(g_ConnectionKind.load(), 2);
 }
 
 } // namespace

@@ -84,7 +84,14 @@ protected:
         setenv("LUMARA_DEVICE_ADDRESS", address.c_str(), 1);
         adapters.Set({{"127.0.0.1", "255.0.0.0"}});
         pinger.answers = true;
+        // Short waits, but long enough that a busy machine (sanitizers, tests
+        // in parallel) never takes a slow reply for a lost link.
         LinkTimings t = FastTimings();
+        t.usbRead = 2000;
+        t.replyLimit = 2000;
+        t.netSendTimeout = 1000;
+        t.netReceiveTimeout = 1000;
+        t.netReplyLimit = 2000;
         t.linkDownSleep = 5;
         t.closePause = 0;
         t.viewReconnectPause = 0;
@@ -101,6 +108,11 @@ protected:
         unsetenv("LUMARA_DEVICE_ADDRESS");
     }
 
+    // No network module: nothing listens and the ping goes unanswered.
+    void NetworkModuleAway() {
+        server.Stop();
+        pinger.answers = false;
+    }
     void Start() {
         ASSERT_TRUE(app.InitInstance({}));
         ASSERT_NE(view, nullptr);

@@ -285,7 +285,7 @@ TEST_F(TransferTest, ReadingAllPresetsForAFileWritesTheFileWhenTheLastBlockArriv
 }
 
 TEST_F(TransferTest, AFileThatCannotBeWrittenIsSaidAndTheTransferEnds) {
-    server.Stop();
+    NetworkModuleAway();
     Start();
     view->m_AllPresetsFilePath = dir.filePath(QStringLiteral("missing/device.jsah")).toStdString();
     g_TransferRunning = 1;
@@ -298,7 +298,7 @@ TEST_F(TransferTest, AFileThatCannotBeWrittenIsSaidAndTheTransferEnds) {
 }
 
 TEST_F(TransferTest, TransfersWhileNotConnected) {
-    server.Stop();
+    NetworkModuleAway();
     Start();
     struct Case {
         const char* what;
