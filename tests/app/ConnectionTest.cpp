@@ -536,6 +536,31 @@ TEST_F(DeviceTest, ConnectedSendersQueueTheirFramesTogether) {
     EXPECT_EQ(device.Record(52), std::vector<uint8_t>{0});
 }
 
+TEST_F(DeviceTest, AMapWithRepeatedSpeakerTypesIsCleanedAndSentBack) {
+    StartConnected();
+    SuspendWorker();
+    const uint8_t map6[8] = {1, 5, 7, 1, 0, 0, 24, 0};
+    const uint8_t map7[8] = {5, 0, 0, 0, 0, 0, 0, 0};
+    std::copy(map6, map6 + 8, g_SysBlock6);
+    std::copy(map7, map7 + 8, g_SysBlock7);
+    g_LRLinkOn = 1;
+    view->ApplyMapFromDevice(1);
+    const uint8_t clean[12] = {1, 5, 7, 0, 0, 0, 24, 0, 0, 0, 0, 0};
+    EXPECT_TRUE(std::equal(clean, clean + 12, g_OutputSpeakerType));
+    EXPECT_TRUE(std::equal(clean, clean + 8, g_SysBlock6));
+    EXPECT_EQ(g_SysBlock7[0], 0);
+    EXPECT_EQ(g_LRLinkOn, 1); // kept when asked to
+    std::vector<int> queued;
+    view->Command().ForEachPacket([&](const CSendData& p) { queued.push_back(p.GetData()[8]); });
+    EXPECT_EQ(queued, (std::vector<int>{6, 7}));
+    // A clean map sends nothing; without keep the L/R link goes off.
+    view->Command().Clear();
+    view->ApplyMapFromDevice(0);
+    EXPECT_EQ(view->Command().GetCount(), 0);
+    EXPECT_EQ(g_LRLinkOn, 0);
+    ResumeWorker();
+}
+
 TEST_F(DeviceTest, TheLongCommandOverUsbReportsTheDevicesAnswer) {
     hid.Plug("/dev/hidraw5", &device);
     NetworkModuleAway();
