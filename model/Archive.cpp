@@ -137,6 +137,22 @@ uint64_t CArchive::ReadLength(bool& wide) {
     return n == 0xFFFF ? Read(4) : n;
 }
 
+void CArchive::ReadText(std::string& text, bool& wide) {
+    text.clear();
+    wide = false;
+    const uint64_t n = ReadLength(wide);
+    const uint64_t width = wide ? 2 : 1;
+    const uint8_t* p = nullptr;
+    if (failed_ || n > (inSize_ - pos_) / width || !Take(static_cast<size_t>(n * width), p)) {
+        failed_ = true;
+        return;
+    }
+    if (wide)
+        text = Utf16ToUtf8(p, static_cast<size_t>(n));
+    else
+        text.assign(reinterpret_cast<const char*>(p), static_cast<size_t>(n));
+}
+
 void CArchive::RawString(std::string& bytes) {
     if (!loading_) {
         WriteLength(bytes.size());
@@ -144,14 +160,11 @@ void CArchive::RawString(std::string& bytes) {
         return;
     }
     bool wide = false;
-    const uint64_t n = ReadLength(wide);
-    const uint8_t* p = nullptr;
-    if (wide) failed_ = true; // raw bytes are never written wide
-    if (failed_ || !Take(static_cast<size_t>(n), p)) {
+    ReadText(bytes, wide);
+    if (wide) { // raw bytes are never written wide
+        failed_ = true;
         bytes.clear();
-        return;
     }
-    bytes.assign(reinterpret_cast<const char*>(p), static_cast<size_t>(n));
 }
 
 void CArchive::String(std::string& utf8) {
@@ -168,13 +181,6 @@ void CArchive::String(std::string& utf8) {
         return;
     }
     bool wide = false;
-    const uint64_t n = ReadLength(wide);
-    const uint8_t* p = nullptr;
-    if (failed_ || n > (inSize_ - pos_) / (wide ? 2 : 1) || !Take(static_cast<size_t>(n) * (wide ? 2 : 1), p)) {
-        failed_ = true;
-        utf8.clear();
-        return;
-    }
-    utf8 = wide ? Utf16ToUtf8(p, static_cast<size_t>(n))
-                : GbkToUtf8(std::string(reinterpret_cast<const char*>(p), static_cast<size_t>(n)));
+    ReadText(utf8, wide);
+    if (!wide) utf8 = GbkToUtf8(utf8);
 }

@@ -43,6 +43,9 @@ public:
     void String(std::string& utf8);
     // A text whose bytes are kept as they are.
     void RawString(std::string& bytes);
+    // Loading only: a string as it was written, the bytes of the narrow form
+    // as they are, or the wide form as UTF-8 (wide is set then).
+    void ReadText(std::string& text, bool& wide);
 
 private:
     template <class Wire, class T> void Transfer(T& v) {

@@ -232,27 +232,37 @@ void FixTweeterCrossovers() {
     }
 }
 
-std::string FieldToString(const uint8_t* field, size_t n) {
-    if (!field || n < 2) return std::string();
-    return GbkToUtf8(TrimBlanks(FieldBytes(field, n - 1)));
+std::string FieldText(const uint8_t* field, size_t max) {
+    if (!field) return std::string();
+    return TrimBlanks(FieldBytes(field, max));
 }
 
-std::string FieldToStringAll(const uint8_t* field, size_t n) {
-    if (!field || n == 0) return std::string();
-    return GbkToUtf8(TrimBlanks(FieldBytes(field, n)));
+std::string FieldToString(const uint8_t* field, size_t n) {
+    if (n < 2) return std::string();
+    return GbkToUtf8(FieldText(field, n - 1));
+}
+
+std::string FieldToStringAll(const uint8_t* field, size_t n) { return GbkToUtf8(FieldText(field, n)); }
+
+bool BytesToField(uint8_t* field, size_t n, const std::string& gbk) {
+    if (!field || n == 0) return false;
+    if (gbk.size() >= n) {
+        ShowMessageBox(nullptr, g_CharLenErrorText.Pick(), "", MB_OK, 0, 0);
+        return false;
+    }
+    std::memcpy(field, gbk.data(), gbk.size());
+    std::fill(field + gbk.size(), field + n, 0);
+    return true;
 }
 
 bool StringToField(uint8_t* field, size_t n, const std::string& text) {
     if (!field || n == 0) return false;
     const auto gbk = Utf8ToGbk(text);
-    if (!gbk || gbk->size() >= n) {
-        const BiText& msg = gbk ? g_CharLenErrorText : g_CharInvalidText;
-        ShowMessageBox(nullptr, msg.Pick(), "", MB_OK, 0, 0);
+    if (!gbk) {
+        ShowMessageBox(nullptr, g_CharInvalidText.Pick(), "", MB_OK, 0, 0);
         return false;
     }
-    std::memcpy(field, gbk->data(), gbk->size());
-    std::fill(field + gbk->size(), field + n, 0);
-    return true;
+    return BytesToField(field, n, *gbk);
 }
 
 int IsPresetNameUsed(int index, const uint8_t* name, int stored, int length) {

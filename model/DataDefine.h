@@ -106,6 +106,13 @@ std::string FieldToStringAll(const uint8_t* field, size_t n);
 // of n or more bytes (or one GBK cannot hold) is refused with the program's
 // message box and leaves the field unchanged; the result says which.
 bool StringToField(uint8_t* field, size_t n, const std::string& text);
+// The same for text that is already GBK bytes (a name from a document):
+// only the length is checked.
+bool BytesToField(uint8_t* field, size_t n, const std::string& gbk);
+// The text of a field as bytes: the first max bytes up to the first zero,
+// blanks trimmed at both ends (FieldToString and FieldToStringAll before
+// they decode).
+std::string FieldText(const uint8_t* field, size_t max);
 
 // 1 when another preset has this name (compared as text up to the first zero
 // byte within the length): stored presets 0..5 with stored set, else device

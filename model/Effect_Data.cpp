@@ -24,7 +24,7 @@ int CEffect_Data::GetParam(int n) const { return n >= 1 && n <= kEffectParamCoun
 
 void CEffect_Data::LoadFromBlock(const uint8_t* block) {
     if (!block) return;
-    name_ = FieldToString(block + kNameOffset, 8);
+    name_.Load(block + kNameOffset);
     for (int i = 0; i < kEffectParamCount; ++i) params_[i] = block[kParamOffsets[i]];
     LoadCrossoversFromBlock(block + kCrossoverOffset);
     eq_.LoadBands(block, kEffectBands);
@@ -34,7 +34,7 @@ void CEffect_Data::LoadCrossoversFromBlock(const uint8_t* record) { eq_.LoadCros
 
 void CEffect_Data::WriteAllItems() {
     uint8_t* b = EffectBlock();
-    StringToField(b + kNameOffset, 8, name_);
+    name_.Write(b + kNameOffset);
     for (int i = 0; i < kEffectParamCount; ++i) b[kParamOffsets[i]] = static_cast<uint8_t>(params_[i]);
     eq_.WriteBands(b, kEffectBands);
     WriteCrossover();
@@ -51,7 +51,7 @@ void CEffect_Data::SetChangeFlags(int value) {
 }
 
 void CEffect_Data::Serialize(CArchive& ar) {
-    ar.String(name_);
+    name_.Serialize(ar);
     // Parameter 10 is not stored.
     for (int n : {1, 2, 3, 4, 5, 6, 7, 8, 9, 11}) ar.Dword(params_[n - 1]);
     ar.Dword(allOff_);

@@ -14,6 +14,7 @@
 #include "ChannelColors.h"
 #include "ChannelCurve.h"
 #include "KTVEQ.h"
+#include "NameField.h"
 
 #include <cstdint>
 #include <string>
@@ -32,7 +33,8 @@ public:
     void LoadFromBlock(const uint8_t* block);
     void LoadCrossoversFromBlock(const uint8_t* record);
     // Name, parameters, bands and crossover into the current image's effect
-    // block; a name of 8 or more bytes leaves the name field as it was.
+    // block. The name goes back as the bytes it was loaded from; a name of 8
+    // or more bytes from a document leaves the name field as it was.
     void WriteAllItems();
     // The crossover record into the current image's effect block.
     void WriteCrossover();
@@ -42,7 +44,7 @@ public:
 
     // Parameter n (1..11); 0 outside.
     int GetParam(int n) const;
-    std::string GetName() const { return name_; }
+    std::string GetName() const { return name_.GetText(); }
     CKTVEQ& GetEQ() { return eq_; }
     int GetFilterCount() const { return eq_.GetCount(); }
     CFilter* GetFilter(int i) const { return eq_.GetAt(i); }
@@ -74,7 +76,7 @@ public:
     const CChannelCurve& GetCurve() const { return curve_; }
 
 private:
-    std::string name_ = "Effect";
+    CNameField name_{CNameField::Read::Text, "Effect"};
     // Parameters 1..11 at index 0..10.
     int params_[kEffectParamCount] = {20, 84, 50, 68, 0, 18, 50, 0, 40, 50, 0};
     CKTVEQ eq_;

@@ -16,8 +16,9 @@ constexpr int kLowestFreq = 20;
 constexpr int kHighestFreq = 20000;
 
 // The added 0.05 only absorbs the error of the division: a bandwidth between
-// two codes falls to the lower one.
-int BandwidthToCode(double octaves) { return SaturatingToInt((octaves - 0.05) / 0.01 + 0.05); }
+// two codes falls to the lower one. Rounded down rather than towards zero, so
+// that a code below 0 from the device reads back as itself.
+int BandwidthToCode(double octaves) { return SaturatingToInt(std::floor((octaves - 0.05) / 0.01 + 0.05)); }
 
 } // namespace
 
@@ -31,7 +32,9 @@ int CFilter::GetAppliedFreq() const { return IsPinnedSpecial() ? third_ : applie
 
 int CFilter::GetGainCode() const {
     if (IsBypassedOrFlat()) return kGainCodeFlat;
-    return SaturatingToInt((gain_ + 20) * 100 / 10 + 0.5);
+    // Rounded half up also below -20 dB, so that every code the device may
+    // hold reads back as itself.
+    return SaturatingToInt(std::floor((gain_ + 20) * 100 / 10 + 0.5));
 }
 
 int CFilter::GetBandwidthCode() const { return BandwidthToCode(bandwidth_); }

@@ -57,7 +57,7 @@ void CKTV_OutData::BuildEq(int last, int item, int highPassOption, int highPassF
 void CKTV_OutData::MarkBasic() { basicChanged_ = g_DeviceSynced.load(); }
 
 void CKTV_OutData::SetName(const std::string& name) {
-    name_ = name;
+    name_.SetText(name);
     nameChanged_ = g_DeviceSynced.load();
 }
 
@@ -335,7 +335,7 @@ void CKTV_OutData::WriteAllItems() {
 void CKTV_OutData::LoadFromImageBlock(const uint8_t* block) {
     if (!block) return;
     eq_.LoadBands(block, eq_.GetBandCount());
-    name_ = FieldToStringAll(block + kOutNameOffset, 8);
+    name_.Load(block + kOutNameOffset);
     LoadBasicRecord(block + kOutBasicOffset);
     LoadCrossover(block + kOutCrossoverOffset);
     LoadDynamicsRecord(block + kOutDynamicsOffset);
@@ -370,7 +370,7 @@ void CKTV_OutData::LoadMixRecordB(const uint8_t* r) { std::copy(r, r + 8, mix_ +
 // --- Archive and curve ---------------------------------------------------------
 
 void CKTV_OutData::Serialize(CArchive& ar) {
-    ar.String(name_);
+    name_.Serialize(ar);
     ar.Byte(on_);
     ar.Byte(polarity_);
     ar.Word(gain_);

@@ -24,6 +24,7 @@
 #include "ChannelCurve.h"
 #include "FrameBuilder.h"
 #include "KTVEQ.h"
+#include "NameField.h"
 
 #include <cstdint>
 #include <string>
@@ -150,7 +151,7 @@ public:
     uint8_t GetRightSource() const { return rightSource_; }
     int GetLeftSourceOff() const { return leftSourceOff_; }
     int GetRightSourceOff() const { return rightSourceOff_; }
-    std::string GetName() const { return name_; }
+    std::string GetName() const { return name_.GetText(); }
     CKTVEQ& GetEq() { return eq_; }
     int GetFilterCount() const { return eq_.GetCount(); }
     // Element i (0..30 bands, 31 high-pass, 32 low-pass); null outside.
@@ -224,7 +225,7 @@ private:
     void MarkBasic();
 
     CChannelCurve curve_;
-    std::string name_;
+    CNameField name_{CNameField::Read::AllBytes};
     CKTVEQ eq_;
     uint8_t polarity_ = 0;
     uint8_t on_ = 1;

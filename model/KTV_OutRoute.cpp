@@ -16,7 +16,7 @@ CKTV_MusicRoute::CKTV_MusicRoute() {
     static const char* const names[kMusicInputCount] = {"Music 1", "Music 2", "Music 3", "Music 4"};
     for (int i = 0; i < kMusicInputCount; ++i) {
         CMusic_InData& in = Add();
-        in.SetName(names[i]);
+        in.SetDefaultName(names[i]);
         in.SetCurveColor(g_MusicCurveColor[i]);
         in.SetCurveGdiColor(g_MusicCurveArgb[i]);
         if (i == 0)

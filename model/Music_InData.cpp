@@ -23,7 +23,7 @@ CMusic_InData::CMusic_InData() : CInputChannel(kMusicLayout) { gain_ = 600; }
 void CMusic_InData::BuildEq(int last, int item, int /*unused*/) { eq_.BuildMixedBands(last, item, 20000); }
 
 void CMusic_InData::SetName(const std::string& name) {
-    name_ = name;
+    name_.SetText(name);
     nameChanged_ = g_DeviceSynced.load();
 }
 
@@ -74,7 +74,7 @@ void CMusic_InData::WriteAllItems() {
     uint8_t* b = ImageBlock();
     if (!b) return;
     eq_.WriteBands(b, eq_.GetBandCount());
-    StringToField(b + kNameOffset, 8, name_);
+    name_.Write(b + kNameOffset);
     WriteBasicItem(0);
     WriteCrossoverItem(0);
     WriteThresholdItem(0);
@@ -84,12 +84,14 @@ void CMusic_InData::WriteAllItems() {
 void CMusic_InData::LoadFromImageBlock(const uint8_t* block) {
     if (!block) return;
     LoadCommon(block);
+    // Whatever the device keeps as the name goes back to it unchanged.
+    name_.Load(block + kNameOffset, CNameField::NewName::Keep);
     eqMode_ = block[kEqModeByte];
     eq_.SetGraphicEq(eqMode_);
 }
 
 void CMusic_InData::Serialize(CArchive& ar) {
-    ar.String(name_);
+    name_.Serialize(ar);
     ar.Dword(on_);
     ar.Dword(polarity_);
     ar.Dword(gain_);

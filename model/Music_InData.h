@@ -14,6 +14,7 @@
 #pragma once
 
 #include "InputChannel.h"
+#include "NameField.h"
 
 #include <string>
 
@@ -26,8 +27,12 @@ public:
     // 31 bands and the crossover item (the third argument is not used).
     void BuildEq(int last, int item, int unused);
 
+    // A new name: written into item 35 by the next WriteAllItems, also when
+    // a block is loaded before that.
     void SetName(const std::string& name);
-    std::string GetName() const { return name_; }
+    // The name a new input starts with, as if its field held it.
+    void SetDefaultName(const std::string& name) { name_ = CNameField(CNameField::Read::Text, name); }
+    std::string GetName() const { return name_.GetText(); }
     void SetSpareValue(int v) { spare_ = v; }
     int GetSpareValue() const { return spare_; }
 
@@ -49,16 +54,18 @@ public:
     PacketPtr WriteBasicItem(int send);
     // Band i into item i; the packet carries item `item`.
     PacketPtr SendEqBand(int band, int item);
-    // Bands, the name (item 35), items 31, 32, 34, 33; no packet.
+    // Bands, the name (item 35: the bytes it was loaded from, or a new
+    // name), items 31, 32, 34, 33; no packet.
     void WriteAllItems();
-    // From any block of this layout; the name is not loaded, no mark raised.
+    // From any block of this layout, the name's bytes included (a new name
+    // not yet written stays); no mark raised.
     void LoadFromImageBlock(const uint8_t* block);
 
     void Serialize(CArchive& ar);
     void SetGraphRect(const GraphRect& plotArea);
 
 private:
-    std::string name_;
+    CNameField name_{CNameField::Read::Text};
     int eqMode_ = 1;
     int spare_ = 1;
 };
