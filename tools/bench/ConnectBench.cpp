@@ -6,6 +6,7 @@
 // time over that floor.
 #include "SimDevice.h"
 #include "SimServer.h"
+#include "LoopbackNet.h"
 #include "app/LumaraApp.h"
 #include "app/LumaraView.h"
 #include "link/LinkGlobals.h"
@@ -26,16 +27,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-class LoopbackAdapters : public INetAdapters {
-public:
-    std::vector<NetAdapter> List() override { return {{"127.0.0.1", "255.0.0.0"}}; }
-};
-
-class LoopbackPinger : public IPinger {
-public:
-    bool Ping(const std::string&, int, const CancelCheck&) override { return true; }
-};
 
 class NoHid : public IHidBackend {
 public:

@@ -3,6 +3,7 @@
 // the read of a whole preset. The pacing floor is exchanges x 5 ms.
 #include "SimDevice.h"
 #include "SimServer.h"
+#include "LoopbackNet.h"
 #include "link/KTVCommand.h"
 #include "link/LinkGlobals.h"
 #include "link/LinkWorker.h"
@@ -55,16 +56,6 @@ private:
 class StatusPoller : public IPacketPoller {
 public:
     PacketPtr GetNextPacket() override { return BuildItemPacket(kGroupStatus, 0, 0); }
-};
-
-class LoopbackAdapters : public INetAdapters {
-public:
-    std::vector<NetAdapter> List() override { return {{"127.0.0.1", "255.0.0.0"}}; }
-};
-
-class LoopbackPinger : public IPinger {
-public:
-    bool Ping(const std::string&, int, const CancelCheck&) override { return true; }
 };
 
 // One link to the simulated device over the chosen transport.
