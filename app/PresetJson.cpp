@@ -1,4 +1,4 @@
-#include "PresetJson.h"
+#include "app/PresetJson.h"
 
 #include "model/DataDefine.h"
 #include "model/Globals.h"

@@ -1,4 +1,4 @@
-#include "HidTransport.h"
+#include "link/HidTransport.h"
 
 #include <hidapi.h>
 

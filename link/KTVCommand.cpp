@@ -1,9 +1,9 @@
-#include "KTVCommand.h"
+#include "link/KTVCommand.h"
 
-#include "../model/DataDefine.h"
-#include "../model/FrameBuilder.h"
-#include "../model/Globals.h"
-#include "LinkGlobals.h"
+#include "model/DataDefine.h"
+#include "model/FrameBuilder.h"
+#include "model/Globals.h"
+#include "link/LinkGlobals.h"
 
 #include <algorithm>
 #include <cstring>

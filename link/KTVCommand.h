@@ -8,8 +8,8 @@
 //   | payload | XOR(code..payload) | AA
 #pragma once
 
-#include "../model/Notify.h"
-#include "SendData.h"
+#include "model/Notify.h"
+#include "link/SendData.h"
 
 #include <atomic>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "LinkEvents.h"
+#include "link/LinkEvents.h"
 
 #include <chrono>
 

@@ -1,4 +1,4 @@
-#include "LinkGlobals.h"
+#include "link/LinkGlobals.h"
 
 #include <arpa/inet.h>
 #include <netdb.h>

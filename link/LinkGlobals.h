@@ -3,7 +3,7 @@
 // the firmware-update flags the worker reads, and the transfer progress bar.
 #pragma once
 
-#include "../model/Globals.h"
+#include "model/Globals.h"
 
 #include <atomic>
 #include <cstdint>

@@ -1,8 +1,8 @@
-#include "LinkWorker.h"
+#include "link/LinkWorker.h"
 
-#include "../model/Globals.h"
-#include "../model/Notify.h"
-#include "LinkGlobals.h"
+#include "model/Globals.h"
+#include "model/Notify.h"
+#include "link/LinkGlobals.h"
 
 #include <algorithm>
 

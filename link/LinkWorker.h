@@ -4,12 +4,12 @@
 // over USB HID or TCP. Failures reach the view only as WM_USER+154.
 #pragma once
 
-#include "KTVCommand.h"
-#include "LinkEvents.h"
-#include "LinkTimings.h"
-#include "NetSocket.h"
-#include "PacketPoller.h"
-#include "UsbLink.h"
+#include "link/KTVCommand.h"
+#include "link/LinkEvents.h"
+#include "link/LinkTimings.h"
+#include "link/NetSocket.h"
+#include "link/PacketPoller.h"
+#include "link/UsbLink.h"
 
 #include <atomic>
 #include <chrono>

@@ -1,8 +1,8 @@
-#include "NetSocket.h"
+#include "link/NetSocket.h"
 
-#include "../model/Globals.h"
-#include "../model/Notify.h"
-#include "LinkGlobals.h"
+#include "model/Globals.h"
+#include "model/Notify.h"
+#include "link/LinkGlobals.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>

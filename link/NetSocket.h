@@ -4,7 +4,7 @@
 // and one answered ping).
 #pragma once
 
-#include "LinkTimings.h"
+#include "link/LinkTimings.h"
 
 #include <atomic>
 #include <condition_variable>

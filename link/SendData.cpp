@@ -1,6 +1,6 @@
-#include "SendData.h"
+#include "link/SendData.h"
 
-#include "../model/Globals.h"
+#include "model/Globals.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "SettingsGroup.h"
+#include "link/SettingsGroup.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "UsbLink.h"
+#include "link/UsbLink.h"
 
 #include <libudev.h>
 #include <poll.h>

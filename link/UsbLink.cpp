@@ -1,7 +1,7 @@
-#include "UsbLink.h"
+#include "link/UsbLink.h"
 
-#include "../model/Globals.h"
-#include "LinkGlobals.h"
+#include "model/Globals.h"
+#include "link/LinkGlobals.h"
 
 #include <algorithm>
 #include <cctype>

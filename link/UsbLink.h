@@ -4,8 +4,8 @@
 // devices while the program runs.
 #pragma once
 
-#include "HidTransport.h"
-#include "SettingsGroup.h"
+#include "link/HidTransport.h"
+#include "link/SettingsGroup.h"
 
 #include <functional>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "ViewRelay.h"
+#include "link/ViewRelay.h"
 
 CViewRelay::CViewRelay(IViewNotify& target, std::function<void()> wake)
     : target_(target), wake_(std::move(wake)), uiThread_(std::this_thread::get_id()) {}

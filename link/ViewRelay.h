@@ -5,7 +5,7 @@
 // for the worker to end (StopIo runs Drain as its wait pump).
 #pragma once
 
-#include "../model/Notify.h"
+#include "model/Notify.h"
 
 #include <condition_variable>
 #include <cstddef>

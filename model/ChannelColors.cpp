@@ -1,4 +1,4 @@
-#include "ChannelColors.h"
+#include "model/ChannelColors.h"
 
 const ArgbColor g_EffectCurveArgb{220, 255, 0, 0};
 const ArgbColor g_MicCurveArgb{255, 255, 128, 51};

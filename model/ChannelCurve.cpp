@@ -1,4 +1,4 @@
-#include "ChannelCurve.h"
+#include "model/ChannelCurve.h"
 
 void CChannelCurve::SetGraphRect(const GraphRect& plotArea, CKTVEQ& eq) {
     height_ = plotArea.Height();

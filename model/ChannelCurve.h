@@ -3,9 +3,9 @@
 // channel's equaliser (the channel gain is not part of it).
 #pragma once
 
-#include "GraphTypes.h"
-#include "KTVEQ.h"
-#include "ValueScale.h"
+#include "model/GraphTypes.h"
+#include "model/KTVEQ.h"
+#include "model/ValueScale.h"
 
 #include <array>
 

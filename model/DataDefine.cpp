@@ -1,11 +1,11 @@
-#include "DataDefine.h"
+#include "model/DataDefine.h"
 
-#include "Globals.h"
-#include "MessageBox.h"
-#include "SourceTable.h"
-#include "SpeakerGroups.h"
-#include "SpeakerTypes.h"
-#include "TextCodec.h"
+#include "model/Globals.h"
+#include "model/MessageBox.h"
+#include "model/SourceTable.h"
+#include "model/SpeakerGroups.h"
+#include "model/SpeakerTypes.h"
+#include "model/TextCodec.h"
 
 #include <algorithm>
 #include <array>

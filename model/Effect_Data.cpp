@@ -1,8 +1,8 @@
-#include "Effect_Data.h"
+#include "model/Effect_Data.h"
 
-#include "Archive.h"
-#include "DataDefine.h"
-#include "ValueTexts.h"
+#include "model/Archive.h"
+#include "model/DataDefine.h"
+#include "model/ValueTexts.h"
 
 #include <algorithm>
 

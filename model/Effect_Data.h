@@ -11,10 +11,10 @@
 //   144..151 name, 8-byte text field
 #pragma once
 
-#include "ChannelColors.h"
-#include "ChannelCurve.h"
-#include "KTVEQ.h"
-#include "NameField.h"
+#include "model/ChannelColors.h"
+#include "model/ChannelCurve.h"
+#include "model/KTVEQ.h"
+#include "model/NameField.h"
 
 #include <cstdint>
 #include <string>

@@ -1,9 +1,9 @@
-#include "Filter.h"
+#include "model/Filter.h"
 
-#include "Archive.h"
-#include "Globals.h"
-#include "ValueScale.h"
-#include "ValueTexts.h"
+#include "model/Archive.h"
+#include "model/Globals.h"
+#include "model/ValueScale.h"
+#include "model/ValueTexts.h"
 
 #include <algorithm>
 #include <cmath>

@@ -12,8 +12,8 @@
 // mark that was still pending.
 #pragma once
 
-#include "FilterResponse.h"
-#include "GraphTypes.h"
+#include "model/FilterResponse.h"
+#include "model/GraphTypes.h"
 
 #include <array>
 #include <cstdint>

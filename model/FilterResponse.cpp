@@ -1,4 +1,4 @@
-#include "FilterResponse.h"
+#include "model/FilterResponse.h"
 
 #include <algorithm>
 #include <cmath>

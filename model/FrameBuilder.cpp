@@ -1,7 +1,7 @@
-#include "FrameBuilder.h"
+#include "model/FrameBuilder.h"
 
-#include "DataDefine.h"
-#include "Globals.h"
+#include "model/DataDefine.h"
+#include "model/Globals.h"
 
 #include <algorithm>
 #include <cstring>

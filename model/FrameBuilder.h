@@ -6,7 +6,7 @@
 // g_DeviceLock while they build and queue.
 #pragma once
 
-#include "../link/SendData.h"
+#include "link/SendData.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "Globals.h"
+#include "model/Globals.h"
 
 #include <algorithm>
 #include <cctype>
@@ -117,5 +117,5 @@ std::string NumberToText(long value, int radix) {
     return digits;
 }
 
-#include "Notify.h"
+#include "model/Notify.h"
 std::atomic<IViewNotify*> g_MainView{nullptr};

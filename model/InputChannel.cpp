@@ -1,7 +1,7 @@
-#include "InputChannel.h"
+#include "model/InputChannel.h"
 
-#include "DataDefine.h"
-#include "ValueTexts.h"
+#include "model/DataDefine.h"
+#include "model/ValueTexts.h"
 
 #include <algorithm>
 

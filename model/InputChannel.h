@@ -5,10 +5,10 @@
 // byte layout.
 #pragma once
 
-#include "ChannelColors.h"
-#include "ChannelCurve.h"
-#include "FrameBuilder.h"
-#include "KTVEQ.h"
+#include "model/ChannelColors.h"
+#include "model/ChannelCurve.h"
+#include "model/FrameBuilder.h"
+#include "model/KTVEQ.h"
 
 #include <cstdint>
 #include <string>

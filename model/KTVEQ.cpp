@@ -1,8 +1,8 @@
-#include "KTVEQ.h"
+#include "model/KTVEQ.h"
 
-#include "Archive.h"
-#include "DataDefine.h"
-#include "Globals.h"
+#include "model/Archive.h"
+#include "model/DataDefine.h"
+#include "model/Globals.h"
 
 #include <algorithm>
 

@@ -9,9 +9,9 @@
 //   0..1 high-pass applied frequency, 2 family, 3 slope, 4..7 the low-pass.
 #pragma once
 
-#include "Filter.h"
-#include "GraphTypes.h"
-#include "ValueScale.h"
+#include "model/Filter.h"
+#include "model/GraphTypes.h"
+#include "model/ValueScale.h"
 
 #include <array>
 #include <cstdint>

@@ -1,9 +1,9 @@
-#include "KTV_Data.h"
+#include "model/KTV_Data.h"
 
-#include "Archive.h"
-#include "DataDefine.h"
-#include "Globals.h"
-#include "Notify.h"
+#include "model/Archive.h"
+#include "model/DataDefine.h"
+#include "model/Globals.h"
+#include "model/Notify.h"
 
 CKTV_Data::CKTV_Data() { InitLinkTable(); }
 

@@ -7,9 +7,9 @@
 // objects under the same lock (see ModelLock.h).
 #pragma once
 
-#include "Effect_Data.h"
-#include "FrameBuilder.h"
-#include "KTV_OutRoute.h"
+#include "model/Effect_Data.h"
+#include "model/FrameBuilder.h"
+#include "model/KTV_OutRoute.h"
 #include "link/PacketPoller.h"
 
 #include <cstdint>

@@ -1,9 +1,9 @@
-#include "KTV_OutData.h"
+#include "model/KTV_OutData.h"
 
-#include "Archive.h"
-#include "DataDefine.h"
-#include "Globals.h"
-#include "ValueTexts.h"
+#include "model/Archive.h"
+#include "model/DataDefine.h"
+#include "model/Globals.h"
+#include "model/ValueTexts.h"
 
 #include <algorithm>
 

@@ -20,11 +20,11 @@
 // set, return its packet for the caller to queue. They clear no mark.
 #pragma once
 
-#include "ChannelColors.h"
-#include "ChannelCurve.h"
-#include "FrameBuilder.h"
-#include "KTVEQ.h"
-#include "NameField.h"
+#include "model/ChannelColors.h"
+#include "model/ChannelCurve.h"
+#include "model/FrameBuilder.h"
+#include "model/KTVEQ.h"
+#include "model/NameField.h"
 
 #include <cstdint>
 #include <string>

@@ -1,7 +1,7 @@
-#include "KTV_OutRoute.h"
+#include "model/KTV_OutRoute.h"
 
-#include "DataDefine.h"
-#include "SpeakerTypes.h"
+#include "model/DataDefine.h"
+#include "model/SpeakerTypes.h"
 
 CKTV_MicRoute::CKTV_MicRoute() {
     CMIC_InData& mic = Add();

@@ -2,9 +2,9 @@
 // route creates its channels in its constructor and owns them.
 #pragma once
 
-#include "KTV_OutData.h"
-#include "MIC_InData.h"
-#include "Music_InData.h"
+#include "model/KTV_OutData.h"
+#include "model/MIC_InData.h"
+#include "model/Music_InData.h"
 
 #include <memory>
 #include <vector>

@@ -1,10 +1,10 @@
-#include "MIC_InData.h"
+#include "model/MIC_InData.h"
 
-#include "Archive.h"
-#include "DataDefine.h"
-#include "Globals.h"
-#include "TextCodec.h"
-#include "ValueTexts.h"
+#include "model/Archive.h"
+#include "model/DataDefine.h"
+#include "model/Globals.h"
+#include "model/TextCodec.h"
+#include "model/ValueTexts.h"
 
 #include <algorithm>
 #include <cstring>

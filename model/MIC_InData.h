@@ -12,7 +12,7 @@
 //   13    104..111 name, 8 bytes
 #pragma once
 
-#include "InputChannel.h"
+#include "model/InputChannel.h"
 
 #include <array>
 #include <cstdint>

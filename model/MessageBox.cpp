@@ -1,4 +1,4 @@
-#include "MessageBox.h"
+#include "model/MessageBox.h"
 
 #include <cstdio>
 #include <utility>

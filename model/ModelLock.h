@@ -17,7 +17,7 @@
 // that waits for the device or for the other thread may run under it.
 #pragma once
 
-#include "Globals.h"
+#include "model/Globals.h"
 
 #include <utility>
 

@@ -1,8 +1,8 @@
-#include "Music_InData.h"
+#include "model/Music_InData.h"
 
-#include "Archive.h"
-#include "DataDefine.h"
-#include "Globals.h"
+#include "model/Archive.h"
+#include "model/DataDefine.h"
+#include "model/Globals.h"
 
 namespace {
 

@@ -13,8 +13,8 @@
 // reach the device only inside whole-block frames.
 #pragma once
 
-#include "InputChannel.h"
-#include "NameField.h"
+#include "model/InputChannel.h"
+#include "model/NameField.h"
 
 #include <string>
 

@@ -1,8 +1,8 @@
-#include "NameField.h"
+#include "model/NameField.h"
 
-#include "Archive.h"
-#include "DataDefine.h"
-#include "TextCodec.h"
+#include "model/Archive.h"
+#include "model/DataDefine.h"
+#include "model/TextCodec.h"
 
 #include <algorithm>
 #include <cstring>

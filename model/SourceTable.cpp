@@ -1,4 +1,4 @@
-#include "SourceTable.h"
+#include "model/SourceTable.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "SpeakerGroups.h"
+#include "model/SpeakerGroups.h"
 
-#include "SpeakerTypes.h"
+#include "model/SpeakerTypes.h"
 
 #include <algorithm>
 #include <iterator>

@@ -1,6 +1,6 @@
-#include "SpeakerTypes.h"
+#include "model/SpeakerTypes.h"
 
-#include "Globals.h"
+#include "model/Globals.h"
 
 #include <algorithm>
 

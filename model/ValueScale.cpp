@@ -1,4 +1,4 @@
-#include "ValueScale.h"
+#include "model/ValueScale.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,6 +1,6 @@
-#include "ValueTexts.h"
+#include "model/ValueTexts.h"
 
-#include "Globals.h"
+#include "model/Globals.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -3,7 +3,7 @@
 // the device, the device's own changes taken over, a lost link, an abnormal
 // device, the connect button with its popups, USB arrival and removal, and
 // the command senders.
-#include "DeviceTestSupport.h"
+#include "tests/app/DeviceTestSupport.h"
 
 #include "app/ShellMessages.h"
 #include "controls/GradientProgressCtrl.h"

@@ -6,7 +6,7 @@
 // answers its popups and file dialogs without a window.
 #pragma once
 
-#include "ShellTestSupport.h"
+#include "tests/app/ShellTestSupport.h"
 
 #include "app/DisplayDlg.h"
 #include "link/ViewRelay.h"

@@ -1,7 +1,7 @@
 // The program's start-up and end, its one window, the main view's layout,
 // pages, keys, timers, dragging and close button, and the main frame's
 // commands.
-#include "ShellTestSupport.h"
+#include "tests/app/ShellTestSupport.h"
 
 #include "app/CaptionView.h"
 #include "app/DisplayDlg.h"

@@ -13,8 +13,8 @@
 #include "tests/link/LinkTestSupport.h"
 #include "tests/platform/GuiTestSupport.h"
 
-#include "SimDevice.h"
-#include "SimServer.h"
+#include "tools/sim/SimDevice.h"
+#include "tools/sim/SimServer.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -2,7 +2,7 @@
 // queues its packets in order with their progress values and notify flags,
 // the device takes exactly those frames, and the transfer ends with the
 // device (or the program) holding the data.
-#include "DeviceTestSupport.h"
+#include "tests/app/DeviceTestSupport.h"
 
 #include "app/PresetJson.h"
 #include "controls/GradientProgressCtrl.h"

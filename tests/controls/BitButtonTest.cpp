@@ -1,6 +1,6 @@
 #include "controls/BitButton.h"
 
-#include "SkinTestSupport.h"
+#include "tests/controls/SkinTestSupport.h"
 #include "model/Globals.h"
 #include "platform/Skin.h"
 

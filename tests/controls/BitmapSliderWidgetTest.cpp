@@ -1,6 +1,6 @@
 // The bitmap slider as a widget: pictures, mouse, keys, wheel, focus and the
 // messages it posts to its page.
-#include "ControlPage.h"
+#include "tests/controls/ControlPage.h"
 #include "controls/BitmapSlider.h"
 #include "controls/NumEdit.h"
 #include "platform/Skin.h"

@@ -1,6 +1,6 @@
 #include "controls/ComboButton.h"
 
-#include "SkinTestSupport.h"
+#include "tests/controls/SkinTestSupport.h"
 #include "model/DataDefine.h"
 #include "model/Globals.h"
 

@@ -1,6 +1,6 @@
 #include "controls/FontStatic.h"
 
-#include "SkinTestSupport.h"
+#include "tests/controls/SkinTestSupport.h"
 
 #include <gtest/gtest.h>
 

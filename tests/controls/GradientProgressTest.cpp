@@ -1,6 +1,6 @@
 #include "controls/GradientProgressCtrl.h"
 
-#include "../platform/GuiTestSupport.h"
+#include "tests/platform/GuiTestSupport.h"
 
 #include <QApplication>
 #include <QPainter>

@@ -3,7 +3,7 @@
 #include "model/Globals.h"
 #include "model/MessageBox.h"
 
-#include "../platform/GuiTestSupport.h"
+#include "tests/platform/GuiTestSupport.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,5 +1,5 @@
 // The numeric field, its spin and its spin strip as the user meets them.
-#include "ControlPage.h"
+#include "tests/controls/ControlPage.h"
 #include "controls/BitmapSlider.h"
 #include "controls/NumEdit.h"
 #include "controls/NumSpin.h"

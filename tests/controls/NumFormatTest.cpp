@@ -1,6 +1,6 @@
 // Texts of the numeric field's value types.
 #include "controls/core/NumValue.h"
-#include "NumStates.h"
+#include "tests/controls/NumStates.h"
 
 #include <gtest/gtest.h>
 

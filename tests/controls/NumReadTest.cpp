@@ -1,7 +1,7 @@
 // Reading typed text back into a value: the examples the field must keep,
 // every shown value reading back to its own code, and hostile text.
 #include "controls/core/NumValue.h"
-#include "NumStates.h"
+#include "tests/controls/NumStates.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "controls/SkinButton.h"
 
-#include "SkinTestSupport.h"
+#include "tests/controls/SkinTestSupport.h"
 
 #include <QKeyEvent>
 

@@ -3,7 +3,7 @@
 // shows.
 #pragma once
 
-#include "ControlPage.h"
+#include "tests/controls/ControlPage.h"
 #include "controls/ControlTimer.h"
 #include "platform/Message.h"
 

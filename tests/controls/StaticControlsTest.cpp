@@ -2,7 +2,7 @@
 
 #include "controls/ButtonRadio.h"
 
-#include "SkinTestSupport.h"
+#include "tests/controls/SkinTestSupport.h"
 
 #include <QPaintEvent>
 

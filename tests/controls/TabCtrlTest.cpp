@@ -1,6 +1,6 @@
 #include "controls/TabCtrl.h"
 
-#include "SkinTestSupport.h"
+#include "tests/controls/SkinTestSupport.h"
 #include "controls/SkinControl.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "controls/XPButton.h"
 
-#include "SkinTestSupport.h"
+#include "tests/controls/SkinTestSupport.h"
 #include "platform/Skin.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // The reply assembler and dispatcher: frames in any pieces, their checks,
 // and where every reply goes.
-#include "LinkTestSupport.h"
+#include "tests/link/LinkTestSupport.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 // Finding the device among the HID interfaces, devices held by other copies
 // of the program, hot-plug, and the report layout against hidapi's.
-#include "LinkTestSupport.h"
+#include "tests/link/LinkTestSupport.h"
 
-#include "SimDevice.h"
-#include "SimServer.h"
+#include "tools/sim/SimDevice.h"
+#include "tools/sim/SimServer.h"
 #include "link/LinkWorker.h"
 #include "link/UsbLink.h"
 

@@ -10,7 +10,7 @@
 #include "link/PacketPoller.h"
 #include "model/FrameBuilder.h"
 #include "model/Notify.h"
-#include "../model/ModelFixture.h"
+#include "tests/model/ModelFixture.h"
 
 #include <chrono>
 #include <condition_variable>

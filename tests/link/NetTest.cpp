@@ -1,9 +1,9 @@
 // The TCP transport, the device address, the subnet test, ping and the
 // reachability probe. Traffic goes to 127.0.0.1 only.
-#include "LinkTestSupport.h"
+#include "tests/link/LinkTestSupport.h"
 
-#include "SimDevice.h"
-#include "SimServer.h"
+#include "tools/sim/SimDevice.h"
+#include "tools/sim/SimServer.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

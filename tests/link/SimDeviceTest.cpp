@@ -1,8 +1,8 @@
 // The simulated device against the program's own frames: each checks the
 // other, since they share no code.
-#include "LinkTestSupport.h"
+#include "tests/link/LinkTestSupport.h"
 
-#include "SimDevice.h"
+#include "tools/sim/SimDevice.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // The link worker end to end: over the HID double and over TCP on
 // 127.0.0.1, each against the simulated device.
-#include "LinkTestSupport.h"
+#include "tests/link/LinkTestSupport.h"
 
-#include "SimDevice.h"
-#include "SimServer.h"
+#include "tools/sim/SimDevice.h"
+#include "tools/sim/SimServer.h"
 #include "link/LinkWorker.h"
 #include "link/UsbLink.h"
 #include "link/ViewRelay.h"

@@ -2,7 +2,7 @@
 // unchanged: loading a block into the model and writing the model into the
 // image is the identity, also for values outside the usual ranges and for
 // names that are not GBK text, and it never shows a message.
-#include "ModelFixture.h"
+#include "tests/model/ModelFixture.h"
 
 #include "model/Archive.h"
 #include "model/KTV_Data.h"

@@ -1,7 +1,7 @@
 // The equaliser graph's side of a filter: handle, edge and label geometry,
 // label texts, curve outline and the mouse drags, on a 600 x 240 plotting
 // area (graph window 650 x 270).
-#include "ModelFixture.h"
+#include "tests/model/ModelFixture.h"
 
 #include "model/Filter.h"
 #include "model/KTV_Data.h"

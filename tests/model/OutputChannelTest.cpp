@@ -1,4 +1,4 @@
-#include "ModelFixture.h"
+#include "tests/model/ModelFixture.h"
 
 #include "model/Archive.h"
 #include "model/KTV_Data.h"

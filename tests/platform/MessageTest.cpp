@@ -1,7 +1,7 @@
 #include "platform/Message.h"
 #include "platform/ViewNotify.h"
 
-#include "GuiTestSupport.h"
+#include "tests/platform/GuiTestSupport.h"
 
 #include <QThread>
 

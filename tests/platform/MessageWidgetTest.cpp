@@ -2,7 +2,7 @@
 // handled in WindowProc.
 #include "platform/Message.h"
 
-#include "GuiTestSupport.h"
+#include "tests/platform/GuiTestSupport.h"
 
 #include <QDialog>
 

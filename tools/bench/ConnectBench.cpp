@@ -4,9 +4,9 @@
 // platform. The pacing floor is the number of exchanges x 5 ms (the worker
 // pauses that long after every exchange); the counter "floor_ratio" is the
 // time over that floor.
-#include "SimDevice.h"
-#include "SimServer.h"
-#include "LoopbackNet.h"
+#include "tools/sim/SimDevice.h"
+#include "tools/sim/SimServer.h"
+#include "tools/bench/LoopbackNet.h"
 #include "app/LumaraApp.h"
 #include "app/LumaraView.h"
 #include "link/LinkGlobals.h"

@@ -1,9 +1,9 @@
 // The link against the simulated device, over TCP on 127.0.0.1 and over the
 // in-process HID double: paced exchanges, one item write and its 'Q', and
 // the read of a whole preset. The pacing floor is exchanges x 5 ms.
-#include "SimDevice.h"
-#include "SimServer.h"
-#include "LoopbackNet.h"
+#include "tools/sim/SimDevice.h"
+#include "tools/sim/SimServer.h"
+#include "tools/bench/LoopbackNet.h"
 #include "link/KTVCommand.h"
 #include "link/LinkGlobals.h"
 #include "link/LinkWorker.h"

@@ -1,4 +1,4 @@
-#include "SimDevice.h"
+#include "tools/sim/SimDevice.h"
 
 #include <algorithm>
 #include <cstring>

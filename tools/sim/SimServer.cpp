@@ -1,4 +1,4 @@
-#include "SimServer.h"
+#include "tools/sim/SimServer.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

@@ -4,7 +4,7 @@
 // reads without it).
 #pragma once
 
-#include "SimDevice.h"
+#include "tools/sim/SimDevice.h"
 #include "link/HidTransport.h"
 
 #include <array>

@@ -5,8 +5,8 @@
 //              [--empty-data N] [--knob SECONDS]
 //
 // Prints "lumara-sim listening on 127.0.0.1:PORT" once it accepts connections.
-#include "SimDevice.h"
-#include "SimServer.h"
+#include "tools/sim/SimDevice.h"
+#include "tools/sim/SimServer.h"
 
 #include <atomic>
 #include <chrono>
