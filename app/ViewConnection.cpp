@@ -428,7 +428,7 @@ void CLumaraView::SendCommand(int code, int index) {
     if (!IsConnected()) return;
     {
         DeviceLockGuard lock(g_DeviceLock);
-        PacketPtr packet = BuildSystemPacket(code, index);
+        SendDataPtr packet = ToSendData(BuildSystemPacket(code, index));
         if (packet && code == 65) packet->SetLongWait(1);
         m_Command.AddPacket(std::move(packet));
         if (code == 65) g_TransferRunning = 1;

@@ -37,7 +37,8 @@ PacketPtr TransferMarker(int begin, int preset) {
 // Shared steps
 // ---------------------------------------------------------------------------
 
-void CLumaraView::QueueWithProgress(PacketPtr packet, int notify, bool advance) {
+void CLumaraView::QueueWithProgress(PacketPtr frame, int notify, bool advance) {
+    SendDataPtr packet = ToSendData(std::move(frame));
     if (!packet) return;
     packet->SetProgressValue(m_TransferCount);
     packet->SetBlockFlag(1);

@@ -46,10 +46,11 @@ CKTVCommand::~CKTVCommand() {
 // Queue
 // ---------------------------------------------------------------------------
 
-void CKTVCommand::AddPacket(std::unique_ptr<CSendData> packet) {
-    if (!packet) return;
+void CKTVCommand::AddPacket(PacketPtr packet) {
+    SendDataPtr queued = ToSendData(std::move(packet));
+    if (!queued) return;
     DeviceLockGuard lock(g_DeviceLock);
-    queue_.push_back(std::move(packet));
+    queue_.push_back(std::move(queued));
 }
 
 int CKTVCommand::GetCount() const {

@@ -34,8 +34,9 @@ public:
     CKTVCommand& operator=(const CKTVCommand&) = delete;
 
     // ---- the send queue ----------------------------------------------------
-    // The queue owns the packet from now on; a null packet is ignored.
-    void AddPacket(std::unique_ptr<CSendData> packet);
+    // The queue owns the packet from now on; a null packet is ignored. A
+    // plain built frame is queued with the default send policy.
+    void AddPacket(PacketPtr packet);
     int GetCount() const;
     // The head, or null. Valid until the head is removed or the queue cleared.
     CSendData* GetHead() const;

@@ -8,7 +8,7 @@
 #include "link/LinkEvents.h"
 #include "link/LinkTimings.h"
 #include "link/NetSocket.h"
-#include "link/PacketPoller.h"
+#include "model/PacketPoller.h"
 #include "link/UsbLink.h"
 
 #include <atomic>

@@ -5,23 +5,28 @@
 #include <algorithm>
 #include <cstring>
 
-int CSendData::HeldLength() const {
-    return std::max(0, std::min(length_, static_cast<int>(frame_.size())));
+SendDataPtr ToSendData(PacketPtr frame) {
+    if (!frame) return nullptr;
+    if (auto* queued = dynamic_cast<CSendData*>(frame.get())) {
+        frame.release();
+        return SendDataPtr(queued);
+    }
+    return std::make_unique<CSendData>(std::move(*frame));
 }
 
 int CSendData::IsReady() const {
     if (g_ConnectionKind.load() != 0) return ready_;
-    return chunk_ < length_ ? 1 : 0;
+    return chunk_ < GetLength() ? 1 : 0;
 }
 
 int CSendData::IsNotifyDone() const {
     if (g_ConnectionKind.load() != 0) return notifyDone_;
-    return notifyDone_ && chunk_ == length_ ? 1 : 0;
+    return notifyDone_ && chunk_ == GetLength() ? 1 : 0;
 }
 
 int CSendData::IsNotifySent() const {
     if (g_ConnectionKind.load() != 0) return notifySent_;
-    return notifySent_ && chunk_ >= length_ ? 1 : 0;
+    return notifySent_ && chunk_ >= GetLength() ? 1 : 0;
 }
 
 int CSendData::NextChunk(uint8_t (&report)[kHidReportSize]) {
@@ -29,7 +34,7 @@ int CSendData::NextChunk(uint8_t (&report)[kHidReportSize]) {
     if (chunk_ >= held) return 0;
     std::memset(report, 0, sizeof report);
     const int n = std::min(kHidReportSize - 1, held - chunk_);
-    std::memcpy(report + 1, frame_.data() + chunk_, static_cast<size_t>(n));
+    std::memcpy(report + 1, Frame().data() + chunk_, static_cast<size_t>(n));
     chunk_ += n;
     return 1;
 }

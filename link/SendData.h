@@ -1,21 +1,21 @@
-// One queued packet: a command frame plus what the link does when the
-// device answers it.
+// One queued packet: a command frame (as the model's builders make it) plus
+// the send policy the link follows for it and how far its bytes are out.
 #pragma once
+
+#include "model/Packet.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 constexpr int kHidReportSize = 65; // report id 0 and 64 frame bytes
 
-class CSendData {
+class CSendData : public CPacket {
 public:
     CSendData() = default;
-
-    void SetData(std::vector<uint8_t> bytes) { frame_ = std::move(bytes); }
-    const uint8_t* GetData() const { return frame_.empty() ? nullptr : frame_.data(); }
-    void SetLength(int n) { length_ = n; }
-    int GetLength() const { return length_; }
+    // Takes over a built frame's bytes.
+    explicit CSendData(CPacket&& frame) : CPacket(std::move(frame)) {}
 
     void SetRetry(int n) { retry_ = n; }
     int GetRetry() const { return retry_; }
@@ -54,12 +54,6 @@ public:
     int GetChunk() const { return chunk_; }
 
 private:
-    // Bytes actually held: never more than the frame buffer, whatever the
-    // recorded length says.
-    int HeldLength() const;
-
-    std::vector<uint8_t> frame_;
-    int length_ = 0;
     int retry_ = 0;
     int ready_ = 1;
     int block_ = 0;
@@ -76,3 +70,8 @@ private:
     int longWait_ = 0;
     int resend_ = 0;
 };
+
+using SendDataPtr = std::unique_ptr<CSendData>;
+
+// A built frame ready for its send policy; null stays null.
+SendDataPtr ToSendData(PacketPtr frame);

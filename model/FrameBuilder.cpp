@@ -33,7 +33,7 @@ struct Frame {
     PacketPtr Finish() {
         const int length = static_cast<int>(bytes.size());
         FinishFrame(bytes.data(), length);
-        auto packet = std::make_unique<CSendData>();
+        auto packet = std::make_unique<CPacket>();
         packet->SetData(std::move(bytes));
         packet->SetLength(length);
         return packet;

@@ -6,7 +6,7 @@
 // g_DeviceLock while they build and queue.
 #pragma once
 
-#include "link/SendData.h"
+#include "model/Packet.h"
 
 #include <cstdint>
 #include <memory>
@@ -28,7 +28,7 @@ enum FrameGroup : int {
     kGroupSystem = 9,
 };
 
-using PacketPtr = std::unique_ptr<CSendData>;
+
 
 // Closes a frame whose header and payload are already in the buffer:
 // checksum at length-2, trailer at length-1. Also remembers the payload's

@@ -10,7 +10,7 @@
 #include "model/Effect_Data.h"
 #include "model/FrameBuilder.h"
 #include "model/KTV_OutRoute.h"
-#include "link/PacketPoller.h"
+#include "model/PacketPoller.h"
 
 #include <cstdint>
 #include <string>

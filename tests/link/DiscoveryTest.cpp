@@ -141,7 +141,7 @@ TEST_F(DiscoveryTest, APermissionProblemIsSaidInWords) {
 TEST_F(DiscoveryTest, ReportsKeepTheirIdAgainstHidapisLayout) {
     backend.Plug("/dev/hidraw1", &first);
     ASSERT_TRUE(usb.OpenUsbDevice());
-    auto packet = BuildSystemReadPacket(4, 0);
+    auto packet = ToSendData(BuildSystemReadPacket(4, 0));
     uint8_t report[kHidReportSize];
     ASSERT_EQ(packet->NextChunk(report), 1);
     ASSERT_EQ(usb.WriteReport(report), kHidReportSize);

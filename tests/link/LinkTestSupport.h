@@ -7,7 +7,7 @@
 #include "link/LinkGlobals.h"
 #include "link/LinkTimings.h"
 #include "link/NetSocket.h"
-#include "link/PacketPoller.h"
+#include "model/PacketPoller.h"
 #include "model/FrameBuilder.h"
 #include "model/Notify.h"
 #include "tests/model/ModelFixture.h"

@@ -141,7 +141,7 @@ TEST_F(SendQueueTest, FlagsWithoutALink) {
 }
 
 TEST_F(SendQueueTest, BuiltPacketsHaveTheirDefaults) {
-    const auto p = BuildSystemReadPacket(4, 0);
+    const auto p = ToSendData(BuildSystemReadPacket(4, 0));
     ASSERT_TRUE(p);
     EXPECT_EQ(p->GetRetry(), 0);
     EXPECT_EQ(p->IsReady(), 1);

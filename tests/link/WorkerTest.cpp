@@ -205,7 +205,7 @@ TEST_P(WorkerTest, StopIoEndsEveryWaitPromptly) {
     // Real waits: a long-wait packet reads for 50 s over USB and sleeps 34 s
     // over the network. Stopping must not wait for them.
     device.SetSilent(true);
-    auto longCommand = BuildSystemPacket(65, 0);
+    auto longCommand = ToSendData(BuildSystemPacket(65, 0));
     longCommand->SetLongWait(1);
     cmd.AddPacket(std::move(longCommand));
     Connect(LinkTimings());
@@ -298,7 +298,7 @@ TEST_P(NetWorkerTest, WithoutTheModulesSubnetTheLinkIsLost) {
 }
 
 TEST_P(NetWorkerTest, ALongCommandGoesOutOnce) {
-    auto longCommand = BuildSystemPacket(65, 0);
+    auto longCommand = ToSendData(BuildSystemPacket(65, 0));
     longCommand->SetLongWait(1);
     cmd.AddPacket(std::move(longCommand));
     g_TransferRunning = 1;

@@ -8,7 +8,7 @@
 #include "link/LinkGlobals.h"
 #include "link/LinkWorker.h"
 #include "link/NetSocket.h"
-#include "link/PacketPoller.h"
+#include "model/PacketPoller.h"
 #include "link/UsbLink.h"
 #include "model/DataDefine.h"
 #include "model/FrameBuilder.h"

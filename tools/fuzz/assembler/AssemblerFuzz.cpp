@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const bool usb = control & 2;
     const size_t piece = 1 + (control >> 2) * 7;
     for (int i = 0; i < 4; ++i) {
-        auto p = BuildSystemReadPacket(i, 0);
+        auto p = ToSendData(BuildSystemReadPacket(i, 0));
         p->SetProgressValue(i);
         p->SetLongWait(i == 3);
         p->SetNotifyWhenDone(1);

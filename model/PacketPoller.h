@@ -3,7 +3,7 @@
 // under g_DeviceLock.
 #pragma once
 
-#include "model/FrameBuilder.h"
+#include "model/Packet.h"
 
 class IPacketPoller {
 public:
