@@ -174,7 +174,7 @@ bool CLumaraDoc::SerializePreset(CArchive& ar) {
         return true;
     }
     const bool magicOk = Magic(ar, g_MagicPreset);
-    g_StateFlags[32] = 0;
+    g_StateFlags[kFlagPresetFileRead] = 0;
     if (!magicOk) return false;
     std::vector<uint8_t> image(kParamBlockSize);
     Bytes(ar, image.data(), image.size());

@@ -40,7 +40,6 @@ constexpr size_t kOutputMapFileSize = 124;
 // The mode table: four pages of twelve 16-bit entries, the current page at 96.
 constexpr int kModePageCount = 4;
 constexpr int kModePageSize = 24;
-constexpr int kModeCurrentPageByte = 96;
 
 class CLumaraDoc {
 public:

@@ -132,33 +132,23 @@ CLumaraView::CLumaraView(CLumaraDoc& doc, platform::SettingsStore& settings, con
       m_Store(settings),
       m_ViewSettings(settings),
       m_Notify(this),
-      m_Relay(m_Notify,
-              [this] { QMetaObject::invokeMethod(this, [this] { m_Relay.Drain(); }, Qt::QueuedConnection); }),
-      m_OwnHid(env.hid ? nullptr : std::make_unique<CHidApiBackend>()),
-      m_OwnAdapters(env.adapters ? nullptr : std::make_unique<CSystemAdapters>()),
-      m_OwnPinger(env.pinger ? nullptr : std::make_unique<CSystemPinger>()),
       m_UsbMarks(settings, platform::settings::kUsb),
-      m_Usb(env.hid ? *env.hid : *m_OwnHid, m_UsbMarks),
-      m_Net(env.adapters ? *env.adapters : *m_OwnAdapters, env.pinger ? *env.pinger : *m_OwnPinger,
-            env.timings),
-      m_Worker(m_Command, m_Usb, m_Net, doc.Data(), env.timings),
-      m_WatchHotplug(env.watchHotplug),
-      m_Timings(env.timings) {
+      m_Session(doc.Data(), m_UsbMarks, m_Notify,
+                [this] {
+                    QMetaObject::invokeMethod(this, [this] { m_Session.DrainRelay(); }, Qt::QueuedConnection);
+                },
+                env) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::ClickFocus);
-    // While StopIo waits for the worker, what the worker sends to the view
-    // is delivered meanwhile.
-    m_Worker.SetWaitPump([this] { m_Relay.Drain(); });
-    // Hot-plug arrivals and removals act on this view from now on.
-    m_Usb.SetHost(this);
+    m_Session.SetHost(this);
     CreateControls();
 }
 
 CLumaraView::~CLumaraView() {
     OnDestroy();
-    if (g_MainView.load() == &m_Relay) g_MainView = nullptr;
-    if (m_Command.GetNotifyWnd() == &m_Relay) m_Command.SetNotifyWnd(nullptr);
-    if (g_CommandEngine == &m_Command) g_CommandEngine = nullptr;
+    m_Session.SetHost(nullptr);
+    m_Session.Detach();
+    if (g_CommandEngine == &m_Session.Command()) g_CommandEngine = nullptr;
     if (g_ActiveView == this) g_ActiveView = nullptr;
 }
 
@@ -173,9 +163,8 @@ void CLumaraView::OnDestroy() {
 void CLumaraView::ShutDownLink() {
     if (m_LinkShutDown) return;
     m_LinkShutDown = true;
-    m_Hotplug.reset();
     // A hot-plug event still queued must not connect a view that is going.
-    m_Usb.SetHost(nullptr);
+    m_Session.StopWatchingHotplug();
     StopIo(false);
     UnmarkUsbDevice();
     StopProbe(false);
@@ -236,7 +225,7 @@ void CLumaraView::CreateControls() {
     SetControlId(m_LinkStatus, IDC_LINK_STATUS);
     place(m_LinkStatus, IDC_LINK_STATUS);
     m_LinkStatus->SetText(QStringLiteral("未连接设备"));
-    bit(m_Button2819, IDC_BUTTON_2819);
+    bit(m_SceneSlot1, IDC_SCENE_SLOT1);
     bit(m_LockButton, IDC_LOCK);
     bit(m_MixToggle, IDC_MIX_TOGGLE);
     bit(m_BridgeButton, IDC_BRIDGE);
@@ -267,7 +256,7 @@ CBitButton* CLumaraView::BitButton(int id) const {
 void CLumaraView::OnInitialUpdate() {
     // 1-2.
     g_ActiveView = this;
-    m_Command.SetNotifyWnd(&m_Relay);
+    m_Session.Command().SetNotifyWnd(&m_Session.Relay());
     // 3-4.
     m_BackgroundCn = skin::Pixmap(285);
     m_BackgroundEn = skin::Pixmap(284);
@@ -280,7 +269,7 @@ void CLumaraView::OnInitialUpdate() {
     g_HelpFileEn = m_ProgramFolder + "/EN_Help.chm";
     // 10: the update folder and file, and the stored language (which wins
     // over the system's).
-    m_Worker.SetConnected(false);
+    m_Session.Worker().SetConnected(false);
     m_ViewSettings.StartUpLanguage();
     // 11.
     m_Data->LoadFromImage(g_ParamImage, g_CurrentOutput);
@@ -293,8 +282,8 @@ void CLumaraView::OnInitialUpdate() {
     // 17-20.
     RegisterHidNotification();
     RefreshTitleAndPaths();
-    g_CommandEngine = &m_Command;
-    g_MainView = &m_Relay;
+    g_CommandEngine = &m_Session.Command();
+    m_Session.Attach();
     // 21: the communication monitor, hidden.
     g_MonitorDlg = new CLockDataDlg(this);
     g_MonitorDlg->hide();
@@ -557,19 +546,14 @@ void CLumaraView::StartEditGuardTimer() { SetTimer(kEditGuardTimer, kEditGuardMs
 // The link engine
 // ---------------------------------------------------------------------------
 
-void CLumaraView::StartLinkWorker() { m_Worker.StartLinkWorker(); }
-void CLumaraView::ResumeWorker() { m_Worker.ResumeWorker(); }
-void CLumaraView::StartIo(int unused) { m_Worker.StartIo(unused); }
-void CLumaraView::StopIo(bool release) { m_Worker.StopIo(release); }
-void CLumaraView::UnmarkUsbDevice() { m_Usb.UnmarkUsbDevice(); }
-void CLumaraView::StopProbe(bool keep) { m_Net.StopProbe(keep); }
+void CLumaraView::StopIo(bool release) { m_Session.StopIo(release); }
+void CLumaraView::UnmarkUsbDevice() { m_Session.Usb().UnmarkUsbDevice(); }
+void CLumaraView::StopProbe(bool keep) { m_Session.Net().StopProbe(keep); }
 
 void CLumaraView::RegisterHidNotification() {
-    if (!m_WatchHotplug || m_Hotplug) return;
-    m_Hotplug = std::make_unique<CUdevMonitor>([this](const HotplugEvent& event) {
-        QMetaObject::invokeMethod(this, [this, event] { OnDeviceChange(event); }, Qt::QueuedConnection);
+    m_Session.WatchHotplug([this](std::function<void()> deliver) {
+        QMetaObject::invokeMethod(this, std::move(deliver), Qt::QueuedConnection);
     });
-    if (!m_Hotplug->Start()) m_Hotplug.reset(); // no hot-plug then; connecting still works
 }
 
 // ---------------------------------------------------------------------------

@@ -1,10 +1,13 @@
 // The main view: everything inside the main window. It owns the pages of
 // its page area, the level bar, the twelve output strips, the buttons of the
-// top bar and the link engine (command engine, USB and network transports,
-// link worker), lays them out from template 101, switches pages, drags the
-// borderless main window, and on its close button stops the link before the
-// window goes. 300 ms after its initial update it posts itself the first
-// connection attempt (WM_USER+156).
+// top bar and the device session (the link engine, the connection and the
+// transfers, link/DeviceSession.h), lays them out from template 101, switches
+// pages, drags the borderless main window, and on its close button stops the
+// link before the window goes. 300 ms after its initial update it posts
+// itself the first connection attempt (WM_FIRST_CONNECT).
+//
+// Its link, connection and transfer operations keep their names as a facade
+// over the session; the session does the work without a widget.
 #pragma once
 
 #include "app/PresetJson.h"
@@ -14,13 +17,7 @@
 #include "controls/LinkIndicator.h"
 #include "controls/TabCtrl.h"
 #include "controls/XPButton.h"
-#include "link/HidTransport.h"
-#include "link/KTVCommand.h"
-#include "link/LinkTimings.h"
-#include "link/LinkWorker.h"
-#include "link/NetSocket.h"
-#include "link/UsbLink.h"
-#include "link/ViewRelay.h"
+#include "link/DeviceSession.h"
 #include "platform/Message.h"
 #include "platform/Settings.h"
 #include "platform/StoredSettingsGroup.h"
@@ -42,18 +39,7 @@ class CLumaraDoc;
 class QLineEdit;
 class QMenu;
 
-// What the view's link engine talks to. The program leaves everything at its
-// default (the system's hidapi, adapters and ping, the real time limits);
-// tests give doubles, so that nothing leaves the machine.
-struct LinkEnvironment {
-    IHidBackend* hid = nullptr;       // null: hidapi
-    INetAdapters* adapters = nullptr; // null: the system's network adapters
-    IPinger* pinger = nullptr;        // null: the system's ping
-    LinkTimings timings;
-    bool watchHotplug = true; // watch USB arrival and removal (libudev)
-};
-
-class CLumaraView : public platform::MessageTarget<QWidget>, public IUsbHost {
+class CLumaraView : public platform::MessageTarget<QWidget>, public ISessionHost {
 public:
     // Controls of template 101.
     enum : int {
@@ -73,7 +59,7 @@ public:
         IDC_MINIMISE = 2772,
         IDC_CLOSE = 2773,
         IDC_LINK_STATUS = 2776,
-        IDC_BUTTON_2819 = 2819,
+        IDC_SCENE_SLOT1 = 2819, // hidden: the first of the scene picker's slot ids
         IDC_LOCK = 1415,
         IDC_MIX_TOGGLE = 2823,
         IDC_BRIDGE = 4700,
@@ -133,31 +119,31 @@ public:
     void RefreshTitleAndPaths();
     void InitFileDialogPaths();
 
-    // ---- the link engine ---------------------------------------------------
-    void StartLinkWorker();
-    void ResumeWorker();
-    void StartIo(int unused = 0);
+    // ---- the link engine (the session's) ------------------------------------
+    void StartLinkWorker() { m_Session.Worker().StartLinkWorker(); }
+    void ResumeWorker() { m_Session.Worker().ResumeWorker(); }
+    void StartIo(int unused = 0) { m_Session.StartIo(unused); }
     // Ends the worker; with release also resets the link state and restarts
     // the probe.
     virtual void StopIo(bool release);
     // The view's connected flag: a link is open and the worker runs.
-    bool IsConnected() override { return m_Worker.IsConnected(); }
-    bool HasWorker() const { return m_Worker.HasWorker(); }
-    int EnumerateUsbDevices() { return m_Usb.EnumerateUsbDevices(); }
-    bool IsUsbPathFree(const std::string& path) { return m_Usb.IsUsbPathFree(path); }
-    bool ChooseUsbDevice() { return m_Usb.ChooseUsbDevice(); }
-    void MarkUsbDevice() { m_Usb.MarkUsbDevice(); }
+    bool IsConnected() { return m_Session.IsConnected(); }
+    bool HasWorker() const { return m_Session.Worker().HasWorker(); }
+    int EnumerateUsbDevices() { return m_Session.Usb().EnumerateUsbDevices(); }
+    bool IsUsbPathFree(const std::string& path) { return m_Session.Usb().IsUsbPathFree(path); }
+    bool ChooseUsbDevice() { return m_Session.Usb().ChooseUsbDevice(); }
+    void MarkUsbDevice() { m_Session.Usb().MarkUsbDevice(); }
     // Removes this copy's mark on the device in use.
     virtual void UnmarkUsbDevice();
-    void ResetUsbRegistry() { m_Usb.ResetUsbRegistry(); }
+    void ResetUsbRegistry() { m_Session.Usb().ResetUsbRegistry(); }
     void CreateUsbRegistryKey() {} // the group exists once a device is marked
-    bool OpenHidDevice() { return m_Usb.OpenHidDevice(); }
-    bool OpenUsbDevice() { return m_Usb.OpenUsbDevice(); }
-    bool ReopenUsbDevice() { return m_Usb.ReopenUsbDevice(); }
-    void CloseHidDevice() { m_Usb.CloseHidDevice(); }
+    bool OpenHidDevice() { return m_Session.Usb().OpenHidDevice(); }
+    bool OpenUsbDevice() { return m_Session.Usb().OpenUsbDevice(); }
+    bool ReopenUsbDevice() { return m_Session.Usb().ReopenUsbDevice(); }
+    void CloseHidDevice() { m_Session.Usb().CloseHidDevice(); }
     // Watches USB arrival and removal; events reach OnDeviceChange on this thread.
     void RegisterHidNotification();
-    void OnDeviceChange(const HotplugEvent& event) { m_Usb.OnDeviceChange(event); }
+    void OnDeviceChange(const HotplugEvent& event) { m_Session.Usb().OnDeviceChange(event); }
     virtual void StopProbe(bool keep);
 
     // ---- timers (the program's ids) ----------------------------------------
@@ -191,31 +177,31 @@ public:
 
     // Reconnects with the current connection kind (the start page's commands
     // open a new view and ask for it).
-    virtual void ConnectDevice();
+    virtual void ConnectDevice() { m_Session.ConnectDevice(); }
     // Connect button 1413: disconnects, or offers or makes a connection.
     void OnConnectButton();
-    void OnConnectUsb();
+    void OnConnectUsb() { m_Session.ConnectUsb(); }
     void OnConnectNetwork() { NetConnect(); }
     void OnUsbDeviceChosen(int command);
-    bool ConnectUsbPath(const std::string& path) override;
-    bool NetConnect();
-    bool NetReconnect();
+    bool ConnectUsbPath(const std::string& path) { return m_Session.ConnectUsbPath(path); }
+    bool NetConnect() { return m_Session.NetConnect(); }
+    bool NetReconnect() { return m_Session.NetReconnect(); }
     // Stops I/O and closes the link (the firmware update asks for it); 0.
-    int DisconnectDevice();
-    bool CloseUsbLink();
-    bool CloseNetLink();
+    int DisconnectDevice() { return m_Session.DisconnectDevice(); }
+    bool CloseUsbLink() { return m_Session.CloseUsbLink(); }
+    bool CloseNetLink() { return m_Session.CloseNetLink(); }
     // Closes the link of the current connection kind.
-    void CloseCurrentLink();
+    void CloseCurrentLink() { m_Session.CloseCurrentLink(); }
     // Runs the connect button's action; the connected flag afterwards.
     bool ToggleConnection();
     // Queues the reads of a new connection: quick (full 0) or, once the
     // version is accepted, the records and the stored presets' names.
     // The caller holds g_DeviceLock.
-    void SendInitialReads(int full);
+    void SendInitialReads(int full) { m_Session.SendInitialReads(full); }
     void SetLinkStatusDisplay(int connected);
-    void ShowConnectionFailure();
-    void ShowUsbFailureUnlessUpdating() override;
-    void CloseLinkOnDeviceRemoval() override;
+    void ShowConnectionFailure() { m_Session.ShowConnectionFailure(); }
+    void ShowUsbFailureUnlessUpdating() { m_Session.ShowUsbFailureUnlessUpdating(); }
+    void CloseLinkOnDeviceRemoval() { m_Session.CloseLinkOnDeviceRemoval(); }
     LRESULT OnDeviceReachable(WPARAM, LPARAM);
     LRESULT OnNetConnected(WPARAM, LPARAM);
     LRESULT OnVersionReceived(WPARAM, LPARAM);
@@ -229,12 +215,12 @@ public:
     // command, 0 for none. Tests choose without a menu on screen.
     virtual int TrackConnectPopup(QMenu& menu, const QPoint& at);
 
-    // ---- command senders for the pages (ViewConnection.cpp) ----------------
-    void SendCommand(int code, int index);
-    void SendOutputMap(int output, int mode);
-    void SendPresetSelect(int preset);
-    void MuteOutputsForTransfer(int restore);
-    void RequestDataResync();
+    // ---- command senders for the pages (the session's) ---------------------
+    void SendCommand(int record, int index) { m_Session.SendCommand(record, index); }
+    void SendOutputMap(int output, int mode) { m_Session.SendOutputMap(output, mode); }
+    void SendPresetSelect(int preset) { m_Session.SendPresetSelect(preset); }
+    void MuteOutputsForTransfer(int restore) { m_Session.MuteOutputsForTransfer(restore); }
+    void RequestDataResync() { m_Session.RequestDataResync(); }
 
     // ---- device-data events (ViewDeviceData.cpp) ---------------------------
     LRESULT OnDeviceDataLoaded(WPARAM preset, LPARAM);
@@ -256,31 +242,42 @@ public:
     void SelectGroupStrips(int output);
     void UnselectGroupStrips(int output);
     // Output b takes a's equaliser, crossover and mode; when connected its
-    // block is queued. The caller holds g_DeviceLock.
-    void CopyOutputEq(int from, int to);
+    // block is queued.
+    void CopyOutputEq(int from, int to) { m_Session.CopyOutputEq(from, to); }
 
-    // ---- device preset transfer (ViewTransfer.cpp) -------------------------
-    void SendPresetToDevice(int preset, bool fromModel);
-    void SendAllPresetsToDevice();
-    void LoadDevicePreset(int preset);
+    // ---- device preset transfer (the session's; files in ViewTransfer.cpp) --
+    void SendPresetToDevice(int preset, bool fromModel) { m_Session.SendPresetToDevice(preset, fromModel); }
+    void SendAllPresetsToDevice() { m_Session.SendAllPresetsToDevice(); }
+    void LoadDevicePreset(int preset) { m_Session.LoadDevicePreset(preset); }
     bool SaveAllDevicePresetsToFile();
-    void ResetTransferProgress();
-    void SendInputChannelBlock(int input);
-    void SendOutputBlockLocked(int output);
-    void SendOutputBlock(int output);
-    void SendOutputOffFrame(int output);
+    void SendInputChannelBlock(int input) { m_Session.SendInputChannelBlock(input); }
+    void SendOutputBlockLocked(int output) { m_Session.SendOutputBlock(output); }
+    void SendOutputBlock(int output) { m_Session.SendOutputBlock(output); }
+    void SendOutputOffFrame(int output) { m_Session.SendOutputOffFrame(output); }
     // The whole-device file: chosen before the read, written when the last
     // block has arrived.
     virtual bool ChooseAllPresetsFile();
     bool WriteAllPresetsFile();
     const std::string& AllPresetsFilePath() const { return m_AllPresetsFilePath; }
 
+    // ---- what the session shows (ISessionHost) -----------------------------
+    void ShowLinkState(bool connected) override { SetLinkStatusDisplay(connected ? 1 : 0); }
+    void ClearLinkDisplay(int kind) override;
+    void Say(const char* text, int ms) override;
+    void ShowTransfer(int modal) override;
+    void HideTransfer() override;
+    void ShowFactoryTransfer() override;
+    void ShowPresetTransfer() override;
+    void ResetTransferProgress(int count, bool viewBar) override;
+    void PressConnectButton() override { OnConnectButton(); }
+
     // ---- members others reach ----------------------------------------------
     CKTV_Data* Data() const { return m_Data; }
-    CKTVCommand& Command() { return m_Command; }
-    CLinkWorker& Worker() { return m_Worker; }
-    CUsbLink& Usb() { return m_Usb; }
-    CNet_Socket& Net() { return m_Net; }
+    CDeviceSession& Session() { return m_Session; }
+    CKTVCommand& Command() { return m_Session.Command(); }
+    CLinkWorker& Worker() { return m_Session.Worker(); }
+    CUsbLink& Usb() { return m_Session.Usb(); }
+    CNet_Socket& Net() { return m_Session.Net(); }
     platform::ViewSettings& Settings() { return m_ViewSettings; }
     CPresetJson& PresetJson() { return m_PresetJson; }
     CViewPage* OutputPage() const { return m_OutputPage; }
@@ -302,9 +299,6 @@ public:
     const std::string& ProgramFolder() const { return m_ProgramFolder; }
     const std::string& FileDialogPath(int i) const { return m_FileDialogPaths[i]; }
 
-    int m_TransferCount = 0;   // packets of the current transfer with a progress value
-    int m_SavedOnOff = 0;      // kept by the preset transfer
-    int m_SavedMasterOn = 0;   // kept while outputs are muted for a transfer
     CKTV_OutData* m_CurrentOutput = nullptr;
     std::string m_AllPresetsFilePath; // the whole-device file being read
 
@@ -318,18 +312,8 @@ protected:
 
 private:
     void CreateControls();
-    // The end of every connect sequence once the device is open.
-    void FinishConnect();
-    // Appends a packet of the current transfer: its progress value, the
-    // block flag and a notify flag; then the counter advances unless told not to.
-    enum TransferNotify { kNotifyNone, kNotifySent, kNotifyDone };
-    void QueueWithProgress(PacketPtr packet, int notify = kNotifyNone, bool advance = true);
-    // The end of a whole-preset transfer: ranges, running flag, the window.
-    void StartTransferWindow(bool setViewProgress);
     // The pages shown after a load: the lock panel, or the output or mix page.
     void ShowPagesForLockState();
-    void ClearLinkState();
-    void QueueOutputOff(CKTV_OutData& out);
     // Enter, Escape and Tab anywhere in the view (the view's key filter).
     bool PreTranslateKey(QWidget* target, QKeyEvent* key);
     // Stops the link, releases the device's mark and ends the probe.
@@ -356,7 +340,7 @@ private:
     CBitButton* m_MinimiseButton = nullptr;
     CBitButton* m_CloseButton = nullptr;
     CShow_Link* m_LinkStatus = nullptr;
-    CBitButton* m_Button2819 = nullptr;
+    CBitButton* m_SceneSlot1 = nullptr; // hidden
     CBitButton* m_LockButton = nullptr;
     CBitButton* m_MixToggle = nullptr;
     CBitButton* m_BridgeButton = nullptr;
@@ -380,21 +364,12 @@ private:
     CLevelBarBase* m_LevelBar = nullptr;
     CStripBase* m_Strips[kStripCount] = {};
 
-    // The link engine. The relay carries the engine's messages to this view;
-    // a synchronous one from the worker waits in it until the UI thread drains it.
+    // The device session. The engine's messages reach this view through
+    // m_Notify; the session's relay holds a synchronous one from the worker
+    // until this thread drains it.
     platform::QtViewNotify m_Notify;
-    CViewRelay m_Relay;
-    std::unique_ptr<IHidBackend> m_OwnHid;
-    std::unique_ptr<INetAdapters> m_OwnAdapters;
-    std::unique_ptr<IPinger> m_OwnPinger;
     platform::StoredSettingsGroup m_UsbMarks;
-    CKTVCommand m_Command;
-    CUsbLink m_Usb;
-    CNet_Socket m_Net;
-    CLinkWorker m_Worker;
-    std::unique_ptr<CUdevMonitor> m_Hotplug;
-    bool m_WatchHotplug;
-    const LinkTimings m_Timings;
+    CDeviceSession m_Session;
 
     std::string m_ProgramFolder;
     std::string m_FileDialogPaths[6];

@@ -26,9 +26,7 @@ enum : unsigned {
     WM_SELECT_PAGE2 = WM_USER + 301, // from the output page: show page 2
     WM_RELOAD_EFFECT = WM_USER + 119, // reload the effect unit from the image
     WM_USER_120 = WM_USER + 120,      // answered without effect
-    WM_NET_RECONNECT = WM_USER + 153, // reconnect over the network
     WM_USER_303 = WM_USER + 303,      // answered without effect
-    WM_NET_BYTES = WM_USER + 600,     // (0, n): n received bytes for the assembler
 };
 
 // Hands a message to a frame window (posted or sent); false when the window

@@ -23,10 +23,6 @@
 
 namespace {
 
-// View flags kept in g_StateFlags.
-constexpr int kFlagConnectedCopy = 23; // the connected flag, for the mode-page command
-constexpr int kFlagLockPanelShown = 33;
-constexpr int kFlagMixWarning = 39; // the mix source does not go with the input source
 
 constexpr int kMasterVolumeMax = 66;
 constexpr int kMasterVolumeFallback = 60;
@@ -165,17 +161,6 @@ bool CLumaraView::CopyPairEq(int direction) {
     return copied;
 }
 
-void CLumaraView::CopyOutputEq(int from, int to) {
-    DeviceLockGuard lock(g_DeviceLock);
-    CKTV_OutData* a = m_Data->GetOut(from);
-    CKTV_OutData* b = m_Data->GetOut(to);
-    if (!a || !b || a == b) return;
-    b->CopyEqFrom(*a);
-    if (!IsConnected()) return;
-    b->WriteAllItems();
-    m_Command.AddPacket(BuildBlockPacket(0, kGroupOutput, to, 1, 1));
-}
-
 void CLumaraView::ApplyLRLinkState() {
     if (!g_LRLinkOn) {
         for (CStripBase* s : m_Strips) s->EnableSpeakerTypeButton(true);
@@ -271,7 +256,7 @@ LRESULT CLumaraView::OnOutputMapLoaded(WPARAM half, LPARAM) {
     g_ActiveSource = g_SysBlock2[0];
     SelectSource(g_ActiveSource, 0);
     DeviceLockGuard lock(g_DeviceLock);
-    m_Command.AddPacket(BuildSystemPacket(0, 0));
+    m_Session.Command().AddPacket(BuildSystemPacket(kRecordPresetName, 0));
     return 0;
 }
 

@@ -130,6 +130,8 @@ public:
     void StopProbe(bool keep);
 
     bool IsReachable() const { return reachable_.load(); }
+    // The probe runs its steps now (it rests while a network link is up).
+    bool IsProbeTicking() const { return probe_.IsRunning(); }
     void SetReachable(bool on) { reachable_ = on; }
 
 private:

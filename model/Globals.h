@@ -22,28 +22,42 @@ extern std::atomic<int> g_LanguageFlag;
 extern std::recursive_mutex g_DeviceLock;
 using DeviceLockGuard = std::lock_guard<std::recursive_mutex>;
 
-// Shared flags, one role per element (see the named aliases below).
+// Shared flags, one role per element; code names the element, never its number.
+// Atomic: the link worker and the UI thread both read them.
 constexpr int kStateFlagCount = 41;
 extern std::atomic<int> g_StateFlags[kStateFlagCount];
 
 enum StateFlag : int {
-    kFlagUpdateHasMcu = 12,
-    kFlagUpdateHasDsp = 13,
-    kFlagUpdateRetryRunning = 14,
-    kFlagInitialRead = 15,
-    kFlagFirmwareMode = 17,
-    kFlagKindChosenAgain = 18,
-    kFlagSendCmd5 = 24,
-    kFlagSendCmd2 = 25,
-    kFlagLinkGroupOpen = 27,
-    kFlagDataLocked = 29,
-    kFlagDataUnlocked = 30,
-    kFlagPanelRightClick = 34,
-    kFlagMixItemsFirst = 35,
-    kFlagLastDeliveredSlot = 36,
-    kFlagMixParamDlg = 38,
-    kFlagStatusGuard = 40,
+    kFlagUnused0, kFlagUnused1, kFlagUnused2, kFlagUnused3, kFlagUnused4, kFlagUnused5,
+    kFlagUnused6, kFlagUnused7, kFlagUnused8, kFlagUnused9, kFlagUnused10, kFlagUnused11,
+    kFlagUpdateHasMcu = 12,       // the update file has a controller part
+    kFlagUpdateHasDsp = 13,       // the update file has a DSP part
+    kFlagUpdateRetryRunning = 14, // the update dialog's connection retry runs
+    kFlagInitialRead = 15,        // the quick reads of a new connection are out
+    kFlagUnused16 = 16,
+    kFlagFirmwareMode = 17,       // a firmware update drives the link
+    kFlagKindChosenAgain = 18,    // the connection kind was chosen again unchanged
+    kFlagUnused19, kFlagUnused20, kFlagUnused21, kFlagUnused22,
+    kFlagConnectedCopy = 23,      // the connected flag, for the mode-page command
+    kFlagSendCmd5 = 24,           // the master record is to be sent (g_SendCmd5Pending)
+    kFlagSendCmd2 = 25,           // the sources record is to be sent (g_SendCmd2Pending)
+    kFlagUnused26 = 26,
+    kFlagLinkGroupOpen = 27,      // a joint-editing group is open for joining
+    kFlagLockButtonPressed = 28,  // set each time the lock button is pressed
+    kFlagDataLocked = 29,         // the current data carries the lock marker
+    kFlagDataUnlocked = 30,       // the user has unlocked the data
+    kFlagUnused31 = 31,
+    kFlagPresetFileRead = 32,     // cleared by the single-preset archive reader
+    kFlagLockPanelShown = 33,
+    kFlagScenePickerOpen = 34,    // also lets the panel toggles report a right click
+    kFlagMixItemsFirst = 35,      // the poller sends the mix items before the bands
+    kFlagLastDeliveredSlot = 36,  // slot of the preset whose data the device delivered last
+    kFlagUnused37 = 37,
+    kFlagMixParamDlg = 38,        // the open mix-parameter dialog is registered
+    kFlagMixWarning = 39,         // the mix source does not go with the input source
+    kFlagStatusGuard = 40,        // the user is changing source or master: status waits
 };
+static_assert(kFlagStatusGuard + 1 == kStateFlagCount, "every slot of g_StateFlags has a name");
 
 // Named views of g_StateFlags the poller uses.
 inline std::atomic<int>& g_SendCmd5Pending = g_StateFlags[kFlagSendCmd5];
@@ -61,7 +75,8 @@ void ClearCommStatusFlags();
 // ---------------------------------------------------------------------------
 
 extern std::atomic<int> g_DeviceSynced;     // changes are marked for sending only while set
-extern std::atomic<int> g_ConnectionKind;   // 0 none, 1 USB, 2 network, 3 serial
+extern std::atomic<int> g_ConnectionKind;   // a LinkKind
+enum LinkKind : int { kLinkNone = 0, kLinkUsb = 1, kLinkNetwork = 2, kLinkSerial = 3 };
 extern std::atomic<int> g_DeviceVariant;    // 1 "VELK-F", 2 "VELK-W"
 extern std::atomic<int> g_UsbLinkUp;
 extern std::atomic<int> g_NetLinkUp;

@@ -27,8 +27,10 @@ enum : unsigned {
     WM_DEVICE_ABNORMAL = WM_USER + 160,
     WM_DEVICE_VERSION = WM_USER + 161,
     WM_PRESET_NAME_CUSTOM = WM_USER + 162,
+    WM_NET_RECONNECT = WM_USER + 153, // reconnect over the network
     WM_LONG_COMMAND_DONE = WM_USER + 300,
     WM_NET_REACHABLE = WM_USER + 500,
+    WM_NET_BYTES = WM_USER + 600, // (0, n): n received bytes for the assembler
 };
 
 class IViewNotify {

@@ -140,9 +140,9 @@ TEST_F(DocumentTest, PresetFileLoadsTheModelFromTheImage) {
     uint8_t* basic = file.data() + kImageInPresetFile + kOutputBlockOffset + 3 * kOutputBlockSize + kOutBasicOffset;
     const uint16_t gain = 555;
     PutU16(basic + 2, gain);
-    g_StateFlags[32] = 1;
+    g_StateFlags[kFlagPresetFileRead] = 1;
     ASSERT_TRUE(Read(&CLumaraDoc::SerializePreset, file));
-    EXPECT_EQ(g_StateFlags[32].load(), 0);
+    EXPECT_EQ(g_StateFlags[kFlagPresetFileRead].load(), 0);
     EXPECT_EQ(doc->Data().GetOut(3)->GetGain(), gain);
 }
 

@@ -200,7 +200,7 @@ TEST_F(ShellTest, TemplateControlsInPixels) {
         {CLumaraView::IDC_MINIMISE, QRect(1221, 2, 20, 18), true},
         {CLumaraView::IDC_LOCK, QRect(546, 35, 23, 19), true},
         {CLumaraView::IDC_BRIDGE, QRect(669, 0, 23, 19), false},
-        {CLumaraView::IDC_BUTTON_2819, QRect(260, 0, 42, 18), false},
+        {CLumaraView::IDC_SCENE_SLOT1, QRect(260, 0, 42, 18), false},
     };
     Start();
     for (const Case& c : cases) {

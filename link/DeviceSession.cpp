@@ -1,0 +1,661 @@
+#include "link/DeviceSession.h"
+
+#include "link/LinkGlobals.h"
+#include "model/DataDefine.h"
+#include "model/FrameBuilder.h"
+#include "model/Globals.h"
+#include "model/KTV_Data.h"
+#include "model/SpeakerTypes.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+namespace {
+
+const BiText kAbnormalDeviceText{"设备异常 请更新固件!", "Please Update the Firmware!"};
+const BiText kFirmwareFailedText{"固件更新失败", "The firmware update failed"};
+
+// The two firmware families the program drives, by the start of their version texts.
+constexpr char kVersionFamilyF[] = "VELK-F";
+constexpr char kVersionFamilyW[] = "VELK-W";
+constexpr size_t kVersionFamilyLength = 6;
+
+constexpr int kPromptMs = 2000;  // under the prompt caption
+constexpr int kWarningMs = 2001; // under the warning caption
+
+bool ValidPreset(int preset) { return preset >= 0 && preset <= kStoredPresetCount; }
+
+void Pause(int ms) {
+    if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+// The transfer-marker record brackets every preset written to the device:
+// {1, n} before its first packet, {0, n} after its last.
+PacketPtr TransferMarker(int begin, int preset) {
+    g_SysBlock97[0] = static_cast<uint8_t>(begin);
+    g_SysBlock97[1] = static_cast<uint8_t>(preset);
+    return BuildSystemPacket(kRecordTransferMarker, 0);
+}
+
+} // namespace
+
+CDeviceSession::CDeviceSession(CKTV_Data& model, ISettingsGroup& usbMarks, IViewNotify& notify,
+                               std::function<void()> wake, const LinkEnvironment& env)
+    : model_(model),
+      notify_(notify),
+      timings_(env.timings),
+      watchHotplug_(env.watchHotplug),
+      relay_(notify, std::move(wake)),
+      ownHid_(env.hid ? nullptr : std::make_unique<CHidApiBackend>()),
+      ownAdapters_(env.adapters ? nullptr : std::make_unique<CSystemAdapters>()),
+      ownPinger_(env.pinger ? nullptr : std::make_unique<CSystemPinger>()),
+      usb_(env.hid ? *env.hid : *ownHid_, usbMarks),
+      net_(env.adapters ? *env.adapters : *ownAdapters_, env.pinger ? *env.pinger : *ownPinger_, env.timings),
+      worker_(command_, usb_, net_, model, env.timings) {
+    // While StopIo waits for the worker, what the worker sends is delivered meanwhile.
+    worker_.SetWaitPump([this] { relay_.Drain(); });
+    // Hot-plug arrivals and removals act on this session from now on.
+    usb_.SetHost(this);
+}
+
+CDeviceSession::~CDeviceSession() {
+    hotplug_.reset();
+    usb_.SetHost(nullptr);
+    worker_.StopIo(false);
+    Detach();
+}
+
+void CDeviceSession::Attach() {
+    command_.SetNotifyWnd(&relay_);
+    g_MainView = &relay_;
+}
+
+void CDeviceSession::Detach() {
+    IViewNotify* mine = &relay_;
+    g_MainView.compare_exchange_strong(mine, nullptr);
+    if (command_.GetNotifyWnd() == &relay_) command_.SetNotifyWnd(nullptr);
+}
+
+void CDeviceSession::WatchHotplug(std::function<void(std::function<void()>)> runOnUi) {
+    if (!watchHotplug_ || hotplug_) return;
+    hotplug_ = std::make_unique<CUdevMonitor>([this, runOnUi](const HotplugEvent& event) {
+        runOnUi([this, event] { usb_.OnDeviceChange(event); });
+    });
+    if (!hotplug_->Start()) hotplug_.reset(); // no hot-plug then; connecting still works
+}
+
+void CDeviceSession::StopWatchingHotplug() {
+    hotplug_.reset();
+    // A hot-plug event still queued must not connect a session that is going.
+    usb_.SetHost(nullptr);
+}
+
+void CDeviceSession::Say(const char* text, int ms) {
+    if (host_) host_->Say(text, ms);
+}
+
+// ---------------------------------------------------------------------------
+// Connecting
+// ---------------------------------------------------------------------------
+
+void CDeviceSession::FinishConnect() {
+    command_.Clear();
+    model_.ClearChangeFlags(0);
+    transferCount_ = 0;
+    worker_.SetConnected(true);
+    {
+        DeviceLockGuard lock(g_DeviceLock);
+        SendInitialReads(0);
+    }
+    std::fill(std::begin(g_HidInReport), std::end(g_HidInReport), 0);
+    if (host_) host_->ShowLinkState(true);
+    StartIo();
+}
+
+void CDeviceSession::FirstConnect() {
+    // The start page may already have connected.
+    if (!IsConnected() && g_ConnectionKind.load() == 0 && usb_.OpenUsbDevice()) FinishConnect();
+    // Whatever became of USB, the network module is watched from now on.
+    net_.StartProbe();
+}
+
+void CDeviceSession::ConnectDevice() {
+    switch (g_ConnectionKind.load()) {
+    case kLinkUsb:
+        command_.SetNotifyWnd(&relay_);
+        if (usb_.OpenUsbDevice())
+            FinishConnect();
+        else
+            ShowConnectionFailure();
+        break;
+    case kLinkNetwork:
+        // A new probe has not seen the module yet: it connects as soon as the
+        // module answers, without a failure message meanwhile.
+        g_ConnectionKind = kLinkNone;
+        net_.StartProbe();
+        break;
+    default: break;
+    }
+}
+
+bool CDeviceSession::ConnectUsb() {
+    g_ConnectionKind = kLinkUsb;
+    if (usb_.OpenUsbDevice()) {
+        FinishConnect();
+        return true;
+    }
+    Say(usb_.UsbFailureText());
+    g_ConnectionKind = kLinkNone;
+    return false;
+}
+
+bool CDeviceSession::ConnectUsbPath(const std::string& path) {
+    if (!usb_.IsUsbPathFree(path)) return false;
+    g_UsbDevicePath = path;
+    if (!usb_.OpenHidDevice()) return false;
+    g_ConnectionKind = kLinkUsb;
+    FinishConnect();
+    return true;
+}
+
+std::vector<std::string> CDeviceSession::FreeUsbDevices() {
+    usb_.EnumerateUsbDevices();
+    g_UsbDevicePathsCopy.clear();
+    for (const std::string& path : g_UsbDevicePaths)
+        if (usb_.IsUsbPathFree(path)) g_UsbDevicePathsCopy.push_back(path);
+    return g_UsbDevicePathsCopy;
+}
+
+bool CDeviceSession::NetConnect() {
+    int none = kLinkNone;
+    if (!g_ConnectionKind.compare_exchange_strong(none, kLinkNetwork)) return false;
+    if (net_.IsDeviceOnLocalSubnet() && net_.Connect()) {
+        g_ReconnectCount = 0;
+        command_.SetNotifyWnd(&relay_);
+        command_.Clear();
+        model_.ClearChangeFlags(0);
+        transferCount_ = 0;
+        worker_.SetConnected(true);
+        {
+            DeviceLockGuard lock(g_DeviceLock);
+            g_NetLinkUp = 1;
+            SendInitialReads(0);
+        }
+        StartIo();
+        if (host_) host_->ShowLinkState(true);
+        return true;
+    }
+    Say(g_NetFailText.Pick());
+    g_ConnectionKind = kLinkNone;
+    return false;
+}
+
+bool CDeviceSession::NetReconnect() {
+    net_.Close();
+    Pause(timings_.viewReconnectPause);
+    if (!net_.Connect()) return false;
+    if (host_) host_->HideTransfer();
+    return true;
+}
+
+bool CDeviceSession::OnMessage(unsigned msg, WPARAM, LPARAM lParam) {
+    switch (msg) {
+    case WM_FIRST_CONNECT: FirstConnect(); return true;
+    case WM_NET_REACHABLE: OnDeviceReachable(); return true;
+    case WM_NET_LINK_UP: OnNetConnected(); return true;
+    case WM_DEVICE_VERSION: OnVersionReceived(); return true;
+    case WM_LINK_LOST: OnLinkLost(); return true;
+    case WM_DEVICE_ABNORMAL: OnDeviceAbnormal(); return true;
+    case WM_TRANSFER_STEP: OnTransferDone(); return true;
+    case WM_LONG_COMMAND_DONE: OnLongCommandDone(lParam); return true;
+    case WM_NET_RECONNECT: OnReconnect(); return true;
+    case WM_NET_BYTES: OnNetBytes(lParam); return true;
+    default: return false;
+    }
+}
+
+void CDeviceSession::OnDeviceReachable() {
+    if (NetConnect()) notify_.Post(WM_NET_LINK_UP, 0, 0);
+}
+
+void CDeviceSession::OnNetConnected() {
+    // The probe's thread stays; only its ticks stop while the link is up.
+    net_.StopProbe(true);
+}
+
+void CDeviceSession::OnReconnect() {
+    if (++g_ReconnectCount <= 2 && NetReconnect()) {
+        command_.ResetReceive();
+        StartIo();
+        return;
+    }
+    StopIo(true);
+    CloseNetLink();
+    g_ReconnectCount = 0;
+    ShowConnectionFailure();
+}
+
+void CDeviceSession::OnNetBytes(LPARAM count) { command_.FeedNetBytes(static_cast<int>(count)); }
+
+// ---------------------------------------------------------------------------
+// Reads of a new connection and the version check
+// ---------------------------------------------------------------------------
+
+void CDeviceSession::SendInitialReads(int full) {
+    if (!full) {
+        g_StateFlags[kFlagInitialRead] = 1;
+        command_.AddPacket(BuildSystemReadPacket(kRecordDeviceInfo, 0));
+        command_.AddPacket(BuildSystemReadPacket(kRecordVersion, 0));
+        return;
+    }
+    auto read = [this](int record, int slot) { QueueWithProgress(BuildSystemReadPacket(record, slot)); };
+    // The stored presets' names, then the current data's records.
+    for (int slot = 1; slot <= kStoredPresetCount; ++slot) read(kRecordPresetName, slot);
+    for (int i = 0; i < 6; ++i) read(g_InitialReadCodes[i], 0);
+    read(kRecordSourceSetup, 0);
+    read(kRecordDeviceKept, 0);
+}
+
+void CDeviceSession::OnVersionReceived() {
+    // A late reply after the link was closed has nothing to check.
+    if (!IsConnected()) return;
+    const char* text = reinterpret_cast<const char*>(g_DeviceVersionText);
+    int variant = 0;
+    if (std::memcmp(text, kVersionFamilyF, kVersionFamilyLength) == 0)
+        variant = 1;
+    else if (std::memcmp(text, kVersionFamilyW, kVersionFamilyLength) == 0)
+        variant = 2;
+    if (!variant) {
+        // Not a device of ours: let it go without a word.
+        Disconnect();
+        command_.Clear();
+        std::memset(g_DeviceVersionText, ' ', sizeof g_DeviceVersionText);
+        return;
+    }
+    g_DeviceVariant = variant;
+    {
+        DeviceLockGuard lock(g_DeviceLock);
+        SendInitialReads(1);
+        LoadDevicePreset(0);
+    }
+    g_DeviceSynced = 1;
+}
+
+// ---------------------------------------------------------------------------
+// Ending a link
+// ---------------------------------------------------------------------------
+
+void CDeviceSession::Disconnect() {
+    StopIo(true);
+    Pause(timings_.closePause);
+    CloseCurrentLink();
+}
+
+// What closing a link of either kind leaves: not connected, not synchronised,
+// no transfer, nothing marked for sending.
+void CDeviceSession::ClearLinkState(int kind) {
+    worker_.SetConnected(false);
+    g_TransferRunning = 0;
+    g_DeviceSynced = 0;
+    if (host_) host_->ClearLinkDisplay(kind);
+    model_.ClearChangeFlags(0);
+    if (host_) {
+        host_->HideTransfer();
+        host_->ShowLinkState(false);
+    }
+}
+
+bool CDeviceSession::CloseUsbLink() {
+    usb_.CloseHidDevice();
+    std::fill(std::begin(g_HidOutReport), std::end(g_HidOutReport), 0);
+    std::fill(std::begin(g_HidInReport), std::end(g_HidInReport), 0);
+    g_StateFlags[kFlagConnectedCopy] = 0;
+    g_StateFlags[kFlagSendCmd5] = 0;
+    g_StateFlags[kFlagSendCmd2] = 0;
+    ClearLinkState(kLinkUsb);
+    usb_.UnmarkUsbDevice();
+    g_ConnectionKind = kLinkNone;
+    ResetUsbLinkState();
+    return true;
+}
+
+bool CDeviceSession::CloseNetLink() {
+    net_.Close();
+    ClearLinkState(kLinkNetwork);
+    g_ConnectionKind = kLinkNone;
+    ResetNetLinkState();
+    return true;
+}
+
+void CDeviceSession::CloseCurrentLink() {
+    switch (g_ConnectionKind.load()) {
+    case kLinkUsb: CloseUsbLink(); break;
+    case kLinkNetwork: CloseNetLink(); break;
+    default:
+        // A serial link is never opened by this program; whatever is left
+        // of a link without a kind is ended as a USB link would be.
+        CloseUsbLink();
+        break;
+    }
+}
+
+int CDeviceSession::DisconnectDevice() {
+    StopIo(true);
+    CloseCurrentLink();
+    return 0;
+}
+
+void CDeviceSession::OnLinkLost() {
+    if (!IsConnected()) return;
+    StopIo(true);
+    if (g_StateFlags[kFlagFirmwareMode].exchange(0)) Say(kFirmwareFailedText.Pick(), kWarningMs);
+    ShowConnectionFailure();
+    CloseCurrentLink();
+    command_.Clear();
+}
+
+void CDeviceSession::OnDeviceAbnormal() {
+    if (IsConnected()) {
+        StopIo(true);
+        CloseCurrentLink();
+    }
+    Say(kAbnormalDeviceText.Pick(), kWarningMs);
+}
+
+void CDeviceSession::CloseLinkOnDeviceRemoval() {
+    if (IsConnected()) {
+        StopIo(true);
+        CloseCurrentLink();
+    }
+    if (g_StateFlags[kFlagFirmwareMode].load()) Say(kFirmwareFailedText.Pick(), kWarningMs);
+}
+
+void CDeviceSession::OnTransferDone() { g_TransferRunning = 0; }
+
+void CDeviceSession::OnLongCommandDone(LPARAM result) {
+    switch (g_ConnectionKind.load()) {
+    case kLinkUsb:
+        g_TransferRunning = 0;
+        Say(result ? g_WifiResetOkText.Pick() : g_WifiResetFailText.Pick());
+        break;
+    case kLinkNetwork:
+        // The module starts again at its factory address.
+        ResetDeviceAddress();
+        if (host_) host_->PressConnectButton();
+        net_.SetReachable(false);
+        Say(g_NetFailText.Pick());
+        break;
+    default: break;
+    }
+}
+
+void CDeviceSession::ShowConnectionFailure() {
+    Say(g_ConnectionKind.load() == kLinkNetwork ? g_NetFailText.Pick() : usb_.UsbFailureText());
+}
+
+void CDeviceSession::ShowUsbFailureUnlessUpdating() {
+    if (!g_StateFlags[kFlagFirmwareMode].load()) Say(usb_.UsbFailureText());
+}
+
+// ---------------------------------------------------------------------------
+// Command senders
+// ---------------------------------------------------------------------------
+
+void CDeviceSession::Queue(PacketPtr frame) {
+    if (!frame) return;
+    DeviceLockGuard lock(g_DeviceLock);
+    command_.AddPacket(std::move(frame));
+}
+
+void CDeviceSession::SendCommand(int record, int index) {
+    if (!IsConnected()) return;
+    const bool longCommand = record == kRecordLongCommand;
+    {
+        DeviceLockGuard lock(g_DeviceLock);
+        SendDataPtr packet = ToSendData(BuildSystemPacket(record, index));
+        if (packet && longCommand) packet->SetLongWait(1);
+        command_.AddPacket(std::move(packet));
+        if (longCommand) g_TransferRunning = 1;
+    }
+    if (longCommand && host_) host_->ShowFactoryTransfer();
+}
+
+void CDeviceSession::SendOutputMap(int output, int mode) {
+    if (mode != 0 && mode != 1) return;
+    DeviceLockGuard lock(g_DeviceLock);
+    const bool connected = IsConnected();
+    if (mode == 0) {
+        CKTV_OutData* out = model_.GetOut(output);
+        if (!out) return;
+        out->SetSpeakerType(g_OutputSpeakerType[output]);
+        if (!connected) return;
+        command_.AddPacket(BuildSystemPacket(kRecordOutputMapA, 0));
+        command_.AddPacket(BuildSystemPacket(kRecordOutputMapB, 0));
+        command_.AddPacket(out->WriteCrossoverFromFilters());
+        return;
+    }
+    if (!connected) return;
+    command_.AddPacket(BuildSystemPacket(kRecordOutputMapA, 0));
+    command_.AddPacket(BuildSystemPacket(kRecordOutputMapB, 0));
+    for (int i = 0; i < kOutputCount; ++i)
+        if (CKTV_OutData* out = model_.GetOut(i)) command_.AddPacket(out->WriteCrossoverFromFilters());
+}
+
+void CDeviceSession::SendPresetSelect(int preset) {
+    if (!IsConnected()) return;
+    DeviceLockGuard lock(g_DeviceLock);
+    command_.AddPacket(BuildSystemPacket(kRecordPresetName, preset));
+    g_SysBlock52[0] = 0;
+    command_.AddPacket(BuildSystemPacket(kRecordPresetSelect, 0));
+}
+
+void CDeviceSession::MuteOutputsForTransfer(int restore) {
+    DeviceLockGuard lock(g_DeviceLock);
+    if (restore) {
+        g_SysBlock5[kMasterOnByte] = static_cast<uint8_t>(savedMasterOn_);
+    } else {
+        savedMasterOn_ = g_SysBlock5[kMasterOnByte];
+        g_SysBlock5[kMasterOnByte] = 0;
+    }
+    command_.AddPacket(BuildSystemPacket(kRecordMaster, 0));
+}
+
+void CDeviceSession::RequestDataResync() { Queue(BuildSystemPacket(kRecordResync, 0)); }
+
+// ---------------------------------------------------------------------------
+// Device preset transfers. Every operation only queues packets, under
+// g_DeviceLock; the replies move the transfer window's bar and the one
+// flagged to notify ends the transfer.
+// ---------------------------------------------------------------------------
+
+void CDeviceSession::QueueWithProgress(PacketPtr frame, int notify, bool advance) {
+    SendDataPtr packet = ToSendData(std::move(frame));
+    if (!packet) return;
+    packet->SetProgressValue(transferCount_);
+    packet->SetBlockFlag(1);
+    if (notify == kNotifySent) packet->SetNotifyWhenSent(1);
+    if (notify == kNotifyDone) packet->SetNotifyWhenDone(1);
+    command_.AddPacket(std::move(packet));
+    if (advance) ++transferCount_;
+}
+
+void CDeviceSession::StartTransferWindow(bool setViewProgress) {
+    if (host_) host_->ResetTransferProgress(transferCount_, setViewProgress);
+    g_TransferRunning = 1;
+    if (host_) host_->ShowPresetTransfer();
+}
+
+void CDeviceSession::SendPresetToDevice(int preset, bool fromModel) {
+    if (!IsConnected()) {
+        if (preset != 0) ShowConnectionFailure();
+        return;
+    }
+    if (!ValidPreset(preset)) return;
+    DeviceLockGuard lock(g_DeviceLock);
+    transferCount_ = 0;
+    if (fromModel)
+        model_.WriteAllToImage();
+    else
+        MuteOutputsForTransfer(0);
+    g_SysBlock52[0] = static_cast<uint8_t>(preset);
+    command_.AddPacket(TransferMarker(1, preset));
+    QueueWithProgress(BuildSystemPacket(kRecordPresetName, preset));
+    command_.AddPacket(BuildSystemPacket(kRecordOutputMapA, 0));
+    command_.AddPacket(BuildSystemPacket(kRecordOutputMapB, 0));
+    if (fromModel) {
+        QueueWithProgress(BuildSystemPacket(kRecordPresetName, 0));
+        QueueWithProgress(BuildSystemPacket(kRecordPresetSelect, 0));
+    }
+    for (int i = 0; i < kMusicInputCount; ++i) QueueWithProgress(BuildBlockPacket(preset, kGroupMusic, i, 1, 1));
+    // The last block carries the final value, so the bar ends at its maximum.
+    for (int o = 0; o < kOutputCount; ++o) {
+        const bool last = o == kOutputCount - 1;
+        QueueWithProgress(BuildBlockPacket(preset, kGroupOutput, o, 1, 1), last ? kNotifySent : kNotifyNone, !last);
+    }
+    command_.AddPacket(TransferMarker(0, preset));
+    if (!fromModel) MuteOutputsForTransfer(1);
+    g_ParamSentFlag = 0;
+    StartTransferWindow(true);
+}
+
+void CDeviceSession::SendAllPresetsToDevice() {
+    if (!IsConnected()) return;
+    DeviceLockGuard lock(g_DeviceLock);
+    transferCount_ = 0;
+    const uint8_t masterOn = g_SysBlock5[kMasterOnByte];
+    MuteOutputsForTransfer(0);
+    command_.AddPacket(TransferMarker(1, 0));
+    command_.AddPacket(BuildSystemPacket(kRecordOutputMapA, 0));
+    command_.AddPacket(BuildSystemPacket(kRecordOutputMapB, 0));
+    for (int i = 0; i < kMusicInputCount; ++i) QueueWithProgress(BuildBlockPacket(0, kGroupMusic, i, 1, 1));
+    for (int o = 0; o < kOutputCount; ++o) QueueWithProgress(BuildBlockPacket(0, kGroupOutput, o, 1, 1));
+    command_.AddPacket(TransferMarker(0, 0));
+    for (int n = 1; n <= kStoredPresetCount; ++n) {
+        command_.AddPacket(TransferMarker(1, n));
+        QueueWithProgress(BuildSystemPacket(kRecordPresetName, n));
+        for (int i = 0; i < kMusicInputCount; ++i) QueueWithProgress(BuildBlockPacket(n, kGroupMusic, i, 0, 1));
+        for (int o = 0; o < kOutputCount; ++o) {
+            const bool last = n == kStoredPresetCount && o == kOutputCount - 1;
+            QueueWithProgress(BuildBlockPacket(n, kGroupOutput, o, 0, 1), last ? kNotifySent : kNotifyNone);
+        }
+        command_.AddPacket(TransferMarker(0, n));
+    }
+    g_SysBlock5[kMasterOnByte] = masterOn;
+    command_.AddPacket(BuildSystemPacket(kRecordSources, 0));
+    command_.AddPacket(BuildSystemPacket(kRecordMaster, 0));
+    g_ParamSentFlag = 0;
+    StartTransferWindow(true);
+}
+
+void CDeviceSession::LoadDevicePreset(int preset) {
+    // Edits made until the data is complete are not marked for sending.
+    g_DeviceSynced = 0;
+    if (!IsConnected()) {
+        ShowConnectionFailure();
+        return;
+    }
+    if (!ValidPreset(preset)) return;
+    // Preset 0 is the connect sequence's read: its caller holds the lock and
+    // the counter goes on from the initial reads.
+    DeviceLockGuard lock(g_DeviceLock);
+    g_ParamSentFlag = 0;
+    g_SysBlock52[0] = static_cast<uint8_t>(preset);
+    if (preset != 0) {
+        transferCount_ = 0;
+        MuteOutputsForTransfer(0);
+    }
+    for (int i = 0; i < kMusicInputCount; ++i) QueueWithProgress(BuildBlockReadPacket(preset, kGroupMusic, i, 1, 1));
+    for (int o = 0; o < kOutputCount; ++o) {
+        const bool last = o == kOutputCount - 1;
+        QueueWithProgress(BuildBlockReadPacket(preset, kGroupOutput, o, 1, 1), last ? kNotifyDone : kNotifyNone,
+                          !last);
+    }
+    if (host_) host_->ResetTransferProgress(transferCount_, false);
+    g_TransferRunning = 1;
+    if (preset != 0) {
+        QueueWithProgress(BuildSystemPacket(kRecordPresetName, 0));
+        MuteOutputsForTransfer(1);
+        if (host_) host_->ShowTransfer(1);
+    } else if (host_) {
+        host_->ShowTransfer(0);
+    }
+    g_ParamSentFlag = 0;
+}
+
+void CDeviceSession::ReadAllPresetsForFile() {
+    DeviceLockGuard lock(g_DeviceLock);
+    transferCount_ = 0;
+    for (int n = 1; n <= kStoredPresetCount; ++n) {
+        for (int i = 0; i < kMusicInputCount; ++i) QueueWithProgress(BuildBlockReadPacket(n, kGroupMusic, i, 0, 1));
+        for (int o = 0; o < kOutputCount; ++o) {
+            const bool last = n == kStoredPresetCount && o == kOutputCount - 1;
+            QueueWithProgress(BuildBlockReadPacket(n, kGroupOutput, o, 0, 1), last ? kNotifyDone : kNotifyNone);
+        }
+    }
+    StartTransferWindow(true);
+}
+
+// The channel goes off before its block and back on after it, through its own
+// setter with the change mark cleared, so the poller sends nothing of its own.
+void CDeviceSession::SendInputChannelBlock(int input) {
+    if (!IsConnected()) return;
+    DeviceLockGuard lock(g_DeviceLock);
+    CMusic_InData* in = model_.GetMusic(input);
+    if (!in) return;
+    MuteOutputsForTransfer(0);
+    savedOnOff_ = in->GetOn();
+    in->SetOn(0);
+    in->SetBasicDirty(0);
+    command_.AddPacket(in->WriteBasicItem(1));
+    in->WriteAllItems();
+    command_.AddPacket(BuildBlockPacket(0, kGroupMusic, input, 1, 1));
+    in->SetOn(savedOnOff_);
+    in->SetBasicDirty(0);
+    command_.AddPacket(in->WriteBasicItem(1));
+    MuteOutputsForTransfer(1);
+}
+
+// The output's basic item with the output switched off; the value it had is kept.
+void CDeviceSession::QueueOutputOff(CKTV_OutData& out) {
+    savedOnOff_ = out.GetOutputOn();
+    out.SetOutputOn(0);
+    out.SetBasicDirty(0);
+    command_.AddPacket(out.WriteBasicItem(1));
+}
+
+void CDeviceSession::SendOutputBlock(int output) {
+    if (!IsConnected()) return;
+    DeviceLockGuard lock(g_DeviceLock);
+    CKTV_OutData* out = model_.GetOut(output);
+    if (!out) return;
+    QueueOutputOff(*out);
+    out->WriteAllItems();
+    command_.AddPacket(BuildBlockPacket(0, kGroupOutput, output, 1, 1));
+    out->SetOutputOn(static_cast<uint8_t>(savedOnOff_));
+    out->SetBasicDirty(0);
+    command_.AddPacket(out->WriteBasicItem(1));
+}
+
+void CDeviceSession::SendOutputOffFrame(int output) {
+    if (!IsConnected()) return;
+    DeviceLockGuard lock(g_DeviceLock);
+    CKTV_OutData* out = model_.GetOut(output);
+    if (!out) return;
+    QueueOutputOff(*out);
+    // Back on in the model only: no packet, no mark.
+    out->SetOutputOn(static_cast<uint8_t>(savedOnOff_));
+    out->SetBasicDirty(0);
+}
+
+void CDeviceSession::CopyOutputEq(int from, int to) {
+    DeviceLockGuard lock(g_DeviceLock);
+    CKTV_OutData* a = model_.GetOut(from);
+    CKTV_OutData* b = model_.GetOut(to);
+    if (!a || !b || a == b) return;
+    b->CopyEqFrom(*a);
+    if (!IsConnected()) return;
+    b->WriteAllItems();
+    command_.AddPacket(BuildBlockPacket(0, kGroupOutput, to, 1, 1));
+}
