@@ -20,8 +20,8 @@ CxSkinButton* SkinButton(QWidget* parent, int id, const QRect& dlu) {
 
 CCaptionView::CCaptionView(QWidget* parent) : MessageTarget(parent) {
     resize(platform::DluToPixels(QSize(471, 237), platform::kArial10));
-    m_Button1837 = SkinButton(this, 1837, QRect(170, 133, 50, 17));
-    m_Button1781 = SkinButton(this, 1781, QRect(346, 133, 46, 17));
+    m_LeftButton = SkinButton(this, 1837, QRect(170, 133, 50, 17));
+    m_RightButton = SkinButton(this, 1781, QRect(346, 133, 46, 17));
 }
 
 LRESULT CCaptionView::WindowProc(unsigned msg, WPARAM wParam, LPARAM) {

@@ -13,8 +13,8 @@ class CCaptionView : public platform::MessageTarget<QWidget> {
 public:
     explicit CCaptionView(QWidget* parent = nullptr);
 
-    CxSkinButton* LeftButton() const { return m_Button1837; }
-    CxSkinButton* RightButton() const { return m_Button1781; }
+    CxSkinButton* LeftButton() const { return m_LeftButton; }
+    CxSkinButton* RightButton() const { return m_RightButton; }
 
     // The buttons' clicks: 1781 sends command 8000, 1837 command 8001 to the
     // main window.
@@ -24,7 +24,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    CxSkinButton* m_Button1837 = nullptr;
-    CxSkinButton* m_Button1781 = nullptr;
+    CxSkinButton* m_LeftButton = nullptr;
+    CxSkinButton* m_RightButton = nullptr;
     QImage m_Background;                     // never loaded
 };

@@ -5,6 +5,8 @@
 // cannot close it: it hides itself when the transfer has ended.
 #pragma once
 
+#include "model/DeviceLock.h"
+
 #include "link/LinkGlobals.h"
 
 #include <QColor>
@@ -73,9 +75,9 @@ private:
 
 // The one transfer window (the view creates it) and the dialogs it may
 // disable: the device preset dialog and the advanced settings dialog while open.
-extern CDisplayDlg* g_TransferDlg;
-extern QPointer<QWidget> g_PresetDlg;
-extern QPointer<QWidget> g_AdvancedDlg;
+extern CDisplayDlg* g_TransferDlg UI_THREAD_ONLY;
+extern QPointer<QWidget> g_PresetDlg UI_THREAD_ONLY;
+extern QPointer<QWidget> g_AdvancedDlg UI_THREAD_ONLY;
 
 // What the link's reply dispatcher moves (g_TransferProgress): it lives as
 // long as the process and passes positions to the bar of the transfer window

@@ -25,12 +25,12 @@ CLockDataDlg::CLockDataDlg(QWidget* parent) : QDialog(parent) {
     m_Clear = new QPushButton(QStringLiteral("Clear"), this);
     m_Clear->setObjectName(QStringLiteral("1222"));
     m_Clear->setGeometry(10, 298, 80, 24);
-    m_Edit1884 = new QLineEdit(this);
-    m_Edit1884->setObjectName(QStringLiteral("1884"));
-    m_Edit1884->setGeometry(250, 298, 76, 24);
-    m_Edit1885 = new QLineEdit(this);
-    m_Edit1885->setObjectName(QStringLiteral("1885"));
-    m_Edit1885->setGeometry(334, 298, 76, 24);
+    m_LeftSpareEdit = new QLineEdit(this);
+    m_LeftSpareEdit->setObjectName(QStringLiteral("1884"));
+    m_LeftSpareEdit->setGeometry(250, 298, 76, 24);
+    m_RightSpareEdit = new QLineEdit(this);
+    m_RightSpareEdit->setObjectName(QStringLiteral("1885"));
+    m_RightSpareEdit->setGeometry(334, 298, 76, 24);
     connect(m_Clear, &QPushButton::clicked, this, [this] { OnClear(); });
 }
 

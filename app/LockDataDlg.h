@@ -3,6 +3,8 @@
 // it in this program.
 #pragma once
 
+#include "model/DeviceLock.h"
+
 #include <QDialog>
 
 class QLineEdit;
@@ -23,9 +25,9 @@ private:
     QPlainTextEdit* m_Written = nullptr; // 1221
     QPlainTextEdit* m_Read = nullptr;    // 1024
     QPushButton* m_Clear = nullptr;      // 1222
-    QLineEdit* m_Edit1884 = nullptr;
-    QLineEdit* m_Edit1885 = nullptr;
+    QLineEdit* m_LeftSpareEdit = nullptr;
+    QLineEdit* m_RightSpareEdit = nullptr;
 };
 
 // The monitor window the view created, or null.
-extern CLockDataDlg* g_MonitorDlg;
+extern CLockDataDlg* g_MonitorDlg UI_THREAD_ONLY;

@@ -105,9 +105,9 @@ void CLumaraApp::EnsureGui() {
 
 bool CLumaraApp::InitInstance(const QStringList& args) {
     m_ExitCode = 0;
-    // 1. The command line.
+    // The command line.
     CSplashWnd::EnableSplashScreen(ShowSplashFromArgs(args));
-    // 3. The network layer.
+    // The network layer.
     if (!m_NetworkCheck || !m_NetworkCheck()) {
         EnsureGui();
         InstallMessageBoxHandler();
@@ -115,30 +115,26 @@ bool CLumaraApp::InitInstance(const QStringList& args) {
         m_ExitCode = 1;
         return false;
     }
-    // 4. The registration switches end the program without a window.
+    // The registration switches end the program without a window.
     if (!InitComServer(args.join(QLatin1Char(' ')).toStdString())) return false;
-    // 6. The 96-dpi layout; every message box through the program's own.
+    // The 96-dpi layout; every message box through the program's own.
     EnsureGui();
     InstallMessageBoxHandler();
-    // 7. The settings.
+    // The settings.
     Settings();
-    // 8.
     g_PerfFrequency = std::chrono::steady_clock::period::den / std::chrono::steady_clock::period::num;
-    // 9.
     std::fill(std::begin(g_ChannelModified), std::end(g_ChannelModified), 0);
     std::fill(std::begin(g_LinkGroupInUse), std::end(g_LinkGroupInUse), 0);
     std::fill(std::begin(g_LinkGroupCount), std::end(g_LinkGroupCount), 0);
     std::fill(std::begin(g_LinkGroupMask), std::end(g_LinkGroupMask), 0);
-    // 10.
     InitParamModel();
-    // 11-14. Fonts, the language of the system, the speaker-type menu.
+    // Fonts, the language of the system, the speaker-type menu.
     InitUiGlobals();
-    // 16-17. The main frame.
+    // The main frame.
     m_MainFrame = std::make_unique<CMainFrame>(*this);
     m_MainFrame->setWindowIcon(skin::Pixmap(273));
-    // 19. The one document with its child frame and view.
+    // The one document with its child frame and view.
     OpenDocumentFile();
-    // 20-21.
     m_MainFrame->show();
     if (CChildFrame* child = m_MainFrame->ActiveChild()) child->Maximize();
     return true;

@@ -6,6 +6,8 @@
 // keeps.
 #pragma once
 
+#include "model/DeviceLock.h"
+
 #include "app/LumaraView.h"
 
 #include <QStringList>
@@ -93,4 +95,4 @@ private:
     int m_ExitCode = 0;
 };
 
-extern CLumaraApp g_TheApp;
+extern CLumaraApp g_TheApp UI_THREAD_ONLY;

@@ -54,7 +54,7 @@ void MarkImageLock() {
     }
 }
 
-void TakeLockFlagFromImage() {
+void TakeLockFlagFromImage() REQUIRES(g_DeviceLock) {
     g_StateFlags[kFlagDataLocked] = g_ParamImage[kLockMarkOffset] != kUnlocked ? 1 : 0;
 }
 

@@ -9,6 +9,8 @@
 // there and valid, so a short or foreign file changes nothing.
 #pragma once
 
+#include "model/DeviceLock.h"
+
 #include "model/KTV_Data.h"
 
 #include <cstdint>
@@ -26,7 +28,7 @@ extern const std::string g_MagicModeFile;   // "Mode_File"
 // family, slope, then the same for the low-pass. Filled from the outputs by
 // CopyCrossoverTable; the output-map file reads into it.
 constexpr int kCrossoverRecordSize = 8;
-extern uint8_t g_CrossoverTable[12][kCrossoverRecordSize];
+extern uint8_t g_CrossoverTable[12][kCrossoverRecordSize] UI_THREAD_ONLY;
 
 // Copies each output's crossover into g_CrossoverTable.
 void CopyCrossoverTable(const CKTV_Data& data);

@@ -254,43 +254,35 @@ CBitButton* CLumaraView::BitButton(int id) const {
 // ---------------------------------------------------------------------------
 
 void CLumaraView::OnInitialUpdate() {
-    // 1-2.
     g_ActiveView = this;
     m_Session.Command().SetNotifyWnd(&m_Session.Relay());
-    // 3-4.
     m_BackgroundCn = skin::Pixmap(285);
     m_BackgroundEn = skin::Pixmap(284);
-    // 5-9.
     g_StartDirectory = QDir::currentPath().toStdString();
     m_ProgramFolder = g_StartDirectory;
     for (int i = 0; i < kOutputCount; ++i) g_LinkKey[i] = i;
     InitFileDialogPaths();
     g_HelpFileCn = m_ProgramFolder + "/CH_Help.chm";
     g_HelpFileEn = m_ProgramFolder + "/EN_Help.chm";
-    // 10: the update folder and file, and the stored language (which wins
+    // The update folder and file, and the stored language (which wins
     // over the system's).
     m_Session.Worker().SetConnected(false);
     m_ViewSettings.StartUpLanguage();
-    // 11.
     m_Data->LoadFromImage(g_ParamImage, g_CurrentOutput);
-    // 12-16.
     LayoutControls();
     SwitchLanguage(false);
     SetModePage(0, 0);
     SelectPage(g_CurrentPage, false);
     SelectSource(g_SysBlock2[0], 0);
-    // 17-20.
     RegisterHidNotification();
     RefreshTitleAndPaths();
     g_CommandEngine = &m_Session.Command();
     m_Session.Attach();
-    // 21: the communication monitor, hidden.
+    // The communication monitor, hidden.
     g_MonitorDlg = new CLockDataDlg(this);
     g_MonitorDlg->hide();
-    // 23.
     m_ViewSettings.StartUpOthers();
     CreateUsbRegistryKey();
-    // 24-25.
     m_DragRect = rect();
     m_Dragging = false;
     qApp->installEventFilter(this);
@@ -309,14 +301,13 @@ void CLumaraView::RefreshTitleAndPaths() {
 
 void CLumaraView::LayoutControls() {
     const bool cn = g_LanguageFlag.load() != 0;
-    // 1-2.
     m_Progress->SetBarColor(QColor(128, 128, 128));
     m_PresetNameButton->SetDisabledBitmaps(718, 716);
     m_PresetNameButton->SetDisabledTextColor(QColor(14, 14, 139));
     m_PresetNameButton->SetDisabledTextFormat(0);
     m_PresetNameButton->SetDisabledTextIndent(50);
     m_PresetNameButton->setText(QString());
-    // 3: the two source lists.
+    // The two source lists.
     m_InputSourceList->SetBitmaps(1273, 1274);
     m_InputSourceList->CreateDropList(this, kInputSourceNotify);
     m_InputSourceList->ResetContent();
@@ -324,19 +315,16 @@ void CLumaraView::LayoutControls() {
     m_MixSourceList->SetBitmaps(1273, 1274);
     m_MixSourceList->CreateDropList(this, kMixSourceNotify);
     m_MixSourceList->EnableMoveNotify(true);
-    // 4.
     for (const ButtonBitmaps& b : kButtonBitmaps)
         if (b.inLayout) ApplyBitmaps(BitButton(b.id), cn ? b.chinese : b.english);
-    // 5.
     m_LinkStatus->StartBlink();
     m_MinimiseButton->SetBitmaps(4946, 4947, 4947, 0, 0, 0);
     m_CloseButton->SetBitmaps(4948, 4949, 4949, 0, 0, 0);
-    // 6.
     m_Tab->SetBkgndColor(QColor(227, 228, 238));
     m_Tab->EnableDraw(2);
     CEnTabCtrl::SetLookFlags(0x1F, 0x1F);
     m_Tab->update();
-    // 7: the pages overlap in the page area.
+    // The pages overlap in the page area.
     m_OutputPage = CreateOutputPage(m_Tab);
     m_LockPanel = CreateLockPanel(m_Tab);
     m_MixPage = CreateMixPage(m_Tab);
@@ -345,19 +333,17 @@ void CLumaraView::LayoutControls() {
         page->hide();
         page->setGeometry(m_Tab->rect());
     }
-    // 8.
     m_EditFont = platform::ArialFont(20, 400);
     m_BoldEditFont = platform::ArialFont(20, 500);
     m_PresetNameEdit->setFont(m_EditFont);
     m_PresetNameButton->SetDisabledFont(&m_EditFont);
-    // 9.
     m_OutputPage->SetView(this);
     m_OutputPage->SetChannelArray(m_Data);
     m_OutputPage->RefreshAll();
     m_MixPage->SetView(this);
     m_MixPage->SetChannelArray(m_Data);
     m_MixPage->Init();
-    // 10: the level bar.
+    // The level bar.
     m_LevelBar = CreateLevelBar(this);
     m_LevelBar->SetBackgroundBitmap(739);
     m_LevelBar->SetView(this);
@@ -372,7 +358,7 @@ void CLumaraView::LayoutControls() {
     m_LevelBar->SetSliderRange(0, 66, true);
     m_LevelBar->setGeometry(LevelBarRect());
     m_LevelBar->show();
-    // 11: the strips; the last two do not fit in the window.
+    // The strips; the last two do not fit in the window.
     for (int i = 0; i < kStripCount; ++i) {
         CStripBase* s = m_Strips[i] = CreateStrip(this);
         s->SetBackgroundBitmap(1151, 1151, 1151, 1151);
@@ -388,17 +374,15 @@ void CLumaraView::LayoutControls() {
         s->UpdateCaption();
         s->m_Mask = 1 << i;
     }
-    // 12.
     if (CStripBase* current = Strip(g_CurrentOutput)) {
         current->SetCaptionChecked(true);
         current->SetSelected(true);
     }
     RefreshMasterControls();
-    // 13: the transfer window, hidden; its bar receives the replies' progress.
+    // The transfer window, hidden; its bar receives the replies' progress.
     g_TransferDlg = new CDisplayDlg(this);
     g_TransferDlg->hide();
     g_TransferProgress = TransferProgressSink();
-    // 17.
     update();
 }
 
@@ -505,7 +489,7 @@ void CLumaraView::SelectSource(int source, int send) {
     if (send) {
         g_ActiveSource = source;
         g_SysBlock2[0] = static_cast<uint8_t>(source);
-        SendCommand(2, 0);
+        SendCommand(kRecordSources, 0);
     }
     if (m_MixPage) m_MixPage->LayoutForInputMode(g_SysBlock2[0]);
     RefillMixSourceList();

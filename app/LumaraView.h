@@ -10,6 +10,8 @@
 // over the session; the session does the work without a widget.
 #pragma once
 
+#include "model/DeviceLock.h"
+
 #include "app/PresetJson.h"
 #include "app/ViewPages.h"
 #include "controls/BitButton.h"
@@ -99,7 +101,7 @@ public:
 
     // page 0..2; leaveOld: the old page's button goes off first.
     void SelectPage(int page, bool leaveOld);
-    // Button handlers of the page buttons and of WM_USER+301.
+    // Button handlers of the page buttons and of WM_SELECT_PAGE2.
     void OnPageButton(int page);
 
     // Applies the language (toggle: switch it first) to the view's own
@@ -155,7 +157,7 @@ public:
     // WM_DESTROY (also run by the destructor): stops the timers and the
     // link and closes the view's own windows.
     void OnDestroy();
-    // WM_USER+156: the first connection attempt.
+    // WM_FIRST_CONNECT: the first connection attempt.
     virtual LRESULT OnFirstConnect(WPARAM wParam, LPARAM lParam);
     // Button 2772: minimises the main window.
     void OnMinimise();
@@ -387,8 +389,8 @@ private:
 };
 
 // The main view for the pages and dialogs.
-extern CLumaraView* g_ActiveView;
-extern CKTVCommand* g_CommandEngine;
-extern std::string g_StartDirectory;
-extern std::string g_HelpFileCn;
-extern std::string g_HelpFileEn;
+extern CLumaraView* g_ActiveView UI_THREAD_ONLY;
+extern CKTVCommand* g_CommandEngine UI_THREAD_ONLY;
+extern std::string g_StartDirectory UI_THREAD_ONLY;
+extern std::string g_HelpFileCn UI_THREAD_ONLY;
+extern std::string g_HelpFileEn UI_THREAD_ONLY;

@@ -3,6 +3,8 @@
 // It holds one child frame, maximised, with the main view (or the start page).
 #pragma once
 
+#include "model/DeviceLock.h"
+
 #include "platform/Message.h"
 
 #include <QWidget>
@@ -13,7 +15,7 @@ class CChildFrame;
 class CLumaraApp;
 
 // Display mode 1 or 2; only the start page's commands change it.
-extern int g_DisplayMode;
+extern int g_DisplayMode UI_THREAD_ONLY;
 
 class CMainFrame : public platform::MessageTarget<QWidget> {
 public:

@@ -33,10 +33,10 @@ CVersionDlg::CVersionDlg(QWidget* parent)
     m_Link->setObjectName(QStringLiteral("1895"));
     m_Link->setGeometry(150, 110, 230, 20);
     m_Link->hide();
-    m_Static1894 = Static(this, "1894", QRect(150, 84, 230, 20));
+    m_NoticeText = Static(this, "1894", QRect(150, 84, 230, 20));
     m_Device = Static(this, "1877", QRect(150, 20, 240, 24));
     m_Software = Static(this, "1875", QRect(150, 50, 240, 24));
-    m_Static1876 = Static(this, "1876", QRect(150, 84, 230, 20));
+    m_RemarkText = Static(this, "1876", QRect(150, 84, 230, 20));
     m_Help = new QPushButton(this);
     m_Help->setObjectName(QStringLiteral("8802"));
     m_Help->setGeometry(180, 140, 90, 26);

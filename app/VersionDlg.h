@@ -32,10 +32,10 @@ protected:
 private:
     QLabel* m_Picture = nullptr;   // 2065, picture 275
     CHyLink* m_Link = nullptr;     // 1895, hidden
-    CTransparentStatic* m_Static1894 = nullptr;
+    CTransparentStatic* m_NoticeText = nullptr; // 1894, empty in every variant
     QPushButton* m_Help = nullptr; // 8802
     CTransparentStatic* m_Software = nullptr; // 1875
     CTransparentStatic* m_Device = nullptr;   // 1877
-    CTransparentStatic* m_Static1876 = nullptr;
+    CTransparentStatic* m_RemarkText = nullptr; // 1876, empty in every variant
     QPushButton* m_Quit = nullptr; // 1874
 };

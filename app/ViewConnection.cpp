@@ -115,7 +115,7 @@ void CLumaraView::OnConnectButton() {
     } else {
         for (size_t i = 0; i < devices; ++i)
             add(QStringLiteral("USB%1").arg(i + 1), ID_USB_DEVICE_FIRST + static_cast<int>(i));
-        if (network) add(QString::fromStdString(g_DeviceIpAddress), ID_CONNECT_NETWORK);
+        if (network) add(QString::fromStdString(DeviceAddress()), ID_CONNECT_NETWORK);
     }
     if (const int command = TrackConnectPopup(menu, at)) WindowProc(WM_COMMAND, static_cast<WPARAM>(command), 0);
 }

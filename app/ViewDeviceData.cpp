@@ -171,7 +171,7 @@ void CLumaraView::ApplyLRLinkState() {
     if (g_OutputSpeakerType[g_CurrentOutput] != 0) return;
     for (int i = 0; i < kOutputCount; ++i) {
         if (g_OutputSpeakerType[i] != 0) {
-            PostMessage(WM_USER + 203, static_cast<WPARAM>(i), 0);
+            PostMessage(WM_SELECT_OUTPUT, static_cast<WPARAM>(i), 0);
             return;
         }
     }
@@ -273,8 +273,8 @@ void CLumaraView::ApplyMapFromDevice(int keepLink) {
     if (ClearDuplicateSpeakerTypes()) {
         std::copy(g_OutputSpeakerType, g_OutputSpeakerType + 8, g_SysBlock6);
         std::copy(g_OutputSpeakerType + 8, g_OutputSpeakerType + 12, g_SysBlock7);
-        SendCommand(6, 0);
-        SendCommand(7, 0);
+        SendCommand(kRecordOutputMapA, 0);
+        SendCommand(kRecordOutputMapB, 0);
     }
     RecomputeSpeakerTypeStates();
     if (!keepLink && g_LRLinkOn) {
@@ -335,5 +335,5 @@ void CLumaraView::SelectModePage(int page) {
     current = static_cast<uint8_t>(page);
     if (CXPButton* b = ModeButton(page)) b->SetCheck(1);
     g_StateFlags[kFlagConnectedCopy] = IsConnected() ? 1 : 0;
-    SendCommand(64, 0);
+    SendCommand(kRecordPageTable, 0);
 }

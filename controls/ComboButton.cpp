@@ -231,7 +231,7 @@ CComBoxBtn::Shown CComBoxBtn::Current() const {
         // with the input source, struck out unless the choice is "OFF".
         // Painting never waits for the link worker: without the lock the
         // choice last read stands.
-        std::unique_lock<std::recursive_mutex> lock(g_DeviceLock, std::try_to_lock);
+        std::unique_lock<CDeviceLock> lock(g_DeviceLock, std::try_to_lock);
         if (lock.owns_lock()) mixChoice_ = g_SysBlock8[4];
         return {normalBitmap_, mixChoice_ == 6 ? FontKind::Normal : FontKind::StruckOut, highlightColor_};
     }

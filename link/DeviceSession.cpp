@@ -22,7 +22,6 @@ constexpr char kVersionFamilyF[] = "VELK-F";
 constexpr char kVersionFamilyW[] = "VELK-W";
 constexpr size_t kVersionFamilyLength = 6;
 
-constexpr int kPromptMs = 2000;  // under the prompt caption
 constexpr int kWarningMs = 2001; // under the warning caption
 
 bool ValidPreset(int preset) { return preset >= 0 && preset <= kStoredPresetCount; }
@@ -33,7 +32,7 @@ void Pause(int ms) {
 
 // The transfer-marker record brackets every preset written to the device:
 // {1, n} before its first packet, {0, n} after its last.
-PacketPtr TransferMarker(int begin, int preset) {
+PacketPtr TransferMarker(int begin, int preset) REQUIRES(g_DeviceLock) {
     g_SysBlock97[0] = static_cast<uint8_t>(begin);
     g_SysBlock97[1] = static_cast<uint8_t>(preset);
     return BuildSystemPacket(kRecordTransferMarker, 0);

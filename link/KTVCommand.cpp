@@ -27,7 +27,6 @@ constexpr uint8_t kReplyData = 'S';
 constexpr int kStatusBytes = 37;     // status record bytes the view reads
 constexpr int kVersionBytes = 11;    // "VELK-FV1.00"
 constexpr int kNameBytes = 13;       // a reply's name: 13 characters, then zeros
-constexpr int kQuickReadRecord = 204; // ends the initial-read phase
 
 int Copy(uint8_t* dst, int capacity, const uint8_t* src, int n) {
     const int k = std::max(0, std::min(n, capacity));
@@ -234,7 +233,7 @@ int CKTVCommand::DispatchData() {
     if (g_StateFlags[kFlagInitialRead].load()) {
         // Only the quick read's one zero byte ends the phase; anything else is
         // stale and the exchange keeps reading for the real reply.
-        if (group_ == kGroupSystem && channel_ == kQuickReadRecord && n == 1 && payload[0] == 0) {
+        if (group_ == kGroupSystem && channel_ == kRecordDeviceInfo && n == 1 && payload[0] == 0) {
             UpdateProgress();
             RemoveHead();
             g_StateFlags[kFlagInitialRead] = 0;
@@ -327,7 +326,7 @@ void CKTVCommand::StoreOutputBlock(const uint8_t* payload, int n) {
 
 void CKTVCommand::StoreDeviceRecord(const uint8_t* payload, int n) {
     switch (channel_) {
-    case 0: {
+    case kRecordPresetName: {
         uint8_t* name = nullptr;
         if (slot_ == 0)
             name = g_ParamImage;
@@ -338,38 +337,38 @@ void CKTVCommand::StoreDeviceRecord(const uint8_t* payload, int n) {
         std::memset(name + k, 0, static_cast<size_t>(kPresetNameSize - 1 - k));
         break;
     }
-    case 2: Copy(g_SysBlock2, 8, payload, n); break;
-    case 3: {
+    case kRecordSources: Copy(g_SysBlock2, 8, payload, n); break;
+    case kRecordStatus: {
         const int k = std::min(n, kStatusBytes);
         for (int i = 0; i < k; ++i) g_DeviceStatus[i] = payload[i];
         AddNote(NoteKind::Post, WM_DEVICE_STATUS, 0, n);
         break;
     }
-    case 4: {
+    case kRecordVersion: {
         // A short reply must not leave part of an older version text behind.
         const int k = Copy(g_DeviceVersionText, kVersionBytes, payload, n);
         std::memset(g_DeviceVersionText + k, 0, sizeof g_DeviceVersionText - static_cast<size_t>(k));
         AddNote(NoteKind::Post, WM_DEVICE_VERSION);
         break;
     }
-    case 5: Copy(g_SysBlock5, 8, payload, n); break;
-    case 6:
+    case kRecordMaster: Copy(g_SysBlock5, 8, payload, n); break;
+    case kRecordOutputMapA:
         Copy(g_SysBlock6, 8, payload, n);
         AddNote(NoteKind::Send, WM_OUTPUT_MAP, 0, 0);
         break;
-    case 7:
+    case kRecordOutputMapB:
         Copy(g_SysBlock7, 8, payload, n);
         AddNote(NoteKind::Send, WM_OUTPUT_MAP, 1, 0);
         break;
-    case 8: Copy(g_SysBlock8, 8, payload, n); break;
-    case 9: Copy(g_SysBlock9, 8, payload, n); break;
-    case 52: {
+    case kRecordSourceSetup: Copy(g_SysBlock8, 8, payload, n); break;
+    case kRecordDeviceKept: Copy(g_SysBlock9, 8, payload, n); break;
+    case kRecordPresetSelect: {
         const int p = payload[0];
         if (p >= 1 && p <= kStoredPresetCount) std::memcpy(g_ParamImage, g_PcPresets[p - 1], kPresetNameSize - 1);
         g_SysBlock52[0] = static_cast<uint8_t>(p);
         break;
     }
-    case 64:
+    case kRecordPageTable:
         Copy(g_SysBlock64, static_cast<int>(sizeof g_SysBlock64), payload, n);
         AddNote(NoteKind::Post, WM_OUTPUT_MAP, 0, 0);
         break;

@@ -8,6 +8,7 @@
 //   | payload | XOR(code..payload) | AA
 #pragma once
 
+#include "model/DeviceLock.h"
 #include "model/Notify.h"
 #include "link/SendData.h"
 
@@ -80,15 +81,15 @@ public:
 private:
     // Runs the assembler over count bytes of chunk_; see the feed operations.
     int AssembleFrame(int count);
-    int AssembleLocked(int count);
-    int CheckAndDispatch();
-    int DispatchData();
+    int AssembleLocked(int count) REQUIRES(g_DeviceLock);
+    int CheckAndDispatch() REQUIRES(g_DeviceLock);
+    int DispatchData() REQUIRES(g_DeviceLock);
     // Takes the head for the current reply: progress step, then removal by the caller.
-    void UpdateProgress();
-    int NotifyLongCommand(int keep);
-    void StoreMusicBlock(const uint8_t* payload, int n);
-    void StoreOutputBlock(const uint8_t* payload, int n);
-    void StoreDeviceRecord(const uint8_t* payload, int n);
+    void UpdateProgress() REQUIRES(g_DeviceLock);
+    int NotifyLongCommand(int keep) REQUIRES(g_DeviceLock);
+    void StoreMusicBlock(const uint8_t* payload, int n) REQUIRES(g_DeviceLock);
+    void StoreOutputBlock(const uint8_t* payload, int n) REQUIRES(g_DeviceLock);
+    void StoreDeviceRecord(const uint8_t* payload, int n) REQUIRES(g_DeviceLock);
 
     // Notifications gathered under the lock and delivered after it.
     enum class NoteKind { Post, Send, PostMain, Progress, Firmware };
@@ -101,7 +102,7 @@ private:
     void AddNote(NoteKind kind, unsigned msg, WPARAM w = 0, LPARAM l = 0);
     void DeliverNotes();
 
-    std::deque<std::unique_ptr<CSendData>> queue_;
+    std::deque<std::unique_ptr<CSendData>> queue_ GUARDED_BY(g_DeviceLock);
 
     std::atomic<IViewNotify*> notifyWnd_{nullptr};
     int frameLength_ = 0; // n + 13, once the length field is in

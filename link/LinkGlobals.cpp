@@ -80,6 +80,7 @@ DeviceEndpoint DefaultDeviceEndpoint() {
 
 void ResetDeviceAddress() {
     const DeviceEndpoint ep = DefaultDeviceEndpoint();
+    DeviceLockGuard lock(g_DeviceLock);
     g_DeviceIpAddress = ep.host;
     g_DevicePort = ep.port;
 }

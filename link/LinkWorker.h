@@ -1,7 +1,7 @@
 // The link worker: one thread per main view that, each time its normal-step
 // event is set, runs one exchange with the device (write the queue's head,
 // or ask the poller for the next change, then read until the reply is in),
-// over USB HID or TCP. Failures reach the view only as WM_USER+154.
+// over USB HID or TCP. Failures reach the view only as WM_LINK_LOST.
 #pragma once
 
 #include "link/KTVCommand.h"

@@ -249,7 +249,7 @@ bool CNet_Socket::Connect(const CancelCheck& cancelled) {
     sockaddr_in to{};
     to.sin_family = AF_INET;
     to.sin_port = htons(static_cast<uint16_t>(g_DevicePort.load()));
-    if (inet_pton(AF_INET, g_DeviceIpAddress.c_str(), &to.sin_addr) != 1) return false;
+    if (inet_pton(AF_INET, DeviceAddress().c_str(), &to.sin_addr) != 1) return false;
     const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0) return false;
     const int one = 1;
@@ -346,14 +346,14 @@ bool CNet_Socket::SetReceiveTimeout(int ms) {
 }
 
 bool CNet_Socket::IsDeviceOnLocalSubnet() {
-    const std::string device = g_DeviceIpAddress;
+    const std::string device = DeviceAddress();
     for (const NetAdapter& a : adapters_.List())
         if (AdapterReachesDevice(a, device)) return true;
     return false;
 }
 
 bool CNet_Socket::Ping(const CancelCheck& cancelled) {
-    return pinger_.Ping(g_DeviceIpAddress, timings_.pingTimeout, cancelled);
+    return pinger_.Ping(DeviceAddress(), timings_.pingTimeout, cancelled);
 }
 
 int CNet_Socket::WatchLink(const std::atomic<bool>& running) {

@@ -125,7 +125,8 @@ const uint8_t* DefaultOutputBlock(int ch) {
 }
 
 void InitParamModel() {
-    // 1. Music inputs.
+    DeviceLockGuard lock(g_DeviceLock);
+    // Music inputs.
     for (int c = 0; c < kMusicInputCount; ++c) {
         uint8_t* b = MusicInBlock(c);
         b[248] = 0;
@@ -134,12 +135,12 @@ void InitParamModel() {
         std::fill(b + 276, b + 280, 0);
         PutNeutralBands(b, 31);
     }
-    // 2. Microphone.
+    // Microphone.
     uint8_t* mic = MicBlock();
     std::fill(mic + 89, mic + 96, 0);
     std::fill(mic + 100, mic + 104, 0);
     PutNeutralBands(mic, 9);
-    // 3. Outputs (step 20 overwrites them with the defaults).
+    // Outputs (the default output blocks below overwrite them).
     for (int c = 0; c < kOutputCount; ++c) {
         uint8_t* b = OutputBlock(c);
         b[254] = 0;
@@ -151,19 +152,18 @@ void InitParamModel() {
         const uint8_t name[8] = {' ', 0, ' ', ' ', ' ', ' ', ' ', ' '};
         std::copy(name, name + 8, b + kOutNameOffset);
     }
-    // 4. Effect block.
+    // Effect block.
     uint8_t* fx = EffectBlock();
     for (int i : {130, 132, 133, 135, 140, 141, 142}) fx[i] = 0;
     PutNeutralBands(fx, 8);
-    // 5. Names of the stored presets: fifteen blanks and a zero.
+    // Names of the stored presets: fifteen blanks and a zero.
     for (auto& preset : g_PcPresets) {
         std::fill(preset, preset + 15, ' ');
         preset[15] = 0;
     }
-    // 6.
     std::fill(std::begin(g_SysBlock97), std::end(g_SysBlock97), 0);
     std::fill(std::begin(g_SysBlock64), std::end(g_SysBlock64), 0);
-    // 7. System defaults.
+    // System defaults.
     g_SysBlock2[0] = 1;
     std::fill(g_SysBlock2 + 2, g_SysBlock2 + 8, 60);
     PutU16(g_SysBlock5, 60);
@@ -180,16 +180,15 @@ void InitParamModel() {
     g_SysBlock8[6] = 0;
     g_SysBlock8[7] = 2;
     std::fill(g_SysBlock7 + 4, g_SysBlock7 + 8, 60);
-    // 8. View state.
+    // View state.
     g_CurrentPage = 1;
     g_CurrentOutput = 0;
     g_ActiveSource = g_SysBlock2[0];
     g_InputMode = 0;
-    // 9. The frame header's sync bytes are constants of the builders.
-    // 10.
+    // The frame header's sync bytes are constants of the builders.
     std::fill(std::begin(g_DeviceStatus), std::end(g_DeviceStatus), 0);
-    // 11. g_InitialReadCodes is constant data.
-    // 12 .. 15. Speaker types of the outputs and the output map.
+    // g_InitialReadCodes is constant data.
+    // Speaker types of the outputs and the output map.
     ResetSpeakerTypeStates();
     const uint8_t types[kOutputCount] = {6, 12, 15, 18, 0, 0, 0, 0, 22, 23, 0, 0};
     std::copy(types, types + kOutputCount, g_OutputSpeakerType);
@@ -198,21 +197,17 @@ void InitParamModel() {
     std::copy(types, types + 8, g_SysBlock6);
     std::copy(types + 8, types + 12, g_SysBlock7);
     std::fill(g_SysBlock7 + 4, g_SysBlock7 + 8, 0);
-    // 16.
     g_SpeakerGroups.Analyse();
     RecomputeSpeakerTypeStates();
-    // 17.
     for (auto& pair : g_SpeakerPairsLR) pair.used = 0;
-    // 18.
     g_LinkActive = 0;
     g_LRLinkOn = 0;
     OutputBlock(0)[kOutLockMarkByte] = 0;
     ResetLinkStates();
-    // 19.
     g_SourceTable.Init();
     g_ChannelFlags.Reset();
     std::fill(std::begin(g_ShowCurve), std::end(g_ShowCurve), 0);
-    // 20. The default output blocks.
+    // The default output blocks.
     for (int c = 0; c < kOutputCount; ++c)
         std::memcpy(OutputBlock(c), DefaultOutputBlock(c), kOutputBlockSize);
 }

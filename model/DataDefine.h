@@ -3,6 +3,8 @@
 // records and the system records. All multi-byte values are little-endian.
 #pragma once
 
+#include "model/DeviceLock.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -41,9 +43,11 @@ constexpr int kOutNameOffset = 288;      // item 36
 constexpr int kOutLockMarkByte = 289;    // lock marker; in output 0 also the L/R link flag
 constexpr int kOutPasswordOffset = 290;  // output 0 only: 6-character lock password
 
-extern uint8_t g_ParamImage[kParamBlockSize];
-extern uint8_t g_PcPresets[kStoredPresetCount][kParamBlockSize];
-extern uint8_t g_DevicePresets[kDevicePresetCount][kDevicePresetSize];
+// The image and the records are guarded by g_DeviceLock: the link worker
+// stores the device's replies into them while the UI thread reads and edits.
+extern uint8_t g_ParamImage[kParamBlockSize] GUARDED_BY(g_DeviceLock);
+extern uint8_t g_PcPresets[kStoredPresetCount][kParamBlockSize] GUARDED_BY(g_DeviceLock);
+extern uint8_t g_DevicePresets[kDevicePresetCount][kDevicePresetSize] GUARDED_BY(g_DeviceLock);
 
 // Views into a parameter block (the current image unless a block is given).
 inline uint8_t* EffectBlock(uint8_t* block = g_ParamImage) { return block + kEffectBlockOffset; }
@@ -87,19 +91,19 @@ constexpr int kBridgeModeByte = 2;        // g_SysBlock8
 constexpr int kSecondSourceByte = 4;      // g_SysBlock8: the mix source, 6 for none
 constexpr int kModeCurrentPageByte = 96;  // g_SysBlock64
 
-extern uint8_t g_SysBlock2[8];   // active source, source volumes
-extern uint8_t g_SysBlock5[8];   // master volume, master on, mix parameter
-extern uint8_t g_SysBlock6[8];   // output map, outputs 0..7
-extern uint8_t g_SysBlock7[8];   // output map, outputs 8..11
-extern uint8_t g_SysBlock8[8];   // power-on source, second source, mix parameters
-extern uint8_t g_SysBlock9[8];   // the device's own; stored and sent back unchanged
-extern uint8_t g_SysBlock52[8];  // stored preset whose data is current (byte 0)
-extern uint8_t g_SysBlock64[98]; // page table and current page
-extern uint8_t g_SysBlock97[8];  // transfer marker
-extern uint8_t g_DeviceVersionText[12];
+extern uint8_t g_SysBlock2[8] GUARDED_BY(g_DeviceLock);   // active source, source volumes
+extern uint8_t g_SysBlock5[8] GUARDED_BY(g_DeviceLock);   // master volume, master on, mix parameter
+extern uint8_t g_SysBlock6[8] GUARDED_BY(g_DeviceLock);   // output map, outputs 0..7
+extern uint8_t g_SysBlock7[8] GUARDED_BY(g_DeviceLock);   // output map, outputs 8..11
+extern uint8_t g_SysBlock8[8] GUARDED_BY(g_DeviceLock);   // power-on source, second source, mix parameters
+extern uint8_t g_SysBlock9[8] GUARDED_BY(g_DeviceLock);   // the device's own; stored and sent back unchanged
+extern uint8_t g_SysBlock52[8] GUARDED_BY(g_DeviceLock);  // stored preset whose data is current (byte 0)
+extern uint8_t g_SysBlock64[98] GUARDED_BY(g_DeviceLock); // page table and current page
+extern uint8_t g_SysBlock97[8] GUARDED_BY(g_DeviceLock);  // transfer marker
+extern uint8_t g_DeviceVersionText[12] GUARDED_BY(g_DeviceLock);
 
 constexpr int kDeviceStatusWords = 50;
-extern int32_t g_DeviceStatus[kDeviceStatusWords];
+extern int32_t g_DeviceStatus[kDeviceStatusWords] GUARDED_BY(g_DeviceLock);
 
 // System sub-types read at connection: the full read, then the version record.
 extern const uint8_t g_InitialReadCodes[7];

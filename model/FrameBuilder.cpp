@@ -84,6 +84,7 @@ void FinishFrame(uint8_t* buffer, int length) {
 
 int IsOutputLinked(int output) {
     if (output < 0 || output >= kOutputCount) return 0;
+    DeviceLockGuard lock(g_DeviceLock);
     for (int i = 0; i < kOutputCount; ++i)
         if (i != output && g_LinkKey[i] == g_LinkKey[output]) return 1;
     return 0;

@@ -4,7 +4,7 @@
 #include <cctype>
 
 std::atomic<int> g_LanguageFlag{0};
-std::recursive_mutex g_DeviceLock;
+CDeviceLock g_DeviceLock;
 std::atomic<int> g_StateFlags[kStateFlagCount];
 std::atomic<uint8_t> g_CommStatusFlags[kCommStatusFlagCount];
 
@@ -101,6 +101,11 @@ std::string g_NetMenuText = "WIFI";
 std::string g_UsbDevicePath;
 std::vector<std::string> g_UsbDevicePaths;
 std::vector<std::string> g_UsbDevicePathsCopy;
+
+std::string DeviceAddress() {
+    DeviceLockGuard lock(g_DeviceLock);
+    return g_DeviceIpAddress;
+}
 
 std::string NumberToText(long value, int radix) {
     if (radix < 2 || radix > 36) radix = 10;

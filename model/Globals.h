@@ -2,6 +2,8 @@
 // Everything here is plain C++: the engine libraries never see Qt.
 #pragma once
 
+#include "model/DeviceLock.h"
+
 #include <atomic>
 #include <cstdint>
 #include <mutex>
@@ -17,10 +19,7 @@ class CKTV_OutData;
 // Non-zero: Chinese texts and pictures; 0: English.
 extern std::atomic<int> g_LanguageFlag;
 
-// The one lock between the UI thread and the link worker: send queue,
-// parameter image and channel objects. Re-entrant on one thread.
-extern std::recursive_mutex g_DeviceLock;
-using DeviceLockGuard = std::lock_guard<std::recursive_mutex>;
+// g_DeviceLock and DeviceLockGuard.
 
 // Shared flags, one role per element; code names the element, never its number.
 // Atomic: the link worker and the UI thread both read them.
@@ -93,21 +92,21 @@ constexpr int g_DeviceId = 1;
 // View state the model initialises and the pages change (UI thread)
 // ---------------------------------------------------------------------------
 
-extern int g_CurrentPage;
-extern int g_CurrentOutput;
-extern int g_ActiveSource;
-extern int g_InputMode;
-extern int g_ShowCurve[12];
-extern int g_DelayUnit;     // output page: 0 ms, 1 cm, 2 inch
-extern int g_DistanceUnit;  // level and delay page: 1 ms, 2 cm, 3 inch
-extern int g_ScenePickerOpen;
-extern int g_SourcePairFlag;
+extern int g_CurrentPage UI_THREAD_ONLY;
+extern int g_CurrentOutput UI_THREAD_ONLY;
+extern int g_ActiveSource UI_THREAD_ONLY;
+extern int g_InputMode UI_THREAD_ONLY;
+extern int g_ShowCurve[12] UI_THREAD_ONLY;
+extern int g_DelayUnit UI_THREAD_ONLY;     // output page: 0 ms, 1 cm, 2 inch
+extern int g_DistanceUnit UI_THREAD_ONLY;  // level and delay page: 1 ms, 2 cm, 3 inch
+extern int g_ScenePickerOpen UI_THREAD_ONLY;
+extern int g_SourcePairFlag UI_THREAD_ONLY;
 
 // Output link tables.
-extern int g_LinkKey[12];
-extern CKTV_OutData* g_LinkedOutData[12];
-extern int g_LinkActive;
-extern int g_LRLinkOn;
+extern int g_LinkKey[12] GUARDED_BY(g_DeviceLock); // read by the frame builders
+extern CKTV_OutData* g_LinkedOutData[12] UI_THREAD_ONLY;
+extern int g_LinkActive UI_THREAD_ONLY;
+extern int g_LRLinkOn UI_THREAD_ONLY;
 
 // The output page's joint-editing channel flags.
 struct CChannelFlags {
@@ -115,7 +114,7 @@ struct CChannelFlags {
     int flags[12] = {};
     void Reset();
 };
-extern CChannelFlags g_ChannelFlags;
+extern CChannelFlags g_ChannelFlags UI_THREAD_ONLY;
 
 // Third-octave centre frequencies of the 31 bands.
 extern const int g_ThirdOctaveFreqs[31];
@@ -168,17 +167,20 @@ extern const char* const g_NullPresetName; // "NULL"
 extern const char* const g_DefaultDeviceAddress;
 
 // Texts that change at run time (UI thread, or under g_DeviceLock where noted).
-extern std::string g_LockPassword;  // 6 characters, set by the lock dialog
-extern std::string g_UnlockEntry;
-extern std::string g_EmptyName;     // name last announced to the device (poller, under lock)
-extern std::string g_DeviceIpAddress;
-extern std::string g_HexFilePath;
-extern std::string g_NetMenuText;
+extern std::string g_LockPassword UI_THREAD_ONLY;  // 6 characters, set by the lock dialog
+extern std::string g_UnlockEntry UI_THREAD_ONLY;
+extern std::string g_EmptyName GUARDED_BY(g_DeviceLock);     // name last announced to the device (poller, under lock)
+// The network module's address: written by the UI thread, read by the probe
+// and the worker; copy it with DeviceAddress().
+extern std::string g_DeviceIpAddress GUARDED_BY(g_DeviceLock);
+std::string DeviceAddress();
+extern std::string g_HexFilePath UI_THREAD_ONLY;
+extern std::string g_NetMenuText UI_THREAD_ONLY;
 
 // Device paths (UI thread).
-extern std::string g_UsbDevicePath;
-extern std::vector<std::string> g_UsbDevicePaths;
-extern std::vector<std::string> g_UsbDevicePathsCopy;
+extern std::string g_UsbDevicePath UI_THREAD_ONLY;
+extern std::vector<std::string> g_UsbDevicePaths UI_THREAD_ONLY;
+extern std::vector<std::string> g_UsbDevicePathsCopy UI_THREAD_ONLY;
 
 // ---------------------------------------------------------------------------
 // Utilities

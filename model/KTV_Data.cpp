@@ -80,7 +80,7 @@ namespace {
 PacketPtr AnnounceCustomName(bool writeName) {
     if (writeName) StringToField(g_ParamImage + kPresetNameOffset, kPresetNameSize, g_CustomName);
     PostToView(WM_PRESET_NAME_CUSTOM, 0, 0);
-    return BuildSystemPacket(0, 0);
+    return BuildSystemPacket(kRecordPresetName, 0);
 }
 
 // The first changed band of an equaliser, stepped and sent.
@@ -160,11 +160,11 @@ PacketPtr CKTV_Data::NextOutputPacket(CKTV_OutData& out) {
 
 PacketPtr CKTV_Data::GetNextPacket() {
     DeviceLockGuard lock(g_DeviceLock);
-    if (g_SendCmd5Pending.exchange(0)) return BuildSystemPacket(5, 0);
-    if (g_SendCmd2Pending.exchange(0)) return BuildSystemPacket(2, 0);
+    if (g_SendCmd5Pending.exchange(0)) return BuildSystemPacket(kRecordMaster, 0);
+    if (g_SendCmd2Pending.exchange(0)) return BuildSystemPacket(kRecordSources, 0);
     if (g_SendCmd0Pending.exchange(0)) {
         g_SysBlock52[0] = 0;
-        return BuildSystemPacket(0, 0);
+        return BuildSystemPacket(kRecordPresetName, 0);
     }
     if (g_ParamSentFlag.load())
         if (PacketPtr p = NextNamePacket()) return p;

@@ -7,6 +7,7 @@
 // objects under the same lock (see ModelLock.h).
 #pragma once
 
+#include "model/DeviceLock.h"
 #include "model/Effect_Data.h"
 #include "model/FrameBuilder.h"
 #include "model/KTV_OutRoute.h"
@@ -63,9 +64,10 @@ public:
     const std::string& GetName() const { return name_; }
 
 private:
-    PacketPtr NextNamePacket();
-    PacketPtr NextMusicPacket(CMusic_InData& in);
-    PacketPtr NextOutputPacket(CKTV_OutData& out);
+    // Steps of GetNextPacket, which holds the lock.
+    PacketPtr NextNamePacket() REQUIRES(g_DeviceLock);
+    PacketPtr NextMusicPacket(CMusic_InData& in) REQUIRES(g_DeviceLock);
+    PacketPtr NextOutputPacket(CKTV_OutData& out) REQUIRES(g_DeviceLock);
 
     CEffect_Data effect_;
     CKTV_MicRoute mic_;

@@ -2,6 +2,8 @@
 // and the second source itself.
 #pragma once
 
+#include "model/DeviceLock.h"
+
 struct CSourceTable {
     int current = 6; // second source 0..5, 6 off
     int enabled[7] = {};
@@ -18,4 +20,4 @@ struct CSourceTable {
     void SetCurrent(int source);
 };
 
-extern CSourceTable g_SourceTable;
+extern CSourceTable g_SourceTable UI_THREAD_ONLY;

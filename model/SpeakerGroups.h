@@ -2,6 +2,8 @@
 // position, rebuilt from the outputs' speaker types.
 #pragma once
 
+#include "model/DeviceLock.h"
+
 enum SpeakerGroupState : int { kGroupUnavailable = -1, kGroupAvailable = 0, kGroupLinked = 1 };
 
 struct SpeakerGroup {
@@ -40,7 +42,7 @@ private:
     void Clear();
 };
 
-extern CSpeakerGroups g_SpeakerGroups;
+extern CSpeakerGroups g_SpeakerGroups UI_THREAD_ONLY;
 
 // TRUE when both outputs' types lie in the same linkable range.
 bool IsSameSpeakerGroup(int a, int b);

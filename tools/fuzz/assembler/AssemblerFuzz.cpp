@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             std::memcpy(g_NetRxBuffer, data + at, std::min<size_t>(n, kNetRxSize));
             cmd.FeedNetBytes(static_cast<int>(std::min<size_t>(n, kNetRxSize)));
         }
-        if (cmd.GetCount() == 0) cmd.AddPacket(BuildSystemReadPacket(2, 0));
+        if (cmd.GetCount() == 0) cmd.AddPacket(BuildSystemReadPacket(kRecordSources, 0));
     }
     g_MainView = nullptr;
     return 0;

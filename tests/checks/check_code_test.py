@@ -1,0 +1,63 @@
+#!/usr/bin/env python3
+"""The structure checks catch what they are for: each check is run on a small
+tree with one deliberately wrong line (it must fail and name the line) and on
+the same tree without it (it must pass)."""
+import os
+import subprocess
+import sys
+import tempfile
+import unittest
+
+CHECK = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools", "checks", "check-code")
+
+
+def run(root, check):
+    r = subprocess.run([sys.executable, CHECK, "--root", root, check], capture_output=True, text=True)
+    return r.returncode, r.stdout
+
+
+class CheckCodeTest(unittest.TestCase):
+    def tree(self, files):
+        root = tempfile.mkdtemp()
+        for path, text in files.items():
+            full = os.path.join(root, path)
+            os.makedirs(os.path.dirname(full), exist_ok=True)
+            with open(full, "w") as f:
+                f.write(text)
+        return root
+
+    def expect(self, check, good, bad, needle):
+        code, out = run(self.tree(good), check)
+        self.assertEqual((code, out), (0, ""))
+        code, out = run(self.tree({**good, **bad}), check)
+        self.assertEqual(code, 1, out)
+        self.assertIn(needle, out)
+
+    def test_a_lower_layer_including_a_higher_one_fails(self):
+        good = {"model/A.h": '#include "model/B.h"\n#include <vector>\n', "model/B.h": "",
+                "app/View.cpp": '#include "model/A.h"\n#include "link/X.h"\n#include <QWidget>\n'}
+        self.expect("layers", good, {"model/C.cpp": '#include "link/Worker.h"\n'},
+                    "model/C.cpp:1: model/ includes link/Worker.h from the higher layer link/")
+        self.expect("layers", good, {"link/D.cpp": '#include "model/A.h"\n#include <QObject>\n'},
+                    "link/D.cpp:2: link/ never includes Qt")
+        self.expect("layers", good, {"controls/core/E.h": '#include "controls/Button.h"\n'},
+                    "controls/core/E.h:1: controls/core/ includes controls/Button.h")
+
+    def test_a_state_flag_indexed_by_a_number_fails(self):
+        good = {"app/A.cpp": "g_StateFlags[kFlagStatusGuard] = 1; // not g_StateFlags[40]\n"}
+        self.expect("state-flags", good, {"tests/app/T.cpp": "EXPECT_EQ(g_StateFlags[ 29].load(), 1);\n"},
+                    "tests/app/T.cpp:1: g_StateFlags indexed by a number")
+
+    def test_a_global_without_a_thread_role_fails(self):
+        good = {"model/G.h": "extern std::atomic<int> g_A;\nextern int g_B UI_THREAD_ONLY;\n"
+                             "extern uint8_t g_C[8] GUARDED_BY(g_DeviceLock);\nextern const char* const g_D;\n"}
+        self.expect("globals", good, {"link/H.h": "extern int g_Count;\n"}, "link/H.h:1: global without a thread role")
+
+    def test_a_folder_compiling_another_folders_source_fails(self):
+        good = {"tools/fuzz/x/CMakeLists.txt": "lumara_add_fuzzer(x SOURCES x.cpp LIBS lumara_model)\n"}
+        self.expect("sources", good, {"tools/fuzz/y/CMakeLists.txt": "add_executable(y ${PROJECT_SOURCE_DIR}/app/P.cpp)\n"},
+                    "tools/fuzz/y/CMakeLists.txt:1: compiles another folder's source")
+
+
+if __name__ == "__main__":
+    unittest.main()
