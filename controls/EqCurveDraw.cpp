@@ -267,35 +267,30 @@ void CEqCurveStatic::PaintOverlayPass(QPainter& p) {
 }
 
 void CEqCurveStatic::PaintChannelCurve(QPainter& p) {
-    switch (mode_) {
-    case kModeEffect:
-        if (!effect_) return;
-        effect_->UpdateCurve();
-        DrawBeziers(p, Polyline(effect_->GetCurve().GetRealPoints(), graphRect_),
-                    CurvePen(ColorOf(effect_->GetCurveArgb()), 2));
-        return;
-    case kModeMic:
-        if (!currentMic_) return;
-        currentMic_->UpdateCurve();
-        DrawBeziers(p, Polyline(currentMic_->GetCurve().GetRealPoints(), graphRect_),
-                    CurvePen(ColorOf(currentMic_->GetCurveGdiColor()), 2));
-        return;
-    case kModeMusic:
-        if (!currentMusic_) return;
-        currentMusic_->UpdateCurve();
-        DrawBeziers(p, Polyline(currentMusic_->GetCurve().GetRealPoints(), graphRect_),
-                    CurvePen(kCurrentCurve, 2));
-        return;
-    case kModeOutput:
+    if (mode_ == kModeOutput) {
         if (!currentOut_) return;
         currentOut_->UpdateCurve();
         PaintShownOutputs(p);
         DrawPolyline(p, Polyline(currentOut_->GetCurve().GetRealPoints(), graphRect_),
                      CurvePen(kCurrentCurve, 2));
         return;
-    default:
-        return;
     }
+    // The inputs' pictures draw their points as Bézier segments.
+    const CChannelCurve* curve = nullptr;
+    QColor colour = kCurrentCurve;
+    if (mode_ == kModeEffect && effect_) {
+        effect_->UpdateCurve();
+        curve = &effect_->GetCurve();
+        colour = ColorOf(effect_->GetCurveArgb());
+    } else if (mode_ == kModeMic && currentMic_) {
+        currentMic_->UpdateCurve();
+        curve = &currentMic_->GetCurve();
+        colour = ColorOf(currentMic_->GetCurveGdiColor());
+    } else if (mode_ == kModeMusic && currentMusic_) {
+        currentMusic_->UpdateCurve();
+        curve = &currentMusic_->GetCurve();
+    }
+    if (curve) DrawBeziers(p, Polyline(curve->GetRealPoints(), graphRect_), CurvePen(colour, 2));
 }
 
 void CEqCurveStatic::PaintBandLabels(QPainter& p, bool colourSelected) const {

@@ -106,51 +106,37 @@ void CEqCurveStatic::resizeEvent(QResizeEvent* event) {
 
 // --- Channel and mode ----------------------------------------------------------
 
-void CEqCurveStatic::ShowEffect() {
-    if (!effect_) return;
-    eq_ = &effect_->GetEQ();
-    kind_ = 0;
-    mode_ = kModeEffect;
-    channelCode_ = 0;
+void CEqCurveStatic::Show(CKTVEQ& eq, int kind, int mode, int channelCode) {
+    eq_ = &eq;
+    kind_ = kind;
+    mode_ = mode;
+    channelCode_ = channelCode;
     hovered_ = nullptr;
     Redraw(-1);
 }
 
+void CEqCurveStatic::ShowEffect() {
+    if (effect_) Show(effect_->GetEQ(), 0, kModeEffect, 0);
+}
+
 void CEqCurveStatic::ShowMic(int n) {
-    CMIC_InData* mic = data_ ? data_->GetMic(n) : nullptr;
-    if (!mic) return;
-    currentMic_ = mic;
-    eq_ = &mic->GetEq();
-    kind_ = 1;
-    mode_ = kModeMic;
-    channelCode_ = 256 + n;
-    hovered_ = nullptr;
-    Redraw(-1);
+    currentMic_ = data_ ? data_->GetMic(n) : nullptr;
+    if (currentMic_) Show(currentMic_->GetEq(), 1, kModeMic, 256 + n);
 }
 
 void CEqCurveStatic::ShowMusic(int n) {
     CMusic_InData* music = data_ ? data_->GetMusic(n) : nullptr;
     if (!music) return;
     currentMusic_ = music;
-    eq_ = &music->GetEq();
-    kind_ = 2;
-    mode_ = kModeMusic;
-    channelCode_ = n;
-    hovered_ = nullptr;
-    Redraw(-1);
+    Show(music->GetEq(), 2, kModeMusic, n);
 }
 
 void CEqCurveStatic::ShowOutput(int n) {
     CKTV_OutData* out = data_ ? data_->GetOut(n) : nullptr;
     if (!out) return;
     currentOut_ = out;
-    eq_ = &out->GetEq();
-    kind_ = 3;
-    mode_ = kModeOutput;
-    channelCode_ = 768 + n;
     outputIndex_ = n;
-    hovered_ = nullptr;
-    Redraw(-1);
+    Show(out->GetEq(), 3, kModeOutput, 768 + n);
 }
 
 void CEqCurveStatic::SetMode(int mode) {

@@ -121,6 +121,7 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
+    void Show(CKTVEQ& eq, int kind, int mode, int channelCode);
     // Layout of the control's rectangle; hands the plotting area on.
     void Layout();
     void HandPlotArea();

@@ -31,31 +31,15 @@ const QColor kWhite(255, 255, 255);
 const QColor kRed(255, 0, 0);
 constexpr int kBand1k = 17; // band 18 sits at 1000 Hz
 
-class EqGraphTest : public ::testing::Test {
+class EqGraphTest : public graphtest::OutputGraphTest {
 protected:
     void SetUp() override {
-        ResetModelState();
-        g_StartChoice = 1;
-        model = std::make_unique<CKTV_Data>();
-        page = std::make_unique<graphtest::GraphPage>();
-        page->resize(OutputGraphSize() + QSize(20, 20));
-        graph = new CEqCurveStatic(page.get());
-        page->graph = graph;
-        graph->move(0, 0);
-        graph->resize(OutputGraphSize());
-        graph->SetOwner(page.get());
-        graph->Attach(model.get(), CEqCurveStatic::kAttachOutput);
-        graph->ShowOutput(0);
-        graph->SetMode(CEqCurveStatic::kModeOutput);
+        BuildGraph(0);
         // Crossovers off (their speaker types' defaults would shape the curves).
         for (int n = 0; n < 12; ++n) {
             Out(n).GetHighPass()->SetFreq(20, 0);
             Out(n).GetLowPass()->SetFreq(20000, 0);
         }
-    }
-    void TearDown() override {
-        page.reset();
-        g_DeviceSynced = 0;
     }
 
     int Gw() const { return graph->PlotRect().width(); }
@@ -77,11 +61,6 @@ protected:
         f.SetBandwidthCode(295);
         f.SetGainCode(gainCode);
     }
-
-    ControlTimer::ManualTime manualTime; // before the graph starts its timer
-    std::unique_ptr<CKTV_Data> model;
-    std::unique_ptr<graphtest::GraphPage> page;
-    CEqCurveStatic* graph = nullptr;
 };
 
 // --- Layout and drawing ----------------------------------------------------------

@@ -50,23 +50,12 @@ void PutWord(std::vector<uint8_t>& v, int value) {
     v.push_back(static_cast<uint8_t>((value >> 8) & 0xFF));
 }
 
-class GraphEditToDeviceTest : public ::testing::Test {
+class GraphEditToDeviceTest : public graphtest::OutputGraphTest {
 protected:
     void SetUp() override {
-        ResetModelState();
-        g_StartChoice = 1;
-        model = std::make_unique<CKTV_Data>();
-        page = std::make_unique<graphtest::GraphPage>();
-        graph = new CEqCurveStatic(page.get());
-        page->graph = graph;
-        graph->resize(OutputGraphSize());
-        graph->SetOwner(page.get());
-        graph->Attach(model.get(), CEqCurveStatic::kAttachOutput);
-        graph->ShowOutput(3);
-        graph->SetMode(CEqCurveStatic::kModeOutput);
+        BuildGraph(3);
         g_DeviceSynced = 1; // connected: changes are marked for sending
     }
-    void TearDown() override { g_DeviceSynced = 0; }
 
     // Drags a handle from its centre by (dx, dy) and lets go.
     void DragHandle(CFilter& f, QPoint by) {
@@ -99,10 +88,6 @@ protected:
                                     image.begin() + static_cast<long>(at + 8));
     }
 
-    ControlTimer::ManualTime manualTime;
-    std::unique_ptr<CKTV_Data> model;
-    std::unique_ptr<graphtest::GraphPage> page;
-    CEqCurveStatic* graph = nullptr;
     sim::SimDevice device;
     std::vector<sim::SeenFrame> seen;
 };

@@ -7,7 +7,9 @@
 #include "tests/controls/ControlPage.h"
 #include "tests/model/ModelFixture.h"
 
+#include "controls/ControlTimer.h"
 #include "controls/EqCurveStatic.h"
+#include "controls/GraphSnapshots.h"
 #include "model/KTV_Data.h"
 
 #include <QColor>
@@ -15,6 +17,7 @@
 #include <QRect>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace graphtest {
@@ -46,6 +49,35 @@ public:
 
     CEqCurveStatic* graph = nullptr;
     std::vector<Notice> notices;
+};
+
+// The output page's graph at its size over a fresh model, showing one output
+// in mode 4, on a page that answers it; its timer ticks when a test fires it.
+class OutputGraphTest : public ::testing::Test {
+protected:
+    void BuildGraph(int output) {
+        ResetModelState();
+        g_StartChoice = 1;
+        model = std::make_unique<CKTV_Data>();
+        page = std::make_unique<GraphPage>();
+        page->resize(OutputGraphSize() + QSize(20, 20));
+        graph = new CEqCurveStatic(page.get());
+        page->graph = graph;
+        graph->resize(OutputGraphSize());
+        graph->SetOwner(page.get());
+        graph->Attach(model.get(), CEqCurveStatic::kAttachOutput);
+        graph->ShowOutput(output);
+        graph->SetMode(CEqCurveStatic::kModeOutput);
+    }
+    void TearDown() override {
+        page.reset();
+        g_DeviceSynced = 0;
+    }
+
+    ControlTimer::ManualTime manualTime; // before the graph starts its timer
+    std::unique_ptr<CKTV_Data> model;
+    std::unique_ptr<GraphPage> page;
+    CEqCurveStatic* graph = nullptr;
 };
 
 // The bounding box of the pixels inside `within` that match.

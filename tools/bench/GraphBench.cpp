@@ -9,7 +9,7 @@
 #include "model/DataDefine.h"
 #include "model/Filter.h"
 #include "model/Globals.h"
-#include "platform/Display.h"
+#include "tools/bench/QtBenchMain.h"
 #include "tools/bench/BusyModel.h"
 
 #include <QApplication>
@@ -115,11 +115,5 @@ BENCHMARK(BM_DynamicsCurveRepaint)->Unit(benchmark::kMicrosecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    platform::PrepareDisplay();
-    QApplication qt(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunQtBenchmarks(argc, argv);
 }
