@@ -4,6 +4,7 @@
 #include "model/Filter.h"
 #include "model/Globals.h"
 #include "model/KTV_Data.h"
+#include "model/ModelLock.h"
 #include "model/ValueScale.h"
 
 #include <QMouseEvent>
@@ -194,7 +195,10 @@ bool CEqCurveStatic::TracksMouse() const {
 }
 
 void CEqCurveStatic::mouseMoveEvent(QMouseEvent* event) {
-    if (TracksMouse() && StartChoiceShowsGraph()) MoveStep(ToGraphPoint(event->position()));
+    // The drags change filters the link worker's poller reads and marks
+    // clear: under the device lock, as every change of the model.
+    if (TracksMouse() && StartChoiceShowsGraph())
+        WithDeviceLock([&] { MoveStep(ToGraphPoint(event->position())); });
     UpdateCursor();
     QWidget::mouseMoveEvent(event);
 }
@@ -205,7 +209,7 @@ void CEqCurveStatic::mousePressEvent(QMouseEvent* event) {
         return;
     }
     setFocus(Qt::MouseFocusReason);
-    if (TracksMouse()) PressStep(ToGraphPoint(event->position()));
+    if (TracksMouse()) WithDeviceLock([&] { PressStep(ToGraphPoint(event->position())); });
     released_ = false;
     UpdateCursor();
     QWidget::mousePressEvent(event);
@@ -217,7 +221,7 @@ void CEqCurveStatic::mouseReleaseEvent(QMouseEvent* event) {
         return;
     }
     released_ = true;
-    if (TracksMouse()) ReleaseStep();
+    if (TracksMouse()) WithDeviceLock([&] { ReleaseStep(); });
     UpdateCursor();
     QWidget::mouseReleaseEvent(event);
 }

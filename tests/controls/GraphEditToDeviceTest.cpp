@@ -13,6 +13,7 @@
 #include "link/SendData.h"
 #include "tools/sim/SimDevice.h"
 
+#include <future>
 #include <memory>
 
 namespace {
@@ -144,6 +145,29 @@ TEST_F(GraphEditToDeviceTest, ACrossoverDraggedOnTheGraph) {
     ASSERT_NE(f, nullptr);
     EXPECT_EQ(f->raw, WriteFrame(kGroupOutput, 3, 32, payload));
     EXPECT_EQ(DeviceItem(3, 32), payload);
+}
+
+// The link worker polls the model under the device lock; a drag step holds
+// it while it changes the filter, so the worker never sees half a change.
+TEST_F(GraphEditToDeviceTest, ADragStepHoldsTheDeviceLock) {
+    struct LockProbe : IFilterOwner {
+        std::vector<bool> heldElsewhere;
+        void SetFrequency(int) override {}
+        void SetValue(int) override {
+            heldElsewhere.push_back(!std::async(std::launch::async, [] {
+                                         if (!g_DeviceLock.try_lock()) return false;
+                                         g_DeviceLock.unlock();
+                                         return true;
+                                     }).get());
+        }
+    } probe;
+    CFilter& band = *model->GetOut(3)->GetFilter(8);
+    band.SetOwner(&probe);
+    DragHandle(band, QPoint(20, -30));
+    band.SetOwner(nullptr);
+    ASSERT_FALSE(probe.heldElsewhere.empty());
+    for (bool held : probe.heldElsewhere)
+        EXPECT_TRUE(held);
 }
 
 } // namespace
