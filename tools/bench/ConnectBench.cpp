@@ -11,7 +11,7 @@
 #include "app/LumaraView.h"
 #include "link/LinkGlobals.h"
 #include "model/Globals.h"
-#include "platform/Display.h"
+#include "tools/bench/QtBenchMain.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -123,12 +123,4 @@ BENCHMARK(BM_ConnectToDeviceDataComplete)->UseManualTime()->Unit(benchmark::kMil
 
 } // namespace
 
-int main(int argc, char** argv) {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    platform::PrepareDisplay();
-    QApplication qt(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return RunQtBenchmarks(argc, argv); }

@@ -2,6 +2,7 @@
 #include "model/Filter.h"
 #include "model/FilterResponse.h"
 #include "model/KTV_Data.h"
+#include "tools/bench/BusyModel.h"
 
 #include <benchmark/benchmark.h>
 
@@ -10,39 +11,10 @@
 
 namespace {
 
-using Curve = std::array<double, kFreqTableSize>;
+using bench::BusyChannel;
+using bench::MakeBusy;
 
-// A busy channel: 31 bands all boosting or cutting (a few as shelves), a
-// 24 dB/Oct high-pass and an 8th-order Bessel low-pass.
-std::vector<FilterCurveSettings> BusyChannel(int seed) {
-    std::vector<FilterCurveSettings> filters;
-    for (int i = 0; i < 31; ++i) {
-        FilterCurveSettings s;
-        s.kind = i == 0    ? FilterKind::LowShelf
-                 : i == 29 ? FilterKind::HighShelf
-                 : i == 30 ? FilterKind::Special
-                           : FilterKind::Peaking;
-        s.slope = i % 2;
-        s.freq = g_FreqTable[i * 8];
-        s.gainDb = ((i + seed) % 13) - 6.5;
-        s.bandwidthOctaves = 0.05 + 0.01 * ((i * 37 + seed) % 296);
-        s.off = false;
-        filters.push_back(s);
-    }
-    FilterCurveSettings hp;
-    hp.kind = FilterKind::HighPass;
-    hp.family = CrossoverFamily::LinkwitzRiley;
-    hp.slope = 3;
-    hp.freq = 80 + seed;
-    filters.push_back(hp);
-    FilterCurveSettings lp = hp;
-    lp.kind = FilterKind::LowPass;
-    lp.family = CrossoverFamily::Bessel;
-    lp.slope = 4;
-    lp.freq = 5000 + seed;
-    filters.push_back(lp);
-    return filters;
-}
+using Curve = std::array<double, kFreqTableSize>;
 
 void BM_FilterCurve(benchmark::State& state, FilterCurveSettings s) {
     Curve curve;
@@ -132,32 +104,6 @@ BENCHMARK(BM_TwelveOutputRecompute)->Unit(benchmark::kMillisecond);
 
 constexpr GraphRect kPlotArea{40, 10, 640, 250}; // a 650 x 270 graph window
 
-// Every output busy as above, through the setters the pages use.
-void MakeBusy(CKTV_Data& model) {
-    for (int ch = 0; ch < kOutputCount; ++ch) {
-        CKTVEQ& eq = model.GetOut(ch)->GetEq();
-        const std::vector<FilterCurveSettings> busy = BusyChannel(ch);
-        for (int i = 0; i < eq.GetBandCount(); ++i) {
-            CFilter& f = *eq.GetAt(i);
-            const FilterCurveSettings& s = busy[static_cast<std::size_t>(i)];
-            f.SetKind(s.kind);
-            f.SetSlope(s.slope, 0);
-            f.SetFreq(static_cast<int>(s.freq), 0);
-            f.SetGainCode(static_cast<int>(s.gainDb * 10 + 200));
-            f.SetBandwidthCode(static_cast<int>((s.bandwidthOctaves - 0.05) / 0.01 + 0.5));
-        }
-        const FilterCurveSettings& hp = busy[busy.size() - 2];
-        const FilterCurveSettings& lp = busy.back();
-        eq.GetHighPass()->SetFamily(hp.family, 0);
-        eq.GetHighPass()->SetSlope(hp.slope, 0);
-        eq.GetHighPass()->SetFreq(static_cast<int>(hp.freq), 0);
-        eq.GetLowPass()->SetFamily(lp.family, 0);
-        eq.GetLowPass()->SetSlope(lp.slope, 0);
-        eq.GetLowPass()->SetFreq(static_cast<int>(lp.freq), 0);
-    }
-    model.SetOutputGraphRect(kPlotArea);
-}
-
 // What the graph reads of the current output: every filter's handle, label
 // text and outline.
 void CurrentOutputGeometry(CKTVEQ& eq) {
@@ -204,6 +150,7 @@ BENCHMARK_CAPTURE(BM_FilterObjectRecompute, low_pass_bessel48, int{FilterKind::L
 void BM_OutputGraphRedraw(benchmark::State& state, bool recomputeFilters) {
     CKTV_Data model;
     MakeBusy(model);
+    model.SetOutputGraphRect(kPlotArea);
     for (auto _ : state) {
         for (int ch = 0; ch < kOutputCount; ++ch) {
             CKTVEQ& eq = model.GetOut(ch)->GetEq();
@@ -222,6 +169,7 @@ BENCHMARK_CAPTURE(BM_OutputGraphRedraw, unchanged, false)->Unit(benchmark::kMill
 void BM_BandDragStep(benchmark::State& state) {
     CKTV_Data model;
     MakeBusy(model);
+    model.SetOutputGraphRect(kPlotArea);
     CFilter& band = *model.GetOut(0)->GetFilter(10);
     band.BeginHandleDrag({band.GetHandleRect().left + 8, band.GetHandleRect().top + 8});
     int step = 0;

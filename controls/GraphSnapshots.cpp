@@ -1,0 +1,114 @@
+#include "controls/GraphSnapshots.h"
+
+#include "controls/COM_EXT_LIMStatic.h"
+#include "controls/EqCurveStatic.h"
+#include "model/Globals.h"
+#include "model/KTV_Data.h"
+#include "platform/DialogUnits.h"
+
+#include <QDir>
+
+#include <algorithm>
+#include <iterator>
+#include <memory>
+
+namespace {
+
+// The control templates: the output page's graph (Arial 7) and a dynamics
+// curve of the system dialog (Arial 8), in dialog units.
+constexpr QSize kOutputGraphDlu(792, 203);
+constexpr QSize kDynamicsGraphDlu(67, 90);
+
+// A model for one picture. Building one points the shared link table at its
+// outputs, so the table (and the language) is put back afterwards.
+class PictureScope {
+public:
+    PictureScope(int language, CKTV_Data* model) : language_(g_LanguageFlag.load()) {
+        std::copy(std::begin(g_LinkKey), std::end(g_LinkKey), std::begin(linkKey_));
+        std::copy(std::begin(g_LinkedOutData), std::end(g_LinkedOutData), std::begin(linked_));
+        linkActive_ = g_LinkActive;
+        g_LanguageFlag = language ? 1 : 0;
+        if (!model) own_ = std::make_unique<CKTV_Data>();
+        model_ = model ? model : own_.get();
+    }
+    ~PictureScope() {
+        own_.reset();
+        std::copy(std::begin(linkKey_), std::end(linkKey_), std::begin(g_LinkKey));
+        std::copy(std::begin(linked_), std::end(linked_), std::begin(g_LinkedOutData));
+        g_LinkActive = linkActive_;
+        g_LanguageFlag = language_;
+    }
+    PictureScope(const PictureScope&) = delete;
+    PictureScope& operator=(const PictureScope&) = delete;
+
+    CKTV_Data* Model() const { return model_; }
+
+private:
+    int language_;
+    int linkKey_[12] = {};
+    CKTV_OutData* linked_[12] = {};
+    int linkActive_ = 0;
+    std::unique_ptr<CKTV_Data> own_;
+    CKTV_Data* model_ = nullptr;
+};
+
+} // namespace
+
+QSize OutputGraphSize() {
+    return platform::DluToPixels(kOutputGraphDlu, platform::kArial7);
+}
+
+QSize DynamicsGraphSize() {
+    return platform::DluToPixels(kDynamicsGraphDlu, platform::kArial8);
+}
+
+QImage RenderEqCurveSnapshot(int language, int mode, int selectedBand, CKTV_Data* model) {
+    PictureScope scope(language, model);
+    CEqCurveStatic graph;
+    graph.resize(OutputGraphSize());
+    const bool music = mode == CEqCurveStatic::kModeMusic;
+    graph.Attach(scope.Model(),
+                 music ? CEqCurveStatic::kAttachMusic : CEqCurveStatic::kAttachOutput);
+    if (music)
+        graph.ShowMusic(0);
+    else
+        graph.ShowOutput(0);
+    graph.SetMode(music ? CEqCurveStatic::kModeMusic : CEqCurveStatic::kModeOutput);
+    graph.Redraw(selectedBand);
+    return graph.grab().toImage();
+}
+
+QImage RenderDynamicsSnapshot(int language, int channel, int limiterLevel, int compressorLevel,
+                              int ratio, CKTV_Data* model) {
+    PictureScope scope(language, model);
+    CCOM_EXT_LIMStatic graph;
+    graph.resize(DynamicsGraphSize());
+    graph.InitLayout();
+    graph.SetMode(CCOM_EXT_LIMStatic::kModeCurve);
+    graph.SetData(scope.Model());
+    graph.SetChannel(channel);
+    dynamics::Levels levels = graph.GetLevels();
+    if (limiterLevel >= 0) levels.limiterLevel = limiterLevel;
+    if (compressorLevel >= 0) levels.compressorLevel = compressorLevel;
+    if (ratio >= 0) levels.ratio = ratio;
+    graph.SetLevels(levels);
+    return graph.grab().toImage();
+}
+
+bool SaveGraphSnapshots(const QString& folder) {
+    if (!QDir().mkpath(folder)) return false;
+    const QDir dir(folder);
+    bool ok = true;
+    for (int language : {0, 1}) {
+        const QString suffix = language ? QStringLiteral("zh") : QStringLiteral("en");
+        // A band selected (1 kHz), and a limiter at +6 dBu over a 4:1
+        // compressor from -10 dBu, so the pictures show their parts.
+        ok &= RenderEqCurveSnapshot(language, CEqCurveStatic::kModeOutput, 17)
+                  .save(dir.filePath(QStringLiteral("eq-curve-%1.png").arg(suffix)));
+        ok &= RenderEqCurveSnapshot(language, CEqCurveStatic::kModeMusic, 4)
+                  .save(dir.filePath(QStringLiteral("eq-input-%1.png").arg(suffix)));
+        ok &= RenderDynamicsSnapshot(language, 0, 360, 200, 31)
+                  .save(dir.filePath(QStringLiteral("dynamics-%1.png").arg(suffix)));
+    }
+    return ok;
+}
