@@ -150,6 +150,7 @@ CLumaraView::~CLumaraView() {
     m_Session.Detach();
     if (g_CommandEngine == &m_Session.Command()) g_CommandEngine = nullptr;
     if (g_ActiveView == this) g_ActiveView = nullptr;
+    if (g_PageHost == this) g_PageHost = nullptr;
 }
 
 void CLumaraView::OnDestroy() {
@@ -255,6 +256,7 @@ CBitButton* CLumaraView::BitButton(int id) const {
 
 void CLumaraView::OnInitialUpdate() {
     g_ActiveView = this;
+    g_PageHost = this;
     m_Session.Command().SetNotifyWnd(&m_Session.Relay());
     m_BackgroundCn = skin::Pixmap(285);
     m_BackgroundEn = skin::Pixmap(284);

@@ -41,7 +41,7 @@ class CLumaraDoc;
 class QLineEdit;
 class QMenu;
 
-class CLumaraView : public platform::MessageTarget<QWidget>, public ISessionHost {
+class CLumaraView : public platform::MessageTarget<QWidget>, public ISessionHost, public IPageHost {
 public:
     // Controls of template 101.
     enum : int {
@@ -100,7 +100,7 @@ public:
     void LayoutControls();
 
     // page 0..2; leaveOld: the old page's button goes off first.
-    void SelectPage(int page, bool leaveOld);
+    void SelectPage(int page, bool leaveOld) override;
     // Button handlers of the page buttons and of WM_SELECT_PAGE2.
     void OnPageButton(int page);
 
@@ -117,7 +117,7 @@ public:
     // The input-source list shows a source (send 0: nothing is sent).
     void SelectSource(int source, int send);
     void RefillMixSourceList();
-    void StartEditGuardTimer();
+    void StartEditGuardTimer() override;
     void RefreshTitleAndPaths();
     void InitFileDialogPaths();
 
@@ -129,7 +129,7 @@ public:
     // the probe.
     virtual void StopIo(bool release);
     // The view's connected flag: a link is open and the worker runs.
-    bool IsConnected() { return m_Session.IsConnected(); }
+    bool IsConnected() override { return m_Session.IsConnected(); }
     bool HasWorker() const { return m_Session.Worker().HasWorker(); }
     int EnumerateUsbDevices() { return m_Session.Usb().EnumerateUsbDevices(); }
     bool IsUsbPathFree(const std::string& path) { return m_Session.Usb().IsUsbPathFree(path); }
@@ -218,7 +218,7 @@ public:
     virtual int TrackConnectPopup(QMenu& menu, const QPoint& at);
 
     // ---- command senders for the pages (the session's) ---------------------
-    void SendCommand(int record, int index) { m_Session.SendCommand(record, index); }
+    void SendCommand(int record, int index) override { m_Session.SendCommand(record, index); }
     void SendOutputMap(int output, int mode) { m_Session.SendOutputMap(output, mode); }
     void SendPresetSelect(int preset) { m_Session.SendPresetSelect(preset); }
     void MuteOutputsForTransfer(int restore) { m_Session.MuteOutputsForTransfer(restore); }
@@ -254,7 +254,7 @@ public:
     bool SaveAllDevicePresetsToFile();
     void SendInputChannelBlock(int input) { m_Session.SendInputChannelBlock(input); }
     void SendOutputBlockLocked(int output) { m_Session.SendOutputBlock(output); }
-    void SendOutputBlock(int output) { m_Session.SendOutputBlock(output); }
+    void SendOutputBlock(int output) override { m_Session.SendOutputBlock(output); }
     void SendOutputOffFrame(int output) { m_Session.SendOutputOffFrame(output); }
     // The whole-device file: chosen before the read, written when the last
     // block has arrived.
@@ -275,7 +275,7 @@ public:
 
     // ---- members others reach ----------------------------------------------
     CKTV_Data* Data() const { return m_Data; }
-    CDeviceSession& Session() { return m_Session; }
+    CDeviceSession& Session() override { return m_Session; }
     CKTVCommand& Command() { return m_Session.Command(); }
     CLinkWorker& Worker() { return m_Session.Worker(); }
     CUsbLink& Usb() { return m_Session.Usb(); }

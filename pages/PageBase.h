@@ -1,0 +1,134 @@
+// What the main view asks of the windows of its page area (output page, mix
+// page, lock panel), of the twelve output strips and of the master level bar.
+// Each window derives from its base here and overrides what it has; the view
+// calls only these, and the windows reach the view through IPageHost.
+#pragma once
+
+#include "platform/Message.h"
+
+#include <QMouseEvent>
+#include <QString>
+#include <QWidget>
+
+#include "pages/PageHost.h"
+
+class CKTV_Data;
+class CKTV_OutData;
+
+// A page of the page area. Hidden pages keep their place; the view shows one.
+class CViewPage : public platform::MessageTarget<QWidget> {
+public:
+    explicit CViewPage(QWidget* parent);
+
+    void SetView(IPageHost* view) { m_View = view; }
+    void SetChannelArray(CKTV_Data* data) { m_Data = data; }
+
+    // The output page: every control from the model (0: stopped early), the
+    // current output's controls, the first band field takes the focus.
+    virtual int RefreshAll() { return 1; }
+    virtual void RefreshChannel() {}
+    virtual void FocusFirstBand();
+    // The mix page: builds its controls; loads the current output (0: stopped early).
+    virtual void Init() {}
+    virtual int Refresh() { return 1; }
+    virtual void ApplyLanguage() { update(); }
+    // The mix page lays out its rows for an input source.
+    virtual void LayoutForInputMode(int /*source*/) {}
+    // The output page: an output joins (on) or leaves the current output's
+    // group: the response graph is redrawn and the position button of the
+    // output's speaker type marked or unmarked.
+    virtual void MarkGroupMember(int /*output*/, bool /*on*/) {}
+    // The output page's graph is redrawn with no band selected.
+    virtual void ClearBandSelection() {}
+
+protected:
+    // A press on a page is the page's, not a drag of the main window.
+    void mousePressEvent(QMouseEvent* event) override { event->accept(); }
+
+    IPageHost* m_View = nullptr;
+    CKTV_Data* m_Data = nullptr;
+};
+
+// One output strip of the strip row (template 110).
+class CStripBase : public platform::MessageTarget<QWidget> {
+public:
+    explicit CStripBase(QWidget* parent);
+
+    virtual void SetBackgroundBitmap(int normal, int hover, int down, int disabled);
+    virtual void SetCaptionBitmaps(int normal, int hover, int on);
+    virtual void SetLanguage(int chinese);
+    // The caption shows the output's speaker type.
+    virtual void UpdateCaption();
+    virtual void SetCaptionChecked(bool on);
+    virtual void SetSelected(bool on);
+    virtual void ShowGain(int word) { m_LevelValue = word; }
+    // The speaker-type button (off while the left/right link is on).
+    virtual void EnableSpeakerTypeButton(bool on) { m_SpeakerTypeEnabled = on; }
+
+    bool IsCaptionChecked() const { return m_CaptionChecked; }
+    bool IsSpeakerTypeEnabled() const { return m_SpeakerTypeEnabled; }
+    bool IsSelected() const { return m_Selected; }
+
+    int m_OutputIndex = 0;
+    CKTV_OutData* m_Output = nullptr;
+    IPageHost* m_View = nullptr;
+    int m_Mask = 0;
+    int m_LevelValue = 0;
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override { event->accept(); }
+
+    int m_Background[4] = {};
+    int m_Caption[3] = {};
+    int m_Chinese = 0;
+    bool m_CaptionChecked = false;
+    bool m_Selected = false;
+    bool m_SpeakerTypeEnabled = true;
+    QString m_CaptionText;
+};
+
+// The master level bar (template 737).
+class CLevelBarBase : public platform::MessageTarget<QWidget> {
+public:
+    explicit CLevelBarBase(QWidget* parent);
+
+    void SetView(IPageHost* view) { m_View = view; }
+    void SetChannelArray(CKTV_Data* data) { m_Data = data; }
+
+    virtual void SetBackgroundBitmap(int id);
+    virtual void SetListButtonBitmaps(int normal, int hover);
+    virtual void AddListString(const QString& text);
+    virtual void SetListSelection(int index);
+    // transparent: the colour left out of the picture, 0xFF000000 for none.
+    virtual void SetSliderChannelBitmap(int id, int activeId, unsigned transparent);
+    virtual void SetSliderThumbBitmap(int id, int activeId, unsigned transparent);
+    virtual void SetSliderRange(int lower, int upper, bool redraw);
+    virtual void SetValue(int value);
+    virtual int GetValue() const { return m_Value; }
+    // The master mute button: checked while the master is off.
+    virtual void SetMuteCheck(bool on) { m_MuteChecked = on; }
+    bool IsMuteChecked() const { return m_MuteChecked; }
+    virtual void ApplyLanguage() { update(); }
+
+    int Background() const { return m_BackgroundId; }
+    QStringList ListStrings() const { return m_List; }
+    int ListSelection() const { return m_ListSelection; }
+    int RangeLower() const { return m_Lower; }
+    int RangeUpper() const { return m_Upper; }
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override { event->accept(); }
+
+    IPageHost* m_View = nullptr;
+    CKTV_Data* m_Data = nullptr;
+    int m_BackgroundId = 0;
+    int m_ListBitmaps[2] = {};
+    QStringList m_List;
+    int m_ListSelection = -1;
+    int m_Channel[2] = {};
+    int m_Thumb[2] = {};
+    int m_Lower = 0;
+    int m_Upper = 100;
+    int m_Value = 0;
+    bool m_MuteChecked = false;
+};
