@@ -56,7 +56,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "%s: cannot read %s\n", argv[0], f.c_str());
             return 2;
         }
-        const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                                         std::istreambuf_iterator<char>());
         std::printf("%s (%zu bytes)\n", f.c_str(), bytes.size());
         std::fflush(stdout); // the name stays on record if the input breaks the target
         LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
