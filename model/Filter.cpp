@@ -237,9 +237,11 @@ std::string CFilter::FormatEqType() const {
 
 namespace {
 
-// What a document may hold: only values a band or crossover record can
+// What a document may hold: only settings a band or crossover record can
 // carry (what the device or a preset file can bring), so that every loaded
-// filter packs, steps and draws as one loaded from a block does.
+// filter packs, steps and draws as one loaded from a block does. The item
+// code is the program's own, not a setting: a damaged one is kept, and the
+// poller skips the band.
 constexpr int kWordMin = -32768; // a band's words are read signed,
 constexpr int kWordMax = 65535;  // a crossover's frequency unsigned
 constexpr int kSignedWordMax = 32767;
@@ -279,8 +281,7 @@ void CFilter::Serialize(CArchive& ar) {
     ar.Dword(s.itemCode);
     if (ar.IsLoading() && !ar.Failed()) {
         const bool valid = InRange(s.kind, 0, kByteMax) && InRange(s.family, 0, kByteMax) &&
-                           InRange(s.slope, 0, kByteMax) && InRange(s.itemCode, 0, kByteMax) &&
-                           InRange(s.freq, kWordMin, kWordMax) &&
+                           InRange(s.slope, 0, kByteMax) && InRange(s.freq, kWordMin, kWordMax) &&
                            InRange(s.applied, kWordMin, kWordMax) &&
                            InRange(s.third, kWordMin, kWordMax) &&
                            FitsSignedWord(GainCodeOf(s.gain) + kGainWordOffset) &&
