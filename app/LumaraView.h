@@ -256,8 +256,9 @@ public:
     void SelectGroupStrips(int output);
     void UnselectGroupStrips(int output);
     // Output b takes a's equaliser, crossover and mode; when connected its
-    // block is queued. The caller holds g_DeviceLock.
-    void CopyOutputEq(int from, int to);
+    // block is queued, and a lock password its field cannot hold is appended
+    // to *refused. The caller holds g_DeviceLock.
+    void CopyOutputEq(int from, int to, TextFieldErrors* refused);
 
     // ---- device preset transfer (ViewTransfer.cpp) -------------------------
     void SendPresetToDevice(int preset, bool fromModel);

@@ -8,11 +8,11 @@
 #include "app/ShellMessages.h"
 #include "controls/ColorMenu.h"
 #include "controls/GradientProgressCtrl.h"
+#include "controls/MessageBox.h"
 #include "model/DataDefine.h"
 #include "model/FrameBuilder.h"
 #include "model/Globals.h"
 #include "model/KTV_Data.h"
-#include "model/MessageBox.h"
 #include "model/SpeakerTypes.h"
 
 #include <QLineEdit>

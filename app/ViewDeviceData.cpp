@@ -12,6 +12,7 @@
 #include "app/LumaraView.h"
 #include "app/ShellMessages.h"
 #include "controls/GradientProgressCtrl.h"
+#include "controls/MessageBox.h"
 #include "model/DataDefine.h"
 #include "model/FrameBuilder.h"
 #include "model/Globals.h"
@@ -151,6 +152,7 @@ void CLumaraView::ApplyLinkStateAfterLoad() {
 }
 
 bool CLumaraView::CopyPairEq(int direction) {
+    CTextFieldMessages refused;
     DeviceLockGuard lock(g_DeviceLock);
     bool copied = false;
     for (const SpeakerPair& pair : g_SpeakerPairsLR) {
@@ -159,13 +161,13 @@ bool CLumaraView::CopyPairEq(int direction) {
         const int target = direction == 0 ? pair.right : pair.left;
         if (source < 0 || source >= kOutputCount || target < 0 || target >= kOutputCount) continue;
         g_LinkKey[target] = source;
-        CopyOutputEq(source, target);
+        CopyOutputEq(source, target, refused.Errors());
         copied = true;
     }
     return copied;
 }
 
-void CLumaraView::CopyOutputEq(int from, int to) {
+void CLumaraView::CopyOutputEq(int from, int to, TextFieldErrors* refused) {
     DeviceLockGuard lock(g_DeviceLock);
     CKTV_OutData* a = m_Data->GetOut(from);
     CKTV_OutData* b = m_Data->GetOut(to);
@@ -173,7 +175,7 @@ void CLumaraView::CopyOutputEq(int from, int to) {
     b->CopyEqFrom(*a);
     if (!IsConnected()) return;
     b->WriteAllItems();
-    m_Command.AddPacket(BuildBlockPacket(0, kGroupOutput, to, 1, 1));
+    m_Command.AddPacket(BuildBlockPacket(0, kGroupOutput, to, 1, 1, refused));
 }
 
 void CLumaraView::ApplyLRLinkState() {

@@ -7,11 +7,11 @@
 #include "app/DisplayDlg.h"
 #include "app/LumaraView.h"
 #include "controls/GradientProgressCtrl.h"
+#include "controls/MessageBox.h"
 #include "model/DataDefine.h"
 #include "model/FrameBuilder.h"
 #include "model/Globals.h"
 #include "model/KTV_Data.h"
-#include "model/MessageBox.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -74,10 +74,11 @@ void CLumaraView::SendPresetToDevice(int preset, bool fromModel) {
         return;
     }
     if (!ValidPreset(preset)) return;
+    CTextFieldMessages refused;
     DeviceLockGuard lock(g_DeviceLock);
     m_TransferCount = 0;
     if (fromModel)
-        m_Data->WriteAllToImage();
+        refused.Add(m_Data->WriteAllToImage());
     else
         MuteOutputsForTransfer(0);
     g_SysBlock52[0] = static_cast<uint8_t>(preset);
@@ -93,7 +94,8 @@ void CLumaraView::SendPresetToDevice(int preset, bool fromModel) {
     // The last block carries the final value, so the bar ends at its maximum.
     for (int o = 0; o < kOutputCount; ++o) {
         const bool last = o == kOutputCount - 1;
-        QueueWithProgress(BuildBlockPacket(preset, kGroupOutput, o, 1, 1), last ? kNotifySent : kNotifyNone, !last);
+        QueueWithProgress(BuildBlockPacket(preset, kGroupOutput, o, 1, 1, refused.Errors()),
+                          last ? kNotifySent : kNotifyNone, !last);
     }
     m_Command.AddPacket(TransferMarker(0, preset));
     if (!fromModel) MuteOutputsForTransfer(1);
@@ -103,6 +105,7 @@ void CLumaraView::SendPresetToDevice(int preset, bool fromModel) {
 
 void CLumaraView::SendAllPresetsToDevice() {
     if (!IsConnected()) return;
+    CTextFieldMessages refused;
     DeviceLockGuard lock(g_DeviceLock);
     m_TransferCount = 0;
     const uint8_t masterOn = g_SysBlock5[6];
@@ -111,7 +114,8 @@ void CLumaraView::SendAllPresetsToDevice() {
     m_Command.AddPacket(BuildSystemPacket(6, 0));
     m_Command.AddPacket(BuildSystemPacket(7, 0));
     for (int i = 0; i < kMusicInputCount; ++i) QueueWithProgress(BuildBlockPacket(0, kGroupMusic, i, 1, 1));
-    for (int o = 0; o < kOutputCount; ++o) QueueWithProgress(BuildBlockPacket(0, kGroupOutput, o, 1, 1));
+    for (int o = 0; o < kOutputCount; ++o)
+        QueueWithProgress(BuildBlockPacket(0, kGroupOutput, o, 1, 1, refused.Errors()));
     m_Command.AddPacket(TransferMarker(0, 0));
     for (int n = 1; n <= kStoredPresetCount; ++n) {
         m_Command.AddPacket(TransferMarker(1, n));
@@ -222,6 +226,7 @@ bool CLumaraView::WriteAllPresetsFile() {
 // setter with the change mark cleared, so the poller sends nothing of its own.
 void CLumaraView::SendInputChannelBlock(int input) {
     if (!IsConnected()) return;
+    CTextFieldMessages refused;
     DeviceLockGuard lock(g_DeviceLock);
     CMusic_InData* in = m_Data->GetMusic(input);
     if (!in) return;
@@ -230,7 +235,7 @@ void CLumaraView::SendInputChannelBlock(int input) {
     in->SetOn(0);
     in->SetBasicDirty(0);
     m_Command.AddPacket(in->WriteBasicItem(1));
-    in->WriteAllItems();
+    refused.Add(in->WriteAllItems());
     m_Command.AddPacket(BuildBlockPacket(0, kGroupMusic, input, 1, 1));
     in->SetOn(m_SavedOnOff);
     in->SetBasicDirty(0);
@@ -248,12 +253,13 @@ void CLumaraView::QueueOutputOff(CKTV_OutData& out) {
 
 void CLumaraView::SendOutputBlockLocked(int output) {
     if (!IsConnected()) return;
+    CTextFieldMessages refused;
     DeviceLockGuard lock(g_DeviceLock);
     CKTV_OutData* out = m_Data->GetOut(output);
     if (!out) return;
     QueueOutputOff(*out);
     out->WriteAllItems();
-    m_Command.AddPacket(BuildBlockPacket(0, kGroupOutput, output, 1, 1));
+    m_Command.AddPacket(BuildBlockPacket(0, kGroupOutput, output, 1, 1, refused.Errors()));
     out->SetOutputOn(static_cast<uint8_t>(m_SavedOnOff));
     out->SetBasicDirty(0);
     m_Command.AddPacket(out->WriteBasicItem(1));
