@@ -243,7 +243,8 @@ TEST_F(ArchiveTest, FilterValuesNoRecordCarriesAreRefused) {
     f.SetBandwidthCode(20);
     const std::vector<uint8_t> before = StoreFilter(f);
     for (const FieldValue& c : cases) {
-        CArchive in(WithValue(before, c));
+        const std::vector<uint8_t> bytes = WithValue(before, c); // the archive only reads it
+        CArchive in(bytes);
         f.Serialize(in);
         EXPECT_TRUE(in.Failed()) << c.at << " = " << c.value;
         EXPECT_EQ(StoreFilter(f), before) << c.at << " = " << c.value;
