@@ -6,7 +6,6 @@
 #include "controls/MessageBox.h"
 #include "model/DataDefine.h"
 #include "model/Globals.h"
-#include "model/MessageBox.h"
 #include "platform/Display.h"
 #include "platform/Settings.h"
 #include "platform/Skin.h"
@@ -110,16 +109,14 @@ bool CLumaraApp::InitInstance(const QStringList& args) {
     // The network layer.
     if (!m_NetworkCheck || !m_NetworkCheck()) {
         EnsureGui();
-        InstallMessageBoxHandler();
         ShowMessageBox(nullptr, kNetworkFailText, std::string(), MB_OK, g_LanguageFlag.load(), -4);
         m_ExitCode = 1;
         return false;
     }
     // The registration switches end the program without a window.
     if (!InitComServer(args.join(QLatin1Char(' ')).toStdString())) return false;
-    // The 96-dpi layout; every message box through the program's own.
+    // The 96-dpi layout.
     EnsureGui();
-    InstallMessageBoxHandler();
     // The settings.
     Settings();
     g_PerfFrequency = std::chrono::steady_clock::period::den / std::chrono::steady_clock::period::num;

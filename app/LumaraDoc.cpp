@@ -41,17 +41,27 @@ bool Magic(CArchive& ar, const std::string& magic) {
     return !ar.Failed() && found == magic;
 }
 
-// The lock state of the stored data goes into the image before it is written.
-void MarkImageLock() {
+// The lock state of the stored data goes into the image before it is written;
+// a password its field cannot hold goes as zeros and says why.
+TextFieldError MarkImageLock() {
     uint8_t* marker = g_ParamImage + kLockMarkOffset;
-    if (g_StateFlags[kFlagDataLocked].load()) {
-        uint8_t field[kPresetNameSize] = {};
-        StringToField(field, sizeof field, g_LockPassword);
-        *marker = kLocked;
-        std::memcpy(g_ParamImage + kLockPasswordOffset, field, kLockPasswordBytes);
-    } else {
+    if (!g_StateFlags[kFlagDataLocked].load()) {
         *marker = kUnlocked;
+        return TextFieldError::None;
     }
+    uint8_t field[kPresetNameSize] = {};
+    const TextFieldError refused = StringToField(field, sizeof field, g_LockPassword);
+    *marker = kLocked;
+    std::memcpy(g_ParamImage + kLockPasswordOffset, field, kLockPasswordBytes);
+    return refused;
+}
+
+// What a save refused: the names, then the password.
+TextFieldErrors WriteImageForSave(CKTV_Data& data) {
+    TextFieldErrors refused = data.WriteAllToImage();
+    const TextFieldError password = MarkImageLock();
+    if (password != TextFieldError::None) refused.push_back(password);
+    return refused;
 }
 
 void TakeLockFlagFromImage() REQUIRES(g_DeviceLock) {
@@ -134,8 +144,7 @@ bool CLumaraDoc::SerializeAllPresets(CArchive& ar) {
         Magic(ar, g_MagicAllPresets);
         DeviceLockGuard lock(g_DeviceLock);
         Bytes(ar, &g_PcPresets[0][0], sizeof g_PcPresets);
-        data_.WriteAllToImage();
-        MarkImageLock();
+        refused_ = WriteImageForSave(data_);
         Bytes(ar, g_ParamImage, kParamBlockSize);
         SysBlocks sys;
         sys.Take();
@@ -168,8 +177,7 @@ bool CLumaraDoc::SerializePreset(CArchive& ar) {
     if (ar.IsStoring()) {
         Magic(ar, g_MagicPreset);
         DeviceLockGuard lock(g_DeviceLock);
-        data_.WriteAllToImage();
-        MarkImageLock();
+        refused_ = WriteImageForSave(data_);
         Bytes(ar, g_ParamImage, kParamBlockSize);
         return true;
     }

@@ -63,6 +63,10 @@ public:
     // false when a file is refused (nothing is changed then).
     bool SerializeAllPresets(CArchive& ar);
     bool SerializePreset(CArchive& ar);
+    // What the last write of either refused to pack (new names, the lock
+    // password): the file holds the fields as they were (the password as
+    // zeros), and the caller shows a message for each once it holds no lock.
+    const TextFieldErrors& RefusedTexts() const { return refused_; }
     // Writing needs a current page 0..3; reading refuses a page outside the
     // table (the table has four pages).
     bool SerializeModePage(CArchive& ar);
@@ -71,4 +75,5 @@ public:
 private:
     CKTV_Data data_;
     std::string title_;
+    TextFieldErrors refused_;
 };

@@ -245,16 +245,18 @@ public:
     void UnselectGroupStrips(int output);
     // Output b takes a's equaliser, crossover and mode; when connected its
     // block is queued.
-    void CopyOutputEq(int from, int to) { m_Session.CopyOutputEq(from, to); }
+    void CopyOutputEq(int from, int to);
 
     // ---- device preset transfer (the session's; files in ViewTransfer.cpp) --
-    void SendPresetToDevice(int preset, bool fromModel) { m_Session.SendPresetToDevice(preset, fromModel); }
-    void SendAllPresetsToDevice() { m_Session.SendAllPresetsToDevice(); }
+    // The transfers that pack the model's texts say what a field could not
+    // hold once the lock is released.
+    void SendPresetToDevice(int preset, bool fromModel);
+    void SendAllPresetsToDevice();
     void LoadDevicePreset(int preset) { m_Session.LoadDevicePreset(preset); }
     bool SaveAllDevicePresetsToFile();
-    void SendInputChannelBlock(int input) { m_Session.SendInputChannelBlock(input); }
-    void SendOutputBlockLocked(int output) { m_Session.SendOutputBlock(output); }
-    void SendOutputBlock(int output) override { m_Session.SendOutputBlock(output); }
+    void SendInputChannelBlock(int input);
+    void SendOutputBlockLocked(int output) { SendOutputBlock(output); }
+    void SendOutputBlock(int output) override;
     void SendOutputOffFrame(int output) { m_Session.SendOutputOffFrame(output); }
     // The whole-device file: chosen before the read, written when the last
     // block has arrived.

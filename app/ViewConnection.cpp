@@ -7,8 +7,8 @@
 #include "app/ShellMessages.h"
 #include "controls/ColorMenu.h"
 #include "controls/GradientProgressCtrl.h"
+#include "controls/MessageBox.h"
 #include "model/Globals.h"
-#include "model/MessageBox.h"
 
 #include <QLineEdit>
 #include <QMenu>

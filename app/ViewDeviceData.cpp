@@ -12,6 +12,7 @@
 #include "app/LumaraView.h"
 #include "app/ShellMessages.h"
 #include "controls/GradientProgressCtrl.h"
+#include "controls/MessageBox.h"
 #include "model/DataDefine.h"
 #include "model/FrameBuilder.h"
 #include "model/Globals.h"
@@ -147,6 +148,7 @@ void CLumaraView::ApplyLinkStateAfterLoad() {
 }
 
 bool CLumaraView::CopyPairEq(int direction) {
+    CTextFieldMessages refused; // said once the lock below is released
     DeviceLockGuard lock(g_DeviceLock);
     bool copied = false;
     for (const SpeakerPair& pair : g_SpeakerPairsLR) {
@@ -155,7 +157,7 @@ bool CLumaraView::CopyPairEq(int direction) {
         const int target = direction == 0 ? pair.right : pair.left;
         if (source < 0 || source >= kOutputCount || target < 0 || target >= kOutputCount) continue;
         g_LinkKey[target] = source;
-        CopyOutputEq(source, target);
+        m_Session.CopyOutputEq(source, target, refused.Errors());
         copied = true;
     }
     return copied;

@@ -4,8 +4,8 @@
 #include "app/DisplayDlg.h"
 #include "app/LumaraView.h"
 #include "controls/GradientProgressCtrl.h"
+#include "controls/MessageBox.h"
 #include "model/Globals.h"
-#include "model/MessageBox.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -48,6 +48,36 @@ void CLumaraView::ResetTransferProgress(int count, bool viewBar) {
     if (!g_TransferDlg) return;
     g_TransferDlg->Progress()->SetRange(0, count);
     g_TransferDlg->Progress()->SetPos(0);
+}
+
+// ---------------------------------------------------------------------------
+// Transfers that pack the model's texts: the refusals are said after the
+// session has released the lock.
+// ---------------------------------------------------------------------------
+
+void CLumaraView::SendPresetToDevice(int preset, bool fromModel) {
+    CTextFieldMessages refused;
+    m_Session.SendPresetToDevice(preset, fromModel, refused.Errors());
+}
+
+void CLumaraView::SendAllPresetsToDevice() {
+    CTextFieldMessages refused;
+    m_Session.SendAllPresetsToDevice(refused.Errors());
+}
+
+void CLumaraView::SendInputChannelBlock(int input) {
+    CTextFieldMessages refused;
+    m_Session.SendInputChannelBlock(input, refused.Errors());
+}
+
+void CLumaraView::SendOutputBlock(int output) {
+    CTextFieldMessages refused;
+    m_Session.SendOutputBlock(output, refused.Errors());
+}
+
+void CLumaraView::CopyOutputEq(int from, int to) {
+    CTextFieldMessages refused;
+    m_Session.CopyOutputEq(from, to, refused.Errors());
 }
 
 // ---------------------------------------------------------------------------

@@ -1,19 +1,14 @@
 #include "controls/MessageBox.h"
 
 #include "model/Globals.h"
-#include "model/MessageBox.h"
 #include "platform/DialogUnits.h"
-#include "platform/Message.h"
 #include "platform/UiGlobals.h"
 
-#include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QThread>
 #include <QTimer>
 
-#include <cstdio>
 #include <utility>
 
 namespace {
@@ -213,41 +208,22 @@ int CMessageBox::Show(const QString& text, unsigned type, int milliseconds, QWid
 
 // ---------------------------------------------------------------------------
 
-namespace {
+int ShowMessageBox(void*, const std::string& text, const std::string&, int type, int,
+                   int milliseconds) {
+    return CMessageBox::Show(QString::fromStdString(text), static_cast<unsigned>(type),
+                             milliseconds);
+}
 
-// Lives on the user-interface thread and shows boxes asked for elsewhere.
-class MessageBoxHost : public platform::MessageTarget<QObject> {
-public:
-    static constexpr unsigned kShow = WM_USER + 0x7F00;
-    using MessageTarget<QObject>::MessageTarget;
+CTextFieldMessages::~CTextFieldMessages() {
+    for (TextFieldError e : errors_)
+        ShowMessageBox(nullptr, TextFieldErrorText(e), "", MB_OK, 0, 0);
+}
 
-    LRESULT WindowProc(unsigned msg, WPARAM, LPARAM lParam) override {
-        if (msg != kShow) return 0;
-        return ShowRequest(*reinterpret_cast<const MessageBoxRequest*>(lParam));
-    }
+void CTextFieldMessages::Add(TextFieldError error) {
+    if (error != TextFieldError::None) errors_.push_back(error);
+}
 
-    static int ShowRequest(const MessageBoxRequest& r) {
-        return CMessageBox::Show(QString::fromStdString(r.text), static_cast<unsigned>(r.type),
-                                 r.milliseconds);
-    }
-};
-
-MessageBoxHost* g_host = nullptr;
-
-} // namespace
-
-void InstallMessageBoxHandler() {
-    if (!g_host) {
-        g_host = new MessageBoxHost(qApp);
-        QObject::connect(g_host, &QObject::destroyed, [] { g_host = nullptr; });
-    }
-    SetMessageBoxHandler([](const MessageBoxRequest& r) -> int {
-        if (!g_host) { // the application has ended
-            std::fprintf(stderr, "lumara: %s\n", r.text.c_str());
-            return r.type == MB_YESNO ? IDNO : IDOK;
-        }
-        if (QThread::currentThread() == g_host->thread()) return MessageBoxHost::ShowRequest(r);
-        return static_cast<int>(platform::SendMessage(g_host, MessageBoxHost::kShow, 0,
-                                                      reinterpret_cast<LPARAM>(&r)));
-    });
+void CTextFieldMessages::Add(const TextFieldErrors& errors) {
+    for (TextFieldError e : errors)
+        Add(e);
 }

@@ -7,11 +7,22 @@
 // itself answers as its negative button would (OK for a box with one button).
 #pragma once
 
+#include "model/DataDefine.h"
+
 #include <QDialog>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <string>
+
+// Box types and answers.
+constexpr int MB_OK = 0;
+constexpr int MB_YESNO = 4;
+constexpr int IDOK = 1;
+constexpr int IDCANCEL = 2;
+constexpr int IDYES = 6;
+constexpr int IDNO = 7;
 
 class QLabel;
 class QPushButton;
@@ -75,8 +86,29 @@ private:
     QTimer* timer_ = nullptr;
 };
 
-// Routes the engine's ShowMessageBox (model/MessageBox.h) through
-// CMessageBox; a request from another thread is shown on the user-interface
-// thread while its caller waits. Call once on that thread after the
-// QApplication exists.
-void InstallMessageBoxHandler();
+// The program's message box under its own name, on the user-interface
+// thread: CMessageBox::Show(text, type, milliseconds). Owner, caption and
+// language are accepted and not used (the caption follows the third value).
+int ShowMessageBox(void* owner, const std::string& text, const std::string& caption, int type,
+                   int language, int milliseconds);
+
+// The messages for texts the model refused to pack into their fields
+// ("Char len error!", "Invalid characters!"): one box each, in order, with
+// OK, open until answered. Declared before an operation's DeviceLockGuard,
+// it shows them when it goes out of scope, after the lock is released: no
+// box ever waits for the user while the link worker is kept out.
+class CTextFieldMessages {
+public:
+    CTextFieldMessages() = default;
+    CTextFieldMessages(const CTextFieldMessages&) = delete;
+    CTextFieldMessages& operator=(const CTextFieldMessages&) = delete;
+    ~CTextFieldMessages();
+
+    // Where the model appends its refusals.
+    TextFieldErrors* Errors() { return &errors_; }
+    void Add(TextFieldError error);
+    void Add(const TextFieldErrors& errors);
+
+private:
+    TextFieldErrors errors_;
+};

@@ -1,10 +1,10 @@
 #include "controls/NumSpin.h"
 
 #include "controls/ControlNotify.h"
+#include "controls/MessageBox.h"
 #include "controls/NumEdit.h"
 #include "controls/core/SpinStep.h"
 #include "model/Globals.h"
-#include "model/MessageBox.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

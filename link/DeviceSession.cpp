@@ -486,7 +486,7 @@ void CDeviceSession::StartTransferWindow(bool setViewProgress) {
     if (host_) host_->ShowPresetTransfer();
 }
 
-void CDeviceSession::SendPresetToDevice(int preset, bool fromModel) {
+void CDeviceSession::SendPresetToDevice(int preset, bool fromModel, TextFieldErrors* refused) {
     if (!IsConnected()) {
         if (preset != 0) ShowConnectionFailure();
         return;
@@ -494,9 +494,10 @@ void CDeviceSession::SendPresetToDevice(int preset, bool fromModel) {
     if (!ValidPreset(preset)) return;
     DeviceLockGuard lock(g_DeviceLock);
     transferCount_ = 0;
-    if (fromModel)
-        model_.WriteAllToImage();
-    else
+    if (fromModel) {
+        const TextFieldErrors errors = model_.WriteAllToImage();
+        if (refused) refused->insert(refused->end(), errors.begin(), errors.end());
+    } else
         MuteOutputsForTransfer(0);
     g_SysBlock52[0] = static_cast<uint8_t>(preset);
     command_.AddPacket(TransferMarker(1, preset));
@@ -511,7 +512,8 @@ void CDeviceSession::SendPresetToDevice(int preset, bool fromModel) {
     // The last block carries the final value, so the bar ends at its maximum.
     for (int o = 0; o < kOutputCount; ++o) {
         const bool last = o == kOutputCount - 1;
-        QueueWithProgress(BuildBlockPacket(preset, kGroupOutput, o, 1, 1), last ? kNotifySent : kNotifyNone, !last);
+        QueueWithProgress(BuildBlockPacket(preset, kGroupOutput, o, 1, 1, refused), last ? kNotifySent : kNotifyNone,
+                          !last);
     }
     command_.AddPacket(TransferMarker(0, preset));
     if (!fromModel) MuteOutputsForTransfer(1);
@@ -519,7 +521,7 @@ void CDeviceSession::SendPresetToDevice(int preset, bool fromModel) {
     StartTransferWindow(true);
 }
 
-void CDeviceSession::SendAllPresetsToDevice() {
+void CDeviceSession::SendAllPresetsToDevice(TextFieldErrors* refused) {
     if (!IsConnected()) return;
     DeviceLockGuard lock(g_DeviceLock);
     transferCount_ = 0;
@@ -529,7 +531,7 @@ void CDeviceSession::SendAllPresetsToDevice() {
     command_.AddPacket(BuildSystemPacket(kRecordOutputMapA, 0));
     command_.AddPacket(BuildSystemPacket(kRecordOutputMapB, 0));
     for (int i = 0; i < kMusicInputCount; ++i) QueueWithProgress(BuildBlockPacket(0, kGroupMusic, i, 1, 1));
-    for (int o = 0; o < kOutputCount; ++o) QueueWithProgress(BuildBlockPacket(0, kGroupOutput, o, 1, 1));
+    for (int o = 0; o < kOutputCount; ++o) QueueWithProgress(BuildBlockPacket(0, kGroupOutput, o, 1, 1, refused));
     command_.AddPacket(TransferMarker(0, 0));
     for (int n = 1; n <= kStoredPresetCount; ++n) {
         command_.AddPacket(TransferMarker(1, n));
@@ -598,7 +600,7 @@ void CDeviceSession::ReadAllPresetsForFile() {
 
 // The channel goes off before its block and back on after it, through its own
 // setter with the change mark cleared, so the poller sends nothing of its own.
-void CDeviceSession::SendInputChannelBlock(int input) {
+void CDeviceSession::SendInputChannelBlock(int input, TextFieldErrors* refused) {
     if (!IsConnected()) return;
     DeviceLockGuard lock(g_DeviceLock);
     CMusic_InData* in = model_.GetMusic(input);
@@ -608,7 +610,8 @@ void CDeviceSession::SendInputChannelBlock(int input) {
     in->SetOn(0);
     in->SetBasicDirty(0);
     command_.AddPacket(in->WriteBasicItem(1));
-    in->WriteAllItems();
+    const TextFieldError error = in->WriteAllItems();
+    if (refused && error != TextFieldError::None) refused->push_back(error);
     command_.AddPacket(BuildBlockPacket(0, kGroupMusic, input, 1, 1));
     in->SetOn(savedOnOff_);
     in->SetBasicDirty(0);
@@ -624,14 +627,14 @@ void CDeviceSession::QueueOutputOff(CKTV_OutData& out) {
     command_.AddPacket(out.WriteBasicItem(1));
 }
 
-void CDeviceSession::SendOutputBlock(int output) {
+void CDeviceSession::SendOutputBlock(int output, TextFieldErrors* refused) {
     if (!IsConnected()) return;
     DeviceLockGuard lock(g_DeviceLock);
     CKTV_OutData* out = model_.GetOut(output);
     if (!out) return;
     QueueOutputOff(*out);
     out->WriteAllItems();
-    command_.AddPacket(BuildBlockPacket(0, kGroupOutput, output, 1, 1));
+    command_.AddPacket(BuildBlockPacket(0, kGroupOutput, output, 1, 1, refused));
     out->SetOutputOn(static_cast<uint8_t>(savedOnOff_));
     out->SetBasicDirty(0);
     command_.AddPacket(out->WriteBasicItem(1));
@@ -648,7 +651,7 @@ void CDeviceSession::SendOutputOffFrame(int output) {
     out->SetBasicDirty(0);
 }
 
-void CDeviceSession::CopyOutputEq(int from, int to) {
+void CDeviceSession::CopyOutputEq(int from, int to, TextFieldErrors* refused) {
     DeviceLockGuard lock(g_DeviceLock);
     CKTV_OutData* a = model_.GetOut(from);
     CKTV_OutData* b = model_.GetOut(to);
@@ -656,5 +659,5 @@ void CDeviceSession::CopyOutputEq(int from, int to) {
     b->CopyEqFrom(*a);
     if (!IsConnected()) return;
     b->WriteAllItems();
-    command_.AddPacket(BuildBlockPacket(0, kGroupOutput, to, 1, 1));
+    command_.AddPacket(BuildBlockPacket(0, kGroupOutput, to, 1, 1, refused));
 }

@@ -23,6 +23,7 @@
 #include "link/UsbLink.h"
 #include "link/ViewRelay.h"
 #include "model/Notify.h"
+#include "model/DataDefine.h"
 #include "model/Packet.h"
 
 #include <functional>
@@ -164,17 +165,20 @@ public:
     void RequestDataResync();
 
     // ---- device preset transfers -------------------------------------------
-    void SendPresetToDevice(int preset, bool fromModel);
-    void SendAllPresetsToDevice();
+    // The operations that pack the model's texts append what a text field
+    // could not hold to *refused (may be null); the caller says it once the
+    // lock is released.
+    void SendPresetToDevice(int preset, bool fromModel, TextFieldErrors* refused = nullptr);
+    void SendAllPresetsToDevice(TextFieldErrors* refused = nullptr);
     void LoadDevicePreset(int preset);
     // Queues the reads of the six stored presets for a whole-device file.
     void ReadAllPresetsForFile();
-    void SendInputChannelBlock(int input);
-    void SendOutputBlock(int output);
+    void SendInputChannelBlock(int input, TextFieldErrors* refused = nullptr);
+    void SendOutputBlock(int output, TextFieldErrors* refused = nullptr);
     void SendOutputOffFrame(int output);
     // Output to takes from's equaliser, crossover and mode; when connected
     // its block is queued.
-    void CopyOutputEq(int from, int to);
+    void CopyOutputEq(int from, int to, TextFieldErrors* refused = nullptr);
 
     int TransferCount() const { return transferCount_; }
     int SavedOnOff() const { return savedOnOff_; }

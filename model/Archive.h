@@ -46,6 +46,9 @@ public:
     // Loading only: a string as it was written, the bytes of the narrow form
     // as they are, or the wide form as UTF-8 (wide is set then).
     void ReadText(std::string& text, bool& wide);
+    // Loading only: a value just read is one no valid document holds; the
+    // load fails as on a malformed value.
+    void Refuse() { failed_ = true; }
 
 private:
     template <class Wire, class T> void Transfer(T& v) {

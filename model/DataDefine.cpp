@@ -1,7 +1,6 @@
 #include "model/DataDefine.h"
 
 #include "model/Globals.h"
-#include "model/MessageBox.h"
 #include "model/SourceTable.h"
 #include "model/SpeakerGroups.h"
 #include "model/SpeakerTypes.h"
@@ -239,24 +238,31 @@ std::string FieldToString(const uint8_t* field, size_t n) {
 
 std::string FieldToStringAll(const uint8_t* field, size_t n) { return GbkToUtf8(FieldText(field, n)); }
 
-bool BytesToField(uint8_t* field, size_t n, const std::string& gbk) {
-    if (!field || n == 0) return false;
-    if (gbk.size() >= n) {
-        ShowMessageBox(nullptr, g_CharLenErrorText.Pick(), "", MB_OK, 0, 0);
-        return false;
+std::string TextFieldErrorText(TextFieldError error) {
+    switch (error) {
+    case TextFieldError::TooLong:
+        return g_CharLenErrorText.Pick();
+    case TextFieldError::Invalid:
+        return g_CharInvalidText.Pick();
+    case TextFieldError::None:
+        break;
     }
-    std::memcpy(field, gbk.data(), gbk.size());
-    std::fill(field + gbk.size(), field + n, 0);
-    return true;
+    return std::string();
 }
 
-bool StringToField(uint8_t* field, size_t n, const std::string& text) {
-    if (!field || n == 0) return false;
+// No field at all is a caller's slip, not the user's text: refused as too
+// long, since nothing fits.
+TextFieldError BytesToField(uint8_t* field, size_t n, const std::string& gbk) {
+    if (!field || n == 0 || gbk.size() >= n) return TextFieldError::TooLong;
+    std::memcpy(field, gbk.data(), gbk.size());
+    std::fill(field + gbk.size(), field + n, 0);
+    return TextFieldError::None;
+}
+
+TextFieldError StringToField(uint8_t* field, size_t n, const std::string& text) {
+    if (!field || n == 0) return TextFieldError::TooLong;
     const auto gbk = Utf8ToGbk(text);
-    if (!gbk) {
-        ShowMessageBox(nullptr, g_CharInvalidText.Pick(), "", MB_OK, 0, 0);
-        return false;
-    }
+    if (!gbk) return TextFieldError::Invalid;
     return BytesToField(field, n, *gbk);
 }
 

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // ---------------------------------------------------------------------------
 // Parameter block layout (5000 bytes)
@@ -134,13 +135,22 @@ void FixTweeterCrossovers();
 std::string FieldToString(const uint8_t* field, size_t n);
 // The same over all n bytes.
 std::string FieldToStringAll(const uint8_t* field, size_t n);
+// Why a text was refused for a fixed-length field. The model never shows a
+// message: it hands the reason to its caller, and the user interface shows
+// TextFieldErrorText once it holds no lock.
+enum class TextFieldError { None, TooLong, Invalid };
+// The refusals of one operation, in the order they happened (no None).
+using TextFieldErrors = std::vector<TextFieldError>;
+// The program's message for a refusal in the current language: "Char len
+// error!" / "字符长度错误!", "Invalid characters!" / "字符无效!"; empty for None.
+std::string TextFieldErrorText(TextFieldError error);
 // Writes the UTF-8 text as GBK bytes, zero-padded, byte n-1 always 0. A text
-// of n or more bytes (or one GBK cannot hold) is refused with the program's
-// message box and leaves the field unchanged; the result says which.
-bool StringToField(uint8_t* field, size_t n, const std::string& text);
+// of n or more bytes (TooLong) or one GBK cannot hold (Invalid) is refused and
+// leaves the field unchanged.
+TextFieldError StringToField(uint8_t* field, size_t n, const std::string& text);
 // The same for text that is already GBK bytes (a name from a document):
 // only the length is checked.
-bool BytesToField(uint8_t* field, size_t n, const std::string& gbk);
+TextFieldError BytesToField(uint8_t* field, size_t n, const std::string& gbk);
 // The text of a field as bytes: the first max bytes up to the first zero,
 // blanks trimmed at both ends (FieldToString and FieldToStringAll before
 // they decode).

@@ -32,12 +32,13 @@ void CEffect_Data::LoadFromBlock(const uint8_t* block) {
 
 void CEffect_Data::LoadCrossoversFromBlock(const uint8_t* record) { eq_.LoadCrossover(record); }
 
-void CEffect_Data::WriteAllItems() {
+TextFieldError CEffect_Data::WriteAllItems() {
     uint8_t* b = EffectBlock();
-    name_.Write(b + kNameOffset);
+    const TextFieldError refused = name_.Write(b + kNameOffset);
     for (int i = 0; i < kEffectParamCount; ++i) b[kParamOffsets[i]] = static_cast<uint8_t>(params_[i]);
     eq_.WriteBands(b, kEffectBands);
     WriteCrossover();
+    return refused;
 }
 
 void CEffect_Data::WriteCrossover() {

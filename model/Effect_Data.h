@@ -34,8 +34,9 @@ public:
     void LoadCrossoversFromBlock(const uint8_t* record);
     // Name, parameters, bands and crossover into the current image's effect
     // block. The name goes back as the bytes it was loaded from; a name of 8
-    // or more bytes from a document leaves the name field as it was.
-    void WriteAllItems();
+    // or more bytes from a document leaves the name field as it was and is
+    // refused (TooLong).
+    TextFieldError WriteAllItems();
     // The crossover record into the current image's effect block.
     void WriteCrossover();
     // The three marks := value; every filter steps with it.

@@ -18,7 +18,18 @@ constexpr int kHighestFreq = 20000;
 // The added 0.05 only absorbs the error of the division: a bandwidth between
 // two codes falls to the lower one. Rounded down rather than towards zero, so
 // that a code below 0 from the device reads back as itself.
-int BandwidthToCode(double octaves) { return SaturatingToInt(std::floor((octaves - 0.05) / 0.01 + 0.05)); }
+double BandwidthCodeOf(double octaves) {
+    return std::floor((octaves - 0.05) / 0.01 + 0.05);
+}
+int BandwidthToCode(double octaves) {
+    return SaturatingToInt(BandwidthCodeOf(octaves));
+}
+
+// Rounded half up also below -20 dB, so that every code the device may hold
+// reads back as itself.
+double GainCodeOf(double gain) {
+    return std::floor((gain + 20) * 100 / 10 + 0.5);
+}
 
 } // namespace
 
@@ -32,9 +43,7 @@ int CFilter::GetAppliedFreq() const { return IsPinnedSpecial() ? third_ : applie
 
 int CFilter::GetGainCode() const {
     if (IsBypassedOrFlat()) return kGainCodeFlat;
-    // Rounded half up also below -20 dB, so that every code the device may
-    // hold reads back as itself.
-    return SaturatingToInt(std::floor((gain_ + 20) * 100 / 10 + 0.5));
+    return SaturatingToInt(GainCodeOf(gain_));
 }
 
 int CFilter::GetBandwidthCode() const { return BandwidthToCode(bandwidth_); }
@@ -226,18 +235,73 @@ std::string CFilter::FormatEqType() const {
 
 // --- Archive and copy ------------------------------------------------------
 
+namespace {
+
+// What a document may hold: only settings a band or crossover record can
+// carry (what the device or a preset file can bring), so that every loaded
+// filter packs, steps and draws as one loaded from a block does. The item
+// code is the program's own, not a setting: a damaged one is kept, and the
+// poller skips the band.
+constexpr int kWordMin = -32768; // a band's words are read signed,
+constexpr int kWordMax = 65535;  // a crossover's frequency unsigned
+constexpr int kSignedWordMax = 32767;
+constexpr int kByteMax = 255;
+
+bool InRange(int v, int lo, int hi) {
+    return v >= lo && v <= hi;
+}
+
+// The code of a gain or bandwidth fits the band record's signed word (never
+// a NaN or an infinity).
+bool FitsSignedWord(double code) {
+    return code >= kWordMin && code <= kSignedWordMax;
+}
+
+} // namespace
+
 void CFilter::Serialize(CArchive& ar) {
-    ar.Dword(kind_);
-    ar.Dword(freq_);
-    ar.Dword(applied_);
-    ar.Dword(third_);
-    ar.Double(gain_);
-    ar.Dword(eqBypass_);
-    ar.Dword(off_);
-    ar.Double(bandwidth_);
-    ar.Dword(family_);
-    ar.Dword(slope_);
-    ar.Dword(itemCode_);
+    struct Stored {
+        int kind, freq, applied, third;
+        double gain;
+        int eqBypass, off;
+        double bandwidth;
+        int family, slope, itemCode;
+    } s{kind_, freq_,      applied_, third_, gain_,    eqBypass_,
+        off_,  bandwidth_, family_,  slope_, itemCode_};
+    ar.Dword(s.kind);
+    ar.Dword(s.freq);
+    ar.Dword(s.applied);
+    ar.Dword(s.third);
+    ar.Double(s.gain);
+    ar.Dword(s.eqBypass);
+    ar.Dword(s.off);
+    ar.Double(s.bandwidth);
+    ar.Dword(s.family);
+    ar.Dword(s.slope);
+    ar.Dword(s.itemCode);
+    if (ar.IsLoading() && !ar.Failed()) {
+        const bool valid = InRange(s.kind, 0, kByteMax) && InRange(s.family, 0, kByteMax) &&
+                           InRange(s.slope, 0, kByteMax) && InRange(s.freq, kWordMin, kWordMax) &&
+                           InRange(s.applied, kWordMin, kWordMax) &&
+                           InRange(s.third, kWordMin, kWordMax) &&
+                           FitsSignedWord(GainCodeOf(s.gain) + kGainWordOffset) &&
+                           FitsSignedWord(BandwidthCodeOf(s.bandwidth));
+        if (!valid) ar.Refuse();
+    }
+    // A refused or cut-short filter keeps its settings.
+    if (ar.IsLoading() && !ar.Failed()) {
+        kind_ = s.kind;
+        freq_ = s.freq;
+        applied_ = s.applied;
+        third_ = s.third;
+        gain_ = s.gain;
+        eqBypass_ = s.eqBypass;
+        off_ = s.off;
+        bandwidth_ = s.bandwidth;
+        family_ = s.family;
+        slope_ = s.slope;
+        itemCode_ = s.itemCode;
+    }
     Relayout();
     UpdateCurve();
 }

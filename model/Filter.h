@@ -32,6 +32,7 @@ public:
 
 constexpr int kFilterCurvePoints = kFreqTableSize; // one per entry of g_FreqTable
 constexpr int kGainCodeFlat = 200;      // 0 dB
+constexpr int kGainWordOffset = 400;    // band records carry gain code + 400
 constexpr int kSpecialBandItem = 30;    // the special band pins its drawing frequency here
 
 class CFilter {

@@ -106,7 +106,8 @@ PacketPtr BuildItemPacket(int group, int index, int item) {
     return f.Finish();
 }
 
-PacketPtr BuildBlockPacket(int slot, int group, int index, int fromCurrent, int fromPreset) {
+PacketPtr BuildBlockPacket(int slot, int group, int index, int fromCurrent, int fromPreset,
+                           TextFieldErrors* refused) {
     int size = 0;
     const uint8_t* src = nullptr;
     int link = 0;
@@ -140,7 +141,8 @@ PacketPtr BuildBlockPacket(int slot, int group, int index, int fromCurrent, int 
     if (fromCurrent && group == kGroupOutput && index == 0) {
         if (g_StateFlags[kFlagDataLocked].load()) {
             uint8_t password[16] = {};
-            StringToField(password, sizeof password, g_LockPassword);
+            const TextFieldError e = StringToField(password, sizeof password, g_LockPassword);
+            if (e != TextFieldError::None && refused) refused->push_back(e);
             f.Payload()[288] = '!';
             std::memcpy(f.Payload() + kOutPasswordOffset, password, 6);
         } else if (g_StateFlags[kFlagDataUnlocked].load()) {

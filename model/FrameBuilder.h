@@ -8,6 +8,8 @@
 
 #include "model/Packet.h"
 
+#include "model/DataDefine.h"
+
 #include <cstdint>
 #include <memory>
 
@@ -36,7 +38,11 @@ enum FrameGroup : int {
 void FinishFrame(uint8_t* buffer, int length);
 
 PacketPtr BuildItemPacket(int group, int index, int item);
-PacketPtr BuildBlockPacket(int slot, int group, int index, int fromCurrent, int fromPreset);
+// Output 0's block from the current image carries the lock mark and, while
+// the data is locked, the lock password: one its field cannot hold goes as
+// zeros, and the reason is appended to *refused for the caller's message.
+PacketPtr BuildBlockPacket(int slot, int group, int index, int fromCurrent, int fromPreset,
+                           TextFieldErrors* refused = nullptr);
 PacketPtr BuildBlockReadPacket(int slot, int group, int index, int flagA, int flagB);
 PacketPtr BuildSystemReadPacket(int subType, int slot);
 PacketPtr BuildSystemPacket(int subType, int slot);

@@ -5,13 +5,13 @@
 #include "model/Globals.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace {
 
 constexpr int kFifteenBand[15] = {20, 32, 53, 87, 143, 235, 386, 632, 1035, 1696, 2778, 4551, 7455, 12210, 20000};
 constexpr int kThreeBand[3] = {100, 1000, 10000};
 constexpr int kThirdOctaveCount = 31;
-constexpr int kGainWordOffset = 400;
 
 // How a builder sets up one crossover filter; -1 keeps the filter default.
 struct CrossoverSetup {
@@ -38,8 +38,18 @@ void SetUpCrossover(CFilter& f, const CrossoverSetup& s, int item) {
 // Keeps a builder's last band index inside its frequency table.
 int LastBand(int last, int tableSize) { return std::min(last, tableSize - 1); }
 
+// A setting a record word cannot carry goes out as the nearest value it can,
+// never wrapped: each word saturates to the range it is read back in.
+void PutSignedWord(uint8_t* p, long long v) {
+    PutU16(p, static_cast<uint16_t>(
+                  static_cast<int16_t>(std::clamp<long long>(v, INT16_MIN, INT16_MAX))));
+}
+void PutUnsignedWord(uint8_t* p, long long v) {
+    PutU16(p, static_cast<unsigned>(std::clamp<long long>(v, 0, UINT16_MAX)));
+}
+
 void PutCrossoverHalf(uint8_t* p, const CFilter& f) {
-    PutU16(p, static_cast<unsigned>(f.GetAppliedFreq()));
+    PutUnsignedWord(p, f.GetAppliedFreq());
     p[2] = f.GetFamilyByte();
     p[3] = f.GetSlopeByte();
 }
@@ -122,10 +132,10 @@ ItemRecord CKTVEQ::PackBand(int i) const {
     ItemRecord r{};
     const CFilter* f = GetAt(i);
     if (!f) return r;
-    PutU16(&r[0], static_cast<unsigned>(f->GetAppliedFreq()));
+    PutSignedWord(&r[0], f->GetAppliedFreq());
     // A bypassed or flat band's gain code is already 0 dB.
-    PutU16(&r[2], static_cast<unsigned>(f->GetGainCode() + kGainWordOffset));
-    PutU16(&r[4], static_cast<unsigned>(f->GetBandwidthCode()));
+    PutSignedWord(&r[2], static_cast<long long>(f->GetGainCode()) + kGainWordOffset);
+    PutSignedWord(&r[4], f->GetBandwidthCode());
     r[6] = f->GetSlopeByte();
     r[7] = f->GetKindByte();
     return r;

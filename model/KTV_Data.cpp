@@ -44,12 +44,18 @@ void CKTV_Data::LoadFromImage(const uint8_t* block, int mode) {
         out_.LoadChannelFromImage(block + kOutputBlockOffset + kOutputBlockSize * i, i);
 }
 
-void CKTV_Data::WriteAllToImage() {
+TextFieldErrors CKTV_Data::WriteAllToImage() {
     DeviceLockGuard lock(g_DeviceLock);
-    effect_.WriteAllItems();
+    TextFieldErrors refused;
+    const auto note = [&refused](TextFieldError e) {
+        if (e != TextFieldError::None) refused.push_back(e);
+    };
+    note(effect_.WriteAllItems());
     for (int i = 0; i < mic_.GetCount(); ++i) mic_.GetAt(i)->WriteAllItems();
-    for (int i = 0; i < music_.GetCount(); ++i) music_.GetAt(i)->WriteAllItems();
+    for (int i = 0; i < music_.GetCount(); ++i)
+        note(music_.GetAt(i)->WriteAllItems());
     for (int i = 0; i < out_.GetCount(); ++i) out_.GetAt(i)->WriteAllItems();
+    return refused;
 }
 
 void CKTV_Data::ClearChangeFlags(int value) {
@@ -76,9 +82,11 @@ void CKTV_Data::SetMusicGraphRect(const GraphRect& plotArea) {
 
 namespace {
 
-// Packs the preset name into the image as "Custom" and announces it.
+// Packs the preset name into the image as "Custom" (which always fits) and
+// announces it.
 PacketPtr AnnounceCustomName(bool writeName) {
-    if (writeName) StringToField(g_ParamImage + kPresetNameOffset, kPresetNameSize, g_CustomName);
+    if (writeName)
+        (void)StringToField(g_ParamImage + kPresetNameOffset, kPresetNameSize, g_CustomName);
     PostToView(WM_PRESET_NAME_CUSTOM, 0, 0);
     return BuildSystemPacket(kRecordPresetName, 0);
 }

@@ -38,8 +38,10 @@ public:
     // Every channel from a 5000-byte parameter block; the effect unit only
     // in mode 0 or 6. Raises no mark.
     void LoadFromImage(const uint8_t* block, int mode);
-    // Every channel's items into the current image; no packet.
-    void WriteAllToImage();
+    // Every channel's items into the current image; no packet. Returns the
+    // new names it refused (effect unit, then music inputs), for the caller
+    // to show once it holds no lock.
+    TextFieldErrors WriteAllToImage();
     // The send poller: the first pending change in the fixed order, packed
     // into the image and turned into its frame, or the status request when
     // nothing is pending. Never null.

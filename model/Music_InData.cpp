@@ -70,15 +70,16 @@ PacketPtr CMusic_InData::SendEqBand(int band, int item) {
     return Packet(1, item);
 }
 
-void CMusic_InData::WriteAllItems() {
+TextFieldError CMusic_InData::WriteAllItems() {
     uint8_t* b = ImageBlock();
-    if (!b) return;
+    if (!b) return TextFieldError::None;
     eq_.WriteBands(b, eq_.GetBandCount());
-    name_.Write(b + kNameOffset);
+    const TextFieldError refused = name_.Write(b + kNameOffset);
     WriteBasicItem(0);
     WriteCrossoverItem(0);
     WriteThresholdItem(0);
     WriteNoiseGateItem(0);
+    return refused;
 }
 
 void CMusic_InData::LoadFromImageBlock(const uint8_t* block) {

@@ -55,8 +55,8 @@ public:
     // Band i into item i; the packet carries item `item`.
     PacketPtr SendEqBand(int band, int item);
     // Bands, the name (item 35: the bytes it was loaded from, or a new
-    // name), items 31, 32, 34, 33; no packet.
-    void WriteAllItems();
+    // name), items 31, 32, 34, 33; no packet. A refused new name says why.
+    TextFieldError WriteAllItems();
     // From any block of this layout, the name's bytes included (a new name
     // not yet written stays); no mark raised.
     void LoadFromImageBlock(const uint8_t* block);

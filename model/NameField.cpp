@@ -24,16 +24,18 @@ void CNameField::SetText(const std::string& utf8) {
     pendingName_ = utf8;
 }
 
-void CNameField::Write(uint8_t* field) {
-    if (!field) return;
+TextFieldError CNameField::Write(uint8_t* field) {
+    if (!field) return TextFieldError::None;
+    TextFieldError refused = TextFieldError::None;
     if (pending_) {
         pending_ = false;
         std::array<uint8_t, kSize> packed = bytes_;
-        if (pendingUtf8_ ? StringToField(packed.data(), kSize, pendingName_)
-                         : BytesToField(packed.data(), kSize, pendingName_))
-            bytes_ = packed;
+        refused = pendingUtf8_ ? StringToField(packed.data(), kSize, pendingName_)
+                               : BytesToField(packed.data(), kSize, pendingName_);
+        if (refused == TextFieldError::None) bytes_ = packed;
     }
     std::memcpy(field, bytes_.data(), kSize);
+    return refused;
 }
 
 std::string CNameField::TextBytes() const { return FieldText(bytes_.data(), rule_ == Read::Text ? kSize - 1 : kSize); }

@@ -3,11 +3,14 @@
 // The device's bytes are the name: they are kept as they came and written
 // back unchanged, whatever they hold (another code page, no terminator,
 // bytes after the first zero), so a name the program cannot read still
-// reaches the device as it was and never raises a message. Only a new name
-// (the user's text, or another name brought by a document) is packed by the
-// text-field rule when it is next written, with the rule's message when it
-// does not fit; a refused name is dropped and the field keeps its bytes.
+// reaches the device as it was and is never refused. Only a new name (the
+// user's text, or another name brought by a document) is packed by the
+// text-field rule when it is next written, and refused when it does not fit:
+// a refused name is dropped, the field keeps its bytes, and the write tells
+// why, for the caller's message.
 #pragma once
+
+#include "model/DataDefine.h"
 
 #include <array>
 #include <cstdint>
@@ -33,8 +36,8 @@ public:
     // A user's new name (UTF-8), packed by the next Write.
     void SetText(const std::string& utf8);
     // The name into the field: the kept bytes, or a new name packed by the
-    // text-field rule.
-    void Write(uint8_t* field);
+    // text-field rule; a new name the rule refuses says why.
+    TextFieldError Write(uint8_t* field);
 
     // For the user: the name decoded from GBK (bytes it cannot read show as
     // U+FFFD).

@@ -134,6 +134,34 @@ TEST_F(DocumentTest, LockedDataCarriesTheMarkerAndPassword) {
     }
 }
 
+// A save never shows a message: it writes what it can (a refused new name
+// leaves its field as it was, a refused password goes as zeros) and tells its
+// caller what it refused, names first, for the messages.
+TEST_F(DocumentTest, ASaveReportsTheTextsItRefused) {
+    for (auto serialize : {&CLumaraDoc::SerializePreset, &CLumaraDoc::SerializeAllPresets}) {
+        const size_t image =
+            serialize == &CLumaraDoc::SerializePreset ? kImageInPresetFile : kImageInAllFile;
+        g_StateFlags[kFlagDataLocked] = 1;
+        g_LockPassword = "\xEF\xBF\xBD"; // GBK cannot hold it
+        doc->Data().GetMusic(0)->SetName("LongName");
+        doc->Data().GetMusic(3)->SetName("\xF0\x9F\x98\x80");
+        const std::vector<uint8_t> file = Write(serialize);
+        EXPECT_EQ(doc->RefusedTexts(),
+                  (TextFieldErrors{TextFieldError::TooLong, TextFieldError::Invalid,
+                                   TextFieldError::Invalid}));
+        EXPECT_EQ(file[image + kLockMark], 0x21);
+        EXPECT_EQ(Bytes(file.data() + image + kLockMark + 2, 6), std::vector<uint8_t>(6, 0));
+        EXPECT_EQ(std::string(file.begin() + static_cast<long>(image + kMusicBlockOffset + 280),
+                              file.begin() + static_cast<long>(image + kMusicBlockOffset + 288)),
+                  std::string("Music 1\0", 8)); // the name it had
+
+        // Refused names are dropped; a password that fits is no refusal.
+        g_LockPassword = "Ab3xyz";
+        Write(serialize);
+        EXPECT_EQ(doc->RefusedTexts(), TextFieldErrors{});
+    }
+}
+
 TEST_F(DocumentTest, PresetFileLoadsTheModelFromTheImage) {
     std::vector<uint8_t> file = Write(&CLumaraDoc::SerializePreset);
     // Output 3's gain word in the file's image.

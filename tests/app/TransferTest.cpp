@@ -8,6 +8,7 @@
 #include "controls/GradientProgressCtrl.h"
 #include "model/FrameBuilder.h"
 #include "model/KTV_Data.h"
+#include "model/SpeakerTypes.h"
 
 #include <gmock/gmock.h>
 
@@ -295,6 +296,81 @@ TEST_F(TransferTest, AFileThatCannotBeWrittenIsSaidAndTheTransferEnds) {
     EXPECT_EQ(Text(boxes[0].text), "Save all presets file error!");
     EXPECT_EQ(Text(boxes[0].caption), "Prompting");
     EXPECT_EQ(boxes[0].autoCloseMs, 0);
+}
+
+// Texts the model refuses to pack (a new input name too long for its field,
+// a lock password its field cannot hold) are told as they always were: one
+// box each, in order, with the program's texts; but only once the operation
+// has released g_DeviceLock, so that the link worker never waits for the user.
+TEST_F(TransferTest, RefusedTextsAreToldOnceTheLockIsReleased) {
+    SetUpTransfer();
+    std::vector<bool> lockFree;
+    CMessageBox::SetResponder([&](const CMessageBox::Shown& s) {
+        boxes.push_back(s);
+        lockFree.push_back(DeviceLockFreeForOthers());
+        return CMessageBox::Action::Ok;
+    });
+    // The password as the device's bytes 0x80 0x31 0x32 read: GBK cannot
+    // hold U+FFFD again.
+    g_LockPassword = "\xEF\xBF\xBD"
+                     "12";
+    g_StateFlags[kFlagDataLocked] = 1;
+    const SpeakerPair pair = g_SpeakerPairsLR[0];
+    g_SpeakerPairsLR[0] = {1, 0, 1}; // output 1 is the left of output 0
+
+    const char* tooLong = "Char len error!";
+    const char* invalid = "Invalid characters!";
+    struct Case {
+        const char* what;
+        std::function<void()> act;
+        std::vector<std::string> texts;
+    };
+    const Case cases[] = {
+        {"output 0 block", [this] { view->SendOutputBlock(0); }, {invalid}},
+        {"output 5 block", [this] { view->SendOutputBlock(5); }, {}},
+        {"input block with a new name",
+         [this] {
+             view->Data()->GetMusic(1)->SetName("LongName");
+             view->SendInputChannelBlock(1);
+         },
+         {tooLong}},
+        {"equaliser copied to output 0", [this] { view->CopyPairEq(0); }, {invalid}},
+        {"store as preset 2 from the model",
+         [this] {
+             view->Data()->GetMusic(2)->SetName("话筒一二三");
+             view->SendPresetToDevice(2, true);
+         },
+         {tooLong, invalid}},
+        {"store all", [this] { view->SendAllPresetsToDevice(); }, {invalid}},
+    };
+    std::vector<Queued> queued;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        boxes.clear();
+        lockFree.clear();
+        view->Command().Clear();
+        c.act();
+        queued = Snapshot(view->Command());
+        EXPECT_EQ(BoxTexts(), c.texts);
+        for (size_t i = 0; i < boxes.size(); ++i) {
+            EXPECT_EQ(Text(boxes[i].caption), "Quellmark");
+            EXPECT_EQ(boxes[i].buttons, QStringList{QStringLiteral("OK")});
+            EXPECT_EQ(boxes[i].autoCloseMs, 0);
+            EXPECT_TRUE(lockFree[i]) << i;
+        }
+    }
+    g_SpeakerPairsLR[0] = pair;
+    // The last transfer goes out; output 0's block carries the lock mark and
+    // zeros for the password.
+    RunTransfer(queued);
+    const auto outputZero = std::find_if(queued.begin(), queued.end(), [](const Queued& q) {
+        return q.raw[6] == 0 && q.raw[7] == 4 && q.raw[8] == 0;
+    });
+    ASSERT_NE(outputZero, queued.end());
+    EXPECT_EQ(outputZero->raw[14 + 288], '!');
+    EXPECT_EQ(std::vector<uint8_t>(outputZero->raw.begin() + 14 + 290,
+                                   outputZero->raw.begin() + 14 + 296),
+              std::vector<uint8_t>(6, 0));
 }
 
 TEST_F(TransferTest, TransfersWhileNotConnected) {

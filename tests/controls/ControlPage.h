@@ -3,8 +3,8 @@
 #pragma once
 
 #include "controls/ControlNotify.h"
+#include "controls/MessageBox.h"
 #include "controls/core/Timing.h"
-#include "model/MessageBox.h"
 #include "platform/Message.h"
 
 #include <QApplication>
@@ -54,23 +54,24 @@ struct FakeClock {
     }
 };
 
-// Records the message boxes the controls show and answers them.
+// Records the message boxes the controls show and answers them (Ok: the
+// positive button, OK or Yes; Cancel: the negative one).
 class MessageBoxCapture {
 public:
-    explicit MessageBoxCapture(int answer) {
-        previous_ = SetMessageBoxHandler([this, answer](const MessageBoxRequest& r) {
-            requests.push_back(r);
+    explicit MessageBoxCapture(CMessageBox::Action answer) {
+        previous_ = CMessageBox::SetResponder([this, answer](const CMessageBox::Shown& s) {
+            shown.push_back(s);
             return answer;
         });
     }
-    ~MessageBoxCapture() { SetMessageBoxHandler(previous_); }
+    ~MessageBoxCapture() { CMessageBox::SetResponder(previous_); }
     MessageBoxCapture(const MessageBoxCapture&) = delete;
     MessageBoxCapture& operator=(const MessageBoxCapture&) = delete;
 
-    std::vector<MessageBoxRequest> requests;
+    std::vector<CMessageBox::Shown> shown;
 
 private:
-    MessageBoxHandler previous_;
+    CMessageBox::Responder previous_;
 };
 
 // Shows a top-level page and makes it the active window, so focus moves.

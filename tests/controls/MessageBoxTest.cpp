@@ -1,14 +1,12 @@
 #include "controls/MessageBox.h"
 
 #include "model/Globals.h"
-#include "model/MessageBox.h"
 
 #include "tests/platform/GuiTestSupport.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QPushButton>
-#include <QThread>
 
 #include <vector>
 
@@ -22,7 +20,7 @@ protected:
     void SetUp() override {
         previous_ = CMessageBox::SetResponder([this](const CMessageBox::Shown& s) {
             shown.push_back(s);
-            threads.push_back(QThread::currentThread());
+            lockFree.push_back(DeviceLockFreeForOthers());
             return answer;
         });
     }
@@ -33,7 +31,7 @@ protected:
 
     Action answer = Action::Ok;
     std::vector<CMessageBox::Shown> shown;
-    std::vector<QThread*> threads;
+    std::vector<bool> lockFree;
 
 private:
     CMessageBox::Responder previous_;
@@ -136,23 +134,52 @@ TEST_F(MessageBoxTest, TheInputPageWayReadsTheResultMember) {
     EXPECT_EQ(shown[0].caption, QStringLiteral("Prompting"));
 }
 
-TEST_F(MessageBoxTest, EngineMessagesReachTheBoxFromAnyThread) {
-    Watchdog dog(30);
-    InstallMessageBoxHandler();
+TEST_F(MessageBoxTest, ShowMessageBoxIsTheBoxUnderTheProgramsName) {
     answer = Action::Ok;
     EXPECT_EQ(ShowMessageBox(nullptr, "连接失败", "", MB_YESNO, 0, -2), IDYES);
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].text, QString::fromUtf8("连接失败"));
     EXPECT_EQ(shown[0].caption, QString::fromUtf8("提示"));
-
     answer = Action::Escape;
-    std::atomic<int> result{-1};
-    std::thread worker([&] { result = ShowMessageBox(nullptr, "lost", "", MB_YESNO, 0, 0); });
-    ASSERT_TRUE(PumpUntil([&] { return result != -1; }));
-    worker.join();
-    EXPECT_EQ(result, IDNO);
-    ASSERT_EQ(threads.size(), 2u);
-    EXPECT_EQ(threads[1], QApplication::instance()->thread()); // shown on the UI thread
+    EXPECT_EQ(ShowMessageBox(nullptr, "lost", "ignored", MB_YESNO, 1, 0), IDNO);
+    EXPECT_EQ(shown[1].caption, QStringLiteral("Quellmark"));
+}
+
+// The model only says why it refused a text; these boxes tell the user, one
+// each, in order, as the program always has (product title, OK, no closing),
+// and only once the operation has let go of the model's lock.
+TEST_F(MessageBoxTest, RefusedTextsAreShownInOrderOnceTheLockIsFree) {
+    Watchdog dog(30);
+    for (int language : {0, 1}) {
+        shown.clear();
+        lockFree.clear();
+        g_LanguageFlag = language;
+        {
+            CTextFieldMessages refused;
+            DeviceLockGuard lock(g_DeviceLock);
+            refused.Add(TextFieldError::TooLong);
+            refused.Add(TextFieldError::None);
+            refused.Add(TextFieldErrors{TextFieldError::Invalid, TextFieldError::TooLong});
+            refused.Errors()->push_back(TextFieldError::Invalid);
+            EXPECT_TRUE(shown.empty()); // nothing while the operation runs
+        }
+        const char* tooLong = language ? "字符长度错误!" : "Char len error!";
+        const char* invalid = language ? "字符无效!" : "Invalid characters!";
+        const std::vector<const char*> want = {tooLong, invalid, tooLong, invalid};
+        ASSERT_EQ(shown.size(), want.size());
+        for (size_t i = 0; i < want.size(); ++i) {
+            EXPECT_EQ(shown[i].text, QString::fromUtf8(want[i])) << i;
+            EXPECT_EQ(shown[i].caption, QStringLiteral("Quellmark")) << i;
+            EXPECT_EQ(shown[i].buttons, QStringList{QString::fromUtf8(language ? "确定" : "OK")})
+                << i;
+            EXPECT_EQ(shown[i].autoCloseMs, 0) << i;
+            EXPECT_TRUE(lockFree[i]) << i;
+        }
+    }
+    // Nothing refused, nothing shown.
+    shown.clear();
+    { CTextFieldMessages none; }
+    EXPECT_TRUE(shown.empty());
 }
 
 TEST(MessageBoxTimerTest, ABoxClosesItselfAnsweringAsItsNegativeButton) {

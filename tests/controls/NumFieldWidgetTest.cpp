@@ -325,26 +325,29 @@ TEST_F(NumFieldTest, StepsStopAtTheEndsAndADisabledFieldIsNotStepped) {
 TEST_F(NumFieldTest, DeviceValueOutsideTheRangeAsksWhetherToRestoreDefaults) {
     Setup(4, 0, 1000);
     {
-        MessageBoxCapture box(IDYES);
+        MessageBoxCapture box(CMessageBox::Action::Ok); // Yes
         EXPECT_FALSE(spin->SetValueChecked(1200));
-        ASSERT_EQ(box.requests.size(), 1u);
-        EXPECT_EQ(box.requests[0].text, "Data exception, do you want to restore the default data?");
-        EXPECT_EQ(box.requests[0].type, MB_YESNO);
-        EXPECT_EQ(box.requests[0].milliseconds, -3);
+        ASSERT_EQ(box.shown.size(), 1u);
+        EXPECT_EQ(box.shown[0].text, "Data exception, do you want to restore the default data?");
+        EXPECT_EQ(box.shown[0].buttons, QStringList({"YES", "NO"}));
+        EXPECT_EQ(box.shown[0].caption, "Prompting");
+        EXPECT_EQ(box.shown[0].autoCloseMs, 0);
         EXPECT_EQ(field->text(), "1000");
     }
     {
         g_LanguageFlag = 1;
-        MessageBoxCapture box(IDNO);
+        MessageBoxCapture box(CMessageBox::Action::Cancel); // No
         EXPECT_TRUE(spin->SetValueChecked(-5));
-        ASSERT_EQ(box.requests.size(), 1u);
-        EXPECT_EQ(box.requests[0].text, "数据异常,是否恢复默认数据?");
-        EXPECT_EQ(box.requests[0].milliseconds, -2);
+        ASSERT_EQ(box.shown.size(), 1u);
+        EXPECT_EQ(box.shown[0].text, QString::fromUtf8("数据异常,是否恢复默认数据?"));
+        EXPECT_EQ(box.shown[0].buttons,
+                  QStringList({QString::fromUtf8("是"), QString::fromUtf8("否")}));
+        EXPECT_EQ(box.shown[0].caption, QString::fromUtf8("提示"));
         EXPECT_EQ(field->GetValue(), 0);
     }
-    MessageBoxCapture none(IDYES);
+    MessageBoxCapture none(CMessageBox::Action::Ok);
     EXPECT_TRUE(spin->SetValueChecked(999));
-    EXPECT_TRUE(none.requests.empty());
+    EXPECT_TRUE(none.shown.empty());
 }
 
 TEST_F(NumFieldTest, RightAlignedSpinSitsAtTheFieldsRightEdge) {

@@ -3,6 +3,9 @@
 #include "model/Archive.h"
 #include "model/KTV_Data.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <limits>
 #include <memory>
 
 namespace {
@@ -164,34 +167,149 @@ TEST_F(ArchiveTest, TruncatedPresetLosesNothing) {
     }
 }
 
-TEST_F(ArchiveTest, HostileValuesAreStoredButNeverIndexOutside) {
-    CFilter f;
+namespace {
+
+// A filter's archive record: kind, frequency, applied, third (DWORDs), gain
+// (double), EQ bypass, off (DWORDs), bandwidth (double), family, slope, item.
+enum FilterField : size_t {
+    kKind = 0,
+    kFreq = 4,
+    kApplied = 8,
+    kThird = 12,
+    kGain = 16,
+    kBandwidth = 32,
+    kFamily = 40,
+    kSlope = 44,
+    kItem = 48
+};
+
+struct FieldValue {
+    FilterField at;
+    double value; // a DWORD field takes it as int
+};
+
+std::vector<uint8_t> WithValue(std::vector<uint8_t> bytes, FieldValue v) {
+    if (v.at == kGain || v.at == kBandwidth) {
+        std::memcpy(&bytes.at(v.at), &v.value, 8);
+    } else {
+        const auto d = static_cast<uint32_t>(static_cast<int64_t>(v.value));
+        for (size_t i = 0; i < 4; ++i)
+            bytes.at(v.at + i) = static_cast<uint8_t>(d >> (8 * i));
+    }
+    return bytes;
+}
+
+std::vector<uint8_t> StoreFilter(CFilter& f) {
     CArchive out;
     f.Serialize(out);
-    std::vector<uint8_t> bytes = out.Bytes();
-    const auto put32 = [&](size_t at, uint32_t v) {
-        for (int i = 0; i < 4; ++i) bytes[at + static_cast<size_t>(i)] = static_cast<uint8_t>(v >> (8 * i));
-    };
-    put32(0, 0x7FFFFFFF);  // kind
-    put32(4, 0x80000000);  // frequency
-    put32(8, 0);           // applied
+    return out.Bytes();
+}
+
+} // namespace
+
+// A document may only bring what a band or crossover record can carry; any
+// other value fails the load as a malformed one, and the filter keeps its
+// settings.
+TEST_F(ArchiveTest, FilterValuesNoRecordCarriesAreRefused) {
+    const double inf = std::numeric_limits<double>::infinity();
     const double nan = std::numeric_limits<double>::quiet_NaN();
+    const FieldValue cases[] = {
+        {kKind, 0x7FFFFFFF},
+        {kKind, -1},
+        {kKind, 256},
+        {kFreq, INT32_MIN},
+        {kFreq, 65536},
+        {kFreq, -32769},
+        {kApplied, 70000},
+        {kThird, -40000},
+        {kGain, nan},
+        {kGain, inf},
+        {kGain, -inf},
+        {kGain, 1e300},
+        {kGain, 2.1e8},
+        {kGain, 32368 * 0.1 - 20},
+        {kGain, -33169 * 0.1 - 20}, // gain word 32768 and -32769
+        {kBandwidth, nan},
+        {kBandwidth, 1e300},
+        {kBandwidth, 32768 * 0.01 + 0.05},
+        {kBandwidth, -32769 * 0.01 + 0.05},
+        {kFamily, -16},
+        {kFamily, 256},
+        {kSlope, 1000},
+        {kSlope, -1},
+    };
+    CFilter f;
+    f.SetGainCode(333);
+    f.SetBandwidthCode(20);
+    const std::vector<uint8_t> before = StoreFilter(f);
+    for (const FieldValue& c : cases) {
+        const std::vector<uint8_t> bytes = WithValue(before, c); // the archive only reads it
+        CArchive in(bytes);
+        f.Serialize(in);
+        EXPECT_TRUE(in.Failed()) << c.at << " = " << c.value;
+        EXPECT_EQ(StoreFilter(f), before) << c.at << " = " << c.value;
+    }
+}
+
+// The values at the ends of what the records carry load exactly, and a
+// filter holding them packs, steps and draws without fault.
+TEST_F(ArchiveTest, FilterValuesAtTheEndsOfTheRecordsAreKept) {
+    const FieldValue cases[] = {
+        {kKind, 255},
+        {kFamily, 255},
+        {kSlope, 255},
+        {kItem, 0x7F0000FF}, // damaged: the poller skips the band
+        {kKind, 0},
+        {kFreq, -32768},
+        {kFreq, 65535},
+        {kApplied, 0},
+        {kApplied, -32768},
+        {kThird, 65535},
+        {kGain, 32367 * 0.1 - 20},
+        {kGain, -33168 * 0.1 - 20}, // gain word 32767 and -32768
+        {kBandwidth, 32767 * 0.01 + 0.05},
+        {kBandwidth, -32768 * 0.01 + 0.05},
+    };
+    CFilter plain;
+    plain.SetGainCode(333);
+    const std::vector<uint8_t> start = StoreFilter(plain);
+    for (const FieldValue& c : cases) {
+        const std::vector<uint8_t> bytes = WithValue(start, c);
+        CFilter f;
+        CArchive in(bytes);
+        f.Serialize(in);
+        ASSERT_FALSE(in.Failed()) << c.at << " = " << c.value;
+        EXPECT_EQ(StoreFilter(f), bytes) << c.at << " = " << c.value;
+        f.SetGraphRect({0, 0, 900, 300});
+        (void)f.GetCurvePoints();
+        (void)f.FormatHandleLabel();
+        EXPECT_EQ(f.GetKind() == 255 ? f.FormatEqType() : "", "");
+        EXPECT_EQ(f.GetFamily() == 255 ? f.FormatFamily() : "", "");
+        EXPECT_EQ(f.GetSlope() == 255 ? f.FormatSlope() : "", "");
+        for (int i = 0; i < 60; ++i)
+            f.StepAppliedFreq(0); // never divides by zero
+        EXPECT_FALSE(f.IsChanged()) << c.at << " = " << c.value;
+    }
+}
+
+// Found by the archive fuzzer: a filter gain of 1e300 in a document reached
+// the band record as gain code INT_MAX + 400. Such a document is refused
+// whole and the model loses nothing.
+TEST_F(ArchiveTest, DocumentWithAHugeFilterGainIsRefused) {
+    const auto before = Store(*model);
+    CKTV_Data source;
+    source.GetOut(7)->GetFilter(3)->SetGainCode(387);
+    std::vector<uint8_t> bytes = Store(source);
+    // The gain's double, found by its exact bytes.
+    const double gain = 387 * 0.1 - 20;
+    uint8_t pattern[8];
+    std::memcpy(pattern, &gain, 8);
+    const auto at = std::search(bytes.begin(), bytes.end(), pattern, pattern + 8);
+    ASSERT_NE(at, bytes.end());
     const double huge = 1e300;
-    std::memcpy(&bytes[16], &nan, 8);  // gain
-    put32(24, 0);                      // EQ bypass
-    put32(28, 0);                      // off
-    std::memcpy(&bytes[32], &huge, 8); // bandwidth
-    put32(40, 0xFFFFFFF0);             // family
-    put32(44, 1000);                   // slope
+    std::memcpy(&*at, &huge, 8);
+
     CArchive in(bytes);
-    f.Serialize(in);
-    ASSERT_FALSE(in.Failed());
-    EXPECT_EQ(f.GetKind(), 0x7FFFFFFF);
-    EXPECT_EQ(f.FormatEqType(), "");
-    EXPECT_EQ(f.FormatFamily(), "");
-    EXPECT_EQ(f.FormatSlope(), "");
-    EXPECT_EQ(f.GetGainCode(), 0);
-    EXPECT_EQ(f.FormatQ(), "0.404");
-    for (int i = 0; i < 60; ++i) f.StepAppliedFreq(0); // never divides by zero
-    EXPECT_FALSE(f.IsChanged());
+    EXPECT_FALSE(LoadOrRestore(*model, in));
+    EXPECT_EQ(Store(*model), before);
 }

@@ -2,6 +2,8 @@
 
 #include "model/KTVEQ.h"
 
+#include <limits>
+
 namespace {
 
 std::vector<uint8_t> Rec(const ItemRecord& r) { return std::vector<uint8_t>(r.begin(), r.end()); }
@@ -137,4 +139,44 @@ TEST_F(EqualiserTest, FlatEqualiserSitsOnTheZeroLine) {
         EXPECT_FLOAT_EQ(eq.GetRealCurvePoints()[static_cast<size_t>(i)].y, static_cast<float>(zero));
     }
     EXPECT_EQ(eq.GetCurvePoints()[136].x, FreqToGraphX(1000, 600) + 40);
+}
+
+// Every word a record can carry packs back as it came; a setting no word can
+// carry saturates to the word's end instead of wrapping (or overflowing, as
+// gain code INT_MAX + 400 did).
+TEST_F(EqualiserTest, RecordWordsRoundTripAndSaturate) {
+    CKTVEQ eq;
+    eq.BuildThreeBand(2, 8, 20000);
+    for (const char* record : {"00 80 00 80 00 80 FF 20", "FF 7F FF 7F FF 7F 00 00",
+                               "FF FF FF FF FF FF 01 02", "00 00 00 00 00 00 07 01"}) {
+        const auto rec = Hex(record);
+        eq.UnpackBand(rec.data(), 1);
+        EXPECT_EQ(Rec(eq.PackBand(1)), rec) << record;
+    }
+    const auto crossover = Hex("FF FF 02 07 00 00 01 08");
+    eq.LoadCrossover(crossover.data());
+    EXPECT_EQ(Rec(eq.PackCrossover()), crossover);
+
+    CFilter* band = eq.GetAt(1);
+    band->SetSlope(2, 0);
+    band->SetKind(FilterKind::Peaking);
+    band->SetFreq(1000, 0);
+    band->SetBandwidthCode(14);
+    band->SetGainCode(std::numeric_limits<int>::max());
+    EXPECT_EQ(Rec(eq.PackBand(1)), Hex("E8 03 FF 7F 0E 00 02 00"));
+    band->SetGainCode(std::numeric_limits<int>::min());
+    EXPECT_EQ(Rec(eq.PackBand(1)), Hex("E8 03 00 80 0E 00 02 00"));
+    band->SetFreq(70000, 0);
+    band->SetBandwidthCode(std::numeric_limits<int>::max());
+    EXPECT_EQ(Rec(eq.PackBand(1)), Hex("FF 7F 00 80 FF 7F 02 00"));
+    band->SetFreq(-70000, 0);
+    band->SetBandwidthCode(std::numeric_limits<int>::min());
+    EXPECT_EQ(Rec(eq.PackBand(1)), Hex("00 80 00 80 00 80 02 00"));
+
+    eq.GetHighPass()->SetFreq(70000, 0);
+    eq.GetLowPass()->SetFreq(-5, 0);
+    EXPECT_EQ(Rec(eq.PackCrossover()).at(0), 0xFF);
+    EXPECT_EQ(Rec(eq.PackCrossover()).at(1), 0xFF);
+    EXPECT_EQ(Rec(eq.PackCrossover()).at(4), 0x00);
+    EXPECT_EQ(Rec(eq.PackCrossover()).at(5), 0x00);
 }

@@ -90,7 +90,13 @@ protected:
         ModelTest::SetUp();
         model = std::make_unique<CKTV_Data>();
     }
+    // Writes a model into the image, keeping what it refused to pack.
+    void WriteAll(CKTV_Data& m) {
+        const TextFieldErrors r = m.WriteAllToImage();
+        refused.insert(refused.end(), r.begin(), r.end());
+    }
     std::unique_ptr<CKTV_Data> model;
+    TextFieldErrors refused;
 };
 
 } // namespace
@@ -104,11 +110,11 @@ TEST_F(FidelityTest, LoadThenWriteIsTheIdentity) {
         // Twice: what one round wrote must load back as the same values.
         for (int mode : {0, 6}) {
             model->LoadFromImage(g_ParamImage, mode);
-            model->WriteAllToImage();
+            WriteAll(*model);
             ASSERT_TRUE(Image() == want) << fill.what << " mode " << mode << Differences(want, Image());
         }
     }
-    EXPECT_TRUE(messages.empty()) << messages.front();
+    EXPECT_EQ(refused, TextFieldErrors{});
 }
 
 TEST_F(FidelityTest, StoredPresetReachesTheImageByteForByte) {
@@ -119,14 +125,14 @@ TEST_F(FidelityTest, StoredPresetReachesTheImageByteForByte) {
         const auto preset = Bytes(g_PcPresets[k], kParamBlockSize);
         const auto before = Image();
         model->LoadFromImage(g_PcPresets[k], 0);
-        model->WriteAllToImage();
+        WriteAll(*model);
         EXPECT_EQ(Bytes(g_PcPresets[k], kParamBlockSize), preset) << "the stored preset is only read";
         std::vector<uint8_t> want(before);
         for (int i = 0; i < kParamBlockSize; ++i)
             if (!NoWriterTouches(i)) want[static_cast<size_t>(i)] = preset[static_cast<size_t>(i)];
         ASSERT_TRUE(Image() == want) << "preset " << k << Differences(want, Image());
     }
-    EXPECT_TRUE(messages.empty()) << messages.front();
+    EXPECT_EQ(refused, TextFieldErrors{});
 }
 
 TEST_F(FidelityTest, ArchiveRoundTripKeepsTheImage) {
@@ -147,10 +153,10 @@ TEST_F(FidelityTest, ArchiveRoundTripKeepsTheImage) {
         CArchive second(stored);
         ASSERT_TRUE(LoadOrRestore(*model, second));
         EXPECT_EQ(Store(*model), stored);
-        model->WriteAllToImage();
+        WriteAll(*model);
         ASSERT_TRUE(Image() == want) << Fills()[n].what << " " << n << Differences(want, Image());
     }
-    EXPECT_TRUE(messages.empty()) << messages.front();
+    EXPECT_EQ(refused, TextFieldErrors{});
 }
 
 // --- Band records --------------------------------------------------------------------
@@ -257,18 +263,18 @@ TEST_F(FidelityTest, NamesTravelAsTheDevicesBytes) {
         const auto want = Image();
         model->LoadFromImage(g_ParamImage, 0);
         for (const NameField& f : fields) EXPECT_EQ(f.name(*model), f.allBytes ? c.text : c.textOf7) << c.what << ", " << f.what;
-        model->WriteAllToImage();
+        WriteAll(*model);
         EXPECT_TRUE(Image() == want) << c.what << Differences(want, Image());
 
         // A document made of the model keeps them as well.
         const auto stored = Store(*model);
         CArchive in(stored);
         ASSERT_TRUE(LoadOrRestore(*model, in));
-        model->WriteAllToImage();
+        WriteAll(*model);
         EXPECT_TRUE(Image() == want) << c.what << " after the archive" << Differences(want, Image());
         EXPECT_EQ(Store(*model), stored) << c.what;
     }
-    EXPECT_TRUE(messages.empty()) << messages.front();
+    EXPECT_EQ(refused, TextFieldErrors{});
 }
 
 TEST_F(FidelityTest, NamesFromADocumentAreWrittenAsTheirBytes) {
@@ -285,29 +291,35 @@ TEST_F(FidelityTest, NamesFromADocumentAreWrittenAsTheirBytes) {
     CArchive in(stored);
     ASSERT_TRUE(LoadOrRestore(fresh, in));
     EXPECT_EQ(fresh.GetEffect()->GetName(), "A\xEF\xBF\xBD" "B");
-    fresh.WriteAllToImage();
+    WriteAll(fresh);
     for (const NameField& f : fields) {
         if (f.allBytes) continue; // item 36 is the lock bytes: no writer touches it
         EXPECT_EQ(Bytes(g_ParamImage + f.offset, 8), bytes) << f.what;
     }
-    EXPECT_TRUE(messages.empty()) << messages.front();
+    EXPECT_EQ(refused, TextFieldErrors{});
 }
 
 TEST_F(FidelityTest, OnlyARenameGoesThroughTheTextFieldRule) {
     struct Case {
         const char* text;
         const char* bytes; // null: refused, the field keeps the device's bytes
-        const char* message;
+        const char* message; // what the user is told of a refusal
     } cases[] = {
         {"Door", "44 6F 6F 72 00 00 00 00", nullptr},
         {"前置", "C7 B0 D6 C3 00 00 00 00", nullptr},
         {"LongName", nullptr, "Char len error!"},
         {"\xF0\x9F\x98\x80", nullptr, "Invalid characters!"},
     };
+    const auto texts = [this] {
+        std::vector<std::string> t;
+        for (TextFieldError e : refused)
+            t.push_back(TextFieldErrorText(e));
+        return t;
+    };
     const auto device = Hex("41 FF 42 00 00 00 00 00");
     uint8_t* field = MusicInBlock(1) + 280;
     for (const Case& c : cases) {
-        messages.clear();
+        refused.clear();
         std::copy(device.begin(), device.end(), field);
         model->LoadFromImage(g_ParamImage, 0);
         CMusic_InData& in = *model->GetMusic(1);
@@ -315,23 +327,26 @@ TEST_F(FidelityTest, OnlyARenameGoesThroughTheTextFieldRule) {
         // A load before the write keeps the new name: it is not the block's.
         model->LoadFromImage(g_ParamImage, 0);
         EXPECT_EQ(in.GetName(), c.text);
-        model->WriteAllToImage();
+        WriteAll(*model);
         EXPECT_EQ(Bytes(field, 8), c.bytes ? Hex(c.bytes) : device) << c.text;
-        EXPECT_EQ(messages, c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{}) << c.text;
-        // Once written or refused, the name is the field's again; no more messages.
+        EXPECT_EQ(texts(),
+                  c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{})
+            << c.text;
+        // Once written or refused, the name is the field's again; no more refusals.
         EXPECT_EQ(in.GetName(), c.bytes ? c.text : "A\xEF\xBF\xBD" "B");
-        model->WriteAllToImage();
-        EXPECT_EQ(messages.size(), c.message ? 1u : 0u) << c.text;
+        WriteAll(*model);
+        EXPECT_EQ(refused.size(), c.message ? 1u : 0u) << c.text;
     }
 }
 
 TEST_F(FidelityTest, PresetNameThatIsNotGbk) {
     // The poller's name check replaces it with "Custom", as it does any other
-    // name once a parameter has been sent; reading it shows nothing.
+    // name once a parameter has been sent; it is never refused.
     std::memcpy(g_ParamImage, Hex("41 FF 42 80 00 00 00 00 00 00 00 00 00 00 00 00").data(), kPresetNameSize);
     model->LoadFromImage(g_ParamImage, 0);
     g_ParamSentFlag = 1;
     model->GetNextPacket();
     EXPECT_EQ(FieldToString(g_ParamImage, kPresetNameSize), "Custom");
-    EXPECT_TRUE(messages.empty()) << messages.front();
+    WriteAll(*model);
+    EXPECT_EQ(refused, TextFieldErrors{});
 }

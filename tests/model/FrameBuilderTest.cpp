@@ -154,12 +154,37 @@ TEST_F(FrameBuilderTest, LockPatchOfOutputZero) {
     EXPECT_EQ(Bytes(f.data() + 14, 296), Bytes(OutputBlock(0, g_PcPresets[1]), 296));
 }
 
-TEST_F(FrameBuilderTest, OverLongPasswordSendsZeros) {
-    g_LockPassword = std::string(16, 'p');
+// A password its field cannot hold goes as zeros; the builder says why, for
+// the caller's message.
+TEST_F(FrameBuilderTest, RefusedPasswordSendsZeros) {
+    struct Case {
+        std::string password;
+        TextFieldErrors refused;
+        std::vector<uint8_t> sent;
+    } cases[] = {
+        {std::string(16, 'p'), {TextFieldError::TooLong}, std::vector<uint8_t>(6, 0)},
+        {"\xEF\xBF\xBD"
+         "12",
+         {TextFieldError::Invalid},
+         std::vector<uint8_t>(6, 0)},
+        {"123456", {}, Hex("31 32 33 34 35 36")},
+    };
     g_StateFlags[kFlagDataLocked] = 1;
-    const auto f = FrameOf(BuildBlockPacket(0, 4, 0, 1, 0));
-    EXPECT_EQ(Bytes(f.data() + 14 + 290, 6), std::vector<uint8_t>(6, 0));
-    EXPECT_EQ(messages.size(), 1u);
+    for (const Case& c : cases) {
+        g_LockPassword = c.password;
+        TextFieldErrors refused;
+        const auto f = FrameOf(BuildBlockPacket(0, 4, 0, 1, 0, &refused));
+        EXPECT_EQ(Bytes(f.data() + 14 + 290, 6), c.sent) << c.password;
+        EXPECT_EQ(refused, c.refused) << c.password;
+        // Without a list to report to, the frame is the same.
+        EXPECT_EQ(FrameOf(BuildBlockPacket(0, 4, 0, 1, 0)), f) << c.password;
+    }
+    // Another output, or a stored preset's block, carries no password.
+    g_LockPassword = std::string(16, 'p');
+    TextFieldErrors refused;
+    BuildBlockPacket(0, 4, 1, 1, 0, &refused);
+    BuildBlockPacket(2, 4, 0, 0, 1, &refused);
+    EXPECT_EQ(refused, TextFieldErrors{});
 }
 
 TEST_F(FrameBuilderTest, BlockSourcesAndSentFlag) {

@@ -1,10 +1,8 @@
-// Starts every model test from a freshly initialised image and records what
-// the program's message box would have shown.
+// Starts every model test from a freshly initialised image.
 #pragma once
 
 #include "model/DataDefine.h"
 #include "model/Globals.h"
-#include "model/MessageBox.h"
 
 #include <gtest/gtest.h>
 
@@ -32,19 +30,7 @@ inline void ResetModelState() {
 
 class ModelTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ResetModelState();
-        previous_ = SetMessageBoxHandler([this](const MessageBoxRequest& r) {
-            messages.push_back(r.text);
-            return IDOK;
-        });
-    }
-    void TearDown() override { SetMessageBoxHandler(previous_); }
-
-    std::vector<std::string> messages;
-
-private:
-    MessageBoxHandler previous_;
+    void SetUp() override { ResetModelState(); }
 };
 
 // "6B 6B EE" -> bytes

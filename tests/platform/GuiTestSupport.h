@@ -1,6 +1,8 @@
 // Helpers of the user-interface tests.
 #pragma once
 
+#include "model/Globals.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
@@ -11,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <future>
 #include <mutex>
 #include <thread>
 
@@ -20,6 +23,19 @@ inline bool PumpUntil(const std::function<bool()>& done, int ms = 5000) {
     t.start();
     while (!done() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     return done();
+}
+
+// Whether another thread (the link worker) could take g_DeviceLock now, e.g.
+// while a message box waits for the user. The lock is re-entrant, so the
+// asking thread cannot find out by itself.
+inline bool DeviceLockFreeForOthers() {
+    return std::async(std::launch::async,
+                      [] {
+                          if (!g_DeviceLock.try_lock()) return false;
+                          g_DeviceLock.unlock();
+                          return true;
+                      })
+        .get();
 }
 
 // Ends the process if a test hangs (a deadlock would otherwise stall the suite).

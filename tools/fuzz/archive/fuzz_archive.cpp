@@ -5,13 +5,11 @@
 #include "model/DataDefine.h"
 #include "model/Globals.h"
 #include "model/KTV_Data.h"
-#include "model/MessageBox.h"
 
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static CKTV_Data* model = [] {
-        SetMessageBoxHandler([](const MessageBoxRequest&) { return IDOK; });
         InitParamModel();
         return new CKTV_Data;
     }();

@@ -6,7 +6,6 @@
 #include "app/PresetJson.h"
 #include "model/DataDefine.h"
 #include "model/Globals.h"
-#include "model/MessageBox.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -34,7 +33,6 @@ void Check(bool condition) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const bool ready = [] {
         InitParamModel();
-        SetMessageBoxHandler([](const MessageBoxRequest&) { return IDOK; });
         return true;
     }();
     (void)ready;
