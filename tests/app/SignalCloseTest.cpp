@@ -5,6 +5,7 @@
 // against the simulated device on 127.0.0.1.
 #include "tests/app/ShellTestSupport.h"
 
+#include <QDialog>
 #include <QProcess>
 #include <QSettings>
 #include <QTimer>
@@ -63,6 +64,26 @@ TEST_P(SignalCloseTest, ASignalClosesTheProgramAsItsCloseButtonDoes) {
     EXPECT_FALSE(atQuit.frameVisible);
     EXPECT_EQ(app.Settings().Read("DspMcu", "Language"), "English");
     EXPECT_TRUE(app.Settings().ValueNames("USB").empty());
+}
+
+// A logout while a dialog waits for the user: its loop ends too, and so
+// does the program.
+TEST_F(ShellTest, ASignalEndsTheProgramWhileAModalWindowIsOpen) {
+    Watchdog watchdog(30);
+    app.Settings().Write("DspMcu", "Language", "English");
+    int dialogResult = 1;
+    bool frameVisible = true;
+    QTimer::singleShot(0, [&] {
+        QDialog dialog(app.MainFrame());
+        QTimer::singleShot(50, [] { kill(getpid(), SIGTERM); });
+        dialogResult = dialog.exec();
+        frameVisible = app.MainFrame()->isVisible();
+    });
+    char name[] = "lumara";
+    char* argv[] = {name, nullptr};
+    EXPECT_EQ(app.Run(1, argv), 0);
+    EXPECT_EQ(dialogResult, QDialog::Rejected);
+    EXPECT_FALSE(frameVisible);
 }
 
 // The program and the simulated device's network module.
