@@ -15,7 +15,7 @@
 #include "tools/sim/SimServer.h"
 
 #include <QDir>
-#include <QFile>
+#include <QTemporaryFile>
 
 #include <memory>
 
@@ -58,14 +58,11 @@ const ShotRegistration kStartPage("start-page", [](Gallery&) {
 // The splash window with the version window's picture: the program names no
 // splash picture of its own.
 const ShotRegistration kSplash("splash", [](Gallery&) {
-    auto file = std::make_shared<QString>(
-        QDir::temp().filePath(QStringLiteral("lumara-gallery-splash.png")));
-    skin::Image(275).save(*file);
-    CSplashWnd::ShowSplashScreen(60000, *file);
-    return Pose{CSplashWnd::Current(), {}, {}, [file] {
-                    CSplashWnd::HideSplashScreen();
-                    QFile::remove(*file);
-                }};
+    auto file = std::make_shared<QTemporaryFile>(
+        QDir::temp().filePath(QStringLiteral("lumara-splash-XXXXXX.png")));
+    if (file->open()) skin::Image(275).save(file->fileName(), "PNG");
+    CSplashWnd::ShowSplashScreen(60000, file->fileName());
+    return Pose{CSplashWnd::Current(), {}, {}, [file] { CSplashWnd::HideSplashScreen(); }};
 });
 
 // A prompt that closes itself: the connect button with nothing to connect to.
