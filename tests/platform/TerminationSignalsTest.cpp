@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -48,7 +49,10 @@ TEST_P(TerminationSignalsTest, ASignalFromAnyThreadRunsTheActionOnceOnTheUiThrea
     EXPECT_TRUE(calls[0].onUiThread);
 }
 
-INSTANTIATE_TEST_SUITE_P(TermAndInt, TerminationSignalsTest, ::testing::Values(SIGTERM, SIGINT));
+INSTANTIATE_TEST_SUITE_P(TermAndInt, TerminationSignalsTest, ::testing::Values(SIGTERM, SIGINT),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                             return std::string(info.param == SIGTERM ? "SIGTERM" : "SIGINT");
+                         });
 
 volatile sig_atomic_t g_OwnHandlerRan = 0;
 void OwnHandler(int) {
