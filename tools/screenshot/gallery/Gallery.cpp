@@ -36,10 +36,15 @@ bool Gallery::Chinese() const {
 }
 
 void Gallery::Settle(int ms) {
+    WaitFor([] { return false; }, ms);
+}
+
+bool Gallery::WaitFor(const std::function<bool()>& done, int ms) {
     QElapsedTimer t;
     t.start();
-    while (t.elapsed() < ms)
+    while (!done() && t.elapsed() < ms)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    return done();
 }
 
 QImage Gallery::Compose(QWidget* window, const std::vector<QWidget*>& over) {

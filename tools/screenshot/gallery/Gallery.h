@@ -75,7 +75,9 @@ public:
     bool Chinese() const;
 
     // Lets the event loop run for a while (repaints, timers, popups).
-    void Settle(int ms = 60);
+    void Settle(int ms = 20);
+    // Lets it run until done, at most ms; whether done.
+    static bool WaitFor(const std::function<bool()>& done, int ms);
     // Ends the link as the connect button does; false when it stays up.
     virtual bool GoOffline() = 0;
     // Links the plugged device again and waits until its data is loaded.

@@ -62,8 +62,11 @@ const ShotRegistration kSpeakerTypes("speaker-type-menu", [](Gallery& g) {
                 level->setActiveAction(a);
                 break;
             }
-        g.Settle(next ? 400 : 60);
-        if (next) open.push_back(next);
+        if (next) {
+            Gallery::WaitFor([next] { return next->isVisible(); }, 2000);
+            open.push_back(next);
+        }
+        g.Settle();
         level = next;
     }
     return Pose{&g.Frame(), open, {}, [open] {

@@ -20,7 +20,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QMenu>
 #include <QProcess>
@@ -66,14 +65,6 @@ public:
     int loads = 0;
     std::function<void(QMenu&, QPoint)> takePopup;
 };
-
-bool WaitFor(const std::function<bool()>& done, int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    return done();
-}
 
 class Runner : public Gallery {
 public:
@@ -133,7 +124,7 @@ private:
                        !g_TransferDlg->isVisible();
             },
             20000);
-        Settle(200);
+        Settle(50);
         return loaded;
     }
 
