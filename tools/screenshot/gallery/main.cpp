@@ -161,6 +161,12 @@ int RunLanguage(const char* language, const QString& out, const QString& only) {
         }
         if (pose.undo) pose.undo();
         runner.Settle();
+        // The next shot starts linked, as every shot does.
+        if (!runner.View().IsConnected() && !runner.GoOnline()) {
+            std::fprintf(stderr, "lumara-gallery: %s left the device unlinked\n",
+                         qPrintable(shot.name));
+            ++failures;
+        }
     }
     runner.Stop();
     return failures ? 1 : 0;
