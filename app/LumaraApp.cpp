@@ -9,6 +9,7 @@
 #include "platform/Display.h"
 #include "platform/Settings.h"
 #include "platform/Skin.h"
+#include "platform/TerminationSignals.h"
 #include "platform/UiGlobals.h"
 
 #include <QApplication>
@@ -158,6 +159,18 @@ int CLumaraApp::ExitInstance() {
     return m_ExitCode;
 }
 
+void CLumaraApp::CloseOnSignal() {
+    if (m_MainFrame) {
+        CChildFrame* child = m_MainFrame->ActiveChild();
+        if (auto* view = child ? dynamic_cast<CLumaraView*>(child->View()) : nullptr)
+            view->SendMessage(WM_COMMAND, CLumaraView::IDC_CLOSE);
+        else
+            m_MainFrame->close(); // the start page holds no link
+    }
+    // A message box or dialog may run a loop of its own: every loop ends.
+    QCoreApplication::exit(0);
+}
+
 int CLumaraApp::Run(int argc, char** argv) {
     m_Argc = argc;
     m_Argv = argv;
@@ -165,6 +178,8 @@ int CLumaraApp::Run(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
     int result = m_ExitCode;
     if (InitInstance(args)) {
+        // Still watched while ExitInstance runs: a late signal cannot cut it short.
+        platform::TerminationSignals watcher([this](int) { CloseOnSignal(); });
         result = QApplication::exec();
         ExitInstance();
     } else {

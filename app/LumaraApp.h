@@ -41,6 +41,10 @@ public:
     bool InitInstance(const QStringList& args);
     int ExitInstance();
     int ExitCode() const { return m_ExitCode; }
+    // SIGTERM or SIGINT (Run watches for them; on the user-interface thread):
+    // closes as the view's close button does, so the link stops and the
+    // device's in-use mark goes, then ends every event loop with exit code 0.
+    void CloseOnSignal();
 
     // The registration switches: "RegServer" or "UnregServer" after '-' or
     // '/' as the whole rest of the command line, any case. The program keeps

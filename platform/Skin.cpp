@@ -456,10 +456,11 @@ int LoadResource(unsigned id, Kind kind, QImage& out) {
 
 } // namespace
 
-QImage Render(const Picture& pic) {
-    QImage img(pic.size, QImage::Format_ARGB32_Premultiplied);
+QImage Render(const Picture& pic, qreal scale) {
+    QImage img((QSizeF(pic.size) * scale).toSize(), QImage::Format_ARGB32_Premultiplied);
     img.fill(Qt::transparent);
     QPainter p(&img);
+    p.scale(scale, scale);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
     const QRectF r(QPointF(0, 0), QSizeF(pic.size));

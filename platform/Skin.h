@@ -10,8 +10,9 @@
 
 namespace skin {
 
-// Draws a picture afresh (no cache), exactly picture.size.
-QImage Render(const Picture& picture);
+// Draws a picture afresh (no cache), exactly picture.size; a scale draws it
+// that many times larger with the same proportions (the desktop's icons).
+QImage Render(const Picture& picture, qreal scale = 1);
 
 // The picture of a program id, drawn once and kept; a null image for an id
 // the catalogue does not know. Safe from any thread.

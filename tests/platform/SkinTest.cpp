@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <set>
 
 using namespace skin;
@@ -99,6 +100,28 @@ TEST(SkinCatalogueTest, DrawnPicturesAreKept) {
     EXPECT_EQ(Image(287).cacheKey(), Image(287).cacheKey());
     ClearCache();
     EXPECT_EQ(Image(287), Render(*Program().Find(287)));
+}
+
+// The desktop's icons: the program's icon drawn larger is the same picture.
+TEST(SkinCatalogueTest, AScaledPictureIsTheSamePictureLarger) {
+    const Picture& icon = *Program().Find(273);
+    const QImage small = Render(icon).convertToFormat(QImage::Format_ARGB32);
+    for (const qreal scale : {1.5, 8.0}) {
+        SCOPED_TRACE(scale);
+        const QImage large = Render(icon, scale);
+        ASSERT_EQ(large.size(), (QSizeF(icon.size) * scale).toSize());
+        const QImage back = large.scaled(icon.size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                                .convertToFormat(QImage::Format_ARGB32);
+        long difference = 0;
+        for (int y = 0; y < small.height(); ++y)
+            for (int x = 0; x < small.width(); ++x) {
+                const QRgb a = small.pixel(x, y), b = back.pixel(x, y);
+                difference += std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) +
+                              std::abs(qBlue(a) - qBlue(b)) + std::abs(qAlpha(a) - qAlpha(b));
+            }
+        // Edges differ by the smoothing; the shapes and colours are the same.
+        EXPECT_LT(difference / (small.width() * small.height() * 4), 12);
+    }
 }
 
 TEST(SkinLoadTest, PngAndBitmapLoadsFindOnlyTheirKind) {

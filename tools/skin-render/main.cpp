@@ -1,11 +1,12 @@
 // skin-render: draws pictures of the skin catalogue into PNG files, so that
 // anyone can look at them.
 //
-//   skin-render [--out DIR] [--list] [ID ...]
+//   skin-render [--out DIR] [--scale FACTOR] [--list] [ID ...]
 //
 // Without ids it draws every picture the catalogue knows, as DIR/ID.png
-// (DIR defaults to the current folder). --list prints the catalogue instead:
-// id, set, size, role, look and what the picture shows.
+// (DIR defaults to the current folder); --scale draws them that many times
+// larger (the build draws the desktop's icons so). --list prints the
+// catalogue instead: id, set, size, role, look and what the picture shows.
 #include "platform/Display.h"
 #include "platform/Skin.h"
 
@@ -29,7 +30,7 @@ const char* SetName(skin::Set set) {
 }
 
 int Usage() {
-    std::fprintf(stderr, "usage: skin-render [--out DIR] [--list] [ID ...]\n");
+    std::fprintf(stderr, "usage: skin-render [--out DIR] [--scale FACTOR] [--list] [ID ...]\n");
     return 2;
 }
 
@@ -42,10 +43,15 @@ int main(int argc, char** argv) {
 
     QString out = QStringLiteral(".");
     bool list = false;
+    double scale = 1;
     std::vector<int> ids;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--out") == 0 && i + 1 < argc) {
             out = QString::fromLocal8Bit(argv[++i]);
+        } else if (std::strcmp(argv[i], "--scale") == 0 && i + 1 < argc) {
+            bool ok = false;
+            scale = QString::fromLocal8Bit(argv[++i]).toDouble(&ok);
+            if (!ok || scale <= 0 || scale > 64) return Usage();
         } else if (std::strcmp(argv[i], "--list") == 0) {
             list = true;
         } else {
@@ -81,7 +87,10 @@ int main(int argc, char** argv) {
     }
     int failures = 0;
     for (int id : ids) {
-        const QImage img = skin::Image(id);
+        const skin::Picture* picture = catalogue.Find(id);
+        const QImage img = !picture     ? QImage()
+                           : scale == 1 ? skin::Image(id)
+                                        : skin::Render(*picture, scale);
         const QString file = QDir(out).filePath(QString::number(id) + QStringLiteral(".png"));
         if (img.isNull()) {
             std::fprintf(stderr, "skin-render: no picture %d\n", id);
