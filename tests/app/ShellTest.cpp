@@ -341,9 +341,11 @@ TEST_F(ShellTest, FirstConnectionAttemptAbout300msAfterTheInitialUpdate) {
     Start();
     EXPECT_TRUE(view->HasTimer(CLumaraView::kFirstConnectTimer));
     EXPECT_EQ(view->firstConnects, 0);
-    ASSERT_TRUE(PumpUntil([&] { return view->firstConnects > 0; }, 3000));
+    ASSERT_TRUE(PumpUntil([&] { return view->firstConnects > 0; }, 8000));
+    // Not at once; the upper bound only catches a timer that never fires on
+    // its own (a loaded machine or a sanitizer build is slow to start).
     EXPECT_GE(view->firstConnectMs, 290);
-    EXPECT_LT(view->firstConnectMs, 1500);
+    EXPECT_LT(view->firstConnectMs, 5000);
     // Once only.
     PumpUntil([] { return false; }, 700);
     EXPECT_EQ(view->firstConnects, 1);
