@@ -112,23 +112,23 @@ const MixRowSpec* MixRowOfSource(int source) {
                                                  : nullptr;
 }
 
+std::array<std::pair<int, MixPart>, 9> MixRowParts(const MixRowSpec& r) {
+    return {{{r.edit, MixPart::Edit},
+             {r.spin, MixPart::Spin},
+             {r.fader, MixPart::Fader},
+             {r.greyFader, MixPart::GreyFader},
+             {r.valueStatic, MixPart::ValueStatic},
+             {r.onOff, MixPart::OnOff},
+             {r.indicator, MixPart::Indicator},
+             {r.stepDown, MixPart::StepDown},
+             {r.stepUp, MixPart::StepUp}}};
+}
+
 MixControl FindMixControl(int id) {
     if (id <= 0) return {};
-    for (const MixRowSpec& r : kRows) {
-        const std::pair<int, MixPart> parts[] = {
-            {r.edit, MixPart::Edit},
-            {r.spin, MixPart::Spin},
-            {r.fader, MixPart::Fader},
-            {r.greyFader, MixPart::GreyFader},
-            {r.valueStatic, MixPart::ValueStatic},
-            {r.onOff, MixPart::OnOff},
-            {r.indicator, MixPart::Indicator},
-            {r.stepDown, MixPart::StepDown},
-            {r.stepUp, MixPart::StepUp},
-        };
-        for (const auto& [partId, part] : parts)
+    for (const MixRowSpec& r : kRows)
+        for (const auto& [partId, part] : MixRowParts(r))
             if (partId == id) return MixControl{r.source, part};
-    }
     return {};
 }
 

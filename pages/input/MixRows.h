@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <utility>
 
 constexpr int kMixRowCount = 18;
 // Rows 1..16 carry the named sources; 17 and 18 have no name and no step buttons.
@@ -51,6 +52,8 @@ struct MixControl {
     MixPart part = MixPart::None;
 };
 MixControl FindMixControl(int id);
+// Every control id of a row with its part (0 for the step buttons rows 17 and 18 lack).
+std::array<std::pair<int, MixPart>, 9> MixRowParts(const MixRowSpec& row);
 
 // The template's sixteen spare buttons: hidden, without pictures or function.
 const std::array<int, 16>& MixSpareButtons();

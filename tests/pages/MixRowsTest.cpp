@@ -49,16 +49,7 @@ TEST(MixRows, EveryControlIdNamesOneRowAndPart) {
     std::set<int> ids;
     for (const MixRowSpec& r : MixRows()) {
         SCOPED_TRACE(r.source);
-        const std::pair<int, MixPart> parts[] = {{r.edit, MixPart::Edit},
-                                                 {r.spin, MixPart::Spin},
-                                                 {r.fader, MixPart::Fader},
-                                                 {r.greyFader, MixPart::GreyFader},
-                                                 {r.valueStatic, MixPart::ValueStatic},
-                                                 {r.onOff, MixPart::OnOff},
-                                                 {r.indicator, MixPart::Indicator},
-                                                 {r.stepDown, MixPart::StepDown},
-                                                 {r.stepUp, MixPart::StepUp}};
-        for (const auto& [id, part] : parts) {
+        for (const auto& [id, part] : MixRowParts(r)) {
             if (!id) continue;
             EXPECT_TRUE(ids.insert(id).second) << id;
             EXPECT_EQ(FindMixControl(id).source, r.source) << id;
