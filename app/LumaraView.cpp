@@ -345,6 +345,7 @@ void CLumaraView::LayoutControls() {
     m_MixPage->SetView(this);
     m_MixPage->SetChannelArray(m_Data);
     m_MixPage->Init();
+    ApplySpeakerTypesAndPresets();
     // The level bar.
     m_LevelBar = CreateLevelBar(this);
     m_LevelBar->SetBackgroundBitmap(739);
@@ -604,6 +605,9 @@ LRESULT CLumaraView::WindowProc(unsigned msg, WPARAM wParam, LPARAM lParam) {
     case WM_USER_120:
     case WM_USER_303: return 0;
     case WM_SELECT_PAGE2: SelectPage(2, true); return 0;
+    case WM_SHOW_MIX_PAGE: return ShowMixPage(wParam, lParam);
+    case WM_APPLY_MIX_PRESET: return OnApplyMixPreset(wParam, lParam);
+    case WM_SELECT_OUTPUT_REQUEST: return OnSelectOutputRequest(wParam, lParam);
     case WM_COMMAND: {
         const int id = static_cast<int>(wParam & 0xFFFF);
         if (id >= ID_USB_DEVICE_FIRST && id <= ID_USB_DEVICE_LAST) {
@@ -619,6 +623,7 @@ LRESULT CLumaraView::WindowProc(unsigned msg, WPARAM wParam, LPARAM lParam) {
         case IDC_PAGE2: OnPageButton(2); break;
         case IDC_MINIMISE: OnMinimise(); break;
         case IDC_CLOSE: OnCloseButton(); break;
+        case IDC_MIX_TOGGLE: OnPageToggle(); break;
         default: break;
         }
         return 0;
@@ -664,7 +669,7 @@ bool CLumaraView::eventFilter(QObject* watched, QEvent* event) {
     return false;
 }
 
-bool CLumaraView::PreTranslateKey(QWidget*, QKeyEvent* key) {
+bool CLumaraView::PreTranslateKey(QWidget* target, QKeyEvent* key) {
     switch (key->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -673,6 +678,9 @@ bool CLumaraView::PreTranslateKey(QWidget*, QKeyEvent* key) {
         setFocus(Qt::OtherFocusReason);
         return false;
     case Qt::Key_Tab:
+        // The mix page moves Tab along its own ring of edits.
+        if (m_MixPage && m_MixPage->isVisible() && IsInside(m_MixPage, target)) return false;
+        [[fallthrough]];
     case Qt::Key_Backtab:
         if (g_CurrentPage == 1 && m_OutputPage) m_OutputPage->FocusFirstBand();
         // No dialog navigation on any page.

@@ -222,7 +222,7 @@ public:
     void SendOutputMap(int output, int mode) { m_Session.SendOutputMap(output, mode); }
     void SendPresetSelect(int preset) { m_Session.SendPresetSelect(preset); }
     void MuteOutputsForTransfer(int restore) { m_Session.MuteOutputsForTransfer(restore); }
-    void RequestDataResync() { m_Session.RequestDataResync(); }
+    void RequestDataResync() override { m_Session.RequestDataResync(); }
 
     // ---- device-data events (ViewDeviceData.cpp) ---------------------------
     LRESULT OnDeviceDataLoaded(WPARAM preset, LPARAM);
@@ -246,6 +246,22 @@ public:
     // Output b takes a's equaliser, crossover and mode; when connected its
     // block is queued.
     void CopyOutputEq(int from, int to);
+
+    // ---- the mix page (ViewMixPage.cpp) ------------------------------------
+    // Button 2823: the mix page and the output page change places.
+    void OnPageToggle();
+    // WM_SHOW_MIX_PAGE: the lock panel while the data is locked, else the
+    // mix page (mix non-zero) or the output page.
+    LRESULT ShowMixPage(WPARAM, LPARAM mix);
+    // WM_APPLY_MIX_PRESET (output, type).
+    LRESULT OnApplyMixPreset(WPARAM output, LPARAM type);
+    // WM_SELECT_OUTPUT_REQUEST (output): the output becomes current.
+    LRESULT OnSelectOutputRequest(WPARAM output, LPARAM);
+    // At set-up: outputs 0..9 take their speaker types and those types' mix levels.
+    void ApplySpeakerTypesAndPresets();
+    void OnMixSourceSwitch(int output, int source, int level) override;
+    void RequestOutput(int output) override;
+    CBitButton* MixToggle() const { return m_MixToggle; }
 
     // ---- device preset transfer (the session's; files in ViewTransfer.cpp) --
     // The transfers that pack the model's texts say what a field could not

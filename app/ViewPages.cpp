@@ -3,6 +3,7 @@
 #include "model/Globals.h"
 #include "model/KTV_OutData.h"
 #include "model/SpeakerTypes.h"
+#include "pages/input/MixInPutCom.h"
 #include "platform/Fonts.h"
 #include "platform/Skin.h"
 
@@ -88,6 +89,6 @@ private:
 
 CViewPage* CreateOutputPage(QWidget* parent) { return new CStandInPage(parent, 287, 286); }
 CViewPage* CreateLockPanel(QWidget* parent) { return new CStandInPage(parent, 1135, 1136); }
-CViewPage* CreateMixPage(QWidget* parent) { return new CStandInPage(parent, 1313, 1314); }
+CViewPage* CreateMixPage(QWidget* parent) { return new CMixInPutCom(parent); }
 CLevelBarBase* CreateLevelBar(QWidget* parent) { return new CStandInLevelBar(parent); }
 CStripBase* CreateStrip(QWidget* parent) { return new CStandInStrip(parent); }

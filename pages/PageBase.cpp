@@ -1,5 +1,6 @@
 #include "pages/PageBase.h"
 
+#include "link/DeviceSession.h"
 #include "model/Globals.h"
 #include "model/KTV_OutData.h"
 #include "model/SpeakerTypes.h"
@@ -7,6 +8,8 @@
 #include <algorithm>
 
 IPageHost* g_PageHost = nullptr;
+
+void IPageHost::RequestDataResync() { Session().RequestDataResync(); }
 
 CViewPage::CViewPage(QWidget* parent) : MessageTarget(parent) {
     setFocusPolicy(Qt::StrongFocus);

@@ -34,6 +34,12 @@ public:
     virtual void ApplyLanguage() { update(); }
     // The mix page lays out its rows for an input source.
     virtual void LayoutForInputMode(int /*source*/) {}
+    // The mix page: a speaker type's mix levels into an output (shown when
+    // the output is the one on the page).
+    virtual void ApplySpeakerTypePreset(int /*output*/, unsigned /*type*/) {}
+    // The mix page's tiles, before and after the current output changes.
+    virtual void ChannelChanging() {}
+    virtual void ChannelChanged() {}
     // The output page: an output joins (on) or leaves the current output's
     // group: the response graph is redrawn and the position button of the
     // output's speaker type marked or unmarked.
@@ -64,6 +70,16 @@ public:
     virtual void ShowGain(int word) { m_LevelValue = word; }
     // The speaker-type button (off while the left/right link is on).
     virtual void EnableSpeakerTypeButton(bool on) { m_SpeakerTypeEnabled = on; }
+    // The mix switch of a source 1..16: on while the source is mixed into the
+    // strip's output; any other source is none of the strip's.
+    virtual void SetMixToggle(int source, bool on) {
+        if (source >= 1 && source <= kMixToggles) m_MixToggles[source - 1] = on;
+        update();
+    }
+    bool MixToggle(int source) const {
+        return source >= 1 && source <= kMixToggles && m_MixToggles[source - 1];
+    }
+    static constexpr int kMixToggles = 16;
 
     bool IsCaptionChecked() const { return m_CaptionChecked; }
     bool IsSpeakerTypeEnabled() const { return m_SpeakerTypeEnabled; }
@@ -84,6 +100,7 @@ protected:
     bool m_CaptionChecked = false;
     bool m_Selected = false;
     bool m_SpeakerTypeEnabled = true;
+    bool m_MixToggles[kMixToggles] = {};
     QString m_CaptionText;
 };
 

@@ -23,6 +23,15 @@ public:
     virtual void StartEditGuardTimer() = 0;
     // Page 0..2 of the page area; leaveOld: the old page's button goes off first.
     virtual void SelectPage(int page, bool leaveOld) = 0;
+
+    // ---- for the mix page ----------------------------------------------------
+    // The level of a source (1..16) in an output changed: that output's strip
+    // shows the source's mix switch on for any level but 0. Other sources: nothing.
+    virtual void OnMixSourceSwitch(int /*output*/, int /*source*/, int /*level*/) {}
+    // Makes an output current, as a click on its strip does.
+    virtual void RequestOutput(int /*output*/) {}
+    // Asks the device to deliver the current data again (after damaged values).
+    virtual void RequestDataResync();
 };
 
 // The main view, for windows that are not given it (null before it exists).

@@ -19,6 +19,14 @@ const ShotRegistration kOutput("main-output",
 const ShotRegistration kVolume("main-volume",
                                [](Gallery& g) { return OnPage(g, CLumaraView::IDC_PAGE2); });
 
+// The Mixer button shows the mix page over the output page.
+const ShotRegistration kMix("main-mix", [](Gallery& g) {
+    g.View().SendMessage(WM_COMMAND, static_cast<WPARAM>(CLumaraView::IDC_MIX_TOGGLE));
+    return Pose{&g.Frame(), {}, {}, [&g] {
+                    g.View().SendMessage(WM_COMMAND, static_cast<WPARAM>(CLumaraView::IDC_MIX_TOGGLE));
+                }};
+});
+
 const ShotRegistration kOffline("main-offline", [](Gallery& g) {
     g.GoOffline();
     return Pose{&g.Frame(), {}, {}, [&g] { g.GoOnline(); }};
