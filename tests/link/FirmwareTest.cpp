@@ -5,6 +5,7 @@
 // that end every wait at once, and the connection retries.
 #include "link/FirmwareUpdate.h"
 
+#include "tests/link/FirmwareTestSupport.h"
 #include "tests/link/SessionFixture.h"
 #include "tests/link/UpdateFiles.h"
 
@@ -34,30 +35,6 @@ using Clock = std::chrono::steady_clock;
 
 long long MsSince(Clock::time_point t) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t).count();
-}
-
-// Waits short enough that a fault shows in a fraction of a second, long
-// enough that a busy machine never misses a reply that comes.
-FirmwareTimings FastFirmwareTimings() {
-    FirmwareTimings f;
-    f.usbWaitUnit = 50;
-    f.usbEnterWaits = f.usbEraseWaits = f.usbDspDataWaits = f.usbDspEndWaits = f.usbStartWaits = f.usbDataWaits =
-        f.usbEndWaits = 10;
-    f.netEnterTimeout = f.netEraseTimeout = f.netDspDataTimeout = f.netDspEndTimeout = f.netStartTimeout =
-        f.netDataTimeout = f.netEndTimeout = 500;
-    f.usbBurst = 30;
-    f.netBurst = 30;
-    f.burstPause = 1;
-    f.bootRestart = 20;
-    f.idleSleep = 5;
-    f.unreachableSleep = 5;
-    f.burstReconnectSleep = 10;
-    f.sendReconnectSleep = 10;
-    f.resetSleep = 10;
-    f.emptyReportPause = 1;
-    f.lateReplySleep = 1;
-    f.retryInterval = 20;
-    return f;
 }
 
 // The update dialog as the port sees it: what it was asked to show.
