@@ -7,11 +7,11 @@
 // enough that a busy machine never misses a reply that comes.
 inline FirmwareTimings FastFirmwareTimings() {
     FirmwareTimings f;
-    f.usbWaitUnit = 50;
+    f.usbWaitUnit = 100;
     f.usbEnterWaits = f.usbEraseWaits = f.usbDspDataWaits = f.usbDspEndWaits = f.usbStartWaits = f.usbDataWaits =
         f.usbEndWaits = 10;
     f.netEnterTimeout = f.netEraseTimeout = f.netDspDataTimeout = f.netDspEndTimeout = f.netStartTimeout =
-        f.netDataTimeout = f.netEndTimeout = 500;
+        f.netDataTimeout = f.netEndTimeout = 1000;
     f.usbBurst = 30;
     f.netBurst = 30;
     f.burstPause = 1;

@@ -138,6 +138,32 @@ TEST(UpdateFileTest, ReadingAFileTellsAMissingFileFromARefusedOne) {
     ::unlink(huge.c_str());
 }
 
+// The fuzzer's seed corpus: a valid file of every layout, and damaged ones.
+TEST(UpdateFileTest, TheSeedCorpusHoldsEveryLayoutAndItsDamage) {
+    const std::string corpus = std::string(LUMARA_SOURCE_DIR) + "/tools/fuzz/updatefile/corpus/";
+    struct Case {
+        const char* name;
+        UpdateFileResult result;
+    } cases[] = {
+        {"full", UpdateFileResult::Ok},
+        {"dsp-only", UpdateFileResult::Ok},
+        {"controller-only", UpdateFileResult::Ok},
+        {"controller-48", UpdateFileResult::Ok},
+        {"start-parameters-only", UpdateFileResult::Ok},
+        {"full-truncated", UpdateFileResult::Refused},
+        {"full-wrong-tag", UpdateFileResult::Refused},
+        {"full-short-controller", UpdateFileResult::Refused},
+        {"dsp-trailing-bytes", UpdateFileResult::Refused},
+        {"controller-short", UpdateFileResult::Refused},
+        {"empty", UpdateFileResult::Refused},
+        {"tag-cut", UpdateFileResult::Refused},
+    };
+    for (const Case& c : cases) {
+        UpdateImage image;
+        EXPECT_EQ(ReadUpdateFile(corpus + c.name, image), c.result) << c.name;
+    }
+}
+
 // ---------------------------------------------------------------------------
 // HEX records
 // ---------------------------------------------------------------------------
