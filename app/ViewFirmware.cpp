@@ -7,7 +7,9 @@
 #include "link/ui/UpgradeDlg.h"
 #include "model/Globals.h"
 
-int CLumaraView::RunUpgradeDialog(CUpgradeDlg& dialog) { return dialog.exec(); }
+int CLumaraView::RunUpgradeDialog(CUpgradeDlg& dialog) {
+    return dialog.exec();
+}
 
 void CLumaraView::OnFirmwareUpdateCommand() {
     g_StateFlags[kFlagUpdateRetryRunning] = 0;
@@ -21,7 +23,9 @@ void CLumaraView::OnFirmwareUpdateCommand() {
     g_StateFlags[kFlagFirmwareMode] = 0;
 }
 
-bool CLumaraView::ChooseUpdateFile() { return ::ChooseUpdateFile(m_ViewSettings, this); }
+bool CLumaraView::ChooseUpdateFile() {
+    return ::ChooseUpdateFile(m_ViewSettings, this);
+}
 
 LRESULT CLumaraView::OnFirmwareUpdateDone(WPARAM, LPARAM step) {
     m_Session.OnFirmwareUpdateDone(step);
@@ -33,4 +37,6 @@ LRESULT CLumaraView::OnFirmwareStartFailed(WPARAM, LPARAM) {
     return 0;
 }
 
-void CLumaraView::ShowUpdateRange(int range) { m_Progress->SetRange(0, range); }
+void CLumaraView::ShowUpdateRange(int range) {
+    m_Progress->SetRange(0, range);
+}

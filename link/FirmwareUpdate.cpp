@@ -22,12 +22,12 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr int kStepPayload = 16;      // enter and erase: 16 zero bytes
+constexpr int kStepPayload = 16; // enter and erase: 16 zero bytes
 constexpr int kDspAddressBytes = 4;
-constexpr int kBurstPairs = 24;       // the burst packet's payload (never sent)
+constexpr int kBurstPairs = 24; // the burst packet's payload (never sent)
 constexpr uint8_t kBurstPair[2] = {0x43, 0x11};
 constexpr uint8_t kControllerFill = 0xFF;
-constexpr int kMaxEraseWrites = 4;    // the erase may be asked for again
+constexpr int kMaxEraseWrites = 4; // the erase may be asked for again
 constexpr int kMaxWrites = 2;
 
 // A report of the burst: report id 0, then 32 pairs 43 11.
@@ -44,7 +44,8 @@ bool AllZero(const uint8_t* bytes, size_t n) {
 }
 
 void PutU32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        p[i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
 } // namespace
@@ -96,8 +97,8 @@ void CUpdateDisplayPort::ShowProgressLocked() {
 // Images and step state
 // ---------------------------------------------------------------------------
 
-CFirmwareUpdate::CFirmwareUpdate(CKTVCommand& command, CUsbLink& usb, CNet_Socket& net, CLinkWorker& worker,
-                                 const LinkTimings& timings)
+CFirmwareUpdate::CFirmwareUpdate(CKTVCommand& command, CUsbLink& usb, CNet_Socket& net,
+                                 CLinkWorker& worker, const LinkTimings& timings)
     : command_(command), usb_(usb), net_(net), worker_(worker), timings_(timings.firmware),
       waitSlice_(timings.waitSlice) {
     command_.SetFirmwareProgressHook([this](int code) { UpdateProgress(code); });
@@ -146,8 +147,12 @@ void CFirmwareUpdate::Load(UpdateImage image) {
     g_StateFlags[kFlagUpdateHasMcu] = image.hasController ? 1 : 0;
 }
 
-int CFirmwareUpdate::StepTotal() const { return stepTotal_.load(); }
-unsigned CFirmwareUpdate::ProgressRange() const { return progressRange_.load(); }
+int CFirmwareUpdate::StepTotal() const {
+    return stepTotal_.load();
+}
+unsigned CFirmwareUpdate::ProgressRange() const {
+    return progressRange_.load();
+}
 
 uint8_t CFirmwareUpdate::CheckByte() const {
     DeviceLockGuard lock(g_DeviceLock);
@@ -182,7 +187,8 @@ SendDataPtr CFirmwareUpdate::BuildFirmwarePacket(int code, const uint8_t* payloa
     frame[11] = 0;
     frame[12] = static_cast<uint8_t>(length & 0xFF);
     frame[13] = static_cast<uint8_t>(length >> 8);
-    if (length > 0) std::memcpy(frame.data() + kFrameHeaderSize, payload, static_cast<size_t>(length));
+    if (length > 0)
+        std::memcpy(frame.data() + kFrameHeaderSize, payload, static_cast<size_t>(length));
     auto packet = std::make_unique<CSendData>();
     FinishFrame(frame.data(), static_cast<int>(frame.size()));
     packet->SetLength(static_cast<int>(frame.size()));
@@ -287,12 +293,17 @@ void CFirmwareUpdate::QueueControllerStep() {
 // Shared helpers of the exchanges
 // ---------------------------------------------------------------------------
 
-bool CFirmwareUpdate::Ending() const { return worker_.Events().EndRequested(); }
+bool CFirmwareUpdate::Ending() const {
+    return worker_.Events().EndRequested();
+}
 
-bool CFirmwareUpdate::Pause(int ms) { return worker_.Events().SleepUnlessEnded(ms); }
+bool CFirmwareUpdate::Pause(int ms) {
+    return worker_.Events().SleepUnlessEnded(ms);
+}
 
 long long CFirmwareUpdate::MsSinceExchangeStart() const {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - exchangeStart_).count();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - exchangeStart_)
+        .count();
 }
 
 void CFirmwareUpdate::ReportLost() {
@@ -315,27 +326,43 @@ CSendData* CFirmwareUpdate::TakeHeadForWrite(int& code, int& writes) {
 
 int CFirmwareUpdate::UsbWaits(int code) const {
     switch (code) {
-    case kStepEnter: return timings_.usbEnterWaits;
-    case kStepStart: return timings_.usbStartWaits;
-    case kStepData: return timings_.usbDataWaits;
-    case kStepEnd: return timings_.usbEndWaits;
-    case kStepErase: return timings_.usbEraseWaits;
-    case kStepDspData: return timings_.usbDspDataWaits;
-    case kStepDspEnd: return timings_.usbDspEndWaits;
-    default: return 0;
+    case kStepEnter:
+        return timings_.usbEnterWaits;
+    case kStepStart:
+        return timings_.usbStartWaits;
+    case kStepData:
+        return timings_.usbDataWaits;
+    case kStepEnd:
+        return timings_.usbEndWaits;
+    case kStepErase:
+        return timings_.usbEraseWaits;
+    case kStepDspData:
+        return timings_.usbDspDataWaits;
+    case kStepDspEnd:
+        return timings_.usbDspEndWaits;
+    default:
+        return 0;
     }
 }
 
 int CFirmwareUpdate::NetTimeout(int code) const {
     switch (code) {
-    case kStepEnter: return timings_.netEnterTimeout;
-    case kStepStart: return timings_.netStartTimeout;
-    case kStepData: return timings_.netDataTimeout;
-    case kStepEnd: return timings_.netEndTimeout;
-    case kStepErase: return timings_.netEraseTimeout;
-    case kStepDspData: return timings_.netDspDataTimeout;
-    case kStepDspEnd: return timings_.netDspEndTimeout;
-    default: return 0;
+    case kStepEnter:
+        return timings_.netEnterTimeout;
+    case kStepStart:
+        return timings_.netStartTimeout;
+    case kStepData:
+        return timings_.netDataTimeout;
+    case kStepEnd:
+        return timings_.netEndTimeout;
+    case kStepErase:
+        return timings_.netEraseTimeout;
+    case kStepDspData:
+        return timings_.netDspDataTimeout;
+    case kStepDspEnd:
+        return timings_.netDspEndTimeout;
+    default:
+        return 0;
     }
 }
 
@@ -392,8 +419,10 @@ int CFirmwareUpdate::ReadReportWithin(int ms) {
     const auto deadline = Clock::now() + std::chrono::milliseconds(ms);
     const int slice = std::max(1, waitSlice_);
     for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        const int n = usb_.ReadReport(g_HidInReport, static_cast<int>(std::clamp<long long>(left, 0, slice)));
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        const int n =
+            usb_.ReadReport(g_HidInReport, static_cast<int>(std::clamp<long long>(left, 0, slice)));
         if (n > 0) return 1;
         if (n < 0) return -1;
         if (Ending() || !g_UsbLinkUp.load()) return -2;
@@ -420,7 +449,8 @@ bool CFirmwareUpdate::UsbFirmwareRead() {
     for (;;) {
         if (!g_UsbLinkUp.load()) return false;
         int got = 0;
-        for (int w = 0; w < waits && got == 0; ++w) got = ReadReportWithin(timings_.usbWaitUnit);
+        for (int w = 0; w < waits && got == 0; ++w)
+            got = ReadReportWithin(timings_.usbWaitUnit);
         if (got == -2) {
             // The link went down between waits (or the worker is ending): the
             // step is not done. During enter the device is on its way to its
@@ -560,7 +590,8 @@ bool CFirmwareUpdate::NetFirmwareRead() {
         }
     };
     for (;;) {
-        const long long left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        const long long left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
         if (left <= 0) {
             reconnect();
             return true;
@@ -579,9 +610,13 @@ bool CFirmwareUpdate::NetFirmwareRead() {
             if (!Pause(timings_.resetSleep)) return false;
             reconnect();
             return true; // the step is still the head: it goes out again
-        case kNetTimedOut: reconnect(); return true;
-        case kNetClosed: return false;
-        default: break; // receive again, until the time-out
+        case kNetTimedOut:
+            reconnect();
+            return true;
+        case kNetClosed:
+            return false;
+        default:
+            break; // receive again, until the time-out
         }
     }
 }
@@ -607,7 +642,9 @@ void CFirmwareUpdate::UpdateProgress(int code) {
         tip(g_UpdateBeginsText);
         dataPhase_ = false;
         break;
-    case kStepStart: dataPhase_ = false; break;
+    case kStepStart:
+        dataPhase_ = false;
+        break;
     case kStepData:
         if (!dataPhase_.load()) {
             tip(g_ProgrammingText);
@@ -638,7 +675,8 @@ void CFirmwareUpdate::UpdateProgress(int code) {
         }
         dataPhase_ = false;
         break;
-    default: return;
+    default:
+        return;
     }
     if (finished) {
         g_FirmwareUpdateEnded = 1;

@@ -46,13 +46,13 @@ constexpr int kDspBytesPerStep = 44;
 constexpr int kControllerBytesPerStep = 48;
 
 // Texts of the update (Chinese / English).
-extern const BiText g_UpdateBeginsText;   // "Firmware update begins Do not interrupt"
-extern const BiText g_ProgrammingText;    // "Programming Do not interrupt"
-extern const BiText g_UpdateDoneText;     // "Update successfully"
-extern const BiText g_ErasingText;        // "Erasing......"
-extern const BiText g_ConnectedUsbText;   // "Connected Usb"
-extern const BiText g_ConnectedNetText;   // "Connected NetWork"
-extern const BiText g_UpdateFailedText;   // "The firmware update failed"
+extern const BiText g_UpdateBeginsText;     // "Firmware update begins Do not interrupt"
+extern const BiText g_ProgrammingText;      // "Programming Do not interrupt"
+extern const BiText g_UpdateDoneText;       // "Update successfully"
+extern const BiText g_ErasingText;          // "Erasing......"
+extern const BiText g_ConnectedUsbText;     // "Connected Usb"
+extern const BiText g_ConnectedNetText;     // "Connected NetWork"
+extern const BiText g_UpdateFailedText;     // "The firmware update failed"
 extern const BiText g_UpdateFailedBangText; // "The firmware update failed!"
 extern const BiText g_UpdateFileErrorText;  // "Update file error!"
 

@@ -29,16 +29,22 @@ int HexDigit(char c) {
 }
 
 // The prompt caption of the language, without closing by itself.
-int PromptNoClose() { return g_LanguageFlag.load() ? -2 : -3; }
+int PromptNoClose() {
+    return g_LanguageFlag.load() ? -2 : -3;
+}
 
 } // namespace
 
-void CHexRecordReader::ResetHexParseState() { *this = CHexRecordReader(); }
+void CHexRecordReader::ResetHexParseState() {
+    *this = CHexRecordReader();
+}
 
-bool CHexRecordReader::ParseHexRecord(const std::string& line, int mode, std::vector<uint8_t>& controller) {
+bool CHexRecordReader::ParseHexRecord(const std::string& line, int mode,
+                                      std::vector<uint8_t>& controller) {
     // Line ends and trailing blanks are not part of the record.
     size_t end = line.size();
-    while (end > 0 && (line[end - 1] == '\r' || line[end - 1] == '\n' || line[end - 1] == ' ' || line[end - 1] == '\t'))
+    while (end > 0 && (line[end - 1] == '\r' || line[end - 1] == '\n' || line[end - 1] == ' ' ||
+                       line[end - 1] == '\t'))
         --end;
     if (end < 1 || (end - 1) % 2 != 0) return false;
     const size_t pairs = (end - 1) / 2;
@@ -54,7 +60,8 @@ bool CHexRecordReader::ParseHexRecord(const std::string& line, int mode, std::ve
     const size_t n = bytes[0];
     if (pairs != n + kRecordFixedBytes) return false;
     uint8_t sum = 0;
-    for (uint8_t b : bytes) sum = static_cast<uint8_t>(sum + b);
+    for (uint8_t b : bytes)
+        sum = static_cast<uint8_t>(sum + b);
     if (sum != 0) return false;
 
     const uint8_t addressHigh = bytes[1];
@@ -77,7 +84,8 @@ bool CHexRecordReader::ParseHexRecord(const std::string& line, int mode, std::ve
         if (mode == 0) controller.insert(controller.end(), data, data + n);
         upper_ = {dataByte(0), dataByte(1)};
     }
-    if (upper_[0] == kVersionUpper[0] && upper_[1] == kVersionUpper[1] && lastDataAddress_ == kVersionDataAddress) {
+    if (upper_[0] == kVersionUpper[0] && upper_[1] == kVersionUpper[1] &&
+        lastDataAddress_ == kVersionDataAddress) {
         versionLocation_ = {firstPair_[0], firstPair_[1], secondPair_[0], secondPair_[1]};
         versionText_.fill(0);
         std::copy_n(data, std::min<size_t>(n, kVersionTextSize), versionText_.begin());
@@ -93,16 +101,19 @@ std::string CHexRecordReader::VersionText() const {
 
 bool CHexRecordReader::ConfirmUpdateVersion() const {
     if (std::memcmp(versionLocation_.data(), kExpectedLocation, sizeof kExpectedLocation) != 0) {
-        ShowMessageBox(nullptr, kFileErrorText.Pick(), "", MB_OK, g_LanguageFlag.load(), PromptNoClose());
+        ShowMessageBox(nullptr, kFileErrorText.Pick(), "", MB_OK, g_LanguageFlag.load(),
+                       PromptNoClose());
         return false;
     }
     const std::string version = VersionText();
     if (version.compare(0, kVersionFamilyLength, kVersionFamily) != 0) {
-        ShowMessageBox(nullptr, kVersionErrorText.Pick(), "", MB_OK, g_LanguageFlag.load(), PromptNoClose());
+        ShowMessageBox(nullptr, kVersionErrorText.Pick(), "", MB_OK, g_LanguageFlag.load(),
+                       PromptNoClose());
         return false;
     }
     const std::string shown = version.substr(0, kVersionShown);
     const std::string question = g_LanguageFlag.load() ? "是否将当前固件更新到" + shown + "版本?"
                                                        : "Firmware Update to" + shown + "?";
-    return ShowMessageBox(nullptr, question, "", MB_YESNO, g_LanguageFlag.load(), PromptNoClose()) == IDYES;
+    return ShowMessageBox(nullptr, question, "", MB_YESNO, g_LanguageFlag.load(),
+                          PromptNoClose()) == IDYES;
 }

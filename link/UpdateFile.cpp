@@ -16,12 +16,14 @@ constexpr size_t kFullLayoutOverhead = 5;
 } // namespace
 
 bool HasUpdateTag(const uint8_t* data, size_t size, size_t at, const char* tag) {
-    return data && at <= size && size - at >= kUpdateTagSize && std::memcmp(data + at, tag, kUpdateTagSize) == 0;
+    return data && at <= size && size - at >= kUpdateTagSize &&
+           std::memcmp(data + at, tag, kUpdateTagSize) == 0;
 }
 
 uint8_t ControllerCheckByte(const std::vector<uint8_t>& controller) {
     uint8_t x = kCheckByteSeed;
-    for (size_t i = kControllerStartSize; i < controller.size(); ++i) x ^= controller[i];
+    for (size_t i = kControllerStartSize; i < controller.size(); ++i)
+        x ^= controller[i];
     return x;
 }
 
@@ -53,9 +55,10 @@ UpdateFileResult ParseUpdateFile(const uint8_t* data, size_t size, UpdateImage& 
         image.hasController = true;
         image.checkByte = ControllerCheckByte(image.controller);
     }
-    image.progressRange = image.hasDsp
-                              ? static_cast<unsigned>((counted - kDspImageSize) / kBytesPerStep) + kDspProgressSteps
-                              : static_cast<unsigned>(counted / kBytesPerStep);
+    image.progressRange =
+        image.hasDsp
+            ? static_cast<unsigned>((counted - kDspImageSize) / kBytesPerStep) + kDspProgressSteps
+            : static_cast<unsigned>(counted / kBytesPerStep);
     out = std::move(image);
     return UpdateFileResult::Ok;
 }
@@ -69,6 +72,7 @@ UpdateFileResult ReadUpdateFile(const std::string& path, UpdateImage& out) {
     if (static_cast<unsigned long long>(end) > kMaxUpdateFileSize) return UpdateFileResult::Refused;
     std::vector<uint8_t> bytes(static_cast<size_t>(end));
     file.seekg(0);
-    if (!bytes.empty() && !file.read(reinterpret_cast<char*>(bytes.data()), end)) return UpdateFileResult::CannotOpen;
+    if (!bytes.empty() && !file.read(reinterpret_cast<char*>(bytes.data()), end))
+        return UpdateFileResult::CannotOpen;
     return ParseUpdateFile(bytes.data(), bytes.size(), out);
 }

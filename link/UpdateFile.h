@@ -28,8 +28,9 @@ constexpr uint8_t kCheckByteSeed = 0x12;
 constexpr size_t kMaxUpdateFileSize = 16u << 20;
 
 struct UpdateImage {
-    std::vector<uint8_t> dsp;        // the DSP image; empty without a DSP part
-    std::vector<uint8_t> controller; // start parameters first, then the image; empty without a controller part
+    std::vector<uint8_t> dsp; // the DSP image; empty without a DSP part
+    std::vector<uint8_t>
+        controller; // start parameters first, then the image; empty without a controller part
     bool hasDsp = false;
     bool hasController = false;
     uint8_t checkByte = kCheckByteSeed; // XOR of every controller image byte, from the seed

@@ -12,8 +12,10 @@ IFileChooser* g_Chooser = nullptr; // UI thread; null: Qt's own
 
 std::optional<QString> QtFileChooser::Choose(const FileRequest& request) {
     QFileDialog dialog(request.parent, request.caption, request.folder, request.filter);
-    dialog.setAcceptMode(request.kind == FileRequest::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(request.kind == FileRequest::Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setAcceptMode(request.kind == FileRequest::Save ? QFileDialog::AcceptSave
+                                                           : QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.kind == FileRequest::Save ? QFileDialog::AnyFile
+                                                         : QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(request.defaultSuffix);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().first();

@@ -23,17 +23,30 @@ constexpr int kFirmwareEnterStep = 54; // the device restarts after it
 QSerialPort::Parity ParityOf(char letter, bool& ok) {
     ok = true;
     switch (letter) {
-    case 'N': case 'n': return QSerialPort::NoParity;
-    case 'E': case 'e': return QSerialPort::EvenParity;
-    case 'O': case 'o': return QSerialPort::OddParity;
-    case 'M': case 'm': return QSerialPort::MarkParity;
-    case 'S': case 's': return QSerialPort::SpaceParity;
-    default: ok = false; return QSerialPort::NoParity;
+    case 'N':
+    case 'n':
+        return QSerialPort::NoParity;
+    case 'E':
+    case 'e':
+        return QSerialPort::EvenParity;
+    case 'O':
+    case 'o':
+        return QSerialPort::OddParity;
+    case 'M':
+    case 'm':
+        return QSerialPort::MarkParity;
+    case 'S':
+    case 's':
+        return QSerialPort::SpaceParity;
+    default:
+        ok = false;
+        return QSerialPort::NoParity;
     }
 }
 
 bool IsUsbName(const QString& text) {
-    return text.contains(QStringLiteral("USB"), Qt::CaseInsensitive) || text.contains(QStringLiteral("ACM"));
+    return text.contains(QStringLiteral("USB"), Qt::CaseInsensitive) ||
+           text.contains(QStringLiteral("ACM"));
 }
 
 } // namespace
@@ -47,7 +60,8 @@ void NormaliseSerialPortRecord(SerialPortInfo& record) {
     if (record.description.empty()) {
         record.description = record.displayName;
         const size_t at = record.description.find(" (");
-        if (at != std::string::npos && at > 0 && record.description.back() == ')') record.description.erase(at);
+        if (at != std::string::npos && at > 0 && record.description.back() == ')')
+            record.description.erase(at);
     }
 }
 
@@ -75,10 +89,12 @@ void ListSerialPorts(std::vector<SerialPortInfo>& list, bool testOpenable) {
 
 CSerialPort::CSerialPort(const SerialTimings& timings) : timings_(timings) {}
 
-CSerialPort::~CSerialPort() { Close(); }
+CSerialPort::~CSerialPort() {
+    Close();
+}
 
-bool CSerialPort::Open(void*, const std::string& portName, int baud, char parity, int dataBits, int stopBits,
-                       unsigned eventMask, int bufferSize) {
+bool CSerialPort::Open(void*, const std::string& portName, int baud, char parity, int dataBits,
+                       int stopBits, unsigned eventMask, int bufferSize) {
     StopMonitorThread();
     open_ = false;
     failed_ = false;
@@ -94,7 +110,8 @@ bool CSerialPort::Open(void*, const std::string& portName, int baud, char parity
         openFailure_.clear();
         openSystemText_.clear();
     }
-    thread_ = std::thread([this, s = Settings{portName, baud, parity, dataBits, stopBits}] { Monitor(s); });
+    thread_ = std::thread(
+        [this, s = Settings{portName, baud, parity, dataBits, stopBits}] { Monitor(s); });
     std::string failure, systemText;
     {
         std::unique_lock<std::mutex> lock(mutex_);
@@ -170,8 +187,8 @@ void CSerialPort::WriteText(const std::string& text) {
 }
 
 void CSerialPort::ReportError(const std::string& operation, const std::string& systemText) {
-    const std::string text = "WARNING:  " + operation + " failed with the following error:\n" + systemText +
-                             "\nPort: " + portName_;
+    const std::string text = "WARNING:  " + operation + " failed with the following error:\n" +
+                             systemText + "\nPort: " + portName_;
     ShowMessageBox(nullptr, text, "Application Error", MB_OK, g_LanguageFlag.load(), 0);
 }
 
@@ -204,7 +221,8 @@ void CSerialPort::Monitor(Settings s) {
     }
     bool parityOk = false;
     const QSerialPort::Parity parity = ParityOf(s.parity, parityOk);
-    const bool lineOk = parityOk && s.dataBits >= 5 && s.dataBits <= 8 && (s.stopBits == 1 || s.stopBits == 2);
+    const bool lineOk =
+        parityOk && s.dataBits >= 5 && s.dataBits <= 8 && (s.stopBits == 1 || s.stopBits == 2);
     if (!lineOk) {
         answer("BuildCommDCB()");
         return;

@@ -25,7 +25,8 @@ struct SerialPortInfo {
     std::string portName;    // the system's name of the port
     std::string displayName; // what the lists show; the port name when the system gives none
     bool usb = false;        // the port belongs to a USB device
-    std::string description; // the device's description; the display name without " (...)" when there is none
+    std::string description; // the device's description; the display name without " (...)" when
+                             // there is none
 };
 
 // A listing that failed, with its text.
@@ -49,7 +50,7 @@ struct SerialTimings {
     int firmwareReplyWait = 5000; // the same in firmware mode
     int afterEnter = 4000;        // after the firmware's enter step: the device restarts
     int afterWrite = 10;
-    int slice = 20;               // longest wait between looks at the shutdown request
+    int slice = 20; // longest wait between looks at the shutdown request
 };
 
 class CSerialPort {
@@ -68,8 +69,8 @@ public:
     // Opens the port (stopping a monitor that runs first) with its line
     // settings (parity 'N', 'E', 'O', 'M' or 'S'); a failed setting is
     // reported with ReportError. owner is kept and not used.
-    bool Open(void* owner, const std::string& portName, int baud, char parity, int dataBits, int stopBits,
-              unsigned eventMask, int bufferSize);
+    bool Open(void* owner, const std::string& portName, int baud, char parity, int dataBits,
+              int stopBits, unsigned eventMask, int bufferSize);
     // Starts the monitor on the open port.
     bool StartMonitor();
     void ResumeMonitor();

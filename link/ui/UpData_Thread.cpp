@@ -8,7 +8,9 @@ CUpData_Thread::CUpData_Thread(Check check, Deliver deliver)
     thread_ = std::thread([this] { Loop(); });
 }
 
-CUpData_Thread::~CUpData_Thread() { Quit(); }
+CUpData_Thread::~CUpData_Thread() {
+    Quit();
+}
 
 int CUpData_Thread::StartTimer(int ms) {
     int run;
@@ -57,7 +59,8 @@ void CUpData_Thread::Loop() {
         const int tick = ticks_.load();
         if (tick >= kLastTick) running_ = false; // the last attempt: no more ticks
         lock.unlock();
-        const bool ready = check_ ? check_([this, run] { return stoppedRun_.load() >= run; }) : true;
+        const bool ready =
+            check_ ? check_([this, run] { return stoppedRun_.load() >= run; }) : true;
         if (deliver_) deliver_(run, tick, ready);
         lock.lock();
         if (run_.load() == run) ticks_ = tick + 1;

@@ -26,8 +26,9 @@
 namespace {
 
 const BiText kNothingToOpenText{"没有连接可以打开", "No connection can be opened"};
-const BiText kForceQuitText{"更新未完成，强行退出会损坏设备，是否退出?",
-                            "Update is not completed, will be forced to exit the damaged equipment, whether to exit?"};
+const BiText kForceQuitText{
+    "更新未完成，强行退出会损坏设备，是否退出?",
+    "Update is not completed, will be forced to exit the damaged equipment, whether to exit?"};
 const BiText kInterfaceText{"通信接口", "Communication interface"};
 const BiText kFileGroupText{"Hex文件", "Update File"};
 const BiText kFileLabelText{"Hex文件", "Hex File"};
@@ -37,10 +38,14 @@ const BiText kQuitText{"退出", "Quit"};
 const BiText kTitleText{"设备固件更新", "Device Firmware Update"};
 const char* const kNoPortName = "NULL";
 
-QString Text(const BiText& t) { return QString::fromUtf8(t.Pick()); }
+QString Text(const BiText& t) {
+    return QString::fromUtf8(t.Pick());
+}
 
 // The warning caption of the language, without closing by itself.
-int WarningNoClose() { return g_LanguageFlag.load() ? -4 : -5; }
+int WarningNoClose() {
+    return g_LanguageFlag.load() ? -4 : -5;
+}
 
 // The combo box's prefix search: from the entry after start, wrapping round.
 int FindPrefix(const QComboBox& box, int start, const QString& prefix) {
@@ -76,9 +81,9 @@ bool ChooseUpdateFile(platform::ViewSettings& settings, QWidget* parent) {
 // ---------------------------------------------------------------------------
 
 CUpgradeDlg::CUpgradeDlg(CDeviceSession& session, platform::ViewSettings& settings, QWidget* parent)
-    : MessageTarget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      m_Session(session),
-      m_Settings(settings) {
+    : MessageTarget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                Qt::WindowCloseButtonHint),
+      m_Session(session), m_Settings(settings) {
     setObjectName(QString::number(IDD));
     setWindowTitle(QStringLiteral("软件升级"));
     setFont(g_FontDialog14);
@@ -86,14 +91,17 @@ CUpgradeDlg::CUpgradeDlg(CDeviceSession& session, platform::ViewSettings& settin
     OnInitDialog();
 }
 
-CUpgradeDlg::~CUpgradeDlg() { EndDialog(); }
+CUpgradeDlg::~CUpgradeDlg() {
+    EndDialog();
+}
 
 void CUpgradeDlg::CreateControls() {
     auto place = [](QWidget* w, int id, const QRect& r) {
         w->setObjectName(QString::number(id));
         w->setGeometry(r);
     };
-    auto button = [&](QPushButton*& member, int id, const QRect& r, void (CUpgradeDlg::*handler)()) {
+    auto button = [&](QPushButton*& member, int id, const QRect& r,
+                      void (CUpgradeDlg::*handler)()) {
         member = new QPushButton(this);
         place(member, id, r);
         member->setAutoDefault(false);
@@ -140,11 +148,13 @@ void CUpgradeDlg::OnInitDialog() {
     // attempt itself here.
     m_Retry = std::make_unique<CUpData_Thread>(
         [this](const CancelCheck& cancelled) {
-            return g_ConnectionKind.load() != kLinkNetwork || m_Session.FirmwareModuleAnswers(cancelled);
+            return g_ConnectionKind.load() != kLinkNetwork ||
+                   m_Session.FirmwareModuleAnswers(cancelled);
         },
         [this](int run, int tick, bool ready) {
             QMetaObject::invokeMethod(
-                this, [this, run, tick, ready] { OnRetryTick(run, tick, ready); }, Qt::QueuedConnection);
+                this, [this, run, tick, ready] { OnRetryTick(run, tick, ready); },
+                Qt::QueuedConnection);
         });
     g_StateFlags[kFlagUpdateRetryRunning] = 0;
     m_Path->setText(QString::fromStdString(g_HexFilePath));
@@ -224,13 +234,16 @@ int CUpgradeDlg::TrackPopup(QMenu& menu, const QPoint& at) {
 
 void CUpgradeDlg::OnUpdate() {
     g_StateFlags[kFlagInitialRead] = 0;
-    if (g_StateFlags[kFlagFirmwareMode].load() || g_StateFlags[kFlagUpdateRetryRunning].load()) return;
+    if (g_StateFlags[kFlagFirmwareMode].load() || g_StateFlags[kFlagUpdateRetryRunning].load())
+        return;
     m_Session.DisconnectDevice();
     const std::vector<std::string> devices = m_Session.DetectUsbDevices();
     const bool network = m_Session.Net().IsReachable();
     auto popup = [&](bool withNetwork) {
         CColorMenu menu(this);
-        auto add = [&menu](const QString& text, int command) { menu.addAction(text)->setData(command); };
+        auto add = [&menu](const QString& text, int command) {
+            menu.addAction(text)->setData(command);
+        };
         if (devices.size() == 1 && withNetwork) {
             // Menu 114, its network entry named by the module's address.
             add(QStringLiteral("USB"), ID_CONNECT_USB);
@@ -251,7 +264,8 @@ void CUpgradeDlg::OnUpdate() {
         if (network)
             StartOverNetwork();
         else
-            ShowMessageBox(nullptr, kNothingToOpenText.Pick(), g_ProductTitle, MB_OK, g_LanguageFlag.load(), 2000);
+            ShowMessageBox(nullptr, kNothingToOpenText.Pick(), g_ProductTitle, MB_OK,
+                           g_LanguageFlag.load(), 2000);
     } else if (devices.size() == 1) {
         StartOverUsb(devices[0]);
     } else {
@@ -333,8 +347,8 @@ LRESULT CUpgradeDlg::OnRetryResult(LPARAM result) {
 void CUpgradeDlg::OnCancel() {
     if (m_Ended) return;
     if (g_StateFlags[kFlagFirmwareMode].load()) {
-        const int answer =
-            ShowMessageBox(nullptr, kForceQuitText.Pick(), g_ProductTitle, MB_YESNO, g_LanguageFlag.load(), WarningNoClose());
+        const int answer = ShowMessageBox(nullptr, kForceQuitText.Pick(), g_ProductTitle, MB_YESNO,
+                                          g_LanguageFlag.load(), WarningNoClose());
         if (answer != IDYES) return;
         // The update may have ended while the question was open.
         if (g_StateFlags[kFlagFirmwareMode].load()) {
@@ -376,7 +390,8 @@ void CUpgradeDlg::keyPressEvent(QKeyEvent* event) {
         setFocus();
         event->accept();
         return;
-    default: QDialog::keyPressEvent(event);
+    default:
+        QDialog::keyPressEvent(event);
     }
 }
 
@@ -387,16 +402,26 @@ void CUpgradeDlg::paintEvent(QPaintEvent*) {
 
 LRESULT CUpgradeDlg::WindowProc(unsigned msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-    case WM_RETRY_RESULT: return OnRetryResult(lParam);
+    case WM_RETRY_RESULT:
+        return OnRetryResult(lParam);
     case WM_COMMAND:
         switch (static_cast<int>(wParam & 0xFFFF)) {
-        case IDC_CANCEL: OnCancel(); break;
-        case IDC_UPDATE: OnUpdate(); break;
-        case IDC_BROWSE: OnBrowse(); break;
-        default: OnMenuCommand(static_cast<int>(wParam & 0xFFFF)); break;
+        case IDC_CANCEL:
+            OnCancel();
+            break;
+        case IDC_UPDATE:
+            OnUpdate();
+            break;
+        case IDC_BROWSE:
+            OnBrowse();
+            break;
+        default:
+            OnMenuCommand(static_cast<int>(wParam & 0xFFFF));
+            break;
         }
         return 0;
-    default: return 0;
+    default:
+        return 0;
     }
 }
 
@@ -406,7 +431,8 @@ LRESULT CUpgradeDlg::WindowProc(unsigned msg, WPARAM wParam, LPARAM lParam) {
 
 void CUpgradeDlg::ShowTip(const std::string& text) {
     QMetaObject::invokeMethod(
-        this, [this, t = QString::fromStdString(text)] { m_Tip->setText(t); }, Qt::QueuedConnection);
+        this, [this, t = QString::fromStdString(text)] { m_Tip->setText(t); },
+        Qt::QueuedConnection);
 }
 
 void CUpgradeDlg::ShowProgress(int pos, int upper) {

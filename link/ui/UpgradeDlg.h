@@ -73,7 +73,8 @@ public:
     static constexpr int kHeight = 160;
 
     // No parent window, as the program opens it.
-    CUpgradeDlg(CDeviceSession& session, platform::ViewSettings& settings, QWidget* parent = nullptr);
+    CUpgradeDlg(CDeviceSession& session, platform::ViewSettings& settings,
+                QWidget* parent = nullptr);
     ~CUpgradeDlg() override;
 
     // Button 1883: the file dialog; the path field shows g_HexFilePath.

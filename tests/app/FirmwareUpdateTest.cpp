@@ -46,7 +46,8 @@ protected:
         DeviceTest::SetUp();
         app.m_LinkEnvironment.timings.firmware = FastFirmwareTimings();
         app.m_ViewFactory = [this](CLumaraDoc& doc, QWidget* parent) {
-            ShellTest::view = view = firmwareView = new FirmwareView(doc, app.Settings(), app.m_LinkEnvironment, parent);
+            ShellTest::view = view = firmwareView =
+                new FirmwareView(doc, app.Settings(), app.m_LinkEnvironment, parent);
             return view;
         };
         previousChooser = platform::SetFileChooser(&chooser);
@@ -91,7 +92,8 @@ TEST_F(FirmwareUpdateTest, TheUserPicksTheFileStartsOverUsbAndQuitsWhenItIsDone)
         // The popup's USB entry (the popup itself is the dialog's own test's).
         dialog.StartOverUsb("/dev/hidraw7");
         ASSERT_TRUE(PumpUntil([&] { return BoxSaid("Update successfully"); }, 60000));
-        ASSERT_TRUE(PumpUntil([&] { return dialog.Tip()->text() == QStringLiteral("Update successfully"); }));
+        ASSERT_TRUE(PumpUntil(
+            [&] { return dialog.Tip()->text() == QStringLiteral("Update successfully"); }));
         total = view->Session().Firmware().StepTotal();
         ASSERT_TRUE(PumpUntil([&] { return dialog.Progress()->GetPos() == total; }));
         EXPECT_EQ(dialog.Progress()->PercentText(), QStringLiteral("100 %"));
@@ -138,9 +140,11 @@ TEST_F(FirmwareUpdateTest, ACancelledUpdateSaysSoAndTheProgramConnectsAgain) {
         ASSERT_TRUE(PumpUntil([&] { return !dialog.isVisible(); }, 5000));
     };
     view->OnFirmwareUpdateCommand();
-    EXPECT_THAT(BoxTexts(), ElementsAre("Update is not completed, will be forced to exit the damaged equipment, "
-                                        "whether to exit?",
-                                        "The firmware update failed!"));
+    EXPECT_THAT(
+        BoxTexts(),
+        ElementsAre("Update is not completed, will be forced to exit the damaged equipment, "
+                    "whether to exit?",
+                    "The firmware update failed!"));
     EXPECT_EQ(boxes[1].autoCloseMs, 2001);
     EXPECT_EQ(Text(boxes[1].caption), "Warning");
     EXPECT_FALSE(view->IsConnected());

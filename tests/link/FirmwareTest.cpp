@@ -24,10 +24,10 @@
 #include <tuple>
 #include <vector>
 
+using sim::FirmwareFault;
 using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
-using sim::FirmwareFault;
 
 namespace {
 
@@ -81,7 +81,8 @@ protected:
     void TearDown() override {
         if (session) session->Firmware().Display().Attach(nullptr);
         SessionTest::TearDown();
-        for (const std::string& f : files) ::unlink(f.c_str());
+        for (const std::string& f : files)
+            ::unlink(f.c_str());
         g_HexFilePath.clear();
         g_StateFlags[kFlagFirmwareMode] = 0;
         g_UsbDevicePathsCopy.clear();
@@ -105,7 +106,8 @@ protected:
         files.push_back(path);
         return path;
     }
-    // As the dialog starts an update: the file, the old link closed, the kind, the first connection.
+    // As the dialog starts an update: the file, the old link closed, the kind, the first
+    // connection.
     bool StartUpdate(const std::string& path) {
         g_HexFilePath = path;
         if (!session->LoadUpdateFile()) return false;
@@ -116,7 +118,8 @@ protected:
                                            : session->ConnectFirmwareNetwork();
     }
     bool Ended() const {
-        return !g_StateFlags[kFlagFirmwareMode].load() && !session->IsConnected() && !session->Worker().HasWorker();
+        return !g_StateFlags[kFlagFirmwareMode].load() && !session->IsConnected() &&
+               !session->Worker().HasWorker();
     }
     // Runs an update to its end; the messages said meanwhile.
     std::vector<std::string> RunUpdate(const std::vector<uint8_t>& file, int ms = 60000) {
@@ -193,16 +196,19 @@ TEST_F(FirmwareTest, AFullFileGoesOutAsBurstEnterEraseDspStartDataEnd) {
     EXPECT_EQ(w.frames[2], StepFrame(kStepErase, std::vector<uint8_t>(16, 0)));
     for (size_t i = 0; i < 5958; ++i) {
         const uint32_t address = static_cast<uint32_t>(44 * i);
-        std::vector<uint8_t> payload = {static_cast<uint8_t>(address), static_cast<uint8_t>(address >> 8),
+        std::vector<uint8_t> payload = {static_cast<uint8_t>(address),
+                                        static_cast<uint8_t>(address >> 8),
                                         static_cast<uint8_t>(address >> 16), 0};
         const size_t n = std::min<size_t>(44, dsp.size() - 44 * i);
-        payload.insert(payload.end(), dsp.begin() + static_cast<long>(44 * i), dsp.begin() + static_cast<long>(44 * i + n));
+        payload.insert(payload.end(), dsp.begin() + static_cast<long>(44 * i),
+                       dsp.begin() + static_cast<long>(44 * i + n));
         payload.resize(48, 0); // the last step: 35 bytes, then zeros
         ASSERT_EQ(w.frames[3 + i], StepFrame(kStepDspData, payload)) << i;
     }
     const size_t c = 3 + 5958;
     EXPECT_EQ(w.frames[c], StepFrame(kStepStart, {part[0], part[1], part[2], part[3]}));
-    EXPECT_EQ(w.frames[c + 1], StepFrame(kStepData, std::vector<uint8_t>(part.begin() + 4, part.begin() + 52)));
+    EXPECT_EQ(w.frames[c + 1],
+              StepFrame(kStepData, std::vector<uint8_t>(part.begin() + 4, part.begin() + 52)));
     std::vector<uint8_t> last(48, 0xFF);
     last[0] = part[52];
     EXPECT_EQ(w.frames[c + 2], StepFrame(kStepData, last));
@@ -223,11 +229,16 @@ TEST_F(FirmwareTest, DspOnlyAndShortControllerFilesEndInTheCallOfTheirLastStep) 
         std::vector<int> lastCall;
     } cases[] = {
         // Its end carries the check byte of no controller image: the seed.
-        {"DSP only", FullUpdateFile(FirmwareBytes(kDspImageSize), nullptr), {kStepDspData, kStepEnd}},
+        {"DSP only",
+         FullUpdateFile(FirmwareBytes(kDspImageSize), nullptr),
+         {kStepDspData, kStepEnd}},
         // 48 bytes: one data step, no fill, and the end with it.
-        {"controller image of 48 bytes", ControllerUpdateFile(ControllerPart(48)),
+        {"controller image of 48 bytes",
+         ControllerUpdateFile(ControllerPart(48)),
          {kStepEnter, kStepStart, kStepData, kStepEnd}},
-        {"controller image of 49 bytes", ControllerUpdateFile(ControllerPart(49)), {kStepData, kStepEnd}},
+        {"controller image of 49 bytes",
+         ControllerUpdateFile(ControllerPart(49)),
+         {kStepData, kStepEnd}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -239,8 +250,9 @@ TEST_F(FirmwareTest, DspOnlyAndShortControllerFilesEndInTheCallOfTheirLastStep) 
         EXPECT_EQ(lastCall, c.lastCall);
         EXPECT_EQ(w.frames.back(), StepFrame(kStepEnd, {image.checkByte}));
         if (image.hasController && image.controller.size() == 52) {
-            EXPECT_EQ(w.frames[3], StepFrame(kStepData, std::vector<uint8_t>(image.controller.begin() + 4,
-                                                                               image.controller.end())));
+            EXPECT_EQ(w.frames[3],
+                      StepFrame(kStepData, std::vector<uint8_t>(image.controller.begin() + 4,
+                                                                image.controller.end())));
         }
     }
 }
@@ -261,7 +273,8 @@ TEST_F(FirmwareTest, AFileThatIsNoUpdateIsSaidBeforeAnythingIsSent) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         host.said.clear();
-        const std::string path = c.missing ? ::testing::TempDir() + "/no-such-update.bin" : UpdateFile(c.file);
+        const std::string path =
+            c.missing ? ::testing::TempDir() + "/no-such-update.bin" : UpdateFile(c.file);
         EXPECT_FALSE(StartUpdate(path));
         EXPECT_THAT(host.said, ElementsAre("Update file error!"));
         EXPECT_EQ(host.calls.back(), "say -3") << "the prompt caption, no closing by itself";
@@ -290,7 +303,8 @@ TEST_P(WholeUpdateTest, TheImagesArriveWholeAndTheBarEndsFull) {
     EXPECT_GE(r.burstPairs, 32u);
     ASSERT_EQ(r.dsp.size(), 5958u * 44);
     EXPECT_TRUE(std::equal(dsp.begin(), dsp.end(), r.dsp.begin()));
-    EXPECT_TRUE(std::all_of(r.dsp.begin() + kDspImageSize, r.dsp.end(), [](uint8_t b) { return b == 0; }));
+    EXPECT_TRUE(
+        std::all_of(r.dsp.begin() + kDspImageSize, r.dsp.end(), [](uint8_t b) { return b == 0; }));
     EXPECT_THAT(r.start, ElementsAre(part[0], part[1], part[2], part[3]));
     ASSERT_EQ(r.controller.size(), 21u * 48);
     EXPECT_TRUE(std::equal(part.begin() + 4, part.end(), r.controller.begin()));
@@ -301,24 +315,29 @@ TEST_P(WholeUpdateTest, TheImagesArriveWholeAndTheBarEndsFull) {
 
     // The bar: one step per acknowledged step, full at the end; the range is the file's.
     const int total = session->Firmware().StepTotal();
-    EXPECT_EQ(total, static_cast<int>((kDspImageSize + 9 + 1004 - 5 - kDspImageSize) / 48 + 5957 + 6));
+    EXPECT_EQ(total,
+              static_cast<int>((kDspImageSize + 9 + 1004 - 5 - kDspImageSize) / 48 + 5957 + 6));
     const auto positions = display.Positions();
     ASSERT_FALSE(positions.empty());
     EXPECT_EQ(positions.back(), total);
     EXPECT_EQ(display.Upper(), total);
     EXPECT_TRUE(std::is_sorted(positions.begin(), positions.end()));
-    EXPECT_THAT(display.Tips(), Contains(GetParam() == Transport::Usb ? "Connected Usb" : "Connected NetWork"));
+    EXPECT_THAT(display.Tips(),
+                Contains(GetParam() == Transport::Usb ? "Connected Usb" : "Connected NetWork"));
     EXPECT_EQ(display.Tips().back(), "Update successfully");
     // Over USB every step is acknowledged; over the network the end is not waited for.
-    EXPECT_EQ(session->Firmware().ReplyCount(), 1 + 1 + 5958 + 1 + 21 + (GetParam() == Transport::Usb ? 1 : 0));
+    EXPECT_EQ(session->Firmware().ReplyCount(),
+              1 + 1 + 5958 + 1 + 21 + (GetParam() == Transport::Usb ? 1 : 0));
     // The link is closed as after any update; the device's mark is gone.
     EXPECT_EQ(g_ConnectionKind.load(), kLinkNone);
     EXPECT_TRUE(marks.Keys().empty());
     EXPECT_EQ(g_LastFirmwareCode.load(), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Transports, WholeUpdateTest, ::testing::Values(Transport::Usb, Transport::Net),
-                         [](const auto& info) { return info.param == Transport::Usb ? "Usb" : "Net"; });
+INSTANTIATE_TEST_SUITE_P(Transports, WholeUpdateTest,
+                         ::testing::Values(Transport::Usb, Transport::Net), [](const auto& info) {
+                             return info.param == Transport::Usb ? "Usb" : "Net";
+                         });
 
 // ---------------------------------------------------------------------------
 // A fault at every step
@@ -333,37 +352,56 @@ struct FaultCase {
 
 const char* FaultName(FirmwareFault f) {
     switch (f) {
-    case FirmwareFault::Silence: return "Silence";
-    case FirmwareFault::Repeat: return "Repeat";
-    case FirmwareFault::Drop: return "Drop";
-    case FirmwareFault::WrongReply: return "WrongReply";
-    default: return "None";
+    case FirmwareFault::Silence:
+        return "Silence";
+    case FirmwareFault::Repeat:
+        return "Repeat";
+    case FirmwareFault::Drop:
+        return "Drop";
+    case FirmwareFault::WrongReply:
+        return "WrongReply";
+    default:
+        return "None";
     }
 }
 
 const char* StepName(int step) {
     switch (step) {
-    case kStepBurst: return "Burst";
-    case kStepEnter: return "Enter";
-    case kStepErase: return "Erase";
-    case kStepDspData: return "DspData";
-    case kStepStart: return "Start";
-    case kStepData: return "Data";
-    case kStepEnd: return "End";
-    default: return "Step";
+    case kStepBurst:
+        return "Burst";
+    case kStepEnter:
+        return "Enter";
+    case kStepErase:
+        return "Erase";
+    case kStepDspData:
+        return "DspData";
+    case kStepStart:
+        return "Start";
+    case kStepData:
+        return "Data";
+    case kStepEnd:
+        return "End";
+    default:
+        return "Step";
     }
 }
 
-void PrintTo(const FaultCase& c, std::ostream* os) { *os << StepName(c.step) << ' ' << FaultName(c.fault); }
-void PrintTo(Transport t, std::ostream* os) { *os << (t == Transport::Usb ? "USB" : "network"); }
+void PrintTo(const FaultCase& c, std::ostream* os) {
+    *os << StepName(c.step) << ' ' << FaultName(c.fault);
+}
+void PrintTo(Transport t, std::ostream* os) {
+    *os << (t == Transport::Usb ? "USB" : "network");
+}
 
 std::vector<FaultCase> FaultCases() {
     std::vector<FaultCase> out;
-    for (int step : {kStepBurst, kStepEnter, kStepErase, kStepDspData, kStepStart, kStepData, kStepEnd}) {
-        for (FirmwareFault f :
-             {FirmwareFault::Silence, FirmwareFault::Repeat, FirmwareFault::Drop, FirmwareFault::WrongReply}) {
+    for (int step :
+         {kStepBurst, kStepEnter, kStepErase, kStepDspData, kStepStart, kStepData, kStepEnd}) {
+        for (FirmwareFault f : {FirmwareFault::Silence, FirmwareFault::Repeat, FirmwareFault::Drop,
+                                FirmwareFault::WrongReply}) {
             // A stray answer to the burst is no answer to a step: the update goes on.
-            const bool strayOnly = step == kStepBurst && (f == FirmwareFault::Repeat || f == FirmwareFault::WrongReply);
+            const bool strayOnly = step == kStepBurst &&
+                                   (f == FirmwareFault::Repeat || f == FirmwareFault::WrongReply);
             // Over the network the end is not waited for (the device restarts at once).
             out.push_back({step, f, !strayOnly, !strayOnly && step != kStepEnd});
         }
@@ -371,7 +409,8 @@ std::vector<FaultCase> FaultCases() {
     return out;
 }
 
-class FaultTest : public FirmwareTest, public ::testing::WithParamInterface<std::tuple<Transport, FaultCase>> {};
+class FaultTest : public FirmwareTest,
+                  public ::testing::WithParamInterface<std::tuple<Transport, FaultCase>> {};
 
 TEST_P(FaultTest, EndsTheUpdateWithItsMessageAndASecondUpdateSucceeds) {
     const Transport t = std::get<0>(GetParam());
@@ -395,7 +434,8 @@ TEST_P(FaultTest, EndsTheUpdateWithItsMessageAndASecondUpdateSucceeds) {
         EXPECT_EQ(said[0], "The firmware update failed");
         EXPECT_EQ(display.Tips().back(), "The firmware update failed");
         EXPECT_THAT(said, ::testing::Not(Contains("Update successfully")));
-        EXPECT_LT(display.Positions().empty() ? 0 : display.Positions().back(), session->Firmware().StepTotal());
+        EXPECT_LT(display.Positions().empty() ? 0 : display.Positions().back(),
+                  session->Firmware().StepTotal());
     } else {
         EXPECT_THAT(said, ElementsAre("Update successfully"));
     }
@@ -419,13 +459,15 @@ TEST_P(FaultTest, EndsTheUpdateWithItsMessageAndASecondUpdateSucceeds) {
     EXPECT_EQ(r.checkByte, ControllerCheckByte(want));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Steps, FaultTest, ::testing::Combine(::testing::Values(Transport::Usb, Transport::Net), ::testing::ValuesIn(FaultCases())),
-    [](const auto& info) {
-        const FaultCase& c = std::get<1>(info.param);
-        return std::string(std::get<0>(info.param) == Transport::Usb ? "Usb" : "Net") + StepName(c.step) +
-               FaultName(c.fault);
-    });
+INSTANTIATE_TEST_SUITE_P(Steps, FaultTest,
+                         ::testing::Combine(::testing::Values(Transport::Usb, Transport::Net),
+                                            ::testing::ValuesIn(FaultCases())),
+                         [](const auto& info) {
+                             const FaultCase& c = std::get<1>(info.param);
+                             return std::string(std::get<0>(info.param) == Transport::Usb ? "Usb"
+                                                                                          : "Net") +
+                                    StepName(c.step) + FaultName(c.fault);
+                         });
 
 // An erase asked for again goes out again, four times in all over USB; an
 // answer that asks again never moves the bar.
@@ -449,11 +491,13 @@ TEST_F(FirmwareTest, ARepeatedEraseGoesOutFourTimesAndNeverCountsAsDone) {
 struct WaitCase {
     const char* name;
     Transport transport;
-    int step;             // the step whose wait the cancel meets (255: the burst)
-    FirmwareFault fault;  // how the device keeps it waiting
+    int step;            // the step whose wait the cancel meets (255: the burst)
+    FirmwareFault fault; // how the device keeps it waiting
 };
 
-void PrintTo(const WaitCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const WaitCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class CancelTest : public FirmwareTest, public ::testing::WithParamInterface<WaitCase> {
 protected:
@@ -504,7 +548,8 @@ TEST_P(CancelTest, ACancelEndsTheWaitAtOnceAndASecondUpdateSucceeds) {
 INSTANTIATE_TEST_SUITE_P(
     Waits, CancelTest,
     ::testing::Values(WaitCase{"UsbBurst", Transport::Usb, kStepBurst, FirmwareFault::None},
-                      WaitCase{"UsbRestartAfterEnter", Transport::Usb, kStepEnter, FirmwareFault::None},
+                      WaitCase{"UsbRestartAfterEnter", Transport::Usb, kStepEnter,
+                               FirmwareFault::None},
                       WaitCase{"UsbErase", Transport::Usb, kStepErase, FirmwareFault::Silence},
                       WaitCase{"NetBurst", Transport::Net, kStepBurst, FirmwareFault::None},
                       WaitCase{"NetErase", Transport::Net, kStepErase, FirmwareFault::Silence}),
@@ -521,7 +566,9 @@ TEST_F(FirmwareTest, AQuietRetryOnlyShowsItsTextAndTheLastOneSaysTheFailure) {
         std::vector<std::string> said;
     } cases[] = {
         {Transport::Usb, "Connected Usb", {"Connection failure!", "The firmware update failed!"}},
-        {Transport::Net, "Connected NetWork", {"Connection failure!", "The firmware update failed"}},
+        {Transport::Net,
+         "Connected NetWork",
+         {"Connection failure!", "The firmware update failed"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.quietTip);
@@ -660,9 +707,11 @@ private:
             pollfd p{fd_, POLLIN, 0};
             if (poll(&p, 1, 5) > 0) clients.push_back(accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC));
             const uint8_t noise[8] = {0x6B, 0x6B, 0x01, 0x02, 0x6B, 0x00, 0x33, 0x44};
-            for (int c : clients) send(c, noise, sizeof noise, MSG_NOSIGNAL | MSG_DONTWAIT);
+            for (int c : clients)
+                send(c, noise, sizeof noise, MSG_NOSIGNAL | MSG_DONTWAIT);
         }
-        for (int c : clients) close(c);
+        for (int c : clients)
+            close(c);
     }
     int fd_ = -1;
     std::atomic<bool> stop_{false};

@@ -8,10 +8,10 @@
 inline FirmwareTimings FastFirmwareTimings() {
     FirmwareTimings f;
     f.usbWaitUnit = 100;
-    f.usbEnterWaits = f.usbEraseWaits = f.usbDspDataWaits = f.usbDspEndWaits = f.usbStartWaits = f.usbDataWaits =
-        f.usbEndWaits = 10;
-    f.netEnterTimeout = f.netEraseTimeout = f.netDspDataTimeout = f.netDspEndTimeout = f.netStartTimeout =
-        f.netDataTimeout = f.netEndTimeout = 1000;
+    f.usbEnterWaits = f.usbEraseWaits = f.usbDspDataWaits = f.usbDspEndWaits = f.usbStartWaits =
+        f.usbDataWaits = f.usbEndWaits = 10;
+    f.netEnterTimeout = f.netEraseTimeout = f.netDspDataTimeout = f.netDspEndTimeout =
+        f.netStartTimeout = f.netDataTimeout = f.netEndTimeout = 1000;
     f.usbBurst = 30;
     f.netBurst = 30;
     f.burstPause = 1;
@@ -26,4 +26,3 @@ inline FirmwareTimings FastFirmwareTimings() {
     f.retryInterval = 20;
     return f;
 }
-

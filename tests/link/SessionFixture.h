@@ -26,7 +26,9 @@
 // What the session asked its host to show, in order.
 class HostDouble : public ISessionHost {
 public:
-    void ShowLinkState(bool connected) override { calls.push_back(connected ? "link up" : "link down"); }
+    void ShowLinkState(bool connected) override {
+        calls.push_back(connected ? "link up" : "link down");
+    }
     void ClearLinkDisplay(int kind) override { calls.push_back("clear " + std::to_string(kind)); }
     void Say(const char* text, int ms) override {
         said.push_back(text);
@@ -99,7 +101,8 @@ protected:
         ResetLinkGlobals();
     }
     void MakeSession() {
-        session = std::make_unique<CDeviceSession>(*data, marks, notify, [] {}, env);
+        session = std::make_unique<CDeviceSession>(
+            *data, marks, notify, [] {}, env);
         session->SetHost(&host);
         session->Attach();
     }
@@ -141,10 +144,13 @@ protected:
     }
     int Count(unsigned msg) const {
         int n = 0;
-        for (const Message& m : notify.seen) n += m.msg == msg;
+        for (const Message& m : notify.seen)
+            n += m.msg == msg;
         return n;
     }
-    bool DataLoaded() const { return Count(WM_DEVICE_DATA_DONE) >= 1 && g_DeviceSynced.load() != 0; }
+    bool DataLoaded() const {
+        return Count(WM_DEVICE_DATA_DONE) >= 1 && g_DeviceSynced.load() != 0;
+    }
     void ConnectUsb() {
         PlugUsb();
         MakeSession();
@@ -169,4 +175,3 @@ protected:
     QueueNotify notify;
     std::unique_ptr<CDeviceSession> session;
 };
-

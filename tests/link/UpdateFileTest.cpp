@@ -21,7 +21,8 @@ using ::testing::IsEmpty;
 namespace {
 
 uint8_t XorFrom(uint8_t seed, const std::vector<uint8_t>& bytes, size_t from) {
-    for (size_t i = from; i < bytes.size(); ++i) seed ^= bytes[i];
+    for (size_t i = from; i < bytes.size(); ++i)
+        seed ^= bytes[i];
     return seed;
 }
 
@@ -170,11 +171,13 @@ TEST(UpdateFileTest, TheSeedCorpusHoldsEveryLayoutAndItsDamage) {
 
 // A record line from its fields, with its checksum.
 std::string Record(int type, unsigned address, const std::vector<uint8_t>& data) {
-    std::vector<uint8_t> bytes = {static_cast<uint8_t>(data.size()), static_cast<uint8_t>(address >> 8),
-                                  static_cast<uint8_t>(address), static_cast<uint8_t>(type)};
+    std::vector<uint8_t> bytes = {static_cast<uint8_t>(data.size()),
+                                  static_cast<uint8_t>(address >> 8), static_cast<uint8_t>(address),
+                                  static_cast<uint8_t>(type)};
     bytes.insert(bytes.end(), data.begin(), data.end());
     uint8_t sum = 0;
-    for (uint8_t b : bytes) sum = static_cast<uint8_t>(sum + b);
+    for (uint8_t b : bytes)
+        sum = static_cast<uint8_t>(sum + b);
     bytes.push_back(static_cast<uint8_t>(-sum));
     std::string line = ":";
     static const char* digits = "0123456789ABCDEF";
@@ -200,8 +203,8 @@ protected:
     void ReadVersionRecords(const std::string& version) {
         ASSERT_TRUE(reader.ParseHexRecord(Record(0, 0x5000, {0}), 1, image));
         ASSERT_TRUE(reader.ParseHexRecord(Record(4, 0, {0x08, 0x00}), 0, image));
-        ASSERT_TRUE(reader.ParseHexRecord(Record(0, 0x8000, std::vector<uint8_t>(version.begin(), version.end())), 2,
-                                          image));
+        ASSERT_TRUE(reader.ParseHexRecord(
+            Record(0, 0x8000, std::vector<uint8_t>(version.begin(), version.end())), 2, image));
     }
 
     CHexRecordReader reader;
@@ -214,8 +217,8 @@ protected:
 TEST_F(HexRecordTest, RecordsAppendByTypeAndModeAndKeepTheirPairs) {
     // The classic data record: 16 bytes at 0x0100.
     ASSERT_TRUE(reader.ParseHexRecord(":10010000214601360121470136007EFE09D2190140\r\n", 0, image));
-    EXPECT_EQ(image, (std::vector<uint8_t>{0x21, 0x46, 0x01, 0x36, 0x01, 0x21, 0x47, 0x01, 0x36, 0x00, 0x7E, 0xFE,
-                                           0x09, 0xD2, 0x19, 0x01}));
+    EXPECT_EQ(image, (std::vector<uint8_t>{0x21, 0x46, 0x01, 0x36, 0x01, 0x21, 0x47, 0x01, 0x36,
+                                           0x00, 0x7E, 0xFE, 0x09, 0xD2, 0x19, 0x01}));
     EXPECT_THAT(reader.FirstPair(), ElementsAre(0x21, 0x46));
     EXPECT_EQ(reader.LastDataAddress(), 0x0100u);
     EXPECT_EQ(reader.StartCode(), ':');
@@ -247,14 +250,14 @@ TEST_F(HexRecordTest, AMalformedRecordIsRefusedAndChangesNothing) {
     badSum.back() = badSum.back() == '0' ? '1' : '0';
     const std::string record = Record(0, 0x20, {1, 2, 3});
     const char* cases[] = {
-        "",                              // nothing
-        ":",                             // a start code alone
-        ":00000001",                     // no checksum
-        ":10010000214601",               // a byte count beyond the line
-        ":03002000010203",               // three data bytes, no checksum
-        ":0100000001FE00",               // one pair more than the count says
-        ":0100000G01FE",                 // not hexadecimal
-        ":010000000",                    // an odd digit
+        "",                // nothing
+        ":",               // a start code alone
+        ":00000001",       // no checksum
+        ":10010000214601", // a byte count beyond the line
+        ":03002000010203", // three data bytes, no checksum
+        ":0100000001FE00", // one pair more than the count says
+        ":0100000G01FE",   // not hexadecimal
+        ":010000000",      // an odd digit
     };
     for (const char* line : cases) {
         EXPECT_FALSE(reader.ParseHexRecord(line, 1, image)) << line;

@@ -19,11 +19,14 @@ inline std::vector<uint8_t> FirmwareBytes(size_t n, unsigned seed = 1) {
     return out;
 }
 
-inline void AppendTag(std::vector<uint8_t>& file, const char* tag) { file.insert(file.end(), tag, tag + 4); }
+inline void AppendTag(std::vector<uint8_t>& file, const char* tag) {
+    file.insert(file.end(), tag, tag + 4);
+}
 
 // "WDSP", the DSP image (0x3FFFF bytes), the byte not read, then "WMCU" and
 // the controller part when there is one.
-inline std::vector<uint8_t> FullUpdateFile(const std::vector<uint8_t>& dsp, const std::vector<uint8_t>* controllerPart) {
+inline std::vector<uint8_t> FullUpdateFile(const std::vector<uint8_t>& dsp,
+                                           const std::vector<uint8_t>* controllerPart) {
     std::vector<uint8_t> file;
     AppendTag(file, "WDSP");
     file.insert(file.end(), dsp.begin(), dsp.end());

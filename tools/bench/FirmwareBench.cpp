@@ -81,9 +81,11 @@ public:
 };
 
 std::vector<uint8_t> StatusRequest() {
-    std::vector<uint8_t> f = {0x6B, 0x6B, 0x6B, 0xEE, 0xA2, 1, 0, 9, 3, 0, 0, 0, 8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xAA};
+    std::vector<uint8_t> f = {0x6B, 0x6B, 0x6B, 0xEE, 0xA2, 1, 0, 9, 3, 0, 0, 0,
+                              8,    0,    0,    0,    0,    0, 0, 0, 0, 0, 0, 0xAA};
     uint8_t x = 0;
-    for (size_t i = 4; i < 22; ++i) x ^= f[i];
+    for (size_t i = 4; i < 22; ++i)
+        x ^= f[i];
     f[22] = x;
     return f;
 }
@@ -168,7 +170,8 @@ void BM_FirmwareUpdate(benchmark::State& state) {
     CKTV_Data data;
     QueueNotify notify;
     QuietHost host;
-    CDeviceSession session(data, marks, notify, [] {}, env);
+    CDeviceSession session(
+        data, marks, notify, [] {}, env);
     session.SetHost(&host);
     session.Attach();
     if (network) session.Net().SetReachable(true);
@@ -212,7 +215,8 @@ void BM_FirmwareUpdate(benchmark::State& state) {
         seconds += s;
         exchanges += static_cast<double>(device.Firmware().steps.size() - stepsBefore);
     }
-    const double iterations = static_cast<double>(std::max<benchmark::IterationCount>(state.iterations(), 1));
+    const double iterations =
+        static_cast<double>(std::max<benchmark::IterationCount>(state.iterations(), 1));
     const double perRun = exchanges / iterations;
     const double floorS = fixedS + perRun * kPacingMs / 1000.0 + rttUs / 1e6;
     const double rttFloorS = fixedS + perRun * rttUs / 1e6;
@@ -228,7 +232,13 @@ void BM_FirmwareUpdate(benchmark::State& state) {
     unlink(file);
     unsetenv("LUMARA_DEVICE_ADDRESS");
 }
-BENCHMARK(BM_FirmwareUpdate)->Arg(0)->Arg(1)->ArgName("net")->UseManualTime()->Iterations(3)->Unit(benchmark::kSecond);
+BENCHMARK(BM_FirmwareUpdate)
+    ->Arg(0)
+    ->Arg(1)
+    ->ArgName("net")
+    ->UseManualTime()
+    ->Iterations(3)
+    ->Unit(benchmark::kSecond);
 
 } // namespace
 

@@ -55,7 +55,9 @@ public:
         }
         return out;
     }
-    void Write(const std::vector<uint8_t>& bytes) { ASSERT_EQ(write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size())); }
+    void Write(const std::vector<uint8_t>& bytes) {
+        ASSERT_EQ(write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    }
 
 private:
     int master_ = -1;

@@ -51,7 +51,8 @@ public:
     using CUpgradeDlg::CUpgradeDlg;
     int TrackPopup(QMenu& menu, const QPoint&) override {
         items.clear();
-        for (QAction* a : menu.actions()) items.emplace_back(a->text().toStdString(), a->data().toInt());
+        for (QAction* a : menu.actions())
+            items.emplace_back(a->text().toStdString(), a->data().toInt());
         ++popups;
         return choice;
     }
@@ -67,7 +68,8 @@ protected:
         env.timings.firmware = FastFirmwareTimings();
         g_LanguageFlag = 0;
         ASSERT_TRUE(dir.isValid());
-        store = std::make_unique<platform::SettingsStore>(dir.filePath(QStringLiteral("lumara.ini")));
+        store =
+            std::make_unique<platform::SettingsStore>(dir.filePath(QStringLiteral("lumara.ini")));
         settings = std::make_unique<platform::ViewSettings>(*store, dir.path());
         settings->LoadDspMcuSettings(); // the group exists, as after the program's start
         previousHandler = SetMessageBoxHandler([this](const MessageBoxRequest& r) {
@@ -86,7 +88,8 @@ protected:
         SessionTest::TearDown();
         g_HexFilePath.clear();
         g_UsbDevicePathsCopy.clear();
-        for (int f : {kFlagFirmwareMode, kFlagUpdateRetryRunning, kFlagInitialRead}) g_StateFlags[f] = 0;
+        for (int f : {kFlagFirmwareMode, kFlagUpdateRetryRunning, kFlagInitialRead})
+            g_StateFlags[f] = 0;
         g_LanguageFlag = 0;
     }
     void Open() {
@@ -110,7 +113,8 @@ protected:
     }
     std::vector<std::string> BoxTexts() const {
         std::vector<std::string> out;
-        for (const auto& b : boxes) out.push_back(b.text);
+        for (const auto& b : boxes)
+            out.push_back(b.text);
         return out;
     }
     std::string TipText() const { return dialog->Tip()->text().toStdString(); }
@@ -136,8 +140,8 @@ TEST_F(UpgradeDlgTest, ItOpensWithTheTextsOfItsLanguage) {
         int language;
         const char *title, *interface, *fileGroup, *fileLabel, *browse, *update, *cancel;
     } cases[] = {
-        {0, "Device Firmware Update", "Communication interface", "Update File", "Hex File", "Browse file", "Update",
-         "Quit"},
+        {0, "Device Firmware Update", "Communication interface", "Update File", "Hex File",
+         "Browse file", "Update", "Quit"},
         {1, "设备固件更新", "通信接口", "Hex文件", "Hex文件", "浏览文件", "更新", "退出"},
     };
     for (const Case& c : cases) {
@@ -161,7 +165,8 @@ TEST_F(UpgradeDlgTest, ItOpensWithTheTextsOfItsLanguage) {
         EXPECT_TRUE(session->Firmware().Display().HasDisplay());
         EXPECT_EQ(g_StateFlags[kFlagUpdateRetryRunning].load(), 0);
         dialog.reset();
-        EXPECT_FALSE(session->Firmware().Display().HasDisplay()) << "an ended dialog is no longer shown to";
+        EXPECT_FALSE(session->Firmware().Display().HasDisplay())
+            << "an ended dialog is no longer shown to";
     }
 }
 
@@ -354,7 +359,8 @@ TEST_F(UpgradeDlgTest, WhenEveryRetryFailsTheLastOneSaysSo) {
         EXPECT_EQ(dialog->RetryThread().Ticks(), 21);
         EXPECT_FALSE(dialog->RetryThread().IsTimerRunning());
         EXPECT_EQ(TipText(), "The firmware update failed");
-        EXPECT_EQ(server.Connections(), 0) << "no connection is tried while the module does not answer";
+        EXPECT_EQ(server.Connections(), 0)
+            << "no connection is tried while the module does not answer";
         dialog.reset();
         session.reset();
     }
@@ -376,8 +382,9 @@ TEST_F(UpgradeDlgTest, ACancelAsksFirstThenEndsTheUpdateAndTheDialog) {
     answer = IDNO;
     dialog->CancelButton()->click();
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text,
-              "Update is not completed, will be forced to exit the damaged equipment, whether to exit?");
+    EXPECT_EQ(
+        boxes[0].text,
+        "Update is not completed, will be forced to exit the damaged equipment, whether to exit?");
     EXPECT_EQ(boxes[0].type, MB_YESNO);
     EXPECT_EQ(boxes[0].milliseconds, -5);
     EXPECT_TRUE(dialog->isVisible());
@@ -437,7 +444,8 @@ TEST(UpDataThreadTest, ItTicksTwentyOneTimesThenStopsAndAStopCancelsTheCheck) {
     std::atomic<bool> block{false};
     CUpData_Thread thread(
         [&](const CancelCheck& cancelled) {
-            while (block.load() && !cancelled()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            while (block.load() && !cancelled())
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
             return !block.load();
         },
         [&](int run, int tick, bool ready) {
@@ -450,7 +458,8 @@ TEST(UpDataThreadTest, ItTicksTwentyOneTimesThenStopsAndAStopCancelsTheCheck) {
     {
         std::lock_guard<std::mutex> lock(m);
         ASSERT_EQ(delivered.size(), 21u);
-        for (int i = 0; i < 21; ++i) EXPECT_EQ(delivered[static_cast<size_t>(i)], std::make_tuple(run, i, true));
+        for (int i = 0; i < 21; ++i)
+            EXPECT_EQ(delivered[static_cast<size_t>(i)], std::make_tuple(run, i, true));
         delivered.clear();
     }
     // A check that waits ends as soon as the run is stopped.

@@ -18,12 +18,14 @@ class ViewSettings;
 enum class UpgradeShot { Before, During, After };
 
 // The dialog at one moment, in the current language (g_LanguageFlag).
-QImage PoseUpgradeDialog(CDeviceSession& session, platform::ViewSettings& settings, UpgradeShot shot);
+QImage PoseUpgradeDialog(CDeviceSession& session, platform::ViewSettings& settings,
+                         UpgradeShot shot);
 
 // Writes upgrade-before, upgrade-during and upgrade-after in English (-en)
 // and Chinese (-zh) as PNG files into folder; the files written (empty when
 // a picture could not be written). The language is put back afterwards.
-QStringList WriteUpgradeDialogShots(CDeviceSession& session, platform::ViewSettings& settings, const QString& folder);
+QStringList WriteUpgradeDialogShots(CDeviceSession& session, platform::ViewSettings& settings,
+                                    const QString& folder);
 
 // A picture with more than a handful of colours: not blank.
 bool IsDrawn(const QImage& image);

@@ -67,8 +67,10 @@ int main(int argc, char** argv) {
     env.pinger = &pinger;
     env.watchHotplug = false;
     CKTV_Data data;
-    CDeviceSession session(data, marks, view, [] {}, env);
-    const QStringList files = WriteUpgradeDialogShots(session, settings, QString::fromLocal8Bit(argv[1]));
+    CDeviceSession session(
+        data, marks, view, [] {}, env);
+    const QStringList files =
+        WriteUpgradeDialogShots(session, settings, QString::fromLocal8Bit(argv[1]));
     if (files.isEmpty()) {
         std::fprintf(stderr, "lumara-upgrade-shots: the pictures could not be written\n");
         return 1;
