@@ -324,45 +324,25 @@ CSendData* CFirmwareUpdate::TakeHeadForWrite(int& code, int& writes) {
     return head;
 }
 
-int CFirmwareUpdate::UsbWaits(int code) const {
+CFirmwareUpdate::StepWait CFirmwareUpdate::WaitOf(int code) const {
+    const FirmwareTimings& t = timings_;
     switch (code) {
     case kStepEnter:
-        return timings_.usbEnterWaits;
+        return {t.usbEnterWaits, t.netEnterTimeout};
     case kStepStart:
-        return timings_.usbStartWaits;
+        return {t.usbStartWaits, t.netStartTimeout};
     case kStepData:
-        return timings_.usbDataWaits;
+        return {t.usbDataWaits, t.netDataTimeout};
     case kStepEnd:
-        return timings_.usbEndWaits;
+        return {t.usbEndWaits, t.netEndTimeout};
     case kStepErase:
-        return timings_.usbEraseWaits;
+        return {t.usbEraseWaits, t.netEraseTimeout};
     case kStepDspData:
-        return timings_.usbDspDataWaits;
+        return {t.usbDspDataWaits, t.netDspDataTimeout};
     case kStepDspEnd:
-        return timings_.usbDspEndWaits;
+        return {t.usbDspEndWaits, t.netDspEndTimeout};
     default:
-        return 0;
-    }
-}
-
-int CFirmwareUpdate::NetTimeout(int code) const {
-    switch (code) {
-    case kStepEnter:
-        return timings_.netEnterTimeout;
-    case kStepStart:
-        return timings_.netStartTimeout;
-    case kStepData:
-        return timings_.netDataTimeout;
-    case kStepEnd:
-        return timings_.netEndTimeout;
-    case kStepErase:
-        return timings_.netEraseTimeout;
-    case kStepDspData:
-        return timings_.netDspDataTimeout;
-    case kStepDspEnd:
-        return timings_.netDspEndTimeout;
-    default:
-        return 0;
+        return {0, 0};
     }
 }
 
@@ -443,7 +423,7 @@ bool CFirmwareUpdate::ReopenAfterEnter() {
 
 bool CFirmwareUpdate::UsbFirmwareRead() {
     const int code = currentCode_.load();
-    const int waits = UsbWaits(code);
+    const int waits = WaitOf(code).usbWaits;
     const long long limitMs = static_cast<long long>(waits) * timings_.usbWaitUnit;
     if (code == kStepErase) display_.SetTip(g_ErasingText.Pick());
     for (;;) {
@@ -580,7 +560,7 @@ bool CFirmwareUpdate::NetFirmwareRead() {
     if (code == kStepErase) display_.SetTip(g_ErasingText.Pick());
     const CancelCheck cancelled = [this] { return Ending(); };
     // Every receive failure ends at the step's time-out at the latest.
-    const auto deadline = Clock::now() + std::chrono::milliseconds(NetTimeout(code));
+    const auto deadline = Clock::now() + std::chrono::milliseconds(WaitOf(code).netTimeout);
     auto reconnect = [&] {
         if (net_.IsReachable()) {
             net_.Close();

@@ -163,8 +163,12 @@ private:
     void ReportLost();
     // After enter: wait for the device to come back as its boot loader and open it again.
     bool ReopenAfterEnter();
-    int UsbWaits(int code) const;
-    int NetTimeout(int code) const;
+    // A step's reply is awaited in so many USB waits, or within the network time-out.
+    struct StepWait {
+        int usbWaits;
+        int netTimeout;
+    };
+    StepWait WaitOf(int code) const;
 
     CKTVCommand& command_;
     CUsbLink& usb_;

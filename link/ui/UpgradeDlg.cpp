@@ -285,30 +285,24 @@ void CUpgradeDlg::OnMenuCommand(int command) {
 }
 
 void CUpgradeDlg::StartOverUsb(const std::string& path) {
-    g_UpdateTipOff = 0;
-    g_StateFlags[kFlagUpdateRetryRunning] = 0;
-    g_HexFilePath = m_Path->text().toStdString();
-    if (!m_Session.LoadUpdateFile()) return;
-    m_Session.DisconnectDevice();
-    g_ConnectionKind = kLinkUsb;
-    g_StateFlags[kFlagKindChosenAgain] = 0;
-    m_ConnectResult = m_Session.ConnectFirmwareUsb(path);
-    // Connected: the session has set the bar to this file's steps.
-    if (!m_ConnectResult) {
-        m_Retry->StartTimer(m_Session.Timings().firmware.retryInterval);
-        g_StateFlags[kFlagUpdateRetryRunning] = 1;
-    }
+    StartOver(kLinkUsb, path);
 }
 
 void CUpgradeDlg::StartOverNetwork() {
+    StartOver(kLinkNetwork, std::string());
+}
+
+void CUpgradeDlg::StartOver(int kind, const std::string& path) {
     g_UpdateTipOff = 0;
     g_StateFlags[kFlagUpdateRetryRunning] = 0;
     g_HexFilePath = m_Path->text().toStdString();
     if (!m_Session.LoadUpdateFile()) return;
     m_Session.DisconnectDevice();
-    g_ConnectionKind = kLinkNetwork;
+    g_ConnectionKind = kind;
     g_StateFlags[kFlagKindChosenAgain] = 0;
-    m_ConnectResult = m_Session.ConnectFirmwareNetwork();
+    // Connected: the session has set the bar to this file's steps.
+    m_ConnectResult =
+        kind == kLinkUsb ? m_Session.ConnectFirmwareUsb(path) : m_Session.ConnectFirmwareNetwork();
     if (!m_ConnectResult) {
         m_Retry->StartTimer(m_Session.Timings().firmware.retryInterval);
         g_StateFlags[kFlagUpdateRetryRunning] = 1;

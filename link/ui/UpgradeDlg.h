@@ -125,6 +125,9 @@ protected:
 
 private:
     void CreateControls();
+    // The file loaded, the old link closed, the first connection of the
+    // kind (USB: to path); the retry when it fails.
+    void StartOver(int kind, const std::string& path);
     void OnInitDialog();
     void ApplyTexts();
     // The retry thread's tick, made here: the attempt of its run.

@@ -15,6 +15,7 @@
 #include "model/KTV_Data.h"
 #include "tests/link/UpdateFiles.h"
 #include "tools/bench/LoopbackNet.h"
+#include "tools/sim/Offline.h"
 #include "tools/sim/SimDevice.h"
 #include "tools/sim/SimServer.h"
 
@@ -29,6 +30,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <deque>
+#include <functional>
 #include <mutex>
 
 namespace {
@@ -90,22 +92,27 @@ std::vector<uint8_t> StatusRequest() {
     return f;
 }
 
-// One request and its reply on the bare transport, averaged.
+// One request and its reply on the bare transport, averaged; the request is
+// a status read in a 65-byte block, as reports and firmware blocks go.
+double RoundTripUs(const std::function<void(const uint8_t* block)>& exchange) {
+    uint8_t block[65] = {};
+    const auto frame = StatusRequest();
+    std::copy(frame.begin(), frame.end(), block + 1);
+    constexpr int n = 500;
+    const auto start = Clock::now();
+    for (int i = 0; i < n; ++i)
+        exchange(block);
+    return std::chrono::duration<double, std::micro>(Clock::now() - start).count() / n;
+}
+
 double UsbRoundTripUs(sim::SimHidBackend& hid, const std::string& path) {
     HidOpenError error;
     auto dev = hid.Open(path, error);
-    uint8_t report[65] = {};
-    const auto frame = StatusRequest();
-    std::copy(frame.begin(), frame.end(), report + 1);
     uint8_t in[64];
-    constexpr int n = 500;
-    const auto start = Clock::now();
-    for (int i = 0; i < n; ++i) {
-        dev->Write(report, sizeof report);
-        while (dev->ReadTimeout(in, sizeof in, 1000) > 0 && in[0] != 0x6B) {
-        }
-    }
-    return std::chrono::duration<double, std::micro>(Clock::now() - start).count() / n;
+    return RoundTripUs([&](const uint8_t* block) {
+        dev->Write(block, 65);
+        dev->ReadTimeout(in, sizeof in, 1000);
+    });
 }
 
 double TcpRoundTripUs(uint16_t port) {
@@ -117,17 +124,11 @@ double TcpRoundTripUs(uint16_t port) {
     if (connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) return 0;
     const int one = 1;
     setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    uint8_t block[65] = {};
-    const auto frame = StatusRequest();
-    std::copy(frame.begin(), frame.end(), block + 1);
     uint8_t in[512];
-    constexpr int n = 500;
-    const auto start = Clock::now();
-    for (int i = 0; i < n; ++i) {
-        send(fd, block, sizeof block, MSG_NOSIGNAL);
+    const double us = RoundTripUs([&](const uint8_t* block) {
+        send(fd, block, 65, MSG_NOSIGNAL);
         recv(fd, in, sizeof in, 0);
-    }
-    const double us = std::chrono::duration<double, std::micro>(Clock::now() - start).count() / n;
+    });
     close(fd);
     return us;
 }
@@ -159,11 +160,7 @@ void BM_FirmwareUpdate(benchmark::State& state) {
     LoopbackAdapters adapters;
     LoopbackPinger pinger;
     CMemorySettingsGroup marks;
-    LinkEnvironment env;
-    env.hid = &hid;
-    env.adapters = &adapters;
-    env.pinger = &pinger;
-    env.watchHotplug = false;
+    LinkEnvironment env = sim::ToolEnvironment(hid, adapters, pinger);
     env.timings.closePause = 0;
     const FirmwareTimings& fw = env.timings.firmware;
     const double fixedS = network ? fw.netBurst / 1000.0 : (fw.usbBurst + fw.bootRestart) / 1000.0;

@@ -9,38 +9,24 @@
 #include "link/UpdateFile.h"
 #include "link/UsbLink.h"
 #include "model/PacketPoller.h"
+#include "tools/sim/Offline.h"
+#include "tools/sim/SimServer.h"
 
 #include <cstdint>
 #include <cstdlib>
 
 namespace {
 
-class NoHid : public IHidBackend {
-public:
-    std::vector<HidDeviceInfo> Enumerate() override { return {}; }
-    std::shared_ptr<IHidDevice> Open(const std::string&, HidOpenError& error) override {
-        error = HidOpenError::NotFound;
-        return nullptr;
-    }
-};
-class NoAdapters : public INetAdapters {
-public:
-    std::vector<NetAdapter> List() override { return {}; }
-};
-class NoPing : public IPinger {
-public:
-    bool Ping(const std::string&, int, const CancelCheck&) override { return false; }
-};
 class NoPoller : public IPacketPoller {
 public:
     PacketPtr GetNextPacket() override { return nullptr; }
 };
 
 struct Engine {
-    NoHid hid;
+    sim::SimHidBackend hid; // nothing plugged
     CMemorySettingsGroup marks;
-    NoAdapters adapters;
-    NoPing pinger;
+    sim::NoAdapters adapters;
+    sim::NoPinger pinger;
     NoPoller poller;
     LinkTimings timings;
     CKTVCommand command;

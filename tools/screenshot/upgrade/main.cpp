@@ -9,6 +9,8 @@
 #include "platform/Display.h"
 #include "platform/Settings.h"
 #include "platform/UiGlobals.h"
+#include "tools/sim/Offline.h"
+#include "tools/sim/SimServer.h"
 
 #include <QApplication>
 #include <QImage>
@@ -19,22 +21,6 @@
 namespace {
 
 // Nothing on USB and no network: the dialog is only posed.
-class NoHid : public IHidBackend {
-public:
-    std::vector<HidDeviceInfo> Enumerate() override { return {}; }
-    std::shared_ptr<IHidDevice> Open(const std::string&, HidOpenError& error) override {
-        error = HidOpenError::NotFound;
-        return nullptr;
-    }
-};
-class NoAdapters : public INetAdapters {
-public:
-    std::vector<NetAdapter> List() override { return {}; }
-};
-class NoPing : public IPinger {
-public:
-    bool Ping(const std::string&, int, const CancelCheck&) override { return false; }
-};
 class NoView : public IViewNotify {
 public:
     void Post(unsigned, WPARAM, LPARAM) override {}
@@ -56,16 +42,12 @@ int main(int argc, char** argv) {
     QTemporaryDir home;
     platform::SettingsStore store(home.filePath(QStringLiteral("lumara.ini")));
     platform::ViewSettings settings(store, home.path());
-    NoHid hid;
-    NoAdapters adapters;
-    NoPing pinger;
+    sim::SimHidBackend hid; // nothing plugged
+    sim::NoAdapters adapters;
+    sim::NoPinger pinger;
     NoView view;
     CMemorySettingsGroup marks;
-    LinkEnvironment env;
-    env.hid = &hid;
-    env.adapters = &adapters;
-    env.pinger = &pinger;
-    env.watchHotplug = false;
+    const LinkEnvironment env = sim::ToolEnvironment(hid, adapters, pinger);
     CKTV_Data data;
     CDeviceSession session(
         data, marks, view, [] {}, env);
