@@ -602,6 +602,8 @@ LRESULT CLumaraView::WindowProc(unsigned msg, WPARAM wParam, LPARAM lParam) {
     case WM_LONG_COMMAND_DONE: return OnLongCommandDone(wParam, lParam);
     case WM_NET_REACHABLE: return OnDeviceReachable(wParam, lParam);
     case WM_NET_BYTES: return OnNetBytes(wParam, lParam);
+    case WM_FIRMWARE_DONE: return OnFirmwareUpdateDone(wParam, lParam);
+    case WM_FIRMWARE_START_FAILED: return OnFirmwareStartFailed(wParam, lParam);
     case WM_USER_120:
     case WM_USER_303: return 0;
     case WM_SELECT_PAGE2: SelectPage(2, true); return 0;

@@ -38,6 +38,7 @@ class CGradientProgressCtrl;
 class CKTV_Data;
 class CKTV_OutData;
 class CLumaraDoc;
+class CUpgradeDlg;
 class QLineEdit;
 class QMenu;
 
@@ -279,6 +280,18 @@ public:
     virtual bool ChooseAllPresetsFile();
     bool WriteAllPresetsFile();
     const std::string& AllPresetsFilePath() const { return m_AllPresetsFilePath; }
+
+    // ---- firmware update (the session's; ViewFirmware.cpp) -------------------
+    // The system menu's firmware-update command: the update dialog, modally.
+    void OnFirmwareUpdateCommand();
+    // Runs the dialog; tests drive it without waiting.
+    virtual int RunUpgradeDialog(CUpgradeDlg& dialog);
+    bool ChooseUpdateFile();
+    bool LoadUpdateFile() { return m_Session.LoadUpdateFile(); }
+    void CancelFirmwareUpdate() { m_Session.CancelFirmwareUpdate(); }
+    LRESULT OnFirmwareUpdateDone(WPARAM, LPARAM step);
+    LRESULT OnFirmwareStartFailed(WPARAM, LPARAM);
+    void ShowUpdateRange(int range) override;
 
     // ---- what the session shows (ISessionHost) -----------------------------
     void ShowLinkState(bool connected) override { SetLinkStatusDisplay(connected ? 1 : 0); }

@@ -29,6 +29,18 @@ void CGradientProgressCtrl::SetPos(int pos) {
     PostMessage(PBM_SETPOS, static_cast<WPARAM>(pos), 0);
 }
 
+void CGradientProgressCtrl::SetShowText(bool on) {
+    showText_ = on;
+    update();
+}
+
+QString CGradientProgressCtrl::PercentText() const {
+    const int lower = lower_, upper = upper_, position = position_;
+    if (upper == lower) return QString();
+    const double percent = (position - lower) * 100.0 / (upper - lower);
+    return position == upper ? QString::asprintf("%3.0f %%", percent) : QString::asprintf("%3.2f %%", percent);
+}
+
 void CGradientProgressCtrl::SetOrientation(Qt::Orientation orientation) {
     orientation_ = orientation;
     update();
@@ -55,8 +67,15 @@ void CGradientProgressCtrl::Paint(QPainter& painter, const QRect& r) const {
     const bool vertical = orientation_ == Qt::Vertical;
     const float fraction = static_cast<float>(position) / upper;
     const int extent = SaturatingToInt(fraction * (vertical ? r.height() : r.width()));
-    CMyMemDC dc(&painter);
-    PaintGradient(*dc, r, extent);
+    {
+        CMyMemDC dc(&painter);
+        PaintGradient(*dc, r, extent);
+    }
+    if (showText_) {
+        painter.setPen(textColor_);
+        painter.setFont(font());
+        painter.drawText(r, Qt::AlignCenter | Qt::TextSingleLine, PercentText());
+    }
 }
 
 void CGradientProgressCtrl::PaintGradient(QPainter& p, const QRect& r, int extent) const {

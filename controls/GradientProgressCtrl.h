@@ -6,6 +6,7 @@
 #include "platform/Message.h"
 
 #include <QColor>
+#include <QString>
 #include <QWidget>
 
 #include <atomic>
@@ -26,6 +27,11 @@ public:
     // The bar colour its callers set; the bar is always the red-to-blue gradient.
     void SetBarColor(QColor color) { barColor_ = color; }
     void SetOrientation(Qt::Orientation orientation);
+    // Draws the position as a percentage of the range over the bar.
+    void SetShowText(bool on);
+    bool ShowsText() const { return showText_; }
+    // The percentage as the bar draws it ("%3.2f %%", "%3.0f %%" at the end).
+    QString PercentText() const;
 
     LRESULT WindowProc(unsigned msg, WPARAM wParam, LPARAM lParam) override;
 
@@ -46,4 +52,6 @@ private:
     QColor backColor_;
     QColor barColor_;
     Qt::Orientation orientation_ = Qt::Horizontal;
+    QColor textColor_{0, 0, 0};
+    bool showText_ = false;
 };

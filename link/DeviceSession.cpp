@@ -15,7 +15,7 @@
 namespace {
 
 const BiText kAbnormalDeviceText{"设备异常 请更新固件!", "Please Update the Firmware!"};
-const BiText kFirmwareFailedText{"固件更新失败", "The firmware update failed"};
+const BiText& kFirmwareFailedText = g_UpdateFailedText;
 
 // The two firmware families the program drives, by the start of their version texts.
 constexpr char kVersionFamilyF[] = "VELK-F";
@@ -23,6 +23,9 @@ constexpr char kVersionFamilyW[] = "VELK-W";
 constexpr size_t kVersionFamilyLength = 6;
 
 constexpr int kWarningMs = 2001; // under the warning caption
+
+// The prompt caption of the language, without closing by itself.
+int PromptNoClose() { return g_LanguageFlag.load() ? -2 : -3; }
 
 bool ValidPreset(int preset) { return preset >= 0 && preset <= kStoredPresetCount; }
 
@@ -52,7 +55,8 @@ CDeviceSession::CDeviceSession(CKTV_Data& model, ISettingsGroup& usbMarks, IView
       ownPinger_(env.pinger ? nullptr : std::make_unique<CSystemPinger>()),
       usb_(env.hid ? *env.hid : *ownHid_, usbMarks),
       net_(env.adapters ? *env.adapters : *ownAdapters_, env.pinger ? *env.pinger : *ownPinger_, env.timings),
-      worker_(command_, usb_, net_, model, env.timings) {
+      worker_(command_, usb_, net_, model, env.timings),
+      firmware_(command_, usb_, net_, worker_, env.timings) {
     // While StopIo waits for the worker, what the worker sends is delivered meanwhile.
     worker_.SetWaitPump([this] { relay_.Drain(); });
     // Hot-plug arrivals and removals act on this session from now on.
@@ -211,6 +215,8 @@ bool CDeviceSession::OnMessage(unsigned msg, WPARAM, LPARAM lParam) {
     case WM_LONG_COMMAND_DONE: OnLongCommandDone(lParam); return true;
     case WM_NET_RECONNECT: OnReconnect(); return true;
     case WM_NET_BYTES: OnNetBytes(lParam); return true;
+    case WM_FIRMWARE_DONE: OnFirmwareUpdateDone(lParam); return true;
+    case WM_FIRMWARE_START_FAILED: OnFirmwareStartFailed(); return true;
     default: return false;
     }
 }
@@ -349,7 +355,11 @@ int CDeviceSession::DisconnectDevice() {
 void CDeviceSession::OnLinkLost() {
     if (!IsConnected()) return;
     StopIo(true);
-    if (g_StateFlags[kFlagFirmwareMode].exchange(0)) Say(kFirmwareFailedText.Pick(), kWarningMs);
+    if (g_StateFlags[kFlagFirmwareMode].load()) {
+        EndFirmwareMode();
+        firmware_.Display().SetTip(kFirmwareFailedText.Pick());
+        Say(kFirmwareFailedText.Pick(), kWarningMs);
+    }
     ShowConnectionFailure();
     CloseCurrentLink();
     command_.Clear();
@@ -368,7 +378,10 @@ void CDeviceSession::CloseLinkOnDeviceRemoval() {
         StopIo(true);
         CloseCurrentLink();
     }
-    if (g_StateFlags[kFlagFirmwareMode].load()) Say(kFirmwareFailedText.Pick(), kWarningMs);
+    if (g_StateFlags[kFlagFirmwareMode].load()) {
+        Say(kFirmwareFailedText.Pick(), kWarningMs);
+        firmware_.Display().SetTip(kFirmwareFailedText.Pick());
+    }
 }
 
 void CDeviceSession::OnTransferDone() { g_TransferRunning = 0; }
@@ -660,4 +673,131 @@ void CDeviceSession::CopyOutputEq(int from, int to, TextFieldErrors* refused) {
     if (!IsConnected()) return;
     b->WriteAllItems();
     command_.AddPacket(BuildBlockPacket(0, kGroupOutput, to, 1, 1, refused));
+}
+
+// ---------------------------------------------------------------------------
+// Firmware update
+// ---------------------------------------------------------------------------
+
+bool CDeviceSession::LoadUpdateFile() {
+    // Whatever the file holds, nothing of an earlier file stays.
+    firmware_.Reset();
+    UpdateImage image;
+    switch (ReadUpdateFile(g_HexFilePath, image)) {
+    case UpdateFileResult::CannotOpen:
+        Say(g_UpdateFileErrorText.Pick(), PromptNoClose());
+        g_HexFilePath.clear();
+        return false;
+    case UpdateFileResult::Refused: Say(g_UpdateFileErrorText.Pick(), PromptNoClose()); return false;
+    case UpdateFileResult::Ok: break;
+    }
+    const unsigned range = image.progressRange;
+    firmware_.Load(std::move(image));
+    if (host_) host_->ShowUpdateRange(static_cast<int>(range));
+    return true;
+}
+
+std::vector<std::string> CDeviceSession::DetectUsbDevices() {
+    usb_.EnumerateUsbDevices();
+    g_UsbDevicePathsCopy = g_UsbDevicePaths;
+    return g_UsbDevicePathsCopy;
+}
+
+void CDeviceSession::BeginFirmwareMode() {
+    command_.Clear();
+    // The bar of this file, before the first step can be acknowledged.
+    firmware_.Display().SetRange(firmware_.StepTotal());
+    g_StateFlags[kFlagFirmwareMode] = 1;
+    StartIo();
+}
+
+void CDeviceSession::EndFirmwareMode() {
+    g_StateFlags[kFlagFirmwareMode] = 0;
+    // A later removal of the device is an ordinary one again.
+    g_LastFirmwareCode = 0;
+}
+
+bool CDeviceSession::ConnectFirmwareUsb(const std::string& path) {
+    if (!usb_.IsUsbPathFree(path)) return false;
+    g_UsbDevicePath = path;
+    if (!usb_.OpenHidDevice()) return false;
+    BeginFirmwareMode();
+    return true;
+}
+
+bool CDeviceSession::ConnectFirmwareNetwork() {
+    if (!net_.IsReachable() || !net_.Connect()) return false;
+    g_NetLinkUp = 1;
+    BeginFirmwareMode();
+    return true;
+}
+
+bool CDeviceSession::FirmwareModuleAnswers(const CancelCheck& cancelled) {
+    return net_.IsReachable() && net_.Ping(cancelled);
+}
+
+bool CDeviceSession::RetryFirmwareConnect(bool quiet, bool moduleAnswers) {
+    CUpdateDisplayPort& display = firmware_.Display();
+    switch (g_ConnectionKind.load()) {
+    case kLinkUsb:
+        if (usb_.OpenUsbDevice()) {
+            BeginFirmwareMode();
+            return true;
+        }
+        if (quiet) {
+            display.SetTip(g_ConnectedUsbText.Pick());
+            usb_.UnmarkUsbDevice();
+            return false;
+        }
+        EndFirmwareMode();
+        ShowConnectionFailure();
+        command_.Clear();
+        if (display.HasDisplay()) Say(g_UpdateFailedBangText.Pick(), kWarningMs);
+        return false;
+    case kLinkNetwork:
+        if (moduleAnswers && net_.IsReachable() && net_.Connect()) {
+            g_NetLinkUp = 1;
+            BeginFirmwareMode();
+            return true;
+        }
+        if (quiet) {
+            display.SetTip(g_ConnectedNetText.Pick());
+            return false;
+        }
+        EndFirmwareMode();
+        command_.Clear();
+        display.SetTip(g_UpdateFailedText.Pick());
+        notify_.Post(WM_FIRMWARE_START_FAILED, 0, 0);
+        return false;
+    default:
+        // No serial link is opened by the engine: the attempt fails.
+        if (quiet) return false;
+        EndFirmwareMode();
+        ShowConnectionFailure();
+        command_.Clear();
+        return false;
+    }
+}
+
+void CDeviceSession::OnFirmwareStartFailed() {
+    ShowConnectionFailure();
+    Say(g_UpdateFailedText.Pick(), kWarningMs);
+}
+
+void CDeviceSession::OnFirmwareUpdateDone(LPARAM step) {
+    // A cancel or a lost link may have ended the update first.
+    if (step != kStepEnd || !g_StateFlags[kFlagFirmwareMode].load()) return;
+    StopIo(true);
+    EndFirmwareMode();
+    CloseCurrentLink();
+    Say(g_UpdateDoneText.Pick(), 2000);
+}
+
+void CDeviceSession::CancelFirmwareUpdate() {
+    if (IsConnected()) {
+        StopIo(true);
+        CloseCurrentLink();
+    }
+    EndFirmwareMode();
+    Say(g_UpdateFailedBangText.Pick(), kWarningMs);
 }

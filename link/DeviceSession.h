@@ -13,6 +13,7 @@
 // session's handlers (OnLinkLost, OnVersionReceived, ...) on the UI thread.
 #pragma once
 
+#include "link/FirmwareUpdate.h"
 #include "link/HidTransport.h"
 #include "link/KTVCommand.h"
 #include "link/LinkTimings.h"
@@ -70,6 +71,8 @@ public:
     virtual void ResetTransferProgress(int count, bool viewBar) = 0;
     // The connect button's action, as if the user pressed it.
     virtual void PressConnectButton() = 0;
+    // An update file is loaded: the window's own progress bar runs 0..range.
+    virtual void ShowUpdateRange(int range) { (void)range; }
 };
 
 class CDeviceSession : public IUsbHost {
@@ -180,6 +183,34 @@ public:
     // its block is queued.
     void CopyOutputEq(int from, int to, TextFieldErrors* refused = nullptr);
 
+    // ---- firmware update ----------------------------------------------------
+    // The update's images, steps and exchanges, and what its dialog shows.
+    CFirmwareUpdate& Firmware() { return firmware_; }
+    // Loads the file named by g_HexFilePath and resets the steps; a file that
+    // cannot be opened or read (its path is forgotten) or that is no update
+    // file is said ("Update file error!") and nothing is loaded.
+    bool LoadUpdateFile();
+    // Every matching USB device present, held or free, in enumeration order
+    // (also kept in g_UsbDevicePathsCopy for the update dialog's popup).
+    std::vector<std::string> DetectUsbDevices();
+    // The first connection of an update: firmware mode and a worker that
+    // runs the firmware steps. g_ConnectionKind says the kind.
+    bool ConnectFirmwareUsb(const std::string& path);
+    bool ConnectFirmwareNetwork();
+    // The slow half of a network retry, safe on any thread: the module counts
+    // as reachable and answers a ping now.
+    bool FirmwareModuleAnswers(const CancelCheck& cancelled);
+    // One retry of the connection by g_ConnectionKind; quiet keeps a failure
+    // to the status text, otherwise it is said and the update ends.
+    // moduleAnswers: a retry thread's ping (network) found the module.
+    bool RetryFirmwareConnect(bool quiet, bool moduleAnswers = true);
+    // WM_FIRMWARE_START_FAILED.
+    void OnFirmwareStartFailed();
+    // WM_FIRMWARE_DONE (lParam the end step; other values are ignored).
+    void OnFirmwareUpdateDone(LPARAM step);
+    // The dialog's confirmed cancel: the link closes, the update has failed.
+    void CancelFirmwareUpdate();
+
     int TransferCount() const { return transferCount_; }
     int SavedOnOff() const { return savedOnOff_; }
 
@@ -196,6 +227,10 @@ private:
     void StartTransferWindow(bool setViewProgress);
     void QueueOutputOff(CKTV_OutData& out);
     void Say(const char* text, int ms = 2000);
+    // Firmware mode on with a worker running the steps, from the first step.
+    void BeginFirmwareMode();
+    // Firmware mode off; the removal handling forgets the last step.
+    void EndFirmwareMode();
 
     CKTV_Data& model_;
     IViewNotify& notify_;
@@ -213,6 +248,7 @@ private:
     CUsbLink usb_;
     CNet_Socket net_;
     CLinkWorker worker_;
+    CFirmwareUpdate firmware_;
     std::unique_ptr<CUdevMonitor> hotplug_;
 
     int transferCount_ = 0; // packets of the current transfer with a progress value

@@ -205,6 +205,11 @@ int CKTVCommand::CheckAndDispatch() {
     itemFlag_ = assembly_[kPosItem];
     payloadLength_ = GetU16(assembly_ + kPosLength);
 
+    // A firmware step is answered by a reply that names it; any other reply
+    // (a stray one, or one to another step) must not take it.
+    const CSendData* head = queue_.empty() ? nullptr : queue_.front().get();
+    if (head && head->GetCommand() != 0 && channel_ != (head->GetCommand() & 0xFF)) return kFeedMore;
+
     switch (code_) {
     case kReplyAck:
         // The progress step only for replies that take the head: a repeat

@@ -119,3 +119,35 @@ TEST(GradientProgressTest, APositionSetFromAWorkerThreadRepaintsOnTheUiThread) {
 }
 
 } // namespace
+
+namespace {
+
+// The update dialog's bar draws its percentage of the range over itself:
+// two decimals on the way, none at the end, nothing on an empty bar.
+TEST(GradientProgressTest, ThePercentageOfTheRangeIsDrawnOverTheBar) {
+    struct Case {
+        int lower, upper, pos;
+        const char* text;
+    } cases[] = {
+        {0, 7329, 2949, "40.24 %"},
+        {0, 400, 400, "100 %"},
+        {100, 300, 200, "50.00 %"},
+    };
+    for (const Case& c : cases) {
+        Bar bar;
+        bar.ctrl.SetRange(c.lower, c.upper);
+        bar.ctrl.SetPos(c.pos);
+        EXPECT_EQ(bar.ctrl.PercentText(), QString::fromLatin1(c.text)) << c.text;
+        const QImage plain = bar.Paint(200, 20);
+        bar.ctrl.SetShowText(true);
+        EXPECT_NE(bar.Paint(200, 20), plain) << "the text is drawn";
+    }
+    Bar empty;
+    empty.ctrl.SetShowText(true);
+    empty.ctrl.SetRange(0, 100);
+    const QImage img = empty.Paint(200, 20);
+    for (int x = 0; x < img.width(); ++x)
+        ASSERT_EQ(img.pixelColor(x, 10), img.pixelColor(0, 0)) << "an empty bar has no text, at " << x;
+}
+
+} // namespace

@@ -240,7 +240,10 @@ TEST_F(AssemblerTest, FirmwarePacketsGoToTheFirmwareProgress) {
     cmd.GetHead()->SetProgressValue(1);
     FeedAsReads(cmd, ReplyFrame('R', 0, 9, 58, 0));
     EXPECT_THAT(steps, IsEmpty()) << "a repeat request is not a finished step";
-    FeedAsReads(cmd, Ack());
+    EXPECT_EQ(FeedAsReads(cmd, Ack()), kFeedMore) << "an acknowledgement that names no step is not the erase's";
+    EXPECT_EQ(FeedAsReads(cmd, ReplyFrame('Q', 0, 9, 59, 0)), kFeedMore) << "nor one naming another step";
+    EXPECT_THAT(steps, IsEmpty());
+    EXPECT_EQ(FeedAsReads(cmd, ReplyFrame('Q', 0, 9, 58, 0)), kFeedDone);
     EXPECT_THAT(steps, ElementsAre(58));
     EXPECT_THAT(bar.positions, IsEmpty());
 }

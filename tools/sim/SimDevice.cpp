@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace sim {
 
@@ -19,6 +20,24 @@ constexpr size_t kDevicePresetLen = 168;
 constexpr uint8_t kWrite = 0xA1, kRead = 0xA2;
 constexpr uint8_t kAck = 'Q', kRepeat = 'R', kData = 'S';
 constexpr size_t kMaxPayload = 1024;
+
+// Firmware steps: their codes and payload lengths.
+constexpr int kStepEnter = 54, kStepStart = 55, kStepData = 56, kStepEnd = 57, kStepErase = 58, kStepDspData = 59,
+              kStepDspEnd = 60, kStepBurst = 255;
+constexpr size_t kDspStepBytes = 44, kControllerStepBytes = 48;
+constexpr size_t kBurstReportPairs = 32;
+
+size_t StepPayload(int code) {
+    switch (code) {
+    case kStepEnter:
+    case kStepErase: return 16;
+    case kStepDspData: return 4 + kDspStepBytes;
+    case kStepStart: return 4;
+    case kStepData: return kControllerStepBytes;
+    case kStepEnd: return 1;
+    default: return 0;
+    }
+}
 
 constexpr int kBandFreqs[31] = {20,   25,   32,   40,   50,   63,   80,    100,   125,   160,   200,
                                 250,  315,  400,  500,  630,  800,  1000,  1250,  1600,  2000,  2500,
@@ -103,9 +122,11 @@ std::vector<uint8_t> SimDevice::Receive(const uint8_t* data, size_t n) {
         if (!found) {
             // Keep a possible beginning of a sync.
             const size_t keep = std::min<size_t>(3, pending_.size());
+            TakeGarbage(pending_.data(), pending_.size() - keep);
             pending_.erase(pending_.begin(), pending_.end() - static_cast<long>(keep));
             return out;
         }
+        TakeGarbage(pending_.data(), start);
         pending_.erase(pending_.begin(), pending_.begin() + static_cast<long>(start));
         if (pending_.size() < 14) return out;
         const size_t len = pending_[12] | (pending_[13] << 8);
@@ -130,6 +151,15 @@ std::vector<uint8_t> SimDevice::Receive(const uint8_t* data, size_t n) {
         if (seen_.size() > 4096) seen_.pop_front();
         ++frameCount_;
         if (silent_) continue;
+        if (f.command == kWrite && f.group == 9 && f.channel >= kStepEnter && f.channel <= kStepDspEnd) {
+            if (!intact) {
+                FirmwareError("step " + std::to_string(f.channel) + ": checksum or trailer wrong");
+                Reply(out, kRepeat, f, {});
+                continue;
+            }
+            HandleFirmware(f, out);
+            continue;
+        }
         if (ignoreNext_ > 0) {
             --ignoreNext_;
             continue;
@@ -287,6 +317,145 @@ std::array<uint8_t, kStatusSize> SimDevice::StatusLocked() const {
     s[14] = records_.at(5)[6];
     s[36] = records_.at(8)[4];
     return s;
+}
+
+// ---------------------------------------------------------------------------
+// Firmware mode
+// ---------------------------------------------------------------------------
+
+FirmwareFault SimDevice::FaultFor(int code, int frame) const {
+    auto it = faults_.find(code);
+    if (it == faults_.end() || frame < it->second.from) return FirmwareFault::None;
+    return it->second.fault;
+}
+
+void SimDevice::FirmwareError(const std::string& what) {
+    if (firmware_.errors.size() < 64) firmware_.errors.push_back(what);
+}
+
+// Bytes that are no frame: the padding of reports, and the burst.
+void SimDevice::TakeGarbage(const uint8_t* bytes, size_t n) {
+    size_t pairs = 0;
+    for (size_t i = 0; i < n; ++i) {
+        if (bytes[i] == 0x11 && lastGarbage_ == 0x43) ++pairs;
+        lastGarbage_ = bytes[i];
+    }
+    if (!pairs) return;
+    const size_t before = firmware_.burstPairs;
+    firmware_.burstPairs += pairs;
+    // A whole report's worth of pairs is a burst.
+    if (firmware_.listening || firmware_.burstPairs / kBurstReportPairs == before / kBurstReportPairs) return;
+    const int frame = ++firmwareFrames_[kStepBurst];
+    switch (FaultFor(kStepBurst, frame)) {
+    case FirmwareFault::Silence: return;
+    case FirmwareFault::Drop: dropNow_ = true; return;
+    default: break;
+    }
+    firmware_.listening = true;
+}
+
+void SimDevice::HandleFirmware(const SeenFrame& f, std::vector<uint8_t>& out) {
+    const int code = f.channel;
+    firmware_.steps.push_back(code);
+    if (!firmware_.listening) return; // the device's own firmware knows no such step
+    const int frame = ++firmwareFrames_[code];
+    // The frame as the steps lay it out: id 1, slot 0, item 0, link 0, the step's payload.
+    const std::vector<uint8_t>& r = f.raw;
+    if (r[5] != 1 || r[6] != 0 || r[9] != 0 || r[10] != 0 || r[11] != 0)
+        FirmwareError("step " + std::to_string(code) + ": header bytes wrong");
+    if (f.payload.size() != StepPayload(code)) {
+        FirmwareError("step " + std::to_string(code) + ": payload of " + std::to_string(f.payload.size()));
+        Reply(out, kRepeat, f, {});
+        return;
+    }
+    switch (FaultFor(code, frame)) {
+    case FirmwareFault::Silence: return;
+    case FirmwareFault::Repeat: Reply(out, kRepeat, f, {}); return;
+    case FirmwareFault::Drop: dropNow_ = true; return;
+    case FirmwareFault::WrongReply: {
+        SeenFrame other = f;
+        other.channel = static_cast<uint8_t>(code == kStepEnd ? kStepStart : code + 1);
+        Reply(out, kAck, other, {});
+        return;
+    }
+    case FirmwareFault::None: break;
+    }
+    const std::vector<uint8_t>& p = f.payload;
+    auto inOrder = [&](bool ok, const char* what) {
+        if (!ok) FirmwareError(std::string(what) + " out of order");
+        return ok;
+    };
+    switch (code) {
+    case kStepEnter:
+        if (std::any_of(p.begin(), p.end(), [](uint8_t b) { return b != 0; })) FirmwareError("enter: payload not 0");
+        ++firmware_.enters;
+        firmware_.dsp.clear();
+        firmware_.controller.clear();
+        firmware_.started = false;
+        firmware_.checkByte = -1;
+        break;
+    case kStepErase:
+        if (!inOrder(firmware_.enters > 0, "erase")) break;
+        ++firmware_.erases;
+        firmware_.dsp.clear();
+        nextDspAddress_ = 0;
+        break;
+    case kStepDspData: {
+        if (!inOrder(firmware_.erases > 0, "DSP data")) break;
+        const uint32_t address = p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
+        if (address != nextDspAddress_) {
+            FirmwareError("DSP data at " + std::to_string(address) + ", expected " + std::to_string(nextDspAddress_));
+            break;
+        }
+        firmware_.dsp.insert(firmware_.dsp.end(), p.begin() + 4, p.end());
+        nextDspAddress_ += kDspStepBytes;
+        break;
+    }
+    case kStepStart:
+        if (!inOrder(firmware_.enters > 0, "start")) break;
+        std::copy(p.begin(), p.end(), firmware_.start.begin());
+        firmware_.started = true;
+        firmware_.controller.clear();
+        break;
+    case kStepData:
+        if (!inOrder(firmware_.started, "controller data")) break;
+        firmware_.controller.insert(firmware_.controller.end(), p.begin(), p.end());
+        break;
+    case kStepEnd:
+        if (!inOrder(firmware_.enters > 0, "end")) break;
+        firmware_.checkByte = p[0];
+        break;
+    default: FirmwareError("step " + std::to_string(code) + " is never sent"); break;
+    }
+    Reply(out, kAck, f, {});
+    if (code == kStepEnd) {
+        // The device restarts with its new firmware.
+        ++firmware_.restarts;
+        firmware_.listening = false;
+        closeAfterAnswer_ = true;
+    }
+}
+
+void SimDevice::SetFirmwareFault(int code, FirmwareFault fault, int fromFrame) {
+    std::lock_guard<std::mutex> l(mutex_);
+    faults_[code] = {fault, fromFrame};
+    firmwareFrames_.erase(code);
+}
+
+void SimDevice::ClearFirmwareFaults() {
+    std::lock_guard<std::mutex> l(mutex_);
+    faults_.clear();
+    firmwareFrames_.clear();
+}
+
+FirmwareRecord SimDevice::Firmware() const {
+    std::lock_guard<std::mutex> l(mutex_);
+    return firmware_;
+}
+
+bool SimDevice::TakeCloseAfterAnswer() {
+    std::lock_guard<std::mutex> l(mutex_);
+    return std::exchange(closeAfterAnswer_, false);
 }
 
 // ---------------------------------------------------------------------------

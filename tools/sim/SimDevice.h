@@ -7,6 +7,15 @@
 //   read    -> 'S' with the data, echoing slot, group, channel and item byte
 //   status  -> the status record; record 204 -> one zero byte; record 4 -> the version
 // Faults can be injected for tests. Thread-safe.
+//
+// Firmware mode: a burst of reports full of the pairs 43 11 makes the
+// device listen for the firmware steps (group 9, the step code as channel);
+// enter, erase, the DSP data steps (44 bytes at the next address each),
+// start (4 start parameters), the controller data steps (48 bytes each) and
+// end (the check byte) are each checked and answered 'Q' naming the step;
+// at the end the device restarts (its network module closes the connection
+// after the answer) and keeps the images it received. Without the burst the
+// steps go unanswered, as the device's own firmware does not know them.
 #pragma once
 
 #include <array>
@@ -34,6 +43,34 @@ struct SeenFrame {
     std::vector<uint8_t> raw; // the whole frame as it arrived, sync to trailer
 };
 
+// A fault of a firmware step: from its nth frame on, every frame of that
+// step is answered so. For the burst (code 255) Silence makes the device
+// miss it and Drop closes the connection when it comes; Repeat and
+// WrongReply send a stray answer and take the burst all the same.
+enum class FirmwareFault {
+    None,
+    Silence,    // no answer
+    Repeat,     // 'R'
+    Drop,       // the connection goes down (network), the USB handle fails
+    WrongReply, // 'Q' naming another step
+};
+
+// What the device made of an update.
+struct FirmwareRecord {
+    size_t burstPairs = 0;             // 43 11 pairs taken in
+    bool listening = false;            // the burst was recognised, no end yet
+    int enters = 0;
+    int erases = 0;
+    std::vector<uint8_t> dsp;          // every DSP byte received, in address order
+    bool started = false;
+    std::array<uint8_t, 4> start{};    // the controller's start parameters
+    std::vector<uint8_t> controller;   // every controller byte received (with the last step's fill)
+    int checkByte = -1;                // carried by the end step
+    int restarts = 0;                  // ends taken
+    std::vector<int> steps;            // the step codes taken, in order (answered or not)
+    std::vector<std::string> errors;   // frames the device found wrong
+};
+
 class SimDevice {
 public:
     SimDevice();
@@ -53,6 +90,13 @@ public:
     // The network module closes the connection at the next frame.
     void DropConnectionNext();
     bool TakeDropRequest();
+
+    // ---- firmware mode ---------------------------------------------------------
+    void SetFirmwareFault(int code, FirmwareFault fault, int fromFrame = 1);
+    void ClearFirmwareFaults();
+    FirmwareRecord Firmware() const;
+    // The network module closes the connection once its answer is out.
+    bool TakeCloseAfterAnswer();
 
     // ---- the device's own controls (as if someone turned its knob) ------------
     void TurnSource(uint8_t source);
@@ -77,6 +121,11 @@ private:
     void Write(const SeenFrame& f);
     uint8_t* Block(uint8_t* base, int group, int channel, size_t& size);
     std::array<uint8_t, kStatusSize> StatusLocked() const;
+    // The firmware side: the bytes before a frame's sync, and a step's frame.
+    void TakeGarbage(const uint8_t* bytes, size_t n);
+    void HandleFirmware(const SeenFrame& f, std::vector<uint8_t>& out);
+    void FirmwareError(const std::string& what);
+    FirmwareFault FaultFor(int code, int frame) const;
 
     mutable std::mutex mutex_;
     std::vector<uint8_t> pending_; // bytes of a frame still arriving
@@ -96,6 +145,17 @@ private:
     int emptyNext_ = 0;
     bool dropNext_ = false;
     bool dropNow_ = false;
+    bool closeAfterAnswer_ = false;
+
+    FirmwareRecord firmware_;
+    uint8_t lastGarbage_ = 0; // the byte before, for a pair split between pieces
+    uint32_t nextDspAddress_ = 0;
+    std::map<int, int> firmwareFrames_; // frames taken per step code
+    struct ArmedFault {
+        FirmwareFault fault = FirmwareFault::None;
+        int from = 1;
+    };
+    std::map<int, ArmedFault> faults_;
 };
 
 } // namespace sim

@@ -93,6 +93,8 @@ void SimTcpServer::Serve(int client) {
             if (send(client, answer.data() + at, k, MSG_NOSIGNAL) < 0) return;
             if (piece < answer.size()) std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
+        // A device that restarts closes its end once it has answered.
+        if (device_.TakeCloseAfterAnswer()) return;
     }
 }
 
@@ -105,9 +107,16 @@ SimHidDevice::SimHidDevice(SimDevice& device, std::shared_ptr<std::atomic<bool>>
 
 int SimHidDevice::Write(const uint8_t* data, size_t length) {
     // As hidraw: one output report, the report id 0 first.
-    if (!present_->load() || length != 65 || data[0] != 0) return -1;
+    if (!present_->load() || failed_.load() || length != 65 || data[0] != 0) return -1;
     ++writes_;
     const std::vector<uint8_t> answer = device_.Receive(data + 1, 64);
+    device_.TakeCloseAfterAnswer(); // the program closes a restarted device itself
+    if (device_.TakeDropRequest()) {
+        // The device falls off the bus: this handle fails from now on.
+        failed_ = true;
+        arrived_.notify_all();
+        return -1;
+    }
     if (answer.empty()) return static_cast<int>(length);
     {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -124,8 +133,8 @@ int SimHidDevice::Write(const uint8_t* data, size_t length) {
 int SimHidDevice::ReadTimeout(uint8_t* data, size_t length, int ms) {
     std::unique_lock<std::mutex> lock(mutex_);
     arrived_.wait_for(lock, std::chrono::milliseconds(std::max(0, ms)),
-                      [this] { return !reports_.empty() || !present_->load(); });
-    if (!present_->load()) return -1;
+                      [this] { return !reports_.empty() || !present_->load() || failed_.load(); });
+    if (!present_->load() || failed_.load()) return -1;
     if (reports_.empty()) return 0;
     const size_t n = std::min<size_t>(length, 64);
     std::copy_n(reports_.front().begin(), n, data);

@@ -59,6 +59,7 @@ private:
     std::condition_variable arrived_;
     std::deque<std::array<uint8_t, 64>> reports_;
     std::atomic<int> writes_{0};
+    std::atomic<bool> failed_{false};
 };
 
 class SimHidBackend : public IHidBackend {

@@ -2,7 +2,7 @@
 // its tests without the hardware.
 //
 //   lumara-sim [--port N] [--version TEXT] [--silent] [--corrupt] [--repeat N]
-//              [--empty-data N] [--knob SECONDS]
+//              [--empty-data N] [--knob SECONDS] [--firmware-fault STEP:FAULT[:N]]
 //
 // Prints "lumara-sim listening on 127.0.0.1:PORT" once it accepts connections.
 #include "tools/sim/SimDevice.h"
@@ -16,6 +16,7 @@
 #include <cstring>
 #include <string>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -33,8 +34,37 @@ int Usage() {
                  "  --corrupt       every answer fails its checksum\n"
                  "  --repeat N      answer the first N frames with a repeat request\n"
                  "  --empty-data N  the first N data answers carry no payload\n"
-                 "  --knob SECONDS  turn the source and a volume every SECONDS, as a user at the device would\n");
+                 "  --knob SECONDS  turn the source and a volume every SECONDS, as a user at the device would\n"
+                 "  --firmware-fault STEP:FAULT[:N]\n"
+                 "                  from the Nth frame of a firmware update's STEP (burst, enter, erase, dsp,\n"
+                 "                  start, data, end) on, answer with FAULT (silence, repeat, drop, wrong)\n");
     return 2;
+}
+
+// "STEP:FAULT[:N]" of --firmware-fault.
+bool ParseFirmwareFault(const std::string& text, int& step, sim::FirmwareFault& fault, int& from) {
+    const std::string::size_type a = text.find(':');
+    if (a == std::string::npos) return false;
+    const std::string::size_type b = text.find(':', a + 1);
+    const std::string stepName = text.substr(0, a);
+    const std::string faultName = text.substr(a + 1, b == std::string::npos ? std::string::npos : b - a - 1);
+    static const std::pair<const char*, int> steps[] = {{"burst", 255}, {"enter", 54}, {"erase", 58}, {"dsp", 59},
+                                                        {"start", 55},  {"data", 56},  {"end", 57}};
+    static const std::pair<const char*, sim::FirmwareFault> faults[] = {{"silence", sim::FirmwareFault::Silence},
+                                                                        {"repeat", sim::FirmwareFault::Repeat},
+                                                                        {"drop", sim::FirmwareFault::Drop},
+                                                                        {"wrong", sim::FirmwareFault::WrongReply}};
+    step = 0;
+    for (const auto& s : steps)
+        if (stepName == s.first) step = s.second;
+    bool known = false;
+    for (const auto& f : faults)
+        if (faultName == f.first) {
+            fault = f.second;
+            known = true;
+        }
+    from = b == std::string::npos ? 1 : std::atoi(text.c_str() + b + 1);
+    return step != 0 && known && from >= 1;
 }
 
 } // namespace
@@ -67,6 +97,12 @@ int main(int argc, char** argv) {
             const char* v = value();
             if (!v) return Usage();
             device.EmptyDataNext(std::atoi(v));
+        } else if (a == "--firmware-fault") {
+            const char* v = value();
+            int step = 0, from = 1;
+            sim::FirmwareFault fault = sim::FirmwareFault::None;
+            if (!v || !ParseFirmwareFault(v, step, fault, from)) return Usage();
+            device.SetFirmwareFault(step, fault, from);
         } else if (a == "--knob") {
             const char* v = value();
             if (!v) return Usage();

@@ -1,0 +1,73 @@
+// The update-file reader on arbitrary bytes, and for every file it accepts
+// the whole walk of its steps: each step built, queued and taken as if
+// acknowledged, until the sequences have nothing left to send.
+#include "link/FirmwareUpdate.h"
+#include "link/KTVCommand.h"
+#include "link/LinkWorker.h"
+#include "link/NetSocket.h"
+#include "link/SettingsGroup.h"
+#include "link/UpdateFile.h"
+#include "link/UsbLink.h"
+#include "model/PacketPoller.h"
+#include "tools/sim/Offline.h"
+#include "tools/sim/SimServer.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+
+class NoPoller : public IPacketPoller {
+public:
+    PacketPtr GetNextPacket() override { return nullptr; }
+};
+
+struct Engine {
+    sim::SimHidBackend hid; // nothing plugged
+    CMemorySettingsGroup marks;
+    sim::NoAdapters adapters;
+    sim::NoPinger pinger;
+    NoPoller poller;
+    LinkTimings timings;
+    CKTVCommand command;
+    CUsbLink usb{hid, marks};
+    CNet_Socket net{adapters, pinger, timings};
+    CLinkWorker worker{command, usb, net, poller, timings};
+    CFirmwareUpdate firmware{command, usb, net, worker, timings};
+};
+
+void Check(bool ok) {
+    if (!ok) std::abort();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static Engine* engine = new Engine; // one engine: its probe thread starts once
+    UpdateImage image;
+    if (ParseUpdateFile(data, size, image) != UpdateFileResult::Ok) {
+        Check(image.dsp.empty() && image.controller.empty());
+        return 0;
+    }
+    Check(!image.hasDsp || image.dsp.size() == kDspImageSize);
+    Check(!image.hasController || image.controller.size() >= kControllerStartSize);
+    Check(image.checkByte == ControllerCheckByte(image.controller));
+    const size_t dspBytes = image.dsp.size();
+    const size_t controllerBytes = image.controller.size();
+    engine->firmware.Load(std::move(image));
+    size_t steps = 0, ends = 0;
+    for (;;) {
+        engine->firmware.QueueNextFirmwareStep();
+        if (engine->command.GetCount() == 0) break;
+        while (CSendData* head = engine->command.GetHead()) {
+            Check(head->GetLength() >= 16 && head->GetLength() <= 80);
+            ends += head->GetCommand() == kStepEnd;
+            engine->command.RemoveHead();
+            ++steps;
+        }
+        Check(steps < 2 + controllerBytes / 40 + dspBytes / 40 + 8);
+    }
+    Check(ends == 1);
+    Check(engine->firmware.DspLeft() == 0 && engine->firmware.ControllerLeft() == 0);
+    return 0;
+}
