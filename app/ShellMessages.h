@@ -10,6 +10,7 @@
 #include <QWidget>
 
 constexpr unsigned WM_SYSCOMMAND = 0x0112;
+constexpr unsigned WM_SETTINGCHANGE = 0x001A;
 constexpr WPARAM SC_MINIMIZE = 0xF020;
 constexpr WPARAM SC_CLOSE = 0xF060;
 
