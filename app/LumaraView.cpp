@@ -60,6 +60,14 @@ constexpr TemplateControl kTemplate101[] = {
     {2821, 209, 9, 50, 14, false, false},
 };
 
+// Two texts of the top bar get more room than their template places give
+// them: in 75 x 19 pixels the preset name showed only "Pre" of "Preset 1",
+// and the status box ran under the level bar, which cut its Chinese text.
+// Both sit in the free top row, clear of the level bar (from y 29).
+constexpr QRect kPresetNamePlace(280, 3, 280, 24);
+constexpr int kPresetNameIndent = 8;
+constexpr QRect kLinkStatusPlace(830, 3, 195, 24);
+
 const TemplateControl* FindTemplate(int id) {
     for (const TemplateControl& c : kTemplate101)
         if (c.id == id) return &c;
@@ -207,11 +215,13 @@ void CLumaraView::CreateControls() {
     bit(m_PageButtons[0], IDC_PAGE0);
     bit(m_PageButtons[2], IDC_PAGE2);
     bit(m_PresetNameButton, IDC_PRESET_NAME);
+    m_PresetNameButton->setGeometry(kPresetNamePlace);
     bit(m_MinimiseButton, IDC_MINIMISE);
     bit(m_CloseButton, IDC_CLOSE);
     m_LinkStatus = new CShow_Link(this);
     SetControlId(m_LinkStatus, IDC_LINK_STATUS);
     place(m_LinkStatus, IDC_LINK_STATUS);
+    m_LinkStatus->setGeometry(kLinkStatusPlace);
     m_LinkStatus->SetText(QStringLiteral("未连接设备"));
     bit(m_SceneSlot1, IDC_SCENE_SLOT1);
     bit(m_LockButton, IDC_LOCK);
@@ -294,7 +304,7 @@ void CLumaraView::LayoutControls() {
     m_PresetNameButton->SetDisabledBitmaps(718, 716);
     m_PresetNameButton->SetDisabledTextColor(QColor(14, 14, 139));
     m_PresetNameButton->SetDisabledTextFormat(0);
-    m_PresetNameButton->SetDisabledTextIndent(50);
+    m_PresetNameButton->SetDisabledTextIndent(kPresetNameIndent);
     m_PresetNameButton->setText(QString());
     // The two source lists.
     m_InputSourceList->SetBitmaps(1273, 1274);
