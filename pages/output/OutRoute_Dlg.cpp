@@ -215,10 +215,10 @@ std::unique_ptr<QMenu> COutRoute_Dlg::BuildSpeakerTypePopup() {
     for (int t = 0; t < kSpeakerTypeCount; ++t) {
         QAction* item = platform::SpeakerTypeAction(popup.get(), t);
         if (!item) continue;
-        item->setCheckable(true);
+        // "none" can always be chosen and never carries the mark.
+        item->setCheckable(t != 0);
         bool checked = false, enabled = true;
         if (t == 0) {
-            // "none" can always be chosen and never carries the mark.
         } else if (t == own) {
             checked = true;
         } else if (m_TypeSnapshot[t] == kTypeHeld) {

@@ -4,6 +4,7 @@
 // link group.
 #include "tests/app/DeviceTestSupport.h"
 
+#include "app/TopBarSnapshots.h"
 #include "controls/ButtonRadio.h"
 #include "model/KTV_Data.h"
 #include "model/SpeakerTypes.h"
@@ -11,6 +12,7 @@
 #include "pages/output/GainDlg.h"
 #include "pages/output/OutRoute_Dlg.h"
 
+#include <QDir>
 #include <QMenu>
 
 namespace {
@@ -254,6 +256,31 @@ TEST_F(TopBarDeviceTest, AResetOfAGroupOfThreeSendsThreeBlocksBetweenMasterOffAn
     }
     EXPECT_EQ(frames[4].channel, 5);
     EXPECT_EQ(frames[4].payload[kMasterOnByte], 1);
+}
+
+} // namespace
+
+namespace {
+
+// ---------------------------------------------------------------------------
+// Pictures
+// ---------------------------------------------------------------------------
+
+TEST_F(TopBarDeviceTest, TheTopBarsWindowsDrawInBothLanguagesWithTheDevicesData) {
+    StartForClicks();
+    QTemporaryDir out;
+    ASSERT_TRUE(out.isValid());
+    ASSERT_TRUE(SaveTopBarSnapshots(*view, out.path()));
+    for (const char* name : {"strips", "speaker-popup", "master", "input-list", "mix-list", "lr-link"}) {
+        for (const char* lang : {"en", "zh"}) {
+            const QImage image(QDir(out.path()).filePath(QStringLiteral("%1-%2.png").arg(name, lang)));
+            EXPECT_FALSE(image.isNull()) << name << "-" << lang;
+        }
+    }
+    EXPECT_EQ(QImage(QDir(out.path()).filePath("master-en.png")).size(), QSize(438, 31));
+    // The language is back as it was.
+    EXPECT_EQ(g_LanguageFlag.load(), 0);
+    EXPECT_EQ(view->InputSourceList()->text(), QStringLiteral("Hi.Level"));
 }
 
 } // namespace
