@@ -63,7 +63,8 @@ QImage MenuImage(QMenu* menu) {
 QImage RenderStripRow(CLumaraView& view, int language) {
     LanguageScope scope(view, language);
     QRect row;
-    for (int i = 0; i < CLumaraView::kVisibleStrips; ++i) row |= view.Strip(i)->geometry();
+    for (int i = 0; i < CLumaraView::kVisibleStrips; ++i)
+        row |= view.Strip(i)->geometry();
     return view.grab(row.adjusted(-8, -4, 8, 4)).toImage();
 }
 
@@ -100,8 +101,9 @@ QImage RenderSourceListOpen(CLumaraView& view, int language, bool input) {
     CComBoxBtn* list = input ? view.InputSourceList() : view.MixSourceList();
     CDropWnd* drop = list->DropWindow();
     if (!drop) return QImage();
-    const QRect place = CComBoxBtn::DropRect(QRect(QPoint(0, 0), list->size()), QRect(0, 0, 1 << 16, 1 << 16),
-                                             list->width(), drop->List()->ItemHeight(), list->GetCount());
+    const QRect place =
+        CComBoxBtn::DropRect(QRect(QPoint(0, 0), list->size()), QRect(0, 0, 1 << 16, 1 << 16),
+                             list->width(), drop->List()->ItemHeight(), list->GetCount());
     drop->resize(place.size());
     const QImage button = list->grab().toImage();
     const QImage open = drop->grab().toImage();
@@ -127,7 +129,9 @@ bool SaveTopBarSnapshots(CLumaraView& view, const QString& folder) {
     for (int language : {0, 1}) {
         const QString lang = language ? QStringLiteral("zh") : QStringLiteral("en");
         auto save = [&](const QImage& image, const char* name) {
-            ok &= !image.isNull() && image.save(dir.filePath(QStringLiteral("%1-%2.png").arg(QLatin1String(name), lang)));
+            ok &= !image.isNull() &&
+                  image.save(
+                      dir.filePath(QStringLiteral("%1-%2.png").arg(QLatin1String(name), lang)));
         };
         save(RenderStripRow(view, language), "strips");
         save(RenderSpeakerTypePopup(view, language), "speaker-popup");

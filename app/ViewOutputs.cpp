@@ -24,31 +24,53 @@ constexpr int kGainMax = 600;
 constexpr int kTopBand = 30;
 constexpr int kBandCount = 31;
 // The first 15 bands of a music input after a reset.
-constexpr int kInputResetFreqs[15] = {20, 32, 53, 87, 143, 235, 386, 632, 1035, 1696, 2778, 4551, 7455, 12210, 20000};
+constexpr int kInputResetFreqs[15] = {20,   32,   53,   87,   143,  235,   386,  632,
+                                      1035, 1696, 2778, 4551, 7455, 12210, 20000};
 
 } // namespace
 
-int CLumaraView::TypeOf(int output) { return OutputSpeakerType(output); }
+int CLumaraView::TypeOf(int output) {
+    return OutputSpeakerType(output);
+}
 
 bool CLumaraView::OnStripMessage(unsigned msg, WPARAM wParam, LPARAM lParam) {
     const int w = static_cast<int>(wParam);
     const int l = static_cast<int>(lParam);
     switch (msg) {
     case WM_STRIP_SELECT_OUTPUT:
-    case WM_PAGE_SELECT_OUTPUT: SelectOutput(w); return true;
-    case WM_PAGE_OUTPUT_LEVEL: OnOutputLevel(w, l); return true;
-    case WM_PAGE_OUTPUT_ON: OnOutputOn(w, l); return true;
-    case WM_PAGE_OUTPUT_POLARITY: OnOutputPolarity(w, l); return true;
-    case WM_STRIP_SPEAKER_TYPE: OnSpeakerTypeChosen(w, l); return true;
-    case WM_PAGE_MIX_PRESET: ApplyMixPresetForType(w, l); return true;
+    case WM_PAGE_SELECT_OUTPUT:
+        SelectOutput(w);
+        return true;
+    case WM_PAGE_OUTPUT_LEVEL:
+        OnOutputLevel(w, l);
+        return true;
+    case WM_PAGE_OUTPUT_ON:
+        OnOutputOn(w, l);
+        return true;
+    case WM_PAGE_OUTPUT_POLARITY:
+        OnOutputPolarity(w, l);
+        return true;
+    case WM_STRIP_SPEAKER_TYPE:
+        OnSpeakerTypeChosen(w, l);
+        return true;
+    case WM_PAGE_MIX_PRESET:
+        ApplyMixPresetForType(w, l);
+        return true;
     case WM_PAGE_MIX_SWITCH:
         if (const auto* record = reinterpret_cast<const MixSwitchRecord*>(wParam))
             OnMixSwitch(record->output, record->source, l);
         return true;
-    case WM_MASTER_VOLUME: OnMasterVolume(); return true;
-    case WM_DROP_CHOICE: OnDropListChoice(w, l); return true;
-    case WM_SETTINGCHANGE: OnSettingChange(w); return true;
-    default: break;
+    case WM_MASTER_VOLUME:
+        OnMasterVolume();
+        return true;
+    case WM_DROP_CHOICE:
+        OnDropListChoice(w, l);
+        return true;
+    case WM_SETTINGCHANGE:
+        OnSettingChange(w);
+        return true;
+    default:
+        break;
     }
     // The strips' toggles need nothing of the view.
     return msg >= WM_STRIP_TOGGLE_FIRST - 1 && msg < WM_STRIP_TOGGLE_FIRST + 16;
@@ -119,9 +141,13 @@ void CLumaraView::OnOutputLevel(int n, int level) {
     m_OutputPage->ClearChannelMute();
 }
 
-void CLumaraView::OnOutputOn(int output, int on) { m_OutputPage->SetChannelOn(output, on); }
+void CLumaraView::OnOutputOn(int output, int on) {
+    m_OutputPage->SetChannelOn(output, on);
+}
 
-void CLumaraView::OnOutputPolarity(int output, int polarity) { m_OutputPage->SetChannelPolarity(output, polarity); }
+void CLumaraView::OnOutputPolarity(int output, int polarity) {
+    m_OutputPage->SetChannelPolarity(output, polarity);
+}
 
 void CLumaraView::SyncLinkGroupStrips(int n, int key) {
     CKTV_OutData* out = m_Data->GetOut(n);
@@ -204,7 +230,9 @@ void CLumaraView::OnMasterVolume() {
     MarkMasterChanged(1);
 }
 
-void CLumaraView::MarkMasterChanged(int flag) { g_SendCmd5Pending = flag && IsConnected() ? 1 : 0; }
+void CLumaraView::MarkMasterChanged(int flag) {
+    g_SendCmd5Pending = flag && IsConnected() ? 1 : 0;
+}
 
 // ---------------------------------------------------------------------------
 // Pages and mode pages
@@ -275,7 +303,8 @@ void CLumaraView::ResetInputEq(int n) {
     if (!in) return;
     DeviceLockGuard lock(g_DeviceLock);
     for (int i = 0; i < kBandCount; ++i)
-        if (CFilter* band = in->GetFilter(i)) band->ResetBand(i < 15 ? kInputResetFreqs[i] : g_ThirdOctaveFreqs[i]);
+        if (CFilter* band = in->GetFilter(i))
+            band->ResetBand(i < 15 ? kInputResetFreqs[i] : g_ThirdOctaveFreqs[i]);
     if (!IsConnected()) return;
     MuteOutputsForTransfer(0);
     in->WriteAllItems();

@@ -56,7 +56,8 @@ int CLumaraView::MixSourceUnavailable(int input, int mix) {
 void CLumaraView::FillInputSourceList() {
     const bool cn = g_LanguageFlag.load() != 0;
     m_InputSourceList->ResetContent();
-    for (const char* name : cn ? kSourceNamesCn : kSourceNamesEn) m_InputSourceList->AddString(QString::fromUtf8(name));
+    for (const char* name : cn ? kSourceNamesCn : kSourceNamesEn)
+        m_InputSourceList->AddString(QString::fromUtf8(name));
     const int entry = SourceEntry(g_SysBlock2[kSourceActiveByte]);
     if (entry >= 0) m_InputSourceList->SetCurSel(entry);
 }
@@ -79,10 +80,12 @@ void CLumaraView::SelectSource(int source, int send) {
 void CLumaraView::RefillMixSourceList() {
     const bool cn = g_LanguageFlag.load() != 0;
     m_MixSourceList->ResetContent();
-    for (const char* name : cn ? kSourceNamesCn : kSourceNamesEn) m_MixSourceList->AddString(QString::fromUtf8(name));
+    for (const char* name : cn ? kSourceNamesCn : kSourceNamesEn)
+        m_MixSourceList->AddString(QString::fromUtf8(name));
     m_MixSourceList->AddString(cn ? QStringLiteral("关闭") : QStringLiteral("OFF"));
     const int entry = SourceEntry(g_SysBlock8[kSecondSourceByte]);
-    m_MixSourceList->SetCurSel(entry >= 0 ? entry : static_cast<int>(std::size(kMixSourceCodes)) - 1);
+    m_MixSourceList->SetCurSel(entry >= 0 ? entry
+                                          : static_cast<int>(std::size(kMixSourceCodes)) - 1);
     UpdateMixSourceWarning();
 }
 
@@ -122,12 +125,23 @@ void CLumaraView::OnDropListChoice(int listId, int index) {
 
 bool CLumaraView::OnTopBarCommand(int id) {
     switch (id) {
-    case IDC_MIX_TOGGLE: OnPageToggle(); return true;
-    case IDC_BRIDGE: OnBridgeModeButton(); return true;
-    case IDC_LR_LINK: OnLRLinkButton(); return true;
-    case IDC_SCENE_LOAD: OpenScenePicker(1); return true;
-    case IDC_SCENE_STORE: OpenScenePicker(0); return true;
-    default: break;
+    case IDC_MIX_TOGGLE:
+        OnPageToggle();
+        return true;
+    case IDC_BRIDGE:
+        OnBridgeModeButton();
+        return true;
+    case IDC_LR_LINK:
+        OnLRLinkButton();
+        return true;
+    case IDC_SCENE_LOAD:
+        OpenScenePicker(1);
+        return true;
+    case IDC_SCENE_STORE:
+        OpenScenePicker(0);
+        return true;
+    default:
+        break;
     }
     if (id >= IDC_MODE_PAGE0 && id < IDC_MODE_PAGE0 + 4) {
         OnModePageButton(id - IDC_MODE_PAGE0);
@@ -178,7 +192,8 @@ void CLumaraView::OnLRLinkButton() {
         return;
     }
     if (!FindSpeakerPairs()) {
-        CMessageBox::Show(QString::fromUtf8(kNoPairText.Pick()), 0, g_LanguageFlag.load() ? -2 : -3, this);
+        CMessageBox::Show(QString::fromUtf8(kNoPairText.Pick()), 0, g_LanguageFlag.load() ? -2 : -3,
+                          this);
         return;
     }
     CAll_Link_Dlg dialog(this);
@@ -201,11 +216,13 @@ void CLumaraView::OnLRLinkButton() {
 
 void CLumaraView::ApplyLRLinkState() {
     if (!g_LRLinkOn) {
-        for (CStripBase* s : m_Strips) s->EnableSpeakerTypeButton(true);
+        for (CStripBase* s : m_Strips)
+            s->EnableSpeakerTypeButton(true);
         RebuildLinks();
         return;
     }
-    for (CStripBase* s : m_Strips) s->EnableSpeakerTypeButton(false);
+    for (CStripBase* s : m_Strips)
+        s->EnableSpeakerTypeButton(false);
     if (TypeOf(g_CurrentOutput) != 0) return;
     for (int i = 0; i < kStripCount; ++i) {
         if (TypeOf(i) != 0) {

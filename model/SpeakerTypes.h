@@ -34,7 +34,9 @@ struct SpeakerTypeInfo {
 };
 // The type as every rule and picture takes it: a byte above 24 (from the
 // device or a file) counts as 0, none, while the map keeps the byte itself.
-inline int EffectiveSpeakerType(int type) { return type >= 0 && type < kSpeakerTypeCount ? type : 0; }
+inline int EffectiveSpeakerType(int type) {
+    return type >= 0 && type < kSpeakerTypeCount ? type : 0;
+}
 // Output 0..11's type as the rules take it; 0 for an output outside 0..11.
 int OutputSpeakerType(int output);
 // The tweeter types (front, rear and centre), whose high-pass is never off.

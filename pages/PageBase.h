@@ -17,8 +17,8 @@ class CKTV_OutData;
 
 // What the pages post to the main view (wParam, lParam).
 enum : unsigned {
-    WM_PAGE_OUTPUT_ON = WM_USER + 202,       // (output, on): the output page's channel mute
-    WM_PAGE_OUTPUT_LEVEL = WM_USER + 206,    // (output, gain word 0..600): spread over the link group
+    WM_PAGE_OUTPUT_ON = WM_USER + 202,    // (output, on): the output page's channel mute
+    WM_PAGE_OUTPUT_LEVEL = WM_USER + 206, // (output, gain word 0..600): spread over the link group
     WM_PAGE_OUTPUT_POLARITY = WM_USER + 207, // (output, polarity)
     WM_PAGE_MIX_PRESET = WM_USER + 226,      // (output, type): a speaker type's mix preset
     WM_PAGE_MIX_SWITCH = WM_USER + 8031,     // (address of a MixSwitchRecord, level)

@@ -25,7 +25,9 @@ CAll_Link_Dlg::Responder& ResponderSlot() {
     return responder;
 }
 
-QRect Dlu(const QRect& r) { return platform::DluToPixels(r, platform::kArial9); }
+QRect Dlu(const QRect& r) {
+    return platform::DluToPixels(r, platform::kArial9);
+}
 
 } // namespace
 
@@ -36,7 +38,8 @@ CAll_Link_Dlg::Responder CAll_Link_Dlg::SetResponder(Responder responder) {
 CAll_Link_Dlg::CAll_Link_Dlg(QWidget* parent) : QDialog(parent) {
     setFont(platform::TemplateQFont(platform::kArial9));
     setFixedSize(platform::DluToPixels(kSize, platform::kArial9));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("L/R Link"));
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QColor(g_DialogBkColor));
@@ -55,7 +58,8 @@ CAll_Link_Dlg::CAll_Link_Dlg(QWidget* parent) : QDialog(parent) {
     m_RightToLeft->setGeometry(Dlu(kRightToLeft));
     m_Note = new CTransparentStatic(this);
     m_Note->setGeometry(Dlu(kNote));
-    m_Note->setText(QStringLiteral("Need to synchronize the data transfer, \nplease select sync mode"));
+    m_Note->setText(
+        QStringLiteral("Need to synchronize the data transfer, \nplease select sync mode"));
     m_LeftToRight->setChecked(true);
 
     connect(m_Ok, &QPushButton::clicked, this, &CAll_Link_Dlg::accept);
@@ -76,7 +80,9 @@ void CAll_Link_Dlg::InitDialog() {
     setWindowTitle(QString::fromUtf8(g_PromptCaption.Pick()));
 }
 
-void CAll_Link_Dlg::TakeDirection() { m_Direction = m_RightToLeft->isChecked() ? 1 : 0; }
+void CAll_Link_Dlg::TakeDirection() {
+    m_Direction = m_RightToLeft->isChecked() ? 1 : 0;
+}
 
 void CAll_Link_Dlg::accept() {
     TakeDirection();

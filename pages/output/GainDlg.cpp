@@ -29,7 +29,9 @@ constexpr QPoint kMuteAt(396, 7);
 
 constexpr unsigned kMuteOff = 1007, kMuteOffHover = 1006, kMuteOn = 1008;
 
-QRect Dlu(const QRect& r) { return platform::DluToPixels(r, platform::kMsSansSerif8); }
+QRect Dlu(const QRect& r) {
+    return platform::DluToPixels(r, platform::kMsSansSerif8);
+}
 
 } // namespace
 
@@ -78,14 +80,17 @@ CGainDlg::CGainDlg(QWidget* parent) : CLevelBarBase(parent) {
     m_Plus->SetBitmaps(1208, 1209, 1209);
     m_Minus->SetBitmaps(1211, 1212, 1212);
 
-    for (QWidget* w : {static_cast<QWidget*>(m_Field), static_cast<QWidget*>(this)}) w->installEventFilter(this);
+    for (QWidget* w : {static_cast<QWidget*>(m_Field), static_cast<QWidget*>(this)})
+        w->installEventFilter(this);
 }
 
 // ---------------------------------------------------------------------------
 // What the view calls
 // ---------------------------------------------------------------------------
 
-void CGainDlg::SetBackgroundBitmap(int id) { CLevelBarBase::SetBackgroundBitmap(id); }
+void CGainDlg::SetBackgroundBitmap(int id) {
+    CLevelBarBase::SetBackgroundBitmap(id);
+}
 
 void CGainDlg::SetListButtonBitmaps(int id, int secondId) {
     CLevelBarBase::SetListButtonBitmaps(id, secondId);
@@ -104,12 +109,14 @@ void CGainDlg::SetListSelection(int index) {
 
 void CGainDlg::SetSliderChannelBitmap(int id, int activeId, unsigned transparent) {
     CLevelBarBase::SetSliderChannelBitmap(id, activeId, transparent);
-    m_Slider->SetBitmapChannel(id, activeId, transparent != CBitmapSlider::kColorAtPoint, transparent);
+    m_Slider->SetBitmapChannel(id, activeId, transparent != CBitmapSlider::kColorAtPoint,
+                               transparent);
 }
 
 void CGainDlg::SetSliderThumbBitmap(int id, int activeId, unsigned transparent) {
     CLevelBarBase::SetSliderThumbBitmap(id, activeId, transparent);
-    m_Slider->SetBitmapThumb(id, activeId, transparent != CBitmapSlider::kColorAtPoint, transparent);
+    m_Slider->SetBitmapThumb(id, activeId, transparent != CBitmapSlider::kColorAtPoint,
+                             transparent);
 }
 
 void CGainDlg::SetSliderRange(int lower, int upper, bool redraw) {
@@ -123,7 +130,9 @@ void CGainDlg::SetValue(int value) {
     m_Value = GetValue();
 }
 
-int CGainDlg::GetValue() const { return m_Spin->GetBuddyValue(); }
+int CGainDlg::GetValue() const {
+    return m_Spin->GetBuddyValue();
+}
 
 void CGainDlg::SetMuteCheck(bool on) {
     CLevelBarBase::SetMuteCheck(on);
@@ -137,7 +146,8 @@ void CGainDlg::SetMuteCheck(bool on) {
 void CGainDlg::ReportVolume(int volume) {
     m_Value = volume;
     if (QWidget* parent = parentWidget())
-        platform::PostMessage(parent, WM_MASTER_VOLUME, static_cast<WPARAM>(ControlId(this)), volume);
+        platform::PostMessage(parent, WM_MASTER_VOLUME, static_cast<WPARAM>(ControlId(this)),
+                              volume);
 }
 
 void CGainDlg::OnSliderAt(int position, bool ended) {
@@ -192,17 +202,21 @@ LRESULT CGainDlg::WindowProc(unsigned msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_SLIDER_MOVING:
     case WM_SLIDER_MOVED:
-        if (static_cast<int>(wParam) == IDC_SLIDER) OnSliderAt(m_Slider->GetPos(), msg == WM_SLIDER_MOVED);
+        if (static_cast<int>(wParam) == IDC_SLIDER)
+            OnSliderAt(m_Slider->GetPos(), msg == WM_SLIDER_MOVED);
         return 0;
     case WM_DROP_CHOICE:
         if (QWidget* parent = parentWidget())
-            platform::PostMessage(parent, WM_MASTER_UNIT, static_cast<WPARAM>(ControlId(this)), lParam + 1);
+            platform::PostMessage(parent, WM_MASTER_UNIT, static_cast<WPARAM>(ControlId(this)),
+                                  lParam + 1);
         return 0;
     case WM_MASTER_FOCUS_KEY:
         if (lParam == 37) FocusOutputField(kDelayFieldId);
         if (lParam == 39) FocusOutputField(kHighPassFieldId);
         return 0;
-    case WM_MASTER_FOCUS_HPF: FocusOutputField(kHighPassFieldId); return 0;
+    case WM_MASTER_FOCUS_HPF:
+        FocusOutputField(kHighPassFieldId);
+        return 0;
     case WM_COMMAND:
         switch (static_cast<int>(wParam & 0xFFFF)) {
         case IDC_VOLUME:
@@ -212,13 +226,21 @@ LRESULT CGainDlg::WindowProc(unsigned msg, WPARAM wParam, LPARAM lParam) {
             ReportVolume(v);
             break;
         }
-        case IDC_MINUS: Step(-1); break;
-        case IDC_PLUS: Step(+1); break;
-        case IDC_MUTE: OnOnOffButton(); break;
-        default: break;
+        case IDC_MINUS:
+            Step(-1);
+            break;
+        case IDC_PLUS:
+            Step(+1);
+            break;
+        case IDC_MUTE:
+            OnOnOffButton();
+            break;
+        default:
+            break;
         }
         return 0;
-    default: return 0;
+    default:
+        return 0;
     }
 }
 
@@ -239,8 +261,11 @@ bool CGainDlg::eventFilter(QObject* watched, QEvent* event) {
     case Qt::Key_Left:
         if (inField) PostMessage(WM_MASTER_FOCUS_KEY, IDC_VOLUME, 37);
         return false;
-    case Qt::Key_Escape: setFocus(Qt::OtherFocusReason); return true;
-    default: return false;
+    case Qt::Key_Escape:
+        setFocus(Qt::OtherFocusReason);
+        return true;
+    default:
+        return false;
     }
 }
 

@@ -16,8 +16,8 @@
 
 // Messages of the strip.
 enum : unsigned {
-    WM_MASTER_VOLUME = WM_USER + 8024, // to the parent: (strip id, volume 0..66)
-    WM_MASTER_UNIT = WM_USER + 8025,   // to the parent: (strip id, list choice + 1)
+    WM_MASTER_VOLUME = WM_USER + 8024,   // to the parent: (strip id, volume 0..66)
+    WM_MASTER_UNIT = WM_USER + 8025,     // to the parent: (strip id, list choice + 1)
     WM_MASTER_FOCUS_KEY = WM_USER + 700, // to itself: (focused field id, key 37 or 39)
     WM_MASTER_FOCUS_HPF = WM_USER + 701, // to itself: focus to the output page's high-pass field
 };

@@ -58,8 +58,10 @@ constexpr ToggleSpec kToggles[16] = {
 };
 
 // The pictures of the joint-editing groups 1..12 on the link button.
-constexpr unsigned kGroupChinese[12] = {1020, 1021, 1022, 1023, 1024, 1025, 1026, 1027, 1101, 1102, 1103, 1104};
-constexpr unsigned kGroupEnglish[12] = {1028, 1029, 1030, 1031, 1032, 1033, 1034, 1035, 1105, 1106, 1107, 1108};
+constexpr unsigned kGroupChinese[12] = {1020, 1021, 1022, 1023, 1024, 1025,
+                                        1026, 1027, 1101, 1102, 1103, 1104};
+constexpr unsigned kGroupEnglish[12] = {1028, 1029, 1030, 1031, 1032, 1033,
+                                        1034, 1035, 1105, 1106, 1107, 1108};
 
 COutRoute_Dlg::PopupChooser& Chooser() {
     static COutRoute_Dlg::PopupChooser chooser;
@@ -104,7 +106,8 @@ COutRoute_Dlg::COutRoute_Dlg(QWidget* parent, QWidget* owner) : CStripBase(paren
 
     m_LinkButton = new CBitButton(this, IDC_LINK);
     place(m_LinkButton, kLinkAt);
-    m_LinkButton->SetBitmaps(kLinkChinese, kLinkChinese, kLinkChinese, kLinkChinese, kLinkChinese, kLinkChinese);
+    m_LinkButton->SetBitmaps(kLinkChinese, kLinkChinese, kLinkChinese, kLinkChinese, kLinkChinese,
+                             kLinkChinese);
 
     for (int n = 1; n <= 16; ++n) {
         const ToggleSpec& t = kToggles[n - 1];
@@ -117,13 +120,17 @@ COutRoute_Dlg::COutRoute_Dlg(QWidget* parent, QWidget* owner) : CStripBase(paren
 
 COutRoute_Dlg::~COutRoute_Dlg() = default;
 
-QWidget* COutRoute_Dlg::Owner() const { return m_Owner ? m_Owner.data() : parentWidget(); }
+QWidget* COutRoute_Dlg::Owner() const {
+    return m_Owner ? m_Owner.data() : parentWidget();
+}
 
 CBitButton* COutRoute_Dlg::ToggleButton(int source) const {
     return source >= 1 && source <= 16 ? m_ToggleButtons[source - 1] : nullptr;
 }
 
-QString COutRoute_Dlg::SpeakerTypeText() const { return m_TypeButton->text(); }
+QString COutRoute_Dlg::SpeakerTypeText() const {
+    return m_TypeButton->text();
+}
 
 // ---------------------------------------------------------------------------
 // The look the view gives the strip
@@ -136,11 +143,13 @@ void COutRoute_Dlg::SetBackgroundBitmap(int normal, int hover, int down, int dis
 void COutRoute_Dlg::SetCaptionBitmaps(int normal, int hover, int down) {
     CStripBase::SetCaptionBitmaps(normal, hover, down);
     const unsigned d = static_cast<unsigned>(down);
-    m_CaptionButton->SetBitmaps(static_cast<unsigned>(normal), static_cast<unsigned>(hover), d, d, d, d);
+    m_CaptionButton->SetBitmaps(static_cast<unsigned>(normal), static_cast<unsigned>(hover), d, d,
+                                d, d);
 }
 
 void COutRoute_Dlg::UpdateCaption() {
-    const int type = m_OutputIndex >= 0 && m_OutputIndex < kOutputCount ? g_OutputSpeakerType[m_OutputIndex] : 0;
+    const int type =
+        m_OutputIndex >= 0 && m_OutputIndex < kOutputCount ? g_OutputSpeakerType[m_OutputIndex] : 0;
     m_CaptionText = CaptionOf(type);
     m_TypeButton->setText(m_CaptionText);
     // A caption is no keyboard mnemonic ("FL-M & T" would take Alt+Space).
@@ -158,7 +167,8 @@ void COutRoute_Dlg::SetSelected(bool on) {
         m_TypeButton->SetBitmaps(kTypeOn, kTypeOn, kTypeOn, kTypeOn, kTypeOn, kTypeOn);
         m_TypeButton->SetDisabledBitmaps(kTypeDisabled, kTypeDisabled);
     } else {
-        m_TypeButton->SetBitmaps(kTypeNormal, kTypeHover, kTypeHover, kTypeHover, kTypeHover, kTypeHover);
+        m_TypeButton->SetBitmaps(kTypeNormal, kTypeHover, kTypeHover, kTypeHover, kTypeHover,
+                                 kTypeHover);
         m_TypeButton->SetDisabledBitmaps(kTypeNormal, kTypeNormal);
     }
     update();
@@ -186,7 +196,8 @@ void COutRoute_Dlg::ShowLinkGroup(int key) {
     const bool cn = m_Chinese != 0;
     const unsigned base = cn ? kLinkChinese : kLinkEnglish;
     m_LinkButton->SetBitmaps(base, base, base, base, base, base);
-    const unsigned group = key >= 1 && key <= 12 ? (cn ? kGroupChinese : kGroupEnglish)[key - 1] : base;
+    const unsigned group =
+        key >= 1 && key <= 12 ? (cn ? kGroupChinese : kGroupEnglish)[key - 1] : base;
     m_LinkButton->SetOnBitmap(group);
 }
 
@@ -255,7 +266,8 @@ void COutRoute_Dlg::OnSpeakerTypeCommand(int command) {
     if (type < 0 || type >= kSpeakerTypeCount) return;
     if (OutputSpeakerType(m_OutputIndex) == type) return;
     if (QWidget* owner = Owner())
-        platform::PostMessage(owner, WM_STRIP_SPEAKER_TYPE, static_cast<WPARAM>(m_OutputIndex), type);
+        platform::PostMessage(owner, WM_STRIP_SPEAKER_TYPE, static_cast<WPARAM>(m_OutputIndex),
+                              type);
 }
 
 // ---------------------------------------------------------------------------
@@ -276,10 +288,12 @@ LRESULT COutRoute_Dlg::WindowProc(unsigned msg, WPARAM wParam, LPARAM) {
         const int id = static_cast<int>(wParam & 0xFFFF);
         if (id == IDC_CAPTION) {
             if (QWidget* owner = Owner())
-                platform::PostMessage(owner, WM_STRIP_SELECT_OUTPUT, static_cast<WPARAM>(m_OutputIndex), 0);
+                platform::PostMessage(owner, WM_STRIP_SELECT_OUTPUT,
+                                      static_cast<WPARAM>(m_OutputIndex), 0);
         } else if (id == IDC_SPEAKER_TYPE) {
             OpenSpeakerTypePopup();
-        } else if (id >= kSpeakerTypeCommandBase && id < kSpeakerTypeCommandBase + kSpeakerTypeCount) {
+        } else if (id >= kSpeakerTypeCommandBase &&
+                   id < kSpeakerTypeCommandBase + kSpeakerTypeCount) {
             OnSpeakerTypeCommand(id);
         } else if (id >= 32771 && id <= 32774) {
             OnLinkGroupCommand(id);
@@ -294,8 +308,10 @@ LRESULT COutRoute_Dlg::WindowProc(unsigned msg, WPARAM wParam, LPARAM) {
         OnLinkClick(wParam == WM_LBUTTONDBLCLK ? 2 : wParam == WM_RBUTTONDOWN ? 3 : 1);
         return 0;
     case WM_STRIP_COPY:
-    case WM_STRIP_PASTE: return 0;
-    default: return 0;
+    case WM_STRIP_PASTE:
+        return 0;
+    default:
+        return 0;
     }
 }
 
@@ -303,7 +319,8 @@ LRESULT COutRoute_Dlg::WindowProc(unsigned msg, WPARAM wParam, LPARAM) {
 // are reported to the strip itself; a left press focuses the strip first.
 bool COutRoute_Dlg::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonPress) {
-        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) setFocus(Qt::MouseFocusReason);
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+            setFocus(Qt::MouseFocusReason);
         return false;
     }
     if (event->type() != QEvent::KeyPress) return CStripBase::eventFilter(watched, event);
@@ -318,12 +335,17 @@ bool COutRoute_Dlg::eventFilter(QObject* watched, QEvent* event) {
     case Qt::Key_Enter:
     case Qt::Key_Escape:
     case Qt::Key_Tab:
-    case Qt::Key_Backtab: setFocus(Qt::OtherFocusReason); return true;
-    default: return false;
+    case Qt::Key_Backtab:
+        setFocus(Qt::OtherFocusReason);
+        return true;
+    default:
+        return false;
     }
 }
 
-void COutRoute_Dlg::WatchKeysAndMouse(QWidget* w) { w->installEventFilter(this); }
+void COutRoute_Dlg::WatchKeysAndMouse(QWidget* w) {
+    w->installEventFilter(this);
+}
 
 // ---------------------------------------------------------------------------
 // Painting

@@ -16,7 +16,8 @@ struct PositionSpec {
     QPoint at;
 };
 constexpr int kLeftX = 14, kRightX = 178;
-constexpr int kFrontTweeterY = 8, kFrontMidY = 46, kFrontWooferY = 84, kRearTweeterY = 122, kRearWooferY = 158;
+constexpr int kFrontTweeterY = 8, kFrontMidY = 46, kFrontWooferY = 84, kRearTweeterY = 122,
+              kRearWooferY = 158;
 const PositionSpec kPositions[24] = {
     {4605, 7100, {kLeftX, kFrontTweeterY}},  // 1 front left tweeter
     {4604, 7103, {kLeftX, kFrontMidY}},      // 2 front left midrange
@@ -56,7 +57,9 @@ template <class F> void ForOthersOfGroup(int output, F f) {
 
 } // namespace
 
-int CPositionButtons::ButtonId(int type) { return type >= 1 && type <= 24 ? kPositions[type - 1].id : 0; }
+int CPositionButtons::ButtonId(int type) {
+    return type >= 1 && type <= 24 ? kPositions[type - 1].id : 0;
+}
 
 int CPositionButtons::TypeOfButton(int id) {
     for (int t = 1; t <= 24; ++t)
@@ -64,7 +67,8 @@ int CPositionButtons::TypeOfButton(int id) {
     return 0;
 }
 
-CPositionButtons::CPositionButtons(QWidget* page, IPageHost* view) : MessageTarget(page), m_View(view) {
+CPositionButtons::CPositionButtons(QWidget* page, IPageHost* view)
+    : MessageTarget(page), m_View(view) {
     setGeometry(Area());
     // Only the buttons draw: the page shows through the layer.
     setAttribute(Qt::WA_NoSystemBackground);
@@ -81,14 +85,17 @@ CPositionButtons::CPositionButtons(QWidget* page, IPageHost* view) : MessageTarg
     m_TweeterAlonePlace = kTweeterAlonePlace;
 }
 
-CBtnPng* CPositionButtons::Button(int type) const { return type >= 1 && type <= 24 ? m_Buttons[type - 1] : nullptr; }
+CBtnPng* CPositionButtons::Button(int type) const {
+    return type >= 1 && type <= 24 ? m_Buttons[type - 1] : nullptr;
+}
 
 void CPositionButtons::ShowPositionButtons() {
     for (CBtnPng* b : m_Buttons) {
         b->SetCheck(0);
         b->ShowWindow(0);
     }
-    for (int i = 0; i < kOutputCount; ++i) ShowPositionButton(OutputSpeakerType(i), i == g_CurrentOutput, i);
+    for (int i = 0; i < kOutputCount; ++i)
+        ShowPositionButton(OutputSpeakerType(i), i == g_CurrentOutput, i);
 }
 
 void CPositionButtons::PlaceCentreButtons() {
@@ -138,7 +145,8 @@ void CPositionButtons::SetPositionButtonVisible(int type, bool show) {
 
 void CPositionButtons::ClearLinkedPanels(int output) {
     ForOthersOfGroup(output, [this](int i) {
-        if (CViewPage* page = m_View ? m_View->OutputPageWindow() : nullptr) page->ClearBandSelection();
+        if (CViewPage* page = m_View ? m_View->OutputPageWindow() : nullptr)
+            page->ClearBandSelection();
         CheckPositionButton(OutputSpeakerType(i), false);
     });
 }
@@ -163,7 +171,8 @@ void CPositionButtons::OnPositionButton(int type) {
         // The centre woofer and full range remember the output chosen with a
         // button; the subwoofer button does nothing while checked.
         if (id == kSubwooferId) return;
-        const int against = id == kCentreWooferId || id == kCentreFullId ? m_LastChosen : g_CurrentOutput;
+        const int against =
+            id == kCentreWooferId || id == kCentreFullId ? m_LastChosen : g_CurrentOutput;
         if (user == against) return;
     }
     if (user < 0 || user >= kOutputCount) return;

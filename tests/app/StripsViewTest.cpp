@@ -32,7 +32,8 @@ protected:
     CKTV_OutData* Out(int i) { return view->Data()->GetOut(i); }
     void SetTypes(const std::vector<int>& types) {
         ResetSpeakerTypeStates();
-        for (int i = 0; i < 12; ++i) g_OutputSpeakerType[i] = static_cast<uint8_t>(i < int(types.size()) ? types[i] : 0);
+        for (int i = 0; i < 12; ++i)
+            g_OutputSpeakerType[i] = static_cast<uint8_t>(i < int(types.size()) ? types[i] : 0);
         RecomputeSpeakerTypeStates();
     }
     // Answers the L/R link question with a direction (-1: Cancel).
@@ -211,7 +212,8 @@ TEST_F(StripsViewTest, AChosenTypeChangesTheTablesTheMapTheStripAndTheCrossover)
         EXPECT_EQ(Out(c.output)->GetLowPass()->GetFreq(), c.lowPass);
         if (c.type) {
             EXPECT_EQ(g_SpeakerTypeState[c.type], kTypeHeld);
-            EXPECT_TRUE(view->PositionButtons()->Button(c.type)->isVisibleTo(view->PositionButtons()));
+            EXPECT_TRUE(
+                view->PositionButtons()->Button(c.type)->isVisibleTo(view->PositionButtons()));
             EXPECT_EQ(view->PositionButtons()->Button(c.type)->GetUserData(), c.output);
         }
     }
@@ -248,7 +250,8 @@ TEST_F(StripsViewTest, TypeBytesAbove24FromTheDeviceCountAsNoTypeButStayInTheMap
     view->Strip(0)->UpdateCaption();
     EXPECT_EQ(StripOf(0)->SpeakerTypeText(), QStringLiteral("NULL"));
     view->PositionButtons()->ShowPositionButtons();
-    for (int t = 1; t <= 24; ++t) EXPECT_FALSE(view->PositionButtons()->Button(t)->isVisibleTo(view->PositionButtons()));
+    for (int t = 1; t <= 24; ++t)
+        EXPECT_FALSE(view->PositionButtons()->Button(t)->isVisibleTo(view->PositionButtons()));
     // The user's choice replaces the byte.
     view->SendMessage(WM_STRIP_SPEAKER_TYPE, 0, 2);
     EXPECT_EQ(g_SysBlock6[0], 2);
@@ -294,7 +297,8 @@ TEST_F(StripsViewTest, TheMixSourceAvailabilityTable) {
         {1, 0, 1, 0, 1, 1, 1}, {1, 0, 1, 0, 1, 1, 1}, {0, 0, 0, 0, 0, 0, 0},
     };
     for (int s = 0; s < 7; ++s)
-        for (int m = 0; m < 7; ++m) EXPECT_EQ(CLumaraView::MixSourceUnavailable(s, m), table[s][m]) << s << "," << m;
+        for (int m = 0; m < 7; ++m)
+            EXPECT_EQ(CLumaraView::MixSourceUnavailable(s, m), table[s][m]) << s << "," << m;
     // Codes above 6 count as 6.
     EXPECT_EQ(CLumaraView::MixSourceUnavailable(0, 255), 1);
     EXPECT_EQ(CLumaraView::MixSourceUnavailable(200, 0), 0);
@@ -337,7 +341,8 @@ TEST_F(StripsViewTest, WithoutLeftRightPairsTheLinkSaysSoAndStaysOff) {
         const char* text;
         const char* caption;
     };
-    const Case cases[] = {{0, "No link L&R output !", "Prompting"}, {1, "没有左右通道可以联调!", "提示"}};
+    const Case cases[] = {{0, "No link L&R output !", "Prompting"},
+                          {1, "没有左右通道可以联调!", "提示"}};
     for (const Case& c : cases) {
         SetTypes({19, 24}); // centre and mono subwoofer only
         g_LanguageFlag = c.language;
@@ -386,7 +391,8 @@ TEST_F(StripsViewTest, TheLeftRightLinkCopiesEachPairInTheChosenDirection) {
         EXPECT_EQ(g_LinkActive, 1);
         EXPECT_EQ(g_ParamImage[kOutputBlockOffset + kOutLockMarkByte], 1);
         EXPECT_EQ(view->BitButton(CLumaraView::IDC_LR_LINK)->GetCheck(), 1);
-        for (int i = 0; i < 12; ++i) EXPECT_FALSE(view->Strip(i)->IsSpeakerTypeEnabled()) << i;
+        for (int i = 0; i < 12; ++i)
+            EXPECT_FALSE(view->Strip(i)->IsSpeakerTypeEnabled()) << i;
         // The current output 0 and its partner are selected.
         EXPECT_TRUE(view->Strip(1)->IsSelected());
 
@@ -415,7 +421,8 @@ TEST_F(StripsViewTest, CancellingTheLinkQuestionChangesNothing) {
     EXPECT_EQ(g_LinkActive, 0);
     EXPECT_EQ(g_ParamImage[kOutputBlockOffset + kOutLockMarkByte], 0);
     EXPECT_EQ(Out(1)->GetFilter(0)->GetGainCode(), gain1);
-    for (int i = 0; i < 12; ++i) EXPECT_TRUE(view->Strip(i)->IsSpeakerTypeEnabled());
+    for (int i = 0; i < 12; ++i)
+        EXPECT_TRUE(view->Strip(i)->IsSpeakerTypeEnabled());
 }
 
 // ---------------------------------------------------------------------------
@@ -438,17 +445,22 @@ TEST_F(StripsViewTest, ThePresetNameAndTheStatusShowWholeInsideTheTopBar) {
         EXPECT_FALSE(w->geometry().intersects(levelBar));
         for (QWidget* other : view->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
             if (other == w || !other->isVisibleTo(view) || other == view->PageArea()) continue;
-            EXPECT_FALSE(w->geometry().intersects(other->geometry())) << other->objectName().toStdString();
+            EXPECT_FALSE(w->geometry().intersects(other->geometry()))
+                << other->objectName().toStdString();
         }
     }
     // The names the program shows and one of the longest a user gives fit
     // after the indent; the font fits the height.
-    for (const char* text : {"Preset 1", "Preset 6", "Custom", "自定义", "Living Room 12", "前门左右声道设置"}) {
-        EXPECT_LE(nameMetrics.horizontalAdvance(QString::fromUtf8(text)) + 8, name->width()) << text;
+    for (const char* text :
+         {"Preset 1", "Preset 6", "Custom", "自定义", "Living Room 12", "前门左右声道设置"}) {
+        EXPECT_LE(nameMetrics.horizontalAdvance(QString::fromUtf8(text)) + 8, name->width())
+            << text;
     }
     EXPECT_LE(nameMetrics.height(), name->height());
-    for (const char* text : {"Connected device", "Not connected devices", "已连接设备", "未连接设备"}) {
-        EXPECT_LE(statusMetrics.horizontalAdvance(QString::fromUtf8(text)), status->width() - 20) << text;
+    for (const char* text :
+         {"Connected device", "Not connected devices", "已连接设备", "未连接设备"}) {
+        EXPECT_LE(statusMetrics.horizontalAdvance(QString::fromUtf8(text)), status->width() - 20)
+            << text;
     }
     EXPECT_LE(statusMetrics.height(), status->height());
 }

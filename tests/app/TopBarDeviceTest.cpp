@@ -46,7 +46,9 @@ protected:
         const size_t target = device.FrameCount() + static_cast<size_t>(exchanges);
         ASSERT_TRUE(PumpUntil([&] { return device.FrameCount() >= target; }));
     }
-    static std::vector<uint8_t> Bytes(const uint8_t* p, size_t n) { return std::vector<uint8_t>(p, p + n); }
+    static std::vector<uint8_t> Bytes(const uint8_t* p, size_t n) {
+        return std::vector<uint8_t>(p, p + n);
+    }
     // Connected, and the window takes clicks again once the read's transfer window has gone.
     void StartForClicks() {
         StartConnected();
@@ -125,7 +127,8 @@ TEST_F(TopBarDeviceTest, TheLeftRightLinkArrivesAsOutputZerosNameItem) {
     auto nameItems = [this](size_t first) {
         std::vector<sim::SeenFrame> out;
         for (const auto& f : Since(first))
-            if (f.command == kWrite && f.group == 4 && f.channel == 0 && f.item == 36) out.push_back(f);
+            if (f.command == kWrite && f.group == 4 && f.channel == 0 && f.item == 36)
+                out.push_back(f);
         return out;
     };
     const size_t item36 = kOutputBlockOffset + kOutNameOffset;
@@ -136,14 +139,17 @@ TEST_F(TopBarDeviceTest, TheLeftRightLinkArrivesAsOutputZerosNameItem) {
         ASSERT_TRUE(PumpUntil([&] { return !nameItems(first).empty(); }));
         const auto frames = nameItems(first);
         EXPECT_EQ(frames[0].payload[1], on);
-        EXPECT_EQ(frames[0].raw, RequestFrame(kWrite, 0, 4, 0, 36, Bytes(g_ParamImage + item36, 8)));
+        EXPECT_EQ(frames[0].raw,
+                  RequestFrame(kWrite, 0, 4, 0, 36, Bytes(g_ParamImage + item36, 8)));
         EXPECT_EQ(device.Image()[item36 + 1], on);
         EXPECT_EQ(g_LinkActive, on);
         if (on) {
             // Right to left: the left tweeter took the right one's key and block.
             EXPECT_EQ(g_LinkKey[0], 2);
             bool blockOfOutput0 = false;
-            for (const auto& f : Since(first)) blockOfOutput0 = blockOfOutput0 || (f.group == 4 && f.channel == 0 && f.payload.size() == kOutputBlockSize);
+            for (const auto& f : Since(first))
+                blockOfOutput0 = blockOfOutput0 || (f.group == 4 && f.channel == 0 &&
+                                                    f.payload.size() == kOutputBlockSize);
             EXPECT_TRUE(blockOfOutput0);
         }
     }
@@ -167,8 +173,10 @@ TEST_F(TopBarDeviceTest, AMasterChangeArrivesAsTheMasterRecord) {
     const auto writes = RecordWrites(first, 5);
     ASSERT_EQ(writes.size(), 1u);
     EXPECT_EQ(writes[0].raw, RequestFrame(kWrite, 0, 9, 5, 0, Bytes(g_SysBlock5, 8)));
-    EXPECT_EQ(writes[0].payload, std::vector<uint8_t>({0x3C, 0x00, 0x00, 0x37, 0x00, 0x00, 0x01, 0x00}));
-    EXPECT_EQ(std::vector<uint8_t>(writes[0].raw.end() - 2, writes[0].raw.end()), std::vector<uint8_t>({0xAE, 0xAA}));
+    EXPECT_EQ(writes[0].payload,
+              std::vector<uint8_t>({0x3C, 0x00, 0x00, 0x37, 0x00, 0x00, 0x01, 0x00}));
+    EXPECT_EQ(std::vector<uint8_t>(writes[0].raw.end() - 2, writes[0].raw.end()),
+              std::vector<uint8_t>({0xAE, 0xAA}));
     EXPECT_EQ(device.Record(5), Bytes(g_SysBlock5, 8));
 }
 
@@ -216,7 +224,8 @@ TEST_F(TopBarDeviceTest, ASpeakerTypeChoiceArrivesAsTheMapCommandsAndTheCrossove
     EXPECT_EQ(frames[0].raw, RequestFrame(kWrite, 0, 9, 6, 0, Bytes(g_SysBlock6, 8)));
     EXPECT_EQ(frames[1].raw, RequestFrame(kWrite, 0, 9, 7, 0, Bytes(g_SysBlock7, 8)));
     // Item 32 of output 4: high-pass 3400 Hz, low-pass 20000 Hz, family 1, slope 1.
-    EXPECT_EQ(frames[2].raw, RequestFrame(kWrite, 0, 4, 4, 32, {0x48, 0x0D, 1, 1, 0x20, 0x4E, 1, 1}));
+    EXPECT_EQ(frames[2].raw,
+              RequestFrame(kWrite, 0, 4, 4, 32, {0x48, 0x0D, 1, 1, 0x20, 0x4E, 1, 1}));
     EXPECT_EQ(device.Record(6)[4], 19);
 }
 
@@ -229,7 +238,8 @@ TEST_F(TopBarDeviceTest, AResetOfAGroupOfThreeSendsThreeBlocksBetweenMasterOffAn
     {
         DeviceLockGuard lock(g_DeviceLock);
         g_LinkKey[3] = g_LinkKey[7] = 0; // outputs 0, 3 and 7 edited together
-        for (int o : {0, 3, 7}) view->Data()->GetOut(o)->GetFilter(4)->SetGainCode(280);
+        for (int o : {0, 3, 7})
+            view->Data()->GetOut(o)->GetFilter(4)->SetGainCode(280);
     }
     SuspendWorker();
     view->Command().Clear();
@@ -237,7 +247,9 @@ TEST_F(TopBarDeviceTest, AResetOfAGroupOfThreeSendsThreeBlocksBetweenMasterOffAn
     const size_t first = device.FrameCount();
     view->ResetOutputEq();
     std::vector<std::pair<int, int>> queued; // group, channel
-    view->Command().ForEachPacket([&](const CSendData& p) { queued.push_back({p.GetData()[7], p.GetData()[8]}); });
+    view->Command().ForEachPacket([&](const CSendData& p) {
+        queued.push_back({p.GetData()[7], p.GetData()[8]});
+    });
     EXPECT_EQ(queued, (std::vector<std::pair<int, int>>{{9, 5}, {4, 0}, {4, 3}, {4, 7}, {9, 5}}));
     ResumeWorker();
     ASSERT_TRUE(PumpUntil([&] { return Since(first).size() >= 5; }));
@@ -251,7 +263,8 @@ TEST_F(TopBarDeviceTest, AResetOfAGroupOfThreeSendsThreeBlocksBetweenMasterOffAn
         EXPECT_EQ(frames[1 + k].group, 4);
         EXPECT_EQ(frames[1 + k].channel, o);
         ASSERT_EQ(frames[1 + k].payload.size(), static_cast<size_t>(kOutputBlockSize));
-        EXPECT_EQ(Bytes(frames[1 + k].payload.data(), kOutputBlockSize), Bytes(OutputBlock(o), kOutputBlockSize));
+        EXPECT_EQ(Bytes(frames[1 + k].payload.data(), kOutputBlockSize),
+                  Bytes(OutputBlock(o), kOutputBlockSize));
         EXPECT_EQ(view->Data()->GetOut(o)->GetFilter(4)->GetGainCode(), 200);
     }
     EXPECT_EQ(frames[4].channel, 5);
@@ -271,9 +284,11 @@ TEST_F(TopBarDeviceTest, TheTopBarsWindowsDrawInBothLanguagesWithTheDevicesData)
     QTemporaryDir out;
     ASSERT_TRUE(out.isValid());
     ASSERT_TRUE(SaveTopBarSnapshots(*view, out.path()));
-    for (const char* name : {"strips", "speaker-popup", "master", "input-list", "mix-list", "lr-link"}) {
+    for (const char* name :
+         {"strips", "speaker-popup", "master", "input-list", "mix-list", "lr-link"}) {
         for (const char* lang : {"en", "zh"}) {
-            const QImage image(QDir(out.path()).filePath(QStringLiteral("%1-%2.png").arg(name, lang)));
+            const QImage image(
+                QDir(out.path()).filePath(QStringLiteral("%1-%2.png").arg(name, lang)));
             EXPECT_FALSE(image.isNull()) << name << "-" << lang;
         }
     }

@@ -33,7 +33,8 @@ TEST_F(AllLinkDlgTest, TextsAndCaptionInBothLanguages) {
     const Case cases[] = {
         {0, "Prompting", "OK", "Cancel", "Copy from left to right", "Copy from right to left ",
          "Need to synchronize the data transfer, \nplease select sync mode"},
-        {1, "提示", "确定", "取消", "从左复制到右", "从右复制到左", "联调前需要同步左右通道的数据,\n请选择同步方式"},
+        {1, "提示", "确定", "取消", "从左复制到右", "从右复制到左",
+         "联调前需要同步左右通道的数据,\n请选择同步方式"},
     };
     for (const Case& c : cases) {
         g_LanguageFlag = c.language;

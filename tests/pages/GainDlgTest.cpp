@@ -43,7 +43,8 @@ TEST_F(GainDlgTest, TheFieldShowsDecibelsAndOffAtTheBottom) {
         const char* en;
         const char* cn;
     };
-    const Case cases[] = {{60, "0dB", "0dB"}, {66, "6dB", "6dB"}, {0, "OFF", "关闭"}, {1, "-59dB", "-59dB"}};
+    const Case cases[] = {
+        {60, "0dB", "0dB"}, {66, "6dB", "6dB"}, {0, "OFF", "关闭"}, {1, "-59dB", "-59dB"}};
     for (const Case& c : cases) {
         for (int cn : {0, 1}) {
             g_LanguageFlag = cn;
@@ -63,7 +64,7 @@ TEST_F(GainDlgTest, MinusAndPlusStepWithinTheRangeAndAlwaysReport) {
         int to;
     };
     const Case cases[] = {
-        {66, CGainDlg::IDC_PLUS, 66}, {65, CGainDlg::IDC_PLUS, 66}, {0, CGainDlg::IDC_MINUS, 0},
+        {66, CGainDlg::IDC_PLUS, 66}, {65, CGainDlg::IDC_PLUS, 66},  {0, CGainDlg::IDC_MINUS, 0},
         {1, CGainDlg::IDC_MINUS, 0},  {60, CGainDlg::IDC_MINUS, 59},
     };
     for (const Case& c : cases) {
@@ -93,7 +94,8 @@ TEST_F(GainDlgTest, TheMuteButtonTogglesTheMastersOnByteAndMarksTheRecord) {
         EXPECT_EQ(strip->MuteButton()->GetCheck(), on == 0 ? 1 : 0);
         EXPECT_EQ(strip->MuteButton()->Current().bitmap, on == 0 ? 1008u : 1007u);
         EXPECT_EQ(g_StateFlags[kFlagStatusGuard].load(), 1);
-        EXPECT_EQ(host.calls, (std::vector<std::string>{"StartEditGuardTimer", "MarkMasterChanged 1"}));
+        EXPECT_EQ(host.calls,
+                  (std::vector<std::string>{"StartEditGuardTimer", "MarkMasterChanged 1"}));
     }
     // The mute reports no volume.
     EXPECT_TRUE(skintest::Take(parent, WM_MASTER_VOLUME).empty());
@@ -107,11 +109,13 @@ TEST_F(GainDlgTest, TheSliderReportsWhileMovingAndWhenItStops) {
     strip->SendMessage(WM_SLIDER_MOVED, CGainDlg::IDC_SLIDER, 20);
     strip->SendMessage(WM_SLIDER_MOVED, 1234, 5); // another slider: nothing
     EXPECT_EQ(skintest::Take(parent, WM_MASTER_VOLUME),
-              (std::vector<Message>{{WM_MASTER_VOLUME, CGainDlg::IDD, 30}, {WM_MASTER_VOLUME, CGainDlg::IDD, 20}}));
+              (std::vector<Message>{{WM_MASTER_VOLUME, CGainDlg::IDD, 30},
+                                    {WM_MASTER_VOLUME, CGainDlg::IDD, 20}}));
     EXPECT_EQ(strip->GetValue(), 20);
     // A choice in the hidden unit list goes to the view as its number + 1.
     strip->SendMessage(WM_DROP_CHOICE, CGainDlg::IDC_LIST, 2);
-    EXPECT_EQ(skintest::Take(parent, WM_MASTER_UNIT), (std::vector<Message>{{WM_MASTER_UNIT, CGainDlg::IDD, 3}}));
+    EXPECT_EQ(skintest::Take(parent, WM_MASTER_UNIT),
+              (std::vector<Message>{{WM_MASTER_UNIT, CGainDlg::IDD, 3}}));
 }
 
 TEST_F(GainDlgTest, ArrowKeysInTheFieldLeadOnToTheOutputPage) {
@@ -119,8 +123,10 @@ TEST_F(GainDlgTest, ArrowKeysInTheFieldLeadOnToTheOutputPage) {
         int key;
         const char* field;
     };
-    const Case cases[] = {{Qt::Key_Right, "FocusField 1004"}, {Qt::Key_Return, "FocusField 1004"},
-                          {Qt::Key_Tab, "FocusField 1004"},   {Qt::Key_Left, "FocusField 2817"}};
+    const Case cases[] = {{Qt::Key_Right, "FocusField 1004"},
+                          {Qt::Key_Return, "FocusField 1004"},
+                          {Qt::Key_Tab, "FocusField 1004"},
+                          {Qt::Key_Left, "FocusField 2817"}};
     for (const Case& c : cases) {
         host.output.calls.clear();
         QKeyEvent press(QEvent::KeyPress, c.key, Qt::NoModifier);
@@ -132,8 +138,9 @@ TEST_F(GainDlgTest, ArrowKeysInTheFieldLeadOnToTheOutputPage) {
 
 TEST_F(GainDlgTest, TheControlsFitTheStripAndDoNotOverlap) {
     const QRect strip(0, 0, 438, 31);
-    const std::vector<QWidget*> shown = {this->strip->Field(), this->strip->MinusButton(), this->strip->Slider(),
-                                         this->strip->PlusButton(), this->strip->MuteButton()};
+    const std::vector<QWidget*> shown = {this->strip->Field(), this->strip->MinusButton(),
+                                         this->strip->Slider(), this->strip->PlusButton(),
+                                         this->strip->MuteButton()};
     for (size_t i = 0; i < shown.size(); ++i) {
         EXPECT_TRUE(strip.contains(shown[i]->geometry())) << i;
         for (size_t j = i + 1; j < shown.size(); ++j)

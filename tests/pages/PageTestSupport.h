@@ -44,8 +44,12 @@ public:
     }
     CDeviceSession& Session() override { throw std::logic_error("no session in a page test"); }
     bool IsConnected() override { return connected; }
-    void SendCommand(int record, int) override { calls.push_back("SendCommand " + std::to_string(record)); }
-    void SendOutputBlock(int output) override { calls.push_back("SendOutputBlock " + std::to_string(output)); }
+    void SendCommand(int record, int) override {
+        calls.push_back("SendCommand " + std::to_string(record));
+    }
+    void SendOutputBlock(int output) override {
+        calls.push_back("SendOutputBlock " + std::to_string(output));
+    }
     void StartEditGuardTimer() override { calls.push_back("StartEditGuardTimer"); }
     void SelectPage(int, bool) override {}
     CStripBase* OutputStrip(int i) override { return i >= 0 && i < 12 ? strips[i] : nullptr; }
@@ -53,7 +57,9 @@ public:
     CViewPage* MixPageWindow() override { return &mix; }
     void SelectOutput(int n) override { calls.push_back("SelectOutput " + std::to_string(n)); }
     void RepaintStrips() override { calls.push_back("RepaintStrips"); }
-    void MarkMasterChanged(int flag) override { calls.push_back("MarkMasterChanged " + std::to_string(flag)); }
+    void MarkMasterChanged(int flag) override {
+        calls.push_back("MarkMasterChanged " + std::to_string(flag));
+    }
     void RequestDataResync() override { calls.push_back("RequestDataResync"); }
 
     bool connected = true;
@@ -68,8 +74,11 @@ public:
 inline void SetSpeakerTypes(const std::vector<int>& types) {
     ResetSpeakerTypeStates();
     int i = 0;
-    for (int t : types) g_OutputSpeakerType[i++] = static_cast<uint8_t>(t);
-    for (; i < 12; ++i) g_OutputSpeakerType[i] = 0;
+    for (int t : types)
+        g_OutputSpeakerType[i++] = static_cast<uint8_t>(t);
+    for (; i < 12; ++i)
+        g_OutputSpeakerType[i] = 0;
     RecomputeSpeakerTypeStates();
-    for (int o = 0; o < 12; ++o) g_LinkKey[o] = o;
+    for (int o = 0; o < 12; ++o)
+        g_LinkKey[o] = o;
 }

@@ -72,7 +72,8 @@ TEST_F(PositionButtonsTest, ClickingAButtonMakesItsOutputCurrent) {
         EXPECT_EQ(host.strips[i]->IsSelected(), group);
     }
     EXPECT_EQ(host.output.calls, std::vector<std::string>{"RefreshChannel"});
-    EXPECT_EQ(host.mix.calls, (std::vector<std::string>{"ChannelChanging", "ChannelChanged", "Refresh"}));
+    EXPECT_EQ(host.mix.calls,
+              (std::vector<std::string>{"ChannelChanging", "ChannelChanged", "Refresh"}));
     EXPECT_EQ(host.calls, std::vector<std::string>{"RepaintStrips"});
 }
 
@@ -118,11 +119,13 @@ TEST_F(PositionButtonsTest, ButtonsOfTypesThatCanBeHeldTogetherDoNotOverlap) {
     buttons->ShowPositionButton(23, false, 0);
     std::vector<QRect> places;
     for (int t = 1; t <= 24; ++t)
-        if (buttons->Button(t)->isVisibleTo(buttons)) places.push_back(buttons->Button(t)->geometry());
+        if (buttons->Button(t)->isVisibleTo(buttons))
+            places.push_back(buttons->Button(t)->geometry());
     ASSERT_EQ(places.size(), 14u);
     for (size_t i = 0; i < places.size(); ++i) {
         EXPECT_TRUE(CPositionButtons::Area().contains(places[i].translated(buttons->pos())));
-        for (size_t j = i + 1; j < places.size(); ++j) EXPECT_FALSE(places[i].intersects(places[j])) << i << " " << j;
+        for (size_t j = i + 1; j < places.size(); ++j)
+            EXPECT_FALSE(places[i].intersects(places[j])) << i << " " << j;
     }
 }
 
@@ -135,10 +138,10 @@ TEST_F(PositionButtonsTest, TheLeftRightLinkCheckAfterAPresetFile) {
         std::vector<std::string> calls;
     };
     const Case cases[] = {
-        {{0, 0}, 1, 0, 0, {}},                         // nothing typed: the link goes off
-        {{0, 0}, 0, 0, 0, {}},                         // link off: nothing
-        {{0, 0, 6, 12}, 1, 1, 1, {"SelectOutput 2"}},  // current untyped: the first typed
-        {{6, 12}, 1, 1, 1, {}},                        // current typed: nothing
+        {{0, 0}, 1, 0, 0, {}},                        // nothing typed: the link goes off
+        {{0, 0}, 0, 0, 0, {}},                        // link off: nothing
+        {{0, 0, 6, 12}, 1, 1, 1, {"SelectOutput 2"}}, // current untyped: the first typed
+        {{6, 12}, 1, 1, 1, {}},                       // current typed: nothing
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(&c - cases);

@@ -19,7 +19,9 @@ using skintest::Message;
 struct ItemState {
     bool checked;
     bool enabled;
-    bool operator==(const ItemState& o) const { return checked == o.checked && enabled == o.enabled; }
+    bool operator==(const ItemState& o) const {
+        return checked == o.checked && enabled == o.enabled;
+    }
 };
 
 class StripTest : public ::testing::Test {
@@ -76,8 +78,17 @@ TEST_F(StripTest, PopupItemsShowTheTableAsIfTheOutputHadNoType) {
         // Its own type checked and choosable; the others' types checked and
         // grey; the full range and mid+tweeter excluded by the woofer and the
         // right tweeter; "none" never checked.
-        {0, {{0, free}, {1, mine}, {7, held}, {3, held}, {2, free}, {4, excluded}, {6, excluded}, {12, excluded},
-             {19, free}, {24, free}}},
+        {0,
+         {{0, free},
+          {1, mine},
+          {7, held},
+          {3, held},
+          {2, free},
+          {4, excluded},
+          {6, excluded},
+          {12, excluded},
+          {19, free},
+          {24, free}}},
         // An output without a type: nothing checked but the held types, and
         // the tweeter of output 0 is taken.
         {3, {{0, free}, {1, held}, {7, held}, {3, held}, {2, free}, {4, excluded}, {19, free}}},
@@ -88,7 +99,8 @@ TEST_F(StripTest, PopupItemsShowTheTableAsIfTheOutputHadNoType) {
         strip.m_OutputIndex = c.output;
         std::unique_ptr<QMenu> popup = strip.BuildSpeakerTypePopup();
         ASSERT_NE(popup, nullptr);
-        for (const auto& [type, want] : c.items) EXPECT_EQ(StateOf(popup.get(), type), want) << "type " << type;
+        for (const auto& [type, want] : c.items)
+            EXPECT_EQ(StateOf(popup.get(), type), want) << "type " << type;
         // The snapshot holds the output's own type, the others as they are.
         EXPECT_EQ(strip.TypeSnapshot()[26 + c.output], g_OutputSpeakerType[c.output]);
         EXPECT_EQ(strip.TypeSnapshot()[26 + 1], 7);
@@ -115,13 +127,16 @@ TEST_F(StripTest, ATypeByteAbove24IsNoTypeInThePopupAndTheCaption) {
 TEST_F(StripTest, OpeningThePopupLeavesTheTypeTableExactlyAsItWas) {
     // Layouts whose release and take rules are not each other's inverse too.
     const std::vector<std::vector<int>> layouts = {
-        {1, 7, 3}, {4, 10, 9, 2}, {6, 12, 15, 18, 0, 0, 0, 0, 22, 23}, {19, 20, 21, 24}, {2, 3, 1, 8, 30}, {}};
+        {1, 7, 3},        {4, 10, 9, 2},    {6, 12, 15, 18, 0, 0, 0, 0, 22, 23},
+        {19, 20, 21, 24}, {2, 3, 1, 8, 30}, {}};
     for (const auto& types : layouts) {
         ResetSpeakerTypeStates();
-        for (int i = 0; i < 12; ++i) g_OutputSpeakerType[i] = static_cast<uint8_t>(i < int(types.size()) ? types[i] : 0);
+        for (int i = 0; i < 12; ++i)
+            g_OutputSpeakerType[i] = static_cast<uint8_t>(i < int(types.size()) ? types[i] : 0);
         RecomputeSpeakerTypeStates();
         for (int output = 0; output < 12; ++output) {
-            SCOPED_TRACE(testing::Message() << "layout of " << types.size() << ", output " << output);
+            SCOPED_TRACE(testing::Message()
+                         << "layout of " << types.size() << ", output " << output);
             uint8_t before[kSpeakerTypeTableSize];
             std::memcpy(before, g_SpeakerTypeState, sizeof before);
             COutRoute_Dlg strip(&owner, &owner);
@@ -140,13 +155,11 @@ TEST_F(StripTest, AChoiceIsReportedOnlyWhenItDiffersFromTheOutputsType) {
         bool posted;
     };
     const Case cases[] = {
-        {{6, 12}, 4100 + 12, false}, // its own type
-        {{6, 12}, 4100 + 0, true},   // "none" for a typed output
-        {{6, 12}, 4100 + 8, true},
-        {{6, 0}, 4100 + 0, false},   // "none" for an untyped output
-        {{6, 0}, 4100 + 12, true},
-        {{6, 31}, 4100 + 0, false},  // a byte above 24 is no type
-        {{6, 12}, -1, false},        // closed without a choice
+        {{6, 12}, 4100 + 12, false},                             // its own type
+        {{6, 12}, 4100 + 0, true},                               // "none" for a typed output
+        {{6, 12}, 4100 + 8, true},   {{6, 0}, 4100 + 0, false},  // "none" for an untyped output
+        {{6, 0}, 4100 + 12, true},   {{6, 31}, 4100 + 0, false}, // a byte above 24 is no type
+        {{6, 12}, -1, false},                                    // closed without a choice
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.command);
@@ -172,8 +185,10 @@ TEST_F(StripTest, ThePopupItemsSpeakTheLanguage) {
     for (int cn : {0, 1}) {
         g_LanguageFlag = cn;
         std::unique_ptr<QMenu> popup = strips[0]->BuildSpeakerTypePopup();
-        EXPECT_EQ(platform::SpeakerTypeAction(popup.get(), 0)->text(), cn ? QStringLiteral("空") : QStringLiteral("NULL"));
-        EXPECT_EQ(popup->actions()[1]->text(), cn ? QStringLiteral("前置") : QStringLiteral("Front"));
+        EXPECT_EQ(platform::SpeakerTypeAction(popup.get(), 0)->text(),
+                  cn ? QStringLiteral("空") : QStringLiteral("NULL"));
+        EXPECT_EQ(popup->actions()[1]->text(),
+                  cn ? QStringLiteral("前置") : QStringLiteral("Front"));
     }
     g_LanguageFlag = 0;
 }
@@ -186,17 +201,21 @@ TEST_F(StripTest, TheCaptionClickSelectsTheOutputAndTheTypeButtonShowsTheName) {
     SetSpeakerTypes({4, 0, 24});
     for (int cn : {0, 1}) {
         g_LanguageFlag = cn;
-        for (COutRoute_Dlg* s : strips) s->UpdateCaption();
-        EXPECT_EQ(strips[0]->SpeakerTypeText(), cn ? QStringLiteral("前置左中高频") : QStringLiteral("FL-M & T"));
+        for (COutRoute_Dlg* s : strips)
+            s->UpdateCaption();
+        EXPECT_EQ(strips[0]->SpeakerTypeText(),
+                  cn ? QStringLiteral("前置左中高频") : QStringLiteral("FL-M & T"));
         EXPECT_EQ(strips[1]->SpeakerTypeText(), cn ? QStringLiteral("空") : QStringLiteral("NULL"));
-        EXPECT_EQ(strips[2]->SpeakerTypeText(), cn ? QStringLiteral("超低频") : QStringLiteral("Subwoofer"));
+        EXPECT_EQ(strips[2]->SpeakerTypeText(),
+                  cn ? QStringLiteral("超低频") : QStringLiteral("Subwoofer"));
         // A caption is no mnemonic.
         EXPECT_TRUE(strips[0]->SpeakerTypeButton()->shortcut().isEmpty());
     }
     g_LanguageFlag = 0;
     owner.Clear();
     strips[2]->CaptionButton()->click();
-    EXPECT_EQ(skintest::Take(owner, WM_STRIP_SELECT_OUTPUT), (std::vector<Message>{{WM_STRIP_SELECT_OUTPUT, 2, 0}}));
+    EXPECT_EQ(skintest::Take(owner, WM_STRIP_SELECT_OUTPUT),
+              (std::vector<Message>{{WM_STRIP_SELECT_OUTPUT, 2, 0}}));
 }
 
 TEST_F(StripTest, SelectionLookAndTheDisabledTypeButton) {
@@ -229,8 +248,8 @@ TEST_F(StripTest, OnlyTheCurrentOutputsStripHasTheGreenFrame) {
             const QImage img = strips[i]->grab().toImage();
             ASSERT_EQ(img.size(), QSize(99, 47));
             // The outline runs along all four edges, one pixel beyond the 98 x 46 picture.
-            for (const QPoint p : {QPoint(0, 0), QPoint(98, 0), QPoint(0, 46), QPoint(98, 46), QPoint(49, 46),
-                                   QPoint(98, 23)})
+            for (const QPoint p : {QPoint(0, 0), QPoint(98, 0), QPoint(0, 46), QPoint(98, 46),
+                                   QPoint(49, 46), QPoint(98, 23)})
                 EXPECT_EQ(img.pixelColor(p) == green, i == current) << p.x() << "," << p.y();
         }
     }
@@ -262,7 +281,8 @@ TEST_F(StripTest, EnterEscapeAndTabStayInTheStripAndCopyPasteChangeNothing) {
     owner.Clear();
     for (int key : {Qt::Key_Return, Qt::Key_Escape, Qt::Key_Tab}) {
         QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-        EXPECT_TRUE(QApplication::sendEvent(strips[0]->SpeakerTypeButton(), &press) && press.isAccepted());
+        EXPECT_TRUE(QApplication::sendEvent(strips[0]->SpeakerTypeButton(), &press) &&
+                    press.isAccepted());
     }
     for (int key : {Qt::Key_C, Qt::Key_V}) {
         QKeyEvent press(QEvent::KeyPress, key, Qt::ControlModifier);

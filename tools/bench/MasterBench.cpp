@@ -26,12 +26,14 @@ using Clock = std::chrono::steady_clock;
 double IdleExchangeSeconds(const sim::SimDevice& device) {
     QElapsedTimer settle;
     settle.start();
-    while (settle.elapsed() < 200) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    while (settle.elapsed() < 200)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     const size_t before = device.FrameCount();
     const auto start = Clock::now();
     QElapsedTimer t;
     t.start();
-    while (t.elapsed() < 1000) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    while (t.elapsed() < 1000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     const double s = std::chrono::duration<double>(Clock::now() - start).count();
     const size_t frames = device.FrameCount() - before;
     return frames ? s / static_cast<double>(frames) : 0;
@@ -62,7 +64,8 @@ void BM_MasterClickToDeviceFrame(benchmark::State& state) {
         const int want = strip->GetValue() + (up ? 1 : -1);
         const auto start = Clock::now();
         (up ? strip->PlusButton() : strip->MinusButton())->click();
-        while (program.device.Record(5)[0] != want) QCoreApplication::processEvents(QEventLoop::AllEvents);
+        while (program.device.Record(5)[0] != want)
+            QCoreApplication::processEvents(QEventLoop::AllEvents);
         const double s = std::chrono::duration<double>(Clock::now() - start).count();
         state.SetIterationTime(s);
         seconds += s;
@@ -71,8 +74,13 @@ void BM_MasterClickToDeviceFrame(benchmark::State& state) {
     state.counters["exchange_ms"] = 1000.0 * exchange;
     state.counters["exchange_ratio"] = exchange > 0 ? mean / exchange : 0;
 }
-BENCHMARK(BM_MasterClickToDeviceFrame)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(100);
+BENCHMARK(BM_MasterClickToDeviceFrame)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(100);
 
 } // namespace
 
-int main(int argc, char** argv) { return RunQtBenchmarks(argc, argv); }
+int main(int argc, char** argv) {
+    return RunQtBenchmarks(argc, argv);
+}

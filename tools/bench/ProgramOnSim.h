@@ -30,8 +30,7 @@ public:
     }
 };
 
-template <class View = CLumaraView>
-class ProgramOnSim {
+template <class View = CLumaraView> class ProgramOnSim {
 public:
     using Clock = std::chrono::steady_clock;
 
@@ -81,9 +80,11 @@ public:
         if (!view->NetConnect()) return Fail("no connection");
         QElapsedTimer t;
         t.start();
-        while (!view->done && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+        while (!view->done && t.elapsed() < ms)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
         if (!view->done) return Fail("the device's data did not arrive");
-        while (!view->isEnabled() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        while (!view->isEnabled() && t.elapsed() < ms)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         return view->isEnabled() || Fail("the window stayed disabled");
     }
     ~ProgramOnSim() {
