@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QTimerEvent>
 
 #include <algorithm>
@@ -285,6 +286,10 @@ void CLumaraView::OnInitialUpdate() {
     m_DragRect = rect();
     m_Dragging = false;
     qApp->installEventFilter(this);
+    // A new work area of the desktop reaches the view as the system's setting change.
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        connect(screen, &QScreen::availableGeometryChanged, this,
+                [this] { PostMessage(WM_SETTINGCHANGE, kWorkAreaSetting, 0); });
     SetTimer(kFirstConnectTimer, kFirstConnectMs);
 }
 

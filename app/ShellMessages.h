@@ -11,6 +11,7 @@
 
 constexpr unsigned WM_SYSCOMMAND = 0x0112;
 constexpr unsigned WM_SETTINGCHANGE = 0x001A;
+constexpr WPARAM kWorkAreaSetting = 47; // wParam of WM_SETTINGCHANGE: the desktop's work area
 constexpr WPARAM SC_MINIMIZE = 0xF020;
 constexpr WPARAM SC_CLOSE = 0xF060;
 

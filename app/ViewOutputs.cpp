@@ -333,8 +333,7 @@ void CLumaraView::PasteOutputEq(int from, int to) {
 // ---------------------------------------------------------------------------
 
 void CLumaraView::OnSettingChange(int setting) {
-    constexpr int kWorkArea = 47;
-    if (setting != 0 && setting != kWorkArea) return;
+    if (setting != 0 && setting != static_cast<int>(kWorkAreaSetting)) return;
     RefreshTitleAndPaths();
     window()->update();
 }

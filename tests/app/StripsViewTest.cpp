@@ -17,6 +17,11 @@
 
 #include <QFontMetrics>
 
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <thread>
+
 #include <gmock/gmock.h>
 
 namespace {
@@ -423,6 +428,73 @@ TEST_F(StripsViewTest, CancellingTheLinkQuestionChangesNothing) {
     EXPECT_EQ(Out(1)->GetFilter(0)->GetGainCode(), gain1);
     for (int i = 0; i < 12; ++i)
         EXPECT_TRUE(view->Strip(i)->IsSpeakerTypeEnabled());
+}
+
+// ---------------------------------------------------------------------------
+// The system records and the device lock
+// ---------------------------------------------------------------------------
+
+TEST_F(StripsViewTest, WritesOfTheSystemRecordsWaitForTheDeviceLock) {
+    Start();
+    struct Case {
+        const char* what;
+        uint8_t* byte;
+        std::function<void()> act;
+    };
+    const Case cases[] = {
+        {"a load's master word out of range", &g_SysBlock5[0], [this] { view->RefreshAllPages(); }},
+        {"the master strip's volume", &g_SysBlock5[0],
+         [this] {
+             view->LevelBar()->SetValue(30);
+             view->OnMasterVolume();
+         }},
+        {"the master mute", &g_SysBlock5[kMasterOnByte],
+         [this] { dynamic_cast<CGainDlg*>(view->LevelBar())->OnOnOffButton(); }},
+        {"the input source", &g_SysBlock2[kSourceActiveByte],
+         [this] { view->OnDropListChoice(2820, 0); }},
+        {"the mix source", &g_SysBlock8[kSecondSourceByte],
+         [this] { view->OnDropListChoice(1310, 3); }},
+        {"the bridge switch", &g_SysBlock8[kBridgeModeByte],
+         [this] { view->OnBridgeModeButton(); }},
+        {"a speaker type", &g_SysBlock6[4], [this] { view->OnSpeakerTypeChosen(4, 19); }},
+        {"a mode page", &g_SysBlock64[kModeCurrentPageByte], [this] { view->OnModePageButton(2); }},
+    };
+    PutU16(g_SysBlock5, 200); // as a load may leave it
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const uint8_t before = *c.byte;
+        std::atomic<bool> locked{false};
+        uint8_t seenWhileLocked = 0;
+        // The link worker's part: it holds the lock a while and reads the byte
+        // just before it lets go.
+        std::thread worker([&] {
+            DeviceLockGuard lock(g_DeviceLock);
+            locked = true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            seenWhileLocked = *c.byte;
+        });
+        while (!locked)
+            std::this_thread::yield();
+        c.act();
+        worker.join();
+        EXPECT_EQ(seenWhileLocked, before);
+        EXPECT_NE(*c.byte, before);
+    }
+}
+
+TEST_F(StripsViewTest, ASettingChangeOfTheWorkAreaPutsTheTitleBack) {
+    Start();
+    struct Case {
+        WPARAM setting;
+        bool restored;
+    };
+    const Case cases[] = {{kWorkAreaSetting, true}, {0, true}, {5, false}};
+    for (const Case& c : cases) {
+        view->window()->setWindowTitle(QStringLiteral("other"));
+        view->SendMessage(WM_SETTINGCHANGE, c.setting, 0);
+        EXPECT_EQ(view->window()->windowTitle() == QString::fromUtf8(g_ProductTitle), c.restored)
+            << c.setting;
+    }
 }
 
 // ---------------------------------------------------------------------------
