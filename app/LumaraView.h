@@ -11,6 +11,7 @@
 #pragma once
 
 #include "model/DeviceLock.h"
+#include "model/Globals.h"
 
 #include "app/PresetJson.h"
 #include "app/ViewPages.h"
@@ -39,6 +40,7 @@ class CKTV_Data;
 class CKTV_OutData;
 class CLumaraDoc;
 class CUpgradeDlg;
+class CPositionButtons;
 class QLineEdit;
 class QMenu;
 
@@ -83,6 +85,10 @@ public:
     static constexpr int kFirstConnectMs = 300;
     static constexpr int kEditGuardTimer = 9999;
     static constexpr int kEditGuardMs = 1000;
+    // The master volume word: 0..66 (60 is 0 dB); any other word shows as 60.
+    static constexpr int kMasterVolumeMax = 66;
+    static constexpr int kMasterVolumeFallback = 60;
+    static bool IsMasterVolume(int word) { return word >= 0 && word <= kMasterVolumeMax; }
     // Places of the strips and the level bar.
     static constexpr int kStripCount = 12;
     static constexpr int kVisibleStrips = 10;
@@ -113,11 +119,8 @@ public:
     // Output-mode page buttons: set 0 unchecks the current page's button;
     // otherwise a different page becomes current.
     void SetModePage(int page, int set);
-    // The level bar shows the master volume.
+    // The level bar shows the master volume (a word outside 0..66 as 60).
     void RefreshMasterControls();
-    // The input-source list shows a source (send 0: nothing is sent).
-    void SelectSource(int source, int send);
-    void RefillMixSourceList();
     void StartEditGuardTimer() override;
     void RefreshTitleAndPaths();
     void InitFileDialogPaths();
@@ -233,36 +236,100 @@ public:
     LRESULT OnReloadEffect(WPARAM, LPARAM);
     LRESULT OnPresetNameChanged(WPARAM, LPARAM);
     bool RefreshAllPages();
-    void ApplyLinkStateAfterLoad();
-    bool CopyPairEq(int direction);
     void ApplySpeakerTypesToOutputs();
     void ApplyMapFromDevice(int keepLink);
     void SelectModePage(int page);
     void RefreshLockFromImage();
     void ShowLoadedPresetName();
-    void UpdateMixSourceWarning();
-    void ApplyLRLinkState();
-    void SelectGroupStrips(int output);
-    void UnselectGroupStrips(int output);
+
+    // ---- output strips, levels, speaker types, equalisers (ViewOutputs.cpp) --
+    // Makes output n current on every page and moves the strips' marks.
+    void SelectOutput(int output) override;
+    // A level from the output page: the output takes it and the other
+    // outputs of its link group move by the same difference (0..600).
+    void OnOutputLevel(int output, int level);
+    void OnOutputOn(int output, int on);
+    void OnOutputPolarity(int output, int polarity);
+    // A type chosen in a strip's popup: the tables, the map bytes, the map and
+    // crossover to the device, the output page, the type's mix preset.
+    void OnSpeakerTypeChosen(int output, int type);
+    // Outputs 0..9 take their types with the types' crossovers and mix presets.
+    void ApplySpeakerTypesAtStart();
+    // The mix page's default levels of a speaker type for an output.
+    virtual void ApplyMixPresetForType(int output, int type);
+    // A source of an output switched in the mix (sources 1..16 show on the strip).
+    void OnMixSwitch(int output, int source, int level);
+    // The level bar's new volume into the master record.
+    void OnMasterVolume();
+    void MarkMasterChanged(int flag) override;
+    // The strips of a link key follow the output's caption state and level.
+    void SyncLinkGroupStrips(int output, int key);
+    // Button 2823: the output page or the mix page in front.
+    void OnPageToggle();
+    void ShowMixPage(int unused, bool mix);
+    // Buttons 2066..2069: a mode page is chosen and sent.
+    void OnModePageButton(int page);
+    // The current output's equaliser and its group's, with the master off
+    // around their blocks; one output's; a music input's.
+    void ResetOutputEq();
+    void ResetOutputEqChannel(int output);
+    void ResetInputEq(int input);
     // Output b takes a's equaliser, crossover and mode; when connected its
-    // block is queued.
+    // block is queued; a lock password its field cannot hold is said once
+    // the lock is released.
     void CopyOutputEq(int from, int to);
+    // The same for a paste of the output page, with a tweeter's crossover
+    // kept usable.
+    void PasteOutputEq(int from, int to);
+    // WM_SETTINGCHANGE: the work area (47) or any setting (0) changed.
+    void OnSettingChange(int setting);
+    void RepaintStrips() override;
 
     // ---- the mix page (ViewMixPage.cpp) ------------------------------------
-    // Button 2823: the mix page and the output page change places.
-    void OnPageToggle();
-    // WM_SHOW_MIX_PAGE: the lock panel while the data is locked, else the
-    // mix page (mix non-zero) or the output page.
-    LRESULT ShowMixPage(WPARAM, LPARAM mix);
-    // WM_APPLY_MIX_PRESET (output, type).
+    // WM_PAGE_MIX_PRESET (output, type): the type's mix levels, range-checked.
     LRESULT OnApplyMixPreset(WPARAM output, LPARAM type);
-    // WM_SELECT_OUTPUT_REQUEST (output): the output becomes current.
+    // WM_PAGE_SELECT_OUTPUT (output): the mix page makes an output current.
     LRESULT OnSelectOutputRequest(WPARAM output, LPARAM);
-    // At set-up: outputs 0..9 take their speaker types and those types' mix levels.
-    void ApplySpeakerTypesAndPresets();
-    void OnMixSourceSwitch(int output, int source, int level) override;
+    void OnMixSourceSwitch(int output, int source, int level) override { OnMixSwitch(output, source, level); }
     void RequestOutput(int output) override;
     CBitButton* MixToggle() const { return m_MixToggle; }
+
+    // ---- sources, bridge mode, left/right link (ViewSources.cpp) ----------
+    // The input-source list shows a source (send 0: nothing is sent).
+    void SelectSource(int source, int send);
+    // 1 when the mix source cannot go with the input source (codes; 6 off).
+    static int MixSourceUnavailable(int input, int mix);
+    // The input-source list's entries in the language, the source selected.
+    void FillInputSourceList();
+    void RefillMixSourceList();
+    // The warning that the mix source does not go with the input source.
+    void UpdateMixSourceWarning();
+    // WM_USER+802 from the two source lists.
+    void OnDropListChoice(int listId, int index);
+    void OnBridgeModeButton();
+    void OnLRLinkButton();
+    // The strips' speaker-type buttons off while the link is on (and the
+    // current output typed); on, with the links rebuilt, while it is off.
+    void ApplyLRLinkState();
+    // Each left/right pair's source output copied onto its partner, which
+    // takes the source's link key; whether any pair was copied.
+    bool CopyLinkedPairs(int direction);
+    // Every link key back to its own output, then the left/right link from
+    // byte 289 of output 0 (after a load, a lock change, the link button).
+    void RebuildLinks();
+    // The strips and position buttons of the outputs linked with an output.
+    void MarkLinkedOutputs(int output);
+    void UnmarkLinkedOutputs(int output);
+    // The same operations by the names the device-data events use.
+    void ApplyLinkStateAfterLoad() { RebuildLinks(); }
+    bool CopyPairEq(int direction) { return CopyLinkedPairs(direction); }
+    void SelectGroupStrips(int output) { MarkLinkedOutputs(output); }
+    void UnselectGroupStrips(int output) { UnmarkLinkedOutputs(output); }
+    // After a preset file: the link off without typed outputs, the first
+    // typed output current when the current one has no type.
+    void ValidateLRLink();
+    // Buttons 4703 (mode 1, recall a scene) and 4704 (mode 0, store one).
+    virtual void OpenScenePicker(int /*mode*/) {}
 
     // ---- device preset transfer (the session's; files in ViewTransfer.cpp) --
     // The transfers that pack the model's texts say what a field could not
@@ -318,6 +385,10 @@ public:
     CViewPage* LockPanel() const { return m_LockPanel; }
     CLevelBarBase* LevelBar() const { return m_LevelBar; }
     CStripBase* Strip(int i) const { return i >= 0 && i < kStripCount ? m_Strips[i] : nullptr; }
+    CPositionButtons* PositionButtons() const { return m_PositionButtons; }
+    CStripBase* OutputStrip(int output) override { return Strip(output); }
+    CViewPage* OutputPageWindow() override { return m_OutputPage; }
+    CViewPage* MixPageWindow() override { return m_MixPage; }
     QWidget* PageArea() const { return m_Tab; }
     CBitButton* PageButton(int page) const;
     CBitButton* BitButton(int id) const;
@@ -347,6 +418,20 @@ private:
     void CreateControls();
     // The pages shown after a load: the lock panel, or the output or mix page.
     void ShowPagesForLockState();
+    // The output page's controls and the position buttons from the model.
+    bool RefreshOutputPage();
+    // The messages of the strips, the level bar, the pages and the lists;
+    // the top bar's buttons. False for one that is not theirs.
+    bool OnStripMessage(unsigned msg, WPARAM wParam, LPARAM lParam);
+    bool OnTopBarCommand(int id);
+    // The outputs other than n with n's link key.
+    template <class F> static void ForGroupMembers(int n, F f) {
+        if (n < 0 || n >= kStripCount) return;
+        for (int i = 0; i < kStripCount; ++i)
+            if (i != n && g_LinkKey[i] == g_LinkKey[n]) f(i);
+    }
+    // Output i's type as the rules take it.
+    static int TypeOf(int output);
     // Enter, Escape and Tab anywhere in the view (the view's key filter).
     bool PreTranslateKey(QWidget* target, QKeyEvent* key);
     // Stops the link, releases the device's mark and ends the probe.
@@ -396,6 +481,7 @@ private:
     CViewPage* m_MixPage = nullptr;
     CLevelBarBase* m_LevelBar = nullptr;
     CStripBase* m_Strips[kStripCount] = {};
+    CPositionButtons* m_PositionButtons = nullptr; // on the output page
 
     // The device session. The engine's messages reach this view through
     // m_Notify; the session's relay holds a synchronous one from the worker

@@ -9,13 +9,20 @@
 
 IPageHost* g_PageHost = nullptr;
 
-void IPageHost::RequestDataResync() { Session().RequestDataResync(); }
 
 CViewPage::CViewPage(QWidget* parent) : MessageTarget(parent) {
     setFocusPolicy(Qt::StrongFocus);
 }
 
 void CViewPage::FocusFirstBand() { setFocus(Qt::TabFocusReason); }
+
+int CViewPage::PanelLevel(int output) const {
+    return output >= 0 && output < 12 ? m_PanelLevel[output] : 0;
+}
+
+void CViewPage::SetPanelLevel(int output, int level) {
+    if (output >= 0 && output < 12) m_PanelLevel[output] = level;
+}
 
 // ---------------------------------------------------------------------------
 
@@ -39,9 +46,14 @@ void CStripBase::SetCaptionBitmaps(int normal, int hover, int on) {
 void CStripBase::SetLanguage(int chinese) { m_Chinese = chinese; }
 
 void CStripBase::UpdateCaption() {
-    m_CaptionText = m_Output ? QString::fromUtf8(SpeakerTypeName(m_Output->GetSpeakerType())) : QString();
+    m_CaptionText = m_Output ? QString::fromUtf8(SpeakerTypeName(EffectiveSpeakerType(m_Output->GetSpeakerType())))
+                             : QString();
     m_CaptionText.replace(QLatin1String("&&"), QLatin1String("&")); // menu texts double the ampersand
     update();
+}
+
+void CStripBase::SetToggle(int source, int state) {
+    if (source >= 1 && source <= 16) m_Toggles[source - 1] = state;
 }
 
 void CStripBase::SetCaptionChecked(bool on) {

@@ -15,6 +15,16 @@
 class CKTV_Data;
 class CKTV_OutData;
 
+// What the pages post to the main view (wParam, lParam).
+enum : unsigned {
+    WM_PAGE_OUTPUT_ON = WM_USER + 202,    // (output, on): the output page's channel mute
+    WM_PAGE_OUTPUT_LEVEL = WM_USER + 206, // (output, gain word 0..600): spread over the link group
+    WM_PAGE_OUTPUT_POLARITY = WM_USER + 207, // (output, polarity)
+    WM_PAGE_MIX_PRESET = WM_USER + 226,      // (output, type): a speaker type's mix preset
+    WM_PAGE_SHOW_MIX = WM_USER + 8026,       // (any, mix): the mix page (mix non-zero) or the output page
+    WM_PAGE_SELECT_OUTPUT = WM_USER + 8032,  // (output, 0): the mix page selects an output
+};
+
 // A page of the page area. Hidden pages keep their place; the view shows one.
 class CViewPage : public platform::MessageTarget<QWidget> {
 public:
@@ -47,12 +57,34 @@ public:
     // The output page's graph is redrawn with no band selected.
     virtual void ClearBandSelection() {}
 
+    // ---- what the view asks of the output page around the strips, the
+    // speaker types and the equaliser resets (do nothing until a page has them)
+    // The crossover controls, or the band controls, of the current output from the model.
+    virtual void RefreshCrossover() {}
+    virtual void RefreshBands() {}
+    // The response graph is drawn again, its band selection kept.
+    virtual void RedrawGraph() {}
+    // Band `band` of the current output becomes a peaking band when it is of
+    // another kind; the page's fields of that band follow.
+    virtual void CheckTopBand(int /*band*/) {}
+    // A field of the page takes the keyboard focus (by control id).
+    virtual void FocusField(int /*id*/) {}
+    // The channel mute button goes off (an output level was set).
+    virtual void ClearChannelMute() {}
+    virtual void SetChannelOn(int /*output*/, int /*on*/) {}
+    virtual void SetChannelPolarity(int /*output*/, int /*polarity*/) {}
+    // The level (gain word) the page last showed for an output: a level
+    // change spreads its difference from it over the output's link group.
+    virtual int PanelLevel(int output) const;
+    virtual void SetPanelLevel(int output, int level);
+
 protected:
     // A press on a page is the page's, not a drag of the main window.
     void mousePressEvent(QMouseEvent* event) override { event->accept(); }
 
     IPageHost* m_View = nullptr;
     CKTV_Data* m_Data = nullptr;
+    int m_PanelLevel[12] = {};
 };
 
 // One output strip of the strip row (template 110).
@@ -70,16 +102,11 @@ public:
     virtual void ShowGain(int word) { m_LevelValue = word; }
     // The speaker-type button (off while the left/right link is on).
     virtual void EnableSpeakerTypeButton(bool on) { m_SpeakerTypeEnabled = on; }
-    // The mix switch of a source 1..16: on while the source is mixed into the
-    // strip's output; any other source is none of the strip's.
-    virtual void SetMixToggle(int source, bool on) {
-        if (source >= 1 && source <= kMixToggles) m_MixToggles[source - 1] = on;
-        update();
-    }
-    bool MixToggle(int source) const {
-        return source >= 1 && source <= kMixToggles && m_MixToggles[source - 1];
-    }
-    static constexpr int kMixToggles = 16;
+    // Mix toggle 1..16: source n is part of the output's mix (state non-zero).
+    virtual void SetToggle(int source, int state);
+    int Toggle(int source) const { return source >= 1 && source <= 16 ? m_Toggles[source - 1] : 0; }
+    // The link button shows the joint-editing group of a link key (language switch).
+    virtual void ShowLinkGroup(int /*key*/) {}
 
     bool IsCaptionChecked() const { return m_CaptionChecked; }
     bool IsSpeakerTypeEnabled() const { return m_SpeakerTypeEnabled; }
@@ -100,8 +127,8 @@ protected:
     bool m_CaptionChecked = false;
     bool m_Selected = false;
     bool m_SpeakerTypeEnabled = true;
-    bool m_MixToggles[kMixToggles] = {};
     QString m_CaptionText;
+    int m_Toggles[16] = {};
 };
 
 // The master level bar (template 737).

@@ -6,6 +6,8 @@
 #include "model/DeviceLock.h"
 
 class CDeviceSession;
+class CStripBase;
+class CViewPage;
 
 class IPageHost {
 public:
@@ -30,8 +32,20 @@ public:
     virtual void OnMixSourceSwitch(int /*output*/, int /*source*/, int /*level*/) {}
     // Makes an output current, as a click on its strip does.
     virtual void RequestOutput(int /*output*/) {}
-    // Asks the device to deliver the current data again (after damaged values).
-    virtual void RequestDataResync();
+
+    // ---- for the output strips, the level bar and the speaker-position buttons
+    // The strip of output 0..11 (null outside), the output page, the mix page.
+    virtual CStripBase* OutputStrip(int output) = 0;
+    virtual CViewPage* OutputPageWindow() = 0;
+    virtual CViewPage* MixPageWindow() = 0;
+    // Makes the output current on every page (nothing when it already is).
+    virtual void SelectOutput(int output) = 0;
+    // The row of strips is painted again (the green frame follows the current output).
+    virtual void RepaintStrips() = 0;
+    // The master record is to be sent (flag 1, when connected) or not (0).
+    virtual void MarkMasterChanged(int flag) = 0;
+    // The device is asked to deliver the current data again.
+    virtual void RequestDataResync() = 0;
 };
 
 // The main view, for windows that are not given it (null before it exists).

@@ -35,6 +35,15 @@ public:
         m_AllPresetsFilePath = chosenFile;
         return !chosenFile.empty();
     }
+    // The mix presets asked of the mix page, with the packets queued by then.
+    struct MixPreset {
+        int output, type, queued;
+        bool operator==(const MixPreset& o) const { return output == o.output && type == o.type && queued == o.queued; }
+    };
+    void ApplyMixPresetForType(int output, int type) override {
+        mixPresets.push_back({output, type, Command().GetCount()});
+        CLumaraView::ApplyMixPresetForType(output, type);
+    }
     int Count(unsigned msg) const {
         int n = 0;
         for (unsigned m : messages) n += m == msg;
@@ -46,6 +55,7 @@ public:
     int popups = 0;
     int popupChoice = 0;
     std::string chosenFile;
+    std::vector<MixPreset> mixPresets;
 };
 
 class DeviceTest : public ShellTest {
@@ -95,7 +105,9 @@ protected:
         return v->Count(WM_DEVICE_DATA_DONE) >= loads && g_DeviceSynced.load() && !g_TransferRunning.load();
     }
     // Starts the program and waits until it shows the device's data and the
-    // device has taken the name the output map's handler sends back.
+    // device has taken the name the output map's handler sends back (twice,
+    // one per half). More may follow: data that loads with the left/right
+    // link on copies the pairs' blocks, which makes the name "Custom".
     void StartConnected() {
         const size_t before = device.FrameCount();
         Start();

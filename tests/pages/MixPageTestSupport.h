@@ -45,6 +45,13 @@ public:
     }
     void RequestOutput(int output) override { requested.push_back(output); }
     void RequestDataResync() override { ++resyncs; }
+    // The strips, the pages and the master are not the mix page's.
+    CStripBase* OutputStrip(int) override { return nullptr; }
+    CViewPage* OutputPageWindow() override { return nullptr; }
+    CViewPage* MixPageWindow() override { return nullptr; }
+    void SelectOutput(int) override {}
+    void RepaintStrips() override {}
+    void MarkMasterChanged(int) override {}
 
     bool connected = false;
     std::vector<std::tuple<int, int, int>> switches; // output, source, level
