@@ -62,6 +62,8 @@ LRESULT CLumaraView::OnDeviceDataLoaded(WPARAM preset, LPARAM) {
         m_Data->LoadFromImage(g_ParamImage, n);
         g_ParamSentFlag = 0;
     }
+    // A transfer the lost link cut short left the device muted.
+    m_Session.RestoreAfterInterruptedTransfer();
     RefreshAllPages();
     ApplyLinkStateAfterLoad();
     SelectSource(g_SysBlock2[0], 0);
@@ -88,17 +90,6 @@ void CLumaraView::ShowPagesForLockState() {
     const bool mix = m_MixToggle->GetCheck() != 0;
     m_MixPage->setVisible(mix);
     m_OutputPage->setVisible(!mix);
-}
-
-void CLumaraView::RefreshLockFromImage() {
-    DeviceLockGuard lock(g_DeviceLock);
-    if (IsAnyOutputLocked()) {
-        // The password: bytes 290..295 of output 0, up to the first zero.
-        g_LockPassword = FieldToString(OutputBlock(0) + kOutPasswordOffset, 7);
-        g_StateFlags[kFlagDataLocked] = 1;
-    } else {
-        g_StateFlags[kFlagDataLocked] = 0;
-    }
 }
 
 bool CLumaraView::RefreshAllPages() {

@@ -1,5 +1,7 @@
 #include "app/ViewPages.h"
 
+#include "app/Encryption.h"
+
 #include "model/Globals.h"
 #include "model/KTV_OutData.h"
 #include "model/SpeakerTypes.h"
@@ -87,7 +89,7 @@ private:
 } // namespace
 
 CViewPage* CreateOutputPage(QWidget* parent) { return new CStandInPage(parent, 287, 286); }
-CViewPage* CreateLockPanel(QWidget* parent) { return new CStandInPage(parent, 1135, 1136); }
+CViewPage* CreateLockPanel(QWidget* parent) { return new CEncryption(parent); }
 CViewPage* CreateMixPage(QWidget* parent) { return new CStandInPage(parent, 1313, 1314); }
 CLevelBarBase* CreateLevelBar(QWidget* parent) { return new CStandInLevelBar(parent); }
 CStripBase* CreateStrip(QWidget* parent) { return new CStandInStrip(parent); }
