@@ -1,11 +1,10 @@
 #include "app/SaveDlg.h"
 
 #include "app/PresetNames.h"
+#include "app/TemplateDialog.h"
 #include "controls/EditControls.h"
 #include "model/DataDefine.h"
 #include "model/Globals.h"
-#include "platform/DialogUnits.h"
-#include "platform/UiGlobals.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -25,29 +24,12 @@ const QRect kNumberPlace(4, 10, 38, 8);
 CSaveDlg::CSaveDlg(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint) {
-    using platform::DluToPixels;
     setWindowTitle(QStringLiteral("Save_Programe to MCU"));
-    setFont(platform::TemplateQFont(kFont));
-    setFixedSize(DluToPixels(kSize, kFont));
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(g_DialogBkColor));
-    setPalette(pal);
-    setAutoFillBackground(true);
-
-    m_NameEdit = new CChEnEdit(this);
-    m_NameEdit->setObjectName(QString::number(IDC_NAME));
-    m_NameEdit->setGeometry(DluToPixels(kNamePlace, kFont));
-    m_Ok = new QPushButton(this);
-    m_Ok->setObjectName(QStringLiteral("1"));
-    m_Ok->setGeometry(DluToPixels(kOkPlace, kFont));
-    m_Ok->setDefault(true);
-    m_Cancel = new QPushButton(this);
-    m_Cancel->setObjectName(QStringLiteral("2"));
-    m_Cancel->setGeometry(DluToPixels(kCancelPlace, kFont));
-    m_Cancel->setAutoDefault(false);
-    m_NumberLabel = new QLabel(this);
-    m_NumberLabel->setObjectName(QString::number(IDC_NUMBER));
-    m_NumberLabel->setGeometry(DluToPixels(kNumberPlace, kFont));
+    SetUpTemplateDialog(*this, kFont, kSize);
+    m_NameEdit = PlaceControl<CChEnEdit>(this, IDC_NAME, kNamePlace, kFont);
+    m_Ok = PlaceButton(this, 1, kOkPlace, kFont, true);
+    m_Cancel = PlaceButton(this, 2, kCancelPlace, kFont, false);
+    m_NumberLabel = PlaceControl<QLabel>(this, IDC_NUMBER, kNumberPlace, kFont);
     connect(m_Ok, &QPushButton::clicked, this, &CSaveDlg::accept);
     connect(m_Cancel, &QPushButton::clicked, this, &CSaveDlg::reject);
 }

@@ -1,10 +1,10 @@
 #include "app/UnEncryption.h"
 
+#include "app/TemplateDialog.h"
+
 #include "controls/MessageBox.h"
 #include "controls/StaticControls.h"
 #include "model/Globals.h"
-#include "platform/DialogUnits.h"
-#include "platform/UiGlobals.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -28,31 +28,14 @@ CUnEncryption::CUnEncryption(int mode, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint),
       m_Mode(mode == kUnlock ? kUnlock : kLock) {
-    using platform::DluToPixels;
-    setFont(platform::TemplateQFont(kFont));
-    setFixedSize(DluToPixels(kSize, kFont));
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(g_DialogBkColor));
-    setPalette(pal);
-    setAutoFillBackground(true);
-
-    m_Prompt = new CTransparentStatic(this);
-    m_Prompt->setObjectName(QString::number(IDC_PROMPT));
-    m_Prompt->setGeometry(DluToPixels(kPromptPlace, kFont));
-    m_Edit = new QLineEdit(this);
-    m_Edit->setObjectName(QString::number(IDC_PASSWORD));
-    m_Edit->setGeometry(DluToPixels(kEditPlace, kFont));
+    SetUpTemplateDialog(*this, kFont, kSize);
+    m_Prompt = PlaceControl<CTransparentStatic>(this, IDC_PROMPT, kPromptPlace, kFont);
+    m_Edit = PlaceControl<QLineEdit>(this, IDC_PASSWORD, kEditPlace, kFont);
     m_Edit->setEchoMode(QLineEdit::Password);
     m_Edit->setAlignment(Qt::AlignCenter);
     m_Edit->setMaxLength(kPasswordLength);
-    m_Ok = new QPushButton(this);
-    m_Ok->setObjectName(QStringLiteral("1"));
-    m_Ok->setGeometry(DluToPixels(kOkPlace, kFont));
-    m_Ok->setDefault(true);
-    m_Second = new QPushButton(this);
-    m_Second->setObjectName(QString::number(IDC_SECOND));
-    m_Second->setGeometry(DluToPixels(kSecondPlace, kFont));
-    m_Second->setAutoDefault(false);
+    m_Ok = PlaceButton(this, 1, kOkPlace, kFont, true);
+    m_Second = PlaceButton(this, IDC_SECOND, kSecondPlace, kFont, false);
     connect(m_Ok, &QPushButton::clicked, this, &CUnEncryption::OnOK);
     connect(m_Second, &QPushButton::clicked, this, &CUnEncryption::OnResetOrCancel);
 }

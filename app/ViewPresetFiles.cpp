@@ -100,6 +100,24 @@ std::string FileSystemName(const QString& path) {
     return QFile::encodeName(path).toStdString();
 }
 
+enum class Dialog { Open, Save };
+enum class Folder { Keep, Leave };
+
+// Asks for a file of a kind in the folder the settings keep for it; with
+// Keep, the chosen file's folder is kept for the next time.
+std::optional<QString> AskForFile(QWidget* parent, ViewSettings& settings, int kind,
+                                  const char* suffix, Dialog dialog, Folder folder) {
+    settings.LoadFileFolder(kind);
+    const std::optional<QString> path =
+        dialog == Dialog::Open ? ChooseFileToOpen(parent, settings.Folder(kind), suffix)
+                               : ChooseFileToSave(parent, settings.Folder(kind), suffix);
+    if (path && folder == Folder::Keep) {
+        settings.Folder(kind) = FolderOf(*path);
+        settings.SaveFileFolder(kind);
+    }
+    return path;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -130,9 +148,10 @@ bool CLumaraView::OnFileCommand(int id) {
 // ---------------------------------------------------------------------------
 
 bool CLumaraView::SavePresetFile() {
-    m_ViewSettings.LoadFileFolder(ViewSettings::kPresetFolder);
+    // The folder of a saved preset is not kept.
     const std::optional<QString> path =
-        ChooseFileToSave(this, m_ViewSettings.Folder(ViewSettings::kPresetFolder), g_PresetFileExt);
+        AskForFile(this, m_ViewSettings, ViewSettings::kPresetFolder, g_PresetFileExt, Dialog::Save,
+                   Folder::Leave);
     if (!path) return false;
     bool saved;
     {
@@ -151,12 +170,10 @@ bool CLumaraView::SavePresetFile() {
 }
 
 bool CLumaraView::LoadPresetFile() {
-    m_ViewSettings.LoadFileFolder(ViewSettings::kPresetFolder);
     const std::optional<QString> path =
-        ChooseFileToOpen(this, m_ViewSettings.Folder(ViewSettings::kPresetFolder), g_PresetFileExt);
+        AskForFile(this, m_ViewSettings, ViewSettings::kPresetFolder, g_PresetFileExt, Dialog::Open,
+                   Folder::Keep);
     if (!path) return false;
-    m_ViewSettings.Folder(ViewSettings::kPresetFolder) = FolderOf(*path);
-    m_ViewSettings.SaveFileFolder(ViewSettings::kPresetFolder);
     bool loaded;
     {
         DeviceLockGuard lock(g_DeviceLock);
@@ -186,12 +203,10 @@ bool CLumaraView::LoadPresetFile() {
 // ---------------------------------------------------------------------------
 
 bool CLumaraView::ChooseAllPresetsFile() {
-    m_ViewSettings.LoadFileFolder(ViewSettings::kAllPresetsFolder);
-    const std::optional<QString> path = ChooseFileToSave(
-        this, m_ViewSettings.Folder(ViewSettings::kAllPresetsFolder), g_AllPresetsFileExt);
+    const std::optional<QString> path =
+        AskForFile(this, m_ViewSettings, ViewSettings::kAllPresetsFolder, g_AllPresetsFileExt,
+                   Dialog::Save, Folder::Keep);
     if (!path) return false;
-    m_ViewSettings.Folder(ViewSettings::kAllPresetsFolder) = FolderOf(*path);
-    m_ViewSettings.SaveFileFolder(ViewSettings::kAllPresetsFolder);
     m_AllPresetsFilePath = FileSystemName(*path);
     return true;
 }
@@ -208,12 +223,10 @@ bool CLumaraView::WriteAllPresetsFile() {
 }
 
 bool CLumaraView::LoadAllPresetsFile() {
-    m_ViewSettings.LoadFileFolder(ViewSettings::kAllPresetsFolder);
-    const std::optional<QString> path = ChooseFileToOpen(
-        this, m_ViewSettings.Folder(ViewSettings::kAllPresetsFolder), g_AllPresetsFileExt);
+    const std::optional<QString> path =
+        AskForFile(this, m_ViewSettings, ViewSettings::kAllPresetsFolder, g_AllPresetsFileExt,
+                   Dialog::Open, Folder::Keep);
     if (!path) return false;
-    m_ViewSettings.Folder(ViewSettings::kAllPresetsFolder) = FolderOf(*path);
-    m_ViewSettings.SaveFileFolder(ViewSettings::kAllPresetsFolder);
     bool loaded;
     {
         DeviceLockGuard lock(g_DeviceLock);
@@ -248,12 +261,9 @@ bool CLumaraView::LoadAllPresetsFile() {
 // ---------------------------------------------------------------------------
 
 bool CLumaraView::SaveOutputMapFile() {
-    m_ViewSettings.LoadFileFolder(ViewSettings::kMapFolder);
-    const std::optional<QString> path =
-        ChooseFileToSave(this, m_ViewSettings.Folder(ViewSettings::kMapFolder), kOutputMapFileExt);
+    const std::optional<QString> path = AskForFile(this, m_ViewSettings, ViewSettings::kMapFolder,
+                                                   kOutputMapFileExt, Dialog::Save, Folder::Keep);
     if (!path) return false;
-    m_ViewSettings.Folder(ViewSettings::kMapFolder) = FolderOf(*path);
-    m_ViewSettings.SaveFileFolder(ViewSettings::kMapFolder);
     CArchive ar;
     m_Doc.SerializeOutputMap(ar);
     // Written beside the file and renamed over it: a failed write keeps the old file.
@@ -272,12 +282,9 @@ bool CLumaraView::SaveOutputMapFile() {
 }
 
 bool CLumaraView::LoadOutputMapFile() {
-    m_ViewSettings.LoadFileFolder(ViewSettings::kMapFolder);
-    const std::optional<QString> path =
-        ChooseFileToOpen(this, m_ViewSettings.Folder(ViewSettings::kMapFolder), kOutputMapFileExt);
+    const std::optional<QString> path = AskForFile(this, m_ViewSettings, ViewSettings::kMapFolder,
+                                                   kOutputMapFileExt, Dialog::Open, Folder::Keep);
     if (!path) return false;
-    m_ViewSettings.Folder(ViewSettings::kMapFolder) = FolderOf(*path);
-    m_ViewSettings.SaveFileFolder(ViewSettings::kMapFolder);
     QFile file(*path);
     // The map file is a few hundred bytes: anything far larger is not one.
     constexpr qint64 kMaxMapFile = 64 * 1024;

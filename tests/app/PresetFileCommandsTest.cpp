@@ -76,23 +76,6 @@ std::vector<uint8_t> ImageFileBytes() {
     return FileBytes(g_ParamImage);
 }
 
-// What Store-as-current sends without the model: the master muted, the
-// marker, the name, the map, 16 blocks to slot 0, the marker, the master back.
-std::vector<FrameWant> StoreCurrentFrames() {
-    std::vector<FrameWant> f = {{0xA1, 0, 9, 5, 0},
-                                {0xA1, 0, 9, 97, 0},
-                                {0xA1, 0, 9, 0, 0},
-                                {0xA1, 0, 9, 6, 0},
-                                {0xA1, 0, 9, 7, 0}};
-    for (int i = 0; i < 4; ++i)
-        f.push_back({0xA1, 0, 3, i, 0});
-    for (int o = 0; o < 12; ++o)
-        f.push_back({0xA1, 0, 4, o, 0});
-    f.push_back({0xA1, 0, 9, 97, 0});
-    f.push_back({0xA1, 0, 9, 5, 0});
-    return f;
-}
-
 class PresetFileCommandsTest : public PresetTest {
 protected:
     QString Folder(const char* name) {
@@ -105,7 +88,8 @@ protected:
     void Command(int id) { view->SendMessage(WM_COMMAND, static_cast<WPARAM>(id), 0); }
     // Until the load's lock state has been taken.
     void WaitForLockState(int count = 1) {
-        ASSERT_TRUE(PumpUntil([&] { return view->Count(WM_LOCK_STATE_AFTER_LOAD) >= count; }));
+        ASSERT_TRUE(
+            PumpUntil([&] { return view->Count(WM_LOCK_STATE_AFTER_LOAD) >= count; }, 20000));
     }
     // A change of output 3 that reaches the image and the device, which then
     // runs "Custom" (the view follows).
@@ -114,14 +98,16 @@ protected:
             DeviceLockGuard lock(g_DeviceLock);
             view->Data()->GetOut(3)->GetFilter(5)->SetGainCode(static_cast<int16_t>(gainCode));
         }
-        ASSERT_TRUE(
-            PumpUntil([&] { return view->Data()->GetOut(3)->GetFilter(5)->IsChanged() == 0; }));
+        ASSERT_TRUE(PumpUntil(
+            [&] { return view->Data()->GetOut(3)->GetFilter(5)->IsChanged() == 0; }, 15000));
         // The rename to "Custom" takes a few rounds between the poller and the view.
-        ASSERT_TRUE(PumpUntil([&] {
-            DeviceLockGuard lock(g_DeviceLock);
-            return g_EmptyName == g_CustomName &&
-                   FieldToString(device.Image().data(), 16) == g_CustomName;
-        }));
+        ASSERT_TRUE(PumpUntil(
+            [&] {
+                DeviceLockGuard lock(g_DeviceLock);
+                return g_EmptyName == g_CustomName &&
+                       FieldToString(device.Image().data(), 16) == g_CustomName;
+            },
+            15000));
         ASSERT_TRUE(Settled());
         PumpUntil([] { return false; }, 200);
         ASSERT_TRUE(Settled());
@@ -268,7 +254,7 @@ TEST_F(PresetFileCommandsTest,
     EXPECT_EQ(Caption(CLumaraView::IDC_PRESET_NAME), name);
 
     // The device takes the current preset and the six stored ones: 137 frames.
-    ASSERT_TRUE(Settled(30000));
+    ASSERT_TRUE(Settled(60000));
     std::vector<FrameWant> want = {
         {0xA1, 0, 9, 5, 0}, {0xA1, 0, 9, 97, 0}, {0xA1, 0, 9, 6, 0}, {0xA1, 0, 9, 7, 0}};
     for (int i = 0; i < 4; ++i)

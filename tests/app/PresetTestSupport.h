@@ -126,6 +126,23 @@ inline void ExpectFramesStartWith(const std::vector<sim::SeenFrame>& frames,
     }
 }
 
+// What Store-as-current sends without the model: the master muted, the
+// marker, the name, the map, 16 blocks to slot 0, the marker, the master back.
+inline std::vector<FrameWant> StoreCurrentFrames() {
+    std::vector<FrameWant> f = {{0xA1, 0, 9, 5, 0},
+                                {0xA1, 0, 9, 97, 0},
+                                {0xA1, 0, 9, 0, 0},
+                                {0xA1, 0, 9, 6, 0},
+                                {0xA1, 0, 9, 7, 0}};
+    for (int i = 0; i < 4; ++i)
+        f.push_back({0xA1, 0, 3, i, 0});
+    for (int o = 0; o < 12; ++o)
+        f.push_back({0xA1, 0, 4, o, 0});
+    f.push_back({0xA1, 0, 9, 97, 0});
+    f.push_back({0xA1, 0, 9, 5, 0});
+    return f;
+}
+
 class PresetTest : public DeviceTest {
 protected:
     // The frames the device took since the mark.
