@@ -596,6 +596,7 @@ LRESULT CLumaraView::WindowProc(unsigned msg, WPARAM wParam, LPARAM lParam) {
     case WM_USER_120:
     case WM_USER_303: return 0;
     case WM_SELECT_PAGE2: SelectPage(2, true); return 0;
+    case WM_LOCK_STATE_AFTER_LOAD: return OnLockStateAfterFileLoad(wParam, lParam);
     case WM_COMMAND: {
         const int id = static_cast<int>(wParam & 0xFFFF);
         if (id >= ID_USB_DEVICE_FIRST && id <= ID_USB_DEVICE_LAST) {
@@ -603,7 +604,9 @@ LRESULT CLumaraView::WindowProc(unsigned msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         if (OnTopBarCommand(id)) return 0;
+        if (OnFileCommand(id)) return 0;
         switch (id) {
+        case IDC_LOCK: OnLockButton(); break;
         case IDC_CONNECT: OnConnectButton(); break;
         case ID_CONNECT_USB: OnConnectUsb(); break;
         case ID_CONNECT_NETWORK: OnConnectNetwork(); break;

@@ -328,8 +328,6 @@ public:
     // After a preset file: the link off without typed outputs, the first
     // typed output current when the current one has no type.
     void ValidateLRLink();
-    // Buttons 4703 (mode 1, recall a scene) and 4704 (mode 0, store one).
-    virtual void OpenScenePicker(int /*mode*/) {}
 
     // ---- device preset transfer (the session's; files in ViewTransfer.cpp) --
     // The transfers that pack the model's texts say what a field could not
@@ -343,7 +341,7 @@ public:
     void SendOutputBlock(int output) override;
     void SendOutputOffFrame(int output) { m_Session.SendOutputOffFrame(output); }
     // The whole-device file: chosen before the read, written when the last
-    // block has arrived.
+    // block has arrived (ViewPresetFiles.cpp).
     virtual bool ChooseAllPresetsFile();
     bool WriteAllPresetsFile();
     const std::string& AllPresetsFilePath() const { return m_AllPresetsFilePath; }
@@ -359,6 +357,51 @@ public:
     LRESULT OnFirmwareUpdateDone(WPARAM, LPARAM step);
     LRESULT OnFirmwareStartFailed(WPARAM, LPARAM);
     void ShowUpdateRange(int range) override;
+
+    // ---- preset names and scenes (ViewPresets.cpp) -------------------------
+    // A file's title as the current preset name: shown, and its single-byte
+    // characters (or "Custom") in the image's name, queued for the device.
+    void SetCurrentPresetName(const std::string& title);
+    // The image's name on the preset-name button; sendName queues it.
+    void ShowPresetName(int sendName);
+    // After a whole-device file: the image's name shown and queued.
+    void RefreshPresetName();
+    // Scene n (1..6): load makes the device's stored preset current; else
+    // the user names it and the current settings are stored under the name.
+    // The new name, or empty when nothing was named.
+    std::string LoadOrSaveScene(bool load, int n);
+    // Clears stored preset n's name after a question; false when nothing
+    // was deleted.
+    bool DeleteScene(const std::string& name, int n);
+    // Buttons 4703 (mode 1, recall a scene) and 4704 (mode 0, store one).
+    void OpenScenePicker(int mode);
+    QLineEdit* PresetNameEdit() const { return m_PresetNameEdit; }
+
+    // ---- preset files (ViewPresetFiles.cpp) --------------------------------
+    // Commands of the mode menu.
+    static constexpr int ID_FILE_LOAD_PRESET = 723;
+    static constexpr int ID_FILE_LOAD_ALL_PRESETS = 724;
+    static constexpr int ID_FILE_SAVE_PRESET = 725;
+    static constexpr int ID_FILE_SAVE_ALL_PRESETS = 726;
+    // Runs a file command; false for another id.
+    bool OnFileCommand(int id);
+    void OnFileLoadPreset() { LoadPresetFile(); }
+    void OnFileLoadAllPresets() { LoadAllPresetsFile(); }
+    void OnFileSavePreset() { SavePresetFile(); }
+    void OnFileSaveAllPresets() { SaveAllDevicePresetsToFile(); }
+    // Each is done (true) or cancelled or failed (false, said).
+    bool SavePresetFile();
+    bool LoadPresetFile();
+    bool LoadAllPresetsFile();
+    bool SaveOutputMapFile();
+    bool LoadOutputMapFile();
+
+    // ---- preset lock (ViewLock.cpp) ----------------------------------------
+    // Button 1415: locks data that is not locked, else unlocks or resets it.
+    void OnLockButton();
+    void LockOrUnlock(bool lock);
+    // WM_USER+501, after a preset file: the lock state of the loaded blocks.
+    LRESULT OnLockStateAfterFileLoad(WPARAM, LPARAM);
 
     // ---- what the session shows (ISessionHost) -----------------------------
     void ShowLinkState(bool connected) override { SetLinkStatusDisplay(connected ? 1 : 0); }
@@ -432,6 +475,10 @@ private:
     }
     // Output i's type as the rules take it.
     static int TypeOf(int output);
+    // The steps of the lock dialog's answers.
+    void LockData(const std::string& password);
+    void UnlockData();
+    void ResetLockedData();
     // Enter, Escape and Tab anywhere in the view (the view's key filter).
     bool PreTranslateKey(QWidget* target, QKeyEvent* key);
     // Stops the link, releases the device's mark and ends the probe.

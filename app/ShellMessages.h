@@ -25,11 +25,12 @@ enum : int {
 
 // The view's own messages.
 enum : unsigned {
-    WM_SELECT_PAGE2 = WM_USER + 301, // from the output page: show page 2
-    WM_SELECT_OUTPUT = WM_USER + 203, // (output, 0): a strip or a page selects an output
-    WM_RELOAD_EFFECT = WM_USER + 119, // reload the effect unit from the image
-    WM_USER_120 = WM_USER + 120,      // answered without effect
-    WM_USER_303 = WM_USER + 303,      // answered without effect
+    WM_SELECT_PAGE2 = WM_USER + 301,          // from the output page: show page 2
+    WM_SELECT_OUTPUT = WM_USER + 203,         // (output, 0): a strip or a page selects an output
+    WM_RELOAD_EFFECT = WM_USER + 119,         // reload the effect unit from the image
+    WM_USER_120 = WM_USER + 120,              // answered without effect
+    WM_USER_303 = WM_USER + 303,              // answered without effect
+    WM_LOCK_STATE_AFTER_LOAD = WM_USER + 501, // a preset file was loaded: take its lock state
 };
 
 // Hands a message to a frame window (posted or sent); false when the window

@@ -47,6 +47,8 @@ LRESULT CLumaraView::OnDeviceDataLoaded(WPARAM preset, LPARAM) {
         m_Data->LoadFromImage(g_ParamImage, n);
         g_ParamSentFlag = 0;
     }
+    // A transfer the lost link cut short left the device muted.
+    m_Session.RestoreAfterInterruptedTransfer();
     RefreshAllPages();
     ApplyLinkStateAfterLoad();
     SelectSource(g_SysBlock2[0], 0);
@@ -68,17 +70,6 @@ void CLumaraView::ShowPagesForLockState() {
     g_StateFlags[kFlagLockPanelShown] = 0;
     m_LockButton->SetCheck(0);
     ShowMixPage(0, m_MixToggle->GetCheck() != 0);
-}
-
-void CLumaraView::RefreshLockFromImage() {
-    DeviceLockGuard lock(g_DeviceLock);
-    if (IsAnyOutputLocked()) {
-        // The password: bytes 290..295 of output 0, up to the first zero.
-        g_LockPassword = FieldToString(OutputBlock(0) + kOutPasswordOffset, 7);
-        g_StateFlags[kFlagDataLocked] = 1;
-    } else {
-        g_StateFlags[kFlagDataLocked] = 0;
-    }
 }
 
 bool CLumaraView::RefreshAllPages() {

@@ -1,5 +1,7 @@
 #include "app/ViewPages.h"
 
+#include "app/Encryption.h"
+
 #include "model/Globals.h"
 #include "pages/input/MixInPutCom.h"
 #include "pages/output/GainDlg.h"
@@ -32,7 +34,7 @@ private:
 // ---------------------------------------------------------------------------
 
 CViewPage* CreateOutputPage(QWidget* parent) { return new CStandInPage(parent, 287, 286); }
-CViewPage* CreateLockPanel(QWidget* parent) { return new CStandInPage(parent, 1135, 1136); }
+CViewPage* CreateLockPanel(QWidget* parent) { return new CEncryption(parent); }
 CViewPage* CreateMixPage(QWidget* parent) { return new CMixInPutCom(parent); }
 CLevelBarBase* CreateLevelBar(QWidget* parent) { return new CGainDlg(parent); }
 CStripBase* CreateStrip(QWidget* parent) { return new COutRoute_Dlg(parent); }

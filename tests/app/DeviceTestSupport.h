@@ -3,7 +3,7 @@
 // network module on 127.0.0.1 (LUMARA_DEVICE_ADDRESS points the program at
 // it), a loopback adapter and a ping that answers, the simulated device's USB
 // side behind the HID double, and short link timings. The main view records its messages and
-// answers its popups and file dialogs without a window.
+// answers its popups without a window; file dialogs take the chooser's scripted answers.
 #pragma once
 
 #include "tests/app/ShellTestSupport.h"
@@ -11,6 +11,7 @@
 #include "app/DisplayDlg.h"
 #include "link/ViewRelay.h"
 #include "tests/link/SimFrames.h"
+#include "tests/platform/ScriptedFileChooser.h"
 
 #include <QAction>
 #include <QMenu>
@@ -31,10 +32,6 @@ public:
         ++popups;
         return popupChoice;
     }
-    bool ChooseAllPresetsFile() override {
-        m_AllPresetsFilePath = chosenFile;
-        return !chosenFile.empty();
-    }
     // The mix presets asked of the mix page, with the packets queued by then.
     struct MixPreset {
         int output, type, queued;
@@ -54,7 +51,6 @@ public:
     QPoint popupAt;
     int popups = 0;
     int popupChoice = 0;
-    std::string chosenFile;
     std::vector<MixPreset> mixPresets;
 };
 
@@ -145,6 +141,7 @@ protected:
         view->Worker().ResumeWorker();
     }
 
+    ScriptedFileChooser chooser; // every file dialog: cancelled unless answered
     sim::SimDevice device;
     sim::SimTcpServer server{device};
     std::string address;
