@@ -1,5 +1,6 @@
 #include "controls/ListCtrl.h"
 
+#include <QEvent>
 #include <QHeaderView>
 #include <QPalette>
 
@@ -18,6 +19,9 @@ Qt::Alignment AlignmentOfFormat(int format) {
 
 CListCtrl::CListCtrl(QWidget* parent) : QTableWidget(parent) {
     verticalHeader()->hide();
+    verticalHeader()->setMinimumSectionSize(1);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    UpdateItemHeight();
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setSectionsClickable(false);
     horizontalHeader()->setStretchLastSection(false);
@@ -139,4 +143,13 @@ QRect CListCtrl::GetSubItemRect(int row, int column) const {
 
 QHeaderView* CListCtrl::GetHeaderCtrl() const {
     return horizontalHeader();
+}
+
+int CListCtrl::ItemHeight() const { return fontMetrics().height() + 4; }
+
+void CListCtrl::UpdateItemHeight() { verticalHeader()->setDefaultSectionSize(ItemHeight()); }
+
+void CListCtrl::changeEvent(QEvent* event) {
+    QTableWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange) UpdateItemHeight();
 }

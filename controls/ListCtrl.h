@@ -69,6 +69,11 @@ public:
 protected:
     // The alignment of a column's texts.
     Qt::Alignment ColumnAlignment(int column) const;
+    // The height of every row: the font's and a little air, as a report
+    // list measures its items.
+    virtual int ItemHeight() const;
+    void UpdateItemHeight();
+    void changeEvent(QEvent* event) override;
 
 private:
     QTableWidgetItem* Cell(int row, int column);

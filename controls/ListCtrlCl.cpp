@@ -155,7 +155,6 @@ CListCtrlCl::CListCtrlCl(QWidget* parent) : CListCtrl(parent), header_(new CHead
     setHorizontalHeader(header_);
     setItemDelegate(new CellDelegate(this));
     setShowGrid(false);
-    verticalHeader()->setMinimumSectionSize(1);
 }
 
 CListCtrlCl::~CListCtrlCl() = default;
@@ -175,11 +174,13 @@ bool CListCtrlCl::ClearHeadingTexts() {
 
 void CListCtrlCl::SetRowHeight(int height) {
     rowHeight_ = height;
-    // The list asks for the item height again; 0 or less keeps its own.
-    if (height > 0) {
-        verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-        verticalHeader()->setDefaultSectionSize(height);
-    }
+    // The list asks for the item height again.
+    UpdateItemHeight();
+}
+
+int CListCtrlCl::ItemHeight() const {
+    // 0 or less leaves the list's own height.
+    return rowHeight_ > 0 ? rowHeight_ : CListCtrl::ItemHeight();
 }
 
 bool CListCtrlCl::SetTextColor(const QColor& colour) {

@@ -95,6 +95,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    int ItemHeight() const override;
 
 private:
     CHeaderCtrlCl* header_;

@@ -126,7 +126,8 @@ void CPrinterSink::AbortDoc() {
     if (painter_.isActive()) painter_.end();
 }
 
-CImagePrintSink::CImagePrintSink(QSize pagePixels, int dpi) {
+CImagePrintSink::CImagePrintSink(QSize pagePixels, int dpi, std::vector<QImage>* keep)
+    : keep_(keep) {
     metrics_ = QImage(pagePixels, QImage::Format_RGB32);
     const int dotsPerMeter = qRound(dpi / 0.0254);
     metrics_.setDotsPerMeterX(dotsPerMeter);
@@ -156,6 +157,7 @@ bool CImagePrintSink::StartPage() {
 bool CImagePrintSink::EndPage() {
     if (!painter_.end()) return false;
     pages_.push_back(current_);
+    if (keep_) keep_->push_back(current_);
     return true;
 }
 

@@ -76,10 +76,11 @@ private:
 };
 
 // Every page an image of the same size and resolution, white before it is
-// drawn on: for pictures of printed pages.
+// drawn on: for pictures of printed pages. The job owns its sink: give it a
+// list to keep the pages in.
 class CImagePrintSink : public CPrintSink {
 public:
-    CImagePrintSink(QSize pagePixels, int dpi);
+    CImagePrintSink(QSize pagePixels, int dpi, std::vector<QImage>* keep = nullptr);
     QPaintDevice* Device() override { return &metrics_; }
     QPainter* Painter() override { return &painter_; }
     bool StartDoc(const QString& name, const QString& outputFile) override;
@@ -99,6 +100,7 @@ private:
     QImage current_;
     QPainter painter_;
     std::vector<QImage> pages_;
+    std::vector<QImage>* keep_;
     QString docName_;
     bool aborted_ = false;
 };

@@ -328,3 +328,45 @@ TEST_F(PrinterJobTest, APrinterPrintsToAPdfFileWithEveryPage) {
 }
 
 } // namespace
+
+namespace {
+
+// The pages as images, for pictures of a printout.
+class IntoImages : public IPrintDialog {
+public:
+    explicit IntoImages(std::vector<QImage>& pages) : pages_(pages), previous_(SetPrintDialog(this)) {}
+    ~IntoImages() override { SetPrintDialog(previous_); }
+    IntoImages(const IntoImages&) = delete;
+    IntoImages& operator=(const IntoImages&) = delete;
+    bool Run(CPrintInfo& info) override {
+        info.m_pSink = std::make_unique<CImagePrintSink>(QSize(400, 300), 150, &pages_);
+        return true;
+    }
+
+private:
+    std::vector<QImage>& pages_;
+    IPrintDialog* previous_;
+};
+
+TEST(ImagePrintSink, EveryPageAWhiteImageAtThePrintersResolution) {
+    std::vector<QImage> pages;
+    IntoImages into(pages);
+    TraceJob job;
+    job.maxAfterDialog = 2;
+    job.DoPrint();
+    ASSERT_EQ(pages.size(), 2u);
+    EXPECT_EQ(job.dpi, 150);
+    EXPECT_EQ(job.drawRect, (PrintRect{0, 0, 400, 300}));
+    for (const QImage& page : pages) {
+        EXPECT_EQ(page.size(), QSize(400, 300));
+        EXPECT_EQ(page.logicalDpiX(), 150);
+        EXPECT_EQ(page.pixelColor(399, 299), QColor(Qt::white));
+        bool ink = false; // the page's text
+        for (int y = 0; y < 40 && !ink; ++y)
+            for (int x = 0; x < 200 && !ink; ++x) ink = qGray(page.pixel(x, y)) < 100;
+        EXPECT_TRUE(ink);
+    }
+    EXPECT_NE(pages[0], pages[1]);
+}
+
+} // namespace
