@@ -198,6 +198,16 @@ IPrintDialog* SetPrintDialog(IPrintDialog* dialog) {
     return previous;
 }
 
+CPagesIntoImages::CPagesIntoImages(QSize pagePixels, int dpi)
+    : size_(pagePixels), dpi_(dpi), previous_(SetPrintDialog(this)) {}
+
+CPagesIntoImages::~CPagesIntoImages() { SetPrintDialog(previous_); }
+
+bool CPagesIntoImages::Run(CPrintInfo& info) {
+    info.m_pSink = std::make_unique<CImagePrintSink>(size_, dpi_, &pages_);
+    return true;
+}
+
 // ---------------------------------------------------------------------------
 // The job
 // ---------------------------------------------------------------------------

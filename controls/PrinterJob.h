@@ -165,6 +165,26 @@ public:
 // Installs a print dialog (null: Qt's again); returns the one it replaces.
 IPrintDialog* SetPrintDialog(IPrintDialog* dialog);
 
+// While it lives, every print dialog is answered at once with OK, and the
+// pages go into images of one size and resolution (for pictures of a
+// printout).
+class CPagesIntoImages : public IPrintDialog {
+public:
+    CPagesIntoImages(QSize pagePixels, int dpi);
+    ~CPagesIntoImages() override;
+    CPagesIntoImages(const CPagesIntoImages&) = delete;
+    CPagesIntoImages& operator=(const CPagesIntoImages&) = delete;
+
+    bool Run(CPrintInfo& info) override;
+    const std::vector<QImage>& Pages() const { return pages_; }
+
+private:
+    QSize size_;
+    int dpi_;
+    std::vector<QImage> pages_;
+    IPrintDialog* previous_;
+};
+
 class CPrinterJob {
 public:
     CPrinterJob();

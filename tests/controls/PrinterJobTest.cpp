@@ -3,12 +3,14 @@
 #include "controls/PrinterJob.h"
 
 #include "controls/MessageBox.h"
+#include "controls/ModalDialog.h"
 #include "tests/controls/RecordingPrintSink.h"
 #include "tests/platform/ScriptedFileChooser.h"
 
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFile>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QTemporaryDir>
 
@@ -331,29 +333,12 @@ TEST_F(PrinterJobTest, APrinterPrintsToAPdfFileWithEveryPage) {
 
 namespace {
 
-// The pages as images, for pictures of a printout.
-class IntoImages : public IPrintDialog {
-public:
-    explicit IntoImages(std::vector<QImage>& pages) : pages_(pages), previous_(SetPrintDialog(this)) {}
-    ~IntoImages() override { SetPrintDialog(previous_); }
-    IntoImages(const IntoImages&) = delete;
-    IntoImages& operator=(const IntoImages&) = delete;
-    bool Run(CPrintInfo& info) override {
-        info.m_pSink = std::make_unique<CImagePrintSink>(QSize(400, 300), 150, &pages_);
-        return true;
-    }
-
-private:
-    std::vector<QImage>& pages_;
-    IPrintDialog* previous_;
-};
-
 TEST(ImagePrintSink, EveryPageAWhiteImageAtThePrintersResolution) {
-    std::vector<QImage> pages;
-    IntoImages into(pages);
+    CPagesIntoImages into(QSize(400, 300), 150);
     TraceJob job;
     job.maxAfterDialog = 2;
     job.DoPrint();
+    const std::vector<QImage>& pages = into.Pages();
     ASSERT_EQ(pages.size(), 2u);
     EXPECT_EQ(job.dpi, 150);
     EXPECT_EQ(job.drawRect, (PrintRect{0, 0, 400, 300}));
@@ -367,6 +352,39 @@ TEST(ImagePrintSink, EveryPageAWhiteImageAtThePrintersResolution) {
         EXPECT_TRUE(ink);
     }
     EXPECT_NE(pages[0], pages[1]);
+}
+
+} // namespace
+
+namespace {
+
+// Qt's print dialog runs as every modal dialog does, so a script plays the
+// user: here OK with what the dialog proposes.
+TEST(QtPrintDialogSeam, RunsThroughTheModalSeamAndGivesAPrinterSink) {
+    QPrintDialog* shown = nullptr;
+    const auto previous = ctl::SetModalScript([&](QDialog& d) {
+        shown = qobject_cast<QPrintDialog*>(&d);
+        if (shown) {
+            EXPECT_EQ(shown->minPage(), 1);
+            EXPECT_EQ(shown->maxPage(), 4);
+        }
+        d.accept();
+    });
+    QtPrintDialog dialog;
+    CPrintInfo info;
+    info.SetMaxPage(4);
+    const bool ok = dialog.Run(info);
+    ctl::SetModalScript(previous);
+    ASSERT_TRUE(shown);
+    ASSERT_TRUE(ok);
+    ASSERT_TRUE(info.m_pSink);
+    EXPECT_GT(info.m_pSink->Device()->width(), 0);
+    // A cancelled dialog gives no sink.
+    ctl::SetModalScript([](QDialog& d) { d.reject(); });
+    CPrintInfo cancelled;
+    EXPECT_FALSE(dialog.Run(cancelled));
+    ctl::SetModalScript(previous);
+    EXPECT_FALSE(cancelled.m_pSink);
 }
 
 } // namespace

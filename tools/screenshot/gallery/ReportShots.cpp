@@ -1,5 +1,6 @@
-// The parameter report over the device's data, and its first page as the
-// list printer prints it (A4 landscape at 100 dpi, into an image).
+// The parameter report over the device's data, its first page as the list
+// printer prints it (A4 landscape at 100 dpi, into an image), and the
+// coloured report list.
 #include "tools/screenshot/gallery/Gallery.h"
 
 #include "app/DataViewDlg.h"
@@ -7,7 +8,6 @@
 #include "controls/PrinterJob.h"
 
 #include <memory>
-#include <vector>
 
 namespace {
 
@@ -19,39 +19,17 @@ CDataViewDlg* OpenReport(Gallery& g) {
     return dlg;
 }
 
-// The print dialog answered at once: the pages go into images.
-class PagesIntoImages : public IPrintDialog {
-public:
-    explicit PagesIntoImages(std::vector<QImage>& pages)
-        : pages_(pages), previous_(SetPrintDialog(this)) {}
-    ~PagesIntoImages() override { SetPrintDialog(previous_); }
-    PagesIntoImages(const PagesIntoImages&) = delete;
-    PagesIntoImages& operator=(const PagesIntoImages&) = delete;
-
-    bool Run(CPrintInfo& info) override {
-        info.m_pSink = std::make_unique<CImagePrintSink>(QSize(1169, 827), 100, &pages_);
-        return true;
-    }
-
-private:
-    std::vector<QImage>& pages_;
-    IPrintDialog* previous_;
-};
-
 const ShotRegistration kReport("parameter-report", [](Gallery& g) {
     CDataViewDlg* dlg = OpenReport(g);
     return Pose{dlg, {}, {}, [dlg] { delete dlg; }};
 });
 
 const ShotRegistration kPrinted("parameter-report-printed", [](Gallery& g) {
-    std::vector<QImage> pages;
-    {
-        PagesIntoImages into(pages);
-        std::unique_ptr<CDataViewDlg> dlg(OpenReport(g));
-        dlg->OnPrintButton();
-    }
+    CPagesIntoImages into(QSize(1169, 827), 100);
+    std::unique_ptr<CDataViewDlg> dlg(OpenReport(g));
+    dlg->OnPrintButton();
     Pose pose;
-    if (!pages.empty()) pose.picture = pages.front();
+    if (!into.Pages().empty()) pose.picture = into.Pages().front();
     return pose;
 });
 
