@@ -604,6 +604,10 @@ LRESULT CLumaraView::WindowProc(unsigned msg, WPARAM wParam, LPARAM lParam) {
     case WM_USER_120:
     case WM_USER_303: return 0;
     case WM_SELECT_PAGE2: SelectPage(2, true); return 0;
+    case WM_SELECT_OUTPUT: SelectOutput(static_cast<int>(wParam)); return 0;
+    case WM_PAGE_OUTPUT_ON: return OnOutputOn(wParam, lParam);
+    case WM_PAGE_OUTPUT_LEVEL: return OnOutputLevel(wParam, lParam);
+    case WM_PAGE_OUTPUT_POLARITY: return OnOutputPolarity(wParam, lParam);
     case WM_COMMAND: {
         const int id = static_cast<int>(wParam & 0xFFFF);
         if (id >= ID_USB_DEVICE_FIRST && id <= ID_USB_DEVICE_LAST) {
@@ -664,7 +668,11 @@ bool CLumaraView::eventFilter(QObject* watched, QEvent* event) {
     return false;
 }
 
-bool CLumaraView::PreTranslateKey(QWidget*, QKeyEvent* key) {
+bool CLumaraView::PreTranslateKey(QWidget* target, QKeyEvent* key) {
+    // The output page sees the keys of its own fields first.
+    if (m_OutputPage && m_OutputPage->isVisible() && IsInside(m_OutputPage, target) &&
+        m_OutputPage->PreTranslateKey(target, key))
+        return true;
     switch (key->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:

@@ -222,7 +222,7 @@ public:
     void SendOutputMap(int output, int mode) { m_Session.SendOutputMap(output, mode); }
     void SendPresetSelect(int preset) { m_Session.SendPresetSelect(preset); }
     void MuteOutputsForTransfer(int restore) { m_Session.MuteOutputsForTransfer(restore); }
-    void RequestDataResync() { m_Session.RequestDataResync(); }
+    void RequestDataResync() override { m_Session.RequestDataResync(); }
 
     // ---- device-data events (ViewDeviceData.cpp) ---------------------------
     LRESULT OnDeviceDataLoaded(WPARAM preset, LPARAM);
@@ -245,7 +245,7 @@ public:
     void UnselectGroupStrips(int output);
     // Output b takes a's equaliser, crossover and mode; when connected its
     // block is queued.
-    void CopyOutputEq(int from, int to) { m_Session.CopyOutputEq(from, to); }
+    void CopyOutputEq(int from, int to) override { m_Session.CopyOutputEq(from, to); }
 
     // ---- device preset transfer (the session's; files in ViewTransfer.cpp) --
     void SendPresetToDevice(int preset, bool fromModel) { m_Session.SendPresetToDevice(preset, fromModel); }
@@ -253,14 +253,28 @@ public:
     void LoadDevicePreset(int preset) { m_Session.LoadDevicePreset(preset); }
     bool SaveAllDevicePresetsToFile();
     void SendInputChannelBlock(int input) { m_Session.SendInputChannelBlock(input); }
-    void SendOutputBlockLocked(int output) { m_Session.SendOutputBlock(output); }
+    void SendOutputBlockLocked(int output) override { m_Session.SendOutputBlock(output); }
     void SendOutputBlock(int output) override { m_Session.SendOutputBlock(output); }
-    void SendOutputOffFrame(int output) { m_Session.SendOutputOffFrame(output); }
+    void SendOutputOffFrame(int output) override { m_Session.SendOutputOffFrame(output); }
     // The whole-device file: chosen before the read, written when the last
     // block has arrived.
     virtual bool ChooseAllPresetsFile();
     bool WriteAllPresetsFile();
     const std::string& AllPresetsFilePath() const { return m_AllPresetsFilePath; }
+
+    // ---- what the output page asks (ViewOutputPage.cpp) ----------------------
+    void QueuePacket(PacketPtr packet) override { m_Session.Command().AddPacket(std::move(packet)); }
+    void PasteOutputEq(int from, int to) override;
+    void ResetOutputEq() override;
+    void SelectOutput(int output) override;
+    void FocusMasterVolumeField() override;
+    void PostViewMessage(unsigned msg, WPARAM wParam, LPARAM lParam) override { PostMessage(msg, wParam, lParam); }
+    void SetChannelModified(int output) override;
+    // WM_USER+206 (output, gain code): the output's level, spread over its link group.
+    LRESULT OnOutputLevel(WPARAM output, LPARAM code);
+    // WM_USER+202 (output, on flag) and +207 (output, polarity): to the output page.
+    LRESULT OnOutputOn(WPARAM output, LPARAM on);
+    LRESULT OnOutputPolarity(WPARAM output, LPARAM polarity);
 
     // ---- what the session shows (ISessionHost) -----------------------------
     void ShowLinkState(bool connected) override { SetLinkStatusDisplay(connected ? 1 : 0); }

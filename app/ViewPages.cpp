@@ -1,5 +1,7 @@
 #include "app/ViewPages.h"
 
+#include "pages/output/OutputDlg.h"
+
 #include "model/Globals.h"
 #include "model/KTV_OutData.h"
 #include "model/SpeakerTypes.h"
@@ -86,7 +88,7 @@ private:
 
 } // namespace
 
-CViewPage* CreateOutputPage(QWidget* parent) { return new CStandInPage(parent, 287, 286); }
+CViewPage* CreateOutputPage(QWidget* parent) { return new COutputDlg(parent); }
 CViewPage* CreateLockPanel(QWidget* parent) { return new CStandInPage(parent, 1135, 1136); }
 CViewPage* CreateMixPage(QWidget* parent) { return new CStandInPage(parent, 1313, 1314); }
 CLevelBarBase* CreateLevelBar(QWidget* parent) { return new CStandInLevelBar(parent); }

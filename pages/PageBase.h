@@ -6,6 +6,7 @@
 
 #include "platform/Message.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QString>
 #include <QWidget>
@@ -40,6 +41,23 @@ public:
     virtual void MarkGroupMember(int /*output*/, bool /*on*/) {}
     // The output page's graph is redrawn with no band selected.
     virtual void ClearBandSelection() {}
+    // The output page: output n becomes current and its controls are loaded.
+    virtual void SelectOutput(int /*output*/) {}
+    // The output page: the model's on flag or polarity of an output (the
+    // view's answers to WM_USER+202 and +207), and the mute button's look.
+    virtual void SetChannelOn(int /*output*/, int /*on*/) {}
+    virtual void SetChannelPolarity(int /*output*/, int /*polarity*/) {}
+    virtual void ShowMuteCheck(bool /*checked*/) {}
+    // The output page: the crossover controls, or the 31 bands, from the model
+    // (after a speaker-type change, an EQ reset); band 30 leaves its phase setting.
+    virtual void RefreshCrossover() {}
+    virtual void RefreshBands() {}
+    virtual void CheckTopBand(int /*band*/) {}
+    // The output page: a numeric field takes the keyboard focus (the master
+    // strip's focus ring continues on the page).
+    virtual void FocusField(int /*id*/) {}
+    // The view's key filter hands the page its keys first; true eats the key.
+    virtual bool PreTranslateKey(QWidget* /*focus*/, QKeyEvent* /*key*/) { return false; }
 
 protected:
     // A press on a page is the page's, not a drag of the main window.

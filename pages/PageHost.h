@@ -4,8 +4,18 @@
 #pragma once
 
 #include "model/DeviceLock.h"
+#include "model/Notify.h"
+#include "model/Packet.h"
 
 class CDeviceSession;
+
+// Messages the output page posts to the view (wParam the output).
+enum : unsigned {
+    WM_PAGE_OUTPUT_ON = WM_USER + 202,       // (output, on flag)
+    WM_PAGE_OUTPUT_LEVEL = WM_USER + 206,    // (output, gain code 0..600)
+    WM_PAGE_OUTPUT_POLARITY = WM_USER + 207, // (output, polarity); no page sends it
+    WM_PAGE_REQUEST = WM_USER + 301,         // (0, 0): show page 2
+};
 
 class IPageHost {
 public:
@@ -23,6 +33,31 @@ public:
     virtual void StartEditGuardTimer() = 0;
     // Page 0..2 of the page area; leaveOld: the old page's button goes off first.
     virtual void SelectPage(int page, bool leaveOld) = 0;
+
+    // ---- what the output page asks of the view ------------------------------
+    // Asks the device for the current data again (a stored value out of range).
+    virtual void RequestDataResync() = 0;
+    // The output's basic item with the output off, at once; the model keeps
+    // its on flag.
+    virtual void SendOutputOffFrame(int output) = 0;
+    // SendOutputBlock under g_DeviceLock (a caller may hold it already).
+    virtual void SendOutputBlockLocked(int output) = 0;
+    // Appends a built frame to the send queue; the caller holds g_DeviceLock.
+    virtual void QueuePacket(PacketPtr packet) = 0;
+    // Output `to` takes the equaliser, crossover and EQ mode of `from`; when
+    // connected its block is queued (Paste also keeps a tweeter's crossover usable).
+    virtual void CopyOutputEq(int from, int to) = 0;
+    virtual void PasteOutputEq(int from, int to) = 0;
+    // The current output's equaliser and its link group back to flat, sent.
+    virtual void ResetOutputEq() = 0;
+    // Makes an output current, as a click on its panel does.
+    virtual void SelectOutput(int output) = 0;
+    // The master-volume field of the level bar takes the keyboard focus.
+    virtual void FocusMasterVolumeField() = 0;
+    // The output was edited on the output page (the panels' link button reads it).
+    virtual void SetChannelModified(int output) = 0;
+    // Posts a window message to the view (level WM_USER+206, mute +202, page +301).
+    virtual void PostViewMessage(unsigned msg, WPARAM wParam, LPARAM lParam) = 0;
 };
 
 // The main view, for windows that are not given it (null before it exists).
