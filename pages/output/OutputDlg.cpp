@@ -6,6 +6,7 @@
 #include "controls/BitButton.h"
 #include "controls/BitmapSlider.h"
 #include "controls/ComboButton.h"
+#include "controls/ControlTimer.h"
 #include "controls/ControlNotify.h"
 #include "controls/EqCurveStatic.h"
 #include "controls/FontStatic.h"
@@ -21,6 +22,7 @@
 #include "model/KTV_Data.h"
 #include "model/SpeakerTypes.h"
 #include "pages/output/Changnal_Line.h"
+#include "pages/output/DelayDlg.h"
 #include "platform/DialogUnits.h"
 #include "platform/Skin.h"
 #include "platform/UiGlobals.h"
@@ -111,7 +113,8 @@ const QStringList& ThirdOctaveTexts() {
 // Construction and the controls of the template
 // ---------------------------------------------------------------------------
 
-COutputDlg::COutputDlg(QWidget* parent) : CViewPage(parent) {
+COutputDlg::COutputDlg(QWidget* parent)
+    : CViewPage(parent), m_PhaseTimer(std::make_unique<ControlTimer>([this] { OnPhaseTimer(); })) {
     resize(DluToPixels(QSize(1037, 460), kArial7));
     for (int i = 0; i < 12; ++i)
         m_Panels[i].mask = 1 << i;
@@ -222,6 +225,13 @@ void COutputDlg::InitControls() {
     m_CurveBar = new CChangnal_Line(this);
     m_CurveBar->setGeometry(1225, 15, 40, 290);
     m_CurveBar->show();
+
+    // The delay unit selector: the page's drop list offers the same choice,
+    // so it stays hidden.
+    m_DelaySelector = new CDelayDlg(this);
+    m_DelaySelector->setGeometry(13, 241, 130, 211);
+    m_DelaySelector->hide();
+    m_DelaySelector->SetMsSelected(true);
 
     CreatePositionButtons();
     ApplyButtonPictures();
@@ -530,6 +540,9 @@ void COutputDlg::FillFilterLists() {
     FillList(unit, {DelayUnitTexts(cn).begin(), DelayUnitTexts(cn).end()});
     unit->SetCurSel(unitSel);
 
+    if (m_DelaySelector)
+        m_DelaySelector->SetUnits(m_DelaySelector->IsMsSelected(), m_DelaySelector->IsCmSelected(),
+                                  m_DelaySelector->IsInchSelected());
     BitButton(IDC_LANGUAGE)->SetCheck(cn ? 1 : 0);
     for (int id : {IDC_DELAY_MS, IDC_DELAY_CM, IDC_DELAY_INCH, IDC_LEVEL2, IDC_LEVEL})
         Field(id)->UpdateLanguage();
@@ -637,6 +650,21 @@ LRESULT COutputDlg::WindowProc(unsigned msg, WPARAM wParam, LPARAM lParam) {
         return OnSlider(wParam, lParam, false);
     case WM_SLIDER_MOVED:
         return OnSlider(wParam, lParam, true);
+    case WM_BAND_FOCUS:
+        OnBandFocusRequest(static_cast<int>(wParam));
+        return 0;
+    case WM_PASTE_EQ:
+        OnPasteEq(static_cast<int>(wParam), static_cast<int>(lParam));
+        return 0;
+    case WM_JOINT_DEBUG_RESULT:
+        OnJointDebugResult(static_cast<int>(wParam));
+        return 0;
+    case WM_DELAY_SPIN_STEP:
+        OnLinkedSpinDelta(static_cast<int>(wParam), static_cast<int>(lParam));
+        return 0;
+    case WM_DELAY_UNIT:
+        OnDelayUnitMessage(static_cast<int>(lParam));
+        return 0;
     default:
         return 0;
     }

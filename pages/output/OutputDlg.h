@@ -16,12 +16,15 @@
 
 #include <array>
 #include <map>
+#include <memory>
 #include <set>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
 class CBitButton;
+class CDelayDlg;
+class ControlTimer;
 class CBitmapSlider;
 class CBtnPng;
 class CChangnal_Line;
@@ -47,10 +50,14 @@ struct COutPanelState {
     int toggles[16] = {};
 };
 
-// Focus moves the page posts itself (wParam the focused field's id).
+// Focus moves the page posts itself (wParam the focused field's id), and
+// the requests other windows may send it.
 enum : unsigned {
-    WM_FOCUS_MOVE = WM_USER + 700, // lParam: the key, 37 left or 39 right
-    WM_FOCUS_DOWN = WM_USER + 701, // Enter in parametric mode
+    WM_FOCUS_MOVE = WM_USER + 700,         // lParam: the key, 37 left or 39 right
+    WM_FOCUS_DOWN = WM_USER + 701,         // Enter in parametric mode
+    WM_BAND_FOCUS = WM_USER + 102,         // (band code 0..32): select it and focus its field
+    WM_PASTE_EQ = WM_USER + 205,           // (source output, target output)
+    WM_JOINT_DEBUG_RESULT = WM_USER + 302, // (output): the panel masks became link groups
 };
 constexpr LPARAM kKeyLeft = 37;
 constexpr LPARAM kKeyRight = 39;
@@ -132,6 +139,8 @@ public:
     static constexpr int kPhaseOff = 20; // the phase value of 0 degrees
     static constexpr int kPhaseBandwidth = 249;
     static constexpr int kBandSliderRange = 240; // gain codes 80..320
+    static constexpr int kPhaseTimerId = 84559;
+    static constexpr int kPhaseRedisplayMs = 500;
     // Fields of a band column.
     enum BandField : int { kFieldFreq = 0, kFieldQ = 1, kFieldGain = 2 };
 
@@ -221,6 +230,56 @@ public:
     void RefreshCrossover() override;
     void FillHpfSlopeList();
 
+    // ---- EQ mode, reset, page button, frequency lists --------------------
+    void OnEqModeButton();
+    void OnEqResetButton();
+    void OnPageSwitchButton();
+    void OnHpfFrequencyList();
+    void OnLpfFrequencyList() {}
+
+    // ---- joint editing, paste, focus requests ---------------------------
+    // WM_USER+302: the panel masks become link keys and output o's settings
+    // go to the outputs of its group, with their on flags off meanwhile.
+    void OnJointDebugResult(int output);
+    // The on flags of the outputs of o's mask off (begin) or back, each sent
+    // at once as the output's basic item; nothing while not synchronised.
+    virtual void MuteMaskOutputs(int output, bool begin);
+    virtual void CopyToLinkedOutputs(int output);
+    virtual void RefreshMaskPanels(int output, int mask);
+    void OnPasteEq(int from, int to);
+    void OnBandFocusRequest(int code);
+    void ToggleOutputOn(int output);
+    void SetChannelGain(int output, int code);
+    bool IsMaskShared(int output) const;
+
+    // ---- level, mute, polarity, phase, delay ----------------------------
+    void OnGainField();
+    void OnLevelField();
+    void OnMuteButton();
+    void OnPolarityButton();
+    void OnPhaseField() { OnPhase(false); }
+    void OnPhaseSpin() { OnPhase(true); }
+    // Timer 84559: the top band's fields shown again after a phase change.
+    void OnPhaseTimer();
+    void OnPhaseFreqField() { OnPhaseFreq(false); }
+    void OnPhaseFreqSpin() { OnPhaseFreq(true); }
+    void OnDelayField();
+    void OnDelaySpin();
+    void OnDelayUnitList(int unit);
+    void OnDelayUnitMessage(int unit);
+    // The delay field of one unit of the hidden triplet (0 ms, 1 cm, 2 inch).
+    void OnDelayTriplet(int unit);
+    // WM_USER+1100: a delay step spreads over the linked speaker-type group.
+    void OnLinkedSpinDelta(int spinId, int step);
+    void StepLinkedDelay(int output, int step, int spinId);
+    void SetChannelOn(int output, int on) override;
+    void SetChannelPolarity(int output, int polarity) override;
+    void ShowMuteCheck(bool checked) override;
+    void ShowSpeakerGroupState(int) {}
+    void LoadDelayFromModeTable();
+    CDelayDlg* DelaySelector() const { return m_DelaySelector; }
+    ControlTimer& PhaseTimer() { return *m_PhaseTimer; }
+
     // ---- focus order ----------------------------------------------------
     void FocusNext(int id);
     void FocusPrevious(int id);
@@ -297,6 +356,10 @@ private:
     void OnPositionButton(int id);
     LRESULT OnSlider(WPARAM id, LPARAM position, bool ended);
     void OnLevelSlider(int id, bool ended);
+    void OnPhase(bool fromSpin);
+    void OnPhaseFreq(bool fromSpin);
+    // Band 30 of an output takes the phase value (20: no phase).
+    static void ApplyPhaseToTopBand(CKTV_OutData& out, int phase);
     LRESULT OnFocusMove(WPARAM id, LPARAM key);
 
     enum CopyKind { kCopyFreq, kCopyFamily, kCopySlope };
@@ -323,6 +386,9 @@ private:
     std::array<CBtnPng*, 25> m_PositionButtons{}; // by speaker type, 1..24
 
     CEqCurveStatic* m_Graph = nullptr;
+    CDelayDlg* m_DelaySelector = nullptr;
+    std::unique_ptr<ControlTimer> m_PhaseTimer;
+    int m_SavedOn[12] = {};
     CChangnal_Line* m_CurveBar = nullptr;
     CFontStatic* m_HighlightedLabel = nullptr;
     CNumEdit* m_HighlightedField = nullptr;

@@ -2,7 +2,9 @@
 
 #include "controls/GraphSnapshots.h"
 #include "model/Globals.h"
+#include "model/KTV_Data.h"
 #include "pages/output/OutputDlg.h"
+#include "pages/output/PhaseSettingDlg.h"
 
 #include <QDir>
 
@@ -32,6 +34,28 @@ bool SaveOutputPageSnapshots(const QString& folder, CKTV_Data* model, int output
         const QString suffix = language ? QStringLiteral("zh") : QStringLiteral("en");
         ok &= RenderOutputPageSnapshot(language, model, output)
                   .save(dir.filePath(QStringLiteral("output-page-%1.png").arg(suffix)));
+    }
+    return ok;
+}
+
+QImage RenderPhasePopupSnapshot(int language, CKTV_Data* model, int output, const QString& name) {
+    CPictureScope scope(language, model);
+    CPhaseSettingDlg dialog;
+    dialog.Setup(output, scope.Model()->GetOut(output), name);
+    dialog.OnInitDialog();
+    dialog.Refresh();
+    return dialog.grab().toImage();
+}
+
+bool SavePhasePopupSnapshots(const QString& folder, CKTV_Data* model, int output,
+                             const QString& name) {
+    if (!QDir().mkpath(folder)) return false;
+    const QDir dir(folder);
+    bool ok = true;
+    for (int language : {0, 1}) {
+        const QString suffix = language ? QStringLiteral("zh") : QStringLiteral("en");
+        ok &= RenderPhasePopupSnapshot(language, model, output, name)
+                  .save(dir.filePath(QStringLiteral("phase-popup-%1.png").arg(suffix)));
     }
     return ok;
 }

@@ -16,3 +16,11 @@ QImage RenderOutputPageSnapshot(int language, CKTV_Data* model = nullptr, int ou
 // Writes output-page-LANG.png (LANG en and zh) into the folder; false when
 // one could not be written.
 bool SaveOutputPageSnapshots(const QString& folder, CKTV_Data* model = nullptr, int output = 0);
+
+// The phase pop-up of output `output` with the name its panel shows, at its size.
+QImage RenderPhasePopupSnapshot(int language, CKTV_Data* model = nullptr, int output = 0,
+                                const QString& name = QString());
+
+// Writes phase-popup-LANG.png (LANG en and zh) into the folder.
+bool SavePhasePopupSnapshots(const QString& folder, CKTV_Data* model = nullptr, int output = 0,
+                             const QString& name = QString());

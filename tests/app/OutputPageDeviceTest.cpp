@@ -5,7 +5,9 @@
 #include "controls/NumEdit.h"
 #include "model/KTV_Data.h"
 #include "model/ModelLock.h"
+#include "pages/output/DelayDlg.h"
 #include "pages/output/OutputDlg.h"
+#include "pages/output/PhaseSettingDlg.h"
 
 #include <QFocusEvent>
 
@@ -81,6 +83,81 @@ TEST_F(OutputPageDeviceTest, ACrossoverChangeArrivesAsTheCrossoverItem) {
     const ItemRecord record = WithDeviceLock([&] { return Out(2).GetCrossoverRecord(); });
     EXPECT_EQ(writes.back().payload, std::vector<uint8_t>(record.begin(), record.end()));
     EXPECT_EQ(DeviceItem(2, 32), std::vector<uint8_t>(record.begin(), record.end()));
+}
+
+TEST_F(OutputPageDeviceTest, ALevelChangeReachesEveryOutputOfTheLinkGroupClamped) {
+    StartConnected();
+    {
+        DeviceLockGuard lock(g_DeviceLock);
+        g_LinkKey[1] = g_LinkKey[3] = 2;
+        Out(1).SetGain(20);
+        Out(2).SetGain(300);
+        Out(3).SetGain(580);
+    }
+    const auto deviceGain = [&](int n) { return GetU16(&DeviceItem(n, 31)[2]); };
+    ASSERT_TRUE(PumpUntil(
+        [&] { return deviceGain(1) == 20 && deviceGain(2) == 300 && deviceGain(3) == 580; },
+        10000));
+    // The strip of output 2 still shows an older level: the spread is measured
+    // from the level the model holds.
+    view->Strip(2)->ShowGain(100);
+    view->SelectOutput(2);
+    const int unlinked = deviceGain(0);
+    struct Step {
+        const char* typed;
+        int want[3]; // outputs 1, 2, 3
+    };
+    for (const Step& s : {Step{"-25.0", {70, 350, 600}}, Step{"-58.0", {0, 20, 270}}}) {
+        SCOPED_TRACE(s.typed);
+        const size_t first = device.FrameCount();
+        Type(COutputDlg::IDC_LEVEL, QString::fromLatin1(s.typed));
+        // Each output's basic item goes out with its new level.
+        const auto arrived = [&](int n, int gain) {
+            const std::vector<sim::SeenFrame> writes = Writes(first, n, 31);
+            return !writes.empty() && GetU16(&writes.back().payload[2]) == gain;
+        };
+        ASSERT_TRUE(PumpUntil(
+            [&] { return arrived(1, s.want[0]) && arrived(2, s.want[1]) && arrived(3, s.want[2]); },
+            10000));
+        for (int i = 0; i < 3; ++i) {
+            const int n = i + 1;
+            EXPECT_EQ(Out(n).GetGain(), s.want[i]) << n;
+            EXPECT_EQ(deviceGain(n), s.want[i]) << n;
+            EXPECT_EQ(view->Strip(n)->m_LevelValue, s.want[i]) << n;
+            // Byte for byte as the model holds the item.
+            const ItemRecord basic = WithDeviceLock([&] {
+                Out(n).WriteBasicItem(0);
+                ItemRecord r{};
+                std::copy_n(OutputBlock(n) + kOutBasicOffset, kItemSize, r.begin());
+                return r;
+            });
+            EXPECT_EQ(Writes(first, n, 31).back().payload,
+                      std::vector<uint8_t>(basic.begin(), basic.end()))
+                << n;
+        }
+        EXPECT_EQ(deviceGain(0), unlinked);
+    }
+    EXPECT_EQ(Out(2).GetOutputOn(), 1);
+}
+
+TEST_F(OutputPageDeviceTest, NothingInTheMainViewOpensTheDelaySelectorOrThePhasePopUp) {
+    StartConnected();
+    COutputDlg* page = Page();
+    ASSERT_NE(page->DelaySelector(), nullptr);
+    const auto phasePopUps = [] {
+        int n = 0;
+        for (QWidget* w : QApplication::allWidgets())
+            n += dynamic_cast<CPhaseSettingDlg*>(w) != nullptr;
+        return n;
+    };
+    view->SwitchLanguage(true);
+    view->SelectPage(1, true);
+    view->SelectOutput(4);
+    view->RefreshAllPages();
+    view->SwitchLanguage(true);
+    QApplication::processEvents();
+    EXPECT_TRUE(page->DelaySelector()->isHidden());
+    EXPECT_EQ(phasePopUps(), 0);
 }
 
 } // namespace

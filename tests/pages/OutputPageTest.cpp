@@ -26,13 +26,8 @@ public:
     int refreshes = 0;
 };
 
-QString Utf8(const char* s) {
+QString Utf8Text(const char* s) {
     return QString::fromUtf8(s);
-}
-
-QString QText(int code) {
-    const double q = BandwidthCodeToQ(code);
-    return QString::number(q, 'f', q > 10 ? 2 : 3);
 }
 
 // ---------------------------------------------------------------------------
@@ -90,10 +85,10 @@ TEST_F(OutputPageTest, ARefreshShowsEveryFieldKindOfTheOutputInBothLanguages) {
         EXPECT_EQ(page->Slider(COutputDlg::kBandSlider + 9)->GetValue(), 200);
         // The phase band shows the top frequency; the phase field its degrees.
         EXPECT_EQ(Text(COutputDlg::kBandFreq + 30), "20000");
-        EXPECT_EQ(Text(COutputDlg::IDC_PHASE), Utf8("160°"));
+        EXPECT_EQ(Text(COutputDlg::IDC_PHASE), Utf8Text("160°"));
         EXPECT_EQ(Text(COutputDlg::IDC_HPF_FREQ), "80Hz");
         EXPECT_EQ(page->List(COutputDlg::IDC_HPF_SLOPE)->text(), "24dB/Oct");
-        EXPECT_EQ(page->List(COutputDlg::IDC_HPF_FAMILY)->text(), Utf8(l.family));
+        EXPECT_EQ(page->List(COutputDlg::IDC_HPF_FAMILY)->text(), Utf8Text(l.family));
         EXPECT_FALSE(page->List(COutputDlg::IDC_HPF_FAMILY)->isHidden());
         EXPECT_EQ(Text(COutputDlg::IDC_LPF_FREQ), "5000Hz");
         EXPECT_EQ(page->List(COutputDlg::IDC_LPF_SLOPE)->text(), "6dB/Oct");
@@ -101,7 +96,7 @@ TEST_F(OutputPageTest, ARefreshShowsEveryFieldKindOfTheOutputInBothLanguages) {
         EXPECT_EQ(Text(COutputDlg::IDC_LEVEL), "-15.0dB");
         EXPECT_EQ(page->Slider(COutputDlg::IDC_LEVEL_SLIDER)->GetPos(), 450);
         EXPECT_EQ(Text(COutputDlg::IDC_DELAY), "2.000");
-        EXPECT_EQ(page->List(COutputDlg::IDC_DELAY_UNIT)->text(), Utf8(l.unit));
+        EXPECT_EQ(page->List(COutputDlg::IDC_DELAY_UNIT)->text(), Utf8Text(l.unit));
         EXPECT_EQ(page->BitButton(COutputDlg::IDC_POLARITY)->GetCheck(), 1);
         EXPECT_EQ(page->BitButton(COutputDlg::IDC_MUTE)->GetCheck(), 1); // checked while off
         EXPECT_EQ(page->Graph()->GetOutputIndex(), 2);
@@ -110,9 +105,9 @@ TEST_F(OutputPageTest, ARefreshShowsEveryFieldKindOfTheOutputInBothLanguages) {
         page->RefreshChannel();
         EXPECT_EQ(Text(COutputDlg::IDC_DELAY), "69"); // 2 ms at 346 m/s
         page->SelectOutput(4);
-        EXPECT_EQ(Text(COutputDlg::IDC_LEVEL), Utf8(l.off));
+        EXPECT_EQ(Text(COutputDlg::IDC_LEVEL), Utf8Text(l.off));
         EXPECT_EQ(Text(COutputDlg::kBandFreq + 30), "20000"); // an ordinary top band
-        EXPECT_EQ(Text(COutputDlg::IDC_PHASE), Utf8("0°"));
+        EXPECT_EQ(Text(COutputDlg::IDC_PHASE), Utf8Text("0°"));
         page->SelectOutput(2);
     }
 }
@@ -280,7 +275,7 @@ TEST_F(OutputPageTest, TheTopBandLeavesItsPhaseSettingOnAFrequencyOrQEdit) {
     EXPECT_EQ(Band(0, 30).GetKind(), FilterKind::Peaking);
     EXPECT_EQ(Band(0, 30).GetFreq(), 12000);
     EXPECT_EQ(Band(1, 30).GetKind(), FilterKind::Peaking);
-    EXPECT_EQ(Text(COutputDlg::IDC_PHASE), Utf8("0°"));
+    EXPECT_EQ(Text(COutputDlg::IDC_PHASE), Utf8Text("0°"));
     // A Q edit of a phase band: an ordinary band at 20 kHz with that Q, here and linked.
     makePhase(0);
     makePhase(1);
@@ -412,17 +407,13 @@ TEST_F(OutputPageTest, BypassAllQueuesItsFramesInOnePieceUnderTheLock) {
     // The output off, then each block between its output's off and on frames.
     const std::vector<Frame> frames = Queued(session->Command());
     ASSERT_EQ(frames.size(), 10u);
-    auto basic = [](const Frame& f, int channel, int on) {
-        return f.group == kGroupOutput && f.channel == channel && f.item == 31 &&
-               f.payload.size() == 8 && f.payload[0] == on;
-    };
-    EXPECT_TRUE(basic(frames[0], 0, 0));
+    EXPECT_TRUE(IsBasicFrame(frames[0], 0, 0));
     for (int k = 0; k < 3; ++k) {
         const int channel = k == 2 ? 1 : 0;
-        EXPECT_TRUE(basic(frames[1 + 3 * k], channel, 0)) << k;
+        EXPECT_TRUE(IsBasicFrame(frames[1 + 3 * k], channel, 0)) << k;
         EXPECT_EQ(frames[2 + 3 * k].payload.size(), static_cast<size_t>(kOutputBlockSize)) << k;
         EXPECT_EQ(frames[2 + 3 * k].channel, channel) << k;
-        EXPECT_TRUE(basic(frames[3 + 3 * k], channel, 1)) << k;
+        EXPECT_TRUE(IsBasicFrame(frames[3 + 3 * k], channel, 1)) << k;
     }
     // Band 5 of both outputs goes out flat, and keeps its gain.
     EXPECT_EQ(GetU16(&frames[5].payload[5 * 8 + 2]), 600);

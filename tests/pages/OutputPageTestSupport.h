@@ -22,6 +22,7 @@
 #include "model/KTV_Data.h"
 #include "model/ModelLock.h"
 #include "model/SpeakerTypes.h"
+#include "model/ValueScale.h"
 #include "pages/output/OutputDlg.h"
 #include "platform/UiGlobals.h"
 #include "tests/link/LinkTestSupport.h"
@@ -33,6 +34,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -74,6 +76,12 @@ inline std::vector<Frame> Queued(CKTVCommand& command) {
     return out;
 }
 
+// An output's basic item (item 31) with the on flag given.
+inline bool IsBasicFrame(const Frame& f, int channel, int on) {
+    return f.group == kGroupOutput && f.channel == channel && f.item == 31 &&
+           f.payload.size() == 8 && f.payload[0] == on;
+}
+
 class RecordingHost : public IPageHost {
 public:
     // The calls in order, each with "(locked)" when g_DeviceLock was held.
@@ -85,7 +93,10 @@ public:
     CDeviceSession* session = nullptr; // the senders' target, when set
     COutputDlg* page = nullptr;
 
+    std::function<void()> onCall; // runs at every call, before it is recorded
+
     void Record(const std::string& what) {
+        if (onCall) onCall();
         calls.push_back(what + (LockFree() ? "" : " (locked)"));
     }
 
@@ -177,6 +188,16 @@ private:
     CMessageBox::Action answer_;
     CMessageBox::Responder previous_;
 };
+
+inline QString Utf8Text(const char* s) {
+    return QString::fromUtf8(s);
+}
+
+// What a Q field shows for a bandwidth code.
+inline QString QText(int code) {
+    const double q = BandwidthCodeToQ(code);
+    return QString::number(q, 'f', q > 10 ? 2 : 3);
+}
 
 inline const QString kDataException =
     QStringLiteral("Data exception, do you want to restore the default data?");

@@ -4,9 +4,7 @@
 // platform. The pacing floor is the number of exchanges x 5 ms (the worker
 // pauses that long after every exchange); the counter "floor_ratio" is the
 // time over that floor.
-#include "tools/sim/SimDevice.h"
-#include "tools/sim/SimServer.h"
-#include "tools/bench/LoopbackNet.h"
+#include "tools/bench/SimProgram.h"
 #include "app/LumaraApp.h"
 #include "app/LumaraView.h"
 #include "link/LinkGlobals.h"
@@ -15,7 +13,6 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -27,15 +24,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-class NoHid : public IHidBackend {
-public:
-    std::vector<HidDeviceInfo> Enumerate() override { return {}; }
-    std::shared_ptr<IHidDevice> Open(const std::string&, HidOpenError& error) override {
-        error = HidOpenError::NotFound;
-        return nullptr;
-    }
-};
 
 // The program's view; it connects only when told and stamps the moment the
 // device's data is complete.
@@ -58,25 +46,13 @@ public:
 };
 
 void BM_ConnectToDeviceDataComplete(benchmark::State& state) {
-    sim::SimDevice device;
-    sim::SimTcpServer server(device);
-    if (!server.Start(0)) {
+    SimProgram sim;
+    sim::SimDevice& device = sim.device;
+    CLumaraApp app;
+    if (!sim.Prepare(app)) {
         state.SkipWithError("the simulated device cannot listen on 127.0.0.1");
         return;
     }
-    const std::string address = "127.0.0.1:" + std::to_string(server.Port());
-    setenv("LUMARA_DEVICE_ADDRESS", address.c_str(), 1);
-    QTemporaryDir settings;
-
-    LoopbackAdapters adapters;
-    LoopbackPinger pinger;
-    NoHid hid;
-    CLumaraApp app;
-    app.m_SettingsPath = settings.filePath(QStringLiteral("lumara.ini"));
-    app.m_LinkEnvironment.adapters = &adapters;
-    app.m_LinkEnvironment.pinger = &pinger;
-    app.m_LinkEnvironment.hid = &hid;
-    app.m_LinkEnvironment.watchHotplug = false;
     app.m_LinkEnvironment.timings.closePause = 0;
     TimedView* view = nullptr;
     app.m_ViewFactory = [&](CLumaraDoc& doc, QWidget* parent) {
@@ -117,7 +93,6 @@ void BM_ConnectToDeviceDataComplete(benchmark::State& state) {
     state.counters["floor_ms"] = 1000.0 * floor / static_cast<double>(state.iterations());
     state.counters["floor_ratio"] = floor > 0 ? seconds / floor : 0;
     app.ExitInstance();
-    server.Stop();
 }
 BENCHMARK(BM_ConnectToDeviceDataComplete)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
 

@@ -14,14 +14,13 @@
 #include "model/ModelLock.h"
 #include "pages/output/OutputDlg.h"
 #include "platform/UiGlobals.h"
-#include "tools/bench/LoopbackNet.h"
 #include "tools/bench/QtBenchMain.h"
+#include "tools/bench/SimProgram.h"
 #include "tools/sim/SimDevice.h"
 #include "tools/sim/SimServer.h"
 
 #include <QApplication>
 #include <QFocusEvent>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -35,15 +34,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr int kVisibleOutputs = 10; // the outputs the main view shows panels for
-
-class NoHid : public IHidBackend {
-public:
-    std::vector<HidDeviceInfo> Enumerate() override { return {}; }
-    std::shared_ptr<IHidDevice> Open(const std::string&, HidOpenError& error) override {
-        error = HidOpenError::NotFound;
-        return nullptr;
-    }
-};
 
 // A model with the simulated device's data and every band of every output
 // set, so that each output draws a curve of its own.
@@ -104,24 +94,13 @@ void BM_OutputPageSwitchOutput(benchmark::State& state) {
 }
 
 void BM_TypedBandValueToDevice(benchmark::State& state) {
-    sim::SimDevice device;
-    sim::SimTcpServer server(device);
-    if (!server.Start(0)) {
+    SimProgram sim;
+    sim::SimDevice& device = sim.device;
+    CLumaraApp app;
+    if (!sim.Prepare(app)) {
         state.SkipWithError("the simulated device cannot listen on 127.0.0.1");
         return;
     }
-    const std::string address = "127.0.0.1:" + std::to_string(server.Port());
-    setenv("LUMARA_DEVICE_ADDRESS", address.c_str(), 1);
-    QTemporaryDir settings;
-    LoopbackAdapters adapters;
-    LoopbackPinger pinger;
-    NoHid hid;
-    CLumaraApp app;
-    app.m_SettingsPath = settings.filePath(QStringLiteral("lumara.ini"));
-    app.m_LinkEnvironment.adapters = &adapters;
-    app.m_LinkEnvironment.pinger = &pinger;
-    app.m_LinkEnvironment.hid = &hid;
-    app.m_LinkEnvironment.watchHotplug = false;
     CLumaraView* view = nullptr;
     app.m_ViewFactory = [&](CLumaraDoc& doc, QWidget* parent) {
         view = new CLumaraView(doc, app.Settings(), app.m_LinkEnvironment, parent);
@@ -185,8 +164,6 @@ void BM_TypedBandValueToDevice(benchmark::State& state) {
     state.counters["exchange_ratio"] =
         totalMs / static_cast<double>(state.iterations()) / exchangeMs;
     app.ExitInstance();
-    server.Stop();
-    unsetenv("LUMARA_DEVICE_ADDRESS");
 }
 
 } // namespace
