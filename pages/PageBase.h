@@ -22,7 +22,7 @@ public:
     explicit CViewPage(QWidget* parent);
 
     void SetView(IPageHost* view) { m_View = view; }
-    void SetChannelArray(CKTV_Data* data) { m_Data = data; }
+    virtual void SetChannelArray(CKTV_Data* data) { m_Data = data; }
 
     // The output page: every control from the model (0: stopped early), the
     // current output's controls, the first band field takes the focus.

@@ -148,7 +148,7 @@ public:
     ~COutputDlg() override;
 
     // ---- the view's operations ------------------------------------------
-    void SetChannelArray(CKTV_Data* data);
+    void SetChannelArray(CKTV_Data* data) override;
     int RefreshAll() override;
     void RefreshChannel() override { RefreshChannelChecked(); }
     // Every control of the current output from the model; false when a

@@ -95,11 +95,12 @@ protected:
         return v->Count(WM_DEVICE_DATA_DONE) >= loads && g_DeviceSynced.load() && !g_TransferRunning.load();
     }
     // Starts the program and waits until it shows the device's data and the
-    // device has taken the name the output map's handler sends back.
+    // device has taken the name the output map's handler sends back (a
+    // status report may have it sent again meanwhile on a busy machine).
     void StartConnected() {
         const size_t before = device.FrameCount();
         Start();
-        ASSERT_TRUE(PumpUntil([&] { return DataShown(view) && NamesSentBack(before) == 2; }, 10000));
+        ASSERT_TRUE(PumpUntil([&] { return DataShown(view) && NamesSentBack(before) >= 2; }, 10000));
     }
     // Writes of the current name the device took after its first frames.
     int NamesSentBack(size_t first) const {

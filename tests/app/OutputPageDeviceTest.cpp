@@ -2,6 +2,7 @@
 // model, the frame the device takes and its memory afterwards, byte for byte.
 #include "tests/app/DeviceTestSupport.h"
 
+#include "controls/EqCurveStatic.h"
 #include "controls/NumEdit.h"
 #include "model/KTV_Data.h"
 #include "model/ModelLock.h"
@@ -56,6 +57,10 @@ TEST_F(OutputPageDeviceTest, AGainTypedIntoBand5OfOutput2ArrivesAsThatBandsItem)
     const size_t first = device.FrameCount();
     Type(COutputDlg::kBandGain + 5, QStringLiteral("4.5"));
     EXPECT_EQ(Out(2).GetFilter(5)->GetGainCode(), 245);
+    // The page's graph draws the program's model: output 2 with band 5 selected.
+    EXPECT_EQ(Page()->Graph()->GetMode(), CEqCurveStatic::kModeOutput);
+    EXPECT_EQ(Page()->Graph()->GetEq(), &Out(2).GetEq());
+    EXPECT_EQ(Page()->Graph()->GetSelectedBand(), 5);
     ASSERT_TRUE(PumpUntil([&] { return !Writes(first, 2, 5).empty(); }, 10000));
     const std::vector<sim::SeenFrame> writes = Writes(first, 2, 5);
     ASSERT_EQ(writes.size(), 1u);

@@ -541,6 +541,21 @@ TEST_F(OutputPageTest, StoredFamilyAndSlopeOutsideTheirListsShowTheEnds) {
     EXPECT_EQ(page->List(COutputDlg::IDC_LPF_FAMILY)->GetCurSel(), 0);
 }
 
+TEST_F(OutputPageTest, TheCrossoverRefreshAfterASpeakerTypeChange) {
+    WithDeviceLock([&] { Out(0).SetSpeakerType(1); }); // a tweeter's crossover
+    page->Graph()->Redraw(12);
+    page->RefreshCrossover();
+    EXPECT_EQ(page->Field(COutputDlg::IDC_HPF_FREQ)->GetValue(), Out(0).GetHighPass()->GetFreq());
+    EXPECT_EQ(page->Field(COutputDlg::IDC_LPF_FREQ)->GetValue(), Out(0).GetLowPass()->GetFreq());
+    EXPECT_EQ(page->List(COutputDlg::IDC_HPF_SLOPE)->GetCurSel(), Out(0).GetHighPass()->GetSlope());
+    EXPECT_EQ(page->List(COutputDlg::IDC_LPF_FAMILY)->GetCurSel(),
+              Out(0).GetLowPass()->GetFamily());
+    EXPECT_EQ(page->List(COutputDlg::IDC_HPF_FAMILY)->isHidden(),
+              Out(0).GetHighPass()->GetSlope() == 0);
+    EXPECT_EQ(page->List(COutputDlg::IDC_HPF_SLOPE)->GetCount(), kCrossoverSlopeOff + 1);
+    EXPECT_EQ(page->Graph()->GetSelectedBand(), -1);
+}
+
 TEST_F(OutputPageTest, InGraphicModeTheBandsOutsideTheCrossoverGetTheOtherThumb) {
     WithDeviceLock([&] {
         Out(0).SetEqMode(1);
