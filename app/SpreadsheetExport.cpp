@@ -1,9 +1,12 @@
 #include "app/SpreadsheetExport.h"
 
+#include <odbcinst.h>
 #include <sql.h>
 #include <sqlext.h>
 
+#include <algorithm>
 #include <cctype>
+#include <cstddef>
 
 namespace report {
 
@@ -15,8 +18,8 @@ std::string Diagnostic(SQLSMALLINT type, SQLHANDLE handle) {
     SQLINTEGER native = 0;
     SQLCHAR text[SQL_MAX_MESSAGE_LENGTH] = {};
     SQLSMALLINT length = 0;
-    if (!handle || !SQL_SUCCEEDED(SQLGetDiagRec(type, handle, 1, state, &native, text,
-                                                sizeof text, &length)))
+    if (!handle ||
+        !SQL_SUCCEEDED(SQLGetDiagRec(type, handle, 1, state, &native, text, sizeof text, &length)))
         return "ODBC error";
     return std::string(reinterpret_cast<const char*>(text));
 }
@@ -47,19 +50,12 @@ COdbc::~COdbc() {
     if (env_) SQLFreeHandle(SQL_HANDLE_ENV, env_);
 }
 
-IOdbc::Fetch COdbc::NextDriver(bool first, std::string& description) {
-    if (!env_) return Fetch::Failed;
-    SQLCHAR name[512] = {};
-    SQLSMALLINT nameLength = 0;
-    SQLCHAR attributes[2048] = {};
-    SQLSMALLINT attributesLength = 0;
-    const SQLRETURN rc =
-        SQLDrivers(env_, first ? SQL_FETCH_FIRST : SQL_FETCH_NEXT, name, sizeof name, &nameLength,
-                   attributes, sizeof attributes, &attributesLength);
-    if (rc == SQL_NO_DATA) return Fetch::End;
-    if (!SQL_SUCCEEDED(rc)) return Fetch::Failed;
-    description = reinterpret_cast<const char*>(name);
-    return Fetch::Found;
+bool COdbc::InstalledDriverList(std::vector<char>& buffer) {
+    buffer.assign(kDriverListBytes, '\0');
+    WORD length = 0;
+    const BOOL ok =
+        SQLGetInstalledDrivers(buffer.data(), static_cast<WORD>(buffer.size()), &length);
+    return ok != 0;
 }
 
 bool COdbc::Connect(const std::string& connection, std::string& error) {
@@ -76,8 +72,9 @@ bool COdbc::Connect(const std::string& connection, std::string& error) {
     std::string text = connection;
     SQLCHAR out[1024] = {};
     SQLSMALLINT outLength = 0;
-    const SQLRETURN rc = SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(text.data()),
-                                          SQL_NTS, out, sizeof out, &outLength, SQL_DRIVER_NOPROMPT);
+    const SQLRETURN rc =
+        SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(text.data()), SQL_NTS, out,
+                         sizeof out, &outLength, SQL_DRIVER_NOPROMPT);
     if (!SQL_SUCCEEDED(rc)) {
         error = Diagnostic(SQL_HANDLE_DBC, dbc);
         SQLFreeHandle(SQL_HANDLE_DBC, dbc);
@@ -121,16 +118,26 @@ void COdbc::Disconnect() {
     dbc_ = nullptr;
 }
 
+std::vector<std::string> DriverListEntries(const std::vector<char>& buffer) {
+    std::vector<std::string> entries;
+    size_t start = 0;
+    while (start < buffer.size() && buffer[start] != '\0') {
+        const auto end =
+            std::find(buffer.begin() + static_cast<std::ptrdiff_t>(start), buffer.end(), '\0');
+        if (end == buffer.end()) break;
+        const auto stop = static_cast<size_t>(end - buffer.begin());
+        entries.emplace_back(buffer.data() + start, stop - start);
+        start = stop + 1;
+    }
+    return entries;
+}
+
 bool InstalledDrivers(IOdbc& odbc, std::vector<std::string>& drivers) {
     drivers.clear();
-    std::string description;
-    for (bool first = true;; first = false) {
-        switch (odbc.NextDriver(first, description)) {
-        case IOdbc::Fetch::Found: drivers.push_back(description); break;
-        case IOdbc::Fetch::End: return true;
-        case IOdbc::Fetch::Failed: drivers.clear(); return false;
-        }
-    }
+    std::vector<char> buffer;
+    if (!odbc.InstalledDriverList(buffer)) return false;
+    drivers = DriverListEntries(buffer);
+    return true;
 }
 
 std::string SpreadsheetDriver(IOdbc& odbc) {

@@ -5,6 +5,7 @@
 // IOdbc, so tests need no driver.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -12,11 +13,12 @@ namespace report {
 
 class IOdbc {
 public:
-    enum class Fetch { Found, End, Failed };
-
     virtual ~IOdbc() = default;
-    // The installed drivers one by one (SQLDrivers): the first, then the next.
-    virtual Fetch NextDriver(bool first, std::string& description) = 0;
+    // The ODBC installer's list of installed driver descriptions
+    // (SQLGetInstalledDrivers) in a buffer of kDriverListBytes: entries
+    // ending in a zero byte, the list ending with an empty entry. False when
+    // the call fails.
+    virtual bool InstalledDriverList(std::vector<char>& buffer) = 0;
     // Connects with a complete connection string, never prompting; on
     // failure the driver's message.
     virtual bool Connect(const std::string& connection, std::string& error) = 0;
@@ -34,7 +36,7 @@ public:
     COdbc(const COdbc&) = delete;
     COdbc& operator=(const COdbc&) = delete;
 
-    Fetch NextDriver(bool first, std::string& description) override;
+    bool InstalledDriverList(std::vector<char>& buffer) override;
     bool Connect(const std::string& connection, std::string& error) override;
     std::string IdentifierQuote() override;
     bool Execute(const std::string& sql, std::string& error) override;
@@ -45,6 +47,11 @@ private:
     void* dbc_ = nullptr;
 };
 
+constexpr size_t kDriverListBytes = 2000;
+
+// The entries of an installer's driver list, up to its empty entry; an entry
+// the buffer's end cuts short is left out.
+std::vector<std::string> DriverListEntries(const std::vector<char>& buffer);
 // The descriptions of the installed drivers; false when asking failed.
 bool InstalledDrivers(IOdbc& odbc, std::vector<std::string>& drivers);
 // The first installed driver whose description contains "Excel"; empty when

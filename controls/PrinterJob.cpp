@@ -201,7 +201,9 @@ IPrintDialog* SetPrintDialog(IPrintDialog* dialog) {
 CPagesIntoImages::CPagesIntoImages(QSize pagePixels, int dpi)
     : size_(pagePixels), dpi_(dpi), previous_(SetPrintDialog(this)) {}
 
-CPagesIntoImages::~CPagesIntoImages() { SetPrintDialog(previous_); }
+CPagesIntoImages::~CPagesIntoImages() {
+    SetPrintDialog(previous_);
+}
 
 bool CPagesIntoImages::Run(CPrintInfo& info) {
     info.m_pSink = std::make_unique<CImagePrintSink>(size_, dpi_, &pages_);

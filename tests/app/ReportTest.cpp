@@ -41,29 +41,36 @@ TEST(ReportRows, EnglishNamesAsTheProgramShowsThem) {
     const QStringList& en = CDataViewDlg::RowNames(0);
     ASSERT_EQ(en.size(), 174);
     const std::pair<int, const char*> rows[] = {
-        {0, "EQ1 Type"},   {1, "EQ1 Gain"},  {2, "EQ1 Freq"},    {3, "EQ1 Q"},       {4, ""},
-        {5, "EQ2 Type"},   {70, "EQ15 Type"}, {71, "EQ15Gain"},  {72, "EQ15req"},    {73, "EQ15Q"},
-        {74, ""},          {75, "EQ16 Type"}, {147, "EQ30req"},  {150, "EQ31 Type"}, {151, "EQ31Gain"},
-        {152, "EQ31req"},  {153, "EQ31Q"},   {154, ""},          {155, "HPF_Type"},  {157, "HPF_Oct"},
-        {158, ""},         {159, "LPF_Type"}, {163, "POL"},      {165, "Gain"},      {166, "IN L"},
-        {168, "Mute"},     {169, ""},        {170, "Threshold"}, {171, "Attach"},    {172, "Release"},
-        {173, ""},
+        {0, "EQ1 Type"},  {1, "EQ1 Gain"},    {2, "EQ1 Freq"},   {3, "EQ1 Q"},
+        {4, ""},          {5, "EQ2 Type"},    {70, "EQ15 Type"}, {71, "EQ15Gain"},
+        {72, "EQ15req"},  {73, "EQ15Q"},      {74, ""},          {75, "EQ16 Type"},
+        {147, "EQ30req"}, {150, "EQ31 Type"}, {151, "EQ31Gain"}, {152, "EQ31req"},
+        {153, "EQ31Q"},   {154, ""},          {155, "HPF_Type"}, {157, "HPF_Oct"},
+        {158, ""},        {159, "LPF_Type"},  {163, "POL"},      {165, "Gain"},
+        {166, "IN L"},    {168, "Mute"},      {169, ""},         {170, "Threshold"},
+        {171, "Attach"},  {172, "Release"},   {173, ""},
     };
-    for (const auto& [row, name] : rows) EXPECT_EQ(en[row], QString::fromUtf8(name)) << row;
+    for (const auto& [row, name] : rows)
+        EXPECT_EQ(en[row], QString::fromUtf8(name)) << row;
 }
 
 TEST(ReportRows, ChineseNamesWithBandThreesWidthRow) {
     const QStringList& cn = CDataViewDlg::RowNames(1);
     ASSERT_EQ(cn.size(), 174);
     const std::pair<int, const char*> rows[] = {
-        {0, "均衡1类型"},  {3, "均衡1Q值"},   {4, ""},          {10, "均衡3类型"},  {12, "均衡3频率"},
-        {13, "均衡3宽度"}, {14, "均衡3Q值"},  {15, ""},         {16, "均衡4类型"},  {19, "均衡4Q值"},
-        {71, "均衡15类型"}, {74, "均衡15Q值"}, {75, ""},         {76, "低切类型"},   {78, "低切斜率"},
-        {80, "高切类型"},  {84, "相  位"},    {85, "延  时"},   {86, "增益"},       {87, "输入左"},
-        {88, "输入右"},    {89, "静  音"},    {91, "限幅电平"}, {92, "响应时间"},   {93, "释放时间"},
-        {94, ""},          {95, ""},          {173, ""},
+        {0, "均衡1类型"},  {3, "均衡1Q值"},    {4, ""},
+        {10, "均衡3类型"}, {12, "均衡3频率"},  {13, "均衡3宽度"},
+        {14, "均衡3Q值"},  {15, ""},           {16, "均衡4类型"},
+        {19, "均衡4Q值"},  {71, "均衡15类型"}, {74, "均衡15Q值"},
+        {75, ""},          {76, "低切类型"},   {78, "低切斜率"},
+        {80, "高切类型"},  {84, "相  位"},     {85, "延  时"},
+        {86, "增益"},      {87, "输入左"},     {88, "输入右"},
+        {89, "静  音"},    {91, "限幅电平"},   {92, "响应时间"},
+        {93, "释放时间"},  {94, ""},           {95, ""},
+        {173, ""},
     };
-    for (const auto& [row, name] : rows) EXPECT_EQ(cn[row], QString::fromUtf8(name)) << row;
+    for (const auto& [row, name] : rows)
+        EXPECT_EQ(cn[row], QString::fromUtf8(name)) << row;
 }
 
 TEST(ReportRows, EveryValueStandsInTheRowThatNamesIt) {
@@ -74,19 +81,24 @@ TEST(ReportRows, EveryValueStandsInTheRowThatNamesIt) {
         const char* name; // nullptr: no such row
     };
     const Case cases[] = {
-        {0, Row::EqType, 1, "EQ1 Type"},   {0, Row::EqGain, 15, "EQ15Gain"}, {0, Row::EqFreq, 30, "EQ30req"},
-        {0, Row::EqQ, 31, "EQ31Q"},        {0, Row::EqQ, 9, "EQ9 Q"},        {0, Row::EqWidth, 3, nullptr},
-        {0, Row::EqType, 32, nullptr},     {0, Row::HpfSlope, 0, "HPF_Oct"}, {0, Row::LpfFreq, 0, "LPF_Freq"},
-        {0, Row::Polarity, 0, "POL"},      {0, Row::InRight, 0, "IN R"},     {0, Row::Threshold, 0, "Threshold"},
-        {0, Row::Attack, 0, "Attach"},     {0, Row::Release, 0, "Release"},  {1, Row::EqType, 1, "均衡1类型"},
-        {1, Row::EqWidth, 3, "均衡3宽度"}, {1, Row::EqQ, 3, "均衡3Q值"},     {1, Row::EqWidth, 4, nullptr},
-        {1, Row::EqGain, 4, "均衡4增益"},  {1, Row::EqQ, 15, "均衡15Q值"},   {1, Row::EqType, 16, nullptr},
-        {1, Row::HpfType, 0, "低切类型"},  {1, Row::LpfSlope, 0, "高切斜率"}, {1, Row::Delay, 0, "延  时"},
+        {0, Row::EqType, 1, "EQ1 Type"},   {0, Row::EqGain, 15, "EQ15Gain"},
+        {0, Row::EqFreq, 30, "EQ30req"},   {0, Row::EqQ, 31, "EQ31Q"},
+        {0, Row::EqQ, 9, "EQ9 Q"},         {0, Row::EqWidth, 3, nullptr},
+        {0, Row::EqType, 32, nullptr},     {0, Row::HpfSlope, 0, "HPF_Oct"},
+        {0, Row::LpfFreq, 0, "LPF_Freq"},  {0, Row::Polarity, 0, "POL"},
+        {0, Row::InRight, 0, "IN R"},      {0, Row::Threshold, 0, "Threshold"},
+        {0, Row::Attack, 0, "Attach"},     {0, Row::Release, 0, "Release"},
+        {1, Row::EqType, 1, "均衡1类型"},  {1, Row::EqWidth, 3, "均衡3宽度"},
+        {1, Row::EqQ, 3, "均衡3Q值"},      {1, Row::EqWidth, 4, nullptr},
+        {1, Row::EqGain, 4, "均衡4增益"},  {1, Row::EqQ, 15, "均衡15Q值"},
+        {1, Row::EqType, 16, nullptr},     {1, Row::HpfType, 0, "低切类型"},
+        {1, Row::LpfSlope, 0, "高切斜率"}, {1, Row::Delay, 0, "延  时"},
         {1, Row::Mute, 0, "静  音"},       {1, Row::Release, 0, "释放时间"},
     };
     for (const Case& c : cases) {
         const int row = CDataViewDlg::ReportRow(c.language, c.row, c.band);
-        SCOPED_TRACE(testing::Message() << c.language << " " << static_cast<int>(c.row) << " " << c.band);
+        SCOPED_TRACE(testing::Message()
+                     << c.language << " " << static_cast<int>(c.row) << " " << c.band);
         if (!c.name) {
             EXPECT_EQ(row, -1);
             continue;
@@ -137,8 +149,10 @@ TEST_F(ReportDialogTest, OpeningFillsTheTableFromTheModelInEitherLanguage) {
         dlg.m_pData = data.get();
         dlg.show();
         CListCtrl& list = *dlg.List();
-        EXPECT_EQ(dlg.windowTitle(), language ? QStringLiteral("参数值显示") : QStringLiteral("Report"));
-        EXPECT_EQ(dlg.PrintButton()->text(), language ? QStringLiteral("打印") : QStringLiteral("Print"));
+        EXPECT_EQ(dlg.windowTitle(),
+                  language ? QStringLiteral("参数值显示") : QStringLiteral("Report"));
+        EXPECT_EQ(dlg.PrintButton()->text(),
+                  language ? QStringLiteral("打印") : QStringLiteral("Print"));
         EXPECT_EQ(dlg.ExportButton()->text(),
                   language ? QStringLiteral("导出Excel") : QStringLiteral("Export Excel"));
         ASSERT_EQ(list.GetColumnCount(), CDataViewDlg::kColumnCount);
@@ -156,11 +170,13 @@ TEST_F(ReportDialogTest, OpeningFillsTheTableFromTheModelInEitherLanguage) {
         EXPECT_EQ(Cell(dlg, language, Row::EqFreq, 2, 1), QStringLiteral("250Hz"));
         EXPECT_EQ(Cell(dlg, language, Row::EqType, 1, 1),
                   QString::fromStdString(data->GetMic(0)->GetFilter(0)->FormatEqType()));
-        EXPECT_EQ(Cell(dlg, language, Row::Delay, 0, 7), QString::fromStdString(data->GetOut(0)->GetDelayText()));
+        EXPECT_EQ(Cell(dlg, language, Row::Delay, 0, 7),
+                  QString::fromStdString(data->GetOut(0)->GetDelayText()));
         EXPECT_EQ(Cell(dlg, language, Row::Attack, 0, 18),
                   QString::fromStdString(data->GetOut(11)->GetAttackText()));
         EXPECT_EQ(Cell(dlg, language, Row::LpfFreq, 0, 12), QStringLiteral("8000Hz"));
-        EXPECT_EQ(Cell(dlg, language, Row::Gain, 0, 3), QString::fromStdString(data->GetMusic(1)->GetGainText()));
+        EXPECT_EQ(Cell(dlg, language, Row::Gain, 0, 3),
+                  QString::fromStdString(data->GetMusic(1)->GetGainText()));
         EXPECT_EQ(Cell(dlg, language, Row::HpfType, 0, 6),
                   QString::fromStdString(data->GetEffect()->GetHighPass()->FormatFamily()));
         // A peaking band's Q is in the Q row.
@@ -237,14 +253,16 @@ TEST_F(ReportDialogTest, ThePrintButtonPrintsTheTableThroughTheListPrinter) {
 // ---------------------------------------------------------------------------
 
 TEST(ReportExportSql, StatementsForAListWithHeadingsAAndB) {
-    EXPECT_EQ(report::CreateTableSql("Rivak", {"A", "B"}, "`"), "CREATE TABLE Rivak (  A TEXT,  B TEXT ) ");
+    EXPECT_EQ(report::CreateTableSql("Rivak", {"A", "B"}, "`"),
+              "CREATE TABLE Rivak (  A TEXT,  B TEXT ) ");
     EXPECT_EQ(report::InsertSql("Rivak", {"A", "B"}, {"x", "y"}, "`"),
               "INSERT INTO Rivak ( A ,  B ) VALUES( 'x' ,  'y' )");
 }
 
 TEST(ReportExportSql, AQuoteCannotEndATextOrAName) {
     // A cell: the quote doubled inside the literal.
-    EXPECT_EQ(report::InsertSql("Rivak", {"A"}, {"it's"}, "`"), "INSERT INTO Rivak ( A ) VALUES( 'it''s' )");
+    EXPECT_EQ(report::InsertSql("Rivak", {"A"}, {"it's"}, "`"),
+              "INSERT INTO Rivak ( A ) VALUES( 'it''s' )");
     EXPECT_EQ(report::InsertSql("Rivak", {"A", "B"}, {"x'); DROP TABLE Rivak; --", "y"}, "`"),
               "INSERT INTO Rivak ( A ,  B ) VALUES( 'x''); DROP TABLE Rivak; --' ,  'y' )");
     EXPECT_EQ(report::SqlText("''"), "''''''");
@@ -265,12 +283,15 @@ TEST(ReportExportSql, AQuoteCannotEndATextOrAName) {
         {"1st", "`", "`1st`"},
         {"", "`", "``"},
     };
-    for (const Case& c : names) EXPECT_EQ(report::SqlName(c.name, c.quote), c.sql) << c.name;
-    EXPECT_EQ(report::CreateTableSql("Rivak", {"A", "it's"}, "`"), "CREATE TABLE Rivak (  A TEXT,  `it's` TEXT ) ");
+    for (const Case& c : names)
+        EXPECT_EQ(report::SqlName(c.name, c.quote), c.sql) << c.name;
+    EXPECT_EQ(report::CreateTableSql("Rivak", {"A", "it's"}, "`"),
+              "CREATE TABLE Rivak (  A TEXT,  `it's` TEXT ) ");
 }
 
 TEST(ReportExportSql, ConnectionString) {
-    EXPECT_EQ(report::SpreadsheetConnectionString("Microsoft Excel Driver (*.xls)", "/home/u/MusicFile/r.xls"),
+    EXPECT_EQ(report::SpreadsheetConnectionString("Microsoft Excel Driver (*.xls)",
+                                                  "/home/u/MusicFile/r.xls"),
               "DRIVER={Microsoft Excel Driver (*.xls)};DSN='';FIRSTROWHASNAMES=1;READONLY=FALSE;"
               "CREATE_DB=\"/home/u/MusicFile/r.xls\";DBQ=/home/u/MusicFile/r.xls");
 }
@@ -278,12 +299,16 @@ TEST(ReportExportSql, ConnectionString) {
 // ODBC as a test sets it up: the installed drivers, and what the export asked.
 class StubOdbc : public report::IOdbc {
 public:
-    Fetch NextDriver(bool first, std::string& description) override {
-        if (fail) return Fetch::Failed;
-        if (first) next = 0;
-        if (next >= drivers.size()) return Fetch::End;
-        description = drivers[next++];
-        return Fetch::Found;
+    // The installer's form: each entry zero-terminated, then an empty one.
+    bool InstalledDriverList(std::vector<char>& buffer) override {
+        if (fail) return false;
+        buffer.clear();
+        for (const std::string& d : drivers) {
+            buffer.insert(buffer.end(), d.begin(), d.end());
+            buffer.push_back('\0');
+        }
+        buffer.push_back('\0');
+        return true;
     }
     bool Connect(const std::string& connection, std::string& error) override {
         connections.push_back(connection);
@@ -302,7 +327,6 @@ public:
     void Disconnect() override { ++disconnects; }
 
     std::vector<std::string> drivers;
-    size_t next = 0;
     bool fail = false;
     std::string connectError;
     int failStatement = 0;
@@ -325,13 +349,52 @@ TEST(ReportExportDriver, TheFirstSpreadsheetDriverOrNone) {
     EXPECT_FALSE(report::InstalledDrivers(odbc, all));
 }
 
-TEST(ReportExportDriver, TheSystemsDriverManagerAnswers) {
+TEST(ReportExportDriver, TheListEndsAtItsEmptyEntryOrTheBuffersEnd) {
+    const auto list = [](const char* bytes, size_t size) {
+        return std::vector<char>(bytes, bytes + size);
+    };
+    using Entries = std::vector<std::string>;
+    EXPECT_EQ(report::DriverListEntries(list("A\0B\0\0C\0\0", 9)), (Entries{"A", "B"}));
+    EXPECT_EQ(report::DriverListEntries(list("\0\0", 2)), Entries{});
+    EXPECT_EQ(report::DriverListEntries({}), Entries{});
+    // A full buffer without the closing empty entry, its last entry cut short.
+    EXPECT_EQ(report::DriverListEntries(list("SQLite3\0Excel Dri", 17)), Entries{"SQLite3"});
+}
+
+// The system's installer, pointed at a configuration folder of the test's
+// own (ODBCSYSINI) that lists drivers by name; none of them is loaded.
+TEST(ReportExportDriver, TheSystemsInstallerListsTheDriversOfItsConfiguration) {
+    QTemporaryDir config;
+    ASSERT_TRUE(config.isValid());
+    const QByteArray previous = qgetenv("ODBCSYSINI");
+    const bool hadPrevious = qEnvironmentVariableIsSet("ODBCSYSINI");
+    qputenv("ODBCSYSINI", QFile::encodeName(config.path()));
+    const auto install = [&](const char* ini) {
+        QFile file(config.filePath(QStringLiteral("odbcinst.ini")));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(ini);
+    };
     report::COdbc odbc;
     std::vector<std::string> drivers;
+
+    install("[SQLite3]\nDriver=libsqlite3odbc.so\n");
     EXPECT_TRUE(report::InstalledDrivers(odbc, drivers));
+    EXPECT_EQ(drivers, (std::vector<std::string>{"SQLite3"}));
+    EXPECT_EQ(report::SpreadsheetDriver(odbc), "");
+
+    install("[SQLite3]\nDriver=libsqlite3odbc.so\n"
+            "[Microsoft Excel Driver (*.xls)]\nDriver=libnone.so\n");
+    EXPECT_EQ(report::SpreadsheetDriver(odbc), "Microsoft Excel Driver (*.xls)");
+
+    // A driver that is not installed does not connect, and says why.
     std::string error;
     EXPECT_FALSE(odbc.Connect("DRIVER={No Such Driver};DBQ=/nonexistent.xls", error));
     EXPECT_FALSE(error.empty());
+
+    if (hadPrevious)
+        qputenv("ODBCSYSINI", previous);
+    else
+        qunsetenv("ODBCSYSINI");
 }
 
 class ReportExportTest : public ReportDialogTest {
@@ -372,8 +435,8 @@ TEST_F(ReportExportTest, WritesTheTableRowByRowIntoTheChosenFile) {
     EXPECT_EQ(messages.size(), 1u);
     EXPECT_FALSE(QFile::exists(file));
     ASSERT_EQ(odbc.connections.size(), 1u);
-    EXPECT_EQ(odbc.connections[0], report::SpreadsheetConnectionString("Microsoft Excel Driver (*.xls)",
-                                                                      file.toStdString()));
+    EXPECT_EQ(odbc.connections[0], report::SpreadsheetConnectionString(
+                                       "Microsoft Excel Driver (*.xls)", file.toStdString()));
     const int rows = dlg.List()->GetItemCount();
     ASSERT_EQ(odbc.statements.size(), static_cast<size_t>(rows + 1));
     EXPECT_EQ(odbc.statements[0].rfind("CREATE TABLE Rivak (  Args TEXT,  CH1 TEXT,", 0), 0u);

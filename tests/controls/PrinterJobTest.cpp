@@ -348,15 +348,12 @@ TEST(ImagePrintSink, EveryPageAWhiteImageAtThePrintersResolution) {
         EXPECT_EQ(page.pixelColor(399, 299), QColor(Qt::white));
         bool ink = false; // the page's text
         for (int y = 0; y < 40 && !ink; ++y)
-            for (int x = 0; x < 200 && !ink; ++x) ink = qGray(page.pixel(x, y)) < 100;
+            for (int x = 0; x < 200 && !ink; ++x)
+                ink = qGray(page.pixel(x, y)) < 100;
         EXPECT_TRUE(ink);
     }
     EXPECT_NE(pages[0], pages[1]);
 }
-
-} // namespace
-
-namespace {
 
 // Qt's print dialog runs as every modal dialog does, so a script plays the
 // user: here OK with what the dialog proposes.

@@ -33,17 +33,14 @@ const ShotRegistration kPrinted("parameter-report-printed", [](Gallery& g) {
     return pose;
 });
 
-} // namespace
-
-namespace {
-
 // The coloured report list as a 12-row channel list: its gradient header, a
 // column, a row and a cell in colours of their own, one row selected.
 const ShotRegistration kColouredList("coloured-list", [](Gallery& g) {
     auto* list = new CListCtrlCl();
     list->resize(420, 300);
     const bool cn = g.Chinese();
-    list->InsertColumn(0, cn ? QStringLiteral("通道") : QStringLiteral("Channel"), LVCFMT_LEFT, 110);
+    list->InsertColumn(0, cn ? QStringLiteral("通道") : QStringLiteral("Channel"), LVCFMT_LEFT,
+                       110);
     list->InsertColumn(1, cn ? QStringLiteral("增益") : QStringLiteral("Gain"), LVCFMT_CENTER, 100);
     list->InsertColumn(2, cn ? QStringLiteral("延时") : QStringLiteral("Delay"), LVCFMT_RIGHT, 100);
     list->SetHeaderHeight(1.26f);
