@@ -40,12 +40,14 @@ const QColor kListText(0, 0, 255);
 // The rows after the bands, in both tables, from their first row.
 constexpr int kTailEnglish = 155;
 constexpr int kTailChinese = 76;
-const char* const kTailEn[] = {"HPF_Type", "HPF_Freq", "HPF_Oct", "", "LPF_Type", "LPF_Freq",
-                               "LPF_Oct", "", "POL", "Delay", "Gain", "IN L", "IN R", "Mute", "",
-                               "Threshold", "Attach", "Release", ""};
-const char* const kTailCn[] = {"低切类型", "低切频率", "低切斜率", "", "高切类型", "高切频率",
-                               "高切斜率", "", "相  位", "延  时", "增益", "输入左", "输入右",
-                               "静  音", "", "限幅电平", "响应时间", "释放时间", ""};
+const char* const kTailEn[] = {"HPF_Type",  "HPF_Freq", "HPF_Oct", "",     "LPF_Type",
+                               "LPF_Freq",  "LPF_Oct",  "",        "POL",  "Delay",
+                               "Gain",      "IN L",     "IN R",    "Mute", "",
+                               "Threshold", "Attach",   "Release", ""};
+const char* const kTailCn[] = {"低切类型", "低切频率", "低切斜率", "",       "高切类型",
+                               "高切频率", "高切斜率", "",         "相  位", "延  时",
+                               "增益",     "输入左",   "输入右",   "静  音", "",
+                               "限幅电平", "响应时间", "释放时间", ""};
 
 QStringList EnglishRows() {
     QStringList rows;
@@ -53,12 +55,19 @@ QStringList EnglishRows() {
         const QString b = QString::number(n);
         // Three bands carry the names as the program has always shown them.
         if (n == 15 || n == 30 || n == 31)
-            rows << "EQ" + b + " Type" << "EQ" + b + "Gain" << "EQ" + b + "req" << "EQ" + b + "Q";
+            rows << "EQ" + b + " Type"
+                 << "EQ" + b + "Gain"
+                 << "EQ" + b + "req"
+                 << "EQ" + b + "Q";
         else
-            rows << "EQ" + b + " Type" << "EQ" + b + " Gain" << "EQ" + b + " Freq" << "EQ" + b + " Q";
+            rows << "EQ" + b + " Type"
+                 << "EQ" + b + " Gain"
+                 << "EQ" + b + " Freq"
+                 << "EQ" + b + " Q";
         rows << QString();
     }
-    for (const char* name : kTailEn) rows << QString::fromUtf8(name);
+    for (const char* name : kTailEn)
+        rows << QString::fromUtf8(name);
     return rows;
 }
 
@@ -66,12 +75,15 @@ QStringList ChineseRows() {
     QStringList rows;
     for (int n = 1; n <= 15; ++n) {
         const QString b = QStringLiteral("均衡") + QString::number(n);
-        rows << b + QStringLiteral("类型") << b + QStringLiteral("增益") << b + QStringLiteral("频率");
+        rows << b + QStringLiteral("类型") << b + QStringLiteral("增益")
+             << b + QStringLiteral("频率");
         if (n == 3) rows << b + QStringLiteral("宽度");
         rows << b + QStringLiteral("Q值") << QString();
     }
-    for (const char* name : kTailCn) rows << QString::fromUtf8(name);
-    while (rows.size() < CDataViewDlg::kRowCount) rows << QString();
+    for (const char* name : kTailCn)
+        rows << QString::fromUtf8(name);
+    while (rows.size() < CDataViewDlg::kRowCount)
+        rows << QString();
     return rows;
 }
 
@@ -85,9 +97,13 @@ public:
 
     void Put(int column, CDataViewDlg::Row row, int band, const std::string& text) {
         const int r = CDataViewDlg::ReportRow(language_, row, band);
-        if (r >= 0) table_[static_cast<size_t>(column)][static_cast<size_t>(r)] = QString::fromStdString(text);
+        if (r >= 0)
+            table_[static_cast<size_t>(column)][static_cast<size_t>(r)] =
+                QString::fromStdString(text);
     }
-    void Put(int column, CDataViewDlg::Row row, const std::string& text) { Put(column, row, 0, text); }
+    void Put(int column, CDataViewDlg::Row row, const std::string& text) {
+        Put(column, row, 0, text);
+    }
 
     // A band's type, gain and frequency; a peaking band's width and Q, any
     // other band's shelf slope in the width row (or the Q row where the
@@ -108,7 +124,8 @@ public:
         }
     }
     template <class Channel> void Bands(int column, const Channel& channel, int count) {
-        for (int b = 0; b < count; ++b) Band(column, b + 1, channel.GetFilter(b));
+        for (int b = 0; b < count; ++b)
+            Band(column, b + 1, channel.GetFilter(b));
     }
     void Crossover(int column, const CFilter* f, bool high, bool slope) {
         using Row = CDataViewDlg::Row;
@@ -169,7 +186,9 @@ void ReadReport(CKTV_Data& data, int language, Table& table) {
     }
 }
 
-std::string Utf8(const QString& text) { return text.toUtf8().toStdString(); }
+std::string Utf8(const QString& text) {
+    return text.toUtf8().toStdString();
+}
 
 } // namespace
 
@@ -263,9 +282,12 @@ void CDataViewDlg::FillReport() {
     m_List->setColumnCount(0);
     for (int c = 0; c < kColumnCount; ++c)
         m_List->InsertColumn(c, ColumnHeading(m_Language, c), LVCFMT_CENTER,
-                             c == 0 ? 110 : c <= 2 ? 90 : 80);
+                             c == 0   ? 110
+                             : c <= 2 ? 90
+                                      : 80);
     Table table;
-    for (Column& c : table) c.assign(kRowCount, QString());
+    for (Column& c : table)
+        c.assign(kRowCount, QString());
     if (m_pData) ReadReport(*m_pData, m_Language, table);
     // Rows up to the last one with a name or a value.
     int rows = 0;
@@ -284,10 +306,17 @@ void CDataViewDlg::FillReport() {
 
 bool CDataViewDlg::OnCommand(int id) {
     switch (id) {
-    case IDC_PRINT: OnPrintButton(); return true;
-    case IDC_EXPORT: OnExportButton(); return true;
-    case IDC_CLOSE: done(QDialog::Accepted); return true;
-    default: return false;
+    case IDC_PRINT:
+        OnPrintButton();
+        return true;
+    case IDC_EXPORT:
+        OnExportButton();
+        return true;
+    case IDC_CLOSE:
+        done(QDialog::Accepted);
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -296,12 +325,15 @@ void CDataViewDlg::OnPrintButton() {
     printer.m_pList = m_List;
     printer.m_pParent = this;
     printer.m_strHeader = QStringLiteral("This is the report of the file\r\nMultiline!\r\n");
-    printer.m_strFooter = QStringLiteral("Just a huar for the footers\r\neventually multiline too ..");
+    printer.m_strFooter =
+        QStringLiteral("Just a huar for the footers\r\neventually multiline too ..");
     printer.m_strPageFormat = QStringLiteral("Page %d of %d");
     printer.DoPrint();
 }
 
-void CDataViewDlg::OnExportButton() { ExportListToSpreadsheet(m_List, QStringLiteral("Rivak")); }
+void CDataViewDlg::OnExportButton() {
+    ExportListToSpreadsheet(m_List, QStringLiteral("Rivak"));
+}
 
 std::string CDataViewDlg::GetSpreadsheetDriver() {
     if (odbc_) return report::SpreadsheetDriver(*odbc_);
@@ -335,7 +367,8 @@ void CDataViewDlg::ExportListToSpreadsheet(CListCtrl* list, const QString& table
     }
     std::vector<std::string> headings;
     CListCtrl::Column column;
-    for (int c = 0; list->GetColumn(c, column); ++c) headings.push_back(Utf8(column.text.left(99)));
+    for (int c = 0; list->GetColumn(c, column); ++c)
+        headings.push_back(Utf8(column.text.left(99)));
     const std::string name = Utf8(table);
     const std::string quote = odbc->IdentifierQuote();
     bool ok = odbc->Execute(report::CreateTableSql(name, headings, quote), error);

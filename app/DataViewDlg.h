@@ -29,15 +29,38 @@ class IOdbc;
 
 class CDataViewDlg : public QDialog {
 public:
-    enum : int { IDD = 102, IDC_PRINT = 1366, IDC_LIST = 1367, IDC_CLOSE = 1368, IDC_EXPORT = 1369 };
+    enum : int {
+        IDD = 102,
+        IDC_PRINT = 1366,
+        IDC_LIST = 1367,
+        IDC_CLOSE = 1368,
+        IDC_EXPORT = 1369
+    };
     static constexpr int kRowCount = 174;
     static constexpr int kColumnCount = 19;
 
     // What a report row holds.
     enum class Row {
-        EqType, EqGain, EqFreq, EqWidth, EqQ,
-        HpfType, HpfFreq, HpfSlope, LpfType, LpfFreq, LpfSlope,
-        Polarity, Delay, Gain, InLeft, InRight, Mute, Threshold, Attack, Release,
+        EqType,
+        EqGain,
+        EqFreq,
+        EqWidth,
+        EqQ,
+        HpfType,
+        HpfFreq,
+        HpfSlope,
+        LpfType,
+        LpfFreq,
+        LpfSlope,
+        Polarity,
+        Delay,
+        Gain,
+        InLeft,
+        InRight,
+        Mute,
+        Threshold,
+        Attack,
+        Release,
     };
 
     explicit CDataViewDlg(QWidget* parent = nullptr);

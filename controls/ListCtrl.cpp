@@ -145,9 +145,13 @@ QHeaderView* CListCtrl::GetHeaderCtrl() const {
     return horizontalHeader();
 }
 
-int CListCtrl::ItemHeight() const { return fontMetrics().height() + 4; }
+int CListCtrl::ItemHeight() const {
+    return fontMetrics().height() + 4;
+}
 
-void CListCtrl::UpdateItemHeight() { verticalHeader()->setDefaultSectionSize(ItemHeight()); }
+void CListCtrl::UpdateItemHeight() {
+    verticalHeader()->setDefaultSectionSize(ItemHeight());
+}
 
 void CListCtrl::changeEvent(QEvent* event) {
     QTableWidget::changeEvent(event);
