@@ -1581,7 +1581,7 @@ std::vector<int> CGridCore::RowsOnPrintPage(int page, int pageRowHeight) const {
 // Text files
 // ---------------------------------------------------------------------------
 
-GridFileResult CGridCore::Save(const std::string& path) const {
+GridFileResult CGridCore::WriteTextFile(const std::string& path) const {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     if (!file) return GridFileResult::OpenFailed;
     auto line = [&](int r) {
@@ -1614,7 +1614,7 @@ std::vector<std::string> CGridCore::SplitCsvLine(std::string line, bool endedByL
     return fields;
 }
 
-GridFileResult CGridCore::Load(const std::string& path) {
+GridFileResult CGridCore::ReadTextFile(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
     if (!file) return GridFileResult::OpenFailed;
     DeleteAllItems();

@@ -585,10 +585,10 @@ public:
 
     // ---- text files -----------------------------------------------------------
     // One line per row, the cell texts joined by commas, lines ended by CR LF.
-    GridFileResult Save(const std::string& path) const;
+    GridFileResult WriteTextFile(const std::string& path) const;
     // Rebuilds the grid from such a file: the first line gives the columns
     // (row 0), each further line a row; columns sized to their contents.
-    GridFileResult Load(const std::string& path);
+    GridFileResult ReadTextFile(const std::string& path);
     // A line's fields: split at commas; a trailing CR is not part of it; a
     // text that ends right after a comma without a line feed has no empty
     // last field.
@@ -624,6 +624,9 @@ protected:
     // The focus cell's state for the editable flag: only its selected and
     // focused bits change.
     uint32_t FocusState(uint32_t state) const;
+    // The focus cell without telling the owner or redrawing (a double click
+    // on a read-only grid).
+    void SetFocusCellQuietly(const CellId& cell) { m_FocusCell = cell; }
     // Redraws the cells of the fixed rows in a column, of the fixed columns in a row.
     void RedrawFixedRowCells(int col);
     void RedrawFixedColumnCells(int row);

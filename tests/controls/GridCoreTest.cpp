@@ -987,10 +987,10 @@ TEST_F(GridFileTest, SaveAndLoadRoundTripWithALongRow) {
     g.SetItemText(1, 1, std::string(3000, 'n')); // far longer than 1023 characters
     g.SetItemText(2, 0, "2");
     g.SetItemText(2, 1, "中文");
-    ASSERT_EQ(g.Save(path), GridFileResult::Ok);
+    ASSERT_EQ(g.WriteTextFile(path), GridFileResult::Ok);
     EXPECT_EQ(Read(), "No.,Name\r\n1," + std::string(3000, 'n') + "\r\n2,中文\r\n");
     CGridCore loaded;
-    ASSERT_EQ(loaded.Load(path), GridFileResult::Ok);
+    ASSERT_EQ(loaded.ReadTextFile(path), GridFileResult::Ok);
     EXPECT_EQ(Texts(loaded), Texts(g));
     EXPECT_EQ(loaded.GetFixedRowCount(), 0);
     EXPECT_EQ(loaded.GetFixedColumnCount(), 0);
@@ -1016,7 +1016,7 @@ TEST_F(GridFileTest, LinesAndFields) {
         SCOPED_TRACE(c.what);
         Write(c.file);
         CGridCore g(2, 2);
-        ASSERT_EQ(g.Load(path), GridFileResult::Ok);
+        ASSERT_EQ(g.ReadTextFile(path), GridFileResult::Ok);
         EXPECT_EQ(Texts(g), c.texts);
     }
     EXPECT_THAT(CGridCore::SplitCsvLine("a,b,\r", false), ElementsAre("a", "b"));
@@ -1026,14 +1026,14 @@ TEST_F(GridFileTest, LinesAndFields) {
 TEST_F(GridFileTest, AFileThatCannotBeOpened) {
     CGridCore g(2, 2);
     g.SetItemText(1, 1, "kept");
-    EXPECT_EQ(g.Save(::testing::TempDir() + "no/such/folder/x.csv"), GridFileResult::OpenFailed);
-    EXPECT_EQ(g.Load(::testing::TempDir() + "no/such/folder/x.csv"), GridFileResult::OpenFailed);
+    EXPECT_EQ(g.WriteTextFile(::testing::TempDir() + "no/such/folder/x.csv"), GridFileResult::OpenFailed);
+    EXPECT_EQ(g.ReadTextFile(::testing::TempDir() + "no/such/folder/x.csv"), GridFileResult::OpenFailed);
     EXPECT_EQ(g.GetItemText(1, 1), "kept");
     CGridCore noColumns(3, 0);
-    ASSERT_EQ(noColumns.Save(path), GridFileResult::Ok);
+    ASSERT_EQ(noColumns.WriteTextFile(path), GridFileResult::Ok);
     EXPECT_EQ(Read(), "");
     CGridCore noRows(0, 3);
-    ASSERT_EQ(noRows.Save(path), GridFileResult::Ok);
+    ASSERT_EQ(noRows.WriteTextFile(path), GridFileResult::Ok);
     EXPECT_EQ(Read(), ",,\r\n");
 }
 
