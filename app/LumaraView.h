@@ -375,6 +375,10 @@ public:
     bool DeleteScene(const std::string& name, int n);
     // Buttons 4703 (mode 1, recall a scene) and 4704 (mode 0, store one).
     void OpenScenePicker(int mode);
+    // The machine-preset dialog, modally: mode 0 load, 1 save as, 2 delete
+    // (the mode menu's commands 720, 721 and 722, whose items the view takes
+    // out at start).
+    void OpenMachinePresetDialog(int mode);
     QLineEdit* PresetNameEdit() const { return m_PresetNameEdit; }
 
     // ---- preset files (ViewPresetFiles.cpp) --------------------------------

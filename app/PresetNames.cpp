@@ -111,3 +111,8 @@ SceneNameRefusal CheckSceneName(const std::string& utf8, int n, uint8_t (&field)
     if (IsPresetNameUsed(n - 1, field, 1, kSceneNameBytes)) return SceneNameRefusal::Duplicate;
     return SceneNameRefusal::None;
 }
+
+std::string DeletePresetQuestion(int n, bool chinese) {
+    return chinese ? "是否删除第" + std::to_string(n) + "组场景?"
+                   : "Are you delete No." + std::to_string(n) + " preset?";
+}

@@ -50,3 +50,7 @@ enum class SceneNameRefusal { None, Empty, Blank, TooLong, Invalid, Duplicate };
 // as the device keeps it.
 SceneNameRefusal CheckSceneName(const std::string& utf8, int n, uint8_t (&field)[kPresetNameSize])
     REQUIRES(g_DeviceLock);
+
+// The question before a stored preset's name is deleted: "是否删除第3组场景?"
+// or "Are you delete No.3 preset?".
+std::string DeletePresetQuestion(int n, bool chinese);

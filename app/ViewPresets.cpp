@@ -2,9 +2,11 @@
 // preset-name button, a file's title taken as that name, and the scene
 // picker's operations (recall a stored preset, store the current settings
 // under a new name, delete a stored preset's name) with the naming rules.
+#include "app/DisplayDlg.h"
 #include "app/LoadSaveDlg.h"
 #include "app/LumaraView.h"
 #include "app/PresetNames.h"
+#include "app/ProgramDlg.h"
 #include "app/SaveDlg.h"
 #include "controls/MessageBox.h"
 #include "controls/ModalDialog.h"
@@ -84,6 +86,13 @@ void CLumaraView::OpenScenePicker(int mode) {
     ctl::RunModal(picker);
 }
 
+void CLumaraView::OpenMachinePresetDialog(int mode) {
+    CProgramDlg dialog(this, window());
+    dialog.SetMode(mode);
+    ctl::RunModal(dialog);
+    g_PresetDlg = nullptr;
+}
+
 std::string CLumaraView::LoadOrSaveScene(bool load, int n) {
     if (n < 1 || n > kStoredPresetCount) return {};
     if (!g_DeviceSynced.load()) {
@@ -152,8 +161,7 @@ bool CLumaraView::DeleteScene(const std::string& /*name*/, int n) {
         return false;
     }
     const bool cn = g_LanguageFlag.load() != 0;
-    const std::string question = cn ? "是否删除第" + std::to_string(n) + "组场景?"
-                                    : "Are you delete No." + std::to_string(n) + " preset?";
+    const std::string question = DeletePresetQuestion(n, cn);
     if (ShowMessageBox(nullptr, question, g_ProductTitle, MB_YESNO, cn, cn ? -2 : -3) != IDYES)
         return false;
     bool current;

@@ -914,7 +914,10 @@ void CGridCore::ResetScrollBars() {
     const int visibleW = m_ClientWidth - fixedW;
     const int visibleH = m_ClientHeight - fixedH;
     if (visibleW <= 0 || visibleH <= 0) return;
-    if (!IsValid(GetFullyVisibleScrolledRange())) return;
+    // Without rows or columns to scroll the bars stay as they are. A row or
+    // column larger than the view is no reason to keep them: its hidden part
+    // could never be scrolled to.
+    if (m_Rows <= m_FixedRows || m_Cols <= m_FixedCols) return;
     const int virtualW = GetVirtualWidth() - fixedW;
     const int virtualH = GetVirtualHeight() - fixedH;
     m_HScrollPage = visibleW;

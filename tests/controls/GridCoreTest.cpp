@@ -732,6 +732,15 @@ TEST(GridGeometry, ScrollRangesVisibleRangesAndVisibility) {
     headings.ResetScrollBars();
     EXPECT_EQ(headings.GetScrollMax(sb::kHorz), 0);
 
+    // One column wider than the view can still be scrolled to its end.
+    CGridCore wide(7, 2, 1, 1);
+    Shape(wide, 300, 100);
+    wide.SetColumnWidth(1, 262);
+    wide.ResetScrollBars();
+    EXPECT_EQ(wide.GetScrollMax(sb::kHorz), 262 - 1);
+    EXPECT_EQ(wide.GetScrollLimit(sb::kHorz), 262 - 260);
+    EXPECT_EQ(wide.GetScrollMax(sb::kVert), 6 * 20 - 1);
+
     // A column whose left edge lies on the client's right edge is not
     // visible; one pixel further in, it is.
     CGridCore v(3, 5, 1, 1);
