@@ -31,10 +31,6 @@ const QRect kQuitPlace(141, 101, 50, 14);
 constexpr uint32_t kCellFormat = dt::kCenter | dt::kVCenter | dt::kSingleLine | dt::kEndEllipsis;
 
 const BiText kEmptyNameText{"机器预置场景名不能为空!", "The machine preset name can not be empty!"};
-const BiText kBlankNameText{"机器预置场景名不能全为空格!",
-                            "The machine preset name can not be all spaces!"};
-const BiText kDuplicateNameText{"已有相同的机器预置场景名!",
-                                "Have been the same machine preset name!"};
 
 struct ModeTexts {
     BiText caption;
@@ -154,26 +150,36 @@ void CProgramDlg::OnAction() {
     const CellId focus = m_Grid->GetFocusCell();
     switch (m_Mode) {
     case kLoad:
-        m_LoadCell = focus;
-        if (IsPresetRow(focus.row)) {
-            m_CurrentPreset = focus.row;
-            LoadPreset();
-        }
+        LoadFrom(focus);
         break;
     case kSaveAs:
-        m_SaveAsCell = focus;
-        if (IsPresetRow(focus.row)) SaveAsPrompt(focus.row);
+        SaveAsFrom(focus);
         break;
     case kDelete:
-        m_DeleteCell = focus;
-        if (IsPresetRow(focus.row)) {
-            m_CurrentPreset = focus.row;
-            DeletePreset();
-        }
+        DeleteFrom(focus);
         break;
     default:
         break;
     }
+}
+
+void CProgramDlg::LoadFrom(const CellId& cell) {
+    m_LoadCell = cell;
+    if (!IsPresetRow(cell.row)) return;
+    m_CurrentPreset = cell.row;
+    LoadPreset();
+}
+
+void CProgramDlg::SaveAsFrom(const CellId& cell) {
+    m_SaveAsCell = cell;
+    if (IsPresetRow(cell.row)) SaveAsPrompt(cell.row);
+}
+
+void CProgramDlg::DeleteFrom(const CellId& cell) {
+    m_DeleteCell = cell;
+    if (!IsPresetRow(cell.row)) return;
+    m_CurrentPreset = cell.row;
+    DeletePreset();
 }
 
 void CProgramDlg::SaveAsPrompt(int row) {
@@ -194,34 +200,15 @@ void CProgramDlg::Prompt(const std::string& text) {
 void CProgramDlg::SavePresetName() {
     const int n = m_CurrentPreset;
     if (n < 1 || n > kStoredPresetCount) return;
-    uint8_t field[kPresetNameSize] = {};
     SceneNameRefusal refusal;
     {
         DeviceLockGuard lock(g_DeviceLock);
-        refusal = CheckSceneName(m_Name, n, field);
-        if (refusal == SceneNameRefusal::None) {
-            std::memcpy(g_PcPresets[n - 1] + kPresetNameOffset, field, kPresetNameSize);
-            std::memcpy(g_ParamImage + kPresetNameOffset, field, kPresetNameSize);
-        }
+        refusal = StoreSceneName(m_Name, n);
     }
     // The first failing check ends it, with nothing changed.
-    switch (refusal) {
-    case SceneNameRefusal::None:
-        break;
-    case SceneNameRefusal::Empty:
-        Prompt(kEmptyNameText.Pick());
-        return;
-    case SceneNameRefusal::Blank:
-        Prompt(kBlankNameText.Pick());
-        return;
-    case SceneNameRefusal::TooLong:
-        Prompt(TextFieldErrorText(TextFieldError::TooLong));
-        return;
-    case SceneNameRefusal::Invalid:
-        Prompt(TextFieldErrorText(TextFieldError::Invalid));
-        return;
-    case SceneNameRefusal::Duplicate:
-        Prompt(kDuplicateNameText.Pick());
+    if (refusal != SceneNameRefusal::None) {
+        Prompt(refusal == SceneNameRefusal::Empty ? std::string(kEmptyNameText.Pick())
+                                                  : SceneNameRefusalText(refusal));
         return;
     }
     m_Grid->SetItemText(m_SaveAsCell.row, 1, StoredName(n));
@@ -297,11 +284,7 @@ void CProgramDlg::OnGridNotify(int code, const CellId& cell) {
         PostMessage(WM_SAVE_AS_REQUEST);
         break;
     case GRIDN_TEXT_DELETED:
-        m_DeleteCell = cell;
-        if (IsPresetRow(cell.row)) {
-            m_CurrentPreset = cell.row;
-            DeletePreset();
-        }
+        DeleteFrom(cell);
         break;
     default:
         break;
@@ -312,22 +295,13 @@ void CProgramDlg::OnMenuCommand(int command) {
     const CellId cell = m_Grid->GetRightClickCell();
     switch (command) {
     case CGridCtrl::ID_GRID_SAVE_AS_PRESET:
-        m_SaveAsCell = cell;
-        if (IsPresetRow(cell.row)) SaveAsPrompt(cell.row);
+        SaveAsFrom(cell);
         break;
     case CGridCtrl::ID_GRID_LOAD_PRESET:
-        m_LoadCell = cell;
-        if (IsPresetRow(cell.row)) {
-            m_CurrentPreset = cell.row;
-            LoadPreset();
-        }
+        LoadFrom(cell);
         break;
     case CGridCtrl::ID_GRID_DELETE_PRESET:
-        m_DeleteCell = cell;
-        if (IsPresetRow(cell.row)) {
-            m_CurrentPreset = cell.row;
-            DeletePreset();
-        }
+        DeleteFrom(cell);
         break;
     default:
         break;
@@ -345,19 +319,13 @@ LRESULT CProgramDlg::WindowProc(unsigned msg, WPARAM wParam, LPARAM lParam) {
         OnMenuCommand(static_cast<int>(wParam & 0xFFFF));
         return 0;
     case WM_SAVE_AS_REQUEST:
-        if (IsPresetRow(m_SaveAsCell.row)) SaveAsPrompt(m_SaveAsCell.row);
+        SaveAsFrom(m_SaveAsCell);
         return 0;
     case WM_LOAD_REQUEST:
-        if (IsPresetRow(m_LoadCell.row)) {
-            m_CurrentPreset = m_LoadCell.row;
-            LoadPreset();
-        }
+        LoadFrom(m_LoadCell);
         return 0;
     case WM_DELETE_REQUEST:
-        if (IsPresetRow(m_DeleteCell.row)) {
-            m_CurrentPreset = m_DeleteCell.row;
-            DeletePreset();
-        }
+        DeleteFrom(m_DeleteCell);
         return 0;
     default:
         return 0;
@@ -365,17 +333,7 @@ LRESULT CProgramDlg::WindowProc(unsigned msg, WPARAM wParam, LPARAM lParam) {
 }
 
 void CProgramDlg::keyPressEvent(QKeyEvent* event) {
-    switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Escape:
-        // Neither closes the dialog nor presses a button.
-        setFocus(Qt::OtherFocusReason);
-        event->accept();
-        return;
-    default:
-        MessageTarget::keyPressEvent(event);
-    }
+    if (!KeepDialogOnEnterOrEscape(*this, event)) MessageTarget::keyPressEvent(event);
 }
 
 bool CProgramDlg::focusNextPrevChild(bool) {

@@ -76,6 +76,11 @@ protected:
 private:
     void OnGridNotify(int code, const CellId& cell);
     void OnMenuCommand(int command);
+    // The action on a cell's preset, when the cell is in a preset row; the
+    // cell is kept as that action's cell either way.
+    void LoadFrom(const CellId& cell);
+    void SaveAsFrom(const CellId& cell);
+    void DeleteFrom(const CellId& cell);
     // Says a refused name in the language of the moment.
     static void Prompt(const std::string& text);
     // The stored name of a preset as the grid shows it.

@@ -21,10 +21,6 @@ namespace {
 
 const BiText kNotConnectedText{"未连接设备!", "Not connected to device!"};
 const char* const kEmptyNameText = "请输入场景名!"; // in both languages
-const BiText kBlankNameText{"机器预置场景名不能全为空格!",
-                            "The machine preset name can not be all spaces!"};
-const BiText kDuplicateNameText{"已有相同的机器预置场景名!",
-                                "Have been the same machine preset name!"};
 
 // A message with OK under the prompt caption of the language; it stays until answered.
 void Prompt(const std::string& text) {
@@ -114,34 +110,18 @@ std::string CLumaraView::LoadOrSaveScene(bool load, int n) {
     if (ctl::RunModal(prompt) != QDialog::Accepted) return {};
     const std::string name = prompt.Name();
 
-    uint8_t field[kPresetNameSize] = {};
     SceneNameRefusal refusal;
     {
         DeviceLockGuard lock(g_DeviceLock);
-        refusal = CheckSceneName(name, n, field);
-        if (refusal == SceneNameRefusal::None) {
-            std::memcpy(g_PcPresets[n - 1] + kPresetNameOffset, field, kPresetNameSize);
-            std::memcpy(g_ParamImage + kPresetNameOffset, field, kPresetNameSize);
-        }
+        refusal = StoreSceneName(name, n);
     }
     // A refused name leaves the presets, the image and the device as they were.
-    switch (refusal) {
-    case SceneNameRefusal::None:
-        break;
-    case SceneNameRefusal::Empty:
+    if (refusal == SceneNameRefusal::Empty) {
         ShowMessageBox(nullptr, kEmptyNameText, g_ProductTitle, MB_OK, g_LanguageFlag.load(), 2000);
         return {};
-    case SceneNameRefusal::Blank:
-        Prompt(kBlankNameText.Pick());
-        return {};
-    case SceneNameRefusal::TooLong:
-        Prompt(TextFieldErrorText(TextFieldError::TooLong));
-        return {};
-    case SceneNameRefusal::Invalid:
-        Prompt(TextFieldErrorText(TextFieldError::Invalid));
-        return {};
-    case SceneNameRefusal::Duplicate:
-        Prompt(kDuplicateNameText.Pick());
+    }
+    if (refusal != SceneNameRefusal::None) {
+        Prompt(SceneNameRefusalText(refusal));
         return {};
     }
     // The transfer is queued before the name is asked for, so that the

@@ -1008,40 +1008,31 @@ bool CGridCtrl::DrawCell(QPainter& dc, int row, int col, GridRect rect, bool) {
 // Text files
 // ---------------------------------------------------------------------------
 
-bool CGridCtrl::Save(const QString& path) {
-    switch (WriteTextFile(path.toStdString())) {
-    case GridFileResult::Ok:
-        return true;
-    case GridFileResult::OpenFailed: {
-        const bool cn = g_LanguageFlag.load() != 0;
-        const QString text = cn ? QStringLiteral("无法写入文件 %1。")
-                                : QStringLiteral("The file %1 cannot be written.");
-        ShowMessageBox(nullptr, text.arg(path).toStdString(), g_ProductTitle, MB_OK, cn ? 1 : 0,
-                       cn ? -4 : -5);
-        return false;
-    }
-    case GridFileResult::IoFailed:
-        break;
-    }
+namespace {
+
+// A text file that could not be opened: said, and false. Other failures
+// on the way are false without a word.
+bool FileDone(GridFileResult result, const QString& path, bool writing) {
+    if (result == GridFileResult::Ok) return true;
+    if (result != GridFileResult::OpenFailed) return false;
+    const bool cn = g_LanguageFlag.load() != 0;
+    const QString text = writing ? (cn ? QStringLiteral("无法写入文件 %1。")
+                                       : QStringLiteral("The file %1 cannot be written."))
+                                 : (cn ? QStringLiteral("无法打开文件 %1。")
+                                       : QStringLiteral("The file %1 cannot be opened."));
+    ShowMessageBox(nullptr, text.arg(path).toStdString(), g_ProductTitle, MB_OK, cn ? 1 : 0,
+                   cn ? -4 : -5);
     return false;
 }
 
+} // namespace
+
+bool CGridCtrl::Save(const QString& path) {
+    return FileDone(WriteTextFile(path.toStdString()), path, true);
+}
+
 bool CGridCtrl::Load(const QString& path) {
-    switch (ReadTextFile(path.toStdString())) {
-    case GridFileResult::Ok:
-        return true;
-    case GridFileResult::OpenFailed: {
-        const bool cn = g_LanguageFlag.load() != 0;
-        const QString text = cn ? QStringLiteral("无法打开文件 %1。")
-                                : QStringLiteral("The file %1 cannot be opened.");
-        ShowMessageBox(nullptr, text.arg(path).toStdString(), g_ProductTitle, MB_OK, cn ? 1 : 0,
-                       cn ? -4 : -5);
-        return false;
-    }
-    case GridFileResult::IoFailed:
-        break;
-    }
-    return false;
+    return FileDone(ReadTextFile(path.toStdString()), path, false);
 }
 
 // ---------------------------------------------------------------------------

@@ -197,6 +197,9 @@ private:
     void BuildPresetMenu();
     void ConnectScrollBar(int bar);
     void OnEndInPlaceEdit(const GridEditNotify& record);
+    // Prints one row of cells (headings drawn as headings) from top with
+    // their grid lines; the next row's top.
+    int PrintRowOfCells(QPainter& dc, int row, int top, bool headings, bool firstLine);
     void UpdateCursor();
     GridSystemColours SystemColours() const;
 

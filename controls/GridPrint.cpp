@@ -172,31 +172,9 @@ void CGridCtrl::OnPrint(QPainter& dc, GridPrintInfo& info) {
         dc.restore();
         return;
     }
-    const int lines = GetGridLines();
-    dc.setPen(QPen(Qt::black, 0));
     int top = 0;
-    for (size_t k = 0; k < rows.size(); ++k) {
-        const int row = rows[k];
-        const int bottom = top + GetRowHeight(row) - 1;
-        int left = 0;
-        for (int col = 0; col < GetColumnCount(); ++col) {
-            const int right = left + GetColumnWidth(col) - 1;
-            DrawCell(dc, row, col, {left, top, right, bottom}, false);
-            dc.setPen(QPen(Qt::black, 0));
-            if (lines == 3 || lines == 1) {
-                const int overlap = col == 0 ? 0 : 1;
-                dc.drawLine(left - overlap, bottom, right, bottom);
-                if (row == 0) dc.drawLine(left - overlap, top, right, top);
-            }
-            if (lines == 3 || lines == 2) {
-                const int overlap = k == 0 ? 0 : 1;
-                dc.drawLine(right, top - overlap, right, bottom);
-                if (col == 0) dc.drawLine(left, top - overlap, left, bottom);
-            }
-            left = right + 1;
-        }
-        top = bottom + 1;
-    }
+    for (size_t k = 0; k < rows.size(); ++k)
+        top = PrintRowOfCells(dc, rows[k], top, false, k == 0);
     // The footer in the last two lines of the page.
     info.drawRect = {0, 0, l.pageWidth - (kLeftMargin + kRightMargin) * cw, kFooterLines * ch};
     origin(l.pageHeight - kFooterLines * ch);
@@ -205,29 +183,37 @@ void CGridCtrl::OnPrint(QPainter& dc, GridPrintInfo& info) {
 }
 
 void CGridCtrl::PrintColumnHeadings(QPainter& dc, GridPrintInfo&) {
-    const int lines = GetGridLines();
     int top = 0;
-    for (int row = 0; row < GetFixedRowCount(); ++row) {
-        const int bottom = top + GetRowHeight(row) - 1;
-        int left = 0;
-        for (int col = 0; col < GetColumnCount(); ++col) {
-            const int right = left + GetColumnWidth(col) - 1;
-            DrawFixedCell(dc, row, col, {left, top, right, bottom}, false);
-            dc.setPen(QPen(Qt::black, 0));
-            if (lines == 3 || lines == 1) {
-                const int overlap = col == 0 ? 0 : 1;
-                dc.drawLine(left - overlap, bottom, right, bottom);
-                if (row == 0) dc.drawLine(left - overlap, top, right, top);
-            }
-            if (lines == 3 || lines == 2) {
-                const int overlap = row == 0 ? 0 : 1;
-                dc.drawLine(right, top - overlap, right, bottom);
-                if (col == 0) dc.drawLine(left, top - overlap, left, bottom);
-            }
-            left = right + 1;
+    for (int row = 0; row < GetFixedRowCount(); ++row)
+        top = PrintRowOfCells(dc, row, top, true, row == 0);
+}
+
+int CGridCtrl::PrintRowOfCells(QPainter& dc, int row, int top, bool headings, bool firstLine) {
+    const int lines = GetGridLines();
+    const int bottom = top + GetRowHeight(row) - 1;
+    int left = 0;
+    for (int col = 0; col < GetColumnCount(); ++col) {
+        const int right = left + GetColumnWidth(col) - 1;
+        const GridRect rect{left, top, right, bottom};
+        if (headings)
+            DrawFixedCell(dc, row, col, rect, false);
+        else
+            DrawCell(dc, row, col, rect, false);
+        dc.setPen(QPen(Qt::black, 0));
+        if (lines == 3 || lines == 1) {
+            const int overlap = col == 0 ? 0 : 1;
+            dc.drawLine(left - overlap, bottom, right, bottom);
+            if (row == 0) dc.drawLine(left - overlap, top, right, top);
         }
-        top = bottom + 1;
+        if (lines == 3 || lines == 2) {
+            // The vertical lines reach up to the line above, but on a page's first.
+            const int overlap = firstLine ? 0 : 1;
+            dc.drawLine(right, top - overlap, right, bottom);
+            if (col == 0) dc.drawLine(left, top - overlap, left, bottom);
+        }
+        left = right + 1;
     }
+    return bottom + 1;
 }
 
 void CGridCtrl::PrintHeader(QPainter& dc, GridPrintInfo& info) {

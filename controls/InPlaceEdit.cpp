@@ -13,6 +13,63 @@ QWidget* InPlaceEditOwner(QWidget* parent) {
     return parent;
 }
 
+void FinishInPlaceEdit(QWidget* editor, int row, int col, const QString& text, int endKey) {
+    GridEditNotify record;
+    record.hdr.from = editor;
+    record.hdr.idFrom = static_cast<uintptr_t>(ControlId(editor));
+    record.hdr.code = GRIDN_END_EDIT;
+    record.item.row = row;
+    record.item.col = col;
+    record.item.mask = GIM_TEXT | GIM_PARAM;
+    record.item.text = text.toStdString();
+    record.item.lParam = endKey;
+    if (QWidget* owner = InPlaceEditOwner(editor->parentWidget()))
+        platform::SendMessage(owner, WM_NOTIFY, record.hdr.idFrom,
+                              reinterpret_cast<LPARAM>(&record));
+    editor->hide();
+    editor->deleteLater();
+}
+
+bool IsTabKeyEvent(const QEvent* e) {
+    if (e->type() != QEvent::KeyPress && e->type() != QEvent::KeyRelease) return false;
+    const int key = static_cast<const QKeyEvent*>(e)->key();
+    return key == Qt::Key_Tab || key == Qt::Key_Backtab;
+}
+
+int InPlaceWalkKey(int qtKey) {
+    switch (qtKey) {
+    case Qt::Key_PageUp:
+        return vk::kPrior;
+    case Qt::Key_PageDown:
+        return vk::kNext;
+    case Qt::Key_Left:
+        return vk::kLeft;
+    case Qt::Key_Up:
+        return vk::kUp;
+    case Qt::Key_Right:
+        return vk::kRight;
+    case Qt::Key_Down:
+        return vk::kDown;
+    default:
+        return 0;
+    }
+}
+
+int InPlaceEndKey(int qtKey) {
+    switch (qtKey) {
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        return vk::kTab;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return vk::kReturn;
+    case Qt::Key_Escape:
+        return vk::kEscape;
+    default:
+        return 0;
+    }
+}
+
 CInPlaceEdit::CInPlaceEdit(QWidget* parent, const GridRect& rect, uint32_t style, int id, int row,
                            int col, const std::string& initialText, int firstChar)
     : QLineEdit(parent), m_Row(row), m_Col(col), m_InitialText(initialText),
@@ -57,12 +114,9 @@ CInPlaceEdit::CInPlaceEdit(QWidget* parent, const GridRect& rect, uint32_t style
 
 bool CInPlaceEdit::event(QEvent* e) {
     // Every key is the editor's: Tab does not move the focus on.
-    if (e->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(e);
-        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
-            keyPressEvent(key);
-            return true;
-        }
+    if (e->type() == QEvent::KeyPress && IsTabKeyEvent(e)) {
+        keyPressEvent(static_cast<QKeyEvent*>(e));
+        return true;
     }
     return QLineEdit::event(e);
 }
@@ -77,37 +131,17 @@ void CInPlaceEdit::EndWith(int key) {
 
 void CInPlaceEdit::keyPressEvent(QKeyEvent* e) {
     const bool ctrl = e->modifiers() & Qt::ControlModifier;
-    switch (e->key()) {
-    case Qt::Key_PageUp:
-    case Qt::Key_PageDown:
-    case Qt::Key_Left:
-    case Qt::Key_Up:
-    case Qt::Key_Right:
-    case Qt::Key_Down:
-        if (m_ExitOnArrows || ctrl) {
-            static const int keys[] = {vk::kPrior, vk::kNext,  vk::kLeft,
-                                       vk::kUp,    vk::kRight, vk::kDown};
-            static const int qt[] = {Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_Left,
-                                     Qt::Key_Up,     Qt::Key_Right,    Qt::Key_Down};
-            for (int i = 0; i < 6; ++i)
-                if (qt[i] == e->key()) EndWith(keys[i]);
-            return;
-        }
-        QLineEdit::keyPressEvent(e);
+    if (const int walk = InPlaceWalkKey(e->key())) {
+        // A click started the edit: the arrows move the caret unless Ctrl is held.
+        if (m_ExitOnArrows || ctrl)
+            EndWith(walk);
+        else
+            QLineEdit::keyPressEvent(e);
         return;
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-        EndWith(vk::kTab);
+    }
+    if (const int end = InPlaceEndKey(e->key())) {
+        EndWith(end);
         return;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        EndWith(vk::kReturn);
-        return;
-    case Qt::Key_Escape:
-        EndWith(vk::kEscape);
-        return;
-    default:
-        break;
     }
     // Alt with a key: no mnemonic of the dialog fires while editing.
     if (e->modifiers() & Qt::AltModifier) {
@@ -155,18 +189,5 @@ void CInPlaceEdit::contextMenuEvent(QContextMenuEvent* e) {
 void CInPlaceEdit::EndEdit() {
     if (m_Ended) return;
     m_Ended = true;
-    GridEditNotify record;
-    record.hdr.from = this;
-    record.hdr.idFrom = static_cast<uintptr_t>(ControlId(this));
-    record.hdr.code = GRIDN_END_EDIT;
-    record.item.row = m_Row;
-    record.item.col = m_Col;
-    record.item.mask = GIM_TEXT | GIM_PARAM;
-    record.item.text = text().toStdString();
-    record.item.lParam = m_EndKey;
-    if (QWidget* owner = InPlaceEditOwner(parentWidget()))
-        platform::SendMessage(owner, WM_NOTIFY, record.hdr.idFrom,
-                              reinterpret_cast<LPARAM>(&record));
-    hide();
-    deleteLater();
+    FinishInPlaceEdit(this, m_Row, m_Col, text(), m_EndKey);
 }

@@ -20,6 +20,15 @@ class QWidget;
 // The window an editor reports to and gives the focus back to: the grid
 // around the cell area it is built in.
 QWidget* InPlaceEditOwner(QWidget* parent);
+// Reports an editor's end to its owner (the text and the key that ended it)
+// and lets the editor go.
+void FinishInPlaceEdit(QWidget* editor, int row, int col, const QString& text, int endKey);
+// A press or release of Tab or Shift+Tab, which an editor keeps for itself.
+bool IsTabKeyEvent(const QEvent* e);
+// The key code an editor ends with for a key: the page and arrow keys
+// (InPlaceWalkKey), Tab, Enter and Escape (InPlaceEndKey); 0 for others.
+int InPlaceWalkKey(int qtKey);
+int InPlaceEndKey(int qtKey);
 
 class CInPlaceEdit : public QLineEdit {
 public:

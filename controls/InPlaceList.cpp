@@ -2,42 +2,12 @@
 
 #include "controls/ControlNotify.h"
 #include "controls/InPlaceEdit.h"
-#include "platform/Message.h"
 
 #include <QAbstractItemView>
 #include <QFocusEvent>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QStyle>
-
-namespace {
-
-// The Ctrl-arrow and page keys that end an edit, as key codes; 0 for others.
-int WalkKey(int qtKey) {
-    switch (qtKey) {
-    case Qt::Key_PageUp:
-        return vk::kPrior;
-    case Qt::Key_PageDown:
-        return vk::kNext;
-    case Qt::Key_Left:
-        return vk::kLeft;
-    case Qt::Key_Up:
-        return vk::kUp;
-    case Qt::Key_Right:
-        return vk::kRight;
-    case Qt::Key_Down:
-        return vk::kDown;
-    default:
-        return 0;
-    }
-}
-
-bool IsEndKey(int qtKey) {
-    return qtKey == Qt::Key_Tab || qtKey == Qt::Key_Backtab || qtKey == Qt::Key_Return ||
-           qtKey == Qt::Key_Enter || qtKey == Qt::Key_Escape;
-}
-
-} // namespace
 
 // ---------------------------------------------------------------------------
 // The edit field
@@ -46,25 +16,18 @@ bool IsEndKey(int qtKey) {
 CComboEdit::CComboEdit(CInPlaceList* list) : QLineEdit(list), m_List(list) {}
 
 bool CComboEdit::event(QEvent* e) {
-    if (e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease) {
-        auto* key = static_cast<QKeyEvent*>(e);
-        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
-            if (e->type() == QEvent::KeyPress)
-                keyPressEvent(key);
-            else
-                keyReleaseEvent(key);
-            return true;
-        }
-    }
-    return QLineEdit::event(e);
+    if (!IsTabKeyEvent(e)) return QLineEdit::event(e);
+    auto* key = static_cast<QKeyEvent*>(e);
+    e->type() == QEvent::KeyPress ? keyPressEvent(key) : keyReleaseEvent(key);
+    return true;
 }
 
 void CComboEdit::keyPressEvent(QKeyEvent* e) {
-    if (WalkKey(e->key()) && (e->modifiers() & Qt::ControlModifier)) {
+    if (InPlaceWalkKey(e->key()) && (e->modifiers() & Qt::ControlModifier)) {
         m_List->OnEditKeyDown(e);
         return;
     }
-    if (IsEndKey(e->key())) {
+    if (InPlaceEndKey(e->key())) {
         e->accept(); // acted on when the key comes up
         return;
     }
@@ -72,7 +35,7 @@ void CComboEdit::keyPressEvent(QKeyEvent* e) {
 }
 
 void CComboEdit::keyReleaseEvent(QKeyEvent* e) {
-    if (IsEndKey(e->key())) {
+    if (InPlaceEndKey(e->key())) {
         m_List->OnEditKeyUp(e);
         return;
     }
@@ -145,17 +108,10 @@ CInPlaceList::CInPlaceList(QWidget* parent, const GridRect& rect, uint32_t style
 }
 
 bool CInPlaceList::event(QEvent* e) {
-    if (e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease) {
-        auto* key = static_cast<QKeyEvent*>(e);
-        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
-            if (e->type() == QEvent::KeyPress)
-                keyPressEvent(key);
-            else
-                keyReleaseEvent(key);
-            return true;
-        }
-    }
-    return QComboBox::event(e);
+    if (!IsTabKeyEvent(e)) return QComboBox::event(e);
+    auto* key = static_cast<QKeyEvent*>(e);
+    e->type() == QEvent::KeyPress ? keyPressEvent(key) : keyReleaseEvent(key);
+    return true;
 }
 
 void CInPlaceList::EndWith(int key) {
@@ -165,11 +121,11 @@ void CInPlaceList::EndWith(int key) {
 }
 
 void CInPlaceList::keyPressEvent(QKeyEvent* e) {
-    if (const int walk = WalkKey(e->key()); walk && (e->modifiers() & Qt::ControlModifier)) {
+    if (const int walk = InPlaceWalkKey(e->key()); walk && (e->modifiers() & Qt::ControlModifier)) {
         EndWith(walk);
         return;
     }
-    if (IsEndKey(e->key())) {
+    if (InPlaceEndKey(e->key())) {
         e->accept(); // acted on when the key comes up
         return;
     }
@@ -177,25 +133,17 @@ void CInPlaceList::keyPressEvent(QKeyEvent* e) {
 }
 
 void CInPlaceList::keyReleaseEvent(QKeyEvent* e) {
-    switch (e->key()) {
-    case Qt::Key_Escape: {
+    const int end = InPlaceEndKey(e->key());
+    if (!end) {
+        QComboBox::keyReleaseEvent(e);
+        return;
+    }
+    if (end == vk::kEscape) {
         const int found = findText(QString::fromStdString(m_InitialText), Qt::MatchCaseSensitive);
         setCurrentIndex(found);
         if (found < 0 && m_Edit) m_Edit->setText(QString::fromStdString(m_InitialText));
-        EndWith(vk::kEscape);
-        return;
     }
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-        EndWith(vk::kTab);
-        return;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        EndWith(vk::kReturn);
-        return;
-    default:
-        QComboBox::keyReleaseEvent(e);
-    }
+    EndWith(end);
 }
 
 void CInPlaceList::focusOutEvent(QFocusEvent* e) {
@@ -206,18 +154,5 @@ void CInPlaceList::focusOutEvent(QFocusEvent* e) {
 void CInPlaceList::EndEdit() {
     if (m_Ended) return;
     m_Ended = true;
-    GridEditNotify record;
-    record.hdr.from = this;
-    record.hdr.idFrom = static_cast<uintptr_t>(ControlId(this));
-    record.hdr.code = GRIDN_END_EDIT;
-    record.item.row = m_Row;
-    record.item.col = m_Col;
-    record.item.mask = GIM_TEXT | GIM_PARAM;
-    record.item.text = currentText().toStdString();
-    record.item.lParam = m_EndKey;
-    if (QWidget* owner = InPlaceEditOwner(parentWidget()))
-        platform::SendMessage(owner, WM_NOTIFY, record.hdr.idFrom,
-                              reinterpret_cast<LPARAM>(&record));
-    hide();
-    deleteLater();
+    FinishInPlaceEdit(this, m_Row, m_Col, currentText(), m_EndKey);
 }
