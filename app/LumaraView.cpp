@@ -1,5 +1,7 @@
 #include "app/LumaraView.h"
 
+#include "pages/output/OutputDlg.h"
+
 #include "app/DisplayDlg.h"
 #include "app/LockDataDlg.h"
 #include "app/LumaraDoc.h"
@@ -384,7 +386,10 @@ void CLumaraView::LayoutControls() {
     }
     RefreshMasterControls();
     // The speaker-position buttons lie on the output page.
-    m_PositionButtons = new CPositionButtons(m_OutputPage, this);
+    if (auto* page = dynamic_cast<COutputDlg*>(m_OutputPage))
+        m_PositionButtons = page->PositionLayer();
+    else
+        m_PositionButtons = new CPositionButtons(m_OutputPage, this);
     m_PositionButtons->ShowPositionButtons();
     // The transfer window, hidden; its bar receives the replies' progress.
     g_TransferDlg = new CDisplayDlg(this);
@@ -662,6 +667,10 @@ bool CLumaraView::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool CLumaraView::PreTranslateKey(QWidget* target, QKeyEvent* key) {
+    // The output page sees the keys of its own fields first.
+    if (m_OutputPage && m_OutputPage->isVisible() && IsInside(m_OutputPage, target) &&
+        m_OutputPage->PreTranslateKey(target, key))
+        return true;
     switch (key->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:

@@ -271,16 +271,16 @@ public:
     void OnModePageButton(int page);
     // The current output's equaliser and its group's, with the master off
     // around their blocks; one output's; a music input's.
-    void ResetOutputEq();
+    void ResetOutputEq() override;
     void ResetOutputEqChannel(int output);
     void ResetInputEq(int input);
     // Output b takes a's equaliser, crossover and mode; when connected its
     // block is queued; a lock password its field cannot hold is said once
     // the lock is released.
-    void CopyOutputEq(int from, int to);
+    void CopyOutputEq(int from, int to) override;
     // The same for a paste of the output page, with a tweeter's crossover
     // kept usable.
-    void PasteOutputEq(int from, int to);
+    void PasteOutputEq(int from, int to) override;
     // WM_SETTINGCHANGE: the work area (47) or any setting (0) changed.
     void OnSettingChange(int setting);
     void RepaintStrips() override;
@@ -337,9 +337,9 @@ public:
     void LoadDevicePreset(int preset) { m_Session.LoadDevicePreset(preset); }
     bool SaveAllDevicePresetsToFile();
     void SendInputChannelBlock(int input);
-    void SendOutputBlockLocked(int output) { SendOutputBlock(output); }
+    void SendOutputBlockLocked(int output) override { SendOutputBlock(output); }
     void SendOutputBlock(int output) override;
-    void SendOutputOffFrame(int output) { m_Session.SendOutputOffFrame(output); }
+    void SendOutputOffFrame(int output) override { m_Session.SendOutputOffFrame(output); }
     // The whole-device file: chosen before the read, written when the last
     // block has arrived (ViewPresetFiles.cpp).
     virtual bool ChooseAllPresetsFile();
@@ -406,6 +406,12 @@ public:
     void LockOrUnlock(bool lock);
     // WM_USER+501, after a preset file: the lock state of the loaded blocks.
     LRESULT OnLockStateAfterFileLoad(WPARAM, LPARAM);
+
+    // ---- what the output page asks (ViewOutputPage.cpp) ----------------------
+    void QueuePacket(PacketPtr packet) override { m_Session.Command().AddPacket(std::move(packet)); }
+    void FocusMasterVolumeField() override;
+    void PostViewMessage(unsigned msg, WPARAM wParam, LPARAM lParam) override { PostMessage(msg, wParam, lParam); }
+    void SetChannelModified(int output) override;
 
     // ---- what the session shows (ISessionHost) -----------------------------
     void ShowLinkState(bool connected) override { SetLinkStatusDisplay(connected ? 1 : 0); }

@@ -121,12 +121,14 @@ void CLumaraView::RepaintStrips() {
 void CLumaraView::OnOutputLevel(int n, int level) {
     CKTV_OutData* out = m_Data->GetOut(n);
     if (!out || n >= kStripCount) return;
+    level = std::clamp(level, 0, kGainMax);
     {
         DeviceLockGuard lock(g_DeviceLock);
         if (out->GetGain() == level) return;
         // The group keeps its offsets: each other member moves by the step
-        // this output made from the level the page last showed for it.
-        const int delta = level - m_OutputPage->PanelLevel(n);
+        // this output made from the level the model holds (a shown copy may
+        // be stale after a load or a linked edit).
+        const int delta = level - out->GetGain();
         out->SetGain(static_cast<int16_t>(level));
         m_OutputPage->SetPanelLevel(n, level);
         out->SetOutputOn(1);
@@ -136,9 +138,11 @@ void CLumaraView::OnOutputLevel(int n, int level) {
                 const int v = std::clamp(member->GetGain() + delta, 0, kGainMax);
                 member->SetGain(static_cast<int16_t>(v));
                 m_OutputPage->SetPanelLevel(i, v);
+                if (CStripBase* s = Strip(i)) s->ShowGain(v);
             });
         }
     }
+    if (CStripBase* s = Strip(n)) s->ShowGain(level);
     m_OutputPage->ClearChannelMute();
 }
 

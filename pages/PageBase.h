@@ -6,6 +6,7 @@
 
 #include "platform/Message.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QString>
 #include <QWidget>
@@ -15,23 +16,13 @@
 class CKTV_Data;
 class CKTV_OutData;
 
-// What the pages post to the main view (wParam, lParam).
-enum : unsigned {
-    WM_PAGE_OUTPUT_ON = WM_USER + 202,    // (output, on): the output page's channel mute
-    WM_PAGE_OUTPUT_LEVEL = WM_USER + 206, // (output, gain word 0..600): spread over the link group
-    WM_PAGE_OUTPUT_POLARITY = WM_USER + 207, // (output, polarity)
-    WM_PAGE_MIX_PRESET = WM_USER + 226,      // (output, type): a speaker type's mix preset
-    WM_PAGE_SHOW_MIX = WM_USER + 8026,       // (any, mix): the mix page (mix non-zero) or the output page
-    WM_PAGE_SELECT_OUTPUT = WM_USER + 8032,  // (output, 0): the mix page selects an output
-};
-
 // A page of the page area. Hidden pages keep their place; the view shows one.
 class CViewPage : public platform::MessageTarget<QWidget> {
 public:
     explicit CViewPage(QWidget* parent);
 
-    void SetView(IPageHost* view) { m_View = view; }
-    void SetChannelArray(CKTV_Data* data) { m_Data = data; }
+    virtual void SetView(IPageHost* view) { m_View = view; }
+    virtual void SetChannelArray(CKTV_Data* data) { m_Data = data; }
 
     // The output page: every control from the model (0: stopped early), the
     // current output's controls, the first band field takes the focus.
@@ -56,23 +47,28 @@ public:
     virtual void MarkGroupMember(int /*output*/, bool /*on*/) {}
     // The output page's graph is redrawn with no band selected.
     virtual void ClearBandSelection() {}
-
-    // ---- what the view asks of the output page around the strips, the
-    // speaker types and the equaliser resets (do nothing until a page has them)
-    // The crossover controls, or the band controls, of the current output from the model.
-    virtual void RefreshCrossover() {}
-    virtual void RefreshBands() {}
-    // The response graph is drawn again, its band selection kept.
-    virtual void RedrawGraph() {}
-    // Band `band` of the current output becomes a peaking band when it is of
-    // another kind; the page's fields of that band follow.
-    virtual void CheckTopBand(int /*band*/) {}
-    // A field of the page takes the keyboard focus (by control id).
-    virtual void FocusField(int /*id*/) {}
-    // The channel mute button goes off (an output level was set).
-    virtual void ClearChannelMute() {}
+    // The output page: output n becomes current and its controls are loaded.
+    virtual void SelectOutput(int /*output*/) {}
+    // The output page: the model's on flag or polarity of an output (the
+    // view's answers to WM_USER+202 and +207), and the mute button's look.
     virtual void SetChannelOn(int /*output*/, int /*on*/) {}
     virtual void SetChannelPolarity(int /*output*/, int /*polarity*/) {}
+    virtual void ShowMuteCheck(bool /*checked*/) {}
+    // The output page: the crossover controls, or the 31 bands, from the model
+    // (after a speaker-type change, an EQ reset); band 30 leaves its phase setting.
+    virtual void RefreshCrossover() {}
+    virtual void RefreshBands() {}
+    virtual void CheckTopBand(int /*band*/) {}
+    // The output page: a numeric field takes the keyboard focus (the master
+    // strip's focus ring continues on the page).
+    virtual void FocusField(int /*id*/) {}
+    // The view's key filter hands the page its keys first; true eats the key.
+    virtual bool PreTranslateKey(QWidget* /*focus*/, QKeyEvent* /*key*/) { return false; }
+
+    // The response graph is drawn again, its band selection kept.
+    virtual void RedrawGraph() {}
+    // The channel mute button goes off (an output level was set).
+    void ClearChannelMute() { ShowMuteCheck(false); }
     // The level (gain word) the page last showed for an output: a level
     // change spreads its difference from it over the output's link group.
     virtual int PanelLevel(int output) const;

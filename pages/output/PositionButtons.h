@@ -24,6 +24,7 @@ public:
 
     // page: the output page the layer lies on; view: the main view.
     CPositionButtons(QWidget* page, IPageHost* view);
+    void SetView(IPageHost* view) { m_View = view; }
 
     // The button id of a speaker type 1..24; 0 for any other type.
     static int ButtonId(int type);

@@ -2,6 +2,8 @@
 // page asks of it, the default model, and message boxes answered at once.
 #pragma once
 
+#include "tests/pages/PageHostStub.h"
+
 #include "controls/BitButton.h"
 #include "controls/BitmapSlider.h"
 #include "controls/MessageBox.h"
@@ -28,13 +30,8 @@
 #include <vector>
 
 // The main view as the page sees it.
-class PageHostDouble : public IPageHost {
+class PageHostDouble : public PageHostStub {
 public:
-    // The mix page never reaches the device session itself.
-    CDeviceSession& Session() override {
-        ADD_FAILURE() << "the mix page asked for the device session";
-        std::abort();
-    }
     bool IsConnected() override { return connected; }
     void SendCommand(int, int) override {}
     void SendOutputBlock(int) override {}
@@ -45,13 +42,6 @@ public:
     }
     void RequestOutput(int output) override { requested.push_back(output); }
     void RequestDataResync() override { ++resyncs; }
-    // The strips, the pages and the master are not the mix page's.
-    CStripBase* OutputStrip(int) override { return nullptr; }
-    CViewPage* OutputPageWindow() override { return nullptr; }
-    CViewPage* MixPageWindow() override { return nullptr; }
-    void SelectOutput(int) override {}
-    void RepaintStrips() override {}
-    void MarkMasterChanged(int) override {}
 
     bool connected = false;
     std::vector<std::tuple<int, int, int>> switches; // output, source, level

@@ -3,6 +3,8 @@
 // an output and a mix page that record the calls made on them.
 #pragma once
 
+#include "tests/pages/PageHostStub.h"
+
 #include "pages/PageBase.h"
 #include "pages/output/OutRoute_Dlg.h"
 
@@ -34,7 +36,7 @@ public:
     std::vector<std::string> calls;
 };
 
-class FakeHost : public IPageHost {
+class FakeHost : public PageHostStub {
 public:
     explicit FakeHost(QWidget* parent) : output(parent), mix(parent) {
         for (int i = 0; i < 12; ++i) {
