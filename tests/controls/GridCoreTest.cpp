@@ -837,6 +837,40 @@ TEST(GridSizes, TheFontGivesTheMarginAndTheDefaultsButNotTheSizesOfExistingRows)
     EXPECT_EQ(g.GetRowHeight(3), g.GetDefaultRowHeight());
 }
 
+TEST(GridSizes, HeadingsMeasureBoldAndACellWithoutAnImageAddsNothingForIt) {
+    // Measures every text as 10 units a character, 20 high, and keeps the weights asked for.
+    class MeasuringGrid : public CGridCore {
+    public:
+        using CGridCore::CGridCore;
+        mutable std::vector<int> weights;
+
+    protected:
+        GridSize MeasureText(const std::string& text, const GridFont& font) const override {
+            weights.push_back(font.weight);
+            return {10 * static_cast<int>(text.size()), 20};
+        }
+    };
+    MeasuringGrid g(3, 3, 1, 1);
+    GridFont normal;
+    normal.face = "Arial";
+    normal.height = 16;
+    normal.weight = 400;
+    g.ApplyFont(normal);
+    const int m = g.GetMargin();
+    struct Case {
+        int row, col;
+        int weight;
+    } cases[] = {{0, 1, 600}, {1, 0, 600}, {2, 2, 400}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.row) + "," + std::to_string(c.col));
+        g.SetItemText(c.row, c.col, "abcd");
+        g.weights.clear();
+        EXPECT_EQ(g.GetCellExtent(c.row, c.col), (GridSize{40 + 4 * m, 20 + 2 * m}));
+        EXPECT_THAT(g.weights, ElementsAre(c.weight));
+        EXPECT_EQ(g.GetItemFont(c.row, c.col).weight, 400); // the cell's own font stays
+    }
+}
+
 // ---------------------------------------------------------------------------
 // The keyboard
 // ---------------------------------------------------------------------------
@@ -1035,8 +1069,10 @@ TEST_F(GridFileTest, LinesAndFields) {
 TEST_F(GridFileTest, AFileThatCannotBeOpened) {
     CGridCore g(2, 2);
     g.SetItemText(1, 1, "kept");
-    EXPECT_EQ(g.WriteTextFile(::testing::TempDir() + "no/such/folder/x.csv"), GridFileResult::OpenFailed);
-    EXPECT_EQ(g.ReadTextFile(::testing::TempDir() + "no/such/folder/x.csv"), GridFileResult::OpenFailed);
+    EXPECT_EQ(g.WriteTextFile(::testing::TempDir() + "no/such/folder/x.csv"),
+              GridFileResult::OpenFailed);
+    EXPECT_EQ(g.ReadTextFile(::testing::TempDir() + "no/such/folder/x.csv"),
+              GridFileResult::OpenFailed);
     EXPECT_EQ(g.GetItemText(1, 1), "kept");
     CGridCore noColumns(3, 0);
     ASSERT_EQ(noColumns.WriteTextFile(path), GridFileResult::Ok);

@@ -726,6 +726,32 @@ TEST_F(GridPrintTest, TenRowsOnThreePagesEachPrintedOnceWithPageNOfThree) {
     ASSERT_NE(documentName, nullptr);
 }
 
+TEST_F(GridPrintTest, TheGridLinesSettingGivesThePrintedLines) {
+    // Without headings (whose raised edges are lines too), the header's rule
+    // and the footer's are a page's only lines without grid lines; 1 adds
+    // lines across, 2 lines down, 3 both.
+    struct Case {
+        int setting;
+        bool across;
+        bool down;
+    } cases[] = {{0, false, false}, {1, true, false}, {2, false, true}, {3, true, true}};
+    auto* g = TenRows();
+    g->SetFixedRowCount(0);
+    g->SetFixedColumnCount(0);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.setting);
+        g->SetGridLines(c.setting);
+        PrintOn(g, 3000, 4000);
+        ASSERT_FALSE(pages.empty());
+        for (const RecordedPage& page : pages) {
+            EXPECT_EQ(page.horizontal > 2, c.across);
+            EXPECT_GE(page.horizontal, 2);
+            EXPECT_EQ(page.vertical > 0, c.down);
+            EXPECT_EQ(page.lines, page.horizontal + page.vertical);
+        }
+    }
+}
+
 TEST_F(GridPrintTest, AGridWithNothingToLayOutPrintsNothing) {
     auto* g = MakeGrid(1, 3); // the heading row alone
     PrintOn(g, 2000, 3000);

@@ -5,6 +5,7 @@
 
 #include "controls/GridCtrl.h"
 
+#include <QLineF>
 #include <QPaintDevice>
 #include <QPaintEngine>
 #include <QPointF>
@@ -21,6 +22,8 @@ struct RecordedText {
 struct RecordedPage {
     std::vector<RecordedText> texts;
     int lines = 0;
+    int horizontal = 0; // of the lines, those across the paper
+    int vertical = 0;   // and those down it
     int rects = 0;
     bool Shows(const QString& text) const {
         for (const RecordedText& t : texts)
@@ -42,8 +45,14 @@ public:
     void drawTextItem(const QPointF& p, const QTextItem& item) override {
         pages_->back().texts.push_back({item.text(), transform_.map(p)});
     }
-    void drawLines(const QLineF*, int n) override { pages_->back().lines += n; }
-    void drawLines(const QLine*, int n) override { pages_->back().lines += n; }
+    void drawLines(const QLineF* lines, int n) override {
+        for (int i = 0; i < n; ++i)
+            Count(lines[i]);
+    }
+    void drawLines(const QLine* lines, int n) override {
+        for (int i = 0; i < n; ++i)
+            Count(QLineF(lines[i]));
+    }
     void drawRects(const QRectF*, int n) override { pages_->back().rects += n; }
     void drawRects(const QRect*, int n) override { pages_->back().rects += n; }
     void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
@@ -51,6 +60,13 @@ public:
     Type type() const override { return QPaintEngine::User; }
 
 private:
+    void Count(const QLineF& line) {
+        RecordedPage& page = pages_->back();
+        ++page.lines;
+        page.horizontal += line.dy() == 0 && line.dx() != 0;
+        page.vertical += line.dx() == 0 && line.dy() != 0;
+    }
+
     std::vector<RecordedPage>* pages_;
     QTransform transform_;
 };
