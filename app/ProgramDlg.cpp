@@ -236,20 +236,7 @@ void CProgramDlg::DeletePreset() {
     const bool cn = g_LanguageFlag.load() != 0;
     const int answer = ShowMessageBox(nullptr, DeletePresetQuestion(n, cn), g_ProductTitle,
                                       MB_YESNO, cn ? 1 : 0, cn ? -2 : -3);
-    if (answer == IDYES && g_DeviceSynced.load()) {
-        bool current;
-        {
-            DeviceLockGuard lock(g_DeviceLock);
-            std::memset(g_PcPresets[n - 1] + kPresetNameOffset, 0, kPresetNameSize);
-            current = g_SysBlock52[0] == n;
-        }
-        if (m_View) {
-            if (current)
-                m_View->SendPresetSelect(n);
-            else
-                m_View->SendCommand(kRecordPresetName, n);
-        }
-    }
+    if (answer == IDYES && g_DeviceSynced.load() && m_View) m_View->EraseStoredPresetName(n);
     // The row shows the stored name: empty once deleted, and back again when
     // the Delete key emptied the cell but nothing was deleted.
     if (IsPresetRow(m_DeleteCell.row)) m_Grid->SetItemText(m_DeleteCell.row, 1, StoredName(n));

@@ -144,15 +144,18 @@ bool CLumaraView::DeleteScene(const std::string& /*name*/, int n) {
     const std::string question = DeletePresetQuestion(n, cn);
     if (ShowMessageBox(nullptr, question, g_ProductTitle, MB_YESNO, cn, cn ? -2 : -3) != IDYES)
         return false;
-    bool current;
-    {
-        DeviceLockGuard lock(g_DeviceLock);
-        std::memset(g_PcPresets[n - 1] + kPresetNameOffset, 0, kPresetNameSize);
-        current = g_SysBlock52[0] == n;
-    }
-    if (current)
-        SendPresetSelect(n);
+    EraseStoredPresetName(n);
+    return true;
+}
+
+void CLumaraView::EraseStoredPresetName(int n) {
+    if (n < 1 || n > kStoredPresetCount) return;
+    // The emptied name and its packets under one hold of the lock, so the
+    // link worker never sends the name half changed.
+    DeviceLockGuard lock(g_DeviceLock);
+    std::memset(g_PcPresets[n - 1] + kPresetNameOffset, 0, kPresetNameSize);
+    if (g_SysBlock52[0] == n)
+        SendPresetSelect(n); // the empty name, and no preset current any more
     else
         SendCommand(kRecordPresetName, n);
-    return true;
 }
