@@ -65,10 +65,6 @@ const ButtonPlace kPlaces[CAddSet_Dlg::kButtonCount] = {
     {2835, {59, 295, 37, 15}, Six(878, 879, 880, 881, 882, 883), Six(878, 879, 880, 881, 882, 883)},
 };
 
-const ButtonPlace& Place(int id) {
-    return kPlaces[id - CAddSet_Dlg::IDC_USB];
-}
-
 void ApplyPictures(CBitButton* b, const Pictures& p) {
     b->SetBitmaps(p.ids[0], p.ids[1], p.ids[2], p.ids[3], p.ids[4], p.ids[5]);
 }

@@ -37,7 +37,7 @@ const int CAdv_Seting::kFocusOrder[kEditCount] = {2731, 2791, 2792, 2734, 2765,
 namespace {
 
 constexpr int kBackgroundCn = 681, kBackgroundEn = 682;
-const QSize kSize(760, 470);
+const QSize kSize(760, 486);
 
 // The source values are the volumes of S/PDIF, Hi.Level and Phone (bytes 2
 // to 4 of the sources record); the master values are the master volume word
@@ -61,89 +61,19 @@ struct FieldSpec {
     const char* unit;
 };
 
+// clang-format off
 const FieldSpec kFieldSpecs[] = {
-    {CAdv_Seting::IDC_SOURCE_A,
-     2732,
-     {110, 128, 76, 24},
-     numfield::kGain,
-     0,
-     kSourceMax,
-     1,
-     60,
-     "dB"},
-    {CAdv_Seting::IDC_SOURCE_B,
-     2793,
-     {200, 128, 76, 24},
-     numfield::kGain,
-     0,
-     kSourceMax,
-     1,
-     60,
-     "dB"},
-    {CAdv_Seting::IDC_SOURCE_C,
-     2794,
-     {290, 128, 76, 24},
-     numfield::kGain,
-     0,
-     kSourceMax,
-     1,
-     60,
-     "dB"},
-    {CAdv_Seting::IDC_MASTER_VOLUME,
-     2735,
-     {470, 128, 76, 24},
-     numfield::kGain,
-     0,
-     kVolumeMax,
-     1,
-     60,
-     "dB"},
-    {CAdv_Seting::IDC_MASTER_B,
-     2766,
-     {560, 128, 76, 24},
-     numfield::kIntegerUnit,
-     0,
-     kTrimMax,
-     1,
-     0,
-     "dB"},
-    {CAdv_Seting::IDC_LIMITER,
-     2761,
-     {630, 214, 100, 24},
-     numfield::kLevelDbu,
-     0,
-     dynamics::kLevelMax,
-     0.1,
-     30,
-     "dBu"},
-    {CAdv_Seting::IDC_COMPRESSOR,
-     2780,
-     {630, 262, 100, 24},
-     numfield::kLevelDbu,
-     0,
-     kCompressorMax,
-     0.1,
-     30,
-     "dBu"},
-    {CAdv_Seting::IDC_RATIO,
-     2763,
-     {630, 310, 100, 24},
-     numfield::kRatio,
-     dynamics::kRatioMin,
-     dynamics::kRatioMax,
-     1,
-     0,
-     ""},
-    {CAdv_Seting::IDC_ATTACK,
-     2762,
-     {630, 358, 100, 24},
-     numfield::kShortTime,
-     0,
-     kAttackMax,
-     1,
-     0,
-     "ms"},
+    {CAdv_Seting::IDC_SOURCE_A, 2732, {110, 128, 76, 24}, numfield::kGain, 0, kSourceMax, 1, 60, "dB"},
+    {CAdv_Seting::IDC_SOURCE_B, 2793, {216, 128, 76, 24}, numfield::kGain, 0, kSourceMax, 1, 60, "dB"},
+    {CAdv_Seting::IDC_SOURCE_C, 2794, {322, 128, 76, 24}, numfield::kGain, 0, kSourceMax, 1, 60, "dB"},
+    {CAdv_Seting::IDC_MASTER_VOLUME, 2735, {470, 128, 76, 24}, numfield::kGain, 0, kVolumeMax, 1, 60, "dB"},
+    {CAdv_Seting::IDC_MASTER_B, 2766, {576, 128, 76, 24}, numfield::kIntegerUnit, 0, kTrimMax, 1, 0, "dB"},
+    {CAdv_Seting::IDC_LIMITER, 2761, {630, 214, 100, 24}, numfield::kLevelDbu, 0, dynamics::kLevelMax, 0.1, 30, "dBu"},
+    {CAdv_Seting::IDC_COMPRESSOR, 2780, {630, 262, 100, 24}, numfield::kLevelDbu, 0, kCompressorMax, 0.1, 30, "dBu"},
+    {CAdv_Seting::IDC_RATIO, 2763, {630, 310, 100, 24}, numfield::kRatio, dynamics::kRatioMin, dynamics::kRatioMax, 1, 0, ""},
+    {CAdv_Seting::IDC_ATTACK, 2762, {630, 358, 100, 24}, numfield::kShortTime, 0, kAttackMax, 1, 0, "ms"},
 };
+// clang-format on
 
 template <class W> W* Make(QWidget* parent, int id, const QRect& r) {
     auto* w = new W(parent);
@@ -177,12 +107,17 @@ CAdv_Seting::CAdv_Seting(QWidget* parent)
     m_ResetModule = Make<QPushButton>(this, IDC_RESET_MODULE, {510, 40, 150, 24});
     m_InputModeButton = Make<QPushButton>(this, IDC_INPUT_MODE, {110, 84, 120, 24});
     CreateFields();
-    m_List = Make<CListCtrlCl>(this, IDC_CHANNELS, {20, 190, 330, 226});
+    m_List = Make<CListCtrlCl>(this, IDC_CHANNELS, {20, 190, 330, 244});
     m_Curve = Make<CCOM_EXT_LIMStatic>(this, 0, {370, 190, 240, 226});
     m_ShowEq = Make<QCheckBox>(this, IDC_SHOW_EQ, {630, 396, 120, 22});
+    // Light texts on the dark background.
+    QPalette light = m_ShowEq->palette();
+    light.setColor(QPalette::WindowText, Qt::white);
+    m_ShowEq->setPalette(light);
     m_Description = new CTransparentStatic(this);
+    m_Description->SetTextColor(Qt::white);
     SetControlId(m_Description, IDC_DESCRIPTION);
-    m_Description->setGeometry(20, 424, 720, 40);
+    m_Description->setGeometry(20, 440, 720, 40);
 
     connect(m_Address, &QLineEdit::textEdited, this, [this] { OnAddressEdited(); });
     connect(m_PortEdit, &QLineEdit::textEdited, this, [this] { OnPortEdited(); });
@@ -256,10 +191,10 @@ void CAdv_Seting::OnInitDialog() {
     m_List->SetBkColor(QColor(128, 128, 128));
     m_List->SetTextColor(QColor(255, 255, 255));
     m_List->SetTextBkColor(QColor(247, 247, 255));
-    m_List->InsertColumn(0, Lang("通道", "Channel"), LVCFMT_CENTER, 70);
-    m_List->InsertColumn(1, Lang("类型", "Type"), LVCFMT_LEFT, 150);
-    m_List->InsertColumn(2, Lang("联动", "Linked"), LVCFMT_CENTER, 60);
-    m_List->InsertColumn(3, QString(), LVCFMT_CENTER, 46);
+    m_List->InsertColumn(0, Lang("通道", "Channel"), LVCFMT_CENTER, 64);
+    m_List->InsertColumn(1, Lang("类型", "Type"), LVCFMT_LEFT, 140);
+    m_List->InsertColumn(2, Lang("联动", "Linked"), LVCFMT_CENTER, 64);
+    m_List->InsertColumn(3, QString(), LVCFMT_CENTER, 40);
     for (int row = 0; row < kChannelRows; ++row)
         m_List->InsertItem(row, QStringLiteral("CH%1").arg(row + 1));
     m_List->clearSelection();
@@ -505,6 +440,7 @@ void CAdv_Seting::ResetLinkMarks() {
 void CAdv_Seting::OnChannelClicked(int row) {
     if (row < 0 || row >= kChannelRows) return;
     m_Channel = row;
+    m_List->selectRow(row);
     ResetLinkMarks();
     int keys[kChannelRows];
     {

@@ -67,6 +67,7 @@ void CConnectDlg::OnInitDialog(const std::vector<SerialPortInfo>& ports) {
         Radio(kind)->setChecked(kind == m_Chosen);
     m_Ports->setEnabled(m_Chosen == kLinkSerial);
     FillSerialPortList(*m_Ports, ports, m_PortName);
+    m_PortName = m_Ports->currentText().toStdString();
 }
 
 void CConnectDlg::OnChooseKind(int kind) {

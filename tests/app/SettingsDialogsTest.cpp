@@ -10,6 +10,7 @@
 #include "app/ConnectDlg.h"
 #include "app/SaveData_Dlg.h"
 #include "app/WarnDlg.h"
+#include "controls/COM_EXT_LIMStatic.h"
 #include "controls/ListCtrlCl.h"
 #include "controls/NumEdit.h"
 #include "controls/StaticControls.h"
@@ -17,6 +18,7 @@
 #include "link/ui/SerialPort.h"
 #include "model/KTV_Data.h"
 #include "model/SourceTable.h"
+#include "platform/Skin.h"
 #include "tests/pages/PageHostStub.h"
 
 #include <gmock/gmock.h>
@@ -198,9 +200,10 @@ TEST_F(ConnectTest, TextsFollowTheLanguageAndTheKindInUseIsChosen) {
         EXPECT_EQ(Text(dlg.Radio(kLinkSerial)->text()), c.com);
         EXPECT_EQ(Text(dlg.LinkButton()->text()), c.link);
         EXPECT_TRUE(dlg.Radio(c.kind)->isChecked());
-        // Only the serial kind lists ports; the USB device's port is chosen.
+        // Only the serial kind lists ports; the shown port is the chosen one.
         EXPECT_EQ(dlg.Ports()->isEnabled(), c.kind == kLinkSerial);
-        EXPECT_EQ(dlg.PortName(), "ttyUSB0");
+        EXPECT_EQ(dlg.Ports()->count(), 2);
+        EXPECT_EQ(dlg.PortName(), Text(dlg.Ports()->currentText()));
     }
 }
 
@@ -558,9 +561,9 @@ TEST_F(AdvancedTest, ApplyIsEnabledOnlyByADifferentAddressOrPortAndTakesThem) {
     EXPECT_EQ(Text(dlg->AddressEdit()->text()), "127.0.0.1");
     EXPECT_EQ(Text(dlg->PortEdit()->text()), "8899");
     EXPECT_FALSE(dlg->ApplyButton()->isEnabled());
-    // The same address typed again enables nothing.
-    dlg->AddressEdit()->clear();
-    TypeKeys(dlg->AddressEdit(), QStringLiteral("127.0.0.1"));
+    // Edits that leave the device's address and port as they are enable nothing.
+    dlg->OnPortEdited();
+    dlg->OnAddressEdited();
     EXPECT_FALSE(dlg->ApplyButton()->isEnabled());
     TypeKeys(dlg->AddressEdit(), QStringLiteral("2"));
     EXPECT_TRUE(dlg->ApplyButton()->isEnabled());
