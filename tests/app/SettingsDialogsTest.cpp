@@ -416,6 +416,28 @@ TEST_F(PanelTest, EnterEscapeAndTabNeverEndThePanel) {
     EXPECT_TRUE(panel.isVisible());
 }
 
+TEST_F(PanelTest, DraggingThePanelAnywhereOffItsButtonsMovesIt) {
+    CAddSet_Dlg panel;
+    panel.m_View = nullptr;
+    panel.show();
+    panel.move(100, 100);
+    const QPoint start = panel.pos();
+    auto mouse = [&panel](QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
+        const QPoint global = panel.mapToGlobal(at);
+        QMouseEvent e(type, QPointF(at), QPointF(global), Qt::LeftButton, buttons, Qt::NoModifier);
+        QApplication::sendEvent(&panel, &e);
+    };
+    const QPoint grip(160, 300); // empty background
+    mouse(QEvent::MouseButtonPress, grip, Qt::LeftButton);
+    mouse(QEvent::MouseMove, grip + QPoint(30, -20), Qt::LeftButton);
+    mouse(QEvent::MouseButtonRelease, grip + QPoint(30, -20), Qt::NoButton);
+    EXPECT_EQ(panel.pos(), start + QPoint(30, -20));
+    // Once released, moves of the mouse leave it where it is.
+    mouse(QEvent::MouseMove, grip + QPoint(90, 90), Qt::NoButton);
+    EXPECT_EQ(panel.pos(), start + QPoint(30, -20));
+    EXPECT_TRUE(panel.isVisible());
+}
+
 TEST_F(PanelTest, LanguageSwitchGivesTheButtonsTheNewLanguagesPicturesAtOnce) {
     g_LanguageFlag = 0;
     CAddSet_Dlg panel;
