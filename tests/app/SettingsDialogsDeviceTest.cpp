@@ -17,6 +17,20 @@ namespace {
 
 class SettingsDialogDeviceTest : public PresetTest {
 protected:
+    void StartSettled() {
+        StartConnected();
+        ASSERT_TRUE(Settled());
+    }
+    // The dialog on the program's view, shown.
+    void OpenOnView(CAddSet_Dlg& panel) {
+        panel.m_View = view;
+        panel.show();
+    }
+    void OpenOnView(CAdv_Seting& dlg) {
+        dlg.m_View = view;
+        dlg.SetData(view->Data());
+        dlg.show();
+    }
     // The read requests of device preset n's blocks the device took since the mark.
     int PresetReads(int n) const {
         int reads = 0;
@@ -28,11 +42,9 @@ protected:
 
 TEST_F(SettingsDialogDeviceTest,
        ARecallReadsTheDevicePresetAndTheCloseWaitsForTheTransferAndKeepsItsWindow) {
-    StartConnected();
-    ASSERT_TRUE(Settled());
+    ASSERT_NO_FATAL_FAILURE(StartSettled());
     CAddSet_Dlg panel(view);
-    panel.m_View = view;
-    panel.show();
+    OpenOnView(panel);
     panel.SetPage(CAddSet_Dlg::kPresetPage);
 
     Mark();
@@ -71,11 +83,9 @@ TEST_F(SettingsDialogDeviceTest,
 }
 
 TEST_F(SettingsDialogDeviceTest, TheUsbButtonDisconnectsAndConnectsAgain) {
-    StartConnected();
-    ASSERT_TRUE(Settled());
+    ASSERT_NO_FATAL_FAILURE(StartSettled());
     CAddSet_Dlg panel(view);
-    panel.m_View = view;
-    panel.show();
+    OpenOnView(panel);
     CBitButton* usb = panel.Button(CAddSet_Dlg::IDC_USB);
     // Connected: the click disconnects and the button stays off.
     usb->click();
@@ -96,12 +106,9 @@ TEST_F(SettingsDialogDeviceTest, TheUsbButtonDisconnectsAndConnectsAgain) {
 
 TEST_F(SettingsDialogDeviceTest,
        AdvancedSettingsInputModeAndMasterVolumeReachTheDeviceAsTheirRecords) {
-    StartConnected();
-    ASSERT_TRUE(Settled());
+    ASSERT_NO_FATAL_FAILURE(StartSettled());
     CAdv_Seting dlg(view);
-    dlg.m_View = view;
-    dlg.SetData(view->Data());
-    dlg.show();
+    OpenOnView(dlg);
     Mark();
     // What each record holds when the edit is made is what the device must take.
     std::vector<uint8_t> sources, master;
@@ -136,12 +143,9 @@ TEST_F(SettingsDialogDeviceTest,
 }
 
 TEST_F(SettingsDialogDeviceTest, AnOpenAdvancedSettingsDialogFollowsTheLinkAndTheDeviceData) {
-    StartConnected();
-    ASSERT_TRUE(Settled());
+    ASSERT_NO_FATAL_FAILURE(StartSettled());
     CAdv_Seting dlg(view);
-    dlg.m_View = view;
-    dlg.SetData(view->Data());
-    dlg.show();
+    OpenOnView(dlg);
     ASSERT_EQ(g_AdvancedDlg.data(), &dlg);
     // An address typed and not applied goes when the link changes.
     dlg.AddressEdit()->setText(QStringLiteral("127.0.0.9"));
