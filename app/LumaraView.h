@@ -417,6 +417,14 @@ public:
     void PostViewMessage(unsigned msg, WPARAM wParam, LPARAM lParam) override { PostMessage(msg, wParam, lParam); }
     void SetChannelModified(int output) override;
 
+    // ---- the advanced settings dialog (ViewAdvanced.cpp) -------------------
+    void MarkSourceChanged(int flag) override;
+    void SaveLineSetting() override;
+    void OnAdvancedSettingChanged() override {}
+    // The open advanced settings dialog follows the link state (its address
+    // shown afresh) or, with reload, every value it shows.
+    void RefreshAdvancedDialog(bool reload);
+
     // ---- what the session shows (ISessionHost) -----------------------------
     void ShowLinkState(bool connected) override { SetLinkStatusDisplay(connected ? 1 : 0); }
     void ClearLinkDisplay(int kind) override;

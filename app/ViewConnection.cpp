@@ -153,6 +153,7 @@ void CLumaraView::SetLinkStatusDisplay(int connected) {
         m_LinkStatus->StartBlink();
     }
     m_LinkStatus->show();
+    RefreshAdvancedDialog(false);
 }
 
 // ---------------------------------------------------------------------------

@@ -57,6 +57,7 @@ LRESULT CLumaraView::OnDeviceDataLoaded(WPARAM preset, LPARAM) {
     g_TransferRunning = 0;
     g_ChannelFlags.Reset();
     m_BridgeButton->SetCheck(g_SysBlock8[2]);
+    RefreshAdvancedDialog(true);
     return 0;
 }
 

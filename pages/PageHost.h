@@ -46,6 +46,15 @@ public:
     // Makes an output current, as a click on its strip does.
     virtual void RequestOutput(int /*output*/) {}
 
+    // ---- for the advanced settings dialog -----------------------------------
+    // The sources record is to be sent (flag 1, when connected) or not (0).
+    virtual void MarkSourceChanged(int /*flag*/) {}
+    // Stores whether the output graphs show the EQ response (g_LineSetting)
+    // and redraws them.
+    virtual void SaveLineSetting() {}
+    // After the input mode changed there: nothing more is done.
+    virtual void OnAdvancedSettingChanged() {}
+
     // ---- for the output strips, the level bar and the speaker-position buttons
     // The strip of output 0..11 (null outside), the output page, the mix page.
     virtual CStripBase* OutputStrip(int output) = 0;

@@ -8,6 +8,7 @@
 #include "controls/StaticControls.h"
 #include "link/DeviceSession.h"
 #include "link/LinkGlobals.h"
+#include "link/ui/PortList.h"
 #include "model/Globals.h"
 #include "controls/MessageBox.h"
 #include "platform/FileChooser.h"
@@ -36,7 +37,6 @@ const BiText kBrowseText{"浏览文件", "Browse file"};
 const BiText kUpdateText{"更新", "Update"};
 const BiText kQuitText{"退出", "Quit"};
 const BiText kTitleText{"设备固件更新", "Device Firmware Update"};
-const char* const kNoPortName = "NULL";
 
 QString Text(const BiText& t) {
     return QString::fromUtf8(t.Pick());
@@ -45,16 +45,6 @@ QString Text(const BiText& t) {
 // The warning caption of the language, without closing by itself.
 int WarningNoClose() {
     return g_LanguageFlag.load() ? -4 : -5;
-}
-
-// The combo box's prefix search: from the entry after start, wrapping round.
-int FindPrefix(const QComboBox& box, int start, const QString& prefix) {
-    const int n = box.count();
-    for (int k = 1; k <= n; ++k) {
-        const int i = (start + k) % n;
-        if (box.itemText(i).startsWith(prefix, Qt::CaseInsensitive)) return i;
-    }
-    return -1;
 }
 
 } // namespace
@@ -183,39 +173,11 @@ void CUpgradeDlg::ApplyTexts() {
 }
 
 void CUpgradeDlg::FillPortList() {
-    std::vector<SerialPortInfo> ports;
-    try {
-        ListSerialPorts(ports, false);
-    } catch (const CSerialPortListError&) {
-        ports.clear(); // shown as a list without ports
-    }
-    FillPortList(ports);
+    FillPortList(ListSerialPortsOrNone());
 }
 
 void CUpgradeDlg::FillPortList(const std::vector<SerialPortInfo>& ports) {
-    m_Ports->clear();
-    if (ports.empty()) {
-        m_Ports->addItem(QString::fromUtf8(kNoPortName));
-        m_PortName = kNoPortName;
-        m_Ports->setCurrentIndex(0);
-        return;
-    }
-    for (const SerialPortInfo& p : ports)
-        if (!p.displayName.empty()) m_Ports->addItem(QString::fromStdString(p.displayName));
-    const int found = FindPrefix(*m_Ports, 1, QString::fromStdString(m_PortName));
-    if (found >= 0) {
-        m_Ports->setCurrentIndex(found);
-        return;
-    }
-    for (const SerialPortInfo& p : ports) {
-        if (p.usb && !p.displayName.empty()) {
-            m_PortName = p.displayName;
-            m_Ports->setCurrentIndex(m_Ports->findText(QString::fromStdString(p.displayName)));
-            return;
-        }
-    }
-    m_Ports->setCurrentIndex(0);
-    m_PortName = m_Ports->itemText(0).toStdString();
+    FillSerialPortList(*m_Ports, ports, m_PortName);
 }
 
 // ---------------------------------------------------------------------------
