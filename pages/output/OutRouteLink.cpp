@@ -1,0 +1,383 @@
+// The strip's link button (joint-editing groups) and its link-group menu
+// (joint-debug settings).
+//
+// The link button: a single click on an unchecked button joins a group, the
+// first that applies of
+//   1. the group the output left with a single click, while it has not been
+//      edited since (it rejoins through a member still in the group);
+//   2. the group of the current output;
+//   3. the newest group, while it is open for joining;
+//   4. a new group, without making the output current;
+// and takes over the settings of the member it joins through. A single click
+// on a checked button leaves (the output may rejoin), a right click leaves
+// for good, a double click opens a new group with this output current.
+// After each change byte 287 of the output's block carries the group number
+// (0 after leaving) and the dynamics item goes to the device.
+#include "pages/output/OutRoute_Dlg.h"
+
+#include "controls/BitButton.h"
+#include "controls/MessageBox.h"
+#include "model/DataDefine.h"
+#include "model/Globals.h"
+#include "model/KTV_OutData.h"
+#include "model/LinkGroups.h"
+#include "pages/output/JoDeSet_Dlg.h"
+#include "pages/output/OutputDlg.h"
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QPointer>
+
+#include <algorithm>
+#include <iterator>
+
+namespace {
+
+constexpr int kMaskOutputs = 8; // the joint-debug masks cover outputs 0..7
+
+const BiText kAllGroupsTakenText = {
+    "12个联调组都已在使用,请先撤销一个组。",
+    "All 12 link groups are in use. Please release a group first.",
+};
+
+// The link-group menu (resource 962): command and text (Chinese, English).
+struct MenuItem {
+    int command;
+    const char* cn;
+    const char* en;
+};
+constexpr MenuItem kLinkGroupMenu[4] = {
+    {COutRoute_Dlg::kCmdNewJointGroup, "生成新联调组", "New joint debug group"},
+    {COutRoute_Dlg::kCmdJoinJointGroup, "加入已有联调组", "Join a joint debug group"},
+    {COutRoute_Dlg::kCmdLeaveJointGroup, "退出联调组", "Leave the joint debug group"},
+    {COutRoute_Dlg::kCmdDissolveJointGroup, "撤销联调组", "Dissolve the joint debug group"},
+};
+
+bool Chinese() {
+    return g_LanguageFlag.load() != 0;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Neighbours
+// ---------------------------------------------------------------------------
+
+COutputDlg* COutRoute_Dlg::OutputPage() const {
+    return m_View ? dynamic_cast<COutputDlg*>(m_View->OutputPageWindow()) : nullptr;
+}
+
+COutRoute_Dlg* COutRoute_Dlg::StripOf(int output) const {
+    return m_View ? dynamic_cast<COutRoute_Dlg*>(m_View->OutputStrip(output)) : nullptr;
+}
+
+// The caption of an output's strip in the main view, with its selection look.
+void COutRoute_Dlg::SetCaption(int output, bool checked) {
+    CStripBase* s = m_View ? m_View->OutputStrip(output) : nullptr;
+    if (!s) return;
+    s->SetCaptionChecked(checked);
+    s->SetSelected(checked);
+}
+
+// ---------------------------------------------------------------------------
+// The link button
+// ---------------------------------------------------------------------------
+
+void COutRoute_Dlg::OnLinkClick(int kind) {
+    if (kind == kLinkSingle) m_LastLinkClick = 1;
+    if (kind == kLinkDouble) m_LastLinkClick = 2;
+    const int o = m_OutputIndex;
+    if (o < 0 || o >= kOutputCount) return;
+    const bool checked = m_LinkButton->GetCheck() != 0;
+    if (kind == kLinkRight && !checked) return;
+    LinkRecord& rec = g_LinkRecord[o];
+
+    if (!checked && kind == kLinkDouble) {
+        const int b = FindFreeLinkGroup();
+        if (b == kNoLinkGroup) return RefuseNewGroup();
+        OpenGroupHere(b);
+        return FinishLinkClick(true);
+    }
+    if (!checked) {
+        if (!JoinByClick()) return;
+        return FinishLinkClick(true);
+    }
+
+    // A checked button: the output leaves the group the tables count it in.
+    const int g = MemberLinkGroup(o);
+    if (kind == kLinkDouble) {
+        // Refused before anything changes when no group would be free even
+        // once this output has left its own.
+        const bool freesOne = g != kNoLinkGroup && g_LinkGroupCount[g] <= 1;
+        if (FindFreeLinkGroup() == kNoLinkGroup && !freesOne) return RefuseNewGroup();
+        if (g != kNoLinkGroup) g_LinkGroupMask[g] &= ~(1 << o);
+        rec.suspended = 0;
+        LeaveLinkGroup(o, g);
+        OpenGroupHere(FindFreeLinkGroup());
+        return FinishLinkClick(true);
+    }
+    UncheckCaptionsOnLeave();
+    if (kind == kLinkRight) {
+        if (g != kNoLinkGroup) g_LinkGroupMask[g] &= ~(1 << o);
+        rec.suspended = 0;
+        LeaveLinkGroup(o, g);
+    } else {
+        // It stays in the group's mask and may rejoin while unedited.
+        rec = {g != kNoLinkGroup ? 1 : 0, g != kNoLinkGroup ? g : rec.group};
+        LeaveLinkGroup(o, g);
+        // With no group left there is nothing to rejoin.
+        if (std::none_of(std::begin(g_LinkGroupInUse), std::end(g_LinkGroupInUse),
+                         [](int used) { return used != 0; }))
+            for (LinkRecord& r : g_LinkRecord)
+                r.suspended = 0;
+    }
+    FinishLinkClick(false);
+}
+
+// A single click on an unchecked button; false when it was refused.
+bool COutRoute_Dlg::JoinByClick() {
+    const int o = m_OutputIndex;
+    const LinkRecord rec = g_LinkRecord[o];
+    // 1. Rejoin the group it left, through a member that is still in it.
+    if (rec.suspended && !g_ChannelModified[o]) {
+        const int g = rec.group;
+        const int source = RejoinSource(o, g);
+        if (source != kNoLinkGroup) {
+            AddToLinkGroup(o, g);
+            JoinVia(source);
+            m_LinkPictureGroup = g;
+            // The members' captions together: all checked when any is.
+            const int key = GroupLinkKey(g + 1);
+            int keys[kOutputCount];
+            {
+                DeviceLockGuard lock(g_DeviceLock);
+                std::copy(std::begin(g_LinkKey), std::end(g_LinkKey), keys);
+            }
+            bool anyChecked = false;
+            for (int i = 0; i < kOutputCount; ++i) {
+                CStripBase* s = m_View ? m_View->OutputStrip(i) : nullptr;
+                if (s && keys[i] == key && s->IsCaptionChecked()) anyChecked = true;
+            }
+            if (anyChecked)
+                for (int i = 0; i < kOutputCount; ++i)
+                    if (keys[i] == key) SetCaption(i, true);
+            return true;
+        }
+    }
+    // 2. and 3. Join through the current output's group, or the open group.
+    const auto groupOf = [](int output) {
+        DeviceLockGuard lock(g_DeviceLock);
+        return output >= 0 && output < kOutputCount ? LinkKeyGroupIndex(g_LinkKey[output])
+                                                    : kNoLinkGroup;
+    };
+    const int current = g_CurrentOutput;
+    COutRoute_Dlg* currentStrip = StripOf(current);
+    int through = -1;
+    if (current != o && currentStrip && currentStrip->LinkButton()->GetCheck() &&
+        groupOf(current) != kNoLinkGroup)
+        through = current;
+    else if (o != current && g_LinkGroupOrigin != -1 && g_LinkGroupOrigin != o &&
+             g_LinkGroupOpen.load() == 1 && groupOf(g_LinkGroupOrigin) != kNoLinkGroup)
+        through = g_LinkGroupOrigin;
+    if (through >= 0) {
+        const int g = groupOf(through);
+        AddToLinkGroup(o, g);
+        JoinVia(through);
+        m_LinkPictureGroup = g;
+        return true;
+    }
+    // 4. A new group of its own, the current output unchanged.
+    const int b = FindFreeLinkGroup();
+    if (b == kNoLinkGroup) {
+        RefuseNewGroup();
+        return false;
+    }
+    OpenLinkGroup(o, b);
+    m_LinkPictureGroup = b;
+    return true;
+}
+
+// The output takes the settings of the member it joins through; that
+// member's outputs are off on the device while its copy is written.
+void COutRoute_Dlg::JoinVia(int source) {
+    const int o = m_OutputIndex;
+    COutputDlg* page = OutputPage();
+    {
+        // The off frames, the copy and the restoring frames enter the queue
+        // as one piece.
+        DeviceLockGuard lock(g_DeviceLock);
+        if (page) page->MuteMaskOutputs(source, true);
+        if (m_View) m_View->CopyOutputEq(source, o);
+        if (page) page->MuteMaskOutputs(source, false);
+        if (m_View) m_View->SyncLinkGroupStrips(source, g_LinkKey[source]);
+        g_LinkActive = 1;
+    }
+    if (!page) return;
+    // The page shows what the output now holds.
+    if (o == g_CurrentOutput) page->RefreshChannel();
+    page->RedrawGraph();
+}
+
+// A double click: a new group b with this output as its first member, the
+// output current and its caption the only one checked.
+void COutRoute_Dlg::OpenGroupHere(int group) {
+    const int o = m_OutputIndex;
+    OpenLinkGroup(o, group);
+    m_LinkPictureGroup = group;
+    if (m_View && g_CurrentOutput != o) {
+        m_View->SelectOutput(o);
+    } else if (COutputDlg* page = OutputPage()) {
+        page->RefreshChannel();
+    }
+    for (int i = 0; i < kOutputCount; ++i)
+        SetCaption(i, i == o);
+    if (m_View) m_View->RepaintStrips();
+}
+
+void COutRoute_Dlg::UncheckCaptionsOnLeave() {
+    const int o = m_OutputIndex;
+    if (o != g_CurrentOutput) {
+        SetCaption(o, false);
+        return;
+    }
+    for (int i = 0; i < kOutputCount; ++i)
+        if (i != o) SetCaption(i, false);
+}
+
+// Byte 287 takes the group number (0 when the output left) and the
+// dynamics item is marked for the device; the button shows the result.
+void COutRoute_Dlg::FinishLinkClick(bool checked) {
+    const int o = m_OutputIndex;
+    {
+        DeviceLockGuard lock(g_DeviceLock);
+        OutputBlock(o)[kOutLinkGroupByte] = LinkKeyDeviceByte(g_LinkKey[o]);
+        if (m_Output) m_Output->SetDynamicsDirty(1);
+    }
+    m_LinkButton->SetCheck(checked ? 1 : 0);
+    ShowLinkPicture(Chinese());
+}
+
+void COutRoute_Dlg::RefuseNewGroup() {
+    ShowMessageBox(nullptr, kAllGroupsTakenText.Pick(), std::string(), MB_OK,
+                   g_LanguageFlag.load(), 2000);
+}
+
+// ---------------------------------------------------------------------------
+// The link-group menu and the joint-debug masks
+// ---------------------------------------------------------------------------
+
+bool COutRoute_Dlg::AreAllMasksFull() {
+    DeviceLockGuard lock(g_DeviceLock);
+    for (int i = 0; i < kMaskOutputs; ++i)
+        if (g_LinkKey[i] != MaskLinkKey(0xFF)) return false;
+    return true;
+}
+
+bool COutRoute_Dlg::HasMaskPartner() const {
+    const int o = m_OutputIndex;
+    if (o < 0 || o >= kMaskOutputs) return false;
+    DeviceLockGuard lock(g_DeviceLock);
+    return (LinkKeyMask(g_LinkKey[o]) & 0xFF & ~(1 << o)) != 0;
+}
+
+std::unique_ptr<QMenu> COutRoute_Dlg::BuildLinkGroupMenu() {
+    const int o = m_OutputIndex;
+    COutputDlg* page = OutputPage();
+    if (o < 0 || o >= kMaskOutputs || !page) return nullptr;
+    auto menu = std::make_unique<QMenu>();
+    const bool cn = Chinese();
+    const bool partner = HasMaskPartner() || page->IsMaskShared(o);
+    for (const MenuItem& item : kLinkGroupMenu) {
+        QAction* a = menu->addAction(QString::fromUtf8(cn ? item.cn : item.en));
+        a->setData(item.command);
+        if (item.command == kCmdJoinJointGroup) a->setEnabled(!AreAllMasksFull());
+        if (item.command == kCmdLeaveJointGroup || item.command == kCmdDissolveJointGroup)
+            a->setEnabled(partner);
+    }
+    return menu;
+}
+
+void COutRoute_Dlg::OpenLinkGroupMenu(const QPoint& at) {
+    std::unique_ptr<QMenu> menu = BuildLinkGroupMenu();
+    if (!menu) return;
+    int command = -1;
+    if (CurrentPopupChooser()) {
+        command = CurrentPopupChooser()(*menu, at);
+    } else {
+        QPointer<COutRoute_Dlg> alive(this);
+        QAction* chosen = menu->exec(at);
+        if (!alive) return;
+        if (chosen) command = chosen->data().toInt();
+    }
+    if (command >= kCmdNewJointGroup && command <= kCmdDissolveJointGroup)
+        OnLinkGroupCommand(command);
+}
+
+void COutRoute_Dlg::contextMenuEvent(QContextMenuEvent* event) {
+    // The link button reports its own right click.
+    if (m_LinkButton->isVisible() && m_LinkButton->geometry().contains(event->pos())) return;
+    event->accept();
+    OpenLinkGroupMenu(event->globalPos());
+}
+
+void COutRoute_Dlg::OnLinkGroupCommand(int command) {
+    COutputDlg* page = OutputPage();
+    const int p = m_OutputIndex;
+    if (!page || p < 0 || p >= kMaskOutputs) return;
+    switch (command) {
+    case kCmdNewJointGroup:
+    case kCmdJoinJointGroup: {
+        CJoDeSet_Dlg dialog(this);
+        dialog.m_Mode =
+            command == kCmdNewJointGroup ? CJoDeSet_Dlg::kNewGroupMode : CJoDeSet_Dlg::kJoinMode;
+        dialog.m_Output = p;
+        dialog.SetPage(page);
+        dialog.DoModal();
+        break;
+    }
+    case kCmdLeaveJointGroup: LeaveJointDebugGroup(*page); break;
+    case kCmdDissolveJointGroup: DissolveJointDebugGroup(*page); break;
+    default: break;
+    }
+}
+
+// The output keeps only itself; the others of its group keep each other.
+void COutRoute_Dlg::LeaveJointDebugGroup(COutputDlg& page) {
+    const int p = m_OutputIndex;
+    const int m = page.Panel(p).mask;
+    {
+        DeviceLockGuard lock(g_DeviceLock);
+        for (int i = 0; i < kMaskOutputs; ++i) {
+            if (!(m & (1 << i))) continue;
+            const int mask = i == p ? 1 << p : m & ~(1 << p);
+            page.Panel(i).mask = mask;
+            g_LinkKey[i] = MaskLinkKey(mask);
+            page.RefreshMaskPanels(i, mask);
+        }
+    }
+    if (p != g_CurrentOutput) {
+        SetCaption(p, false);
+    } else {
+        for (int i = 0; i < kOutputCount; ++i)
+            if (i != p && (m & (1 << i))) SetCaption(i, false);
+    }
+    if (m_View) m_View->RepaintStrips();
+}
+
+// Every output of the group keeps only itself.
+void COutRoute_Dlg::DissolveJointDebugGroup(COutputDlg& page) {
+    const int m = page.Panel(m_OutputIndex).mask;
+    {
+        DeviceLockGuard lock(g_DeviceLock);
+        for (int i = 0; i < kMaskOutputs; ++i) {
+            if (!(m & (1 << i))) continue;
+            page.Panel(i).mask = 1 << i;
+            g_LinkKey[i] = MaskLinkKey(1 << i);
+            page.RefreshMaskPanels(i, 1 << i);
+        }
+    }
+    for (int i = 0; i < kOutputCount; ++i)
+        if (i != g_CurrentOutput && (m & (1 << i))) SetCaption(i, false);
+    if (m_View) m_View->RepaintStrips();
+}
