@@ -104,3 +104,114 @@ int RejoinSource(int output, int group) {
     }
     return kNoLinkGroup;
 }
+
+void StoreLinkGroupByte(int output) {
+    if (!IsOutput(output)) return;
+    DeviceLockGuard lock(g_DeviceLock);
+    OutputBlock(output)[kOutLinkGroupByte] = LinkKeyDeviceByte(g_LinkKey[output]);
+}
+
+namespace {
+
+// The group of an output's key: only a group key names one.
+int KeyGroup(int output) {
+    if (!IsOutput(output)) return kNoLinkGroup;
+    DeviceLockGuard lock(g_DeviceLock);
+    return LinkKeyGroupIndex(g_LinkKey[output]);
+}
+
+bool AnyGroupInUse() {
+    return std::any_of(std::begin(g_LinkGroupInUse), std::end(g_LinkGroupInUse),
+                       [](int used) { return used != 0; });
+}
+
+// A single click on an unchecked button: the first case that applies.
+LinkClickResult JoinByClick(const LinkClickInput& in) {
+    const int o = in.output;
+    const LinkRecord rec = g_LinkRecord[o];
+    // 1. Back into the group it left, through a member still in it; with
+    //    none left the other cases apply.
+    if (rec.suspended && !g_ChannelModified[o]) {
+        const int source = RejoinSource(o, rec.group);
+        if (source != kNoLinkGroup) {
+            AddToLinkGroup(o, rec.group);
+            return {LinkStep::Rejoin, true, source, rec.group};
+        }
+    }
+    // 2. The current output's group, 3. the newest group while it is open;
+    //    each only while that output's key still names a group.
+    if (in.current != o && in.currentChecked && KeyGroup(in.current) != kNoLinkGroup) {
+        const int g = KeyGroup(in.current);
+        AddToLinkGroup(o, g);
+        return {LinkStep::JoinCurrent, true, in.current, g};
+    }
+    const int origin = g_LinkGroupOrigin;
+    if (o != in.current && origin != -1 && origin != o && g_LinkGroupOpen.load() == 1 &&
+        KeyGroup(origin) != kNoLinkGroup) {
+        const int g = KeyGroup(origin);
+        AddToLinkGroup(o, g);
+        return {LinkStep::JoinOpen, true, origin, g};
+    }
+    // 4. A new group of its own.
+    const int b = FindFreeLinkGroup();
+    if (b == kNoLinkGroup) return {LinkStep::Refused, false, -1, kNoLinkGroup};
+    OpenLinkGroup(o, b);
+    return {LinkStep::StartGroup, true, -1, b};
+}
+
+} // namespace
+
+LinkClickResult ApplyLinkClick(const LinkClickInput& in) {
+    const int o = in.output;
+    if (!IsOutput(o)) return {};
+    LinkRecord& rec = g_LinkRecord[o];
+    if (!in.checked) {
+        switch (in.kind) {
+        case LinkClickKind::Right: return {};
+        case LinkClickKind::Single: return JoinByClick(in);
+        case LinkClickKind::Double: {
+            const int b = FindFreeLinkGroup();
+            if (b == kNoLinkGroup) return {LinkStep::Refused, false, -1, kNoLinkGroup};
+            // A suspended output gives up the group it could have rejoined.
+            if (rec.suspended && IsGroup(rec.group)) g_LinkGroupMask[rec.group] &= ~(1 << o);
+            rec.suspended = 0;
+            OpenLinkGroup(o, b);
+            return {LinkStep::OpenHere, true, -1, b};
+        }
+        }
+        return {};
+    }
+
+    // A checked button: the output leaves the group the tables count it in.
+    const int g = MemberLinkGroup(o);
+    switch (in.kind) {
+    case LinkClickKind::Double: {
+        // Refused before anything changes when no group would be free even
+        // once this output has left its own.
+        const bool freesOne = g != kNoLinkGroup && g_LinkGroupCount[g] <= 1;
+        if (FindFreeLinkGroup() == kNoLinkGroup && !freesOne)
+            return {LinkStep::Refused, true, -1, g};
+        if (g != kNoLinkGroup) g_LinkGroupMask[g] &= ~(1 << o);
+        rec.suspended = 0;
+        LeaveLinkGroup(o, g);
+        const int b = FindFreeLinkGroup();
+        OpenLinkGroup(o, b);
+        return {LinkStep::OpenHere, true, -1, b};
+    }
+    case LinkClickKind::Right:
+        if (g != kNoLinkGroup) g_LinkGroupMask[g] &= ~(1 << o);
+        rec.suspended = 0;
+        LeaveLinkGroup(o, g);
+        return {LinkStep::LeaveForGood, false, -1, kNoLinkGroup};
+    case LinkClickKind::Single:
+        // It stays in the group's mask and may rejoin while unedited.
+        rec = g != kNoLinkGroup ? LinkRecord{1, g} : LinkRecord{0, rec.group};
+        LeaveLinkGroup(o, g);
+        // With no group left there is nothing to rejoin.
+        if (!AnyGroupInUse())
+            for (LinkRecord& r : g_LinkRecord)
+                r.suspended = 0;
+        return {LinkStep::Leave, false, -1, kNoLinkGroup};
+    }
+    return {};
+}

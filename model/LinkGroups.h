@@ -122,3 +122,47 @@ void LeaveLinkGroup(int output, int group);
 // the group's mask that is not suspended and still holds the group's key;
 // kNoLinkGroup when there is none.
 int RejoinSource(int output, int group);
+
+// ---------------------------------------------------------------------------
+// The link button's clicks
+// ---------------------------------------------------------------------------
+
+enum class LinkClickKind : int { Single = 1, Double = 2, Right = 3 };
+
+// What a click finds: the panel's output, the click, whether its link button
+// is checked, the current output and whether that output's link button is.
+struct LinkClickInput {
+    int output = 0;
+    LinkClickKind kind = LinkClickKind::Single;
+    bool checked = false;
+    int current = 0;
+    bool currentChecked = false;
+};
+
+// What the click did to the tables and keys.
+enum class LinkStep : int {
+    None,         // nothing changed (a right click on an unchecked button)
+    Refused,      // a new group was needed and all twelve are in use
+    Rejoin,       // back into the group the output left, unedited since
+    JoinCurrent,  // into the current output's group
+    JoinOpen,     // into the newest group while it is open
+    StartGroup,   // a new group of its own, the current output unchanged
+    OpenHere,     // a new group with this output to become current (double click)
+    Leave,        // left its group and may rejoin (single click)
+    LeaveForGood, // left its group (right click)
+};
+
+struct LinkClickResult {
+    LinkStep step = LinkStep::None;
+    bool checked = false;      // the link button afterwards
+    int source = -1;           // the member whose settings the output takes over
+    int group = kNoLinkGroup;  // the group the output is in afterwards
+};
+
+// Carries a click out on the group tables and the keys (under g_DeviceLock
+// for the keys). The caller copies the source's settings, sets the captions
+// and the current output, and stores the device byte (StoreLinkGroupByte).
+LinkClickResult ApplyLinkClick(const LinkClickInput& in);
+
+// Byte 287 of the output's block takes the device byte of its key.
+void StoreLinkGroupByte(int output);

@@ -157,45 +157,21 @@ void CJoDeSet_Dlg::InitDialog() {
     m_LeftHeading->setFont(font);
     m_RightHeading->setFont(font);
 
-    for (int i = 0; i < kChannels; ++i) {
-        const int mask = m_Page ? m_Page->Panel(i).mask : 1 << i;
-        for (int j = 0; j < kChannels; ++j)
-            m_Matrix[i][j] = (mask >> j) & 1;
-    }
-    BuildGroups();
-    FillLists();
-    ShowButtons();
-    ClearSelections();
+    JointDebugMasks masks{};
+    for (int i = 0; i < kChannels; ++i)
+        masks[i] = m_Page ? m_Page->Panel(i).mask : 1 << i;
+    m_Matrix = MatrixOfMasks(masks);
+    Rebuild();
     m_GroupNumber.clear();
     m_Changed = false;
 }
 
-bool CJoDeSet_Dlg::IsLinked(int output) const {
-    for (int j = 0; j < kChannels; ++j)
-        if (j != output && m_Matrix[output][j]) return true;
-    return false;
-}
-
-void CJoDeSet_Dlg::BuildGroups() {
-    for (Group& g : m_Groups)
-        g = Group{};
-    std::fill(std::begin(m_GroupUsed), std::end(m_GroupUsed), 0);
-    int next = 0;
-    for (int i = 0; i < kChannels && next < kGroups; ++i) {
-        if (!IsLinked(i) || GroupOf(i) >= 0) continue;
-        Group& g = m_Groups[next];
-        for (int j = 0; j < kChannels; ++j)
-            g.member[j] = m_Matrix[i][j];
-        g.name = QString::number(next + 1);
-        ++next;
-    }
-}
-
-// The first group holding the output, -1 for none.
-int CJoDeSet_Dlg::GroupOf(int output) const {
-    for (int g = 0; g < kGroups; ++g)
-        if (m_Groups[g].member[output]) return g;
-    return -1;
+void CJoDeSet_Dlg::Rebuild() {
+    m_Groups = BuildJointDebugGroups(m_Matrix);
+    m_Lists = FillJointDebugLists(m_Matrix, m_Groups, m_Mode == kNewGroupMode, m_Output);
+    ShowLists();
+    ShowButtons();
+    ClearSelections();
 }
 
 void CJoDeSet_Dlg::AddRow(QTableWidget* list, int id, int output) {
@@ -209,51 +185,13 @@ void CJoDeSet_Dlg::AddRow(QTableWidget* list, int id, int output) {
     list->setItem(row, 1, name);
 }
 
-void CJoDeSet_Dlg::FillLists() {
+void CJoDeSet_Dlg::ShowLists() {
     const QSignalBlocker blockLeft(m_Left), blockRight(m_Right);
     m_Left->setRowCount(0);
     m_Right->setRowCount(0);
-    const int p = m_Output;
-    const bool pInside = p >= 0 && p < kChannels;
-    int leftId = 1;
-    if (m_Mode == kNewGroupMode) {
-        if (pInside && IsLinked(p)) {
-            // The number of the last of the groups that holds p.
-            int id = 1;
-            for (int g = 0; g < kGroups; ++g)
-                if (m_Groups[g].member[p]) id = g + 1;
-            for (int j = 0; j < kChannels; ++j)
-                if (m_Matrix[p][j]) AddRow(m_Right, id, j);
-            for (int j = 0; j < kChannels; ++j)
-                if (!m_Matrix[p][j]) AddRow(m_Left, leftId++, j);
-        } else {
-            if (pInside) AddRow(m_Right, 1, p);
-            for (int j = 0; j < kChannels; ++j)
-                if (j != p) AddRow(m_Left, leftId++, j);
-        }
-        return;
-    }
-    for (int i = 0; i < kChannels; ++i) {
-        const bool withP = pInside && m_Matrix[i][p];
-        if ((IsLinked(i) && withP) || i == p) {
-            AddRow(m_Left, leftId++, i);
-        } else if (IsLinked(i)) {
-            const int g = std::max(GroupOf(i), 0);
-            AddRow(m_Right, g + 1, i);
-            m_GroupUsed[g] = 1;
-        }
-    }
-    SortRight();
-}
-
-void CJoDeSet_Dlg::SortRight() {
-    std::vector<Row> rows = Rows(m_Right);
-    std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) {
-        return a.id != b.id ? a.id < b.id : a.name < b.name;
-    });
-    const QSignalBlocker block(m_Right);
-    m_Right->setRowCount(0);
-    for (const Row& r : rows)
+    for (const JointDebugRow& r : m_Lists.left)
+        AddRow(m_Left, r.id, r.output);
+    for (const JointDebugRow& r : m_Lists.right)
         AddRow(m_Right, r.id, r.output);
 }
 
@@ -261,7 +199,7 @@ void CJoDeSet_Dlg::ShowButtons() {
     const bool join = m_Mode == kJoinMode;
     m_Add->setVisible(!join);
     for (int n = 0; n < kGroups; ++n)
-        m_AddGroup[n]->setVisible(join && m_GroupUsed[n]);
+        m_AddGroup[n]->setVisible(join && m_Lists.groupUsed[n]);
     m_Undo->setVisible(true);
 }
 
@@ -277,36 +215,25 @@ void CJoDeSet_Dlg::ClearSelections() {
 // Rows
 // ---------------------------------------------------------------------------
 
-std::vector<CJoDeSet_Dlg::Row> CJoDeSet_Dlg::Rows(const QTableWidget* list) const {
-    std::vector<Row> rows;
-    for (int r = 0; r < list->rowCount(); ++r) {
-        const QTableWidgetItem* id = list->item(r, 0);
-        const QTableWidgetItem* name = list->item(r, 1);
-        if (!id || !name) continue;
-        rows.push_back({id->text().toInt(), name->data(Qt::UserRole).toInt(), name->text()});
-    }
-    return rows;
+std::vector<CJoDeSet_Dlg::Row> CJoDeSet_Dlg::Rows(const std::vector<JointDebugRow>& rows) const {
+    std::vector<Row> out;
+    for (const JointDebugRow& r : rows)
+        out.push_back({r.id, r.output, ChannelName(r.output)});
+    return out;
 }
 
 std::vector<CJoDeSet_Dlg::Row> CJoDeSet_Dlg::LeftRows() const {
-    return Rows(m_Left);
+    return Rows(m_Lists.left);
 }
 
 std::vector<CJoDeSet_Dlg::Row> CJoDeSet_Dlg::RightRows() const {
-    return Rows(m_Right);
-}
-
-std::vector<int> CJoDeSet_Dlg::Outputs(const QTableWidget* list) const {
-    std::vector<int> out;
-    for (const Row& r : Rows(list))
-        out.push_back(r.output);
-    return out;
+    return Rows(m_Lists.right);
 }
 
 void CJoDeSet_Dlg::SelectOutputs(bool right, const std::vector<int>& outputs) {
     QTableWidget* list = right ? m_Right : m_Left;
+    const std::vector<JointDebugRow>& rows = right ? m_Lists.right : m_Lists.left;
     list->clearSelection();
-    const std::vector<Row> rows = Rows(list);
     for (size_t r = 0; r < rows.size(); ++r)
         if (std::find(outputs.begin(), outputs.end(), rows[r].output) != outputs.end())
             list->selectionModel()->select(list->model()->index(static_cast<int>(r), 0),
@@ -323,24 +250,26 @@ void CJoDeSet_Dlg::OnListSelection(bool right) {
         flags[r] = list->item(r, 0) && list->item(r, 0)->isSelected() ? 1 : 0;
 }
 
+bool CJoDeSet_Dlg::AnyLeftSelected() const {
+    return std::any_of(std::begin(m_LeftSelected), std::end(m_LeftSelected),
+                       [](int f) { return f != 0; });
+}
+
 // ---------------------------------------------------------------------------
 // Moving rows
 // ---------------------------------------------------------------------------
 
 std::vector<int> CJoDeSet_Dlg::OutputsToMove() {
-    const std::vector<int> left = Outputs(m_Left);
+    std::vector<int> left;
+    for (const JointDebugRow& r : m_Lists.left)
+        left.push_back(r.output);
     std::vector<int> selected;
     for (size_t r = 0; r < left.size() && r < static_cast<size_t>(kChannels); ++r)
         if (m_LeftSelected[r]) selected.push_back(left[r]);
     std::vector<int> moved = selected;
     const bool cn = Chinese();
     for (int k : selected) {
-        // Partners still in the left list that are neither selected nor taken yet.
-        std::vector<int> partners;
-        for (int j : left)
-            if (j != k && m_Matrix[k][j] &&
-                std::find(moved.begin(), moved.end(), j) == moved.end())
-                partners.push_back(j);
+        const std::vector<int> partners = UnselectedPartners(m_Matrix, k, left, moved);
         if (partners.empty()) continue;
         QString text = ChannelName(k) + (cn ? QStringLiteral("与") : QStringLiteral(" and "));
         for (int j : partners)
@@ -355,51 +284,29 @@ std::vector<int> CJoDeSet_Dlg::OutputsToMove() {
     return moved;
 }
 
-void CJoDeSet_Dlg::MoveRows(const std::vector<int>& outputs, int id, bool renumber) {
-    const QSignalBlocker blockLeft(m_Left), blockRight(m_Right);
-    std::vector<Row> left = Rows(m_Left);
-    std::vector<Row> stay;
-    for (const Row& r : left) {
-        if (std::find(outputs.begin(), outputs.end(), r.output) == outputs.end())
-            stay.push_back(r);
-        else
-            AddRow(m_Right, id, r.output);
-    }
-    m_Left->setRowCount(0);
-    int n = 1;
-    for (const Row& r : stay)
-        AddRow(m_Left, renumber ? n++ : r.id, r.output);
-}
-
 void CJoDeSet_Dlg::OnAdd() {
-    if (std::none_of(std::begin(m_LeftSelected), std::end(m_LeftSelected),
-                     [](int f) { return f != 0; }))
-        return;
+    if (!AnyLeftSelected()) return;
     const std::vector<int> moved = OutputsToMove();
-    const std::vector<Row> right = Rows(m_Right);
-    MoveRows(moved, right.empty() ? 1 : right.front().id, true);
+    const int id = m_Lists.right.empty() ? 1 : m_Lists.right.front().id;
+    MoveJointDebugRows(m_Lists, moved, id, true);
+    ShowLists();
     ClearSelections();
     m_Changed = true;
 }
 
 void CJoDeSet_Dlg::OnAddToGroup(int n) {
-    if (n < 1 || n > kGroups) return;
-    if (std::none_of(std::begin(m_LeftSelected), std::end(m_LeftSelected),
-                     [](int f) { return f != 0; }))
-        return;
+    if (n < 1 || n > kGroups || !AnyLeftSelected()) return;
     m_GroupNumber = QString::number(n);
-    MoveRows(OutputsToMove(), n, false);
-    SortRight();
+    MoveJointDebugRows(m_Lists, OutputsToMove(), n, false);
+    SortJointDebugRows(m_Lists.right);
+    ShowLists();
     ClearSelections();
     m_Changed = true;
 }
 
 void CJoDeSet_Dlg::OnUndo() {
     if (!m_Changed) return;
-    BuildGroups();
-    FillLists();
-    ShowButtons();
-    ClearSelections();
+    Rebuild();
     m_GroupNumber.clear();
     m_Changed = false;
 }
@@ -413,39 +320,26 @@ void CJoDeSet_Dlg::OnOk() {
         accept();
         return;
     }
-    int result[kChannels];
-    std::fill(std::begin(result), std::end(result), -1);
+    const bool newGroup = m_Mode == kNewGroupMode;
     int source = m_Output;
     int number = 0;
-    if (m_Mode == kJoinMode) {
+    if (!newGroup) {
+        // Without a ">>n" since the dialog opened OK only closes it.
         if (m_GroupNumber.isEmpty()) {
             accept();
             return;
         }
         number = m_GroupNumber.toInt();
-        const int g = number - 1;
-        if (g < 0 || g >= kGroups) return;
-        const int* member = m_Groups[g].member;
-        const int* first = std::find(member, member + kChannels, 1);
-        if (first == member + kChannels) return; // the group is empty: stay open
-        source = static_cast<int>(first - member);
+        source = m_Groups.FirstMember(number - 1);
+        if (source < 0) return; // the group is empty: the dialog stays open
     }
-    // The outputs that stay on the left lose their links to those that left.
-    const std::vector<int> left = Outputs(m_Left);
-    for (int k : left) {
-        int& mask = m_Page->Panel(k).mask;
-        for (int a = 0; a < kChannels; ++a)
-            if (m_Matrix[k][a] && std::find(left.begin(), left.end(), a) == left.end())
-                mask &= ~(1 << a);
-    }
-    for (const Row& r : Rows(m_Right))
-        if (m_Mode == kNewGroupMode || r.id == number) result[r.output] = r.output;
-    int mask = 0;
+    JointDebugMasks masks{};
     for (int k = 0; k < kChannels; ++k)
-        if (result[k] != -1) mask |= 1 << k;
+        masks[k] = m_Page->Panel(k).mask;
+    ApplyJointDebugOk(masks, m_Matrix, m_Lists, newGroup, number);
     for (int k = 0; k < kChannels; ++k)
-        if (result[k] != -1) m_Page->Panel(k).mask = mask;
+        m_Page->Panel(k).mask = masks[k];
     platform::PostMessage(m_Page, WM_JOINT_DEBUG_RESULT, static_cast<WPARAM>(source),
-                          m_Mode == kNewGroupMode ? 0 : 1);
+                          newGroup ? 0 : 1);
     accept();
 }

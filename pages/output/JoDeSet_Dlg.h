@@ -14,6 +14,8 @@
 // group / 1 join) to the output page, which turns the masks into link keys.
 #pragma once
 
+#include "model/JointDebug.h"
+
 #include <QDialog>
 #include <QString>
 
@@ -89,13 +91,9 @@ public:
     // ---- members ----------------------------------------------------------
     int m_Mode = kNewGroupMode;
     int m_Output = 0; // the panel's output
-    int m_Matrix[kChannels][kChannels] = {};
-    struct Group {
-        int member[kChannels] = {};
-        QString name;
-    };
-    Group m_Groups[kGroups];
-    int m_GroupUsed[kGroups] = {};
+    LinkMatrix m_Matrix{};      // read from the masks when the dialog opens
+    JointDebugGroupSet m_Groups; // at most four, numbered 1..4
+    JointDebugLists m_Lists;     // what the two lists show, with the groups offered
     int m_LeftSelected[kChannels] = {};
     int m_RightSelected[kChannels] = {};
     int m_LastList = 0; // 0 left, 1 right
@@ -103,20 +101,17 @@ public:
     bool m_Changed = false;
 
 private:
-    void BuildGroups();
-    void FillLists();
+    // The groups and lists from the matrix, shown.
+    void Rebuild();
+    void ShowLists();
     void ShowButtons();
     void ClearSelections();
+    bool AnyLeftSelected() const;
     // The outputs to move: the selected left rows, with the unselected
     // partners the user agreed to take along.
     std::vector<int> OutputsToMove();
-    void MoveRows(const std::vector<int>& outputs, int id, bool renumber);
-    void SortRight();
     void AddRow(QTableWidget* list, int id, int output);
-    int GroupOf(int output) const;
-    bool IsLinked(int output) const;
-    std::vector<int> Outputs(const QTableWidget* list) const;
-    std::vector<Row> Rows(const QTableWidget* list) const;
+    std::vector<Row> Rows(const std::vector<JointDebugRow>& rows) const;
     static QString ChannelName(int output);
     void StyleList(QTableWidget* list);
 

@@ -19,6 +19,7 @@
 #include "controls/MessageBox.h"
 #include "model/DataDefine.h"
 #include "model/Globals.h"
+#include "model/JointDebug.h"
 #include "model/KTV_OutData.h"
 #include "model/LinkGroups.h"
 #include "pages/output/JoDeSet_Dlg.h"
@@ -34,7 +35,7 @@
 
 namespace {
 
-constexpr int kMaskOutputs = 8; // the joint-debug masks cover outputs 0..7
+constexpr int kMaskOutputs = kJointDebugOutputs;
 
 const BiText kAllGroupsTakenText = {
     "12个联调组都已在使用,请先撤销一个组。",
@@ -89,113 +90,49 @@ void COutRoute_Dlg::OnLinkClick(int kind) {
     if (kind == kLinkDouble) m_LastLinkClick = 2;
     const int o = m_OutputIndex;
     if (o < 0 || o >= kOutputCount) return;
-    const bool checked = m_LinkButton->GetCheck() != 0;
-    if (kind == kLinkRight && !checked) return;
-    LinkRecord& rec = g_LinkRecord[o];
+    LinkClickInput in;
+    in.output = o;
+    in.kind = static_cast<LinkClickKind>(kind);
+    in.checked = m_LinkButton->GetCheck() != 0;
+    in.current = g_CurrentOutput;
+    const COutRoute_Dlg* currentStrip = StripOf(in.current);
+    in.currentChecked = currentStrip && currentStrip->LinkButton()->GetCheck() != 0;
+    // A leave unchecks captions by the output's state before the click.
+    if (in.checked && in.kind != LinkClickKind::Double) UncheckCaptionsOnLeave();
 
-    if (!checked && kind == kLinkDouble) {
-        const int b = FindFreeLinkGroup();
-        if (b == kNoLinkGroup) return RefuseNewGroup();
-        OpenGroupHere(b);
-        return FinishLinkClick(true);
+    const LinkClickResult r = ApplyLinkClick(in);
+    switch (r.step) {
+    case LinkStep::None: return;
+    case LinkStep::Refused: return RefuseNewGroup();
+    case LinkStep::Rejoin:
+    case LinkStep::JoinCurrent:
+    case LinkStep::JoinOpen: JoinVia(r.source); break;
+    case LinkStep::OpenHere: MakeCurrentAlone(); break;
+    case LinkStep::StartGroup:
+    case LinkStep::Leave:
+    case LinkStep::LeaveForGood: break;
     }
-    if (!checked) {
-        if (!JoinByClick()) return;
-        return FinishLinkClick(true);
-    }
-
-    // A checked button: the output leaves the group the tables count it in.
-    const int g = MemberLinkGroup(o);
-    if (kind == kLinkDouble) {
-        // Refused before anything changes when no group would be free even
-        // once this output has left its own.
-        const bool freesOne = g != kNoLinkGroup && g_LinkGroupCount[g] <= 1;
-        if (FindFreeLinkGroup() == kNoLinkGroup && !freesOne) return RefuseNewGroup();
-        if (g != kNoLinkGroup) g_LinkGroupMask[g] &= ~(1 << o);
-        rec.suspended = 0;
-        LeaveLinkGroup(o, g);
-        OpenGroupHere(FindFreeLinkGroup());
-        return FinishLinkClick(true);
-    }
-    UncheckCaptionsOnLeave();
-    if (kind == kLinkRight) {
-        if (g != kNoLinkGroup) g_LinkGroupMask[g] &= ~(1 << o);
-        rec.suspended = 0;
-        LeaveLinkGroup(o, g);
-    } else {
-        // It stays in the group's mask and may rejoin while unedited.
-        rec = {g != kNoLinkGroup ? 1 : 0, g != kNoLinkGroup ? g : rec.group};
-        LeaveLinkGroup(o, g);
-        // With no group left there is nothing to rejoin.
-        if (std::none_of(std::begin(g_LinkGroupInUse), std::end(g_LinkGroupInUse),
-                         [](int used) { return used != 0; }))
-            for (LinkRecord& r : g_LinkRecord)
-                r.suspended = 0;
-    }
-    FinishLinkClick(false);
+    if (r.checked) m_LinkPictureGroup = r.group;
+    if (r.step == LinkStep::Rejoin) CheckGroupCaptionsTogether(r.group);
+    FinishLinkClick(r.checked);
 }
 
-// A single click on an unchecked button; false when it was refused.
-bool COutRoute_Dlg::JoinByClick() {
-    const int o = m_OutputIndex;
-    const LinkRecord rec = g_LinkRecord[o];
-    // 1. Rejoin the group it left, through a member that is still in it.
-    if (rec.suspended && !g_ChannelModified[o]) {
-        const int g = rec.group;
-        const int source = RejoinSource(o, g);
-        if (source != kNoLinkGroup) {
-            AddToLinkGroup(o, g);
-            JoinVia(source);
-            m_LinkPictureGroup = g;
-            // The members' captions together: all checked when any is.
-            const int key = GroupLinkKey(g + 1);
-            int keys[kOutputCount];
-            {
-                DeviceLockGuard lock(g_DeviceLock);
-                std::copy(std::begin(g_LinkKey), std::end(g_LinkKey), keys);
-            }
-            bool anyChecked = false;
-            for (int i = 0; i < kOutputCount; ++i) {
-                CStripBase* s = m_View ? m_View->OutputStrip(i) : nullptr;
-                if (s && keys[i] == key && s->IsCaptionChecked()) anyChecked = true;
-            }
-            if (anyChecked)
-                for (int i = 0; i < kOutputCount; ++i)
-                    if (keys[i] == key) SetCaption(i, true);
-            return true;
-        }
-    }
-    // 2. and 3. Join through the current output's group, or the open group.
-    const auto groupOf = [](int output) {
+// After a rejoin: the captions of the group's members all checked when any is.
+void COutRoute_Dlg::CheckGroupCaptionsTogether(int group) {
+    const int key = GroupLinkKey(group + 1);
+    int keys[kOutputCount];
+    {
         DeviceLockGuard lock(g_DeviceLock);
-        return output >= 0 && output < kOutputCount ? LinkKeyGroupIndex(g_LinkKey[output])
-                                                    : kNoLinkGroup;
-    };
-    const int current = g_CurrentOutput;
-    COutRoute_Dlg* currentStrip = StripOf(current);
-    int through = -1;
-    if (current != o && currentStrip && currentStrip->LinkButton()->GetCheck() &&
-        groupOf(current) != kNoLinkGroup)
-        through = current;
-    else if (o != current && g_LinkGroupOrigin != -1 && g_LinkGroupOrigin != o &&
-             g_LinkGroupOpen.load() == 1 && groupOf(g_LinkGroupOrigin) != kNoLinkGroup)
-        through = g_LinkGroupOrigin;
-    if (through >= 0) {
-        const int g = groupOf(through);
-        AddToLinkGroup(o, g);
-        JoinVia(through);
-        m_LinkPictureGroup = g;
-        return true;
+        std::copy(std::begin(g_LinkKey), std::end(g_LinkKey), keys);
     }
-    // 4. A new group of its own, the current output unchanged.
-    const int b = FindFreeLinkGroup();
-    if (b == kNoLinkGroup) {
-        RefuseNewGroup();
-        return false;
+    bool anyChecked = false;
+    for (int i = 0; i < kOutputCount; ++i) {
+        const CStripBase* s = m_View ? m_View->OutputStrip(i) : nullptr;
+        if (s && keys[i] == key && s->IsCaptionChecked()) anyChecked = true;
     }
-    OpenLinkGroup(o, b);
-    m_LinkPictureGroup = b;
-    return true;
+    if (!anyChecked) return;
+    for (int i = 0; i < kOutputCount; ++i)
+        if (keys[i] == key) SetCaption(i, true);
 }
 
 // The output takes the settings of the member it joins through; that
@@ -219,12 +156,10 @@ void COutRoute_Dlg::JoinVia(int source) {
     page->RedrawGraph();
 }
 
-// A double click: a new group b with this output as its first member, the
-// output current and its caption the only one checked.
-void COutRoute_Dlg::OpenGroupHere(int group) {
+// A double click: the output becomes current and its caption the only
+// one checked.
+void COutRoute_Dlg::MakeCurrentAlone() {
     const int o = m_OutputIndex;
-    OpenLinkGroup(o, group);
-    m_LinkPictureGroup = group;
     if (m_View && g_CurrentOutput != o) {
         m_View->SelectOutput(o);
     } else if (COutputDlg* page = OutputPage()) {
@@ -251,7 +186,7 @@ void COutRoute_Dlg::FinishLinkClick(bool checked) {
     const int o = m_OutputIndex;
     {
         DeviceLockGuard lock(g_DeviceLock);
-        OutputBlock(o)[kOutLinkGroupByte] = LinkKeyDeviceByte(g_LinkKey[o]);
+        StoreLinkGroupByte(o);
         if (m_Output) m_Output->SetDynamicsDirty(1);
     }
     m_LinkButton->SetCheck(checked ? 1 : 0);
@@ -342,20 +277,31 @@ void COutRoute_Dlg::OnLinkGroupCommand(int command) {
     }
 }
 
+// Writes the masks back to the page's panels and into the keys, each as a
+// mask key, and refreshes the panels of the outputs written.
+void COutRoute_Dlg::StoreJointDebugMasks(COutputDlg& page, const JointDebugMasks& masks,
+                                         const std::vector<int>& written) {
+    DeviceLockGuard lock(g_DeviceLock);
+    for (int i : written) {
+        page.Panel(i).mask = masks[i];
+        g_LinkKey[i] = MaskLinkKey(masks[i]);
+        page.RefreshMaskPanels(i, masks[i]);
+    }
+}
+
+static JointDebugMasks MasksOf(COutputDlg& page) {
+    JointDebugMasks masks{};
+    for (int i = 0; i < kJointDebugOutputs; ++i)
+        masks[i] = page.Panel(i).mask;
+    return masks;
+}
+
 // The output keeps only itself; the others of its group keep each other.
 void COutRoute_Dlg::LeaveJointDebugGroup(COutputDlg& page) {
     const int p = m_OutputIndex;
-    const int m = page.Panel(p).mask;
-    {
-        DeviceLockGuard lock(g_DeviceLock);
-        for (int i = 0; i < kMaskOutputs; ++i) {
-            if (!(m & (1 << i))) continue;
-            const int mask = i == p ? 1 << p : m & ~(1 << p);
-            page.Panel(i).mask = mask;
-            g_LinkKey[i] = MaskLinkKey(mask);
-            page.RefreshMaskPanels(i, mask);
-        }
-    }
+    JointDebugMasks masks = MasksOf(page);
+    const int m = masks[p];
+    StoreJointDebugMasks(page, masks, ::LeaveJointDebugGroup(masks, p));
     if (p != g_CurrentOutput) {
         SetCaption(p, false);
     } else {
@@ -367,16 +313,9 @@ void COutRoute_Dlg::LeaveJointDebugGroup(COutputDlg& page) {
 
 // Every output of the group keeps only itself.
 void COutRoute_Dlg::DissolveJointDebugGroup(COutputDlg& page) {
-    const int m = page.Panel(m_OutputIndex).mask;
-    {
-        DeviceLockGuard lock(g_DeviceLock);
-        for (int i = 0; i < kMaskOutputs; ++i) {
-            if (!(m & (1 << i))) continue;
-            page.Panel(i).mask = 1 << i;
-            g_LinkKey[i] = MaskLinkKey(1 << i);
-            page.RefreshMaskPanels(i, 1 << i);
-        }
-    }
+    JointDebugMasks masks = MasksOf(page);
+    const int m = masks[m_OutputIndex];
+    StoreJointDebugMasks(page, masks, ::DissolveJointDebugGroup(masks, m_OutputIndex));
     for (int i = 0; i < kOutputCount; ++i)
         if (i != g_CurrentOutput && (m & (1 << i))) SetCaption(i, false);
     if (m_View) m_View->RepaintStrips();

@@ -15,6 +15,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
+#include <QResizeEvent>
 
 #include <algorithm>
 #include <cstring>
@@ -195,6 +196,19 @@ void COutRoute_Dlg::ShowToggle(int source) {
     const ToggleSpec& t = kToggles[source - 1];
     const unsigned* pics = Toggle(source) ? t.on : t.off;
     b->SetBitmaps(pics[0], pics[1], pics[2]);
+}
+
+void COutRoute_Dlg::resizeEvent(QResizeEvent* event) {
+    CStripBase::resizeEvent(event);
+    const QPoint templateAt = platform::DluToPixels(kLinkAt, platform::kArial7);
+    const QSize button = m_LinkButton->size();
+    if (height() >= templateAt.y() + button.height()) {
+        m_LinkButton->move(templateAt);
+        return;
+    }
+    const QPoint caption = m_CaptionButton->pos();
+    m_LinkButton->move(width() - button.width() - 2 * caption.x(), caption.y());
+    m_LinkButton->raise();
 }
 
 unsigned COutRoute_Dlg::LinkGroupPicture(int group, bool chinese) {

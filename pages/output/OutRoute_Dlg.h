@@ -6,7 +6,8 @@
 // to its owner (the main view) as a posted message, and the owner drives the
 // strip's look. Only the caption and the speaker-type button lie in the
 // 99 x 47 pixels the view gives a strip; the toggles and the link button sit
-// below and keep their states unseen. A right click on the strip shows the
+// below and keep their states unseen; the link button moves up to the right
+// end of the caption row so that it can be clicked. A right click on the strip shows the
 // link-group menu of the joint-debug settings.
 #pragma once
 
@@ -18,8 +19,10 @@
 #include <QPointer>
 
 #include <cstdint>
+#include <array>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class COutputDlg;
 class QContextMenuEvent;
@@ -122,6 +125,10 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // A strip cut short of its template (the view shows 99 x 47 pixels)
+    // would hide its link button: it moves to the right end of the caption
+    // row, where it can be clicked.
+    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     // A right click on the strip (not on its link button) shows the
     // link-group menu.
@@ -133,14 +140,16 @@ private:
     COutputDlg* OutputPage() const;
     COutRoute_Dlg* StripOf(int output) const;
     void SetCaption(int output, bool checked);
-    bool JoinByClick();
+    void CheckGroupCaptionsTogether(int group);
     void JoinVia(int source);
-    void OpenGroupHere(int group);
+    void MakeCurrentAlone();
     void UncheckCaptionsOnLeave();
     void FinishLinkClick(bool checked);
     void ShowLinkPicture(bool chinese);
     void RefuseNewGroup();
     void LeaveJointDebugGroup(COutputDlg& page);
+    void StoreJointDebugMasks(COutputDlg& page, const std::array<int, 8>& masks,
+                              const std::vector<int>& written);
     void DissolveJointDebugGroup(COutputDlg& page);
 
     void OnToggleClick(int source);
