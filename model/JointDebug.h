@@ -41,8 +41,8 @@ struct JointDebugRow {
 };
 
 struct JointDebugLists {
-    std::vector<JointDebugRow> left;  // the channels that may be moved
-    std::vector<JointDebugRow> right; // the groups, by number
+    std::vector<JointDebugRow> left;                // the channels that may be moved
+    std::vector<JointDebugRow> right;               // the groups, by number
     std::array<int, kJointDebugGroups> groupUsed{}; // join mode: group n offered
 };
 

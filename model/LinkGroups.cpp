@@ -167,8 +167,10 @@ LinkClickResult ApplyLinkClick(const LinkClickInput& in) {
     LinkRecord& rec = g_LinkRecord[o];
     if (!in.checked) {
         switch (in.kind) {
-        case LinkClickKind::Right: return {};
-        case LinkClickKind::Single: return JoinByClick(in);
+        case LinkClickKind::Right:
+            return {};
+        case LinkClickKind::Single:
+            return JoinByClick(in);
         case LinkClickKind::Double: {
             const int b = FindFreeLinkGroup();
             if (b == kNoLinkGroup) return {LinkStep::Refused, false, -1, kNoLinkGroup};

@@ -82,9 +82,9 @@ struct LinkRecord {
     int group = 0;
 };
 
-extern int g_LinkGroupInUse[kLinkGroupTotal] UI_THREAD_ONLY;  // group g is in use
-extern int g_LinkGroupCount[kLinkGroupTotal] UI_THREAD_ONLY;  // its members
-extern int g_LinkGroupMask[kLinkGroupTotal] UI_THREAD_ONLY;   // its members and suspended outputs
+extern int g_LinkGroupInUse[kLinkGroupTotal] UI_THREAD_ONLY; // group g is in use
+extern int g_LinkGroupCount[kLinkGroupTotal] UI_THREAD_ONLY; // its members
+extern int g_LinkGroupMask[kLinkGroupTotal] UI_THREAD_ONLY;  // its members and suspended outputs
 extern LinkRecord g_LinkRecord[kOutputCount] UI_THREAD_ONLY;
 // Set by the output page whenever it edits the output; a suspended output
 // that was edited does not rejoin.
@@ -154,9 +154,9 @@ enum class LinkStep : int {
 
 struct LinkClickResult {
     LinkStep step = LinkStep::None;
-    bool checked = false;      // the link button afterwards
-    int source = -1;           // the member whose settings the output takes over
-    int group = kNoLinkGroup;  // the group the output is in afterwards
+    bool checked = false;     // the link button afterwards
+    int source = -1;          // the member whose settings the output takes over
+    int group = kNoLinkGroup; // the group the output is in afterwards
 };
 
 // Carries a click out on the group tables and the keys (under g_DeviceLock

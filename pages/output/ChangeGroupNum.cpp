@@ -13,9 +13,9 @@ namespace {
 
 // Template 964, dialog units of Arial 9.
 constexpr QSize kSize(160, 91);
-constexpr QRect kPrompt(12, 14, 140, 12);
-constexpr QRect kButtons[4] = {{12, 46, 28, 16}, {47, 46, 28, 16}, {82, 46, 28, 16},
-                               {117, 46, 28, 16}};
+constexpr QRect kPrompt(12, 10, 140, 22); // room for the English prompt on two lines
+constexpr QRect kButtons[4] = {
+    {12, 46, 28, 16}, {47, 46, 28, 16}, {82, 46, 28, 16}, {117, 46, 28, 16}};
 constexpr int kButtonIds[4] = {CChangeGroupNum::IDC_GROUP1, CChangeGroupNum::IDC_GROUP2,
                                CChangeGroupNum::IDC_GROUP3, CChangeGroupNum::IDC_GROUP4};
 

@@ -29,8 +29,8 @@ public:
     // The texts and the buttons from the flags (run by DoModal).
     void InitDialog();
 
-    int m_Result = 0;                     // the chosen group 1..4, 0 when cancelled
-    int m_Enabled[4] = {1, 1, 1, 1};      // per group button, set by the caller
+    int m_Result = 0;                // the chosen group 1..4, 0 when cancelled
+    int m_Enabled[4] = {1, 1, 1, 1}; // per group button, set by the caller
 
     QPushButton* GroupButton(int n) const { return n >= 1 && n <= 4 ? m_Buttons[n - 1] : nullptr; }
     CTransparentStatic* Prompt() const { return m_Prompt; }

@@ -25,8 +25,8 @@ constexpr QRect kLeftList(21, 33, 90, 134);
 constexpr QRect kRightList(166, 33, 90, 134);
 constexpr QRect kAdd(129, 92, 21, 13);
 constexpr QRect kUndo(129, 145, 21, 13);
-constexpr QRect kAddGroup[4] = {{129, 61, 21, 13}, {129, 81, 21, 13}, {129, 106, 21, 13},
-                                {129, 125, 21, 13}};
+constexpr QRect kAddGroup[4] = {
+    {129, 61, 21, 13}, {129, 81, 21, 13}, {129, 106, 21, 13}, {129, 125, 21, 13}};
 constexpr int kAddGroupId[4] = {CJoDeSet_Dlg::IDC_ADD_GROUP1, CJoDeSet_Dlg::IDC_ADD_GROUP2,
                                 CJoDeSet_Dlg::IDC_ADD_GROUP3, CJoDeSet_Dlg::IDC_ADD_GROUP4};
 constexpr QRect kLeftHeading(22, 19, 90, 12);
@@ -143,7 +143,8 @@ void CJoDeSet_Dlg::InitDialog() {
     const bool cn = Chinese();
     setWindowTitle(cn ? QStringLiteral("联调设置") : QStringLiteral("Joint Debug Settings"));
     m_Ok->setText(cn ? QStringLiteral("确定") : QStringLiteral("OK"));
-    m_LeftHeading->setText(cn ? QStringLiteral("可操作通道:") : QStringLiteral("Operable channel:"));
+    m_LeftHeading->setText(cn ? QStringLiteral("可操作通道:")
+                              : QStringLiteral("Operable channel:"));
     m_RightHeading->setText(cn ? QStringLiteral("联调关系:")
                                : QStringLiteral("joint debug relations:"));
     const QFont& font = cn ? g_FontBold16 : g_FontList16;
@@ -237,8 +238,7 @@ void CJoDeSet_Dlg::SelectOutputs(bool right, const std::vector<int>& outputs) {
     for (size_t r = 0; r < rows.size(); ++r)
         if (std::find(outputs.begin(), outputs.end(), rows[r].output) != outputs.end())
             list->selectionModel()->select(list->model()->index(static_cast<int>(r), 0),
-                                           QItemSelectionModel::Select |
-                                               QItemSelectionModel::Rows);
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
 }
 
 void CJoDeSet_Dlg::OnListSelection(bool right) {

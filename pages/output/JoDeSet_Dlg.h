@@ -90,13 +90,13 @@ public:
 
     // ---- members ----------------------------------------------------------
     int m_Mode = kNewGroupMode;
-    int m_Output = 0; // the panel's output
-    LinkMatrix m_Matrix{};      // read from the masks when the dialog opens
+    int m_Output = 0;            // the panel's output
+    LinkMatrix m_Matrix{};       // read from the masks when the dialog opens
     JointDebugGroupSet m_Groups; // at most four, numbered 1..4
     JointDebugLists m_Lists;     // what the two lists show, with the groups offered
     int m_LeftSelected[kChannels] = {};
     int m_RightSelected[kChannels] = {};
-    int m_LastList = 0; // 0 left, 1 right
+    int m_LastList = 0;    // 0 left, 1 right
     QString m_GroupNumber; // the n of the last ">>n", empty when none
     bool m_Changed = false;
 

@@ -102,15 +102,22 @@ void COutRoute_Dlg::OnLinkClick(int kind) {
 
     const LinkClickResult r = ApplyLinkClick(in);
     switch (r.step) {
-    case LinkStep::None: return;
-    case LinkStep::Refused: return RefuseNewGroup();
+    case LinkStep::None:
+        return;
+    case LinkStep::Refused:
+        return RefuseNewGroup();
     case LinkStep::Rejoin:
     case LinkStep::JoinCurrent:
-    case LinkStep::JoinOpen: JoinVia(r.source); break;
-    case LinkStep::OpenHere: MakeCurrentAlone(); break;
+    case LinkStep::JoinOpen:
+        JoinVia(r.source);
+        break;
+    case LinkStep::OpenHere:
+        MakeCurrentAlone();
+        break;
     case LinkStep::StartGroup:
     case LinkStep::Leave:
-    case LinkStep::LeaveForGood: break;
+    case LinkStep::LeaveForGood:
+        break;
     }
     if (r.checked) m_LinkPictureGroup = r.group;
     if (r.step == LinkStep::Rejoin) CheckGroupCaptionsTogether(r.group);
@@ -194,8 +201,8 @@ void COutRoute_Dlg::FinishLinkClick(bool checked) {
 }
 
 void COutRoute_Dlg::RefuseNewGroup() {
-    ShowMessageBox(nullptr, kAllGroupsTakenText.Pick(), std::string(), MB_OK,
-                   g_LanguageFlag.load(), 2000);
+    ShowMessageBox(nullptr, kAllGroupsTakenText.Pick(), std::string(), MB_OK, g_LanguageFlag.load(),
+                   2000);
 }
 
 // ---------------------------------------------------------------------------
@@ -271,9 +278,14 @@ void COutRoute_Dlg::OnLinkGroupCommand(int command) {
         dialog.DoModal();
         break;
     }
-    case kCmdLeaveJointGroup: LeaveJointDebugGroup(*page); break;
-    case kCmdDissolveJointGroup: DissolveJointDebugGroup(*page); break;
-    default: break;
+    case kCmdLeaveJointGroup:
+        LeaveJointDebugGroup(*page);
+        break;
+    case kCmdDissolveJointGroup:
+        DissolveJointDebugGroup(*page);
+        break;
+    default:
+        break;
     }
 }
 

@@ -31,8 +31,8 @@ protected:
         const size_t since = device.FrameCount() - first;
         for (size_t i = seen.size() - std::min(since, seen.size()); i < seen.size(); ++i) {
             const sim::SeenFrame& f = seen[i];
-            if (f.command == 0xA1 && f.slot == 0 && f.group == kGroupOutput && f.channel == channel &&
-                f.item == item)
+            if (f.command == 0xA1 && f.slot == 0 && f.group == kGroupOutput &&
+                f.channel == channel && f.item == item)
                 out.push_back(f);
         }
         return out;
@@ -60,15 +60,18 @@ TEST_F(LinkGroupDeviceTest, JoiningSendsTheGroupNumberAndAnEditReachesEveryMembe
     // Output 5 joins the current output's group with a single click.
     Click(5, WM_LBUTTONDOWN);
     EXPECT_TRUE(static_cast<COutRoute_Dlg*>(view->Strip(5))->LinkButton()->GetCheck());
-    ASSERT_TRUE(PumpUntil([&] { return DeviceByte(2, kOutLinkGroupByte) == 1 && DeviceByte(5, kOutLinkGroupByte) == 1; },
-                          10000));
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            return DeviceByte(2, kOutLinkGroupByte) == 1 && DeviceByte(5, kOutLinkGroupByte) == 1;
+        },
+        10000));
     for (int o : {2, 5}) {
         const std::vector<sim::SeenFrame> dyn = Writes(first, o, 35);
         ASSERT_FALSE(dyn.empty()) << o;
         ASSERT_EQ(dyn.back().payload.size(), 8u);
         EXPECT_EQ(dyn.back().payload[7], 1) << o; // byte 287: group 1
-        const std::vector<uint8_t> model =
-            WithDeviceLock([&] { return std::vector<uint8_t>(OutputBlock(o) + 280, OutputBlock(o) + 288); });
+        const std::vector<uint8_t> model = WithDeviceLock(
+            [&] { return std::vector<uint8_t>(OutputBlock(o) + 280, OutputBlock(o) + 288); });
         EXPECT_EQ(dyn.back().payload, model) << o;
     }
 
@@ -77,7 +80,8 @@ TEST_F(LinkGroupDeviceTest, JoiningSendsTheGroupNumberAndAnEditReachesEveryMembe
     first = device.FrameCount();
     Type(COutputDlg::kBandGain + 4, QStringLiteral("-3.5"));
     EXPECT_EQ(Out(5).GetFilter(4)->GetGainCode(), Out(2).GetFilter(4)->GetGainCode());
-    ASSERT_TRUE(PumpUntil([&] { return !Writes(first, 2, 4).empty() && !Writes(first, 5, 4).empty(); }, 10000));
+    ASSERT_TRUE(PumpUntil(
+        [&] { return !Writes(first, 2, 4).empty() && !Writes(first, 5, 4).empty(); }, 10000));
     const ItemRecord band = WithDeviceLock([&] { return Out(2).GetEq().PackBand(4); });
     for (int o : {2, 5}) {
         const sim::SeenFrame f = Writes(first, o, 4).back();

@@ -11,11 +11,14 @@ using Rows = std::vector<JointDebugRow>;
 // Masks from groups of outputs; every other output alone.
 JointDebugMasks MasksOf(std::initializer_list<std::initializer_list<int>> groups) {
     JointDebugMasks masks{};
-    for (int i = 0; i < kJointDebugOutputs; ++i) masks[i] = 1 << i;
+    for (int i = 0; i < kJointDebugOutputs; ++i)
+        masks[i] = 1 << i;
     for (const auto& g : groups) {
         int m = 0;
-        for (int o : g) m |= 1 << o;
-        for (int o : g) masks[o] = m;
+        for (int o : g)
+            m |= 1 << o;
+        for (int o : g)
+            masks[o] = m;
     }
     return masks;
 }
@@ -45,22 +48,30 @@ TEST(JointDebugTest, ListsAtOpening) {
     };
     const Case cases[] = {
         {"new group, nothing linked: p alone on the right with ID 1",
-         MasksOf({}), true, 2,
+         MasksOf({}),
+         true,
+         2,
          {{1, 0}, {2, 1}, {3, 3}, {4, 4}, {5, 5}, {6, 6}, {7, 7}},
          {{1, 2}},
          {}},
         {"new group, p linked: its group on the right under its number",
-         MasksOf({{0, 4}, {2, 3}}), true, 3,
+         MasksOf({{0, 4}, {2, 3}}),
+         true,
+         3,
          {{1, 0}, {2, 1}, {3, 4}, {4, 5}, {5, 6}, {6, 7}},
          {{2, 2}, {2, 3}},
          {}},
         {"join: p and its partners on the left, the other groups on the right by ID",
-         MasksOf({{6, 7}, {1, 2}, {0, 3}}), false, 2,
+         MasksOf({{6, 7}, {1, 2}, {0, 3}}),
+         false,
+         2,
          {{1, 1}, {2, 2}},
          {{1, 0}, {1, 3}, {3, 6}, {3, 7}},
          {1, 0, 1, 0}},
         {"join with no group existing: p alone, nothing offered",
-         MasksOf({}), false, 5,
+         MasksOf({}),
+         false,
+         5,
          {{1, 5}},
          {},
          {0, 0, 0, 0}},
@@ -68,7 +79,8 @@ TEST(JointDebugTest, ListsAtOpening) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         const LinkMatrix m = MatrixOfMasks(c.masks);
-        const JointDebugLists lists = FillJointDebugLists(m, BuildJointDebugGroups(m), c.newGroup, c.p);
+        const JointDebugLists lists =
+            FillJointDebugLists(m, BuildJointDebugGroups(m), c.newGroup, c.p);
         EXPECT_EQ(lists.left, c.left);
         EXPECT_EQ(lists.right, c.right);
         EXPECT_EQ(lists.groupUsed, c.used);
@@ -95,15 +107,46 @@ TEST(JointDebugTest, OkMasks) {
         int mask;
     };
     const Case cases[] = {
-        {"new group unchanged: p keeps only itself", MasksOf({}), true, 2, {}, 0, MasksOf({}), 1 << 2},
-        {"new group, two added", MasksOf({}), true, 2, {0, 5}, 0, MasksOf({{0, 2, 5}}),
+        {"new group unchanged: p keeps only itself",
+         MasksOf({}),
+         true,
+         2,
+         {},
+         0,
+         MasksOf({}),
+         1 << 2},
+        {"new group, two added",
+         MasksOf({}),
+         true,
+         2,
+         {0, 5},
+         0,
+         MasksOf({{0, 2, 5}}),
          1 << 0 | 1 << 2 | 1 << 5},
         {"new group, a linked output added alone: its partners lose it",
-         MasksOf({{1, 4, 6}}), true, 2, {4}, 0, MasksOf({{2, 4}, {1, 6}}), 1 << 2 | 1 << 4},
-        {"join group 2 with p", MasksOf({{0, 1}, {5, 6}}), false, 3, {3}, 2, MasksOf({{0, 1}, {3, 5, 6}}),
+         MasksOf({{1, 4, 6}}),
+         true,
+         2,
+         {4},
+         0,
+         MasksOf({{2, 4}, {1, 6}}),
+         1 << 2 | 1 << 4},
+        {"join group 2 with p",
+         MasksOf({{0, 1}, {5, 6}}),
+         false,
+         3,
+         {3},
+         2,
+         MasksOf({{0, 1}, {3, 5, 6}}),
          1 << 3 | 1 << 5 | 1 << 6},
-        {"join: p leaves its partner for the group", MasksOf({{3, 7}, {5, 6}}), false, 3, {3}, 2,
-         MasksOf({{3, 5, 6}}), 1 << 3 | 1 << 5 | 1 << 6},
+        {"join: p leaves its partner for the group",
+         MasksOf({{3, 7}, {5, 6}}),
+         false,
+         3,
+         {3},
+         2,
+         MasksOf({{3, 5, 6}}),
+         1 << 3 | 1 << 5 | 1 << 6},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -111,7 +154,8 @@ TEST(JointDebugTest, OkMasks) {
         const LinkMatrix m = MatrixOfMasks(masks);
         JointDebugLists lists = FillJointDebugLists(m, BuildJointDebugGroups(m), c.newGroup, c.p);
         if (c.newGroup) {
-            MoveJointDebugRows(lists, c.moved, lists.right.empty() ? 1 : lists.right.front().id, true);
+            MoveJointDebugRows(lists, c.moved, lists.right.empty() ? 1 : lists.right.front().id,
+                               true);
         } else {
             MoveJointDebugRows(lists, c.moved, c.number, false);
             SortJointDebugRows(lists.right);
@@ -142,7 +186,12 @@ TEST(JointDebugTest, LeaveAndDissolve) {
     const Case cases[] = {
         {"output 2 leaves {1, 2, 3}", false, 2, MasksOf({{1, 2, 3}}), MasksOf({{1, 3}}), {1, 2, 3}},
         {"a single output leaves itself", false, 4, MasksOf({}), MasksOf({}), {4}},
-        {"{0, 5, 7} dissolved", true, 5, MasksOf({{0, 5, 7}, {1, 2}}), MasksOf({{1, 2}}), {0, 5, 7}},
+        {"{0, 5, 7} dissolved",
+         true,
+         5,
+         MasksOf({{0, 5, 7}, {1, 2}}),
+         MasksOf({{1, 2}}),
+         {0, 5, 7}},
         {"outputs 9 to 12 have no mask", true, 9, MasksOf({{0, 1}}), MasksOf({{0, 1}}), {}},
     };
     for (const Case& c : cases) {

@@ -73,8 +73,8 @@ enum class Op { Single, Double, Right, Edit, Load };
 struct Step {
     Op op;
     int output;
-    LinkStep step;   // what the click did (clicks only)
-    int source;      // the member copied from, -1 none
+    LinkStep step;    // what the click did (clicks only)
+    int source;       // the member copied from, -1 none
     const char* keys; // outputs 0..7 afterwards: '.' own index, 1..9/a..c group
                       // number, 'x' left a group, '?' anything else
 };
@@ -110,12 +110,15 @@ protected:
     LinkClickResult Play(const Step& s) {
         LinkClickResult r;
         switch (s.op) {
-        case Op::Edit: g_ChannelModified[s.output] = 1; return r;
+        case Op::Edit:
+            g_ChannelModified[s.output] = 1;
+            return r;
         case Op::Load:
             for (int i = 0; i < kOutputCount; ++i)
                 g_LinkKey[i] = OutputLinkKey(i);
             return r;
-        default: break;
+        default:
+            break;
         }
         LinkClickInput in;
         in.output = s.output;
@@ -145,15 +148,18 @@ protected:
             EXPECT_EQ(r.source, s.source);
             EXPECT_EQ(KeyString(), s.keys);
             // Byte 287: the group number, 0 after leaving.
-            EXPECT_EQ(OutputBlock(s.output)[kOutLinkGroupByte], LinkKeyDeviceByte(g_LinkKey[s.output]));
+            EXPECT_EQ(OutputBlock(s.output)[kOutLinkGroupByte],
+                      LinkKeyDeviceByte(g_LinkKey[s.output]));
             // The button is checked exactly while the output holds a group key.
             EXPECT_EQ(checked[s.output], LinkKeyGroupIndex(g_LinkKey[s.output]) != kNoLinkGroup);
             if (checked[s.output]) {
                 EXPECT_EQ(r.group, LinkKeyGroupIndex(g_LinkKey[s.output]));
             }
         }
-        for (size_t g = 0; g < seq.counts.size(); ++g) EXPECT_EQ(g_LinkGroupCount[g], seq.counts[g]) << g;
-        for (size_t g = 0; g < seq.masks.size(); ++g) EXPECT_EQ(g_LinkGroupMask[g], seq.masks[g]) << g;
+        for (size_t g = 0; g < seq.counts.size(); ++g)
+            EXPECT_EQ(g_LinkGroupCount[g], seq.counts[g]) << g;
+        for (size_t g = 0; g < seq.masks.size(); ++g)
+            EXPECT_EQ(g_LinkGroupMask[g], seq.masks[g]) << g;
         for (size_t g = 0; g < seq.counts.size(); ++g)
             EXPECT_EQ(g_LinkGroupInUse[g], seq.counts[g] > 0 ? 1 : 0) << g;
     }
@@ -277,10 +283,13 @@ TEST_F(LinkClickTest, GroupOneIsNotOutputOne) {
 }
 
 TEST_F(LinkClickTest, LeavingLinksNothingToOutputZeroNorToEachOther) {
-    for (int o : {3, 4}) Play({Op::Single, o, LinkStep::None, -1, ""});
-    for (int o : {3, 4}) Play({Op::Right, o, LinkStep::None, -1, ""});
+    for (int o : {3, 4})
+        Play({Op::Single, o, LinkStep::None, -1, ""});
+    for (int o : {3, 4})
+        Play({Op::Right, o, LinkStep::None, -1, ""});
     EXPECT_EQ(KeyString(), "...xx...");
-    for (int o : {0, 3, 4}) EXPECT_EQ(IsOutputLinked(o), 0) << o;
+    for (int o : {0, 3, 4})
+        EXPECT_EQ(IsOutputLinked(o), 0) << o;
     // The device still sees 0 for an output that left.
     EXPECT_EQ(OutputBlock(3)[kOutLinkGroupByte], 0);
     EXPECT_EQ(OutputBlock(4)[kOutLinkGroupByte], 0);
@@ -303,7 +312,8 @@ TEST_F(LinkClickTest, AllTwelveGroupsTakenRefusesEveryNewGroup) {
     // tells the user.
     ResetModelState();
     std::fill(std::begin(checked), std::end(checked), false);
-    for (int& used : g_LinkGroupInUse) used = 1;
+    for (int& used : g_LinkGroupInUse)
+        used = 1;
     for (const Op op : {Op::Single, Op::Double}) {
         const LinkClickResult r = Play({op, 4, LinkStep::None, -1, ""});
         EXPECT_EQ(r.step, LinkStep::Refused);

@@ -93,8 +93,7 @@ protected:
         return out;
     }
     // Runs the next modal dialog with a script that plays the user.
-    template <typename Dialog>
-    void Script(std::function<void(Dialog&)> play) {
+    template <typename Dialog> void Script(std::function<void(Dialog&)> play) {
         ctl::SetModalScript([play](QDialog& d) {
             auto* dialog = dynamic_cast<Dialog*>(&d);
             ASSERT_NE(dialog, nullptr);
@@ -197,7 +196,8 @@ TEST_F(JointLinkTest, ADoubleClickMakesTheOutputCurrentWithTheOnlyCheckedCaption
 
 TEST_F(JointLinkTest, AllTwelveGroupsTakenTellsTheUserAndChangesNothing) {
     Boxes boxes;
-    for (int& used : g_LinkGroupInUse) used = 1;
+    for (int& used : g_LinkGroupInUse)
+        used = 1;
     Strip(4).OnLinkClick(COutRoute_Dlg::kLinkSingle);
     Strip(4).OnLinkClick(COutRoute_Dlg::kLinkDouble);
     EXPECT_FALSE(Checked(4));
@@ -234,8 +234,10 @@ TEST_F(JointLinkTest, TheLinkButtonReportsItsClicksToTheStrip) {
 void SetMasks(COutputDlg& page, std::initializer_list<std::initializer_list<int>> groups) {
     for (const auto& g : groups) {
         int m = 0;
-        for (int o : g) m |= 1 << o;
-        for (int o : g) page.Panel(o).mask = m;
+        for (int o : g)
+            m |= 1 << o;
+        for (int o : g)
+            page.Panel(o).mask = m;
     }
 }
 
@@ -262,7 +264,8 @@ TEST_F(JointLinkTest, TheMenuOffersLeaveAndDissolveOnlyToALinkedOutput) {
 TEST_F(JointLinkTest, LeaveAndDissolveWriteMasksAndMaskKeys) {
     SetMasks(*page, {{1, 2, 3}, {5, 6}});
     g_CurrentOutput = 1;
-    for (int i : {1, 2, 3}) Strip(i).SetCaptionChecked(true);
+    for (int i : {1, 2, 3})
+        Strip(i).SetCaptionChecked(true);
     menuChoice = COutRoute_Dlg::kCmdLeaveJointGroup;
     Strip(2).OpenLinkGroupMenu(QPoint());
     EXPECT_EQ(page->Panel(2).mask, 1 << 2);
@@ -290,7 +293,8 @@ TEST_F(JointLinkTest, LeaveAndDissolveWriteMasksAndMaskKeys) {
 using Row = CJoDeSet_Dlg::Row;
 std::vector<std::pair<int, int>> IdsAndOutputs(const std::vector<Row>& rows) {
     std::vector<std::pair<int, int>> out;
-    for (const Row& r : rows) out.emplace_back(r.id, r.output);
+    for (const Row& r : rows)
+        out.emplace_back(r.id, r.output);
     return out;
 }
 using Pairs = std::vector<std::pair<int, int>>;
@@ -339,7 +343,8 @@ TEST_F(JointLinkTest, AddingALinkedOutputAsksAboutItsPartners) {
                        "unselected joint debugging item?");
     for (const bool yes : {true, false}) {
         SCOPED_TRACE(yes ? "yes" : "no");
-        for (int i = 0; i < 8; ++i) page->Panel(i).mask = 1 << i;
+        for (int i = 0; i < 8; ++i)
+            page->Panel(i).mask = 1 << i;
         SetMasks(*page, {{1, 4, 6}});
         Boxes boxes(yes ? CMessageBox::Action::Ok : CMessageBox::Action::Cancel);
         Script<CJoDeSet_Dlg>([&](CJoDeSet_Dlg& d) {
@@ -355,7 +360,8 @@ TEST_F(JointLinkTest, AddingALinkedOutputAsksAboutItsPartners) {
         });
         Strip(3).OnLinkGroupCommand(COutRoute_Dlg::kCmdNewJointGroup);
         const int group = yes ? 0b1011010 : 0b1010;
-        for (int o : {1, 3}) EXPECT_EQ(page->Panel(o).mask, group) << o;
+        for (int o : {1, 3})
+            EXPECT_EQ(page->Panel(o).mask, group) << o;
         // Answered no: the partners left outside keep each other only.
         if (!yes) {
             EXPECT_EQ(page->Panel(4).mask, 0b1010000);
@@ -406,7 +412,8 @@ TEST_F(JointLinkTest, JoinModeOkJoinsTheChosenGroupAndPostsItsFirstMember) {
         d.Button(CJoDeSet_Dlg::IDOK)->click();
     });
     Strip(3).OnLinkGroupCommand(COutRoute_Dlg::kCmdJoinJointGroup);
-    for (int o : {3, 5, 6}) EXPECT_EQ(page->Panel(o).mask, 0b1101000) << o;
+    for (int o : {3, 5, 6})
+        EXPECT_EQ(page->Panel(o).mask, 0b1101000) << o;
     EXPECT_EQ(page->Panel(0).mask, 0b11);
     QApplication::processEvents();
     // Output 5's settings reached output 3.
@@ -480,9 +487,11 @@ TEST(GroupNumberDialogTest, ButtonsFromTheFlagsAndTheResult) {
         d.m_Result = 3;
         d.InitDialog();
         EXPECT_EQ(d.m_Result, 0);
-        EXPECT_EQ(d.windowTitle(), language ? QStringLiteral("加入联调组") : QStringLiteral("Join Group"));
-        EXPECT_EQ(d.Prompt()->text(), language ? QStringLiteral("请选择要加入的联调组:")
-                                               : QStringLiteral("Please select the group you want to join:"));
+        EXPECT_EQ(d.windowTitle(),
+                  language ? QStringLiteral("加入联调组") : QStringLiteral("Join Group"));
+        EXPECT_EQ(d.Prompt()->text(),
+                  language ? QStringLiteral("请选择要加入的联调组:")
+                           : QStringLiteral("Please select the group you want to join:"));
         for (int n = 1; n <= 4; ++n) {
             EXPECT_EQ(d.GroupButton(n)->text(), QString::number(n));
             EXPECT_EQ(d.GroupButton(n)->isEnabled(), n != 2) << n;
@@ -506,7 +515,8 @@ TEST(GroupNumberDialogTest, ButtonsFromTheFlagsAndTheResult) {
 TEST(JodeListTest, TheMouseSelectsNothing) {
     CJodeListCtrl list(3, 2);
     list.resize(200, 120);
-    for (int r = 0; r < 3; ++r) list.setItem(r, 0, new QTableWidgetItem(QString::number(r)));
+    for (int r = 0; r < 3; ++r)
+        list.setItem(r, 0, new QTableWidgetItem(QString::number(r)));
     const QPoint at = list.visualItemRect(list.item(1, 0)).center();
     for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonDblClick}) {
         QMouseEvent e(type, at, list.viewport()->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,

@@ -20,13 +20,13 @@ COutRoute_Dlg* StripOf(Gallery& g, int output) {
     return dynamic_cast<COutRoute_Dlg*>(g.View().Strip(output));
 }
 
-// Outputs 2 and 5 in group 1 (output 2 current), output 7 in group 2; the
-// clicks as the link buttons report them. Undone with right clicks, which
-// leave for good.
+// Outputs 3, 6 and 8 open groups 1, 2 and 3 with double clicks (a join
+// would copy settings and rename the device's preset); output 3 current.
+// Undone with right clicks, which leave for good.
 const ShotRegistration kStrips("strip-link-buttons", [](Gallery& g) {
     const int current = g_CurrentOutput;
     StripOf(g, 2)->OnLinkClick(COutRoute_Dlg::kLinkDouble);
-    StripOf(g, 5)->OnLinkClick(COutRoute_Dlg::kLinkSingle);
+    StripOf(g, 5)->OnLinkClick(COutRoute_Dlg::kLinkDouble);
     StripOf(g, 7)->OnLinkClick(COutRoute_Dlg::kLinkDouble);
     g.View().SelectOutput(2);
     return Pose{&g.Frame(), {}, {}, [&g, current] {
@@ -34,7 +34,8 @@ const ShotRegistration kStrips("strip-link-buttons", [](Gallery& g) {
                         StripOf(g, o)->OnLinkClick(COutRoute_Dlg::kLinkRight);
                     ResetLinkGroups();
                     DeviceLockGuard lock(g_DeviceLock);
-                    for (int o = 0; o < kOutputCount; ++o) g_LinkKey[o] = OutputLinkKey(o);
+                    for (int o = 0; o < kOutputCount; ++o)
+                        g_LinkKey[o] = OutputLinkKey(o);
                     g.View().SelectOutput(current);
                 }};
 });
@@ -59,7 +60,8 @@ const ShotRegistration kJointDebug("joint-debug-settings", [](Gallery& g) {
     dlg->SelectOutputs(false, {3});
     return Pose{dlg, {}, {}, [dlg, page, saved] {
                     delete dlg;
-                    for (int i = 0; i < 8; ++i) page->Panel(i).mask = saved[static_cast<size_t>(i)];
+                    for (int i = 0; i < 8; ++i)
+                        page->Panel(i).mask = saved[static_cast<size_t>(i)];
                 }};
 });
 
