@@ -44,14 +44,7 @@ constexpr PairTexts kPairsChinese[3] = {
 } // namespace
 
 CCH_Link_Dlg::CCH_Link_Dlg(QWidget* parent) : QDialog(parent) {
-    setFont(platform::TemplateQFont(platform::kArial9));
-    setFixedSize(platform::DluToPixels(kSize, platform::kArial9));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(g_DialogBkColor));
-    setPalette(pal);
-    setAutoFillBackground(true);
+    ctl::SetUpTemplateDialog(*this, platform::kArial9, kSize);
 
     m_Question = new CTransparentStatic(this);
     m_Question->setGeometry(Dlu(kQuestion));

@@ -22,13 +22,7 @@ constexpr int kButtonIds[4] = {CChangeGroupNum::IDC_GROUP1, CChangeGroupNum::IDC
 } // namespace
 
 CChangeGroupNum::CChangeGroupNum(QWidget* parent) : QDialog(parent) {
-    setFont(platform::TemplateQFont(platform::kArial9));
-    setFixedSize(platform::DluToPixels(kSize, platform::kArial9));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(g_DialogBkColor));
-    setPalette(pal);
-    setAutoFillBackground(true);
+    ctl::SetUpTemplateDialog(*this, platform::kArial9, kSize, false);
 
     m_Prompt = new CTransparentStatic(this);
     SetControlId(m_Prompt, IDC_PROMPT);

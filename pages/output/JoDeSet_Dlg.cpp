@@ -47,14 +47,7 @@ bool Chinese() {
 } // namespace
 
 CJoDeSet_Dlg::CJoDeSet_Dlg(QWidget* parent) : QDialog(parent) {
-    setFont(platform::TemplateQFont(platform::kArial10));
-    setFixedSize(platform::DluToPixels(kSize, platform::kArial10));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(g_DialogBkColor));
-    setPalette(pal);
-    setAutoFillBackground(true);
+    ctl::SetUpTemplateDialog(*this, platform::kArial10, kSize);
 
     auto button = [this](int id, const QRect& at, const QString& text) {
         auto* b = new CBitButton(this, id);
