@@ -57,6 +57,7 @@ protected:
             s->m_OutputIndex = i;
             s->m_Output = data->GetOut(i);
             s->m_View = &stripHost;
+            s->SetLanguage(0);
             s->ShowLinkGroup(g_LinkKey[i]);
             stripHost.strips[i] = s;
             page->Panel(i).mask = 1 << i;
@@ -134,6 +135,57 @@ TEST_F(JointLinkTest, ASingleClickOpensAGroupWithoutChangingTheCurrentOutput) {
     Strip(2).SetLanguage(1);
     Strip(2).ShowLinkGroup(g_LinkKey[2]);
     EXPECT_EQ(Picture(2), 1020u);
+}
+
+// The clicks of a sequence with the button's check state and picture and
+// the device byte after each (English pictures: 1019 unlinked, 1028 + g).
+TEST_F(JointLinkTest, PicturesAndDeviceBytesAlongAClickSequence) {
+    struct Step {
+        int output;
+        int kind;
+        bool checked;
+        unsigned picture; // when checked
+        uint8_t device;   // byte 287
+    };
+    using S = COutRoute_Dlg;
+    const Step steps[] = {
+        {2, S::kLinkSingle, true, 1028, 1}, // opens group 1
+        {5, S::kLinkSingle, true, 1028, 1}, // joins the open group
+        {5, S::kLinkSingle, false, 0, 0},   // leaves, may rejoin
+        {5, S::kLinkSingle, true, 1028, 1}, // rejoins
+        {6, S::kLinkDouble, true, 1029, 2}, // opens group 2, current
+        {5, S::kLinkDouble, true, 1030, 3}, // leaves group 1 for a new group 3
+        {2, S::kLinkRight, false, 0, 0},    // group 1 is empty now
+        {1, S::kLinkDouble, true, 1028, 1}, // and its number is taken again
+        {3, S::kLinkRight, false, 0, 0},    // unchecked: nothing happens
+    };
+    for (size_t n = 0; n < std::size(steps); ++n) {
+        const Step& s = steps[n];
+        SCOPED_TRACE(n + 1);
+        Strip(s.output).OnLinkClick(s.kind);
+        EXPECT_EQ(Checked(s.output), s.checked);
+        EXPECT_EQ(Picture(s.output), s.checked ? s.picture : 1019u);
+        EXPECT_EQ(OutputBlock(s.output)[kOutLinkGroupByte], s.device);
+    }
+    EXPECT_EQ(g_LinkGroupCount[0], 1);
+    EXPECT_EQ(g_LinkGroupCount[1], 1);
+    EXPECT_EQ(g_LinkGroupCount[2], 1);
+}
+
+// Cut to the view's 99 x 47 pixels a strip shows its link button at the
+// right end of the caption row; at its template's size where the template
+// puts it.
+TEST_F(JointLinkTest, TheLinkButtonStaysWithinTheStripsVisiblePart) {
+    COutRoute_Dlg& s = Strip(0);
+    s.show();
+    s.resize(99, 47);
+    const QRect button = s.LinkButton()->geometry();
+    EXPECT_TRUE(QRect(0, 0, 99, 47).contains(button)) << button.x() << "," << button.y();
+    EXPECT_EQ(button.top(), s.CaptionButton()->y());
+    EXPECT_FALSE(button.intersects(s.SpeakerTypeButton()->geometry()));
+    const QSize full = platform::DluToPixels(QSize(98, 173), platform::kArial7);
+    s.resize(full);
+    EXPECT_EQ(s.LinkButton()->pos(), platform::DluToPixels(QPoint(39, 116), platform::kArial7));
 }
 
 TEST_F(JointLinkTest, JoiningCopiesFromTheMemberUnderTheLockAndLeavingSendsZero) {
