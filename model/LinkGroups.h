@@ -160,7 +160,14 @@ struct LinkClickResult {
 };
 
 // Carries a click out on the group tables and the keys (under g_DeviceLock
-// for the keys). The caller copies the source's settings, sets the captions
+// for the keys). A single click on an unchecked button joins the first that
+// applies of: 1. the group the output left with a single click, while it has
+// not been edited since and a member still holds the group's key; 2. the
+// current output's group; 3. the newest group while it is open; 4. a new
+// group. A single click on a checked button leaves (the output may rejoin),
+// a right click leaves for good, a double click opens a new group with the
+// output to become current. A new group with all twelve in use is refused
+// and nothing changes. The caller copies the source's settings, sets the captions
 // and the current output, and stores the device byte (StoreLinkGroupByte).
 LinkClickResult ApplyLinkClick(const LinkClickInput& in);
 

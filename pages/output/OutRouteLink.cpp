@@ -1,18 +1,11 @@
 // The strip's link button (joint-editing groups) and its link-group menu
 // (joint-debug settings).
 //
-// The link button: a single click on an unchecked button joins a group, the
-// first that applies of
-//   1. the group the output left with a single click, while it has not been
-//      edited since (it rejoins through a member still in the group);
-//   2. the group of the current output;
-//   3. the newest group, while it is open for joining;
-//   4. a new group, without making the output current;
-// and takes over the settings of the member it joins through. A single click
-// on a checked button leaves (the output may rejoin), a right click leaves
-// for good, a double click opens a new group with this output current.
-// After each change byte 287 of the output's block carries the group number
-// (0 after leaving) and the dynamics item goes to the device.
+// The link button's clicks follow the group rules of ApplyLinkClick
+// (model/LinkGroups.h); here they are carried out on the strips: the copy
+// from the member joined through (under g_DeviceLock with its queueing), the
+// captions and the current output, the picture, and byte 287 with the
+// dynamics item for the device.
 #include "pages/output/OutRoute_Dlg.h"
 
 #include "controls/BitButton.h"
