@@ -6,6 +6,7 @@
 #include "controls/MessageBox.h"
 #include "model/DataDefine.h"
 #include "model/Globals.h"
+#include "model/LinkGroups.h"
 #include "platform/Display.h"
 #include "platform/Settings.h"
 #include "platform/Skin.h"
@@ -91,9 +92,7 @@ bool CLumaraApp::InitComServer(const std::string& commandLine) {
 }
 
 int CLumaraApp::FindFreeLinkGroup() const {
-    for (int g = 0; g < kOutputs; ++g)
-        if (g_LinkGroupInUse[g] == 0) return g;
-    return 0;
+    return ::FindFreeLinkGroup();
 }
 
 void CLumaraApp::EnsureGui() {
@@ -121,10 +120,7 @@ bool CLumaraApp::InitInstance(const QStringList& args) {
     // The settings.
     Settings();
     g_PerfFrequency = std::chrono::steady_clock::period::den / std::chrono::steady_clock::period::num;
-    std::fill(std::begin(g_ChannelModified), std::end(g_ChannelModified), 0);
-    std::fill(std::begin(g_LinkGroupInUse), std::end(g_LinkGroupInUse), 0);
-    std::fill(std::begin(g_LinkGroupCount), std::end(g_LinkGroupCount), 0);
-    std::fill(std::begin(g_LinkGroupMask), std::end(g_LinkGroupMask), 0);
+    ResetLinkGroups();
     InitParamModel();
     // Fonts, the language of the system, the speaker-type menu.
     InitUiGlobals();

@@ -1,9 +1,8 @@
 // The application object: starts the program in its fixed order (command
 // line, network, registration switches, 96-dpi layout, settings, the
 // parameter model, fonts and language, the document template, the main
-// frame, and the one document with its view) and ends it. It also holds the
-// tables of the outputs' joint-editing groups that the output routing page
-// keeps.
+// frame, and the one document with its view) and ends it. It clears the
+// tables of the outputs' joint-editing groups at start-up.
 #pragma once
 
 #include "model/DeviceLock.h"
@@ -55,7 +54,8 @@ public:
     // that is one of set; std::string::npos when there is none.
     static size_t FindOneOf(const std::string& text, const char* set, size_t from = 0);
 
-    // The first joint-editing group not in use, 0 when all are.
+    // The first joint-editing group not in use, kNoLinkGroup when all are
+    // (the tables are the link buttons', model/LinkGroups.h).
     int FindFreeLinkGroup() const;
 
     // A new unnamed document with its child frame and main view (the
@@ -74,16 +74,6 @@ public:
     LinkEnvironment m_LinkEnvironment;
     // The settings file; empty: the user's.
     QString m_SettingsPath;
-
-    // ---- joint-editing groups (the output routing page keeps them) --------
-    int g_ChannelModified[kOutputs] = {};
-    int g_LinkGroupInUse[kOutputs] = {};
-    int g_LinkGroupCount[kOutputs] = {};
-    int g_LinkGroupMask[kOutputs] = {};
-    struct OutputLinkGroup {
-        int linked = 0;
-        int group = 0;
-    } g_OutputLinkGroup[kOutputs];
 
     // The network start-up failure's message.
     static const char* const kNetworkFailText;

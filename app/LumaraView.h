@@ -263,7 +263,7 @@ public:
     void OnMasterVolume();
     void MarkMasterChanged(int flag) override;
     // The strips of a link key follow the output's caption state and level.
-    void SyncLinkGroupStrips(int output, int key);
+    void SyncLinkGroupStrips(int output, int key) override;
     // Button 2823: the output page or the mix page in front.
     void OnPageToggle();
     void ShowMixPage(int unused, bool mix);

@@ -8,6 +8,7 @@
 #include "model/DataDefine.h"
 #include "model/Globals.h"
 #include "model/KTV_Data.h"
+#include "model/LinkGroups.h"
 #include "model/SpeakerTypes.h"
 #include "pages/output/All_Link_Dlg.h"
 #include "pages/output/PositionButtons.h"
@@ -241,7 +242,7 @@ bool CLumaraView::CopyLinkedPairs(int direction) {
         const int source = direction == 0 ? pair.left : pair.right;
         const int target = direction == 0 ? pair.right : pair.left;
         if (source < 0 || source >= kStripCount || target < 0 || target >= kStripCount) continue;
-        g_LinkKey[target] = source;
+        g_LinkKey[target] = OutputLinkKey(source);
         m_Session.CopyOutputEq(source, target, refused.Errors());
         copied = true;
     }

@@ -1,5 +1,6 @@
 #include "controls/MessageBox.h"
 
+#include "controls/ModalDialog.h"
 #include "model/Globals.h"
 #include "platform/DialogUnits.h"
 #include "platform/UiGlobals.h"
@@ -52,14 +53,7 @@ void CMessageBox::SetMessage(const QString& text, unsigned type, const QString&,
 void CMessageBox::Build() {
     using platform::DluToPixels;
     const platform::TemplateFont font = platform::kArial9;
-    setFont(platform::TemplateQFont(font));
-    setFixedSize(DluToPixels(kTemplateSize, font));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(g_DialogBkColor));
-    setPalette(pal);
-    setAutoFillBackground(true);
+    ctl::SetUpTemplateDialog(*this, font, kTemplateSize);
 
     ok_ = new QPushButton(QStringLiteral("OK"), this);
     ok_->setGeometry(DluToPixels(kOkPlace, font));

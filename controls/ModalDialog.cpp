@@ -1,5 +1,7 @@
 #include "controls/ModalDialog.h"
 
+#include "platform/UiGlobals.h"
+
 #include <QDialog>
 
 #include <utility>
@@ -29,6 +31,19 @@ int RunModal(QDialog& dialog) {
 
 ModalScript SetModalScript(ModalScript script) {
     return std::exchange(Script(), std::move(script));
+}
+
+void SetUpTemplateDialog(QDialog& dialog, const platform::TemplateFont& font, QSize units,
+                         bool systemMenu) {
+    dialog.setFont(platform::TemplateQFont(font));
+    dialog.setFixedSize(platform::DluToPixels(units, font));
+    Qt::WindowFlags flags = Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+    if (systemMenu) flags |= Qt::WindowSystemMenuHint;
+    dialog.setWindowFlags(flags);
+    QPalette pal = dialog.palette();
+    pal.setColor(QPalette::Window, QColor(g_DialogBkColor));
+    dialog.setPalette(pal);
+    dialog.setAutoFillBackground(true);
 }
 
 } // namespace ctl

@@ -5,6 +5,10 @@
 // script left it open.
 #pragma once
 
+#include "platform/DialogUnits.h"
+
+#include <QSize>
+
 #include <functional>
 
 class QDialog;
@@ -18,5 +22,11 @@ int RunModal(QDialog& dialog);
 
 // Installs a script (empty: the user again); returns the previous one.
 ModalScript SetModalScript(ModalScript script);
+
+// A dialog from a template: the template's font, its fixed size in dialog
+// units of that font, a caption (with the system menu unless told) and the
+// dialogs' background colour.
+void SetUpTemplateDialog(QDialog& dialog, const platform::TemplateFont& font, QSize units,
+                         bool systemMenu = true);
 
 } // namespace ctl

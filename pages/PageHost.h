@@ -64,6 +64,9 @@ public:
     virtual void SelectOutput(int output) = 0;
     // The row of strips is painted again (the green frame follows the current output).
     virtual void RepaintStrips() = 0;
+    // The strips of the outputs holding this link key: their captions all
+    // checked when one is, and the output's level shown on the others.
+    virtual void SyncLinkGroupStrips(int /*output*/, int /*key*/) {}
     // The master record is to be sent (flag 1, when connected) or not (0).
     virtual void MarkMasterChanged(int flag) = 0;
     // The device is asked to deliver the current data again.

@@ -1,5 +1,6 @@
 #include "pages/output/All_Link_Dlg.h"
 
+#include "controls/ModalDialog.h"
 #include "controls/ButtonRadio.h"
 #include "controls/StaticControls.h"
 #include "model/Globals.h"
@@ -36,15 +37,8 @@ CAll_Link_Dlg::Responder CAll_Link_Dlg::SetResponder(Responder responder) {
 }
 
 CAll_Link_Dlg::CAll_Link_Dlg(QWidget* parent) : QDialog(parent) {
-    setFont(platform::TemplateQFont(platform::kArial9));
-    setFixedSize(platform::DluToPixels(kSize, platform::kArial9));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint);
+    ctl::SetUpTemplateDialog(*this, platform::kArial9, kSize);
     setWindowTitle(QStringLiteral("L/R Link"));
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(g_DialogBkColor));
-    setPalette(pal);
-    setAutoFillBackground(true);
 
     m_Ok = new QPushButton(QStringLiteral("OK"), this);
     m_Ok->setGeometry(Dlu(kOk));

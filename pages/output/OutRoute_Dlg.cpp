@@ -4,6 +4,7 @@
 #include "model/DataDefine.h"
 #include "model/Globals.h"
 #include "model/KTV_OutData.h"
+#include "model/LinkGroups.h"
 #include "model/SpeakerTypes.h"
 #include "platform/DialogUnits.h"
 #include "platform/Skin.h"
@@ -14,6 +15,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
+#include <QResizeEvent>
 
 #include <algorithm>
 #include <cstring>
@@ -76,6 +78,10 @@ QString CaptionOf(int type) {
 }
 
 } // namespace
+
+const COutRoute_Dlg::PopupChooser& COutRoute_Dlg::CurrentPopupChooser() {
+    return Chooser();
+}
 
 COutRoute_Dlg::PopupChooser COutRoute_Dlg::SetPopupChooser(PopupChooser chooser) {
     PopupChooser previous = std::move(Chooser());
@@ -192,13 +198,36 @@ void COutRoute_Dlg::ShowToggle(int source) {
     b->SetBitmaps(pics[0], pics[1], pics[2]);
 }
 
+void COutRoute_Dlg::resizeEvent(QResizeEvent* event) {
+    CStripBase::resizeEvent(event);
+    const QPoint templateAt = platform::DluToPixels(kLinkAt, platform::kArial7);
+    const QSize button = m_LinkButton->size();
+    if (height() >= templateAt.y() + button.height()) {
+        m_LinkButton->move(templateAt);
+        return;
+    }
+    const QPoint caption = m_CaptionButton->pos();
+    m_LinkButton->move(width() - button.width() - 2 * caption.x(), caption.y());
+    m_LinkButton->raise();
+}
+
+unsigned COutRoute_Dlg::LinkGroupPicture(int group, bool chinese) {
+    if (group < 0 || group >= 12) return chinese ? kLinkChinese : kLinkEnglish;
+    return (chinese ? kGroupChinese : kGroupEnglish)[group];
+}
+
 void COutRoute_Dlg::ShowLinkGroup(int key) {
-    const bool cn = m_Chinese != 0;
-    const unsigned base = cn ? kLinkChinese : kLinkEnglish;
+    // A checked button keeps its group's picture while its key is of another
+    // kind (a load puts every output's own index back into the keys).
+    const int group = LinkKeyGroupIndex(key);
+    if (group != kNoLinkGroup || !m_LinkButton->GetCheck()) m_LinkPictureGroup = group;
+    ShowLinkPicture(m_Chinese != 0);
+}
+
+void COutRoute_Dlg::ShowLinkPicture(bool chinese) {
+    const unsigned base = LinkGroupPicture(-1, chinese);
     m_LinkButton->SetBitmaps(base, base, base, base, base, base);
-    const unsigned group =
-        key >= 1 && key <= 12 ? (cn ? kGroupChinese : kGroupEnglish)[key - 1] : base;
-    m_LinkButton->SetOnBitmap(group);
+    m_LinkButton->SetOnBitmap(LinkGroupPicture(m_LinkPictureGroup, chinese));
 }
 
 // ---------------------------------------------------------------------------

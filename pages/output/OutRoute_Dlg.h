@@ -6,7 +6,9 @@
 // to its owner (the main view) as a posted message, and the owner drives the
 // strip's look. Only the caption and the speaker-type button lie in the
 // 99 x 47 pixels the view gives a strip; the toggles and the link button sit
-// below and keep their states unseen.
+// below and keep their states unseen; the link button moves up to the right
+// end of the caption row so that it can be clicked. A right click on the strip shows the
+// link-group menu of the joint-debug settings.
 #pragma once
 
 #include "pages/PageBase.h"
@@ -17,9 +19,13 @@
 #include <QPointer>
 
 #include <cstdint>
+#include <array>
 #include <functional>
 #include <memory>
+#include <vector>
 
+class COutputDlg;
+class QContextMenuEvent;
 class QMenu;
 
 // Messages of the strip to its owner (wParam the output index).
@@ -71,17 +77,41 @@ public:
     void OnSpeakerTypeCommand(int command);
     // The snapshot the last popup was built from (26 states, 12 output types).
     const uint8_t* TypeSnapshot() const { return m_TypeSnapshot; }
-    // Shows a popup at a screen point and returns the chosen command (-1 for
-    // none); tests answer without a menu on screen. Returns the previous one.
+    // Shows a popup (the speaker-type popup, the link-group menu) at a screen
+    // point and returns the chosen command (-1 for none); tests answer
+    // without a menu on screen. Returns the previous one.
     using PopupChooser = std::function<int(QMenu& menu, const QPoint& at)>;
     static PopupChooser SetPopupChooser(PopupChooser chooser);
 
-    // ---- the joint-editing groups (their rules come with those groups) -----
-    // The link button's clicks: 1 single, 2 double, 3 right.
-    virtual void OnLinkClick(int kind) { m_LastLinkClick = kind; }
-    // Commands 32771..32774 of the link-group menu.
-    virtual void OnLinkGroupCommand(int) {}
+    // ---- the joint-editing groups and joint-debug settings (OutRouteLink.cpp)
+    // The link button's clicks.
+    enum LinkClick : int { kLinkSingle = 1, kLinkDouble = 2, kLinkRight = 3 };
+    // A single click joins a group or leaves it (and may rejoin while the
+    // output is unedited), a double click opens a new group with this output
+    // current, a right click leaves for good.
+    virtual void OnLinkClick(int kind);
+    // The commands of the link-group menu (resource 962).
+    enum : int {
+        kCmdNewJointGroup = 32771,     // the joint-debug dialog, new-group mode
+        kCmdJoinJointGroup = 32772,    // the joint-debug dialog, join mode
+        kCmdLeaveJointGroup = 32773,   // this output leaves its joint-debug group
+        kCmdDissolveJointGroup = 32774 // the group falls apart
+    };
+    virtual void OnLinkGroupCommand(int command);
     int LastLinkClick() const { return m_LastLinkClick; }
+    // The link button's picture of group index 0..11; the unlinked picture
+    // for any other index.
+    static unsigned LinkGroupPicture(int group, bool chinese);
+    // The group whose picture the checked link button shows (-1: none).
+    int LinkPictureGroup() const { return m_LinkPictureGroup; }
+    // Joint-debug masks: the keys of outputs 1..8 all hold all eight; this
+    // output's key links it with another of them.
+    static bool AreAllMasksFull();
+    bool HasMaskPartner() const;
+    // The link-group menu with its items enabled for this output (null for
+    // outputs 9..12, which the masks do not cover), and its showing.
+    std::unique_ptr<QMenu> BuildLinkGroupMenu();
+    void OpenLinkGroupMenu(const QPoint& at);
 
     // ---- parts, for the view and tests ---------------------------------------
     CBitButton* CaptionButton() const { return m_CaptionButton; }
@@ -95,9 +125,33 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // A strip cut short of its template (the view shows 99 x 47 pixels)
+    // would hide its link button: it moves to the right end of the caption
+    // row, where it can be clicked.
+    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // A right click on the strip (not on its link button) shows the
+    // link-group menu.
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    static const PopupChooser& CurrentPopupChooser();
+    // The joint-editing steps (OutRouteLink.cpp).
+    COutputDlg* OutputPage() const;
+    COutRoute_Dlg* StripOf(int output) const;
+    void SetCaption(int output, bool checked);
+    void CheckGroupCaptionsTogether(int group);
+    void JoinVia(int source);
+    void MakeCurrentAlone();
+    void UncheckCaptionsOnLeave();
+    void FinishLinkClick(bool checked);
+    void ShowLinkPicture(bool chinese);
+    void RefuseNewGroup();
+    void LeaveJointDebugGroup(COutputDlg& page);
+    void StoreJointDebugMasks(COutputDlg& page, const std::array<int, 8>& masks,
+                              const std::vector<int>& written);
+    void DissolveJointDebugGroup(COutputDlg& page);
+
     void OnToggleClick(int source);
     void ShowToggle(int source);
     void WatchKeysAndMouse(QWidget* w);
@@ -109,4 +163,5 @@ private:
     CBitButton* m_ToggleButtons[16] = {};
     uint8_t m_TypeSnapshot[38] = {};
     int m_LastLinkClick = 0;
+    int m_LinkPictureGroup = -1;
 };

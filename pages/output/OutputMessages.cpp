@@ -14,6 +14,7 @@
 #include "model/Filter.h"
 #include "model/Globals.h"
 #include "model/KTV_Data.h"
+#include "model/LinkGroups.h"
 #include "controls/MessageBox.h"
 #include "model/ModelLock.h"
 
@@ -210,8 +211,9 @@ void COutputDlg::OnJointDebugResult(int output) {
     // The off frames, the copies and the restoring frames go into the queue
     // as one piece: the worker never sends a copy with its outputs on.
     DeviceLockGuard lock(g_DeviceLock);
+    // Mask keys: a mask never equals an output's own index or a group number.
     for (int i = 0; i < 12; ++i)
-        g_LinkKey[i] = m_Panels[i].mask;
+        g_LinkKey[i] = MaskLinkKey(m_Panels[i].mask);
     const int mask = m_Panels[output].mask;
     MuteMaskOutputs(output, true);
     CopyToLinkedOutputs(output);

@@ -97,22 +97,26 @@ TEST_F(ShellTest, AFailedNetworkStartShowsTheWarningAndEnds) {
     EXPECT_EQ(boxes[0].autoCloseMs, 0);
 }
 
-TEST_F(ShellTest, FreeLinkGroupIsZeroWhenAllAreTaken) {
+// All twelve groups taken is "none", never group 1 (index 0).
+TEST_F(ShellTest, FreeLinkGroupIsNoneWhenAllAreTaken) {
     EXPECT_EQ(app.FindFreeLinkGroup(), 0);
-    app.g_LinkGroupInUse[0] = 1;
-    app.g_LinkGroupInUse[1] = 1;
+    g_LinkGroupInUse[0] = 1;
+    g_LinkGroupInUse[1] = 1;
     EXPECT_EQ(app.FindFreeLinkGroup(), 2);
-    for (int& g : app.g_LinkGroupInUse) g = 1;
-    EXPECT_EQ(app.FindFreeLinkGroup(), 0);
+    for (int& g : g_LinkGroupInUse) g = 1;
+    EXPECT_EQ(app.FindFreeLinkGroup(), kNoLinkGroup);
+    ResetLinkGroups();
 }
 
 TEST_F(ShellTest, StartUpClearsTheGroupTablesAndSetsTheModel) {
-    app.g_LinkGroupMask[3] = 9;
-    app.g_ChannelModified[11] = 1;
+    g_LinkGroupMask[3] = 9;
+    g_ChannelModified[11] = 1;
+    g_LinkGroupOrigin = 4;
     g_LinkKey[5] = 1;
     Start();
-    EXPECT_EQ(app.g_LinkGroupMask[3], 0);
-    EXPECT_EQ(app.g_ChannelModified[11], 0);
+    EXPECT_EQ(g_LinkGroupMask[3], 0);
+    EXPECT_EQ(g_ChannelModified[11], 0);
+    EXPECT_EQ(g_LinkGroupOrigin, -1);
     EXPECT_EQ(g_LinkKey[5], 5);
     EXPECT_EQ(g_PerfFrequency.load(), 1000000000);
     EXPECT_EQ(view->Data(), &static_cast<CChildFrame*>(app.MainFrame()->ActiveChild())->Document()->Data());

@@ -9,6 +9,7 @@
 #include "link/LinkGlobals.h"
 #include "model/DataDefine.h"
 #include "model/Globals.h"
+#include "model/LinkGroups.h"
 #include "platform/UiGlobals.h"
 #include "tests/link/LinkTestSupport.h"
 #include "tests/platform/GuiTestSupport.h"
@@ -66,6 +67,7 @@ inline void ResetShellGlobals() {
     g_DisplayMode = 1;
     g_StartChoice = 1;
     for (auto& f : g_StateFlags) f = 0;
+    ResetLinkGroups();
 }
 
 class ShellTest : public ::testing::Test {

@@ -3,6 +3,7 @@
 
 #include "model/DataDefine.h"
 #include "model/Globals.h"
+#include "model/LinkGroups.h"
 
 #include <gtest/gtest.h>
 
@@ -20,6 +21,7 @@ inline void ResetModelState() {
     std::memset(g_SysBlock64, 0, sizeof g_SysBlock64);
     for (auto& f : g_StateFlags) f = 0;
     for (int i = 0; i < 12; ++i) g_LinkKey[i] = i;
+    ResetLinkGroups();
     g_LanguageFlag = 0;
     g_LockPassword.clear();
     g_DeviceSynced = 0;

@@ -211,9 +211,9 @@ TEST_F(OutputPageTest, TheJointDebugResultQueuesItsFramesInOrderUnderTheLock) {
     EXPECT_TRUE(IsBasicFrame(frames[3], 0, 1));
     EXPECT_TRUE(IsBasicFrame(frames[4], 2, 0)); // its own on flag back: it was off
 
-    EXPECT_EQ(g_LinkKey[0], 0b101);
-    EXPECT_EQ(g_LinkKey[2], 0b101);
-    EXPECT_EQ(g_LinkKey[1], 0b10);
+    EXPECT_EQ(g_LinkKey[0], MaskLinkKey(0b101));
+    EXPECT_EQ(g_LinkKey[2], MaskLinkKey(0b101));
+    EXPECT_EQ(g_LinkKey[1], MaskLinkKey(0b10));
     EXPECT_EQ(g_LinkActive, 1);
     EXPECT_EQ(Band(2, 7).GetGainCode(), 280);
     EXPECT_EQ(bracket.Panel(2).gain, Out(0).GetGain());
@@ -230,7 +230,7 @@ TEST_F(OutputPageTest, TheJointDebugResultWhileNotSynchronisedSendsNoOnOffFrames
     const std::vector<Frame> frames = Queued(session->Command());
     ASSERT_EQ(frames.size(), 1u); // the copy's block alone
     EXPECT_EQ(frames[0].channel, 2);
-    EXPECT_EQ(g_LinkKey[1], 0b110);
+    EXPECT_EQ(g_LinkKey[1], MaskLinkKey(0b110));
 }
 
 // ---------------------------------------------------------------------------

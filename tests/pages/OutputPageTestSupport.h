@@ -22,6 +22,7 @@
 #include "model/Filter.h"
 #include "model/Globals.h"
 #include "model/KTV_Data.h"
+#include "model/LinkGroups.h"
 #include "model/ModelLock.h"
 #include "model/SpeakerTypes.h"
 #include "model/ValueScale.h"
