@@ -13,6 +13,7 @@ void CLumaraView::FlushViewMessages() {
 
 void CLumaraView::ShowSourceSetup() {
     RefillMixSourceList();
-    const int bridge = WithDeviceLock([] { return static_cast<int>(g_SysBlock8[kBridgeModeByte]); });
+    const int bridge =
+        WithDeviceLock([] { return static_cast<int>(g_SysBlock8[kBridgeModeByte]); });
     m_BridgeButton->SetCheck(bridge);
 }

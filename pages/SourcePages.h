@@ -25,9 +25,13 @@ constexpr int kMusicInputs = 4;
 // g_SysBlock5 byte 4: the input lock; while set the input page edits no equaliser.
 constexpr int kLockByte = 4;
 
-inline bool IsSource(long long s) { return s >= 0 && s < kCount; }
+inline bool IsSource(long long s) {
+    return s >= 0 && s < kCount;
+}
 // The music input behind a source; -1 for a source without one.
-inline int MusicInputOf(int s) { return s >= 0 && s < kMusicInputs ? s : -1; }
+inline int MusicInputOf(int s) {
+    return s >= 0 && s < kMusicInputs ? s : -1;
+}
 // The code under which the main view's lists and the device keep a second
 // source: S/PDIF 0, Hi.Level 1, Phone 2, AUX1..AUX3 all AUX (3), off 6.
 int DeviceCode(int s);

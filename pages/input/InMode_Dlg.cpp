@@ -63,7 +63,9 @@ constexpr int kModeUnchecked[3][3] = {
     {CInMode_Dlg::IDC_AUX1_6CH, CInMode_Dlg::IDC_AUX2_MODE2, 0},
 };
 
-bool IsMode(int mode) { return mode >= 0 && mode <= 2; }
+bool IsMode(int mode) {
+    return mode >= 0 && mode <= 2;
+}
 
 } // namespace
 
@@ -78,9 +80,8 @@ CInMode_Dlg::CInMode_Dlg(QWidget* parent) : MessageTarget(parent) {
         SetControlId(b, s.id);
         b->move(s.x, kButtonY);
         b->setVisible(s.shown);
-        QObject::connect(b, &QAbstractButton::clicked, this, [this, src = s.source] {
-            OnSourceButton(src);
-        });
+        QObject::connect(b, &QAbstractButton::clicked, this,
+                         [this, src = s.source] { OnSourceButton(src); });
         m_Buttons[i] = b;
     }
     LoadButtonImages();
@@ -143,9 +144,13 @@ void CInMode_Dlg::UncheckActiveSourceButton() {
     if (CBtnPng* b = Button(ButtonOf(g_ActiveSource, g_InputMode))) b->SetCheck(0);
 }
 
-void CInMode_Dlg::ShowSpdifButton(int show) { Button(IDC_SPDIF)->ShowWindow(show ? 5 : 0); }
+void CInMode_Dlg::ShowSpdifButton(int show) {
+    Button(IDC_SPDIF)->ShowWindow(show ? 5 : 0);
+}
 
-void CInMode_Dlg::ShowPhoneButton(int show) { Button(IDC_PHONE)->ShowWindow(show ? 5 : 0); }
+void CInMode_Dlg::ShowPhoneButton(int show) {
+    Button(IDC_PHONE)->ShowWindow(show ? 5 : 0);
+}
 
 void CInMode_Dlg::RedrawButtons() {
     for (CBtnPng* b : m_Buttons)

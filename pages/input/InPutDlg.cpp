@@ -54,7 +54,8 @@ const QPoint kWaysDlu[2] = {{760, 176}, {830, 176}};
 const QPoint kEqButtonsDlu[3] = {{760, 253}, {830, 253}, {900, 253}}; // bypass, reset, mode
 
 const char* const kSecondSourceCn[] = {"数字", "高电平", "蓝牙", "AUX1", "AUX2", "AUX3", "关闭"};
-const char* const kSecondSourceEn[] = {"S/PDIF", "Hi.Level", "Phone", "AUX1", "AUX2", "AUX3", "OFF"};
+const char* const kSecondSourceEn[] = {"S/PDIF", "Hi.Level", "Phone", "AUX1",
+                                       "AUX2",   "AUX3",     "OFF"};
 
 // Pictures of the source buttons 3960+i by language and lock: off normal,
 // hover, down, then the on pictures.
@@ -98,9 +99,15 @@ QWidget* CInPutDlg::Control(int id) const {
     const auto it = m_Controls.find(id);
     return it == m_Controls.end() ? nullptr : it->second;
 }
-CNumEdit* CInPutDlg::Field(int id) const { return dynamic_cast<CNumEdit*>(Control(id)); }
-CNumSpin* CInPutDlg::Spin(int id) const { return dynamic_cast<CNumSpin*>(Control(id)); }
-CBitButton* CInPutDlg::BitButton(int id) const { return dynamic_cast<CBitButton*>(Control(id)); }
+CNumEdit* CInPutDlg::Field(int id) const {
+    return dynamic_cast<CNumEdit*>(Control(id));
+}
+CNumSpin* CInPutDlg::Spin(int id) const {
+    return dynamic_cast<CNumSpin*>(Control(id));
+}
+CBitButton* CInPutDlg::BitButton(int id) const {
+    return dynamic_cast<CBitButton*>(Control(id));
+}
 CBitmapSlider* CInPutDlg::Fader(int band) const {
     return band >= 0 && band < kBandCount ? m_Bands[band].fader : nullptr;
 }
@@ -248,8 +255,8 @@ void CInPutDlg::CreateBandColumns() {
         const int faderX = b == 0 ? x + kBand0FaderShift : x;
         c.fader->move(DluToPixels(QPoint(faderX, kFaderY), kArial7));
         c.faderPlace = c.fader->geometry();
-        c.columnPlace = QRect(QPoint(c.faderPlace.left(), c.q->geometry().top()),
-                              c.faderPlace.size());
+        c.columnPlace =
+            QRect(QPoint(c.faderPlace.left(), c.q->geometry().top()), c.faderPlace.size());
 
         c.label = new CFontStatic(this);
         Register(c.label, kBandLabel + b);
@@ -268,8 +275,8 @@ void CInPutDlg::CreateBandColumns() {
         c.bypass->move(at);
 
         if (b >= kShownBands)
-            for (QWidget* w : std::initializer_list<QWidget*>{c.freq, c.q, c.gain, c.fader,
-                                                              c.label, c.bypass})
+            for (QWidget* w :
+                 std::initializer_list<QWidget*>{c.freq, c.q, c.gain, c.fader, c.label, c.bypass})
                 w->hide();
     }
 }
@@ -283,7 +290,8 @@ void CInPutDlg::LayoutSourceButtons() {
     m_Strip->ShowPhoneButton(0);
     const int moved[4] = {1, 3, 4, 5};
     for (int place = 0; place < 4; ++place)
-        Control(IDC_SOURCE0 + moved[place])->move(m_SourcePlaces[static_cast<size_t>(place)].topLeft());
+        Control(IDC_SOURCE0 + moved[place])
+            ->move(m_SourcePlaces[static_cast<size_t>(place)].topLeft());
 }
 
 // ---------------------------------------------------------------------------
@@ -434,7 +442,9 @@ void CInPutDlg::ApplyLockState() {
     }
 }
 
-bool CInPutDlg::EqEditable() const { return !m_Locked && m_Input; }
+bool CInPutDlg::EqEditable() const {
+    return !m_Locked && m_Input;
+}
 
 void CInPutDlg::EnableEqControls(bool enable) {
     for (int id : {IDC_BYPASS_EQ, IDC_EQ_MODE, IDC_RESET_EQ})
@@ -466,7 +476,8 @@ void CInPutDlg::OnSecondSourceButton() {
     const bool cn = g_LanguageFlag.load() != 0;
     CColorMenu menu(this);
     for (int s = 0; s < source::kCount; ++s) {
-        QAction* item = menu.addAction(QString::fromUtf8(cn ? kSecondSourceCn[s] : kSecondSourceEn[s]));
+        QAction* item =
+            menu.addAction(QString::fromUtf8(cn ? kSecondSourceCn[s] : kSecondSourceEn[s]));
         item->setData(s);
         item->setEnabled(g_SourceTable.enabled[s] != 0);
     }

@@ -53,7 +53,7 @@ public:
         IDC_BYPASS_EQ = 3950,
         IDC_RESET_EQ = 3951,
         IDC_EQ_MODE = 3940,
-        IDC_MODE0 = 3956, // .. 3958: input modes 0, 1, 2
+        IDC_MODE0 = 3956,   // .. 3958: input modes 0, 1, 2
         IDC_SOURCE0 = 3960, // .. 3965: sources 0..5
         IDC_SECOND_SOURCE = 3967,
         IDC_ACTIVE_SOURCE = 3953,

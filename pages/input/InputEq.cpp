@@ -57,7 +57,9 @@ bool AskYesNo(QWidget* owner, const BiText& question) {
                           chinese ? -2 : -3) == IDYES;
 }
 
-bool IsBand(int band) { return band >= 0 && band < CInPutDlg::kBandCount; }
+bool IsBand(int band) {
+    return band >= 0 && band < CInPutDlg::kBandCount;
+}
 
 // The row of a field id (its base) and its band; -1 for another id.
 int BandOfField(int id, int base) {
@@ -154,8 +156,12 @@ void CInPutDlg::LayoutForEqMode(int mode) {
         c.gain->move((graphic ? c.freqPlace : c.gainPlace).topLeft());
         c.fader->move((graphic ? c.columnPlace : c.faderPlace).topLeft());
         c.fader->SetBitmapThumb(626, 627, true, 0xFF000000);
-        const int track = graphic ? (b == 0 ? 621 : b == kLastShown ? 622 : 620)
-                                  : (b == 0 ? 624 : b == kLastShown ? 625 : 623);
+        const int track = graphic ? (b == 0            ? 621
+                                     : b == kLastShown ? 622
+                                                       : 620)
+                                  : (b == 0            ? 624
+                                     : b == kLastShown ? 625
+                                                       : 623);
         c.fader->SetBitmapChannel(track, track, false, 0xFF000000);
     }
     Control(IDC_DB_SCALE)->setVisible(graphic);
@@ -463,7 +469,8 @@ void CInPutDlg::OnFocusStep(int f, int key) {
     // A pointer resting on the graph would pick a band there: it moves to
     // the graph's lower left corner.
     const QRect graph(m_Graph->mapToGlobal(QPoint(0, 0)), m_Graph->size());
-    if (graph.contains(QCursor::pos())) QCursor::setPos(graph.left(), graph.top() + m_Graph->height());
+    if (graph.contains(QCursor::pos()))
+        QCursor::setPos(graph.left(), graph.top() + m_Graph->height());
 }
 
 void CInPutDlg::OnEnterStep(int f) {
