@@ -34,7 +34,9 @@ constexpr ButtonSpec kSpecs[CInMode_Dlg::kButtonCount] = {
     {CInMode_Dlg::IDC_AUX2, 4, 521, 150, {658, 659, 660}, {4433, 4434, 4435}, true},
     {CInMode_Dlg::IDC_AUX3, 5, 686, 150, {661, 662, 663}, {4436, 4437, 4438}, true},
     {CInMode_Dlg::IDC_AUX1_4CH, 3, 357, 314, {667, 668, 669}, {4439, 4440, 4441}, false},
-    {CInMode_Dlg::IDC_AUX2_MODE1, 4, 686, 150, {700, 701, 702}, {4442, 4443, 4444}, false},
+    // In English the stereo AUX2 of mode 1 looks as in mode 0 (the skin keys
+    // pictures by number alone, and 700..702 are the drop lists').
+    {CInMode_Dlg::IDC_AUX2_MODE1, 4, 686, 150, {658, 659, 660}, {4442, 4443, 4444}, false},
     {CInMode_Dlg::IDC_AUX3_MODE1, 5, 686, 150, {703, 704, 705}, {0, 0, 0}, false},
     {CInMode_Dlg::IDC_AUX1_6CH, 3, 357, 478, {670, 671, 672}, {4445, 4446, 4447}, false},
     {CInMode_Dlg::IDC_AUX2_MODE2, 4, 521, 150, {710, 711, 712}, {0, 0, 0}, false},

@@ -40,7 +40,7 @@ using platform::kArial7;
 
 // The page's places (dialog units of Arial 7); the template gives only its size.
 const QSize kPageDlu(1024, 431);
-const QRect kGraphDlu(10, 6, 734, 150);
+const QRect kGraphDlu(10, 6, 734, 146);
 constexpr int kBandX0 = 30, kBandPitch = 47; // the column of band b starts at x0 + pitch x b
 constexpr int kLabelY = 158, kFreqY = 168, kQY = 180, kGainY = 192, kFaderY = 205, kBypassY = 263;
 constexpr QSize kFieldDlu(35, 11);
@@ -48,7 +48,7 @@ constexpr int kBand0FaderShift = 12; // band 0's fader has its thumb at its left
 const QRect kDbScaleDlu(2, kQY, 26, 81);
 const QPoint kModeDlu[3] = {{760, 24}, {830, 24}, {900, 24}};
 const QPoint kSourceDlu[6] = {{760, 62}, {830, 62}, {900, 62}, {760, 84}, {830, 84}, {900, 84}};
-const QPoint kActiveSourceDlu(830, 112);
+const QPoint kActiveSourceDlu(760, 107);
 const QPoint kSecondSourceDlu(830, 142);
 const QPoint kWaysDlu[2] = {{760, 176}, {830, 176}};
 const QPoint kEqButtonsDlu[3] = {{760, 253}, {830, 253}, {900, 253}}; // bypass, reset, mode
