@@ -11,6 +11,7 @@
 #include "controls/NumEdit.h"
 #include "controls/NumSpin.h"
 #include "controls/PngButton.h"
+#include "controls/SpinBtn.h"
 #include "controls/core/NumValue.h"
 #include "model/Globals.h"
 #include "model/KTV_Data.h"
@@ -116,6 +117,7 @@ void CLevel_Delay_Dlg::SetUpDelayArea() {
         spin->hide();
         field->CreateSpinButton(kDistanceStrip + d);
         field->SetSpinTarget(kDistanceStrip + d, spin);
+        if (CSpinBtn* strip = field->SpinButton()) strip->SetBitmaps(800, 801, 802, 803);
         field->SetType(numfield::kDelayMs);
         field->SetValue(0);
         field->hide();

@@ -46,6 +46,11 @@ constexpr int kOutputX[CLevel_Delay_Dlg::kRows] = {322, 384, 447, 510, 572, 635,
 constexpr int kOutputSliderX[CLevel_Delay_Dlg::kRows] = {321, 383, 446, 509, 571, 634, 696, 759};
 constexpr int kOutputButtonX[CLevel_Delay_Dlg::kRows] = {321, 384, 447, 510, 572, 635, 697, 760};
 constexpr int kLampX[CLevel_Delay_Dlg::kRows] = {323, 385, 448, 511, 573, 636, 698, 761};
+// The master's horizontal fader is as wide as the space left of the input
+// columns: its group sits at the left end of the input panel.
+constexpr QPoint kMasterSliderDlu(20, 40);
+constexpr QPoint kMasterFieldDlu(60, 91);
+constexpr QPoint kMasterOnDlu(110, 91);
 
 // Master record (g_SysBlock5): the level word in bytes 0..1, on in byte 6.
 constexpr int kMasterMax = 66;
@@ -148,7 +153,7 @@ void CLevel_Delay_Dlg::SetUpControls() {
 }
 
 void CLevel_Delay_Dlg::SetUpLevelArea() {
-    CNumEdit* master = NewLevelField(IDC_MASTER, IDC_MASTER_SPIN, {231, 91}, 42, kMasterMax);
+    CNumEdit* master = NewLevelField(IDC_MASTER, IDC_MASTER_SPIN, kMasterFieldDlu, 42, kMasterMax);
     master->SetScale(1.0);
     master->SetOffset(60.0);
     master->SetType(numfield::kGain);
@@ -162,11 +167,11 @@ void CLevel_Delay_Dlg::SetUpLevelArea() {
     masterSlider->SetMargin(33, 10, 1, 7);
     masterSlider->SetBuddyEdit(master);
     masterSlider->EnableMoveNotify(true);
-    masterSlider->move(DluToPixels(QPoint(234, 12), kArial8));
+    masterSlider->move(DluToPixels(kMasterSliderDlu, kArial8));
     master->SetBuddySlider(masterSlider);
     auto* masterOn = new CBitButton(this, IDC_MASTER_ON);
     Register(masterOn, IDC_MASTER_ON);
-    masterOn->setGeometry(DluToPixels(QRect(216, 105, 19, 10), kArial8));
+    masterOn->setGeometry(DluToPixels(QRect(kMasterOnDlu, QSize(19, 10)), kArial8));
 
     auto* link = new CFontStatic(this);
     Register(link, IDC_LINK_INDICATOR);
