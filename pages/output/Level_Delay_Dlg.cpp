@@ -379,17 +379,22 @@ void CLevel_Delay_Dlg::LayoutInputColumns() {
 
 void CLevel_Delay_Dlg::OnMasterLevel() {
     const int v = Spin(IDC_MASTER_SPIN)->GetBuddyValue();
-    if (v != MasterWord()) {
-        WithDeviceLock([v] {
-            g_SysBlock5[0] = static_cast<uint8_t>(v & 0xFF);
-            g_SysBlock5[1] = static_cast<uint8_t>((v >> 8) & 0xFF);
-            if (!g_SysBlock5[kMasterOnByte]) g_SysBlock5[kMasterOnByte] = 1;
-        });
-        BitButton(IDC_MASTER_ON)->SetCheck(1);
-        Slider(IDC_MASTER_SLIDER)->SetValue(v);
-        if (m_View) m_View->MarkMasterChanged(1);
-    }
+    if (StoreMasterLevel(v)) Slider(IDC_MASTER_SLIDER)->SetValue(v);
     SelectOutput(-1);
+}
+
+bool CLevel_Delay_Dlg::StoreMasterLevel(int v) {
+    if (v == MasterWord()) return false;
+    WithDeviceLock([v] {
+        g_SysBlock5[0] = static_cast<uint8_t>(v & 0xFF);
+        g_SysBlock5[1] = static_cast<uint8_t>((v >> 8) & 0xFF);
+        // A level is meant to be heard: the master goes on.
+        if (!g_SysBlock5[kMasterOnByte]) g_SysBlock5[kMasterOnByte] = 1;
+    });
+    BitButton(IDC_MASTER_ON)->SetCheck(1);
+    // The poller sends the master record.
+    if (m_View) m_View->MarkMasterChanged(1);
+    return true;
 }
 
 void CLevel_Delay_Dlg::OnMasterOnOff() {
@@ -426,40 +431,29 @@ void CLevel_Delay_Dlg::ApplyInputLevelFromSlider(int k) {
 }
 
 void CLevel_Delay_Dlg::ApplyOutputLevelFromField(int r) {
-    CKTV_OutData* out = r >= 0 && r < kRows ? Out(r) : nullptr;
-    if (!out) return;
-    const int v = Spin(kOutputSpin + r)->GetBuddyValue();
-    bool switchedOn = false;
-    const bool changed = WithDeviceLock([&] {
-        if (v == out->GetGain()) return false;
-        out->SetGain(static_cast<int16_t>(v));
-        if (!out->GetOutputOn()) {
-            out->SetOutputOn(1);
-            switchedOn = true;
-        }
-        return true;
-    });
-    if (changed) Slider(kOutputSlider + r)->SetValue(v);
-    if (switchedOn) BitButton(kOutputOn + r)->SetCheck(1);
-    ShowLinkedOutputLevels(r);
-    ChangeSelectedOutput(r);
+    if (r >= 0 && r < kRows) ApplyOutputLevel(r, Spin(kOutputSpin + r)->GetBuddyValue(), false);
 }
 
 void CLevel_Delay_Dlg::ApplyOutputLevelFromSlider(int r) {
-    CKTV_OutData* out = r >= 0 && r < kRows ? Out(r) : nullptr;
+    if (r >= 0 && r < kRows) ApplyOutputLevel(r, Slider(kOutputSlider + r)->GetValue(), true);
+}
+
+void CLevel_Delay_Dlg::ApplyOutputLevel(int r, int v, bool fromSlider) {
+    CKTV_OutData* out = Out(r);
     if (!out) return;
-    const int v = Slider(kOutputSlider + r)->GetValue();
     bool switchedOn = false;
     const bool changed = WithDeviceLock([&] {
         if (v == out->GetGain()) return false;
         out->SetGain(static_cast<int16_t>(v));
+        // A level is meant to be heard.
         if (!out->GetOutputOn()) {
             out->SetOutputOn(1);
             switchedOn = true;
         }
         return true;
     });
-    if (changed) Spin(kOutputSpin + r)->SetValueChecked(v);
+    if (changed && fromSlider) Spin(kOutputSpin + r)->SetValueChecked(v);
+    if (changed && !fromSlider) Slider(kOutputSlider + r)->SetValue(v);
     if (switchedOn) BitButton(kOutputOn + r)->SetCheck(1);
     ShowLinkedOutputLevels(r);
     ChangeSelectedOutput(r);
@@ -716,16 +710,7 @@ LRESULT CLevel_Delay_Dlg::WindowProc(unsigned msg, WPARAM wParam, LPARAM lParam)
 void CLevel_Delay_Dlg::OnSlider(int id, bool moved) {
     if (id == IDC_MASTER_SLIDER) {
         const int v = Slider(IDC_MASTER_SLIDER)->GetValue();
-        if (v != MasterWord()) {
-            WithDeviceLock([v] {
-                g_SysBlock5[0] = static_cast<uint8_t>(v & 0xFF);
-                g_SysBlock5[1] = static_cast<uint8_t>((v >> 8) & 0xFF);
-                if (!g_SysBlock5[kMasterOnByte]) g_SysBlock5[kMasterOnByte] = 1;
-            });
-            BitButton(IDC_MASTER_ON)->SetCheck(1);
-            Spin(IDC_MASTER_SPIN)->SetValueChecked(v);
-            if (m_View) m_View->MarkMasterChanged(1);
-        }
+        if (StoreMasterLevel(v)) Spin(IDC_MASTER_SPIN)->SetValueChecked(v);
         SelectOutput(-1);
         if (moved) Field(IDC_MASTER)->setFocus(Qt::OtherFocusReason);
     } else if (id >= kInputSlider && id < kInputSlider + kMusicColumns) {

@@ -153,6 +153,12 @@ private:
     void ShowOutputRowsForTypes();
     void LayoutInputColumns();
     void ShowLinkedOutputLevels(int row);
+    // A level for an output row, from its field or its fader (the other
+    // follows); the output goes on with it.
+    void ApplyOutputLevel(int row, int value, bool fromSlider);
+    // The master level into the master record, the master on; false when it
+    // was already so.
+    bool StoreMasterLevel(int value);
     void CheckSourceButtons(int column);
     void OnCommand(int id);
     void OnSlider(int id, bool moved);

@@ -55,6 +55,7 @@ public:
         platform::DeliverPostedMessages(&queue, WM_DEVICE_STATUS);
     }
     void ShowSourceSetup() override { Record("source setup shown"); }
+    void MarkMasterChanged(int flag) override { Record("master changed " + std::to_string(flag)); }
 };
 
 // Chooses from the second-source menu without showing it, recording which
@@ -71,9 +72,11 @@ public:
     }
 };
 
-class InputPageTest : public ::testing::Test {
+// A fresh model, the recording host and, once connected, a session whose
+// command engine holds the frames queued: what both source pages' tests share.
+class SourcePageFixture : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUpModel() {
         ResetModelState();
         ResetLinkGlobals();
         static bool ui = false;
@@ -84,43 +87,25 @@ protected:
         g_InputMode = 0;
         g_ActiveSource = 1;
         g_SysBlock2[kSourceActiveByte] = 1;
-        g_SourceTable.Init();
-        g_SourceTable.SelectRow(1, 0);
         data = std::make_unique<CKTV_Data>();
         host.model = data.get();
-        page = std::make_unique<MenuPage>();
-        page->SetView(&host);
-        page->SetDataModel(data.get());
-        page->ApplyModeAndSource(0);
-        host.calls.clear();
     }
     void TearDown() override {
-        page.reset();
-        session.reset();
+        link.session.reset();
         data.reset();
         g_DeviceSynced = 0;
         g_ActiveSource = 0;
         g_InputMode = 0;
+        g_pInPutDlg = nullptr;
         ResetLinkGlobals();
         ResetModelState();
     }
 
-    // A session that counts as connected (no worker runs).
-    void Connect() {
-        env.hid = &hid;
-        env.adapters = &adapters;
-        env.pinger = &pinger;
-        env.watchHotplug = false;
-        session = std::make_unique<CDeviceSession>(
-            *data, marks, notify, [] {}, env);
-        session->Worker().SetConnected(true);
-        host.session = session.get();
-        g_DeviceSynced = 1;
-    }
+    void Connect() { link.Open(*data, host); }
     // Hands every queued frame and then every marked item to the device, as
     // the link worker does.
     void DeliverToDevice(sim::SimDevice& device) {
-        CKTVCommand& c = session->Command();
+        CKTVCommand& c = link.session->Command();
         while (CSendData* p = c.GetHead()) {
             device.Receive(p->GetData(), static_cast<size_t>(p->GetLength()));
             c.RemoveHead();
@@ -131,20 +116,6 @@ protected:
             device.Receive(p->GetData(), static_cast<size_t>(p->GetLength()));
         }
     }
-
-    CMusic_InData& Music(int n) { return *data->GetMusic(n); }
-    CFilter& Band(int n, int band) { return *Music(n).GetFilter(band); }
-    CBitButton* Button(int id) { return page->BitButton(id); }
-    void Command(int id) { platform::SendMessage(page.get(), WM_COMMAND, CommandWParam(id, 0), 0); }
-    void Type(int id, const QString& text) {
-        CNumEdit* f = page->Field(id);
-        ASSERT_NE(f, nullptr) << id;
-        f->setText(text);
-        f->SetModified(true);
-        QFocusEvent out(QEvent::FocusOut, Qt::OtherFocusReason);
-        QApplication::sendEvent(f, &out);
-    }
-    QString Text(int id) { return page->Field(id)->text(); }
     // The record numbers of the system commands the page asked for, in order.
     std::vector<int> Commands() const {
         std::vector<int> out;
@@ -152,18 +123,44 @@ protected:
             if (c.rfind("command ", 0) == 0) out.push_back(std::stoi(c.substr(8)));
         return out;
     }
+    static void CommandTo(QWidget* page, int id) {
+        platform::SendMessage(page, WM_COMMAND, CommandWParam(id, 0), 0);
+    }
 
     std::unique_ptr<CKTV_Data> data;
-    std::unique_ptr<MenuPage> page;
     InputHost host;
+    ConnectedSession link;
+};
 
-    LinkEnvironment env;
-    sim::SimHidBackend hid;
-    AdaptersDouble adapters;
-    PingerDouble pinger;
-    CMemorySettingsGroup marks;
-    RecordingView notify;
-    std::unique_ptr<CDeviceSession> session;
+class InputPageTest : public SourcePageFixture {
+protected:
+    void SetUp() override {
+        SetUpModel();
+        g_SourceTable.Init();
+        g_SourceTable.SelectRow(1, 0);
+        page = std::make_unique<MenuPage>();
+        page->SetView(&host);
+        page->SetDataModel(data.get());
+        page->ApplyModeAndSource(0);
+        host.calls.clear();
+    }
+    void TearDown() override {
+        page.reset();
+        SourcePageFixture::TearDown();
+    }
+
+    CMusic_InData& Music(int n) { return *data->GetMusic(n); }
+    CFilter& Band(int n, int band) { return *Music(n).GetFilter(band); }
+    CBitButton* Button(int id) { return page->BitButton(id); }
+    void Command(int id) { CommandTo(page.get(), id); }
+    void Type(int id, const QString& text) {
+        SCOPED_TRACE(id);
+        TypeInto(page->Field(id), text);
+    }
+    QString Text(int id) { return page->Field(id)->text(); }
+
+    std::unique_ptr<MenuPage> page;
+    std::unique_ptr<CDeviceSession>& session = link.session;
 };
 
 } // namespace inputtest

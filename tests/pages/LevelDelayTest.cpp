@@ -16,11 +16,6 @@ namespace {
 using namespace inputtest;
 using Page = CLevel_Delay_Dlg;
 
-class LevelHost : public InputHost {
-public:
-    void MarkMasterChanged(int flag) override { Record("master changed " + std::to_string(flag)); }
-};
-
 // The input page as the level page sees it: what it was asked.
 class InputPageDouble : public CSourcePage {
 public:
@@ -36,21 +31,11 @@ protected:
     }
 };
 
-class LevelDelayTest : public ::testing::Test {
+class LevelDelayTest : public SourcePageFixture {
 protected:
     void SetUp() override {
-        ResetModelState();
-        ResetLinkGlobals();
-        static bool ui = false;
-        if (!ui) {
-            CreateSharedFonts();
-            ui = true;
-        }
-        g_InputMode = 0;
-        g_ActiveSource = 1;
+        SetUpModel();
         g_DistanceUnit = 1;
-        data = std::make_unique<CKTV_Data>();
-        host.model = data.get();
         // Front left: tweeter, woofer, midrange; front right: tweeter and two
         // outputs on its midrange field (types 10 and 11); a rear-left pair;
         // a subwoofer; the centre; an output without type.
@@ -67,27 +52,13 @@ protected:
     }
     void TearDown() override {
         page.reset();
-        data.reset();
-        g_pInPutDlg = nullptr;
-        g_ActiveSource = 0;
         g_DistanceUnit = 1;
-        ResetLinkGlobals();
-        ResetModelState();
+        SourcePageFixture::TearDown();
     }
-    void Command(int id) { platform::SendMessage(page.get(), WM_COMMAND, CommandWParam(id, 0), 0); }
+    void Command(int id) { CommandTo(page.get(), id); }
     void Type(int id, const QString& text) {
-        CNumEdit* f = page->Field(id);
-        ASSERT_NE(f, nullptr) << id;
-        f->setText(text);
-        f->SetModified(true);
-        QFocusEvent out(QEvent::FocusOut, Qt::OtherFocusReason);
-        QApplication::sendEvent(f, &out);
-    }
-    std::vector<int> Commands() const {
-        std::vector<int> out;
-        for (const std::string& c : host.calls)
-            if (c.rfind("command ", 0) == 0) out.push_back(std::stoi(c.substr(8)));
-        return out;
+        SCOPED_TRACE(id);
+        TypeInto(page->Field(id), text);
     }
     CKTV_OutData& Out(int n) { return *data->GetOut(n); }
     int Delay(int n) {
@@ -98,9 +69,7 @@ protected:
     }
     bool Checked(int id) { return page->PngButton(id)->GetCheck() != 0; }
 
-    std::unique_ptr<CKTV_Data> data;
     std::unique_ptr<Page> page;
-    LevelHost host;
 };
 
 // ---------------------------------------------------------------------------
