@@ -302,6 +302,36 @@ TEST_F(InputPageTest, SourcesFromOtherWindowsAreTakenAndOutOfRangeOnesIgnored) {
     EXPECT_TRUE(Commands().empty());
 }
 
+TEST_F(InputPageTest, ASourceAndModeFromTheDeviceOutOfRangeReachNothing) {
+    Connect();
+    Boxes boxes(CMessageBox::Action::Ok);
+    for (int s : {7, 113, 255, -1}) {
+        SCOPED_TRACE(s);
+        g_ActiveSource = s;
+        g_InputMode = s; // no mode either
+        g_SourceTable.current = s;
+        page->ApplyModeAndSource(0);
+        EXPECT_EQ(page->Input(), nullptr);
+        EXPECT_FALSE(page->EqEditable());
+        // The indicator and the second source show off.
+        EXPECT_EQ(page->ButtonLooks(CInPutDlg::IDC_ACTIVE_SOURCE).ids[6], 452u + 6u);
+        EXPECT_EQ(page->ButtonLooks(CInPutDlg::IDC_SECOND_SOURCE).ids[0], 3126u);
+        for (int i = 0; i < 6; ++i)
+            EXPECT_EQ(Button(CInPutDlg::IDC_SOURCE0 + i)->GetCheck(), 0) << i;
+        Command(CInPutDlg::kBandGain + 2);
+        Command(CInPutDlg::IDC_BYPASS_EQ);
+        Command(CInPutDlg::IDC_SECOND_SOURCE);
+        platform::SendMessage(page.get(), WM_SOURCE_CHANGED, 0, 3);
+    }
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_EQ(link.session->Command().GetCount(), 0);
+    // A choice on the page puts things right again.
+    g_InputMode = 0;
+    page->OnSourceButton(3);
+    EXPECT_EQ(g_ActiveSource, 3);
+    EXPECT_EQ(page->Input(), &Music(3));
+}
+
 TEST_F(InputPageTest, TheGlobalPointerFollowsThePageAndTheLevelPageHearsFirst) {
     EXPECT_EQ(g_pInPutDlg, page.get());
     struct LevelPage : CSourcePage {
