@@ -9,6 +9,7 @@
 
 #include "controls/LinkIndicator.h"
 #include "controls/PngButton.h"
+#include "model/FrameBuilder.h"
 #include "pages/output/Level_Delay_Dlg.h"
 
 namespace {
@@ -167,9 +168,22 @@ TEST_F(LevelDelayTest, OutputsAndMasterSwitchOnWithALevel) {
     EXPECT_EQ(page->SelectedOutput(), 1);
     // The position of type 3 (button 6042) is highlighted.
     EXPECT_TRUE(Checked(Page::kPositionButton + 3 - 1));
-    // The on/off button: off, then on again.
+    // The same level again changes nothing and keeps the row selected.
+    g_DeviceSynced = 1;
+    WithDeviceLock([&] { data->ClearChangeFlags(0); });
+    Type(Page::kOutputField + 1, QStringLiteral("-12.0"));
+    // Nothing pending: the poller's next packet is the status request.
+    const PacketPtr next = data->GetNextPacket();
+    EXPECT_EQ(next->GetData()[7], kGroupSystem);
+    EXPECT_EQ(next->GetData()[8], kRecordStatus);
+    EXPECT_EQ(page->SelectedOutput(), 1);
+    g_DeviceSynced = 0;
+    // The on/off button: off (muted picture, the position highlighted), then on again.
+    page->SelectOutput(-1);
     Command(Page::kOutputOn + 1);
     EXPECT_EQ(Out(1).GetOutputOn(), 0);
+    EXPECT_EQ(page->BitButton(Page::kOutputOn + 1)->GetCheck(), 0);
+    EXPECT_TRUE(Checked(Page::kPositionButton + 3 - 1));
     Command(Page::kOutputOn + 1);
     EXPECT_EQ(Out(1).GetOutputOn(), 1);
     Command(Page::kOutputPolarity + 1);
