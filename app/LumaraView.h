@@ -273,7 +273,7 @@ public:
     // around their blocks; one output's; a music input's.
     void ResetOutputEq() override;
     void ResetOutputEqChannel(int output);
-    void ResetInputEq(int input);
+    void ResetInputEq(int input) override;
     // Output b takes a's equaliser, crossover and mode; when connected its
     // block is queued; a lock password its field cannot hold is said once
     // the lock is released.
@@ -293,6 +293,10 @@ public:
     void OnMixSourceSwitch(int output, int source, int level) override { OnMixSwitch(output, source, level); }
     void RequestOutput(int output) override;
     CBitButton* MixToggle() const { return m_MixToggle; }
+
+    // ---- the input page and the level and delay page (ViewInputPages.cpp) --
+    void FlushViewMessages() override;
+    void ShowSourceSetup() override;
 
     // ---- sources, bridge mode, left/right link (ViewSources.cpp) ----------
     // The input-source list shows a source (send 0: nothing is sent).
@@ -336,7 +340,7 @@ public:
     void SendAllPresetsToDevice();
     void LoadDevicePreset(int preset) { m_Session.LoadDevicePreset(preset); }
     bool SaveAllDevicePresetsToFile();
-    void SendInputChannelBlock(int input);
+    void SendInputChannelBlock(int input) override;
     void SendOutputBlockLocked(int output) override { SendOutputBlock(output); }
     void SendOutputBlock(int output) override;
     void SendOutputOffFrame(int output) override { m_Session.SendOutputOffFrame(output); }

@@ -92,6 +92,20 @@ public:
     virtual void SetChannelModified(int output) = 0;
     // Posts a window message to the view (level WM_USER+206, mute +202, page +301).
     virtual void PostViewMessage(unsigned msg, WPARAM wParam, LPARAM lParam) = 0;
+
+    // ---- for the input page and the level and delay page ----------------------
+    // Music input n's 31 bands back to flat and, when connected, its block sent
+    // between a master off and on.
+    virtual void ResetInputEq(int /*input*/) {}
+    // Music input n's whole block, with the input off around it (when connected).
+    virtual void SendInputChannelBlock(int /*input*/) {}
+    // The messages waiting for the view are handled now, except its device
+    // status reports, which are dropped: a report older than a source change
+    // would put the old source back.
+    virtual void FlushViewMessages() {}
+    // The source-setup record (g_SysBlock8: the second source, the 1-way /
+    // 2-way option) changed: the view's list and button show it.
+    virtual void ShowSourceSetup() {}
 };
 
 // The main view, for windows that are not given it (null before it exists).

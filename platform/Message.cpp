@@ -139,6 +139,31 @@ LRESULT SendMessage(QObject* target, unsigned msg, WPARAM wParam, LPARAM lParam)
     return AwaitSend(QueueSend(target, msg, wParam, lParam));
 }
 
+namespace {
+
+// Eats the messages of one number on their way to the target.
+class MessageDropper : public QObject {
+public:
+    explicit MessageDropper(unsigned msg) : msg_(msg) {}
+    bool eventFilter(QObject*, QEvent* e) override {
+        return e->type() == WindowMessageEvent::EventType() &&
+               static_cast<WindowMessageEvent*>(e)->message() == msg_;
+    }
+
+private:
+    unsigned msg_;
+};
+
+} // namespace
+
+void DeliverPostedMessages(QObject* target, unsigned dropped) {
+    if (!target) return;
+    MessageDropper dropper(dropped);
+    target->installEventFilter(&dropper);
+    QCoreApplication::sendPostedEvents(target, WindowMessageEvent::EventType());
+    target->removeEventFilter(&dropper);
+}
+
 std::size_t PendingSends() {
     std::lock_guard<std::mutex> lock(g_sendMutex);
     return g_pendingSends.size();

@@ -68,6 +68,10 @@ std::shared_ptr<SendRequest> QueueSend(QObject* target, unsigned msg, WPARAM wPa
                                        LPARAM lParam);
 LRESULT AwaitSend(const std::shared_ptr<SendRequest>& request);
 
+// Handles at once, in order, the messages posted to target that still wait,
+// except those numbered `dropped`, which are discarded unhandled.
+void DeliverPostedMessages(QObject* target, unsigned dropped);
+
 // How many sends from other threads wait to be handled (diagnostics, tests).
 std::size_t PendingSends();
 

@@ -136,7 +136,9 @@ CFontStatic* COutputDlg::BandLabel(int band) const {
     return band >= 0 && band < kBandCount ? m_Bands[band].label : nullptr;
 }
 
-CBtnPng* COutputDlg::PositionButton(int type) const { return m_Positions->Button(type); }
+CBtnPng* COutputDlg::PositionButton(int type) const {
+    return m_Positions->Button(type);
+}
 
 void COutputDlg::SetView(IPageHost* view) {
     CViewPage::SetView(view);

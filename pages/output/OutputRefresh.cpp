@@ -388,14 +388,22 @@ void COutputDlg::MarkGroupMember(int output, bool on) {
 // ---------------------------------------------------------------------------
 
 // The position buttons are the layer's; the page's names reach them.
-void COutputDlg::ShowPositionButtons() { m_Positions->ShowPositionButtons(); }
+void COutputDlg::ShowPositionButtons() {
+    m_Positions->ShowPositionButtons();
+}
 
 void COutputDlg::ShowPositionButton(int type, bool checked, int output) {
     m_Positions->ShowPositionButton(type, checked, output);
 }
 
-void COutputDlg::HidePositionButton(int type) { m_Positions->HidePositionButton(type); }
+void COutputDlg::HidePositionButton(int type) {
+    m_Positions->HidePositionButton(type);
+}
 
-void COutputDlg::CheckPositionButton(int type, bool checked) { m_Positions->CheckPositionButton(type, checked); }
+void COutputDlg::CheckPositionButton(int type, bool checked) {
+    m_Positions->CheckPositionButton(type, checked);
+}
 
-int COutputDlg::LastPositionOutput() const { return m_Positions->LastChosenOutput(); }
+int COutputDlg::LastPositionOutput() const {
+    return m_Positions->LastChosenOutput();
+}

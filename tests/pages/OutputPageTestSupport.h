@@ -205,6 +205,39 @@ inline QString QText(int code) {
 inline const QString kDataException =
     QStringLiteral("Data exception, do you want to restore the default data?");
 
+// A device session that counts as connected (no worker runs): the frames a
+// page queues stay in its command engine.
+struct ConnectedSession {
+    LinkEnvironment env;
+    sim::SimHidBackend hid;
+    AdaptersDouble adapters;
+    PingerDouble pinger;
+    CMemorySettingsGroup marks;
+    RecordingView notify;
+    std::unique_ptr<CDeviceSession> session;
+
+    void Open(CKTV_Data& data, RecordingHost& host) {
+        env.hid = &hid;
+        env.adapters = &adapters;
+        env.pinger = &pinger;
+        env.watchHotplug = false;
+        session = std::make_unique<CDeviceSession>(
+            data, marks, notify, [] {}, env);
+        session->Worker().SetConnected(true);
+        host.session = session.get();
+        g_DeviceSynced = 1;
+    }
+};
+
+// Types text into a field and leaves it: the field commits what was typed.
+inline void TypeInto(CNumEdit* f, const QString& text) {
+    ASSERT_NE(f, nullptr);
+    f->setText(text);
+    f->SetModified(true);
+    QFocusEvent out(QEvent::FocusOut, Qt::OtherFocusReason);
+    QApplication::sendEvent(f, &out);
+}
+
 // The page with a fresh model and the recording host.
 class OutputPageTest : public ::testing::Test {
 protected:
@@ -237,31 +270,14 @@ protected:
         ResetLinkGlobals();
     }
 
-    // A session that counts as connected (no worker runs): the frames the
-    // page queues stay in its command engine.
-    void Connect() {
-        env.hid = &hid;
-        env.adapters = &adapters;
-        env.pinger = &pinger;
-        env.watchHotplug = false;
-        session = std::make_unique<CDeviceSession>(
-            *data, marks, notify, [] {}, env);
-        session->Worker().SetConnected(true);
-        host.session = session.get();
-        g_DeviceSynced = 1;
-    }
+    void Connect() { link.Open(*data, host); }
 
     CKTV_OutData& Out(int n) { return *data->GetOut(n); }
     CFilter& Band(int n, int band) { return *Out(n).GetFilter(band); }
 
-    // Types text into a field and leaves it: the field commits what was typed.
     void Type(int id, const QString& text) {
-        CNumEdit* f = page->Field(id);
-        ASSERT_NE(f, nullptr) << id;
-        f->setText(text);
-        f->SetModified(true);
-        QFocusEvent out(QEvent::FocusOut, Qt::OtherFocusReason);
-        QApplication::sendEvent(f, &out);
+        SCOPED_TRACE(id);
+        TypeInto(page->Field(id), text);
     }
     void Command(int id, int code = 0) {
         platform::SendMessage(page.get(), WM_COMMAND, CommandWParam(id, code), 0);
@@ -272,13 +288,8 @@ protected:
     std::unique_ptr<COutputDlg> page;
     RecordingHost host;
 
-    LinkEnvironment env;
-    sim::SimHidBackend hid;
-    AdaptersDouble adapters;
-    PingerDouble pinger;
-    CMemorySettingsGroup marks;
-    RecordingView notify;
-    std::unique_ptr<CDeviceSession> session;
+    ConnectedSession link;
+    std::unique_ptr<CDeviceSession>& session = link.session;
 };
 
 } // namespace pagetest

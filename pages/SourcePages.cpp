@@ -1,0 +1,66 @@
+#include "pages/SourcePages.h"
+
+#include "model/DataDefine.h"
+#include "model/Globals.h"
+#include "model/ModelLock.h"
+#include "model/SourceTable.h"
+
+CSourcePage* g_pInPutDlg = nullptr;
+CSourcePage* g_pLevelDelayDlg = nullptr;
+
+namespace source {
+
+int DeviceCode(int s) {
+    if (s >= kAux1 && s < kOff) return kAux1;
+    return IsSource(s) ? s : kOff;
+}
+
+int LockFlag() {
+    return WithDeviceLock([] { return static_cast<int>(g_SysBlock5[kLockByte]); });
+}
+
+bool ClearLockFlag() {
+    return WithDeviceLock([] {
+        if (!g_SysBlock5[kLockByte]) return false;
+        g_SysBlock5[kLockByte] = 0;
+        return true;
+    });
+}
+
+void SetActive(int s) {
+    g_ActiveSource = s;
+    DeviceLockGuard lock(g_DeviceLock);
+    g_SysBlock2[kSourceActiveByte] = static_cast<uint8_t>(s);
+}
+
+namespace {
+
+void SendSecondSource(IPageHost* view, int s) {
+    {
+        DeviceLockGuard lock(g_DeviceLock);
+        g_SysBlock8[kSecondSourceByte] = static_cast<uint8_t>(DeviceCode(s));
+    }
+    if (!view) return;
+    view->SendCommand(kRecordSourceSetup, 0);
+    view->ShowSourceSetup();
+}
+
+} // namespace
+
+int SecondSourceFollowsActive(IPageHost* view) {
+    const int before = g_SourceTable.current;
+    if (g_SourceTable.SelectRow(g_ActiveSource, g_InputMode)) return 1;
+    if (before != kOff) SendSecondSource(view, kOff);
+    return 0;
+}
+
+void StoreSecondSource(IPageHost* view, int s) {
+    if (!IsSource(s)) return;
+    g_SourceTable.current = s;
+    // As the main view's own list: the device's reports wait while the user chooses.
+    g_StateFlags[kFlagStatusGuard] = 1;
+    if (view) view->StartEditGuardTimer();
+    SendSecondSource(view, s);
+}
+
+} // namespace source
