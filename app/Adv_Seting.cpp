@@ -36,7 +36,7 @@ const int CAdv_Seting::kFocusOrder[kEditCount] = {2731, 2791, 2792, 2734, 2765,
 
 namespace {
 
-constexpr int kBackgroundCn = 681, kBackgroundEn = 682;
+constexpr int kBackgroundCn = 6750, kBackgroundEn = 6751;
 const QSize kSize(760, 486);
 
 // The source values are the volumes of S/PDIF, Hi.Level and Phone (bytes 2
