@@ -320,6 +320,7 @@ void CLumaraView::LayoutControls() {
     for (const ButtonBitmaps& b : kButtonBitmaps)
         if (b.inLayout) ApplyBitmaps(BitButton(b.id), cn ? b.chinese : b.english);
     m_LinkStatus->StartBlink();
+    CreateMenus();
     m_MinimiseButton->SetBitmaps(4946, 4947, 4947, 0, 0, 0);
     m_CloseButton->SetBitmaps(4948, 4949, 4949, 0, 0, 0);
     m_Tab->SetBkgndColor(QColor(227, 228, 238));
@@ -460,6 +461,7 @@ void CLumaraView::ApplyLanguage() {
             m_ConnectButton->SetBitmaps(8753, 8742, 8742, 0, 0, 0);
         m_LinkStatus->SetText(cn ? QStringLiteral("未连接设备") : QStringLiteral("Not connected devices"));
     }
+    ApplyMenuLanguage();
 
     // The default preset name follows the language; any other name stays.
     if (g_DeviceSynced.load() && g_SysBlock52[0] == 0) {
@@ -471,11 +473,13 @@ void CLumaraView::ApplyLanguage() {
     }
 
     if (m_LevelBar) m_LevelBar->SetBackgroundBitmap(cn ? 739 : 1153);
-    for (CStripBase* s : m_Strips) {
+    for (int i = 0; i < kStripCount; ++i) {
+        CStripBase* s = m_Strips[i];
         if (!s) continue;
         const int bg = cn ? 1151 : 1152;
         s->SetBackgroundBitmap(bg, bg, bg, bg);
         s->SetLanguage(cn ? 1 : 0);
+        s->ShowLinkGroup(g_LinkKey[i]);
         s->UpdateCaption();
     }
     RefillMixSourceList();
@@ -616,6 +620,7 @@ LRESULT CLumaraView::WindowProc(unsigned msg, WPARAM wParam, LPARAM lParam) {
             OnUsbDeviceChosen(id);
             return 0;
         }
+        if (OnMenuCommand(id)) return 0;
         switch (id) {
         case IDC_CONNECT: OnConnectButton(); break;
         case ID_CONNECT_USB: OnConnectUsb(); break;

@@ -115,6 +115,7 @@ bool CLumaraView::RefreshAllPages() {
         s->ShowGain(out->GetGain());
     }
     m_BridgeButton->SetCheck(g_SysBlock8[2]);
+    RefreshMixParamDialog();
     return true;
 }
 

@@ -47,6 +47,17 @@ public:
     // The output page's graph is redrawn with no band selected.
     virtual void ClearBandSelection() {}
 
+    // ---- what the output-map reset asks of the output page (nothing until a
+    // page has them)
+    // The crossover controls of the current output from the model.
+    virtual void RefreshCrossover() {}
+    // The response graph is drawn again, its band selection kept.
+    virtual void RedrawGraph() {}
+    // The speaker-position button of a type: hidden, or shown for an output
+    // (checked while the output is current).
+    virtual void HidePositionButton(int /*type*/) {}
+    virtual void ShowPositionButton(int /*type*/, bool /*checked*/, int /*output*/) {}
+
 protected:
     // A press on a page is the page's, not a drag of the main window.
     void mousePressEvent(QMouseEvent* event) override { event->accept(); }
@@ -80,6 +91,12 @@ public:
         return source >= 1 && source <= kMixToggles && m_MixToggles[source - 1];
     }
     static constexpr int kMixToggles = 16;
+    // The link button shows the joint-editing group of a link key (language switch).
+    virtual void ShowLinkGroup(int key);
+    // The link button's pictures of the language: its plain look, and its on
+    // look (the group's picture for keys 1..12, else the plain one).
+    static int LinkPicture(int key, bool on, bool chinese);
+    int ShownLinkPicture(bool on) const { return m_LinkPictures[on ? 1 : 0]; }
 
     bool IsCaptionChecked() const { return m_CaptionChecked; }
     bool IsSpeakerTypeEnabled() const { return m_SpeakerTypeEnabled; }
@@ -101,6 +118,7 @@ protected:
     bool m_Selected = false;
     bool m_SpeakerTypeEnabled = true;
     bool m_MixToggles[kMixToggles] = {};
+    int m_LinkPictures[2] = {};
     QString m_CaptionText;
 };
 

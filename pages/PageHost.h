@@ -32,6 +32,10 @@ public:
     virtual void RequestOutput(int /*output*/) {}
     // Asks the device to deliver the current data again (after damaged values).
     virtual void RequestDataResync();
+
+    // ---- for the system dialogs ------------------------------------------------
+    // The master record is to be sent (flag 1, when connected) or not (0).
+    virtual void MarkMasterChanged(int flag) = 0;
 };
 
 // The main view, for windows that are not given it (null before it exists).

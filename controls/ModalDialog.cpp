@@ -1,0 +1,34 @@
+#include "controls/ModalDialog.h"
+
+#include <QDialog>
+
+#include <utility>
+
+namespace ctl {
+
+namespace {
+
+ModalScript& Script() {
+    static ModalScript script; // UI thread only
+    return script;
+}
+
+} // namespace
+
+int RunModal(QDialog& dialog) {
+    if (!Script()) return dialog.exec();
+    // The script may open further dialogs (which run the script again): it
+    // is kept alive for the whole run even if one of them replaces it.
+    const ModalScript script = Script();
+    dialog.setResult(QDialog::Rejected);
+    dialog.show();
+    script(dialog);
+    if (dialog.isVisible()) dialog.reject();
+    return dialog.result();
+}
+
+ModalScript SetModalScript(ModalScript script) {
+    return std::exchange(Script(), std::move(script));
+}
+
+} // namespace ctl
