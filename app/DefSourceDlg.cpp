@@ -27,7 +27,9 @@ const char* const kDefEntriesEn[4] = {"Optical", "Player", "AUX", "Hi.Level"};
 
 } // namespace
 
-int CDefSourceDlg::SourceOfEntry(int entry) { return entry >= 0 && entry < 4 ? kDefSources[entry] : -1; }
+int CDefSourceDlg::SourceOfEntry(int entry) {
+    return entry >= 0 && entry < 4 ? kDefSources[entry] : -1;
+}
 
 int CDefSourceDlg::EntryOfSource(int source) {
     for (int e = 0; e < 4; ++e)
@@ -54,8 +56,10 @@ void CDefSourceDlg::OnInitDialog() {
     m_Prompt->setText(cn ? QStringLiteral("请选择开机默认音源：")
                          : QStringLiteral("Please select the default source \nfor powering up:"));
     setWindowTitle(cn ? QStringLiteral("开机默认音源") : QStringLiteral("Boot default source"));
-    for (const char* entry : cn ? kDefEntriesCn : kDefEntriesEn) m_List->AddString(QString::fromUtf8(entry));
-    const int entry = EntryOfSource(WithDeviceLock([] { return static_cast<int>(g_SysBlock8[kPowerOnSourceByte]); }));
+    for (const char* entry : cn ? kDefEntriesCn : kDefEntriesEn)
+        m_List->AddString(QString::fromUtf8(entry));
+    const int entry = EntryOfSource(
+        WithDeviceLock([] { return static_cast<int>(g_SysBlock8[kPowerOnSourceByte]); }));
     if (entry >= 0) m_List->SetCurSel(entry);
 }
 

@@ -44,5 +44,6 @@ void CINIT::OnInitDialog() {
                        : QStringLiteral("   This operation will restore factory Settings"));
     m_Ok->setText(cn ? QStringLiteral("确定") : QStringLiteral("OK"));
     m_Cancel->setText(cn ? QStringLiteral("取消") : QStringLiteral("Quit"));
-    setWindowTitle(cn ? QStringLiteral("恢复出厂设置") : QStringLiteral("Restore factory settings"));
+    setWindowTitle(cn ? QStringLiteral("恢复出厂设置")
+                      : QStringLiteral("Restore factory settings"));
 }

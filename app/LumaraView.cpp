@@ -422,8 +422,12 @@ void CLumaraView::OnPageButton(int page) {
 // ---------------------------------------------------------------------------
 
 void CLumaraView::SwitchLanguage(bool toggle) {
+    const bool statusShown = !m_LinkStatus->isHidden();
     if (toggle) g_LanguageFlag = g_LanguageFlag.load() ? 0 : 1;
     ApplyLanguage();
+    // The re-skin hides the connection text; a switch at run time shows it
+    // again in the new language, so the state does not go out of sight.
+    if (toggle) m_LinkStatus->setVisible(statusShown);
     update();
 }
 

@@ -298,8 +298,8 @@ public:
     // ---- the mode and system menus (ViewMenus.cpp) -------------------------
     // Commands of the two menus.
     enum MenuCommand : int {
-        kCmdLoadDevicePreset = 720, // removed from the mode menu at start
-        kCmdSaveDevicePreset = 721, // removed
+        kCmdLoadDevicePreset = 720,   // removed from the mode menu at start
+        kCmdSaveDevicePreset = 721,   // removed
         kCmdDeleteDevicePreset = 722, // removed
         kCmdLoadPresetFile = 723,
         kCmdLoadAllPresetsFile = 724,
@@ -311,7 +311,7 @@ public:
         kCmdHelp = 730,
         kCmdAbout = 731,
         kCmdFactoryReset = 32775,
-        kCmdPlayerVolume = 32776, // removed from the system menu at start
+        kCmdPlayerVolume = 32776,  // removed from the system menu at start
         kCmdDefaultSource = 32777, // removed
         kCmdSourcePresets = 32778,
         kCmdSourceVolumes = 32779,
@@ -505,7 +505,7 @@ private:
     void CreateMenus();
     // An output takes a speaker type of the output-map reset.
     void ResetOutputSpeakerType(int output, int type, bool refreshCrossover);
-    QMenu* m_ModeMenu = nullptr;   // children of the view
+    QMenu* m_ModeMenu = nullptr; // children of the view
     QMenu* m_SystemMenu = nullptr;
     int m_AccessGranted = 0;
     QPointer<CInputNoise> m_MixParamDlg; // the open mix-parameter dialog

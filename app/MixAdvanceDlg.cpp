@@ -43,7 +43,8 @@ void CMixAdvanceDlg::OnInitDialog() {
     setWindowTitle(cn ? QStringLiteral("提示") : QStringLiteral("Prompted"));
     m_Ok->setText(cn ? QStringLiteral("确定") : QStringLiteral("OK"));
     m_Cancel->setText(cn ? QStringLiteral("取消") : QStringLiteral("Cancel"));
-    m_Prompt->setText(cn ? QStringLiteral("请输入8位数密码:") : QStringLiteral("Enter password(8-digit):"));
+    m_Prompt->setText(cn ? QStringLiteral("请输入8位数密码:")
+                         : QStringLiteral("Enter password(8-digit):"));
     m_Edit->setFocus(Qt::OtherFocusReason);
 }
 

@@ -44,17 +44,19 @@ QSize PictureSize(int id) {
 // CSourcePreset
 // ---------------------------------------------------------------------------
 
-int CSourcePreset::ByteOfRow(int row) { return row >= 0 && row < kRows ? kRowBytes[row] : -1; }
+int CSourcePreset::ByteOfRow(int row) {
+    return row >= 0 && row < kRows ? kRowBytes[row] : -1;
+}
 
 QStringList CSourcePreset::Entries() {
     const bool cn = g_LanguageFlag.load() != 0;
     QStringList entries{cn ? QStringLiteral("无") : QStringLiteral("none")};
     for (int j = 0; j < kStoredPresetCount; ++j) {
-        const std::string name = WithDeviceLock([j] {
-            return FieldToString(g_PcPresets[j] + kPresetNameOffset, kPresetNameSize);
-        });
-        entries << (name.empty() ? (cn ? QStringLiteral("场景%1") : QStringLiteral("Memory%1")).arg(j + 1)
-                                 : QString::fromStdString(name));
+        const std::string name = WithDeviceLock(
+            [j] { return FieldToString(g_PcPresets[j] + kPresetNameOffset, kPresetNameSize); });
+        entries << (name.empty()
+                        ? (cn ? QStringLiteral("场景%1") : QStringLiteral("Memory%1")).arg(j + 1)
+                        : QString::fromStdString(name));
     }
     return entries;
 }
@@ -76,7 +78,8 @@ CSourcePreset::CSourcePreset(IPageHost* view, QWidget* parent)
 
 void CSourcePreset::OnInitDialog() {
     const bool cn = g_LanguageFlag.load() != 0;
-    setWindowTitle(cn ? QStringLiteral("音源联动音效设置") : QStringLiteral("Audio source settings"));
+    setWindowTitle(cn ? QStringLiteral("音源联动音效设置")
+                      : QStringLiteral("Audio source settings"));
     m_Switch->SetBitmaps(kSwitchOff, kSwitchOff, kSwitchOff, kSwitchOn, kSwitchOn, kSwitchOn);
     const auto bytes = WithDeviceLock([] {
         std::array<uint8_t, 8> b{};
@@ -90,7 +93,8 @@ void CSourcePreset::OnInitDialog() {
         row->SetBitmaps(kRowNormal, kRowHover);
         row->CreateDropList(this, kFirstListId + i);
         row->ResetContent();
-        for (const QString& entry : entries) row->AddString(entry);
+        for (const QString& entry : entries)
+            row->AddString(entry);
         row->EnableMoveNotify(true);
         row->SetCurSel(bytes[static_cast<size_t>(kRowBytes[i])]);
     }

@@ -13,7 +13,8 @@
 
 namespace {
 
-std::optional<std::string> AskForFile(QWidget* parent, platform::FileRequest::Kind kind, const char* ext) {
+std::optional<std::string> AskForFile(QWidget* parent, platform::FileRequest::Kind kind,
+                                      const char* ext) {
     platform::FileRequest request;
     request.kind = kind;
     request.parent = parent;
@@ -82,4 +83,6 @@ void CLumaraView::OnFileLoadAllPresets() {
     SendAllPresetsToDevice();
 }
 
-void CLumaraView::OnFileSaveAllPresets() { SaveAllDevicePresetsToFile(); }
+void CLumaraView::OnFileSaveAllPresets() {
+    SaveAllDevicePresetsToFile();
+}

@@ -105,7 +105,8 @@ void CLumaraView::CreateMenus() {
     m_ModeMenu = BuildMenu(this, kModeMenuResource, std::size(kModeMenuResource));
     m_SystemMenu = BuildMenu(this, kSystemMenuResource, std::size(kSystemMenuResource));
     // The device-preset items and the separator after them go.
-    for (int i = 0; i < 4; ++i) RemoveItemAt(*m_ModeMenu, 0);
+    for (int i = 0; i < 4; ++i)
+        RemoveItemAt(*m_ModeMenu, 0);
     // The player-volume item, then the power-on source item.
     RemoveItemAt(*m_SystemMenu, 2);
     RemoveItemAt(*m_SystemMenu, 5);
@@ -168,25 +169,61 @@ void CLumaraView::ApplyMenuLanguage() {
 
 bool CLumaraView::OnMenuCommand(int id) {
     switch (id) {
-    case IDC_MODE_MENU: OnModeMenuButton(); return true;
-    case IDC_SYSTEM_MENU: OnSystemMenuButton(); return true;
-    case IDC_SYSTEM_DIALOG: OnSystemButton(); return true;
-    case IDC_MAP_RESET: OnOutputMapReset(); return true;
-    case kCmdLoadPresetFile: OnFileLoadPreset(); return true;
-    case kCmdLoadAllPresetsFile: OnFileLoadAllPresets(); return true;
-    case kCmdSavePresetFile: OnFileSavePreset(); return true;
-    case kCmdSaveAllPresetsFile: OnFileSaveAllPresets(); return true;
-    case kCmdFirmwareUpdate: OnFirmwareUpdateCommand(); return true;
-    case kCmdAdvanced: OnAdvancedCommand(); return true;
-    case kCmdLanguage: SwitchLanguage(true); return true;
-    case kCmdHelp: OnHelpCommand(); return true;
-    case kCmdAbout: OnAboutCommand(); return true;
-    case kCmdFactoryReset: OnFactoryResetCommand(); return true;
-    case kCmdPlayerVolume: return true; // its item is gone; the command does nothing
-    case kCmdDefaultSource: OnDefaultSourceCommand(); return true;
-    case kCmdSourcePresets: OnSourcePresetCommand(); return true;
-    case kCmdSourceVolumes: OnSourceVolumeCommand(); return true;
-    default: return false;
+    case IDC_MODE_MENU:
+        OnModeMenuButton();
+        return true;
+    case IDC_SYSTEM_MENU:
+        OnSystemMenuButton();
+        return true;
+    case IDC_SYSTEM_DIALOG:
+        OnSystemButton();
+        return true;
+    case IDC_MAP_RESET:
+        OnOutputMapReset();
+        return true;
+    case kCmdLoadPresetFile:
+        OnFileLoadPreset();
+        return true;
+    case kCmdLoadAllPresetsFile:
+        OnFileLoadAllPresets();
+        return true;
+    case kCmdSavePresetFile:
+        OnFileSavePreset();
+        return true;
+    case kCmdSaveAllPresetsFile:
+        OnFileSaveAllPresets();
+        return true;
+    case kCmdFirmwareUpdate:
+        OnFirmwareUpdateCommand();
+        return true;
+    case kCmdAdvanced:
+        OnAdvancedCommand();
+        return true;
+    case kCmdLanguage:
+        SwitchLanguage(true);
+        return true;
+    case kCmdHelp:
+        OnHelpCommand();
+        return true;
+    case kCmdAbout:
+        OnAboutCommand();
+        return true;
+    case kCmdFactoryReset:
+        OnFactoryResetCommand();
+        return true;
+    case kCmdPlayerVolume:
+        return true; // its item is gone; the command does nothing
+    case kCmdDefaultSource:
+        OnDefaultSourceCommand();
+        return true;
+    case kCmdSourcePresets:
+        OnSourcePresetCommand();
+        return true;
+    case kCmdSourceVolumes:
+        OnSourceVolumeCommand();
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -196,8 +233,8 @@ const std::string& CLumaraView::HelpFile() const {
 
 void CLumaraView::OnHelpCommand() {
     if (platform::OpenWithDesktop(QString::fromStdString(HelpFile()))) return;
-    CMessageBox box(QString::fromUtf8(kHelpMissingText.Pick()), kQuitOnly, QString::fromUtf8(kHelpCaption.Pick()),
-                    0, this);
+    CMessageBox box(QString::fromUtf8(kHelpMissingText.Pick()), kQuitOnly,
+                    QString::fromUtf8(kHelpCaption.Pick()), 0, this);
     box.DoModal();
 }
 

@@ -28,7 +28,9 @@ const BiText kNoConnectionText{"没有连接可以打开", "No connection can be
 constexpr int kAutoCloseMs = 2000;
 
 // The speaker type output i had when the model was set up (the default map).
-int DefaultSpeakerType(int output) { return g_SpeakerTypeStateDefaults[kSpeakerTypeCount + 1 + output]; }
+int DefaultSpeakerType(int output) {
+    return g_SpeakerTypeStateDefaults[kSpeakerTypeCount + 1 + output];
+}
 
 void SetMapByte(int output, int type) {
     uint8_t* byte = output < 8 ? &g_SysBlock6[output] : &g_SysBlock7[output - 8];
@@ -63,7 +65,9 @@ void CLumaraView::OnAdvancedCommand() {
     ctl::RunModal(dialog);
 }
 
-CInputNoise* CLumaraView::MixParamDialog() const { return m_MixParamDlg.data(); }
+CInputNoise* CLumaraView::MixParamDialog() const {
+    return m_MixParamDlg.data();
+}
 
 void CLumaraView::RefreshMixParamDialog() {
     if (CInputNoise* dialog = m_MixParamDlg.data()) dialog->Refresh();
@@ -84,7 +88,9 @@ void CLumaraView::OnDefaultSourceCommand() {
     ctl::RunModal(dialog);
 }
 
-void CLumaraView::MarkMasterChanged(int flag) { g_SendCmd5Pending = flag && IsConnected() ? 1 : 0; }
+void CLumaraView::MarkMasterChanged(int flag) {
+    g_SendCmd5Pending = flag && IsConnected() ? 1 : 0;
+}
 
 // ---------------------------------------------------------------------------
 // Factory reset
@@ -96,7 +102,8 @@ void CLumaraView::OnFactoryResetCommand() {
     // Sent only while a device is connected; the image stays as it is until
     // the device's new state is read.
     SendCommand(kRecordFactoryReset, 0);
-    if (!IsConnected()) CMessageBox::Show(QString::fromUtf8(kNoConnectionText.Pick()), MB_OK, kAutoCloseMs, this);
+    if (!IsConnected())
+        CMessageBox::Show(QString::fromUtf8(kNoConnectionText.Pick()), MB_OK, kAutoCloseMs, this);
 }
 
 // ---------------------------------------------------------------------------
@@ -145,14 +152,18 @@ void CLumaraView::OnOutputMapReset() {
     DeviceLockGuard lock(g_DeviceLock);
     if (choice == CReMap_Dlg::kEmpty) {
         g_MixItemsFirst = 1; // the silenced mix goes out before the crossovers
-        for (int i = 0; i < kOutputCount; ++i) ApplyMixPresetForType(i, 0);
+        for (int i = 0; i < kOutputCount; ++i)
+            ApplyMixPresetForType(i, 0);
         ReleaseAllSpeakerTypes();
-        for (int i = 0; i < kOutputCount; ++i) ResetOutputSpeakerType(i, 0, true);
+        for (int i = 0; i < kOutputCount; ++i)
+            ResetOutputSpeakerType(i, 0, true);
     } else {
         g_MixItemsFirst = 0;
         ReleaseAllSpeakerTypes();
-        for (int i = 0; i < kOutputCount; ++i) ResetOutputSpeakerType(i, DefaultSpeakerType(i), false);
-        for (int i = 0; i < kOutputCount; ++i) ApplyMixPresetForType(i, g_OutputSpeakerType[i]);
+        for (int i = 0; i < kOutputCount; ++i)
+            ResetOutputSpeakerType(i, DefaultSpeakerType(i), false);
+        for (int i = 0; i < kOutputCount; ++i)
+            ApplyMixPresetForType(i, g_OutputSpeakerType[i]);
     }
     m_Session.Command().AddPacket(BuildSystemPacket(kRecordOutputMapA, 0));
     m_Session.Command().AddPacket(BuildSystemPacket(kRecordOutputMapB, 0));
@@ -162,7 +173,8 @@ void CLumaraView::OnOutputMapReset() {
     m_OutputPage->RefreshCrossover();
     if (g_LRLinkOn) {
         g_LRLinkOn = 0;
-        for (CStripBase* s : m_Strips) s->EnableSpeakerTypeButton(true);
+        for (CStripBase* s : m_Strips)
+            s->EnableSpeakerTypeButton(true);
     }
     m_LRLinkButton->SetCheck(0);
     m_OutputPage->RedrawGraph();

@@ -90,7 +90,7 @@ private:
     int value_ = 0;
     bool modified_ = false;
     bool highlighted_ = false;
-    QColor faceBox_;  // invalid: the page shows through
+    QColor faceBox_; // invalid: the page shows through
     QColor faceText_;
     bool focusedByClick_ = false; // the focus came with the press being handled
     QString acceptedText_;

@@ -8,8 +8,7 @@
 CSkinDialog::CSkinDialog(QWidget* parent, const platform::TemplateFont& font, QSize dlu, Keys keys)
     : MessageTarget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                 Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      font_(font),
-      keys_(keys) {
+      font_(font), keys_(keys) {
     setFont(platform::TemplateQFont(font));
     setFixedSize(platform::DluToPixels(dlu, font));
     QPalette pal = palette();

@@ -47,8 +47,10 @@ void CStripBase::UpdateCaption() {
 namespace {
 
 // The link button's group pictures of keys 1..12.
-constexpr int kLinkGroupCn[12] = {1020, 1021, 1022, 1023, 1024, 1025, 1026, 1027, 1101, 1102, 1103, 1104};
-constexpr int kLinkGroupEn[12] = {1028, 1029, 1030, 1031, 1032, 1033, 1034, 1035, 1105, 1106, 1107, 1108};
+constexpr int kLinkGroupCn[12] = {1020, 1021, 1022, 1023, 1024, 1025,
+                                  1026, 1027, 1101, 1102, 1103, 1104};
+constexpr int kLinkGroupEn[12] = {1028, 1029, 1030, 1031, 1032, 1033,
+                                  1034, 1035, 1105, 1106, 1107, 1108};
 constexpr int kLinkPlainCn = 1018; // "联调"
 constexpr int kLinkPlainEn = 1019; // "Link"
 

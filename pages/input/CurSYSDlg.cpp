@@ -58,13 +58,14 @@ struct LabelSpec {
     const char* text;
 };
 constexpr LabelSpec kRowLabels[8] = {
-    {5600, 47, "Level"},    {9136, 74, "Ratio"},     {5601, 100, "At.Time"}, {5602, 126, "Re.Time"},
-    {5603, 167, "Level"},   {9137, 191, "Ratio"},    {5604, 217, "At.Time"}, {5605, 244, "Re.Time"},
+    {5600, 47, "Level"},  {9136, 74, "Ratio"},  {5601, 100, "At.Time"}, {5602, 126, "Re.Time"},
+    {5603, 167, "Level"}, {9137, 191, "Ratio"}, {5604, 217, "At.Time"}, {5605, 244, "Re.Time"},
 };
 constexpr int kLabelFontHeight = 15;
 
 const char* const kSourceEntries[] = {"Main", "AUX", "High", "Bluetooth"};
-const char* const kReleaseRates[] = {"Atk * 2", "Atk * 4", "Atk * 6", "Atk * 8", "Atk * 16", "Atk * 32"};
+const char* const kReleaseRates[] = {"Atk * 2", "Atk * 4",  "Atk * 6",
+                                     "Atk * 8", "Atk * 16", "Atk * 32"};
 const char* const kSourceSides[] = {"L", "R", "L+R"};
 
 constexpr int kGateMax = 100;
@@ -105,8 +106,12 @@ QString GroupCaption(int row) {
 
 } // namespace
 
-int CCurSYSDlg::EditId(Field field, int row) { return kFieldSpecs[field].editId + row; }
-int CCurSYSDlg::SpinId(Field field, int row) { return kFieldSpecs[field].spinId + row; }
+int CCurSYSDlg::EditId(Field field, int row) {
+    return kFieldSpecs[field].editId + row;
+}
+int CCurSYSDlg::SpinId(Field field, int row) {
+    return kFieldSpecs[field].spinId + row;
+}
 
 CCurSYSDlg::CCurSYSDlg(QWidget* parent) : CSkinDialog(parent, kFont, kSize, Keys::StayOpen) {
     CreateControls();
@@ -119,7 +124,8 @@ void CCurSYSDlg::CreateControls() {
         row.group->setTitle(GroupCaption(r));
         for (int f = 0; f < kFields; ++f) {
             const FieldSpec& spec = kFieldSpecs[f];
-            CNumEdit* edit = row.edit[static_cast<size_t>(f)] = Place<CNumEdit>(spec.editId + r, FieldRect(spec, r));
+            CNumEdit* edit = row.edit[static_cast<size_t>(f)] =
+                Place<CNumEdit>(spec.editId + r, FieldRect(spec, r));
             PlainField(edit);
             row.spin[static_cast<size_t>(f)] = Place<CNumSpin>(spec.spinId + r, FieldRect(spec, r));
         }
@@ -140,14 +146,18 @@ void CCurSYSDlg::CreateControls() {
             Place<QComboBox>(IDC_RELEASE_RATE + i, QRect(0, 0, 40, 12));
         QComboBox* side = m_Hidden[static_cast<size_t>(6 + i)] =
             Place<QComboBox>(IDC_SOURCE_SIDE + i, QRect(0, 0, 40, 12));
-        for (const char* text : kReleaseRates) rate->addItem(QString::fromLatin1(text));
-        for (const char* text : kSourceSides) side->addItem(QString::fromLatin1(text));
+        for (const char* text : kReleaseRates)
+            rate->addItem(QString::fromLatin1(text));
+        for (const char* text : kSourceSides)
+            side->addItem(QString::fromLatin1(text));
         rate->setCurrentIndex(-1);
         side->setCurrentIndex(-1);
         rate->hide();
         side->hide();
-        connect(rate, &QComboBox::currentIndexChanged, this, [this, i] { OnField(kLimiterRelease, i); });
-        connect(side, &QComboBox::currentIndexChanged, this, [this, i](int entry) { OnSourceSide(i, entry); });
+        connect(rate, &QComboBox::currentIndexChanged, this,
+                [this, i] { OnField(kLimiterRelease, i); });
+        connect(side, &QComboBox::currentIndexChanged, this,
+                [this, i](int entry) { OnSourceSide(i, entry); });
     }
 }
 
@@ -159,8 +169,12 @@ CNumSpin* CCurSYSDlg::Spin(int row, Field field) const {
     return m_Rows[static_cast<size_t>(row)].spin[static_cast<size_t>(field)];
 }
 
-CCOM_EXT_LIMStatic* CCurSYSDlg::Curve(int row) const { return m_Rows[static_cast<size_t>(row)].curve; }
-QGroupBox* CCurSYSDlg::Group(int row) const { return m_Rows[static_cast<size_t>(row)].group; }
+CCOM_EXT_LIMStatic* CCurSYSDlg::Curve(int row) const {
+    return m_Rows[static_cast<size_t>(row)].curve;
+}
+QGroupBox* CCurSYSDlg::Group(int row) const {
+    return m_Rows[static_cast<size_t>(row)].group;
+}
 
 void CCurSYSDlg::OnInitDialog() {
     for (size_t i = 0; i < std::size(kRowLabels); ++i) {
@@ -172,7 +186,8 @@ void CCurSYSDlg::OnInitDialog() {
     m_Labels[8]->SetText(QStringLiteral("Source"));
     m_Labels[9]->SetFontSize(kLabelFontHeight);
     m_Labels[9]->SetText(QStringLiteral("NoiseGate"));
-    for (const char* text : kSourceEntries) m_SourceList->addItem(QString::fromLatin1(text));
+    for (const char* text : kSourceEntries)
+        m_SourceList->addItem(QString::fromLatin1(text));
     m_SourceList->setCurrentIndex(-1); // a choice stores and sends nothing
     setWindowTitle(g_LanguageFlag.load() ? QStringLiteral("系统") : QStringLiteral("System"));
 
@@ -218,10 +233,12 @@ void CCurSYSDlg::LoadValues() {
         // The compressor opens with the limiter's times of its output.
         const int attack = WithDeviceLock([&] { return static_cast<int>(out->GetAttackTime()); });
         const int release = WithDeviceLock([&] { return out->GetReleaseTime() + kReleaseBase; });
-        kept.compAttack = std::clamp(attack, kFieldSpecs[kCompAttack].minimum, kFieldSpecs[kCompAttack].maximum);
-        kept.compRelease =
-            std::clamp(release, kFieldSpecs[kCompRelease].minimum, kFieldSpecs[kCompRelease].maximum);
-        for (int f = 0; f < kFields; ++f) ShowValue(static_cast<Field>(f), r, ShownValue(static_cast<Field>(f), r));
+        kept.compAttack =
+            std::clamp(attack, kFieldSpecs[kCompAttack].minimum, kFieldSpecs[kCompAttack].maximum);
+        kept.compRelease = std::clamp(release, kFieldSpecs[kCompRelease].minimum,
+                                      kFieldSpecs[kCompRelease].maximum);
+        for (int f = 0; f < kFields; ++f)
+            ShowValue(static_cast<Field>(f), r, ShownValue(static_cast<Field>(f), r));
         CCOM_EXT_LIMStatic* curve = m_Rows[static_cast<size_t>(r)].curve;
         curve->SetData(m_Data);
         curve->SetChannel(r);
@@ -233,18 +250,27 @@ int CCurSYSDlg::ShownValue(Field field, int row) const {
     const Kept& kept = m_Kept[static_cast<size_t>(row)];
     CKTV_OutData* out = m_Data ? m_Data->GetOut(row) : nullptr;
     switch (field) {
-    case kLimiterLevel: return kept.limiterLevel;
-    case kLimiterAttack: return out ? WithDeviceLock([&] { return static_cast<int>(out->GetAttackTime()); }) : 0;
-    case kLimiterRelease: return out ? WithDeviceLock([&] { return out->GetReleaseTime() + kReleaseBase; }) : 0;
-    case kCompLevel: return kept.compLevel;
-    case kRatio: return kept.ratio;
-    case kCompAttack: return kept.compAttack;
-    case kCompRelease: return kept.compRelease;
+    case kLimiterLevel:
+        return kept.limiterLevel;
+    case kLimiterAttack:
+        return out ? WithDeviceLock([&] { return static_cast<int>(out->GetAttackTime()); }) : 0;
+    case kLimiterRelease:
+        return out ? WithDeviceLock([&] { return out->GetReleaseTime() + kReleaseBase; }) : 0;
+    case kCompLevel:
+        return kept.compLevel;
+    case kRatio:
+        return kept.ratio;
+    case kCompAttack:
+        return kept.compAttack;
+    case kCompRelease:
+        return kept.compRelease;
     }
     return 0;
 }
 
-void CCurSYSDlg::ShowValue(Field field, int row, int value) { Spin(row, field)->SetValueChecked(value); }
+void CCurSYSDlg::ShowValue(Field field, int row, int value) {
+    Spin(row, field)->SetValueChecked(value);
+}
 
 void CCurSYSDlg::RedrawCurve(int row) {
     const Kept& kept = m_Kept[static_cast<size_t>(row)];
@@ -287,7 +313,9 @@ void CCurSYSDlg::OnField(Field field, int row) {
         out->SetDynamicsParamA(v);
         RedrawCurve(row);
         break;
-    case kLimiterAttack: WithDeviceLock([&] { out->SetAttackTime(static_cast<int16_t>(v)); }); break;
+    case kLimiterAttack:
+        WithDeviceLock([&] { out->SetAttackTime(static_cast<int16_t>(v)); });
+        break;
     case kLimiterRelease:
         WithDeviceLock([&] { out->SetReleaseTime(static_cast<int16_t>(v - kReleaseBase)); });
         break;

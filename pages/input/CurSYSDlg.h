@@ -33,7 +33,15 @@ class CCurSYSDlg : public CSkinDialog {
 public:
     static constexpr int kRows = 8;
     // The fields of a row, in the template's order of their ids.
-    enum Field { kLimiterLevel, kLimiterAttack, kLimiterRelease, kCompLevel, kRatio, kCompAttack, kCompRelease };
+    enum Field {
+        kLimiterLevel,
+        kLimiterAttack,
+        kLimiterRelease,
+        kCompLevel,
+        kRatio,
+        kCompAttack,
+        kCompRelease
+    };
     static constexpr int kFields = 7;
 
     // Control ids (first of eight, one per row).

@@ -45,17 +45,21 @@ struct FieldSpec {
 };
 // In the order the set-up goes through them: level, attenuation, time, gate.
 const FieldSpec kFields[4] = {
-    {CInputNoise::IDC_LEVEL, CInputNoise::IDC_LEVEL_SPIN, QRect(0, 0, 88, 12), false, 26, 120.0, "", 0, 120, 8},
-    {CInputNoise::IDC_ATTENUATION, CInputNoise::IDC_ATTENUATION_SPIN, QRect(95, 30, 88, 12), true, 38, 100.0, "%",
-     0, 100, 8},
-    {CInputNoise::IDC_TIME, CInputNoise::IDC_TIME_SPIN, QRect(6, 41, 88, 12), false, 20, 1.0, "s", 2, 30, 6},
-    {CInputNoise::IDC_GATE, CInputNoise::IDC_GATE_SPIN, QRect(94, 60, 88, 12), true, 23, 120.0, "dBu", 0, 80, 8},
+    {CInputNoise::IDC_LEVEL, CInputNoise::IDC_LEVEL_SPIN, QRect(0, 0, 88, 12), false, 26, 120.0, "",
+     0, 120, 8},
+    {CInputNoise::IDC_ATTENUATION, CInputNoise::IDC_ATTENUATION_SPIN, QRect(95, 30, 88, 12), true,
+     38, 100.0, "%", 0, 100, 8},
+    {CInputNoise::IDC_TIME, CInputNoise::IDC_TIME_SPIN, QRect(6, 41, 88, 12), false, 20, 1.0, "s",
+     2, 30, 6},
+    {CInputNoise::IDC_GATE, CInputNoise::IDC_GATE_SPIN, QRect(94, 60, 88, 12), true, 23, 120.0,
+     "dBu", 0, 80, 8},
 };
 
 } // namespace
 
 CInputNoise::CInputNoise(IPageHost* view, QWidget* parent)
-    : CSkinDialog(parent, kFont, kSize, Keys::StayOpen), m_View(view), m_Timer([this] { OnTimer(); }) {
+    : CSkinDialog(parent, kFont, kSize, Keys::StayOpen), m_View(view),
+      m_Timer([this] { OnTimer(); }) {
     m_Background[0] = skin::Pixmap(kBackgroundEn);
     m_Background[1] = skin::Pixmap(kBackgroundCn);
     for (int f = 0; f < kFieldCount; ++f) {
@@ -83,7 +87,8 @@ CInputNoise::~CInputNoise() {
 
 void CInputNoise::OnInitDialog() {
     g_StateFlags[kFlagMixParamDlg] = 1;
-    setWindowTitle(g_LanguageFlag.load() ? QStringLiteral("混音参数设置") : QStringLiteral("Mix parameter settings"));
+    setWindowTitle(g_LanguageFlag.load() ? QStringLiteral("混音参数设置")
+                                         : QStringLiteral("Mix parameter settings"));
     m_SourceList->SetBitmaps(kListNormal, kListHover);
     m_SourceList->CreateDropList(this, kSourceListId);
     m_SourceList->EnableMoveNotify(true);
@@ -98,9 +103,8 @@ void CInputNoise::OnInitDialog() {
         m_Edit[f]->setFont(g_FontDialog16);
     }
     // The hidden level and time keep their minimum until the next refresh.
-    const auto [attenuation, gate] = WithDeviceLock([] {
-        return std::pair<int, int>(g_SysBlock8[kAttenuationByte], g_SysBlock5[kGateByte]);
-    });
+    const auto [attenuation, gate] = WithDeviceLock(
+        [] { return std::pair<int, int>(g_SysBlock8[kAttenuationByte], g_SysBlock5[kGateByte]); });
     Show(kAttenuation, attenuation);
     Show(kGate, gate);
     m_Switch->SetBitmaps(kSwitchOff, kSwitchOff, kSwitchOff, kSwitchOn, kSwitchOn, kSwitchOn);
@@ -116,23 +120,41 @@ void CInputNoise::Refresh() {
         return std::array<int, kFieldCount>{g_SysBlock8[kLevelByte], g_SysBlock8[kAttenuationByte],
                                             g_SysBlock8[kTimeByte], g_SysBlock5[kGateByte]};
     });
-    for (int f = 0; f < kFieldCount; ++f) Show(static_cast<Field>(f), bytes[static_cast<size_t>(f)]);
+    for (int f = 0; f < kFieldCount; ++f)
+        Show(static_cast<Field>(f), bytes[static_cast<size_t>(f)]);
 }
 
 LRESULT CInputNoise::WindowProc(unsigned msg, WPARAM wParam, LPARAM) {
     // The hidden drop list (id 1311) has no entries: its choice changes nothing.
     if (msg != WM_COMMAND || (wParam >> 16) != 0) return 0;
     switch (static_cast<int>(wParam & 0xFFFF)) {
-    case IDC_ATTENUATION: OnRecord8Field(kAttenuation, m_Edit[kAttenuation]->GetValue(), false); break;
-    case IDC_ATTENUATION_SPIN: OnRecord8Field(kAttenuation, m_Spin[kAttenuation]->GetBuddyValue(), true); break;
-    case IDC_LEVEL: OnRecord8Field(kLevel, m_Spin[kLevel]->GetBuddyValue(), false); break;
-    case IDC_LEVEL_SPIN: OnRecord8Field(kLevel, m_Edit[kLevel]->GetValue(), false); break;
+    case IDC_ATTENUATION:
+        OnRecord8Field(kAttenuation, m_Edit[kAttenuation]->GetValue(), false);
+        break;
+    case IDC_ATTENUATION_SPIN:
+        OnRecord8Field(kAttenuation, m_Spin[kAttenuation]->GetBuddyValue(), true);
+        break;
+    case IDC_LEVEL:
+        OnRecord8Field(kLevel, m_Spin[kLevel]->GetBuddyValue(), false);
+        break;
+    case IDC_LEVEL_SPIN:
+        OnRecord8Field(kLevel, m_Edit[kLevel]->GetValue(), false);
+        break;
     case IDC_TIME:
-    case IDC_TIME_SPIN: OnRecord8Field(kTime, m_Spin[kTime]->GetBuddyValue(), false); break;
-    case IDC_GATE: OnGate(m_Edit[kGate]->GetValue()); break;
-    case IDC_GATE_SPIN: OnGate(m_Spin[kGate]->GetBuddyValue()); break;
-    case IDC_GATE_SWITCH: OnGateSwitch(); break;
-    default: break;
+    case IDC_TIME_SPIN:
+        OnRecord8Field(kTime, m_Spin[kTime]->GetBuddyValue(), false);
+        break;
+    case IDC_GATE:
+        OnGate(m_Edit[kGate]->GetValue());
+        break;
+    case IDC_GATE_SPIN:
+        OnGate(m_Spin[kGate]->GetBuddyValue());
+        break;
+    case IDC_GATE_SWITCH:
+        OnGateSwitch();
+        break;
+    default:
+        break;
     }
     return 0;
 }

@@ -35,8 +35,8 @@ struct ColumnSpec {
     int byte;
 };
 constexpr ColumnSpec kColumnSpecs[CInputSourceVolume::kColumns] = {
-    {22, 25, 3}, // Hi.Level
-    {79, 83, 5}, // AUX
+    {22, 25, 3},   // Hi.Level
+    {79, 83, 5},   // AUX
     {139, 142, 2}, // SPDIF
     {195, 198, 4}, // Phone
     {253, 256, 7}, // Player
@@ -56,18 +56,22 @@ CInputSourceVolume::CInputSourceVolume(IPageHost* view, QWidget* parent)
     m_Background[1] = skin::Pixmap(kBackgroundCn);
     for (int i = 0; i < kColumns; ++i) {
         const ColumnSpec& c = kColumnSpecs[i];
-        CNumEdit* edit = m_Edit[static_cast<size_t>(i)] = Place<CNumEdit>(IDC_EDIT + i, QRect(c.editX, kEditY, 24, 12));
+        CNumEdit* edit = m_Edit[static_cast<size_t>(i)] =
+            Place<CNumEdit>(IDC_EDIT + i, QRect(c.editX, kEditY, 24, 12));
         edit->setAlignment(Qt::AlignCenter);
         edit->setFrame(false);
         edit->installEventFilter(this);
-        CNumSpin* spin = m_Spin[static_cast<size_t>(i)] = Place<CNumSpin>(IDC_SPIN + i, QRect(c.editX, kEditY, 24, 12));
+        CNumSpin* spin = m_Spin[static_cast<size_t>(i)] =
+            Place<CNumSpin>(IDC_SPIN + i, QRect(c.editX, kEditY, 24, 12));
         spin->hide();
-        m_Fader[static_cast<size_t>(i)] = Place<CBitmapSlider>(IDC_FADER + i, QRect(c.faderX, kFaderY, 10, 10));
+        m_Fader[static_cast<size_t>(i)] =
+            Place<CBitmapSlider>(IDC_FADER + i, QRect(c.faderX, kFaderY, 10, 10));
     }
 }
 
 void CInputSourceVolume::OnInitDialog() {
-    setWindowTitle(g_LanguageFlag.load() ? QStringLiteral("输入音源音量") : QStringLiteral("Input source volume"));
+    setWindowTitle(g_LanguageFlag.load() ? QStringLiteral("输入音源音量")
+                                         : QStringLiteral("Input source volume"));
     for (int i = 0; i < kColumns; ++i) {
         CBitmapSlider* fader = Fader(i);
         fader->SetBitmapChannel(kTrack, kTrack, false);
@@ -85,7 +89,8 @@ void CInputSourceVolume::OnInitDialog() {
     }
     std::array<int, kColumns> bytes{};
     WithDeviceLock([&] {
-        for (int i = 0; i < kColumns; ++i) bytes[static_cast<size_t>(i)] = g_SysBlock2[kColumnSpecs[i].byte];
+        for (int i = 0; i < kColumns; ++i)
+            bytes[static_cast<size_t>(i)] = g_SysBlock2[kColumnSpecs[i].byte];
     });
     for (int i = 0; i < kColumns; ++i) {
         Spin(i)->SetValueChecked(bytes[static_cast<size_t>(i)]);
@@ -114,9 +119,14 @@ LRESULT CInputSourceVolume::WindowProc(unsigned msg, WPARAM wParam, LPARAM lPara
         OnVolumeChanged(column, true);
         return 1;
     }
-    case kFocusStepMessage: FocusStep(static_cast<int>(wParam), static_cast<int>(lParam)); return 0;
-    case kFocusNextMessage: FocusStep(static_cast<int>(wParam), kKeyNext); return 0;
-    default: return 0;
+    case kFocusStepMessage:
+        FocusStep(static_cast<int>(wParam), static_cast<int>(lParam));
+        return 0;
+    case kFocusNextMessage:
+        FocusStep(static_cast<int>(wParam), kKeyNext);
+        return 0;
+    default:
+        return 0;
     }
 }
 
@@ -152,7 +162,8 @@ void CInputSourceVolume::FocusStep(int editId, int key) {
 
 bool CInputSourceVolume::eventFilter(QObject* watched, QEvent* event) {
     const int column = ColumnOfEdit(watched);
-    if (column < 0 || event->type() != QEvent::KeyPress) return CSkinDialog::eventFilter(watched, event);
+    if (column < 0 || event->type() != QEvent::KeyPress)
+        return CSkinDialog::eventFilter(watched, event);
     const WPARAM id = static_cast<WPARAM>(IDC_EDIT + column);
     switch (static_cast<QKeyEvent*>(event)->key()) {
     case Qt::Key_Return:
@@ -161,8 +172,13 @@ bool CInputSourceVolume::eventFilter(QObject* watched, QEvent* event) {
         // The next field takes the focus, and this one its value as it loses it.
         PostMessage(kFocusStepMessage, id, kKeyNext);
         return true;
-    case Qt::Key_Left: PostMessage(kFocusStepMessage, id, kKeyPrevious); return false;
-    case Qt::Key_Right: PostMessage(kFocusStepMessage, id, kKeyNext); return false;
-    default: return false;
+    case Qt::Key_Left:
+        PostMessage(kFocusStepMessage, id, kKeyPrevious);
+        return false;
+    case Qt::Key_Right:
+        PostMessage(kFocusStepMessage, id, kKeyNext);
+        return false;
+    default:
+        return false;
     }
 }

@@ -51,7 +51,8 @@ public:
 
     int Sent(int record) const {
         int n = 0;
-        for (int r : sent) n += r == record;
+        for (int r : sent)
+            n += r == record;
         return n;
     }
 
@@ -203,8 +204,11 @@ TEST_F(SystemDialogTest, RatioTextsAndSteps) {
         int from;
         Qt::Key key;
         int to;
-    } steps[] = {{11, Qt::Key_Up, 16}, {10, Qt::Key_Up, 11}, {11, Qt::Key_Down, 6},
-                 {10, Qt::Key_Down, 9}, {191, Qt::Key_Up, 191}};
+    } steps[] = {{11, Qt::Key_Up, 16},
+                 {10, Qt::Key_Up, 11},
+                 {11, Qt::Key_Down, 6},
+                 {10, Qt::Key_Down, 9},
+                 {191, Qt::Key_Up, 191}};
     for (const auto& s : steps) {
         SCOPED_TRACE(s.from);
         spin->SetValueChecked(s.from);
@@ -224,7 +228,8 @@ TEST_F(SystemDialogTest, LinkedRowsShowTheChangeAgain) {
         g_LinkKey[0] = g_LinkKey[1] = 20;
         g_LinkKey[2] = g_LinkKey[8] = g_LinkKey[9] = g_LinkKey[10] = g_LinkKey[11] = 30;
     });
-    WithDeviceLock([&] { data->GetOut(1)->SetAttackTime(40); }); // the dialog still shows the old one
+    WithDeviceLock(
+        [&] { data->GetOut(1)->SetAttackTime(40); }); // the dialog still shows the old one
     ASSERT_NE(Shown(1, CCurSYSDlg::kLimiterAttack), "34ms");
 
     // A ratio is stepped (its text is not read back).
@@ -245,7 +250,8 @@ TEST_F(SystemDialogTest, LinkedRowsShowTheChangeAgain) {
     QTest::keyClick(Field(2, CCurSYSDlg::kRatio), Qt::Key_Up);
     QTest::keyClick(Field(2, CCurSYSDlg::kRatio), Qt::Key_Up);
     EXPECT_EQ(Shown(2, CCurSYSDlg::kRatio), "1.2:1");
-    for (int row : {0, 1, 3, 4, 5, 6, 7}) EXPECT_NE(Shown(row, CCurSYSDlg::kRatio), "1.2:1") << row;
+    for (int row : {0, 1, 3, 4, 5, 6, 7})
+        EXPECT_NE(Shown(row, CCurSYSDlg::kRatio), "1.2:1") << row;
 }
 
 // The five values the model keeps no place for stay as typed while the dialog
@@ -254,12 +260,12 @@ TEST_F(SystemDialogTest, LinkedRowsShowTheChangeAgain) {
 TEST_F(SystemDialogTest, UnsentValuesKeepWhatWasTyped) {
     Open();
     WithDeviceLock([] { g_LinkKey[0] = g_LinkKey[1] = 20; });
-    Type(Field(0, CCurSYSDlg::kLimiterLevel), "-10");   // 200
-    Type(Field(0, CCurSYSDlg::kCompLevel), "-20");      // 100, below the limiter
+    Type(Field(0, CCurSYSDlg::kLimiterLevel), "-10"); // 200
+    Type(Field(0, CCurSYSDlg::kCompLevel), "-20");    // 100, below the limiter
     EXPECT_EQ(Shown(0, CCurSYSDlg::kCompLevel), "-20.0dBu");
-    Type(Field(0, CCurSYSDlg::kCompLevel), "0");        // 300: held at the limiter
+    Type(Field(0, CCurSYSDlg::kCompLevel), "0"); // 300: held at the limiter
     EXPECT_EQ(Shown(0, CCurSYSDlg::kCompLevel), "-10.0dBu");
-    Type(Field(0, CCurSYSDlg::kLimiterLevel), "-25");   // 50: raised to the compressor
+    Type(Field(0, CCurSYSDlg::kLimiterLevel), "-25"); // 50: raised to the compressor
     EXPECT_EQ(Shown(0, CCurSYSDlg::kLimiterLevel), "-10.0dBu");
     Type(Field(0, CCurSYSDlg::kCompAttack), "5");
     Type(Field(0, CCurSYSDlg::kCompRelease), "900");
@@ -287,7 +293,8 @@ TEST_F(SystemDialogTest, EnterAndEscCommitAndLeaveItOpen) {
         Qt::Key key;
         const char* typed;
         int release;
-    } keys[] = {{Qt::Key_Return, "100", 50}, {Qt::Key_Enter, "200", 150}, {Qt::Key_Escape, "300", 250}};
+    } keys[] = {
+        {Qt::Key_Return, "100", 50}, {Qt::Key_Enter, "200", 150}, {Qt::Key_Escape, "300", 250}};
     CNumEdit* release = Field(4, CCurSYSDlg::kLimiterRelease);
     for (const auto& k : keys) {
         SCOPED_TRACE(k.typed);
@@ -305,19 +312,23 @@ TEST_F(SystemDialogTest, EnterAndEscCommitAndLeaveItOpen) {
 TEST_F(SystemDialogTest, TheNoiseGateIsMusicInputOnesAndTheSourceListDoesNothing) {
     g_DeviceSynced = 1;
     Open();
-    for (int i = 0; i < 4; ++i) WithDeviceLock([&] { data->GetMusic(i)->SetAllDirty(0); });
+    for (int i = 0; i < 4; ++i)
+        WithDeviceLock([&] { data->GetMusic(i)->SetAllDirty(0); });
     Type(dialog->GateEdit(), "-150");
     EXPECT_EQ(Text(dialog->GateEdit()), "OFF");
     EXPECT_EQ(data->GetMusic(0)->GetNoiseGate(), 0);
     EXPECT_TRUE(data->GetMusic(0)->IsGateDirty());
-    for (int i = 1; i < 4; ++i) EXPECT_FALSE(data->GetMusic(i)->IsGateDirty()) << i;
+    for (int i = 1; i < 4; ++i)
+        EXPECT_FALSE(data->GetMusic(i)->IsGateDirty()) << i;
     Type(dialog->GateEdit(), "-50");
     EXPECT_EQ(data->GetMusic(0)->GetNoiseGate(), 70);
 
-    for (int i = 0; i < 12; ++i) WithDeviceLock([&] { data->GetOut(i)->SetAllDirty(0); });
+    for (int i = 0; i < 12; ++i)
+        WithDeviceLock([&] { data->GetOut(i)->SetAllDirty(0); });
     dialog->SourceList()->setCurrentIndex(2);
     QApplication::processEvents();
-    for (int i = 0; i < 12; ++i) EXPECT_FALSE(data->GetOut(i)->IsDynamicsDirty()) << i;
+    for (int i = 0; i < 12; ++i)
+        EXPECT_FALSE(data->GetOut(i)->IsDynamicsDirty()) << i;
 }
 
 // ---------------------------------------------------------------------------
@@ -335,8 +346,12 @@ protected:
         dialog.reset();
         DialogTest::TearDown();
     }
-    static int Byte8(int i) { return WithDeviceLock([i] { return static_cast<int>(g_SysBlock8[i]); }); }
-    static int GateByte() { return WithDeviceLock([] { return static_cast<int>(g_SysBlock5[3]); }); }
+    static int Byte8(int i) {
+        return WithDeviceLock([i] { return static_cast<int>(g_SysBlock8[i]); });
+    }
+    static int GateByte() {
+        return WithDeviceLock([] { return static_cast<int>(g_SysBlock5[3]); });
+    }
 
     ControlTimer::ManualTime manualTime; // the 300 ms timer ticks when the test says
     std::unique_ptr<CInputNoise> dialog;
@@ -448,7 +463,9 @@ protected:
         dialog.reset();
         DialogTest::TearDown();
     }
-    static int Byte2(int i) { return WithDeviceLock([i] { return static_cast<int>(g_SysBlock2[i]); }); }
+    static int Byte2(int i) {
+        return WithDeviceLock([i] { return static_cast<int>(g_SysBlock2[i]); });
+    }
 
     std::unique_ptr<CInputSourceVolume> dialog;
 };
@@ -486,7 +503,8 @@ TEST_F(SourceVolumesTest, AFaderSendsAtEveryReport) {
     CBitmapSlider* phone = dialog->Fader(3);
     for (int v : {30, 31, 31}) {
         phone->SetValue(v);
-        dialog->SendMessage(WM_SLIDER_MOVING, static_cast<WPARAM>(CInputSourceVolume::IDC_FADER + 3), 0);
+        dialog->SendMessage(WM_SLIDER_MOVING,
+                            static_cast<WPARAM>(CInputSourceVolume::IDC_FADER + 3), 0);
         EXPECT_EQ(Byte2(4), v);
         EXPECT_EQ(Text(dialog->Edit(3)), "-" + std::to_string(60 - v) + "dB");
     }
@@ -502,7 +520,10 @@ TEST_F(SourceVolumesTest, KeysMoveTheFocusAroundTheFields) {
         int from;
         Qt::Key key;
         int to;
-    } moves[] = {{0, Qt::Key_Return, 1}, {0, Qt::Key_Tab, 1}, {0, Qt::Key_Left, 4}, {4, Qt::Key_Right, 0},
+    } moves[] = {{0, Qt::Key_Return, 1},
+                 {0, Qt::Key_Tab, 1},
+                 {0, Qt::Key_Left, 4},
+                 {4, Qt::Key_Right, 0},
                  {2, Qt::Key_Right, 3}};
     for (const auto& m : moves) {
         SCOPED_TRACE(m.from);

@@ -93,9 +93,11 @@ const ShotRegistration kDefaultSource("default-source", [](Gallery& g) {
     return Shown(new CDefSourceDlg(&g.View(), &g.View()));
 });
 
-const ShotRegistration kFactoryReset("factory-reset", [](Gallery& g) { return Shown(new CINIT(&g.View())); });
+const ShotRegistration kFactoryReset("factory-reset",
+                                     [](Gallery& g) { return Shown(new CINIT(&g.View())); });
 
-const ShotRegistration kMapReset("map-reset", [](Gallery& g) { return Shown(new CReMap_Dlg(&g.View())); });
+const ShotRegistration kMapReset("map-reset",
+                                 [](Gallery& g) { return Shown(new CReMap_Dlg(&g.View())); });
 
 // The help file is not installed next to the gallery.
 const ShotRegistration kHelpMissing("message-help-missing", [](Gallery& g) {
