@@ -30,6 +30,19 @@ void SayFileError(const CPresetJson& codec) {
     ShowMessageBox(nullptr, codec.ErrorText(), g_ProductTitle, MB_OK, chinese, chinese ? -2 : -3);
 }
 
+// Reads a preset file (all: a whole-device file) into the image and the
+// model, or says why it could not and changes nothing.
+bool LoadIntoModel(CPresetJson& codec, CKTV_Data& data, const std::string& path, bool all) {
+    bool loaded;
+    {
+        DeviceLockGuard lock(g_DeviceLock);
+        loaded = all ? codec.LoadAllPresetsFile(path) : codec.LoadPresetFile(path);
+        if (loaded) data.LoadFromImage(g_ParamImage, 0);
+    }
+    if (!loaded) SayFileError(codec);
+    return loaded;
+}
+
 } // namespace
 
 void CLumaraView::OnFileSavePreset() {
@@ -47,17 +60,7 @@ void CLumaraView::OnFileSavePreset() {
 
 void CLumaraView::OnFileLoadPreset() {
     const auto path = AskForFile(this, platform::FileRequest::Open, g_PresetFileExt);
-    if (!path) return;
-    bool loaded;
-    {
-        DeviceLockGuard lock(g_DeviceLock);
-        loaded = m_PresetJson.LoadPresetFile(*path);
-        if (loaded) m_Data->LoadFromImage(g_ParamImage, 0);
-    }
-    if (!loaded) {
-        SayFileError(m_PresetJson);
-        return;
-    }
+    if (!path || !LoadIntoModel(m_PresetJson, *m_Data, *path, false)) return;
     RefreshAllPages();
     SendPresetToDevice(0, false);
 }
@@ -68,17 +71,7 @@ void CLumaraView::OnFileLoadAllPresets() {
         return;
     }
     const auto path = AskForFile(this, platform::FileRequest::Open, g_AllPresetsFileExt);
-    if (!path) return;
-    bool loaded;
-    {
-        DeviceLockGuard lock(g_DeviceLock);
-        loaded = m_PresetJson.LoadAllPresetsFile(*path);
-        if (loaded) m_Data->LoadFromImage(g_ParamImage, 0);
-    }
-    if (!loaded) {
-        SayFileError(m_PresetJson);
-        return;
-    }
+    if (!path || !LoadIntoModel(m_PresetJson, *m_Data, *path, true)) return;
     RefreshAllPages();
     SendAllPresetsToDevice();
 }

@@ -10,6 +10,7 @@
 #include "app/SourcePreset.h"
 #include "controls/MessageBox.h"
 #include "controls/NumEdit.h"
+#include "controls/NumSpin.h"
 #include "model/DataDefine.h"
 #include "model/ModelLock.h"
 #include "pages/input/CurSYSDlg.h"
@@ -55,10 +56,20 @@ template <class Dialog> Pose Shown(Dialog* dialog) {
     return Pose{dialog, {}, {}, [dialog] { delete dialog; }};
 }
 
+// The first output with a limiter at 0 dBu over a 4:1 compressor from -15 dBu.
 const ShotRegistration kSystemDialog("system-dialog", [](Gallery& g) {
     auto* dialog = new CCurSYSDlg(&g.View());
     dialog->SetData(g.View().Data());
-    return Shown(dialog);
+    Pose pose = Shown(dialog);
+    const struct {
+        CCurSYSDlg::Field field;
+        int value;
+    } values[] = {{CCurSYSDlg::kLimiterLevel, 300}, {CCurSYSDlg::kCompLevel, 150}, {CCurSYSDlg::kRatio, 31}};
+    for (const auto& v : values) {
+        dialog->Spin(0, v.field)->SetValueChecked(v.value);
+        dialog->SendMessage(WM_COMMAND, CommandWParam(CCurSYSDlg::SpinId(v.field, 0), 0));
+    }
+    return pose;
 });
 
 const ShotRegistration kMixParameters("mix-parameters", [](Gallery& g) {
