@@ -1,5 +1,7 @@
 #include "app/LumaraView.h"
 
+#include "pages/output/OutputDlg.h"
+
 #include "app/DisplayDlg.h"
 #include "app/LockDataDlg.h"
 #include "app/LumaraDoc.h"
@@ -9,6 +11,7 @@
 #include "model/DataDefine.h"
 #include "model/Globals.h"
 #include "model/KTV_Data.h"
+#include "pages/output/PositionButtons.h"
 #include "platform/DialogUnits.h"
 #include "platform/Fonts.h"
 #include "platform/Skin.h"
@@ -20,6 +23,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QTimerEvent>
 
 #include <algorithm>
@@ -59,6 +63,14 @@ constexpr TemplateControl kTemplate101[] = {
     {2821, 209, 9, 50, 14, false, false},
 };
 
+// Two texts of the top bar get more room than their template places give
+// them: in 75 x 19 pixels the preset name showed only "Pre" of "Preset 1",
+// and the status box ran under the level bar, which cut its Chinese text.
+// Both sit in the free top row, clear of the level bar (from y 29).
+constexpr QRect kPresetNamePlace(280, 3, 280, 24);
+constexpr int kPresetNameIndent = 8;
+constexpr QRect kLinkStatusPlace(830, 3, 195, 24);
+
 const TemplateControl* FindTemplate(int id) {
     for (const TemplateControl& c : kTemplate101)
         if (c.id == id) return &c;
@@ -91,22 +103,6 @@ constexpr ButtonBitmaps kButtonBitmaps[] = {
 void ApplyBitmaps(CBitButton* button, const unsigned (&ids)[6]) {
     if (button) button->SetBitmaps(ids[0], ids[1], ids[2], ids[3], ids[4], ids[5]);
 }
-
-// The entry of a source in the two source lists (sources 0..3 and 5; any
-// other has no entry: -1).
-int SourceEntry(int source) {
-    switch (source) {
-    case 0: return 0;
-    case 1: return 4;
-    case 2: return 1;
-    case 3: return 3;
-    case 5: return 2;
-    default: return -1;
-    }
-}
-
-const char* const kSourceNamesCn[] = {"光纤", "蓝牙", "播放器", "低电平", "高电平"};
-const char* const kSourceNamesEn[] = {"Optical", "Phone", "Player", "AUX", "Hi.Level"};
 
 bool IsInside(const QWidget* ancestor, const QObject* object) {
     const QWidget* w = qobject_cast<const QWidget*>(object);
@@ -155,6 +151,8 @@ CLumaraView::~CLumaraView() {
 
 void CLumaraView::OnDestroy() {
     if (qApp) qApp->removeEventFilter(this);
+    // The close button has emptied the list already.
+    if (!m_Closing && m_InputSourceList) m_InputSourceList->ResetContent();
     for (const auto& t : m_Timers) killTimer(t.second);
     m_Timers.clear();
     ShutDownLink();
@@ -220,11 +218,13 @@ void CLumaraView::CreateControls() {
     bit(m_PageButtons[0], IDC_PAGE0);
     bit(m_PageButtons[2], IDC_PAGE2);
     bit(m_PresetNameButton, IDC_PRESET_NAME);
+    m_PresetNameButton->setGeometry(kPresetNamePlace);
     bit(m_MinimiseButton, IDC_MINIMISE);
     bit(m_CloseButton, IDC_CLOSE);
     m_LinkStatus = new CShow_Link(this);
     SetControlId(m_LinkStatus, IDC_LINK_STATUS);
     place(m_LinkStatus, IDC_LINK_STATUS);
+    m_LinkStatus->setGeometry(kLinkStatusPlace);
     m_LinkStatus->SetText(QStringLiteral("未连接设备"));
     bit(m_SceneSlot1, IDC_SCENE_SLOT1);
     bit(m_LockButton, IDC_LOCK);
@@ -288,6 +288,10 @@ void CLumaraView::OnInitialUpdate() {
     m_DragRect = rect();
     m_Dragging = false;
     qApp->installEventFilter(this);
+    // A new work area of the desktop reaches the view as the system's setting change.
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        connect(screen, &QScreen::availableGeometryChanged, this,
+                [this] { PostMessage(WM_SETTINGCHANGE, kWorkAreaSetting, 0); });
     SetTimer(kFirstConnectTimer, kFirstConnectMs);
 }
 
@@ -307,7 +311,7 @@ void CLumaraView::LayoutControls() {
     m_PresetNameButton->SetDisabledBitmaps(718, 716);
     m_PresetNameButton->SetDisabledTextColor(QColor(14, 14, 139));
     m_PresetNameButton->SetDisabledTextFormat(0);
-    m_PresetNameButton->SetDisabledTextIndent(50);
+    m_PresetNameButton->SetDisabledTextIndent(kPresetNameIndent);
     m_PresetNameButton->setText(QString());
     // The two source lists.
     m_InputSourceList->SetBitmaps(1273, 1274);
@@ -346,7 +350,6 @@ void CLumaraView::LayoutControls() {
     m_MixPage->SetView(this);
     m_MixPage->SetChannelArray(m_Data);
     m_MixPage->Init();
-    ApplySpeakerTypesAndPresets();
     // The level bar.
     m_LevelBar = CreateLevelBar(this);
     m_LevelBar->SetBackgroundBitmap(739);
@@ -383,10 +386,17 @@ void CLumaraView::LayoutControls() {
         current->SetSelected(true);
     }
     RefreshMasterControls();
+    // The speaker-position buttons lie on the output page.
+    if (auto* page = dynamic_cast<COutputDlg*>(m_OutputPage))
+        m_PositionButtons = page->PositionLayer();
+    else
+        m_PositionButtons = new CPositionButtons(m_OutputPage, this);
+    m_PositionButtons->ShowPositionButtons();
     // The transfer window, hidden; its bar receives the replies' progress.
     g_TransferDlg = new CDisplayDlg(this);
     g_TransferDlg->hide();
     g_TransferProgress = TransferProgressSink();
+    ApplySpeakerTypesAtStart();
     update();
 }
 
@@ -439,10 +449,7 @@ void CLumaraView::ApplyLanguage() {
 
     for (const ButtonBitmaps& b : kButtonBitmaps) ApplyBitmaps(BitButton(b.id), cn ? b.chinese : b.english);
 
-    m_InputSourceList->ResetContent();
-    for (const char* name : cn ? kSourceNamesCn : kSourceNamesEn) m_InputSourceList->AddString(QString::fromUtf8(name));
-    const int entry = SourceEntry(g_SysBlock2[0]);
-    if (entry >= 0) m_InputSourceList->SetCurSel(entry);
+    FillInputSourceList();
 
     if (cn) {
         m_ModeMenuButton->SetBitmaps(8701, 8710, 8710, 8710, 8710, 8710);
@@ -494,45 +501,29 @@ void CLumaraView::ApplyLanguage() {
     if (m_LevelBar) m_LevelBar->ApplyLanguage();
 }
 
-void CLumaraView::SelectSource(int source, int send) {
-    const int entry = SourceEntry(source);
-    if (entry >= 0) m_InputSourceList->SetCurSel(entry);
-    if (send) {
-        g_ActiveSource = source;
-        g_SysBlock2[0] = static_cast<uint8_t>(source);
-        SendCommand(kRecordSources, 0);
-    }
-    if (m_MixPage) m_MixPage->LayoutForInputMode(g_SysBlock2[0]);
-    RefillMixSourceList();
-}
-
-void CLumaraView::RefillMixSourceList() {
-    const bool cn = g_LanguageFlag.load() != 0;
-    m_MixSourceList->ResetContent();
-    for (const char* name : cn ? kSourceNamesCn : kSourceNamesEn) m_MixSourceList->AddString(QString::fromUtf8(name));
-    m_MixSourceList->AddString(cn ? QStringLiteral("关闭") : QStringLiteral("OFF"));
-    const int entry = SourceEntry(g_SysBlock8[4]);
-    m_MixSourceList->SetCurSel(entry >= 0 ? entry : 5);
-    UpdateMixSourceWarning();
-}
-
 void CLumaraView::SetModePage(int page, int set) {
-    uint8_t& current = g_SysBlock64[kModeCurrentPageByte];
+    const int current = g_SysBlock64[kModeCurrentPageByte];
     if (!set) {
         if (CXPButton* b = ModeButton(current)) b->SetCheck(0);
         return;
     }
     if (page == current || page < 0 || page >= kModePageCount) return;
     if (CXPButton* b = ModeButton(current)) b->SetCheck(0);
-    current = static_cast<uint8_t>(page);
+    DeviceLockGuard lock(g_DeviceLock);
+    g_SysBlock64[kModeCurrentPageByte] = static_cast<uint8_t>(page);
 }
 
 void CLumaraView::RefreshMasterControls() {
     if (!m_LevelBar) return;
-    int word = GetS16(g_SysBlock5);
-    if (word > 66) word = 60;
-    m_LevelBar->SetValue(word);
-    m_LevelBar->SetMuteCheck(g_SysBlock5[6] == 0);
+    int word = 0;
+    bool muted = false;
+    {
+        DeviceLockGuard lock(g_DeviceLock);
+        word = GetS16(g_SysBlock5);
+        muted = g_SysBlock5[kMasterOnByte] == 0;
+    }
+    m_LevelBar->SetValue(IsMasterVolume(word) ? word : kMasterVolumeFallback);
+    m_LevelBar->SetMuteCheck(muted);
 }
 
 void CLumaraView::StartEditGuardTimer() { SetTimer(kEditGuardTimer, kEditGuardMs); }
@@ -593,6 +584,7 @@ void CLumaraView::OnTimer(int id) {
 }
 
 LRESULT CLumaraView::WindowProc(unsigned msg, WPARAM wParam, LPARAM lParam) {
+    if (OnStripMessage(msg, wParam, lParam)) return 0;
     switch (msg) {
     case WM_DEVICE_DATA_DONE: return OnDeviceDataLoaded(wParam, lParam);
     case WM_ALL_PRESETS_READ: return OnAllPresetsRead(wParam, lParam);
@@ -615,17 +607,18 @@ LRESULT CLumaraView::WindowProc(unsigned msg, WPARAM wParam, LPARAM lParam) {
     case WM_USER_120:
     case WM_USER_303: return 0;
     case WM_SELECT_PAGE2: SelectPage(2, true); return 0;
-    case WM_SHOW_MIX_PAGE: return ShowMixPage(wParam, lParam);
-    case WM_APPLY_MIX_PRESET: return OnApplyMixPreset(wParam, lParam);
-    case WM_SELECT_OUTPUT_REQUEST: return OnSelectOutputRequest(wParam, lParam);
+    case WM_LOCK_STATE_AFTER_LOAD: return OnLockStateAfterFileLoad(wParam, lParam);
     case WM_COMMAND: {
         const int id = static_cast<int>(wParam & 0xFFFF);
         if (id >= ID_USB_DEVICE_FIRST && id <= ID_USB_DEVICE_LAST) {
             OnUsbDeviceChosen(id);
             return 0;
         }
+        if (OnTopBarCommand(id)) return 0;
+        if (OnFileCommand(id)) return 0;
         if (OnMenuCommand(id)) return 0;
         switch (id) {
+        case IDC_LOCK: OnLockButton(); break;
         case IDC_CONNECT: OnConnectButton(); break;
         case ID_CONNECT_USB: OnConnectUsb(); break;
         case ID_CONNECT_NETWORK: OnConnectNetwork(); break;
@@ -681,6 +674,10 @@ bool CLumaraView::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool CLumaraView::PreTranslateKey(QWidget* target, QKeyEvent* key) {
+    // The output page sees the keys of its own fields first.
+    if (m_OutputPage && m_OutputPage->isVisible() && IsInside(m_OutputPage, target) &&
+        m_OutputPage->PreTranslateKey(target, key))
+        return true;
     switch (key->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:

@@ -11,6 +11,7 @@
 #pragma once
 
 #include "model/DeviceLock.h"
+#include "model/Globals.h"
 
 #include "app/PresetJson.h"
 #include "app/ViewPages.h"
@@ -41,6 +42,7 @@ class CKTV_Data;
 class CKTV_OutData;
 class CLumaraDoc;
 class CUpgradeDlg;
+class CPositionButtons;
 class QLineEdit;
 class QMenu;
 
@@ -85,6 +87,10 @@ public:
     static constexpr int kFirstConnectMs = 300;
     static constexpr int kEditGuardTimer = 9999;
     static constexpr int kEditGuardMs = 1000;
+    // The master volume word: 0..66 (60 is 0 dB); any other word shows as 60.
+    static constexpr int kMasterVolumeMax = 66;
+    static constexpr int kMasterVolumeFallback = 60;
+    static bool IsMasterVolume(int word) { return word >= 0 && word <= kMasterVolumeMax; }
     // Places of the strips and the level bar.
     static constexpr int kStripCount = 12;
     static constexpr int kVisibleStrips = 10;
@@ -115,11 +121,8 @@ public:
     // Output-mode page buttons: set 0 unchecks the current page's button;
     // otherwise a different page becomes current.
     void SetModePage(int page, int set);
-    // The level bar shows the master volume.
+    // The level bar shows the master volume (a word outside 0..66 as 60).
     void RefreshMasterControls();
-    // The input-source list shows a source (send 0: nothing is sent).
-    void SelectSource(int source, int send);
-    void RefillMixSourceList();
     void StartEditGuardTimer() override;
     void RefreshTitleAndPaths();
     void InitFileDialogPaths();
@@ -235,36 +238,98 @@ public:
     LRESULT OnReloadEffect(WPARAM, LPARAM);
     LRESULT OnPresetNameChanged(WPARAM, LPARAM);
     bool RefreshAllPages();
-    void ApplyLinkStateAfterLoad();
-    bool CopyPairEq(int direction);
     void ApplySpeakerTypesToOutputs();
     void ApplyMapFromDevice(int keepLink);
     void SelectModePage(int page);
     void RefreshLockFromImage();
     void ShowLoadedPresetName();
-    void UpdateMixSourceWarning();
-    void ApplyLRLinkState();
-    void SelectGroupStrips(int output);
-    void UnselectGroupStrips(int output);
+
+    // ---- output strips, levels, speaker types, equalisers (ViewOutputs.cpp) --
+    // Makes output n current on every page and moves the strips' marks.
+    void SelectOutput(int output) override;
+    // A level from the output page: the output takes it and the other
+    // outputs of its link group move by the same difference (0..600).
+    void OnOutputLevel(int output, int level);
+    void OnOutputOn(int output, int on);
+    void OnOutputPolarity(int output, int polarity);
+    // A type chosen in a strip's popup: the tables, the map bytes, the map and
+    // crossover to the device, the output page, the type's mix preset.
+    void OnSpeakerTypeChosen(int output, int type);
+    // Outputs 0..9 take their types with the types' crossovers and mix presets.
+    void ApplySpeakerTypesAtStart();
+    // The mix page's default levels of a speaker type for an output.
+    virtual void ApplyMixPresetForType(int output, int type);
+    // A source of an output switched in the mix (sources 1..16 show on the strip).
+    void OnMixSwitch(int output, int source, int level);
+    // The level bar's new volume into the master record.
+    void OnMasterVolume();
+    void MarkMasterChanged(int flag) override;
+    // The strips of a link key follow the output's caption state and level.
+    void SyncLinkGroupStrips(int output, int key);
+    // Button 2823: the output page or the mix page in front.
+    void OnPageToggle();
+    void ShowMixPage(int unused, bool mix);
+    // Buttons 2066..2069: a mode page is chosen and sent.
+    void OnModePageButton(int page);
+    // The current output's equaliser and its group's, with the master off
+    // around their blocks; one output's; a music input's.
+    void ResetOutputEq() override;
+    void ResetOutputEqChannel(int output);
+    void ResetInputEq(int input);
     // Output b takes a's equaliser, crossover and mode; when connected its
-    // block is queued.
-    void CopyOutputEq(int from, int to);
+    // block is queued; a lock password its field cannot hold is said once
+    // the lock is released.
+    void CopyOutputEq(int from, int to) override;
+    // The same for a paste of the output page, with a tweeter's crossover
+    // kept usable.
+    void PasteOutputEq(int from, int to) override;
+    // WM_SETTINGCHANGE: the work area (47) or any setting (0) changed.
+    void OnSettingChange(int setting);
+    void RepaintStrips() override;
 
     // ---- the mix page (ViewMixPage.cpp) ------------------------------------
-    // Button 2823: the mix page and the output page change places.
-    void OnPageToggle();
-    // WM_SHOW_MIX_PAGE: the lock panel while the data is locked, else the
-    // mix page (mix non-zero) or the output page.
-    LRESULT ShowMixPage(WPARAM, LPARAM mix);
-    // WM_APPLY_MIX_PRESET (output, type).
+    // WM_PAGE_MIX_PRESET (output, type): the type's mix levels, range-checked.
     LRESULT OnApplyMixPreset(WPARAM output, LPARAM type);
-    // WM_SELECT_OUTPUT_REQUEST (output): the output becomes current.
+    // WM_PAGE_SELECT_OUTPUT (output): the mix page makes an output current.
     LRESULT OnSelectOutputRequest(WPARAM output, LPARAM);
-    // At set-up: outputs 0..9 take their speaker types and those types' mix levels.
-    void ApplySpeakerTypesAndPresets();
-    void OnMixSourceSwitch(int output, int source, int level) override;
+    void OnMixSourceSwitch(int output, int source, int level) override { OnMixSwitch(output, source, level); }
     void RequestOutput(int output) override;
     CBitButton* MixToggle() const { return m_MixToggle; }
+
+    // ---- sources, bridge mode, left/right link (ViewSources.cpp) ----------
+    // The input-source list shows a source (send 0: nothing is sent).
+    void SelectSource(int source, int send);
+    // 1 when the mix source cannot go with the input source (codes; 6 off).
+    static int MixSourceUnavailable(int input, int mix);
+    // The input-source list's entries in the language, the source selected.
+    void FillInputSourceList();
+    void RefillMixSourceList();
+    // The warning that the mix source does not go with the input source.
+    void UpdateMixSourceWarning();
+    // WM_USER+802 from the two source lists.
+    void OnDropListChoice(int listId, int index);
+    void OnBridgeModeButton();
+    void OnLRLinkButton();
+    // The strips' speaker-type buttons off while the link is on (and the
+    // current output typed); on, with the links rebuilt, while it is off.
+    void ApplyLRLinkState();
+    // Each left/right pair's source output copied onto its partner, which
+    // takes the source's link key; whether any pair was copied.
+    bool CopyLinkedPairs(int direction);
+    // Every link key back to its own output, then the left/right link from
+    // byte 289 of output 0 (after a load, a lock change, the link button).
+    void RebuildLinks();
+    // The strips and position buttons of the outputs linked with an output.
+    void MarkLinkedOutputs(int output);
+    void UnmarkLinkedOutputs(int output);
+    // The same operations by the names the device-data events use.
+    void ApplyLinkStateAfterLoad() { RebuildLinks(); }
+    bool CopyPairEq(int direction) { return CopyLinkedPairs(direction); }
+    void SelectGroupStrips(int output) { MarkLinkedOutputs(output); }
+    void UnselectGroupStrips(int output) { UnmarkLinkedOutputs(output); }
+    // After a preset file: the link off without typed outputs, the first
+    // typed output current when the current one has no type.
+    void ValidateLRLink();
 
     // ---- device preset transfer (the session's; files in ViewTransfer.cpp) --
     // The transfers that pack the model's texts say what a field could not
@@ -274,11 +339,11 @@ public:
     void LoadDevicePreset(int preset) { m_Session.LoadDevicePreset(preset); }
     bool SaveAllDevicePresetsToFile();
     void SendInputChannelBlock(int input);
-    void SendOutputBlockLocked(int output) { SendOutputBlock(output); }
+    void SendOutputBlockLocked(int output) override { SendOutputBlock(output); }
     void SendOutputBlock(int output) override;
-    void SendOutputOffFrame(int output) { m_Session.SendOutputOffFrame(output); }
+    void SendOutputOffFrame(int output) override { m_Session.SendOutputOffFrame(output); }
     // The whole-device file: chosen before the read, written when the last
-    // block has arrived.
+    // block has arrived (ViewPresetFiles.cpp).
     virtual bool ChooseAllPresetsFile();
     bool WriteAllPresetsFile();
     const std::string& AllPresetsFilePath() const { return m_AllPresetsFilePath; }
@@ -295,16 +360,67 @@ public:
     LRESULT OnFirmwareStartFailed(WPARAM, LPARAM);
     void ShowUpdateRange(int range) override;
 
+    // ---- preset names and scenes (ViewPresets.cpp) -------------------------
+    // A file's title as the current preset name: shown, and its single-byte
+    // characters (or "Custom") in the image's name, queued for the device.
+    void SetCurrentPresetName(const std::string& title);
+    // The image's name on the preset-name button; sendName queues it.
+    void ShowPresetName(int sendName);
+    // After a whole-device file: the image's name shown and queued.
+    void RefreshPresetName();
+    // Scene n (1..6): load makes the device's stored preset current; else
+    // the user names it and the current settings are stored under the name.
+    // The new name, or empty when nothing was named.
+    std::string LoadOrSaveScene(bool load, int n);
+    // Clears stored preset n's name after a question; false when nothing
+    // was deleted.
+    bool DeleteScene(const std::string& name, int n);
+    // Buttons 4703 (mode 1, recall a scene) and 4704 (mode 0, store one).
+    void OpenScenePicker(int mode);
+    QLineEdit* PresetNameEdit() const { return m_PresetNameEdit; }
+
+    // ---- preset files (ViewPresetFiles.cpp) --------------------------------
+    // Commands of the mode menu.
+    static constexpr int ID_FILE_LOAD_PRESET = 723;
+    static constexpr int ID_FILE_LOAD_ALL_PRESETS = 724;
+    static constexpr int ID_FILE_SAVE_PRESET = 725;
+    static constexpr int ID_FILE_SAVE_ALL_PRESETS = 726;
+    // Runs a file command; false for another id.
+    bool OnFileCommand(int id);
+    void OnFileLoadPreset() { LoadPresetFile(); }
+    void OnFileLoadAllPresets() { LoadAllPresetsFile(); }
+    void OnFileSavePreset() { SavePresetFile(); }
+    void OnFileSaveAllPresets() { SaveAllDevicePresetsToFile(); }
+    // Each is done (true) or cancelled or failed (false, said).
+    bool SavePresetFile();
+    bool LoadPresetFile();
+    bool LoadAllPresetsFile();
+    bool SaveOutputMapFile();
+    bool LoadOutputMapFile();
+
+    // ---- preset lock (ViewLock.cpp) ----------------------------------------
+    // Button 1415: locks data that is not locked, else unlocks or resets it.
+    void OnLockButton();
+    void LockOrUnlock(bool lock);
+    // WM_USER+501, after a preset file: the lock state of the loaded blocks.
+    LRESULT OnLockStateAfterFileLoad(WPARAM, LPARAM);
+
+    // ---- what the output page asks (ViewOutputPage.cpp) ----------------------
+    void QueuePacket(PacketPtr packet) override { m_Session.Command().AddPacket(std::move(packet)); }
+    void FocusMasterVolumeField() override;
+    void PostViewMessage(unsigned msg, WPARAM wParam, LPARAM lParam) override { PostMessage(msg, wParam, lParam); }
+    void SetChannelModified(int output) override;
+
     // ---- the mode and system menus (ViewMenus.cpp) -------------------------
     // Commands of the two menus.
     enum MenuCommand : int {
         kCmdLoadDevicePreset = 720,   // removed from the mode menu at start
         kCmdSaveDevicePreset = 721,   // removed
         kCmdDeleteDevicePreset = 722, // removed
-        kCmdLoadPresetFile = 723,
-        kCmdLoadAllPresetsFile = 724,
-        kCmdSavePresetFile = 725,
-        kCmdSaveAllPresetsFile = 726,
+        kCmdLoadPresetFile = ID_FILE_LOAD_PRESET,
+        kCmdLoadAllPresetsFile = ID_FILE_LOAD_ALL_PRESETS,
+        kCmdSavePresetFile = ID_FILE_SAVE_PRESET,
+        kCmdSaveAllPresetsFile = ID_FILE_SAVE_ALL_PRESETS,
         kCmdFirmwareUpdate = 727,
         kCmdAdvanced = 728,
         kCmdLanguage = 729,
@@ -332,8 +448,8 @@ public:
     // Shows a menu and returns the chosen command, 0 for none. Tests choose
     // without a menu on screen.
     virtual int TrackMenuPopup(QMenu& menu, const QPoint& at);
-    // Runs a command of the menus and of the top bar's menu, system and
-    // map-reset buttons; false for any other id.
+    // Runs a command of the system menu and of the top bar's menu, system and
+    // map-reset buttons (the file commands are OnFileCommand's); false for any other id.
     bool OnMenuCommand(int id);
     // The menus' texts in the language (the language item names the other one).
     void ApplyMenuLanguage();
@@ -344,12 +460,6 @@ public:
     const std::string& HelpFile() const;
     // Command 731: the version dialog.
     void OnAboutCommand();
-
-    // The preset-file commands of the mode menu (ViewFileCommands.cpp).
-    void OnFileLoadPreset();
-    void OnFileLoadAllPresets();
-    void OnFileSavePreset();
-    void OnFileSaveAllPresets();
 
     // ---- the system dialogs and resets (ViewSystem.cpp) ----------------------
     // Button 8803: the system dialog.
@@ -371,10 +481,6 @@ public:
     void OnOutputMapReset();
     // Every output gives its speaker type back.
     void ReleaseAllSpeakerTypes();
-    // The mix page's default levels of a speaker type for an output.
-    virtual void ApplyMixPresetForType(int output, int type);
-    // The master record is to be sent (flag 1, when connected) or not (0).
-    void MarkMasterChanged(int flag) override;
 
     // ---- what the session shows (ISessionHost) -----------------------------
     void ShowLinkState(bool connected) override { SetLinkStatusDisplay(connected ? 1 : 0); }
@@ -401,6 +507,10 @@ public:
     CViewPage* LockPanel() const { return m_LockPanel; }
     CLevelBarBase* LevelBar() const { return m_LevelBar; }
     CStripBase* Strip(int i) const { return i >= 0 && i < kStripCount ? m_Strips[i] : nullptr; }
+    CPositionButtons* PositionButtons() const { return m_PositionButtons; }
+    CStripBase* OutputStrip(int output) override { return Strip(output); }
+    CViewPage* OutputPageWindow() override { return m_OutputPage; }
+    CViewPage* MixPageWindow() override { return m_MixPage; }
     QWidget* PageArea() const { return m_Tab; }
     CBitButton* PageButton(int page) const;
     CBitButton* BitButton(int id) const;
@@ -430,6 +540,24 @@ private:
     void CreateControls();
     // The pages shown after a load: the lock panel, or the output or mix page.
     void ShowPagesForLockState();
+    // The output page's controls and the position buttons from the model.
+    bool RefreshOutputPage();
+    // The messages of the strips, the level bar, the pages and the lists;
+    // the top bar's buttons. False for one that is not theirs.
+    bool OnStripMessage(unsigned msg, WPARAM wParam, LPARAM lParam);
+    bool OnTopBarCommand(int id);
+    // The outputs other than n with n's link key.
+    template <class F> static void ForGroupMembers(int n, F f) {
+        if (n < 0 || n >= kStripCount) return;
+        for (int i = 0; i < kStripCount; ++i)
+            if (i != n && g_LinkKey[i] == g_LinkKey[n]) f(i);
+    }
+    // Output i's type as the rules take it.
+    static int TypeOf(int output);
+    // The steps of the lock dialog's answers.
+    void LockData(const std::string& password);
+    void UnlockData();
+    void ResetLockedData();
     // Enter, Escape and Tab anywhere in the view (the view's key filter).
     bool PreTranslateKey(QWidget* target, QKeyEvent* key);
     // Stops the link, releases the device's mark and ends the probe.
@@ -479,6 +607,7 @@ private:
     CViewPage* m_MixPage = nullptr;
     CLevelBarBase* m_LevelBar = nullptr;
     CStripBase* m_Strips[kStripCount] = {};
+    CPositionButtons* m_PositionButtons = nullptr; // on the output page
 
     // The device session. The engine's messages reach this view through
     // m_Notify; the session's relay holds a synchronous one from the worker

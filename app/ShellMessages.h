@@ -10,6 +10,8 @@
 #include <QWidget>
 
 constexpr unsigned WM_SYSCOMMAND = 0x0112;
+constexpr unsigned WM_SETTINGCHANGE = 0x001A;
+constexpr WPARAM kWorkAreaSetting = 47; // wParam of WM_SETTINGCHANGE: the desktop's work area
 constexpr WPARAM SC_MINIMIZE = 0xF020;
 constexpr WPARAM SC_CLOSE = 0xF060;
 
@@ -23,14 +25,12 @@ enum : int {
 
 // The view's own messages.
 enum : unsigned {
-    WM_SELECT_PAGE2 = WM_USER + 301, // from the output page: show page 2
-    WM_SELECT_OUTPUT = WM_USER + 203, // (output, 0): a strip or a page selects an output
-    WM_RELOAD_EFFECT = WM_USER + 119, // reload the effect unit from the image
-    WM_USER_120 = WM_USER + 120,      // answered without effect
-    WM_USER_303 = WM_USER + 303,      // answered without effect
-    WM_APPLY_MIX_PRESET = WM_USER + 226,     // (output, speaker type): the type's mix levels
-    WM_SHOW_MIX_PAGE = WM_USER + 8026,       // (any, mix): the mix page or the output page in front
-    WM_SELECT_OUTPUT_REQUEST = WM_USER + 8032, // (output, any): from the mix page
+    WM_SELECT_PAGE2 = WM_USER + 301,          // from the output page: show page 2
+    WM_SELECT_OUTPUT = WM_USER + 203,         // (output, 0): a strip or a page selects an output
+    WM_RELOAD_EFFECT = WM_USER + 119,         // reload the effect unit from the image
+    WM_USER_120 = WM_USER + 120,              // answered without effect
+    WM_USER_303 = WM_USER + 303,              // answered without effect
+    WM_LOCK_STATE_AFTER_LOAD = WM_USER + 501, // a preset file was loaded: take its lock state
 };
 
 // Hands a message to a frame window (posted or sent); false when the window

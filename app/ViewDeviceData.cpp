@@ -19,31 +19,16 @@
 #include "model/KTV_Data.h"
 #include "model/SourceTable.h"
 #include "model/SpeakerTypes.h"
+#include "pages/output/PositionButtons.h"
 
 #include <QLineEdit>
 
 namespace {
 
 
-constexpr int kMasterVolumeMax = 66;
-constexpr int kMasterVolumeFallback = 60;
 constexpr uint8_t kMixSourceOff = 6;
 constexpr int kStatusMasterOn = 14;
 constexpr int kStatusMixSource = 36;
-
-// 1: the mix source (column) cannot go with the input source (row): a digital
-// input mixes only with an analogue one and the other way round.
-constexpr int kMixUnavailable[6][7] = {
-    {1, 0, 1, 0, 1, 1, 1}, {0, 1, 0, 1, 0, 0, 1}, {1, 0, 1, 0, 1, 1, 1},
-    {0, 1, 0, 1, 0, 0, 1}, {1, 0, 1, 0, 1, 1, 1}, {1, 0, 1, 0, 1, 1, 1},
-};
-
-// Outputs other than n that share n's link key.
-template <class F> void ForGroupMembers(int n, F f) {
-    if (n < 0 || n >= kOutputCount) return;
-    for (int i = 0; i < kOutputCount; ++i)
-        if (i != n && g_LinkKey[i] == g_LinkKey[n]) f(i);
-}
 
 } // namespace
 
@@ -62,6 +47,8 @@ LRESULT CLumaraView::OnDeviceDataLoaded(WPARAM preset, LPARAM) {
         m_Data->LoadFromImage(g_ParamImage, n);
         g_ParamSentFlag = 0;
     }
+    // A transfer the lost link cut short left the device muted.
+    m_Session.RestoreAfterInterruptedTransfer();
     RefreshAllPages();
     ApplyLinkStateAfterLoad();
     SelectSource(g_SysBlock2[0], 0);
@@ -77,35 +64,23 @@ void CLumaraView::ShowPagesForLockState() {
     if (g_StateFlags[kFlagDataLocked].load() == 1) {
         g_StateFlags[kFlagLockPanelShown] = 1;
         m_LockButton->SetCheck(1);
-        m_OutputPage->hide();
-        m_MixPage->hide();
-        m_LockPanel->show();
+        ShowMixPage(0, m_MixToggle->GetCheck() != 0);
         return;
     }
     g_StateFlags[kFlagLockPanelShown] = 0;
     m_LockButton->SetCheck(0);
-    m_LockPanel->hide();
-    const bool mix = m_MixToggle->GetCheck() != 0;
-    m_MixPage->setVisible(mix);
-    m_OutputPage->setVisible(!mix);
-}
-
-void CLumaraView::RefreshLockFromImage() {
-    DeviceLockGuard lock(g_DeviceLock);
-    if (IsAnyOutputLocked()) {
-        // The password: bytes 290..295 of output 0, up to the first zero.
-        g_LockPassword = FieldToString(OutputBlock(0) + kOutPasswordOffset, 7);
-        g_StateFlags[kFlagDataLocked] = 1;
-    } else {
-        g_StateFlags[kFlagDataLocked] = 0;
-    }
+    ShowMixPage(0, m_MixToggle->GetCheck() != 0);
 }
 
 bool CLumaraView::RefreshAllPages() {
     g_SpeakerGroups.Analyse();
-    if (!m_OutputPage->RefreshAll()) return false;
+    if (!RefreshOutputPage()) return false;
     if (!m_MixPage->Refresh()) return false;
-    if (GetS16(g_SysBlock5) > kMasterVolumeMax) PutU16(g_SysBlock5, kMasterVolumeFallback);
+    {
+        // A word from the device or a file outside the strip's range shows 0 dB.
+        DeviceLockGuard lock(g_DeviceLock);
+        if (!IsMasterVolume(GetS16(g_SysBlock5))) PutU16(g_SysBlock5, kMasterVolumeFallback);
+    }
     RefreshMasterControls();
     for (int i = 0; i < kStripCount; ++i) {
         CStripBase* s = m_Strips[i];
@@ -113,83 +88,17 @@ bool CLumaraView::RefreshAllPages() {
         if (!s || !out) continue;
         s->UpdateCaption();
         s->ShowGain(out->GetGain());
+        m_OutputPage->SetPanelLevel(i, out->GetGain());
     }
-    m_BridgeButton->SetCheck(g_SysBlock8[2]);
+    m_BridgeButton->SetCheck(g_SysBlock8[kBridgeModeByte]);
     RefreshMixParamDialog();
     return true;
 }
 
-void CLumaraView::ApplyLinkStateAfterLoad() {
-    UnselectGroupStrips(g_CurrentOutput);
-    m_Data->InitLinkTable();
-    if (g_LinkActive) {
-        if (!g_LRLinkOn) {
-            g_LRLinkOn = 1;
-            m_LRLinkButton->SetCheck(1);
-            ApplyLRLinkState();
-        }
-        if (FindSpeakerPairsLeftFirst()) CopyPairEq(0);
-        {
-            DeviceLockGuard lock(g_DeviceLock);
-            OutputBlock(0)[kOutLockMarkByte] = 1; // the link-active marker
-        }
-        SelectGroupStrips(g_CurrentOutput);
-        m_LRLinkButton->SetCheck(1);
-        return;
-    }
-    g_LRLinkOn = 0;
-    for (CStripBase* s : m_Strips) s->setEnabled(true);
-    m_LRLinkButton->SetCheck(0);
-    m_OutputPage->ClearBandSelection();
-    for (int i = 0; i < kStripCount; ++i) {
-        if (i == g_CurrentOutput) continue;
-        m_Strips[i]->SetCaptionChecked(false);
-        m_Strips[i]->SetSelected(false);
-    }
-}
-
-bool CLumaraView::CopyPairEq(int direction) {
-    CTextFieldMessages refused; // said once the lock below is released
-    DeviceLockGuard lock(g_DeviceLock);
-    bool copied = false;
-    for (const SpeakerPair& pair : g_SpeakerPairsLR) {
-        if (!pair.used) continue;
-        const int source = direction == 0 ? pair.left : pair.right;
-        const int target = direction == 0 ? pair.right : pair.left;
-        if (source < 0 || source >= kOutputCount || target < 0 || target >= kOutputCount) continue;
-        g_LinkKey[target] = source;
-        m_Session.CopyOutputEq(source, target, refused.Errors());
-        copied = true;
-    }
-    return copied;
-}
-
-void CLumaraView::ApplyLRLinkState() {
-    if (!g_LRLinkOn) {
-        for (CStripBase* s : m_Strips) s->EnableSpeakerTypeButton(true);
-        ApplyLinkStateAfterLoad();
-        return;
-    }
-    for (CStripBase* s : m_Strips) s->EnableSpeakerTypeButton(false);
-    if (g_OutputSpeakerType[g_CurrentOutput] != 0) return;
-    for (int i = 0; i < kOutputCount; ++i) {
-        if (g_OutputSpeakerType[i] != 0) {
-            PostMessage(WM_SELECT_OUTPUT, static_cast<WPARAM>(i), 0);
-            return;
-        }
-    }
-}
-
-void CLumaraView::SelectGroupStrips(int output) {
-    ForGroupMembers(output, [this](int i) {
-        m_Strips[i]->SetCaptionChecked(true);
-        m_Strips[i]->SetSelected(true);
-        m_OutputPage->MarkGroupMember(i, true);
-    });
-}
-
-void CLumaraView::UnselectGroupStrips(int output) {
-    ForGroupMembers(output, [this](int i) { m_OutputPage->MarkGroupMember(i, false); });
+bool CLumaraView::RefreshOutputPage() {
+    if (!m_OutputPage->RefreshAll()) return false;
+    if (m_PositionButtons) m_PositionButtons->ShowPositionButtons();
+    return true;
 }
 
 void CLumaraView::ShowLoadedPresetName() {
@@ -270,12 +179,19 @@ void CLumaraView::ApplySpeakerTypesToOutputs() {
 }
 
 void CLumaraView::ApplyMapFromDevice(int keepLink) {
-    ResetSpeakerTypeStates();
-    std::copy(g_SysBlock6, g_SysBlock6 + 8, g_OutputSpeakerType);
-    std::copy(g_SysBlock7, g_SysBlock7 + 4, g_OutputSpeakerType + 8);
-    if (ClearDuplicateSpeakerTypes()) {
-        std::copy(g_OutputSpeakerType, g_OutputSpeakerType + 8, g_SysBlock6);
-        std::copy(g_OutputSpeakerType + 8, g_OutputSpeakerType + 12, g_SysBlock7);
+    bool cleared = false;
+    {
+        DeviceLockGuard lock(g_DeviceLock);
+        ResetSpeakerTypeStates();
+        std::copy(g_SysBlock6, g_SysBlock6 + 8, g_OutputSpeakerType);
+        std::copy(g_SysBlock7, g_SysBlock7 + 4, g_OutputSpeakerType + 8);
+        cleared = ClearDuplicateSpeakerTypes();
+        if (cleared) {
+            std::copy(g_OutputSpeakerType, g_OutputSpeakerType + 8, g_SysBlock6);
+            std::copy(g_OutputSpeakerType + 8, g_OutputSpeakerType + 12, g_SysBlock7);
+        }
+    }
+    if (cleared) {
         SendCommand(kRecordOutputMapA, 0);
         SendCommand(kRecordOutputMapB, 0);
     }
@@ -319,23 +235,17 @@ LRESULT CLumaraView::OnDeviceStatus(WPARAM, LPARAM) {
     return 0;
 }
 
-void CLumaraView::UpdateMixSourceWarning() {
-    const int s = std::min<int>(g_SysBlock2[0], 6);
-    const int m = std::min<int>(g_SysBlock8[4], 6);
-    g_StateFlags[kFlagMixWarning] = s < 6 ? kMixUnavailable[s][m] : 0;
-    m_MixWarning->setVisible(g_StateFlags[kFlagMixWarning].load() && m != kMixSourceOff);
-    m_MixSourceList->update();
-}
-
 // ---------------------------------------------------------------------------
 // Output-mode pages
 // ---------------------------------------------------------------------------
 
 void CLumaraView::SelectModePage(int page) {
     if (page < 0 || page >= kModePageCount) return;
-    uint8_t& current = g_SysBlock64[kModeCurrentPageByte];
-    if (CXPButton* b = ModeButton(current)) b->SetCheck(0);
-    current = static_cast<uint8_t>(page);
+    if (CXPButton* b = ModeButton(g_SysBlock64[kModeCurrentPageByte])) b->SetCheck(0);
+    {
+        DeviceLockGuard lock(g_DeviceLock);
+        g_SysBlock64[kModeCurrentPageByte] = static_cast<uint8_t>(page);
+    }
     if (CXPButton* b = ModeButton(page)) b->SetCheck(1);
     g_StateFlags[kFlagConnectedCopy] = IsConnected() ? 1 : 0;
     SendCommand(kRecordPageTable, 0);

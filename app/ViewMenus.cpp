@@ -181,18 +181,6 @@ bool CLumaraView::OnMenuCommand(int id) {
     case IDC_MAP_RESET:
         OnOutputMapReset();
         return true;
-    case kCmdLoadPresetFile:
-        OnFileLoadPreset();
-        return true;
-    case kCmdLoadAllPresetsFile:
-        OnFileLoadAllPresets();
-        return true;
-    case kCmdSavePresetFile:
-        OnFileSavePreset();
-        return true;
-    case kCmdSaveAllPresetsFile:
-        OnFileSaveAllPresets();
-        return true;
     case kCmdFirmwareUpdate:
         OnFirmwareUpdateCommand();
         return true;

@@ -1,6 +1,5 @@
-// The windows of the view's page area, its strips and its level bar: each
-// returns the program's window of that kind, or a stand-in that draws the
-// window's pictures in its place while the window is not built yet.
+// The windows of the view's page area, its strips and its level bar, each the
+// program's window of its kind.
 #pragma once
 
 #include "pages/PageBase.h"

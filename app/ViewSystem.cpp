@@ -20,6 +20,7 @@
 #include "pages/input/CurSYSDlg.h"
 #include "pages/input/InputNoise.h"
 #include "pages/input/InputSourceVolume.h"
+#include "pages/output/PositionButtons.h"
 
 namespace {
 
@@ -88,10 +89,6 @@ void CLumaraView::OnDefaultSourceCommand() {
     ctl::RunModal(dialog);
 }
 
-void CLumaraView::MarkMasterChanged(int flag) {
-    g_SendCmd5Pending = flag && IsConnected() ? 1 : 0;
-}
-
 // ---------------------------------------------------------------------------
 // Factory reset
 // ---------------------------------------------------------------------------
@@ -110,27 +107,22 @@ void CLumaraView::OnFactoryResetCommand() {
 // Output-map reset
 // ---------------------------------------------------------------------------
 
-void CLumaraView::ApplyMixPresetForType(int output, int type) {
-    if (output < 0 || output >= kOutputCount || type < 0) return;
-    m_MixPage->ApplySpeakerTypePreset(output, static_cast<unsigned>(type));
-}
-
 void CLumaraView::ReleaseAllSpeakerTypes() {
     DeviceLockGuard lock(g_DeviceLock);
     for (int i = 0; i < kOutputCount; ++i) {
         const int type = g_OutputSpeakerType[i];
         ReleaseSpeakerType(type, i);
-        m_OutputPage->HidePositionButton(type);
-        m_OutputPage->ShowPositionButton(0, i == g_CurrentOutput, i);
+        m_PositionButtons->HidePositionButton(EffectiveSpeakerType(type));
+        m_PositionButtons->ShowPositionButton(0, i == g_CurrentOutput, i);
     }
 }
 
 void CLumaraView::ResetOutputSpeakerType(int output, int type, bool refreshCrossover) {
     const int old = g_OutputSpeakerType[output];
     ReleaseSpeakerType(old, output);
-    m_OutputPage->HidePositionButton(old);
+    m_PositionButtons->HidePositionButton(EffectiveSpeakerType(old));
     g_OutputSpeakerType[output] = static_cast<uint8_t>(type);
-    m_OutputPage->ShowPositionButton(type, output == g_CurrentOutput, output);
+    m_PositionButtons->ShowPositionButton(type, output == g_CurrentOutput, output);
     TakeSpeakerType(type, 0);
     if (CStripBase* strip = Strip(output)) {
         strip->m_OutputIndex = output;

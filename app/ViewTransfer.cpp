@@ -1,21 +1,12 @@
 // The main view's side of the device preset transfers: the transfer window
-// the session opens and moves, and the whole-device file, chosen before the
-// session reads the six stored presets and written when the last has arrived.
+// the session opens and moves, and the read of the six stored presets for a
+// whole-device file (its name is chosen and the file written in
+// ViewPresetFiles.cpp).
 #include "app/DisplayDlg.h"
 #include "app/LumaraView.h"
 #include "controls/GradientProgressCtrl.h"
 #include "controls/MessageBox.h"
 #include "model/Globals.h"
-
-#include <QDir>
-#include <QFileDialog>
-#include <QFileInfo>
-
-namespace {
-
-const BiText kSaveAllPresetsErrorText{"保存整机场景文件错误!", "Save all presets file error!"};
-
-} // namespace
 
 // ---------------------------------------------------------------------------
 // The transfer window
@@ -92,30 +83,4 @@ bool CLumaraView::SaveAllDevicePresetsToFile() {
     if (!ChooseAllPresetsFile()) return false;
     m_Session.ReadAllPresetsForFile();
     return true;
-}
-
-bool CLumaraView::ChooseAllPresetsFile() {
-    std::string& folder = m_ViewSettings.Folder(platform::ViewSettings::kAllPresetsFolder);
-    m_ViewSettings.LoadFileFolder(platform::ViewSettings::kAllPresetsFolder);
-    const QString ext = QString::fromUtf8(g_AllPresetsFileExt);
-    QString path = QFileDialog::getSaveFileName(this, QString(), QString::fromStdString(folder),
-                                                QStringLiteral("*.") + ext);
-    if (path.isEmpty()) return false;
-    folder = QDir::toNativeSeparators(QFileInfo(path).absolutePath()).toStdString();
-    m_ViewSettings.SaveFileFolder(platform::ViewSettings::kAllPresetsFolder);
-    if (QFileInfo(path).suffix() != ext) path += QLatin1Char('.') + ext;
-    m_AllPresetsFilePath = path.toStdString();
-    return true;
-}
-
-bool CLumaraView::WriteAllPresetsFile() {
-    bool saved;
-    {
-        DeviceLockGuard lock(g_DeviceLock);
-        saved = m_PresetJson.SaveAllPresetsFile(m_AllPresetsFilePath);
-    }
-    if (saved) return true;
-    const int chinese = g_LanguageFlag.load() ? 1 : 0;
-    ShowMessageBox(nullptr, kSaveAllPresetsErrorText.Pick(), g_ProductTitle, MB_OK, chinese, chinese ? -2 : -3);
-    return false;
 }

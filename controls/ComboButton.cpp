@@ -1,7 +1,5 @@
 #include "controls/ComboButton.h"
 
-#include "model/DataDefine.h"
-#include "model/Globals.h"
 #include "platform/Fonts.h"
 
 #include <QKeyEvent>
@@ -223,18 +221,17 @@ void CComBoxBtn::ShowDropList() {
     popup_->List()->setFocus(Qt::PopupFocusReason);
 }
 
+void CComBoxBtn::SetWarning(bool on, bool struckOut) {
+    if (warning_ == on && warningStruck_ == struckOut) return;
+    warning_ = on;
+    warningStruck_ = struckOut;
+    update();
+}
+
 CComBoxBtn::Shown CComBoxBtn::Current() const {
     if (!isEnabled()) return {disabledBitmap_, FontKind::Own, disabledColor_};
     if (hover_) return {hoverBitmap_, FontKind::Normal, hoverColor_};
-    if (ControlId(this) == kMixSourceListId && g_SourcePairFlag != 0) {
-        // The main view's mix-source list warns while its choice does not go
-        // with the input source, struck out unless the choice is "OFF".
-        // Painting never waits for the link worker: without the lock the
-        // choice last read stands.
-        std::unique_lock<CDeviceLock> lock(g_DeviceLock, std::try_to_lock);
-        if (lock.owns_lock()) mixChoice_ = g_SysBlock8[4];
-        return {normalBitmap_, mixChoice_ == 6 ? FontKind::Normal : FontKind::StruckOut, highlightColor_};
-    }
+    if (warning_) return {normalBitmap_, warningStruck_ ? FontKind::StruckOut : FontKind::Normal, highlightColor_};
     return {normalBitmap_, FontKind::Normal, normalColor_};
 }
 

@@ -90,6 +90,10 @@ public:
     int GetCurSel() const;
     int GetCount() const { return count_; }
     void ShowDropList();
+    // The warning look, which the owner decides: the caption in the
+    // highlight colour, struck out with struckOut. Repaints when it changes.
+    void SetWarning(bool on, bool struckOut);
+    bool IsWarning() const { return warning_; }
 
     // Where the popup opens, in screen coordinates: one pixel over the
     // button's bottom edge, n items high but at most maxHeight (an empty list
@@ -137,5 +141,6 @@ private:
     int notifyId_ = 0;
     int count_ = 0;
     int wheel_ = 0;
-    mutable uint8_t mixChoice_ = 0; // byte 4 of g_SysBlock8 as last read
+    bool warning_ = false;
+    bool warningStruck_ = false;
 };

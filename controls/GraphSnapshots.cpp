@@ -19,40 +19,26 @@ namespace {
 constexpr QSize kOutputGraphDlu(792, 203);
 constexpr QSize kDynamicsGraphDlu(67, 90);
 
-// A model for one picture. Building one points the shared link table at its
-// outputs, so the table (and the language) is put back afterwards.
-class PictureScope {
-public:
-    PictureScope(int language, CKTV_Data* model) : language_(g_LanguageFlag.load()) {
-        std::copy(std::begin(g_LinkKey), std::end(g_LinkKey), std::begin(linkKey_));
-        std::copy(std::begin(g_LinkedOutData), std::end(g_LinkedOutData), std::begin(linked_));
-        linkActive_ = g_LinkActive;
-        g_LanguageFlag = language ? 1 : 0;
-        if (!model) own_ = std::make_unique<CKTV_Data>();
-        model_ = model ? model : own_.get();
-    }
-    ~PictureScope() {
-        own_.reset();
-        std::copy(std::begin(linkKey_), std::end(linkKey_), std::begin(g_LinkKey));
-        std::copy(std::begin(linked_), std::end(linked_), std::begin(g_LinkedOutData));
-        g_LinkActive = linkActive_;
-        g_LanguageFlag = language_;
-    }
-    PictureScope(const PictureScope&) = delete;
-    PictureScope& operator=(const PictureScope&) = delete;
-
-    CKTV_Data* Model() const { return model_; }
-
-private:
-    int language_;
-    int linkKey_[12] = {};
-    CKTV_OutData* linked_[12] = {};
-    int linkActive_ = 0;
-    std::unique_ptr<CKTV_Data> own_;
-    CKTV_Data* model_ = nullptr;
-};
-
 } // namespace
+
+CPictureScope::CPictureScope(int language, CKTV_Data* model) : language_(g_LanguageFlag.load()) {
+    std::copy(std::begin(g_LinkKey), std::end(g_LinkKey), std::begin(linkKey_));
+    std::copy(std::begin(g_LinkedOutData), std::end(g_LinkedOutData), std::begin(linked_));
+    linkActive_ = g_LinkActive;
+    currentOutput_ = g_CurrentOutput;
+    g_LanguageFlag = language ? 1 : 0;
+    if (!model) own_ = std::make_unique<CKTV_Data>();
+    model_ = model ? model : own_.get();
+}
+
+CPictureScope::~CPictureScope() {
+    own_.reset();
+    std::copy(std::begin(linkKey_), std::end(linkKey_), std::begin(g_LinkKey));
+    std::copy(std::begin(linked_), std::end(linked_), std::begin(g_LinkedOutData));
+    g_LinkActive = linkActive_;
+    g_CurrentOutput = currentOutput_;
+    g_LanguageFlag = language_;
+}
 
 QSize OutputGraphSize() {
     return platform::DluToPixels(kOutputGraphDlu, platform::kArial7);
@@ -63,7 +49,7 @@ QSize DynamicsGraphSize() {
 }
 
 QImage RenderEqCurveSnapshot(int language, int mode, int selectedBand, CKTV_Data* model) {
-    PictureScope scope(language, model);
+    CPictureScope scope(language, model);
     CEqCurveStatic graph;
     graph.resize(OutputGraphSize());
     const bool music = mode == CEqCurveStatic::kModeMusic;
@@ -80,7 +66,7 @@ QImage RenderEqCurveSnapshot(int language, int mode, int selectedBand, CKTV_Data
 
 QImage RenderDynamicsSnapshot(int language, int channel, int limiterLevel, int compressorLevel,
                               int ratio, CKTV_Data* model) {
-    PictureScope scope(language, model);
+    CPictureScope scope(language, model);
     CCOM_EXT_LIMStatic graph;
     graph.resize(DynamicsGraphSize());
     graph.InitLayout();

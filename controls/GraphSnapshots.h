@@ -8,7 +8,33 @@
 #include <QSize>
 #include <QString>
 
+#include <memory>
+
 class CKTV_Data;
+class CKTV_OutData;
+
+// A model for one picture, in one language. Building a model points the
+// shared link table at its outputs, so the table, the current output and the
+// language are put back when the scope ends.
+class CPictureScope {
+public:
+    // Without a model a default one is built and dropped again.
+    CPictureScope(int language, CKTV_Data* model);
+    ~CPictureScope();
+    CPictureScope(const CPictureScope&) = delete;
+    CPictureScope& operator=(const CPictureScope&) = delete;
+
+    CKTV_Data* Model() const { return model_; }
+
+private:
+    int language_;
+    int linkKey_[12] = {};
+    CKTV_OutData* linked_[12] = {};
+    int linkActive_ = 0;
+    int currentOutput_ = 0;
+    std::unique_ptr<CKTV_Data> own_;
+    CKTV_Data* model_ = nullptr;
+};
 
 // The sizes the pages give the graphs.
 QSize OutputGraphSize();

@@ -36,8 +36,6 @@ enum : unsigned {
 constexpr int kSpeakerButtonId = 2830;
 constexpr int kSceneSlotFirstId = 2819;
 constexpr int kSceneSlotLastId = 2824;
-// The main view's mix-source list, drawn in its warning look while the pair flag is set.
-constexpr int kMixSourceListId = 4706;
 
 namespace ctl {
 

@@ -1,26 +1,19 @@
 #include "controls/SkinDialog.h"
 
-#include "platform/UiGlobals.h"
+#include "controls/TemplateDialog.h"
 
 #include <QKeyEvent>
-#include <QPalette>
 
 CSkinDialog::CSkinDialog(QWidget* parent, const platform::TemplateFont& font, QSize dlu, Keys keys)
     : MessageTarget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                 Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       font_(font), keys_(keys) {
-    setFont(platform::TemplateQFont(font));
-    setFixedSize(platform::DluToPixels(dlu, font));
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(g_DialogBkColor));
-    setPalette(pal);
-    setAutoFillBackground(true);
+    SetUpTemplateDialog(*this, font, dlu);
 }
 
 QPushButton* CSkinDialog::PlaceButton(int id, const QRect& dlu, bool isDefault) {
-    auto* button = Place<QPushButton>(id, dlu);
-    button->setDefault(isDefault);
-    button->setAutoDefault(isDefault);
+    QPushButton* button = ::PlaceButton(this, id, dlu, font_, isDefault);
+    SetControlId(button, id);
     return button;
 }
 

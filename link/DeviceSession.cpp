@@ -16,6 +16,9 @@ namespace {
 
 const BiText kAbnormalDeviceText{"设备异常 请更新固件!", "Please Update the Firmware!"};
 const BiText& kFirmwareFailedText = g_UpdateFailedText;
+const BiText kTransferIncompleteText{
+    "上次的数据传输未完成, 已恢复主音量开关!",
+    "The last data transfer did not complete; the master is switched back as it was."};
 
 // The two firmware families the program drives, by the start of their version texts.
 constexpr char kVersionFamilyF[] = "VELK-F";
@@ -301,6 +304,7 @@ void CDeviceSession::Disconnect() {
 // What closing a link of either kind leaves: not connected, not synchronised,
 // no transfer, nothing marked for sending.
 void CDeviceSession::ClearLinkState(int kind) {
+    NoteInterruptedTransfer();
     worker_.SetConnected(false);
     g_TransferRunning = 0;
     g_DeviceSynced = 0;
@@ -467,11 +471,41 @@ void CDeviceSession::MuteOutputsForTransfer(int restore) {
     DeviceLockGuard lock(g_DeviceLock);
     if (restore) {
         g_SysBlock5[kMasterOnByte] = static_cast<uint8_t>(savedMasterOn_);
-    } else {
-        savedMasterOn_ = g_SysBlock5[kMasterOnByte];
-        g_SysBlock5[kMasterOnByte] = 0;
+        QueueMasterRestore();
+        return;
     }
+    savedMasterOn_ = g_SysBlock5[kMasterOnByte];
+    g_SysBlock5[kMasterOnByte] = 0;
     command_.AddPacket(BuildSystemPacket(kRecordMaster, 0));
+}
+
+void CDeviceSession::QueueMasterRestore() {
+    SendDataPtr packet = ToSendData(BuildSystemPacket(kRecordMaster, 0));
+    if (!packet) return;
+    packet->SetRestoresMaster(1);
+    command_.AddPacket(std::move(packet));
+}
+
+void CDeviceSession::NoteInterruptedTransfer() {
+    command_.ForEachPacket([this](const CSendData& p) {
+        const uint8_t* frame = p.GetData();
+        if (!p.RestoresMaster() || !frame || p.GetLength() <= kFrameHeaderSize + kMasterOnByte)
+            return;
+        interrupted_ = true;
+        interruptedOn_ = frame[kFrameHeaderSize + kMasterOnByte];
+    });
+}
+
+bool CDeviceSession::RestoreAfterInterruptedTransfer() {
+    if (!interrupted_ || !IsConnected()) return false;
+    interrupted_ = false;
+    {
+        DeviceLockGuard lock(g_DeviceLock);
+        g_SysBlock5[kMasterOnByte] = interruptedOn_;
+        command_.AddPacket(BuildSystemPacket(kRecordMaster, 0));
+    }
+    Say(kTransferIncompleteText.Pick(), kWarningMs);
+    return true;
 }
 
 void CDeviceSession::RequestDataResync() { Queue(BuildSystemPacket(kRecordResync, 0)); }
@@ -558,7 +592,7 @@ void CDeviceSession::SendAllPresetsToDevice(TextFieldErrors* refused) {
     }
     g_SysBlock5[kMasterOnByte] = masterOn;
     command_.AddPacket(BuildSystemPacket(kRecordSources, 0));
-    command_.AddPacket(BuildSystemPacket(kRecordMaster, 0));
+    QueueMasterRestore();
     g_ParamSentFlag = 0;
     StartTransferWindow(true);
 }

@@ -214,6 +214,16 @@ public:
     int TransferCount() const { return transferCount_; }
     int SavedOnOff() const { return savedOnOff_; }
 
+    // ---- a transfer cut short ----------------------------------------------
+    // A transfer mutes the master first and gives its on state back only in
+    // its last packet: a link that closes before that packet went out leaves
+    // the device muted. The session remembers it when the link closes; once
+    // the device's data is complete on the next link, the master's on state
+    // goes back to the device and the host says that the transfer did not
+    // complete. True when it did so.
+    bool RestoreAfterInterruptedTransfer();
+    bool HasInterruptedTransfer() const { return interrupted_; }
+
 private:
     // The end of every connect sequence once the device is open.
     void FinishConnect();
@@ -226,6 +236,10 @@ private:
     // The end of a whole-preset transfer: ranges, running flag, the window.
     void StartTransferWindow(bool setViewProgress);
     void QueueOutputOff(CKTV_OutData& out);
+    // The master packet that ends a transfer's muting, marked as such.
+    void QueueMasterRestore() REQUIRES(g_DeviceLock);
+    // Closing a link: is a transfer's master restore still queued?
+    void NoteInterruptedTransfer();
     void Say(const char* text, int ms = 2000);
     // Firmware mode on with a worker running the steps, from the first step.
     void BeginFirmwareMode();
@@ -254,4 +268,6 @@ private:
     int transferCount_ = 0; // packets of the current transfer with a progress value
     int savedOnOff_ = 0;    // a channel's on state while its block goes out
     int savedMasterOn_ = 0; // the master's on state while outputs are muted for a transfer
+    bool interrupted_ = false;  // a transfer's master restore never went out
+    uint8_t interruptedOn_ = 0; // the on state it would have given back
 };

@@ -1,5 +1,7 @@
 #include "link/KTVCommand.h"
 
+#include "model/TextCodec.h"
+
 #include "model/DataDefine.h"
 #include "model/FrameBuilder.h"
 #include "model/Globals.h"
@@ -338,7 +340,10 @@ void CKTVCommand::StoreDeviceRecord(const uint8_t* payload, int n) {
         else if (slot_ <= kStoredPresetCount)
             name = g_PcPresets[slot_ - 1];
         if (!name) return;
-        const int k = Copy(name, kNameBytes, payload, n);
+        // 13 bytes, but never half of a double-byte character.
+        const int whole = static_cast<int>(
+            GbkWholeLength(payload, static_cast<size_t>(std::max(0, std::min(n, kNameBytes)))));
+        const int k = Copy(name, whole, payload, n);
         std::memset(name + k, 0, static_cast<size_t>(kPresetNameSize - 1 - k));
         break;
     }

@@ -45,6 +45,10 @@ public:
     int GetLongWait() const { return longWait_; }
     void SetResend(int flag) { resend_ = flag; }
     int GetResend() const { return resend_; }
+    // The packet that gives the master back its on state after a transfer
+    // muted it: while it is still queued, the transfer has not completed.
+    void SetRestoresMaster(int flag) { restoresMaster_ = flag; }
+    int RestoresMaster() const { return restoresMaster_; }
 
     // Fills the next 65-byte USB output report (report id 0, then up to 64
     // frame bytes, zero-padded); 0 when every byte is already out, and then
@@ -69,6 +73,7 @@ private:
     int skipProgress_ = 0;
     int longWait_ = 0;
     int resend_ = 0;
+    int restoresMaster_ = 0;
 };
 
 using SendDataPtr = std::unique_ptr<CSendData>;

@@ -211,19 +211,19 @@ void InitParamModel() {
         std::memcpy(OutputBlock(c), DefaultOutputBlock(c), kOutputBlockSize);
 }
 
-void FixTweeterCrossovers() {
-    for (int c = 0; c < kOutputCount; ++c) {
-        const int type = g_OutputSpeakerType[c];
-        if (type != 1 && type != 7 && type != 13 && type != 16 && type != 19) continue;
-        uint8_t* b = OutputBlock(c);
-        int16_t hp = GetS16(b + 256);
-        if (hp < 20) {
-            hp = 20;
-            PutU16(b + 256, static_cast<uint16_t>(hp));
-            if (GetS16(b + 260) < hp) PutU16(b + 260, 20000);
-        }
-        if (b[259] == 8) b[259] = 1;
+void FixTweeterCrossoverRecord(uint8_t* record) {
+    int16_t hp = GetS16(record);
+    if (hp < 20) {
+        hp = 20;
+        PutU16(record, static_cast<uint16_t>(hp));
+        if (GetS16(record + 4) < hp) PutU16(record + 4, 20000);
     }
+    if (record[3] == 8) record[3] = 1;
+}
+
+void FixTweeterCrossovers() {
+    for (int c = 0; c < kOutputCount; ++c)
+        if (IsTweeterSpeakerType(OutputSpeakerType(c))) FixTweeterCrossoverRecord(OutputBlock(c) + kOutCrossoverOffset);
 }
 
 std::string FieldText(const uint8_t* field, size_t max) {

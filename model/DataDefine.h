@@ -129,6 +129,10 @@ void InitParamModel();
 
 // Puts the crossovers of tweeter outputs back into a usable range after a load.
 void FixTweeterCrossovers();
+// The same for one crossover record (item 32: high-pass frequency, family,
+// slope; low-pass frequency, family, slope): a high-pass below 20 Hz becomes
+// 20 Hz (and then a low-pass below it 20 kHz), a high-pass slope off becomes 1.
+void FixTweeterCrossoverRecord(uint8_t* record);
 
 // Fixed-length text fields hold GBK bytes. FieldToString reads bytes 0..n-2
 // up to the first zero, trims blanks at both ends and returns UTF-8.

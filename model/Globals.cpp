@@ -32,7 +32,6 @@ int g_ShowCurve[12] = {};
 int g_DelayUnit = 0;
 int g_DistanceUnit = 1;
 int g_ScenePickerOpen = 0;
-int g_SourcePairFlag = 0;
 
 int g_LinkKey[12] = {};
 CKTV_OutData* g_LinkedOutData[12] = {};

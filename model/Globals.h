@@ -100,7 +100,6 @@ extern int g_ShowCurve[12] UI_THREAD_ONLY;
 extern int g_DelayUnit UI_THREAD_ONLY;     // output page: 0 ms, 1 cm, 2 inch
 extern int g_DistanceUnit UI_THREAD_ONLY;  // level and delay page: 1 ms, 2 cm, 3 inch
 extern int g_ScenePickerOpen UI_THREAD_ONLY;
-extern int g_SourcePairFlag UI_THREAD_ONLY;
 
 // Output link tables.
 extern int g_LinkKey[12] GUARDED_BY(g_DeviceLock); // read by the frame builders

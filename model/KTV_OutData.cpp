@@ -3,6 +3,7 @@
 #include "model/Archive.h"
 #include "model/DataDefine.h"
 #include "model/Globals.h"
+#include "model/SpeakerTypes.h"
 #include "model/ValueTexts.h"
 
 #include <algorithm>
@@ -41,8 +42,6 @@ constexpr CrossoverDefault kSpeakerCrossovers[25] = {
     kTweeter, kWoofer, kFullRange,                                                // 19..21 centre
     kSubwoofer, kSubwoofer, kSubwoofer,                                           // 22..24
 };
-
-bool IsTweeterType(int type) { return type == 1 || type == 7 || type == 13 || type == 16 || type == 19; }
 
 std::string PercentText(int value) { return StrPrintf("%d%%", value); }
 
@@ -128,7 +127,7 @@ void CKTV_OutData::ApplySpeakerCrossover(int type) {
     CFilter* hp = eq_.GetHighPass();
     CFilter* lp = eq_.GetLowPass();
     if (!hp || !lp) return;
-    hp->SetDragOption(IsTweeterType(type) ? kTweeterDragOption : kHighPassDragOption);
+    hp->SetDragOption(IsTweeterSpeakerType(type) ? kTweeterDragOption : kHighPassDragOption);
     if (type < 0 || type > 24) return; // no defaults for an unknown type
     const CrossoverDefault& d = kSpeakerCrossovers[type];
     hp->SetFreq(d.highFreq, 1);
@@ -142,7 +141,7 @@ void CKTV_OutData::ApplySpeakerCrossover(int type) {
 void CKTV_OutData::SetSpeakerTypeKeepCrossover(int type) {
     speakerType_ = static_cast<uint8_t>(type);
     if (CFilter* hp = eq_.GetHighPass())
-        hp->SetDragOption(IsTweeterType(type) ? kTweeterDragOption : kHighPassDragOption);
+        hp->SetDragOption(IsTweeterSpeakerType(type) ? kTweeterDragOption : kHighPassDragOption);
 }
 
 void CKTV_OutData::SetChannelIndex(int index) {

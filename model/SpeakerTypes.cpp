@@ -247,10 +247,10 @@ void ReleaseTriple(int type, int a) {
 bool SearchPairs(SpeakerPair (&pairs)[6]) {
     for (auto& p : pairs) p.used = 0;
     for (int i = 0; i <= 10; ++i) {
-        const SpeakerTypeInfo* info = GetSpeakerTypeInfo(g_OutputSpeakerType[i]);
+        const SpeakerTypeInfo* info = GetSpeakerTypeInfo(OutputSpeakerType(i));
         if (!info || info->mirror < 0) continue;
         for (int j = i + 1; j < 12; ++j) {
-            if (g_OutputSpeakerType[j] != info->mirror) continue;
+            if (OutputSpeakerType(j) != info->mirror) continue;
             for (auto& p : pairs) {
                 if (p.used) continue;
                 p = {i, j, 1};
@@ -270,6 +270,11 @@ bool SearchPairs(SpeakerPair (&pairs)[6]) {
 
 } // namespace
 
+int OutputSpeakerType(int output) {
+    if (output < 0 || output >= 12) return 0;
+    return EffectiveSpeakerType(g_OutputSpeakerType[output]);
+}
+
 const SpeakerTypeInfo* GetSpeakerTypeInfo(int type) {
     if (type < 0 || type >= kSpeakerTypeCount) return nullptr;
     return &kTypes[type];
@@ -284,13 +289,11 @@ const char* SpeakerTypeName(int type) {
 void ResetSpeakerTypeStates() { std::fill(std::begin(S), std::end(S), kTypeFree); }
 
 void RecomputeSpeakerTypeStates() {
-    for (int o = 0; o < 12; ++o) {
-        const int t = g_OutputSpeakerType[o];
-        if (t <= 24) TakeSpeakerType(t);
-    }
+    for (int o = 0; o < 12; ++o) TakeSpeakerType(g_OutputSpeakerType[o]);
 }
 
 void TakeSpeakerType(int type, int) {
+    type = EffectiveSpeakerType(type);
     if (type == 0)
         S[0] = kTypeHeld;
     else if (type >= 1 && type <= 6)
@@ -308,10 +311,11 @@ void TakeSpeakerType(int type, int) {
 }
 
 void ReleaseSpeakerType(int type, int output) {
+    type = EffectiveSpeakerType(type);
     if (type == 0) {
         bool other = false;
         for (int o = 0; o < 12; ++o)
-            if (o != output && g_OutputSpeakerType[o] == 0) other = true;
+            if (o != output && OutputSpeakerType(o) == 0) other = true;
         S[0] = other ? kTypeHeld : kTypeFree;
     } else if (type >= 1 && type <= 6)
         ReleaseFront(type, 0);
@@ -334,11 +338,12 @@ bool FindSpeakerPairs() {
 
 bool FindSpeakerPairsLeftFirst() { return SearchPairs(g_SpeakerPairsLR); }
 
+// A byte above 24 is no type: it repeats nothing and stays as it is.
 bool ClearDuplicateSpeakerTypes() {
     bool cleared = false;
     for (int i = 0; i <= 10; ++i) {
         const uint8_t t = g_OutputSpeakerType[i];
-        if (t == 0) continue;
+        if (EffectiveSpeakerType(t) == 0) continue;
         for (int j = i + 1; j < 12; ++j) {
             if (g_OutputSpeakerType[j] == t) {
                 g_OutputSpeakerType[j] = 0;
@@ -351,7 +356,7 @@ bool ClearDuplicateSpeakerTypes() {
 
 int GetOutputSide(int output) {
     if (output < 0 || output >= 12) return -1;
-    const int t = g_OutputSpeakerType[output];
+    const int t = OutputSpeakerType(output);
     if ((t >= 1 && t <= 6) || (t >= 13 && t <= 15) || t == 22) return 0;
     if ((t >= 7 && t <= 12) || (t >= 16 && t <= 18) || t == 23) return 1;
     return -1;
@@ -359,7 +364,7 @@ int GetOutputSide(int output) {
 
 bool AnyOutputTyped() {
     for (int o = 0; o < 12; ++o)
-        if (g_OutputSpeakerType[o] != 0) return true;
+        if (OutputSpeakerType(o) != 0) return true;
     return false;
 }
 

@@ -32,6 +32,18 @@ struct SpeakerTypeInfo {
     const char* cn;
     int mirror; // the same band on the other side, -1 for none
 };
+// The type as every rule and picture takes it: a byte above 24 (from the
+// device or a file) counts as 0, none, while the map keeps the byte itself.
+inline int EffectiveSpeakerType(int type) {
+    return type >= 0 && type < kSpeakerTypeCount ? type : 0;
+}
+// Output 0..11's type as the rules take it; 0 for an output outside 0..11.
+int OutputSpeakerType(int output);
+// The tweeter types (front, rear and centre), whose high-pass is never off.
+inline bool IsTweeterSpeakerType(int type) {
+    return type == 1 || type == 7 || type == 13 || type == 16 || type == 19;
+}
+
 // Name and mirror of type t; null for a type outside 0..24.
 const SpeakerTypeInfo* GetSpeakerTypeInfo(int type);
 // The name in the current language; "" for a type outside 0..24.

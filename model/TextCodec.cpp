@@ -62,3 +62,14 @@ std::optional<std::string> Utf8ToGbk(const std::string& utf8) {
     if (!c.Run(utf8, out, [](char*&, size_t&, std::string&) { return false; })) return std::nullopt;
     return out;
 }
+
+size_t GbkWholeLength(const unsigned char* gbk, size_t n) {
+    size_t i = 0;
+    while (i < n && gbk[i] != 0) {
+        const size_t width = gbk[i] >= 0x81 && gbk[i] <= 0xFE ? 2 : 1;
+        if (i + width > n) break;
+        i += width;
+    }
+    // A zero ends the text; what follows it is padding.
+    return i < n && gbk[i] == 0 ? n : i;
+}

@@ -129,11 +129,15 @@ constexpr double kSpeedExact = 331.4 + 0.6 * (kDistanceTemperature - 50); // 346
 
 double StepsMs(int k) { return k == kDelayMaxSteps ? 20.0 : k * g_DelayStepMs; }
 
-// A value as the field shows it: formatted "%0.0f" and read back.
+// A distance as the field shows it: whole units, a half rounded up (as the
+// field's text does; "%0.0f" would round 86.5 to 86 and the walk would step
+// over the 86 the field shows).
 double Shown(double v) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%0.0f", v);
-    return std::strtod(buf, nullptr);
+    double tenths = std::trunc(v * 10.0);
+    const double digit = std::fmod(tenths, 10.0);
+    tenths -= digit;
+    if (digit >= 5) tenths += 10;
+    return tenths / 10.0;
 }
 
 double Centimetres(int k) { return kSpeed / 1000.0 * StepsMs(k) * 100.0; }
@@ -154,7 +158,7 @@ int Walk(int s, int d, double (*distance)(int), bool& leftRange) {
         const double shown = Shown(distance(k));
         if ((d > 0 && shown - base >= 1) || (d <= 0 && shown - base <= -1)) return k;
         const int next = k + d;
-        if (next >= kDelayMaxSteps || next < 0) {
+        if (next > kDelayMaxSteps || next < 0) {
             leftRange = true;
             return k;
         }

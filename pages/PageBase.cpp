@@ -9,13 +9,20 @@
 
 IPageHost* g_PageHost = nullptr;
 
-void IPageHost::RequestDataResync() { Session().RequestDataResync(); }
 
 CViewPage::CViewPage(QWidget* parent) : MessageTarget(parent) {
     setFocusPolicy(Qt::StrongFocus);
 }
 
 void CViewPage::FocusFirstBand() { setFocus(Qt::TabFocusReason); }
+
+int CViewPage::PanelLevel(int output) const {
+    return output >= 0 && output < 12 ? m_PanelLevel[output] : 0;
+}
+
+void CViewPage::SetPanelLevel(int output, int level) {
+    if (output >= 0 && output < 12) m_PanelLevel[output] = level;
+}
 
 // ---------------------------------------------------------------------------
 
@@ -39,34 +46,14 @@ void CStripBase::SetCaptionBitmaps(int normal, int hover, int on) {
 void CStripBase::SetLanguage(int chinese) { m_Chinese = chinese; }
 
 void CStripBase::UpdateCaption() {
-    m_CaptionText = m_Output ? QString::fromUtf8(SpeakerTypeName(m_Output->GetSpeakerType())) : QString();
+    m_CaptionText = m_Output ? QString::fromUtf8(SpeakerTypeName(EffectiveSpeakerType(m_Output->GetSpeakerType())))
+                             : QString();
     m_CaptionText.replace(QLatin1String("&&"), QLatin1String("&")); // menu texts double the ampersand
     update();
 }
 
-namespace {
-
-// The link button's group pictures of keys 1..12.
-constexpr int kLinkGroupCn[12] = {1020, 1021, 1022, 1023, 1024, 1025,
-                                  1026, 1027, 1101, 1102, 1103, 1104};
-constexpr int kLinkGroupEn[12] = {1028, 1029, 1030, 1031, 1032, 1033,
-                                  1034, 1035, 1105, 1106, 1107, 1108};
-constexpr int kLinkPlainCn = 1018; // "联调"
-constexpr int kLinkPlainEn = 1019; // "Link"
-
-} // namespace
-
-int CStripBase::LinkPicture(int key, bool on, bool chinese) {
-    const int plain = chinese ? kLinkPlainCn : kLinkPlainEn;
-    if (!on || key < 1 || key > 12) return plain;
-    return (chinese ? kLinkGroupCn : kLinkGroupEn)[key - 1];
-}
-
-void CStripBase::ShowLinkGroup(int key) {
-    const bool chinese = m_Chinese != 0;
-    m_LinkPictures[0] = LinkPicture(key, false, chinese);
-    m_LinkPictures[1] = LinkPicture(key, true, chinese);
-    update();
+void CStripBase::SetToggle(int source, int state) {
+    if (source >= 1 && source <= 16) m_Toggles[source - 1] = state;
 }
 
 void CStripBase::SetCaptionChecked(bool on) {

@@ -6,6 +6,7 @@
 
 #include "platform/Message.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QString>
 #include <QWidget>
@@ -20,8 +21,8 @@ class CViewPage : public platform::MessageTarget<QWidget> {
 public:
     explicit CViewPage(QWidget* parent);
 
-    void SetView(IPageHost* view) { m_View = view; }
-    void SetChannelArray(CKTV_Data* data) { m_Data = data; }
+    virtual void SetView(IPageHost* view) { m_View = view; }
+    virtual void SetChannelArray(CKTV_Data* data) { m_Data = data; }
 
     // The output page: every control from the model (0: stopped early), the
     // current output's controls, the first band field takes the focus.
@@ -46,17 +47,32 @@ public:
     virtual void MarkGroupMember(int /*output*/, bool /*on*/) {}
     // The output page's graph is redrawn with no band selected.
     virtual void ClearBandSelection() {}
-
-    // ---- what the output-map reset asks of the output page (nothing until a
-    // page has them)
-    // The crossover controls of the current output from the model.
+    // The output page: output n becomes current and its controls are loaded.
+    virtual void SelectOutput(int /*output*/) {}
+    // The output page: the model's on flag or polarity of an output (the
+    // view's answers to WM_USER+202 and +207), and the mute button's look.
+    virtual void SetChannelOn(int /*output*/, int /*on*/) {}
+    virtual void SetChannelPolarity(int /*output*/, int /*polarity*/) {}
+    virtual void ShowMuteCheck(bool /*checked*/) {}
+    // The output page: the crossover controls, or the 31 bands, from the model
+    // (after a speaker-type change, an EQ reset); band 30 leaves its phase setting.
     virtual void RefreshCrossover() {}
+    virtual void RefreshBands() {}
+    virtual void CheckTopBand(int /*band*/) {}
+    // The output page: a numeric field takes the keyboard focus (the master
+    // strip's focus ring continues on the page).
+    virtual void FocusField(int /*id*/) {}
+    // The view's key filter hands the page its keys first; true eats the key.
+    virtual bool PreTranslateKey(QWidget* /*focus*/, QKeyEvent* /*key*/) { return false; }
+
     // The response graph is drawn again, its band selection kept.
     virtual void RedrawGraph() {}
-    // The speaker-position button of a type: hidden, or shown for an output
-    // (checked while the output is current).
-    virtual void HidePositionButton(int /*type*/) {}
-    virtual void ShowPositionButton(int /*type*/, bool /*checked*/, int /*output*/) {}
+    // The channel mute button goes off (an output level was set).
+    void ClearChannelMute() { ShowMuteCheck(false); }
+    // The level (gain word) the page last showed for an output: a level
+    // change spreads its difference from it over the output's link group.
+    virtual int PanelLevel(int output) const;
+    virtual void SetPanelLevel(int output, int level);
 
 protected:
     // A press on a page is the page's, not a drag of the main window.
@@ -64,6 +80,7 @@ protected:
 
     IPageHost* m_View = nullptr;
     CKTV_Data* m_Data = nullptr;
+    int m_PanelLevel[12] = {};
 };
 
 // One output strip of the strip row (template 110).
@@ -81,22 +98,11 @@ public:
     virtual void ShowGain(int word) { m_LevelValue = word; }
     // The speaker-type button (off while the left/right link is on).
     virtual void EnableSpeakerTypeButton(bool on) { m_SpeakerTypeEnabled = on; }
-    // The mix switch of a source 1..16: on while the source is mixed into the
-    // strip's output; any other source is none of the strip's.
-    virtual void SetMixToggle(int source, bool on) {
-        if (source >= 1 && source <= kMixToggles) m_MixToggles[source - 1] = on;
-        update();
-    }
-    bool MixToggle(int source) const {
-        return source >= 1 && source <= kMixToggles && m_MixToggles[source - 1];
-    }
-    static constexpr int kMixToggles = 16;
+    // Mix toggle 1..16: source n is part of the output's mix (state non-zero).
+    virtual void SetToggle(int source, int state);
+    int Toggle(int source) const { return source >= 1 && source <= 16 ? m_Toggles[source - 1] : 0; }
     // The link button shows the joint-editing group of a link key (language switch).
-    virtual void ShowLinkGroup(int key);
-    // The link button's pictures of the language: its plain look, and its on
-    // look (the group's picture for keys 1..12, else the plain one).
-    static int LinkPicture(int key, bool on, bool chinese);
-    int ShownLinkPicture(bool on) const { return m_LinkPictures[on ? 1 : 0]; }
+    virtual void ShowLinkGroup(int /*key*/) {}
 
     bool IsCaptionChecked() const { return m_CaptionChecked; }
     bool IsSpeakerTypeEnabled() const { return m_SpeakerTypeEnabled; }
@@ -117,9 +123,8 @@ protected:
     bool m_CaptionChecked = false;
     bool m_Selected = false;
     bool m_SpeakerTypeEnabled = true;
-    bool m_MixToggles[kMixToggles] = {};
-    int m_LinkPictures[2] = {};
     QString m_CaptionText;
+    int m_Toggles[16] = {};
 };
 
 // The master level bar (template 737).

@@ -4,8 +4,23 @@
 #pragma once
 
 #include "model/DeviceLock.h"
+#include "model/Notify.h"
+#include "model/Packet.h"
 
 class CDeviceSession;
+class CStripBase;
+class CViewPage;
+
+// What the pages post to the main view (wParam, lParam).
+enum : unsigned {
+    WM_PAGE_OUTPUT_ON = WM_USER + 202,       // (output, on flag): the output page's channel mute
+    WM_PAGE_OUTPUT_LEVEL = WM_USER + 206,    // (output, gain code 0..600): spread over the link group
+    WM_PAGE_OUTPUT_POLARITY = WM_USER + 207, // (output, polarity); no page sends it
+    WM_PAGE_MIX_PRESET = WM_USER + 226,      // (output, type): a speaker type's mix preset
+    WM_PAGE_REQUEST = WM_USER + 301,         // (0, 0): show page 2
+    WM_PAGE_SHOW_MIX = WM_USER + 8026,       // (any, mix): the mix page (mix non-zero) or the output page
+    WM_PAGE_SELECT_OUTPUT = WM_USER + 8032,  // (output, 0): the mix page selects an output
+};
 
 class IPageHost {
 public:
@@ -30,12 +45,41 @@ public:
     virtual void OnMixSourceSwitch(int /*output*/, int /*source*/, int /*level*/) {}
     // Makes an output current, as a click on its strip does.
     virtual void RequestOutput(int /*output*/) {}
-    // Asks the device to deliver the current data again (after damaged values).
-    virtual void RequestDataResync();
 
-    // ---- for the system dialogs ------------------------------------------------
+    // ---- for the output strips, the level bar and the speaker-position buttons
+    // The strip of output 0..11 (null outside), the output page, the mix page.
+    virtual CStripBase* OutputStrip(int output) = 0;
+    virtual CViewPage* OutputPageWindow() = 0;
+    virtual CViewPage* MixPageWindow() = 0;
+    // Makes the output current on every page (nothing when it already is).
+    virtual void SelectOutput(int output) = 0;
+    // The row of strips is painted again (the green frame follows the current output).
+    virtual void RepaintStrips() = 0;
     // The master record is to be sent (flag 1, when connected) or not (0).
     virtual void MarkMasterChanged(int flag) = 0;
+    // The device is asked to deliver the current data again.
+    virtual void RequestDataResync() = 0;
+
+    // ---- what the output page asks of the view ------------------------------
+    // The output's basic item with the output off, at once; the model keeps
+    // its on flag.
+    virtual void SendOutputOffFrame(int output) = 0;
+    // SendOutputBlock under g_DeviceLock (a caller may hold it already).
+    virtual void SendOutputBlockLocked(int output) = 0;
+    // Appends a built frame to the send queue; the caller holds g_DeviceLock.
+    virtual void QueuePacket(PacketPtr packet) = 0;
+    // Output `to` takes the equaliser, crossover and EQ mode of `from`; when
+    // connected its block is queued (Paste also keeps a tweeter's crossover usable).
+    virtual void CopyOutputEq(int from, int to) = 0;
+    virtual void PasteOutputEq(int from, int to) = 0;
+    // The current output's equaliser and its link group back to flat, sent.
+    virtual void ResetOutputEq() = 0;
+    // The master-volume field of the level bar takes the keyboard focus.
+    virtual void FocusMasterVolumeField() = 0;
+    // The output was edited on the output page (the panels' link button reads it).
+    virtual void SetChannelModified(int output) = 0;
+    // Posts a window message to the view (level WM_USER+206, mute +202, page +301).
+    virtual void PostViewMessage(unsigned msg, WPARAM wParam, LPARAM lParam) = 0;
 };
 
 // The main view, for windows that are not given it (null before it exists).

@@ -1,22 +1,23 @@
 #include "platform/FileChooser.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 
 namespace platform {
 
 namespace {
 
-IFileChooser* g_Chooser = nullptr; // UI thread; null: Qt's own
+IFileChooser* g_Chooser = nullptr; // UI thread only; null: Qt's dialog
 
 } // namespace
 
 std::optional<QString> QtFileChooser::Choose(const FileRequest& request) {
     QFileDialog dialog(request.parent, request.caption, request.folder, request.filter);
-    dialog.setAcceptMode(request.kind == FileRequest::Save ? QFileDialog::AcceptSave
-                                                           : QFileDialog::AcceptOpen);
-    dialog.setFileMode(request.kind == FileRequest::Save ? QFileDialog::AnyFile
-                                                         : QFileDialog::ExistingFile);
-    dialog.setDefaultSuffix(request.defaultSuffix);
+    const bool save = request.kind == FileRequest::Save;
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    // The caller completes the name and asks about the completed one.
+    if (save) dialog.setOption(QFileDialog::DontConfirmOverwrite);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().first();
 }
@@ -31,6 +32,11 @@ IFileChooser* SetFileChooser(IFileChooser* chooser) {
     IFileChooser* previous = g_Chooser;
     g_Chooser = chooser;
     return previous;
+}
+
+QString CompleteFileName(const QString& path, const QString& suffix) {
+    if (suffix.isEmpty() || QFileInfo(path).suffix() == suffix) return path;
+    return path + QLatin1Char('.') + suffix;
 }
 
 } // namespace platform

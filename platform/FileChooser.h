@@ -1,6 +1,10 @@
-// The program's one way to ask the user for a file: every file dialog goes
-// through the installed chooser, Qt's file dialog unless a test has put a
-// scripted one in its place (which answers at once, without a window).
+// The program's one way to ask the user for a file name: every file dialog
+// goes through the installed chooser, which is Qt's file dialog unless a test
+// has put a scripted one in its place (it answers at once, without a window).
+//
+// A save dialog returns the name as the user gave it: completing it with the
+// default suffix and asking before replacing an existing file are the
+// caller's, so that the question is about the name that will be written.
 #pragma once
 
 #include <QString>
@@ -15,21 +19,21 @@ struct FileRequest {
     enum Kind { Open, Save };
     Kind kind = Open;
     QWidget* parent = nullptr;
-    QString caption;
-    QString folder;        // the folder the dialog starts in
-    QString filter;        // Qt's form: "Update file (*.bin)"
-    QString defaultSuffix; // added to a name typed without one
+    QString caption;       // the dialog's title (empty: Qt's own)
+    QString folder;        // where the dialog starts
+    QString filter;        // Qt's form: "*.jssh"
+    QString defaultSuffix; // without the dot: "jssh"
 };
 
 class IFileChooser {
 public:
     virtual ~IFileChooser() = default;
-    // The chosen file's path, or nothing when the user cancelled.
+    // The chosen path, or nothing when the user cancelled.
     virtual std::optional<QString> Choose(const FileRequest& request) = 0;
 };
 
-// Qt's file dialog: an open dialog takes existing files only, a save dialog
-// asks before it overwrites.
+// Qt's file dialog. Open takes an existing file only; Save takes any name in
+// an existing folder and neither adds the suffix nor asks about replacing.
 class QtFileChooser : public IFileChooser {
 public:
     std::optional<QString> Choose(const FileRequest& request) override;
@@ -39,5 +43,10 @@ public:
 std::optional<QString> ChooseFile(const FileRequest& request);
 // Installs a chooser (null: Qt's again); returns the one it replaces.
 IFileChooser* SetFileChooser(IFileChooser* chooser);
+
+// The name completed with the default suffix: ".suffix" is appended unless
+// the name already ends in exactly that suffix ("a.txt" gives "a.txt.jssh",
+// "a.JSSH" gives "a.JSSH.jssh").
+QString CompleteFileName(const QString& path, const QString& suffix);
 
 } // namespace platform

@@ -374,9 +374,14 @@ void PaintTrack(QPainter& p, const Picture& pic, const QRectF& r) {
 void PaintThumb(QPainter& p, const Picture& pic, const QRectF& r) {
     const bool grey = pic.tone == QLatin1String("grey");
     const bool active = pic.state == QLatin1String("active");
-    const Fill f = grey ? Fill{QColor(130, 135, 142), QColor(100, 105, 112), QColor(80, 85, 92), kLabel}
-                        : Fill{QColor(228, 232, 238), QColor(156, 165, 178),
-                               active ? Accent(QStringLiteral("blue")) : QColor(84, 93, 108), kLabel};
+    // A coloured thumb (a band outside the crossover, a moving fader) wears its tone.
+    const bool toned = !grey && !pic.tone.isEmpty() && pic.tone != QLatin1String("dark") &&
+                       pic.tone != QLatin1String("light");
+    const QColor tone = Accent(pic.tone);
+    const Fill f = grey    ? Fill{QColor(130, 135, 142), QColor(100, 105, 112), QColor(80, 85, 92), kLabel}
+                   : toned ? Fill{tone.lighter(150), tone.darker(110), tone.darker(140), kLabel}
+                           : Fill{QColor(228, 232, 238), QColor(156, 165, 178),
+                                  active ? Accent(QStringLiteral("blue")) : QColor(84, 93, 108), kLabel};
     FillRounded(p, r, f, Radius(r, 4));
     if (active) {
         p.setPen(QPen(Accent(QStringLiteral("blue")), 1.5));

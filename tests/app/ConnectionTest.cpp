@@ -241,7 +241,7 @@ TEST_F(DeviceTest, TheLinkAndLockByteOfOutputZeroAfterALoad) {
         SCOPED_TRACE(int(c.byte));
         view = nullptr;
         device.SetImageBytes(marker, {c.byte, '1', '2', '3', '4', '5', '6'});
-        device.SetImageBytes(bandGain(0), {0x90, 0x01});
+        device.SetImageBytes(bandGain(0), {0xF4, 0x01}); // -10 dB: within the page's fields
         device.SetImageBytes(bandGain(2), {0x58, 0x02});
         StartConnected();
         EXPECT_EQ(g_LinkActive, c.linked ? 1 : 0);

@@ -3,7 +3,7 @@
 // network module on 127.0.0.1 (LUMARA_DEVICE_ADDRESS points the program at
 // it), a loopback adapter and a ping that answers, the simulated device's USB
 // side behind the HID double, and short link timings. The main view records its messages and
-// answers its popups and file dialogs without a window.
+// answers its popups without a window; file dialogs take the chooser's scripted answers.
 #pragma once
 
 #include "tests/app/ShellTestSupport.h"
@@ -11,6 +11,7 @@
 #include "app/DisplayDlg.h"
 #include "link/ViewRelay.h"
 #include "tests/link/SimFrames.h"
+#include "tests/platform/ScriptedFileChooser.h"
 
 #include <QAction>
 #include <QMenu>
@@ -31,9 +32,14 @@ public:
         ++popups;
         return popupChoice;
     }
-    bool ChooseAllPresetsFile() override {
-        m_AllPresetsFilePath = chosenFile;
-        return !chosenFile.empty();
+    // The mix presets asked of the mix page, with the packets queued by then.
+    struct MixPreset {
+        int output, type, queued;
+        bool operator==(const MixPreset& o) const { return output == o.output && type == o.type && queued == o.queued; }
+    };
+    void ApplyMixPresetForType(int output, int type) override {
+        mixPresets.push_back({output, type, Command().GetCount()});
+        CLumaraView::ApplyMixPresetForType(output, type);
     }
     int Count(unsigned msg) const {
         int n = 0;
@@ -45,7 +51,7 @@ public:
     QPoint popupAt;
     int popups = 0;
     int popupChoice = 0;
-    std::string chosenFile;
+    std::vector<MixPreset> mixPresets;
 };
 
 class DeviceTest : public ShellTest {
@@ -95,7 +101,9 @@ protected:
         return v->Count(WM_DEVICE_DATA_DONE) >= loads && g_DeviceSynced.load() && !g_TransferRunning.load();
     }
     // Starts the program and waits until it shows the device's data and the
-    // device has taken the name the output map's handler sends back.
+    // device has taken the name the output map's handler sends back (twice,
+    // one per half). More may follow: data that loads with the left/right
+    // link on copies the pairs' blocks, which makes the name "Custom".
     void StartConnected() {
         const size_t before = device.FrameCount();
         Start();
@@ -133,6 +141,7 @@ protected:
         view->Worker().ResumeWorker();
     }
 
+    ScriptedFileChooser chooser; // every file dialog: cancelled unless answered
     sim::SimDevice device;
     sim::SimTcpServer server{device};
     std::string address;

@@ -25,6 +25,7 @@
 #include "pages/input/CurSYSDlg.h"
 #include "pages/input/InputNoise.h"
 #include "pages/input/InputSourceVolume.h"
+#include "pages/output/OutRoute_Dlg.h"
 #include "platform/DesktopOpener.h"
 #include "platform/FileChooser.h"
 
@@ -726,6 +727,20 @@ TEST_F(MapResetTest, CancelChangesNothing) {
 // The language at run time
 // ---------------------------------------------------------------------------
 
+// The pictures a strip's link button shows off and on.
+std::pair<unsigned, unsigned> LinkPictures(CStripBase* strip) {
+    auto* route = dynamic_cast<COutRoute_Dlg*>(strip);
+    if (!route) return {0, 0};
+    CBitButton* button = route->LinkButton();
+    const int was = button->GetCheck();
+    button->SetCheck(0);
+    const unsigned off = button->Current().bitmap;
+    button->SetCheck(1);
+    const unsigned on = button->Current().bitmap;
+    button->SetCheck(was);
+    return {off, on};
+}
+
 // Switched twice with the language item, the whole window looks as it did:
 // every picture and text, the strips' link-group pictures, the menus.
 TEST_F(MenusTest, TheLanguageSwitchedTwiceGivesTheFirstLanguageBack) {
@@ -747,8 +762,8 @@ TEST_F(MenusTest, TheLanguageSwitchedTwiceGivesTheFirstLanguageBack) {
             for (const MenuItem& item : Items(m))
                 s.push_back(item.text);
         for (int i = 0; i < 12; ++i)
-            s.push_back(std::to_string(menuView->Strip(i)->ShownLinkPicture(false)) + "/" +
-                        std::to_string(menuView->Strip(i)->ShownLinkPicture(true)));
+            s.push_back(std::to_string(LinkPictures(menuView->Strip(i)).first) + "/" +
+                        std::to_string(LinkPictures(menuView->Strip(i)).second));
         s.push_back(menuView->LinkStatus()->isHidden() ? "status hidden" : "status shown");
         return s;
     };
@@ -765,15 +780,15 @@ TEST_F(MenusTest, TheLanguageSwitchedTwiceGivesTheFirstLanguageBack) {
     ASSERT_FALSE(menuView->LinkStatus()->isHidden());
     const QImage english = render();
     const std::vector<std::string> englishState = state();
-    EXPECT_EQ(menuView->Strip(0)->ShownLinkPicture(true), 1030); // group 3
-    EXPECT_EQ(menuView->Strip(4)->ShownLinkPicture(true), 1108); // group 12
-    EXPECT_EQ(menuView->Strip(5)->ShownLinkPicture(false), 1019);
+    EXPECT_EQ(LinkPictures(menuView->Strip(0)).second, 1030); // group 3
+    EXPECT_EQ(LinkPictures(menuView->Strip(4)).second, 1108); // group 12
+    EXPECT_EQ(LinkPictures(menuView->Strip(5)).first, 1019);
 
     Choose(CLumaraView::IDC_SYSTEM_MENU, CLumaraView::kCmdLanguage);
     ASSERT_EQ(g_LanguageFlag.load(), 1);
     EXPECT_NE(render(), english);
-    EXPECT_EQ(menuView->Strip(4)->ShownLinkPicture(true), 1104);
-    EXPECT_EQ(menuView->Strip(5)->ShownLinkPicture(false), 1018);
+    EXPECT_EQ(LinkPictures(menuView->Strip(4)).second, 1104);
+    EXPECT_EQ(LinkPictures(menuView->Strip(5)).first, 1018);
 
     Choose(CLumaraView::IDC_SYSTEM_MENU, CLumaraView::kCmdLanguage);
     ASSERT_EQ(g_LanguageFlag.load(), 0);

@@ -33,7 +33,7 @@ protected:
     std::vector<bool> Toggles(int output) const {
         std::vector<bool> t;
         for (int s = 1; s <= 16; ++s)
-            t.push_back(view->Strip(output)->MixToggle(s));
+            t.push_back(view->Strip(output)->Toggle(s) != 0);
         return t;
     }
     static void Mouse(QWidget* w, QEvent::Type type, int x, Qt::MouseButtons held) {
@@ -56,7 +56,7 @@ TEST_F(MixViewTest, TheMixerButtonPutsTheMixPageInFront) {
     EXPECT_TRUE(view->OutputPage()->isVisibleTo(view));
     // While the data is locked the lock panel stands in front of both.
     view->BitButton(CLumaraView::IDC_LOCK)->SetCheck(1);
-    view->SendMessage(WM_SHOW_MIX_PAGE, 0, 1);
+    view->SendMessage(WM_PAGE_SHOW_MIX, 0, 1);
     EXPECT_TRUE(view->LockPanel()->isVisibleTo(view));
     EXPECT_FALSE(view->MixPage()->isVisibleTo(view));
     EXPECT_FALSE(view->OutputPage()->isVisibleTo(view));
@@ -94,7 +94,7 @@ TEST_F(MixViewTest, AFaderWritesItsByteAndMarksItsItemWhileSynchronised) {
     // Level 0 switches the strip's mix switch off.
     Page()->RowOf(5).fader->SetValue(0);
     Page()->PostMessage(WM_SLIDER_MOVED, 2845, 0);
-    ASSERT_TRUE(PumpUntil([&] { return !view->Strip(0)->MixToggle(5); }));
+    ASSERT_TRUE(PumpUntil([&] { return !(view->Strip(0)->Toggle(5) != 0); }));
     EXPECT_EQ(ImageLevel(0, 5), 0);
 }
 
@@ -106,14 +106,14 @@ TEST_F(MixViewTest, SpeakerTypesGiveTheirLevels) {
     // Output 8 is the left subwoofer by default.
     EXPECT_EQ(Out(8)->GetMixLevel(1), 100);
     EXPECT_EQ(Out(8)->GetMixLevel(2), 0);
-    EXPECT_TRUE(PumpUntil([&] { return view->Strip(8)->MixToggle(1); }));
-    view->SendMessage(WM_APPLY_MIX_PRESET, 8, 23); // right subwoofer
+    EXPECT_TRUE(PumpUntil([&] { return (view->Strip(8)->Toggle(1) != 0); }));
+    view->SendMessage(WM_PAGE_MIX_PRESET, 8, 23); // right subwoofer
     EXPECT_EQ(Out(8)->GetMixLevel(1), 0);
     EXPECT_EQ(Out(8)->GetMixLevel(2), 100);
     EXPECT_TRUE(
-        PumpUntil([&] { return view->Strip(8)->MixToggle(2) && !view->Strip(8)->MixToggle(1); }));
-    view->SendMessage(WM_APPLY_MIX_PRESET, 12, 1); // no output 12
-    view->SendMessage(WM_APPLY_MIX_PRESET, 0, -1);
+        PumpUntil([&] { return (view->Strip(8)->Toggle(2) != 0) && !(view->Strip(8)->Toggle(1) != 0); }));
+    view->SendMessage(WM_PAGE_MIX_PRESET, 12, 1); // no output 12
+    view->SendMessage(WM_PAGE_MIX_PRESET, 0, -1);
     EXPECT_EQ(Out(0)->GetMixLevel(1), 100);
 }
 
@@ -165,7 +165,7 @@ TEST_F(MixViewTest, AFaderDragReachesTheDeviceAsOneItemFrame) {
     EXPECT_EQ(frames[0].raw.size(), 24u);
     EXPECT_EQ(frames[0].raw, RequestFrame(0xA1, 0, 4, 0, 33, payload));
     EXPECT_EQ(device.Image()[static_cast<size_t>(kOutputBlockOffset + kOutMixAOffset + 4)], level);
-    EXPECT_TRUE(view->Strip(0)->MixToggle(5));
+    EXPECT_TRUE((view->Strip(0)->Toggle(5) != 0));
     EXPECT_EQ(ImageLevel(0, 5), level);
 }
 

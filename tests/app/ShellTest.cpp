@@ -3,6 +3,9 @@
 // commands.
 #include "tests/app/ShellTestSupport.h"
 
+#include "controls/NumEdit.h"
+#include "pages/output/OutputDlg.h"
+
 #include "app/CaptionView.h"
 #include "app/DisplayDlg.h"
 #include "app/LockDataDlg.h"
@@ -276,11 +279,15 @@ TEST_F(ShellTest, EnterAndEscapeMoveTheFocusToTheViewTabToTheFirstBand) {
         QApplication::sendEvent(field, &press);
         EXPECT_TRUE(view->hasFocus()) << key;
     }
-    // Tab on page 1: the output page's first band field.
-    field->setFocus();
+    // Tab on page 1 with no field focused: the output page's first band field.
+    view->OutputPage()->setFocus();
+    ASSERT_TRUE(view->OutputPage()->hasFocus());
     QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
-    QApplication::sendEvent(field, &tab);
-    EXPECT_TRUE(view->OutputPage()->hasFocus());
+    QApplication::sendEvent(view->OutputPage(), &tab);
+    QApplication::processEvents();
+    auto* page = dynamic_cast<COutputDlg*>(view->OutputPage());
+    ASSERT_NE(page, nullptr);
+    EXPECT_TRUE(page->Field(COutputDlg::kBandFreq)->hasFocus());
     // On page 2 Tab moves nothing.
     view->SendMessage(WM_SELECT_PAGE2);
     field->setParent(view);

@@ -255,8 +255,10 @@ TEST_F(TransferTest, LoadingAStoredPresetMakesItCurrentAndReadsItBack) {
 
 TEST_F(TransferTest, ReadingAllPresetsForAFileWritesTheFileWhenTheLastBlockArrives) {
     SetUpTransfer();
-    view->chosenFile = dir.filePath(QStringLiteral("device.jsah")).toStdString();
+    const std::string file = dir.filePath(QStringLiteral("device.jsah")).toStdString();
+    chooser.Answer(dir.filePath(QStringLiteral("device")));
     EXPECT_TRUE(view->SaveAllDevicePresetsToFile());
+    EXPECT_EQ(view->AllPresetsFilePath(), file);
     std::vector<Want> want;
     int p = 0;
     for (int n = 1; n <= 6; ++n) {
@@ -274,7 +276,7 @@ TEST_F(TransferTest, ReadingAllPresetsForAFileWritesTheFileWhenTheLastBlockArriv
     std::memcpy(kept, g_PcPresets, sizeof kept);
     std::memset(g_PcPresets, 0, sizeof kept);
     CPresetJson codec;
-    ASSERT_TRUE(codec.LoadAllPresetsFile(view->chosenFile)) << codec.ErrorText();
+    ASSERT_TRUE(codec.LoadAllPresetsFile(file)) << codec.ErrorText();
     // (A file carries every output block and the first 112 bytes of each input block.)
     for (int n = 0; n < 6; ++n) {
         SCOPED_TRACE(n);
@@ -293,7 +295,9 @@ TEST_F(TransferTest, AFileThatCannotBeWrittenIsSaidAndTheTransferEnds) {
     view->SendMessage(WM_ALL_PRESETS_READ, 6, 0);
     EXPECT_EQ(g_TransferRunning.load(), 0);
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(Text(boxes[0].text), "Save all presets file error!");
+    EXPECT_EQ(
+        Text(boxes[0].text),
+        "Save all presets file error!\nThe file cannot be written. No such file or directory");
     EXPECT_EQ(Text(boxes[0].caption), "Prompting");
     EXPECT_EQ(boxes[0].autoCloseMs, 0);
 }
@@ -371,6 +375,48 @@ TEST_F(TransferTest, RefusedTextsAreToldOnceTheLockIsReleased) {
     EXPECT_EQ(std::vector<uint8_t>(outputZero->raw.begin() + 14 + 290,
                                    outputZero->raw.begin() + 14 + 296),
               std::vector<uint8_t>(6, 0));
+}
+
+// A transfer mutes the master first and switches it back on only in its last
+// packet. Cut short by a lost link, it leaves the device muted: once the link
+// is back and the device's data is in, the program gives the master its on
+// state back and says that the transfer did not complete.
+TEST_F(TransferTest, ATransferCutShortByALostLinkIsMendedWhenTheLinkIsBack) {
+    SetUpTransfer();
+    view->SendAllPresetsToDevice();
+    ASSERT_EQ(view->Command().GetCount(), 137);
+    ResumeWorker();
+    ASSERT_TRUE(PumpUntil([&] { return TakenSince().size() >= 40; }, 20000));
+    device.SetSilent(true);
+    ASSERT_TRUE(PumpUntil([this] { return !view->IsConnected(); }, 10000));
+    EXPECT_LT(TakenSince().size(), 137u);
+    EXPECT_EQ(device.Record(5)[6], 0); // muted by the first packet
+    EXPECT_TRUE(view->Session().HasInterruptedTransfer());
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Connection failure!"});
+
+    // The device comes back; the probe reconnects and the data is read.
+    adapters.Set({});
+    ASSERT_TRUE(PumpUntil([this] { return !view->Net().IsReachable(); }));
+    device.SetSilent(false);
+    adapters.Set({{"127.0.0.1", "255.0.0.0"}});
+    ASSERT_TRUE(PumpUntil([this] { return view->IsConnected() && DataShown(view, 2); }, 15000));
+    ASSERT_TRUE(PumpUntil([this] { return device.Record(5)[6] == 1; }, 10000));
+    EXPECT_EQ(g_SysBlock5[6], 1);
+    EXPECT_FALSE(view->LevelBar()->IsMuteChecked());
+    EXPECT_FALSE(view->Session().HasInterruptedTransfer());
+    EXPECT_EQ(
+        BoxTexts(),
+        (std::vector<std::string>{
+            "Connection failure!",
+            "The last data transfer did not complete; the master is switched back as it was."}));
+    EXPECT_EQ(boxes[1].autoCloseMs, 2001);
+
+    // A transfer that completes leaves nothing to mend at the next connection.
+    view->SendPresetToDevice(0, false);
+    ASSERT_TRUE(PumpUntil(
+        [this] { return !g_TransferRunning.load() && view->Command().GetCount() == 0; }, 20000));
+    view->Session().Disconnect();
+    EXPECT_FALSE(view->Session().HasInterruptedTransfer());
 }
 
 TEST_F(TransferTest, TransfersWhileNotConnected) {

@@ -1,8 +1,6 @@
 #include "controls/ComboButton.h"
 
 #include "tests/controls/SkinTestSupport.h"
-#include "model/DataDefine.h"
-#include "model/Globals.h"
 
 #include <QKeyEvent>
 #include <QScreen>
@@ -19,8 +17,6 @@ constexpr int kNotifyId = 2820;
 class ComboButtonTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        g_SourcePairFlag = 0;
-        g_SysBlock8[4] = 0;
         parent.move(0, 0);
         parent.resize(800, 600);
         parent.show();
@@ -30,10 +26,6 @@ protected:
         button->CreateDropList(&parent, kNotifyId);
         for (const char* s : {"Optical", "Phone", "Player", "AUX", "Hi.Level"})
             button->AddString(QString::fromLatin1(s));
-    }
-    void TearDown() override {
-        g_SourcePairFlag = 0;
-        g_SysBlock8[4] = 0;
     }
 
     CDropListBox* List() { return button->DropWindow()->List(); }
@@ -193,29 +185,28 @@ TEST_F(ComboButtonTest, CaptionColourAndFontFollowTheLook) {
     struct Case {
         int id;
         bool enabled, hover;
-        int pairFlag, block8Byte4;
+        bool warning, struckOut; // what the owner tells the button
         unsigned bitmap;
         Font font;
         QColor colour;
     };
     const QColor white(255, 255, 255), red(255, 0, 0), grey(155, 155, 155);
     const Case cases[] = {
-        {4705, true, false, 0, 0, 594, Font::Normal, white},
-        {4705, true, true, 0, 0, 595, Font::Normal, white},
-        {4705, false, true, 0, 0, 0, Font::Own, grey},
-        {4705, true, false, 1, 0, 594, Font::Normal, white}, // the rule is the mix list's
-        {4706, true, false, 0, 0, 594, Font::Normal, white},
-        {4706, true, false, 1, 0, 594, Font::StruckOut, red},
-        {4706, true, false, 1, 6, 594, Font::Normal, red}, // "OFF" chosen
-        {4706, true, true, 1, 0, 595, Font::Normal, white},
+        {4705, true, false, false, false, 594, Font::Normal, white},
+        {4705, true, true, false, false, 595, Font::Normal, white},
+        {4705, false, true, false, false, 0, Font::Own, grey},
+        {4706, false, false, true, true, 0, Font::Own, grey}, // disabled wins over the warning
+        {4706, true, false, false, false, 594, Font::Normal, white},
+        {4706, true, false, true, true, 594, Font::StruckOut, red},
+        {4706, true, false, true, false, 594, Font::Normal, red}, // "OFF" chosen
+        {4706, true, true, true, true, 595, Font::Normal, white}, // hover wins over the warning
     };
     for (const Case& c : cases) {
-        g_SourcePairFlag = c.pairFlag;
-        g_SysBlock8[4] = static_cast<uint8_t>(c.block8Byte4);
         CComBoxBtn b(&parent, c.id);
         b.SetBitmaps(594, 595);
         b.SetHoverLook(c.hover);
         b.setEnabled(c.enabled);
+        b.SetWarning(c.warning, c.struckOut);
         const CComBoxBtn::Shown shown = b.Current();
         const std::string label = "case " + std::to_string(&c - cases);
         EXPECT_EQ(shown.bitmap, c.bitmap) << label;

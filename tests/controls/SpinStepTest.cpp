@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 using numspin::StepRequest;
 using numspin::StepResult;
@@ -82,9 +83,10 @@ TEST(SpinStep, FrequencyStepsWalkTheWholeTableBothWays) {
             if (r.value == v) break;
             ASSERT_TRUE(direction > 0 ? r.value > v : r.value < v);
             const int i = FreqToTableIndex(r.value);
-            EXPECT_TRUE(static_cast<int>(g_FreqTable[i]) == r.value ||
-                        (i + 1 < kFreqTableSize && static_cast<int>(g_FreqTable[i + 1]) == r.value) ||
-                        (i > 0 && static_cast<int>(g_FreqTable[i - 1]) == r.value))
+            EXPECT_TRUE(
+                static_cast<int>(g_FreqTable[i]) == r.value ||
+                (i + 1 < kFreqTableSize && static_cast<int>(g_FreqTable[i + 1]) == r.value) ||
+                (i > 0 && static_cast<int>(g_FreqTable[i - 1]) == r.value))
                 << r.value;
             v = r.value;
             ASSERT_LT(++steps, 300);
@@ -117,6 +119,39 @@ TEST(SpinStep, DelayKeyStepsMoveTheShownDistanceByWholeUnits) {
             }
         }
     }
+}
+
+TEST(SpinStep, DelayStepsLandOnTheNextShownValueFromEveryCodeInEveryUnit) {
+    // The values the field shows, code by code; a step from any code goes to
+    // the next of them in its direction: none skipped, none repeated.
+    for (int fieldType : {numfield::kDelayMs, numfield::kDelayCm, numfield::kDelayInch}) {
+        std::vector<std::string> shown;
+        for (int v = 0; v <= 720; ++v)
+            shown.push_back(Shown(fieldType, v));
+        for (int direction : {1, -1}) {
+            for (int start = 0; start <= 720; ++start) {
+                std::string next = shown[start];
+                for (int k = start + direction; k >= 0 && k <= 720; k += direction) {
+                    if (shown[k] != shown[start]) {
+                        next = shown[k];
+                        break;
+                    }
+                }
+                StepRequest q = Req(numspin::kDelayValueType, start, direction, 0, 720, fieldType);
+                const StepResult r = numspin::Step(q);
+                ASSERT_EQ(shown[r.value], next) << "type " << fieldType << " from " << start << " ("
+                                                << shown[start] << ") by " << direction;
+                // One shown unit at a time: the distances count whole units, the time 1/48 ms.
+                if (fieldType == numfield::kDelayMs || next == shown[start]) continue;
+                ASSERT_EQ(std::fabs(std::stod(next) - std::stod(shown[start])), 1.0) << start;
+            }
+        }
+    }
+    // 87 cm down is 86 cm (the stepper once rounded 86.5 to even and skipped it).
+    const StepResult r =
+        numspin::Step(Req(numspin::kDelayValueType, 121, -1, 0, 720, numfield::kDelayCm));
+    EXPECT_EQ(Shown(numfield::kDelayCm, 121), "87");
+    EXPECT_EQ(Shown(numfield::kDelayCm, r.value), "86");
 }
 
 TEST(SpinStep, DelayStepsInMillisecondsAndHeldStepsMoveOneCode) {

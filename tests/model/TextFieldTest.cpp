@@ -113,3 +113,30 @@ TEST(TextCodec, GbkRoundTrip) {
     EXPECT_EQ(GbkToUtf8(*gbk), "超低频 Sub");
     EXPECT_FALSE(Utf8ToGbk("\xFF\xFE").has_value()); // not UTF-8
 }
+
+// Cutting GBK text at a byte count keeps whole characters: a lead byte whose
+// second byte lies beyond the cut is left out; after a zero, the rest counts.
+TEST(TextCodec, GbkWholeLengthNeverEndsInsideACharacter) {
+    struct Case {
+        std::string bytes;
+        size_t n;
+        size_t whole;
+    };
+    const std::string chinese7 = Utf8ToGbk("中文名字测试一").value(); // 14 bytes
+    const Case cases[] = {
+        {"ABCDEFGHIJKLMN", 13, 13},
+        {chinese7, 13, 12},
+        {chinese7, 14, 14},
+        {"A" + chinese7, 13, 13},
+        {"AB" + chinese7, 13, 12},
+        {std::string("Club\0\0\0\0\0\0\0\0\0", 13), 13, 13},
+        {std::string("\xB3\xAC", 2), 1, 0},
+        // A trail byte below 0x80 is still the second half of its character.
+        {std::string("\x81\x40\x81\x40\x81\x40\x81\x40\x81\x40\x81\x40\x81\x40", 14), 13, 12},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        EXPECT_EQ(GbkWholeLength(reinterpret_cast<const unsigned char*>(c.bytes.data()), c.n),
+                  c.whole);
+    }
+}

@@ -91,10 +91,13 @@ TEST(ValueScale, GraphAxes) {
 }
 
 TEST(ValueScale, DelayStepsInCentimetres) {
+    // 87 cm (121) down is 86 cm (119), not 85: 120 is 86.5 cm, which the field
+    // shows as 87; 718 up reaches 720, the first code shown one unit higher.
     struct Case {
         int steps, dir, result;
-    } cases[] = {{1, +1, 3}, {719, +1, 720}, {718, +1, 719}, {720, +1, 720}, {0, -1, 0},
-                 {3, -1, 2}, {720, -1, 719}, {0, +1, 1}};
+    } cases[] = {{1, +1, 3},     {719, +1, 720}, {718, +1, 720}, {720, +1, 720},
+                 {0, -1, 0},     {3, -1, 2},     {720, -1, 719}, {0, +1, 1},
+                 {121, -1, 119}, {120, -1, 119}, {119, +1, 120}};
     for (const Case& c : cases)
         EXPECT_EQ(StepDelayCentimetres(c.steps, c.dir), c.result) << c.steps << " " << c.dir;
 }

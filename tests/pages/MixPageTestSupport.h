@@ -2,6 +2,8 @@
 // page asks of it, the default model, and message boxes answered at once.
 #pragma once
 
+#include "tests/pages/PageHostStub.h"
+
 #include "controls/BitButton.h"
 #include "controls/BitmapSlider.h"
 #include "controls/MessageBox.h"
@@ -28,13 +30,8 @@
 #include <vector>
 
 // The main view as the page sees it.
-class PageHostDouble : public IPageHost {
+class PageHostDouble : public PageHostStub {
 public:
-    // The mix page never reaches the device session itself.
-    CDeviceSession& Session() override {
-        ADD_FAILURE() << "the mix page asked for the device session";
-        std::abort();
-    }
     bool IsConnected() override { return connected; }
     void SendCommand(int, int) override {}
     void SendOutputBlock(int) override {}

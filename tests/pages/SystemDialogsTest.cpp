@@ -14,7 +14,7 @@
 #include "model/KTV_OutData.h"
 #include "model/ModelLock.h"
 #include "model/Music_InData.h"
-#include "pages/PageHost.h"
+#include "tests/pages/PageHostStub.h"
 #include "pages/input/CurSYSDlg.h"
 #include "pages/input/InputNoise.h"
 #include "pages/input/InputSourceVolume.h"
@@ -28,7 +28,6 @@
 #include <QGroupBox>
 #include <QTest>
 
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -36,17 +35,10 @@
 namespace {
 
 // The main view as the dialogs see it: the records they ask it to send.
-class DialogHostDouble : public IPageHost {
+class DialogHostDouble : public PageHostStub {
 public:
-    CDeviceSession& Session() override {
-        ADD_FAILURE() << "a dialog asked for the device session";
-        std::abort();
-    }
     bool IsConnected() override { return true; }
     void SendCommand(int record, int) override { sent.push_back(record); }
-    void SendOutputBlock(int) override {}
-    void StartEditGuardTimer() override {}
-    void SelectPage(int, bool) override {}
     void MarkMasterChanged(int flag) override { masterMarks.push_back(flag); }
 
     int Sent(int record) const {

@@ -4,98 +4,32 @@
 // platform. The pacing floor is the number of exchanges x 5 ms (the worker
 // pauses that long after every exchange); the counter "floor_ratio" is the
 // time over that floor.
-#include "tools/sim/SimDevice.h"
-#include "tools/sim/SimServer.h"
-#include "tools/bench/LoopbackNet.h"
-#include "app/LumaraApp.h"
-#include "app/LumaraView.h"
-#include "link/LinkGlobals.h"
-#include "model/Globals.h"
+#include "tools/bench/ProgramOnSim.h"
 #include "tools/bench/QtBenchMain.h"
 
-#include <QApplication>
 #include <QElapsedTimer>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
 #include <chrono>
-#include <cstdlib>
-#include <functional>
-#include <string>
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-class NoHid : public IHidBackend {
-public:
-    std::vector<HidDeviceInfo> Enumerate() override { return {}; }
-    std::shared_ptr<IHidDevice> Open(const std::string&, HidOpenError& error) override {
-        error = HidOpenError::NotFound;
-        return nullptr;
-    }
-};
-
-// The program's view; it connects only when told and stamps the moment the
-// device's data is complete.
-class TimedView : public CLumaraView {
-public:
-    using CLumaraView::CLumaraView;
-    LRESULT OnFirstConnect(WPARAM, LPARAM) override { return 0; }
-    LRESULT WindowProc(unsigned msg, WPARAM w, LPARAM l) override {
-        if (msg == WM_DEVICE_DATA_DONE && !done) {
-            done = true;
-            doneAt = Clock::now();
-            framesAtDone = frames();
-        }
-        return CLumaraView::WindowProc(msg, w, l);
-    }
-    bool done = false;
-    Clock::time_point doneAt;
-    std::function<size_t()> frames; // frames the device has taken so far
-    size_t framesAtDone = 0;
-};
-
 void BM_ConnectToDeviceDataComplete(benchmark::State& state) {
-    sim::SimDevice device;
-    sim::SimTcpServer server(device);
-    if (!server.Start(0)) {
-        state.SkipWithError("the simulated device cannot listen on 127.0.0.1");
+    ProgramOnSim<> program;
+    if (!program.Start()) {
+        state.SkipWithError(program.error.c_str());
         return;
     }
-    const std::string address = "127.0.0.1:" + std::to_string(server.Port());
-    setenv("LUMARA_DEVICE_ADDRESS", address.c_str(), 1);
-    QTemporaryDir settings;
-
-    LoopbackAdapters adapters;
-    LoopbackPinger pinger;
-    NoHid hid;
-    CLumaraApp app;
-    app.m_SettingsPath = settings.filePath(QStringLiteral("lumara.ini"));
-    app.m_LinkEnvironment.adapters = &adapters;
-    app.m_LinkEnvironment.pinger = &pinger;
-    app.m_LinkEnvironment.hid = &hid;
-    app.m_LinkEnvironment.watchHotplug = false;
-    app.m_LinkEnvironment.timings.closePause = 0;
-    TimedView* view = nullptr;
-    app.m_ViewFactory = [&](CLumaraDoc& doc, QWidget* parent) {
-        view = new TimedView(doc, app.Settings(), app.m_LinkEnvironment, parent);
-        view->frames = [&device] { return device.FrameCount(); };
-        return view;
-    };
-    if (!app.InitInstance({})) {
-        state.SkipWithError("the program did not start");
-        return;
-    }
-    const int pacing = app.m_LinkEnvironment.timings.pacing;
+    auto* view = program.view;
+    const int pacing = program.app.m_LinkEnvironment.timings.pacing;
 
     double seconds = 0, floor = 0, exchanges = 0;
     for (auto _ : state) {
         view->done = false;
         view->Net().SetReachable(true);
-        const size_t framesBefore = device.FrameCount();
-        const auto start = Clock::now();
+        const size_t framesBefore = program.device.FrameCount();
+        const auto start = ProgramOnSim<>::Clock::now();
         if (!view->NetConnect()) {
             state.SkipWithError("no connection");
             break;
@@ -116,8 +50,6 @@ void BM_ConnectToDeviceDataComplete(benchmark::State& state) {
     state.counters["exchanges"] = exchanges / static_cast<double>(state.iterations());
     state.counters["floor_ms"] = 1000.0 * floor / static_cast<double>(state.iterations());
     state.counters["floor_ratio"] = floor > 0 ? seconds / floor : 0;
-    app.ExitInstance();
-    server.Stop();
 }
 BENCHMARK(BM_ConnectToDeviceDataComplete)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
 

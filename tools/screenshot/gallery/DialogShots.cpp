@@ -11,6 +11,7 @@
 #include "controls/GradientProgressCtrl.h"
 #include "model/Globals.h"
 #include "controls/MessageBox.h"
+#include "pages/output/All_Link_Dlg.h"
 #include "platform/Skin.h"
 #include "tools/sim/SimServer.h"
 
@@ -84,6 +85,18 @@ const ShotRegistration kWarning("message-network-start", [](Gallery& g) {
                        g_LanguageFlag.load(), -4);
     });
     return Pose{nullptr, {}, picture, {}};
+});
+
+} // namespace
+
+namespace {
+
+// The L/R link's copy-direction question, as the link button opens it.
+const ShotRegistration kLRLink("lr-link-direction", [](Gallery& g) {
+    auto* dlg = new CAll_Link_Dlg(&g.View());
+    dlg->InitDialog();
+    dlg->show();
+    return Pose{dlg, {}, {}, [dlg] { delete dlg; }};
 });
 
 } // namespace

@@ -1,0 +1,97 @@
+#include "app/PresetSnapshots.h"
+
+#include "app/Encryption.h"
+#include "app/LoadSaveDlg.h"
+#include "app/SaveDlg.h"
+#include "app/UnEncryption.h"
+#include "model/Globals.h"
+#include "platform/Fonts.h"
+
+#include <QDialog>
+#include <QDir>
+#include <QPainter>
+
+namespace {
+
+class LanguageScope {
+public:
+    explicit LanguageScope(int language) : kept_(g_LanguageFlag.load()) {
+        g_LanguageFlag = language;
+    }
+    ~LanguageScope() { g_LanguageFlag = kept_; }
+    LanguageScope(const LanguageScope&) = delete;
+    LanguageScope& operator=(const LanguageScope&) = delete;
+
+private:
+    int kept_;
+};
+
+// The dialog's client area under a title bar with its caption.
+QImage Framed(QDialog& dialog) {
+    const QImage client = dialog.grab().toImage();
+    constexpr int kTitle = 24;
+    QImage out(client.width() + 2, client.height() + kTitle + 1, QImage::Format_RGB32);
+    out.fill(QColor(96, 106, 122));
+    QPainter p(&out);
+    p.setPen(Qt::white);
+    p.setFont(platform::ArialFont(16, 600));
+    p.drawText(QRect(8, 0, out.width() - 16, kTitle), Qt::AlignVCenter | Qt::AlignLeft,
+               dialog.windowTitle());
+    p.drawImage(1, kTitle, client);
+    return out;
+}
+
+} // namespace
+
+QImage RenderNamePromptSnapshot(int language, int preset) {
+    LanguageScope scope(language);
+    CSaveDlg dialog;
+    dialog.SetPresetNumber(preset);
+    dialog.OnInitDialog();
+    return Framed(dialog);
+}
+
+QImage RenderScenePickerSnapshot(int language, int mode) {
+    LanguageScope scope(language);
+    CLoadSaveDlg dialog;
+    dialog.SetMode(mode);
+    dialog.OnInitDialog();
+    return dialog.grab().toImage();
+}
+
+QImage RenderPasswordSnapshot(int language, int mode) {
+    LanguageScope scope(language);
+    CUnEncryption dialog(mode);
+    dialog.OnInitDialog();
+    return Framed(dialog);
+}
+
+QImage RenderLockPanelSnapshot(int language) {
+    LanguageScope scope(language);
+    QWidget area;
+    area.resize(1275, 607);
+    CEncryption panel(&area);
+    panel.setGeometry(area.rect());
+    return panel.grab().toImage();
+}
+
+bool SavePresetSnapshots(const QString& folder) {
+    if (!QDir().mkpath(folder)) return false;
+    const QDir dir(folder);
+    bool ok = true;
+    for (int language : {0, 1}) {
+        const QString lang = language ? QStringLiteral("zh") : QStringLiteral("en");
+        auto save = [&](const QImage& image, const char* name) {
+            ok &= !image.isNull() &&
+                  image.save(
+                      dir.filePath(QStringLiteral("%1-%2.png").arg(QLatin1String(name), lang)));
+        };
+        save(RenderNamePromptSnapshot(language, 3), "name-prompt");
+        save(RenderScenePickerSnapshot(language, CLoadSaveDlg::kLoad), "scene-picker-load");
+        save(RenderScenePickerSnapshot(language, CLoadSaveDlg::kSave), "scene-picker-save");
+        save(RenderPasswordSnapshot(language, CUnEncryption::kLock), "password-lock");
+        save(RenderPasswordSnapshot(language, CUnEncryption::kUnlock), "password-unlock");
+        save(RenderLockPanelSnapshot(language), "lock-panel");
+    }
+    return ok;
+}

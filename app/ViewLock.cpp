@@ -1,0 +1,141 @@
+// The preset lock in the main view: the lock button opens the password
+// dialog to lock the data in hand, or to unlock it with the same password or
+// reset the outputs to their factory blocks. Locked data carries the marker
+// 0x21 in byte 289 of every output block and the password in bytes 290..295
+// of output 0; the marked name items reach the device through the send
+// poller. While the data is locked the lock panel stands in for the output
+// and mix pages.
+#include "app/LumaraDoc.h"
+#include "app/LumaraView.h"
+#include "app/UnEncryption.h"
+#include "controls/MessageBox.h"
+#include "controls/ModalDialog.h"
+#include "model/DataDefine.h"
+#include "model/Globals.h"
+#include "model/KTV_Data.h"
+#include "model/KTV_OutData.h"
+#include "model/TextCodec.h"
+
+#include <cstring>
+
+namespace {
+
+const BiText kWrongPasswordText{
+    "输入密码与加密文件密码不匹配!",
+    "Password and enter the password to encrypt the file does not match!"};
+constexpr uint8_t kLockedMark = 0x21;
+constexpr uint8_t kUnlockedMark = 0x20;
+
+// Every output block takes the marker, and every output's name item (which
+// carries it) is marked for the send poller.
+void MarkOutputs(CKTV_Data& data, uint8_t mark) REQUIRES(g_DeviceLock) {
+    for (int o = 0; o < kOutputCount; ++o) {
+        OutputBlock(o)[kOutLockMarkByte] = mark;
+        if (CKTV_OutData* out = data.GetOut(o)) out->SetNameDirty(1);
+    }
+}
+
+// The password of the data in hand: the six bytes of output 0 as stored, up
+// to the first zero, so that the six characters the user typed compare
+// equal. Bytes that are not ASCII (data from elsewhere) are read as GBK; no
+// entry can match them and only a reset opens such a lock.
+std::string StoredLockPassword() REQUIRES(g_DeviceLock) {
+    const uint8_t* field = OutputBlock(0) + kOutPasswordOffset;
+    std::string bytes;
+    for (int i = 0; i < CUnEncryption::kPasswordLength && field[i] != 0; ++i)
+        bytes += static_cast<char>(field[i]);
+    for (const char c : bytes)
+        if (static_cast<unsigned char>(c) >= 0x80) return GbkToUtf8(bytes);
+    return bytes;
+}
+
+} // namespace
+
+void CLumaraView::RefreshLockFromImage() {
+    DeviceLockGuard lock(g_DeviceLock);
+    if (IsAnyOutputLocked()) {
+        g_LockPassword = StoredLockPassword();
+        g_StateFlags[kFlagDataLocked] = 1;
+    } else {
+        g_StateFlags[kFlagDataLocked] = 0;
+    }
+}
+
+void CLumaraView::OnLockButton() {
+    g_StateFlags[kFlagLockButtonPressed] = 1;
+    LockOrUnlock(m_LockButton->GetCheck() == 0);
+}
+
+void CLumaraView::LockOrUnlock(bool lock) {
+    CUnEncryption dialog(lock ? CUnEncryption::kLock : CUnEncryption::kUnlock, window());
+    const bool ok = ctl::RunModal(dialog) == QDialog::Accepted && dialog.EntryGiven();
+    if (lock) {
+        if (ok) LockData(dialog.Entered());
+        return;
+    }
+    if (ok) {
+        if (dialog.Entered() != g_LockPassword) {
+            ShowMessageBox(nullptr, kWrongPasswordText.Pick(), g_ProductTitle, MB_OK,
+                           g_LanguageFlag.load(), 2000);
+            return;
+        }
+        UnlockData();
+        return;
+    }
+    // Cancel and the close box change nothing.
+    if (dialog.ResetRequested()) ResetLockedData();
+}
+
+void CLumaraView::LockData(const std::string& password) {
+    {
+        DeviceLockGuard lock(g_DeviceLock);
+        g_LockPassword = password;
+        std::memcpy(OutputBlock(0) + kOutPasswordOffset, password.data(),
+                    std::min<size_t>(password.size(), CUnEncryption::kPasswordLength));
+        g_StateFlags[kFlagDataLocked] = 1;
+        g_StateFlags[kFlagDataUnlocked] = 0;
+        MarkOutputs(*m_Data, kLockedMark);
+    }
+    ShowPagesForLockState();
+}
+
+void CLumaraView::UnlockData() {
+    {
+        DeviceLockGuard lock(g_DeviceLock);
+        g_StateFlags[kFlagDataLocked] = 0;
+        g_StateFlags[kFlagDataUnlocked] = 1;
+        MarkOutputs(*m_Data, kUnlockedMark);
+    }
+    RefreshAllPages();
+    ShowPagesForLockState();
+    update();
+}
+
+// The outputs go back to their factory blocks, which carry no marker; the
+// old password stays in hand but nothing compares against it any more.
+void CLumaraView::ResetLockedData() {
+    m_Data = &m_Doc.Data();
+    g_StateFlags[kFlagDataLocked] = 0;
+    g_StateFlags[kFlagDataUnlocked] = 0;
+    {
+        DeviceLockGuard lock(g_DeviceLock);
+        for (int o = 0; o < kOutputCount; ++o)
+            std::memcpy(OutputBlock(o), DefaultOutputBlock(o), kOutputBlockSize);
+        FixTweeterCrossovers();
+    }
+    m_Data->LoadFromImage(g_ParamImage, -1);
+    ApplyLinkStateAfterLoad();
+    SendPresetToDevice(0, false);
+    RefreshAllPages();
+    ShowPagesForLockState();
+    update();
+}
+
+LRESULT CLumaraView::OnLockStateAfterFileLoad(WPARAM, LPARAM) {
+    RefreshLockFromImage();
+    ShowPagesForLockState();
+    RefreshAllPages();
+    update();
+    m_LockButton->SetCheck(g_StateFlags[kFlagDataLocked].load() ? 1 : 0);
+    return 0;
+}

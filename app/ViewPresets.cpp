@@ -1,0 +1,170 @@
+// The main view's preset names and scenes: the current preset's name on the
+// preset-name button, a file's title taken as that name, and the scene
+// picker's operations (recall a stored preset, store the current settings
+// under a new name, delete a stored preset's name) with the naming rules.
+#include "app/LoadSaveDlg.h"
+#include "app/LumaraView.h"
+#include "app/PresetNames.h"
+#include "app/SaveDlg.h"
+#include "controls/MessageBox.h"
+#include "controls/ModalDialog.h"
+#include "model/DataDefine.h"
+#include "model/Globals.h"
+
+#include <QLineEdit>
+
+#include <cstring>
+
+namespace {
+
+const BiText kNotConnectedText{"未连接设备!", "Not connected to device!"};
+const char* const kEmptyNameText = "请输入场景名!"; // in both languages
+const BiText kBlankNameText{"机器预置场景名不能全为空格!",
+                            "The machine preset name can not be all spaces!"};
+const BiText kDuplicateNameText{"已有相同的机器预置场景名!",
+                                "Have been the same machine preset name!"};
+
+// A message with OK under the prompt caption of the language; it stays until answered.
+void Prompt(const std::string& text) {
+    const int chinese = g_LanguageFlag.load() ? 1 : 0;
+    ShowMessageBox(nullptr, text, g_ProductTitle, MB_OK, chinese, chinese ? -2 : -3);
+}
+
+std::string ImageName() {
+    DeviceLockGuard lock(g_DeviceLock);
+    return FieldToString(g_ParamImage + kPresetNameOffset, kPresetNameSize);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// The current preset's name
+// ---------------------------------------------------------------------------
+
+void CLumaraView::SetCurrentPresetName(const std::string& title) {
+    const TitleName name = PresetNameFromTitle(title);
+    const QString shown = QString::fromStdString(name.shown);
+    m_PresetNameEdit->setText(shown);
+    m_PresetNameButton->SetCheck(name.shown.empty() ? 0 : 1);
+    m_PresetNameButton->setText(shown);
+    {
+        DeviceLockGuard lock(g_DeviceLock);
+        // Single-byte characters only, at most 13: the field always takes them.
+        (void)StringToField(g_ParamImage + kPresetNameOffset, kPresetNameSize,
+                            name.stored.empty() ? std::string(g_CustomName) : name.stored);
+        g_EmptyName = name.shown;
+    }
+    g_SendCmd0Pending = 1;
+}
+
+void CLumaraView::ShowPresetName(int sendName) {
+    const QString name = QString::fromStdString(ImageName());
+    m_PresetNameButton->SetCheck(name.isEmpty() ? 0 : 1);
+    m_PresetNameEdit->setText(name);
+    m_PresetNameButton->setText(name);
+    g_SendCmd0Pending = sendName;
+}
+
+void CLumaraView::RefreshPresetName() {
+    std::string name = ImageName();
+    m_PresetNameButton->SetCheck(name.empty() ? 0 : 1);
+    if (name == g_CustomName) name = g_CustomNameText.Pick();
+    m_PresetNameButton->setText(QString::fromStdString(name));
+    g_SendCmd0Pending = 1;
+}
+
+// ---------------------------------------------------------------------------
+// Scenes
+// ---------------------------------------------------------------------------
+
+void CLumaraView::OpenScenePicker(int mode) {
+    CLoadSaveDlg picker(window());
+    picker.m_View = this;
+    picker.SetMode(mode);
+    ctl::RunModal(picker);
+}
+
+std::string CLumaraView::LoadOrSaveScene(bool load, int n) {
+    if (n < 1 || n > kStoredPresetCount) return {};
+    if (!g_DeviceSynced.load()) {
+        ShowMessageBox(nullptr, kNotConnectedText.Pick(), g_ProductTitle, MB_OK,
+                       g_LanguageFlag.load(), 0);
+        return {};
+    }
+    if (load) {
+        {
+            DeviceLockGuard lock(g_DeviceLock);
+            std::memcpy(g_ParamImage + kPresetNameOffset, g_PcPresets[n - 1] + kPresetNameOffset,
+                        kPresetNameSize);
+        }
+        LoadDevicePreset(n);
+        return {};
+    }
+    CSaveDlg prompt(window());
+    prompt.SetPresetNumber(n);
+    if (ctl::RunModal(prompt) != QDialog::Accepted) return {};
+    const std::string name = prompt.Name();
+
+    uint8_t field[kPresetNameSize] = {};
+    SceneNameRefusal refusal;
+    {
+        DeviceLockGuard lock(g_DeviceLock);
+        refusal = CheckSceneName(name, n, field);
+        if (refusal == SceneNameRefusal::None) {
+            std::memcpy(g_PcPresets[n - 1] + kPresetNameOffset, field, kPresetNameSize);
+            std::memcpy(g_ParamImage + kPresetNameOffset, field, kPresetNameSize);
+        }
+    }
+    // A refused name leaves the presets, the image and the device as they were.
+    switch (refusal) {
+    case SceneNameRefusal::None:
+        break;
+    case SceneNameRefusal::Empty:
+        ShowMessageBox(nullptr, kEmptyNameText, g_ProductTitle, MB_OK, g_LanguageFlag.load(), 2000);
+        return {};
+    case SceneNameRefusal::Blank:
+        Prompt(kBlankNameText.Pick());
+        return {};
+    case SceneNameRefusal::TooLong:
+        Prompt(TextFieldErrorText(TextFieldError::TooLong));
+        return {};
+    case SceneNameRefusal::Invalid:
+        Prompt(TextFieldErrorText(TextFieldError::Invalid));
+        return {};
+    case SceneNameRefusal::Duplicate:
+        Prompt(kDuplicateNameText.Pick());
+        return {};
+    }
+    // The transfer is queued before the name is asked for, so that the
+    // device takes the whole preset first and the current name after it.
+    SendPresetToDevice(n, true);
+    ShowPresetName(1);
+    return name;
+}
+
+bool CLumaraView::DeleteScene(const std::string& /*name*/, int n) {
+    if (n < 1 || n > kStoredPresetCount) return false;
+    // Without the device's data there is nothing to delete: say so rather
+    // than ask, and leave the caption.
+    if (!g_DeviceSynced.load()) {
+        ShowMessageBox(nullptr, kNotConnectedText.Pick(), g_ProductTitle, MB_OK,
+                       g_LanguageFlag.load(), 0);
+        return false;
+    }
+    const bool cn = g_LanguageFlag.load() != 0;
+    const std::string question = cn ? "是否删除第" + std::to_string(n) + "组场景?"
+                                    : "Are you delete No." + std::to_string(n) + " preset?";
+    if (ShowMessageBox(nullptr, question, g_ProductTitle, MB_YESNO, cn, cn ? -2 : -3) != IDYES)
+        return false;
+    bool current;
+    {
+        DeviceLockGuard lock(g_DeviceLock);
+        std::memset(g_PcPresets[n - 1] + kPresetNameOffset, 0, kPresetNameSize);
+        current = g_SysBlock52[0] == n;
+    }
+    if (current)
+        SendPresetSelect(n);
+    else
+        SendCommand(kRecordPresetName, n);
+    return true;
+}
