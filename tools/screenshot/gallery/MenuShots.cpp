@@ -9,6 +9,7 @@
 #include "app/ReMap_Dlg.h"
 #include "app/SourcePreset.h"
 #include "controls/MessageBox.h"
+#include "controls/ModalDialog.h"
 #include "controls/NumEdit.h"
 #include "controls/NumSpin.h"
 #include "model/DataDefine.h"
@@ -19,6 +20,9 @@
 
 #include <QLineEdit>
 #include <QMenu>
+
+#include <functional>
+#include <utility>
 
 namespace {
 
@@ -93,6 +97,34 @@ const ShotRegistration kAccessCodeShort("message-access-code-length", [](Gallery
     dialog.show();
     dialog.CodeEdit()->setText(QStringLiteral("1234567"));
     QImage picture = g.WhileModal([&dialog] { dialog.OnOK(); });
+    return Pose{nullptr, {}, picture, {}};
+});
+
+// A dialog that asks first, answered by play, then the message box after it.
+QImage MessageAfter(Gallery& g, ctl::ModalScript play, const std::function<void()>& command) {
+    const ctl::ModalScript previous = ctl::SetModalScript(std::move(play));
+    QImage picture = g.WhileModal(command);
+    ctl::SetModalScript(previous);
+    return picture;
+}
+
+// Eight characters that are not the access code.
+const ShotRegistration kAccessCodeWrong("message-access-code-wrong", [](Gallery& g) {
+    auto wrongCode = [](QDialog& d) {
+        auto& prompt = static_cast<CMixAdvanceDlg&>(d);
+        prompt.CodeEdit()->setText(QStringLiteral("12345678"));
+        prompt.OnOK();
+    };
+    QImage picture = MessageAfter(g, wrongCode, [&g] { g.View().OnAdvancedCommand(); });
+    return Pose{nullptr, {}, picture, {}};
+});
+
+// The factory reset confirmed without a device.
+const ShotRegistration kFactoryResetOffline("message-factory-reset-offline", [](Gallery& g) {
+    g.GoOffline();
+    QImage picture = MessageAfter(g, [](QDialog& d) { d.accept(); },
+                                  [&g] { g.View().OnFactoryResetCommand(); });
+    g.GoOnline();
     return Pose{nullptr, {}, picture, {}};
 });
 
