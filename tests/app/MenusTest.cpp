@@ -488,11 +488,13 @@ TEST_F(MenusTest, TheSystemDialogsReleaseAndGateReachTheDevice) {
 
     std::vector<sim::SeenFrame> gates;
     const auto seen = device.Seen();
-    for (size_t i = seen.size() - std::min(device.FrameCount() - before, seen.size()); i < seen.size(); ++i)
-        if (seen[i].command == 0xA1 && seen[i].group == 3 && seen[i].item == 33) gates.push_back(seen[i]);
+    for (size_t i = seen.size() - std::min(device.FrameCount() - before, seen.size());
+         i < seen.size(); ++i)
+        if (seen[i].command == 0xA1 && seen[i].group == 3 && seen[i].item == 33)
+            gates.push_back(seen[i]);
     ASSERT_EQ(gates.size(), 1u);
-    const std::vector<uint8_t> gate =
-        WithDeviceLock([] { return std::vector<uint8_t>(MusicInBlock(0) + 264, MusicInBlock(0) + 272); });
+    const std::vector<uint8_t> gate = WithDeviceLock(
+        [] { return std::vector<uint8_t>(MusicInBlock(0) + 264, MusicInBlock(0) + 272); });
     EXPECT_EQ(gate[0], 70);
     EXPECT_EQ(gates[0].raw, RequestFrame(0xA1, 0, 3, 0, 33, gate));
 }

@@ -68,7 +68,8 @@ const ShotRegistration kSystemDialog("system-dialog", [](Gallery& g) {
     const struct {
         CCurSYSDlg::Field field;
         int value;
-    } values[] = {{CCurSYSDlg::kLimiterLevel, 300}, {CCurSYSDlg::kCompLevel, 150}, {CCurSYSDlg::kRatio, 31}};
+    } values[] = {
+        {CCurSYSDlg::kLimiterLevel, 300}, {CCurSYSDlg::kCompLevel, 150}, {CCurSYSDlg::kRatio, 31}};
     for (const auto& v : values) {
         dialog->Spin(0, v.field)->SetValueChecked(v.value);
         dialog->SendMessage(WM_COMMAND, CommandWParam(CCurSYSDlg::SpinId(v.field, 0), 0));
@@ -122,8 +123,8 @@ const ShotRegistration kAccessCodeWrong("message-access-code-wrong", [](Gallery&
 // The factory reset confirmed without a device.
 const ShotRegistration kFactoryResetOffline("message-factory-reset-offline", [](Gallery& g) {
     g.GoOffline();
-    QImage picture = MessageAfter(g, [](QDialog& d) { d.accept(); },
-                                  [&g] { g.View().OnFactoryResetCommand(); });
+    QImage picture = MessageAfter(
+        g, [](QDialog& d) { d.accept(); }, [&g] { g.View().OnFactoryResetCommand(); });
     g.GoOnline();
     return Pose{nullptr, {}, picture, {}};
 });
