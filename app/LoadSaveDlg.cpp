@@ -4,6 +4,7 @@
 #include "app/PresetNames.h"
 #include "controls/BitButton.h"
 #include "controls/SkinControl.h"
+#include "controls/TemplateDialog.h"
 #include "model/DataDefine.h"
 #include "model/Globals.h"
 #include "platform/DialogUnits.h"
@@ -163,17 +164,8 @@ LRESULT CLoadSaveDlg::WindowProc(unsigned msg, WPARAM wParam, LPARAM lParam) {
 }
 
 void CLoadSaveDlg::keyPressEvent(QKeyEvent* event) {
-    switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Escape:
-        // Neither key ends the picker; the focus leaves the buttons.
-        setFocus(Qt::OtherFocusReason);
-        event->accept();
-        return;
-    default:
-        MessageTarget::keyPressEvent(event);
-    }
+    // Neither Enter nor Escape ends the picker; the focus leaves the buttons.
+    if (!KeepDialogOnEnterOrEscape(*this, event)) MessageTarget::keyPressEvent(event);
 }
 
 bool CLoadSaveDlg::focusNextPrevChild(bool) {

@@ -375,8 +375,16 @@ public:
     // Clears stored preset n's name after a question; false when nothing
     // was deleted.
     bool DeleteScene(const std::string& name, int n);
+    // Stored preset n's name emptied in the program's copy and at the device
+    // (no preset is current any more when it was): what a delete does once
+    // the user said Yes.
+    void EraseStoredPresetName(int n);
     // Buttons 4703 (mode 1, recall a scene) and 4704 (mode 0, store one).
     void OpenScenePicker(int mode);
+    // The machine-preset dialog, modally: mode 0 load, 1 save as, 2 delete
+    // (the mode menu's commands 720, 721 and 722, whose items the view takes
+    // out at start).
+    void OpenMachinePresetDialog(int mode);
     QLineEdit* PresetNameEdit() const { return m_PresetNameEdit; }
 
     // ---- preset files (ViewPresetFiles.cpp) --------------------------------

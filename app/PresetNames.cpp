@@ -1,7 +1,9 @@
 #include "app/PresetNames.h"
 
+#include "model/Globals.h"
 #include "model/TextCodec.h"
 
+#include <cstring>
 #include <optional>
 
 namespace {
@@ -110,4 +112,40 @@ SceneNameRefusal CheckSceneName(const std::string& utf8, int n, uint8_t (&field)
         return SceneNameRefusal::TooLong;
     if (IsPresetNameUsed(n - 1, field, 1, kSceneNameBytes)) return SceneNameRefusal::Duplicate;
     return SceneNameRefusal::None;
+}
+
+std::string DeletePresetQuestion(int n, bool chinese) {
+    return chinese ? "是否删除第" + std::to_string(n) + "组场景?"
+                   : "Are you delete No." + std::to_string(n) + " preset?";
+}
+
+SceneNameRefusal StoreSceneName(const std::string& utf8, int n) {
+    if (n < 1 || n > kStoredPresetCount) return SceneNameRefusal::Invalid;
+    uint8_t field[kPresetNameSize] = {};
+    const SceneNameRefusal refusal = CheckSceneName(utf8, n, field);
+    if (refusal != SceneNameRefusal::None) return refusal;
+    std::memcpy(g_PcPresets[n - 1] + kPresetNameOffset, field, kPresetNameSize);
+    std::memcpy(g_ParamImage + kPresetNameOffset, field, kPresetNameSize);
+    return refusal;
+}
+
+std::string SceneNameRefusalText(SceneNameRefusal refusal) {
+    static const BiText blank{"机器预置场景名不能全为空格!",
+                              "The machine preset name can not be all spaces!"};
+    static const BiText duplicate{"已有相同的机器预置场景名!",
+                                  "Have been the same machine preset name!"};
+    switch (refusal) {
+    case SceneNameRefusal::Blank:
+        return blank.Pick();
+    case SceneNameRefusal::TooLong:
+        return TextFieldErrorText(TextFieldError::TooLong);
+    case SceneNameRefusal::Invalid:
+        return TextFieldErrorText(TextFieldError::Invalid);
+    case SceneNameRefusal::Duplicate:
+        return duplicate.Pick();
+    case SceneNameRefusal::None:
+    case SceneNameRefusal::Empty:
+        break;
+    }
+    return {};
 }

@@ -50,3 +50,17 @@ enum class SceneNameRefusal { None, Empty, Blank, TooLong, Invalid, Duplicate };
 // as the device keeps it.
 SceneNameRefusal CheckSceneName(const std::string& utf8, int n, uint8_t (&field)[kPresetNameSize])
     REQUIRES(g_DeviceLock);
+
+// Checks a new name for stored preset n (1..6) and, when it passes, stores
+// it as that preset's name in the program's copies and as the current
+// data's name; a refused name changes nothing.
+SceneNameRefusal StoreSceneName(const std::string& utf8, int n) REQUIRES(g_DeviceLock);
+
+// What a refused name is told with, in the language of the moment (blank,
+// too long, invalid, the same as another's); empty for None and Empty, which
+// each caller words its own way.
+std::string SceneNameRefusalText(SceneNameRefusal refusal);
+
+// The question before a stored preset's name is deleted: "是否删除第3组场景?"
+// or "Are you delete No.3 preset?".
+std::string DeletePresetQuestion(int n, bool chinese);

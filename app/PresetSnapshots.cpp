@@ -2,11 +2,13 @@
 
 #include "app/Encryption.h"
 #include "app/LoadSaveDlg.h"
+#include "app/ProgramDlg.h"
 #include "app/SaveDlg.h"
 #include "app/UnEncryption.h"
 #include "model/Globals.h"
 #include "platform/Fonts.h"
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QDir>
 #include <QPainter>
@@ -75,6 +77,20 @@ QImage RenderLockPanelSnapshot(int language) {
     return panel.grab().toImage();
 }
 
+QImage RenderMachinePresetSnapshot(int language, int mode) {
+    LanguageScope scope(language);
+    CProgramDlg dialog(nullptr);
+    dialog.SetMode(mode);
+    // Shown (off the screen) so that the grid lays out its scroll bars as
+    // it does in the program.
+    dialog.setAttribute(Qt::WA_DontShowOnScreen);
+    dialog.show();
+    QCoreApplication::processEvents();
+    const QImage picture = Framed(dialog);
+    dialog.hide();
+    return picture;
+}
+
 bool SavePresetSnapshots(const QString& folder) {
     if (!QDir().mkpath(folder)) return false;
     const QDir dir(folder);
@@ -92,6 +108,9 @@ bool SavePresetSnapshots(const QString& folder) {
         save(RenderPasswordSnapshot(language, CUnEncryption::kLock), "password-lock");
         save(RenderPasswordSnapshot(language, CUnEncryption::kUnlock), "password-unlock");
         save(RenderLockPanelSnapshot(language), "lock-panel");
+        save(RenderMachinePresetSnapshot(language, CProgramDlg::kLoad), "machine-preset-load");
+        save(RenderMachinePresetSnapshot(language, CProgramDlg::kSaveAs), "machine-preset-save-as");
+        save(RenderMachinePresetSnapshot(language, CProgramDlg::kDelete), "machine-preset-delete");
     }
     return ok;
 }

@@ -181,6 +181,12 @@ bool CLumaraView::OnMenuCommand(int id) {
     case IDC_MAP_RESET:
         OnOutputMapReset();
         return true;
+    case kCmdLoadDevicePreset:
+    case kCmdSaveDevicePreset:
+    case kCmdDeleteDevicePreset:
+        // Their items are gone; the commands still open the machine-preset dialog.
+        OpenMachinePresetDialog(id - kCmdLoadDevicePreset);
+        return true;
     case kCmdFirmwareUpdate:
         OnFirmwareUpdateCommand();
         return true;

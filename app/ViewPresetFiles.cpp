@@ -8,6 +8,7 @@
 #include "app/LumaraView.h"
 #include "app/ShellMessages.h"
 #include "controls/MessageBox.h"
+#include "controls/SaveFileChooser.h"
 #include "model/Archive.h"
 #include "model/DataDefine.h"
 #include "model/Globals.h"
@@ -33,7 +34,6 @@ const BiText kSaveAllErrorText{"保存整机场景文件错误!", "Save all pres
 const BiText kReadAllErrorText{"读整机场景文件错误!", "Read all presets file error!"};
 const BiText kSaveMapErrorText{"保存输出配置错误!", "Save output map error!"};
 const BiText kReadMapErrorText{"读输出配置错误!", "Read output map error!"};
-const BiText kReplaceText{"已存在。\n要替换它吗?", " already exists.\nDo you want to replace it?"};
 
 // The output map's files carry no extension of their own.
 const char* const kOutputMapFileExt = "jssh";
@@ -63,27 +63,11 @@ std::optional<QString> ChooseFileToOpen(QWidget* parent, const std::string& fold
         Request(platform::FileRequest::Open, parent, QString::fromStdString(folder), suffix));
 }
 
-// The name to write: the chosen one completed with the suffix. An existing
-// file of that completed name is replaced only after a Yes; after a No the
-// dialog comes again in the same folder.
+// The name to write, asked before an existing file is replaced.
 std::optional<QString> ChooseFileToSave(QWidget* parent, const std::string& folder,
                                         const char* suffix) {
-    QString start = QString::fromStdString(folder);
-    for (;;) {
-        const std::optional<QString> chosen =
-            platform::ChooseFile(Request(platform::FileRequest::Save, parent, start, suffix));
-        if (!chosen) return std::nullopt;
-        const QString path = platform::CompleteFileName(*chosen, QString::fromUtf8(suffix));
-        const QFileInfo info(path);
-        if (!info.exists()) return path;
-        const bool cn = g_LanguageFlag.load() != 0;
-        const std::string name = info.fileName().toStdString();
-        const std::string question =
-            cn ? "“" + name + "”" + kReplaceText.cn : name + kReplaceText.en;
-        if (ShowMessageBox(nullptr, question, g_ProductTitle, MB_YESNO, cn, cn ? -2 : -3) == IDYES)
-            return path;
-        start = info.absolutePath();
-    }
+    return ctl::ChooseSaveFile(
+        Request(platform::FileRequest::Save, parent, QString::fromStdString(folder), suffix));
 }
 
 std::string FolderOf(const QString& path) {

@@ -2,9 +2,11 @@
 // preset-name button, a file's title taken as that name, and the scene
 // picker's operations (recall a stored preset, store the current settings
 // under a new name, delete a stored preset's name) with the naming rules.
+#include "app/DisplayDlg.h"
 #include "app/LoadSaveDlg.h"
 #include "app/LumaraView.h"
 #include "app/PresetNames.h"
+#include "app/ProgramDlg.h"
 #include "app/SaveDlg.h"
 #include "controls/MessageBox.h"
 #include "controls/ModalDialog.h"
@@ -19,10 +21,6 @@ namespace {
 
 const BiText kNotConnectedText{"未连接设备!", "Not connected to device!"};
 const char* const kEmptyNameText = "请输入场景名!"; // in both languages
-const BiText kBlankNameText{"机器预置场景名不能全为空格!",
-                            "The machine preset name can not be all spaces!"};
-const BiText kDuplicateNameText{"已有相同的机器预置场景名!",
-                                "Have been the same machine preset name!"};
 
 // A message with OK under the prompt caption of the language; it stays until answered.
 void Prompt(const std::string& text) {
@@ -84,6 +82,13 @@ void CLumaraView::OpenScenePicker(int mode) {
     ctl::RunModal(picker);
 }
 
+void CLumaraView::OpenMachinePresetDialog(int mode) {
+    CProgramDlg dialog(this, window());
+    dialog.SetMode(mode);
+    ctl::RunModal(dialog);
+    g_PresetDlg = nullptr;
+}
+
 std::string CLumaraView::LoadOrSaveScene(bool load, int n) {
     if (n < 1 || n > kStoredPresetCount) return {};
     if (!g_DeviceSynced.load()) {
@@ -105,34 +110,18 @@ std::string CLumaraView::LoadOrSaveScene(bool load, int n) {
     if (ctl::RunModal(prompt) != QDialog::Accepted) return {};
     const std::string name = prompt.Name();
 
-    uint8_t field[kPresetNameSize] = {};
     SceneNameRefusal refusal;
     {
         DeviceLockGuard lock(g_DeviceLock);
-        refusal = CheckSceneName(name, n, field);
-        if (refusal == SceneNameRefusal::None) {
-            std::memcpy(g_PcPresets[n - 1] + kPresetNameOffset, field, kPresetNameSize);
-            std::memcpy(g_ParamImage + kPresetNameOffset, field, kPresetNameSize);
-        }
+        refusal = StoreSceneName(name, n);
     }
     // A refused name leaves the presets, the image and the device as they were.
-    switch (refusal) {
-    case SceneNameRefusal::None:
-        break;
-    case SceneNameRefusal::Empty:
+    if (refusal == SceneNameRefusal::Empty) {
         ShowMessageBox(nullptr, kEmptyNameText, g_ProductTitle, MB_OK, g_LanguageFlag.load(), 2000);
         return {};
-    case SceneNameRefusal::Blank:
-        Prompt(kBlankNameText.Pick());
-        return {};
-    case SceneNameRefusal::TooLong:
-        Prompt(TextFieldErrorText(TextFieldError::TooLong));
-        return {};
-    case SceneNameRefusal::Invalid:
-        Prompt(TextFieldErrorText(TextFieldError::Invalid));
-        return {};
-    case SceneNameRefusal::Duplicate:
-        Prompt(kDuplicateNameText.Pick());
+    }
+    if (refusal != SceneNameRefusal::None) {
+        Prompt(SceneNameRefusalText(refusal));
         return {};
     }
     // The transfer is queued before the name is asked for, so that the
@@ -152,19 +141,21 @@ bool CLumaraView::DeleteScene(const std::string& /*name*/, int n) {
         return false;
     }
     const bool cn = g_LanguageFlag.load() != 0;
-    const std::string question = cn ? "是否删除第" + std::to_string(n) + "组场景?"
-                                    : "Are you delete No." + std::to_string(n) + " preset?";
+    const std::string question = DeletePresetQuestion(n, cn);
     if (ShowMessageBox(nullptr, question, g_ProductTitle, MB_YESNO, cn, cn ? -2 : -3) != IDYES)
         return false;
-    bool current;
-    {
-        DeviceLockGuard lock(g_DeviceLock);
-        std::memset(g_PcPresets[n - 1] + kPresetNameOffset, 0, kPresetNameSize);
-        current = g_SysBlock52[0] == n;
-    }
-    if (current)
-        SendPresetSelect(n);
+    EraseStoredPresetName(n);
+    return true;
+}
+
+void CLumaraView::EraseStoredPresetName(int n) {
+    if (n < 1 || n > kStoredPresetCount) return;
+    // The emptied name and its packets under one hold of the lock, so the
+    // link worker never sends the name half changed.
+    DeviceLockGuard lock(g_DeviceLock);
+    std::memset(g_PcPresets[n - 1] + kPresetNameOffset, 0, kPresetNameSize);
+    if (g_SysBlock52[0] == n)
+        SendPresetSelect(n); // the empty name, and no preset current any more
     else
         SendCommand(kRecordPresetName, n);
-    return true;
 }

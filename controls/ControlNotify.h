@@ -8,16 +8,19 @@
 
 class QWidget;
 
+constexpr unsigned WM_NOTIFY = 0x004E; // lParam: a record that starts with the sender, id and code
 constexpr unsigned WM_COMMAND = 0x0111;
+constexpr unsigned WM_HSCROLL = 0x0114; // wParam: the scroll request, the thumb position above it
+constexpr unsigned WM_VSCROLL = 0x0115;
 constexpr unsigned WM_LBUTTONDOWN = 0x0201;
 
 // Control messages (WM_USER+N keep their numbers).
 enum : unsigned {
-    WM_SLIDER_TAKE_FOCUS = WM_USER + 201,  // to a slider: take the keyboard focus
-    WM_CONTROL_HOVER = WM_USER + 602,      // sent: (mouse key flags, control id)
-    WM_DELAY_SPIN_STEP = WM_USER + 1100,   // posted: (spin id, step delta)
-    WM_SLIDER_MOVING = WM_USER + 9425,     // posted: (slider id, position)
-    WM_SLIDER_MOVED = WM_USER + 9426,      // posted: (slider id, position)
+    WM_SLIDER_TAKE_FOCUS = WM_USER + 201, // to a slider: take the keyboard focus
+    WM_CONTROL_HOVER = WM_USER + 602,     // sent: (mouse key flags, control id)
+    WM_DELAY_SPIN_STEP = WM_USER + 1100,  // posted: (spin id, step delta)
+    WM_SLIDER_MOVING = WM_USER + 9425,    // posted: (slider id, position)
+    WM_SLIDER_MOVED = WM_USER + 9426,     // posted: (slider id, position)
 };
 
 // Mouse key flags of WM_CONTROL_HOVER.

@@ -7,6 +7,7 @@
 #include "platform/UiGlobals.h"
 
 #include <QDialog>
+#include <QKeyEvent>
 #include <QPalette>
 #include <QPushButton>
 
@@ -35,4 +36,19 @@ inline QPushButton* PlaceButton(QWidget* parent, int id, const QRect& dlu,
     button->setDefault(isDefault);
     button->setAutoDefault(isDefault);
     return button;
+}
+
+// Dialogs that only their own buttons close: Enter and Escape move the
+// focus to the dialog and press nothing. Whether the key was one of them.
+inline bool KeepDialogOnEnterOrEscape(QDialog& dialog, QKeyEvent* key) {
+    switch (key->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+        dialog.setFocus(Qt::OtherFocusReason);
+        key->accept();
+        return true;
+    default:
+        return false;
+    }
 }

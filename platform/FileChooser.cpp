@@ -15,7 +15,12 @@ std::optional<QString> QtFileChooser::Choose(const FileRequest& request) {
     QFileDialog dialog(request.parent, request.caption, request.folder, request.filter);
     const bool save = request.kind == FileRequest::Save;
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (request.kind == FileRequest::Folder) {
+        dialog.setFileMode(QFileDialog::Directory);
+        dialog.setOption(QFileDialog::ShowDirsOnly);
+    } else {
+        dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    }
     // The caller completes the name and asks about the completed one.
     if (save) dialog.setOption(QFileDialog::DontConfirmOverwrite);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;

@@ -16,7 +16,8 @@ class QWidget;
 namespace platform {
 
 struct FileRequest {
-    enum Kind { Open, Save };
+    // Folder picks an existing folder (filter and suffix are not used).
+    enum Kind { Open, Save, Folder };
     Kind kind = Open;
     QWidget* parent = nullptr;
     QString caption;       // the dialog's title (empty: Qt's own)
@@ -33,7 +34,8 @@ public:
 };
 
 // Qt's file dialog. Open takes an existing file only; Save takes any name in
-// an existing folder and neither adds the suffix nor asks about replacing.
+// an existing folder and neither adds the suffix nor asks about replacing;
+// Folder takes an existing folder.
 class QtFileChooser : public IFileChooser {
 public:
     std::optional<QString> Choose(const FileRequest& request) override;

@@ -8,6 +8,7 @@
 #include "app/DefSourceDlg.h"
 #include "app/INIT.h"
 #include "app/MixAdvanceDlg.h"
+#include "app/ProgramDlg.h"
 #include "app/ReMap_Dlg.h"
 #include "app/SourcePreset.h"
 #include "app/VersionDlg.h"
@@ -303,6 +304,18 @@ TEST_F(MenusTest, EachCommandOpensItsDialog) {
     opened.clear();
     Press(CLumaraView::kCmdDefaultSource);
     EXPECT_EQ(opened, std::vector<std::type_index>{typeid(CDefSourceDlg)});
+
+    // So do the three device-preset commands: the machine-preset dialog in
+    // its load, save-as and delete mode.
+    std::vector<int> modes;
+    play = [&modes](QDialog& d) { modes.push_back(static_cast<CProgramDlg&>(d).GetMode()); };
+    opened.clear();
+    for (int command : {720, 721, 722})
+        Press(command);
+    play = nullptr;
+    EXPECT_EQ(opened, std::vector<std::type_index>(3, typeid(CProgramDlg)));
+    EXPECT_EQ(modes,
+              (std::vector<int>{CProgramDlg::kLoad, CProgramDlg::kSaveAs, CProgramDlg::kDelete}));
 
     // The preset-file commands reach the view and ask for their files.
     menuView->commands.clear();

@@ -1,0 +1,23 @@
+// The machine-preset dialog (the grid of the device's stored presets) in its
+// load, save-as and delete modes, with the simulated device's presets.
+#include "tools/screenshot/gallery/Gallery.h"
+
+#include "app/PresetSnapshots.h"
+#include "app/ProgramDlg.h"
+
+namespace {
+
+Pose MachinePresets(Gallery& g, int mode) {
+    Pose pose;
+    pose.picture = RenderMachinePresetSnapshot(g.Chinese() ? 1 : 0, mode);
+    return pose;
+}
+
+const ShotRegistration kLoad("machine-preset-load",
+                             [](Gallery& g) { return MachinePresets(g, CProgramDlg::kLoad); });
+const ShotRegistration kSaveAs("machine-preset-save-as",
+                               [](Gallery& g) { return MachinePresets(g, CProgramDlg::kSaveAs); });
+const ShotRegistration kDelete("machine-preset-delete",
+                               [](Gallery& g) { return MachinePresets(g, CProgramDlg::kDelete); });
+
+} // namespace
