@@ -1,6 +1,6 @@
 #include "app/AboutBoxDlg.h"
 
-#include "app/TemplateDialog.h"
+#include "controls/TemplateDialog.h"
 #include "model/Globals.h"
 #include "platform/Skin.h"
 

@@ -1,6 +1,6 @@
 #include "app/ConnectDlg.h"
 
-#include "app/TemplateDialog.h"
+#include "controls/TemplateDialog.h"
 #include "link/ui/PortList.h"
 #include "model/Globals.h"
 

@@ -2,12 +2,12 @@
 
 #include "app/LumaraView.h"
 #include "app/SpreadsheetExport.h"
-#include "app/TemplateDialog.h"
 #include "controls/ListCtrl.h"
 #include "controls/ListCtrlPrint.h"
 #include "controls/MessageBox.h"
 #include "controls/ModalDialog.h"
 #include "controls/SaveFileChooser.h"
+#include "controls/TemplateDialog.h"
 #include "model/DeviceLock.h"
 #include "model/Filter.h"
 #include "model/Globals.h"

@@ -2,9 +2,9 @@
 
 #include "app/LumaraView.h"
 #include "app/PresetNames.h"
-#include "app/TemplateDialog.h"
 #include "controls/BitButton.h"
 #include "controls/SkinControl.h"
+#include "controls/TemplateDialog.h"
 #include "model/DataDefine.h"
 #include "model/Globals.h"
 #include "platform/DialogUnits.h"

@@ -324,6 +324,7 @@ void CLumaraView::LayoutControls() {
     for (const ButtonBitmaps& b : kButtonBitmaps)
         if (b.inLayout) ApplyBitmaps(BitButton(b.id), cn ? b.chinese : b.english);
     m_LinkStatus->StartBlink();
+    CreateMenus();
     m_MinimiseButton->SetBitmaps(4946, 4947, 4947, 0, 0, 0);
     m_CloseButton->SetBitmaps(4948, 4949, 4949, 0, 0, 0);
     m_Tab->SetBkgndColor(QColor(227, 228, 238));
@@ -431,8 +432,12 @@ void CLumaraView::OnPageButton(int page) {
 // ---------------------------------------------------------------------------
 
 void CLumaraView::SwitchLanguage(bool toggle) {
+    const bool statusShown = !m_LinkStatus->isHidden();
     if (toggle) g_LanguageFlag = g_LanguageFlag.load() ? 0 : 1;
     ApplyLanguage();
+    // The re-skin hides the connection text; a switch at run time shows it
+    // again in the new language, so the state does not go out of sight.
+    if (toggle) m_LinkStatus->setVisible(statusShown);
     update();
 }
 
@@ -467,6 +472,7 @@ void CLumaraView::ApplyLanguage() {
             m_ConnectButton->SetBitmaps(8753, 8742, 8742, 0, 0, 0);
         m_LinkStatus->SetText(cn ? QStringLiteral("未连接设备") : QStringLiteral("Not connected devices"));
     }
+    ApplyMenuLanguage();
 
     // The default preset name follows the language; any other name stays.
     if (g_DeviceSynced.load() && g_SysBlock52[0] == 0) {
@@ -610,6 +616,7 @@ LRESULT CLumaraView::WindowProc(unsigned msg, WPARAM wParam, LPARAM lParam) {
         }
         if (OnTopBarCommand(id)) return 0;
         if (OnFileCommand(id)) return 0;
+        if (OnMenuCommand(id)) return 0;
         switch (id) {
         case IDC_LOCK: OnLockButton(); break;
         case IDC_CONNECT: OnConnectButton(); break;

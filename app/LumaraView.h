@@ -29,6 +29,7 @@
 #include <QFont>
 #include <QPixmap>
 #include <QPoint>
+#include <QPointer>
 #include <QRect>
 
 #include <map>
@@ -36,6 +37,7 @@
 #include <string>
 
 class CGradientProgressCtrl;
+class CInputNoise;
 class CKTV_Data;
 class CKTV_OutData;
 class CLumaraDoc;
@@ -429,6 +431,77 @@ public:
     // shown afresh) or, with reload, every value it shows.
     void RefreshAdvancedDialog(bool reload);
 
+    // ---- the mode and system menus (ViewMenus.cpp) -------------------------
+    // Commands of the two menus.
+    enum MenuCommand : int {
+        kCmdLoadDevicePreset = 720,   // removed from the mode menu at start
+        kCmdSaveDevicePreset = 721,   // removed
+        kCmdDeleteDevicePreset = 722, // removed
+        kCmdLoadPresetFile = ID_FILE_LOAD_PRESET,
+        kCmdLoadAllPresetsFile = ID_FILE_LOAD_ALL_PRESETS,
+        kCmdSavePresetFile = ID_FILE_SAVE_PRESET,
+        kCmdSaveAllPresetsFile = ID_FILE_SAVE_ALL_PRESETS,
+        kCmdFirmwareUpdate = 727,
+        kCmdAdvanced = 728,
+        kCmdLanguage = 729,
+        kCmdHelp = 730,
+        kCmdAbout = 731,
+        kCmdFactoryReset = 32775,
+        kCmdPlayerVolume = 32776,  // removed from the system menu at start
+        kCmdDefaultSource = 32777, // removed
+        kCmdSourcePresets = 32778,
+        kCmdSourceVolumes = 32779,
+    };
+    // The two menus as the user sees them (built and trimmed at layout; their
+    // items carry their commands as data).
+    QMenu* ModeMenu() const { return m_ModeMenu; }
+    QMenu* SystemMenu() const { return m_SystemMenu; }
+    // Button 8801: the single-preset items usable, the whole-device ones only
+    // while connected; then the menu under the button.
+    void OnModeMenuButton();
+    // Button 8802: the system menu under the button.
+    void OnSystemMenuButton();
+    // Greys the mode menu's whole-device items while no device is connected.
+    void PrepareModeMenu();
+    // Where a menu opens under its button: its left edge, 2 pixels below it.
+    QPoint MenuPopupPoint(const QWidget* button) const;
+    // Shows a menu and returns the chosen command, 0 for none. Tests choose
+    // without a menu on screen.
+    virtual int TrackMenuPopup(QMenu& menu, const QPoint& at);
+    // Runs a command of the system menu and of the top bar's menu, system and
+    // map-reset buttons (the file commands are OnFileCommand's); false for any other id.
+    bool OnMenuCommand(int id);
+    // The menus' texts in the language (the language item names the other one).
+    void ApplyMenuLanguage();
+    static QString LanguageItemText(bool chinese, bool chineseSystem);
+    // Command 730: the help file of the language from the program's folder,
+    // with the desktop's handler; a message box when it cannot be opened.
+    void OnHelpCommand();
+    const std::string& HelpFile() const;
+    // Command 731: the version dialog.
+    void OnAboutCommand();
+
+    // ---- the system dialogs and resets (ViewSystem.cpp) ----------------------
+    // Button 8803: the system dialog.
+    void OnSystemButton();
+    // Command 728: the access-code prompt (once per view), then the mix
+    // parameter settings.
+    void OnAdvancedCommand();
+    bool IsAccessGranted() const { return m_AccessGranted != 0; }
+    // The open mix-parameter dialog shows the records again (after a load).
+    void RefreshMixParamDialog();
+    CInputNoise* MixParamDialog() const;
+    void OnSourceVolumeCommand();
+    void OnSourcePresetCommand();
+    void OnDefaultSourceCommand();
+    // Command 32775: after the warning, the device restarts with its factory settings.
+    void OnFactoryResetCommand();
+    // Button 4702: the output map emptied or its default restored, sent, and
+    // every link of the outputs undone.
+    void OnOutputMapReset();
+    // Every output gives its speaker type back.
+    void ReleaseAllSpeakerTypes();
+
     // ---- what the session shows (ISessionHost) -----------------------------
     void ShowLinkState(bool connected) override { SetLinkStatusDisplay(connected ? 1 : 0); }
     void ClearLinkDisplay(int kind) override;
@@ -576,6 +649,15 @@ private:
     QPoint m_DragStart;
 
     std::map<int, int> m_Timers; // program id -> Qt timer id
+
+    // Menus and the system dialogs.
+    void CreateMenus();
+    // An output takes a speaker type of the output-map reset.
+    void ResetOutputSpeakerType(int output, int type, bool refreshCrossover);
+    QMenu* m_ModeMenu = nullptr; // children of the view
+    QMenu* m_SystemMenu = nullptr;
+    int m_AccessGranted = 0;
+    QPointer<CInputNoise> m_MixParamDlg; // the open mix-parameter dialog
 };
 
 // The main view for the pages and dialogs.

@@ -1,6 +1,6 @@
 #include "app/SaveData_Dlg.h"
 
-#include "app/TemplateDialog.h"
+#include "controls/TemplateDialog.h"
 #include "model/Globals.h"
 
 #include <QLabel>

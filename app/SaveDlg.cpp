@@ -1,7 +1,7 @@
 #include "app/SaveDlg.h"
 
 #include "app/PresetNames.h"
-#include "app/TemplateDialog.h"
+#include "controls/TemplateDialog.h"
 #include "controls/EditControls.h"
 #include "model/DataDefine.h"
 #include "model/Globals.h"

@@ -1,9 +1,8 @@
 #include "app/UnEncryption.h"
 
-#include "app/TemplateDialog.h"
-
 #include "controls/MessageBox.h"
 #include "controls/StaticControls.h"
+#include "controls/TemplateDialog.h"
 #include "model/Globals.h"
 
 #include <QLineEdit>

@@ -92,6 +92,7 @@ bool CLumaraView::RefreshAllPages() {
         m_OutputPage->SetPanelLevel(i, out->GetGain());
     }
     m_BridgeButton->SetCheck(g_SysBlock8[kBridgeModeByte]);
+    RefreshMixParamDialog();
     return true;
 }
 

@@ -4,11 +4,12 @@
 #include "app/LumaraView.h"
 
 #include "controls/GradientProgressCtrl.h"
+#include "controls/ModalDialog.h"
 #include "link/ui/UpgradeDlg.h"
 #include "model/Globals.h"
 
 int CLumaraView::RunUpgradeDialog(CUpgradeDlg& dialog) {
-    return dialog.exec();
+    return ctl::RunModal(dialog);
 }
 
 void CLumaraView::OnFirmwareUpdateCommand() {

@@ -1,6 +1,6 @@
 #include "app/WarnDlg.h"
 
-#include "app/TemplateDialog.h"
+#include "controls/TemplateDialog.h"
 #include "controls/StaticControls.h"
 #include "model/Globals.h"
 

@@ -126,6 +126,13 @@ void CNumEdit::SetBuddySlider(CBitmapSlider* slider) { slider_ = slider; }
 
 CBitmapSlider* CNumEdit::Slider() const { return dynamic_cast<CBitmapSlider*>(slider_.data()); }
 
+void CNumEdit::SetFaceColors(QColor box, QColor text) {
+    faceBox_ = box;
+    faceText_ = text;
+    ApplyColors();
+    update();
+}
+
 void CNumEdit::SetHighlight(bool on) {
     if (on == highlighted_) return;
     highlighted_ = on;
@@ -148,6 +155,9 @@ void CNumEdit::ApplyColors() {
     if (highlighted_) {
         pal.setColor(QPalette::Base, QColor::fromRgb(kHighlightColor));
         pal.setColor(QPalette::Text, Qt::black);
+    } else if (faceBox_.isValid()) {
+        pal.setColor(QPalette::Base, faceBox_);
+        pal.setColor(QPalette::Text, faceText_);
     } else {
         // The page's picture shows through.
         pal.setColor(QPalette::Base, Qt::transparent);

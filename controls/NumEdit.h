@@ -61,6 +61,10 @@ public:
     void SetBuddySpin(CBitmapSlider* slider) { SetBuddySlider(slider); }
     // The focus look; repaints when it changes.
     void SetHighlight(bool on);
+    // The field's own box and text colours while it is not highlighted, for a
+    // field on a light dialog face; without them the page's picture shows
+    // through under white text.
+    void SetFaceColors(QColor box, QColor text);
     bool IsHighlighted() const { return highlighted_; }
 
     // After a language switch: unit words and "OFF" follow the language.
@@ -86,6 +90,8 @@ private:
     int value_ = 0;
     bool modified_ = false;
     bool highlighted_ = false;
+    QColor faceBox_; // invalid: the page shows through
+    QColor faceText_;
     bool focusedByClick_ = false; // the focus came with the press being handled
     QString acceptedText_;
     CSpinBtn* spin_ = nullptr; // child widget, owned by Qt's parent chain

@@ -83,7 +83,7 @@ const char* const g_AllPresetsFileExt = "jsah";
 const char* const g_AllPresetsFileFilter = ".jsah|*.jsah||";
 const char* const g_UpdateFileExt = "bin";
 const char* const g_UpdateFileFilter = ".bin|*.bin||";
-const char* const g_AccessCode = "20170901";
+const char* const g_AccessCode = "60397150";
 const char* const g_CustomName = "Custom";
 const char* const g_NullPresetName = "NULL";
 

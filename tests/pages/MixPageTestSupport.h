@@ -42,11 +42,13 @@ public:
     }
     void RequestOutput(int output) override { requested.push_back(output); }
     void RequestDataResync() override { ++resyncs; }
+    void MarkMasterChanged(int flag) override { masterMarks.push_back(flag); }
 
     bool connected = false;
     std::vector<std::tuple<int, int, int>> switches; // output, source, level
     std::vector<int> requested;
     int resyncs = 0;
+    std::vector<int> masterMarks;
 };
 
 class MixPageTest : public ::testing::Test {

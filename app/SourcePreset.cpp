@@ -1,0 +1,132 @@
+#include "app/SourcePreset.h"
+
+#include "controls/BitButton.h"
+#include "controls/ComboButton.h"
+#include "controls/SkinControl.h"
+#include "controls/StaticControls.h"
+#include "model/DataDefine.h"
+#include "model/Globals.h"
+#include "model/ModelLock.h"
+#include "pages/PageHost.h"
+#include "platform/Skin.h"
+#include "platform/UiGlobals.h"
+
+#include <QPainter>
+
+namespace {
+
+// ---- the source-linked presets (template 1339) ------------------------------
+
+constexpr int kBackgroundCn = 1340;
+constexpr int kBackgroundEn = 1341;
+constexpr unsigned kSwitchOff = 1342;
+constexpr unsigned kSwitchOn = 1343;
+constexpr unsigned kRowNormal = 1344;
+constexpr unsigned kRowHover = 1345;
+// Where the background leaves room for them (pixels): the switch beside the
+// title, the lists beside the row labels.
+constexpr QPoint kSwitchAt(214, 12);
+constexpr int kRowLeft = 140;
+constexpr int kRowTop = 63;
+constexpr int kRowPitch = 29;
+
+// Rows top to bottom: high level, AUX, S/PDIF, phone, player.
+constexpr int kRowBytes[CSourcePreset::kRows] = {2, 4, 1, 3, 6};
+
+QSize PictureSize(int id) {
+    const QSize size = skin::Size(id);
+    return size.isValid() ? size : QSize(80, 20);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// CSourcePreset
+// ---------------------------------------------------------------------------
+
+int CSourcePreset::ByteOfRow(int row) {
+    return row >= 0 && row < kRows ? kRowBytes[row] : -1;
+}
+
+QStringList CSourcePreset::Entries() {
+    const bool cn = g_LanguageFlag.load() != 0;
+    QStringList entries{cn ? QStringLiteral("无") : QStringLiteral("none")};
+    for (int j = 0; j < kStoredPresetCount; ++j) {
+        const std::string name = WithDeviceLock(
+            [j] { return FieldToString(g_PcPresets[j] + kPresetNameOffset, kPresetNameSize); });
+        entries << (name.empty()
+                        ? (cn ? QStringLiteral("场景%1") : QStringLiteral("Memory%1")).arg(j + 1)
+                        : QString::fromStdString(name));
+    }
+    return entries;
+}
+
+CSourcePreset::CSourcePreset(IPageHost* view, QWidget* parent)
+    : CSkinDialog(parent, platform::kArial8, QSize(), Keys::StayOpen), m_View(view) {
+    m_Background[0] = skin::Pixmap(kBackgroundEn);
+    m_Background[1] = skin::Pixmap(kBackgroundCn);
+    setFixedSize(PictureSize(kBackgroundEn));
+    m_Switch = new CBitButton(this, IDC_SWITCH);
+    Name(m_Switch, IDC_SWITCH);
+    m_Switch->move(kSwitchAt);
+    for (int i = 0; i < kRows; ++i) {
+        CComBoxBtn* row = m_Rows[static_cast<size_t>(i)] = new CComBoxBtn(this, IDC_ROW + i);
+        Name(row, IDC_ROW + i);
+        row->move(kRowLeft, kRowTop + i * kRowPitch);
+    }
+}
+
+void CSourcePreset::OnInitDialog() {
+    const bool cn = g_LanguageFlag.load() != 0;
+    setWindowTitle(cn ? QStringLiteral("音源联动音效设置")
+                      : QStringLiteral("Audio source settings"));
+    m_Switch->SetBitmaps(kSwitchOff, kSwitchOff, kSwitchOff, kSwitchOn, kSwitchOn, kSwitchOn);
+    const auto bytes = WithDeviceLock([] {
+        std::array<uint8_t, 8> b{};
+        std::copy(g_SysBlock9, g_SysBlock9 + 8, b.begin());
+        return b;
+    });
+    m_Switch->SetCheck(bytes[kLinkByte]);
+    const QStringList entries = Entries();
+    for (int i = 0; i < kRows; ++i) {
+        CComBoxBtn* row = RowList(i);
+        row->SetBitmaps(kRowNormal, kRowHover);
+        row->CreateDropList(this, kFirstListId + i);
+        row->ResetContent();
+        for (const QString& entry : entries)
+            row->AddString(entry);
+        row->EnableMoveNotify(true);
+        row->SetCurSel(bytes[static_cast<size_t>(kRowBytes[i])]);
+    }
+}
+
+void CSourcePreset::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.drawPixmap(0, 0, m_Background[g_LanguageFlag.load() ? 1 : 0]);
+}
+
+LRESULT CSourcePreset::WindowProc(unsigned msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_DROP_CHOICE) {
+        OnDropListChoice(static_cast<int>(wParam), static_cast<int>(lParam));
+        return 0;
+    }
+    if (msg == WM_COMMAND && (wParam >> 16) == 0 && static_cast<int>(wParam & 0xFFFF) == IDC_SWITCH)
+        OnLinkSwitch();
+    return 0;
+}
+
+void CSourcePreset::OnDropListChoice(int listId, int entry) {
+    const int row = listId - kFirstListId;
+    DeviceLockGuard lock(g_DeviceLock);
+    if (row >= 0 && row < kRows && entry >= 0 && entry <= kStoredPresetCount)
+        g_SysBlock9[kRowBytes[row]] = static_cast<uint8_t>(entry);
+    if (m_View) m_View->SendCommand(kRecordDeviceKept, 0);
+}
+
+void CSourcePreset::OnLinkSwitch() {
+    const bool on = m_Switch->GetCheck() == 0;
+    m_Switch->SetCheck(on ? 1 : 0);
+    DeviceLockGuard lock(g_DeviceLock);
+    g_SysBlock9[kLinkByte] = on ? 1 : 0;
+    if (m_View) m_View->SendCommand(kRecordDeviceKept, 0);
+}

@@ -1,0 +1,215 @@
+#include "pages/input/InputNoise.h"
+
+#include "controls/BitButton.h"
+#include "controls/ComboButton.h"
+#include "controls/NumEdit.h"
+#include "controls/NumSpin.h"
+#include "model/DataDefine.h"
+#include "model/Globals.h"
+#include "model/ModelLock.h"
+#include "pages/PageHost.h"
+#include "platform/Skin.h"
+#include "platform/UiGlobals.h"
+
+#include <QPainter>
+
+#include <array>
+#include <utility>
+
+namespace {
+
+// Template 1189 in dialog units of Arial 7.
+constexpr platform::TemplateFont kFont = platform::kArial7;
+const QSize kSize(196, 91);
+
+constexpr int kBackgroundCn = 1190;
+constexpr int kBackgroundEn = 1191;
+constexpr unsigned kSwitchOff = 1337;
+constexpr unsigned kSwitchOn = 1338;
+constexpr unsigned kListNormal = 1273;
+constexpr unsigned kListHover = 1274;
+// The gate the hidden switch turns on: -75 dBu.
+constexpr uint8_t kSwitchGate = 45;
+
+struct FieldSpec {
+    int editId;
+    int spinId;
+    QRect place; // dialog units
+    bool shown;
+    int type;
+    double offset;
+    const char* unit;
+    int minimum;
+    int maximum;
+    int textLimit;
+};
+// In the order the set-up goes through them: level, attenuation, time, gate.
+const FieldSpec kFields[4] = {
+    {CInputNoise::IDC_LEVEL, CInputNoise::IDC_LEVEL_SPIN, QRect(0, 0, 88, 12), false, 26, 120.0, "",
+     0, 120, 8},
+    {CInputNoise::IDC_ATTENUATION, CInputNoise::IDC_ATTENUATION_SPIN, QRect(95, 30, 88, 12), true,
+     38, 100.0, "%", 0, 100, 8},
+    {CInputNoise::IDC_TIME, CInputNoise::IDC_TIME_SPIN, QRect(6, 41, 88, 12), false, 20, 1.0, "s",
+     2, 30, 6},
+    {CInputNoise::IDC_GATE, CInputNoise::IDC_GATE_SPIN, QRect(94, 60, 88, 12), true, 23, 120.0,
+     "dBu", 0, 80, 8},
+};
+
+} // namespace
+
+CInputNoise::CInputNoise(IPageHost* view, QWidget* parent)
+    : CSkinDialog(parent, kFont, kSize, Keys::StayOpen), m_View(view),
+      m_Timer([this] { OnTimer(); }) {
+    m_Background[0] = skin::Pixmap(kBackgroundEn);
+    m_Background[1] = skin::Pixmap(kBackgroundCn);
+    for (int f = 0; f < kFieldCount; ++f) {
+        const FieldSpec& spec = kFields[f];
+        m_Edit[f] = Place<CNumEdit>(spec.editId, spec.place);
+        m_Spin[f] = Place<CNumSpin>(spec.spinId, spec.place);
+        m_Spin[f]->hide();
+        m_Edit[f]->setAlignment(Qt::AlignCenter);
+        // Dark text in the light boxes of the background.
+        m_Edit[f]->SetFaceColors(Qt::transparent, Qt::black);
+        m_Edit[f]->setVisible(spec.shown);
+        m_Edit[f]->setEnabled(spec.shown);
+    }
+    m_Switch = Place<CBitButton>(IDC_GATE_SWITCH, QRect(146, 77, 50, 14), IDC_GATE_SWITCH);
+    m_Switch->hide();
+    m_SourceList = Place<CComBoxBtn>(IDC_SOURCE, QRect(2, 11, 40, 11), IDC_SOURCE);
+    m_SourceList->setEnabled(false);
+    m_SourceList->hide();
+}
+
+CInputNoise::~CInputNoise() {
+    SendPendingAttenuation();
+    g_StateFlags[kFlagMixParamDlg] = 0;
+}
+
+void CInputNoise::OnInitDialog() {
+    g_StateFlags[kFlagMixParamDlg] = 1;
+    setWindowTitle(g_LanguageFlag.load() ? QStringLiteral("混音参数设置")
+                                         : QStringLiteral("Mix parameter settings"));
+    m_SourceList->SetBitmaps(kListNormal, kListHover);
+    m_SourceList->CreateDropList(this, kSourceListId);
+    m_SourceList->EnableMoveNotify(true);
+    for (int f = 0; f < kFieldCount; ++f) {
+        const FieldSpec& spec = kFields[f];
+        m_Spin[f]->SetBuddy(m_Edit[f]);
+        m_Spin[f]->SetRange32(spec.minimum, spec.maximum);
+        m_Edit[f]->SetScale(1.0);
+        m_Edit[f]->SetOffset(spec.offset);
+        m_Edit[f]->SetType(spec.type, QString::fromLatin1(spec.unit));
+        m_Edit[f]->setMaxLength(spec.textLimit);
+        m_Edit[f]->setFont(g_FontDialog16);
+    }
+    // The hidden level and time keep their minimum until the next refresh.
+    const auto [attenuation, gate] = WithDeviceLock(
+        [] { return std::pair<int, int>(g_SysBlock8[kAttenuationByte], g_SysBlock5[kGateByte]); });
+    Show(kAttenuation, attenuation);
+    Show(kGate, gate);
+    m_Switch->SetBitmaps(kSwitchOff, kSwitchOff, kSwitchOff, kSwitchOn, kSwitchOn, kSwitchOn);
+}
+
+void CInputNoise::Show(Field field, int value) {
+    m_Edit[field]->SetValue(value);
+    m_Spin[field]->SetValueChecked(value);
+}
+
+void CInputNoise::Refresh() {
+    const auto bytes = WithDeviceLock([] {
+        return std::array<int, kFieldCount>{g_SysBlock8[kLevelByte], g_SysBlock8[kAttenuationByte],
+                                            g_SysBlock8[kTimeByte], g_SysBlock5[kGateByte]};
+    });
+    for (int f = 0; f < kFieldCount; ++f)
+        Show(static_cast<Field>(f), bytes[static_cast<size_t>(f)]);
+}
+
+LRESULT CInputNoise::WindowProc(unsigned msg, WPARAM wParam, LPARAM) {
+    // The hidden drop list (id 1311) has no entries: its choice changes nothing.
+    if (msg != WM_COMMAND || (wParam >> 16) != 0) return 0;
+    switch (static_cast<int>(wParam & 0xFFFF)) {
+    case IDC_ATTENUATION:
+        OnRecord8Field(kAttenuation, m_Edit[kAttenuation]->GetValue(), false);
+        break;
+    case IDC_ATTENUATION_SPIN:
+        OnRecord8Field(kAttenuation, m_Spin[kAttenuation]->GetBuddyValue(), true);
+        break;
+    case IDC_LEVEL:
+        OnRecord8Field(kLevel, m_Spin[kLevel]->GetBuddyValue(), false);
+        break;
+    case IDC_LEVEL_SPIN:
+        OnRecord8Field(kLevel, m_Edit[kLevel]->GetValue(), false);
+        break;
+    case IDC_TIME:
+    case IDC_TIME_SPIN:
+        OnRecord8Field(kTime, m_Spin[kTime]->GetBuddyValue(), false);
+        break;
+    case IDC_GATE:
+        OnGate(m_Edit[kGate]->GetValue());
+        break;
+    case IDC_GATE_SPIN:
+        OnGate(m_Spin[kGate]->GetBuddyValue());
+        break;
+    case IDC_GATE_SWITCH:
+        OnGateSwitch();
+        break;
+    default:
+        break;
+    }
+    return 0;
+}
+
+void CInputNoise::OnRecord8Field(Field field, int value, bool debounce) {
+    const int byte = field == kLevel ? kLevelByte : field == kTime ? kTimeByte : kAttenuationByte;
+    if (WithDeviceLock([&] { return g_SysBlock8[byte] == value; })) return;
+    m_Edit[field]->SetValue(value);
+    m_Spin[field]->SetValueChecked(value);
+    DeviceLockGuard lock(g_DeviceLock);
+    g_SysBlock8[byte] = static_cast<uint8_t>(value);
+    if (debounce) {
+        // Each step starts the 300 ms again: the record goes once the steps stop.
+        m_Timer.Start(kAttenuationDelayMs);
+        return;
+    }
+    // The record carries every byte, the attenuation waiting for its timer too.
+    m_Timer.Stop();
+    if (m_View) m_View->SendCommand(kRecordSourceSetup, 0);
+}
+
+void CInputNoise::OnGate(int value) {
+    {
+        DeviceLockGuard lock(g_DeviceLock);
+        if (g_SysBlock5[kGateByte] == value) return;
+        g_SysBlock5[kGateByte] = static_cast<uint8_t>(value);
+        if (m_View) m_View->MarkMasterChanged(1);
+    }
+    Show(kGate, value);
+}
+
+void CInputNoise::OnGateSwitch() {
+    const bool on = m_Switch->GetCheck() == 0;
+    m_Switch->SetCheck(on ? 1 : 0);
+    DeviceLockGuard lock(g_DeviceLock);
+    g_SysBlock5[kGateByte] = on ? kSwitchGate : 0;
+    if (m_View) m_View->MarkMasterChanged(1);
+}
+
+void CInputNoise::OnTimer() {
+    m_Timer.Stop();
+    if (m_View) m_View->SendCommand(kRecordSourceSetup, 0);
+}
+
+void CInputNoise::SendPendingAttenuation() {
+    if (m_Timer.IsActive()) OnTimer();
+}
+
+void CInputNoise::done(int result) {
+    // A value the timer still held back goes now, not never.
+    SendPendingAttenuation();
+    CSkinDialog::done(result);
+}
+
+void CInputNoise::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.drawPixmap(0, 0, m_Background[g_LanguageFlag.load() ? 1 : 0]);
+}
