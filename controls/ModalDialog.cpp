@@ -1,4 +1,5 @@
 #include "controls/ModalDialog.h"
+#include "controls/TemplateDialog.h"
 
 #include "platform/UiGlobals.h"
 
@@ -35,15 +36,10 @@ ModalScript SetModalScript(ModalScript script) {
 
 void SetUpTemplateDialog(QDialog& dialog, const platform::TemplateFont& font, QSize units,
                          bool systemMenu) {
-    dialog.setFont(platform::TemplateQFont(font));
-    dialog.setFixedSize(platform::DluToPixels(units, font));
+    ::SetUpTemplateDialog(dialog, font, units);
     Qt::WindowFlags flags = Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
     if (systemMenu) flags |= Qt::WindowSystemMenuHint;
     dialog.setWindowFlags(flags);
-    QPalette pal = dialog.palette();
-    pal.setColor(QPalette::Window, QColor(g_DialogBkColor));
-    dialog.setPalette(pal);
-    dialog.setAutoFillBackground(true);
 }
 
 } // namespace ctl
