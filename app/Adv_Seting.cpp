@@ -424,8 +424,9 @@ void CAdv_Seting::OnShowEqToggled() {
 void CAdv_Seting::FillChannelRows() {
     for (int row = 0; row < kChannelRows; ++row) {
         const CKTV_OutData* out = m_Data ? m_Data->GetOut(row) : nullptr;
-        m_List->SetItemText(
-            row, 1, out ? QString::fromUtf8(SpeakerTypeName(out->GetSpeakerType())) : QString());
+        QString type = out ? QString::fromUtf8(SpeakerTypeName(out->GetSpeakerType())) : QString();
+        type.replace(QLatin1String("&&"), QLatin1String("&")); // the names are menu texts
+        m_List->SetItemText(row, 1, type);
     }
 }
 
