@@ -51,7 +51,7 @@ constexpr int kAttackMax = 206; // 200 ms
 constexpr int kCompressorMax = 360;
 constexpr int kPortMax = 65535;
 
-struct FieldSpec {
+struct FieldLayout {
     int id;
     int spinId;
     QRect place;
@@ -62,7 +62,7 @@ struct FieldSpec {
 };
 
 // clang-format off
-const FieldSpec kFieldSpecs[] = {
+const FieldLayout kFieldLayouts[] = {
     {CAdv_Seting::IDC_SOURCE_A, 2732, {110, 128, 76, 24}, numfield::kGain, 0, kSourceMax, 1, 60, "dB"},
     {CAdv_Seting::IDC_SOURCE_B, 2793, {216, 128, 76, 24}, numfield::kGain, 0, kSourceMax, 1, 60, "dB"},
     {CAdv_Seting::IDC_SOURCE_C, 2794, {322, 128, 76, 24}, numfield::kGain, 0, kSourceMax, 1, 60, "dB"},
@@ -134,7 +134,7 @@ CAdv_Seting::~CAdv_Seting() {
 }
 
 void CAdv_Seting::CreateFields() {
-    for (const FieldSpec& s : kFieldSpecs) {
+    for (const FieldLayout& s : kFieldLayouts) {
         Field f{s.id, s.spinId, Make<CNumEdit>(this, s.id, s.place), nullptr};
         f.spin = Make<CNumSpin>(this, s.spinId,
                                 QRect(s.place.right() + 1, s.place.top(), 16, s.place.height()));

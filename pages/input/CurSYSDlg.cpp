@@ -27,7 +27,7 @@ constexpr int kGroupTop[2] = {35, 153};
 constexpr int kGroupHeight = 108;
 
 // How each field of a row is shown and where it stands in its group.
-struct FieldSpec {
+struct FieldLayout {
     int editId;
     int spinId;
     bool right; // the compressor column
@@ -39,7 +39,7 @@ struct FieldSpec {
     int minimum;
     int maximum;
 };
-constexpr FieldSpec kFieldSpecs[CCurSYSDlg::kFields] = {
+constexpr FieldLayout kFieldLayouts[CCurSYSDlg::kFields] = {
     {5620, 5650, false, 13, 24, 0.1, 30.0, "", 0, 420},   // limiter level
     {5630, 5660, false, 65, 5, 1.0, 0.0, "", 0, 206},     // limiter attack
     {5700, 5710, false, 91, 6, 1.0, 0.0, "ms", 50, 5000}, // limiter release
@@ -52,12 +52,12 @@ constexpr FieldSpec kFieldSpecs[CCurSYSDlg::kFields] = {
 constexpr int kReleaseBase = 50;
 
 // The row labels left of the groups: one set serves both columns of a line.
-struct LabelSpec {
+struct LabelLayout {
     int id;
     int y;
     const char* text;
 };
-constexpr LabelSpec kRowLabels[8] = {
+constexpr LabelLayout kRowLabels[8] = {
     {5600, 47, "Level"},  {9136, 74, "Ratio"},  {5601, 100, "At.Time"}, {5602, 126, "Re.Time"},
     {5603, 167, "Level"}, {9137, 191, "Ratio"}, {5604, 217, "At.Time"}, {5605, 244, "Re.Time"},
 };
@@ -80,7 +80,7 @@ QRect GroupRect(int row) {
 // The dialog-unit place of a field's edit in row r. (The template gives the
 // left column of the last group 40 units, which cut "-30.0dBu"; every field
 // takes 44.)
-QRect FieldRect(const FieldSpec& f, int row) {
+QRect FieldRect(const FieldLayout& f, int row) {
     const QRect g = GroupRect(row);
     const int x = f.right ? (row % 4 == 3 ? 120 : 119) : 3;
     return QRect(g.x() + x, g.y() + f.y, 44, 12);
@@ -107,10 +107,10 @@ QString GroupCaption(int row) {
 } // namespace
 
 int CCurSYSDlg::EditId(Field field, int row) {
-    return kFieldSpecs[field].editId + row;
+    return kFieldLayouts[field].editId + row;
 }
 int CCurSYSDlg::SpinId(Field field, int row) {
-    return kFieldSpecs[field].spinId + row;
+    return kFieldLayouts[field].spinId + row;
 }
 
 CCurSYSDlg::CCurSYSDlg(QWidget* parent) : CSkinDialog(parent, kFont, kSize, Keys::StayOpen) {
@@ -123,11 +123,12 @@ void CCurSYSDlg::CreateControls() {
         row.group = Place<QGroupBox>(IDC_GROUP + r, GroupRect(r));
         row.group->setTitle(GroupCaption(r));
         for (int f = 0; f < kFields; ++f) {
-            const FieldSpec& spec = kFieldSpecs[f];
+            const FieldLayout& layout = kFieldLayouts[f];
             CNumEdit* edit = row.edit[static_cast<size_t>(f)] =
-                Place<CNumEdit>(spec.editId + r, FieldRect(spec, r));
+                Place<CNumEdit>(layout.editId + r, FieldRect(layout, r));
             PlainField(edit);
-            row.spin[static_cast<size_t>(f)] = Place<CNumSpin>(spec.spinId + r, FieldRect(spec, r));
+            row.spin[static_cast<size_t>(f)] =
+                Place<CNumSpin>(layout.spinId + r, FieldRect(layout, r));
         }
         row.curve = Place<CCOM_EXT_LIMStatic>(IDC_CURVE + r, CurveRect(r));
     }
@@ -206,16 +207,16 @@ void CCurSYSDlg::SetUpRows() {
     for (int r = 0; r < kRows; ++r) {
         Row& row = m_Rows[static_cast<size_t>(r)];
         for (int f = 0; f < kFields; ++f) {
-            const FieldSpec& spec = kFieldSpecs[f];
+            const FieldLayout& layout = kFieldLayouts[f];
             CNumEdit* edit = row.edit[static_cast<size_t>(f)];
             CNumSpin* spin = row.spin[static_cast<size_t>(f)];
             spin->SetBuddy(edit);
             spin->SetAlignRight(true);
-            edit->SetType(spec.type, QString::fromLatin1(spec.unit));
-            edit->SetScale(spec.scale);
-            edit->SetOffset(spec.offset);
+            edit->SetType(layout.type, QString::fromLatin1(layout.unit));
+            edit->SetScale(layout.scale);
+            edit->SetOffset(layout.offset);
             // The spin takes the field's type with its range: the ratio steps by its own rule.
-            spin->SetRange32(spec.minimum, spec.maximum);
+            spin->SetRange32(layout.minimum, layout.maximum);
         }
         row.curve->InitLayout();
         row.curve->SetMode(CCOM_EXT_LIMStatic::kModeCurve);
@@ -233,10 +234,10 @@ void CCurSYSDlg::LoadValues() {
         // The compressor opens with the limiter's times of its output.
         const int attack = WithDeviceLock([&] { return static_cast<int>(out->GetAttackTime()); });
         const int release = WithDeviceLock([&] { return out->GetReleaseTime() + kReleaseBase; });
-        kept.compAttack =
-            std::clamp(attack, kFieldSpecs[kCompAttack].minimum, kFieldSpecs[kCompAttack].maximum);
-        kept.compRelease = std::clamp(release, kFieldSpecs[kCompRelease].minimum,
-                                      kFieldSpecs[kCompRelease].maximum);
+        kept.compAttack = std::clamp(attack, kFieldLayouts[kCompAttack].minimum,
+                                     kFieldLayouts[kCompAttack].maximum);
+        kept.compRelease = std::clamp(release, kFieldLayouts[kCompRelease].minimum,
+                                      kFieldLayouts[kCompRelease].maximum);
         for (int f = 0; f < kFields; ++f)
             ShowValue(static_cast<Field>(f), r, ShownValue(static_cast<Field>(f), r));
         CCOM_EXT_LIMStatic* curve = m_Rows[static_cast<size_t>(r)].curve;
@@ -287,8 +288,8 @@ LRESULT CCurSYSDlg::WindowProc(unsigned msg, WPARAM wParam, LPARAM) {
         return 0;
     }
     for (int f = 0; f < kFields; ++f) {
-        const FieldSpec& spec = kFieldSpecs[f];
-        for (const int first : {spec.editId, spec.spinId})
+        const FieldLayout& layout = kFieldLayouts[f];
+        for (const int first : {layout.editId, layout.spinId})
             if (id >= first && id < first + kRows) {
                 OnField(static_cast<Field>(f), id - first);
                 return 0;

@@ -13,7 +13,7 @@
 
 namespace {
 
-struct ButtonSpec {
+struct ButtonLayout {
     int id;
     int source;
     int x; // place on the panel picture (the template's is the picture's)
@@ -26,7 +26,7 @@ struct ButtonSpec {
 // The connector groups lie under the panel's sockets.
 constexpr int kButtonY = 132;
 constexpr int kButtonH = 30;
-constexpr ButtonSpec kSpecs[CInMode_Dlg::kButtonCount] = {
+constexpr ButtonLayout kButtonLayouts[CInMode_Dlg::kButtonCount] = {
     {CInMode_Dlg::IDC_SPDIF, 0, 25, 74, {673, 674, 675}, {4448, 4449, 4450}, true},
     {CInMode_Dlg::IDC_HILEVEL, 1, 110, 150, {676, 677, 678}, {4451, 4452, 4453}, true},
     {CInMode_Dlg::IDC_PHONE, 2, 272, 74, {688, 689, 690}, {4454, 4455, 4456}, true},
@@ -76,8 +76,8 @@ CInMode_Dlg::CInMode_Dlg(QWidget* parent) : MessageTarget(parent) {
     // The strip takes the size of its picture, where the template put it.
     resize(m_Panel.isNull() ? QSize(860, 175) : m_Panel.size());
     setFocusPolicy(Qt::ClickFocus);
-    for (size_t i = 0; i < std::size(kSpecs); ++i) {
-        const ButtonSpec& s = kSpecs[i];
+    for (size_t i = 0; i < std::size(kButtonLayouts); ++i) {
+        const ButtonLayout& s = kButtonLayouts[i];
         auto* b = new CBtnPng(this, s.id);
         SetControlId(b, s.id);
         b->move(s.x, kButtonY);
@@ -92,8 +92,8 @@ CInMode_Dlg::CInMode_Dlg(QWidget* parent) : MessageTarget(parent) {
 CInMode_Dlg::~CInMode_Dlg() = default;
 
 void CInMode_Dlg::LoadButtonImages() {
-    for (size_t i = 0; i < std::size(kSpecs); ++i) {
-        const ButtonSpec& s = kSpecs[i];
+    for (size_t i = 0; i < std::size(kButtonLayouts); ++i) {
+        const ButtonLayout& s = kButtonLayouts[i];
         CBtnPng* b = m_Buttons[i];
         b->SetImages(s.images[0], s.images[1], s.images[2]);
         b->SetCheckedImages(s.images[2], s.images[2], s.images[2]);
@@ -104,8 +104,8 @@ void CInMode_Dlg::LoadButtonImages() {
 }
 
 CBtnPng* CInMode_Dlg::Button(int id) const {
-    for (size_t i = 0; i < std::size(kSpecs); ++i)
-        if (kSpecs[i].id == id) return m_Buttons[i];
+    for (size_t i = 0; i < std::size(kButtonLayouts); ++i)
+        if (kButtonLayouts[i].id == id) return m_Buttons[i];
     return nullptr;
 }
 
@@ -115,7 +115,7 @@ int CInMode_Dlg::ButtonOf(int source, int mode) {
 }
 
 int CInMode_Dlg::SourceOfButton(int id) {
-    for (const ButtonSpec& s : kSpecs)
+    for (const ButtonLayout& s : kButtonLayouts)
         if (s.id == id) return s.source;
     return -1;
 }

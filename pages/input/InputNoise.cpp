@@ -31,7 +31,7 @@ constexpr unsigned kListHover = 1274;
 // The gate the hidden switch turns on: -75 dBu.
 constexpr uint8_t kSwitchGate = 45;
 
-struct FieldSpec {
+struct FieldLayout {
     int editId;
     int spinId;
     QRect place; // dialog units
@@ -44,7 +44,7 @@ struct FieldSpec {
     int textLimit;
 };
 // In the order the set-up goes through them: level, attenuation, time, gate.
-const FieldSpec kFields[4] = {
+const FieldLayout kFields[4] = {
     {CInputNoise::IDC_LEVEL, CInputNoise::IDC_LEVEL_SPIN, QRect(0, 0, 88, 12), false, 26, 120.0, "",
      0, 120, 8},
     {CInputNoise::IDC_ATTENUATION, CInputNoise::IDC_ATTENUATION_SPIN, QRect(95, 30, 88, 12), true,
@@ -63,15 +63,15 @@ CInputNoise::CInputNoise(IPageHost* view, QWidget* parent)
     m_Background[0] = skin::Pixmap(kBackgroundEn);
     m_Background[1] = skin::Pixmap(kBackgroundCn);
     for (int f = 0; f < kFieldCount; ++f) {
-        const FieldSpec& spec = kFields[f];
-        m_Edit[f] = Place<CNumEdit>(spec.editId, spec.place);
-        m_Spin[f] = Place<CNumSpin>(spec.spinId, spec.place);
+        const FieldLayout& layout = kFields[f];
+        m_Edit[f] = Place<CNumEdit>(layout.editId, layout.place);
+        m_Spin[f] = Place<CNumSpin>(layout.spinId, layout.place);
         m_Spin[f]->hide();
         m_Edit[f]->setAlignment(Qt::AlignCenter);
         // Dark text in the light boxes of the background.
         m_Edit[f]->SetFaceColors(Qt::transparent, Qt::black);
-        m_Edit[f]->setVisible(spec.shown);
-        m_Edit[f]->setEnabled(spec.shown);
+        m_Edit[f]->setVisible(layout.shown);
+        m_Edit[f]->setEnabled(layout.shown);
     }
     m_Switch = Place<CBitButton>(IDC_GATE_SWITCH, QRect(146, 77, 50, 14), IDC_GATE_SWITCH);
     m_Switch->hide();
@@ -93,13 +93,13 @@ void CInputNoise::OnInitDialog() {
     m_SourceList->CreateDropList(this, kSourceListId);
     m_SourceList->EnableMoveNotify(true);
     for (int f = 0; f < kFieldCount; ++f) {
-        const FieldSpec& spec = kFields[f];
+        const FieldLayout& layout = kFields[f];
         m_Spin[f]->SetBuddy(m_Edit[f]);
-        m_Spin[f]->SetRange32(spec.minimum, spec.maximum);
+        m_Spin[f]->SetRange32(layout.minimum, layout.maximum);
         m_Edit[f]->SetScale(1.0);
-        m_Edit[f]->SetOffset(spec.offset);
-        m_Edit[f]->SetType(spec.type, QString::fromLatin1(spec.unit));
-        m_Edit[f]->setMaxLength(spec.textLimit);
+        m_Edit[f]->SetOffset(layout.offset);
+        m_Edit[f]->SetType(layout.type, QString::fromLatin1(layout.unit));
+        m_Edit[f]->setMaxLength(layout.textLimit);
         m_Edit[f]->setFont(g_FontDialog16);
     }
     // The hidden level and time keep their minimum until the next refresh.

@@ -29,12 +29,12 @@ constexpr int kVolumeType = 25; // whole dB, "OFF" at 0
 
 // Per column: the field's and the fader's x (dialog units) and the byte of
 // record 2 the column sets.
-struct ColumnSpec {
+struct ColumnLayout {
     int editX;
     int faderX;
     int byte;
 };
-constexpr ColumnSpec kColumnSpecs[CInputSourceVolume::kColumns] = {
+constexpr ColumnLayout kColumnLayouts[CInputSourceVolume::kColumns] = {
     {22, 25, 3},   // Hi.Level
     {79, 83, 5},   // AUX
     {139, 142, 2}, // SPDIF
@@ -47,7 +47,7 @@ constexpr int kFaderY = 56;
 } // namespace
 
 int CInputSourceVolume::ByteOfColumn(int column) {
-    return column >= 0 && column < kColumns ? kColumnSpecs[column].byte : -1;
+    return column >= 0 && column < kColumns ? kColumnLayouts[column].byte : -1;
 }
 
 CInputSourceVolume::CInputSourceVolume(IPageHost* view, QWidget* parent)
@@ -55,7 +55,7 @@ CInputSourceVolume::CInputSourceVolume(IPageHost* view, QWidget* parent)
     m_Background[0] = skin::Pixmap(kBackgroundEn);
     m_Background[1] = skin::Pixmap(kBackgroundCn);
     for (int i = 0; i < kColumns; ++i) {
-        const ColumnSpec& c = kColumnSpecs[i];
+        const ColumnLayout& c = kColumnLayouts[i];
         CNumEdit* edit = m_Edit[static_cast<size_t>(i)] =
             Place<CNumEdit>(IDC_EDIT + i, QRect(c.editX, kEditY, 24, 12));
         edit->setAlignment(Qt::AlignCenter);
@@ -90,7 +90,7 @@ void CInputSourceVolume::OnInitDialog() {
     std::array<int, kColumns> bytes{};
     WithDeviceLock([&] {
         for (int i = 0; i < kColumns; ++i)
-            bytes[static_cast<size_t>(i)] = g_SysBlock2[kColumnSpecs[i].byte];
+            bytes[static_cast<size_t>(i)] = g_SysBlock2[kColumnLayouts[i].byte];
     });
     for (int i = 0; i < kColumns; ++i) {
         Spin(i)->SetValueChecked(bytes[static_cast<size_t>(i)]);
@@ -141,7 +141,7 @@ void CInputSourceVolume::OnVolumeChanged(int column, bool fromFader) {
     }
     // Every change goes out, the same value too.
     DeviceLockGuard lock(g_DeviceLock);
-    g_SysBlock2[kColumnSpecs[column].byte] = static_cast<uint8_t>(v);
+    g_SysBlock2[kColumnLayouts[column].byte] = static_cast<uint8_t>(v);
     if (m_View) m_View->SendCommand(kRecordSources, 0);
 }
 

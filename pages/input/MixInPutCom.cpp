@@ -95,27 +95,27 @@ CMixInPutCom::~CMixInPutCom() = default;
 
 // The template's controls, in places; each dimmed control over its live one.
 void CMixInPutCom::CreateControls() {
-    for (const MixRowSpec& spec : MixRows()) {
-        Row& r = m_Rows[static_cast<size_t>(spec.source - 1)];
-        r.fader = Make<CBitmapSlider>(this, spec.fader);
-        r.greyFader = Make<CBitmapSlider>(this, spec.greyFader);
-        r.edit = Make<CNumEdit>(this, spec.edit);
+    for (const MixRowLayout& layout : MixRows()) {
+        Row& r = m_Rows[static_cast<size_t>(layout.source - 1)];
+        r.fader = Make<CBitmapSlider>(this, layout.fader);
+        r.greyFader = Make<CBitmapSlider>(this, layout.greyFader);
+        r.edit = Make<CNumEdit>(this, layout.edit);
         r.edit->setAlignment(Qt::AlignCenter);
         r.edit->installEventFilter(this);
         r.value = new CTransparentStatic(this, SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX);
-        SetControlId(r.value, spec.valueStatic);
-        r.spin = Make<CNumSpin>(this, spec.spin);
+        SetControlId(r.value, layout.valueStatic);
+        r.spin = Make<CNumSpin>(this, layout.spin);
         r.spin->hide();
-        r.onOff = MakeButton(this, spec.onOff);
-        r.indicator = MakeButton(this, spec.indicator);
-        if (spec.stepDown) {
-            r.stepDown = MakeButton(this, spec.stepDown);
-            r.stepUp = MakeButton(this, spec.stepUp);
+        r.onOff = MakeButton(this, layout.onOff);
+        r.indicator = MakeButton(this, layout.indicator);
+        if (layout.stepDown) {
+            r.stepDown = MakeButton(this, layout.stepDown);
+            r.stepUp = MakeButton(this, layout.stepUp);
             r.stepDown->hide();
             r.stepUp->hide();
         }
         // Rows 11 and 12 start without their dimmed value and indicator.
-        if (spec.source == 11 || spec.source == 12) {
+        if (layout.source == 11 || layout.source == 12) {
             r.value->hide();
             r.indicator->hide();
         }
@@ -135,9 +135,9 @@ void CMixInPutCom::CreateControls() {
 
 void CMixInPutCom::Init() {
     SetTooltips();
-    for (const MixRowSpec& spec : MixRows()) {
-        Row& r = m_Rows[static_cast<size_t>(spec.source - 1)];
-        if (spec.track) r.fader->SetBitmapChannel(spec.track, spec.track, false);
+    for (const MixRowLayout& layout : MixRows()) {
+        Row& r = m_Rows[static_cast<size_t>(layout.source - 1)];
+        if (layout.track) r.fader->SetBitmapChannel(layout.track, layout.track, false);
         r.greyFader->SetBitmapChannel(kGreyTrack, kGreyTrack, false);
         r.fader->SetBitmapThumb(kThumb, kThumbActive);
         r.greyFader->SetBitmapThumb(kGreyThumb, kGreyThumb);
@@ -159,8 +159,8 @@ void CMixInPutCom::Init() {
         r.value->setFont(g_FontDialog14);
         // The dimmed value texts are grey on the picture; rows 17 and 18 keep
         // the dialog's colours.
-        r.value->SetTextColor(spec.source <= kNamedMixRows ? QColor::fromRgb(kValueTextColor)
-                                                           : QColor(Qt::black));
+        r.value->SetTextColor(layout.source <= kNamedMixRows ? QColor::fromRgb(kValueTextColor)
+                                                             : QColor(Qt::black));
         r.greyFader->SetValueKind(kLevelType);
         r.greyFader->SetVertical(false);
         r.greyFader->SetRange(0, kMixLevelMax, false);
@@ -174,7 +174,7 @@ void CMixInPutCom::Init() {
         }
         r.onOff->SetBitmaps(kOnOff[0], kOnOff[1], kOnOff[2], kOnOff[3], kOnOff[4], kOnOff[5]);
         SetIndicator(r.indicator, 0);
-        if (spec.source <= kNamedMixRows) {
+        if (layout.source <= kNamedMixRows) {
             r.greyFader->hide();
             r.value->hide();
         }
@@ -197,11 +197,11 @@ int CMixInPutCom::LevelMemory(int source) const {
 // Rows 7 and 8 of a device with six AUX inputs are its AUX 1 and AUX 2: they
 // stand in the pictured AUX row, which rows 11 and 12 leave empty there.
 void CMixInPutCom::PlaceRows(int variant) {
-    for (const MixRowSpec& spec : MixRows()) {
-        const MixRowSpec* place = &spec;
-        if (!WideVariant(variant) && (spec.source == 7 || spec.source == 8))
-            place = MixRowOfSource(spec.source + 4);
-        Row& r = m_Rows[static_cast<size_t>(spec.source - 1)];
+    for (const MixRowLayout& layout : MixRows()) {
+        const MixRowLayout* place = &layout;
+        if (!WideVariant(variant) && (layout.source == 7 || layout.source == 8))
+            place = MixRowOfSource(layout.source + 4);
+        Row& r = m_Rows[static_cast<size_t>(layout.source - 1)];
         r.edit->setGeometry(Dlu(place->editX, place->editY, kEditDlu));
         r.value->setGeometry(Dlu(place->editX, place->editY, kValueDlu));
         r.spin->setGeometry(r.edit->geometry());

@@ -7,7 +7,7 @@ namespace {
 
 // Template 965: ids, then the template places (dialog units).
 // clang-format off
-constexpr std::array<MixRowSpec, kMixRowCount> kRows = {{
+constexpr std::array<MixRowLayout, kMixRowCount> kRows = {{
     {1, "Hi.Level1", "高电平1", "Hi.Level1", "高电平1",
      2818, 2838, 2837, 2930, 2912, 2946, 2962, 2882, 2898, 1182, 120, 161, 213, 53, 49, 52},
     {2, "Hi.Level2", "高电平2", "Hi.Level2", "高电平2",
@@ -103,16 +103,16 @@ int EditIndex(int editId) {
 
 } // namespace
 
-const std::array<MixRowSpec, kMixRowCount>& MixRows() {
+const std::array<MixRowLayout, kMixRowCount>& MixRows() {
     return kRows;
 }
 
-const MixRowSpec* MixRowOfSource(int source) {
+const MixRowLayout* MixRowOfSource(int source) {
     return source >= 1 && source <= kMixRowCount ? &kRows[static_cast<std::size_t>(source - 1)]
                                                  : nullptr;
 }
 
-std::array<std::pair<int, MixPart>, 9> MixRowParts(const MixRowSpec& r) {
+std::array<std::pair<int, MixPart>, 9> MixRowParts(const MixRowLayout& r) {
     return {{{r.edit, MixPart::Edit},
              {r.spin, MixPart::Spin},
              {r.fader, MixPart::Fader},
@@ -126,7 +126,7 @@ std::array<std::pair<int, MixPart>, 9> MixRowParts(const MixRowSpec& r) {
 
 MixControl FindMixControl(int id) {
     if (id <= 0) return {};
-    for (const MixRowSpec& r : kRows)
+    for (const MixRowLayout& r : kRows)
         for (const auto& [partId, part] : MixRowParts(r))
             if (partId == id) return MixControl{r.source, part};
     return {};
@@ -141,7 +141,7 @@ bool WideVariant(int variant) {
 }
 
 const char* MixRowName(int source, int chinese, int variant) {
-    const MixRowSpec* r = MixRowOfSource(source);
+    const MixRowLayout* r = MixRowOfSource(source);
     if (!r) return nullptr;
     if (WideVariant(variant)) return chinese ? r->nameWideCn : r->nameWideEn;
     return chinese ? r->nameNarrowCn : r->nameNarrowEn;

@@ -15,7 +15,7 @@ constexpr int kNamedMixRows = 16;
 constexpr int kMixLevelMax = 100;
 
 // The control ids and template places of one row (dialog units of Arial 7).
-struct MixRowSpec {
+struct MixRowLayout {
     int source; // 1..18
     // Tooltips: the high-level/AUX name on a device of variant 2 or 3, and
     // on any other variant; English then Chinese. Null for rows 17 and 18.
@@ -30,9 +30,9 @@ struct MixRowSpec {
     int editY, faderY, onOffY;
 };
 
-const std::array<MixRowSpec, kMixRowCount>& MixRows();
+const std::array<MixRowLayout, kMixRowCount>& MixRows();
 // The row of a source 1..18; null outside.
-const MixRowSpec* MixRowOfSource(int source);
+const MixRowLayout* MixRowOfSource(int source);
 
 // Which control of a row an id names.
 enum class MixPart {
@@ -53,7 +53,7 @@ struct MixControl {
 };
 MixControl FindMixControl(int id);
 // Every control id of a row with its part (0 for the step buttons rows 17 and 18 lack).
-std::array<std::pair<int, MixPart>, 9> MixRowParts(const MixRowSpec& row);
+std::array<std::pair<int, MixPart>, 9> MixRowParts(const MixRowLayout& row);
 
 // The template's sixteen spare buttons: hidden, without pictures or function.
 const std::array<int, 16>& MixSpareButtons();

@@ -35,12 +35,12 @@ constexpr QPoint kFieldDlu[CLevel_Delay_Dlg::kDistanceFields] = {
     {22, 193}, {22, 215}, {22, 236},  {230, 193}, {230, 215}, {230, 236}, {127, 150}, {127, 211},
     {22, 267}, {22, 289}, {230, 267}, {230, 289}, {98, 347},  {158, 347}, {127, 347}};
 
-struct PositionSpec {
+struct PositionLayout {
     QPoint dlu;
     unsigned first; // normal, hover, down
 };
 // Position buttons of types 1..24.
-constexpr PositionSpec kPositions[CLevel_Delay_Dlg::kSpeakerTypes - 1] = {
+constexpr PositionLayout kPositions[CLevel_Delay_Dlg::kSpeakerTypes - 1] = {
     {{69, 190}, 7100},  {{69, 211}, 7103},  {{69, 234}, 7106},  {{69, 211}, 7103},
     {{69, 211}, 7103},  {{69, 211}, 7103},  {{212, 190}, 7110}, {{212, 211}, 7113},
     {{212, 234}, 7116}, {{212, 211}, 7113}, {{212, 211}, 7113}, {{212, 211}, 7113},
@@ -48,14 +48,14 @@ constexpr PositionSpec kPositions[CLevel_Delay_Dlg::kSpeakerTypes - 1] = {
     {{212, 287}, 7116}, {{212, 287}, 7116}, {{140, 174}, 7120}, {{137, 192}, 7123},
     {{137, 194}, 7123}, {{105, 327}, 585},  {{166, 327}, 588},  {{136, 327}, 582}};
 
-struct ToggleSpec {
+struct ToggleLayout {
     int id;
     int type;     // a member type of its group
     int pairMode; // 0: any
     unsigned pictures;
     QPoint dlu;
 };
-constexpr ToggleSpec kToggleSpecs[CLevel_Delay_Dlg::kToggles] = {
+constexpr ToggleLayout kToggleLayouts[CLevel_Delay_Dlg::kToggles] = {
     {6800, 1, 4, 7340, {85, 199}},   {6801, 1, 1, 7400, {85, 199}},
     {6802, 1, 2, 7390, {85, 199}},   {6803, 1, 3, 7410, {85, 221}},
     {6804, 7, 4, 7350, {199, 199}},  {6805, 7, 1, 7430, {199, 199}},
@@ -63,8 +63,8 @@ constexpr ToggleSpec kToggleSpecs[CLevel_Delay_Dlg::kToggles] = {
     {6808, 13, 0, 7360, {85, 273}},  {6809, 16, 0, 7370, {199, 273}},
     {6810, 19, 0, 7330, {159, 181}}, {6811, 22, 0, 7380, {123, 317}}};
 
-const ToggleSpec* ToggleSpecOf(int id) {
-    for (const ToggleSpec& t : kToggleSpecs)
+const ToggleLayout* ToggleLayoutOf(int id) {
+    for (const ToggleLayout& t : kToggleLayouts)
         if (t.id == id) return &t;
     return nullptr;
 }
@@ -86,7 +86,7 @@ int CLevel_Delay_Dlg::ToggleOfType(int type) {
     const int* state = g_SpeakerGroups.StateOfType(type);
     if (!state) return 0;
     const int pair = PairModeOfType(type);
-    for (const ToggleSpec& t : kToggleSpecs)
+    for (const ToggleLayout& t : kToggleLayouts)
         if (g_SpeakerGroups.StateOfType(t.type) == state && (t.pairMode == 0 || t.pairMode == pair))
             return t.id;
     return 0;
@@ -123,7 +123,7 @@ void CLevel_Delay_Dlg::SetUpDelayArea() {
         field->hide();
     }
     for (int t = 1; t < kSpeakerTypes; ++t) {
-        const PositionSpec& p = kPositions[t - 1];
+        const PositionLayout& p = kPositions[t - 1];
         auto* b = new CBtnPng(this, kPositionButton + t - 1);
         Register(b, kPositionButton + t - 1);
         b->SetImages(p.first, p.first + 1, p.first + 2);
@@ -131,7 +131,7 @@ void CLevel_Delay_Dlg::SetUpDelayArea() {
         b->move(DluToPixels(p.dlu, kArial8));
         b->hide();
     }
-    for (const ToggleSpec& t : kToggleSpecs) {
+    for (const ToggleLayout& t : kToggleLayouts) {
         auto* b = new CBtnPng(this, t.id);
         Register(b, t.id);
         b->SetImages(t.pictures, t.pictures + 1, t.pictures + 2);
@@ -206,7 +206,7 @@ void CLevel_Delay_Dlg::OnUnitButton(int unit) {
 }
 
 void CLevel_Delay_Dlg::RefreshLinkToggles() {
-    for (const ToggleSpec& t : kToggleSpecs) {
+    for (const ToggleLayout& t : kToggleLayouts) {
         CBtnPng* b = PngButton(t.id);
         const int* state = g_SpeakerGroups.StateOfType(t.type);
         const bool mine = t.pairMode == 0 || t.pairMode == PairModeOfType(t.type);
@@ -228,13 +228,13 @@ void CLevel_Delay_Dlg::LockGroupFields(int type, bool lock) {
 }
 
 void CLevel_Delay_Dlg::OnLinkToggle(int id) {
-    const ToggleSpec* spec = ToggleSpecOf(id);
-    if (!spec) return;
-    int* state = g_SpeakerGroups.StateOfType(spec->type);
+    const ToggleLayout* layout = ToggleLayoutOf(id);
+    if (!layout) return;
+    int* state = g_SpeakerGroups.StateOfType(layout->type);
     if (!state || *state < 0) return;
     *state = *state != 0 ? 0 : 1;
-    LockGroupFields(spec->type, *state == 1);
-    if (const int shown = ToggleOfType(spec->type)) PngButton(shown)->SetCheck(*state);
+    LockGroupFields(layout->type, *state == 1);
+    if (const int shown = ToggleOfType(layout->type)) PngButton(shown)->SetCheck(*state);
     SelectOutput(-1);
 }
 

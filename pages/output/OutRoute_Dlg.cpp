@@ -34,13 +34,13 @@ constexpr unsigned kLinkChinese = 1018, kLinkEnglish = 1019;
 
 // The mix toggles: id, place, the pictures of state 1 and of state 0
 // (normal, hover, pressed).
-struct ToggleSpec {
+struct ToggleLayout {
     int id;
     QPoint at;
     unsigned on[3];
     unsigned off[3];
 };
-constexpr ToggleSpec kToggles[16] = {
+constexpr ToggleLayout kToggles[16] = {
     {2819, {81, 110}, {1061, 1117, 1060}, {1060, 1059, 1061}},
     {2820, {81, 110}, {1064, 1118, 1063}, {1063, 1062, 1064}},
     {2821, {81, 110}, {1067, 1119, 1066}, {1066, 1065, 1067}},
@@ -116,7 +116,7 @@ COutRoute_Dlg::COutRoute_Dlg(QWidget* parent, QWidget* owner) : CStripBase(paren
                              kLinkChinese);
 
     for (int n = 1; n <= 16; ++n) {
-        const ToggleSpec& t = kToggles[n - 1];
+        const ToggleLayout& t = kToggles[n - 1];
         CBitButton* b = m_ToggleButtons[n - 1] = new CBitButton(this, t.id);
         place(b, t.at);
         ShowToggle(n);
@@ -193,7 +193,7 @@ void COutRoute_Dlg::SetToggle(int source, int state) {
 void COutRoute_Dlg::ShowToggle(int source) {
     CBitButton* b = ToggleButton(source);
     if (!b) return;
-    const ToggleSpec& t = kToggles[source - 1];
+    const ToggleLayout& t = kToggles[source - 1];
     const unsigned* pics = Toggle(source) ? t.on : t.off;
     b->SetBitmaps(pics[0], pics[1], pics[2]);
 }

@@ -10,7 +10,7 @@ namespace {
 // Button id, first picture (normal; +1 hover, +2 pressed and checked) and
 // place of each speaker type 1..24: the front of the car at the top, left
 // outputs on the left. Types that exclude each other share a place.
-struct PositionSpec {
+struct PositionLayout {
     int id;
     unsigned picture;
     QPoint at;
@@ -18,7 +18,7 @@ struct PositionSpec {
 constexpr int kLeftX = 14, kRightX = 178;
 constexpr int kFrontTweeterY = 8, kFrontMidY = 46, kFrontWooferY = 84, kRearTweeterY = 122,
               kRearWooferY = 158;
-const PositionSpec kPositions[24] = {
+const PositionLayout kPositions[24] = {
     {4605, 7100, {kLeftX, kFrontTweeterY}},  // 1 front left tweeter
     {4604, 7103, {kLeftX, kFrontMidY}},      // 2 front left midrange
     {4603, 7106, {kLeftX, kFrontWooferY}},   // 3 front left woofer
@@ -73,7 +73,7 @@ CPositionButtons::CPositionButtons(QWidget* page, IPageHost* view)
     // Only the buttons draw: the page shows through the layer.
     setAttribute(Qt::WA_NoSystemBackground);
     for (int t = 1; t <= 24; ++t) {
-        const PositionSpec& p = kPositions[t - 1];
+        const PositionLayout& p = kPositions[t - 1];
         CBtnPng* b = m_Buttons[t - 1] = new CBtnPng(this, p.id);
         b->SetImages(p.picture, p.picture + 1, p.picture + 2);
         b->SetCheckedImages(p.picture + 2, p.picture + 2, p.picture + 2);

@@ -152,7 +152,7 @@ TEST_F(ListCtrlClTest, TheHeaderIsAGreyGradientDarkerByTheStepEveryLine) {
         EXPECT_EQ(picture.pixelColor(101, y), line(y)) << y;
         EXPECT_EQ(picture.pixelColor(picture.width() - 1, y), line(y)) << y;
     }
-    // The spec's own example: line 20 of a 20-pixel item is RGB(120, 119, 119).
+    // Line 20 of a 20-pixel item is RGB(120, 119, 119).
     EXPECT_EQ(line(20), QColor(120, 119, 119));
 
     // A darker start never goes below black.

@@ -62,11 +62,11 @@ void FillBlock(uint8_t* block, const Fill& fill) {
     for (int i = kEffectBlockOffset; i < kParamBlockSize; ++i) block[i] = fill.byte(i);
 }
 
-// Bytes of a parameter block that no channel writer touches, as the
-// writers are specified: the preset name and spare bytes, the effect
-// block's unused bytes, the microphone's spare bytes and its name (the
-// microphone never writes it), the music inputs' byte 248 and spare bytes,
-// and each output's bytes 286..295 (item 36 holds the lock marks).
+// Bytes of a parameter block that no channel writer touches: the preset
+// name and spare bytes, the effect block's unused bytes, the microphone's
+// spare bytes and its name (the microphone never writes it), the music
+// inputs' byte 248 and spare bytes, and each output's bytes 286..295 (item
+// 36 holds the lock marks).
 bool NoWriterTouches(int i) {
     if (i < kEffectBlockOffset) return true;
     if (i < kMicBlockOffset) {

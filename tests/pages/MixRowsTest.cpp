@@ -47,7 +47,7 @@ TEST(MixRows, TheEditRingVisitsEveryRowInSourceOrder) {
 
 TEST(MixRows, EveryControlIdNamesOneRowAndPart) {
     std::set<int> ids;
-    for (const MixRowSpec& r : MixRows()) {
+    for (const MixRowLayout& r : MixRows()) {
         SCOPED_TRACE(r.source);
         for (const auto& [id, part] : MixRowParts(r)) {
             if (!id) continue;
