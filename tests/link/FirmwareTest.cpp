@@ -421,6 +421,10 @@ const char* FaultName(FirmwareFault f) {
         return "Drop";
     case FirmwareFault::WrongReply:
         return "WrongReply";
+    case FirmwareFault::Close:
+        return "Close";
+    case FirmwareFault::Reset:
+        return "Reset";
     default:
         return "None";
     }
@@ -458,8 +462,10 @@ std::vector<FaultCase> FaultCases() {
     std::vector<FaultCase> out;
     for (int step :
          {kStepBurst, kStepEnter, kStepErase, kStepDspData, kStepStart, kStepData, kStepEnd}) {
+        // A connection closed at every try (FIN): the step goes out again on
+        // a new one, and the update ends once it has gone out twice.
         for (FirmwareFault f : {FirmwareFault::Silence, FirmwareFault::Repeat, FirmwareFault::Drop,
-                                FirmwareFault::WrongReply}) {
+                                FirmwareFault::WrongReply, FirmwareFault::Close}) {
             // A stray answer to the burst is no answer to a step: the update goes on.
             const bool strayOnly = step == kStepBurst &&
                                    (f == FirmwareFault::Repeat || f == FirmwareFault::WrongReply);
