@@ -313,6 +313,44 @@ TEST_F(UpgradeDlgTest, TheStartDoesNothingWhileAnUpdateOrARetryRuns) {
     }
 }
 
+// A file the update refuses is said before anything else happens: the
+// program's link to the device stays as it was.
+TEST_F(UpgradeDlgTest, ARefusedFileLeavesTheLinkToTheDeviceAsItWas) {
+    ConnectUsb();
+    Open();
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> file; // empty: no such file
+    } cases[] = {
+        {"controller part of 3 bytes", ControllerUpdateFile({1, 2, 3})},
+        {"no update tag", std::vector<uint8_t>(100, 'x')},
+        {"no such file", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir.filePath(QStringLiteral("refused.bin")).toStdString();
+        ::unlink(path.c_str());
+        if (!c.file.empty()) {
+            ASSERT_TRUE(WriteFileBytes(path, c.file));
+        }
+        dialog->PathEdit()->setText(QString::fromStdString(path));
+        host.said.clear();
+        host.calls.clear();
+        dialog->UpdateButton()->click();
+        EXPECT_THAT(host.said, ElementsAre("Update file error!"));
+        EXPECT_THAT(host.calls, ::testing::Not(Contains("link down")));
+        EXPECT_TRUE(session->IsConnected());
+        EXPECT_EQ(g_ConnectionKind.load(), kLinkUsb);
+        EXPECT_TRUE(session->Worker().HasWorker());
+        EXPECT_EQ(g_StateFlags[kFlagFirmwareMode].load(), 0);
+        EXPECT_EQ(g_StateFlags[kFlagUpdateRetryRunning].load(), 0);
+        // The device still hears from the program: its status is asked for.
+        const size_t frames = device.FrameCount();
+        ASSERT_TRUE(PumpAll([&] { return device.FrameCount() > frames; }, 5000));
+        EXPECT_EQ(device.Firmware().burstPairs, 0u);
+    }
+}
+
 // The network module ends the connection while a step waits for its reply.
 // An orderly close (FIN) is met as a reset (RST) is: two seconds later the
 // connection is opened again and the step goes out again, and the update
