@@ -587,14 +587,15 @@ bool CFirmwareUpdate::NetFirmwareRead() {
         }
         switch (result) {
         case kNetReset:
+        case kNetClosed:
+            // The module ends a connection in order (FIN) as readily as by a
+            // reset: either way the step is sent again on a new connection.
             if (!Pause(timings_.resetSleep)) return false;
             reconnect();
             return true; // the step is still the head: it goes out again
         case kNetTimedOut:
             reconnect();
             return true;
-        case kNetClosed:
-            return false;
         default:
             break; // receive again, until the time-out
         }

@@ -198,6 +198,9 @@ void CUpgradeDlg::OnUpdate() {
     g_StateFlags[kFlagInitialRead] = 0;
     if (g_StateFlags[kFlagFirmwareMode].load() || g_StateFlags[kFlagUpdateRetryRunning].load())
         return;
+    // The file first: one that is refused leaves the link to the device as it was.
+    g_HexFilePath = m_Path->text().toStdString();
+    if (!m_Session.LoadUpdateFile()) return;
     m_Session.DisconnectDevice();
     const std::vector<std::string> devices = m_Session.DetectUsbDevices();
     const bool network = m_Session.Net().IsReachable();

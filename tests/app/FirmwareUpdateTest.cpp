@@ -157,4 +157,27 @@ TEST_F(FirmwareUpdateTest, ACancelledUpdateSaysSoAndTheProgramConnectsAgain) {
     ASSERT_TRUE(PumpUntil([&] { return view->IsConnected() && DataShown(view, 2); }, 10000));
 }
 
+// A file the update refuses changes nothing: the program stays connected to
+// its device and says so, and the device goes on hearing from it.
+TEST_F(FirmwareUpdateTest, ARefusedFileLeavesTheProgramConnected) {
+    StartConnected();
+    const std::string path = WriteUpdate(ControllerUpdateFile({1, 2, 3}));
+    g_HexFilePath = path;
+    size_t frames = 0;
+    firmwareView->drive = [&](CUpgradeDlg& dialog) {
+        boxes.clear();
+        dialog.UpdateButton()->click();
+        EXPECT_THAT(BoxTexts(), ElementsAre("Update file error!"));
+        EXPECT_TRUE(view->IsConnected());
+        frames = device.FrameCount();
+        dialog.CancelButton()->click();
+    };
+    view->OnFirmwareUpdateCommand();
+    ASSERT_TRUE(PumpUntil([&] { return device.FrameCount() > frames; }, 5000));
+    EXPECT_TRUE(view->IsConnected());
+    EXPECT_EQ(Text(view->LinkStatus()->Text()), "Connected device");
+    EXPECT_EQ(device.Firmware().burstPairs, 0u);
+    EXPECT_EQ(g_HexFilePath, path);
+}
+
 } // namespace

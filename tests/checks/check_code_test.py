@@ -58,6 +58,11 @@ class CheckCodeTest(unittest.TestCase):
         self.expect("sources", good, {"tools/fuzz/y/CMakeLists.txt": "add_executable(y ${PROJECT_SOURCE_DIR}/app/P.cpp)\n"},
                     "tools/fuzz/y/CMakeLists.txt:1: compiles another folder's source")
 
+    def test_a_source_file_at_the_root_fails(self):
+        good = {"CMakeLists.txt": "project(x)\n", "README.md": "", "model/Globals.h": "1\n"}
+        self.expect("root", good, {"Globals.h": "1\n"}, "Globals.h: a source file at the repository's root")
+        self.expect("root", good, {"main.cpp": "int main() {}\n"}, "main.cpp: a source file at the repository's root")
+
 
 if __name__ == "__main__":
     unittest.main()

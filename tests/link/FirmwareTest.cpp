@@ -15,10 +15,14 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -339,6 +343,63 @@ INSTANTIATE_TEST_SUITE_P(Transports, WholeUpdateTest,
                              return info.param == Transport::Usb ? "Usb" : "Net";
                          });
 
+// The update-file writer that comes with the simulated device: the program
+// takes each file it writes, and the simulated device takes the update whole.
+TEST_F(FirmwareTest, TheSimulatedDeviceTakesWhatItsUpdateFileWriterWrites) {
+    MakeDevice(Transport::Net);
+    struct Case {
+        const char* args;
+        bool dsp;
+        size_t controller; // the controller image's bytes
+    } cases[] = {
+        {"", false, 1024},
+        {"--controller 48", false, 48},
+        {"--dsp", true, 1024},
+        {"--dsp --controller 0", true, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args);
+        const std::string path = ::testing::TempDir() + "/written-" + std::to_string(::getpid()) +
+                                 "-" + std::to_string(files.size()) + ".bin";
+        files.push_back(path);
+        const std::string command =
+            std::string(LUMARA_SIM_UPDATE_PROGRAM) + " " + c.args + " " + path + " > /dev/null";
+        const int status = std::system(command.c_str());
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << command;
+        std::ifstream in(path, std::ios::binary);
+        const std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)),
+                                        std::istreambuf_iterator<char>());
+        const size_t dspAt = 4, controllerAt = c.dsp ? kFullLayoutSize + 4 : 4;
+        ASSERT_EQ(file.size(), c.controller ? controllerAt + 4 + c.controller : kFullLayoutSize);
+
+        const sim::FirmwareRecord before = device.Firmware();
+        host.said.clear();
+        ASSERT_TRUE(StartUpdate(path));
+        ASSERT_TRUE(PumpUntil([&] { return Ended(); }, 60000));
+        EXPECT_THAT(host.said, ElementsAre("Update successfully"));
+        const sim::FirmwareRecord r = AfterRestart(before.restarts + 1);
+        EXPECT_EQ(r.errors.size(), before.errors.size());
+        if (c.dsp) {
+            ASSERT_EQ(r.dsp.size(), 5958u * 44);
+            EXPECT_TRUE(std::equal(file.begin() + dspAt, file.begin() + dspAt + kDspImageSize,
+                                   r.dsp.begin()));
+        }
+        if (c.controller) {
+            EXPECT_TRUE(std::equal(r.start.begin(), r.start.end(), file.begin() + controllerAt));
+            ASSERT_EQ(r.controller.size(), (c.controller + 47) / 48 * 48);
+            EXPECT_TRUE(
+                std::equal(file.begin() + controllerAt + 4, file.end(), r.controller.begin()));
+            const std::vector<uint8_t> part(file.begin() + controllerAt, file.end());
+            EXPECT_EQ(r.checkByte, ControllerCheckByte(part));
+        }
+    }
+    // A file without an image is not written.
+    const int status = std::system(
+        (std::string(LUMARA_SIM_UPDATE_PROGRAM) + " --controller 0 /dev/null 2> /dev/null")
+            .c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2);
+}
+
 // ---------------------------------------------------------------------------
 // A fault at every step
 // ---------------------------------------------------------------------------
@@ -360,6 +421,10 @@ const char* FaultName(FirmwareFault f) {
         return "Drop";
     case FirmwareFault::WrongReply:
         return "WrongReply";
+    case FirmwareFault::Close:
+        return "Close";
+    case FirmwareFault::Reset:
+        return "Reset";
     default:
         return "None";
     }
@@ -397,8 +462,10 @@ std::vector<FaultCase> FaultCases() {
     std::vector<FaultCase> out;
     for (int step :
          {kStepBurst, kStepEnter, kStepErase, kStepDspData, kStepStart, kStepData, kStepEnd}) {
+        // A connection closed at every try (FIN): the step goes out again on
+        // a new one, and the update ends once it has gone out twice.
         for (FirmwareFault f : {FirmwareFault::Silence, FirmwareFault::Repeat, FirmwareFault::Drop,
-                                FirmwareFault::WrongReply}) {
+                                FirmwareFault::WrongReply, FirmwareFault::Close}) {
             // A stray answer to the burst is no answer to a step: the update goes on.
             const bool strayOnly = step == kStepBurst &&
                                    (f == FirmwareFault::Repeat || f == FirmwareFault::WrongReply);

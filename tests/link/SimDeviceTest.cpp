@@ -6,6 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+
 namespace {
 
 class SimDeviceTest : public ModelTest {
@@ -83,6 +88,43 @@ TEST_F(SimDeviceTest, AFrameWithABadChecksumIsAskedForAgain) {
     const auto answer = device.Receive(bytes.data(), bytes.size());
     ASSERT_EQ(answer.size(), 16u);
     EXPECT_EQ(answer[4], 'R');
+}
+
+// What a command printed on its standard output, and its exit status.
+std::pair<std::string, int> RunCommand(const std::string& command) {
+    std::string out;
+    FILE* p = ::popen(command.c_str(), "r");
+    if (!p) return {out, -1};
+    char buffer[512];
+    while (size_t n = std::fread(buffer, 1, sizeof buffer, p))
+        out.append(buffer, n);
+    const int status = ::pclose(p);
+    return {out, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+}
+
+// --help shows every option in its first line, and an unknown option ends
+// the program with the same text and a failure.
+TEST(SimProgramTest, ItsFirstUsageLineNamesEveryOption) {
+    const auto [help, status] = RunCommand(std::string(LUMARA_SIM_PROGRAM) + " --help");
+    ASSERT_EQ(status, 0);
+    std::istringstream lines(help);
+    std::string first, line;
+    std::getline(lines, first);
+    EXPECT_EQ(first.rfind("usage: lumara-sim ", 0), 0u) << first;
+    int options = 0;
+    while (std::getline(lines, line)) {
+        // "  --name ..." explains one option.
+        if (line.rfind("  --", 0) != 0) continue;
+        const std::string option = line.substr(2, line.find(' ', 2) - 2);
+        EXPECT_TRUE(first.find("[" + option + "]") != std::string::npos ||
+                    first.find("[" + option + " ") != std::string::npos)
+            << option;
+        ++options;
+    }
+    EXPECT_GT(options, 0);
+    const auto [refused, failed] = RunCommand(std::string(LUMARA_SIM_PROGRAM) + " --bogus 2>&1");
+    EXPECT_EQ(failed, 2);
+    EXPECT_EQ(refused, help);
 }
 
 } // namespace

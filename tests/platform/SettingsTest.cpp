@@ -121,6 +121,53 @@ TEST_F(SettingsTest, AStaleFolderIsReplacedByTheDocumentsFolder) {
     EXPECT_EQ(view.Folder(ViewSettings::kAllPresetsFolder), kept);
 }
 
+// Files start in the documents folder that the desktop's user-dirs.dirs
+// names (as Qt reads it; the XDG_DOCUMENTS_DIR variable itself is not read),
+// ~/Documents without one, and the home folder when that folder is missing.
+TEST_F(SettingsTest, FilesStartInTheDocumentsFolderOfUserDirsElseHome) {
+    const QByteArray home = qgetenv("HOME"), config = qgetenv("XDG_CONFIG_HOME");
+    const QByteArray variable = qgetenv("XDG_DOCUMENTS_DIR");
+    const std::string fakeHome = MakeFolder("home");
+    const std::string fakeConfig = MakeFolder("xdg");
+    qputenv("HOME", QByteArray::fromStdString(fakeHome));
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(fakeConfig));
+    qputenv("XDG_DOCUMENTS_DIR", QByteArray::fromStdString(MakeFolder("variable")));
+    struct Case {
+        const char* name;
+        const char* userDirs; // the line of user-dirs.dirs, null: no such file
+        const char* folder;   // made under the home folder
+        std::string want;
+    } cases[] = {
+        {"named", "XDG_DOCUMENTS_DIR=\"$HOME/Papers\"\n", "Papers", fakeHome + "/Papers"},
+        {"not named", nullptr, "Documents", fakeHome + "/Documents"},
+        {"missing", nullptr, nullptr, fakeHome},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir(QString::fromStdString(fakeHome)).removeRecursively();
+        QDir().mkpath(QString::fromStdString(fakeHome));
+        if (c.folder) QDir(QString::fromStdString(fakeHome)).mkpath(QString::fromLatin1(c.folder));
+        QFile dirs(QString::fromStdString(fakeConfig + "/user-dirs.dirs"));
+        dirs.remove();
+        if (c.userDirs) {
+            ASSERT_TRUE(dirs.open(QIODevice::WriteOnly));
+            dirs.write(c.userDirs);
+            dirs.close();
+        }
+        store->RemoveGroup(names::kPcFile);
+        ViewSettings view(*store, QString());
+        view.LoadFileFolder(0);
+        EXPECT_EQ(view.Folder(ViewSettings::kUpdateFolder), c.want);
+        EXPECT_EQ(view.Folder(ViewSettings::kPresetFolder), c.want);
+    }
+    qputenv("HOME", home);
+    qputenv("XDG_CONFIG_HOME", config);
+    if (variable.isNull())
+        qunsetenv("XDG_DOCUMENTS_DIR");
+    else
+        qputenv("XDG_DOCUMENTS_DIR", variable);
+}
+
 TEST_F(SettingsTest, SavingOneFolderWritesOnlyItsValue) {
     ViewSettings view = View();
     view.SaveFileFolder(0);

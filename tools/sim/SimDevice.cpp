@@ -326,6 +326,7 @@ std::array<uint8_t, kStatusSize> SimDevice::StatusLocked() const {
 FirmwareFault SimDevice::FaultFor(int code, int frame) const {
     auto it = faults_.find(code);
     if (it == faults_.end() || frame < it->second.from) return FirmwareFault::None;
+    if (it->second.frames > 0 && frame >= it->second.from + it->second.frames) return FirmwareFault::None;
     return it->second.fault;
 }
 
@@ -349,6 +350,8 @@ void SimDevice::TakeGarbage(const uint8_t* bytes, size_t n) {
     switch (FaultFor(kStepBurst, frame)) {
     case FirmwareFault::Silence: return;
     case FirmwareFault::Drop: dropNow_ = true; return;
+    case FirmwareFault::Close: endNow_ = ConnectionEnd::Close; return;
+    case FirmwareFault::Reset: endNow_ = ConnectionEnd::Reset; return;
     default: break;
     }
     firmware_.listening = true;
@@ -372,6 +375,8 @@ void SimDevice::HandleFirmware(const SeenFrame& f, std::vector<uint8_t>& out) {
     case FirmwareFault::Silence: return;
     case FirmwareFault::Repeat: Reply(out, kRepeat, f, {}); return;
     case FirmwareFault::Drop: dropNow_ = true; return;
+    case FirmwareFault::Close: endNow_ = ConnectionEnd::Close; return;
+    case FirmwareFault::Reset: endNow_ = ConnectionEnd::Reset; return;
     case FirmwareFault::WrongReply: {
         SeenFrame other = f;
         other.channel = static_cast<uint8_t>(code == kStepEnd ? kStepStart : code + 1);
@@ -436,9 +441,9 @@ void SimDevice::HandleFirmware(const SeenFrame& f, std::vector<uint8_t>& out) {
     }
 }
 
-void SimDevice::SetFirmwareFault(int code, FirmwareFault fault, int fromFrame) {
+void SimDevice::SetFirmwareFault(int code, FirmwareFault fault, int fromFrame, int frames) {
     std::lock_guard<std::mutex> l(mutex_);
-    faults_[code] = {fault, fromFrame};
+    faults_[code] = {fault, fromFrame, frames};
     firmwareFrames_.erase(code);
 }
 
@@ -456,6 +461,11 @@ FirmwareRecord SimDevice::Firmware() const {
 bool SimDevice::TakeCloseAfterAnswer() {
     std::lock_guard<std::mutex> l(mutex_);
     return std::exchange(closeAfterAnswer_, false);
+}
+
+ConnectionEnd SimDevice::TakeConnectionEnd() {
+    std::lock_guard<std::mutex> l(mutex_);
+    return std::exchange(endNow_, ConnectionEnd::None);
 }
 
 // ---------------------------------------------------------------------------

@@ -44,16 +44,22 @@ struct SeenFrame {
 };
 
 // A fault of a firmware step: from its nth frame on, every frame of that
-// step is answered so. For the burst (code 255) Silence makes the device
-// miss it and Drop closes the connection when it comes; Repeat and
-// WrongReply send a stray answer and take the burst all the same.
+// step (or only so many frames) is answered so. For the burst (code 255)
+// Silence makes the device miss it and Drop, Close and Reset end the
+// connection when it comes; Repeat and WrongReply send a stray answer and
+// take the burst all the same.
 enum class FirmwareFault {
     None,
     Silence,    // no answer
     Repeat,     // 'R'
     Drop,       // the connection goes down (network), the USB handle fails
     WrongReply, // 'Q' naming another step
+    Close,      // the step is not taken; the network module closes the connection (FIN), USB: no answer
+    Reset,      // the same, the connection reset (RST)
 };
+
+// How the network module ends a connection it was asked to end.
+enum class ConnectionEnd { None, Close, Reset };
 
 // What the device made of an update.
 struct FirmwareRecord {
@@ -92,11 +98,14 @@ public:
     bool TakeDropRequest();
 
     // ---- firmware mode ---------------------------------------------------------
-    void SetFirmwareFault(int code, FirmwareFault fault, int fromFrame = 1);
+    // frames: how many frames from fromFrame on meet the fault (0: every one).
+    void SetFirmwareFault(int code, FirmwareFault fault, int fromFrame = 1, int frames = 0);
     void ClearFirmwareFaults();
     FirmwareRecord Firmware() const;
     // The network module closes the connection once its answer is out.
     bool TakeCloseAfterAnswer();
+    // The network module ends the connection now, in order or by a reset.
+    ConnectionEnd TakeConnectionEnd();
 
     // ---- the device's own controls (as if someone turned its knob) ------------
     void TurnSource(uint8_t source);
@@ -146,6 +155,7 @@ private:
     bool dropNext_ = false;
     bool dropNow_ = false;
     bool closeAfterAnswer_ = false;
+    ConnectionEnd endNow_ = ConnectionEnd::None;
 
     FirmwareRecord firmware_;
     uint8_t lastGarbage_ = 0; // the byte before, for a pair split between pieces
@@ -154,6 +164,7 @@ private:
     struct ArmedFault {
         FirmwareFault fault = FirmwareFault::None;
         int from = 1;
+        int frames = 0; // 0: every frame from `from` on
     };
     std::map<int, ArmedFault> faults_;
 };

@@ -87,6 +87,19 @@ void SimTcpServer::Serve(int client) {
         if (n <= 0) return;
         const std::vector<uint8_t> answer = device_.Receive(buf, static_cast<size_t>(n));
         if (device_.TakeDropRequest()) return;
+        switch (device_.TakeConnectionEnd()) {
+        case ConnectionEnd::Close:
+            // FIN now, whatever the program sends afterwards.
+            shutdown(client, SHUT_WR);
+            return;
+        case ConnectionEnd::Reset: {
+            // Closing with a zero linger time sends RST instead of FIN.
+            const linger abort{1, 0};
+            setsockopt(client, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+            return;
+        }
+        case ConnectionEnd::None: break;
+        }
         const size_t piece = pieceSize_.load() ? pieceSize_.load() : answer.size();
         for (size_t at = 0; at < answer.size(); at += piece) {
             const size_t k = std::min(piece, answer.size() - at);
@@ -111,6 +124,7 @@ int SimHidDevice::Write(const uint8_t* data, size_t length) {
     ++writes_;
     const std::vector<uint8_t> answer = device_.Receive(data + 1, 64);
     device_.TakeCloseAfterAnswer(); // the program closes a restarted device itself
+    device_.TakeConnectionEnd();    // no connection to end: the step just goes unanswered
     if (device_.TakeDropRequest()) {
         // The device falls off the bus: this handle fails from now on.
         failed_ = true;

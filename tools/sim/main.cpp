@@ -1,8 +1,8 @@
 // lumara-sim: the simulated DSP on 127.0.0.1, for running the program and
 // its tests without the hardware.
 //
-//   lumara-sim [--port N] [--version TEXT] [--silent] [--corrupt] [--repeat N]
-//              [--empty-data N] [--knob SECONDS] [--firmware-fault STEP:FAULT[:N]]
+//   lumara-sim [--port N] [--version TEXT] [--silent] [--corrupt] [--repeat N] [--empty-data N]
+//              [--knob SECONDS] [--firmware-fault STEP:FAULT[:N[:COUNT]]] [--help]
 //
 // Prints "lumara-sim listening on 127.0.0.1:PORT" once it accepts connections.
 #include "tools/sim/SimDevice.h"
@@ -17,6 +17,7 @@
 #include <string>
 #include <thread>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -24,47 +25,66 @@ std::atomic<bool> g_Stop{false};
 
 void OnSignal(int) { g_Stop = true; }
 
+constexpr const char kUsage[] =
+    "usage: lumara-sim [--port N] [--version TEXT] [--silent] [--corrupt] [--repeat N] [--empty-data N] "
+    "[--knob SECONDS] [--firmware-fault STEP:FAULT[:N[:COUNT]]] [--help]\n"
+    "  --port N        TCP port on 127.0.0.1 (0: any free port; default 8899)\n"
+    "  --version TEXT  version text the device reports (default VELK-FV1.00)\n"
+    "  --silent        answer nothing\n"
+    "  --corrupt       every answer fails its checksum\n"
+    "  --repeat N      answer the first N frames with a repeat request\n"
+    "  --empty-data N  the first N data answers carry no payload\n"
+    "  --knob SECONDS  turn the source and a volume every SECONDS, as a user at the device would\n"
+    "  --firmware-fault STEP:FAULT[:N[:COUNT]]\n"
+    "                  from the Nth frame of a firmware update's STEP (burst, enter, erase, dsp,\n"
+    "                  start, data, end) on, answer with FAULT: silence, repeat, wrong (a reply\n"
+    "                  naming another step), drop (the connection goes down), close (the step is\n"
+    "                  not taken and the connection is closed in order, FIN) or reset (the same\n"
+    "                  with RST); COUNT frames only when given, else every later one\n"
+    "  --help          this text\n";
+
 int Usage() {
-    std::fprintf(stderr,
-                 "usage: lumara-sim [--port N] [--version TEXT] [--silent] [--corrupt] [--repeat N]\n"
-                 "                  [--empty-data N] [--knob SECONDS]\n"
-                 "  --port N        TCP port on 127.0.0.1 (0: any free port; default 8899)\n"
-                 "  --version TEXT  version text the device reports (default VELK-FV1.00)\n"
-                 "  --silent        answer nothing\n"
-                 "  --corrupt       every answer fails its checksum\n"
-                 "  --repeat N      answer the first N frames with a repeat request\n"
-                 "  --empty-data N  the first N data answers carry no payload\n"
-                 "  --knob SECONDS  turn the source and a volume every SECONDS, as a user at the device would\n"
-                 "  --firmware-fault STEP:FAULT[:N]\n"
-                 "                  from the Nth frame of a firmware update's STEP (burst, enter, erase, dsp,\n"
-                 "                  start, data, end) on, answer with FAULT (silence, repeat, drop, wrong)\n");
+    std::fputs(kUsage, stderr);
     return 2;
 }
 
-// "STEP:FAULT[:N]" of --firmware-fault.
-bool ParseFirmwareFault(const std::string& text, int& step, sim::FirmwareFault& fault, int& from) {
-    const std::string::size_type a = text.find(':');
-    if (a == std::string::npos) return false;
-    const std::string::size_type b = text.find(':', a + 1);
-    const std::string stepName = text.substr(0, a);
-    const std::string faultName = text.substr(a + 1, b == std::string::npos ? std::string::npos : b - a - 1);
+// "STEP:FAULT[:N[:COUNT]]" of --firmware-fault.
+bool ParseFirmwareFault(const std::string& text, int& step, sim::FirmwareFault& fault, int& from, int& frames) {
+    std::vector<std::string> parts;
+    for (std::string::size_type at = 0;;) {
+        const std::string::size_type colon = text.find(':', at);
+        parts.push_back(text.substr(at, colon == std::string::npos ? std::string::npos : colon - at));
+        if (colon == std::string::npos) break;
+        at = colon + 1;
+    }
+    if (parts.size() < 2 || parts.size() > 4) return false;
     static const std::pair<const char*, int> steps[] = {{"burst", 255}, {"enter", 54}, {"erase", 58}, {"dsp", 59},
                                                         {"start", 55},  {"data", 56},  {"end", 57}};
-    static const std::pair<const char*, sim::FirmwareFault> faults[] = {{"silence", sim::FirmwareFault::Silence},
-                                                                        {"repeat", sim::FirmwareFault::Repeat},
-                                                                        {"drop", sim::FirmwareFault::Drop},
-                                                                        {"wrong", sim::FirmwareFault::WrongReply}};
+    static const std::pair<const char*, sim::FirmwareFault> faults[] = {
+        {"silence", sim::FirmwareFault::Silence}, {"repeat", sim::FirmwareFault::Repeat},
+        {"drop", sim::FirmwareFault::Drop},       {"wrong", sim::FirmwareFault::WrongReply},
+        {"close", sim::FirmwareFault::Close},     {"reset", sim::FirmwareFault::Reset}};
     step = 0;
     for (const auto& s : steps)
-        if (stepName == s.first) step = s.second;
+        if (parts[0] == s.first) step = s.second;
     bool known = false;
     for (const auto& f : faults)
-        if (faultName == f.first) {
+        if (parts[1] == f.first) {
             fault = f.second;
             known = true;
         }
-    from = b == std::string::npos ? 1 : std::atoi(text.c_str() + b + 1);
-    return step != 0 && known && from >= 1;
+    auto number = [](const std::string& t, int& out) {
+        char* end = nullptr;
+        const long v = std::strtol(t.c_str(), &end, 10);
+        if (t.empty() || *end || v < 1 || v > 1000000) return false;
+        out = static_cast<int>(v);
+        return true;
+    };
+    from = 1;
+    frames = 0;
+    if (parts.size() >= 3 && !number(parts[2], from)) return false;
+    if (parts.size() == 4 && !number(parts[3], frames)) return false;
+    return step != 0 && known;
 }
 
 } // namespace
@@ -99,14 +119,17 @@ int main(int argc, char** argv) {
             device.EmptyDataNext(std::atoi(v));
         } else if (a == "--firmware-fault") {
             const char* v = value();
-            int step = 0, from = 1;
+            int step = 0, from = 1, frames = 0;
             sim::FirmwareFault fault = sim::FirmwareFault::None;
-            if (!v || !ParseFirmwareFault(v, step, fault, from)) return Usage();
-            device.SetFirmwareFault(step, fault, from);
+            if (!v || !ParseFirmwareFault(v, step, fault, from, frames)) return Usage();
+            device.SetFirmwareFault(step, fault, from, frames);
         } else if (a == "--knob") {
             const char* v = value();
             if (!v) return Usage();
             knobSeconds = std::atoi(v);
+        } else if (a == "--help" || a == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
         } else {
             return Usage();
         }

@@ -313,6 +313,125 @@ TEST_F(UpgradeDlgTest, TheStartDoesNothingWhileAnUpdateOrARetryRuns) {
     }
 }
 
+// A file the update refuses is said before anything else happens: the
+// program's link to the device stays as it was.
+TEST_F(UpgradeDlgTest, ARefusedFileLeavesTheLinkToTheDeviceAsItWas) {
+    ConnectUsb();
+    Open();
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> file; // empty: no such file
+    } cases[] = {
+        {"controller part of 3 bytes", ControllerUpdateFile({1, 2, 3})},
+        {"no update tag", std::vector<uint8_t>(100, 'x')},
+        {"no such file", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir.filePath(QStringLiteral("refused.bin")).toStdString();
+        ::unlink(path.c_str());
+        if (!c.file.empty()) {
+            ASSERT_TRUE(WriteFileBytes(path, c.file));
+        }
+        dialog->PathEdit()->setText(QString::fromStdString(path));
+        host.said.clear();
+        host.calls.clear();
+        dialog->UpdateButton()->click();
+        EXPECT_THAT(host.said, ElementsAre("Update file error!"));
+        EXPECT_THAT(host.calls, ::testing::Not(Contains("link down")));
+        EXPECT_TRUE(session->IsConnected());
+        EXPECT_EQ(g_ConnectionKind.load(), kLinkUsb);
+        EXPECT_TRUE(session->Worker().HasWorker());
+        EXPECT_EQ(g_StateFlags[kFlagFirmwareMode].load(), 0);
+        EXPECT_EQ(g_StateFlags[kFlagUpdateRetryRunning].load(), 0);
+        // The device still hears from the program: its status is asked for.
+        const size_t frames = device.FrameCount();
+        ASSERT_TRUE(PumpAll([&] { return device.FrameCount() > frames; }, 5000));
+        EXPECT_EQ(device.Firmware().burstPairs, 0u);
+    }
+}
+
+// The network module ends the connection while a step waits for its reply.
+// An orderly close (FIN) is met as a reset (RST) is: two seconds later the
+// connection is opened again and the step goes out again, and the update
+// goes on; a module that ends the connection at every try ends the update
+// once the step has gone out twice.
+TEST_F(UpgradeDlgTest, AStepWhoseConnectionIsClosedOrResetGoesOutAgainOnANewOne) {
+    struct Case {
+        const char* name;
+        int step;
+        sim::FirmwareFault fault;
+        int from;   // the step's frame that meets the fault
+        int frames; // so many frames (0: every one from there)
+        bool dsp;   // the file has a DSP part
+    } cases[] = {
+        {"enter closed", kStepEnter, sim::FirmwareFault::Close, 1, 1, false},
+        {"erase closed", kStepErase, sim::FirmwareFault::Close, 1, 1, true},
+        {"DSP data closed", kStepDspData, sim::FirmwareFault::Close, 3, 1, true},
+        {"start closed", kStepStart, sim::FirmwareFault::Close, 1, 1, false},
+        {"controller data closed", kStepData, sim::FirmwareFault::Close, 3, 1, false},
+        {"enter reset", kStepEnter, sim::FirmwareFault::Reset, 1, 1, false},
+        {"controller data reset", kStepData, sim::FirmwareFault::Reset, 3, 1, false},
+        {"start closed at every try", kStepStart, sim::FirmwareFault::Close, 1, 0, false},
+        {"start reset at every try", kStepStart, sim::FirmwareFault::Reset, 1, 0, false},
+    };
+    OfferNetwork();
+    const auto part = ControllerPart(200);
+    const auto dsp = FirmwareBytes(kDspImageSize, 3);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const bool recovers = c.frames != 0;
+        ASSERT_TRUE(WriteFileBytes(filePath, c.dsp ? FullUpdateFile(dsp, &part)
+                                                   : ControllerUpdateFile(part)));
+        MakeSession();
+        session->Net().SetReachable(true);
+        Open();
+        device.ClearFirmwareFaults();
+        device.SetFirmwareFault(c.step, c.fault, c.from, c.frames);
+        const sim::FirmwareRecord before = device.Firmware();
+        const int connections = server.Connections();
+        host.said.clear();
+        dialog->UpdateButton()->click(); // the module alone: the update starts over the network
+        ASSERT_TRUE(PumpAll([&] { return !host.said.empty() && !session->IsConnected(); }));
+        ASSERT_TRUE(PumpAll([&] { return g_StateFlags[kFlagFirmwareMode].load() == 0; }));
+        const sim::FirmwareRecord r = device.Firmware();
+        const std::vector<int> steps(r.steps.begin() + static_cast<long>(before.steps.size()),
+                                     r.steps.end());
+        if (recovers) {
+            EXPECT_THAT(host.said, ElementsAre("Update successfully"));
+            ASSERT_TRUE(PumpAll([&] { return TipText() == "Update successfully"; }));
+            // The step met by the fault went out again at once, on a new connection.
+            auto at = steps.begin();
+            for (int n = 0; n < c.from && at != steps.end(); ++n)
+                at = std::find(n ? at + 1 : at, steps.end(), c.step);
+            ASSERT_TRUE(at != steps.end() && at + 1 != steps.end());
+            EXPECT_EQ(at[1], c.step);
+            EXPECT_GE(server.Connections(), connections + 2);
+            ASSERT_TRUE(PumpAll([&] { return device.Firmware().restarts == before.restarts + 1; }));
+            const sim::FirmwareRecord done = device.Firmware();
+            EXPECT_EQ(done.errors.size(), before.errors.size());
+            ASSERT_EQ(done.controller.size(), (part.size() - 4 + 47) / 48 * 48);
+            EXPECT_TRUE(std::equal(part.begin() + 4, part.end(), done.controller.begin()));
+            EXPECT_EQ(done.checkByte, ControllerCheckByte(part));
+            if (c.dsp) {
+                ASSERT_EQ(done.dsp.size(), 5958u * 44);
+                EXPECT_TRUE(std::equal(dsp.begin(), dsp.end(), done.dsp.begin()));
+            }
+        } else {
+            EXPECT_THAT(host.said,
+                        ElementsAre("The firmware update failed", "Connection failure!"));
+            EXPECT_EQ(TipText(), "The firmware update failed");
+            // Sent twice, then the update ends; nothing after it.
+            EXPECT_EQ(std::count(steps.begin(), steps.end(), c.step), 2);
+            EXPECT_EQ(steps.back(), c.step);
+            EXPECT_EQ(device.Firmware().restarts, before.restarts);
+        }
+        dialog->CancelButton()->click();
+        dialog.reset();
+        session.reset();
+    }
+}
+
 // ---------------------------------------------------------------------------
 // Retrying
 // ---------------------------------------------------------------------------
