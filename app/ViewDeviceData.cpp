@@ -119,6 +119,13 @@ void CLumaraView::ShowLoadedPresetName() {
 }
 
 LRESULT CLumaraView::OnPresetNameChanged(WPARAM, LPARAM) {
+    // The poller has renamed edited data "Custom". A load since then has
+    // given the data a name of its own, which reaches the device after the
+    // rename: the window keeps showing that one.
+    {
+        DeviceLockGuard lock(g_DeviceLock);
+        if (FieldToString(g_ParamImage + kPresetNameOffset, kPresetNameSize) != g_CustomName) return 0;
+    }
     m_PresetNameButton->SetCheck(1);
     m_PresetNameButton->setText(QString::fromUtf8(g_CustomNameText.Pick()));
     g_SendCmd0Pending = 1;
