@@ -58,6 +58,8 @@ LRESULT CLumaraView::OnDeviceDataLoaded(WPARAM preset, LPARAM) {
     g_ChannelFlags.Reset();
     m_BridgeButton->SetCheck(g_SysBlock8[2]);
     RefreshAdvancedDialog(true);
+    // The window shows the device's data: nothing waits to be sent.
+    m_Session.ForgetUnsentChanges();
     return 0;
 }
 
@@ -215,8 +217,11 @@ void CLumaraView::ApplyMapFromDevice(int keepLink) {
 // ---------------------------------------------------------------------------
 
 LRESULT CLumaraView::OnDeviceStatus(WPARAM, LPARAM) {
-    // While the user is changing these controls the device's report waits.
-    if (!IsConnected() || g_StateFlags[kFlagStatusGuard].load()) return 0;
+    // While the user is changing these controls, or deciding about settings
+    // the device has not had, the device's report waits.
+    if (!IsConnected() || g_StateFlags[kFlagStatusGuard].load() ||
+        m_Session.IsAskingAboutUnsentChanges())
+        return 0;
     bool source = false, volumes = false, mixSource = false;
     {
         // The worker stores records under the lock; take them over under it too.
