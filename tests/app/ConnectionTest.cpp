@@ -498,11 +498,18 @@ TEST_F(DeviceTest, SendersQueueNothingWhileNotConnectedExceptWhereTheyNeedNoLink
     // The resynchronisation request needs no link; the next connection empties the queue.
     view->RequestDataResync();
     EXPECT_EQ(cmd.GetCount(), 1);
+    // The map changed without a link: the connection asks about it; the
+    // device's data is taken here.
+    CMessageBox::SetResponder([this](const CMessageBox::Shown& shown) {
+        boxes.push_back(shown);
+        return shown.buttons.size() > 1 ? CMessageBox::Action::Cancel : CMessageBox::Action::Ok;
+    });
     ASSERT_TRUE(server.Start(static_cast<uint16_t>(g_DevicePort.load())));
     pinger.answers = true;
     view->Net().SetReachable(true);
     EXPECT_TRUE(view->NetConnect());
     ASSERT_TRUE(PumpUntil([this] { return DataShown(view); }, 10000));
+    EXPECT_EQ(boxes.size(), 1u);
     for (const auto& f : device.Seen()) EXPECT_NE(f.channel, 98);
 }
 
