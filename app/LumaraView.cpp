@@ -24,6 +24,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QTimer>
 #include <QTimerEvent>
 
 #include <algorithm>
@@ -137,6 +138,9 @@ CLumaraView::CLumaraView(CLumaraDoc& doc, platform::SettingsStore& settings, con
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::ClickFocus);
     m_Session.SetHost(this);
+    m_Session.SetDeferrer([this](int ms, std::function<void()> task) {
+        QTimer::singleShot(ms, this, std::move(task));
+    });
     CreateControls();
 }
 
@@ -293,6 +297,8 @@ void CLumaraView::OnInitialUpdate() {
         connect(screen, &QScreen::availableGeometryChanged, this,
                 [this] { PostMessage(WM_SETTINGCHANGE, kWorkAreaSetting, 0); });
     SetTimer(kFirstConnectTimer, kFirstConnectMs);
+    // What the window starts with is nothing the device has missed.
+    m_Session.ForgetUnsentChanges();
 }
 
 void CLumaraView::InitFileDialogPaths() {

@@ -512,6 +512,7 @@ public:
     void ShowPresetTransfer() override;
     void ResetTransferProgress(int count, bool viewBar) override;
     void PressConnectButton() override { OnConnectButton(); }
+    bool AskToSendUnsentChanges() override;
 
     // ---- members others reach ----------------------------------------------
     CKTV_Data* Data() const { return m_Data; }

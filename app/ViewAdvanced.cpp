@@ -7,6 +7,7 @@
 
 void CLumaraView::MarkSourceChanged(int flag) {
     g_SendCmd2Pending = flag && IsConnected() ? 1 : 0;
+    if (flag && !IsConnected()) m_Session.NoteUnsentRecord(kRecordSources);
 }
 
 void CLumaraView::SaveLineSetting() {

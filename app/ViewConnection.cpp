@@ -16,6 +16,9 @@
 namespace {
 
 const BiText kNothingToOpenText{"没有连接可以打开", "No connection can be opened"};
+const BiText kUnsentChangesText{
+    "未连接设备时修改的数据还没有发送到设备.\n是否把这些数据发送到设备?\n(否: 使用设备的数据, 这些修改将丢失)",
+    "Settings were changed while offline.\nSend them to the device?\n(NO: the device's data replaces them)"};
 
 } // namespace
 
@@ -49,7 +52,8 @@ LRESULT CLumaraView::OnNetBytes(WPARAM, LPARAM count) {
 }
 
 LRESULT CLumaraView::OnVersionReceived(WPARAM, LPARAM) {
-    m_Session.OnVersionReceived();
+    CTextFieldMessages refused; // said once the session has released the lock
+    m_Session.OnVersionReceived(refused.Errors());
     return 0;
 }
 
@@ -171,5 +175,11 @@ void CLumaraView::ClearLinkDisplay(int kind) {
 
 void CLumaraView::Say(const char* text, int ms) {
     ShowMessageBox(nullptr, text, g_ProductTitle, MB_OK, g_LanguageFlag.load(), ms);
+}
+
+bool CLumaraView::AskToSendUnsentChanges() {
+    const int chinese = g_LanguageFlag.load() ? 1 : 0;
+    return ShowMessageBox(nullptr, kUnsentChangesText.Pick(), g_ProductTitle, MB_YESNO, chinese,
+                          chinese ? -2 : -3) == IDYES;
 }
 

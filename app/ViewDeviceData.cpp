@@ -58,6 +58,8 @@ LRESULT CLumaraView::OnDeviceDataLoaded(WPARAM preset, LPARAM) {
     g_ChannelFlags.Reset();
     m_BridgeButton->SetCheck(g_SysBlock8[2]);
     RefreshAdvancedDialog(true);
+    // The window shows the device's data: nothing waits to be sent.
+    m_Session.ForgetUnsentChanges();
     return 0;
 }
 
@@ -119,6 +121,13 @@ void CLumaraView::ShowLoadedPresetName() {
 }
 
 LRESULT CLumaraView::OnPresetNameChanged(WPARAM, LPARAM) {
+    // The poller has renamed edited data "Custom". A load since then has
+    // given the data a name of its own, which reaches the device after the
+    // rename: the window keeps showing that one.
+    {
+        DeviceLockGuard lock(g_DeviceLock);
+        if (FieldToString(g_ParamImage + kPresetNameOffset, kPresetNameSize) != g_CustomName) return 0;
+    }
     m_PresetNameButton->SetCheck(1);
     m_PresetNameButton->setText(QString::fromUtf8(g_CustomNameText.Pick()));
     g_SendCmd0Pending = 1;
@@ -208,8 +217,11 @@ void CLumaraView::ApplyMapFromDevice(int keepLink) {
 // ---------------------------------------------------------------------------
 
 LRESULT CLumaraView::OnDeviceStatus(WPARAM, LPARAM) {
-    // While the user is changing these controls the device's report waits.
-    if (!IsConnected() || g_StateFlags[kFlagStatusGuard].load()) return 0;
+    // While the user is changing these controls, or deciding about settings
+    // the device has not had, the device's report waits.
+    if (!IsConnected() || g_StateFlags[kFlagStatusGuard].load() ||
+        m_Session.IsAskingAboutUnsentChanges())
+        return 0;
     bool source = false, volumes = false, mixSource = false;
     {
         // The worker stores records under the lock; take them over under it too.

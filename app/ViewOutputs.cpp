@@ -237,6 +237,7 @@ void CLumaraView::OnMasterVolume() {
 
 void CLumaraView::MarkMasterChanged(int flag) {
     g_SendCmd5Pending = flag && IsConnected() ? 1 : 0;
+    if (flag && !IsConnected()) m_Session.NoteUnsentRecord(kRecordMaster);
 }
 
 // ---------------------------------------------------------------------------

@@ -162,6 +162,9 @@ bool CLumaraView::LoadPresetFile() {
     {
         DeviceLockGuard lock(g_DeviceLock);
         loaded = m_PresetJson.LoadPresetFile(FileSystemName(*path));
+        // The edits made before are gone with the data they changed: the
+        // poller must not rename the loaded data "Custom" meanwhile.
+        if (loaded) g_ParamSentFlag = 0;
     }
     if (!loaded) {
         // The codec stored nothing: the image, the model and the device are as they were.
@@ -215,6 +218,7 @@ bool CLumaraView::LoadAllPresetsFile() {
     {
         DeviceLockGuard lock(g_DeviceLock);
         loaded = m_PresetJson.LoadAllPresetsFile(FileSystemName(*path));
+        if (loaded) g_ParamSentFlag = 0; // as for one preset
     }
     if (!loaded) {
         SayFileError(kReadAllErrorText, m_PresetJson.ErrorText());

@@ -64,12 +64,15 @@ CDeviceSession::CDeviceSession(CKTV_Data& model, ISettingsGroup& usbMarks, IView
     worker_.SetWaitPump([this] { relay_.Drain(); });
     // Hot-plug arrivals and removals act on this session from now on.
     usb_.SetHost(this);
+    // The model's own start is nothing the device has missed.
+    ForgetUnsentChanges();
 }
 
 CDeviceSession::~CDeviceSession() {
     hotplug_.reset();
     usb_.SetHost(nullptr);
     worker_.StopIo(false);
+    CloseHeldLink();
     Detach();
 }
 
@@ -109,6 +112,7 @@ void CDeviceSession::Say(const char* text, int ms) {
 void CDeviceSession::FinishConnect() {
     command_.Clear();
     model_.ClearChangeFlags(0);
+    BeginLink();
     transferCount_ = 0;
     worker_.SetConnected(true);
     {
@@ -121,6 +125,7 @@ void CDeviceSession::FinishConnect() {
 }
 
 void CDeviceSession::FirstConnect() {
+    CloseHeldLink();
     // The start page may already have connected.
     if (!IsConnected() && g_ConnectionKind.load() == 0 && usb_.OpenUsbDevice()) FinishConnect();
     // Whatever became of USB, the network module is watched from now on.
@@ -128,6 +133,7 @@ void CDeviceSession::FirstConnect() {
 }
 
 void CDeviceSession::ConnectDevice() {
+    CloseHeldLink();
     switch (g_ConnectionKind.load()) {
     case kLinkUsb:
         command_.SetNotifyWnd(&relay_);
@@ -147,6 +153,7 @@ void CDeviceSession::ConnectDevice() {
 }
 
 bool CDeviceSession::ConnectUsb() {
+    CloseHeldLink();
     g_ConnectionKind = kLinkUsb;
     if (usb_.OpenUsbDevice()) {
         FinishConnect();
@@ -158,6 +165,7 @@ bool CDeviceSession::ConnectUsb() {
 }
 
 bool CDeviceSession::ConnectUsbPath(const std::string& path) {
+    CloseHeldLink();
     if (!usb_.IsUsbPathFree(path)) return false;
     g_UsbDevicePath = path;
     if (!usb_.OpenHidDevice()) return false;
@@ -177,11 +185,13 @@ std::vector<std::string> CDeviceSession::FreeUsbDevices() {
 bool CDeviceSession::NetConnect() {
     int none = kLinkNone;
     if (!g_ConnectionKind.compare_exchange_strong(none, kLinkNetwork)) return false;
+    CloseHeldLink();
     if (net_.IsDeviceOnLocalSubnet() && net_.Connect()) {
         g_ReconnectCount = 0;
         command_.SetNotifyWnd(&relay_);
         command_.Clear();
         model_.ClearChangeFlags(0);
+        BeginLink();
         transferCount_ = 0;
         worker_.SetConnected(true);
         {
@@ -199,6 +209,7 @@ bool CDeviceSession::NetConnect() {
 }
 
 bool CDeviceSession::NetReconnect() {
+    CloseHeldLink();
     net_.Close();
     Pause(timings_.viewReconnectPause);
     if (!net_.Connect()) return false;
@@ -266,7 +277,7 @@ void CDeviceSession::SendInitialReads(int full) {
     read(kRecordDeviceKept, 0);
 }
 
-void CDeviceSession::OnVersionReceived() {
+void CDeviceSession::OnVersionReceived(TextFieldErrors* refused) {
     // A late reply after the link was closed has nothing to check.
     if (!IsConnected()) return;
     const char* text = reinterpret_cast<const char*>(g_DeviceVersionText);
@@ -283,6 +294,20 @@ void CDeviceSession::OnVersionReceived() {
         return;
     }
     g_DeviceVariant = variant;
+    if (HasUnsentChanges()) {
+        // The user decides before the device's data replaces the window's.
+        const unsigned link = linkNumber_;
+        asking_ = true;
+        const bool send = host_ && host_->AskToSendUnsentChanges();
+        asking_ = false;
+        // The link went while the user decided (another may have come): the
+        // changes wait for the next connection.
+        if (!IsConnected() || link != linkNumber_) return;
+        if (send)
+            SendUnsentChanges(refused); // the reads below bring them back
+        else
+            ForgetUnsentChanges();
+    }
     {
         DeviceLockGuard lock(g_DeviceLock);
         SendInitialReads(1);
@@ -292,13 +317,82 @@ void CDeviceSession::OnVersionReceived() {
 }
 
 // ---------------------------------------------------------------------------
+// Changes the device has not had
+// ---------------------------------------------------------------------------
+
+void CDeviceSession::BeginLink() {
+    ++linkNumber_;
+    // Until the user has answered, the poller sends nothing of the window's
+    // own: not its name, and no rename of the data to "Custom".
+    if (HasUnsentChanges()) {
+        g_SendCmd0Pending = 0;
+        g_ParamSentFlag = 0;
+    }
+}
+
+bool CDeviceSession::HasUnsentChanges() const { return g_UnsentEdits.load() || !unsentRecords_.empty(); }
+
+void CDeviceSession::NoteUnsentRecord(int record) {
+    switch (record) {
+    case kRecordSources:
+    case kRecordMaster:
+    case kRecordOutputMapA:
+    case kRecordOutputMapB:
+    case kRecordSourceSetup:
+    case kRecordDeviceKept:
+    case kRecordPageTable:
+        if (std::find(unsentRecords_.begin(), unsentRecords_.end(), record) == unsentRecords_.end())
+            unsentRecords_.push_back(record);
+        break;
+    default: break; // commands and names: nothing the window keeps
+    }
+}
+
+void CDeviceSession::ForgetUnsentChanges() {
+    g_UnsentEdits = 0;
+    unsentRecords_.clear();
+}
+
+void CDeviceSession::SendUnsentChanges(TextFieldErrors* refused) {
+    {
+        // Channel edits made without a link live in the model only.
+        DeviceLockGuard lock(g_DeviceLock);
+        const TextFieldErrors errors = model_.WriteAllToImage();
+        if (refused) refused->insert(refused->end(), errors.begin(), errors.end());
+    }
+    SendPresetToDevice(0, false, refused);
+    for (int record : unsentRecords_) {
+        // The preset transfer carries the master and the output map itself.
+        if (record == kRecordMaster || record == kRecordOutputMapA || record == kRecordOutputMapB) continue;
+        SendCommand(record, 0);
+    }
+}
+
+// ---------------------------------------------------------------------------
 // Ending a link
 // ---------------------------------------------------------------------------
 
 void CDeviceSession::Disconnect() {
     StopIo(true);
-    Pause(timings_.closePause);
+    // The device has always seen its connection go a moment after the last
+    // exchange; the window shows the link closed at once and goes on.
+    CloseHeldLink();
+    heldUsb_ = usb_.ReleaseDevice();
+    heldSocket_ = net_.ReleaseSocket();
     CloseCurrentLink();
+    const unsigned number = ++heldNumber_;
+    if (defer_ && timings_.closePause > 0)
+        defer_(timings_.closePause, [this, number] {
+            if (number == heldNumber_) CloseHeldLink();
+        });
+    else
+        CloseHeldLink();
+}
+
+void CDeviceSession::CloseHeldLink() {
+    heldUsb_.reset();
+    CNet_Socket::CloseReleased(heldSocket_);
+    heldSocket_ = -1;
 }
 
 // What closing a link of either kind leaves: not connected, not synchronised,
@@ -426,7 +520,10 @@ void CDeviceSession::Queue(PacketPtr frame) {
 }
 
 void CDeviceSession::SendCommand(int record, int index) {
-    if (!IsConnected()) return;
+    if (!IsConnected()) {
+        if (index == 0) NoteUnsentRecord(record);
+        return;
+    }
     const bool longCommand = record == kRecordLongCommand;
     {
         DeviceLockGuard lock(g_DeviceLock);
@@ -446,13 +543,21 @@ void CDeviceSession::SendOutputMap(int output, int mode) {
         CKTV_OutData* out = model_.GetOut(output);
         if (!out) return;
         out->SetSpeakerType(g_OutputSpeakerType[output]);
-        if (!connected) return;
+        if (!connected) {
+            NoteUnsentRecord(kRecordOutputMapA);
+            NoteUnsentRecord(kRecordOutputMapB);
+            return;
+        }
         command_.AddPacket(BuildSystemPacket(kRecordOutputMapA, 0));
         command_.AddPacket(BuildSystemPacket(kRecordOutputMapB, 0));
         command_.AddPacket(out->WriteCrossoverFromFilters());
         return;
     }
-    if (!connected) return;
+    if (!connected) {
+        NoteUnsentRecord(kRecordOutputMapA);
+        NoteUnsentRecord(kRecordOutputMapB);
+        return;
+    }
     command_.AddPacket(BuildSystemPacket(kRecordOutputMapA, 0));
     command_.AddPacket(BuildSystemPacket(kRecordOutputMapB, 0));
     for (int i = 0; i < kOutputCount; ++i)
@@ -535,7 +640,10 @@ void CDeviceSession::StartTransferWindow(bool setViewProgress) {
 
 void CDeviceSession::SendPresetToDevice(int preset, bool fromModel, TextFieldErrors* refused) {
     if (!IsConnected()) {
-        if (preset != 0) ShowConnectionFailure();
+        if (preset != 0)
+            ShowConnectionFailure();
+        else
+            g_UnsentEdits = 1; // the current data was replaced (a file, the lock)
         return;
     }
     if (!ValidPreset(preset)) return;
@@ -569,7 +677,10 @@ void CDeviceSession::SendPresetToDevice(int preset, bool fromModel, TextFieldErr
 }
 
 void CDeviceSession::SendAllPresetsToDevice(TextFieldErrors* refused) {
-    if (!IsConnected()) return;
+    if (!IsConnected()) {
+        g_UnsentEdits = 1;
+        return;
+    }
     DeviceLockGuard lock(g_DeviceLock);
     transferCount_ = 0;
     const uint8_t masterOn = g_SysBlock5[kMasterOnByte];
@@ -648,7 +759,10 @@ void CDeviceSession::ReadAllPresetsForFile() {
 // The channel goes off before its block and back on after it, through its own
 // setter with the change mark cleared, so the poller sends nothing of its own.
 void CDeviceSession::SendInputChannelBlock(int input, TextFieldErrors* refused) {
-    if (!IsConnected()) return;
+    if (!IsConnected()) {
+        g_UnsentEdits = 1;
+        return;
+    }
     DeviceLockGuard lock(g_DeviceLock);
     CMusic_InData* in = model_.GetMusic(input);
     if (!in) return;
@@ -675,7 +789,10 @@ void CDeviceSession::QueueOutputOff(CKTV_OutData& out) {
 }
 
 void CDeviceSession::SendOutputBlock(int output, TextFieldErrors* refused) {
-    if (!IsConnected()) return;
+    if (!IsConnected()) {
+        g_UnsentEdits = 1;
+        return;
+    }
     DeviceLockGuard lock(g_DeviceLock);
     CKTV_OutData* out = model_.GetOut(output);
     if (!out) return;
@@ -704,7 +821,10 @@ void CDeviceSession::CopyOutputEq(int from, int to, TextFieldErrors* refused) {
     CKTV_OutData* b = model_.GetOut(to);
     if (!a || !b || a == b) return;
     b->CopyEqFrom(*a);
-    if (!IsConnected()) return;
+    if (!IsConnected()) {
+        g_UnsentEdits = 1;
+        return;
+    }
     b->WriteAllItems();
     command_.AddPacket(BuildBlockPacket(0, kGroupOutput, to, 1, 1, refused));
 }
@@ -752,6 +872,7 @@ void CDeviceSession::EndFirmwareMode() {
 }
 
 bool CDeviceSession::ConnectFirmwareUsb(const std::string& path) {
+    CloseHeldLink();
     if (!usb_.IsUsbPathFree(path)) return false;
     g_UsbDevicePath = path;
     if (!usb_.OpenHidDevice()) return false;
@@ -760,6 +881,7 @@ bool CDeviceSession::ConnectFirmwareUsb(const std::string& path) {
 }
 
 bool CDeviceSession::ConnectFirmwareNetwork() {
+    CloseHeldLink();
     if (!net_.IsReachable() || !net_.Connect()) return false;
     g_NetLinkUp = 1;
     BeginFirmwareMode();
@@ -771,6 +893,7 @@ bool CDeviceSession::FirmwareModuleAnswers(const CancelCheck& cancelled) {
 }
 
 bool CDeviceSession::RetryFirmwareConnect(bool quiet, bool moduleAnswers) {
+    CloseHeldLink();
     CUpdateDisplayPort& display = firmware_.Display();
     switch (g_ConnectionKind.load()) {
     case kLinkUsb:

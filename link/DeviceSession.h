@@ -73,6 +73,9 @@ public:
     virtual void PressConnectButton() = 0;
     // An update file is loaded: the window's own progress bar runs 0..range.
     virtual void ShowUpdateRange(int range) { (void)range; }
+    // A new connection finds settings the device has not had: true sends
+    // the window's settings to the device, false takes the device's data.
+    virtual bool AskToSendUnsentChanges() { return false; }
 };
 
 class CDeviceSession : public IUsbHost {
@@ -87,6 +90,10 @@ public:
     CDeviceSession& operator=(const CDeviceSession&) = delete;
 
     void SetHost(ISessionHost* host) { host_ = host; }
+    // Runs a task on the UI thread after ms (the owner's timer). Without
+    // one, a task that would wait runs at once.
+    using Deferrer = std::function<void(int ms, std::function<void()> task)>;
+    void SetDeferrer(Deferrer defer) { defer_ = std::move(defer); }
     // Makes this session the one the engine reports to (g_MainView and the
     // command engine's notify endpoint); Detach undoes it if still so.
     void Attach();
@@ -127,7 +134,9 @@ public:
     std::vector<std::string> FreeUsbDevices();
     bool NetConnect();
     bool NetReconnect();
-    // The connect button of a connected program: stop, pause, close.
+    // The connect button of a connected program: the worker stops and the
+    // link closes at once; the device's connection itself goes closePause
+    // later, as it always has, without the UI thread waiting for it.
     void Disconnect();
     // Stops I/O and closes the link (the firmware update asks for it); 0.
     int DisconnectDevice();
@@ -149,7 +158,9 @@ public:
     // Handlers of the engine's messages (UI thread).
     void OnDeviceReachable();
     void OnNetConnected();
-    void OnVersionReceived();
+    // With settings the device has not had, the host is asked first; what
+    // the window's settings pack into refused texts goes to *refused.
+    void OnVersionReceived(TextFieldErrors* refused = nullptr);
     void OnLinkLost();
     void OnDeviceAbnormal();
     void OnTransferDone();
@@ -214,6 +225,22 @@ public:
     int TransferCount() const { return transferCount_; }
     int SavedOnOff() const { return savedOnOff_; }
 
+    // ---- changes the device has not had ------------------------------------
+    // Channel edits made while the device's data was not in step (the
+    // model's marks, g_UnsentEdits), system records no link could take, and
+    // presets loaded while no link was open. The next connection whose
+    // version is accepted asks about them before the device's data replaces
+    // them: the window's settings go to the device as a preset load sends
+    // them, or the device's data is taken. Nothing is forgotten without that
+    // answer, or until the window shows the device's data.
+    bool HasUnsentChanges() const;
+    // A system record changed while no link was open to take it.
+    void NoteUnsentRecord(int record);
+    // The window holds the device's data, or what the program started with.
+    void ForgetUnsentChanges();
+    // The question is open: the device's reports must not change the window meanwhile.
+    bool IsAskingAboutUnsentChanges() const { return asking_; }
+
     // ---- a transfer cut short ----------------------------------------------
     // A transfer mutes the master first and gives its on state back only in
     // its last packet: a link that closes before that packet went out leaves
@@ -227,6 +254,9 @@ public:
 private:
     // The end of every connect sequence once the device is open.
     void FinishConnect();
+    // A new link is counted; with changes to ask about, the poller's name
+    // write and rename wait for the answer.
+    void BeginLink();
     // What closing a link of either kind leaves.
     void ClearLinkState(int kind);
     // Appends a packet of the current transfer: its progress value, the
@@ -241,6 +271,12 @@ private:
     // Closing a link: is a transfer's master restore still queued?
     void NoteInterruptedTransfer();
     void Say(const char* text, int ms = 2000);
+    // Queues the window's settings for the device: the current preset as a
+    // preset load sends it, then the system records it does not carry.
+    void SendUnsentChanges(TextFieldErrors* refused);
+    // Closes the connection a disconnect left to the device for a moment;
+    // every new connection closes it first.
+    void CloseHeldLink();
     // Firmware mode on with a worker running the steps, from the first step.
     void BeginFirmwareMode();
     // Firmware mode off; the removal handling forgets the last step.
@@ -249,6 +285,7 @@ private:
     CKTV_Data& model_;
     IViewNotify& notify_;
     ISessionHost* host_ = nullptr;
+    Deferrer defer_;
     const LinkTimings timings_;
     const bool watchHotplug_;
 
@@ -264,6 +301,15 @@ private:
     CLinkWorker worker_;
     CFirmwareUpdate firmware_;
     std::unique_ptr<CUdevMonitor> hotplug_;
+
+    // The connection of the last disconnect until its pause has passed.
+    std::shared_ptr<IHidDevice> heldUsb_;
+    int heldSocket_ = -1;
+    unsigned heldNumber_ = 0; // which disconnect a pending close belongs to
+
+    unsigned linkNumber_ = 0;      // counts the connections opened
+    std::vector<int> unsentRecords_; // system records no link has taken, in order
+    bool asking_ = false;
 
     int transferCount_ = 0; // packets of the current transfer with a progress value
     int savedOnOff_ = 0;    // a channel's on state while its block goes out

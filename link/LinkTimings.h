@@ -60,7 +60,7 @@ struct LinkTimings {
     int firmwareRestart = 5000;  // the device restarts after a firmware update
     int stopPoll = 5;            // StopIo's pause between looks at the worker
     int waitSlice = 20;          // longest blocking call between looks at the end event
-    int closePause = 500;        // the view: between stopping the worker and closing its link
+    int closePause = 500;        // the connect button: the device's link stays open after the worker stopped
     int viewReconnectPause = 500; // the view's network reconnect: between closing and connecting
     FirmwareTimings firmware;
 };

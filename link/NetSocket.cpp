@@ -243,6 +243,17 @@ bool CNet_Socket::Close() {
     return true;
 }
 
+int CNet_Socket::ReleaseSocket() {
+    std::lock_guard<std::mutex> lock(socketMutex_);
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+}
+
+void CNet_Socket::CloseReleased(int fd) {
+    if (fd >= 0) close(fd);
+}
+
 bool CNet_Socket::Connect(const CancelCheck& cancelled) {
     if (!reachable_.load() || !Ping(cancelled)) return false;
     Close();

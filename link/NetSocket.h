@@ -108,6 +108,10 @@ public:
     bool Connect(const CancelCheck& cancelled = {});
     // Closes the connection; closing a closed socket does nothing.
     bool Close();
+    // Gives up the open connection without closing it (-1 when none is
+    // open); the caller closes it with CloseReleased.
+    int ReleaseSocket();
+    static void CloseReleased(int fd);
     bool IsOpen() const;
     // Sends the whole buffer; false on failure.
     bool Send(const uint8_t* bytes, int length);

@@ -121,6 +121,13 @@ void CUsbLink::CloseHidDevice() {
     // A read still running on the worker keeps its own reference until it returns.
 }
 
+std::shared_ptr<IHidDevice> CUsbLink::ReleaseDevice() {
+    std::lock_guard<std::mutex> lock(deviceMutex_);
+    std::shared_ptr<IHidDevice> released;
+    released.swap(device_);
+    return released;
+}
+
 bool CUsbLink::IsOpen() const {
     std::lock_guard<std::mutex> lock(deviceMutex_);
     return device_ != nullptr;

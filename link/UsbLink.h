@@ -53,6 +53,9 @@ public:
     bool OpenUsbDevice();
     bool ReopenUsbDevice();
     void CloseHidDevice();
+    // Gives up the open device without closing it: it closes when the last
+    // holder of the returned handle lets it go.
+    std::shared_ptr<IHidDevice> ReleaseDevice();
     bool IsOpen() const;
     // Arrival and removal of HID interfaces (on the UI thread).
     void OnDeviceChange(const HotplugEvent& event);

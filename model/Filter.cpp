@@ -48,7 +48,7 @@ int CFilter::GetGainCode() const {
 
 int CFilter::GetBandwidthCode() const { return BandwidthToCode(bandwidth_); }
 
-void CFilter::Mark() { changed_ = g_DeviceSynced.load(); }
+void CFilter::Mark() { changed_ = ChangeMark(); }
 
 void CFilter::Relayout() {
     if (bandHandle_)

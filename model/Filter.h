@@ -8,8 +8,9 @@
 // handle and label geometry, interaction flags).
 //
 // Change marks: a marking setter assigns g_DeviceSynced to the changed
-// flag, so a change made while the device is not synchronised clears a
-// mark that was still pending.
+// flag (ChangeMark), so a change made while the device is not synchronised
+// clears a mark that was still pending and is noted as one the device has
+// not had.
 #pragma once
 
 #include "model/FilterResponse.h"

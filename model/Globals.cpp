@@ -13,6 +13,7 @@ void ClearCommStatusFlags() {
 }
 
 std::atomic<int> g_DeviceSynced{0};
+std::atomic<int> g_UnsentEdits{0};
 std::atomic<int> g_ConnectionKind{0};
 std::atomic<int> g_DeviceVariant{2};
 std::atomic<int> g_UsbLinkUp{0};
@@ -23,6 +24,12 @@ std::atomic<int> g_SendCmd0Pending{0};
 std::atomic<int> g_ParamSentFlag{0};
 std::atomic<int> g_StartChoice{1};
 std::atomic<int64_t> g_PerfFrequency{1000000000};
+
+int ChangeMark() {
+    const int synced = g_DeviceSynced.load();
+    if (!synced) g_UnsentEdits = 1;
+    return synced;
+}
 
 int g_CurrentPage = 0;
 int g_CurrentOutput = 0;

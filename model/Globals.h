@@ -74,6 +74,7 @@ void ClearCommStatusFlags();
 // ---------------------------------------------------------------------------
 
 extern std::atomic<int> g_DeviceSynced;     // changes are marked for sending only while set
+extern std::atomic<int> g_UnsentEdits;      // a channel changed while not synced (see ChangeMark)
 extern std::atomic<int> g_ConnectionKind;   // a LinkKind
 enum LinkKind : int { kLinkNone = 0, kLinkUsb = 1, kLinkNetwork = 2, kLinkSerial = 3 };
 extern std::atomic<int> g_DeviceVariant;    // 1 "VELK-F", 2 "VELK-W"
@@ -87,6 +88,11 @@ extern std::atomic<int> g_StartChoice;      // 1 at start; the start page sets 1
 extern std::atomic<int64_t> g_PerfFrequency; // ticks per second of the link's clock
 
 constexpr int g_DeviceId = 1;
+
+// A marking setter's change flag: g_DeviceSynced, so that the poller sends
+// the item. A change made without it is noted in g_UnsentEdits, for the
+// next connection to ask about before the device's data replaces it.
+int ChangeMark();
 
 // ---------------------------------------------------------------------------
 // View state the model initialises and the pages change (UI thread)

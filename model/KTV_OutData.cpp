@@ -53,11 +53,11 @@ void CKTV_OutData::BuildEq(int last, int item, int highPassOption, int highPassF
     eq_.BuildThirdOctave(last, item, highPassOption, highPassFreq, lowPassFreq);
 }
 
-void CKTV_OutData::MarkBasic() { basicChanged_ = g_DeviceSynced.load(); }
+void CKTV_OutData::MarkBasic() { basicChanged_ = ChangeMark(); }
 
 void CKTV_OutData::SetName(const std::string& name) {
     name_.SetText(name);
-    nameChanged_ = g_DeviceSynced.load();
+    nameChanged_ = ChangeMark();
 }
 
 void CKTV_OutData::SetGain(int16_t code) {
@@ -92,7 +92,7 @@ void CKTV_OutData::SetMixLevel(int source, uint8_t level) {
     uint8_t& stored = mix_[source - 1];
     if (stored == level) return;
     stored = level;
-    const int synced = g_DeviceSynced.load();
+    const int synced = ChangeMark();
     if (source <= 8)
         mixAChanged_ = synced;
     else if (source <= 16)
@@ -109,13 +109,13 @@ uint8_t CKTV_OutData::GetMixLevel(int source) const {
 void CKTV_OutData::SetAttackTime(int16_t code) {
     if (attack_ == code) return;
     attack_ = code;
-    dynamicsChanged_ = g_DeviceSynced.load();
+    dynamicsChanged_ = ChangeMark();
 }
 
 void CKTV_OutData::SetReleaseTime(int16_t code) {
     if (release_ == code) return;
     release_ = code;
-    dynamicsChanged_ = g_DeviceSynced.load();
+    dynamicsChanged_ = ChangeMark();
 }
 
 void CKTV_OutData::SetSpeakerType(int type) {
@@ -160,13 +160,13 @@ void CKTV_OutData::SetChannelIndex(int index) {
 void CKTV_OutData::SetLeftSourceOff(int off) {
     leftSourceOff_ = off;
     leftSource_ = off == 0 ? 1 : 0;
-    sourceGroupChanged_ = g_DeviceSynced.load();
+    sourceGroupChanged_ = ChangeMark();
 }
 
 void CKTV_OutData::SetRightSourceOff(int off) {
     rightSourceOff_ = off;
     rightSource_ = off == 0 ? 1 : 0;
-    sourceGroupChanged_ = g_DeviceSynced.load();
+    sourceGroupChanged_ = ChangeMark();
 }
 
 void CKTV_OutData::SetAllDirty(int flag) {

@@ -44,7 +44,7 @@ void CMIC_InData::SetName(const std::string& name) {
     const std::string gbk = Utf8ToGbk(name).value_or(name);
     name_.fill(0);
     std::memcpy(name_.data(), gbk.data(), FitGbk(gbk, kNameSize));
-    nameChanged_ = g_DeviceSynced.load();
+    nameChanged_ = ChangeMark();
 }
 
 std::string CMIC_InData::GetName() const {

@@ -24,7 +24,7 @@ void CMusic_InData::BuildEq(int last, int item, int /*unused*/) { eq_.BuildMixed
 
 void CMusic_InData::SetName(const std::string& name) {
     name_.SetText(name);
-    nameChanged_ = g_DeviceSynced.load();
+    nameChanged_ = ChangeMark();
 }
 
 // The mute follows the gain code as the output's does: were it derived only
@@ -32,23 +32,23 @@ void CMusic_InData::SetName(const std::string& name) {
 void CMusic_InData::SetGain(int code) {
     gain_ = code;
     mute_ = code == 0 ? 1 : 0;
-    basicChanged_ = g_DeviceSynced.load();
+    basicChanged_ = ChangeMark();
 }
 
 void CMusic_InData::SetOn(int on) {
     on_ = on;
-    basicChanged_ = g_DeviceSynced.load();
+    basicChanged_ = ChangeMark();
 }
 
 void CMusic_InData::SetEqMode(int mode) {
     eqMode_ = mode;
     eq_.SetGraphicEq(mode);
-    basicChanged_ = g_DeviceSynced.load();
+    basicChanged_ = ChangeMark();
 }
 
 void CMusic_InData::SetNoiseGate(int code) {
     noiseGate_ = code;
-    gateChanged_ = g_DeviceSynced.load();
+    gateChanged_ = ChangeMark();
 }
 
 void CMusic_InData::SetFiltersOption(int on) { eq_.SetEqBypass(on, 0, eq_.GetBandCount()); }

@@ -6,10 +6,16 @@
 #include "tests/app/DeviceTestSupport.h"
 
 #include "app/ShellMessages.h"
+#include "controls/BitButton.h"
 #include "controls/GradientProgressCtrl.h"
+#include "controls/NumEdit.h"
 #include "model/FrameBuilder.h"
 #include "model/KTV_Data.h"
 #include "model/SpeakerTypes.h"
+#include "pages/output/GainDlg.h"
+#include "pages/output/OutputDlg.h"
+
+#include <QFocusEvent>
 
 #include <gmock/gmock.h>
 
@@ -492,11 +498,18 @@ TEST_F(DeviceTest, SendersQueueNothingWhileNotConnectedExceptWhereTheyNeedNoLink
     // The resynchronisation request needs no link; the next connection empties the queue.
     view->RequestDataResync();
     EXPECT_EQ(cmd.GetCount(), 1);
+    // The map changed without a link: the connection asks about it; the
+    // device's data is taken here.
+    CMessageBox::SetResponder([this](const CMessageBox::Shown& shown) {
+        boxes.push_back(shown);
+        return shown.buttons.size() > 1 ? CMessageBox::Action::Cancel : CMessageBox::Action::Ok;
+    });
     ASSERT_TRUE(server.Start(static_cast<uint16_t>(g_DevicePort.load())));
     pinger.answers = true;
     view->Net().SetReachable(true);
     EXPECT_TRUE(view->NetConnect());
     ASSERT_TRUE(PumpUntil([this] { return DataShown(view); }, 10000));
+    EXPECT_EQ(boxes.size(), 1u);
     for (const auto& f : device.Seen()) EXPECT_NE(f.channel, 98);
 }
 
@@ -594,6 +607,253 @@ TEST_F(DeviceTest, TheLongCommandOverTheNetworkEndsTheLinkAtTheFactoryAddress) {
     pinger.answers = true;
     ASSERT_TRUE(PumpUntil([this] { return DataShown(view, 2); }, 10000));
     EXPECT_EQ(g_ConnectionKind.load(), 2);
+}
+
+// ---------------------------------------------------------------------------
+// Settings changed while no device is connected
+// ---------------------------------------------------------------------------
+
+class OfflineChangesTest : public DeviceTest {
+protected:
+    static constexpr size_t kBand = kOutputBlockOffset + 2 * kOutputBlockSize + 5 * kItemSize;
+
+    // The connect button closes the link; the module stays out of reach
+    // until Reconnect, so that nothing connects on its own meanwhile.
+    void Disconnect() {
+        pinger.answers = false;
+        view->SendMessage(WM_COMMAND, CLumaraView::IDC_CONNECT, 0);
+        ASSERT_FALSE(view->IsConnected());
+        view->StopProbe(true);
+        view->Net().SetReachable(false);
+    }
+    // Two edits: a gain typed into band 5 of output 2 (the field then gives
+    // up the focus), and the master one step down.
+    void EditOffline() {
+        view->SelectOutput(2);
+        auto* page = dynamic_cast<COutputDlg*>(view->OutputPage());
+        ASSERT_NE(page, nullptr);
+        CNumEdit* field = page->Field(COutputDlg::kBandGain + 5);
+        ASSERT_NE(field, nullptr);
+        field->setText(QStringLiteral("4.5"));
+        field->SetModified(true);
+        QFocusEvent out(QEvent::FocusOut, Qt::OtherFocusReason);
+        QApplication::sendEvent(field, &out);
+        auto* master = dynamic_cast<CGainDlg*>(view->LevelBar());
+        ASSERT_NE(master, nullptr);
+        master->MinusButton()->click();
+        ASSERT_EQ(view->Data()->GetOut(2)->GetFilter(5)->GetGainCode(), 245);
+        ASSERT_TRUE(PumpUntil([] { return GetS16(g_SysBlock5) == 59; }));
+    }
+    // The connect button finds the module; until the data is shown and the
+    // names have been written (two after a plain connection, one more when
+    // the window's preset went first).
+    void Reconnect(int names = 2) {
+        pinger.answers = true;
+        view->Net().SetReachable(true);
+        mark = device.FrameCount();
+        const int loads = view->Count(WM_DEVICE_DATA_DONE) + 1;
+        view->SendMessage(WM_COMMAND, CLumaraView::IDC_CONNECT, 0);
+        ASSERT_TRUE(
+            PumpUntil([&] { return DataShown(view, loads) && NamesSentBack(mark) >= names; }, 20000));
+    }
+    // Answers the question with YES or NO; other boxes with OK. What the
+    // window and the device hold while it is open is kept.
+    void Answer(bool send) {
+        CMessageBox::SetResponder([this, send](const CMessageBox::Shown& shown) {
+            boxes.push_back(shown);
+            if (shown.buttons.size() < 2) return CMessageBox::Action::Ok;
+            gainWhileAsked = view->Data()->GetOut(2)->GetFilter(5)->GetGainCode();
+            masterWhileAsked = GetS16(g_SysBlock5);
+            return send ? CMessageBox::Action::Ok : CMessageBox::Action::Cancel;
+        });
+    }
+    std::vector<sim::SeenFrame> SinceMark() const {
+        auto seen = device.Seen();
+        const size_t since = device.FrameCount() - mark;
+        seen.erase(seen.begin(), seen.end() - static_cast<long>(std::min(since, seen.size())));
+        return WithoutStatus(seen);
+    }
+    // The frames of a plain connection: the reads, then the name written back twice.
+    static std::vector<std::tuple<int, int, int, int>> ConnectionFrames() {
+        std::vector<std::tuple<int, int, int, int>> f = {{kRead, 0, 9, 204}, {kRead, 0, 9, 4}};
+        for (int slot = 1; slot <= 6; ++slot) f.emplace_back(kRead, slot, 9, 0);
+        for (int record : {0, 52, 2, 5, 6, 7, 8, 9}) f.emplace_back(kRead, 0, 9, record);
+        for (int in = 0; in < 4; ++in) f.emplace_back(kRead, 0, 3, in);
+        for (int out = 0; out < 12; ++out) f.emplace_back(kRead, 0, 4, out);
+        f.emplace_back(kWrite, 0, 9, 0);
+        f.emplace_back(kWrite, 0, 9, 0);
+        return f;
+    }
+    static std::vector<std::tuple<int, int, int, int>>
+    Heads(const std::vector<sim::SeenFrame>& frames) {
+        std::vector<std::tuple<int, int, int, int>> out;
+        for (const auto& f : frames) out.emplace_back(f.command, f.slot, f.group, f.channel);
+        return out;
+    }
+    int BandOnDevice() const { return GetU16(device.Image().data() + kBand + 2) - 400; }
+
+    size_t mark = 0;
+    int gainWhileAsked = -1;
+    int masterWhileAsked = -1;
+};
+
+TEST_F(OfflineChangesTest, SentToTheDeviceTheyArriveAsAPresetLoadSendsThem) {
+    StartConnected();
+    const int deviceGain = BandOnDevice();
+    ASSERT_NE(deviceGain, 245);
+    Disconnect();
+    EditOffline();
+    Answer(true);
+    Reconnect(3);
+
+    // Asked once, before the device's data came in.
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(Text(boxes[0].text),
+              "Settings were changed while offline.\nSend them to the device?\n(NO: the device's "
+              "data replaces them)");
+    EXPECT_EQ(boxes[0].buttons, (QStringList{QStringLiteral("YES"), QStringLiteral("NO")}));
+    EXPECT_EQ(Text(boxes[0].caption), "Prompting");
+    EXPECT_EQ(boxes[0].autoCloseMs, 0);
+    EXPECT_EQ(gainWhileAsked, 245);
+    EXPECT_EQ(masterWhileAsked, 59);
+
+    // The quick reads, the current preset as a preset load sends it (the
+    // master muted meanwhile), then the reads of a connection, which bring it back.
+    std::vector<std::tuple<int, int, int, int>> want = {{kRead, 0, 9, 204}, {kRead, 0, 9, 4},
+                                                        {kWrite, 0, 9, 5},  {kWrite, 0, 9, 97},
+                                                        {kWrite, 0, 9, 0},  {kWrite, 0, 9, 6},
+                                                        {kWrite, 0, 9, 7}};
+    for (int in = 0; in < 4; ++in) want.emplace_back(kWrite, 0, 3, in);
+    for (int out = 0; out < 12; ++out) want.emplace_back(kWrite, 0, 4, out);
+    want.emplace_back(kWrite, 0, 9, 97);
+    want.emplace_back(kWrite, 0, 9, 5);
+    const auto plain = ConnectionFrames();
+    want.insert(want.end(), plain.begin() + 2, plain.end());
+    EXPECT_EQ(Heads(SinceMark()), want);
+    const auto frames = SinceMark();
+    EXPECT_EQ(frames[2].payload[6], 0);                  // muted
+    EXPECT_EQ(frames[24].payload, device.Record(5));     // the window's master, on again
+    EXPECT_EQ(GetU16(frames[24].payload.data()), 59u);
+
+    // The device holds both edits, and the window shows them from its data.
+    EXPECT_EQ(BandOnDevice(), 245);
+    EXPECT_EQ(GetS16(device.Record(5).data()), 59);
+    EXPECT_EQ(view->Data()->GetOut(2)->GetFilter(5)->GetGainCode(), 245);
+    EXPECT_EQ(view->LevelBar()->GetValue(), 59);
+
+    // Nothing waits any more: the next connection asks nothing.
+    Disconnect();
+    Reconnect();
+    EXPECT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(Heads(SinceMark()), ConnectionFrames());
+}
+
+TEST_F(OfflineChangesTest, TakingTheDevicesDataConnectsAsAlwaysAndShowsIt) {
+    StartConnected();
+    const int deviceGain = BandOnDevice();
+    Disconnect();
+    EditOffline();
+    Answer(false);
+    Reconnect();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(gainWhileAsked, 245);
+    // Frame for frame the connection of a window without changes.
+    EXPECT_EQ(Heads(SinceMark()), ConnectionFrames());
+    EXPECT_EQ(BandOnDevice(), deviceGain);
+    EXPECT_EQ(GetS16(device.Record(5).data()), 60);
+    EXPECT_EQ(view->Data()->GetOut(2)->GetFilter(5)->GetGainCode(), deviceGain);
+    EXPECT_EQ(view->LevelBar()->GetValue(), 60);
+    // The answer holds: the next connection asks nothing.
+    Disconnect();
+    Reconnect();
+    EXPECT_EQ(boxes.size(), 1u);
+}
+
+TEST_F(OfflineChangesTest, TheQuestionIsInChineseInTheChineseWindow) {
+    StartConnected();
+    Disconnect();
+    EditOffline();
+    g_LanguageFlag = 1;
+    Answer(false);
+    Reconnect();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(Text(boxes[0].text),
+              "未连接设备时修改的数据还没有发送到设备.\n是否把这些数据发送到设备?\n(否: 使用设备的数据, 这些修改将丢失)");
+    EXPECT_EQ(Text(boxes[0].caption), "提示");
+}
+
+TEST_F(OfflineChangesTest, AnAnswerGivenAsTheLinkDropsKeepsThemForTheNextConnection) {
+    StartConnected();
+    const int deviceGain = BandOnDevice();
+    Disconnect();
+    EditOffline();
+    // The user answers YES after the link has dropped.
+    int questions = 0;
+    CMessageBox::SetResponder([&](const CMessageBox::Shown& shown) {
+        boxes.push_back(shown);
+        if (shown.buttons.size() < 2) return CMessageBox::Action::Ok;
+        if (++questions == 1) {
+            server.Stop();
+            EXPECT_TRUE(PumpUntil([this] { return !view->IsConnected(); }, 20000));
+        }
+        return CMessageBox::Action::Ok;
+    });
+    pinger.answers = true;
+    view->Net().SetReachable(true);
+    view->SendMessage(WM_COMMAND, CLumaraView::IDC_CONNECT, 0);
+    ASSERT_TRUE(PumpUntil([&] { return questions == 1 && !view->IsConnected(); }, 20000));
+    EXPECT_EQ(view->Command().GetCount(), 0);
+    EXPECT_EQ(BandOnDevice(), deviceGain);
+    EXPECT_EQ(view->Data()->GetOut(2)->GetFilter(5)->GetGainCode(), 245);
+    EXPECT_EQ(GetS16(g_SysBlock5), 59);
+
+    // The device is back: the next connection asks again, and YES sends them.
+    pinger.answers = false;
+    view->StopProbe(true);
+    view->Net().SetReachable(false);
+    ASSERT_TRUE(server.Start(static_cast<uint16_t>(g_DevicePort.load())));
+    Answer(true);
+    Reconnect(3);
+    EXPECT_EQ(questions, 1);
+    EXPECT_EQ(gainWhileAsked, 245);
+    EXPECT_EQ(BandOnDevice(), 245);
+    EXPECT_EQ(GetS16(device.Record(5).data()), 59);
+}
+
+TEST_F(OfflineChangesTest, TheyWaitThroughARefusedVersion) {
+    StartConnected();
+    Disconnect();
+    EditOffline();
+    device.SetVersion("VELK-XV1.00");
+    pinger.answers = true;
+    view->Net().SetReachable(true);
+    view->SendMessage(WM_COMMAND, CLumaraView::IDC_CONNECT, 0);
+    ASSERT_TRUE(PumpUntil(
+        [this] { return view->Count(WM_DEVICE_VERSION) >= 2 && !view->IsConnected(); }, 20000));
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(view->Data()->GetOut(2)->GetFilter(5)->GetGainCode(), 245);
+
+    pinger.answers = false;
+    view->StopProbe(true);
+    view->Net().SetReachable(false);
+    device.SetVersion("VELK-FV1.00");
+    Answer(true);
+    Reconnect(3);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(BandOnDevice(), 245);
+}
+
+TEST_F(DeviceTest, ARefusedVersionDoesNotHoldTheWindowForTheClosingPause) {
+    // The device's connection still closes that long after the last exchange;
+    // the window does not wait for it.
+    app.m_LinkEnvironment.timings.closePause = 60000;
+    device.SetVersion("VELK-XV1.00");
+    Start();
+    ASSERT_TRUE(PumpUntil(
+        [this] { return view->Count(WM_DEVICE_VERSION) > 0 && !view->IsConnected(); }, 20000));
+    EXPECT_LT(view->slowestMessageMs, 30000);
+    EXPECT_EQ(Text(view->LinkStatus()->Text()), "Not connected devices");
+    EXPECT_EQ(g_ConnectionKind.load(), 0);
 }
 
 } // namespace

@@ -46,6 +46,15 @@ public:
         for (unsigned m : messages) n += m == msg;
         return n;
     }
+    // How long the longest message took to handle, in ms.
+    LRESULT WindowProc(unsigned msg, WPARAM w, LPARAM l) override {
+        QElapsedTimer t;
+        t.start();
+        const LRESULT r = ShellView::WindowProc(msg, w, l);
+        slowestMessageMs = std::max(slowestMessageMs, t.elapsed());
+        return r;
+    }
+    qint64 slowestMessageMs = 0;
 
     std::vector<std::pair<std::string, int>> popupItems;
     QPoint popupAt;

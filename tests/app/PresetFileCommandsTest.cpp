@@ -6,8 +6,11 @@
 #include "tests/app/PresetTestSupport.h"
 
 #include "app/PresetJson.h"
+#include "controls/NumEdit.h"
 #include "model/KTV_Data.h"
 #include "model/KTV_OutData.h"
+#include "model/ModelLock.h"
+#include "pages/output/OutputDlg.h"
 #include "tests/model/ModelFixture.h"
 
 #include <gmock/gmock.h>
@@ -15,6 +18,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFocusEvent>
 
 #include <linux/capability.h>
 #include <sys/stat.h>
@@ -182,6 +186,54 @@ TEST_F(PresetFileCommandsTest, AOnePresetFileSavedAndLoadedRestoresTheImageAndRe
     EXPECT_EQ(FieldToString(device.Image().data(), 16), "Late set");
     EXPECT_EQ(device.Record(5)[6], 1);
     EXPECT_TRUE(boxes.empty());
+}
+
+// A load right after an edit: the poller's rename of the edited data to
+// "Custom" still waits for the window's loop when the file's name comes.
+TEST_F(PresetFileCommandsTest, AFileLoadedRightAfterAnEditShowsTheNameTheDeviceEndsWith) {
+    StartConnected();
+    ASSERT_TRUE(Settled());
+    const QString folder = Folder("quick");
+    chooser.Answer(folder + QStringLiteral("/Stage"));
+    Command(CLumaraView::ID_FILE_SAVE_PRESET);
+    ASSERT_TRUE(Settled());
+    ASSERT_EQ(FieldToString(device.Image().data(), 16), "Stage");
+
+    // A band gain typed, then Return (the field gives up the focus and takes its value).
+    auto* page = dynamic_cast<COutputDlg*>(view->OutputPage());
+    ASSERT_NE(page, nullptr);
+    CNumEdit* field = page->Field(COutputDlg::kBandGain + 5);
+    ASSERT_NE(field, nullptr);
+    const size_t first = device.FrameCount();
+    field->setText(QStringLiteral("3.5"));
+    field->SetModified(true);
+    QFocusEvent out(QEvent::FocusOut, Qt::OtherFocusReason);
+    QApplication::sendEvent(field, &out);
+    const auto namesSince = [&] {
+        std::vector<std::string> names;
+        const auto seen = device.Seen();
+        const size_t since = device.FrameCount() - first;
+        for (size_t i = seen.size() - std::min(since, seen.size()); i < seen.size(); ++i)
+            if (seen[i].command == 0xA1 && seen[i].group == 9 && seen[i].channel == 0 && seen[i].slot == 0)
+                names.push_back(FieldToString(seen[i].payload.data(), 16));
+        return names;
+    };
+    // The device has taken "Custom"; the window has not run its loop since.
+    ASSERT_TRUE(Eventually([&] { return !namesSince().empty(); }));
+    ASSERT_EQ(namesSince().front(), "Custom");
+
+    chooser.Answer(folder + QStringLiteral("/Stage.jssh"));
+    Command(CLumaraView::ID_FILE_LOAD_PRESET);
+    WaitForLockState();
+    ASSERT_TRUE(Settled());
+    PumpUntil([] { return false; }, 300);
+    ASSERT_TRUE(Settled());
+    // The device ends with the file's name, and the window shows that name.
+    EXPECT_EQ(namesSince().back(), "Stage");
+    EXPECT_EQ(FieldToString(device.Image().data(), 16), "Stage");
+    EXPECT_EQ(Caption(CLumaraView::IDC_PRESET_NAME), "Stage");
+    EXPECT_EQ(Text(view->PresetNameEdit()->text()), "Stage");
+    EXPECT_EQ(WithDeviceLock([] { return FieldToString(g_ParamImage, 16); }), "Stage");
 }
 
 TEST_F(PresetFileCommandsTest, AOnePresetFileLoadedWhileNotConnectedStillReloadsTheModel) {

@@ -18,6 +18,7 @@
 
 #include <cstdlib>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -42,7 +43,12 @@ public:
         calls.push_back("progress " + std::to_string(count) + (viewBar ? " view" : ""));
     }
     void PressConnectButton() override { calls.push_back("connect button"); }
+    bool AskToSendUnsentChanges() override {
+        calls.push_back("ask");
+        return ask ? ask() : false;
+    }
 
+    std::function<bool()> ask; // the user's answer (none: take the device's data)
     std::vector<std::string> calls;
     std::vector<std::string> said;
 };
@@ -131,6 +137,7 @@ protected:
                 WithDeviceLock([&] { data->LoadFromImage(g_ParamImage, static_cast<int>(m.w)); });
                 g_DeviceSynced = 1;
                 g_TransferRunning = 0;
+                session->ForgetUnsentChanges();
             }
         }
     }

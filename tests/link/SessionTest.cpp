@@ -16,10 +16,14 @@
 
 #include <gmock/gmock.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
+#include <tuple>
+#include <utility>
 
 using ::testing::Contains;
 
@@ -232,6 +236,174 @@ TEST_F(SessionTest, TheLongCommandWaitsForItsLateAnswer) {
     EXPECT_EQ(host.said[0], std::string(g_WifiResetOkText.en));
     EXPECT_EQ(g_TransferRunning.load(), 0);
     EXPECT_TRUE(session->IsConnected());
+}
+
+// ---------------------------------------------------------------------------
+// Disconnecting
+// ---------------------------------------------------------------------------
+
+TEST_F(SessionTest, DisconnectingClosesTheLinkAtOnceAndTheDevicesHandleAfterThePause) {
+    env.timings.closePause = 3000;
+    ConnectUsb();
+    std::vector<std::pair<int, std::function<void()>>> later;
+    session->SetDeferrer([&](int ms, std::function<void()> task) { later.emplace_back(ms, std::move(task)); });
+    const std::string path = "/dev/hidraw3";
+    std::shared_ptr<sim::SimHidDevice> first = hid.LastOpened(path);
+    session->Disconnect();
+    EXPECT_FALSE(session->IsConnected());
+    EXPECT_EQ(g_ConnectionKind.load(), kLinkNone);
+    EXPECT_EQ(host.calls.back(), "link down");
+    EXPECT_TRUE(marks.Keys().empty());
+    // The device's handle stays open for the pause; nothing here sat through it.
+    ASSERT_EQ(later.size(), 1u);
+    EXPECT_EQ(later[0].first, 3000);
+    const long held = first.use_count(); // the backend's, the session's and this one
+    later[0].second();
+    EXPECT_EQ(first.use_count(), held - 1);
+
+    // A connection within a pause closes the held handle first; that pause
+    // then ends without touching the new link.
+    ASSERT_TRUE(session->ConnectUsbPath(path));
+    ASSERT_TRUE(PumpUntil([&] { return Count(WM_DEVICE_DATA_DONE) >= 2; }));
+    std::shared_ptr<sim::SimHidDevice> second = hid.LastOpened(path);
+    session->Disconnect();
+    ASSERT_EQ(later.size(), 2u);
+    ASSERT_TRUE(session->ConnectUsbPath(path));
+    EXPECT_EQ(second.use_count(), 1); // only this test holds the old handle
+    EXPECT_NE(hid.LastOpened(path), second);
+    later[1].second();
+    EXPECT_TRUE(session->IsConnected());
+    EXPECT_TRUE(session->Usb().IsOpen());
+    ASSERT_TRUE(PumpUntil([&] { return Count(WM_DEVICE_DATA_DONE) >= 3; }));
+}
+
+// ---------------------------------------------------------------------------
+// Settings the device has not had
+// ---------------------------------------------------------------------------
+
+class UnsentChangesTest : public SessionTest {
+protected:
+    static constexpr size_t kBand = kOutputBlockOffset + 2 * kOutputBlockSize + 5 * kItemSize;
+
+    // Made while no link is open: a band of output 2, the master volume (the
+    // view notes its record), and a byte of record 8, which no preset
+    // transfer carries (sent by its command, as the pages do).
+    void ChangeWithoutALink() {
+        WithDeviceLock([&] {
+            data->GetOut(2)->GetFilter(5)->SetGainCode(345);
+            PutU16(g_SysBlock5, 42);
+            g_SysBlock8[5] = 0x33;
+        });
+        session->NoteUnsentRecord(kRecordMaster);
+        session->SendCommand(kRecordSourceSetup, 0);
+        EXPECT_EQ(session->Command().GetCount(), 0);
+        EXPECT_TRUE(session->HasUnsentChanges());
+    }
+    int Questions() const { return static_cast<int>(std::count(host.calls.begin(), host.calls.end(), "ask")); }
+    int BandOnDevice() const { return GetU16(device.Image().data() + kBand + 2) - 400; }
+    using Head = std::tuple<int, int, int, int>; // command, slot, group, channel
+    static std::vector<Head> Heads(const std::vector<sim::SeenFrame>& frames) {
+        std::vector<Head> out;
+        for (const auto& f : frames) out.emplace_back(f.command, f.slot, f.group, f.channel);
+        return out;
+    }
+    static std::vector<Head> Heads(const std::vector<std::vector<uint8_t>>& frames) {
+        std::vector<Head> out;
+        for (const auto& f : frames) out.emplace_back(f[4], f[6], f[7], f[8]);
+        return out;
+    }
+};
+
+TEST_F(UnsentChangesTest, SentTheyGoAsAPresetLoadSendsThemAndComeBackWithTheDevicesData) {
+    PlugUsb();
+    MakeSession();
+    EXPECT_FALSE(session->HasUnsentChanges()); // the model's own start is nothing to ask about
+    ChangeWithoutALink();
+    host.ask = [&] {
+        // Asked before the device's data could replace anything.
+        EXPECT_EQ(Taken().size(), 2u);
+        EXPECT_EQ(data->GetOut(2)->GetFilter(5)->GetGainCode(), 345);
+        return true;
+    };
+    session->FirstConnect();
+    ASSERT_TRUE(PumpUntil([&] { return DataLoaded() && session->Command().GetCount() == 0; }));
+    EXPECT_EQ(Questions(), 1);
+
+    // The quick reads; the current preset with the master muted meanwhile;
+    // record 8; then the reads of every connection.
+    const std::vector<std::vector<uint8_t>> reads = ConnectReads();
+    std::vector<Head> want = Heads(std::vector<std::vector<uint8_t>>{reads[0], reads[1]});
+    for (int record : {5, 97, 0, 6, 7}) want.emplace_back(kWrite, 0, 9, record);
+    for (int in = 0; in < 4; ++in) want.emplace_back(kWrite, 0, 3, in);
+    for (int out = 0; out < 12; ++out) want.emplace_back(kWrite, 0, 4, out);
+    for (int record : {97, 5, 8}) want.emplace_back(kWrite, 0, 9, record);
+    const std::vector<Head> rest = Heads(std::vector<std::vector<uint8_t>>(reads.begin() + 2, reads.end()));
+    want.insert(want.end(), rest.begin(), rest.end());
+    const auto taken = Taken();
+    EXPECT_EQ(Heads(taken), want);
+    ASSERT_GE(taken.size(), 25u);
+    EXPECT_EQ(taken[2].payload[6], 0);
+    EXPECT_EQ(taken[24].raw, RequestFrame(kWrite, 0, 9, 5, 0, std::vector<uint8_t>(g_SysBlock5, g_SysBlock5 + 8)));
+
+    // The device holds all of them; the window, loaded from the device, too.
+    EXPECT_EQ(BandOnDevice(), 345);
+    EXPECT_EQ(GetS16(device.Record(5).data()), 42);
+    EXPECT_EQ(device.Record(8)[5], 0x33);
+    EXPECT_EQ(data->GetOut(2)->GetFilter(5)->GetGainCode(), 345);
+    EXPECT_EQ(GetS16(g_SysBlock5), 42);
+    EXPECT_FALSE(session->HasUnsentChanges());
+}
+
+TEST_F(UnsentChangesTest, TakingTheDevicesDataConnectsFrameForFrameAsWithoutThem) {
+    PlugUsb();
+    MakeSession();
+    const int onDevice = BandOnDevice();
+    ChangeWithoutALink();
+    session->FirstConnect(); // the host answers: the device's data
+    ASSERT_TRUE(PumpUntil([&] { return DataLoaded() && session->Command().GetCount() == 0; }));
+    EXPECT_EQ(Questions(), 1);
+    const std::vector<std::vector<uint8_t>> reads = ConnectReads();
+    const auto taken = Taken();
+    ASSERT_EQ(taken.size(), reads.size());
+    for (size_t i = 0; i < reads.size(); ++i) EXPECT_EQ(taken[i].raw, reads[i]) << i;
+    EXPECT_EQ(data->GetOut(2)->GetFilter(5)->GetGainCode(), onDevice);
+    EXPECT_NE(GetS16(g_SysBlock5), 42);
+    EXPECT_FALSE(session->HasUnsentChanges());
+}
+
+TEST_F(UnsentChangesTest, TheyWaitThroughARefusedVersionAndALinkLostWhileTheUserDecides) {
+    PlugUsb();
+    MakeSession();
+    ChangeWithoutALink();
+    // A device of another family is let go without a question.
+    device.SetVersion("ACME-X2.00");
+    session->FirstConnect();
+    ASSERT_TRUE(PumpUntil([&] { return !session->IsConnected(); }));
+    EXPECT_EQ(Questions(), 0);
+    EXPECT_TRUE(session->HasUnsentChanges());
+
+    // The link drops while the question is open; the answer comes after.
+    device.SetVersion("VELK-FV1.00");
+    host.ask = [&] {
+        device.SetSilent(true);
+        EXPECT_TRUE(PumpUntil([&] { return !session->IsConnected(); }));
+        return true;
+    };
+    session->FirstConnect();
+    ASSERT_TRUE(PumpUntil([&] { return Questions() == 1 && !session->IsConnected(); }));
+    EXPECT_EQ(session->Command().GetCount(), 0);
+    for (const auto& f : Taken()) EXPECT_EQ(f.command, kRead);
+    EXPECT_TRUE(session->HasUnsentChanges());
+    EXPECT_EQ(data->GetOut(2)->GetFilter(5)->GetGainCode(), 345);
+
+    // The next connection asks again, and they reach the device.
+    device.SetSilent(false);
+    host.ask = [] { return true; };
+    session->FirstConnect();
+    ASSERT_TRUE(PumpUntil([&] { return DataLoaded() && session->Command().GetCount() == 0; }));
+    EXPECT_EQ(Questions(), 2);
+    EXPECT_EQ(BandOnDevice(), 345);
+    EXPECT_FALSE(session->HasUnsentChanges());
 }
 
 } // namespace

@@ -25,6 +25,7 @@ inline void ResetModelState() {
     g_LanguageFlag = 0;
     g_LockPassword.clear();
     g_DeviceSynced = 0;
+    g_UnsentEdits = 0;
     g_ConnectionKind = 0;
     g_ParamSentFlag = 0;
     InitParamModel();

@@ -78,6 +78,15 @@ const ShotRegistration kNothing("message-no-connection", [](Gallery& g) {
                 }};
 });
 
+// The question of a connection that finds settings changed while no device
+// was connected (the master's change here); NO takes the device's data.
+const ShotRegistration kUnsent("message-unsent-changes", [](Gallery& g) {
+    g.GoOffline();
+    g.View().MarkMasterChanged(1);
+    QImage picture = g.WhileModal([&g] { g.GoOnline(); });
+    return Pose{nullptr, {}, picture, {}};
+});
+
 // A warning that waits for the user: the network could not be started.
 const ShotRegistration kWarning("message-network-start", [](Gallery& g) {
     QImage picture = g.WhileModal([] {
