@@ -215,6 +215,10 @@ SectionCascade DesignCrossover(int kind, int family, int slope, bool reducedSlop
     SectionCascade cascade;
     const int design = CrossoverDesignIndex(kind, family, slope, reducedSlopes);
     if (design < 0 || std::isnan(freq)) return cascade;
+    // 0 Hz is what a crossover record that was never set carries (the music
+    // inputs' records in the start-up image, and so on a device the program
+    // wrote them to): no filter there, not one at 20 Hz.
+    if (freq <= 0.0) return cascade;
     const bool highPass = kind == FilterKind::HighPass;
     double f0 = std::clamp(freq, kMinFreq, kMaxFreq);
     // A high-pass at 20 Hz and a low-pass at 20 kHz are off.

@@ -332,6 +332,10 @@ TEST(FilterResponse, FlatFiltersAreExactlyZero) {
         {"high-pass off", Crossover(FilterKind::HighPass, 0, kCrossoverSlopeOff, 1000)},
         {"low-pass off", Crossover(FilterKind::LowPass, 2, kCrossoverSlopeOff, 1000)},
         {"high-pass at 0 Hz", Crossover(FilterKind::HighPass, 0, 3, 0)},
+        // A crossover record never set (the inputs' in the start-up image).
+        {"low-pass at 0 Hz", Crossover(FilterKind::LowPass, 0, 0, 0, true)},
+        {"Linkwitz-Riley low-pass at 0 Hz", Crossover(FilterKind::LowPass, 0, 7, 0)},
+        {"Bessel low-pass at -1 Hz", Crossover(FilterKind::LowPass, 1, 4, -1)},
         {"high-pass below 0 Hz", Crossover(FilterKind::HighPass, 2, 3, -500)},
         {"low-pass above 20 kHz", Crossover(FilterKind::LowPass, 1, 3, 65535)},
         {"family 3", Crossover(FilterKind::HighPass, 3, 3, 1000)},
@@ -391,10 +395,8 @@ TEST(FilterResponse, SettingsOutOfRangeDrawAtTheNearestEnd) {
          Shelf(FilterKind::LowShelf, 0, 20, 6)},
         {"shelf at 65535 Hz", Shelf(FilterKind::HighShelf, 0, 65535, 6),
          Shelf(FilterKind::HighShelf, 0, 20000, 6)},
-        {"low-pass at 0 Hz", Crossover(FilterKind::LowPass, 0, 7, 0),
+        {"low-pass at 1 Hz", Crossover(FilterKind::LowPass, 0, 7, 1),
          Crossover(FilterKind::LowPass, 0, 7, 20)},
-        {"Bessel low-pass at -1 Hz", Crossover(FilterKind::LowPass, 1, 4, -1),
-         Crossover(FilterKind::LowPass, 1, 4, 20)},
         {"high-pass at 65535 Hz", Crossover(FilterKind::HighPass, 1, 5, 65535),
          Crossover(FilterKind::HighPass, 1, 5, 20000)},
     };
