@@ -95,6 +95,13 @@ bool DesignFilter(const FilterCurveSettings& settings, SectionCascade& out);
 // curve it had.
 bool ComputeFilterCurve(const FilterCurveSettings& settings, double out[kFreqTableSize]);
 
+// Ends the "dirty upper half" state of the wide vector registers that code
+// using 256-bit instructions (the drawing library's fills, for one) may leave
+// behind: until it ends, every scalar floating-point instruction of the
+// curve arithmetic waits on the registers' upper halves, which made the
+// curves an order of magnitude slower. Nothing on a processor without them.
+void ClearWideVectorState();
+
 // out := 0 dB everywhere.
 void FlatCurve(double out[kFreqTableSize]);
 

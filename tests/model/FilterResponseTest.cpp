@@ -126,6 +126,30 @@ TEST(FilterResponse, ReferencePointsOnTheCurve) {
     }
 }
 
+// The curve is the sections read at each table frequency to the last bit,
+// for every design: the graph's pictures rest on these exact values.
+TEST(FilterResponse, TheCurveIsTheCascadeReadAtEveryTableFrequency) {
+    std::vector<FilterCurveSettings> all;
+    for (int kind : {FilterKind::HighPass, FilterKind::LowPass})
+        for (int family : {0, 1, 2})
+            for (int slope = 0; slope < kCrossoverSlopeOff; ++slope)
+                for (bool reduced : {false, true})
+                    all.push_back(Crossover(kind, family, slope, 40 + 997 * slope, reduced));
+    for (double gain : {-12.0, 3.5, 20.0}) {
+        all.push_back(Band(63 + 70 * gain, gain, 0.05 + 0.1 * (gain + 12)));
+        for (int kind : {FilterKind::LowShelf, FilterKind::HighShelf})
+            for (int slope : {0, 1})
+                all.push_back(Shelf(kind, slope, 1000, gain));
+    }
+    for (const FilterCurveSettings& s : all) {
+        const Curve curve = CurveOf(s);
+        const SectionCascade cascade = CascadeOf(s);
+        for (int j = 0; j < kFreqTableSize; ++j)
+            ASSERT_EQ(curve[j], CascadeGainDb(cascade, g_FreqTable[j]))
+                << Describe(s) << " at " << j;
+    }
+}
+
 TEST(FilterResponse, ReferencePointsBetweenTableFrequencies) {
     struct Case {
         const char* what;
