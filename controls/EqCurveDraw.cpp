@@ -5,6 +5,7 @@
 #include "controls/GraphPaint.h"
 #include "controls/MemDC.h"
 #include "model/Filter.h"
+#include "model/FilterResponse.h"
 #include "model/Globals.h"
 #include "model/KTV_Data.h"
 #include "model/ValueScale.h"
@@ -12,6 +13,7 @@
 #include "platform/Skin.h"
 #include "platform/UiGlobals.h"
 
+#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainterPath>
 #include <QPolygonF>
@@ -19,6 +21,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <vector>
 
 using graphpaint::ColorOf;
@@ -99,11 +102,10 @@ void DrawPolyline(QPainter& p, const QPolygonF& line, const QPen& pen) {
     QPen segments = pen;
     segments.setCapStyle(Qt::SquareCap);
     p.setPen(segments);
-    QVector<QLineF> lines;
-    lines.reserve(line.size() - 1);
-    for (int i = 1; i < line.size(); ++i)
-        lines.append(QLineF(line[i - 1], line[i]));
-    p.drawLines(lines);
+    for (int i = 1; i < line.size(); ++i) {
+        p.drawLine(QLineF(line[i - 1], line[i]));
+        ClearWideVectorState();
+    }
 }
 
 // The channel's points as cubic Bézier segments (1 + 3 n points), as the
@@ -127,6 +129,21 @@ void FrameRect(QPainter& p, const QRect& r, const QColor& pen, const QBrush& bru
     p.drawRect(r.adjusted(0, 0, -1, -1));
 }
 
+// A layer's image at the size, all transparent; its memory is used again
+// (a fresh image of this size is fresh pages, every one of them a fault).
+void ClearLayer(QImage& image, const QSize& size) {
+    if (image.size() != size) image = QImage(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+}
+
+// A printer or PDF writer, or a painter that scales or turns: drawn straight
+// through, not from a kept picture.
+bool KeepsPicture(const QPainter& p) {
+    if (p.device() && p.device()->devType() == QInternal::Printer) return false;
+    if (p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Pdf) return false;
+    return p.transform().type() <= QTransform::TxTranslate;
+}
+
 QString BandLabelText(const CFilter& f, int index) {
     if (f.GetKind() == FilterKind::HighPass) return QStringLiteral("H");
     if (f.GetKind() == FilterKind::LowPass) return QStringLiteral("L");
@@ -146,8 +163,84 @@ void CEqCurveStatic::PaintTo(QPainter& painter) {
     QRect area = clientRect_;
     if (painter.hasClipping()) area &= painter.clipBoundingRect().toAlignedRect();
     if (area.isEmpty()) return;
-    CMemDC buffer(&painter, &area);
-    QPainter& p = *buffer;
+    if (!KeepsPicture(painter)) {
+        CMemDC buffer(&painter, &area);
+        DrawPicture(*buffer);
+        return;
+    }
+    const qreal dpr = painter.device()->devicePixelRatioF();
+    std::vector<std::uint64_t> key = PictureKey(painter, dpr);
+    QImage& image = picture_.image;
+    if (key != picture_.key || image.isNull()) {
+        const QSize pixels = clientRect_.size() * dpr;
+        if (image.size() != pixels || image.devicePixelRatio() != dpr) {
+            image = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+            image.setDevicePixelRatio(dpr);
+        }
+        image.fill(painter.background().color());
+        QPainter p(&image);
+        p.setRenderHints(painter.renderHints());
+        p.setFont(painter.font());
+        p.setBackground(painter.background());
+        DrawPicture(p);
+        picture_.key.swap(key);
+        ++pictureDraws_;
+    }
+    // Copied as the double buffer copies its picture.
+    const QRect deviceRect = painter.transform().mapRect(area);
+    painter.save();
+    painter.resetTransform();
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(deviceRect.topLeft(), image, QRect(area.topLeft() * dpr, area.size() * dpr));
+    painter.restore();
+}
+
+std::vector<std::uint64_t> CEqCurveStatic::PictureKey(const QPainter& target, qreal dpr) const {
+    auto word = [](const void* p) {
+        return static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(p));
+    };
+    auto signedWord = [](long long v) { return static_cast<std::uint64_t>(v); };
+    std::vector<std::uint64_t> key = {
+        signedWord(clientRect_.width()),
+        signedWord(clientRect_.height()),
+        static_cast<std::uint64_t>(std::llround(dpr * 1000)),
+        static_cast<std::uint64_t>(target.renderHints().toInt()),
+        target.background().color().rgba64(),
+        signedWord(mode_),
+        signedWord(g_StartChoice.load()),
+        signedWord(g_LanguageFlag.load()),
+        signedWord(selectedBand_),
+        word(hovered_),
+        word(eq_),
+        eq_ ? eq_->GetChangeCount() : 0,
+        word(data_),
+        data_ ? data_->GetChangeCount() : 0,
+        word(currentOut_),
+        word(currentMusic_),
+        word(currentMic_),
+        signedWord(outputIndex_),
+        mode_ == kModeOutput ? static_cast<std::uint64_t>(skin::Image(kWatermarkId).cacheKey()) : 0,
+    };
+    for (int n = 0; n < 12; ++n) {
+        key.push_back(signedWord(g_ShowCurve[n]));
+        key.push_back(signedWord(g_StateFlags[n].load()));
+    }
+    return key;
+}
+
+void CEqCurveStatic::DropPictures() {
+    picture_ = {};
+    shownLayer_ = {};
+    overlayLayer_ = {};
+}
+
+void CEqCurveStatic::hideEvent(QHideEvent* event) {
+    // A hidden graph keeps no picture; it is drawn again when shown.
+    picture_ = {};
+    QWidget::hideEvent(event);
+}
+
+void CEqCurveStatic::DrawPicture(QPainter& p) {
     p.setFont(GraphFont());
     PaintBackground(p);
     PaintPicture(p);
@@ -179,6 +272,9 @@ void CEqCurveStatic::PaintPicture(QPainter& p) {
     p.setClipRect(graphRect_, Qt::IntersectClip);
     const ModeLook look = LookOf(mode_);
     FrameRect(p, graphRect_, look.framePen, look.frameBrush);
+    // The fills leave the wide vector registers in the state that slows the
+    // scalar arithmetic of the curves and the drawing after them.
+    ClearWideVectorState();
     const bool drawsChannel = mode_ >= kModeEffect && mode_ <= kModeOutput && eq_;
     CFilter* highlighted = drawsChannel ? Highlighted() : nullptr;
 
@@ -222,25 +318,30 @@ void CEqCurveStatic::PaintGrid(QPainter& p, int divisions) const {
     }
 }
 
-void CEqCurveStatic::PaintShownOutputs(QPainter& p) {
-    if (!data_) return;
-    std::vector<CKTV_OutData*> shown;
-    std::vector<float> key;
+std::vector<std::uint64_t> CEqCurveStatic::ShownOutputsKey(std::vector<CKTV_OutData*>* shown) {
+    std::vector<std::uint64_t> key;
+    if (!data_) return key;
     for (int j = 0; j < 12; ++j) {
         if (j == outputIndex_ || !g_ShowCurve[j]) continue;
         CKTV_OutData* out = data_->GetOut(j);
         if (!out) continue;
         out->UpdateCurve();
-        shown.push_back(out);
-        key.push_back(static_cast<float>(j));
-        for (const GraphPointF& pt : out->GetCurve().GetRealPoints())
-            key.insert(key.end(), {pt.x, pt.y});
+        if (shown) shown->push_back(out);
+        key.push_back(static_cast<std::uint64_t>(j));
+        key.push_back(out->GetCurve().GetChangeCount());
     }
+    return key;
+}
+
+void CEqCurveStatic::PaintShownOutputs(QPainter& p) {
+    std::vector<CKTV_OutData*> shown;
+    std::vector<std::uint64_t> key = ShownOutputsKey(&shown);
     if (shown.empty()) return;
-    ShownCurvesLayer& layer = shownLayer_;
+    CurvesLayer& layer = shownLayer_;
     if (layer.key != key || layer.area != graphRect_ || layer.image.isNull()) {
-        layer.image = QImage(graphRect_.size(), QImage::Format_ARGB32_Premultiplied);
-        layer.image.fill(Qt::transparent);
+        ++layerDraws_;
+        ClearLayer(layer.image, graphRect_.size());
+        ClearWideVectorState();
         QPainter lp(&layer.image);
         lp.setRenderHint(QPainter::Antialiasing, true);
         lp.translate(-graphRect_.topLeft());
@@ -253,17 +354,42 @@ void CEqCurveStatic::PaintShownOutputs(QPainter& p) {
     p.drawImage(graphRect_.topLeft(), layer.image);
 }
 
+// Each marked output lays the shown outputs' layer and then its own curve
+// over what is there; all of it is kept as one layer.
 void CEqCurveStatic::PaintOverlayPass(QPainter& p) {
     if (!data_) return;
+    std::vector<CKTV_OutData*> marked;
+    std::vector<std::uint64_t> key;
     for (int n = 0; n < 12; ++n) {
         if (!g_StateFlags[n].load()) continue;
         CKTV_OutData* out = data_->GetOut(n);
         if (!out) continue;
         out->UpdateCurve();
-        PaintShownOutputs(p);
-        DrawPolyline(p, Polyline(out->GetCurve().GetRealPoints(), graphRect_),
-                     CurvePen(ColorOf(out->GetCurveGdiColor()), 2));
+        marked.push_back(out);
+        key.push_back(static_cast<std::uint64_t>(n));
+        key.push_back(out->GetCurve().GetChangeCount());
     }
+    if (marked.empty()) return;
+    const std::vector<std::uint64_t> shown = ShownOutputsKey(nullptr);
+    key.push_back(~std::uint64_t{0});
+    key.insert(key.end(), shown.begin(), shown.end());
+    CurvesLayer& layer = overlayLayer_;
+    if (layer.key != key || layer.area != graphRect_ || layer.image.isNull()) {
+        ++layerDraws_;
+        ClearLayer(layer.image, graphRect_.size());
+        ClearWideVectorState();
+        QPainter lp(&layer.image);
+        lp.setRenderHints(p.renderHints());
+        lp.translate(-graphRect_.topLeft());
+        for (CKTV_OutData* out : marked) {
+            PaintShownOutputs(lp);
+            DrawPolyline(lp, Polyline(out->GetCurve().GetRealPoints(), graphRect_),
+                         CurvePen(ColorOf(out->GetCurveGdiColor()), 2));
+        }
+        layer.area = graphRect_;
+        layer.key.swap(key);
+    }
+    p.drawImage(graphRect_.topLeft(), layer.image);
 }
 
 void CEqCurveStatic::PaintChannelCurve(QPainter& p) {

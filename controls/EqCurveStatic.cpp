@@ -73,6 +73,7 @@ void CEqCurveStatic::Attach(CKTV_Data* data, int type) {
     eq_ = nullptr;
     hovered_ = nullptr;
     attachType_ = type;
+    DropPictures();
     Layout();
     HandPlotArea();
     timer_.Start(kTimerPeriodMs);

@@ -13,7 +13,9 @@
 // released flag; WM_USER+101 (0, 0) when the graph loses the focus.
 //
 // The graph never owns the model's objects and draws without changing a
-// setting; the filters compute their curves only when a setting changed.
+// setting. What it draws is kept: the channels' curves are formed again, the
+// other outputs' curves and the whole picture drawn again, only when a
+// channel's change count (or the graph's own state) moved since.
 #pragma once
 
 #include "controls/ControlTimer.h"
@@ -25,6 +27,7 @@
 #include <QRect>
 #include <QWidget>
 
+#include <cstdint>
 #include <vector>
 
 class CEffect_Data;
@@ -111,10 +114,15 @@ public:
     // Draws the whole control into a painter in the control's coordinates
     // (what a paint event shows).
     void PaintTo(QPainter& painter);
+    // How many times the whole picture, and a layer of other outputs'
+    // curves, were drawn (a seam for the tests).
+    int PictureDraws() const { return pictureDraws_; }
+    int LayerDraws() const { return layerDraws_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -141,11 +149,19 @@ private:
     void Repaint();
 
     // Painting.
+    // Everything the picture is drawn from, for a painter like target.
+    std::vector<std::uint64_t> PictureKey(const QPainter& target, qreal dpr) const;
+    // Forgets what was drawn (another model: its counts say nothing).
+    void DropPictures();
+    void DrawPicture(QPainter& p);
     void PaintBackground(QPainter& p) const;
     void PaintPicture(QPainter& p);
     void PaintGrid(QPainter& p, int divisions) const;
     void PaintOverlayPass(QPainter& p);
     void PaintShownOutputs(QPainter& p);
+    // The other outputs shown by their toggles, each as its index and the
+    // change count of its curve (brought up to date here).
+    std::vector<std::uint64_t> ShownOutputsKey(std::vector<CKTV_OutData*>* shown);
     void PaintChannelCurve(QPainter& p);
     void PaintBandLabels(QPainter& p, bool colourSelected) const;
     void PaintEdgeHandles(QPainter& p, const QColor& pen) const;
@@ -174,14 +190,25 @@ private:
     int outputIndex_ = 0;
     bool released_ = false;
     ControlTimer timer_;
-    // The other outputs' curves, drawn once over a clear plotting area and
-    // kept while none of them changes (a drag changes only the current one).
-    struct ShownCurvesLayer {
+    // Curves of outputs other than the one edited, drawn over a clear
+    // plotting area and kept while none of them changes (a drag changes only
+    // the current one): the outputs shown by their toggles, and the overlay
+    // pass of the other modes.
+    struct CurvesLayer {
         QImage image;
         QRect area;
-        std::vector<float> key; // the points drawn, output by output
+        std::vector<std::uint64_t> key; // output by output: index, change count
     };
-    ShownCurvesLayer shownLayer_;
+    CurvesLayer shownLayer_;
+    CurvesLayer overlayLayer_;
+    // The whole control as last drawn, and what it was drawn from.
+    struct PictureState {
+        std::vector<std::uint64_t> key;
+        QImage image;
+    };
+    PictureState picture_;
+    int pictureDraws_ = 0;
+    int layerDraws_ = 0;
 };
 
 // The name the output page gives the same graph.

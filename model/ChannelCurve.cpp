@@ -1,5 +1,17 @@
 #include "model/ChannelCurve.h"
 
+#include "model/FilterResponse.h"
+
+#include <atomic>
+
+namespace {
+std::atomic<std::uint64_t> g_ChannelCurveComputations{0};
+} // namespace
+
+std::uint64_t CChannelCurve::Computations() {
+    return g_ChannelCurveComputations.load(std::memory_order_relaxed);
+}
+
 void CChannelCurve::SetGraphRect(const GraphRect& plotArea, CKTVEQ& eq) {
     height_ = plotArea.Height();
     width_ = plotArea.Width();
@@ -9,12 +21,17 @@ void CChannelCurve::SetGraphRect(const GraphRect& plotArea, CKTVEQ& eq) {
         real_[k].x = static_cast<float>(FreqToGraphXExact(g_FreqTable[i], width_) + 40.0);
     }
     eq.SetGraphRect(plotArea);
+    realCount_ = integerCount_ = kNever;
 }
 
 void CChannelCurve::UpdateOffset() { offset_ = GainToGraphY(0.0, height_) + 10; }
 
 void CChannelCurve::Update(CKTVEQ& eq, bool integerToo) {
     UpdateOffset();
+    const std::uint64_t count = eq.GetChangeCount();
+    if (realCount_ == count && (!integerToo || integerCount_ == count)) return;
+    g_ChannelCurveComputations.fetch_add(1, std::memory_order_relaxed);
+    ClearWideVectorState();
     if (integerToo)
         eq.UpdateCurve();
     else
@@ -24,4 +41,6 @@ void CChannelCurve::Update(CKTVEQ& eq, bool integerToo) {
         real_[k].y = eq.GetRealCurvePoints()[k].y;
         if (integerToo) points_[k].y = eq.GetCurvePoints()[k].y;
     }
+    realCount_ = count;
+    if (integerToo) integerCount_ = count;
 }

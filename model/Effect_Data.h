@@ -75,6 +75,8 @@ public:
     void SetGraphRect(const GraphRect& plotArea);
     void UpdateCurve();
     const CChannelCurve& GetCurve() const { return curve_; }
+    // Raised by every change of the equaliser that the graph draws.
+    std::uint64_t GetChangeCount() const { return eq_.GetChangeCount(); }
 
 private:
     CNameField name_{CNameField::Read::Text, "Effect"};

@@ -6,6 +6,7 @@
 #include "model/ValueTexts.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 
 namespace {
@@ -185,7 +186,7 @@ void CFilter::ResetBand(int freq) {
 
 void CFilter::SetGraphicEq(int on) {
     graphicEq_ = on;
-    LayoutBandHandle();
+    LayoutBandHandle(); // the label box and text change with it
 }
 
 // --- Texts ---------------------------------------------------------------
@@ -374,9 +375,20 @@ void CFilter::SetGraphRect(const GraphRect& plotArea) {
     UpdateCurve();
 }
 
+namespace {
+std::atomic<std::uint64_t> g_CurveComputations{0};
+} // namespace
+
+std::uint64_t CFilter::CurveComputations() {
+    return g_CurveComputations.load(std::memory_order_relaxed);
+}
+
 // The curve is recomputed when it is next read: loading a preset runs
 // several setters per filter, and only the last state is ever drawn.
-void CFilter::UpdateCurve() { curveStale_ = true; }
+void CFilter::UpdateCurve() {
+    curveStale_ = true;
+    Touch();
+}
 
 const CFilter::Curve& CFilter::GetCurve() const {
     if (curveStale_) RefreshCurve();
@@ -385,6 +397,8 @@ const CFilter::Curve& CFilter::GetCurve() const {
 
 void CFilter::RefreshCurve() const {
     curveStale_ = false;
+    g_CurveComputations.fetch_add(1, std::memory_order_relaxed);
+    ClearWideVectorState();
     FilterCurveSettings settings;
     settings.kind = kind_;
     settings.freq = GetFreq();
@@ -396,8 +410,17 @@ void CFilter::RefreshCurve() const {
     settings.eqBypass = eqBypass_ != 0;
     settings.off = off_ != 0;
     ComputeFilterCurve(settings, curve_.data()); // a kind without a curve keeps the one it had
-    for (size_t j = 0; j < curve_.size(); ++j)
-        curvePoints_[j + 1].y = PixelY(curve_[j], graphHeight_) + kGraphTop;
+    pointsStale_ = true;
+}
+
+const std::array<GraphPoint, kFilterCurvePoints + 2>& CFilter::GetCurvePoints() const {
+    GetCurve();
+    if (pointsStale_) {
+        for (size_t j = 0; j < curve_.size(); ++j)
+            curvePoints_[j + 1].y = PixelY(curve_[j], graphHeight_) + kGraphTop;
+        pointsStale_ = false;
+    }
+    return curvePoints_;
 }
 
 void CFilter::PlaceLabelFromHandle(int reach, int widthAtEnd, int extend) {
@@ -412,6 +435,7 @@ void CFilter::PlaceLabelFromHandle(int reach, int widthAtEnd, int extend) {
 }
 
 void CFilter::LayoutBandHandle() {
+    Touch();
     if (IsPinnedSpecial()) freq_ = kHighestFreq;
     const int w = graphWidth_;
     const int h = graphHeight_;
@@ -460,6 +484,7 @@ void CFilter::LayoutBandHandle() {
 }
 
 void CFilter::LayoutEdgeHandles() {
+    Touch();
     if (IsPinnedSpecial()) freq_ = kHighestFreq;
     const int cy = Centre(handleRect_).y + (gain_ >= 0 ? 10 : -10);
     const double half = std::pow(2.0, bandwidth_ / 2);
@@ -470,6 +495,7 @@ void CFilter::LayoutEdgeHandles() {
 }
 
 void CFilter::LayoutCrossoverHandle() {
+    Touch();
     if (IsPinnedSpecial()) freq_ = kHighestFreq;
     const int w = graphWidth_;
     int x = std::max(PixelX(freq_, w) - kHandleHalf, -kHandleHalf);

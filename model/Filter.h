@@ -97,9 +97,19 @@ public:
     // it within an octave) and keeps the filter changed; when the two are
     // already equal the changed flag takes the argument.
     void StepAppliedFreq(int flag);
-    void SetItemCode(int code) { itemCode_ = code; }
-    void SetBandHandle(int on) { bandHandle_ = on; }
-    void SetReducedSlopes(int on) { reducedSlopes_ = on; }
+    // The item code decides whether the special band is drawn at 20 kHz.
+    void SetItemCode(int code) {
+        itemCode_ = code;
+        UpdateCurve();
+    }
+    void SetBandHandle(int on) {
+        bandHandle_ = on;
+        Touch();
+    }
+    void SetReducedSlopes(int on) {
+        reducedSlopes_ = on;
+        UpdateCurve();
+    }
     void SetDragOption(int option) { dragOption_ = option; }
     void SetGraphicEq(int on);
     void SetOwner(IFilterOwner* owner) { owner_ = owner; }
@@ -121,6 +131,13 @@ public:
     void CopyFrom(const CFilter& other);
 
     // --- Graph side ---------------------------------------------------------
+    // The change count of the equaliser this filter belongs to: raised by
+    // everything that changes what the graph draws of the filter (its curve,
+    // handles, label boxes), so a picture drawn at the same count is still
+    // right. A filter of no equaliser counts nothing.
+    void SetChangeCounter(std::uint64_t* count) { changeCount_ = count; }
+    // How many times any filter's curve was computed (a seam for the tests).
+    static std::uint64_t CurveComputations();
     using Curve = std::array<double, kFilterCurvePoints>;
     // Response in dB at each frequency of g_FreqTable, up to date with the
     // settings whenever it is read.
@@ -182,15 +199,15 @@ public:
     const std::string& GetLabelText() const { return labelText_; }
     // Outline of the curve: 0 and 242 the 0 dB anchors at the two ends of the
     // plotting area, 1..241 the curve.
-    const std::array<GraphPoint, kFilterCurvePoints + 2>& GetCurvePoints() const {
-        GetCurve();
-        return curvePoints_;
-    }
+    const std::array<GraphPoint, kFilterCurvePoints + 2>& GetCurvePoints() const;
 
 private:
     bool IsPinnedSpecial() const { return kind_ == FilterKind::Special && itemCode_ == kSpecialBandItem; }
     void Relayout();
     void Mark();
+    void Touch() {
+        if (changeCount_) ++*changeCount_;
+    }
     void RefreshCurve() const;
     // Label box from the handle's left edge to `extend` past its right, or
     // `widthAtEnd` wide against the right end when the handle is within
@@ -199,12 +216,16 @@ private:
 
     mutable Curve curve_{};
     mutable bool curveStale_ = false;
+    // The outline's y follow the curve when the outline is next read (the
+    // graph outlines one filter of the hundreds whose curves it sums).
+    mutable bool pointsStale_ = false;
     mutable std::array<GraphPoint, kFilterCurvePoints + 2> curvePoints_{};
     GraphRect handleRect_;
     GraphRect leftEdgeRect_;
     GraphRect rightEdgeRect_;
     Interaction interaction_;
     IFilterOwner* owner_ = nullptr;
+    std::uint64_t* changeCount_ = nullptr;
     int kind_ = FilterKind::Peaking;
     int freq_ = 1000;
     int applied_ = 20;

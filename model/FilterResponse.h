@@ -5,8 +5,9 @@
 //
 // Settings reach these functions straight from the device or from start-up
 // images (0 Hz crossovers, stray codes, words of any value), so every input
-// gives a finite curve: NaN settings and codes outside the known kinds,
-// slopes, shelf slopes and families draw flat, other values are drawn at the
+// gives a finite curve: NaN settings, crossovers at 0 Hz or below (a record
+// never set) and codes outside the known kinds, slopes, shelf slopes and
+// families draw flat, other values are drawn at the
 // nearest value the device's codes can express (frequencies 20 Hz..20 kHz,
 // gains -20..+20 dB, bandwidths 0.05..3.00 octaves). Nothing here changes
 // the stored settings.
@@ -63,7 +64,7 @@ SectionCascade DesignPeaking(double freq, double gainDb, double bandwidthOctaves
 // Low (kind 1) or high (kind 2) shelf; a gain of exactly 0 dB is flat.
 SectionCascade DesignShelf(int kind, int shelfSlope, double freq, double gainDb);
 // High-pass (kind 31) or low-pass (kind 32). Flat at slope 8, for a high-pass
-// at 20 Hz and a low-pass at 20 kHz.
+// at 20 Hz and a low-pass at 20 kHz, and at 0 Hz or below (never set).
 SectionCascade DesignCrossover(int kind, int family, int slope, bool reducedSlopes, double freq);
 
 // Which design (0..7, order design + 1) a crossover slope draws, or -1 for
@@ -93,6 +94,13 @@ bool DesignFilter(const FilterCurveSettings& settings, SectionCascade& out);
 // leaves out untouched for a kind that has no curve: such a filter keeps the
 // curve it had.
 bool ComputeFilterCurve(const FilterCurveSettings& settings, double out[kFreqTableSize]);
+
+// Ends the "dirty upper half" state of the wide vector registers that code
+// using 256-bit instructions (the drawing library's fills, for one) may leave
+// behind: until it ends, every scalar floating-point instruction of the
+// curve arithmetic waits on the registers' upper halves, which made the
+// curves an order of magnitude slower. Nothing on a processor without them.
+void ClearWideVectorState();
 
 // out := 0 dB everywhere.
 void FlatCurve(double out[kFreqTableSize]);

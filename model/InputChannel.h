@@ -77,6 +77,8 @@ public:
     void UpdateCurve() { curve_.Update(eq_, true); }
     void UpdateCurveOffset() { curve_.UpdateOffset(); }
     const CChannelCurve& GetCurve() const { return curve_; }
+    // Raised by every change of the equaliser that the graph draws.
+    std::uint64_t GetChangeCount() const { return eq_.GetChangeCount(); }
 
 protected:
     // This channel's block of the current image; null for an index without one.

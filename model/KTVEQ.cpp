@@ -65,6 +65,8 @@ void LoadCrossoverHalf(CFilter& f, const uint8_t* p) {
 
 CFilter& CKTVEQ::Append() {
     filters_.push_back(std::make_unique<CFilter>());
+    filters_.back()->SetChangeCounter(&changeCount_);
+    ++changeCount_;
     return *filters_.back();
 }
 

@@ -76,6 +76,9 @@ public:
     void Serialize(CArchive& ar);
 
     // --- Combined curve of all elements for the graph ---------------------
+    // Raised by every change of an element that the graph draws (see
+    // CFilter::SetChangeCounter); equal counts mean an unchanged picture.
+    std::uint64_t GetChangeCount() const { return changeCount_; }
     void SetGraphRect(const GraphRect& plotArea);
     // Integer and real curve.
     void UpdateCurve();
@@ -95,4 +98,5 @@ private:
     std::array<GraphPointF, kFreqTableSize> realPoints_{};
     int graphHeight_ = 0;
     int graphWidth_ = 0;
+    std::uint64_t changeCount_ = 0;
 };

@@ -68,6 +68,14 @@ void CKTV_Data::ClearChangeFlags(int value) {
     g_SendCmd2Pending = 0;
 }
 
+std::uint64_t CKTV_Data::GetChangeCount() const {
+    std::uint64_t sum = effect_.GetChangeCount();
+    for (int i = 0; i < mic_.GetCount(); ++i) sum += mic_.GetAt(i)->GetChangeCount();
+    for (int i = 0; i < music_.GetCount(); ++i) sum += music_.GetAt(i)->GetChangeCount();
+    for (int i = 0; i < out_.GetCount(); ++i) sum += out_.GetAt(i)->GetChangeCount();
+    return sum;
+}
+
 void CKTV_Data::SetOutputGraphRect(const GraphRect& plotArea) {
     DeviceLockGuard lock(g_DeviceLock); // a relayout may touch the special band's frequency
     for (int i = 0; i < out_.GetCount(); ++i) out_.GetAt(i)->SetGraphRect(plotArea);

@@ -59,6 +59,10 @@ public:
     CKTV_MusicRoute& GetMusicRoute() { return music_; }
     CKTV_OutRoute& GetOutRoute() { return out_; }
 
+    // The sum of every channel's change count: moves whenever any equaliser
+    // of the preset changes what a graph draws of it.
+    std::uint64_t GetChangeCount() const;
+
     void SetOutputGraphRect(const GraphRect& plotArea);
     void SetMusicGraphRect(const GraphRect& plotArea);
 

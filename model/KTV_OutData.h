@@ -217,6 +217,8 @@ public:
     void UpdateCurve();
     void UpdateCurveOffset() { curve_.UpdateOffset(); }
     const CChannelCurve& GetCurve() const { return curve_; }
+    // Raised by every change of the equaliser that the graph draws.
+    std::uint64_t GetChangeCount() const { return eq_.GetChangeCount(); }
 
 private:
     // This channel's block of the current image; null for an index outside 0..11.

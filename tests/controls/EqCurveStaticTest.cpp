@@ -6,6 +6,7 @@
 
 #include "controls/EqCurveStatic.h"
 #include "controls/GraphSnapshots.h"
+#include "model/Archive.h"
 #include "model/DataDefine.h"
 #include "model/Filter.h"
 #include "model/Globals.h"
@@ -15,6 +16,8 @@
 #include <QPainter>
 
 #include <cmath>
+#include <cstdint>
+#include <functional>
 #include <memory>
 
 using graphtest::Count;
@@ -262,6 +265,137 @@ TEST_F(EqGraphTest, DrawingChangesNoSetting) {
     }
     EXPECT_EQ(graphtest::ModelSettings(*model), before);
     EXPECT_EQ(Bytes(g_ParamImage, sizeof g_ParamImage), image);
+}
+
+// --- What the graph keeps ---------------------------------------------------------------
+
+// What the graph has computed and drawn so far.
+struct Work {
+    std::uint64_t filterCurves, channelCurves;
+    int pictures, layers;
+    bool operator==(const Work& o) const {
+        return filterCurves == o.filterCurves && channelCurves == o.channelCurves &&
+               pictures == o.pictures && layers == o.layers;
+    }
+};
+Work WorkOf(const CEqCurveStatic& g) {
+    return {CFilter::CurveComputations(), CChannelCurve::Computations(), g.PictureDraws(),
+            g.LayerDraws()};
+}
+
+TEST_F(EqGraphTest, PaintingAgainComputesAndDrawsNothing) {
+    FillModel(3);
+    model->LoadFromImage(g_ParamImage, 0);
+    for (int& shown : g_ShowCurve)
+        shown = 1;
+    graph->Redraw(4);
+    const QImage first = Render();
+    const Work drawn = WorkOf(*graph);
+    EXPECT_EQ(Render(), first);
+    graph->update();
+    graph->repaint();
+    EXPECT_EQ(WorkOf(*graph), drawn);
+    // Another selection draws the picture again from the curves it has.
+    graph->Redraw(9);
+    const QImage other = Render();
+    EXPECT_NE(other, first);
+    const Work now = WorkOf(*graph);
+    EXPECT_EQ(now.pictures, drawn.pictures + 1);
+    EXPECT_EQ(now.filterCurves, drawn.filterCurves);
+    EXPECT_EQ(now.channelCurves, drawn.channelCurves);
+    EXPECT_EQ(now.layers, drawn.layers);
+    // A band of the current output: its curve again, the other outputs' layer kept.
+    Band(9).SetGainCode(290);
+    Render();
+    EXPECT_EQ(CChannelCurve::Computations(), now.channelCurves + 1);
+    EXPECT_EQ(CFilter::CurveComputations(), now.filterCurves + 1);
+    EXPECT_EQ(graph->LayerDraws(), now.layers);
+}
+
+// After every kind of change the kept picture is the picture a new graph
+// draws of the same model.
+TEST_F(EqGraphTest, EveryChangeShowsAsANewGraphWouldDrawIt) {
+    FillModel(3);
+    model->LoadFromImage(g_ParamImage, 0);
+    for (int& shown : g_ShowCurve)
+        shown = 1;
+    auto image = [] {
+        std::vector<uint8_t> v(g_ParamImage, g_ParamImage + kParamBlockSize);
+        uint8_t* out2 = v.data() + kOutputBlockOffset + 2 * kOutputBlockSize;
+        out2[7 * 8 + 2] = 0xBC; // band 8 of output 3 at +20 dB
+        out2[7 * 8 + 3] = 0x02;
+        uint8_t* out0 = v.data() + kOutputBlockOffset;
+        out0[12 * 8 + 2] = 0x20; // band 13 of output 1 at -12 dB
+        out0[12 * 8 + 3] = 0x02;
+        return v;
+    };
+    const struct {
+        const char* what;
+        std::function<void()> change;
+    } changes[] = {
+        {"a band of the current output", [&] { Band(3).SetGainCode(300); }},
+        {"a band of a shown output", [&] { Band(20, 2).SetGainCode(100); }},
+        {"a crossover of a shown output", [&] { Out(5).GetHighPass()->SetFreq(500, 1); }},
+        {"the device's blocks", [&] { model->LoadFromImage(image().data(), 0); }},
+        {"a pasted equaliser", [&] { Out(0).CopyEqFrom(Out(7)); }},
+        {"a reset band of a shown output", [&] { Band(7, 2).ResetBand(100); }},
+        {"graphic EQ labels", [&] { Out(0).SetEqMode(1); }},
+        {"an archive",
+         [&] {
+             CKTV_Data donor;
+             donor.GetOut(4)->GetFilter(1)->SetGainCode(80);
+             CArchive out;
+             donor.Serialize(out);
+             CArchive in(out.Bytes());
+             ASSERT_TRUE(LoadOrRestore(*model, in));
+         }},
+        {"a toggle off", [&] { g_ShowCurve[6] = 0; }},
+        {"the crossover switched off", [&] { Out(0).GetLowPass()->SetSlope(8, 1); }},
+        {"the language of its label", [&] { g_LanguageFlag = 1; }},
+    };
+    graph->Redraw(32);
+    Render();
+    for (const auto& c : changes) {
+        SCOPED_TRACE(c.what);
+        c.change();
+        const QImage kept = Render();
+        auto fresh = std::make_unique<CEqCurveStatic>(page.get());
+        fresh->resize(graph->size());
+        fresh->Attach(model.get(), CEqCurveStatic::kAttachOutput);
+        fresh->ShowOutput(0);
+        fresh->SetMode(CEqCurveStatic::kModeOutput);
+        fresh->Redraw(32);
+        EXPECT_EQ(kept, fresh->grab().toImage());
+    }
+    g_LanguageFlag = 0;
+}
+
+TEST_F(EqGraphTest, TheOverlayPassIsOneLayerKeptWhileItsOutputsStay) {
+    FillModel(3);
+    model->LoadFromImage(g_ParamImage, 0);
+    for (int& shown : g_ShowCurve)
+        shown = 1;
+    graph->Attach(model.get(), CEqCurveStatic::kAttachMusic);
+    graph->ShowMusic(0);
+    graph->SetMode(CEqCurveStatic::kModeMusic);
+    const QImage none = Render();
+    for (int n = 0; n < 12; ++n)
+        g_StateFlags[n] = 1;
+    graph->update();
+    const QImage marked = Render();
+    EXPECT_NE(marked, none);
+    const int layers = graph->LayerDraws();
+    // An edit of the input shown keeps the layer of the outputs.
+    model->GetMusic(0)->GetFilter(4)->SetGainCode(280);
+    Render();
+    EXPECT_EQ(graph->LayerDraws(), layers);
+    // An output's change draws it again.
+    Band(4, 6).SetGainCode(120);
+    const QImage changed = Render();
+    EXPECT_GT(graph->LayerDraws(), layers);
+    EXPECT_NE(changed, marked);
+    for (int n = 0; n < 12; ++n)
+        g_StateFlags[n] = 0;
 }
 
 // --- Mouse editing -----------------------------------------------------------------

@@ -126,6 +126,30 @@ TEST(FilterResponse, ReferencePointsOnTheCurve) {
     }
 }
 
+// The curve is the sections read at each table frequency to the last bit,
+// for every design: the graph's pictures rest on these exact values.
+TEST(FilterResponse, TheCurveIsTheCascadeReadAtEveryTableFrequency) {
+    std::vector<FilterCurveSettings> all;
+    for (int kind : {FilterKind::HighPass, FilterKind::LowPass})
+        for (int family : {0, 1, 2})
+            for (int slope = 0; slope < kCrossoverSlopeOff; ++slope)
+                for (bool reduced : {false, true})
+                    all.push_back(Crossover(kind, family, slope, 40 + 997 * slope, reduced));
+    for (double gain : {-12.0, 3.5, 20.0}) {
+        all.push_back(Band(63 + 70 * gain, gain, 0.05 + 0.1 * (gain + 12)));
+        for (int kind : {FilterKind::LowShelf, FilterKind::HighShelf})
+            for (int slope : {0, 1})
+                all.push_back(Shelf(kind, slope, 1000, gain));
+    }
+    for (const FilterCurveSettings& s : all) {
+        const Curve curve = CurveOf(s);
+        const SectionCascade cascade = CascadeOf(s);
+        for (int j = 0; j < kFreqTableSize; ++j)
+            ASSERT_EQ(curve[j], CascadeGainDb(cascade, g_FreqTable[j]))
+                << Describe(s) << " at " << j;
+    }
+}
+
 TEST(FilterResponse, ReferencePointsBetweenTableFrequencies) {
     struct Case {
         const char* what;
@@ -332,6 +356,10 @@ TEST(FilterResponse, FlatFiltersAreExactlyZero) {
         {"high-pass off", Crossover(FilterKind::HighPass, 0, kCrossoverSlopeOff, 1000)},
         {"low-pass off", Crossover(FilterKind::LowPass, 2, kCrossoverSlopeOff, 1000)},
         {"high-pass at 0 Hz", Crossover(FilterKind::HighPass, 0, 3, 0)},
+        // A crossover record never set (the inputs' in the start-up image).
+        {"low-pass at 0 Hz", Crossover(FilterKind::LowPass, 0, 0, 0, true)},
+        {"Linkwitz-Riley low-pass at 0 Hz", Crossover(FilterKind::LowPass, 0, 7, 0)},
+        {"Bessel low-pass at -1 Hz", Crossover(FilterKind::LowPass, 1, 4, -1)},
         {"high-pass below 0 Hz", Crossover(FilterKind::HighPass, 2, 3, -500)},
         {"low-pass above 20 kHz", Crossover(FilterKind::LowPass, 1, 3, 65535)},
         {"family 3", Crossover(FilterKind::HighPass, 3, 3, 1000)},
@@ -391,10 +419,8 @@ TEST(FilterResponse, SettingsOutOfRangeDrawAtTheNearestEnd) {
          Shelf(FilterKind::LowShelf, 0, 20, 6)},
         {"shelf at 65535 Hz", Shelf(FilterKind::HighShelf, 0, 65535, 6),
          Shelf(FilterKind::HighShelf, 0, 20000, 6)},
-        {"low-pass at 0 Hz", Crossover(FilterKind::LowPass, 0, 7, 0),
+        {"low-pass at 1 Hz", Crossover(FilterKind::LowPass, 0, 7, 1),
          Crossover(FilterKind::LowPass, 0, 7, 20)},
-        {"Bessel low-pass at -1 Hz", Crossover(FilterKind::LowPass, 1, 4, -1),
-         Crossover(FilterKind::LowPass, 1, 4, 20)},
         {"high-pass at 65535 Hz", Crossover(FilterKind::HighPass, 1, 5, 65535),
          Crossover(FilterKind::HighPass, 1, 5, 20000)},
     };

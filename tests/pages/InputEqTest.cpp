@@ -4,7 +4,11 @@
 // and the page's edits arriving at the simulated device byte for byte.
 #include "tests/pages/InputPageTestSupport.h"
 
+#include "model/DataDefine.h"
 #include "model/FrameBuilder.h"
+#include "model/ValueScale.h"
+
+#include <cstdlib>
 
 namespace {
 
@@ -36,6 +40,39 @@ TEST_F(InputPageTest, AnUnchangedValueChangesNothingButSelectsTheBand) {
     // The other inputs are untouched.
     for (int n : {0, 2, 3})
         EXPECT_EQ(Band(n, 6).IsChanged(), 0) << n;
+}
+
+// The start-up image leaves the inputs' crossover records unset (0 Hz, as
+// the program also sends them): a flat equaliser from it draws on the 0 dB
+// line from one end of the graph to the other.
+TEST_F(InputPageTest, AFlatEqualiserFromTheStartUpImageDrawsFlat) {
+    InitParamModel();
+    WithDeviceLock([&] { data->LoadFromImage(g_ParamImage, -1); });
+    page->ApplyModeAndSource(0);
+    CEqCurveStatic* graph = page->Graph();
+    ASSERT_EQ(graph->GetMode(), CEqCurveStatic::kModeMusic);
+    const QImage img = graph->grab().toImage();
+    const QRect plot = graph->PlotRect();
+    const double zero = GainToGraphYExact(0.0, plot.height()) + 10;
+    const QColor orange(234, 120, 0);
+    auto isCurve = [&](QColor c) {
+        return std::abs(c.red() - orange.red()) + std::abs(c.green() - orange.green()) +
+                   std::abs(c.blue() - orange.blue()) <
+               90;
+    };
+    int columns = 0, offLine = 0;
+    QPoint firstOff;
+    for (int x = plot.left() + 1; x < plot.right(); ++x) {
+        bool seen = false;
+        for (int y = plot.top() + 1; y < plot.bottom(); ++y) {
+            if (!isCurve(img.pixelColor(x, y))) continue;
+            seen = true;
+            if (std::abs(y - zero) > 2.0 && offLine++ == 0) firstOff = QPoint(x, y);
+        }
+        if (seen) ++columns;
+    }
+    EXPECT_EQ(offLine, 0) << "first at " << firstOff.x() << "," << firstOff.y();
+    EXPECT_GT(columns, plot.width() * 9 / 10);
 }
 
 TEST_F(InputPageTest, AFlatGainChecksTheBandAndBypassEqWhenAllAreFlat) {

@@ -1,8 +1,10 @@
 // The equaliser graph at the output page's size, on Qt's offscreen platform:
 // a full repaint with all twelve outputs shown and every filter's curve
 // computed again, the same repaint when nothing changed, and one drag step
-// (a mouse move that changes a band, then the repaint). Also a repaint of
-// the system page's dynamics curve.
+// (a mouse move that changes a band, then the repaint). The input page's
+// graph with one and with twelve outputs marked for its overlay pass: an
+// edit of the input's band, then the repaint. Also a repaint of the system
+// page's dynamics curve.
 #include "controls/COM_EXT_LIMStatic.h"
 #include "controls/EqCurveStatic.h"
 #include "controls/GraphSnapshots.h"
@@ -91,6 +93,48 @@ void BM_OutputGraphDragStep(benchmark::State& state) {
     p.Mouse(QEvent::MouseButtonRelease, start, Qt::LeftButton, Qt::NoButton);
 }
 BENCHMARK(BM_OutputGraphDragStep)->Unit(benchmark::kMillisecond);
+
+// The input page's graph over busy outputs, all shown, `marked` of them
+// marked for the overlay pass (which nothing in the program marks); each step changes a band of the input shown
+// and repaints.
+void BM_InputGraphOverlayEditStep(benchmark::State& state) {
+    const int marked = static_cast<int>(state.range(0));
+    InitParamModel();
+    g_StartChoice = 1;
+    CKTV_Data model;
+    bench::MakeBusy(model);
+    for (int& shown : g_ShowCurve)
+        shown = 1;
+    for (int n = 0; n < marked; ++n)
+        g_StateFlags[n] = 1;
+    QWidget page;
+    page.resize(OutputGraphSize());
+    auto* graph = new CEqCurveStatic(&page);
+    graph->resize(OutputGraphSize());
+    graph->Attach(&model, CEqCurveStatic::kAttachMusic);
+    // The output page's graph, of the same size, lays the outputs out.
+    const QRect plot = graph->PlotRect();
+    model.SetOutputGraphRect(
+        {plot.left(), plot.top(), plot.left() + plot.width(), plot.top() + plot.height()});
+    graph->ShowMusic(0);
+    graph->SetMode(CEqCurveStatic::kModeMusic);
+    page.show();
+    QCoreApplication::processEvents();
+    CFilter& band = *model.GetMusic(0)->GetFilter(3);
+    int step = 0;
+    for (auto _ : state) {
+        step = (step + 1) % 2;
+        band.SetGainCode(step ? 260 : 140);
+        graph->repaint();
+    }
+    for (int n = 0; n < marked; ++n)
+        g_StateFlags[n] = 0;
+}
+BENCHMARK(BM_InputGraphOverlayEditStep)
+    ->ArgName("marked")
+    ->Arg(1)
+    ->Arg(12)
+    ->Unit(benchmark::kMillisecond);
 
 void BM_DynamicsCurveRepaint(benchmark::State& state) {
     CKTV_Data model;
