@@ -574,4 +574,9 @@ void SimDevice::SetStoredPresetBytes(int slot, size_t offset, const std::vector<
     if (offset + bytes.size() <= p.size()) std::copy(bytes.begin(), bytes.end(), p.begin() + static_cast<long>(offset));
 }
 
+void SimDevice::SetRecord(int number, const std::vector<uint8_t>& bytes) {
+    std::lock_guard<std::mutex> l(mutex_);
+    records_[number] = bytes;
+}
+
 } // namespace sim

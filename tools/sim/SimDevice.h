@@ -114,6 +114,9 @@ public:
     size_t FrameCount() const;
     void SetImageBytes(size_t offset, const std::vector<uint8_t>& bytes);
     void SetStoredPresetBytes(int slot, size_t offset, const std::vector<uint8_t>& bytes);
+    // A whole system record as the device keeps it (records 2, 5 and 8 keep
+    // their 8 bytes: the status report is made from them).
+    void SetRecord(int number, const std::vector<uint8_t>& bytes);
 
 private:
     void Handle(const SeenFrame& f, std::vector<uint8_t>& out);
