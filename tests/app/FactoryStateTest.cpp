@@ -21,13 +21,15 @@
 
 namespace {
 
-const QString kQuestion = QStringLiteral("Data exception, do you want to restore the default data?");
+const QString kQuestion =
+    QStringLiteral("Data exception, do you want to restore the default data?");
 
 class FactoryStateTest : public PresetTest {
 protected:
     int Questions() const {
         int n = 0;
-        for (const auto& b : boxes) n += b.text == kQuestion;
+        for (const auto& b : boxes)
+            n += b.text == kQuestion;
         return n;
     }
     CMixInPutCom* MixPage() const { return dynamic_cast<CMixInPutCom*>(view->MixPage()); }
@@ -74,7 +76,8 @@ protected:
             input.SetDataModel(view->Data());
             input.ApplyModeAndSource(0);
             input.show();
-            for (int s = 0; s < 4; ++s) input.OnSourceButton(s);
+            for (int s = 0; s < 4; ++s)
+                input.OnSourceButton(s);
             input.OnSourceButton(1);
             QApplication::processEvents();
         }
@@ -98,7 +101,8 @@ protected:
             advanced.m_View = view;
             advanced.SetData(view->Data());
             advanced.show();
-            for (int row = 0; row < kOutputCount; ++row) advanced.OnChannelClicked(row);
+            for (int row = 0; row < kOutputCount; ++row)
+                advanced.OnChannelClicked(row);
             QApplication::processEvents();
         }
         ASSERT_TRUE(Settled());
@@ -158,7 +162,9 @@ TEST_F(FactoryStateTest, AfterTheLockPanelsResetNothingAsks) {
     ASSERT_TRUE(user.steps.empty());
     ASSERT_TRUE(Settled());
     for (int o = 0; o < kOutputCount; ++o)
-        EXPECT_EQ(device.Image()[kOutputBlockOffset + kOutputBlockSize * o + kOutDynamicsOffset], 0xA4) << o;
+        EXPECT_EQ(device.Image()[kOutputBlockOffset + kOutputBlockSize * o + kOutDynamicsOffset],
+                  0xA4)
+            << o;
     EXPECT_TRUE(boxes.empty()) << Text(boxes.front().text);
 
     ASSERT_NO_FATAL_FAILURE(Reconnect());
@@ -183,15 +189,20 @@ TEST_F(FactoryStateTest, AKeyboardEditTypedRightAfterConnectingReachesTheDevice)
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
 
     // Output 0's item 33 with source 3 at 37, the rest as the factory has it.
-    std::vector<uint8_t> item(DefaultOutputBlock(0) + kOutMixAOffset, DefaultOutputBlock(0) + kOutMixAOffset + 8);
+    std::vector<uint8_t> item(DefaultOutputBlock(0) + kOutMixAOffset,
+                              DefaultOutputBlock(0) + kOutMixAOffset + 8);
     item[2] = 37;
     ASSERT_TRUE(PumpUntil(
-        [&] { return Bytes(device.Image().data() + kOutputBlockOffset + kOutMixAOffset, 8) == item; }, 10000));
+        [&] {
+            return Bytes(device.Image().data() + kOutputBlockOffset + kOutMixAOffset, 8) == item;
+        },
+        10000));
     ASSERT_TRUE(Settled());
     EXPECT_TRUE(boxes.empty()) << Text(boxes.front().text);
     int writes = 0;
     for (const sim::SeenFrame& f : WithoutStatus(SinceMark())) {
-        if (f.command != 0xA1 || f.group != kGroupOutput || f.channel != 0 || f.item != 33) continue;
+        if (f.command != 0xA1 || f.group != kGroupOutput || f.channel != 0 || f.item != 33)
+            continue;
         ++writes;
         EXPECT_EQ(f.payload, item);
     }

@@ -427,9 +427,9 @@ TEST_F(MixPageTest, OnlyDamageInARowThePageShowsAsks) {
         bool asks;
     };
     const Case cases[] = {
-        {1, 2, true},   {1, 7, true},   {1, 8, true},    {1, 12, false}, {1, 11, false},
-        {1, 9, false},  {1, 10, false}, {1, 17, false},  {1, 18, false}, {1, 16, true},
-        {2, 11, true},  {2, 12, true},  {2, 7, false},   {2, 8, false},  {2, 9, false},
+        {1, 2, true},   {1, 7, true},   {1, 8, true},   {1, 12, false}, {1, 11, false},
+        {1, 9, false},  {1, 10, false}, {1, 17, false}, {1, 18, false}, {1, 16, true},
+        {2, 11, true},  {2, 12, true},  {2, 7, false},  {2, 8, false},  {2, 9, false},
         {2, 10, false}, {2, 18, false}, {2, 13, true},
     };
     g_CurrentOutput = 0;
@@ -469,7 +469,8 @@ TEST_F(MixPageTest, TheRowsWithAPlaceAreTheOnesShownOnThePage) {
         for (int code : {0, 1, 2, 3, 5}) {
             page->LayoutForInputMode(code);
             for (int s = 1; s <= kSources; ++s) {
-                SCOPED_TRACE(std::to_string(variant) + "/" + std::to_string(code) + "/" + std::to_string(s));
+                SCOPED_TRACE(std::to_string(variant) + "/" + std::to_string(code) + "/" +
+                             std::to_string(s));
                 const CMixInPutCom::Row& r = Row(s);
                 const bool visible = !r.edit->isHidden() || !r.value->isHidden();
                 const bool inside = QRect(QPoint(0, 0), MixPageSize()).contains(r.edit->geometry());
