@@ -19,6 +19,8 @@
 
 #include <QTest>
 
+#include <cstring>
+
 namespace {
 
 const QString kQuestion =
@@ -110,9 +112,21 @@ protected:
 };
 
 TEST_F(FactoryStateTest, NoPageQuestionsTheFactoryData) {
-    for (const char* version : {"VELK-FV1.00", "VELK-WV2.10"}) {
-        SCOPED_TRACE(version);
-        device.SetVersion(version);
+    struct Case {
+        const char* version;
+        bool wholeImage; // the device also holds the program's default inputs
+    };
+    for (const Case& c :
+         {Case{"VELK-FV1.00", false}, Case{"VELK-WV2.10", false}, Case{"VELK-FV1.00", true}}) {
+        SCOPED_TRACE(std::string(c.version) + (c.wholeImage ? " whole image" : ""));
+        device.SetVersion(c.version);
+        if (c.wholeImage) {
+            // The image as a fresh start leaves it.
+            WithDeviceLock([] { std::memset(g_ParamImage, 0, sizeof g_ParamImage); });
+            InitParamModel();
+            device.SetImageBytes(
+                0, WithDeviceLock([] { return Bytes(g_ParamImage, kParamBlockSize); }));
+        }
         view = nullptr;
         boxes.clear();
         ASSERT_NO_FATAL_FAILURE(StartSettled());
