@@ -239,11 +239,15 @@ int CMixInPutCom::Refresh() {
         for (int s = 1; s <= kMixRowCount; ++s)
             levels[static_cast<size_t>(s - 1)] = m_Output->GetMixLevel(s);
     });
-    // Every row loads; a damaged level shows as the nearest one the row can hold.
+    // Every row loads; a damaged level shows as the nearest one the row can
+    // hold. Only rows the page has a place for are asked about: the bytes of
+    // the others (the factory's item 35 gives source 17 the byte 164) are
+    // none of the user's business and stay as the device holds them.
+    const int variant = g_DeviceVariant.load();
     std::set<std::pair<int, int>> damage;
     for (int s = 1; s <= kMixRowCount; ++s) {
         const int v = levels[static_cast<size_t>(s - 1)];
-        if (v > kMixLevelMax) damage.emplace(s, v);
+        if (v > kMixLevelMax && MixRowHasPlace(s, variant)) damage.emplace(s, v);
         const int shown = std::min(v, kMixLevelMax);
         m_LevelMemory[static_cast<size_t>(s - 1)] = shown;
         ShowRow(s, shown);

@@ -71,7 +71,8 @@ public:
     // Binds the page to the current output and loads its 18 levels. A level
     // above 100 shows as 100; while a device is connected the user is asked
     // once whether to fetch the device's data again (not again for the same
-    // damaged values). 0 when the device was asked for its data again.
+    // damaged values), about the rows the page has a place for only
+    // (MixRowHasPlace). 0 when the device was asked for its data again.
     int Refresh() override;
     // The tiles' hook; tooltips follow the language.
     void ApplyLanguage() override;

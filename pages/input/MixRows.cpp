@@ -140,6 +140,12 @@ bool WideVariant(int variant) {
     return variant == 2 || variant == 3;
 }
 
+bool MixRowHasPlace(int source, int variant) {
+    const int auxPair = WideVariant(variant) ? 11 : 7;
+    return InRange(source, 1, 6) || InRange(source, 13, 16) ||
+           InRange(source, auxPair, auxPair + 1);
+}
+
 const char* MixRowName(int source, int chinese, int variant) {
     const MixRowLayout* r = MixRowOfSource(source);
     if (!r) return nullptr;

@@ -64,6 +64,11 @@ const char* MixRowName(int source, int chinese, int variant);
 // Devices of variant 2 or 3 have ten high-level inputs and two AUX inputs,
 // the others six and six.
 bool WideVariant(int variant);
+// Whether the page has a place for the row of a source on a device variant:
+// the twelve pictured rows, that is sources 1..6, 13..16 and the AUX pair
+// (11 and 12, or on a device with six AUX inputs its AUX 1 and AUX 2, 7 and
+// 8). The other rows lie below the picture or stay hidden.
+bool MixRowHasPlace(int source, int variant);
 
 // The level (0..100) of sources 1..16 that a speaker type 0..24 starts from;
 // any type above 24 gives every source 0.

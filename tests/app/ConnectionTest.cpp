@@ -34,6 +34,9 @@ constexpr uint8_t kWrite = 0xA1;
 // ---------------------------------------------------------------------------
 
 TEST_F(DeviceTest, AtStartItConnectsReadsInOrderAndShowsTheDevicesData) {
+    // Not the factory data: a named preset and another output map than the
+    // program's defaults, so that what is shown can only come from the device.
+    DeviceRunsPreset1();
     // Marks in the device's data that the program must show.
     device.SetImageBytes(kOutputBlockOffset + 3 * kOutputBlockSize + 5 * kItemSize + 2, {0xBC, 0x02}); // band 5 +10 dB
     Start();
@@ -246,6 +249,7 @@ TEST_F(DeviceTest, TheLinkAndLockByteOfOutputZeroAfterALoad) {
     for (const Case& c : cases) {
         SCOPED_TRACE(int(c.byte));
         view = nullptr;
+        DeviceRunsPreset1();
         device.SetImageBytes(marker, {c.byte, '1', '2', '3', '4', '5', '6'});
         device.SetImageBytes(bandGain(0), {0xF4, 0x01}); // -10 dB: within the page's fields
         device.SetImageBytes(bandGain(2), {0x58, 0x02});

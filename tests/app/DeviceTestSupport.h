@@ -118,6 +118,19 @@ protected:
         Start();
         ASSERT_TRUE(PumpUntil([&] { return DataShown(view) && NamesSentBack(before) >= 2; }, 10000));
     }
+    // The device runs its stored preset 1 instead of its factory data: the
+    // preset as the current data, named "Preset 1", and its outputs' speaker
+    // positions as the output map (front tweeter pairs on outputs 1 and 3).
+    void DeviceRunsPreset1() {
+        const std::vector<uint8_t> preset = device.StoredPreset(1);
+        device.SetImageBytes(0, preset);
+        device.SetRecord(kRecordPresetSelect, {1});
+        std::vector<uint8_t> map(16, 0);
+        for (int o = 0; o < kOutputCount; ++o)
+            map[static_cast<size_t>(o)] = preset[kOutputBlockOffset + kOutputBlockSize * static_cast<size_t>(o) + 255];
+        device.SetRecord(kRecordOutputMapA, {map.begin(), map.begin() + 8});
+        device.SetRecord(kRecordOutputMapB, {map.begin() + 8, map.end()});
+    }
     // Writes of the current name the device took after its first frames.
     int NamesSentBack(size_t first) const {
         const auto seen = device.Seen();

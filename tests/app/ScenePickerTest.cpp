@@ -318,6 +318,7 @@ TEST_F(ScenePickerTest, EnterEscapeAndTabLeaveThePickerOpenAndItsFlagGoesHowever
 
 TEST_F(ScenePickerTest, ARightClickDeletesTheScenesNameAfterAYes) {
     NameDeviceScenes();
+    DeviceRunsPreset1();
     StartConnected();
     ASSERT_TRUE(Settled());
     ASSERT_EQ(g_SysBlock52[0], 1); // the device runs scene 1

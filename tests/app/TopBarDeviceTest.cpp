@@ -119,6 +119,7 @@ TEST_F(TopBarDeviceTest, ChoosingOffAsMixSourceSendsCommand8AndTheWarningGoes) {
 // ---------------------------------------------------------------------------
 
 TEST_F(TopBarDeviceTest, TheLeftRightLinkArrivesAsOutputZerosNameItem) {
+    DeviceRunsPreset1();
     StartConnected(); // pairs: outputs 0 and 2 (tweeters), 1 and 3, 5 and 6
     CAll_Link_Dlg::SetResponder([](CAll_Link_Dlg& d) {
         d.RightToLeft()->click();

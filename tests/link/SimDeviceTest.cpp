@@ -81,6 +81,63 @@ TEST_F(SimDeviceTest, WritesChangeTheDevicesMemory) {
     EXPECT_EQ(device.Status()[14], 0);
 }
 
+// The device starts in the factory state that the program's own start-up
+// defaults describe: the twelve default output blocks and the default system
+// records, as the device's replies carry them.
+TEST_F(SimDeviceTest, StartsInTheFactoryStateOfTheProgramsDefaults) {
+    const auto image = device.Image();
+    for (int o = 0; o < kOutputCount; ++o) {
+        SCOPED_TRACE(o);
+        const size_t at = kOutputBlockOffset + static_cast<size_t>(kOutputBlockSize) * o;
+        EXPECT_EQ(Bytes(image.data() + at, kOutputBlockSize), Bytes(DefaultOutputBlock(o), kOutputBlockSize));
+        EXPECT_EQ(Bytes(image.data() + at, kOutputBlockSize), Bytes(OutputBlock(o), kOutputBlockSize));
+        const auto read = Answer(BuildBlockReadPacket(0, kGroupOutput, o, 0, 1));
+        ASSERT_EQ(read.size(), kOutputBlockSize + 16u);
+        EXPECT_EQ(Bytes(read.data() + 14, kOutputBlockSize), Bytes(DefaultOutputBlock(o), kOutputBlockSize));
+    }
+    const struct {
+        int record;
+        const uint8_t* defaults;
+        size_t size;
+    } records[] = {{kRecordSources, g_SysBlock2, 8},       {kRecordMaster, g_SysBlock5, 8},
+                   {kRecordOutputMapA, g_SysBlock6, 8},    {kRecordOutputMapB, g_SysBlock7, 8},
+                   {kRecordSourceSetup, g_SysBlock8, 8},   {kRecordPresetSelect, g_SysBlock52, 1},
+                   {kRecordPageTable, g_SysBlock64, 98},   {kRecordTransferMarker, g_SysBlock97, 8}};
+    for (const auto& r : records) {
+        SCOPED_TRACE(r.record);
+        const auto read = Answer(BuildSystemReadPacket(r.record, 0));
+        ASSERT_EQ(read.size(), r.size + 16);
+        EXPECT_EQ(Bytes(read.data() + 14, r.size), Bytes(r.defaults, r.size));
+    }
+    // No stored preset is the current data.
+    EXPECT_EQ(Bytes(g_SysBlock52, 8), std::vector<uint8_t>(8, 0));
+    // The current data has no name, as the program's image at start-up.
+    EXPECT_EQ(Bytes(image.data(), kPresetNameSize), Bytes(g_ParamImage, kPresetNameSize));
+}
+
+// The factory reset (record 96) brings the start state back: the current
+// data, the stored presets and the records.
+TEST_F(SimDeviceTest, TheFactoryResetBringsTheStartStateBack) {
+    const sim::SimDevice fresh;
+    std::memset(OutputBlock(3), 0x77, kOutputBlockSize);
+    Answer(BuildBlockPacket(0, kGroupOutput, 3, 1, 0));
+    Answer(BuildBlockPacket(2, kGroupOutput, 3, 1, 0));
+    g_SysBlock6[0] = 9;
+    Answer(BuildSystemPacket(kRecordOutputMapA, 0));
+    g_SysBlock52[0] = 2;
+    Answer(BuildSystemPacket(kRecordPresetSelect, 0));
+    ASSERT_NE(device.Image(), fresh.Image());
+    ASSERT_NE(device.StoredPreset(2), fresh.StoredPreset(2));
+    ASSERT_NE(device.Record(kRecordOutputMapA), fresh.Record(kRecordOutputMapA));
+
+    const auto answer = Answer(BuildSystemPacket(kRecordFactoryReset, 0));
+    ASSERT_EQ(answer.size(), 16u);
+    EXPECT_EQ(answer[4], 'Q');
+    EXPECT_EQ(device.Image(), fresh.Image());
+    for (int s = 1; s <= kStoredPresetCount; ++s) EXPECT_EQ(device.StoredPreset(s), fresh.StoredPreset(s)) << s;
+    for (int r : {2, 5, 6, 7, 8, 9, 52, 64, 97}) EXPECT_EQ(device.Record(r), fresh.Record(r)) << r;
+}
+
 TEST_F(SimDeviceTest, AFrameWithABadChecksumIsAskedForAgain) {
     PacketPtr p = BuildItemPacket(kGroupOutput, 0, 0);
     std::vector<uint8_t> bytes(p->GetData(), p->GetData() + p->GetLength());

@@ -406,6 +406,80 @@ TEST_F(MixPageTest, ARefreshOfDamagedDataAsksOnceAndShowsEveryRow) {
     EXPECT_EQ(ShownRow(18).edit, 1); // the rows after it loaded too
 }
 
+// The program's own defaults (source 17 at 164 from the factory's item 35)
+// ask nothing on any output; neither does damage in a row the page has no
+// place for, whose byte stays as stored; damage in a row it shows asks once.
+TEST_F(MixPageTest, OnlyDamageInARowThePageShowsAsks) {
+    host.connected = true;
+    for (int variant : {1, 2}) {
+        g_DeviceVariant = variant;
+        page->LayoutForInputMode(1);
+        for (int o = 0; o < kOutputCount; ++o) {
+            g_CurrentOutput = o;
+            EXPECT_EQ(page->Refresh(), 1);
+        }
+    }
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(Out(4)->GetMixLevel(17), 164);
+
+    struct Case {
+        int variant, source;
+        bool asks;
+    };
+    const Case cases[] = {
+        {1, 2, true},   {1, 7, true},   {1, 8, true},   {1, 12, false}, {1, 11, false},
+        {1, 9, false},  {1, 10, false}, {1, 17, false}, {1, 18, false}, {1, 16, true},
+        {2, 11, true},  {2, 12, true},  {2, 7, false},  {2, 8, false},  {2, 9, false},
+        {2, 10, false}, {2, 18, false}, {2, 13, true},
+    };
+    g_CurrentOutput = 0;
+    int value = 101;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.variant) + "/" + std::to_string(c.source));
+        g_DeviceVariant = c.variant;
+        page->LayoutForInputMode(1);
+        boxes.clear();
+        const uint8_t damaged = static_cast<uint8_t>(value++);
+        WithDeviceLock([&] {
+            OutputBlock(0)[kOutMixAOffset - 1 + c.source] = damaged;
+            data->LoadFromImage(g_ParamImage, -1);
+        });
+        EXPECT_EQ(page->Refresh(), 1);
+        EXPECT_EQ(page->Refresh(), 1); // once
+        EXPECT_EQ(boxes.size(), c.asks ? 1u : 0u);
+        EXPECT_EQ(ShownRow(c.source).edit, 100);
+        EXPECT_EQ(Out(0)->GetMixLevel(c.source), damaged);
+        // Another row's change leaves the byte as stored.
+        const int other = c.source == 1 ? 3 : 1;
+        Row(other).fader->SetValue(40);
+        page->SendMessage(WM_SLIDER_MOVED, static_cast<WPARAM>(ControlId(Row(other).fader)), 0);
+        Drain();
+        EXPECT_EQ(Out(0)->GetMixLevel(c.source), damaged);
+        EXPECT_EQ(ImageLevel(0, c.source), damaged);
+        WithDeviceLock([&] { OutputBlock(0)[kOutMixAOffset - 1 + c.source] = 0; });
+    }
+    EXPECT_EQ(host.resyncs, 0);
+}
+
+// The rows the page has a place for are the ones it shows inside the page:
+// the others lie below the picture or are hidden.
+TEST_F(MixPageTest, TheRowsWithAPlaceAreTheOnesShownOnThePage) {
+    for (int variant : {1, 2}) {
+        g_DeviceVariant = variant;
+        for (int code : {0, 1, 2, 3, 5}) {
+            page->LayoutForInputMode(code);
+            for (int s = 1; s <= kSources; ++s) {
+                SCOPED_TRACE(std::to_string(variant) + "/" + std::to_string(code) + "/" +
+                             std::to_string(s));
+                const CMixInPutCom::Row& r = Row(s);
+                const bool visible = !r.edit->isHidden() || !r.value->isHidden();
+                const bool inside = QRect(QPoint(0, 0), MixPageSize()).contains(r.edit->geometry());
+                EXPECT_EQ(visible && inside, MixRowHasPlace(s, variant));
+            }
+        }
+    }
+}
+
 TEST_F(MixPageTest, WithoutADeviceDamagedLevelsLoadWithoutAQuestion) {
     WithDeviceLock([&] { Out(0)->SetMixLevel(2, 250); });
     EXPECT_EQ(page->Refresh(), 1);

@@ -48,14 +48,14 @@ void Put16(uint8_t* p, unsigned v) {
     p[1] = static_cast<uint8_t>(v >> 8);
 }
 
-// The speaker types of the factory output map (records 6 and 7).
-// Front tweeters and midbasses, centre, rear pair, subwoofer; four outputs free.
-constexpr uint8_t kFactoryTypes[kOutCount] = {1, 5, 7, 11, 21, 15, 18, 24, 0, 0, 0, 0};
+// The speaker types of the stored presets' outputs: front tweeters and
+// midbasses, centre, rear pair, subwoofer; four outputs free.
+constexpr uint8_t kPresetTypes[kOutCount] = {1, 5, 7, 11, 21, 15, 18, 24, 0, 0, 0, 0};
 
-// A factory preset: flat bands at third-octave frequencies in every channel;
+// A stored preset: flat bands at third-octave frequencies in every channel;
 // every output on at 0 dB with its speaker type, its crossover open from
 // 20 Hz to 20 kHz.
-void FactoryPreset(std::vector<uint8_t>& p, const std::string& name) {
+void ShippedPreset(std::vector<uint8_t>& p, const std::string& name) {
     std::fill(p.begin(), p.end(), 0);
     std::copy(name.begin(), name.end(), p.begin() + kNameAt);
     auto bands = [&](size_t at, int count) {
@@ -73,7 +73,7 @@ void FactoryPreset(std::vector<uint8_t>& p, const std::string& name) {
         uint8_t* out = p.data() + at;
         out[248] = 1;           // on
         Put16(out + 250, 600);  // gain
-        out[255] = kFactoryTypes[c];
+        out[255] = kPresetTypes[c];
         Put16(out + 256, 20);   // high-pass
         out[259] = 1;
         Put16(out + 260, 20000); // low-pass
@@ -82,20 +82,77 @@ void FactoryPreset(std::vector<uint8_t>& p, const std::string& name) {
     bands(kMicAt, 9);
 }
 
+// The factory outputs, items 31 to 34 of each (basic settings, crossover,
+// mix levels of sources 1..8 and 9..16), as the device keeps them.
+// clang-format off
+constexpr uint8_t kFactoryOutputItems[kOutCount][4][8] = {
+    {{0x01, 0x00, 0x58, 0x02, 0x00, 0x00, 0x00, 0x01}, {0x46, 0x00, 0x02, 0x01, 0x20, 0x4E, 0x02, 0x08},
+     {0x64, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}, {0x00, 0x00, 0x64, 0x00, 0x64, 0x00, 0x64, 0x00}},
+    {{0x01, 0x00, 0x58, 0x02, 0x00, 0x00, 0x00, 0x05}, {0x46, 0x00, 0x02, 0x01, 0x20, 0x4E, 0x02, 0x08},
+     {0x00, 0x64, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}, {0x00, 0x00, 0x00, 0x64, 0x00, 0x64, 0x00, 0x64}},
+    {{0x01, 0x00, 0x58, 0x02, 0x00, 0x00, 0x00, 0x07}, {0x46, 0x00, 0x02, 0x01, 0x20, 0x4E, 0x02, 0x08},
+     {0x00, 0x00, 0x64, 0x00, 0x00, 0x00, 0x00, 0x00}, {0x00, 0x00, 0x64, 0x00, 0x64, 0x00, 0x64, 0x00}},
+    {{0x01, 0x00, 0x58, 0x02, 0x00, 0x00, 0x00, 0x0B}, {0x46, 0x00, 0x02, 0x01, 0x20, 0x4E, 0x02, 0x08},
+     {0x00, 0x00, 0x00, 0x64, 0x00, 0x00, 0x00, 0x00}, {0x00, 0x00, 0x00, 0x64, 0x00, 0x64, 0x00, 0x64}},
+    {{0x01, 0x00, 0x58, 0x02, 0x00, 0x00, 0x00, 0x15}, {0x14, 0x00, 0x02, 0x01, 0x20, 0x4E, 0x02, 0x01}, {}, {}},
+    {{0x01, 0x00, 0x58, 0x02, 0x00, 0x00, 0x00, 0x12}, {0x14, 0x00, 0x02, 0x01, 0x20, 0x4E, 0x02, 0x01}, {}, {}},
+    {{0x01, 0x00, 0x58, 0x02, 0x00, 0x00, 0x00, 0x15}, {0x14, 0x00, 0x02, 0x01, 0x20, 0x4E, 0x02, 0x01}, {}, {}},
+    {{0x01, 0x00, 0x58, 0x02, 0x00, 0x00, 0x00, 0x18}, {0x14, 0x00, 0x02, 0x01, 0x20, 0x4E, 0x02, 0x01}, {}, {}},
+    {{0x01, 0x00, 0x58, 0x02, 0x00, 0x00, 0x00, 0x01}, {0x14, 0x00, 0x02, 0x01, 0x20, 0x4E, 0x02, 0x01}, {}, {}},
+    {{0x01, 0x00, 0x58, 0x02, 0x00, 0x00, 0x00, 0x05}, {0x14, 0x00, 0x02, 0x01, 0x20, 0x4E, 0x02, 0x01}, {}, {}},
+    {{0x01, 0x00, 0x58, 0x02, 0x00, 0x00, 0x00, 0x07}, {0x1B, 0x00, 0x02, 0x01, 0x37, 0x00, 0x02, 0x01},
+     {0x64, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}, {0x00, 0x00, 0x64, 0x00, 0x64, 0x00, 0x64, 0x00}},
+    {{0x01, 0x00, 0x58, 0x02, 0x00, 0x00, 0x00, 0x0B}, {0x1B, 0x00, 0x02, 0x01, 0x37, 0x00, 0x02, 0x01},
+     {0x00, 0x64, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}, {0x00, 0x00, 0x00, 0x64, 0x00, 0x64, 0x00, 0x64}},
+};
+// clang-format on
+// Items 35 (mix bytes of sources 17 and 18, the limiter's attack and release
+// times) and 36 (the name field) are the same in every factory output.
+constexpr uint8_t kFactoryItem35[8] = {0xA4, 0x01, 0x14, 0x00, 0x14, 0x00, 0x00, 0x00};
+constexpr uint8_t kFactoryItem36[8] = {0x20, 0x00, 0x20, 0x20, 0x20, 0x20, 0x20, 0x00};
+
+// The current data of a device in its factory state: flat third-octave
+// inputs, the factory outputs (bands flat at third-octave frequencies with
+// bandwidth code 14) and no name.
+void FactoryData(std::vector<uint8_t>& p) {
+    ShippedPreset(p, std::string());
+    for (int c = 0; c < kOutCount; ++c) {
+        uint8_t* out = p.data() + kOutAt + kOutLen * static_cast<size_t>(c);
+        std::fill(out, out + kOutLen, 0);
+        for (int b = 0; b < 31; ++b) {
+            Put16(out + 8 * b, static_cast<unsigned>(kBandFreqs[b]));
+            Put16(out + 8 * b + 2, 600);
+            Put16(out + 8 * b + 4, 14);
+        }
+        for (int i = 0; i < 4; ++i) std::copy_n(kFactoryOutputItems[c][i], 8, out + 8 * (31 + i));
+        std::copy_n(kFactoryItem35, 8, out + 8 * 35);
+        std::copy_n(kFactoryItem36, 8, out + 8 * 36);
+    }
+}
+
 } // namespace
 
-SimDevice::SimDevice()
-    : image_(kImageSize), presets_(kPresetCount, std::vector<uint8_t>(kImageSize)),
-      devicePresets_(kDevicePresetCount, std::vector<uint8_t>(kDevicePresetLen)) {
-    for (int s = 0; s < kPresetCount; ++s) FactoryPreset(presets_[static_cast<size_t>(s)], "Preset " + std::to_string(s + 1));
-    image_ = presets_[0];
+SimDevice::SimDevice() { FactoryState(); }
+
+// The state the device starts in and a factory reset brings back: the
+// factory data as the current data, the stored presets and device preset
+// records as shipped, and the system records' factory values (the output
+// map: the full-range front and rear pairs on outputs 1 to 4, the left and
+// right subwoofers on outputs 9 and 10; no stored preset is current).
+void SimDevice::FactoryState() {
+    image_.assign(kImageSize, 0);
+    FactoryData(image_);
+    presets_.assign(kPresetCount, std::vector<uint8_t>(kImageSize));
+    for (int s = 0; s < kPresetCount; ++s) ShippedPreset(presets_[static_cast<size_t>(s)], "Preset " + std::to_string(s + 1));
+    devicePresets_.assign(kDevicePresetCount, std::vector<uint8_t>(kDevicePresetLen));
+    records_.clear();
     records_[2] = {1, 0, 60, 60, 60, 60, 60, 60};
     records_[5] = {60, 0, 0, 55, 0, 0, 1, 0};
-    records_[6] = std::vector<uint8_t>(kFactoryTypes, kFactoryTypes + 8);
-    records_[7] = {kFactoryTypes[8], kFactoryTypes[9], kFactoryTypes[10], kFactoryTypes[11], 0, 0, 0, 0};
+    records_[6] = {6, 12, 15, 18, 0, 0, 0, 0};
+    records_[7] = {22, 23, 0, 0, 0, 0, 0, 0};
     records_[8] = {0, 1, 0, 0, 6, 0, 0, 2};
     records_[9] = {0x5A, 0, 0, 0, 0, 0, 0, 0};
-    records_[52] = {1};
+    records_[52] = {0};
     records_[64] = std::vector<uint8_t>(98, 0);
     records_[97] = std::vector<uint8_t>(8, 0);
 }
@@ -239,6 +296,9 @@ void SimDevice::Write(const SeenFrame& f) {
             if (target) std::copy_n(p.begin(), std::min(p.size(), kNameLen), target->begin() + kNameAt);
             break;
         }
+        case 96: // factory reset: the device restarts in its factory state
+            FactoryState();
+            break;
         case 52: // select a stored preset: it becomes the current data
             if (!p.empty() && p[0] >= 1 && p[0] <= kPresetCount) image_ = presets_[p[0] - 1u];
             if (!p.empty()) records_[52] = {p[0]};
@@ -522,6 +582,11 @@ void SimDevice::SetStoredPresetBytes(int slot, size_t offset, const std::vector<
     if (slot < 1 || slot > kPresetCount) return;
     auto& p = presets_[static_cast<size_t>(slot - 1)];
     if (offset + bytes.size() <= p.size()) std::copy(bytes.begin(), bytes.end(), p.begin() + static_cast<long>(offset));
+}
+
+void SimDevice::SetRecord(int number, const std::vector<uint8_t>& bytes) {
+    std::lock_guard<std::mutex> l(mutex_);
+    records_[number] = bytes;
 }
 
 } // namespace sim

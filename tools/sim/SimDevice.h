@@ -2,7 +2,8 @@
 // frame and reply layouts on its own (it shares no code with the program's
 // frame builders or reply assembler, so that the two check each other).
 // It keeps a parameter memory, six stored presets, twenty device preset
-// records and the system records, and answers as the device does:
+// records and the system records, starts in its factory state (record 96,
+// the factory reset, brings it back), and answers as the device does:
 //   write   -> 'Q'
 //   read    -> 'S' with the data, echoing slot, group, channel and item byte
 //   status  -> the status record; record 204 -> one zero byte; record 4 -> the version
@@ -122,12 +123,16 @@ public:
     size_t FrameCount() const;
     void SetImageBytes(size_t offset, const std::vector<uint8_t>& bytes);
     void SetStoredPresetBytes(int slot, size_t offset, const std::vector<uint8_t>& bytes);
+    // A whole system record as the device keeps it (records 2, 5 and 8 keep
+    // their 8 bytes: the status report is made from them).
+    void SetRecord(int number, const std::vector<uint8_t>& bytes);
 
 private:
     void Handle(const SeenFrame& f, std::vector<uint8_t>& out);
     void Reply(std::vector<uint8_t>& out, uint8_t code, const SeenFrame& f, const std::vector<uint8_t>& payload);
     std::vector<uint8_t> ReadData(const SeenFrame& f);
     void Write(const SeenFrame& f);
+    void FactoryState();
     uint8_t* Block(uint8_t* base, int group, int channel, size_t& size);
     std::array<uint8_t, kStatusSize> StatusLocked() const;
     // The firmware side: the bytes before a frame's sync, and a step's frame.
