@@ -39,11 +39,9 @@ namespace {
 constexpr int kBackgroundCn = 6750, kBackgroundEn = 6751;
 const QSize kSize(760, 486);
 
-// The source values are the volumes of S/PDIF, Hi.Level and Phone (bytes 2
-// to 4 of the sources record); the master values are the master volume word
-// and the master trim (byte 4 of the master record).
-constexpr int kSourceVolumeFirstByte = 2;
-constexpr int kMasterTrimByte = 4;
+// The source values are the volumes of S/PDIF, Hi.Level and Phone (source
+// codes 0 to 2); the master values are the master volume word and the master
+// trim (the master record's input-lock byte).
 constexpr int kVolumeMax = 66; // 60 is 0 dB
 constexpr int kSourceMax = 60;
 constexpr int kTrimMax = 60;
@@ -232,10 +230,10 @@ void CAdv_Seting::RefreshFromGlobals() {
     {
         DeviceLockGuard lock(g_DeviceLock);
         for (int i = 0; i < 3; ++i)
-            sources[i] = g_SysBlock2[kSourceVolumeFirstByte + i];
-        volume = GetS16(g_SysBlock5);
-        trim = g_SysBlock5[kMasterTrimByte];
-        const int active = g_SysBlock2[kSourceActiveByte];
+            sources[i] = g_DeviceRecords.SourceVolume(i);
+        volume = g_DeviceRecords.MasterVolume();
+        trim = g_DeviceRecords.InputLock();
+        const int active = g_DeviceRecords.ActiveSource();
         m_InputMode = active < 6 ? active : 6;
     }
     const int ids[3] = {IDC_SOURCE_A, IDC_SOURCE_B, IDC_SOURCE_C};
@@ -348,7 +346,7 @@ void CAdv_Seting::OnInputMode(int item) {
     m_InputMode = mode;
     {
         DeviceLockGuard lock(g_DeviceLock);
-        g_SysBlock2[kSourceActiveByte] = static_cast<uint8_t>(SourceCodeOfMode(mode));
+        g_DeviceRecords.SetActiveSource(SourceCodeOfMode(mode));
     }
     ShowInputMode();
     if (m_View) {
@@ -369,13 +367,8 @@ void CAdv_Seting::OnValueChanged(int id) {
     case IDC_SOURCE_A:
     case IDC_SOURCE_B:
     case IDC_SOURCE_C: {
-        const int byte = kSourceVolumeFirstByte + (f->id == IDC_SOURCE_A   ? 0
-                                                   : f->id == IDC_SOURCE_B ? 1
-                                                                           : 2);
-        {
-            DeviceLockGuard lock(g_DeviceLock);
-            g_SysBlock2[byte] = static_cast<uint8_t>(v);
-        }
+        const int source = f->id == IDC_SOURCE_A ? 0 : f->id == IDC_SOURCE_B ? 1 : 2;
+        g_DeviceRecords.SetSourceVolume(source, v);
         if (m_View) m_View->MarkSourceChanged(1);
         break;
     }
@@ -383,9 +376,9 @@ void CAdv_Seting::OnValueChanged(int id) {
     case IDC_MASTER_B: {
         DeviceLockGuard lock(g_DeviceLock);
         if (f->id == IDC_MASTER_VOLUME)
-            PutU16(g_SysBlock5, static_cast<unsigned>(v));
+            g_DeviceRecords.SetMasterVolume(v);
         else
-            g_SysBlock5[kMasterTrimByte] = static_cast<uint8_t>(v);
+            g_DeviceRecords.SetInputLock(v);
     }
         if (m_View) m_View->MarkMasterChanged(1);
         break;

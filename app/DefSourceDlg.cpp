@@ -58,8 +58,7 @@ void CDefSourceDlg::OnInitDialog() {
     setWindowTitle(cn ? QStringLiteral("开机默认音源") : QStringLiteral("Boot default source"));
     for (const char* entry : cn ? kDefEntriesCn : kDefEntriesEn)
         m_List->AddString(QString::fromUtf8(entry));
-    const int entry = EntryOfSource(
-        WithDeviceLock([] { return static_cast<int>(g_SysBlock8[kPowerOnSourceByte]); }));
+    const int entry = EntryOfSource(g_DeviceRecords.PowerOnSource());
     if (entry >= 0) m_List->SetCurSel(entry);
 }
 
@@ -72,7 +71,7 @@ void CDefSourceDlg::OnDropListChoice(int listId, int entry) {
     const int source = SourceOfEntry(entry);
     if (listId != kListId || source < 0) return;
     DeviceLockGuard lock(g_DeviceLock);
-    if (g_SysBlock8[kPowerOnSourceByte] == source) return;
-    g_SysBlock8[kPowerOnSourceByte] = static_cast<uint8_t>(source);
+    if (g_DeviceRecords.PowerOnSource() == source) return;
+    g_DeviceRecords.SetPowerOnSource(source);
     if (m_View) m_View->SendCommand(kRecordSourceSetup, 0);
 }

@@ -88,11 +88,7 @@ void CLoadSaveDlg::OnInitDialog() {
         SetBitmaps(b, (cn ? kScenesCn : kScenesEn)[n - 1]);
         std::string caption = DefaultCaption(n);
         if (synced) {
-            std::string name;
-            {
-                DeviceLockGuard lock(g_DeviceLock);
-                name = FieldToString(g_PcPresets[n - 1] + kPresetNameOffset, kPresetNameSize);
-            }
+            const std::string name = g_DeviceRecords.StoredPresetName(n);
             if (!name.empty()) caption = name;
         }
         b->setText(Text(WrapText(caption, m_WrapWidth)));

@@ -80,18 +80,20 @@ struct SysBlocks {
     uint8_t b2[8], b5[8], b6[8], b7[8], b8[8];
 
     void Take() {
-        std::memcpy(b2, g_SysBlock2, 8);
-        std::memcpy(b5, g_SysBlock5, 8);
-        std::memcpy(b6, g_SysBlock6, 8);
-        std::memcpy(b7, g_SysBlock7, 8);
-        std::memcpy(b8, g_SysBlock8, 8);
+        const CDeviceRecords& rec = g_DeviceRecords;
+        rec.CopyRecord(kRecordSources, b2, 8);
+        rec.CopyRecord(kRecordMaster, b5, 8);
+        rec.CopyRecord(kRecordOutputMapA, b6, 8);
+        rec.CopyRecord(kRecordOutputMapB, b7, 8);
+        rec.CopyRecord(kRecordSourceSetup, b8, 8);
     }
     void Give() const {
-        std::memcpy(g_SysBlock2, b2, 8);
-        std::memcpy(g_SysBlock5, b5, 8);
-        std::memcpy(g_SysBlock6, b6, 8);
-        std::memcpy(g_SysBlock7, b7, 8);
-        std::memcpy(g_SysBlock8, b8, 8);
+        CDeviceRecords& rec = g_DeviceRecords;
+        rec.StoreRecord(kRecordSources, b2, 8);
+        rec.StoreRecord(kRecordMaster, b5, 8);
+        rec.StoreRecord(kRecordOutputMapA, b6, 8);
+        rec.StoreRecord(kRecordOutputMapB, b7, 8);
+        rec.StoreRecord(kRecordSourceSetup, b8, 8);
     }
     std::array<SysField, 11> Fields() {
         return {{{b2, 0, 1},   // active source
@@ -198,24 +200,23 @@ bool CLumaraDoc::SerializePreset(CArchive& ar) {
 
 bool CLumaraDoc::SerializeModePage(CArchive& ar) {
     if (ar.IsStoring()) {
-        DeviceLockGuard lock(g_DeviceLock);
-        uint8_t page = g_SysBlock64[kModeCurrentPageByte];
+        uint8_t page = static_cast<uint8_t>(g_DeviceRecords.CurrentModePage());
         // A page the table does not have (a damaged record) writes nothing.
         if (page >= kModePageCount) return false;
+        ModePage entries = g_DeviceRecords.GetModePage(page);
         Magic(ar, g_MagicModeFile);
         ar.Byte(page);
-        Bytes(ar, g_SysBlock64 + kModePageSize * page, kModePageSize);
+        Bytes(ar, entries.data(), entries.size());
         return true;
     }
     if (!Magic(ar, g_MagicModeFile)) return false;
     uint8_t page = 0;
-    uint8_t entries[kModePageSize] = {};
+    ModePage entries{};
     ar.Byte(page);
-    Bytes(ar, entries, sizeof entries);
+    Bytes(ar, entries.data(), entries.size());
     // The table holds four pages: a higher number would write past it.
     if (ar.Failed() || page >= kModePageCount) return false;
-    DeviceLockGuard lock(g_DeviceLock);
-    std::memcpy(g_SysBlock64 + kModePageSize * page, entries, sizeof entries);
+    g_DeviceRecords.SetModePage(page, entries);
     return true;
 }
 
@@ -223,8 +224,10 @@ bool CLumaraDoc::SerializeOutputMap(CArchive& ar) {
     if (ar.IsStoring()) {
         Magic(ar, g_MagicOutputMap);
         DeviceLockGuard lock(g_DeviceLock);
-        Bytes(ar, g_SysBlock6, 8);
-        Bytes(ar, g_SysBlock7, 8);
+        uint8_t map[16] = {};
+        g_DeviceRecords.CopyRecord(kRecordOutputMapA, map, 8);
+        g_DeviceRecords.CopyRecord(kRecordOutputMapB, map + 8, 8);
+        Bytes(ar, map, sizeof map);
         CopyCrossoverTable(data_);
         for (auto& rec : g_CrossoverTable) {
             uint8_t file[kCrossoverRecordSize];
@@ -242,8 +245,8 @@ bool CLumaraDoc::SerializeOutputMap(CArchive& ar) {
     if (ar.Failed()) return false;
 
     DeviceLockGuard lock(g_DeviceLock);
-    std::memcpy(g_SysBlock6, map, 8);
-    std::memcpy(g_SysBlock7, map + 8, 8);
+    g_DeviceRecords.StoreRecord(kRecordOutputMapA, map, 8);
+    g_DeviceRecords.StoreRecord(kRecordOutputMapB, map + 8, 8);
     for (int i = 0; i < 12; ++i) {
         SwapFamilyAndSlope(table[i]);
         std::memcpy(g_CrossoverTable[i], table[i], kCrossoverRecordSize);

@@ -39,10 +39,6 @@ constexpr size_t kPresetFileSize = 5017;
 constexpr size_t kModeFileSize = 35;
 constexpr size_t kOutputMapFileSize = 124;
 
-// The mode table: four pages of twelve 16-bit entries, the current page at 96.
-constexpr int kModePageCount = 4;
-constexpr int kModePageSize = 24;
-
 class CLumaraDoc {
 public:
     CLumaraDoc();

@@ -11,6 +11,7 @@
 #include "model/DataDefine.h"
 #include "model/Globals.h"
 #include "model/KTV_Data.h"
+#include "model/LinkKeys.h"
 #include "pages/output/PositionButtons.h"
 #include "platform/DialogUnits.h"
 #include "platform/Fonts.h"
@@ -186,7 +187,7 @@ void CLumaraView::DestroyOwnedWindows() {
 
 // The controls of template 101 (DoDataExchange binds them to the members).
 void CLumaraView::CreateControls() {
-    auto place = [this](QWidget* w, int id) {
+    auto place = [](QWidget* w, int id) {
         const TemplateControl* c = FindTemplate(id);
         w->setObjectName(QString::number(id));
         w->setGeometry(TemplateRect(id));
@@ -266,7 +267,8 @@ void CLumaraView::OnInitialUpdate() {
     m_BackgroundEn = skin::Pixmap(284);
     g_StartDirectory = QDir::currentPath().toStdString();
     m_ProgramFolder = g_StartDirectory;
-    for (int i = 0; i < kOutputCount; ++i) g_LinkKey[i] = i;
+    for (int i = 0; i < kOutputCount; ++i)
+        SetLinkKey(i, i);
     InitFileDialogPaths();
     g_HelpFileCn = m_ProgramFolder + "/CH_Help.chm";
     g_HelpFileEn = m_ProgramFolder + "/EN_Help.chm";
@@ -279,7 +281,7 @@ void CLumaraView::OnInitialUpdate() {
     SwitchLanguage(false);
     SetModePage(0, 0);
     SelectPage(g_CurrentPage, false);
-    SelectSource(g_SysBlock2[0], 0);
+    SelectSource(g_DeviceRecords.ActiveSource(), 0);
     RegisterHidNotification();
     RefreshTitleAndPaths();
     g_CommandEngine = &m_Session.Command();
@@ -481,7 +483,7 @@ void CLumaraView::ApplyLanguage() {
     ApplyMenuLanguage();
 
     // The default preset name follows the language; any other name stays.
-    if (g_DeviceSynced.load() && g_SysBlock52[0] == 0) {
+    if (g_DeviceSynced.load() && g_DeviceRecords.CurrentStoredPreset() == 0) {
         const QString caption = m_PresetNameButton->text();
         if (cn && caption == QLatin1String("Custom"))
             m_PresetNameButton->setText(QStringLiteral("自定义"));
@@ -496,7 +498,7 @@ void CLumaraView::ApplyLanguage() {
         const int bg = cn ? 1151 : 1152;
         s->SetBackgroundBitmap(bg, bg, bg, bg);
         s->SetLanguage(cn ? 1 : 0);
-        s->ShowLinkGroup(g_LinkKey[i]);
+        s->ShowLinkGroup(LinkKeyOf(i));
         s->UpdateCaption();
     }
     RefillMixSourceList();
@@ -508,7 +510,7 @@ void CLumaraView::ApplyLanguage() {
 }
 
 void CLumaraView::SetModePage(int page, int set) {
-    const int current = g_SysBlock64[kModeCurrentPageByte];
+    const int current = g_DeviceRecords.CurrentModePage();
     if (!set) {
         if (CXPButton* b = ModeButton(current)) b->SetCheck(0);
         return;
@@ -516,7 +518,7 @@ void CLumaraView::SetModePage(int page, int set) {
     if (page == current || page < 0 || page >= kModePageCount) return;
     if (CXPButton* b = ModeButton(current)) b->SetCheck(0);
     DeviceLockGuard lock(g_DeviceLock);
-    g_SysBlock64[kModeCurrentPageByte] = static_cast<uint8_t>(page);
+    g_DeviceRecords.SetCurrentModePage(page);
 }
 
 void CLumaraView::RefreshMasterControls() {
@@ -525,8 +527,8 @@ void CLumaraView::RefreshMasterControls() {
     bool muted = false;
     {
         DeviceLockGuard lock(g_DeviceLock);
-        word = GetS16(g_SysBlock5);
-        muted = g_SysBlock5[kMasterOnByte] == 0;
+        word = g_DeviceRecords.MasterVolume();
+        muted = g_DeviceRecords.MasterOn() == 0;
     }
     m_LevelBar->SetValue(IsMasterVolume(word) ? word : kMasterVolumeFallback);
     m_LevelBar->SetMuteCheck(muted);

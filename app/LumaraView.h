@@ -12,6 +12,7 @@
 
 #include "model/DeviceLock.h"
 #include "model/Globals.h"
+#include "model/LinkKeys.h"
 
 #include "app/PresetJson.h"
 #include "app/ViewPages.h"
@@ -571,7 +572,7 @@ private:
     template <class F> static void ForGroupMembers(int n, F f) {
         if (n < 0 || n >= kStripCount) return;
         for (int i = 0; i < kStripCount; ++i)
-            if (i != n && g_LinkKey[i] == g_LinkKey[n]) f(i);
+            if (i != n && SameLinkKey(i, n)) f(i);
     }
     // Output i's type as the rules take it.
     static int TypeOf(int output);

@@ -115,7 +115,7 @@ struct Snapshot {
     uint8_t presets[kStoredPresetCount][kParamBlockSize];
     uint8_t sys52[8];
     uint8_t sys2[8];
-    uint8_t sys64[sizeof g_SysBlock64];
+    uint8_t sys64[sizeof SystemRecordBytes::pageTable];
     uint8_t sys5[8];
     uint8_t outputMap[16];
 
@@ -123,12 +123,13 @@ struct Snapshot {
         DeviceLockGuard lock(g_DeviceLock);
         std::memcpy(image, g_ParamImage, sizeof image);
         if (withPresets) std::memcpy(presets, g_PcPresets, sizeof presets);
-        std::memcpy(sys52, g_SysBlock52, sizeof sys52);
-        std::memcpy(sys2, g_SysBlock2, sizeof sys2);
-        std::memcpy(sys64, g_SysBlock64, sizeof sys64);
-        std::memcpy(sys5, g_SysBlock5, sizeof sys5);
-        std::memcpy(outputMap, g_SysBlock6, 8);
-        std::memcpy(outputMap + 8, g_SysBlock7, 8);
+        const CDeviceRecords& rec = g_DeviceRecords;
+        rec.CopyRecord(kRecordPresetSelect, sys52, sizeof sys52);
+        rec.CopyRecord(kRecordSources, sys2, sizeof sys2);
+        rec.CopyRecord(kRecordPageTable, sys64, sizeof sys64);
+        rec.CopyRecord(kRecordMaster, sys5, sizeof sys5);
+        rec.CopyRecord(kRecordOutputMapA, outputMap, 8);
+        rec.CopyRecord(kRecordOutputMapB, outputMap + 8, 8);
     }
     const uint8_t* Preset(int k) const { return k == 0 ? image : presets[k - 1]; }
     const uint8_t* System(SysSource s) const {
@@ -145,10 +146,12 @@ struct Snapshot {
     }
 };
 
-// Bytes a load will store: the first bytes.size() bytes at dest.
+// Bytes a load will store: the first bytes.size() bytes at dest, or at the
+// start of a system record when dest is null.
 struct Patch {
     uint8_t* dest;
     std::vector<uint8_t> bytes;
+    int record = -1;
 };
 
 // ---------------------------------------------------------------------------
@@ -558,8 +561,9 @@ public:
     ReadError error;
     std::vector<Patch> patches;
 
-    bool Add(uint8_t* dest, const cJSON* array, size_t limit, const std::string& path) {
-        Patch p{dest, {}};
+    bool Add(uint8_t* dest, const cJSON* array, size_t limit, const std::string& path,
+             int record = -1) {
+        Patch p{dest, {}, record};
         if (!ReadBytes(array, limit, path, p.bytes, error)) return false;
         if (!p.bytes.empty()) patches.push_back(std::move(p));
         return true;
@@ -598,26 +602,30 @@ public:
     bool System(const cJSON* sys, const std::string& path) {
         struct Target {
             const char* key;
-            uint8_t* dest;
+            int record;
             size_t width;
         };
         const Target targets[] = {
-            {"cur_password_data", g_SysBlock52, sizeof g_SysBlock52},
-            {"pc_source_set", g_SysBlock2, sizeof g_SysBlock2},
-            {"sound_delay_field", g_SysBlock64, sizeof g_SysBlock64},
-            {"system_data", g_SysBlock5, sizeof g_SysBlock5},
+            {"cur_password_data", kRecordPresetSelect, sizeof SystemRecordBytes::presetSelect},
+            {"pc_source_set", kRecordSources, sizeof SystemRecordBytes::sources},
+            {"sound_delay_field", kRecordPageTable, sizeof SystemRecordBytes::pageTable},
+            {"system_data", kRecordMaster, sizeof SystemRecordBytes::master},
         };
         for (const Target& t : targets) {
             const cJSON* a = Need(sys, t.key, cJSON_IsArray, path, error);
-            if (!a || !Add(t.dest, a, t.width, Joined(path, t.key))) return false;
+            if (!a || !Add(nullptr, a, t.width, Joined(path, t.key), t.record)) return false;
         }
         // The output map spans two records.
         const cJSON* map = Need(sys, "system_spk_type", cJSON_IsArray, path, error);
         std::vector<uint8_t> bytes;
         if (!map || !ReadBytes(map, 16, Joined(path, "system_spk_type"), bytes, error)) return false;
         const size_t low = bytes.size() < 8 ? bytes.size() : 8;
-        if (low) patches.push_back({g_SysBlock6, {bytes.begin(), bytes.begin() + static_cast<long>(low)}});
-        if (bytes.size() > 8) patches.push_back({g_SysBlock7, {bytes.begin() + 8, bytes.end()}});
+        if (low)
+            patches.push_back({nullptr,
+                               {bytes.begin(), bytes.begin() + static_cast<long>(low)},
+                               kRecordOutputMapA});
+        if (bytes.size() > 8)
+            patches.push_back({nullptr, {bytes.begin() + 8, bytes.end()}, kRecordOutputMapB});
         return true;
     }
 };
@@ -687,7 +695,12 @@ bool CPresetJson::Read(Kind kind, const std::string& fileBytes) {
     // The whole file is good: store it in one step.
     {
         DeviceLockGuard lock(g_DeviceLock);
-        for (const Patch& p : parser.patches) std::memcpy(p.dest, p.bytes.data(), p.bytes.size());
+        for (const Patch& p : parser.patches) {
+            if (p.dest)
+                std::memcpy(p.dest, p.bytes.data(), p.bytes.size());
+            else
+                g_DeviceRecords.StoreRecord(p.record, p.bytes.data(), p.bytes.size());
+        }
         if (currentImageRead) g_StateFlags[kFlagDataLocked] = IsAnyOutputLocked();
     }
     m_Header = std::move(header);

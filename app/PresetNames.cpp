@@ -3,6 +3,7 @@
 #include "model/Globals.h"
 #include "model/TextCodec.h"
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 
@@ -124,7 +125,9 @@ SceneNameRefusal StoreSceneName(const std::string& utf8, int n) {
     uint8_t field[kPresetNameSize] = {};
     const SceneNameRefusal refusal = CheckSceneName(utf8, n, field);
     if (refusal != SceneNameRefusal::None) return refusal;
-    std::memcpy(g_PcPresets[n - 1] + kPresetNameOffset, field, kPresetNameSize);
+    PresetNameField name{};
+    std::copy(std::begin(field), std::end(field), name.begin());
+    g_DeviceRecords.SetStoredPresetNameField(n, name);
     std::memcpy(g_ParamImage + kPresetNameOffset, field, kPresetNameSize);
     return refusal;
 }

@@ -111,8 +111,7 @@ void CProgramDlg::SetupGrid() {
 }
 
 std::string CProgramDlg::StoredName(int preset) {
-    DeviceLockGuard lock(g_DeviceLock);
-    return FieldToString(g_PcPresets[preset - 1] + kPresetNameOffset, kPresetNameSize);
+    return g_DeviceRecords.StoredPresetName(preset);
 }
 
 void CProgramDlg::FillPresetNames() {
@@ -224,8 +223,8 @@ void CProgramDlg::LoadPreset() {
     if (n < 1 || n > kStoredPresetCount || !g_DeviceSynced.load()) return;
     {
         DeviceLockGuard lock(g_DeviceLock);
-        std::memcpy(g_ParamImage + kPresetNameOffset, g_PcPresets[n - 1] + kPresetNameOffset,
-                    kPresetNameSize);
+        const PresetNameField name = g_DeviceRecords.StoredPresetNameField(n);
+        std::memcpy(g_ParamImage + kPresetNameOffset, name.data(), name.size());
     }
     if (m_View) m_View->LoadDevicePreset(n);
 }

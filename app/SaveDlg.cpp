@@ -49,10 +49,8 @@ void CSaveDlg::OnInitDialog() {
 
 void CSaveDlg::InitTexts() {
     {
-        DeviceLockGuard lock(g_DeviceLock);
         const int n = m_Number >= 1 && m_Number <= kStoredPresetCount ? m_Number : 0;
-        m_Name = n ? FieldToString(g_PcPresets[n - 1] + kPresetNameOffset, kPresetNameSize)
-                   : std::string();
+        m_Name = n ? g_DeviceRecords.StoredPresetName(n) : std::string();
     }
     // A stored name may be longer than the field takes: it shows cut between characters.
     m_NameEdit->setText(QString::fromStdString(CutToGbkBytes(m_Name, kSceneNameBytes)));

@@ -30,8 +30,8 @@ constexpr int kRowLeft = 140;
 constexpr int kRowTop = 63;
 constexpr int kRowPitch = 29;
 
-// Rows top to bottom: high level, AUX, S/PDIF, phone, player.
-constexpr int kRowBytes[CSourcePreset::kRows] = {2, 4, 1, 3, 6};
+// Rows top to bottom by source code: high level, AUX, S/PDIF, phone, player.
+constexpr int kRowSources[CSourcePreset::kRows] = {1, 3, 0, 2, 5};
 
 QSize PictureSize(int id) {
     const QSize size = skin::Size(id);
@@ -44,16 +44,15 @@ QSize PictureSize(int id) {
 // CSourcePreset
 // ---------------------------------------------------------------------------
 
-int CSourcePreset::ByteOfRow(int row) {
-    return row >= 0 && row < kRows ? kRowBytes[row] : -1;
+int CSourcePreset::SourceOfRow(int row) {
+    return row >= 0 && row < kRows ? kRowSources[row] : -1;
 }
 
 QStringList CSourcePreset::Entries() {
     const bool cn = g_LanguageFlag.load() != 0;
     QStringList entries{cn ? QStringLiteral("无") : QStringLiteral("none")};
     for (int j = 0; j < kStoredPresetCount; ++j) {
-        const std::string name = WithDeviceLock(
-            [j] { return FieldToString(g_PcPresets[j] + kPresetNameOffset, kPresetNameSize); });
+        const std::string name = g_DeviceRecords.StoredPresetName(j + 1);
         entries << (name.empty()
                         ? (cn ? QStringLiteral("场景%1") : QStringLiteral("Memory%1")).arg(j + 1)
                         : QString::fromStdString(name));
@@ -81,12 +80,15 @@ void CSourcePreset::OnInitDialog() {
     setWindowTitle(cn ? QStringLiteral("音源联动音效设置")
                       : QStringLiteral("Audio source settings"));
     m_Switch->SetBitmaps(kSwitchOff, kSwitchOff, kSwitchOff, kSwitchOn, kSwitchOn, kSwitchOn);
-    const auto bytes = WithDeviceLock([] {
-        std::array<uint8_t, 8> b{};
-        std::copy(g_SysBlock9, g_SysBlock9 + 8, b.begin());
-        return b;
-    });
-    m_Switch->SetCheck(bytes[kLinkByte]);
+    int link = 0;
+    std::array<int, kRows> presets{};
+    {
+        DeviceLockGuard lock(g_DeviceLock);
+        link = g_DeviceRecords.SourcePresetLink();
+        for (int i = 0; i < kRows; ++i)
+            presets[static_cast<size_t>(i)] = g_DeviceRecords.SourcePreset(kRowSources[i]);
+    }
+    m_Switch->SetCheck(link);
     const QStringList entries = Entries();
     for (int i = 0; i < kRows; ++i) {
         CComBoxBtn* row = RowList(i);
@@ -96,7 +98,7 @@ void CSourcePreset::OnInitDialog() {
         for (const QString& entry : entries)
             row->AddString(entry);
         row->EnableMoveNotify(true);
-        row->SetCurSel(bytes[static_cast<size_t>(kRowBytes[i])]);
+        row->SetCurSel(presets[static_cast<size_t>(i)]);
     }
 }
 
@@ -119,7 +121,7 @@ void CSourcePreset::OnDropListChoice(int listId, int entry) {
     const int row = listId - kFirstListId;
     DeviceLockGuard lock(g_DeviceLock);
     if (row >= 0 && row < kRows && entry >= 0 && entry <= kStoredPresetCount)
-        g_SysBlock9[kRowBytes[row]] = static_cast<uint8_t>(entry);
+        g_DeviceRecords.SetSourcePreset(kRowSources[row], entry);
     if (m_View) m_View->SendCommand(kRecordDeviceKept, 0);
 }
 
@@ -127,6 +129,6 @@ void CSourcePreset::OnLinkSwitch() {
     const bool on = m_Switch->GetCheck() == 0;
     m_Switch->SetCheck(on ? 1 : 0);
     DeviceLockGuard lock(g_DeviceLock);
-    g_SysBlock9[kLinkByte] = on ? 1 : 0;
+    g_DeviceRecords.SetSourcePresetLink(on ? 1 : 0);
     if (m_View) m_View->SendCommand(kRecordDeviceKept, 0);
 }

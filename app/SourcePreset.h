@@ -21,10 +21,9 @@ public:
     static constexpr int kRows = 5;
     enum : int { IDC_SWITCH = 2939, IDC_ROW = 2819 }; // rows 2819..2823
     static constexpr int kFirstListId = 8880;         // ... 8884
-    static constexpr int kLinkByte = 0;
 
-    // The byte of record 9 of a row (high level, AUX, S/PDIF, phone, player).
-    static int ByteOfRow(int row);
+    // The source code of a row (high level, AUX, S/PDIF, phone, player).
+    static int SourceOfRow(int row);
     // The entries of every row: "none", then the names of stored presets 1..6.
     static QStringList Entries();
 

@@ -62,11 +62,7 @@ QString CVersionDlg::SoftwareVersion(int variant) {
 }
 
 void CVersionDlg::ShowVersions() {
-    std::string device;
-    {
-        DeviceLockGuard lock(g_DeviceLock);
-        device = FieldToString(g_DeviceVersionText, sizeof g_DeviceVersionText);
-    }
+    const std::string device = g_DeviceRecords.VersionText();
     const bool cn = g_LanguageFlag.load() != 0;
     m_Device->setText((cn ? QStringLiteral("设备版本 ") : QStringLiteral("Device version ")) +
                       QString::fromStdString(device));

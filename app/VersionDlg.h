@@ -14,7 +14,7 @@ class CVersionDlg : public QDialog {
 public:
     explicit CVersionDlg(QWidget* parent = nullptr);
 
-    // Fills the two version lines from g_DeviceVersionText and g_DeviceVariant.
+    // Fills the two version lines from the device's version text and g_DeviceVariant.
     void ShowVersions();
 
     QString DeviceText() const;

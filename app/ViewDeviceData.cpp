@@ -27,6 +27,7 @@ namespace {
 
 
 constexpr uint8_t kMixSourceOff = 6;
+constexpr int kStatusSourceVolumeFirst = 2; // the volumes of source codes 0..5
 constexpr int kStatusMasterOn = 14;
 constexpr int kStatusMixSource = 36;
 
@@ -51,12 +52,12 @@ LRESULT CLumaraView::OnDeviceDataLoaded(WPARAM preset, LPARAM) {
     m_Session.RestoreAfterInterruptedTransfer();
     RefreshAllPages();
     ApplyLinkStateAfterLoad();
-    SelectSource(g_SysBlock2[0], 0);
+    SelectSource(g_DeviceRecords.ActiveSource(), 0);
     ShowLoadedPresetName();
     g_DeviceSynced = 1;
     g_TransferRunning = 0;
     g_ChannelFlags.Reset();
-    m_BridgeButton->SetCheck(g_SysBlock8[2]);
+    m_BridgeButton->SetCheck(g_DeviceRecords.BridgeMode());
     RefreshAdvancedDialog(true);
     // The window shows the device's data: nothing waits to be sent.
     m_Session.ForgetUnsentChanges();
@@ -82,7 +83,8 @@ bool CLumaraView::RefreshAllPages() {
     {
         // A word from the device or a file outside the strip's range shows 0 dB.
         DeviceLockGuard lock(g_DeviceLock);
-        if (!IsMasterVolume(GetS16(g_SysBlock5))) PutU16(g_SysBlock5, kMasterVolumeFallback);
+        if (!IsMasterVolume(g_DeviceRecords.MasterVolume()))
+            g_DeviceRecords.SetMasterVolume(kMasterVolumeFallback);
     }
     RefreshMasterControls();
     for (int i = 0; i < kStripCount; ++i) {
@@ -93,7 +95,7 @@ bool CLumaraView::RefreshAllPages() {
         s->ShowGain(out->GetGain());
         m_OutputPage->SetPanelLevel(i, out->GetGain());
     }
-    m_BridgeButton->SetCheck(g_SysBlock8[kBridgeModeByte]);
+    m_BridgeButton->SetCheck(g_DeviceRecords.BridgeMode());
     RefreshMixParamDialog();
     return true;
 }
@@ -116,7 +118,8 @@ void CLumaraView::ShowLoadedPresetName() {
         return;
     }
     m_PresetNameButton->SetCheck(1);
-    if (g_SysBlock52[0] == 0 && name == g_CustomName && g_LanguageFlag.load()) name = g_CustomNameText.cn;
+    if (g_DeviceRecords.CurrentStoredPreset() == 0 && name == g_CustomName && g_LanguageFlag.load())
+        name = g_CustomNameText.cn;
     m_PresetNameButton->setText(QString::fromStdString(name));
 }
 
@@ -159,11 +162,12 @@ LRESULT CLumaraView::OnAllPresetsRead(WPARAM, LPARAM) {
 LRESULT CLumaraView::OnOutputMapLoaded(WPARAM half, LPARAM) {
     {
         DeviceLockGuard lock(g_DeviceLock);
-        g_SysBlock5[4] = 0;
-        g_SourceTable.SetCurrent(g_SysBlock8[4] == 255 ? kMixSourceOff : g_SysBlock8[4]);
+        g_DeviceRecords.SetInputLock(0);
+        const int second = g_DeviceRecords.SecondSource();
+        g_SourceTable.SetCurrent(second == 255 ? kMixSourceOff : second);
         ResetSpeakerTypeStates();
-        std::copy(g_SysBlock6, g_SysBlock6 + 8, g_OutputSpeakerType);
-        if (half == 1) std::copy(g_SysBlock7, g_SysBlock7 + 4, g_OutputSpeakerType + 8);
+        const OutputMap map = g_DeviceRecords.GetOutputMap();
+        std::copy(map.begin(), map.begin() + (half == 1 ? 12 : 8), g_OutputSpeakerType);
     }
     // Strips 10 and 11 are hidden: the second half updates 8 and 9 only.
     const int first = half == 1 ? 8 : 0;
@@ -175,7 +179,7 @@ LRESULT CLumaraView::OnOutputMapLoaded(WPARAM half, LPARAM) {
         g_LRLinkOn = 0;
         ApplyLRLinkState();
     }
-    g_ActiveSource = g_SysBlock2[0];
+    g_ActiveSource = g_DeviceRecords.ActiveSource();
     SelectSource(g_ActiveSource, 0);
     DeviceLockGuard lock(g_DeviceLock);
     m_Session.Command().AddPacket(BuildSystemPacket(kRecordPresetName, 0));
@@ -193,12 +197,13 @@ void CLumaraView::ApplyMapFromDevice(int keepLink) {
     {
         DeviceLockGuard lock(g_DeviceLock);
         ResetSpeakerTypeStates();
-        std::copy(g_SysBlock6, g_SysBlock6 + 8, g_OutputSpeakerType);
-        std::copy(g_SysBlock7, g_SysBlock7 + 4, g_OutputSpeakerType + 8);
+        const OutputMap map = g_DeviceRecords.GetOutputMap();
+        std::copy(map.begin(), map.end(), g_OutputSpeakerType);
         cleared = ClearDuplicateSpeakerTypes();
         if (cleared) {
-            std::copy(g_OutputSpeakerType, g_OutputSpeakerType + 8, g_SysBlock6);
-            std::copy(g_OutputSpeakerType + 8, g_OutputSpeakerType + 12, g_SysBlock7);
+            OutputMap types{};
+            std::copy(g_OutputSpeakerType, g_OutputSpeakerType + kOutputMapSize, types.begin());
+            g_DeviceRecords.SetOutputMap(types);
         }
     }
     if (cleared) {
@@ -226,23 +231,26 @@ LRESULT CLumaraView::OnDeviceStatus(WPARAM, LPARAM) {
     {
         // The worker stores records under the lock; take them over under it too.
         DeviceLockGuard lock(g_DeviceLock);
-        const int32_t* status = g_DeviceStatus;
-        if (g_SysBlock2[0] != status[0]) {
-            g_SysBlock2[0] = static_cast<uint8_t>(status[0]);
+        CDeviceRecords& rec = g_DeviceRecords;
+        const DeviceStatusWords status = rec.Status();
+        if (rec.ActiveSource() != status[0]) {
+            rec.SetActiveSource(status[0]);
             source = true;
         }
-        volumes = g_SysBlock5[6] != status[kStatusMasterOn];
-        for (int i = 2; i < 8; ++i) volumes = volumes || g_SysBlock2[i] != status[i];
+        volumes = rec.MasterOn() != status[kStatusMasterOn];
+        for (int c = 0; c < 6; ++c)
+            volumes = volumes || rec.SourceVolume(c) != status[kStatusSourceVolumeFirst + c];
         if (volumes) {
-            for (int i = 2; i < 8; ++i) g_SysBlock2[i] = static_cast<uint8_t>(status[i]);
-            g_SysBlock5[6] = static_cast<uint8_t>(status[kStatusMasterOn]);
+            for (int c = 0; c < 6; ++c)
+                rec.SetSourceVolume(c, status[kStatusSourceVolumeFirst + c]);
+            rec.SetMasterOn(status[kStatusMasterOn]);
         }
-        if (g_SysBlock8[4] != status[kStatusMixSource]) {
-            g_SysBlock8[4] = static_cast<uint8_t>(status[kStatusMixSource]);
+        if (rec.SecondSource() != status[kStatusMixSource]) {
+            rec.SetSecondSource(status[kStatusMixSource]);
             mixSource = true;
         }
     }
-    if (source) SelectSource(g_SysBlock2[0], 0);
+    if (source) SelectSource(g_DeviceRecords.ActiveSource(), 0);
     if (volumes) RefreshMasterControls();
     if (mixSource) RefillMixSourceList();
     return 0;
@@ -254,11 +262,8 @@ LRESULT CLumaraView::OnDeviceStatus(WPARAM, LPARAM) {
 
 void CLumaraView::SelectModePage(int page) {
     if (page < 0 || page >= kModePageCount) return;
-    if (CXPButton* b = ModeButton(g_SysBlock64[kModeCurrentPageByte])) b->SetCheck(0);
-    {
-        DeviceLockGuard lock(g_DeviceLock);
-        g_SysBlock64[kModeCurrentPageByte] = static_cast<uint8_t>(page);
-    }
+    if (CXPButton* b = ModeButton(g_DeviceRecords.CurrentModePage())) b->SetCheck(0);
+    g_DeviceRecords.SetCurrentModePage(page);
     if (CXPButton* b = ModeButton(page)) b->SetCheck(1);
     g_StateFlags[kFlagConnectedCopy] = IsConnected() ? 1 : 0;
     SendCommand(kRecordPageTable, 0);

@@ -13,7 +13,6 @@ void CLumaraView::FlushViewMessages() {
 
 void CLumaraView::ShowSourceSetup() {
     RefillMixSourceList();
-    const int bridge =
-        WithDeviceLock([] { return static_cast<int>(g_SysBlock8[kBridgeModeByte]); });
+    const int bridge = g_DeviceRecords.BridgeMode();
     m_BridgeButton->SetCheck(bridge);
 }

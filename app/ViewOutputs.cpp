@@ -10,6 +10,7 @@
 #include "model/FrameBuilder.h"
 #include "model/Globals.h"
 #include "model/KTV_Data.h"
+#include "model/LinkKeys.h"
 #include "model/Music_InData.h"
 #include "model/SpeakerTypes.h"
 #include "pages/output/GainDlg.h"
@@ -95,7 +96,7 @@ void CLumaraView::SelectOutput(int n) {
     g_CurrentOutput = n;
     m_CurrentOutput = m_Data->GetOut(n);
     for (int i = 0; i < kStripCount; ++i) {
-        if (g_LinkKey[i] != g_LinkKey[n]) continue;
+        if (!SameLinkKey(i, n)) continue;
         m_Strips[i]->SetCaptionChecked(true);
         m_Strips[i]->SetSelected(true);
     }
@@ -159,9 +160,9 @@ void CLumaraView::SyncLinkGroupStrips(int n, int key) {
     if (!out) return;
     bool anyOn = false;
     for (int i = 0; i < kStripCount; ++i)
-        if (g_LinkKey[i] == key && m_Strips[i]->IsCaptionChecked()) anyOn = true;
+        if (LinkKeyOf(i) == key && m_Strips[i]->IsCaptionChecked()) anyOn = true;
     for (int i = 0; i < kStripCount; ++i) {
-        if (g_LinkKey[i] != key) continue;
+        if (LinkKeyOf(i) != key) continue;
         m_Strips[i]->SetCaptionChecked(anyOn);
         if (i != n) m_Strips[i]->ShowGain(out->GetGain());
     }
@@ -181,13 +182,7 @@ void CLumaraView::OnSpeakerTypeChosen(int n, int type) {
     m_PositionButtons->ShowPositionButton(type, n == g_CurrentOutput, n);
     TakeSpeakerType(type, 0);
     m_Strips[n]->UpdateCaption();
-    {
-        DeviceLockGuard lock(g_DeviceLock);
-        if (n < 8)
-            g_SysBlock6[n] = static_cast<uint8_t>(type);
-        else
-            g_SysBlock7[n - 8] = static_cast<uint8_t>(type);
-    }
+    g_DeviceRecords.SetOutputType(n, type);
     // The output takes the type's crossover; the map and the crossover go out.
     SendOutputMap(n, 0);
     if (n == g_CurrentOutput) m_OutputPage->RefreshCrossover();
@@ -227,9 +222,9 @@ void CLumaraView::OnMasterVolume() {
     const int v = m_LevelBar->GetValue();
     {
         DeviceLockGuard lock(g_DeviceLock);
-        if (v == GetS16(g_SysBlock5)) return;
-        PutU16(g_SysBlock5, static_cast<unsigned>(v));
-        if (g_SysBlock5[kMasterOnByte] == 0) g_SysBlock5[kMasterOnByte] = 1;
+        if (v == g_DeviceRecords.MasterVolume()) return;
+        g_DeviceRecords.SetMasterVolume(v);
+        if (g_DeviceRecords.MasterOn() == 0) g_DeviceRecords.SetMasterOn(1);
     }
     if (m_LevelBar->IsMuteChecked()) m_LevelBar->SetMuteCheck(false);
     MarkMasterChanged(1);
@@ -264,7 +259,7 @@ void CLumaraView::ShowMixPage(int, bool mix) {
 }
 
 void CLumaraView::OnModePageButton(int page) {
-    if (page == g_SysBlock64[kModeCurrentPageByte]) return;
+    if (page == g_DeviceRecords.CurrentModePage()) return;
     SetModePage(page, 1);
     SendCommand(kRecordPageTable, 0);
 }

@@ -174,7 +174,7 @@ bool CLumaraView::LoadPresetFile() {
     m_Data->LoadFromImage(g_ParamImage, -1);
     ApplyLinkStateAfterLoad();
     ApplyMapFromDevice(0);
-    SelectSource(g_SysBlock2[kSourceActiveByte], 0);
+    SelectSource(g_DeviceRecords.ActiveSource(), 0);
     SetCurrentPresetName(TitleOf(*path));
     // The transfer packs the lock password into output 0's block: the file's,
     // not the one of the data it replaces.
@@ -227,12 +227,12 @@ bool CLumaraView::LoadAllPresetsFile() {
     int mixSource;
     {
         DeviceLockGuard lock(g_DeviceLock);
-        g_ActiveSource = g_SysBlock2[kSourceActiveByte];
-        mixSource = g_SysBlock8[kSecondSourceByte];
+        g_ActiveSource = g_DeviceRecords.ActiveSource();
+        mixSource = g_DeviceRecords.SecondSource();
     }
     g_SourceTable.SetCurrent(mixSource == 0xFF ? 6 : mixSource);
     m_Data->LoadFromImage(g_ParamImage, -1);
-    SelectSource(g_SysBlock2[kSourceActiveByte], 0);
+    SelectSource(g_DeviceRecords.ActiveSource(), 0);
     ApplyLinkStateAfterLoad();
     ApplyMapFromDevice(0);
     RefreshLockFromImage(); // the file's password for output 0's blocks

@@ -99,8 +99,8 @@ std::string CLumaraView::LoadOrSaveScene(bool load, int n) {
     if (load) {
         {
             DeviceLockGuard lock(g_DeviceLock);
-            std::memcpy(g_ParamImage + kPresetNameOffset, g_PcPresets[n - 1] + kPresetNameOffset,
-                        kPresetNameSize);
+            const PresetNameField name = g_DeviceRecords.StoredPresetNameField(n);
+            std::memcpy(g_ParamImage + kPresetNameOffset, name.data(), name.size());
         }
         LoadDevicePreset(n);
         return {};
@@ -153,8 +153,8 @@ void CLumaraView::EraseStoredPresetName(int n) {
     // The emptied name and its packets under one hold of the lock, so the
     // link worker never sends the name half changed.
     DeviceLockGuard lock(g_DeviceLock);
-    std::memset(g_PcPresets[n - 1] + kPresetNameOffset, 0, kPresetNameSize);
-    if (g_SysBlock52[0] == n)
+    g_DeviceRecords.SetStoredPresetNameField(n, PresetNameField{});
+    if (g_DeviceRecords.CurrentStoredPreset() == n)
         SendPresetSelect(n); // the empty name, and no preset current any more
     else
         SendCommand(kRecordPresetName, n);

@@ -9,6 +9,7 @@
 #include "model/Globals.h"
 #include "model/KTV_Data.h"
 #include "model/LinkGroups.h"
+#include "model/LinkKeys.h"
 #include "model/SpeakerTypes.h"
 #include "pages/output/All_Link_Dlg.h"
 #include "pages/output/PositionButtons.h"
@@ -59,7 +60,7 @@ void CLumaraView::FillInputSourceList() {
     m_InputSourceList->ResetContent();
     for (const char* name : cn ? kSourceNamesCn : kSourceNamesEn)
         m_InputSourceList->AddString(QString::fromUtf8(name));
-    const int entry = SourceEntry(g_SysBlock2[kSourceActiveByte]);
+    const int entry = SourceEntry(g_DeviceRecords.ActiveSource());
     if (entry >= 0) m_InputSourceList->SetCurSel(entry);
 }
 
@@ -70,11 +71,11 @@ void CLumaraView::SelectSource(int source, int send) {
         g_ActiveSource = source;
         {
             DeviceLockGuard lock(g_DeviceLock);
-            g_SysBlock2[kSourceActiveByte] = static_cast<uint8_t>(source);
+            g_DeviceRecords.SetActiveSource(source);
         }
         SendCommand(kRecordSources, 0);
     }
-    if (m_MixPage) m_MixPage->LayoutForInputMode(g_SysBlock2[kSourceActiveByte]);
+    if (m_MixPage) m_MixPage->LayoutForInputMode(g_DeviceRecords.ActiveSource());
     RefillMixSourceList();
 }
 
@@ -84,15 +85,15 @@ void CLumaraView::RefillMixSourceList() {
     for (const char* name : cn ? kSourceNamesCn : kSourceNamesEn)
         m_MixSourceList->AddString(QString::fromUtf8(name));
     m_MixSourceList->AddString(cn ? QStringLiteral("关闭") : QStringLiteral("OFF"));
-    const int entry = SourceEntry(g_SysBlock8[kSecondSourceByte]);
+    const int entry = SourceEntry(g_DeviceRecords.SecondSource());
     m_MixSourceList->SetCurSel(entry >= 0 ? entry
                                           : static_cast<int>(std::size(kMixSourceCodes)) - 1);
     UpdateMixSourceWarning();
 }
 
 void CLumaraView::UpdateMixSourceWarning() {
-    const int m = std::min<int>(g_SysBlock8[kSecondSourceByte], kSourceOff);
-    g_StateFlags[kFlagMixWarning] = MixSourceUnavailable(g_SysBlock2[kSourceActiveByte], m);
+    const int m = std::min<int>(g_DeviceRecords.SecondSource(), kSourceOff);
+    g_StateFlags[kFlagMixWarning] = MixSourceUnavailable(g_DeviceRecords.ActiveSource(), m);
     const bool warn = g_StateFlags[kFlagMixWarning].load() != 0;
     m_MixWarning->setVisible(warn && m != kSourceOff);
     // The list is told its look: red while the pair does not go, struck out
@@ -105,19 +106,19 @@ void CLumaraView::OnDropListChoice(int listId, int index) {
     if (listId == kMixSourceNotify) {
         if (index < 0 || index >= static_cast<int>(std::size(kMixSourceCodes))) return;
         const int code = kMixSourceCodes[index];
-        if (code == g_SysBlock8[kSecondSourceByte]) return;
+        if (code == g_DeviceRecords.SecondSource()) return;
         g_StateFlags[kFlagStatusGuard] = 1;
         StartEditGuardTimer();
         {
             DeviceLockGuard lock(g_DeviceLock);
-            g_SysBlock8[kSecondSourceByte] = static_cast<uint8_t>(code);
+            g_DeviceRecords.SetSecondSource(code);
         }
         SendCommand(kRecordSourceSetup, 0);
         UpdateMixSourceWarning();
     } else if (listId == kInputSourceNotify) {
         if (index < 0 || index >= static_cast<int>(std::size(kInputSourceCodes))) return;
         const int code = kInputSourceCodes[index];
-        if (code == g_SysBlock2[kSourceActiveByte]) return;
+        if (code == g_DeviceRecords.ActiveSource()) return;
         g_StateFlags[kFlagStatusGuard] = 1;
         StartEditGuardTimer();
         SelectSource(code, 1);
@@ -155,7 +156,7 @@ void CLumaraView::OnBridgeModeButton() {
     const int bridge = m_BridgeButton->GetCheck() ? 0 : 1;
     {
         DeviceLockGuard lock(g_DeviceLock);
-        g_SysBlock8[kBridgeModeByte] = static_cast<uint8_t>(bridge);
+        g_DeviceRecords.SetBridgeMode(bridge);
     }
     SendCommand(kRecordSourceSetup, 0);
     m_BridgeButton->SetCheck(bridge);
@@ -242,7 +243,7 @@ bool CLumaraView::CopyLinkedPairs(int direction) {
         const int source = direction == 0 ? pair.left : pair.right;
         const int target = direction == 0 ? pair.right : pair.left;
         if (source < 0 || source >= kStripCount || target < 0 || target >= kStripCount) continue;
-        g_LinkKey[target] = OutputLinkKey(source);
+        SetLinkKey(target, OutputLinkKey(source));
         m_Session.CopyOutputEq(source, target, refused.Errors());
         copied = true;
     }

@@ -17,6 +17,7 @@
 #include "model/Globals.h"
 #include "model/KTV_Data.h"
 #include "model/KTV_OutData.h"
+#include "model/LinkKeys.h"
 #include "model/SpeakerTypes.h"
 #include "pages/input/CurSYSDlg.h"
 #include "pages/input/InputNoise.h"
@@ -35,8 +36,7 @@ int DefaultSpeakerType(int output) {
 }
 
 void SetMapByte(int output, int type) {
-    uint8_t* byte = output < 8 ? &g_SysBlock6[output] : &g_SysBlock7[output - 8];
-    *byte = static_cast<uint8_t>(type);
+    g_DeviceRecords.SetOutputType(output, type);
 }
 
 } // namespace
@@ -176,7 +176,7 @@ void CLumaraView::OnOutputMapReset() {
     // Output 0's name item carries that byte to the device.
     if (CKTV_OutData* out = m_Data->GetOut(0)) out->SetName(g_ProductTitle);
     for (int i = 0; i < kOutputCount; ++i) {
-        g_LinkKey[i] = OutputLinkKey(i);
+        SetLinkKey(i, OutputLinkKey(i));
         CStripBase* s = m_Strips[i];
         s->SetCaptionChecked(i == g_CurrentOutput);
         s->SetSelected(i == g_CurrentOutput);

@@ -199,7 +199,7 @@ void CEqCurveStatic::mouseMoveEvent(QMouseEvent* event) {
     // The drags change filters the link worker's poller reads and marks
     // clear: under the device lock, as every change of the model.
     if (TracksMouse() && StartChoiceShowsGraph())
-        WithDeviceLock([&] { MoveStep(ToGraphPoint(event->position())); });
+        WithDeviceLock([&]() REQUIRES(g_DeviceLock) { MoveStep(ToGraphPoint(event->position())); });
     UpdateCursor();
     QWidget::mouseMoveEvent(event);
 }
@@ -210,7 +210,8 @@ void CEqCurveStatic::mousePressEvent(QMouseEvent* event) {
         return;
     }
     setFocus(Qt::MouseFocusReason);
-    if (TracksMouse()) WithDeviceLock([&] { PressStep(ToGraphPoint(event->position())); });
+    const auto press = [&]() REQUIRES(g_DeviceLock) { PressStep(ToGraphPoint(event->position())); };
+    if (TracksMouse()) WithDeviceLock(press);
     released_ = false;
     UpdateCursor();
     QWidget::mousePressEvent(event);
@@ -222,7 +223,7 @@ void CEqCurveStatic::mouseReleaseEvent(QMouseEvent* event) {
         return;
     }
     released_ = true;
-    if (TracksMouse()) WithDeviceLock([&] { ReleaseStep(); });
+    if (TracksMouse()) WithDeviceLock([&]() REQUIRES(g_DeviceLock) { ReleaseStep(); });
     UpdateCursor();
     QWidget::mouseReleaseEvent(event);
 }

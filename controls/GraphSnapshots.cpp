@@ -4,6 +4,7 @@
 #include "controls/EqCurveStatic.h"
 #include "model/Globals.h"
 #include "model/KTV_Data.h"
+#include "model/LinkKeys.h"
 #include "platform/DialogUnits.h"
 
 #include <QDir>
@@ -22,7 +23,8 @@ constexpr QSize kDynamicsGraphDlu(67, 90);
 } // namespace
 
 CPictureScope::CPictureScope(int language, CKTV_Data* model) : language_(g_LanguageFlag.load()) {
-    std::copy(std::begin(g_LinkKey), std::end(g_LinkKey), std::begin(linkKey_));
+    const LinkKeyTable keys = LinkKeys();
+    std::copy(keys.begin(), keys.end(), std::begin(linkKey_));
     std::copy(std::begin(g_LinkedOutData), std::end(g_LinkedOutData), std::begin(linked_));
     linkActive_ = g_LinkActive;
     currentOutput_ = g_CurrentOutput;
@@ -33,7 +35,9 @@ CPictureScope::CPictureScope(int language, CKTV_Data* model) : language_(g_Langu
 
 CPictureScope::~CPictureScope() {
     own_.reset();
-    std::copy(std::begin(linkKey_), std::end(linkKey_), std::begin(g_LinkKey));
+    LinkKeyTable keys{};
+    std::copy(std::begin(linkKey_), std::end(linkKey_), keys.begin());
+    SetLinkKeys(keys);
     std::copy(std::begin(linked_), std::end(linked_), std::begin(g_LinkedOutData));
     g_LinkActive = linkActive_;
     g_CurrentOutput = currentOutput_;

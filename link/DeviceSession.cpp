@@ -39,8 +39,7 @@ void Pause(int ms) {
 // The transfer-marker record brackets every preset written to the device:
 // {1, n} before its first packet, {0, n} after its last.
 PacketPtr TransferMarker(int begin, int preset) REQUIRES(g_DeviceLock) {
-    g_SysBlock97[0] = static_cast<uint8_t>(begin);
-    g_SysBlock97[1] = static_cast<uint8_t>(preset);
+    g_DeviceRecords.SetTransferMarker(begin, preset);
     return BuildSystemPacket(kRecordTransferMarker, 0);
 }
 
@@ -280,7 +279,9 @@ void CDeviceSession::SendInitialReads(int full) {
 void CDeviceSession::OnVersionReceived(TextFieldErrors* refused) {
     // A late reply after the link was closed has nothing to check.
     if (!IsConnected()) return;
-    const char* text = reinterpret_cast<const char*>(g_DeviceVersionText);
+    // A copy: the worker stores the next version reply under the lock.
+    const auto version = g_DeviceRecords.VersionBytes();
+    const char* text = reinterpret_cast<const char*>(version.data());
     int variant = 0;
     if (std::memcmp(text, kVersionFamilyF, kVersionFamilyLength) == 0)
         variant = 1;
@@ -290,7 +291,7 @@ void CDeviceSession::OnVersionReceived(TextFieldErrors* refused) {
         // Not a device of ours: let it go without a word.
         Disconnect();
         command_.Clear();
-        std::memset(g_DeviceVersionText, ' ', sizeof g_DeviceVersionText);
+        g_DeviceRecords.BlankVersion();
         return;
     }
     g_DeviceVariant = variant;
@@ -568,19 +569,19 @@ void CDeviceSession::SendPresetSelect(int preset) {
     if (!IsConnected()) return;
     DeviceLockGuard lock(g_DeviceLock);
     command_.AddPacket(BuildSystemPacket(kRecordPresetName, preset));
-    g_SysBlock52[0] = 0;
+    g_DeviceRecords.SetCurrentStoredPreset(0);
     command_.AddPacket(BuildSystemPacket(kRecordPresetSelect, 0));
 }
 
 void CDeviceSession::MuteOutputsForTransfer(int restore) {
     DeviceLockGuard lock(g_DeviceLock);
     if (restore) {
-        g_SysBlock5[kMasterOnByte] = static_cast<uint8_t>(savedMasterOn_);
+        g_DeviceRecords.SetMasterOn(savedMasterOn_);
         QueueMasterRestore();
         return;
     }
-    savedMasterOn_ = g_SysBlock5[kMasterOnByte];
-    g_SysBlock5[kMasterOnByte] = 0;
+    savedMasterOn_ = g_DeviceRecords.MasterOn();
+    g_DeviceRecords.SetMasterOn(0);
     command_.AddPacket(BuildSystemPacket(kRecordMaster, 0));
 }
 
@@ -606,7 +607,7 @@ bool CDeviceSession::RestoreAfterInterruptedTransfer() {
     interrupted_ = false;
     {
         DeviceLockGuard lock(g_DeviceLock);
-        g_SysBlock5[kMasterOnByte] = interruptedOn_;
+        g_DeviceRecords.SetMasterOn(interruptedOn_);
         command_.AddPacket(BuildSystemPacket(kRecordMaster, 0));
     }
     Say(kTransferIncompleteText.Pick(), kWarningMs);
@@ -654,7 +655,7 @@ void CDeviceSession::SendPresetToDevice(int preset, bool fromModel, TextFieldErr
         if (refused) refused->insert(refused->end(), errors.begin(), errors.end());
     } else
         MuteOutputsForTransfer(0);
-    g_SysBlock52[0] = static_cast<uint8_t>(preset);
+    g_DeviceRecords.SetCurrentStoredPreset(preset);
     command_.AddPacket(TransferMarker(1, preset));
     QueueWithProgress(BuildSystemPacket(kRecordPresetName, preset));
     command_.AddPacket(BuildSystemPacket(kRecordOutputMapA, 0));
@@ -683,7 +684,7 @@ void CDeviceSession::SendAllPresetsToDevice(TextFieldErrors* refused) {
     }
     DeviceLockGuard lock(g_DeviceLock);
     transferCount_ = 0;
-    const uint8_t masterOn = g_SysBlock5[kMasterOnByte];
+    const int masterOn = g_DeviceRecords.MasterOn();
     MuteOutputsForTransfer(0);
     command_.AddPacket(TransferMarker(1, 0));
     command_.AddPacket(BuildSystemPacket(kRecordOutputMapA, 0));
@@ -701,7 +702,7 @@ void CDeviceSession::SendAllPresetsToDevice(TextFieldErrors* refused) {
         }
         command_.AddPacket(TransferMarker(0, n));
     }
-    g_SysBlock5[kMasterOnByte] = masterOn;
+    g_DeviceRecords.SetMasterOn(masterOn);
     command_.AddPacket(BuildSystemPacket(kRecordSources, 0));
     QueueMasterRestore();
     g_ParamSentFlag = 0;
@@ -720,7 +721,7 @@ void CDeviceSession::LoadDevicePreset(int preset) {
     // the counter goes on from the initial reads.
     DeviceLockGuard lock(g_DeviceLock);
     g_ParamSentFlag = 0;
-    g_SysBlock52[0] = static_cast<uint8_t>(preset);
+    g_DeviceRecords.SetCurrentStoredPreset(preset);
     if (preset != 0) {
         transferCount_ = 0;
         MuteOutputsForTransfer(0);

@@ -36,6 +36,10 @@ int Copy(uint8_t* dst, int capacity, const uint8_t* src, int n) {
     return k;
 }
 
+void CopyToRecord(int record, const uint8_t* payload, int n) {
+    g_DeviceRecords.StoreRecord(record, payload, static_cast<size_t>(std::max(0, n)));
+}
+
 } // namespace
 
 CKTVCommand::~CKTVCommand() {
@@ -347,39 +351,44 @@ void CKTVCommand::StoreDeviceRecord(const uint8_t* payload, int n) {
         std::memset(name + k, 0, static_cast<size_t>(kPresetNameSize - 1 - k));
         break;
     }
-    case kRecordSources: Copy(g_SysBlock2, 8, payload, n); break;
+    case kRecordSources:
+        CopyToRecord(kRecordSources, payload, n);
+        break;
     case kRecordStatus: {
-        const int k = std::min(n, kStatusBytes);
-        for (int i = 0; i < k; ++i) g_DeviceStatus[i] = payload[i];
+        g_DeviceRecords.StoreStatus(payload, std::min(n, kStatusBytes));
         AddNote(NoteKind::Post, WM_DEVICE_STATUS, 0, n);
         break;
     }
     case kRecordVersion: {
-        // A short reply must not leave part of an older version text behind.
-        const int k = Copy(g_DeviceVersionText, kVersionBytes, payload, n);
-        std::memset(g_DeviceVersionText + k, 0, sizeof g_DeviceVersionText - static_cast<size_t>(k));
+        g_DeviceRecords.StoreVersion(payload, std::min(n, kVersionBytes));
         AddNote(NoteKind::Post, WM_DEVICE_VERSION);
         break;
     }
-    case kRecordMaster: Copy(g_SysBlock5, 8, payload, n); break;
+    case kRecordMaster:
+        CopyToRecord(kRecordMaster, payload, n);
+        break;
     case kRecordOutputMapA:
-        Copy(g_SysBlock6, 8, payload, n);
+        CopyToRecord(kRecordOutputMapA, payload, n);
         AddNote(NoteKind::Send, WM_OUTPUT_MAP, 0, 0);
         break;
     case kRecordOutputMapB:
-        Copy(g_SysBlock7, 8, payload, n);
+        CopyToRecord(kRecordOutputMapB, payload, n);
         AddNote(NoteKind::Send, WM_OUTPUT_MAP, 1, 0);
         break;
-    case kRecordSourceSetup: Copy(g_SysBlock8, 8, payload, n); break;
-    case kRecordDeviceKept: Copy(g_SysBlock9, 8, payload, n); break;
+    case kRecordSourceSetup:
+        CopyToRecord(kRecordSourceSetup, payload, n);
+        break;
+    case kRecordDeviceKept:
+        CopyToRecord(kRecordDeviceKept, payload, n);
+        break;
     case kRecordPresetSelect: {
         const int p = payload[0];
         if (p >= 1 && p <= kStoredPresetCount) std::memcpy(g_ParamImage, g_PcPresets[p - 1], kPresetNameSize - 1);
-        g_SysBlock52[0] = static_cast<uint8_t>(p);
+        g_DeviceRecords.SetCurrentStoredPreset(p);
         break;
     }
     case kRecordPageTable:
-        Copy(g_SysBlock64, static_cast<int>(sizeof g_SysBlock64), payload, n);
+        CopyToRecord(kRecordPageTable, payload, n);
         AddNote(NoteKind::Post, WM_OUTPUT_MAP, 0, 0);
         break;
     default: break;

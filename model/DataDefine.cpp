@@ -14,18 +14,6 @@ uint8_t g_ParamImage[kParamBlockSize];
 uint8_t g_PcPresets[kStoredPresetCount][kParamBlockSize];
 uint8_t g_DevicePresets[kDevicePresetCount][kDevicePresetSize];
 
-uint8_t g_SysBlock2[8];
-uint8_t g_SysBlock5[8];
-uint8_t g_SysBlock6[8];
-uint8_t g_SysBlock7[8];
-uint8_t g_SysBlock8[8];
-uint8_t g_SysBlock9[8];
-uint8_t g_SysBlock52[8];
-uint8_t g_SysBlock64[98];
-uint8_t g_SysBlock97[8];
-uint8_t g_DeviceVersionText[12];
-int32_t g_DeviceStatus[kDeviceStatusWords];
-
 const uint8_t g_InitialReadCodes[7] = {0, 52, 2, 5, 6, 7, 4};
 
 namespace {
@@ -160,32 +148,33 @@ void InitParamModel() {
         std::fill(preset, preset + 15, ' ');
         preset[15] = 0;
     }
-    std::fill(std::begin(g_SysBlock97), std::end(g_SysBlock97), 0);
-    std::fill(std::begin(g_SysBlock64), std::end(g_SysBlock64), 0);
+    SystemRecordBytes& rec = g_DeviceRecords.Bytes();
+    std::fill(std::begin(rec.transferMarker), std::end(rec.transferMarker), 0);
+    std::fill(std::begin(rec.pageTable), std::end(rec.pageTable), 0);
     // System defaults.
-    g_SysBlock2[0] = 1;
-    std::fill(g_SysBlock2 + 2, g_SysBlock2 + 8, 60);
-    PutU16(g_SysBlock5, 60);
-    g_SysBlock5[2] = 0;
-    g_SysBlock5[3] = 55;
-    g_SysBlock5[4] = 0;
-    g_SysBlock5[5] = 0;
-    g_SysBlock5[6] = 1;
-    g_SysBlock5[7] = 0;
-    g_SysBlock8[1] = 1;
-    g_SysBlock8[2] = 0;
-    g_SysBlock8[4] = 6;
-    g_SysBlock8[5] = 0;
-    g_SysBlock8[6] = 0;
-    g_SysBlock8[7] = 2;
-    std::fill(g_SysBlock7 + 4, g_SysBlock7 + 8, 60);
+    rec.sources[kSourceActiveByte] = 1;
+    std::fill(rec.sources + 2, rec.sources + 8, 60);
+    PutU16(rec.master, 60);
+    rec.master[2] = 0;
+    rec.master[3] = 55;
+    rec.master[4] = 0;
+    rec.master[5] = 0;
+    rec.master[6] = 1;
+    rec.master[7] = 0;
+    rec.sourceSetup[1] = 1;
+    rec.sourceSetup[2] = 0;
+    rec.sourceSetup[4] = 6;
+    rec.sourceSetup[5] = 0;
+    rec.sourceSetup[6] = 0;
+    rec.sourceSetup[7] = 2;
+    std::fill(rec.outputMapB + 4, rec.outputMapB + 8, 60);
     // View state.
     g_CurrentPage = 1;
     g_CurrentOutput = 0;
-    g_ActiveSource = g_SysBlock2[0];
+    g_ActiveSource = rec.sources[kSourceActiveByte];
     g_InputMode = 0;
     // The frame header's sync bytes are constants of the builders.
-    std::fill(std::begin(g_DeviceStatus), std::end(g_DeviceStatus), 0);
+    std::fill(std::begin(rec.status), std::end(rec.status), 0);
     // g_InitialReadCodes is constant data.
     // Speaker types of the outputs and the output map.
     ResetSpeakerTypeStates();
@@ -193,9 +182,9 @@ void InitParamModel() {
     std::copy(types, types + kOutputCount, g_OutputSpeakerType);
     std::copy(std::begin(g_SpeakerTypeState), std::end(g_SpeakerTypeState),
               std::begin(g_SpeakerTypeStateDefaults));
-    std::copy(types, types + 8, g_SysBlock6);
-    std::copy(types + 8, types + 12, g_SysBlock7);
-    std::fill(g_SysBlock7 + 4, g_SysBlock7 + 8, 0);
+    std::copy(types, types + 8, rec.outputMapA);
+    std::copy(types + 8, types + 12, rec.outputMapB);
+    std::fill(rec.outputMapB + 4, rec.outputMapB + 8, 0);
     g_SpeakerGroups.Analyse();
     RecomputeSpeakerTypeStates();
     for (auto& pair : g_SpeakerPairsLR) pair.used = 0;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "model/DeviceLock.h"
+#include "model/DeviceRecords.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -64,47 +65,8 @@ inline uint8_t* OutputBlock(int ch, uint8_t* block = g_ParamImage) {
 // System records (payloads of group 9 frames; the sub-type is the record)
 // ---------------------------------------------------------------------------
 
-// Record numbers (the system sub-types) the program reads or writes.
-enum SystemRecord : int {
-    kRecordPresetName = 0,      // the name field of the current data or of a stored preset
-    kRecordSources = 2,         // g_SysBlock2
-    kRecordStatus = 3,          // the device's status report (read only)
-    kRecordVersion = 4,         // g_DeviceVersionText (read only)
-    kRecordMaster = 5,          // g_SysBlock5
-    kRecordOutputMapA = 6,      // g_SysBlock6
-    kRecordOutputMapB = 7,      // g_SysBlock7
-    kRecordSourceSetup = 8,     // g_SysBlock8
-    kRecordDeviceKept = 9,      // g_SysBlock9
-    kRecordPresetSelect = 52,   // g_SysBlock52
-    kRecordPageTable = 64,      // g_SysBlock64
-    kRecordLongCommand = 65,    // no data: the network module's reset, answered late
-    kRecordFactoryReset = 96,   // no data
-    kRecordTransferMarker = 97, // g_SysBlock97
-    kRecordResync = 98,         // asks the device to deliver the current data again
-    kRecordDeviceInfo = 204,    // the quick-connect read
-};
-
-// Bytes of the system records with a meaning of their own.
-constexpr int kSourceActiveByte = 0;      // g_SysBlock2: the active input source
-constexpr int kMasterOnByte = 6;          // g_SysBlock5: the master is on
-constexpr int kPowerOnSourceByte = 1;     // g_SysBlock8
-constexpr int kBridgeModeByte = 2;        // g_SysBlock8
-constexpr int kSecondSourceByte = 4;      // g_SysBlock8: the mix source, 6 for none
-constexpr int kModeCurrentPageByte = 96;  // g_SysBlock64
-
-extern uint8_t g_SysBlock2[8] GUARDED_BY(g_DeviceLock);   // active source, source volumes
-extern uint8_t g_SysBlock5[8] GUARDED_BY(g_DeviceLock);   // master volume, master on, mix parameter
-extern uint8_t g_SysBlock6[8] GUARDED_BY(g_DeviceLock);   // output map, outputs 0..7
-extern uint8_t g_SysBlock7[8] GUARDED_BY(g_DeviceLock);   // output map, outputs 8..11
-extern uint8_t g_SysBlock8[8] GUARDED_BY(g_DeviceLock);   // power-on source, second source, mix parameters
-extern uint8_t g_SysBlock9[8] GUARDED_BY(g_DeviceLock);   // the device's own; stored and sent back unchanged
-extern uint8_t g_SysBlock52[8] GUARDED_BY(g_DeviceLock);  // stored preset whose data is current (byte 0)
-extern uint8_t g_SysBlock64[98] GUARDED_BY(g_DeviceLock); // page table and current page
-extern uint8_t g_SysBlock97[8] GUARDED_BY(g_DeviceLock);  // transfer marker
-extern uint8_t g_DeviceVersionText[12] GUARDED_BY(g_DeviceLock);
-
-constexpr int kDeviceStatusWords = 50;
-extern int32_t g_DeviceStatus[kDeviceStatusWords] GUARDED_BY(g_DeviceLock);
+// The records themselves, the device's version text and status words are
+// kept by g_DeviceRecords (model/DeviceRecords.h).
 
 // System sub-types read at connection: the full read, then the version record.
 extern const uint8_t g_InitialReadCodes[7];

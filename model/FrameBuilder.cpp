@@ -170,6 +170,7 @@ PacketPtr BuildSystemReadPacket(int subType, int slot) {
 
 PacketPtr BuildSystemPacket(int subType, int slot) {
     if (slot < 0 || slot > 255) return nullptr;
+    DeviceLockGuard lock(g_DeviceLock);
     const uint8_t* src = nullptr;
     int n = 8;
     uint8_t scratch[16] = {};
@@ -180,23 +181,27 @@ PacketPtr BuildSystemPacket(int subType, int slot) {
         src = scratch;
         n = 16;
         break;
-    case 2: src = g_SysBlock2; break;
-    case 5: src = g_SysBlock5; break;
-    case 6: src = g_SysBlock6; break;
-    case 7: src = g_SysBlock7; break;
-    case 8: src = g_SysBlock8; break;
-    case 9: src = g_SysBlock9; break;
-    case 52:
-        src = g_SysBlock52;
-        n = 1;
+    case 2:
+    case 5:
+    case 6:
+    case 7:
+    case 8:
+    case 9:
+    case 64: {
+        size_t size = 0;
+        src = g_DeviceRecords.Record(subType, &size);
+        n = static_cast<int>(size);
         break;
-    case 64:
-        src = g_SysBlock64;
-        n = static_cast<int>(sizeof g_SysBlock64);
+    }
+    case 52:
+        src = g_DeviceRecords.Bytes().presetSelect;
+        n = 1;
         break;
     case 65:
     case 96: src = scratch; break;
-    case 97: src = g_SysBlock97; break;
+    case 97:
+        src = g_DeviceRecords.Bytes().transferMarker;
+        break;
     case 98:
         scratch[0] = static_cast<uint8_t>(g_StateFlags[kFlagLastDeliveredSlot].load());
         src = scratch;

@@ -1,4 +1,5 @@
 #include "model/Globals.h"
+#include "model/LinkKeys.h"
 
 #include <algorithm>
 #include <cctype>
@@ -41,6 +42,36 @@ int g_DistanceUnit = 1;
 int g_ScenePickerOpen = 0;
 
 int g_LinkKey[12] = {};
+
+int LinkKeyOf(int output) {
+    if (output < 0 || output >= 12) return -1;
+    DeviceLockGuard lock(g_DeviceLock);
+    return g_LinkKey[output];
+}
+
+bool SameLinkKey(int a, int b) {
+    if (a < 0 || a >= 12 || b < 0 || b >= 12) return false;
+    DeviceLockGuard lock(g_DeviceLock);
+    return g_LinkKey[a] == g_LinkKey[b];
+}
+
+void SetLinkKey(int output, int key) {
+    if (output < 0 || output >= 12) return;
+    DeviceLockGuard lock(g_DeviceLock);
+    g_LinkKey[output] = key;
+}
+
+LinkKeyTable LinkKeys() {
+    DeviceLockGuard lock(g_DeviceLock);
+    LinkKeyTable keys{};
+    std::copy(std::begin(g_LinkKey), std::end(g_LinkKey), keys.begin());
+    return keys;
+}
+
+void SetLinkKeys(const LinkKeyTable& keys) {
+    DeviceLockGuard lock(g_DeviceLock);
+    std::copy(keys.begin(), keys.end(), std::begin(g_LinkKey));
+}
 CKTV_OutData* g_LinkedOutData[12] = {};
 int g_LinkActive = 0;
 int g_LRLinkOn = 0;

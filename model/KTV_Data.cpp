@@ -116,7 +116,7 @@ template <class Channel> PacketPtr NextBandPacket(Channel& ch) {
 PacketPtr CKTV_Data::NextNamePacket() {
     name_ = FieldToString(g_ParamImage + kPresetNameOffset, kPresetNameSize);
     if (name_ != g_CustomName) return AnnounceCustomName(true);
-    if (g_SysBlock52[0] != 0) return AnnounceCustomName(false);
+    if (g_DeviceRecords.CurrentStoredPreset() != 0) return AnnounceCustomName(false);
     if (g_EmptyName != g_CustomName) {
         g_EmptyName = g_CustomName;
         return AnnounceCustomName(true);
@@ -179,7 +179,7 @@ PacketPtr CKTV_Data::GetNextPacket() {
     if (g_SendCmd5Pending.exchange(0)) return BuildSystemPacket(kRecordMaster, 0);
     if (g_SendCmd2Pending.exchange(0)) return BuildSystemPacket(kRecordSources, 0);
     if (g_SendCmd0Pending.exchange(0)) {
-        g_SysBlock52[0] = 0;
+        g_DeviceRecords.SetCurrentStoredPreset(0);
         return BuildSystemPacket(kRecordPresetName, 0);
     }
     if (g_ParamSentFlag.load())

@@ -7,10 +7,16 @@
 // lock for the whole change, together with the queuing of any packet the
 // change produced, so that the worker never sees half a change:
 //
-//     WithDeviceLock([&] {
+//     WithDeviceLock([&]() REQUIRES(g_DeviceLock) {
 //         out->SetGain(code);
 //         command.AddPacket(out->WriteBasicItem(1));
 //     });
+//
+// The lambda states REQUIRES(g_DeviceLock): the thread-safety analysis does
+// not follow the lock into a lambda, so without it the body's reads and
+// writes of guarded state would count as unlocked. With it the analysis
+// checks the body as locked and checks that WithDeviceLock holds the lock
+// when it calls the lambda.
 //
 // The lock is re-entrant, so a page may call model operations that take it
 // themselves (LoadFromImage, WriteAllToImage, ClearChangeFlags). Nothing

@@ -103,7 +103,7 @@ public:
     // status reports, which are dropped: a report older than a source change
     // would put the old source back.
     virtual void FlushViewMessages() {}
-    // The source-setup record (g_SysBlock8: the second source, the 1-way /
+    // The source-setup record (the second source, the 1-way /
     // 2-way option) changed: the view's list and button show it.
     virtual void ShowSourceSetup() {}
 };

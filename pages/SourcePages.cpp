@@ -16,21 +16,20 @@ int DeviceCode(int s) {
 }
 
 int LockFlag() {
-    return WithDeviceLock([] { return static_cast<int>(g_SysBlock5[kLockByte]); });
+    return g_DeviceRecords.InputLock();
 }
 
 bool ClearLockFlag() {
-    return WithDeviceLock([] {
-        if (!g_SysBlock5[kLockByte]) return false;
-        g_SysBlock5[kLockByte] = 0;
-        return true;
-    });
+    DeviceLockGuard lock(g_DeviceLock);
+    if (!g_DeviceRecords.InputLock()) return false;
+    g_DeviceRecords.SetInputLock(0);
+    return true;
 }
 
 void SetActive(int s) {
     g_ActiveSource = s;
     DeviceLockGuard lock(g_DeviceLock);
-    g_SysBlock2[kSourceActiveByte] = static_cast<uint8_t>(s);
+    g_DeviceRecords.SetActiveSource(s);
 }
 
 namespace {
@@ -38,7 +37,7 @@ namespace {
 void SendSecondSource(IPageHost* view, int s) {
     {
         DeviceLockGuard lock(g_DeviceLock);
-        g_SysBlock8[kSecondSourceByte] = static_cast<uint8_t>(DeviceCode(s));
+        g_DeviceRecords.SetSecondSource(DeviceCode(s));
     }
     if (!view) return;
     view->SendCommand(kRecordSourceSetup, 0);

@@ -22,8 +22,6 @@ constexpr int kCount = 7; // 0..5 and off
 constexpr int kOff = 6;
 constexpr int kAux1 = 3;
 constexpr int kMusicInputs = 4;
-// g_SysBlock5 byte 4: the input lock; while set the input page edits no equaliser.
-constexpr int kLockByte = 4;
 
 inline bool IsSource(long long s) {
     return s >= 0 && s < kCount;
@@ -36,19 +34,19 @@ inline int MusicInputOf(int s) {
 // source: S/PDIF 0, Hi.Level 1, Phone 2, AUX1..AUX3 all AUX (3), off 6.
 int DeviceCode(int s);
 
-// The lock byte of the master record, read under g_DeviceLock.
+// The input lock of the master record: while set the input page edits no equaliser.
 int LockFlag();
 // Clears it; whether it was set (the caller then sends the master record).
 bool ClearLockFlag();
-// The active source made s: g_ActiveSource and byte 0 of g_SysBlock2.
+// The active source made s: g_ActiveSource and the sources record's.
 void SetActive(int s);
 
 // The second source (g_SourceTable) follows the active source and input
 // mode. When the new row no longer allows it, it falls back to off, and
-// that reaches the device at once (byte 4 of g_SysBlock8, command 8).
+// that reaches the device at once (the source-setup record, command 8).
 // Returns 0 then, 1 while the second source stays.
 int SecondSourceFollowsActive(IPageHost* view);
-// Makes s the second source, also on the device (byte 4 of g_SysBlock8,
+// Makes s the second source, also on the device (the source-setup record,
 // command 8); the device's status reports wait while the user chooses.
 void StoreSecondSource(IPageHost* view, int s);
 

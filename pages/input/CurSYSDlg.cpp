@@ -226,14 +226,17 @@ void CCurSYSDlg::SetUpRows() {
 void CCurSYSDlg::LoadValues() {
     if (!m_Data) return;
     if (CMusic_InData* music = m_Data->GetMusic(0))
-        m_GateSpin->SetValueChecked(WithDeviceLock([&] { return music->GetNoiseGate(); }));
+        m_GateSpin->SetValueChecked(
+            WithDeviceLock([&]() REQUIRES(g_DeviceLock) { return music->GetNoiseGate(); }));
     for (int r = 0; r < kRows; ++r) {
         CKTV_OutData* out = m_Data->GetOut(r);
         if (!out) continue;
         Kept& kept = m_Kept[static_cast<size_t>(r)];
         // The compressor opens with the limiter's times of its output.
-        const int attack = WithDeviceLock([&] { return static_cast<int>(out->GetAttackTime()); });
-        const int release = WithDeviceLock([&] { return out->GetReleaseTime() + kReleaseBase; });
+        const int attack = WithDeviceLock(
+            [&]() REQUIRES(g_DeviceLock) { return static_cast<int>(out->GetAttackTime()); });
+        const int release = WithDeviceLock(
+            [&]() REQUIRES(g_DeviceLock) { return out->GetReleaseTime() + kReleaseBase; });
         kept.compAttack = std::clamp(attack, kFieldLayouts[kCompAttack].minimum,
                                      kFieldLayouts[kCompAttack].maximum);
         kept.compRelease = std::clamp(release, kFieldLayouts[kCompRelease].minimum,
@@ -254,9 +257,15 @@ int CCurSYSDlg::ShownValue(Field field, int row) const {
     case kLimiterLevel:
         return kept.limiterLevel;
     case kLimiterAttack:
-        return out ? WithDeviceLock([&] { return static_cast<int>(out->GetAttackTime()); }) : 0;
+        return out ? WithDeviceLock([&]() REQUIRES(g_DeviceLock) {
+            return static_cast<int>(out->GetAttackTime());
+        })
+                   : 0;
     case kLimiterRelease:
-        return out ? WithDeviceLock([&] { return out->GetReleaseTime() + kReleaseBase; }) : 0;
+        return out ? WithDeviceLock([&]() REQUIRES(g_DeviceLock) {
+            return out->GetReleaseTime() + kReleaseBase;
+        })
+                   : 0;
     case kCompLevel:
         return kept.compLevel;
     case kRatio:
@@ -315,10 +324,13 @@ void CCurSYSDlg::OnField(Field field, int row) {
         RedrawCurve(row);
         break;
     case kLimiterAttack:
-        WithDeviceLock([&] { out->SetAttackTime(static_cast<int16_t>(v)); });
+        WithDeviceLock([&]()
+                           REQUIRES(g_DeviceLock) { out->SetAttackTime(static_cast<int16_t>(v)); });
         break;
     case kLimiterRelease:
-        WithDeviceLock([&] { out->SetReleaseTime(static_cast<int16_t>(v - kReleaseBase)); });
+        WithDeviceLock([&]() REQUIRES(g_DeviceLock) {
+            out->SetReleaseTime(static_cast<int16_t>(v - kReleaseBase));
+        });
         break;
     case kCompLevel:
         // The compressor may rise up to the limiter, not above it.
@@ -349,7 +361,7 @@ void CCurSYSDlg::OnField(Field field, int row) {
 
 void CCurSYSDlg::ShowLinkedRows(Field field, int row, int value) {
     int keys[kRows];
-    WithDeviceLock([&] { std::copy(g_LinkKey, g_LinkKey + kRows, keys); });
+    WithDeviceLock([&]() REQUIRES(g_DeviceLock) { std::copy(g_LinkKey, g_LinkKey + kRows, keys); });
     for (int j = 0; j < kRows; ++j) {
         if (j == row || keys[j] != keys[row]) continue;
         if (field == kRatio) m_Kept[static_cast<size_t>(j)].ratio = value;
@@ -363,14 +375,14 @@ void CCurSYSDlg::OnNoiseGate() {
     CMusic_InData* music = m_Data ? m_Data->GetMusic(0) : nullptr;
     if (!music) return;
     const int v = m_GateSpin->GetBuddyValue();
-    WithDeviceLock([&] { music->SetNoiseGate(v); });
+    WithDeviceLock([&]() REQUIRES(g_DeviceLock) { music->SetNoiseGate(v); });
 }
 
 void CCurSYSDlg::OnSourceSide(int row, int entry) {
     CKTV_OutData* out = m_Data ? m_Data->GetOut(row) : nullptr;
     if (!out || entry < 0 || entry > 2) return;
     // Entry 0 "L", 1 "R", 2 "L+R": the off flags of the two sources.
-    WithDeviceLock([&] {
+    WithDeviceLock([&]() REQUIRES(g_DeviceLock) {
         out->SetLeftSourceOff(entry == 1 ? 1 : 0);
         out->SetRightSourceOff(entry == 0 ? 1 : 0);
     });

@@ -25,7 +25,6 @@ struct ButtonLayout {
 
 // The connector groups lie under the panel's sockets.
 constexpr int kButtonY = 132;
-constexpr int kButtonH = 30;
 constexpr ButtonLayout kButtonLayouts[CInMode_Dlg::kButtonCount] = {
     {CInMode_Dlg::IDC_SPDIF, 0, 25, 74, {673, 674, 675}, {4448, 4449, 4450}, true},
     {CInMode_Dlg::IDC_HILEVEL, 1, 110, 150, {676, 677, 678}, {4451, 4452, 4453}, true},

@@ -501,15 +501,15 @@ void CInPutDlg::ShowSecondSource() {
         SetButtonLooks(IDC_SECOND_SOURCE, {u + 3100, u + 3110, u + 3110, 0, 0, 0});
     else
         SetButtonLooks(IDC_SECOND_SOURCE, {u + 3120, u + 3130, u + 3130, 0, 0, 0});
-    const int ways = WithDeviceLock([] { return static_cast<int>(g_SysBlock8[kBridgeModeByte]); });
+    const int ways = g_DeviceRecords.BridgeMode();
     BitButton(IDC_ONE_WAY)->SetCheck(ways == 0);
     BitButton(IDC_TWO_WAY)->SetCheck(ways == 1);
 }
 
 void CInPutDlg::SetWays(int twoWay) {
-    const bool changed = WithDeviceLock([twoWay] {
-        if (g_SysBlock8[kBridgeModeByte] == twoWay) return false;
-        g_SysBlock8[kBridgeModeByte] = static_cast<uint8_t>(twoWay);
+    const bool changed = WithDeviceLock([twoWay]() REQUIRES(g_DeviceLock) {
+        if (g_DeviceRecords.BridgeMode() == twoWay) return false;
+        g_DeviceRecords.SetBridgeMode(twoWay);
         return true;
     });
     if (!changed) return;

@@ -103,7 +103,7 @@ public:
     // WM_USER+601: the level and delay page changed the source (it cleared
     // the lock flag when it was set); nothing is sent.
     void OnSourceChanged(int lockFlag, int previous);
-    // Equaliser controls locked or free by the input lock (byte 4 of g_SysBlock5).
+    // Equaliser controls locked or free by the input lock (of the master record).
     void ApplyLockState();
 
     void OnSecondSourceButton();

@@ -186,7 +186,8 @@ void CInPutDlg::ShowBandBypass(bool flat, int band) {
 
 void CInPutDlg::ShowAllBypass() {
     if (!m_Input) return;
-    m_AllBypass = WithDeviceLock([this] { return m_Input->UpdateAllEqBypassed(); });
+    m_AllBypass =
+        WithDeviceLock([this]() REQUIRES(g_DeviceLock) { return m_Input->UpdateAllEqBypassed(); });
     BitButton(IDC_BYPASS_EQ)->SetCheck(m_AllBypass);
 }
 
@@ -226,7 +227,7 @@ void CInPutDlg::OnBandFreq(int band) {
     CFilter* f = BandFilter(band);
     if (!f) return;
     const int v = m_Bands[static_cast<size_t>(band)].freqSpin->GetBuddyValue();
-    if (v != f->GetFreq()) WithDeviceLock([&] { f->SetFreq(v, 1); });
+    if (v != f->GetFreq()) WithDeviceLock([&]() REQUIRES(g_DeviceLock) { f->SetFreq(v, 1); });
     AfterBandEdit(band, kKindFreq);
 }
 
@@ -234,7 +235,8 @@ void CInPutDlg::OnBandQ(int band) {
     CFilter* f = BandFilter(band);
     if (!f) return;
     const int v = m_Bands[static_cast<size_t>(band)].qSpin->GetBuddyValue();
-    if (v != f->GetBandwidthCode()) WithDeviceLock([&] { f->SetBandwidthCode(v); });
+    if (v != f->GetBandwidthCode())
+        WithDeviceLock([&]() REQUIRES(g_DeviceLock) { f->SetBandwidthCode(v); });
     AfterBandEdit(band, kKindQ);
 }
 
@@ -245,7 +247,7 @@ void CInPutDlg::OnBandGain(int band) {
     const int v = c.gainSpin->GetBuddyValue();
     c.fader->SetValue(v);
     if (v != f->GetGainCode()) {
-        WithDeviceLock([&] { f->SetGainCode(v); });
+        WithDeviceLock([&]() REQUIRES(g_DeviceLock) { f->SetGainCode(v); });
         ShowBandBypass(f->IsBypassedOrFlat() != 0, band);
         ShowAllBypass();
     }
@@ -259,7 +261,7 @@ void CInPutDlg::OnBandSlider(int band, bool moved) {
     const int v = c.fader->GetValue();
     if (v != f->GetGainCode()) {
         c.gainSpin->SetValueChecked(v);
-        WithDeviceLock([&] { f->SetGainCode(v); });
+        WithDeviceLock([&]() REQUIRES(g_DeviceLock) { f->SetGainCode(v); });
         ShowBandBypass(f->IsBypassedOrFlat() != 0, band);
         ShowAllBypass();
     }
@@ -273,7 +275,7 @@ void CInPutDlg::OnBandBypass(int band) {
     BandColumn& c = m_Bands[static_cast<size_t>(band)];
     // The button does not toggle itself: the click asks for the other state.
     const int wanted = c.bypass->GetCheck() ? 0 : 1;
-    WithDeviceLock([&] { f->SetBypass(wanted); });
+    WithDeviceLock([&]() REQUIRES(g_DeviceLock) { f->SetBypass(wanted); });
     if (f->IsBypassedOrFlat()) {
         ShowBandBypass(true, band);
     } else {
@@ -335,7 +337,7 @@ void CInPutDlg::OnBypassAll() {
     if (!m_Input) return;
     CBitButton* button = BitButton(IDC_BYPASS_EQ);
     const int wanted = button->GetCheck() ? 0 : 1;
-    const bool flatAnyway = WithDeviceLock([&] {
+    const bool flatAnyway = WithDeviceLock([&]() REQUIRES(g_DeviceLock) {
         m_Input->SetFiltersOption(wanted);
         return wanted == 0 && m_Input->UpdateAllEqBypassed() != 0;
     });
@@ -346,9 +348,10 @@ void CInPutDlg::OnBypassAll() {
         button->SetCheck(0);
         return;
     }
-    const int state = WithDeviceLock([this] { return m_Input->UpdateAllEqBypassed(); });
+    const int state =
+        WithDeviceLock([this]() REQUIRES(g_DeviceLock) { return m_Input->UpdateAllEqBypassed(); });
     if (!AskYesNo(this, state ? g_BypassEqText : g_RestoreEqText)) {
-        WithDeviceLock([&] { m_Input->SetFiltersOption(state ? 0 : 1); });
+        WithDeviceLock([&]() REQUIRES(g_DeviceLock) { m_Input->SetFiltersOption(state ? 0 : 1); });
         button->SetCheck(state ? 0 : 1);
         return;
     }
@@ -382,7 +385,7 @@ void CInPutDlg::OnEqMode() {
     if (!AskYesNo(nullptr, mode ? g_PeqToGeqText : g_GeqToPeqText)) return;
     button->SetCheck(mode);
     LayoutForEqMode(mode);
-    WithDeviceLock([&] { m_Input->SetEqMode(mode); });
+    WithDeviceLock([&]() REQUIRES(g_DeviceLock) { m_Input->SetEqMode(mode); });
     if (m_View) m_View->ResetInputEq(source::MusicInputOf(g_ActiveSource));
     m_Graph->Redraw(-1);
     Refresh();

@@ -103,8 +103,9 @@ void CInputNoise::OnInitDialog() {
         m_Edit[f]->setFont(g_FontDialog16);
     }
     // The hidden level and time keep their minimum until the next refresh.
-    const auto [attenuation, gate] = WithDeviceLock(
-        [] { return std::pair<int, int>(g_SysBlock8[kAttenuationByte], g_SysBlock5[kGateByte]); });
+    const auto [attenuation, gate] = WithDeviceLock([]() REQUIRES(g_DeviceLock) {
+        return std::pair<int, int>(g_DeviceRecords.NoiseAttenuation(), g_DeviceRecords.NoiseGate());
+    });
     Show(kAttenuation, attenuation);
     Show(kGate, gate);
     m_Switch->SetBitmaps(kSwitchOff, kSwitchOff, kSwitchOff, kSwitchOn, kSwitchOn, kSwitchOn);
@@ -116,9 +117,10 @@ void CInputNoise::Show(Field field, int value) {
 }
 
 void CInputNoise::Refresh() {
-    const auto bytes = WithDeviceLock([] {
-        return std::array<int, kFieldCount>{g_SysBlock8[kLevelByte], g_SysBlock8[kAttenuationByte],
-                                            g_SysBlock8[kTimeByte], g_SysBlock5[kGateByte]};
+    const auto bytes = WithDeviceLock([]() REQUIRES(g_DeviceLock) {
+        const CDeviceRecords& rec = g_DeviceRecords;
+        return std::array<int, kFieldCount>{rec.NoiseLevel(), rec.NoiseAttenuation(),
+                                            rec.NoiseTime(), rec.NoiseGate()};
     });
     for (int f = 0; f < kFieldCount; ++f)
         Show(static_cast<Field>(f), bytes[static_cast<size_t>(f)]);
@@ -160,12 +162,20 @@ LRESULT CInputNoise::WindowProc(unsigned msg, WPARAM wParam, LPARAM) {
 }
 
 void CInputNoise::OnRecord8Field(Field field, int value, bool debounce) {
-    const int byte = field == kLevel ? kLevelByte : field == kTime ? kTimeByte : kAttenuationByte;
-    if (WithDeviceLock([&] { return g_SysBlock8[byte] == value; })) return;
+    CDeviceRecords& rec = g_DeviceRecords;
+    const int now = field == kLevel  ? rec.NoiseLevel()
+                    : field == kTime ? rec.NoiseTime()
+                                     : rec.NoiseAttenuation();
+    if (now == value) return;
     m_Edit[field]->SetValue(value);
     m_Spin[field]->SetValueChecked(value);
     DeviceLockGuard lock(g_DeviceLock);
-    g_SysBlock8[byte] = static_cast<uint8_t>(value);
+    if (field == kLevel)
+        rec.SetNoiseLevel(value);
+    else if (field == kTime)
+        rec.SetNoiseTime(value);
+    else
+        rec.SetNoiseAttenuation(value);
     if (debounce) {
         // Each step starts the 300 ms again: the record goes once the steps stop.
         m_Timer.Start(kAttenuationDelayMs);
@@ -179,8 +189,8 @@ void CInputNoise::OnRecord8Field(Field field, int value, bool debounce) {
 void CInputNoise::OnGate(int value) {
     {
         DeviceLockGuard lock(g_DeviceLock);
-        if (g_SysBlock5[kGateByte] == value) return;
-        g_SysBlock5[kGateByte] = static_cast<uint8_t>(value);
+        if (g_DeviceRecords.NoiseGate() == value) return;
+        g_DeviceRecords.SetNoiseGate(value);
         if (m_View) m_View->MarkMasterChanged(1);
     }
     Show(kGate, value);
@@ -190,7 +200,7 @@ void CInputNoise::OnGateSwitch() {
     const bool on = m_Switch->GetCheck() == 0;
     m_Switch->SetCheck(on ? 1 : 0);
     DeviceLockGuard lock(g_DeviceLock);
-    g_SysBlock5[kGateByte] = on ? kSwitchGate : 0;
+    g_DeviceRecords.SetNoiseGate(on ? kSwitchGate : 0);
     if (m_View) m_View->MarkMasterChanged(1);
 }
 

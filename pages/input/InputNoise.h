@@ -43,11 +43,6 @@ public:
     static constexpr int kSourceListId = 1311;
     static constexpr int kAttenuationTimer = 56954;
     static constexpr int kAttenuationDelayMs = 300;
-    // Bytes of records 8 and 5.
-    static constexpr int kLevelByte = 5;
-    static constexpr int kAttenuationByte = 6;
-    static constexpr int kTimeByte = 7;
-    static constexpr int kGateByte = 3;
 
     CInputNoise(IPageHost* view, QWidget* parent = nullptr);
     ~CInputNoise() override;

@@ -27,27 +27,27 @@ constexpr int kThumbActive = 613;
 constexpr int kVolumeMax = 60;
 constexpr int kVolumeType = 25; // whole dB, "OFF" at 0
 
-// Per column: the field's and the fader's x (dialog units) and the byte of
-// record 2 the column sets.
+// Per column: the field's and the fader's x (dialog units) and the source
+// code whose volume the column sets.
 struct ColumnLayout {
     int editX;
     int faderX;
-    int byte;
+    int source;
 };
 constexpr ColumnLayout kColumnLayouts[CInputSourceVolume::kColumns] = {
-    {22, 25, 3},   // Hi.Level
-    {79, 83, 5},   // AUX
-    {139, 142, 2}, // SPDIF
-    {195, 198, 4}, // Phone
-    {253, 256, 7}, // Player
+    {22, 25, 1},   // Hi.Level
+    {79, 83, 3},   // AUX
+    {139, 142, 0}, // SPDIF
+    {195, 198, 2}, // Phone
+    {253, 256, 5}, // Player
 };
 constexpr int kEditY = 34;
 constexpr int kFaderY = 56;
 
 } // namespace
 
-int CInputSourceVolume::ByteOfColumn(int column) {
-    return column >= 0 && column < kColumns ? kColumnLayouts[column].byte : -1;
+int CInputSourceVolume::SourceOfColumn(int column) {
+    return column >= 0 && column < kColumns ? kColumnLayouts[column].source : -1;
 }
 
 CInputSourceVolume::CInputSourceVolume(IPageHost* view, QWidget* parent)
@@ -88,10 +88,8 @@ void CInputSourceVolume::OnInitDialog() {
         Edit(i)->SetBuddySpin(fader);
     }
     std::array<int, kColumns> bytes{};
-    WithDeviceLock([&] {
-        for (int i = 0; i < kColumns; ++i)
-            bytes[static_cast<size_t>(i)] = g_SysBlock2[kColumnLayouts[i].byte];
-    });
+    for (int i = 0; i < kColumns; ++i)
+        bytes[static_cast<size_t>(i)] = g_DeviceRecords.SourceVolume(kColumnLayouts[i].source);
     for (int i = 0; i < kColumns; ++i) {
         Spin(i)->SetValueChecked(bytes[static_cast<size_t>(i)]);
         Fader(i)->SetValue(bytes[static_cast<size_t>(i)]);
@@ -141,7 +139,7 @@ void CInputSourceVolume::OnVolumeChanged(int column, bool fromFader) {
     }
     // Every change goes out, the same value too.
     DeviceLockGuard lock(g_DeviceLock);
-    g_SysBlock2[kColumnLayouts[column].byte] = static_cast<uint8_t>(v);
+    g_DeviceRecords.SetSourceVolume(kColumnLayouts[column].source, v);
     if (m_View) m_View->SendCommand(kRecordSources, 0);
 }
 

@@ -30,8 +30,8 @@ public:
     static constexpr int kKeyPrevious = 37;
     static constexpr int kKeyNext = 39;
 
-    // The byte of record 2 of a column (Hi.Level, AUX, SPDIF, Phone, Player).
-    static int ByteOfColumn(int column);
+    // The source code whose volume a column sets (Hi.Level, AUX, SPDIF, Phone, Player).
+    static int SourceOfColumn(int column);
 
     explicit CInputSourceVolume(IPageHost* view, QWidget* parent = nullptr);
 

@@ -79,7 +79,7 @@ void SetIndicator(CBitButton* indicator, int level) {
 }
 
 int ActiveSourceCode() {
-    return WithDeviceLock([] { return static_cast<int>(g_SysBlock2[kSourceActiveByte]); });
+    return g_DeviceRecords.ActiveSource();
 }
 
 } // namespace
@@ -235,7 +235,7 @@ int CMixInPutCom::Refresh() {
     m_Output = m_Data ? m_Data->GetOut(m_BoundOutput) : nullptr;
     if (!m_Output) return 1;
     std::array<int, kMixRowCount> levels{};
-    WithDeviceLock([&] {
+    WithDeviceLock([&]() REQUIRES(g_DeviceLock) {
         for (int s = 1; s <= kMixRowCount; ++s)
             levels[static_cast<size_t>(s - 1)] = m_Output->GetMixLevel(s);
     });
@@ -298,7 +298,8 @@ void CMixInPutCom::ApplyLevel(int source, int level, bool remember) {
 void CMixInPutCom::StoreLevel(int output, int source, int level) {
     CKTV_OutData* out = m_Data ? m_Data->GetOut(output) : nullptr;
     if (!out) return;
-    WithDeviceLock([&] { out->SetMixLevel(source, static_cast<uint8_t>(level)); });
+    WithDeviceLock(
+        [&]() REQUIRES(g_DeviceLock) { out->SetMixLevel(source, static_cast<uint8_t>(level)); });
     PostMessage(kLevelMessage, PackMixChange(output, source), level);
 }
 
@@ -341,8 +342,9 @@ void CMixInPutCom::ApplySpeakerTypePreset(int output, unsigned type) {
         ApplyLevel(s, levels[static_cast<size_t>(s - 1)], true);
     // Sources 17 and 18 are no speaker's: the rows show the object's own levels.
     for (int s = kNamedMixRows + 1; s <= kMixRowCount; ++s) {
-        const int v =
-            std::min<int>(WithDeviceLock([&] { return out->GetMixLevel(s); }), kMixLevelMax);
+        const int v = std::min<int>(
+            WithDeviceLock([&]() REQUIRES(g_DeviceLock) { return out->GetMixLevel(s); }),
+            kMixLevelMax);
         m_LevelMemory[static_cast<size_t>(s - 1)] = v;
         ShowRow(s, v);
     }
@@ -491,7 +493,7 @@ LRESULT CMixInPutCom::OnMixLevelChanged(WPARAM change, LPARAM level) {
     const MixChange c = UnpackMixChange(change);
     if (c.output < 0 || c.output >= kOutputCount) return 0;
     if (c.source >= 1 && c.source <= kMixRowCount)
-        WithDeviceLock([&] {
+        WithDeviceLock([&]() REQUIRES(g_DeviceLock) {
             OutputBlock(c.output)[kOutMixAOffset - 1 + c.source] = static_cast<uint8_t>(level);
         });
     if (m_View) m_View->OnMixSourceSwitch(c.output, c.source, static_cast<int>(level));

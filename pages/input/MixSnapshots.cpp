@@ -22,9 +22,9 @@ public:
     PoseScope(int language, int code, int output, int variant)
         : language_(g_LanguageFlag.load()), variant_(g_DeviceVariant.load()),
           output_(g_CurrentOutput) {
-        WithDeviceLock([&] {
-            code_ = g_SysBlock2[kSourceActiveByte];
-            g_SysBlock2[kSourceActiveByte] = static_cast<uint8_t>(code);
+        WithDeviceLock([&]() REQUIRES(g_DeviceLock) {
+            code_ = g_DeviceRecords.ActiveSource();
+            g_DeviceRecords.SetActiveSource(code);
             std::copy(std::begin(g_LinkKey), std::end(g_LinkKey), keys_.begin());
         });
         std::copy(std::begin(g_LinkedOutData), std::end(g_LinkedOutData), linked_.begin());
@@ -35,8 +35,8 @@ public:
     }
     ~PoseScope() {
         own_.reset();
-        WithDeviceLock([&] {
-            g_SysBlock2[kSourceActiveByte] = code_;
+        WithDeviceLock([&]() REQUIRES(g_DeviceLock) {
+            g_DeviceRecords.SetActiveSource(code_);
             std::copy(keys_.begin(), keys_.end(), std::begin(g_LinkKey));
         });
         std::copy(linked_.begin(), linked_.end(), std::begin(g_LinkedOutData));
@@ -51,7 +51,7 @@ public:
     CKTV_Data* Model(CKTV_Data* given) {
         if (given) return given;
         own_ = std::make_unique<CKTV_Data>();
-        WithDeviceLock([&] { own_->LoadFromImage(g_ParamImage, -1); });
+        WithDeviceLock([&]() REQUIRES(g_DeviceLock) { own_->LoadFromImage(g_ParamImage, -1); });
         return own_.get();
     }
 

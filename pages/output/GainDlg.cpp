@@ -187,7 +187,7 @@ void CGainDlg::OnOnOffButton() {
     const int muted = m_Mute->GetCheck();
     {
         DeviceLockGuard lock(g_DeviceLock);
-        g_SysBlock5[kMasterOnByte] = muted ? 1 : 0;
+        g_DeviceRecords.SetMasterOn(muted ? 1 : 0);
     }
     if (m_View) m_View->MarkMasterChanged(1);
     SetMuteCheck(!muted);

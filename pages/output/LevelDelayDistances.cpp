@@ -169,7 +169,7 @@ void CLevel_Delay_Dlg::ApplyDistanceFromField(int output) {
     CNumSpin* spin = DistanceSpinOf(output);
     if (!out || !spin) return;
     const int v = std::clamp(spin->GetBuddyValue(), 0, kMaxDelay);
-    WithDeviceLock([&] {
+    WithDeviceLock([&]() REQUIRES(g_DeviceLock) {
         if (out->GetDelay() != v) out->SetDelay(static_cast<int16_t>(v));
     });
     SelectOutput(output);
@@ -270,7 +270,7 @@ void CLevel_Delay_Dlg::StepLinkedDistance(int p, int delta) {
         break;
     }
     v = std::clamp(v, 0, kMaxDelay);
-    if (WithDeviceLock([&] {
+    if (WithDeviceLock([&]() REQUIRES(g_DeviceLock) {
             if (out->GetDelay() == v) return false;
             out->SetDelay(static_cast<int16_t>(v));
             return true;

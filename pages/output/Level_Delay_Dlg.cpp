@@ -19,6 +19,7 @@
 #include "model/Globals.h"
 #include "model/KTV_Data.h"
 #include "model/KTV_OutData.h"
+#include "model/LinkKeys.h"
 #include "model/ModelLock.h"
 #include "model/Music_InData.h"
 #include "model/SpeakerTypes.h"
@@ -52,15 +53,13 @@ constexpr QPoint kMasterSliderDlu(20, 40);
 constexpr QPoint kMasterFieldDlu(60, 91);
 constexpr QPoint kMasterOnDlu(110, 91);
 
-// Master record (g_SysBlock5): the level word in bytes 0..1, on in byte 6.
 constexpr int kMasterMax = 66;
 constexpr int kLevelMax = 600;
 // Words 6..13 of the device status feed the lamp strips.
 constexpr int kLampWord = 6;
 
 int MasterWord() {
-    return WithDeviceLock(
-        [] { return static_cast<int16_t>(g_SysBlock5[0] | (g_SysBlock5[1] << 8)); });
+    return g_DeviceRecords.MasterVolume();
 }
 
 } // namespace
@@ -261,15 +260,14 @@ int CLevel_Delay_Dlg::Refresh() {
     const int master = MasterWord();
     Offer(Spin(IDC_MASTER_SPIN), master);
     Slider(IDC_MASTER_SLIDER)->SetValue(std::clamp(master, 0, kMasterMax));
-    BitButton(IDC_MASTER_ON)->SetCheck(WithDeviceLock([] {
-        return g_SysBlock5[kMasterOnByte] != 0 ? 1 : 0;
-    }));
+    BitButton(IDC_MASTER_ON)->SetCheck(g_DeviceRecords.MasterOn() != 0 ? 1 : 0);
     Control(IDC_LINK_INDICATOR)->setVisible(g_LinkActive != 0);
 
     for (int k = 0; k < kMusicColumns; ++k) {
         CMusic_InData* in = m_Data ? m_Data->GetMusic(k) : nullptr;
         if (!in) continue;
-        const int gain = WithDeviceLock([in] { return static_cast<int>(in->GetGain()); });
+        const int gain = WithDeviceLock(
+            [in]() REQUIRES(g_DeviceLock) { return static_cast<int>(in->GetGain()); });
         Offer(Spin(kInputSpin + k), gain);
         Slider(kInputSlider + k)->SetValue(std::clamp(gain, 0, kLevelMax));
         Spin(kInputSpin + k)->setEnabled(true);
@@ -283,7 +281,7 @@ int CLevel_Delay_Dlg::Refresh() {
         CKTV_OutData* out = Out(r);
         if (!out) continue;
         int gain = 0, on = 0, polarity = 0;
-        WithDeviceLock([&] {
+        WithDeviceLock([&]() REQUIRES(g_DeviceLock) {
             gain = out->GetGain();
             on = out->GetOutputOn();
             polarity = out->GetPolarity();
@@ -315,7 +313,9 @@ int CLevel_Delay_Dlg::Refresh() {
         CKTV_OutData* out = Out(i);
         const DistanceRecord& rec = m_Records[static_cast<size_t>(i)];
         if (out && rec.spin)
-            Offer(rec.spin, WithDeviceLock([out] { return static_cast<int>(out->GetDelay()); }));
+            Offer(rec.spin, WithDeviceLock([out]() REQUIRES(g_DeviceLock) {
+                      return static_cast<int>(out->GetDelay());
+                  }));
     }
     RefreshLinkToggles();
     SetDistanceUnit(g_DistanceUnit);
@@ -385,11 +385,10 @@ void CLevel_Delay_Dlg::OnMasterLevel() {
 
 bool CLevel_Delay_Dlg::StoreMasterLevel(int v) {
     if (v == MasterWord()) return false;
-    WithDeviceLock([v] {
-        g_SysBlock5[0] = static_cast<uint8_t>(v & 0xFF);
-        g_SysBlock5[1] = static_cast<uint8_t>((v >> 8) & 0xFF);
+    WithDeviceLock([v]() REQUIRES(g_DeviceLock) {
+        g_DeviceRecords.SetMasterVolume(v);
         // A level is meant to be heard: the master goes on.
-        if (!g_SysBlock5[kMasterOnByte]) g_SysBlock5[kMasterOnByte] = 1;
+        if (!g_DeviceRecords.MasterOn()) g_DeviceRecords.SetMasterOn(1);
     });
     BitButton(IDC_MASTER_ON)->SetCheck(1);
     // The poller sends the master record.
@@ -399,7 +398,7 @@ bool CLevel_Delay_Dlg::StoreMasterLevel(int v) {
 
 void CLevel_Delay_Dlg::OnMasterOnOff() {
     const int on = BitButton(IDC_MASTER_ON)->GetCheck() ? 0 : 1;
-    WithDeviceLock([on] { g_SysBlock5[kMasterOnByte] = static_cast<uint8_t>(on); });
+    g_DeviceRecords.SetMasterOn(on);
     if (m_View) m_View->MarkMasterChanged(1);
     BitButton(IDC_MASTER_ON)->SetCheck(on);
     SelectOutput(-1);
@@ -410,7 +409,7 @@ void CLevel_Delay_Dlg::ApplyInputLevelFromField(int k) {
     CMusic_InData* in = m_Data->GetMusic(k);
     if (!in) return;
     const int v = Spin(kInputSpin + k)->GetBuddyValue();
-    WithDeviceLock([&] {
+    WithDeviceLock([&]() REQUIRES(g_DeviceLock) {
         if (v != in->GetGain()) in->SetGain(v);
     });
     Slider(kInputSlider + k)->SetValue(v);
@@ -422,7 +421,7 @@ void CLevel_Delay_Dlg::ApplyInputLevelFromSlider(int k) {
     CMusic_InData* in = m_Data->GetMusic(k);
     if (!in) return;
     const int v = Slider(kInputSlider + k)->GetValue();
-    if (WithDeviceLock([&] {
+    if (WithDeviceLock([&]() REQUIRES(g_DeviceLock) {
             if (v == in->GetGain()) return false;
             in->SetGain(v);
             return true;
@@ -442,7 +441,7 @@ void CLevel_Delay_Dlg::ApplyOutputLevel(int r, int v, bool fromSlider) {
     CKTV_OutData* out = Out(r);
     if (!out) return;
     bool switchedOn = false;
-    const bool changed = WithDeviceLock([&] {
+    const bool changed = WithDeviceLock([&]() REQUIRES(g_DeviceLock) {
         if (v == out->GetGain()) return false;
         out->SetGain(static_cast<int16_t>(v));
         // A level is meant to be heard.
@@ -461,10 +460,11 @@ void CLevel_Delay_Dlg::ApplyOutputLevel(int r, int v, bool fromSlider) {
 
 void CLevel_Delay_Dlg::ShowLinkedOutputLevels(int r) {
     for (int i = 0; i < kRows; ++i) {
-        if (i == r || g_LinkKey[i] != g_LinkKey[r]) continue;
+        if (i == r || !SameLinkKey(i, r)) continue;
         CKTV_OutData* out = Out(i);
         if (!out) continue;
-        const int gain = WithDeviceLock([out] { return static_cast<int>(out->GetGain()); });
+        const int gain = WithDeviceLock(
+            [out]() REQUIRES(g_DeviceLock) { return static_cast<int>(out->GetGain()); });
         Spin(kOutputSpin + i)->SetValueChecked(std::clamp(gain, 0, kLevelMax));
         Slider(kOutputSlider + i)->SetValue(std::clamp(gain, 0, kLevelMax));
         HighlightOutput(i, true);
@@ -475,7 +475,7 @@ void CLevel_Delay_Dlg::ToggleOutputOn(int r) {
     CKTV_OutData* out = r >= 0 && r < kRows ? Out(r) : nullptr;
     if (!out) return;
     const int on = BitButton(kOutputOn + r)->GetCheck() ? 0 : 1;
-    WithDeviceLock([&] { out->SetOutputOn(static_cast<uint8_t>(on)); });
+    WithDeviceLock([&]() REQUIRES(g_DeviceLock) { out->SetOutputOn(static_cast<uint8_t>(on)); });
     BitButton(kOutputOn + r)->SetCheck(on);
     SelectOutput(r);
 }
@@ -484,7 +484,8 @@ void CLevel_Delay_Dlg::TogglePolarity(int r) {
     CKTV_OutData* out = r >= 0 && r < kRows ? Out(r) : nullptr;
     if (!out) return;
     const int inverted = BitButton(kOutputPolarity + r)->GetCheck() ? 0 : 1;
-    WithDeviceLock([&] { out->SetPolarity(static_cast<uint8_t>(inverted)); });
+    WithDeviceLock(
+        [&]() REQUIRES(g_DeviceLock) { out->SetPolarity(static_cast<uint8_t>(inverted)); });
     BitButton(kOutputPolarity + r)->SetCheck(inverted);
     SelectOutput(r);
 }
@@ -544,7 +545,7 @@ void CLevel_Delay_Dlg::HighlightOutput(int output, bool on) {
 void CLevel_Delay_Dlg::SelectOutput(int output) {
     if (m_Selected >= 0 && m_Selected < kOutputs)
         for (int i = 0; i < kOutputs; ++i)
-            if (i == m_Selected || g_LinkKey[i] == g_LinkKey[m_Selected]) HighlightOutput(i, false);
+            if (i == m_Selected || SameLinkKey(i, m_Selected)) HighlightOutput(i, false);
     if (output < 0 || output >= kOutputs) return;
     m_Selected = output;
     HighlightOutput(output, true);
@@ -627,11 +628,10 @@ void CLevel_Delay_Dlg::ClearLamps() {
 }
 
 void CLevel_Delay_Dlg::UpdateLamps() {
+    const DeviceStatusWords status = g_DeviceRecords.Status();
     int32_t words[kRows] = {};
-    WithDeviceLock([&] {
-        for (int r = 0; r < kRows; ++r)
-            words[r] = g_DeviceStatus[kLampWord + r];
-    });
+    for (int r = 0; r < kRows; ++r)
+        words[r] = status[static_cast<size_t>(kLampWord + r)];
     for (int r = 0; r < kRows; ++r)
         Lamp(r)->SetState(static_cast<unsigned>(words[r]) & 0x7F);
 }

@@ -15,6 +15,7 @@
 #include "model/JointDebug.h"
 #include "model/KTV_OutData.h"
 #include "model/LinkGroups.h"
+#include "model/LinkKeys.h"
 #include "pages/output/JoDeSet_Dlg.h"
 #include "pages/output/OutputDlg.h"
 
@@ -147,7 +148,7 @@ void COutRoute_Dlg::JoinVia(int source) {
         if (page) page->MuteMaskOutputs(source, true);
         if (m_View) m_View->CopyOutputEq(source, o);
         if (page) page->MuteMaskOutputs(source, false);
-        if (m_View) m_View->SyncLinkGroupStrips(source, g_LinkKey[source]);
+        if (m_View) m_View->SyncLinkGroupStrips(source, LinkKeyOf(source));
         g_LinkActive = 1;
     }
     if (!page) return;
@@ -205,7 +206,7 @@ void COutRoute_Dlg::RefuseNewGroup() {
 bool COutRoute_Dlg::AreAllMasksFull() {
     DeviceLockGuard lock(g_DeviceLock);
     for (int i = 0; i < kMaskOutputs; ++i)
-        if (g_LinkKey[i] != MaskLinkKey(0xFF)) return false;
+        if (LinkKeyOf(i) != MaskLinkKey(0xFF)) return false;
     return true;
 }
 
@@ -213,7 +214,7 @@ bool COutRoute_Dlg::HasMaskPartner() const {
     const int o = m_OutputIndex;
     if (o < 0 || o >= kMaskOutputs) return false;
     DeviceLockGuard lock(g_DeviceLock);
-    return (LinkKeyMask(g_LinkKey[o]) & 0xFF & ~(1 << o)) != 0;
+    return (LinkKeyMask(LinkKeyOf(o)) & 0xFF & ~(1 << o)) != 0;
 }
 
 std::unique_ptr<QMenu> COutRoute_Dlg::BuildLinkGroupMenu() {
@@ -289,7 +290,7 @@ void COutRoute_Dlg::StoreJointDebugMasks(COutputDlg& page, const JointDebugMasks
     DeviceLockGuard lock(g_DeviceLock);
     for (int i : written) {
         page.Panel(i).mask = masks[i];
-        g_LinkKey[i] = MaskLinkKey(masks[i]);
+        SetLinkKey(i, MaskLinkKey(masks[i]));
         page.RefreshMaskPanels(i, masks[i]);
     }
 }

@@ -12,6 +12,7 @@
 #include "model/Globals.h"
 #include "model/KTV_Data.h"
 #include "controls/MessageBox.h"
+#include "model/LinkKeys.h"
 #include "model/ModelLock.h"
 
 void COutputDlg::OnBandField(int band, int field) {
@@ -211,7 +212,7 @@ void COutputDlg::ApplyAllBypassToLinked() {
     DeviceLockGuard lock(g_DeviceLock);
     const int c = g_CurrentOutput;
     for (int k = 0; k < 12; ++k) {
-        if (g_LinkKey[k] != g_LinkKey[c]) continue;
+        if (!SameLinkKey(k, c)) continue;
         if (k != c)
             if (CKTV_OutData* o = m_Data->GetOut(k)) o->SetFiltersOption(m_AllBypass);
         if (m_View) m_View->SendOutputBlockLocked(k);

@@ -54,7 +54,6 @@ constexpr int kBandSliderY = 287, kBandLampY = 384;
 const QRect kGraphDlu(187, 7, 792, 203);
 
 const QColor kLabelColour(147, 156, 171);
-const QColor kSelectedLabelColour(255, 0, 0);
 
 QStringList Texts(std::initializer_list<const char*> utf8) {
     QStringList out;

@@ -319,8 +319,8 @@ void COutputDlg::LoadDelayFromModeTable() {
     int word = 0;
     {
         DeviceLockGuard lock(g_DeviceLock);
-        const int page = std::min<int>(g_SysBlock64[kModeCurrentPageByte], 3);
-        word = GetS16(&g_SysBlock64[page * 24 + 2 * g_CurrentOutput]);
+        const int page = std::min<int>(g_DeviceRecords.CurrentModePage(), 3);
+        word = g_DeviceRecords.ModePageWord(page, g_CurrentOutput);
     }
     for (int id : {IDC_DELAY_MS_SPIN, IDC_DELAY_CM_SPIN, IDC_DELAY_INCH_SPIN})
         if (!Offer(Spin(id), word)) return;

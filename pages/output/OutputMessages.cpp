@@ -16,6 +16,7 @@
 #include "model/KTV_Data.h"
 #include "model/LinkGroups.h"
 #include "controls/MessageBox.h"
+#include "model/LinkKeys.h"
 #include "model/ModelLock.h"
 
 #include <algorithm>
@@ -213,7 +214,7 @@ void COutputDlg::OnJointDebugResult(int output) {
     DeviceLockGuard lock(g_DeviceLock);
     // Mask keys: a mask never equals an output's own index or a group number.
     for (int i = 0; i < 12; ++i)
-        g_LinkKey[i] = MaskLinkKey(m_Panels[i].mask);
+        SetLinkKey(i, MaskLinkKey(m_Panels[i].mask));
     const int mask = m_Panels[output].mask;
     MuteMaskOutputs(output, true);
     CopyToLinkedOutputs(output);
@@ -242,7 +243,7 @@ void COutputDlg::MuteMaskOutputs(int output, bool begin) {
 void COutputDlg::CopyToLinkedOutputs(int output) {
     DeviceLockGuard lock(g_DeviceLock);
     for (int i = 0; i < 12; ++i) {
-        if (i == output || g_LinkKey[i] != g_LinkKey[output]) continue;
+        if (i == output || !SameLinkKey(i, output)) continue;
         if (m_View) m_View->CopyOutputEq(output, i);
         g_LinkActive = 1;
     }
@@ -291,7 +292,7 @@ void COutputDlg::SetChannelGain(int output, int code) {
     out->SetGain(static_cast<int16_t>(code));
     out->SetOutputOn(1);
     for (int k = 0; k < 12; ++k)
-        if (k != output && g_LinkKey[k] == g_LinkKey[output])
+        if (k != output && SameLinkKey(k, output))
             if (CKTV_OutData* o = m_Data->GetOut(k)) m_Panels[k].gain = o->GetGain();
 }
 

@@ -21,6 +21,7 @@
 #include "model/Filter.h"
 #include "model/Globals.h"
 #include "model/KTV_Data.h"
+#include "model/LinkKeys.h"
 #include "model/ModelLock.h"
 #include "model/SpeakerTypes.h"
 
@@ -71,7 +72,7 @@ std::vector<CKTV_OutData*> COutputDlg::LinkedOutputs() const {
     if (!m_Data || g_CurrentOutput < 0 || g_CurrentOutput >= 12) return out;
     DeviceLockGuard lock(g_DeviceLock); // the keys are the frame builders' too
     for (int k = 0; k < 12; ++k)
-        if (k != g_CurrentOutput && g_LinkKey[k] == g_LinkKey[g_CurrentOutput])
+        if (k != g_CurrentOutput && SameLinkKey(k, g_CurrentOutput))
             if (CKTV_OutData* o = m_Data->GetOut(k)) out.push_back(o);
     return out;
 }

@@ -3,6 +3,7 @@
 #include "controls/ControlNotify.h"
 #include "model/DataDefine.h"
 #include "model/Globals.h"
+#include "model/LinkKeys.h"
 #include "model/SpeakerTypes.h"
 
 namespace {
@@ -52,7 +53,7 @@ constexpr int kCentreTweeter = 19, kCentreWoofer = 20;
 template <class F> void ForOthersOfGroup(int output, F f) {
     if (output < 0 || output >= kOutputCount) return;
     for (int i = 0; i < kOutputCount; ++i)
-        if (i != output && g_LinkKey[i] == g_LinkKey[output]) f(i);
+        if (i != output && SameLinkKey(i, output)) f(i);
 }
 
 } // namespace
@@ -192,7 +193,7 @@ void CPositionButtons::OnPositionButton(int type) {
     CheckPositionButton(OutputSpeakerType(n), true);
     if (CViewPage* page = m_View->OutputPageWindow()) page->RefreshChannel();
     for (int i = 0; i < kOutputCount; ++i) {
-        if (g_LinkKey[i] != g_LinkKey[n]) continue;
+        if (!SameLinkKey(i, n)) continue;
         if (CStripBase* strip = m_View->OutputStrip(i)) {
             strip->SetCaptionChecked(true);
             strip->SetSelected(true);

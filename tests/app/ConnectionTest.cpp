@@ -65,7 +65,8 @@ TEST_F(DeviceTest, AtStartItConnectsReadsInOrderAndShowsTheDevicesData) {
 
     // Version accepted, synchronised, connected over the network.
     EXPECT_EQ(g_DeviceVariant.load(), 1);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(g_DeviceVersionText)), "VELK-FV1.00");
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(g_DeviceRecords.Bytes().versionText)),
+              "VELK-FV1.00");
     EXPECT_EQ(g_ConnectionKind.load(), 2);
     EXPECT_TRUE(view->IsConnected());
     EXPECT_EQ(g_StateFlags[kFlagInitialRead].load(), 0);
@@ -138,7 +139,9 @@ TEST_F(DeviceTest, TheVersionDecidesWhetherTheDeviceIsKept) {
             // Let go without a word: link closed, the version text blanked.
             EXPECT_TRUE(boxes.empty());
             EXPECT_EQ(g_ConnectionKind.load(), 0);
-            EXPECT_EQ(std::string(reinterpret_cast<const char*>(g_DeviceVersionText), 12), std::string(12, ' '));
+            EXPECT_EQ(
+                std::string(reinterpret_cast<const char*>(g_DeviceRecords.Bytes().versionText), 12),
+                std::string(12, ' '));
             EXPECT_EQ(g_DeviceSynced.load(), 0);
             EXPECT_EQ(g_DeviceVariant.load(), 2);
             EXPECT_EQ(view->Command().GetCount(), 0);
@@ -192,10 +195,10 @@ TEST_F(DeviceTest, TheViewTakesOverTheDevicesStatusButNotWhileTheUserIsChangingI
     device.TurnMasterOn(false);
     device.TurnSecondSource(1);
     ASSERT_TRUE(statusAfter(3));
-    EXPECT_EQ(g_SysBlock2[0], 1);
-    EXPECT_EQ(g_SysBlock2[4], 60);
-    EXPECT_EQ(g_SysBlock5[6], 1);
-    EXPECT_EQ(g_SysBlock8[4], 6);
+    EXPECT_EQ(g_DeviceRecords.Bytes().sources[0], 1);
+    EXPECT_EQ(g_DeviceRecords.Bytes().sources[4], 60);
+    EXPECT_EQ(g_DeviceRecords.Bytes().master[6], 1);
+    EXPECT_EQ(g_DeviceRecords.Bytes().sourceSetup[4], 6);
     EXPECT_EQ(Text(view->InputSourceList()->text()), "Hi.Level");
 
     // The guard's timer ends it; the next record is taken over.
@@ -203,9 +206,12 @@ TEST_F(DeviceTest, TheViewTakesOverTheDevicesStatusButNotWhileTheUserIsChangingI
     view->OnTimer(CLumaraView::kEditGuardTimer);
     EXPECT_EQ(g_StateFlags[kFlagStatusGuard].load(), 0);
     EXPECT_FALSE(view->HasTimer(CLumaraView::kEditGuardTimer));
-    ASSERT_TRUE(PumpUntil([] { return g_SysBlock2[0] == 3 && g_SysBlock8[4] == 1; }));
-    EXPECT_EQ(g_SysBlock2[4], 33);
-    EXPECT_EQ(g_SysBlock5[6], 0);
+    ASSERT_TRUE(PumpUntil([] {
+        return g_DeviceRecords.Bytes().sources[0] == 3 &&
+               g_DeviceRecords.Bytes().sourceSetup[4] == 1;
+    }));
+    EXPECT_EQ(g_DeviceRecords.Bytes().sources[4], 33);
+    EXPECT_EQ(g_DeviceRecords.Bytes().master[6], 0);
     EXPECT_EQ(Text(view->InputSourceList()->text()), "AUX");
     EXPECT_TRUE(view->LevelBar()->IsMuteChecked());
     EXPECT_EQ(Text(view->MixSourceList()->text()), "Hi.Level");
@@ -224,15 +230,16 @@ TEST_F(DeviceTest, ChoosingASourceSendsItAndShowingOneSendsNothing) {
     StartConnected();
     view->SelectSource(5, 0); // shown only
     EXPECT_EQ(Text(view->InputSourceList()->text()), "Player");
-    EXPECT_EQ(g_SysBlock2[0], 1);
+    EXPECT_EQ(g_DeviceRecords.Bytes().sources[0], 1);
     // As the source list does: the device's status waits meanwhile.
     g_StateFlags[kFlagStatusGuard] = 1;
     view->SelectSource(3, 1);
     EXPECT_EQ(g_ActiveSource, 3);
-    EXPECT_EQ(g_SysBlock2[0], 3);
+    EXPECT_EQ(g_DeviceRecords.Bytes().sources[0], 3);
     EXPECT_EQ(Text(view->InputSourceList()->text()), "AUX");
     ASSERT_TRUE(PumpUntil([this] { return device.Record(2)[0] == 3; }));
-    EXPECT_EQ(device.Record(2), std::vector<uint8_t>(g_SysBlock2, g_SysBlock2 + 8));
+    EXPECT_EQ(device.Record(2), std::vector<uint8_t>(g_DeviceRecords.Bytes().sources,
+                                                     g_DeviceRecords.Bytes().sources + 8));
 }
 
 TEST_F(DeviceTest, TheLinkAndLockByteOfOutputZeroAfterALoad) {
@@ -522,11 +529,11 @@ TEST_F(DeviceTest, ConnectedSendersQueueTheirFramesTogether) {
     SuspendWorker();
     CKTVCommand& cmd = view->Command();
     ASSERT_EQ(cmd.GetCount(), 0);
-    g_SysBlock5[6] = 1;
+    g_DeviceRecords.Bytes().master[6] = 1;
     view->MuteOutputsForTransfer(0);
-    EXPECT_EQ(g_SysBlock5[6], 0);
+    EXPECT_EQ(g_DeviceRecords.Bytes().master[6], 0);
     view->MuteOutputsForTransfer(1);
-    EXPECT_EQ(g_SysBlock5[6], 1);
+    EXPECT_EQ(g_DeviceRecords.Bytes().master[6], 1);
     view->SendPresetSelect(3);
     view->SendOutputMap(2, 0);
     view->SendCommand(8, 0);
@@ -558,14 +565,14 @@ TEST_F(DeviceTest, AMapWithRepeatedSpeakerTypesIsCleanedAndSentBack) {
     SuspendWorker();
     const uint8_t map6[8] = {1, 5, 7, 1, 0, 0, 24, 0};
     const uint8_t map7[8] = {5, 0, 0, 0, 0, 0, 0, 0};
-    std::copy(map6, map6 + 8, g_SysBlock6);
-    std::copy(map7, map7 + 8, g_SysBlock7);
+    std::copy(map6, map6 + 8, g_DeviceRecords.Bytes().outputMapA);
+    std::copy(map7, map7 + 8, g_DeviceRecords.Bytes().outputMapB);
     g_LRLinkOn = 1;
     view->ApplyMapFromDevice(1);
     const uint8_t clean[12] = {1, 5, 7, 0, 0, 0, 24, 0, 0, 0, 0, 0};
     EXPECT_TRUE(std::equal(clean, clean + 12, g_OutputSpeakerType));
-    EXPECT_TRUE(std::equal(clean, clean + 8, g_SysBlock6));
-    EXPECT_EQ(g_SysBlock7[0], 0);
+    EXPECT_TRUE(std::equal(clean, clean + 8, g_DeviceRecords.Bytes().outputMapA));
+    EXPECT_EQ(g_DeviceRecords.Bytes().outputMapB[0], 0);
     EXPECT_EQ(g_LRLinkOn, 1); // kept when asked to
     std::vector<int> queued;
     view->Command().ForEachPacket([&](const CSendData& p) { queued.push_back(p.GetData()[8]); });
@@ -646,7 +653,7 @@ protected:
         ASSERT_NE(master, nullptr);
         master->MinusButton()->click();
         ASSERT_EQ(view->Data()->GetOut(2)->GetFilter(5)->GetGainCode(), 245);
-        ASSERT_TRUE(PumpUntil([] { return GetS16(g_SysBlock5) == 59; }));
+        ASSERT_TRUE(PumpUntil([] { return GetS16(g_DeviceRecords.Bytes().master) == 59; }));
     }
     // The connect button finds the module; until the data is shown and the
     // names have been written (two after a plain connection, one more when
@@ -667,7 +674,7 @@ protected:
             boxes.push_back(shown);
             if (shown.buttons.size() < 2) return CMessageBox::Action::Ok;
             gainWhileAsked = view->Data()->GetOut(2)->GetFilter(5)->GetGainCode();
-            masterWhileAsked = GetS16(g_SysBlock5);
+            masterWhileAsked = GetS16(g_DeviceRecords.Bytes().master);
             return send ? CMessageBox::Action::Ok : CMessageBox::Action::Cancel;
         });
     }
@@ -809,7 +816,7 @@ TEST_F(OfflineChangesTest, AnAnswerGivenAsTheLinkDropsKeepsThemForTheNextConnect
     EXPECT_EQ(view->Command().GetCount(), 0);
     EXPECT_EQ(BandOnDevice(), deviceGain);
     EXPECT_EQ(view->Data()->GetOut(2)->GetFilter(5)->GetGainCode(), 245);
-    EXPECT_EQ(GetS16(g_SysBlock5), 59);
+    EXPECT_EQ(GetS16(g_DeviceRecords.Bytes().master), 59);
 
     // The device is back: the next connection asks again, and YES sends them.
     pinger.answers = false;

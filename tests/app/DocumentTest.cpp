@@ -42,7 +42,7 @@ TEST_F(DocumentTest, NewDocumentHasNoTitleAndStoringDoesNothing) {
 }
 
 TEST_F(DocumentTest, EachFileHasItsMagicAndSize) {
-    g_SysBlock64[kModeCurrentPageByte] = 1;
+    g_DeviceRecords.Bytes().pageTable[kModeCurrentPageByte] = 1;
     struct Case {
         bool (CLumaraDoc::*serialize)(CArchive&);
         const std::string& magic;
@@ -79,10 +79,17 @@ TEST_F(DocumentTest, AllPresetsFileCarriesPresetsImageAndSystemBytesAtTheirPlace
         size_t count;
     };
     const Field fields[] = {
-        {35020, g_SysBlock2, 1},     {35021, g_SysBlock5 + 2, 1}, {35022, g_SysBlock5, 2},
-        {35024, g_SysBlock5 + 3, 1}, {35025, g_SysBlock8 + 2, 1}, {35026, g_SysBlock2 + 2, 6},
-        {35032, g_SysBlock8 + 4, 4}, {35036, g_SysBlock5 + 4, 3}, {35039, g_SysBlock6, 8},
-        {35047, g_SysBlock7, 8},     {35055, g_SysBlock8, 2},
+        {35020, g_DeviceRecords.Bytes().sources, 1},
+        {35021, g_DeviceRecords.Bytes().master + 2, 1},
+        {35022, g_DeviceRecords.Bytes().master, 2},
+        {35024, g_DeviceRecords.Bytes().master + 3, 1},
+        {35025, g_DeviceRecords.Bytes().sourceSetup + 2, 1},
+        {35026, g_DeviceRecords.Bytes().sources + 2, 6},
+        {35032, g_DeviceRecords.Bytes().sourceSetup + 4, 4},
+        {35036, g_DeviceRecords.Bytes().master + 4, 3},
+        {35039, g_DeviceRecords.Bytes().outputMapA, 8},
+        {35047, g_DeviceRecords.Bytes().outputMapB, 8},
+        {35055, g_DeviceRecords.Bytes().sourceSetup, 2},
     };
     for (const Field& f : fields) {
         SCOPED_TRACE(f.offset);
@@ -180,33 +187,35 @@ TEST_F(DocumentTest, OutputMapSwapsFamilyAndSlopeInTheFile) {
     const std::vector<uint8_t> file = Write(&CLumaraDoc::SerializeOutputMap);
     EXPECT_EQ(Bytes(file.data() + 28, 4), Hex("50 00 02 01"));
     EXPECT_EQ(Bytes(file.data() + 32, 4), Hex("20 4E 08 00"));
-    EXPECT_EQ(Bytes(file.data() + 12, 8), Bytes(g_SysBlock6, 8));
-    EXPECT_EQ(Bytes(file.data() + 20, 8), Bytes(g_SysBlock7, 8));
+    EXPECT_EQ(Bytes(file.data() + 12, 8), Bytes(g_DeviceRecords.Bytes().outputMapA, 8));
+    EXPECT_EQ(Bytes(file.data() + 20, 8), Bytes(g_DeviceRecords.Bytes().outputMapB, 8));
 
     std::memset(g_CrossoverTable, 0, sizeof g_CrossoverTable);
     std::vector<uint8_t> changed = file;
     changed[12] = 7; // output 0's speaker type in the map
     ASSERT_TRUE(Read(&CLumaraDoc::SerializeOutputMap, changed));
     EXPECT_EQ(Bytes(g_CrossoverTable[0], 8), Hex("50 00 01 02 20 4E 00 08"));
-    EXPECT_EQ(g_SysBlock6[0], 7);
+    EXPECT_EQ(g_DeviceRecords.Bytes().outputMapA[0], 7);
     // Reading does not change the outputs' crossovers.
     EXPECT_EQ(doc->Data().GetOut(0)->GetCrossoverRecord()[0], 80);
 }
 
 TEST_F(DocumentTest, ModeFileWritesAndReadsOnePageOfTheTable) {
-    for (int i = 0; i < kModePageCount * kModePageSize; ++i) g_SysBlock64[i] = static_cast<uint8_t>(i + 1);
-    g_SysBlock64[kModeCurrentPageByte] = 2;
+    for (int i = 0; i < kModePageCount * static_cast<int>(sizeof(ModePage)); ++i)
+        g_DeviceRecords.Bytes().pageTable[i] = static_cast<uint8_t>(i + 1);
+    g_DeviceRecords.Bytes().pageTable[kModeCurrentPageByte] = 2;
     std::vector<uint8_t> file = Write(&CLumaraDoc::SerializeModePage);
     EXPECT_EQ(file[10], 2);
-    EXPECT_EQ(Bytes(file.data() + 11, 24), Bytes(g_SysBlock64 + 48, 24));
+    EXPECT_EQ(Bytes(file.data() + 11, 24), Bytes(g_DeviceRecords.Bytes().pageTable + 48, 24));
 
     file[10] = 3;
     for (int i = 0; i < 24; ++i) file[11 + static_cast<size_t>(i)] = 0xA0;
-    const std::vector<uint8_t> before = Bytes(g_SysBlock64, sizeof g_SysBlock64);
+    const std::vector<uint8_t> before =
+        Bytes(g_DeviceRecords.Bytes().pageTable, sizeof g_DeviceRecords.Bytes().pageTable);
     ASSERT_TRUE(Read(&CLumaraDoc::SerializeModePage, file));
-    for (size_t i = 0; i < sizeof g_SysBlock64; ++i) {
+    for (size_t i = 0; i < sizeof g_DeviceRecords.Bytes().pageTable; ++i) {
         const bool inPage3 = i >= 72 && i < 96;
-        EXPECT_EQ(g_SysBlock64[i], inPage3 ? 0xA0 : before[i]) << i;
+        EXPECT_EQ(g_DeviceRecords.Bytes().pageTable[i], inPage3 ? 0xA0 : before[i]) << i;
     }
 }
 
@@ -220,7 +229,7 @@ TEST_F(DocumentTest, ModeFileNeverGoesPastTheTable) {
         EXPECT_TRUE(ModelBytes::Take() == before) << int(page);
     }
     // Writing with a damaged current page writes nothing.
-    g_SysBlock64[kModeCurrentPageByte] = 4;
+    g_DeviceRecords.Bytes().pageTable[kModeCurrentPageByte] = 4;
     CArchive out;
     EXPECT_FALSE(doc->SerializeModePage(out));
     EXPECT_TRUE(out.Bytes().empty());
@@ -229,7 +238,7 @@ TEST_F(DocumentTest, ModeFileNeverGoesPastTheTable) {
 // Files the readers must refuse, each leaving every byte of the model and
 // the lock flag as it was.
 TEST_F(DocumentTest, RefusedFilesChangeNothing) {
-    g_SysBlock64[kModeCurrentPageByte] = 1;
+    g_DeviceRecords.Bytes().pageTable[kModeCurrentPageByte] = 1;
     const std::vector<uint8_t> all = Write(&CLumaraDoc::SerializeAllPresets);
     const std::vector<uint8_t> one = Write(&CLumaraDoc::SerializePreset);
     const std::vector<uint8_t> mode = Write(&CLumaraDoc::SerializeModePage);

@@ -177,8 +177,9 @@ TEST(VersionWindowTest, TextsByVariantAndLanguage) {
         SCOPED_TRACE(c.deviceText);
         g_DeviceVariant = c.variant;
         g_LanguageFlag = c.language;
-        std::memset(g_DeviceVersionText, 0, sizeof g_DeviceVersionText);
-        std::memcpy(g_DeviceVersionText, c.device, std::strlen(c.device));
+        std::memset(g_DeviceRecords.Bytes().versionText, 0,
+                    sizeof g_DeviceRecords.Bytes().versionText);
+        std::memcpy(g_DeviceRecords.Bytes().versionText, c.device, std::strlen(c.device));
         g_StateFlags[kFlagFirmwareMode] = 1;
         CVersionDlg dlg;
         EXPECT_EQ(g_StateFlags[kFlagFirmwareMode].load(), 0);

@@ -443,11 +443,11 @@ TEST_F(MenusTest, TheMixParametersReachTheDevice) {
         EXPECT_EQ(menuView->MixParamDialog(), mix);
         Type(mix->AttenuationEdit(), "0");
         Type(mix->GateEdit(), "-50");
-        EXPECT_EQ(WithDeviceLock([] { return g_SysBlock5[3]; }), 70);
-        WithDeviceLock([] { g_SysBlock8[6] = 10; });
+        EXPECT_EQ(WithDeviceLock([] { return g_DeviceRecords.Bytes().master[3]; }), 70);
+        WithDeviceLock([] { g_DeviceRecords.Bytes().sourceSetup[6] = 10; });
         menuView->RefreshAllPages();
         EXPECT_EQ(mix->AttenuationEdit()->text().toStdString(), "90%");
-        WithDeviceLock([] { g_SysBlock8[6] = 100; });
+        WithDeviceLock([] { g_DeviceRecords.Bytes().sourceSetup[6] = 100; });
     };
     Choose(CLumaraView::IDC_SYSTEM_MENU, CLumaraView::kCmdAdvanced);
     EXPECT_EQ(menuView->MixParamDialog(), nullptr);
@@ -456,7 +456,7 @@ TEST_F(MenusTest, TheMixParametersReachTheDevice) {
     WaitIdle();
     const auto eights = RecordFrames(before, kRecordSourceSetup);
     ASSERT_EQ(eights.size(), 1u);
-    std::vector<uint8_t> record8 = Record(g_SysBlock8);
+    std::vector<uint8_t> record8 = Record(g_DeviceRecords.Bytes().sourceSetup);
     EXPECT_EQ(record8[6], 100);
     EXPECT_EQ(eights[0].raw, RequestFrame(0xA1, 0, 9, kRecordSourceSetup, 0, record8));
     const auto masters = RecordFrames(before, kRecordMaster);
@@ -529,7 +529,8 @@ TEST_F(MenusTest, ASourceVolumeReachesTheDevice) {
     const auto frames = RecordFrames(before, kRecordSources);
     ASSERT_EQ(frames.size(), 1u);
     EXPECT_EQ(frames[0].payload[2], 40);
-    EXPECT_EQ(frames[0].raw, RequestFrame(0xA1, 0, 9, kRecordSources, 0, Record(g_SysBlock2)));
+    EXPECT_EQ(frames[0].raw,
+              RequestFrame(0xA1, 0, 9, kRecordSources, 0, Record(g_DeviceRecords.Bytes().sources)));
 }
 
 // The presets linked to sources go out as record 9 at every choice and at
@@ -537,10 +538,10 @@ TEST_F(MenusTest, ASourceVolumeReachesTheDevice) {
 TEST_F(MenusTest, SourceLinkedPresetsAndThePowerOnSourceReachTheDevice) {
     StartReady();
     WithDeviceLock([] {
-        g_SysBlock9[0] = 0;
-        g_SysBlock9[6] = 2;
+        g_DeviceRecords.Bytes().deviceKept[0] = 0;
+        g_DeviceRecords.Bytes().deviceKept[6] = 2;
         std::fill(g_PcPresets[2], g_PcPresets[2] + kPresetNameSize, 0); // stored preset 3 unnamed
-        g_SysBlock8[kPowerOnSourceByte] = 0;
+        g_DeviceRecords.Bytes().sourceSetup[kPowerOnSourceByte] = 0;
     });
     const size_t before = device.FrameCount();
     play = [&](QDialog& d) {
@@ -562,7 +563,8 @@ TEST_F(MenusTest, SourceLinkedPresetsAndThePowerOnSourceReachTheDevice) {
     EXPECT_EQ(nines[0].payload[6], 0);
     EXPECT_EQ(nines[0].payload[0], 0);
     EXPECT_EQ(nines[1].payload[0], 1);
-    EXPECT_EQ(nines[1].raw, RequestFrame(0xA1, 0, 9, kRecordDeviceKept, 0, Record(g_SysBlock9)));
+    EXPECT_EQ(nines[1].raw, RequestFrame(0xA1, 0, 9, kRecordDeviceKept, 0,
+                                         Record(g_DeviceRecords.Bytes().deviceKept)));
 
     play = [&](QDialog& d) {
         auto* source = dynamic_cast<CDefSourceDlg*>(&d);

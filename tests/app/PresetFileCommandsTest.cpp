@@ -515,8 +515,8 @@ TEST_F(PresetFileCommandsTest, TheOutputMapGoesToAFileAndComesBack) {
     uint8_t map[16];
     {
         DeviceLockGuard lock(g_DeviceLock);
-        std::memcpy(map, g_SysBlock6, 8);
-        std::memcpy(map + 8, g_SysBlock7, 8);
+        std::memcpy(map, g_DeviceRecords.Bytes().outputMapA, 8);
+        std::memcpy(map + 8, g_DeviceRecords.Bytes().outputMapB, 8);
     }
     chooser.Answer(folder + QStringLiteral("/car"));
     ASSERT_TRUE(view->SaveOutputMapFile());
@@ -524,15 +524,15 @@ TEST_F(PresetFileCommandsTest, TheOutputMapGoesToAFileAndComesBack) {
     EXPECT_EQ(Setting("Map_Path"), QDir::toNativeSeparators(folder).toStdString());
     {
         DeviceLockGuard lock(g_DeviceLock);
-        std::memset(g_SysBlock6, 0, 8);
-        std::memset(g_SysBlock7, 0, 8);
+        std::memset(g_DeviceRecords.Bytes().outputMapA, 0, 8);
+        std::memset(g_DeviceRecords.Bytes().outputMapB, 0, 8);
     }
     chooser.Answer(folder + QStringLiteral("/car.jssh"));
     ASSERT_TRUE(view->LoadOutputMapFile());
     {
         DeviceLockGuard lock(g_DeviceLock);
-        EXPECT_EQ(0, std::memcmp(map, g_SysBlock6, 8));
-        EXPECT_EQ(0, std::memcmp(map + 8, g_SysBlock7, 8));
+        EXPECT_EQ(0, std::memcmp(map, g_DeviceRecords.Bytes().outputMapA, 8));
+        EXPECT_EQ(0, std::memcmp(map + 8, g_DeviceRecords.Bytes().outputMapB, 8));
     }
     // A file that is not a map is refused and changes nothing.
     chooser.Answer(folder + QStringLiteral("/bad.jssh"));

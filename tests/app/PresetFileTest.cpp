@@ -271,8 +271,8 @@ TEST_F(PresetFileTest, OnePresetRoundTripRestoresWhatTheFileCarries) {
         EXPECT_TRUE(same(now.sys.data() + r * 8, saved.sys.data() + r * 8, 8)) << "record " << r;
     for (int r : untouched)
         EXPECT_TRUE(same(now.sys.data() + r * 8, other.sys.data() + r * 8, 8)) << "record " << r;
-    EXPECT_TRUE(same(g_SysBlock64, saved.sys.data() + 64, 50));
-    EXPECT_TRUE(same(g_SysBlock64 + 50, other.sys.data() + 64 + 50, 48));
+    EXPECT_TRUE(same(g_DeviceRecords.Bytes().pageTable, saved.sys.data() + 64, 50));
+    EXPECT_TRUE(same(g_DeviceRecords.Bytes().pageTable + 50, other.sys.data() + 64 + 50, 48));
 
     // Saved again, the file is the same but for its time.
     std::string again;
@@ -305,9 +305,9 @@ TEST_F(PresetFileTest, WholeDeviceRoundTripRestoresStoredPresets) {
             ASSERT_EQ(block[i], carried ? was[i] : kept[i]) << "preset " << k << " byte " << i;
         }
     }
-    EXPECT_EQ(Bytes(g_SysBlock2, 8), Bytes(saved.sys.data(), 8));
-    EXPECT_EQ(Bytes(g_SysBlock7, 8), Bytes(saved.sys.data() + 24, 8));
-    EXPECT_EQ(Bytes(g_SysBlock8, 8), Bytes(other.sys.data() + 32, 8));
+    EXPECT_EQ(Bytes(g_DeviceRecords.Bytes().sources, 8), Bytes(saved.sys.data(), 8));
+    EXPECT_EQ(Bytes(g_DeviceRecords.Bytes().outputMapB, 8), Bytes(saved.sys.data() + 24, 8));
+    EXPECT_EQ(Bytes(g_DeviceRecords.Bytes().sourceSetup, 8), Bytes(other.sys.data() + 32, 8));
 
     std::string again;
     ASSERT_TRUE(reader.WriteAllPresetsBytes(again));
@@ -568,9 +568,9 @@ TEST_F(PresetFileTest, LongArraysAreCutAtTheirTarget) {
     // The overflow of input 0 does not reach input 1, whose tail is not in the file.
     EXPECT_EQ(Bytes(MusicInBlock(1) + 112, 176),
               Bytes(other.image.data() + kMusicBlockOffset + kMusicBlockSize + 112, 176));
-    EXPECT_EQ(g_SysBlock64[49], saved.sys[64 + 49]);
-    EXPECT_EQ(g_SysBlock64[50], 0xCD);
-    EXPECT_EQ(g_SysBlock64[97], 0xCD);
+    EXPECT_EQ(g_DeviceRecords.Bytes().pageTable[49], saved.sys[64 + 49]);
+    EXPECT_EQ(g_DeviceRecords.Bytes().pageTable[50], 0xCD);
+    EXPECT_EQ(g_DeviceRecords.Bytes().pageTable[97], 0xCD);
 }
 
 TEST_F(PresetFileTest, WholeDeviceFileWithOnePresetLeavesStoredPresets) {

@@ -333,7 +333,7 @@ TEST_F(ProgramDlgTest, SavingAsStoresTheSettingsUnderTheNewName) {
 TEST_F(ProgramDlgTest, TheDeleteKeyAsksAndANoPutsTheNameBack) {
     StartConnected();
     ASSERT_TRUE(Settled());
-    ASSERT_EQ(g_SysBlock52[0], 1);
+    ASSERT_EQ(g_DeviceRecords.Bytes().presetSelect[0], 1);
     struct Case {
         int language;
         bool yes;

@@ -321,7 +321,7 @@ TEST_F(ScenePickerTest, ARightClickDeletesTheScenesNameAfterAYes) {
     DeviceRunsPreset1();
     StartConnected();
     ASSERT_TRUE(Settled());
-    ASSERT_EQ(g_SysBlock52[0], 1); // the device runs scene 1
+    ASSERT_EQ(g_DeviceRecords.Bytes().presetSelect[0], 1); // the device runs scene 1
     struct Case {
         int language;
         int scene;
@@ -371,7 +371,7 @@ TEST_F(ScenePickerTest, ARightClickDeletesTheScenesNameAfterAYes) {
         EXPECT_EQ(DeviceName(device.StoredPreset(c.scene)), "");
         EXPECT_EQ(device.StoredPreset(c.scene)[kOutputBlockOffset + 248], 1);
     }
-    EXPECT_EQ(g_SysBlock52[0], 0);
+    EXPECT_EQ(g_DeviceRecords.Bytes().presetSelect[0], 0);
     EXPECT_EQ(device.Record(52), std::vector<uint8_t>{0});
 }
 

@@ -115,13 +115,13 @@ TEST_F(SettingsDialogDeviceTest,
     dlg.OnInputMode(CAdv_Seting::ID_MODE_FIRST + 3); // AUX1: source code 3
     {
         DeviceLockGuard lock(g_DeviceLock);
-        sources.assign(g_SysBlock2, g_SysBlock2 + 8);
+        sources.assign(g_DeviceRecords.Bytes().sources, g_DeviceRecords.Bytes().sources + 8);
     }
     dlg.Edit(CAdv_Seting::IDC_MASTER_VOLUME)->SetValue(48);
     dlg.SendMessage(WM_COMMAND, CAdv_Seting::IDC_MASTER_VOLUME, 0);
     {
         DeviceLockGuard lock(g_DeviceLock);
-        master.assign(g_SysBlock5, g_SysBlock5 + 8);
+        master.assign(g_DeviceRecords.Bytes().master, g_DeviceRecords.Bytes().master + 8);
     }
     EXPECT_EQ(sources[0], 3);
     EXPECT_EQ(GetS16(master.data()), 48);
@@ -163,7 +163,8 @@ TEST_F(SettingsDialogDeviceTest, AnOpenAdvancedSettingsDialogFollowsTheLinkAndTh
     view->LoadDevicePreset(2);
     ASSERT_TRUE(Settled());
     DeviceLockGuard lock(g_DeviceLock);
-    EXPECT_EQ(dlg.Edit(CAdv_Seting::IDC_MASTER_VOLUME)->GetValue(), GetS16(g_SysBlock5));
+    EXPECT_EQ(dlg.Edit(CAdv_Seting::IDC_MASTER_VOLUME)->GetValue(),
+              GetS16(g_DeviceRecords.Bytes().master));
 }
 
 } // namespace

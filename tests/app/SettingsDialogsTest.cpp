@@ -504,8 +504,9 @@ protected:
             DeviceLockGuard lock(g_DeviceLock);
             savedAddress_ = g_DeviceIpAddress;
             g_DeviceIpAddress = "127.0.0.1";
-            std::copy(g_SysBlock2, g_SysBlock2 + 8, saved2_);
-            std::copy(g_SysBlock5, g_SysBlock5 + 8, saved5_);
+            std::copy(g_DeviceRecords.Bytes().sources, g_DeviceRecords.Bytes().sources + 8,
+                      saved2_);
+            std::copy(g_DeviceRecords.Bytes().master, g_DeviceRecords.Bytes().master + 8, saved5_);
             std::copy(g_LinkKey, g_LinkKey + 12, savedKeys_);
         }
         savedPort_ = g_DevicePort.load();
@@ -521,8 +522,8 @@ protected:
         {
             DeviceLockGuard lock(g_DeviceLock);
             g_DeviceIpAddress = savedAddress_;
-            std::copy(saved2_, saved2_ + 8, g_SysBlock2);
-            std::copy(saved5_, saved5_ + 8, g_SysBlock5);
+            std::copy(saved2_, saved2_ + 8, g_DeviceRecords.Bytes().sources);
+            std::copy(saved5_, saved5_ + 8, g_DeviceRecords.Bytes().master);
             std::copy(savedKeys_, savedKeys_ + 12, g_LinkKey);
         }
         g_DevicePort = savedPort_;
@@ -629,9 +630,9 @@ TEST_F(AdvancedTest, AnAddressThatIsNoAddressIsRefusedAndChangesNothing) {
 TEST_F(AdvancedTest, RefreshShowsTheGlobalsAndResetsTheLinkMarks) {
     {
         DeviceLockGuard lock(g_DeviceLock);
-        g_SysBlock2[0] = 2;
-        g_SysBlock2[2] = 50;
-        PutU16(g_SysBlock5, 54);
+        g_DeviceRecords.Bytes().sources[0] = 2;
+        g_DeviceRecords.Bytes().sources[2] = 50;
+        PutU16(g_DeviceRecords.Bytes().master, 54);
         g_DeviceIpAddress = "127.0.0.3";
     }
     g_DevicePort = 1234;
@@ -663,7 +664,7 @@ TEST_F(AdvancedTest, InputModeSetsTheActiveSourceAndSendsTheSourcesRecord) {
         dlg->answer = c.item;
         dlg->InputModeButton()->click();
         DeviceLockGuard lock(g_DeviceLock);
-        EXPECT_EQ(g_SysBlock2[0], c.source);
+        EXPECT_EQ(g_DeviceRecords.Bytes().sources[0], c.source);
         EXPECT_EQ(Text(dlg->InputModeButton()->text()), c.shown);
         EXPECT_THAT(host.commands, ElementsAre(std::make_pair(int(kRecordSources), 0)));
     }
@@ -693,9 +694,9 @@ TEST_F(AdvancedTest, SourceAndMasterValuesGoToTheirRecordsAndAreMarkedForSending
         EXPECT_EQ(host.source, c.master ? std::vector<int>{} : std::vector<int>{1});
     }
     DeviceLockGuard lock(g_DeviceLock);
-    EXPECT_EQ(g_SysBlock2[3], 40);
-    EXPECT_EQ(GetS16(g_SysBlock5), 66);
-    EXPECT_EQ(g_SysBlock5[4], 12);
+    EXPECT_EQ(g_DeviceRecords.Bytes().sources[3], 40);
+    EXPECT_EQ(GetS16(g_DeviceRecords.Bytes().master), 66);
+    EXPECT_EQ(g_DeviceRecords.Bytes().master[4], 12);
 }
 
 TEST_F(AdvancedTest, AChannelClickMarksItsLinkedChannelsRedAndDrawsItsCurve) {

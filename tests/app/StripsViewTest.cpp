@@ -139,21 +139,22 @@ TEST_F(StripsViewTest, TheMasterStripsMinusAndPlusStopAtTheirBounds) {
     for (const Case& c : cases) {
         {
             DeviceLockGuard lock(g_DeviceLock);
-            PutU16(g_SysBlock5, static_cast<unsigned>(c.from));
-            g_SysBlock5[kMasterOnByte] = 0; // muted: a volume change switches the master on
+            PutU16(g_DeviceRecords.Bytes().master, static_cast<unsigned>(c.from));
+            g_DeviceRecords.Bytes().master[kMasterOnByte] =
+                0; // muted: a volume change switches the master on
         }
         view->RefreshMasterControls();
         EXPECT_TRUE(strip->IsMuteChecked());
         g_StateFlags[kFlagStatusGuard] = 0;
         (c.plus ? strip->PlusButton() : strip->MinusButton())->click();
         QCoreApplication::sendPostedEvents(); // the strip's report reaches the view
-        EXPECT_EQ(GetS16(g_SysBlock5), c.word);
+        EXPECT_EQ(GetS16(g_DeviceRecords.Bytes().master), c.word);
         EXPECT_EQ(strip->GetValue(), c.word);
         EXPECT_EQ(g_StateFlags[kFlagStatusGuard].load(), 1);
         // Not connected: nothing waits to be sent.
         EXPECT_EQ(g_SendCmd5Pending.load(), 0);
         if (c.word != c.from) {
-            EXPECT_EQ(g_SysBlock5[kMasterOnByte], 1);
+            EXPECT_EQ(g_DeviceRecords.Bytes().master[kMasterOnByte], 1);
             EXPECT_FALSE(strip->IsMuteChecked());
         }
     }
@@ -166,18 +167,18 @@ TEST_F(StripsViewTest, AMasterWordOutsideItsRangeShowsAsZeroDecibels) {
         SCOPED_TRACE(word);
         {
             DeviceLockGuard lock(g_DeviceLock);
-            PutU16(g_SysBlock5, static_cast<uint16_t>(word));
+            PutU16(g_DeviceRecords.Bytes().master, static_cast<uint16_t>(word));
         }
         boxes.clear();
         ASSERT_TRUE(view->RefreshAllPages());
-        EXPECT_EQ(GetS16(g_SysBlock5), 60);
+        EXPECT_EQ(GetS16(g_DeviceRecords.Bytes().master), 60);
         EXPECT_EQ(view->LevelBar()->GetValue(), 60);
         // Shown straight away: the strip asks nothing.
         EXPECT_TRUE(boxes.empty());
         // The status reports' refresh of the master shows 60 too.
         {
             DeviceLockGuard lock(g_DeviceLock);
-            PutU16(g_SysBlock5, static_cast<uint16_t>(word));
+            PutU16(g_DeviceRecords.Bytes().master, static_cast<uint16_t>(word));
         }
         view->RefreshMasterControls();
         EXPECT_EQ(view->LevelBar()->GetValue(), 60);
@@ -200,10 +201,11 @@ TEST_F(StripsViewTest, AChosenTypeChangesTheTablesTheMapTheStripAndTheCrossover)
         int mixFirst;
     };
     const Case cases[] = {
-        {4, 20, &g_SysBlock6[4], "C-Woofer", 70, 320, 0},
-        {9, 0, &g_SysBlock7[1], "NULL", 20, 20000, 1}, // the right subwoofer goes
-        {5, 19, &g_SysBlock6[5], "C-Tweeter", 3400, 20000, 0},
-        {4, 0, &g_SysBlock6[4], "NULL", 20, 20000, 1},
+        {4, 20, &g_DeviceRecords.Bytes().outputMapA[4], "C-Woofer", 70, 320, 0},
+        {9, 0, &g_DeviceRecords.Bytes().outputMapB[1], "NULL", 20, 20000,
+         1}, // the right subwoofer goes
+        {5, 19, &g_DeviceRecords.Bytes().outputMapA[5], "C-Tweeter", 3400, 20000, 0},
+        {4, 0, &g_DeviceRecords.Bytes().outputMapA[4], "NULL", 20, 20000, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.caption);
@@ -236,14 +238,14 @@ TEST_F(StripsViewTest, TypeBytesAbove24FromTheDeviceCountAsNoTypeButStayInTheMap
     {
         DeviceLockGuard lock(g_DeviceLock);
         const uint8_t map6[8] = {40, 6, 40, 0, 255, 0, 0, 0};
-        std::copy(std::begin(map6), std::end(map6), g_SysBlock6);
-        std::fill(g_SysBlock7, g_SysBlock7 + 4, 0);
+        std::copy(std::begin(map6), std::end(map6), g_DeviceRecords.Bytes().outputMapA);
+        std::fill(g_DeviceRecords.Bytes().outputMapB, g_DeviceRecords.Bytes().outputMapB + 4, 0);
     }
     view->ApplyMapFromDevice(0);
     // Two equal bytes above 24 are no duplicates: nothing is cleared or sent.
-    EXPECT_EQ(g_SysBlock6[0], 40);
-    EXPECT_EQ(g_SysBlock6[2], 40);
-    EXPECT_EQ(g_SysBlock6[4], 255);
+    EXPECT_EQ(g_DeviceRecords.Bytes().outputMapA[0], 40);
+    EXPECT_EQ(g_DeviceRecords.Bytes().outputMapA[2], 40);
+    EXPECT_EQ(g_DeviceRecords.Bytes().outputMapA[4], 255);
     EXPECT_EQ(g_OutputSpeakerType[0], 40);
     EXPECT_EQ(OutputSpeakerType(0), 0);
     EXPECT_EQ(g_SpeakerTypeState[0], kTypeHeld); // some output has no type
@@ -259,7 +261,7 @@ TEST_F(StripsViewTest, TypeBytesAbove24FromTheDeviceCountAsNoTypeButStayInTheMap
         EXPECT_FALSE(view->PositionButtons()->Button(t)->isVisibleTo(view->PositionButtons()));
     // The user's choice replaces the byte.
     view->SendMessage(WM_STRIP_SPEAKER_TYPE, 0, 2);
-    EXPECT_EQ(g_SysBlock6[0], 2);
+    EXPECT_EQ(g_DeviceRecords.Bytes().outputMapA[0], 2);
 }
 
 // ---------------------------------------------------------------------------
@@ -323,8 +325,8 @@ TEST_F(StripsViewTest, TheMixSourceAvailabilityTable) {
         SCOPED_TRACE(testing::Message() << c.input << "," << c.mix);
         {
             DeviceLockGuard lock(g_DeviceLock);
-            g_SysBlock2[kSourceActiveByte] = static_cast<uint8_t>(c.input);
-            g_SysBlock8[kSecondSourceByte] = static_cast<uint8_t>(c.mix);
+            g_DeviceRecords.Bytes().sources[kSourceActiveByte] = static_cast<uint8_t>(c.input);
+            g_DeviceRecords.Bytes().sourceSetup[kSecondSourceByte] = static_cast<uint8_t>(c.mix);
         }
         view->UpdateMixSourceWarning();
         EXPECT_EQ(g_StateFlags[kFlagMixWarning].load(), c.flag ? 1 : 0);
@@ -442,24 +444,27 @@ TEST_F(StripsViewTest, WritesOfTheSystemRecordsWaitForTheDeviceLock) {
         std::function<void()> act;
     };
     const Case cases[] = {
-        {"a load's master word out of range", &g_SysBlock5[0], [this] { view->RefreshAllPages(); }},
-        {"the master strip's volume", &g_SysBlock5[0],
+        {"a load's master word out of range", &g_DeviceRecords.Bytes().master[0],
+         [this] { view->RefreshAllPages(); }},
+        {"the master strip's volume", &g_DeviceRecords.Bytes().master[0],
          [this] {
              view->LevelBar()->SetValue(30);
              view->OnMasterVolume();
          }},
-        {"the master mute", &g_SysBlock5[kMasterOnByte],
+        {"the master mute", &g_DeviceRecords.Bytes().master[kMasterOnByte],
          [this] { dynamic_cast<CGainDlg*>(view->LevelBar())->OnOnOffButton(); }},
-        {"the input source", &g_SysBlock2[kSourceActiveByte],
+        {"the input source", &g_DeviceRecords.Bytes().sources[kSourceActiveByte],
          [this] { view->OnDropListChoice(2820, 0); }},
-        {"the mix source", &g_SysBlock8[kSecondSourceByte],
+        {"the mix source", &g_DeviceRecords.Bytes().sourceSetup[kSecondSourceByte],
          [this] { view->OnDropListChoice(1310, 3); }},
-        {"the bridge switch", &g_SysBlock8[kBridgeModeByte],
+        {"the bridge switch", &g_DeviceRecords.Bytes().sourceSetup[kBridgeModeByte],
          [this] { view->OnBridgeModeButton(); }},
-        {"a speaker type", &g_SysBlock6[4], [this] { view->OnSpeakerTypeChosen(4, 19); }},
-        {"a mode page", &g_SysBlock64[kModeCurrentPageByte], [this] { view->OnModePageButton(2); }},
+        {"a speaker type", &g_DeviceRecords.Bytes().outputMapA[4],
+         [this] { view->OnSpeakerTypeChosen(4, 19); }},
+        {"a mode page", &g_DeviceRecords.Bytes().pageTable[kModeCurrentPageByte],
+         [this] { view->OnModePageButton(2); }},
     };
-    PutU16(g_SysBlock5, 200); // as a load may leave it
+    PutU16(g_DeviceRecords.Bytes().master, 200); // as a load may leave it
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         const uint8_t before = *c.byte;

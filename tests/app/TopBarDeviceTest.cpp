@@ -71,7 +71,8 @@ TEST_F(TopBarDeviceTest, AnInputSourceChosenInTheListArrivesAsCommand2) {
     EXPECT_EQ(g_StateFlags[kFlagStatusGuard].load(), 1);
     const auto writes = RecordWrites(first, 2);
     ASSERT_EQ(writes.size(), 1u);
-    EXPECT_EQ(writes[0].raw, RequestFrame(kWrite, 0, 9, 2, 0, Bytes(g_SysBlock2, 8)));
+    EXPECT_EQ(writes[0].raw,
+              RequestFrame(kWrite, 0, 9, 2, 0, Bytes(g_DeviceRecords.Bytes().sources, 8)));
     EXPECT_EQ(writes[0].payload[0], 3);
     EXPECT_EQ(device.Record(2)[0], 3);
 
@@ -99,7 +100,8 @@ TEST_F(TopBarDeviceTest, ChoosingOffAsMixSourceSendsCommand8AndTheWarningGoes) {
     ASSERT_TRUE(PumpUntil([&] { return !RecordWrites(first, 8).empty(); }));
     const auto writes = RecordWrites(first, 8);
     ASSERT_EQ(writes.size(), 1u);
-    EXPECT_EQ(writes[0].raw, RequestFrame(kWrite, 0, 9, 8, 0, Bytes(g_SysBlock8, 8)));
+    EXPECT_EQ(writes[0].raw,
+              RequestFrame(kWrite, 0, 9, 8, 0, Bytes(g_DeviceRecords.Bytes().sourceSetup, 8)));
     EXPECT_EQ(writes[0].payload[4], 6);
     EXPECT_EQ(device.Record(8)[4], 6);
     EXPECT_FALSE(warning->isVisibleTo(view));
@@ -164,7 +166,7 @@ TEST_F(TopBarDeviceTest, TheLeftRightLinkArrivesAsOutputZerosNameItem) {
 
 TEST_F(TopBarDeviceTest, AMasterChangeArrivesAsTheMasterRecord) {
     StartForClicks();
-    ASSERT_EQ(GetS16(g_SysBlock5), 60);
+    ASSERT_EQ(GetS16(g_DeviceRecords.Bytes().master), 60);
     size_t first = device.FrameCount();
     Master()->MinusButton()->click();
     ASSERT_TRUE(PumpUntil([&] { return !RecordWrites(first, 5).empty(); }));
@@ -175,12 +177,13 @@ TEST_F(TopBarDeviceTest, AMasterChangeArrivesAsTheMasterRecord) {
     // Back at 0 dB: the default master frame, checksum 0xAE.
     const auto writes = RecordWrites(first, 5);
     ASSERT_EQ(writes.size(), 1u);
-    EXPECT_EQ(writes[0].raw, RequestFrame(kWrite, 0, 9, 5, 0, Bytes(g_SysBlock5, 8)));
+    EXPECT_EQ(writes[0].raw,
+              RequestFrame(kWrite, 0, 9, 5, 0, Bytes(g_DeviceRecords.Bytes().master, 8)));
     EXPECT_EQ(writes[0].payload,
               std::vector<uint8_t>({0x3C, 0x00, 0x00, 0x37, 0x00, 0x00, 0x01, 0x00}));
     EXPECT_EQ(std::vector<uint8_t>(writes[0].raw.end() - 2, writes[0].raw.end()),
               std::vector<uint8_t>({0xAE, 0xAA}));
-    EXPECT_EQ(device.Record(5), Bytes(g_SysBlock5, 8));
+    EXPECT_EQ(device.Record(5), Bytes(g_DeviceRecords.Bytes().master, 8));
 }
 
 TEST_F(TopBarDeviceTest, TheMuteButtonTogglesTheMasterOnByteAndThePendingRecord) {
@@ -190,7 +193,7 @@ TEST_F(TopBarDeviceTest, TheMuteButtonTogglesTheMasterOnByteAndThePendingRecord)
         SuspendWorker();
         const size_t first = device.FrameCount();
         Master()->MuteButton()->click();
-        EXPECT_EQ(g_SysBlock5[kMasterOnByte], on);
+        EXPECT_EQ(g_DeviceRecords.Bytes().master[kMasterOnByte], on);
         EXPECT_EQ(g_SendCmd5Pending.load(), 1);
         EXPECT_EQ(Master()->IsMuteChecked(), on == 0);
         ResumeWorker();
@@ -217,15 +220,17 @@ TEST_F(TopBarDeviceTest, ASpeakerTypeChoiceArrivesAsTheMapCommandsAndTheCrossove
     ASSERT_TRUE(PumpUntil([this] { return !view->mixPresets.empty(); }));
     // The map bytes first, then commands 6 and 7 and the crossover queued,
     // then the type's mix preset.
-    EXPECT_EQ(g_SysBlock6[4], 19);
+    EXPECT_EQ(g_DeviceRecords.Bytes().outputMapA[4], 19);
     EXPECT_EQ(g_OutputSpeakerType[4], 19);
     EXPECT_EQ(view->mixPresets, (std::vector<DeviceView::MixPreset>{{4, 19, 3}}));
     EXPECT_EQ(strip->SpeakerTypeText(), QStringLiteral("C-Tweeter"));
     ResumeWorker();
     ASSERT_TRUE(PumpUntil([&] { return Since(first).size() >= 3; }));
     const auto frames = Since(first);
-    EXPECT_EQ(frames[0].raw, RequestFrame(kWrite, 0, 9, 6, 0, Bytes(g_SysBlock6, 8)));
-    EXPECT_EQ(frames[1].raw, RequestFrame(kWrite, 0, 9, 7, 0, Bytes(g_SysBlock7, 8)));
+    EXPECT_EQ(frames[0].raw,
+              RequestFrame(kWrite, 0, 9, 6, 0, Bytes(g_DeviceRecords.Bytes().outputMapA, 8)));
+    EXPECT_EQ(frames[1].raw,
+              RequestFrame(kWrite, 0, 9, 7, 0, Bytes(g_DeviceRecords.Bytes().outputMapB, 8)));
     // Item 32 of output 4: high-pass 3400 Hz, low-pass 20000 Hz, family 1, slope 1.
     EXPECT_EQ(frames[2].raw,
               RequestFrame(kWrite, 0, 4, 4, 32, {0x48, 0x0D, 1, 1, 0x20, 0x4E, 1, 1}));

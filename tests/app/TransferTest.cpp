@@ -108,7 +108,7 @@ protected:
         SuspendWorker();
         ASSERT_EQ(view->Command().GetCount(), 0);
         seenBefore = device.Seen().size();
-        g_SysBlock5[6] = 1;
+        g_DeviceRecords.Bytes().master[6] = 1;
     }
     // Lets the worker send the queue and waits until the device has taken
     // every queued frame, byte for byte and in order, and the transfer ended.
@@ -152,7 +152,7 @@ TEST_F(TransferTest, StoringAPresetWithoutTheModelMutesTheMasterAround16Blocks) 
     EXPECT_EQ(g_TransferRunning.load(), 1);
     EXPECT_TRUE(g_TransferDlg->IsShown());
     EXPECT_EQ(g_ParamSentFlag.load(), 0);
-    EXPECT_EQ(g_SysBlock52[0], 3);
+    EXPECT_EQ(g_DeviceRecords.Bytes().presetSelect[0], 3);
     RunTransfer(queued);
     // The device holds the current data as its stored preset 3.
     EXPECT_EQ(FirstDifference(device.StoredPreset(3).data(), g_ParamImage), -1);
@@ -234,7 +234,7 @@ TEST_F(TransferTest, LoadingAStoredPresetMakesItCurrentAndReadsItBack) {
     const auto queued = Snapshot(view->Command());
     ExpectQueued(queued, want);
     EXPECT_EQ(g_TransferDlg->Progress()->GetUpperRange(), 15);
-    EXPECT_EQ(g_SysBlock52[0], 4);
+    EXPECT_EQ(g_DeviceRecords.Bytes().presetSelect[0], 4);
     // Meanwhile edits are not marked for sending.
     {
         DeviceLockGuard lock(g_DeviceLock);
@@ -401,7 +401,7 @@ TEST_F(TransferTest, ATransferCutShortByALostLinkIsMendedWhenTheLinkIsBack) {
     adapters.Set({{"127.0.0.1", "255.0.0.0"}});
     ASSERT_TRUE(PumpUntil([this] { return view->IsConnected() && DataShown(view, 2); }, 15000));
     ASSERT_TRUE(PumpUntil([this] { return device.Record(5)[6] == 1; }, 10000));
-    EXPECT_EQ(g_SysBlock5[6], 1);
+    EXPECT_EQ(g_DeviceRecords.Bytes().master[6], 1);
     EXPECT_FALSE(view->LevelBar()->IsMuteChecked());
     EXPECT_FALSE(view->Session().HasInterruptedTransfer());
     EXPECT_EQ(

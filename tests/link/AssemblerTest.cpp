@@ -108,7 +108,7 @@ TEST_F(AssemblerTest, AGoodReplyBehindABadFrameInTheSameReadIsTaken) {
     bad[bad.size() - 2] ^= 0xFF;
     QueueRead();
     EXPECT_EQ(FeedAsReads(cmd, Concat({bad, Data(0, kGroupSystem, 2, Pattern(8))})), kFeedDone);
-    EXPECT_EQ(Bytes(g_SysBlock2, 8), Pattern(8));
+    EXPECT_EQ(Bytes(g_DeviceRecords.Bytes().sources, 8), Pattern(8));
     EXPECT_EQ(g_CommStatusFlags[5].load(), 0) << "cleared when the head left";
 }
 
@@ -122,10 +122,11 @@ TEST_F(AssemblerTest, BadChecksumOrTrailerDropsTheFrame) {
         QueueRead();
         std::vector<uint8_t> frame = Data(0, kGroupSystem, 2, Pattern(8));
         frame[frame.size() - c.fromEnd] ^= 0x01;
-        std::fill(std::begin(g_SysBlock2), std::end(g_SysBlock2), 0);
+        std::fill(std::begin(g_DeviceRecords.Bytes().sources),
+                  std::end(g_DeviceRecords.Bytes().sources), 0);
         EXPECT_EQ(FeedAsReads(cmd, frame), kFeedMore) << c.name;
         EXPECT_EQ(cmd.GetCount(), 1) << c.name;
-        EXPECT_EQ(g_SysBlock2[0], 0) << c.name;
+        EXPECT_EQ(g_DeviceRecords.Bytes().sources[0], 0) << c.name;
         EXPECT_EQ(g_CommStatusFlags[5].load(), 1) << c.name;
         // Back to hunting: the next good frame is taken.
         EXPECT_EQ(FeedAsReads(cmd, Ack()), kFeedDone) << c.name;
@@ -143,7 +144,8 @@ TEST_F(AssemblerTest, ALengthBeyondTheBufferIsRefusedWithoutOverrun) {
     // The largest frame that fits (387 payload bytes) is still accepted...
     const std::vector<uint8_t> largest = Data(0, kGroupSystem, 64, Pattern(kAssemblyBufferSize - 13));
     EXPECT_EQ(FeedAsReads(cmd, largest, 50), kFeedDone);
-    EXPECT_EQ(Bytes(g_SysBlock64, sizeof g_SysBlock64), Pattern(sizeof g_SysBlock64));
+    EXPECT_EQ(Bytes(g_DeviceRecords.Bytes().pageTable, sizeof g_DeviceRecords.Bytes().pageTable),
+              Pattern(sizeof g_DeviceRecords.Bytes().pageTable));
     // ... and one byte more is not.
     QueueRead();
     EXPECT_EQ(FeedAsReads(cmd, Data(0, kGroupSystem, 64, Pattern(kAssemblyBufferSize - 12))), kFeedMore);
@@ -318,16 +320,18 @@ TEST_F(AssemblerTest, DataRepliesCopyNoMoreThanArrivedNorMoreThanTheRecord) {
     EXPECT_EQ(Bytes(OutputBlock(2), 10), Pattern(10, 0xA0));
     EXPECT_EQ(Bytes(OutputBlock(2) + 10, kOutputBlockSize - 10), tail);
     // System records likewise.
-    std::fill(std::begin(g_SysBlock8), std::end(g_SysBlock8), 0x77);
-    std::fill(std::begin(g_SysBlock9), std::end(g_SysBlock9), 0x55);
-    const uint8_t afterBlock9 = g_SysBlock52[0];
+    std::fill(std::begin(g_DeviceRecords.Bytes().sourceSetup),
+              std::end(g_DeviceRecords.Bytes().sourceSetup), 0x77);
+    std::fill(std::begin(g_DeviceRecords.Bytes().deviceKept),
+              std::end(g_DeviceRecords.Bytes().deviceKept), 0x55);
+    const uint8_t afterBlock9 = g_DeviceRecords.Bytes().presetSelect[0];
     QueueRead();
     FeedAsReads(cmd, Data(0, kGroupSystem, 8, {1, 2, 3}));
-    EXPECT_EQ(Bytes(g_SysBlock8, 8), Hex("01 02 03 77 77 77 77 77"));
+    EXPECT_EQ(Bytes(g_DeviceRecords.Bytes().sourceSetup, 8), Hex("01 02 03 77 77 77 77 77"));
     QueueRead();
     FeedAsReads(cmd, Data(0, kGroupSystem, 9, Pattern(60)));
-    EXPECT_EQ(Bytes(g_SysBlock9, 8), Pattern(8));
-    EXPECT_EQ(g_SysBlock52[0], afterBlock9);
+    EXPECT_EQ(Bytes(g_DeviceRecords.Bytes().deviceKept, 8), Pattern(8));
+    EXPECT_EQ(g_DeviceRecords.Bytes().presetSelect[0], afterBlock9);
 }
 
 TEST_F(AssemblerTest, SystemRecords) {
@@ -340,25 +344,74 @@ TEST_F(AssemblerTest, SystemRecords) {
         std::vector<uint8_t> expected;
         std::vector<Message> messages;
     } cases[] = {
-        {"name of stored preset 3", 0, 3, Hex("41 42 43 44 45 46 47 48 49 4A 4B 4C 4D 4E 4F"),
-         [] { return Bytes(g_PcPresets[2], 16); }, Hex("41 42 43 44 45 46 47 48 49 4A 4B 4C 4D 00 00 20"), {}},
-        {"current name", 0, 0, Hex("41 42 43"), [] { return Bytes(g_ParamImage, 4); }, Hex("41 42 43 00"), {}},
-        {"record 2", 2, 0, Pattern(8), [] { return Bytes(g_SysBlock2, 8); }, Pattern(8), {}},
-        {"record 5", 5, 0, Pattern(8), [] { return Bytes(g_SysBlock5, 8); }, Pattern(8), {}},
-        {"record 6 is sent", 6, 0, Pattern(8), [] { return Bytes(g_SysBlock6, 8); }, Pattern(8),
+        {"name of stored preset 3",
+         0,
+         3,
+         Hex("41 42 43 44 45 46 47 48 49 4A 4B 4C 4D 4E 4F"),
+         [] { return Bytes(g_PcPresets[2], 16); },
+         Hex("41 42 43 44 45 46 47 48 49 4A 4B 4C 4D 00 00 20"),
+         {}},
+        {"current name",
+         0,
+         0,
+         Hex("41 42 43"),
+         [] { return Bytes(g_ParamImage, 4); },
+         Hex("41 42 43 00"),
+         {}},
+        {"record 2",
+         2,
+         0,
+         Pattern(8),
+         [] { return Bytes(g_DeviceRecords.Bytes().sources, 8); },
+         Pattern(8),
+         {}},
+        {"record 5",
+         5,
+         0,
+         Pattern(8),
+         [] { return Bytes(g_DeviceRecords.Bytes().master, 8); },
+         Pattern(8),
+         {}},
+        {"record 6 is sent",
+         6,
+         0,
+         Pattern(8),
+         [] { return Bytes(g_DeviceRecords.Bytes().outputMapA, 8); },
+         Pattern(8),
          {Sent(WM_OUTPUT_MAP, 0, 0)}},
-        {"record 7 is sent", 7, 0, Pattern(8), [] { return Bytes(g_SysBlock7, 8); }, Pattern(8),
+        {"record 7 is sent",
+         7,
+         0,
+         Pattern(8),
+         [] { return Bytes(g_DeviceRecords.Bytes().outputMapB, 8); },
+         Pattern(8),
          {Sent(WM_OUTPUT_MAP, 1, 0)}},
-        {"record 64", 64, 0, Pattern(98), [] { return Bytes(g_SysBlock64, 98); }, Pattern(98),
+        {"record 64",
+         64,
+         0,
+         Pattern(98),
+         [] { return Bytes(g_DeviceRecords.Bytes().pageTable, 98); },
+         Pattern(98),
          {Posted(WM_OUTPUT_MAP, 0, 0)}},
-        {"version", 4, 0, {'V', 'E', 'L', 'K', '-', 'F', 'V', '1', '.', '0', '0', '!', '!'},
-         [] { return Bytes(g_DeviceVersionText, 12); }, {'V', 'E', 'L', 'K', '-', 'F', 'V', '1', '.', '0', '0', 0},
+        {"version",
+         4,
+         0,
+         {'V', 'E', 'L', 'K', '-', 'F', 'V', '1', '.', '0', '0', '!', '!'},
+         [] { return Bytes(g_DeviceRecords.Bytes().versionText, 12); },
+         {'V', 'E', 'L', 'K', '-', 'F', 'V', '1', '.', '0', '0', 0},
          {Posted(WM_DEVICE_VERSION)}},
-        {"other record", 77, 0, Pattern(8), [] { return Bytes(g_SysBlock2, 1); }, {0}, {}},
+        {"other record",
+         77,
+         0,
+         Pattern(8),
+         [] { return Bytes(g_DeviceRecords.Bytes().sources, 1); },
+         {0},
+         {}},
     };
     for (const Case& c : cases) {
         ResetModelState();
-        std::fill(std::begin(g_SysBlock2), std::end(g_SysBlock2), 0);
+        std::fill(std::begin(g_DeviceRecords.Bytes().sources),
+                  std::end(g_DeviceRecords.Bytes().sources), 0);
         std::memset(g_PcPresets[2], 0x20, 16);
         view.Clear();
         QueueRead();
@@ -370,24 +423,26 @@ TEST_F(AssemblerTest, SystemRecords) {
 }
 
 TEST_F(AssemblerTest, AShortVersionLeavesNothingOfTheOldOne) {
-    std::memcpy(g_DeviceVersionText, "VELK-FV1.00", 11);
+    std::memcpy(g_DeviceRecords.Bytes().versionText, "VELK-FV1.00", 11);
     QueueRead();
     FeedAsReads(cmd, Data(0, kGroupSystem, 4, {'X', 'Y'}, 0));
-    EXPECT_EQ(Bytes(g_DeviceVersionText, 12), Hex("58 59 00 00 00 00 00 00 00 00 00 00"));
+    EXPECT_EQ(Bytes(g_DeviceRecords.Bytes().versionText, 12),
+              Hex("58 59 00 00 00 00 00 00 00 00 00 00"));
 }
 
 TEST_F(AssemblerTest, StatusRecordFillsAtMost37Words) {
-    std::fill(std::begin(g_DeviceStatus), std::end(g_DeviceStatus), -1);
+    std::fill(std::begin(g_DeviceRecords.Bytes().status), std::end(g_DeviceRecords.Bytes().status),
+              -1);
     QueueRead();
     FeedAsReads(cmd, Data(0, kGroupSystem, 3, Pattern(40, 200), 0));
-    EXPECT_EQ(g_DeviceStatus[0], 200);
-    EXPECT_EQ(g_DeviceStatus[36], 236);
-    EXPECT_EQ(g_DeviceStatus[37], -1);
+    EXPECT_EQ(g_DeviceRecords.Bytes().status[0], 200);
+    EXPECT_EQ(g_DeviceRecords.Bytes().status[36], 236);
+    EXPECT_EQ(g_DeviceRecords.Bytes().status[37], -1);
     EXPECT_THAT(view.All(), ElementsAre(Posted(WM_DEVICE_STATUS, 0, 40)));
     QueueRead();
     FeedAsReads(cmd, Data(0, kGroupSystem, 3, {9, 8}, 0));
-    EXPECT_EQ(g_DeviceStatus[1], 8);
-    EXPECT_EQ(g_DeviceStatus[2], 202) << "beyond the payload nothing changes";
+    EXPECT_EQ(g_DeviceRecords.Bytes().status[1], 8);
+    EXPECT_EQ(g_DeviceRecords.Bytes().status[2], 202) << "beyond the payload nothing changes";
 }
 
 TEST_F(AssemblerTest, PresetNumberRecord) {
@@ -396,11 +451,11 @@ TEST_F(AssemblerTest, PresetNumberRecord) {
     QueueRead();
     FeedAsReads(cmd, Data(0, kGroupSystem, 52, {0}, 0));
     EXPECT_EQ(FieldToString(g_ParamImage, 16), "Current");
-    EXPECT_EQ(g_SysBlock52[0], 0);
+    EXPECT_EQ(g_DeviceRecords.Bytes().presetSelect[0], 0);
     QueueRead();
     FeedAsReads(cmd, Data(0, kGroupSystem, 52, {4}, 0));
     EXPECT_EQ(FieldToString(g_ParamImage, 16), "Fourth preset");
-    EXPECT_EQ(g_SysBlock52[0], 4);
+    EXPECT_EQ(g_DeviceRecords.Bytes().presetSelect[0], 4);
 }
 
 TEST_F(AssemblerTest, EmptyDataReplyMarksTheDeviceAbnormal) {
@@ -422,7 +477,7 @@ TEST_F(AssemblerTest, InitialReadPhaseTakesOnlyTheQuickReadsZeroByte) {
     EXPECT_EQ(FeedAsReads(cmd, Data(0, kGroupSystem, 204, {0, 0}, 0)), kFeedMore);
     EXPECT_EQ(FeedAsReads(cmd, Data(0, kGroupSystem, 204, {}, 0)), kFeedMore) << "not abnormal in this phase";
     EXPECT_EQ(cmd.GetCount(), 2);
-    EXPECT_EQ(g_DeviceVersionText[0], 0);
+    EXPECT_EQ(g_DeviceRecords.Bytes().versionText[0], 0);
     EXPECT_THAT(view.All(), IsEmpty());
     EXPECT_EQ(FeedAsReads(cmd, Data(0, kGroupSystem, 204, {0}, 0)), kFeedDone);
     EXPECT_EQ(g_StateFlags[kFlagInitialRead].load(), 0);

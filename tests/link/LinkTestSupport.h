@@ -224,8 +224,10 @@ inline void ResetLinkGlobals() {
     g_UsbDevicePaths.clear();
     g_TransferProgress = nullptr;
     g_MainView = nullptr;
-    std::fill(std::begin(g_DeviceStatus), std::end(g_DeviceStatus), 0);
-    std::fill(std::begin(g_DeviceVersionText), std::end(g_DeviceVersionText), 0);
+    std::fill(std::begin(g_DeviceRecords.Bytes().status), std::end(g_DeviceRecords.Bytes().status),
+              0);
+    std::fill(std::begin(g_DeviceRecords.Bytes().versionText),
+              std::end(g_DeviceRecords.Bytes().versionText), 0);
     ClearCommStatusFlags();
 }
 

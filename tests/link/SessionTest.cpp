@@ -93,7 +93,8 @@ TEST_F(SessionTest, AForeignVersionIsLetGoWithoutAWord) {
     session->FirstConnect();
     ASSERT_TRUE(PumpUntil([&] { return !session->IsConnected(); }));
     EXPECT_EQ(g_ConnectionKind.load(), kLinkNone);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(g_DeviceVersionText), 12), std::string(12, ' '));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(g_DeviceRecords.Bytes().versionText), 12),
+              std::string(12, ' '));
     EXPECT_TRUE(host.said.empty());
     EXPECT_EQ(host.calls.back(), "link down");
     // Only the quick reads went out.
@@ -191,7 +192,7 @@ TEST_F(SessionTest, StoringAPresetOnTheDeviceSendsItsBlocksBetweenMarkers) {
     ASSERT_TRUE(PumpUntil([&] { return session->Command().GetCount() == 0; }));
     const size_t before = device.Seen().size();
     host.calls.clear();
-    g_SysBlock5[kMasterOnByte] = 1;
+    g_DeviceRecords.Bytes().master[kMasterOnByte] = 1;
     session->SendPresetToDevice(3, false);
     // The master off, the marker, the name, the map, 4 + 12 blocks, the
     // marker, the master on again.
@@ -222,7 +223,7 @@ TEST_F(SessionTest, LoadingAStoredPresetReadsItBackAsTheCurrentData) {
     session->LoadDevicePreset(4);
     ASSERT_TRUE(PumpUntil([&] { return Count(WM_DEVICE_DATA_DONE) >= 2 && !g_TransferRunning.load(); }));
     EXPECT_EQ(data->GetOut(7)->GetFilter(0)->GetGainCode(), 160);
-    EXPECT_EQ(g_SysBlock52[0], 4);
+    EXPECT_EQ(g_DeviceRecords.Bytes().presetSelect[0], 4);
     // Fifteen blocks count before the last; the user waits for the window.
     EXPECT_EQ(host.calls, (std::vector<std::string>{"progress 15", "transfer 1"}));
 }
@@ -291,8 +292,8 @@ protected:
     void ChangeWithoutALink() {
         WithDeviceLock([&] {
             data->GetOut(2)->GetFilter(5)->SetGainCode(345);
-            PutU16(g_SysBlock5, 42);
-            g_SysBlock8[5] = 0x33;
+            PutU16(g_DeviceRecords.Bytes().master, 42);
+            g_DeviceRecords.Bytes().sourceSetup[5] = 0x33;
         });
         session->NoteUnsentRecord(kRecordMaster);
         session->SendCommand(kRecordSourceSetup, 0);
@@ -343,14 +344,17 @@ TEST_F(UnsentChangesTest, SentTheyGoAsAPresetLoadSendsThemAndComeBackWithTheDevi
     EXPECT_EQ(Heads(taken), want);
     ASSERT_GE(taken.size(), 25u);
     EXPECT_EQ(taken[2].payload[6], 0);
-    EXPECT_EQ(taken[24].raw, RequestFrame(kWrite, 0, 9, 5, 0, std::vector<uint8_t>(g_SysBlock5, g_SysBlock5 + 8)));
+    EXPECT_EQ(taken[24].raw,
+              RequestFrame(kWrite, 0, 9, 5, 0,
+                           std::vector<uint8_t>(g_DeviceRecords.Bytes().master,
+                                                g_DeviceRecords.Bytes().master + 8)));
 
     // The device holds all of them; the window, loaded from the device, too.
     EXPECT_EQ(BandOnDevice(), 345);
     EXPECT_EQ(GetS16(device.Record(5).data()), 42);
     EXPECT_EQ(device.Record(8)[5], 0x33);
     EXPECT_EQ(data->GetOut(2)->GetFilter(5)->GetGainCode(), 345);
-    EXPECT_EQ(GetS16(g_SysBlock5), 42);
+    EXPECT_EQ(GetS16(g_DeviceRecords.Bytes().master), 42);
     EXPECT_FALSE(session->HasUnsentChanges());
 }
 
@@ -367,7 +371,7 @@ TEST_F(UnsentChangesTest, TakingTheDevicesDataConnectsFrameForFrameAsWithoutThem
     ASSERT_EQ(taken.size(), reads.size());
     for (size_t i = 0; i < reads.size(); ++i) EXPECT_EQ(taken[i].raw, reads[i]) << i;
     EXPECT_EQ(data->GetOut(2)->GetFilter(5)->GetGainCode(), onDevice);
-    EXPECT_NE(GetS16(g_SysBlock5), 42);
+    EXPECT_NE(GetS16(g_DeviceRecords.Bytes().master), 42);
     EXPECT_FALSE(session->HasUnsentChanges());
 }
 

@@ -74,7 +74,7 @@ TEST_F(SimDeviceTest, WritesChangeTheDevicesMemory) {
     Answer(BuildItemPacket(kGroupOutput, 4, 31));
     const auto image = device.Image();
     EXPECT_EQ(image[kOutputBlockOffset + kOutputBlockSize * 4 + 8 * 31 + 7], 8);
-    g_SysBlock2[0] = 5;
+    g_DeviceRecords.Bytes().sources[0] = 5;
     Answer(BuildSystemPacket(2, 0));
     EXPECT_EQ(device.Status()[0], 5);
     device.TurnMasterOn(false);
@@ -99,10 +99,14 @@ TEST_F(SimDeviceTest, StartsInTheFactoryStateOfTheProgramsDefaults) {
         int record;
         const uint8_t* defaults;
         size_t size;
-    } records[] = {{kRecordSources, g_SysBlock2, 8},       {kRecordMaster, g_SysBlock5, 8},
-                   {kRecordOutputMapA, g_SysBlock6, 8},    {kRecordOutputMapB, g_SysBlock7, 8},
-                   {kRecordSourceSetup, g_SysBlock8, 8},   {kRecordPresetSelect, g_SysBlock52, 1},
-                   {kRecordPageTable, g_SysBlock64, 98},   {kRecordTransferMarker, g_SysBlock97, 8}};
+    } records[] = {{kRecordSources, g_DeviceRecords.Bytes().sources, 8},
+                   {kRecordMaster, g_DeviceRecords.Bytes().master, 8},
+                   {kRecordOutputMapA, g_DeviceRecords.Bytes().outputMapA, 8},
+                   {kRecordOutputMapB, g_DeviceRecords.Bytes().outputMapB, 8},
+                   {kRecordSourceSetup, g_DeviceRecords.Bytes().sourceSetup, 8},
+                   {kRecordPresetSelect, g_DeviceRecords.Bytes().presetSelect, 1},
+                   {kRecordPageTable, g_DeviceRecords.Bytes().pageTable, 98},
+                   {kRecordTransferMarker, g_DeviceRecords.Bytes().transferMarker, 8}};
     for (const auto& r : records) {
         SCOPED_TRACE(r.record);
         const auto read = Answer(BuildSystemReadPacket(r.record, 0));
@@ -110,7 +114,7 @@ TEST_F(SimDeviceTest, StartsInTheFactoryStateOfTheProgramsDefaults) {
         EXPECT_EQ(Bytes(read.data() + 14, r.size), Bytes(r.defaults, r.size));
     }
     // No stored preset is the current data.
-    EXPECT_EQ(Bytes(g_SysBlock52, 8), std::vector<uint8_t>(8, 0));
+    EXPECT_EQ(Bytes(g_DeviceRecords.Bytes().presetSelect, 8), std::vector<uint8_t>(8, 0));
     // The current data has no name, as the program's image at start-up.
     EXPECT_EQ(Bytes(image.data(), kPresetNameSize), Bytes(g_ParamImage, kPresetNameSize));
 }
@@ -122,9 +126,9 @@ TEST_F(SimDeviceTest, TheFactoryResetBringsTheStartStateBack) {
     std::memset(OutputBlock(3), 0x77, kOutputBlockSize);
     Answer(BuildBlockPacket(0, kGroupOutput, 3, 1, 0));
     Answer(BuildBlockPacket(2, kGroupOutput, 3, 1, 0));
-    g_SysBlock6[0] = 9;
+    g_DeviceRecords.Bytes().outputMapA[0] = 9;
     Answer(BuildSystemPacket(kRecordOutputMapA, 0));
-    g_SysBlock52[0] = 2;
+    g_DeviceRecords.Bytes().presetSelect[0] = 2;
     Answer(BuildSystemPacket(kRecordPresetSelect, 0));
     ASSERT_NE(device.Image(), fresh.Image());
     ASSERT_NE(device.StoredPreset(2), fresh.StoredPreset(2));

@@ -99,7 +99,7 @@ TEST_P(WorkerTest, IdleWorkerPollsTheStatus) {
     ASSERT_TRUE(view.WaitFor(WM_DEVICE_STATUS, 5));
     EXPECT_GE(SeenCount(IsStatusRequest), 5u);
     EXPECT_EQ(view.Count(WM_LINK_LOST), 0);
-    EXPECT_EQ(g_DeviceStatus[2], 60) << "the device's first source volume";
+    EXPECT_EQ(g_DeviceRecords.Bytes().status[2], 60) << "the device's first source volume";
 }
 
 TEST_P(WorkerTest, AnEditReachesTheDeviceInTheNextExchange) {
@@ -119,7 +119,9 @@ TEST_P(WorkerTest, AChangeMadeOnTheDeviceReachesTheView) {
     ASSERT_TRUE(view.WaitFor(WM_DEVICE_STATUS));
     device.TurnSource(3);
     device.TurnVolume(1, 44);
-    EXPECT_TRUE(Eventually([] { return g_DeviceStatus[0] == 3 && g_DeviceStatus[3] == 44; }));
+    EXPECT_TRUE(Eventually([] {
+        return g_DeviceRecords.Bytes().status[0] == 3 && g_DeviceRecords.Bytes().status[3] == 44;
+    }));
 }
 
 TEST_P(WorkerTest, APresetReadFillsTheImage) {

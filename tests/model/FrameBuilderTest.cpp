@@ -105,7 +105,7 @@ TEST_F(FrameBuilderTest, StatusRequestRepeatsThePreviousPayload) {
     EXPECT_EQ(Bytes(status.data() + 14, 8), Bytes(MusicInBlock(1), 8));
     ExpectWellFormed(status);
     // A one-byte payload changes only the first byte of what is repeated.
-    g_SysBlock52[0] = 5;
+    g_DeviceRecords.Bytes().presetSelect[0] = 5;
     ASSERT_TRUE(BuildSystemPacket(52, 0));
     status = FrameOf(BuildItemPacket(7, 0, 0));
     EXPECT_EQ(status[14], 5);
@@ -250,4 +250,81 @@ TEST(FinishFrame, ChecksumOfAllZeroFrameIsZero) {
     FinishFrame(f.data(), 24);
     EXPECT_EQ(f[22], 0);
     EXPECT_EQ(f[23], 0xAA);
+}
+
+// Each named writer of the records lands on the byte its system frame carries
+// (payload from frame byte 14), and on no other byte of that frame.
+TEST_F(FrameBuilderTest, RecordWritersReachTheBytesTheirFramesCarry) {
+    struct Case {
+        const char* what;
+        std::function<void()> write;
+        int record;
+        std::vector<std::pair<int, uint8_t>> bytes; // payload byte, value
+    };
+    CDeviceRecords& rec = g_DeviceRecords;
+    const Case cases[] = {
+        {"active source", [&] { rec.SetActiveSource(5); }, 2, {{0, 5}}},
+        {"volume of AUX", [&] { rec.SetSourceVolume(3, 41); }, 2, {{5, 41}}},
+        {"volume of the player", [&] { rec.SetSourceVolume(5, 42); }, 2, {{7, 42}}},
+        {"master volume", [&] { rec.SetMasterVolume(-2); }, 5, {{0, 0xFE}, {1, 0xFF}}},
+        {"noise gate", [&] { rec.SetNoiseGate(9); }, 5, {{3, 9}}},
+        {"input lock", [&] { rec.SetInputLock(1); }, 5, {{4, 1}}},
+        {"master on", [&] { rec.SetMasterOn(0); }, 5, {{6, 0}}},
+        {"type of output 7", [&] { rec.SetOutputType(7, 33); }, 6, {{7, 33}}},
+        {"type of output 8", [&] { rec.SetOutputType(8, 34); }, 7, {{0, 34}}},
+        {"power-on source", [&] { rec.SetPowerOnSource(3); }, 8, {{1, 3}}},
+        {"bridge mode", [&] { rec.SetBridgeMode(1); }, 8, {{2, 1}}},
+        {"second source", [&] { rec.SetSecondSource(2); }, 8, {{4, 2}}},
+        {"noise level", [&] { rec.SetNoiseLevel(11); }, 8, {{5, 11}}},
+        {"noise attenuation", [&] { rec.SetNoiseAttenuation(12); }, 8, {{6, 12}}},
+        {"noise time", [&] { rec.SetNoiseTime(13); }, 8, {{7, 13}}},
+        {"source-linked presets on", [&] { rec.SetSourcePresetLink(1); }, 9, {{0, 1}}},
+        {"preset of S/PDIF", [&] { rec.SetSourcePreset(0, 4); }, 9, {{1, 4}}},
+        {"preset of the player", [&] { rec.SetSourcePreset(5, 6); }, 9, {{6, 6}}},
+        {"current stored preset", [&] { rec.SetCurrentStoredPreset(3); }, 52, {{0, 3}}},
+        {"current page", [&] { rec.SetCurrentModePage(2); }, 64, {{96, 2}}},
+        {"transfer marker", [&] { rec.SetTransferMarker(1, 4); }, 97, {{0, 1}, {1, 4}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ResetModelState();
+        const auto before = FrameOf(BuildSystemPacket(c.record, 0));
+        c.write();
+        const auto after = FrameOf(BuildSystemPacket(c.record, 0));
+        ASSERT_EQ(after.size(), before.size());
+        auto expected = before;
+        for (const auto& [byte, value] : c.bytes)
+            expected[static_cast<size_t>(14 + byte)] = value;
+        expected[expected.size() - 2] =
+            FrameChecksum(expected.data() + 4, static_cast<int>(expected.size()) - 6);
+        EXPECT_EQ(after, expected);
+    }
+}
+
+// The readers give back what the writers stored, the page table by page and
+// output, the output map across its two records.
+TEST_F(FrameBuilderTest, RecordReadersGiveBackTheStoredValues) {
+    CDeviceRecords& rec = g_DeviceRecords;
+    ModePage page{};
+    page[2 * 5] = 0x34;
+    page[2 * 5 + 1] = 0x82; // output 5: 0x8234, negative
+    rec.SetModePage(3, page);
+    EXPECT_EQ(rec.ModePageWord(3, 5), static_cast<int16_t>(0x8234));
+    EXPECT_EQ(rec.GetModePage(3), page);
+    EXPECT_EQ(rec.ModePageWord(2, 5), 0);
+    OutputMap map{};
+    for (int o = 0; o < kOutputMapSize; ++o)
+        map[static_cast<size_t>(o)] = static_cast<uint8_t>(o + 1);
+    rec.SetOutputMap(map);
+    EXPECT_EQ(rec.GetOutputMap(), map);
+    EXPECT_EQ(rec.OutputType(11), 12);
+    const uint8_t version[] = {'V', 'E', 'L', 'K', '-', 'F', 'V', '1', '.', '0', '0', 'X', 'Y'};
+    rec.StoreVersion(version, 11);
+    EXPECT_EQ(rec.VersionText(), "VELK-FV1.00");
+    rec.StoreVersion(version, 4);
+    EXPECT_EQ(rec.VersionText(), "VELK"); // nothing of the longer text stays
+    const uint8_t status[] = {3, 0, 61, 62};
+    rec.StoreStatus(status, 4);
+    EXPECT_EQ(rec.Status()[0], 3);
+    EXPECT_EQ(rec.Status()[3], 62);
 }

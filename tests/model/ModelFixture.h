@@ -15,10 +15,13 @@ inline void ResetModelState() {
     std::memset(g_ParamImage, 0, sizeof g_ParamImage);
     std::memset(g_PcPresets, 0, sizeof g_PcPresets);
     std::memset(g_DevicePresets, 0, sizeof g_DevicePresets);
-    for (uint8_t* rec : {g_SysBlock2, g_SysBlock5, g_SysBlock6, g_SysBlock7, g_SysBlock8, g_SysBlock9,
-                         g_SysBlock52, g_SysBlock97})
+    for (uint8_t* rec :
+         {g_DeviceRecords.Bytes().sources, g_DeviceRecords.Bytes().master,
+          g_DeviceRecords.Bytes().outputMapA, g_DeviceRecords.Bytes().outputMapB,
+          g_DeviceRecords.Bytes().sourceSetup, g_DeviceRecords.Bytes().deviceKept,
+          g_DeviceRecords.Bytes().presetSelect, g_DeviceRecords.Bytes().transferMarker})
         std::memset(rec, 0, 8);
-    std::memset(g_SysBlock64, 0, sizeof g_SysBlock64);
+    std::memset(g_DeviceRecords.Bytes().pageTable, 0, sizeof g_DeviceRecords.Bytes().pageTable);
     for (auto& f : g_StateFlags) f = 0;
     for (int i = 0; i < 12; ++i) g_LinkKey[i] = i;
     ResetLinkGroups();
@@ -60,10 +63,14 @@ struct ModelBytes {
         ModelBytes m;
         m.image = Bytes(g_ParamImage, sizeof g_ParamImage);
         m.presets = Bytes(&g_PcPresets[0][0], sizeof g_PcPresets);
-        for (const uint8_t* rec : {g_SysBlock2, g_SysBlock5, g_SysBlock6, g_SysBlock7, g_SysBlock8, g_SysBlock9,
-                                   g_SysBlock52, g_SysBlock97})
+        for (const uint8_t* rec :
+             {g_DeviceRecords.Bytes().sources, g_DeviceRecords.Bytes().master,
+              g_DeviceRecords.Bytes().outputMapA, g_DeviceRecords.Bytes().outputMapB,
+              g_DeviceRecords.Bytes().sourceSetup, g_DeviceRecords.Bytes().deviceKept,
+              g_DeviceRecords.Bytes().presetSelect, g_DeviceRecords.Bytes().transferMarker})
             m.sys.insert(m.sys.end(), rec, rec + 8);
-        m.sys.insert(m.sys.end(), std::begin(g_SysBlock64), std::end(g_SysBlock64));
+        m.sys.insert(m.sys.end(), std::begin(g_DeviceRecords.Bytes().pageTable),
+                     std::end(g_DeviceRecords.Bytes().pageTable));
         return m;
     }
     bool operator==(const ModelBytes& o) const { return image == o.image && presets == o.presets && sys == o.sys; }
@@ -77,9 +84,12 @@ inline void FillModel(int seed) {
     fill(g_ParamImage, sizeof g_ParamImage, 0);
     for (int k = 0; k < kStoredPresetCount; ++k) fill(g_PcPresets[k], kParamBlockSize, k + 1);
     int salt = 10;
-    for (uint8_t* rec : {g_SysBlock2, g_SysBlock5, g_SysBlock6, g_SysBlock7, g_SysBlock8, g_SysBlock9, g_SysBlock52})
+    for (uint8_t* rec : {g_DeviceRecords.Bytes().sources, g_DeviceRecords.Bytes().master,
+                         g_DeviceRecords.Bytes().outputMapA, g_DeviceRecords.Bytes().outputMapB,
+                         g_DeviceRecords.Bytes().sourceSetup, g_DeviceRecords.Bytes().deviceKept,
+                         g_DeviceRecords.Bytes().presetSelect})
         fill(rec, 8, salt++);
-    fill(g_SysBlock64, sizeof g_SysBlock64, salt);
+    fill(g_DeviceRecords.Bytes().pageTable, sizeof g_DeviceRecords.Bytes().pageTable, salt);
     // No stray lock marks: the tests set them where they mean to.
     for (uint8_t* block : {g_ParamImage, g_PcPresets[0], g_PcPresets[1], g_PcPresets[2], g_PcPresets[3],
                            g_PcPresets[4], g_PcPresets[5]})

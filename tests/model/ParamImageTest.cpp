@@ -11,17 +11,17 @@ TEST_F(ParamImageTest, SystemRecordsAfterStartUp) {
         size_t size;
         const char* bytes;
     } rows[] = {
-        {"2", g_SysBlock2, 8, "01 00 3C 3C 3C 3C 3C 3C"},
-        {"5", g_SysBlock5, 8, "3C 00 00 37 00 00 01 00"},
-        {"6", g_SysBlock6, 8, "06 0C 0F 12 00 00 00 00"},
-        {"7", g_SysBlock7, 8, "16 17 00 00 00 00 00 00"},
-        {"8", g_SysBlock8, 8, "00 01 00 00 06 00 00 02"},
-        {"9", g_SysBlock9, 8, "00 00 00 00 00 00 00 00"},
-        {"52", g_SysBlock52, 8, "00 00 00 00 00 00 00 00"},
-        {"97", g_SysBlock97, 8, "00 00 00 00 00 00 00 00"},
+        {"2", g_DeviceRecords.Bytes().sources, 8, "01 00 3C 3C 3C 3C 3C 3C"},
+        {"5", g_DeviceRecords.Bytes().master, 8, "3C 00 00 37 00 00 01 00"},
+        {"6", g_DeviceRecords.Bytes().outputMapA, 8, "06 0C 0F 12 00 00 00 00"},
+        {"7", g_DeviceRecords.Bytes().outputMapB, 8, "16 17 00 00 00 00 00 00"},
+        {"8", g_DeviceRecords.Bytes().sourceSetup, 8, "00 01 00 00 06 00 00 02"},
+        {"9", g_DeviceRecords.Bytes().deviceKept, 8, "00 00 00 00 00 00 00 00"},
+        {"52", g_DeviceRecords.Bytes().presetSelect, 8, "00 00 00 00 00 00 00 00"},
+        {"97", g_DeviceRecords.Bytes().transferMarker, 8, "00 00 00 00 00 00 00 00"},
     };
     for (const Row& r : rows) EXPECT_EQ(Bytes(r.record, r.size), Hex(r.bytes)) << "record " << r.name;
-    EXPECT_EQ(Bytes(g_SysBlock64, 98), std::vector<uint8_t>(98, 0));
+    EXPECT_EQ(Bytes(g_DeviceRecords.Bytes().pageTable, 98), std::vector<uint8_t>(98, 0));
     EXPECT_EQ(g_ActiveSource, 1);
     EXPECT_EQ(g_CurrentPage, 1);
     EXPECT_EQ(Bytes(g_InitialReadCodes, 7), Hex("00 34 02 05 06 07 04"));

@@ -60,7 +60,7 @@ protected:
     void SettleNameCheck() {
         StringToField(g_ParamImage, kPresetNameSize, "Custom");
         g_EmptyName = "Custom";
-        g_SysBlock52[0] = 0;
+        g_DeviceRecords.Bytes().presetSelect[0] = 0;
         g_ParamSentFlag = 1;
     }
 
@@ -115,7 +115,7 @@ TEST_F(PollerTest, FixedOrder) {
         {"announced name",
          [](PollerTest&) {
              g_SendCmd0Pending = 1;
-             g_SysBlock52[0] = 4;
+             g_DeviceRecords.Bytes().presetSelect[0] = 4;
          },
          {"sys 0", "status"}},
         {"music inputs in order, each basic, gate, bands",
@@ -198,9 +198,9 @@ TEST_F(PollerTest, NameCheckAfterTheFirstChange) {
 
     // The name already reads "Custom": the device's current slot, then the
     // name last announced decide.
-    g_SysBlock52[0] = 3;
+    g_DeviceRecords.Bytes().presetSelect[0] = 3;
     EXPECT_EQ(Describe(Frame(model->GetNextPacket())), "sys 0");
-    g_SysBlock52[0] = 0;
+    g_DeviceRecords.Bytes().presetSelect[0] = 0;
     EXPECT_EQ(Describe(Frame(model->GetNextPacket())), "sys 0");
     EXPECT_EQ(g_EmptyName, "Custom");
     EXPECT_EQ(view.posted.size(), 3u);
@@ -208,9 +208,9 @@ TEST_F(PollerTest, NameCheckAfterTheFirstChange) {
 
     // The view's answer to the announcement.
     g_SendCmd0Pending = 1;
-    g_SysBlock52[0] = 2;
+    g_DeviceRecords.Bytes().presetSelect[0] = 2;
     EXPECT_EQ(Describe(Frame(model->GetNextPacket())), "sys 0");
-    EXPECT_EQ(g_SysBlock52[0], 0);
+    EXPECT_EQ(g_DeviceRecords.Bytes().presetSelect[0], 0);
 }
 
 TEST_F(PollerTest, GoldenBandFrame) {

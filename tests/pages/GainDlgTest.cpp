@@ -17,7 +17,7 @@ protected:
     void SetUp() override {
         g_LanguageFlag = 0;
         g_StateFlags[kFlagStatusGuard] = 0;
-        g_SysBlock5[kMasterOnByte] = 1;
+        g_DeviceRecords.Bytes().master[kMasterOnByte] = 1;
         strip = new CGainDlg(&parent);
         strip->SetView(&host);
         strip->SetBackgroundBitmap(1153);
@@ -29,7 +29,7 @@ protected:
     }
     void TearDown() override {
         g_StateFlags[kFlagStatusGuard] = 0;
-        g_SysBlock5[kMasterOnByte] = 1;
+        g_DeviceRecords.Bytes().master[kMasterOnByte] = 1;
     }
 
     skintest::Parent parent;
@@ -89,7 +89,7 @@ TEST_F(GainDlgTest, TheMuteButtonTogglesTheMastersOnByteAndMarksTheRecord) {
         host.calls.clear();
         g_StateFlags[kFlagStatusGuard] = 0;
         strip->MuteButton()->click();
-        EXPECT_EQ(g_SysBlock5[kMasterOnByte], on);
+        EXPECT_EQ(g_DeviceRecords.Bytes().master[kMasterOnByte], on);
         EXPECT_EQ(strip->IsMuteChecked(), on == 0);
         EXPECT_EQ(strip->MuteButton()->GetCheck(), on == 0 ? 1 : 0);
         EXPECT_EQ(strip->MuteButton()->Current().bitmap, on == 0 ? 1008u : 1007u);

@@ -352,7 +352,7 @@ TEST_F(InputPageTest, TheSecondSourceArrivesAtTheDeviceAsItsSetupRecord) {
     const size_t before = device.Seen().size();
     page->choice = 0; // S/PDIF beside AUX1
     Command(CInPutDlg::IDC_SECOND_SOURCE);
-    g_SysBlock8[kBridgeModeByte] = 0;
+    g_DeviceRecords.Bytes().sourceSetup[kBridgeModeByte] = 0;
     DeliverToDevice(device);
     const std::vector<sim::SeenFrame> seen = device.Seen();
     std::vector<const sim::SeenFrame*> setup;
@@ -361,7 +361,8 @@ TEST_F(InputPageTest, TheSecondSourceArrivesAtTheDeviceAsItsSetupRecord) {
             setup.push_back(&seen[i]);
     ASSERT_EQ(setup.size(), 1u);
     const sim::SeenFrame& f = *setup[0];
-    const std::vector<uint8_t> record(g_SysBlock8, g_SysBlock8 + 8);
+    const std::vector<uint8_t> record(g_DeviceRecords.Bytes().sourceSetup,
+                                      g_DeviceRecords.Bytes().sourceSetup + 8);
     EXPECT_EQ(f.payload, record);
     EXPECT_EQ(record[kSecondSourceByte], 0);
     EXPECT_EQ(device.Record(kRecordSourceSetup), record);

@@ -24,7 +24,7 @@ TEST_F(InputPageTest, SourceClicksOnThePageAndOnTheStrip) {
     Command(CInPutDlg::IDC_SOURCE0 + 3);
     EXPECT_EQ(Commands(), std::vector<int>{kRecordSources});
     EXPECT_EQ(g_ActiveSource, 3);
-    EXPECT_EQ(g_SysBlock2[kSourceActiveByte], 3);
+    EXPECT_EQ(g_DeviceRecords.Bytes().sources[kSourceActiveByte], 3);
     EXPECT_EQ(Button(CInPutDlg::IDC_SOURCE0 + 1)->GetCheck(), 0);
     EXPECT_EQ(Button(CInPutDlg::IDC_SOURCE0 + 3)->GetCheck(), 1);
     EXPECT_EQ(page->Input(), &Music(3));
@@ -59,7 +59,7 @@ TEST_F(InputPageTest, AModeRemapsTheActiveSourceAndHidesWhatItLacks) {
         page->OnModeButton(c.mode);
         EXPECT_EQ(g_InputMode, c.mode);
         EXPECT_EQ(g_ActiveSource, c.expected);
-        EXPECT_EQ(g_SysBlock2[kSourceActiveByte], c.expected);
+        EXPECT_EQ(g_DeviceRecords.Bytes().sources[kSourceActiveByte], c.expected);
         // Only the source travels, never the mode.
         EXPECT_EQ(Commands(), std::vector<int>{kRecordSources});
         EXPECT_EQ(page->Control(CInPutDlg::IDC_SOURCE0 + 4)->isVisibleTo(page.get()), c.aux2Shown);
@@ -74,7 +74,7 @@ TEST_F(InputPageTest, AModeRemapsTheActiveSourceAndHidesWhatItLacks) {
 }
 
 TEST_F(InputPageTest, ALockedInputIsFreedByTheFirstChoiceMasterBeforeSource) {
-    g_SysBlock5[source::kLockByte] = 1;
+    g_DeviceRecords.Bytes().master[kMasterInputLockByte] = 1;
     Button(CInPutDlg::IDC_SECOND_SOURCE)->SetCheck(1);
     page->ApplyLockState();
     EXPECT_FALSE(page->EqEditable());
@@ -84,7 +84,7 @@ TEST_F(InputPageTest, ALockedInputIsFreedByTheFirstChoiceMasterBeforeSource) {
 
     page->OnSourceButton(3);
     EXPECT_EQ(Commands(), (std::vector<int>{kRecordMaster, kRecordSources}));
-    EXPECT_EQ(g_SysBlock5[source::kLockByte], 0);
+    EXPECT_EQ(g_DeviceRecords.Bytes().master[kMasterInputLockByte], 0);
     EXPECT_EQ(Button(CInPutDlg::IDC_SECOND_SOURCE)->GetCheck(), 0);
     EXPECT_TRUE(page->EqEditable());
     EXPECT_TRUE(page->Field(CInPutDlg::kBandGain + 2)->isEnabled());
@@ -92,7 +92,7 @@ TEST_F(InputPageTest, ALockedInputIsFreedByTheFirstChoiceMasterBeforeSource) {
 
     // A mode choice on a locked input: master first as well, even with the
     // source unchanged.
-    g_SysBlock5[source::kLockByte] = 1;
+    g_DeviceRecords.Bytes().master[kMasterInputLockByte] = 1;
     page->ApplyLockState();
     host.calls.clear();
     page->OnModeButton(1);
@@ -135,7 +135,8 @@ TEST_F(InputPageTest, TheSecondSourceMenuGreysByTheActiveSourceAndTheChoiceIsSen
     page->choice = 4;
     Command(CInPutDlg::IDC_SECOND_SOURCE);
     EXPECT_EQ(g_SourceTable.current, 4);
-    EXPECT_EQ(g_SysBlock8[kSecondSourceByte], 3); // the AUX inputs are one code to the device
+    EXPECT_EQ(g_DeviceRecords.Bytes().sourceSetup[kSecondSourceByte],
+              3); // the AUX inputs are one code to the device
     EXPECT_EQ(Commands(), std::vector<int>{kRecordSourceSetup});
     EXPECT_EQ(g_StateFlags[kFlagStatusGuard].load(), 1);
     EXPECT_EQ(page->ButtonLooks(CInPutDlg::IDC_SECOND_SOURCE).ids[0], 3124u);
@@ -148,7 +149,7 @@ TEST_F(InputPageTest, TheSecondSourceMenuGreysByTheActiveSourceAndTheChoiceIsSen
     // on the device too, and the button shows it.
     page->OnSourceButton(1);
     EXPECT_EQ(g_SourceTable.current, 6);
-    EXPECT_EQ(g_SysBlock8[kSecondSourceByte], 6);
+    EXPECT_EQ(g_DeviceRecords.Bytes().sourceSetup[kSecondSourceByte], 6);
     EXPECT_EQ(Commands(), (std::vector<int>{kRecordSourceSetup, kRecordSources}));
     const CInPutDlg::Looks looks = page->ButtonLooks(CInPutDlg::IDC_SECOND_SOURCE);
     EXPECT_EQ((std::vector<unsigned>(looks.ids, looks.ids + 3)),
@@ -164,14 +165,14 @@ TEST_F(InputPageTest, OneWayAndTwoWaySendTheSetupRecordOnlyOnAChange) {
     EXPECT_TRUE(Commands().empty());
     Command(CInPutDlg::IDC_TWO_WAY);
     EXPECT_EQ(Commands(), std::vector<int>{kRecordSourceSetup});
-    EXPECT_EQ(g_SysBlock8[kBridgeModeByte], 1);
+    EXPECT_EQ(g_DeviceRecords.Bytes().sourceSetup[kBridgeModeByte], 1);
     EXPECT_EQ(Button(CInPutDlg::IDC_TWO_WAY)->GetCheck(), 1);
     EXPECT_EQ(Button(CInPutDlg::IDC_ONE_WAY)->GetCheck(), 0);
     Command(CInPutDlg::IDC_TWO_WAY);
     EXPECT_EQ(Commands().size(), 1u);
     Command(CInPutDlg::IDC_ONE_WAY);
     EXPECT_EQ(Commands(), (std::vector<int>{kRecordSourceSetup, kRecordSourceSetup}));
-    EXPECT_EQ(g_SysBlock8[kBridgeModeByte], 0);
+    EXPECT_EQ(g_DeviceRecords.Bytes().sourceSetup[kBridgeModeByte], 0);
     EXPECT_EQ(host.Count("source setup shown"), 2);
 }
 
@@ -290,9 +291,9 @@ TEST_F(InputPageTest, SourcesFromOtherWindowsAreTakenAndOutOfRangeOnesIgnored) {
 
     // From the level and delay page: the lock was cleared there, the page
     // shows it; the source it left is unchecked.
-    g_SysBlock5[source::kLockByte] = 1;
+    g_DeviceRecords.Bytes().master[kMasterInputLockByte] = 1;
     page->ApplyLockState();
-    g_SysBlock5[source::kLockByte] = 0;
+    g_DeviceRecords.Bytes().master[kMasterInputLockByte] = 0;
     source::SetActive(1);
     platform::SendMessage(page.get(), WM_SOURCE_CHANGED, 1, 3);
     EXPECT_TRUE(page->EqEditable());
@@ -344,7 +345,7 @@ TEST_F(InputPageTest, TheGlobalPointerFollowsThePageAndTheLevelPageHearsFirst) {
         }
     } level(nullptr);
     g_pLevelDelayDlg = &level;
-    g_SysBlock5[source::kLockByte] = 1;
+    g_DeviceRecords.Bytes().master[kMasterInputLockByte] = 1;
     page->OnSourceButton(3);
     g_pLevelDelayDlg = nullptr;
     QApplication::processEvents();

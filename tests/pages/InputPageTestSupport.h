@@ -86,7 +86,7 @@ protected:
         }
         g_InputMode = 0;
         g_ActiveSource = 1;
-        g_SysBlock2[kSourceActiveByte] = 1;
+        g_DeviceRecords.Bytes().sources[kSourceActiveByte] = 1;
         data = std::make_unique<CKTV_Data>();
         host.model = data.get();
     }

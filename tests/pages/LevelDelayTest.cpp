@@ -80,13 +80,13 @@ protected:
 TEST_F(LevelDelayTest, ASourceButtonSendsMasterBeforeSourceAndTellsTheInputPage) {
     InputPageDouble input;
     g_pInPutDlg = &input;
-    g_SysBlock5[source::kLockByte] = 1;
+    g_DeviceRecords.Bytes().master[kMasterInputLockByte] = 1;
     page->UpdateSourceButtonLooks();
     Command(Page::kSourceButton + 3);
     EXPECT_EQ(Commands(), (std::vector<int>{kRecordMaster, kRecordSources}));
     EXPECT_EQ(g_ActiveSource, 3);
-    EXPECT_EQ(g_SysBlock2[kSourceActiveByte], 3);
-    EXPECT_EQ(g_SysBlock5[source::kLockByte], 0);
+    EXPECT_EQ(g_DeviceRecords.Bytes().sources[kSourceActiveByte], 3);
+    EXPECT_EQ(g_DeviceRecords.Bytes().master[kMasterInputLockByte], 0);
     EXPECT_EQ(page->BitButton(Page::kSourceButton + 3)->GetCheck(), 1);
     EXPECT_EQ(page->BitButton(Page::kSourceButton + 1)->GetCheck(), 0);
     EXPECT_EQ(input.updates, (std::vector<std::pair<int, int>>{{3, 0}}));
@@ -96,7 +96,7 @@ TEST_F(LevelDelayTest, ASourceButtonSendsMasterBeforeSourceAndTellsTheInputPage)
 
     // The active source again: with the lock set only the master record goes.
     host.calls.clear();
-    g_SysBlock5[source::kLockByte] = 1;
+    g_DeviceRecords.Bytes().master[kMasterInputLockByte] = 1;
     Command(Page::kSourceButton + 3);
     EXPECT_EQ(Commands(), std::vector<int>{kRecordMaster});
     host.calls.clear();
@@ -190,12 +190,12 @@ TEST_F(LevelDelayTest, OutputsAndMasterSwitchOnWithALevel) {
     EXPECT_EQ(Out(1).GetPolarity(), 1);
 
     // The master slider while the master is off: on, marked, nothing queued.
-    g_SysBlock5[kMasterOnByte] = 0;
+    g_DeviceRecords.Bytes().master[kMasterOnByte] = 0;
     page->Refresh();
     page->Slider(Page::IDC_MASTER_SLIDER)->SetValue(50);
     platform::SendMessage(page.get(), WM_SLIDER_MOVING, Page::IDC_MASTER_SLIDER, 0);
-    EXPECT_EQ(g_SysBlock5[0], 50);
-    EXPECT_EQ(g_SysBlock5[kMasterOnByte], 1);
+    EXPECT_EQ(g_DeviceRecords.Bytes().master[0], 50);
+    EXPECT_EQ(g_DeviceRecords.Bytes().master[kMasterOnByte], 1);
     EXPECT_EQ(page->BitButton(Page::IDC_MASTER_ON)->GetCheck(), 1);
     EXPECT_EQ(host.Count("master changed 1"), 1);
     EXPECT_TRUE(Commands().empty());
@@ -212,8 +212,8 @@ TEST_F(LevelDelayTest, AnOutputWithoutTypeShowsThePlaceholderAndNoDistance) {
 
 TEST_F(LevelDelayTest, TheLampsShowTheDeviceStatus) {
     WithDeviceLock([] {
-        g_DeviceStatus[6] = 0x13;    // row 0: three level lamps and a flag
-        g_DeviceStatus[13] = 0x7F0F; // row 7: bits above the lamps are ignored
+        g_DeviceRecords.Bytes().status[6] = 0x13;    // row 0: three level lamps and a flag
+        g_DeviceRecords.Bytes().status[13] = 0x7F0F; // row 7: bits above the lamps are ignored
     });
     page->UpdateLamps();
     EXPECT_TRUE(page->Lamp(0)->IsLit(2));

@@ -511,13 +511,13 @@ TEST_F(MixPageTest, ThePicturePaintsTheActiveSourceOrTheBackground) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.code);
         g_LanguageFlag = c.language;
-        WithDeviceLock([&] { g_SysBlock2[0] = static_cast<uint8_t>(c.code); });
+        WithDeviceLock([&] { g_DeviceRecords.Bytes().sources[0] = static_cast<uint8_t>(c.code); });
         EXPECT_EQ(page->CurrentPagePicture(), c.picture);
     }
     // A source without a picture paints the background, not what was there.
-    WithDeviceLock([] { g_SysBlock2[0] = 1; });
+    WithDeviceLock([] { g_DeviceRecords.Bytes().sources[0] = 1; });
     (void)page->grab();
-    WithDeviceLock([] { g_SysBlock2[0] = 6; });
+    WithDeviceLock([] { g_DeviceRecords.Bytes().sources[0] = 6; });
     page->LayoutForInputMode(6);
     const QImage shot = page->grab().toImage();
     EXPECT_EQ(shot.pixel(20, 50), g_DialogBkColor);

@@ -27,7 +27,7 @@ TEST_F(MixPageTest, ThePageAloneInBothLanguages) {
     EXPECT_EQ(g_LanguageFlag.load(), 1);
     EXPECT_EQ(g_DeviceVariant.load(), 1);
     EXPECT_EQ(g_CurrentOutput, 3);
-    EXPECT_EQ(WithDeviceLock([] { return g_SysBlock2[0]; }), 1);
+    EXPECT_EQ(WithDeviceLock([] { return g_DeviceRecords.Bytes().sources[0]; }), 1);
 
     QTemporaryDir temp;
     const QByteArray wanted = qgetenv("LUMARA_SNAPSHOT_DIR");

@@ -339,10 +339,11 @@ protected:
         DialogTest::TearDown();
     }
     static int Byte8(int i) {
-        return WithDeviceLock([i] { return static_cast<int>(g_SysBlock8[i]); });
+        return WithDeviceLock(
+            [i] { return static_cast<int>(g_DeviceRecords.Bytes().sourceSetup[i]); });
     }
     static int GateByte() {
-        return WithDeviceLock([] { return static_cast<int>(g_SysBlock5[3]); });
+        return WithDeviceLock([] { return static_cast<int>(g_DeviceRecords.Bytes().master[3]); });
     }
 
     ControlTimer::ManualTime manualTime; // the 300 ms timer ticks when the test says
@@ -360,8 +361,8 @@ TEST_F(MixParametersTest, OpensWithTheRecordsAndMarksItselfOpen) {
     EXPECT_EQ(g_StateFlags[kFlagMixParamDlg].load(), 1);
     // A refresh shows the records as they stand now.
     WithDeviceLock([] {
-        g_SysBlock8[6] = 30;
-        g_SysBlock5[3] = 80;
+        g_DeviceRecords.Bytes().sourceSetup[6] = 30;
+        g_DeviceRecords.Bytes().master[3] = 80;
     });
     dialog->Refresh();
     EXPECT_EQ(Text(dialog->AttenuationEdit()), "70%");
@@ -386,7 +387,7 @@ TEST_F(MixParametersTest, ATypedAttenuationIsSentOnce) {
 // Each arrow step stores its value; record 8 goes once, when 300 ms have
 // passed since the last step (each step starts the period again).
 TEST_F(MixParametersTest, SpinStepsSendOnceAfterTheLastStep) {
-    WithDeviceLock([] { g_SysBlock8[6] = 50; });
+    WithDeviceLock([] { g_DeviceRecords.Bytes().sourceSetup[6] = 50; });
     Open();
     for (int step = 1; step <= 5; ++step) {
         QTest::keyClick(dialog->AttenuationEdit(), Qt::Key_Down);
@@ -406,7 +407,7 @@ TEST_F(MixParametersTest, SpinStepsSendOnceAfterTheLastStep) {
 // Closing the dialog while a step waits for its timer sends the value at
 // once: it is in the record and the device would never hear of it.
 TEST_F(MixParametersTest, ClosingWithinThe300MsSendsThePendingValue) {
-    WithDeviceLock([] { g_SysBlock8[6] = 50; });
+    WithDeviceLock([] { g_DeviceRecords.Bytes().sourceSetup[6] = 50; });
     Open();
     QTest::keyClick(dialog->AttenuationEdit(), Qt::Key_Up);
     ASSERT_TRUE(host.sent.empty());
@@ -456,7 +457,7 @@ protected:
         DialogTest::TearDown();
     }
     static int Byte2(int i) {
-        return WithDeviceLock([i] { return static_cast<int>(g_SysBlock2[i]); });
+        return WithDeviceLock([i] { return static_cast<int>(g_DeviceRecords.Bytes().sources[i]); });
     }
 
     std::unique_ptr<CInputSourceVolume> dialog;
@@ -472,7 +473,7 @@ TEST_F(SourceVolumesTest, EachColumnSetsItsByteAndSendsTheRecord) {
     const int bytes[CInputSourceVolume::kColumns] = {3, 5, 2, 4, 7};
     for (int c = 0; c < CInputSourceVolume::kColumns; ++c) {
         SCOPED_TRACE(c);
-        EXPECT_EQ(CInputSourceVolume::ByteOfColumn(c), bytes[c]);
+        EXPECT_EQ(kSourceVolumeFirstByte + CInputSourceVolume::SourceOfColumn(c), bytes[c]);
         host.sent.clear();
         Type(dialog->Edit(c), "-20");
         EXPECT_EQ(Byte2(bytes[c]), 40);
@@ -480,7 +481,8 @@ TEST_F(SourceVolumesTest, EachColumnSetsItsByteAndSendsTheRecord) {
         EXPECT_EQ(host.sent, std::vector<int>{kRecordSources});
     }
     // Bytes 0, 1 and 6 are not the dialog's.
-    EXPECT_EQ(Byte2(0), WithDeviceLock([] { return static_cast<int>(g_SysBlock2[0]); }));
+    EXPECT_EQ(Byte2(0),
+              WithDeviceLock([] { return static_cast<int>(g_DeviceRecords.Bytes().sources[0]); }));
     Type(dialog->Edit(0), "-60");
     EXPECT_EQ(Text(dialog->Edit(0)), "OFF");
     EXPECT_EQ(Byte2(3), 0);

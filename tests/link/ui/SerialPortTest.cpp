@@ -142,7 +142,7 @@ TEST_F(SerialPortTest, TheHeadGoesOutWholeAndItsReplyTakesIt) {
     // The device's data reply: the same layout, 'S' and the record.
     pty.Write(RequestFrame('S', 0, kGroupSystem, kRecordSources, 0, {1, 2, 3, 4, 5, 6, 7, 8}));
     ASSERT_TRUE(Eventually([&] { return cmd.GetCount() == 0; }, 2000));
-    EXPECT_EQ(g_SysBlock2[7], 8);
+    EXPECT_EQ(g_DeviceRecords.Bytes().sources[7], 8);
     EXPECT_FALSE(port->HasFailed());
 }
 

@@ -17,9 +17,13 @@ namespace {
 std::vector<uint8_t> TakeModel() {
     std::vector<uint8_t> m(g_ParamImage, g_ParamImage + sizeof g_ParamImage);
     m.insert(m.end(), &g_PcPresets[0][0], &g_PcPresets[0][0] + sizeof g_PcPresets);
-    for (const uint8_t* rec : {g_SysBlock2, g_SysBlock5, g_SysBlock6, g_SysBlock7, g_SysBlock52})
+    for (const uint8_t* rec :
+         {g_DeviceRecords.Bytes().sources, g_DeviceRecords.Bytes().master,
+          g_DeviceRecords.Bytes().outputMapA, g_DeviceRecords.Bytes().outputMapB,
+          g_DeviceRecords.Bytes().presetSelect})
         m.insert(m.end(), rec, rec + 8);
-    m.insert(m.end(), g_SysBlock64, g_SysBlock64 + sizeof g_SysBlock64);
+    m.insert(m.end(), g_DeviceRecords.Bytes().pageTable,
+             g_DeviceRecords.Bytes().pageTable + sizeof g_DeviceRecords.Bytes().pageTable);
     m.push_back(static_cast<uint8_t>(g_StateFlags[kFlagDataLocked].load()));
     return m;
 }
