@@ -19,6 +19,7 @@
 
 #include <gmock/gmock.h>
 
+#include <algorithm>
 #include <cstring>
 #include <tuple>
 
@@ -695,6 +696,27 @@ protected:
         return out;
     }
     int BandOnDevice() const { return GetU16(device.Image().data() + kBand + 2) - 400; }
+    // Since the mark: the quick reads, the current preset as a preset load
+    // sends it (the master muted meanwhile), then the reads of a connection,
+    // which bring it back.
+    void ExpectSentAsAPresetLoad() const {
+        std::vector<std::tuple<int, int, int, int>> want = {{kRead, 0, 9, 204}, {kRead, 0, 9, 4},
+                                                            {kWrite, 0, 9, 5},  {kWrite, 0, 9, 97},
+                                                            {kWrite, 0, 9, 0},  {kWrite, 0, 9, 6},
+                                                            {kWrite, 0, 9, 7}};
+        for (int in = 0; in < 4; ++in) want.emplace_back(kWrite, 0, 3, in);
+        for (int out = 0; out < 12; ++out) want.emplace_back(kWrite, 0, 4, out);
+        want.emplace_back(kWrite, 0, 9, 97);
+        want.emplace_back(kWrite, 0, 9, 5);
+        const auto plain = ConnectionFrames();
+        want.insert(want.end(), plain.begin() + 2, plain.end());
+        const auto frames = SinceMark();
+        EXPECT_EQ(Heads(frames), want);
+        ASSERT_GE(frames.size(), 25u);
+        EXPECT_EQ(frames[2].payload[6], 0);              // muted
+        EXPECT_EQ(frames[24].payload, device.Record(5)); // the window's master, on again
+        EXPECT_EQ(GetU16(frames[24].payload.data()), 59u);
+    }
 
     size_t mark = 0;
     int gainWhileAsked = -1;
@@ -721,23 +743,7 @@ TEST_F(OfflineChangesTest, SentToTheDeviceTheyArriveAsAPresetLoadSendsThem) {
     EXPECT_EQ(gainWhileAsked, 245);
     EXPECT_EQ(masterWhileAsked, 59);
 
-    // The quick reads, the current preset as a preset load sends it (the
-    // master muted meanwhile), then the reads of a connection, which bring it back.
-    std::vector<std::tuple<int, int, int, int>> want = {{kRead, 0, 9, 204}, {kRead, 0, 9, 4},
-                                                        {kWrite, 0, 9, 5},  {kWrite, 0, 9, 97},
-                                                        {kWrite, 0, 9, 0},  {kWrite, 0, 9, 6},
-                                                        {kWrite, 0, 9, 7}};
-    for (int in = 0; in < 4; ++in) want.emplace_back(kWrite, 0, 3, in);
-    for (int out = 0; out < 12; ++out) want.emplace_back(kWrite, 0, 4, out);
-    want.emplace_back(kWrite, 0, 9, 97);
-    want.emplace_back(kWrite, 0, 9, 5);
-    const auto plain = ConnectionFrames();
-    want.insert(want.end(), plain.begin() + 2, plain.end());
-    EXPECT_EQ(Heads(SinceMark()), want);
-    const auto frames = SinceMark();
-    EXPECT_EQ(frames[2].payload[6], 0);                  // muted
-    EXPECT_EQ(frames[24].payload, device.Record(5));     // the window's master, on again
-    EXPECT_EQ(GetU16(frames[24].payload.data()), 59u);
+    ExpectSentAsAPresetLoad();
 
     // The device holds both edits, and the window shows them from its data.
     EXPECT_EQ(BandOnDevice(), 245);
@@ -750,6 +756,36 @@ TEST_F(OfflineChangesTest, SentToTheDeviceTheyArriveAsAPresetLoadSendsThem) {
     Reconnect();
     EXPECT_EQ(boxes.size(), 1u);
     EXPECT_EQ(Heads(SinceMark()), ConnectionFrames());
+}
+
+TEST_F(OfflineChangesTest, EditsALostLinkLeftUnsentAreAskedAboutAndSentByteForByte) {
+    StartConnected();
+    ASSERT_NE(BandOnDevice(), 245);
+    // The device stops answering and storing: the edits made meanwhile
+    // never reach it, and the link is lost. Nothing reconnects on its own.
+    device.SetSilent(true);
+    pinger.answers = false;
+    EditOffline(); // made while the window is still connected
+    EXPECT_EQ(g_UnsentEdits.load(), 0);
+    ASSERT_TRUE(PumpUntil([this] { return !view->IsConnected(); }, 20000));
+    view->StopProbe(true);
+    view->Net().SetReachable(false);
+    ASSERT_NE(BandOnDevice(), 245);
+    ASSERT_NE(GetS16(device.Record(5).data()), 59);
+    // What the window packs for the band, as the device must hold it.
+    const ItemRecord band = view->Data()->GetOut(2)->GetEq().PackBand(5);
+
+    device.SetSilent(false);
+    Answer(true);
+    Reconnect(3);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].buttons, (QStringList{QStringLiteral("YES"), QStringLiteral("NO")}));
+    EXPECT_EQ(gainWhileAsked, 245);
+    ExpectSentAsAPresetLoad();
+    const auto image = device.Image();
+    EXPECT_TRUE(std::equal(band.begin(), band.end(), image.begin() + static_cast<long>(kBand)));
+    EXPECT_EQ(GetS16(device.Record(5).data()), 59);
+    EXPECT_EQ(view->Data()->GetOut(2)->GetFilter(5)->GetGainCode(), 245);
 }
 
 TEST_F(OfflineChangesTest, TakingTheDevicesDataConnectsAsAlwaysAndShowsIt) {
