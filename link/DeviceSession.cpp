@@ -629,7 +629,8 @@ void CDeviceSession::NoteEditsLeftUnsent() {
     });
     if (channels) g_UnsentEdits = 1;
     // Only the records the window keeps are noted.
-    for (int record : records) NoteUnsentRecord(record);
+    for (int record : records)
+        NoteUnsentRecord(record);
 }
 
 bool CDeviceSession::RestoreAfterInterruptedTransfer() {

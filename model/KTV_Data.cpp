@@ -84,7 +84,8 @@ bool CKTV_Data::HasPendingChanges() const {
     DeviceLockGuard lock(g_DeviceLock);
     for (int i = 0; i < music_.GetCount(); ++i) {
         CMusic_InData& in = *music_.GetAt(i);
-        if (in.IsBasicDirty() || in.IsGateDirty() || AnyFilterMarked(in.GetEq(), in.GetEq().GetBandCount()))
+        if (in.IsBasicDirty() || in.IsGateDirty() ||
+            AnyFilterMarked(in.GetEq(), in.GetEq().GetBandCount()))
             return true;
     }
     for (int i = 0; i < out_.GetCount(); ++i) {

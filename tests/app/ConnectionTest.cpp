@@ -700,12 +700,13 @@ protected:
     // sends it (the master muted meanwhile), then the reads of a connection,
     // which bring it back.
     void ExpectSentAsAPresetLoad() const {
-        std::vector<std::tuple<int, int, int, int>> want = {{kRead, 0, 9, 204}, {kRead, 0, 9, 4},
-                                                            {kWrite, 0, 9, 5},  {kWrite, 0, 9, 97},
-                                                            {kWrite, 0, 9, 0},  {kWrite, 0, 9, 6},
-                                                            {kWrite, 0, 9, 7}};
-        for (int in = 0; in < 4; ++in) want.emplace_back(kWrite, 0, 3, in);
-        for (int out = 0; out < 12; ++out) want.emplace_back(kWrite, 0, 4, out);
+        std::vector<std::tuple<int, int, int, int>> want = {
+            {kRead, 0, 9, 204}, {kRead, 0, 9, 4},  {kWrite, 0, 9, 5}, {kWrite, 0, 9, 97},
+            {kWrite, 0, 9, 0},  {kWrite, 0, 9, 6}, {kWrite, 0, 9, 7}};
+        for (int in = 0; in < 4; ++in)
+            want.emplace_back(kWrite, 0, 3, in);
+        for (int out = 0; out < 12; ++out)
+            want.emplace_back(kWrite, 0, 4, out);
         want.emplace_back(kWrite, 0, 9, 97);
         want.emplace_back(kWrite, 0, 9, 5);
         const auto plain = ConnectionFrames();

@@ -406,7 +406,6 @@ TEST_F(UnsentChangesTest, TheyWaitThroughARefusedVersionAndALinkLostWhileTheUser
     EXPECT_FALSE(session->HasUnsentChanges());
 }
 
-
 // ---------------------------------------------------------------------------
 // Edits a closing link had not delivered
 // ---------------------------------------------------------------------------
@@ -415,10 +414,14 @@ enum class LinkEnd { Lost, Abnormal, Removed, Disconnected };
 
 std::string LinkEndName(const ::testing::TestParamInfo<LinkEnd>& info) {
     switch (info.param) {
-    case LinkEnd::Lost: return "Lost";
-    case LinkEnd::Abnormal: return "Abnormal";
-    case LinkEnd::Removed: return "Removed";
-    case LinkEnd::Disconnected: return "Disconnected";
+    case LinkEnd::Lost:
+        return "Lost";
+    case LinkEnd::Abnormal:
+        return "Abnormal";
+    case LinkEnd::Removed:
+        return "Removed";
+    case LinkEnd::Disconnected:
+        return "Disconnected";
     }
     return "";
 }
@@ -446,13 +449,19 @@ protected:
     }
     void EndLink(LinkEnd how) {
         switch (how) {
-        case LinkEnd::Lost: ASSERT_TRUE(PumpUntil([&] { return !session->IsConnected(); })); break;
-        case LinkEnd::Abnormal: session->OnDeviceAbnormal(); break;
+        case LinkEnd::Lost:
+            ASSERT_TRUE(PumpUntil([&] { return !session->IsConnected(); }));
+            break;
+        case LinkEnd::Abnormal:
+            session->OnDeviceAbnormal();
+            break;
         case LinkEnd::Removed:
             hid.Unplug(kPath);
             session->Usb().OnDeviceChange({HotplugEvent::Removal, kPath});
             break;
-        case LinkEnd::Disconnected: session->Disconnect(); break;
+        case LinkEnd::Disconnected:
+            session->Disconnect();
+            break;
         }
         ASSERT_FALSE(session->IsConnected());
     }
@@ -463,15 +472,18 @@ protected:
         reconnectedAt = device.Seen().size();
         const int loads = Count(WM_DEVICE_DATA_DONE);
         session->FirstConnect();
-        ASSERT_TRUE(PumpUntil(
-            [&] { return Count(WM_DEVICE_DATA_DONE) > loads && g_DeviceSynced.load() && !g_TransferRunning.load(); }));
+        ASSERT_TRUE(PumpUntil([&] {
+            return Count(WM_DEVICE_DATA_DONE) > loads && g_DeviceSynced.load() &&
+                   !g_TransferRunning.load();
+        }));
     }
 
     size_t silencedAt = 0;
     size_t reconnectedAt = 0;
 };
 
-class EditsLeftByAClosingLinkTest : public ClosingLinkTest, public ::testing::WithParamInterface<LinkEnd> {};
+class EditsLeftByAClosingLinkTest : public ClosingLinkTest,
+                                    public ::testing::WithParamInterface<LinkEnd> {};
 
 TEST_P(EditsLeftByAClosingLinkTest, AreAskedAboutAtTheNextConnectionAndYesDeliversThem) {
     ConnectUsb();
@@ -497,8 +509,10 @@ TEST_P(EditsLeftByAClosingLinkTest, WithNothingButReadsPendingTheNextConnectionA
     ConnectUsb();
     WithDeviceLock([&] { data->GetOut(2)->GetFilter(5)->SetGainCode(345); });
     // Answered, and so is the name the edit makes "Custom".
-    ASSERT_TRUE(PumpUntil(
-        [&] { return BandOnDevice() == 345 && Count(WM_PRESET_NAME_CUSTOM) > 0 && !g_SendCmd0Pending.load(); }));
+    ASSERT_TRUE(PumpUntil([&] {
+        return BandOnDevice() == 345 && Count(WM_PRESET_NAME_CUSTOM) > 0 &&
+               !g_SendCmd0Pending.load();
+    }));
     const size_t named = device.Seen().size();
     ASSERT_TRUE(PumpUntil([&] { return device.Seen().size() > named + 1; }));
     SilenceDevice();
@@ -512,11 +526,13 @@ TEST_P(EditsLeftByAClosingLinkTest, WithNothingButReadsPendingTheNextConnectionA
     const auto taken = Taken(reconnectedAt);
     const auto reads = ConnectReads();
     ASSERT_EQ(taken.size(), reads.size());
-    for (size_t i = 0; i < reads.size(); ++i) EXPECT_EQ(taken[i].raw, reads[i]) << i;
+    for (size_t i = 0; i < reads.size(); ++i)
+        EXPECT_EQ(taken[i].raw, reads[i]) << i;
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryEnd, EditsLeftByAClosingLinkTest,
-                         ::testing::Values(LinkEnd::Lost, LinkEnd::Abnormal, LinkEnd::Removed, LinkEnd::Disconnected),
+                         ::testing::Values(LinkEnd::Lost, LinkEnd::Abnormal, LinkEnd::Removed,
+                                           LinkEnd::Disconnected),
                          LinkEndName);
 
 // A block of the current data still queued counts by itself, without a
