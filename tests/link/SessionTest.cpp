@@ -413,17 +413,8 @@ TEST_F(UnsentChangesTest, TheyWaitThroughARefusedVersionAndALinkLostWhileTheUser
 enum class LinkEnd { Lost, Abnormal, Removed, Disconnected };
 
 std::string LinkEndName(const ::testing::TestParamInfo<LinkEnd>& info) {
-    switch (info.param) {
-    case LinkEnd::Lost:
-        return "Lost";
-    case LinkEnd::Abnormal:
-        return "Abnormal";
-    case LinkEnd::Removed:
-        return "Removed";
-    case LinkEnd::Disconnected:
-        return "Disconnected";
-    }
-    return "";
+    static const char* const kNames[] = {"Lost", "Abnormal", "Removed", "Disconnected"};
+    return kNames[static_cast<int>(info.param)];
 }
 
 class ClosingLinkTest : public UnsentChangesTest {
