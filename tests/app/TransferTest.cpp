@@ -394,7 +394,8 @@ TEST_F(TransferTest, ATransferCutShortByALostLinkIsMendedWhenTheLinkIsBack) {
     EXPECT_TRUE(view->Session().HasInterruptedTransfer());
     EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Connection failure!"});
 
-    // The device comes back; the probe reconnects and the data is read.
+    // The device comes back; the probe reconnects, asks about the window's
+    // sources record the transfer had still queued (YES), and the data is read.
     adapters.Set({});
     ASSERT_TRUE(PumpUntil([this] { return !view->Net().IsReachable(); }));
     device.SetSilent(false);
@@ -408,8 +409,10 @@ TEST_F(TransferTest, ATransferCutShortByALostLinkIsMendedWhenTheLinkIsBack) {
         BoxTexts(),
         (std::vector<std::string>{
             "Connection failure!",
+            "Settings were changed while offline.\nSend them to the device?\n(NO: the device's "
+            "data replaces them)",
             "The last data transfer did not complete; the master is switched back as it was."}));
-    EXPECT_EQ(boxes[1].autoCloseMs, 2001);
+    EXPECT_EQ(boxes[2].autoCloseMs, 2001);
 
     // A transfer that completes leaves nothing to mend at the next connection.
     view->SendPresetToDevice(0, false);
