@@ -10,19 +10,37 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <vector>
 
 namespace {
 
-std::vector<uint8_t> TakeModel() {
-    std::vector<uint8_t> m(g_ParamImage, g_ParamImage + sizeof g_ParamImage);
-    m.insert(m.end(), &g_PcPresets[0][0], &g_PcPresets[0][0] + sizeof g_PcPresets);
-    for (const uint8_t* rec : {g_SysBlock2, g_SysBlock5, g_SysBlock6, g_SysBlock7, g_SysBlock52})
-        m.insert(m.end(), rec, rec + 8);
-    m.insert(m.end(), g_SysBlock64, g_SysBlock64 + sizeof g_SysBlock64);
-    m.push_back(static_cast<uint8_t>(g_StateFlags[kFlagDataLocked].load()));
-    return m;
-}
+// Everything a preset file can change. Kept in fixed storage and compared
+// in place, so that no input pays for copies of it on the heap.
+struct Model {
+    uint8_t image[sizeof g_ParamImage];
+    uint8_t presets[sizeof g_PcPresets];
+    uint8_t records[5][8];
+    uint8_t pages[sizeof g_SysBlock64];
+    int locked;
+
+    static constexpr const uint8_t* kRecords[5] = {g_SysBlock2, g_SysBlock5, g_SysBlock6, g_SysBlock7,
+                                                   g_SysBlock52};
+
+    void Take() {
+        std::memcpy(image, g_ParamImage, sizeof image);
+        std::memcpy(presets, &g_PcPresets[0][0], sizeof presets);
+        for (size_t i = 0; i < 5; ++i) std::memcpy(records[i], kRecords[i], 8);
+        std::memcpy(pages, g_SysBlock64, sizeof pages);
+        locked = g_StateFlags[kFlagDataLocked].load();
+    }
+    bool Holds() const {
+        for (size_t i = 0; i < 5; ++i)
+            if (std::memcmp(records[i], kRecords[i], 8) != 0) return false;
+        return std::memcmp(image, g_ParamImage, sizeof image) == 0 &&
+               std::memcmp(presets, &g_PcPresets[0][0], sizeof presets) == 0 &&
+               std::memcmp(pages, g_SysBlock64, sizeof pages) == 0 &&
+               static_cast<uint8_t>(locked) == static_cast<uint8_t>(g_StateFlags[kFlagDataLocked].load());
+    }
+};
 
 void Check(bool condition) {
     if (!condition) std::abort();
@@ -41,22 +59,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string bytes(reinterpret_cast<const char*>(data + 1), size - 1);
     if (data[0] & 2) CPresetJson::Scramble(bytes);
 
-    const std::vector<uint8_t> before = TakeModel();
+    static Model before, loaded;
+    before.Take();
     CPresetJson codec;
     const PresetFileHeader header = codec.m_Header;
     if (!(complete ? codec.ReadAllPresetsBytes(bytes) : codec.ReadPresetBytes(bytes))) {
         Check(codec.Error() != PresetFileError::None && !codec.ErrorText().empty());
-        Check(TakeModel() == before);
+        Check(before.Holds());
         Check(codec.m_Header == header);
         return 0;
     }
 
     std::string again;
     Check(complete ? codec.WriteAllPresetsBytes(again) : codec.WritePresetBytes(again));
-    const std::vector<uint8_t> loaded = TakeModel();
+    loaded.Take();
     CPresetJson reader;
     Check(complete ? reader.ReadAllPresetsBytes(again) : reader.ReadPresetBytes(again));
-    Check(TakeModel() == loaded);
+    Check(loaded.Holds());
     // Files are always written unencrypted.
     codec.m_Header.encrypted = 0;
     Check(reader.m_Header == codec.m_Header);
