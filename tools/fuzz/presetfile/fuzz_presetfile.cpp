@@ -22,13 +22,14 @@ struct Model {
     uint8_t pages[sizeof g_SysBlock64];
     int locked;
 
-    static constexpr const uint8_t* kRecords[5] = {g_SysBlock2, g_SysBlock5, g_SysBlock6, g_SysBlock7,
-                                                   g_SysBlock52};
+    static constexpr const uint8_t* kRecords[5] = {g_SysBlock2, g_SysBlock5, g_SysBlock6,
+                                                   g_SysBlock7, g_SysBlock52};
 
     void Take() {
         std::memcpy(image, g_ParamImage, sizeof image);
         std::memcpy(presets, &g_PcPresets[0][0], sizeof presets);
-        for (size_t i = 0; i < 5; ++i) std::memcpy(records[i], kRecords[i], 8);
+        for (size_t i = 0; i < 5; ++i)
+            std::memcpy(records[i], kRecords[i], 8);
         std::memcpy(pages, g_SysBlock64, sizeof pages);
         locked = g_StateFlags[kFlagDataLocked].load();
     }
@@ -38,7 +39,8 @@ struct Model {
         return std::memcmp(image, g_ParamImage, sizeof image) == 0 &&
                std::memcmp(presets, &g_PcPresets[0][0], sizeof presets) == 0 &&
                std::memcmp(pages, g_SysBlock64, sizeof pages) == 0 &&
-               static_cast<uint8_t>(locked) == static_cast<uint8_t>(g_StateFlags[kFlagDataLocked].load());
+               static_cast<uint8_t>(locked) ==
+                   static_cast<uint8_t>(g_StateFlags[kFlagDataLocked].load());
     }
 };
 
