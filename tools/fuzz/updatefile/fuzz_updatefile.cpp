@@ -63,7 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t controllerBytes = image.controller.size();
     using Shape = std::tuple<bool, bool, size_t, size_t>;
     static std::set<Shape> walked;
-    if (!walked.emplace(image.hasDsp, image.hasController, dspBytes, controllerBytes).second) return 0;
+    if (!walked.emplace(image.hasDsp, image.hasController, dspBytes, controllerBytes).second)
+        return 0;
     engine->firmware.Load(std::move(image));
     size_t steps = 0, ends = 0;
     for (;;) {
