@@ -23,8 +23,18 @@ uint64_t CArchive::Read(size_t n) {
     return v;
 }
 
+uint8_t* CArchive::Room(size_t n) {
+    if (out_.size() - used_ < n)
+        out_.resize(std::max({out_.capacity(), 2 * out_.size(), used_ + n}));
+    uint8_t* p = out_.data() + used_;
+    used_ += n;
+    return p;
+}
+
 void CArchive::Write(uint64_t v, size_t n) {
-    for (size_t i = 0; i < n; ++i) out_.push_back(static_cast<uint8_t>(v >> (8 * i)));
+    uint8_t* p = Room(n);
+    for (size_t i = 0; i < n; ++i)
+        p[i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
 void CArchive::Double(double& v) {
@@ -156,7 +166,7 @@ void CArchive::ReadText(std::string& text, bool& wide) {
 void CArchive::RawString(std::string& bytes) {
     if (!loading_) {
         WriteLength(bytes.size());
-        out_.insert(out_.end(), bytes.begin(), bytes.end());
+        if (!bytes.empty()) std::memcpy(Room(bytes.size()), bytes.data(), bytes.size());
         return;
     }
     bool wide = false;

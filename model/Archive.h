@@ -18,8 +18,9 @@
 
 class CArchive {
 public:
-    // A storing archive.
-    CArchive() = default;
+    // A storing archive. Its buffer starts large enough for a whole document
+    // (about 29 KB), so that a save does not grow it value by value.
+    CArchive() { out_.reserve(kSaveReserve); }
     // A loading archive over data[0..size).
     CArchive(const uint8_t* data, size_t size) : loading_(true), in_(data), inSize_(data ? size : 0) {}
     explicit CArchive(const std::vector<uint8_t>& data) : CArchive(data.data(), data.size()) {}
@@ -29,7 +30,10 @@ public:
     // Loading met the end of its data or a malformed value.
     bool Failed() const { return failed_; }
     // What a storing archive has collected.
-    const std::vector<uint8_t>& Bytes() const { return out_; }
+    const std::vector<uint8_t>& Bytes() const {
+        out_.resize(used_); // the spare room a save kept ahead
+        return out_;
+    }
     // Bytes read so far by a loading archive.
     size_t Position() const { return pos_; }
 
@@ -51,6 +55,8 @@ public:
     void Refuse() { failed_ = true; }
 
 private:
+    static constexpr size_t kSaveReserve = 32 * 1024;
+
     template <class Wire, class T> void Transfer(T& v) {
         static_assert(std::is_integral_v<T>, "integral members only");
         if (loading_) {
@@ -69,6 +75,8 @@ private:
     // The length prefix; wide is set when the wide-string marker precedes it.
     uint64_t ReadLength(bool& wide);
     uint64_t Read(size_t n);
+    // The next n bytes of a storing archive, made room for in the buffer.
+    uint8_t* Room(size_t n);
     void Write(uint64_t v, size_t n);
     bool Take(size_t n, const uint8_t*& p);
 
@@ -77,7 +85,9 @@ private:
     const uint8_t* in_ = nullptr;
     size_t inSize_ = 0;
     size_t pos_ = 0;
-    std::vector<uint8_t> out_;
+    // Written bytes are out_[0..used_); out_ may run ahead of them.
+    mutable std::vector<uint8_t> out_;
+    size_t used_ = 0;
 };
 
 // Loads obj from ar. When the archive runs short or holds a malformed value,
