@@ -579,6 +579,9 @@ void CLumaraView::OnTimer(int id) {
     case kEditGuardTimer:
         KillTimer(kEditGuardTimer);
         g_StateFlags[kFlagStatusGuard] = 0;
+        // The device's next report is taken over even when it did not change
+        // meanwhile: it may differ from what the user set.
+        Command().AskForStatus();
         break;
     case kFirstConnectTimer:
         PostMessage(WM_FIRST_CONNECT, 0, 0);

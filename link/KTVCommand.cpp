@@ -75,6 +75,7 @@ void CKTVCommand::Clear() {
     DeviceLockGuard lock(g_DeviceLock);
     queue_.clear();
     ResetReceive();
+    statusWanted_ = true;
 }
 
 void CKTVCommand::RewindHead() {
@@ -350,8 +351,15 @@ void CKTVCommand::StoreDeviceRecord(const uint8_t* payload, int n) {
     case kRecordSources: Copy(g_SysBlock2, 8, payload, n); break;
     case kRecordStatus: {
         const int k = std::min(n, kStatusBytes);
-        for (int i = 0; i < k; ++i) g_DeviceStatus[i] = payload[i];
-        AddNote(NoteKind::Post, WM_DEVICE_STATUS, 0, n);
+        bool changed = n != statusLength_;
+        for (int i = 0; i < k; ++i) {
+            changed = changed || g_DeviceStatus[i] != payload[i];
+            g_DeviceStatus[i] = payload[i];
+        }
+        statusLength_ = n;
+        // A status that says again what the view has costs its thread nothing.
+        if (statusWanted_.exchange(false) || changed)
+            AddNote(NoteKind::Post, WM_DEVICE_STATUS, 0, n);
         break;
     }
     case kRecordVersion: {

@@ -11,6 +11,7 @@
 #include "controls/NumEdit.h"
 #include "model/FrameBuilder.h"
 #include "model/KTV_Data.h"
+#include "model/ModelLock.h"
 #include "model/SpeakerTypes.h"
 #include "pages/output/GainDlg.h"
 #include "pages/output/OutputDlg.h"
@@ -181,10 +182,6 @@ TEST_F(DeviceTest, AnEditReachesTheDeviceAndTheNameBecomesCustom) {
 
 TEST_F(DeviceTest, TheViewTakesOverTheDevicesStatusButNotWhileTheUserIsChangingIt) {
     StartConnected();
-    auto statusAfter = [this](int more) {
-        const int target = view->Count(WM_DEVICE_STATUS) + more;
-        return PumpUntil([&] { return view->Count(WM_DEVICE_STATUS) >= target; });
-    };
     // The guard holds: nothing is taken.
     g_StateFlags[kFlagStatusGuard] = 1;
     view->StartEditGuardTimer();
@@ -192,7 +189,7 @@ TEST_F(DeviceTest, TheViewTakesOverTheDevicesStatusButNotWhileTheUserIsChangingI
     device.TurnVolume(2, 33);
     device.TurnMasterOn(false);
     device.TurnSecondSource(1);
-    ASSERT_TRUE(statusAfter(3));
+    ASSERT_TRUE(StatusReadsAfter(3));
     EXPECT_EQ(g_SysBlock2[0], 1);
     EXPECT_EQ(g_SysBlock2[4], 60);
     EXPECT_EQ(g_SysBlock5[6], 1);
@@ -215,8 +212,31 @@ TEST_F(DeviceTest, TheViewTakesOverTheDevicesStatusButNotWhileTheUserIsChangingI
 
     // A record that says what the view already has changes nothing and sends nothing.
     const size_t before = WithoutStatus(device.Seen()).size();
-    ASSERT_TRUE(statusAfter(3));
+    ASSERT_TRUE(StatusReadsAfter(3));
     EXPECT_EQ(WithoutStatus(device.Seen()).size(), before);
+}
+
+TEST_F(DeviceTest, TheViewHearsOfTheDevicesStatusWhenItChanges) {
+    StartConnected();
+    ASSERT_TRUE(StatusReadsAfter(3));
+    const int heard = view->Count(WM_DEVICE_STATUS);
+    EXPECT_GE(heard, 1) << "the first after connecting";
+    ASSERT_TRUE(StatusReadsAfter(10));
+    EXPECT_EQ(view->Count(WM_DEVICE_STATUS), heard) << "the same status again";
+
+    device.TurnVolume(2, 33);
+    ASSERT_TRUE(PumpUntil([] { return g_SysBlock2[4] == 33; }));
+    EXPECT_EQ(view->Count(WM_DEVICE_STATUS), heard + 1);
+
+    // A value the device did not take: once the user's guard has ended, the
+    // view shows the device's again although its status did not change.
+    g_StateFlags[kFlagStatusGuard] = 1;
+    view->StartEditGuardTimer();
+    WithDeviceLock([] { g_SysBlock2[4] = 10; });
+    ASSERT_TRUE(StatusReadsAfter(3));
+    EXPECT_EQ(g_SysBlock2[4], 10);
+    view->OnTimer(CLumaraView::kEditGuardTimer);
+    EXPECT_TRUE(PumpUntil([] { return g_SysBlock2[4] == 33; }));
 }
 
 // Byte 289 of output 0 is the L/R link flag and the lock marker at once; only
