@@ -6,6 +6,8 @@
 
 #include "app/PresetJson.h"
 #include "controls/GradientProgressCtrl.h"
+#include "controls/SkinButtonBase.h"
+#include "controls/SpinBtn.h"
 #include "model/FrameBuilder.h"
 #include "model/KTV_Data.h"
 #include "model/SpeakerTypes.h"
@@ -251,6 +253,33 @@ TEST_F(TransferTest, LoadingAStoredPresetMakesItCurrentAndReadsItBack) {
     EXPECT_EQ(FirstDifference(device.Image().data(), device.StoredPreset(4).data()), -1);
     // The model took the preset: its output 11 starts with another band than output 10.
     EXPECT_NE(view->Data()->GetOut(11)->GetFilter(0)->GetGainCode(), view->Data()->GetOut(10)->GetFilter(0)->GetGainCode());
+}
+
+// While a transfer runs the view is disabled: every skinned control it shows
+// (the scene, map, lock, link and mixer buttons, the strips' captions, the
+// curve bar, ...) wears a disabled look drawn from its pictures, not a blank
+// box of the plain button face.
+TEST_F(TransferTest, DuringATransferNoSkinnedControlIsABlankBox) {
+    SetUpTransfer();
+    view->LoadDevicePreset(4);
+    ASSERT_FALSE(view->isEnabled());
+    std::vector<std::string> blank;
+    int looked = 0;
+    for (QWidget* w : view->findChildren<QWidget*>()) {
+        const bool skinned = dynamic_cast<ctl::SkinButtonBase*>(w) || dynamic_cast<CSpinBtn*>(w);
+        if (!skinned || !w->isVisibleTo(view) || w->size().isEmpty()) continue;
+        ++looked;
+        const QImage face = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        int plain = 0;
+        for (int y = 0; y < face.height(); ++y)
+            for (int x = 0; x < face.width(); ++x)
+                plain += face.pixelColor(x, y) == ctl::kButtonFace;
+        if (plain * 2 > face.width() * face.height())
+            blank.push_back(w->objectName().toStdString() + "/" + std::to_string(ControlId(w)));
+    }
+    EXPECT_GT(looked, 30);
+    EXPECT_THAT(blank, ::testing::IsEmpty());
+    RunTransfer(Snapshot(view->Command()));
 }
 
 TEST_F(TransferTest, ReadingAllPresetsForAFileWritesTheFileWhenTheLastBlockArrives) {
