@@ -9,6 +9,7 @@
 #include "controls/StaticControls.h"
 #include "model/DataDefine.h"
 #include "model/Globals.h"
+#include "platform/UiGlobals.h"
 #include "tests/platform/GuiTestSupport.h"
 
 #include <QApplication>
@@ -198,6 +199,7 @@ TEST(VersionWindowTest, TextsByVariantAndLanguage) {
 // Every line of the version texts shows whole: the wrapped text fits its
 // box, and the boxes stay clear of each other and of the buttons.
 TEST(VersionWindowTest, TheVersionTextsFitTheirBoxes) {
+    CreateSharedFonts(); // the texts' font as the program has it
     std::memset(g_DeviceVersionText, 0, sizeof g_DeviceVersionText);
     std::memcpy(g_DeviceVersionText, "VELK-FV1.00", 11);
     for (int language : {0, 1})

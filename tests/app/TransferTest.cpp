@@ -277,7 +277,7 @@ TEST_F(TransferTest, DuringATransferEverySkinnedControlLooksDisabled) {
         return faces;
     };
     const std::map<QWidget*, QImage> enabled = skinned();
-    view->LoadDevicePreset(4);
+    view->SendPresetToDevice(3, false);
     ASSERT_FALSE(view->isEnabled());
     std::vector<std::string> blank, unchanged;
     for (const auto& [w, before] : enabled) {
