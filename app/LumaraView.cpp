@@ -71,6 +71,9 @@ constexpr TemplateControl kTemplate101[] = {
 constexpr QRect kPresetNamePlace(280, 3, 280, 24);
 constexpr int kPresetNameIndent = 8;
 constexpr QRect kLinkStatusPlace(830, 3, 195, 24);
+// The mix-source warning's template place lies over the preset name: it
+// goes to the free part of the top row, right of the System button.
+constexpr QPoint kMixWarningPlace(634, 6);
 
 const TemplateControl* FindTemplate(int id) {
     for (const TemplateControl& c : kTemplate101)
@@ -243,6 +246,7 @@ void CLumaraView::CreateControls() {
     m_MixSourceList = new CComBoxBtn(this, IDC_MIX_SOURCE);
     place(m_MixSourceList, IDC_MIX_SOURCE);
     bit(m_MixWarning, IDC_MIX_WARNING);
+    m_MixWarning->move(kMixWarningPlace);
 }
 
 CBitButton* CLumaraView::PageButton(int page) const {

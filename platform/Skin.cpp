@@ -245,8 +245,9 @@ void DrawCaptions(QPainter& p, const Picture& pic, const QRectF& r, const QColor
         const QColor c = box.look == TextBox::Lit ? Accent(pic.tone).lighter(130)
                          : box.look == TextBox::Dim ? kLabelDim
                                                     : text;
-        DrawText(p, box.rect, pic.texts[i++], c, TextPx(box.rect), box.look == TextBox::Lit ? 700 : 400,
-                 Qt::AlignLeft | Qt::AlignVCenter);
+        DrawText(p, box.rect, pic.texts[i++], c, TextPx(box.rect),
+                 box.look == TextBox::Lit ? 700 : 400,
+                 (box.centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter);
     }
     const int rest = int(pic.texts.size()) - i;
     if (rest <= 0) return;
@@ -307,10 +308,17 @@ void PaintButton(QPainter& p, const Picture& pic, const QRectF& r) {
         pic.state.endsWith(QLatin1String("pressed")) ? QPointF(0.5, 0.5) : QPointF());
     const QString caption = pic.texts.join(QLatin1Char('\n'));
     if (!pic.icon.isEmpty() && !caption.isEmpty()) {
-        const QRectF iconBox(inner.left(), inner.top(), inner.height(), inner.height());
+        // The caption keeps the size the other buttons' captions have; where
+        // it would not fit beside a full-height icon, the icon gives way.
+        const int px = TextPx(inner);
+        const qreal need = QFontMetricsF(platform::ArialFont(-px, 700))
+                               .boundingRect(QRectF(), Qt::AlignLeft, caption)
+                               .width();
+        const qreal side =
+            std::clamp(inner.width() - 2 - need - 2, inner.height() * 0.6, inner.height());
+        const QRectF iconBox(inner.left(), inner.top(), side, inner.height());
         DrawIcon(p, pic.icon, iconBox, f.text);
-        DrawText(p, inner.adjusted(inner.height() + 2, 0, 0, 0), caption, f.text, TextPx(inner), 700,
-                 Qt::AlignCenter);
+        DrawText(p, inner.adjusted(side + 2, 0, 0, 0), caption, f.text, px, 700, Qt::AlignCenter);
     } else if (!pic.icon.isEmpty()) {
         DrawIcon(p, pic.icon, pic.iconRect.isEmpty() ? inner : QRectF(pic.iconRect), f.text);
     } else {
