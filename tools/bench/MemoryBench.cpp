@@ -152,10 +152,11 @@ private:
 
 int Probe(int argc, char** argv) {
     // The offscreen platform's notes on what it cannot do say nothing here.
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& text) {
-        if (!text.startsWith(QLatin1String("This plugin does not support")))
-            std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
-    });
+    qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext& context, const QString& text) {
+            if (!text.startsWith(QLatin1String("This plugin does not support")))
+                std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
+        });
     platform::PrepareDisplay();
     QApplication qt(argc, argv);
     Runner runner;
@@ -211,7 +212,8 @@ ProbeResult RunProbe(const char* self, const std::string& configDir) {
         std::string text;
         char buf[256];
         ssize_t n;
-        while ((n = read(out[0], buf, sizeof buf)) > 0) text.append(buf, static_cast<size_t>(n));
+        while ((n = read(out[0], buf, sizeof buf)) > 0)
+            text.append(buf, static_cast<size_t>(n));
         int status = 0;
         waitpid(pid, &status, 0);
         r.ok = std::sscanf(text.c_str(),
@@ -245,7 +247,9 @@ void BM_ConnectedAndEveryWindow(benchmark::State& state) {
         windowsPeak += r.windows.peakKb / 1024.0;
         shots = r.shots;
     }
-    const auto avg = [](double v) { return benchmark::Counter(v, benchmark::Counter::kAvgIterations); };
+    const auto avg = [](double v) {
+        return benchmark::Counter(v, benchmark::Counter::kAvgIterations);
+    };
     state.counters["connected_mb"] = avg(connected);
     state.counters["connected_peak_mb"] = avg(connectedPeak);
     state.counters["windows_mb"] = avg(windows);

@@ -57,8 +57,8 @@ public:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (!done_ && event->type() == QEvent::Paint && g_ActiveView && watched == g_ActiveView) {
             done_ = true;
-            std::printf("first_paint_ns=%lld rss_kb=%ld peak_kb=%ld\n", MonotonicNs(), StatusKb("VmRSS:"),
-                        StatusKb("VmHWM:"));
+            std::printf("first_paint_ns=%lld rss_kb=%ld peak_kb=%ld\n", MonotonicNs(),
+                        StatusKb("VmRSS:"), StatusKb("VmHWM:"));
             std::fflush(stdout);
             QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
         }
@@ -97,6 +97,7 @@ ProbeResult RunProbe(const char* self, const std::string& configDir) {
     posix_spawn_file_actions_addclose(&actions, out[0]);
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     setenv("XDG_CONFIG_HOME", configDir.c_str(), 1);
+    if (!getenv("XDG_RUNTIME_DIR")) setenv("XDG_RUNTIME_DIR", configDir.c_str(), 1);
     char* args[] = {const_cast<char*>(self), const_cast<char*>("--probe"), nullptr};
     const long long start = MonotonicNs();
     pid_t pid = 0;
@@ -113,7 +114,8 @@ ProbeResult RunProbe(const char* self, const std::string& configDir) {
         waitpid(pid, &status, 0);
         long long paint = 0;
         long rss = 0, peak = 0;
-        if (std::sscanf(text.c_str(), "first_paint_ns=%lld rss_kb=%ld peak_kb=%ld", &paint, &rss, &peak) == 3) {
+        if (std::sscanf(text.c_str(), "first_paint_ns=%lld rss_kb=%ld peak_kb=%ld", &paint, &rss,
+                        &peak) == 3) {
             r.ms = (paint - start) / 1e6;
             r.rssMb = rss / 1024.0;
             r.peakMb = peak / 1024.0;
@@ -165,8 +167,8 @@ int CheckPeak(double maxMb) {
     for (int i = 0; i < 3; ++i) {
         const ProbeResult r = RunProbe(g_self.c_str(), dir);
         const bool over = r.peakMb < 0 || r.peakMb > maxMb;
-        std::printf("peak resident memory at first paint: %.1f MB (at most %.0f MB)%s\n", r.peakMb, maxMb,
-                    over ? ": too much" : "");
+        std::printf("peak resident memory at first paint: %.1f MB (at most %.0f MB)%s\n", r.peakMb,
+                    maxMb, over ? ": too much" : "");
         failures += over;
     }
     std::system(("rm -rf " + dir).c_str());
@@ -180,7 +182,8 @@ int main(int argc, char** argv) {
     char self[4096] = {};
     const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
     g_self = n > 0 ? std::string(self, static_cast<size_t>(n)) : std::string(argv[0]);
-    if (argc == 3 && std::strcmp(argv[1], "--max-peak-mb") == 0) return CheckPeak(std::atof(argv[2]));
+    if (argc == 3 && std::strcmp(argv[1], "--max-peak-mb") == 0)
+        return CheckPeak(std::atof(argv[2]));
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
