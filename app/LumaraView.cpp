@@ -266,8 +266,6 @@ void CLumaraView::OnInitialUpdate() {
     g_ActiveView = this;
     g_PageHost = this;
     m_Session.Command().SetNotifyWnd(&m_Session.Relay());
-    m_BackgroundCn = skin::Pixmap(285);
-    m_BackgroundEn = skin::Pixmap(284);
     g_StartDirectory = QDir::currentPath().toStdString();
     m_ProgramFolder = g_StartDirectory;
     for (int i = 0; i < kOutputCount; ++i) g_LinkKey[i] = i;
@@ -509,6 +507,9 @@ void CLumaraView::ApplyLanguage() {
     if (m_MixPage) m_MixPage->ApplyLanguage();
     if (m_LockPanel) m_LockPanel->ApplyLanguage();
     if (m_LevelBar) m_LevelBar->ApplyLanguage();
+    // The other language's pictures go: the window holds only the one shown.
+    m_Background.Release();
+    skin::ReleaseOtherLanguage(cn);
 }
 
 void CLumaraView::SetModePage(int page, int set) {
@@ -655,7 +656,7 @@ LRESULT CLumaraView::WindowProc(unsigned msg, WPARAM wParam, LPARAM lParam) {
 
 void CLumaraView::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.drawPixmap(2, 0, g_LanguageFlag.load() ? m_BackgroundCn : m_BackgroundEn);
+    p.drawPixmap(2, 0, m_Background.In(g_LanguageFlag.load() != 0));
 }
 
 void CLumaraView::mousePressEvent(QMouseEvent* event) {

@@ -78,9 +78,8 @@ int MasterWord() {
 // ---------------------------------------------------------------------------
 
 CLevel_Delay_Dlg::CLevel_Delay_Dlg(QWidget* parent) : CSourcePage(parent) {
-    m_BackEn = skin::Pixmap(523);
-    m_BackCn = skin::Pixmap(7030);
-    resize(m_BackEn.isNull() ? DluToPixels(QSize(855, 382), kArial8) : m_BackEn.size());
+    const QSize back = skin::Size(523);
+    resize(back.isValid() ? back : DluToPixels(QSize(855, 382), kArial8));
     g_pLevelDelayDlg = this;
     SetUpControls();
     ClearLamps();
@@ -666,12 +665,13 @@ void CLevel_Delay_Dlg::ApplyLanguage() {
     }
     static_cast<CFontStatic*>(Control(IDC_LINK_INDICATOR))
         ->SetText(cn ? QStringLiteral("联动") : QStringLiteral("LINK"));
+    m_Back.Release();
     update();
 }
 
 void CLevel_Delay_Dlg::paintEvent(QPaintEvent* event) {
     QPainter p(this);
-    const QPixmap& back = g_LanguageFlag.load() ? m_BackCn : m_BackEn;
+    const QPixmap& back = m_Back.In(g_LanguageFlag.load() != 0);
     for (const QRect& r : event->region())
         p.drawPixmap(r, back, r);
 }

@@ -104,6 +104,25 @@ TEST(SkinCatalogueTest, DrawnPicturesAreKept) {
     EXPECT_EQ(Image(287), Render(*Program().Find(287)));
 }
 
+// One copy of a picture: its pixmap draws from the kept pixels, opaque or not.
+TEST(SkinCatalogueTest, APixmapSharesTheKeptPicturesPixels) {
+    for (const int id : {287, 1151, 654, 273}) {
+        SCOPED_TRACE(id);
+        const QImage kept = Image(id);
+        EXPECT_EQ(Pixmap(id).toImage().constBits(), kept.constBits());
+    }
+}
+
+TEST(SkinCatalogueTest, ALanguagesPicturesCanBeLetGo) {
+    ClearCache();
+    const QImage both = Image(8830), chinese = Image(287), english = Image(286);
+    ReleaseOtherLanguage(false);
+    EXPECT_EQ(CachedIds(), (std::vector<int>{286, 8830}));
+    EXPECT_EQ(Image(287), chinese); // drawn again, alike
+    ReleaseOtherLanguage(true);
+    EXPECT_EQ(CachedIds(), (std::vector<int>{287, 8830}));
+}
+
 // The desktop's icons: the program's icon drawn larger is the same picture.
 TEST(SkinCatalogueTest, AScaledPictureIsTheSamePictureLarger) {
     const Picture& icon = *Program().Find(273);
