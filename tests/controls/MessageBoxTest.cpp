@@ -149,8 +149,11 @@ TEST_F(MessageBoxTest, TheTextFitsInsideTheBoxWithMargins) {
                     QRect(0, 0, r.width(), 1000), Qt::AlignHCenter | Qt::TextWordWrap, s.text);
                 EXPECT_LE(need.width(), r.width()) << s.text.toStdString();
                 EXPECT_LE(need.height(), r.height()) << s.text.toStdString();
-                for (QPushButton* b : box->findChildren<QPushButton*>())
-                    if (!b->isHidden()) EXPECT_LE(r.bottom(), b->y()) << s.text.toStdString();
+                for (QPushButton* b : box->findChildren<QPushButton*>()) {
+                    if (!b->isHidden()) {
+                        EXPECT_LE(r.bottom(), b->y()) << s.text.toStdString();
+                    }
+                }
             }
         }
         return Action::Ok;
