@@ -20,6 +20,7 @@
 #include <chrono>
 #include <cstring>
 
+#include <malloc.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -104,6 +105,12 @@ void CLumaraApp::EnsureGui() {
 
 bool CLumaraApp::InitInstance(const QStringList& args) {
     m_ExitCode = 0;
+    // Pictures and print pages take megabytes each and come and go with the
+    // windows. A fixed threshold keeps every such block in a mapping of its
+    // own, given back when freed; glibc would otherwise raise it to the
+    // largest block freed so far, and the next ones would land in the heap,
+    // which keeps what is freed there.
+    mallopt(M_MMAP_THRESHOLD, 256 * 1024);
     // The command line.
     CSplashWnd::EnableSplashScreen(ShowSplashFromArgs(args));
     // The network layer.

@@ -72,6 +72,9 @@ constexpr TemplateControl kTemplate101[] = {
 constexpr QRect kPresetNamePlace(280, 3, 280, 24);
 constexpr int kPresetNameIndent = 8;
 constexpr QRect kLinkStatusPlace(830, 3, 195, 24);
+// The mix-source warning's template place lies over the preset name: it
+// goes to the free part of the top row, right of the System button.
+constexpr QPoint kMixWarningPlace(634, 6);
 
 const TemplateControl* FindTemplate(int id) {
     for (const TemplateControl& c : kTemplate101)
@@ -244,6 +247,7 @@ void CLumaraView::CreateControls() {
     m_MixSourceList = new CComBoxBtn(this, IDC_MIX_SOURCE);
     place(m_MixSourceList, IDC_MIX_SOURCE);
     bit(m_MixWarning, IDC_MIX_WARNING);
+    m_MixWarning->move(kMixWarningPlace);
 }
 
 CBitButton* CLumaraView::PageButton(int page) const {
@@ -263,8 +267,6 @@ void CLumaraView::OnInitialUpdate() {
     g_ActiveView = this;
     g_PageHost = this;
     m_Session.Command().SetNotifyWnd(&m_Session.Relay());
-    m_BackgroundCn = skin::Pixmap(285);
-    m_BackgroundEn = skin::Pixmap(284);
     g_StartDirectory = QDir::currentPath().toStdString();
     m_ProgramFolder = g_StartDirectory;
     for (int i = 0; i < kOutputCount; ++i)
@@ -507,6 +509,9 @@ void CLumaraView::ApplyLanguage() {
     if (m_MixPage) m_MixPage->ApplyLanguage();
     if (m_LockPanel) m_LockPanel->ApplyLanguage();
     if (m_LevelBar) m_LevelBar->ApplyLanguage();
+    // The other language's pictures go: the window holds only the one shown.
+    m_Background.Release();
+    skin::ReleaseOtherLanguage(cn);
 }
 
 void CLumaraView::SetModePage(int page, int set) {
@@ -581,6 +586,9 @@ void CLumaraView::OnTimer(int id) {
     case kEditGuardTimer:
         KillTimer(kEditGuardTimer);
         g_StateFlags[kFlagStatusGuard] = 0;
+        // The device's next report is taken over even when it did not change
+        // meanwhile: it may differ from what the user set.
+        Command().AskForStatus();
         break;
     case kFirstConnectTimer:
         PostMessage(WM_FIRST_CONNECT, 0, 0);
@@ -650,7 +658,7 @@ LRESULT CLumaraView::WindowProc(unsigned msg, WPARAM wParam, LPARAM lParam) {
 
 void CLumaraView::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.drawPixmap(2, 0, g_LanguageFlag.load() ? m_BackgroundCn : m_BackgroundEn);
+    p.drawPixmap(2, 0, m_Background.In(g_LanguageFlag.load() != 0));
 }
 
 void CLumaraView::mousePressEvent(QMouseEvent* event) {

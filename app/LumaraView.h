@@ -24,6 +24,7 @@
 #include "link/DeviceSession.h"
 #include "platform/Message.h"
 #include "platform/Settings.h"
+#include "platform/Skin.h"
 #include "platform/StoredSettingsGroup.h"
 #include "platform/ViewNotify.h"
 
@@ -619,8 +620,7 @@ private:
     CBitButton* m_MixWarning = nullptr;
     std::map<int, CBitButton*> m_BitButtons; // by control id
 
-    QPixmap m_BackgroundCn; // 285
-    QPixmap m_BackgroundEn; // 284
+    skin::LanguagePixmap m_Background{284, 285};
     QRect m_StripRects[kStripCount];
 
     // Pages, level bar and strips.

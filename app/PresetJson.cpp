@@ -271,6 +271,7 @@ const cJSON* Need(const cJSON* obj, const char* key, TypeTest isType, const std:
 bool ReadBytes(const cJSON* array, size_t limit, const std::string& path, std::vector<uint8_t>& out, ReadError& e) {
     if (!cJSON_IsArray(array)) return e.Set(PresetFileError::WrongType, path);
     out.clear();
+    out.reserve(limit);
     size_t i = 0;
     for (const cJSON* it = array->child; it && i < limit; it = it->next, ++i) {
         if (!cJSON_IsNumber(it)) return e.Set(PresetFileError::WrongType, Indexed(path, i));
@@ -639,12 +640,15 @@ bool CPresetJson::Read(Kind kind, const std::string& fileBytes) {
 
     // The parser gets a NUL-terminated copy with spare zeros behind it, so no
     // input can lead it past the buffer.
-    std::string text(fileBytes);
+    constexpr size_t kSpareZeros = 16;
+    std::string text;
+    text.reserve(fileBytes.size() + kSpareZeros);
+    text = fileBytes;
     Scramble(text);
     const auto isBlank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\0'; };
     size_t length = text.size();
     while (length > 0 && isBlank(text[length - 1])) --length;
-    text.append(16, '\0');
+    text.append(kSpareZeros, '\0');
     const auto at = [](size_t offset) { return "at byte " + std::to_string(offset); };
     // Zero bytes may only trail the text: inside a string cJSON would cut it short.
     if (const void* zero = std::memchr(text.data(), '\0', length))

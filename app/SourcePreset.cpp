@@ -62,9 +62,8 @@ QStringList CSourcePreset::Entries() {
 
 CSourcePreset::CSourcePreset(IPageHost* view, QWidget* parent)
     : CSkinDialog(parent, platform::kArial8, QSize(), Keys::StayOpen), m_View(view) {
-    m_Background[0] = skin::Pixmap(kBackgroundEn);
-    m_Background[1] = skin::Pixmap(kBackgroundCn);
     setFixedSize(PictureSize(kBackgroundEn));
+    m_Background = skin::LanguagePixmap(kBackgroundEn, kBackgroundCn);
     m_Switch = new CBitButton(this, IDC_SWITCH);
     Name(m_Switch, IDC_SWITCH);
     m_Switch->move(kSwitchAt);
@@ -104,7 +103,7 @@ void CSourcePreset::OnInitDialog() {
 
 void CSourcePreset::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.drawPixmap(0, 0, m_Background[g_LanguageFlag.load() ? 1 : 0]);
+    p.drawPixmap(0, 0, m_Background.In(g_LanguageFlag.load() != 0));
 }
 
 LRESULT CSourcePreset::WindowProc(unsigned msg, WPARAM wParam, LPARAM lParam) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "controls/SkinDialog.h"
+#include "platform/Skin.h"
 
 #include <QPixmap>
 
@@ -44,5 +45,5 @@ private:
     IPageHost* m_View;
     CBitButton* m_Switch = nullptr;
     std::array<CComBoxBtn*, kRows> m_Rows{};
-    QPixmap m_Background[2]; // English, Chinese
+    skin::LanguagePixmap m_Background;
 };

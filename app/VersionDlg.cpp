@@ -35,7 +35,8 @@ CVersionDlg::CVersionDlg(QWidget* parent)
     m_Link->hide();
     m_NoticeText = Static(this, "1894", QRect(150, 84, 230, 20));
     m_Device = Static(this, "1877", QRect(150, 20, 240, 24));
-    m_Software = Static(this, "1875", QRect(150, 50, 240, 24));
+    // Room for two lines: the software version wraps after its label.
+    m_Software = Static(this, "1875", QRect(150, 50, 240, 44));
     m_RemarkText = Static(this, "1876", QRect(150, 84, 230, 20));
     m_Help = new QPushButton(this);
     m_Help->setObjectName(QStringLiteral("8802"));

@@ -225,8 +225,11 @@ LRESULT CLumaraView::OnDeviceStatus(WPARAM, LPARAM) {
     // While the user is changing these controls, or deciding about settings
     // the device has not had, the device's report waits.
     if (!IsConnected() || g_StateFlags[kFlagStatusGuard].load() ||
-        m_Session.IsAskingAboutUnsentChanges())
+        m_Session.IsAskingAboutUnsentChanges()) {
+        // The link tells only of changes: this one must come again.
+        Command().AskForStatus();
         return 0;
+    }
     bool source = false, volumes = false, mixSource = false;
     {
         // The worker stores records under the lock; take them over under it too.

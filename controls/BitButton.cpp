@@ -112,7 +112,19 @@ void CBitButton::Refresh() {
 void CBitButton::paintEvent(QPaintEvent*) {
     QPainter p(this);
     const Shown shown = Current();
-    ctl::DrawFace(p, this, shown.bitmap);
+    if (shown.look == DisabledOff || shown.look == DisabledOn) {
+        // Without a disabled picture of its own the button shows its normal face dimmed.
+        const bool on = shown.look == DisabledOn;
+        const unsigned normal =
+            useAlt_ ? altBitmaps_[on ? 1 : 0] : bitmaps_[on ? OnNormal : OffNormal];
+        const QPixmap face = ctl::DisabledFace(shown.bitmap, normal);
+        if (face.isNull())
+            ctl::DrawFace(p, this, 0);
+        else
+            p.drawPixmap(0, 0, face);
+    } else {
+        ctl::DrawFace(p, this, shown.bitmap);
+    }
     const QString caption = text();
     p.setFont(shown.font ? *shown.font : font());
     p.setPen(shown.textColor);

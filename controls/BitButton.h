@@ -1,7 +1,8 @@
 // CBitButton: the program's skinned push and toggle button. It draws one
 // picture per look (normal, hover, pressed) of each state (off, on) and per
-// state while disabled, with an optional caption in a colour and font per
-// look. A click does not toggle it: the owner calls SetCheck. Clicks reach
+// state while disabled (the state's normal picture dimmed where no disabled
+// picture is given or the skin lacks it), with an optional caption in a
+// colour and font per look. A click does not toggle it: the owner calls SetCheck. Clicks reach
 // the parent as WM_COMMAND (id, BN_CLICKED); two kinds of button report more:
 // - the speaker button of an output panel (id 2830) posts WM_USER+220 to its
 //   parent: 0x201 for a single click 210 ms after the press (a double click

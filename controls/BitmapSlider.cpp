@@ -193,7 +193,8 @@ LRESULT CBitmapSlider::WindowProc(unsigned msg, WPARAM, LPARAM) {
 
 void CBitmapSlider::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    const bool input = model_.InputEnabled();
+    // A disabled fader (a transfer disables its window) looks as one whose input is off.
+    const bool input = model_.InputEnabled() && isEnabled();
     if (channelLoaded_ && !channel_.isNull()) {
         if (!activeChannel_.isNull() && input) {
             // From the position-0 end to the thumb the active picture, beyond it the normal one.

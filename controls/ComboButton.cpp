@@ -243,7 +243,12 @@ QSize CComBoxBtn::sizeHint() const {
 void CComBoxBtn::paintEvent(QPaintEvent*) {
     const Shown shown = Current();
     QPainter p(this);
-    ctl::DrawFace(p, this, shown.bitmap);
+    const QPixmap disabled =
+        isEnabled() ? QPixmap() : ctl::DisabledFace(shown.bitmap, normalBitmap_);
+    if (disabled.isNull())
+        ctl::DrawFace(p, this, shown.bitmap);
+    else
+        p.drawPixmap(0, 0, disabled);
     const QString caption = text();
     if (caption.isEmpty()) return;
     p.setFont(shown.font == FontKind::Own         ? font()

@@ -77,6 +77,8 @@ public:
 
     // The button takes the normal picture's size.
     void SetBitmaps(unsigned normal, unsigned hover);
+    // Without it (or with one the skin lacks) a disabled button shows its
+    // normal picture dimmed.
     void SetDisabledBitmap(unsigned id) { disabledBitmap_ = id; }
     // Makes the popup, as wide as the button now is. owner is kept but not
     // used; notificationId is the wParam of WM_USER+802.

@@ -25,7 +25,9 @@ constexpr unsigned kIconBits = 0xF0;
 const QSize kTemplateSize(183, 78);
 const QRect kOkPlace(37, 56, 50, 14);
 const QRect kCancelPlace(101, 56, 50, 14);
-const QRect kTextPlace(-1, 25, 184, 27);
+// The text keeps a margin from the box's edges: from edge to edge, a long
+// line's first and last letters were cut.
+const QRect kTextPlace(8, 25, 167, 27);
 
 QString Utf8(const char* s) { return QString::fromUtf8(s); }
 

@@ -47,14 +47,14 @@ void CBtnPng::SetDisabledImages(unsigned unchecked, unsigned checked) {
 
 void CBtnPng::Resolve() {
     // A state without a picture shows the one before it; a disabled state
-    // without one shows its enabled normal picture, not a pressed one.
+    // without one shows its enabled normal picture dimmed, not a pressed one.
     for (int s = 0; s < kStateCount; ++s) {
         if (!images_[s].IsNull())
             resolved_[s] = images_[s].Image();
         else if (s == Disabled)
-            resolved_[s] = resolved_[Normal];
+            resolved_[s] = ctl::Dimmed(resolved_[Normal]);
         else if (s == DisabledChecked)
-            resolved_[s] = resolved_[CheckedNormal];
+            resolved_[s] = ctl::Dimmed(resolved_[CheckedNormal]);
         else
             resolved_[s] = s > 0 ? resolved_[s - 1] : QImage();
     }

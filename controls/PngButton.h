@@ -48,6 +48,7 @@ public:
     // Shown instead of the six above while g_LanguageFlag is set.
     void SetChineseImages(unsigned normal, unsigned hover, unsigned pressed, unsigned checkedNormal,
                           unsigned checkedHover, unsigned checkedPressed);
+    // Without them a disabled button shows its normal picture dimmed.
     void SetDisabledImages(unsigned unchecked, unsigned checked);
 
     void Redraw() { update(); }

@@ -52,6 +52,8 @@ void CxSkinButton::LoadSkin(unsigned normal, unsigned pressed, unsigned hover, u
     pressedFace_ = LoadFace(pressed);
     hoverFace_ = LoadFace(hover);
     disabled_ = LoadFace(disabled ? disabled : normal);
+    // A disabled picture the skin lacks: the normal face dimmed, not a blank box.
+    if (disabled_.isNull()) disabled_ = ctl::Dimmed(normal_);
     focused_ = LoadFace(focused);
     mask_ = LoadFace(mask);
     drawMode_ = DrawMode(std::clamp(drawMode, 0, 2));

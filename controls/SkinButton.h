@@ -21,7 +21,8 @@ public:
 
     explicit CxSkinButton(QWidget* parent = nullptr, int id = 0, Behaviour behaviour = kPush);
 
-    // Picture ids (0: none; a disabled id of 0 takes the normal picture), the
+    // Picture ids (0: none; a disabled id of 0 takes the normal picture, one
+    // the skin lacks the normal picture dimmed), the
     // draw mode (clamped to 0..2), a border (non-zero: a 3-D edge) and the
     // focus margin (negative: 0).
     void LoadSkin(unsigned normal, unsigned pressed, unsigned hover, unsigned disabled,

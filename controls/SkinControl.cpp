@@ -25,6 +25,23 @@ void DrawFace(QPainter& painter, const QWidget* control, unsigned id) {
         painter.drawPixmap(0, 0, face);
 }
 
+QImage Dimmed(const QImage& picture) {
+    if (picture.isNull()) return picture;
+    QImage dimmed = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QPainter p(&dimmed);
+    // Source-atop keeps the picture's own transparency: only its pixels darken.
+    p.setCompositionMode(QPainter::CompositionMode_SourceAtop);
+    p.fillRect(dimmed.rect(), QColor(24, 28, 34, 150));
+    return dimmed;
+}
+
+QPixmap DisabledFace(unsigned disabledId, unsigned normalId) {
+    const QPixmap own = Picture(disabledId);
+    if (!own.isNull()) return own;
+    const QImage normal = normalId ? skin::Image(static_cast<int>(normalId)) : QImage();
+    return normal.isNull() ? QPixmap() : QPixmap::fromImage(Dimmed(normal));
+}
+
 WPARAM MouseKeyFlags(const QMouseEvent* e) {
     WPARAM keys = 0;
     if (e->buttons() & Qt::LeftButton) keys |= MK_LBUTTON;

@@ -7,6 +7,7 @@
 
 #include <QColor>
 #include <QCursor>
+#include <QImage>
 #include <QPixmap>
 #include <QPoint>
 
@@ -60,6 +61,14 @@ void FitToPicture(QWidget* control, unsigned id);
 // Draws the picture at the control's top-left corner, or fills the control
 // with the button face where there is none.
 void DrawFace(QPainter& painter, const QWidget* control, unsigned id);
+
+// A picture as a disabled control shows it when the skin gives no disabled
+// picture of its own: the same face under a dark veil, so that it reads as
+// out of use instead of vanishing into a blank box.
+QImage Dimmed(const QImage& picture);
+// The face of a disabled control: its disabled picture, or its normal
+// picture dimmed where the skin has none; null when neither exists.
+QPixmap DisabledFace(unsigned disabledId, unsigned normalId);
 
 // Mouse key flags (MK_*) of a mouse event.
 WPARAM MouseKeyFlags(const QMouseEvent* event);

@@ -2,6 +2,7 @@
 
 #include "controls/ControlNotify.h"
 #include "controls/NumSpin.h"
+#include "controls/SkinControl.h"
 #include "platform/Skin.h"
 
 #include <QMouseEvent>
@@ -123,8 +124,9 @@ void CSpinBtn::resizeEvent(QResizeEvent*) { ComputeZones(); }
 
 void CSpinBtn::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    const int id = isEnabled() ? faces_[zone_] : 0;
-    const QPixmap face = id ? skin::Pixmap(id) : QPixmap();
+    // Disabled, the strip shows its idle face dimmed.
+    const QPixmap face = isEnabled() ? ctl::Picture(static_cast<unsigned>(faces_[zone_]))
+                                     : ctl::DisabledFace(0, static_cast<unsigned>(faces_[kNone]));
     if (face.isNull())
         p.fillRect(rect(), palette().button());
     else

@@ -39,7 +39,9 @@ void CXPButton::Refresh() {
 }
 
 void CXPButton::paintEvent(QPaintEvent*) {
-    const QPixmap face = ctl::Picture(CurrentBitmap());
+    // Disabled, the button shows the normal face of its state dimmed.
+    const QPixmap face = isEnabled() ? ctl::Picture(CurrentBitmap())
+                                     : ctl::DisabledFace(0, faces_[state_ ? OnNormal : OffNormal]);
     if (face.isNull()) return;
     QPainter p(this);
     p.drawPixmap(0, 0, face);

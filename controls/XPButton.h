@@ -1,10 +1,11 @@
 // CXPButton: the plain picture button of the main view and the pages. Its
 // face is one of six pictures, chosen by its on/off state and by whether the
 // pointer is over it with the left button down; the pictures carry all the
-// lettering, so no caption is drawn. A click does not change the state; it
-// reaches the parent as WM_COMMAND (id, BN_CLICKED). With the hover report on,
-// entering the button sends WM_USER+602 (key flags, id) to the parent, once
-// per entry point.
+// lettering, so no caption is drawn; disabled, it shows its state's normal
+// picture dimmed. A click does not change the state; it reaches the parent
+// as WM_COMMAND (id, BN_CLICKED). With the hover report on, entering the
+// button sends WM_USER+602 (key flags, id) to the parent, once per entry
+// point.
 #pragma once
 
 #include "controls/SkinButtonBase.h"

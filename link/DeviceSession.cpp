@@ -323,6 +323,7 @@ void CDeviceSession::OnVersionReceived(TextFieldErrors* refused) {
 
 void CDeviceSession::BeginLink() {
     ++linkNumber_;
+    editsOnLink_ = true;
     // Until the user has answered, the poller sends nothing of the window's
     // own: not its name, and no rename of the data to "Custom".
     if (HasUnsentChanges()) {
@@ -400,6 +401,7 @@ void CDeviceSession::CloseHeldLink() {
 // no transfer, nothing marked for sending.
 void CDeviceSession::ClearLinkState(int kind) {
     NoteInterruptedTransfer();
+    NoteEditsLeftUnsent();
     worker_.SetConnected(false);
     g_TransferRunning = 0;
     g_DeviceSynced = 0;
@@ -582,7 +584,10 @@ void CDeviceSession::MuteOutputsForTransfer(int restore) {
     }
     savedMasterOn_ = g_DeviceRecords.MasterOn();
     g_DeviceRecords.SetMasterOn(0);
-    command_.AddPacket(BuildSystemPacket(kRecordMaster, 0));
+    SendDataPtr packet = ToSendData(BuildSystemPacket(kRecordMaster, 0));
+    if (!packet) return;
+    packet->SetMutesMaster(1);
+    command_.AddPacket(std::move(packet));
 }
 
 void CDeviceSession::QueueMasterRestore() {
@@ -600,6 +605,33 @@ void CDeviceSession::NoteInterruptedTransfer() {
         interrupted_ = true;
         interruptedOn_ = frame[kFrameHeaderSize + kMasterOnByte];
     });
+}
+
+void CDeviceSession::NoteEditsLeftUnsent() {
+    // Once per link: a later close finds only what this one left queued.
+    if (!editsOnLink_) return;
+    editsOnLink_ = false;
+    if (model_.HasPendingChanges()) g_UnsentEdits = 1;
+    if (g_SendCmd5Pending.load()) NoteUnsentRecord(kRecordMaster);
+    if (g_SendCmd2Pending.load()) NoteUnsentRecord(kRecordSources);
+    bool channels = false;
+    std::vector<int> records;
+    command_.ForEachPacket([&](const CSendData& p) {
+        const uint8_t* frame = p.GetData();
+        // Reads, the status request, firmware steps, writes to stored
+        // presets and a transfer's muting are no edits of the window's data.
+        if (!frame || p.GetLength() < kFrameHeaderSize || frame[4] != kCmdWrite || frame[6] != 0 ||
+            p.GetCommand() != 0 || p.MutesMaster() || p.RestoresMaster())
+            return;
+        if (frame[7] == kGroupSystem)
+            records.push_back(frame[8]);
+        else
+            channels = true;
+    });
+    if (channels) g_UnsentEdits = 1;
+    // Only the records the window keeps are noted.
+    for (int record : records)
+        NoteUnsentRecord(record);
 }
 
 bool CDeviceSession::RestoreAfterInterruptedTransfer() {
@@ -860,6 +892,7 @@ std::vector<std::string> CDeviceSession::DetectUsbDevices() {
 
 void CDeviceSession::BeginFirmwareMode() {
     command_.Clear();
+    editsOnLink_ = false;
     // The bar of this file, before the first step can be acknowledged.
     firmware_.Display().SetRange(firmware_.StepTotal());
     g_StateFlags[kFlagFirmwareMode] = 1;

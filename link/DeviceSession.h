@@ -232,7 +232,8 @@ public:
     // version is accepted asks about them before the device's data replaces
     // them: the window's settings go to the device as a preset load sends
     // them, or the device's data is taken. Nothing is forgotten without that
-    // answer, or until the window shows the device's data.
+    // answer, or until the window shows the device's data. Edits a link
+    // still had to send when it closed (in any way) count as well.
     bool HasUnsentChanges() const;
     // A system record changed while no link was open to take it.
     void NoteUnsentRecord(int record);
@@ -270,6 +271,10 @@ private:
     void QueueMasterRestore() REQUIRES(g_DeviceLock);
     // Closing a link: is a transfer's master restore still queued?
     void NoteInterruptedTransfer();
+    // Closing a link: the edits it had not sent, or sent without an answer
+    // (the model's marks, the queued writes of the current data), become
+    // changes the device has not had.
+    void NoteEditsLeftUnsent();
     void Say(const char* text, int ms = 2000);
     // Queues the window's settings for the device: the current preset as a
     // preset load sends it, then the system records it does not carry.
@@ -310,6 +315,7 @@ private:
     unsigned linkNumber_ = 0;      // counts the connections opened
     std::vector<int> unsentRecords_; // system records no link has taken, in order
     bool asking_ = false;
+    bool editsOnLink_ = false; // an open link of the device's data (no firmware link)
 
     int transferCount_ = 0; // packets of the current transfer with a progress value
     int savedOnOff_ = 0;    // a channel's on state while its block goes out

@@ -79,6 +79,7 @@ void CKTVCommand::Clear() {
     DeviceLockGuard lock(g_DeviceLock);
     queue_.clear();
     ResetReceive();
+    statusWanted_ = true;
 }
 
 void CKTVCommand::RewindHead() {
@@ -355,8 +356,16 @@ void CKTVCommand::StoreDeviceRecord(const uint8_t* payload, int n) {
         CopyToRecord(kRecordSources, payload, n);
         break;
     case kRecordStatus: {
-        g_DeviceRecords.StoreStatus(payload, std::min(n, kStatusBytes));
-        AddNote(NoteKind::Post, WM_DEVICE_STATUS, 0, n);
+        const int k = std::min(n, kStatusBytes);
+        const DeviceStatusWords words = g_DeviceRecords.Status();
+        bool changed = n != statusLength_;
+        for (int i = 0; i < k; ++i)
+            changed = changed || words[static_cast<size_t>(i)] != payload[i];
+        g_DeviceRecords.StoreStatus(payload, k);
+        statusLength_ = n;
+        // A status that says again what the view has costs its thread nothing.
+        if (statusWanted_.exchange(false) || changed)
+            AddNote(NoteKind::Post, WM_DEVICE_STATUS, 0, n);
         break;
     }
     case kRecordVersion: {

@@ -42,7 +42,8 @@ public:
     // The head, or null. Valid until the head is removed or the queue cleared.
     CSendData* GetHead() const;
     void RemoveHead(int unused = 0);
-    // Deletes every packet and resets the reply assembler.
+    // Deletes every packet and resets the reply assembler; the next status
+    // reaches the view whatever it says.
     void Clear();
     void RewindHead();
     void MarkHeadResend();
@@ -69,6 +70,11 @@ public:
 
     // Returns the assembler to hunting for a frame's sync bytes.
     virtual void ResetReceive();
+
+    // The view hears of the device's status when it changed, and once after
+    // Clear or after this call even when it did not: the view asks again when
+    // it left one untaken.
+    void AskForStatus() { statusWanted_ = true; }
 
     // The firmware update's half of the progress step: called with the
     // head's step code when a reply takes a firmware packet.
@@ -122,4 +128,6 @@ private:
     Note notes_[kMaxNotes] = {};
     int noteCount_ = 0;
     std::function<void(int)> firmwareProgress_;
+    std::atomic<bool> statusWanted_{true};
+    int statusLength_ GUARDED_BY(g_DeviceLock) = -1; // payload length of the last status reply
 };

@@ -1,5 +1,6 @@
 #include "link/LinkWorker.h"
 
+#include "model/FrameBuilder.h"
 #include "model/Globals.h"
 #include "model/Notify.h"
 #include "link/LinkGlobals.h"
@@ -148,7 +149,21 @@ CSendData* CLinkWorker::TakeHead() {
     // Under the lock: the UI thread appends to the queue meanwhile. A polled
     // packet goes out in this same step, so an edit costs one exchange.
     DeviceLockGuard lock(g_DeviceLock);
-    if (!command_.GetHead()) command_.AddPacket(poller_.GetNextPacket());
+    if (CSendData* head = command_.GetHead()) {
+        statusAskedLast_ = false;
+        return head;
+    }
+    PacketPtr polled = poller_.GetNextPacket();
+    const bool status = polled && IsStatusRequest(*polled);
+    if (status && statusAskedLast_) {
+        // Nothing to send: the device is asked for its status every other
+        // step only, which halves its load while nothing happens. The step
+        // between sends nothing, so a change made meanwhile leaves at once.
+        statusAskedLast_ = false;
+        return nullptr;
+    }
+    statusAskedLast_ = status;
+    command_.AddPacket(std::move(polled));
     return command_.GetHead();
 }
 

@@ -1,7 +1,8 @@
 // The link worker: one thread per main view that, each time its normal-step
 // event is set, runs one exchange with the device (write the queue's head,
 // or ask the poller for the next change, then read until the reply is in),
-// over USB HID or TCP. Failures reach the view only as WM_LINK_LOST.
+// over USB HID or TCP. With nothing to send it asks for the device's status
+// on every other step. Failures reach the view only as WM_LINK_LOST.
 #pragma once
 
 #include "link/KTVCommand.h"
@@ -73,7 +74,8 @@ public:
 private:
     void LinkWorker();
     void WaitForResume();
-    // The head to write, polling the model for one when the queue is empty.
+    // The head to write, polling the model for one when the queue is empty;
+    // null on an idle step that asks nothing.
     CSendData* TakeHead();
     // Reads one report within ms, looking at the end event in between:
     // 64 a report, 0 time-out, -1 failure, -2 the worker is ending or the link went down.
@@ -99,4 +101,6 @@ private:
     std::condition_variable resumed_;
     bool resumeRequested_ = false;
     std::chrono::steady_clock::time_point exchangeStart_;
+    // The last step sent a status request the poller gave.
+    bool statusAskedLast_ GUARDED_BY(g_DeviceLock) = false;
 };

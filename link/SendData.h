@@ -49,6 +49,10 @@ public:
     // muted it: while it is still queued, the transfer has not completed.
     void SetRestoresMaster(int flag) { restoresMaster_ = flag; }
     int RestoresMaster() const { return restoresMaster_; }
+    // The packet that mutes the master before a transfer: the transfer's
+    // own, no setting of the window's.
+    void SetMutesMaster(int flag) { mutesMaster_ = flag; }
+    int MutesMaster() const { return mutesMaster_; }
 
     // Fills the next 65-byte USB output report (report id 0, then up to 64
     // frame bytes, zero-padded); 0 when every byte is already out, and then
@@ -74,6 +78,7 @@ private:
     int longWait_ = 0;
     int resend_ = 0;
     int restoresMaster_ = 0;
+    int mutesMaster_ = 0;
 };
 
 using SendDataPtr = std::unique_ptr<CSendData>;

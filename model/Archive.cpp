@@ -5,37 +5,23 @@
 #include <algorithm>
 #include <cstring>
 
-bool CArchive::Take(size_t n, const uint8_t*& p) {
-    if (failed_ || n > inSize_ - pos_) {
-        failed_ = true;
-        return false;
-    }
-    p = in_ + pos_;
-    pos_ += n;
-    return true;
-}
-
-uint64_t CArchive::Read(size_t n) {
-    const uint8_t* p = nullptr;
-    if (!Take(n, p)) return 0;
-    uint64_t v = 0;
-    for (size_t i = 0; i < n; ++i) v |= static_cast<uint64_t>(p[i]) << (8 * i);
-    return v;
-}
-
-void CArchive::Write(uint64_t v, size_t n) {
-    for (size_t i = 0; i < n; ++i) out_.push_back(static_cast<uint8_t>(v >> (8 * i)));
+void CArchive::Grow(size_t n) {
+    const size_t capacity = std::max({kSaveReserve, 2 * capacity_, used_ + n});
+    std::unique_ptr<uint8_t[]> bigger(new uint8_t[capacity]);
+    if (used_) std::memcpy(bigger.get(), out_.get(), used_);
+    out_ = std::move(bigger);
+    capacity_ = capacity;
 }
 
 void CArchive::Double(double& v) {
     static_assert(sizeof(double) == sizeof(uint64_t), "8-byte doubles");
     uint64_t bits = 0;
     if (loading_) {
-        bits = Read(8);
+        bits = Read<8>();
         std::memcpy(&v, &bits, sizeof v);
     } else {
         std::memcpy(&bits, &v, sizeof v);
-        Write(bits, 8);
+        Write<8>(bits);
     }
 }
 
@@ -111,22 +97,22 @@ std::vector<uint16_t> Utf8ToUtf16(const std::string& s) {
 
 void CArchive::WriteLength(size_t n) {
     if (n < 0xFF) {
-        Write(n, 1);
+        Write<1>(n);
     } else if (n < 0xFFFE) {
-        Write(0xFF, 1);
-        Write(n, 2);
+        Write<1>(0xFF);
+        Write<2>(n);
     } else {
-        Write(0xFF, 1);
-        Write(0xFFFF, 2);
-        Write(n, 4);
+        Write<1>(0xFF);
+        Write<2>(0xFFFF);
+        Write<4>(n);
     }
 }
 
 uint64_t CArchive::ReadLength(bool& wide) {
     wide = false;
-    uint64_t n = Read(1);
+    uint64_t n = Read<1>();
     if (n < 0xFF) return n;
-    n = Read(2);
+    n = Read<2>();
     if (n == 0xFFFE) {
         wide = true;
         bool again = false;
@@ -134,7 +120,7 @@ uint64_t CArchive::ReadLength(bool& wide) {
         if (again) failed_ = true; // one marker only
         return n;
     }
-    return n == 0xFFFF ? Read(4) : n;
+    return n == 0xFFFF ? Read<4>() : n;
 }
 
 void CArchive::ReadText(std::string& text, bool& wide) {
@@ -156,7 +142,7 @@ void CArchive::ReadText(std::string& text, bool& wide) {
 void CArchive::RawString(std::string& bytes) {
     if (!loading_) {
         WriteLength(bytes.size());
-        out_.insert(out_.end(), bytes.begin(), bytes.end());
+        if (!bytes.empty()) std::memcpy(Room(bytes.size()), bytes.data(), bytes.size());
         return;
     }
     bool wide = false;
@@ -174,10 +160,11 @@ void CArchive::String(std::string& utf8) {
             return;
         }
         const std::vector<uint16_t> units = Utf8ToUtf16(utf8);
-        Write(0xFF, 1);
-        Write(0xFFFE, 2);
+        Write<1>(0xFF);
+        Write<2>(0xFFFE);
         WriteLength(units.size());
-        for (uint16_t u : units) Write(u, 2);
+        for (uint16_t u : units)
+            Write<2>(u);
         return;
     }
     bool wide = false;

@@ -12,13 +12,16 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <type_traits>
 #include <vector>
 
 class CArchive {
 public:
-    // A storing archive.
+    // A storing archive. Its buffer is made on the first value, large enough
+    // for a whole document (about 29 KB), so that a save does not grow it
+    // value by value; the room ahead of the values is never filled.
     CArchive() = default;
     // A loading archive over data[0..size).
     CArchive(const uint8_t* data, size_t size) : loading_(true), in_(data), inSize_(data ? size : 0) {}
@@ -28,8 +31,14 @@ public:
     bool IsLoading() const { return loading_; }
     // Loading met the end of its data or a malformed value.
     bool Failed() const { return failed_; }
-    // What a storing archive has collected.
-    const std::vector<uint8_t>& Bytes() const { return out_; }
+    // What a storing archive has collected, copied out on the first call
+    // after a change; Data and Size give the same bytes in place.
+    const std::vector<uint8_t>& Bytes() const {
+        if (bytes_.size() != used_) bytes_.assign(out_.get(), out_.get() + used_);
+        return bytes_;
+    }
+    const uint8_t* Data() const { return out_.get(); }
+    size_t Size() const { return used_; }
     // Bytes read so far by a loading archive.
     size_t Position() const { return pos_; }
 
@@ -51,10 +60,12 @@ public:
     void Refuse() { failed_ = true; }
 
 private:
+    static constexpr size_t kSaveReserve = 32 * 1024;
+
     template <class Wire, class T> void Transfer(T& v) {
         static_assert(std::is_integral_v<T>, "integral members only");
         if (loading_) {
-            const Wire w = static_cast<Wire>(Read(sizeof(Wire)));
+            const Wire w = static_cast<Wire>(Read<sizeof(Wire)>());
             // Signed members read the word back as the same-width signed value.
             using SignedWire = std::make_signed_t<Wire>;
             if constexpr (std::is_signed_v<T>)
@@ -62,22 +73,55 @@ private:
             else
                 v = static_cast<T>(w);
         } else {
-            Write(static_cast<uint64_t>(static_cast<Wire>(v)), sizeof(Wire));
+            Write<sizeof(Wire)>(static_cast<Wire>(v));
         }
     }
     void WriteLength(size_t n);
     // The length prefix; wide is set when the wide-string marker precedes it.
     uint64_t ReadLength(bool& wide);
-    uint64_t Read(size_t n);
-    void Write(uint64_t v, size_t n);
-    bool Take(size_t n, const uint8_t*& p);
+    // N bytes little-endian; the width is known where they are called, so
+    // each is a few moves rather than a loop per byte.
+    template <size_t N> uint64_t Read() {
+        const uint8_t* p = nullptr;
+        if (!Take(N, p)) return 0;
+        uint64_t v = 0;
+        for (size_t i = 0; i < N; ++i)
+            v |= static_cast<uint64_t>(p[i]) << (8 * i);
+        return v;
+    }
+    template <size_t N> void Write(uint64_t v) {
+        uint8_t* p = Room(N);
+        for (size_t i = 0; i < N; ++i)
+            p[i] = static_cast<uint8_t>(v >> (8 * i));
+    }
+    // The next n bytes of a storing archive, made room for in the buffer.
+    uint8_t* Room(size_t n) {
+        if (capacity_ - used_ < n) Grow(n);
+        uint8_t* p = out_.get() + used_;
+        used_ += n;
+        return p;
+    }
+    void Grow(size_t n);
+    bool Take(size_t n, const uint8_t*& p) {
+        if (failed_ || n > inSize_ - pos_) {
+            failed_ = true;
+            return false;
+        }
+        p = in_ + pos_;
+        pos_ += n;
+        return true;
+    }
 
     bool loading_ = false;
     bool failed_ = false;
     const uint8_t* in_ = nullptr;
     size_t inSize_ = 0;
     size_t pos_ = 0;
-    std::vector<uint8_t> out_;
+    // Written bytes are out_[0..used_) of capacity_.
+    std::unique_ptr<uint8_t[]> out_;
+    size_t capacity_ = 0;
+    size_t used_ = 0;
+    mutable std::vector<uint8_t> bytes_;
 };
 
 // Loads obj from ar. When the archive runs short or holds a malformed value,
@@ -88,7 +132,7 @@ template <class T> bool LoadOrRestore(T& obj, CArchive& ar) {
     obj.Serialize(before);
     obj.Serialize(ar);
     if (!ar.Failed()) return true;
-    CArchive back(before.Bytes());
+    CArchive back(before.Data(), before.Size());
     obj.Serialize(back);
     return false;
 }

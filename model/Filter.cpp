@@ -303,6 +303,9 @@ void CFilter::Serialize(CArchive& ar) {
         slope_ = s.slope;
         itemCode_ = s.itemCode;
     }
+    // Storing reads the settings only: the handles and the curve are already
+    // those of the settings, and a document save need not redraw the graph.
+    if (!ar.IsLoading()) return;
     Relayout();
     UpdateCurve();
 }

@@ -106,6 +106,12 @@ PacketPtr BuildItemPacket(int group, int index, int item) {
     return f.Finish();
 }
 
+bool IsStatusRequest(const CPacket& packet) {
+    const uint8_t* f = packet.GetData();
+    return f && packet.GetLength() == kFrameOverhead + 8 && f[4] == kCmdRead &&
+           f[7] == kGroupSystem && f[8] == kRecordStatus;
+}
+
 PacketPtr BuildBlockPacket(int slot, int group, int index, int fromCurrent, int fromPreset,
                            TextFieldErrors* refused) {
     int size = 0;

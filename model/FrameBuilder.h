@@ -38,6 +38,8 @@ enum FrameGroup : int {
 void FinishFrame(uint8_t* buffer, int length);
 
 PacketPtr BuildItemPacket(int group, int index, int item);
+// True for the status request BuildItemPacket(kGroupStatus, ...) builds.
+bool IsStatusRequest(const CPacket& packet);
 // Output 0's block from the current image carries the lock mark and, while
 // the data is locked, the lock password: one its field cannot hold goes as
 // zeros, and the reason is appended to *refused for the caller's message.

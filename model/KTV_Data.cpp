@@ -68,6 +68,35 @@ void CKTV_Data::ClearChangeFlags(int value) {
     g_SendCmd2Pending = 0;
 }
 
+namespace {
+
+// Elements [0, count) of an equaliser marked for sending.
+bool AnyFilterMarked(const CKTVEQ& eq, int count) {
+    for (int j = 0; j < count; ++j)
+        if (eq.GetAt(j)->IsChanged()) return true;
+    return false;
+}
+
+} // namespace
+
+// What GetNextPacket would still send, item by item, without its steps.
+bool CKTV_Data::HasPendingChanges() const {
+    DeviceLockGuard lock(g_DeviceLock);
+    for (int i = 0; i < music_.GetCount(); ++i) {
+        CMusic_InData& in = *music_.GetAt(i);
+        if (in.IsBasicDirty() || in.IsGateDirty() ||
+            AnyFilterMarked(in.GetEq(), in.GetEq().GetBandCount()))
+            return true;
+    }
+    for (int i = 0; i < out_.GetCount(); ++i) {
+        CKTV_OutData& out = *out_.GetAt(i);
+        if (out.IsNameDirty() || out.IsBasicDirty() || out.IsDynamicsDirty() || out.IsMixADirty() ||
+            out.IsMixBDirty() || AnyFilterMarked(out.GetEq(), out.GetEq().GetCount()))
+            return true;
+    }
+    return false;
+}
+
 std::uint64_t CKTV_Data::GetChangeCount() const {
     std::uint64_t sum = effect_.GetChangeCount();
     for (int i = 0; i < mic_.GetCount(); ++i) sum += mic_.GetAt(i)->GetChangeCount();

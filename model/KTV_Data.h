@@ -49,6 +49,9 @@ public:
     // Clears every channel's marks (stepping filters still lagging behind),
     // sets the master-settings pending flag to value and clears the source one.
     void ClearChangeFlags(int value);
+    // A channel change the poller has still to send (a marked item, or a
+    // filter still stepping towards its value); takes nothing.
+    bool HasPendingChanges() const;
 
     // Channel i, or null outside its route.
     CMIC_InData* GetMic(int i) const { return mic_.GetAt(i); }

@@ -39,13 +39,22 @@ private:
     iconv_t cd_;
 };
 
+// ASCII reads the same in UTF-8, GBK and GB18030.
+bool IsAscii(const std::string& text) {
+    for (const char ch : text)
+        if (static_cast<unsigned char>(ch) >= 0x80) return false;
+    return true;
+}
+
 } // namespace
 
+// Each thread opens its converters once: opening one costs far more than
+// converting a name.
 std::string GbkToUtf8(const std::string& gbk) {
     // GB18030 decodes every GBK sequence and the single-byte 0x80 the same way.
-    Converter c("UTF-8", "GB18030");
+    thread_local Converter c("UTF-8", "GB18030");
+    if (!c.ok() || IsAscii(gbk)) return gbk;
     std::string out;
-    if (!c.ok()) return gbk;
     c.Run(gbk, out, [](char*& in, size_t& left, std::string& o) {
         ++in;
         --left;
@@ -56,9 +65,10 @@ std::string GbkToUtf8(const std::string& gbk) {
 }
 
 std::optional<std::string> Utf8ToGbk(const std::string& utf8) {
-    Converter c("GBK", "UTF-8");
-    std::string out;
+    thread_local Converter c("GBK", "UTF-8");
     if (!c.ok()) return std::nullopt;
+    if (IsAscii(utf8)) return utf8;
+    std::string out;
     if (!c.Run(utf8, out, [](char*&, size_t&, std::string&) { return false; })) return std::nullopt;
     return out;
 }

@@ -245,8 +245,9 @@ void DrawCaptions(QPainter& p, const Picture& pic, const QRectF& r, const QColor
         const QColor c = box.look == TextBox::Lit ? Accent(pic.tone).lighter(130)
                          : box.look == TextBox::Dim ? kLabelDim
                                                     : text;
-        DrawText(p, box.rect, pic.texts[i++], c, TextPx(box.rect), box.look == TextBox::Lit ? 700 : 400,
-                 Qt::AlignLeft | Qt::AlignVCenter);
+        DrawText(p, box.rect, pic.texts[i++], c, TextPx(box.rect),
+                 box.look == TextBox::Lit ? 700 : 400,
+                 (box.centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter);
     }
     const int rest = int(pic.texts.size()) - i;
     if (rest <= 0) return;
@@ -307,10 +308,17 @@ void PaintButton(QPainter& p, const Picture& pic, const QRectF& r) {
         pic.state.endsWith(QLatin1String("pressed")) ? QPointF(0.5, 0.5) : QPointF());
     const QString caption = pic.texts.join(QLatin1Char('\n'));
     if (!pic.icon.isEmpty() && !caption.isEmpty()) {
-        const QRectF iconBox(inner.left(), inner.top(), inner.height(), inner.height());
+        // The caption keeps the size the other buttons' captions have; where
+        // it would not fit beside a full-height icon, the icon gives way.
+        const int px = TextPx(inner);
+        const qreal need = QFontMetricsF(platform::ArialFont(-px, 700))
+                               .boundingRect(QRectF(), Qt::AlignLeft, caption)
+                               .width();
+        const qreal side =
+            std::clamp(inner.width() - 2 - need - 2, inner.height() * 0.6, inner.height());
+        const QRectF iconBox(inner.left(), inner.top(), side, inner.height());
         DrawIcon(p, pic.icon, iconBox, f.text);
-        DrawText(p, inner.adjusted(inner.height() + 2, 0, 0, 0), caption, f.text, TextPx(inner), 700,
-                 Qt::AlignCenter);
+        DrawText(p, inner.adjusted(side + 2, 0, 0, 0), caption, f.text, px, 700, Qt::AlignCenter);
     } else if (!pic.icon.isEmpty()) {
         DrawIcon(p, pic.icon, pic.iconRect.isEmpty() ? inner : QRectF(pic.iconRect), f.text);
     } else {
@@ -445,9 +453,34 @@ void PaintPicture(QPainter& p, const Picture& pic, const QRectF& r) {
 
 // The cache of drawn pictures.
 std::mutex g_cacheMutex;
-std::unordered_map<int, QImage>& Cache() {
-    static std::unordered_map<int, QImage> cache;
+struct Kept {
+    QImage image;
+    unsigned long long lastUse = 0;
+};
+std::unordered_map<int, Kept>& Cache() {
+    static std::unordered_map<int, Kept> cache;
     return cache;
+}
+unsigned long long g_useClock = 0;
+
+// Pictures no window holds (only the cache refers to them) stay for the next
+// use up to this many bytes, the least recently used going first: a dialog's
+// pictures go some time after it closed, those drawn at every paint stay.
+constexpr qsizetype kUnheldBytes = 8 << 20;
+
+void TrimUnheld() {
+    qsizetype unheld = 0;
+    for (const auto& [id, kept] : Cache())
+        if (kept.image.isDetached()) unheld += kept.image.sizeInBytes();
+    while (unheld > kUnheldBytes) {
+        auto oldest = Cache().end();
+        for (auto it = Cache().begin(); it != Cache().end(); ++it)
+            if (it->second.image.isDetached() &&
+                (oldest == Cache().end() || it->second.lastUse < oldest->second.lastUse))
+                oldest = it;
+        unheld -= oldest->second.image.sizeInBytes();
+        Cache().erase(oldest);
+    }
 }
 
 int LoadResource(unsigned id, Kind kind, QImage& out) {
@@ -460,6 +493,18 @@ int LoadResource(unsigned id, Kind kind, QImage& out) {
 }
 
 } // namespace
+
+// A picture without transparent pixels becomes Format_RGB32 in place: a
+// pixmap made from it then shares its pixels instead of converting a copy.
+QImage Opaque(QImage img) {
+    for (int y = 0; y < img.height(); ++y) {
+        const QRgb* line = reinterpret_cast<const QRgb*>(img.constScanLine(y));
+        for (int x = 0; x < img.width(); ++x)
+            if (qAlpha(line[x]) != 255) return img;
+    }
+    img.reinterpretAsFormat(QImage::Format_RGB32);
+    return img;
+}
 
 QImage Render(const Picture& pic, qreal scale) {
     QImage img((QSizeF(pic.size) * scale).toSize(), QImage::Format_ARGB32_Premultiplied);
@@ -478,7 +523,8 @@ QImage Render(const Picture& pic, qreal scale) {
     case Role::Spin: PaintSpin(p, pic, r); break;
     case Role::Picture: PaintPicture(p, pic, r); break;
     }
-    return img;
+    p.end();
+    return Opaque(std::move(img));
 }
 
 QImage Image(int id) {
@@ -486,8 +532,13 @@ QImage Image(int id) {
     if (!pic) return QImage();
     std::lock_guard<std::mutex> lock(g_cacheMutex);
     auto it = Cache().find(id);
-    if (it == Cache().end()) it = Cache().emplace(id, Render(*pic)).first;
-    return it->second;
+    if (it == Cache().end()) {
+        // Before the new one is drawn, so that it is not counted as unheld.
+        TrimUnheld();
+        it = Cache().emplace(id, Kept{Render(*pic), 0}).first;
+    }
+    it->second.lastUse = ++g_useClock;
+    return it->second.image;
 }
 
 QPixmap Pixmap(int id) {
@@ -503,6 +554,35 @@ QSize Size(int id) {
 void ClearCache() {
     std::lock_guard<std::mutex> lock(g_cacheMutex);
     Cache().clear();
+}
+
+void ReleaseOtherLanguage(bool chinese) {
+    const Set other = chinese ? Set::English : Set::Chinese;
+    std::lock_guard<std::mutex> lock(g_cacheMutex);
+    for (auto it = Cache().begin(); it != Cache().end();) {
+        const Picture* pic = Catalogue::Program().Find(it->first);
+        it = pic && pic->set == other ? Cache().erase(it) : std::next(it);
+    }
+}
+
+std::vector<int> CachedIds() {
+    std::vector<int> ids;
+    {
+        std::lock_guard<std::mutex> lock(g_cacheMutex);
+        for (const auto& entry : Cache())
+            ids.push_back(entry.first);
+    }
+    std::sort(ids.begin(), ids.end());
+    return ids;
+}
+
+const QPixmap& LanguagePixmap::In(bool chinese) {
+    if (pixmap_.isNull() || chinese != chinese_) {
+        pixmap_ = QPixmap(); // the other language's goes before the new one is drawn
+        pixmap_ = Pixmap(ids_[chinese ? 1 : 0]);
+        chinese_ = chinese;
+    }
+    return pixmap_;
 }
 
 } // namespace skin

@@ -8,6 +8,8 @@
 #include <QImage>
 #include <QPixmap>
 
+#include <vector>
+
 namespace skin {
 
 // Draws a picture afresh (no cache), exactly picture.size; a scale draws it
@@ -15,14 +17,40 @@ namespace skin {
 QImage Render(const Picture& picture, qreal scale = 1);
 
 // The picture of a program id, drawn once and kept; a null image for an id
-// the catalogue does not know. Safe from any thread.
+// the catalogue does not know. Safe from any thread. A picture without a
+// transparent pixel is kept as Format_RGB32, the form a pixmap of it takes.
 QImage Image(int id);
-// The same as a pixmap (user-interface thread only).
+// The same as a pixmap, sharing the kept picture's pixels (user-interface
+// thread only).
 QPixmap Pixmap(int id);
 // The catalogue size of an id; an invalid size for an unknown id.
 QSize Size(int id);
 
 void ClearCache();
+// Lets go of the kept pictures of the other language's set (after a language
+// switch); a window that still holds one keeps it until it lets go.
+void ReleaseOtherLanguage(bool chinese);
+// The ids of the kept pictures, in order (for tests).
+std::vector<int> CachedIds();
+
+// A window's picture with one id per language: drawn at its first use, and
+// held in one language only.
+class LanguagePixmap {
+public:
+    LanguagePixmap() = default;
+    LanguagePixmap(int english, int chinese) : ids_{english, chinese} {}
+    // The picture in that language; one held in the other is let go first.
+    const QPixmap& In(bool chinese);
+    // Lets go of the picture (a language switch while the window is hidden:
+    // the next use draws the new one).
+    void Release() { pixmap_ = QPixmap(); }
+    bool IsHeld() const { return !pixmap_.isNull(); }
+
+private:
+    int ids_[2] = {0, 0};
+    QPixmap pixmap_;
+    bool chinese_ = false;
+};
 
 } // namespace skin
 

@@ -89,11 +89,11 @@ void ParseLayout(const QString& s, Picture& p) {
         if (key == QLatin1String("frame")) {
             p.frames << ParseRect(value);
         } else if (key == QLatin1String("text") || key == QLatin1String("lit") ||
-                   key == QLatin1String("dim")) {
+                   key == QLatin1String("dim") || key == QLatin1String("ctext")) {
             const TextBox::Look look = key == QLatin1String("lit")   ? TextBox::Lit
                                        : key == QLatin1String("dim") ? TextBox::Dim
                                                                      : TextBox::Plain;
-            p.textBoxes << TextBox{ParseRect(value), look};
+            p.textBoxes << TextBox{ParseRect(value), look, key == QLatin1String("ctext")};
         } else if (key == QLatin1String("icon")) {
             const qsizetype at = value.indexOf(QLatin1Char('@'));
             p.icon = at < 0 ? value : value.left(at);

@@ -25,6 +25,7 @@ struct TextBox {
     enum Look { Plain, Lit, Dim };
     QRect rect;
     Look look = Plain;
+    bool centred = false; // centred in the box instead of at its left
 };
 
 struct Picture {

@@ -77,8 +77,6 @@ SourceLooks SourceButtonLooks(int i, bool chinese, bool locked) {
 
 CInPutDlg::CInPutDlg(QWidget* parent) : CSourcePage(parent) {
     resize(DluToPixels(kPageDlu, kArial7));
-    m_PageEn = skin::Pixmap(383);
-    m_PageCn = skin::Pixmap(389);
     m_HighlightedLabel = nullptr;
     m_HighlightedField = nullptr;
     g_pInPutDlg = this;
@@ -549,12 +547,13 @@ void CInPutDlg::ApplyLanguage() {
     BitButton(IDC_DB_SCALE)->SetCheck(cn ? 1 : 0);
     ShowActiveSourceIndicator();
     m_Strip->RedrawButtons();
+    m_Page.Release();
     update();
 }
 
 void CInPutDlg::paintEvent(QPaintEvent* event) {
     QPainter p(this);
-    const QPixmap& page = g_LanguageFlag.load() ? m_PageCn : m_PageEn;
+    const QPixmap& page = m_Page.In(g_LanguageFlag.load() != 0);
     for (const QRect& r : event->region())
         p.drawPixmap(r, page, r);
 }

@@ -17,6 +17,7 @@
 #pragma once
 
 #include "pages/SourcePages.h"
+#include "platform/Skin.h"
 
 #include <QPixmap>
 #include <QRect>
@@ -226,8 +227,7 @@ private:
     CEqCurveStatic* m_Graph = nullptr;
     CInMode_Dlg* m_Strip = nullptr;
     CMusic_InData* m_Input = nullptr;
-    QPixmap m_PageEn; // 383
-    QPixmap m_PageCn; // 389
+    skin::LanguagePixmap m_Page{383, 389};
 
     CFontStatic* m_HighlightedLabel = nullptr;
     CNumEdit* m_HighlightedField = nullptr;

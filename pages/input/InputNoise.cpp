@@ -60,8 +60,7 @@ const FieldLayout kFields[4] = {
 CInputNoise::CInputNoise(IPageHost* view, QWidget* parent)
     : CSkinDialog(parent, kFont, kSize, Keys::StayOpen), m_View(view),
       m_Timer([this] { OnTimer(); }) {
-    m_Background[0] = skin::Pixmap(kBackgroundEn);
-    m_Background[1] = skin::Pixmap(kBackgroundCn);
+    m_Background = skin::LanguagePixmap(kBackgroundEn, kBackgroundCn);
     for (int f = 0; f < kFieldCount; ++f) {
         const FieldLayout& layout = kFields[f];
         m_Edit[f] = Place<CNumEdit>(layout.editId, layout.place);
@@ -221,5 +220,5 @@ void CInputNoise::done(int result) {
 
 void CInputNoise::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.drawPixmap(0, 0, m_Background[g_LanguageFlag.load() ? 1 : 0]);
+    p.drawPixmap(0, 0, m_Background.In(g_LanguageFlag.load() != 0));
 }

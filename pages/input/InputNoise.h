@@ -16,6 +16,7 @@
 
 #include "controls/ControlTimer.h"
 #include "controls/SkinDialog.h"
+#include "platform/Skin.h"
 
 #include <QPixmap>
 
@@ -90,6 +91,6 @@ private:
     CNumSpin* m_Spin[kFieldCount] = {};
     CBitButton* m_Switch = nullptr;
     CComBoxBtn* m_SourceList = nullptr;
-    QPixmap m_Background[2]; // English, Chinese
+    skin::LanguagePixmap m_Background;
     ControlTimer m_Timer;
 };

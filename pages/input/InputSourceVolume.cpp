@@ -52,8 +52,7 @@ int CInputSourceVolume::SourceOfColumn(int column) {
 
 CInputSourceVolume::CInputSourceVolume(IPageHost* view, QWidget* parent)
     : CSkinDialog(parent, kFont, kSize, Keys::StayOpen), m_View(view) {
-    m_Background[0] = skin::Pixmap(kBackgroundEn);
-    m_Background[1] = skin::Pixmap(kBackgroundCn);
+    m_Background = skin::LanguagePixmap(kBackgroundEn, kBackgroundCn);
     for (int i = 0; i < kColumns; ++i) {
         const ColumnLayout& c = kColumnLayouts[i];
         CNumEdit* edit = m_Edit[static_cast<size_t>(i)] =
@@ -98,7 +97,7 @@ void CInputSourceVolume::OnInitDialog() {
 
 void CInputSourceVolume::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.drawPixmap(0, 0, m_Background[g_LanguageFlag.load() ? 1 : 0]);
+    p.drawPixmap(0, 0, m_Background.In(g_LanguageFlag.load() != 0));
 }
 
 LRESULT CInputSourceVolume::WindowProc(unsigned msg, WPARAM wParam, LPARAM lParam) {

@@ -10,6 +10,7 @@
 #pragma once
 
 #include "controls/SkinDialog.h"
+#include "platform/Skin.h"
 
 #include <QPixmap>
 
@@ -56,5 +57,5 @@ private:
     std::array<CNumEdit*, kColumns> m_Edit{};
     std::array<CNumSpin*, kColumns> m_Spin{};
     std::array<CBitmapSlider*, kColumns> m_Fader{};
-    QPixmap m_Background[2]; // English, Chinese
+    skin::LanguagePixmap m_Background;
 };

@@ -51,9 +51,7 @@ constexpr UnitPictures kUnitPictures[] = {
 } // namespace
 
 CDelayDlg::CDelayDlg(QWidget* parent) : MessageTarget<QWidget>(parent) {
-    m_BackgroundCn = skin::Pixmap(873);
-    m_BackgroundEn = skin::Pixmap(1005);
-    resize(m_BackgroundEn.size());
+    resize(skin::Size(1005));
     for (int i = 0; i < 6; ++i) {
         auto* b = new CBitButton(this, kPlaces[i].id);
         SetControlId(b, kPlaces[i].id);
@@ -155,7 +153,7 @@ LRESULT CDelayDlg::WindowProc(unsigned msg, WPARAM wParam, LPARAM) {
 
 void CDelayDlg::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.drawPixmap(0, 0, g_LanguageFlag.load() ? m_BackgroundCn : m_BackgroundEn);
+    p.drawPixmap(0, 0, m_Background.In(g_LanguageFlag.load() != 0));
 }
 
 void CDelayDlg::keyPressEvent(QKeyEvent* event) {

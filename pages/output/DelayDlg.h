@@ -7,6 +7,7 @@
 #pragma once
 
 #include "platform/Message.h"
+#include "platform/Skin.h"
 
 #include <QPixmap>
 #include <QWidget>
@@ -56,8 +57,7 @@ private:
     void SetUnitPictures(int id, bool selected);
 
     CBitButton* m_Buttons[6] = {};
-    QPixmap m_BackgroundCn; // 873
-    QPixmap m_BackgroundEn; // 1005
+    skin::LanguagePixmap m_Background{1005, 873};
     bool m_Ms = false;
     bool m_Cm = false;
     bool m_Inch = false;

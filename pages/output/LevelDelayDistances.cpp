@@ -31,9 +31,11 @@ using platform::kArial8;
 // The distance field of each speaker type (index = type; -1: none).
 constexpr int kFieldOfType[CLevel_Delay_Dlg::kSpeakerTypes] = {
     -1, 0, 1, 2, 1, 1, 1, 3, 4, 5, 4, 4, 4, 8, 9, 9, 10, 11, 11, 6, 7, 7, 12, 13, 14};
+// The centre woofer's field and the subwoofers' fields sit below their
+// speakers, clear of them.
 constexpr QPoint kFieldDlu[CLevel_Delay_Dlg::kDistanceFields] = {
-    {22, 193}, {22, 215}, {22, 236},  {230, 193}, {230, 215}, {230, 236}, {127, 150}, {127, 211},
-    {22, 267}, {22, 289}, {230, 267}, {230, 289}, {98, 347},  {158, 347}, {127, 347}};
+    {22, 193}, {22, 215}, {22, 236},  {230, 193}, {230, 215}, {230, 236}, {127, 150}, {127, 216},
+    {22, 267}, {22, 289}, {230, 267}, {230, 289}, {98, 352},  {158, 352}, {127, 352}};
 
 struct PositionLayout {
     QPoint dlu;
@@ -55,13 +57,17 @@ struct ToggleLayout {
     unsigned pictures;
     QPoint dlu;
 };
+// The rings sit beside the speakers they link, never over them: the left
+// ones right of the left speakers (as the right ones sit left of the right
+// speakers), the centre one right of the centre speakers, the subwoofers'
+// one above the subwoofers.
 constexpr ToggleLayout kToggleLayouts[CLevel_Delay_Dlg::kToggles] = {
-    {6800, 1, 4, 7340, {85, 199}},   {6801, 1, 1, 7400, {85, 199}},
-    {6802, 1, 2, 7390, {85, 199}},   {6803, 1, 3, 7410, {85, 221}},
+    {6800, 1, 4, 7340, {95, 199}},   {6801, 1, 1, 7400, {95, 199}},
+    {6802, 1, 2, 7390, {95, 199}},   {6803, 1, 3, 7410, {95, 221}},
     {6804, 7, 4, 7350, {199, 199}},  {6805, 7, 1, 7430, {199, 199}},
     {6806, 7, 2, 7420, {199, 199}},  {6807, 7, 3, 7440, {199, 221}},
-    {6808, 13, 0, 7360, {85, 273}},  {6809, 16, 0, 7370, {199, 273}},
-    {6810, 19, 0, 7330, {159, 181}}, {6811, 22, 0, 7380, {123, 317}}};
+    {6808, 13, 0, 7360, {95, 273}},  {6809, 16, 0, 7370, {199, 273}},
+    {6810, 19, 0, 7330, {165, 183}}, {6811, 22, 0, 7380, {123, 313}}};
 
 const ToggleLayout* ToggleLayoutOf(int id) {
     for (const ToggleLayout& t : kToggleLayouts)

@@ -47,6 +47,14 @@ constexpr int kOutputX[CLevel_Delay_Dlg::kRows] = {322, 384, 447, 510, 572, 635,
 constexpr int kOutputSliderX[CLevel_Delay_Dlg::kRows] = {321, 383, 446, 509, 571, 634, 696, 759};
 constexpr int kOutputButtonX[CLevel_Delay_Dlg::kRows] = {321, 384, 447, 510, 572, 635, 697, 760};
 constexpr int kLampX[CLevel_Delay_Dlg::kRows] = {323, 385, 448, 511, 573, 636, 698, 761};
+// The input faders start inside the input panel's frame and end above their
+// fields (their track is as long as that space), so that a field's "OFF"
+// does not sit on the fader's end.
+constexpr int kInputSliderY = 18;
+// The thumbs are 24 pixels wide, centred on their track's groove: the input
+// track is 36 pixels wide, the output track 60.
+constexpr int kInputThumbLeft = 6;
+constexpr int kOutputThumbLeft = 18;
 // The master's horizontal fader is as wide as the space left of the input
 // columns: its group sits at the left end of the input panel.
 constexpr QPoint kMasterSliderDlu(20, 40);
@@ -69,9 +77,8 @@ int MasterWord() {
 // ---------------------------------------------------------------------------
 
 CLevel_Delay_Dlg::CLevel_Delay_Dlg(QWidget* parent) : CSourcePage(parent) {
-    m_BackEn = skin::Pixmap(523);
-    m_BackCn = skin::Pixmap(7030);
-    resize(m_BackEn.isNull() ? DluToPixels(QSize(855, 382), kArial8) : m_BackEn.size());
+    const QSize back = skin::Size(523);
+    resize(back.isValid() ? back : DluToPixels(QSize(855, 382), kArial8));
     g_pLevelDelayDlg = this;
     SetUpControls();
     ClearLamps();
@@ -185,7 +192,7 @@ void CLevel_Delay_Dlg::SetUpLevelArea() {
             NewLevelField(kInputField + k, kInputSpin + k, {kInputX[k], 91}, 42, kLevelMax);
         auto* slider = new CBitmapSlider(this);
         Register(slider, kInputSlider + k);
-        slider->move(DluToPixels(QPoint(kInputSliderX[k], 12), kArial8));
+        slider->move(DluToPixels(QPoint(kInputSliderX[k], kInputSliderY), kArial8));
         auto* source = new CBitButton(this, kSourceButton + k);
         Register(source, kSourceButton + k);
         source->setGeometry(DluToPixels(QRect(kSourceX[k], 105, k == 5 ? 63 : 42, 10), kArial8));
@@ -196,7 +203,7 @@ void CLevel_Delay_Dlg::SetUpLevelArea() {
             slider->SetBitmapChannel(388, 388);
             slider->SetBitmapThumb(387, 282, true, 0xFF000000);
             slider->SetRange(0, kLevelMax, false);
-            slider->SetMargin(38, 0, 1, 2);
+            slider->SetMargin(kInputThumbLeft, 0, 1, 2);
             slider->SetBuddyEdit(field);
             slider->EnableMoveNotify(true);
             field->SetBuddySlider(slider);
@@ -217,7 +224,7 @@ void CLevel_Delay_Dlg::SetUpLevelArea() {
         slider->SetBitmapChannel(539, 539);
         slider->SetBitmapThumb(538, 282, true, 0xFF000000);
         slider->SetRange(0, kLevelMax, false);
-        slider->SetMargin(35, 4, 1, 4);
+        slider->SetMargin(kOutputThumbLeft, 4, 1, 4);
         slider->SetBuddyEdit(field);
         slider->EnableMoveNotify(true);
         slider->setGeometry(DluToPixels(QRect(kOutputSliderX[r], 147, 40, 84), kArial8));
@@ -658,12 +665,13 @@ void CLevel_Delay_Dlg::ApplyLanguage() {
     }
     static_cast<CFontStatic*>(Control(IDC_LINK_INDICATOR))
         ->SetText(cn ? QStringLiteral("联动") : QStringLiteral("LINK"));
+    m_Back.Release();
     update();
 }
 
 void CLevel_Delay_Dlg::paintEvent(QPaintEvent* event) {
     QPainter p(this);
-    const QPixmap& back = g_LanguageFlag.load() ? m_BackCn : m_BackEn;
+    const QPixmap& back = m_Back.In(g_LanguageFlag.load() != 0);
     for (const QRect& r : event->region())
         p.drawPixmap(r, back, r);
 }

@@ -18,6 +18,7 @@
 #pragma once
 
 #include "pages/SourcePages.h"
+#include "platform/Skin.h"
 
 #include <QPixmap>
 
@@ -178,7 +179,6 @@ private:
     std::unordered_map<int, QWidget*> m_Controls;
     std::array<QRect, kColumns * 3> m_ColumnPlaces{}; // slider, field, button per column
     std::array<int, 30> m_FieldOrder{};
-    QPixmap m_BackEn; // 523
-    QPixmap m_BackCn; // 7030
+    skin::LanguagePixmap m_Back{523, 7030};
     int m_Selected = -1;
 };

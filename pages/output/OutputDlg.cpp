@@ -94,8 +94,6 @@ COutputDlg::COutputDlg(QWidget* parent)
     resize(DluToPixels(QSize(1037, 460), kArial7));
     for (int i = 0; i < 12; ++i)
         m_Panels[i].mask = 1 << i;
-    m_BackgroundCn = skin::Pixmap(287);
-    m_BackgroundEn = skin::Pixmap(286);
     m_HighlightedLabel = nullptr;
     m_HighlightedField = nullptr;
     m_FocusedSlider = nullptr;
@@ -551,7 +549,7 @@ void COutputDlg::ShowPhasePicture(bool on) {
 
 void COutputDlg::paintEvent(QPaintEvent* event) {
     QPainter p(this);
-    const QPixmap& bg = g_LanguageFlag.load() ? m_BackgroundCn : m_BackgroundEn;
+    const QPixmap& bg = m_Background.In(g_LanguageFlag.load() != 0);
     // Only what is exposed: a field or thumb repaints a few pixels of the page.
     for (const QRect& r : event->region())
         p.drawPixmap(r, bg, r);

@@ -11,6 +11,7 @@
 #pragma once
 
 #include "pages/PageBase.h"
+#include "platform/Skin.h"
 
 #include <QPixmap>
 
@@ -156,7 +157,10 @@ public:
     // stored value was out of range and the user asked for the device's data.
     bool RefreshChannelChecked();
     void RefreshBands() override;
-    void ApplyLanguage() override { FillFilterLists(); }
+    void ApplyLanguage() override {
+        FillFilterLists();
+        m_Background.Release();
+    }
     void FillFilterLists();
     void FocusFirstBand() override;
     void FocusField(int id) override;
@@ -397,8 +401,7 @@ private:
     CFontStatic* m_HighlightedLabel = nullptr;
     CNumEdit* m_HighlightedField = nullptr;
     CBitmapSlider* m_FocusedSlider = nullptr;
-    QPixmap m_BackgroundCn; // 287
-    QPixmap m_BackgroundEn; // 286
+    skin::LanguagePixmap m_Background{286, 287};
     std::array<COutPanelState, 12> m_Panels;
 
     // Values last shown or taken.

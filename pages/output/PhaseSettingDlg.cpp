@@ -26,9 +26,7 @@ const QColor kHeadingColour(41, 41, 41);
 } // namespace
 
 CPhaseSettingDlg::CPhaseSettingDlg(QWidget* owner) : MessageTarget<QDialog>(owner) {
-    m_BackgroundCn = skin::Pixmap(1173);
-    m_BackgroundEn = skin::Pixmap(1174);
-    setFixedSize(m_BackgroundEn.size());
+    setFixedSize(skin::Size(1174));
     m_Polarity = new CBitButton(this, IDC_POLARITY);
     SetControlId(m_Polarity, IDC_POLARITY);
     m_Polarity->move(DluToPixels(QPoint(52, 65), kArial7));
@@ -101,7 +99,7 @@ LRESULT CPhaseSettingDlg::WindowProc(unsigned msg, WPARAM, LPARAM) {
 
 void CPhaseSettingDlg::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.drawPixmap(0, 0, g_LanguageFlag.load() ? m_BackgroundCn : m_BackgroundEn);
+    p.drawPixmap(0, 0, m_Background.In(g_LanguageFlag.load() != 0));
     p.setFont(g_FontBold16);
     p.setPen(kHeadingColour);
     const QFontMetrics fm(g_FontBold16);

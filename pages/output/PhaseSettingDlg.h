@@ -9,6 +9,7 @@
 #pragma once
 
 #include "platform/Message.h"
+#include "platform/Skin.h"
 
 #include <QDialog>
 #include <QPixmap>
@@ -55,8 +56,7 @@ private:
     CBitButton* m_Polarity = nullptr;
     CBitmapSlider* m_PhaseSlider = nullptr;
     CBitmapSlider* m_FreqSlider = nullptr;
-    QPixmap m_BackgroundCn; // 1173
-    QPixmap m_BackgroundEn; // 1174
+    skin::LanguagePixmap m_Background{1174, 1173};
     int m_Output = 0;
     CKTV_OutData* m_Out = nullptr;
     QString m_Name;

@@ -11,6 +11,7 @@
 #include "controls/NumEdit.h"
 #include "model/FrameBuilder.h"
 #include "model/KTV_Data.h"
+#include "model/ModelLock.h"
 #include "model/SpeakerTypes.h"
 #include "pages/output/GainDlg.h"
 #include "pages/output/OutputDlg.h"
@@ -19,6 +20,7 @@
 
 #include <gmock/gmock.h>
 
+#include <algorithm>
 #include <cstring>
 #include <tuple>
 
@@ -183,10 +185,6 @@ TEST_F(DeviceTest, AnEditReachesTheDeviceAndTheNameBecomesCustom) {
 
 TEST_F(DeviceTest, TheViewTakesOverTheDevicesStatusButNotWhileTheUserIsChangingIt) {
     StartConnected();
-    auto statusAfter = [this](int more) {
-        const int target = view->Count(WM_DEVICE_STATUS) + more;
-        return PumpUntil([&] { return view->Count(WM_DEVICE_STATUS) >= target; });
-    };
     // The guard holds: nothing is taken.
     g_StateFlags[kFlagStatusGuard] = 1;
     view->StartEditGuardTimer();
@@ -194,7 +192,7 @@ TEST_F(DeviceTest, TheViewTakesOverTheDevicesStatusButNotWhileTheUserIsChangingI
     device.TurnVolume(2, 33);
     device.TurnMasterOn(false);
     device.TurnSecondSource(1);
-    ASSERT_TRUE(statusAfter(3));
+    ASSERT_TRUE(StatusReadsAfter(3));
     EXPECT_EQ(g_DeviceRecords.Bytes().sources[0], 1);
     EXPECT_EQ(g_DeviceRecords.Bytes().sources[4], 60);
     EXPECT_EQ(g_DeviceRecords.Bytes().master[6], 1);
@@ -220,8 +218,31 @@ TEST_F(DeviceTest, TheViewTakesOverTheDevicesStatusButNotWhileTheUserIsChangingI
 
     // A record that says what the view already has changes nothing and sends nothing.
     const size_t before = WithoutStatus(device.Seen()).size();
-    ASSERT_TRUE(statusAfter(3));
+    ASSERT_TRUE(StatusReadsAfter(3));
     EXPECT_EQ(WithoutStatus(device.Seen()).size(), before);
+}
+
+TEST_F(DeviceTest, TheViewHearsOfTheDevicesStatusWhenItChanges) {
+    StartConnected();
+    ASSERT_TRUE(StatusReadsAfter(3));
+    const int heard = view->Count(WM_DEVICE_STATUS);
+    EXPECT_GE(heard, 1) << "the first after connecting";
+    ASSERT_TRUE(StatusReadsAfter(10));
+    EXPECT_EQ(view->Count(WM_DEVICE_STATUS), heard) << "the same status again";
+
+    device.TurnVolume(2, 33);
+    ASSERT_TRUE(PumpUntil([] { return g_DeviceRecords.Bytes().sources[4] == 33; }));
+    EXPECT_EQ(view->Count(WM_DEVICE_STATUS), heard + 1);
+
+    // A value the device did not take: once the user's guard has ended, the
+    // view shows the device's again although its status did not change.
+    g_StateFlags[kFlagStatusGuard] = 1;
+    view->StartEditGuardTimer();
+    WithDeviceLock([] { g_DeviceRecords.Bytes().sources[4] = 10; });
+    ASSERT_TRUE(StatusReadsAfter(3));
+    EXPECT_EQ(g_DeviceRecords.Bytes().sources[4], 10);
+    view->OnTimer(CLumaraView::kEditGuardTimer);
+    EXPECT_TRUE(PumpUntil([] { return g_DeviceRecords.Bytes().sources[4] == 33; }));
 }
 
 // Byte 289 of output 0 is the L/R link flag and the lock marker at once; only
@@ -637,9 +658,8 @@ protected:
         view->StopProbe(true);
         view->Net().SetReachable(false);
     }
-    // Two edits: a gain typed into band 5 of output 2 (the field then gives
-    // up the focus), and the master one step down.
-    void EditOffline() {
+    // A gain typed into band 5 of output 2 (the field then gives up the focus).
+    void EditBand() {
         view->SelectOutput(2);
         auto* page = dynamic_cast<COutputDlg*>(view->OutputPage());
         ASSERT_NE(page, nullptr);
@@ -649,10 +669,14 @@ protected:
         field->SetModified(true);
         QFocusEvent out(QEvent::FocusOut, Qt::OtherFocusReason);
         QApplication::sendEvent(field, &out);
+        ASSERT_EQ(view->Data()->GetOut(2)->GetFilter(5)->GetGainCode(), 245);
+    }
+    // Two edits: the band, and the master one step down.
+    void EditOffline() {
+        EditBand();
         auto* master = dynamic_cast<CGainDlg*>(view->LevelBar());
         ASSERT_NE(master, nullptr);
         master->MinusButton()->click();
-        ASSERT_EQ(view->Data()->GetOut(2)->GetFilter(5)->GetGainCode(), 245);
         ASSERT_TRUE(PumpUntil([] { return GetS16(g_DeviceRecords.Bytes().master) == 59; }));
     }
     // The connect button finds the module; until the data is shown and the
@@ -702,6 +726,28 @@ protected:
         return out;
     }
     int BandOnDevice() const { return GetU16(device.Image().data() + kBand + 2) - 400; }
+    // Since the mark: the quick reads, the current preset as a preset load
+    // sends it (the master muted meanwhile), then the reads of a connection,
+    // which bring it back. master: the window's master volume.
+    void ExpectSentAsAPresetLoad(unsigned master) const {
+        std::vector<std::tuple<int, int, int, int>> want = {
+            {kRead, 0, 9, 204}, {kRead, 0, 9, 4},  {kWrite, 0, 9, 5}, {kWrite, 0, 9, 97},
+            {kWrite, 0, 9, 0},  {kWrite, 0, 9, 6}, {kWrite, 0, 9, 7}};
+        for (int in = 0; in < 4; ++in)
+            want.emplace_back(kWrite, 0, 3, in);
+        for (int out = 0; out < 12; ++out)
+            want.emplace_back(kWrite, 0, 4, out);
+        want.emplace_back(kWrite, 0, 9, 97);
+        want.emplace_back(kWrite, 0, 9, 5);
+        const auto plain = ConnectionFrames();
+        want.insert(want.end(), plain.begin() + 2, plain.end());
+        const auto frames = SinceMark();
+        EXPECT_EQ(Heads(frames), want);
+        ASSERT_GE(frames.size(), 25u);
+        EXPECT_EQ(frames[2].payload[6], 0);              // muted
+        EXPECT_EQ(frames[24].payload, device.Record(5)); // the window's master, on again
+        EXPECT_EQ(GetU16(frames[24].payload.data()), master);
+    }
 
     size_t mark = 0;
     int gainWhileAsked = -1;
@@ -728,23 +774,7 @@ TEST_F(OfflineChangesTest, SentToTheDeviceTheyArriveAsAPresetLoadSendsThem) {
     EXPECT_EQ(gainWhileAsked, 245);
     EXPECT_EQ(masterWhileAsked, 59);
 
-    // The quick reads, the current preset as a preset load sends it (the
-    // master muted meanwhile), then the reads of a connection, which bring it back.
-    std::vector<std::tuple<int, int, int, int>> want = {{kRead, 0, 9, 204}, {kRead, 0, 9, 4},
-                                                        {kWrite, 0, 9, 5},  {kWrite, 0, 9, 97},
-                                                        {kWrite, 0, 9, 0},  {kWrite, 0, 9, 6},
-                                                        {kWrite, 0, 9, 7}};
-    for (int in = 0; in < 4; ++in) want.emplace_back(kWrite, 0, 3, in);
-    for (int out = 0; out < 12; ++out) want.emplace_back(kWrite, 0, 4, out);
-    want.emplace_back(kWrite, 0, 9, 97);
-    want.emplace_back(kWrite, 0, 9, 5);
-    const auto plain = ConnectionFrames();
-    want.insert(want.end(), plain.begin() + 2, plain.end());
-    EXPECT_EQ(Heads(SinceMark()), want);
-    const auto frames = SinceMark();
-    EXPECT_EQ(frames[2].payload[6], 0);                  // muted
-    EXPECT_EQ(frames[24].payload, device.Record(5));     // the window's master, on again
-    EXPECT_EQ(GetU16(frames[24].payload.data()), 59u);
+    ExpectSentAsAPresetLoad(59);
 
     // The device holds both edits, and the window shows them from its data.
     EXPECT_EQ(BandOnDevice(), 245);
@@ -757,6 +787,36 @@ TEST_F(OfflineChangesTest, SentToTheDeviceTheyArriveAsAPresetLoadSendsThem) {
     Reconnect();
     EXPECT_EQ(boxes.size(), 1u);
     EXPECT_EQ(Heads(SinceMark()), ConnectionFrames());
+}
+
+TEST_F(OfflineChangesTest, AnEditALostLinkLeftUnsentIsAskedAboutAndSentByteForByte) {
+    StartConnected();
+    ASSERT_NE(BandOnDevice(), 245);
+    const int master = GetS16(g_DeviceRecords.Bytes().master);
+    // The device stops answering and storing: the edit made meanwhile never
+    // reaches it, and the link is lost. Nothing reconnects on its own.
+    device.SetSilent(true);
+    pinger.answers = false;
+    EditBand(); // while the window is still connected
+    EXPECT_EQ(g_UnsentEdits.load(), 0);
+    ASSERT_TRUE(PumpUntil([this] { return !view->IsConnected(); }, 20000));
+    view->StopProbe(true);
+    view->Net().SetReachable(false);
+    ASSERT_NE(BandOnDevice(), 245);
+    // What the window packs for the band, as the device must hold it.
+    const ItemRecord band = view->Data()->GetOut(2)->GetEq().PackBand(5);
+
+    device.SetSilent(false);
+    Answer(true);
+    boxes.clear(); // the lost link's message
+    Reconnect(3);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].buttons, (QStringList{QStringLiteral("YES"), QStringLiteral("NO")}));
+    EXPECT_EQ(gainWhileAsked, 245);
+    ExpectSentAsAPresetLoad(static_cast<unsigned>(master));
+    const auto image = device.Image();
+    EXPECT_TRUE(std::equal(band.begin(), band.end(), image.begin() + static_cast<long>(kBand)));
+    EXPECT_EQ(view->Data()->GetOut(2)->GetFilter(5)->GetGainCode(), 245);
 }
 
 TEST_F(OfflineChangesTest, TakingTheDevicesDataConnectsAsAlwaysAndShowsIt) {

@@ -17,6 +17,7 @@
 #include <QMenu>
 
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -131,14 +132,25 @@ protected:
         device.SetRecord(kRecordOutputMapA, {map.begin(), map.begin() + 8});
         device.SetRecord(kRecordOutputMapB, {map.begin() + 8, map.end()});
     }
-    // Writes of the current name the device took after its first frames.
-    int NamesSentBack(size_t first) const {
+    // Frames of one kind the device took after its first frames.
+    int FramesSince(size_t first, const std::function<bool(const sim::SeenFrame&)>& kind) const {
         const auto seen = device.Seen();
         const size_t since = device.FrameCount() - first;
         int n = 0;
         for (size_t i = seen.size() - std::min(since, seen.size()); i < seen.size(); ++i)
-            n += seen[i].command == 0xA1 && seen[i].group == 9 && seen[i].channel == 0 && seen[i].slot == 0;
+            n += kind(seen[i]);
         return n;
+    }
+    // Writes of the current name the device took after its first frames.
+    int NamesSentBack(size_t first) const {
+        return FramesSince(first, [](const sim::SeenFrame& f) {
+            return f.command == 0xA1 && f.group == 9 && f.channel == 0 && f.slot == 0;
+        });
+    }
+    // Pumps until the device has been asked for its status more times.
+    bool StatusReadsAfter(int more) {
+        const size_t first = device.FrameCount();
+        return PumpUntil([&] { return FramesSince(first, IsStatusRead) >= more; });
     }
     // Ends the program and clears what it leaves in the globals, for a new start.
     void Restart() {

@@ -6,18 +6,22 @@
 #include "app/VersionDlg.h"
 #include "controls/FontStatic.h"
 #include "controls/GradientProgressCtrl.h"
+#include "controls/StaticControls.h"
 #include "model/DataDefine.h"
 #include "model/Globals.h"
+#include "platform/UiGlobals.h"
 #include "tests/platform/GuiTestSupport.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
 #include <cstring>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -189,6 +193,40 @@ TEST(VersionWindowTest, TextsByVariantAndLanguage) {
         EXPECT_EQ(dlg.DeviceText(), QString::fromUtf8(c.deviceText));
         EXPECT_EQ(dlg.SoftwareText(), QString::fromUtf8(c.softwareText));
     }
+    g_DeviceVariant = 2;
+    g_LanguageFlag = 0;
+}
+
+// Every line of the version texts shows whole: the wrapped text fits its
+// box, and the boxes stay clear of each other and of the buttons.
+TEST(VersionWindowTest, TheVersionTextsFitTheirBoxes) {
+    CreateSharedFonts(); // the texts' font as the program has it
+    std::memset(g_DeviceRecords.Bytes().versionText, 0, sizeof g_DeviceRecords.Bytes().versionText);
+    std::memcpy(g_DeviceRecords.Bytes().versionText, "VELK-FV1.00", 11);
+    for (int language : {0, 1})
+        for (int variant : {1, 2}) {
+            g_LanguageFlag = language;
+            g_DeviceVariant = variant;
+            CVersionDlg dlg;
+            std::vector<QRect> boxes;
+            for (const char* id : {"1877", "1875"}) {
+                auto* text = dlg.findChild<CTransparentStatic*>(QLatin1String(id));
+                ASSERT_NE(text, nullptr);
+                SCOPED_TRACE(text->text().toStdString());
+                const QRect r = text->geometry();
+                const int flags = LayoutOfStaticStyle(text->Style()).flags;
+                const QRect need =
+                    QFontMetrics(text->font())
+                        .boundingRect(QRect(0, 0, r.width(), 1000), flags, text->text());
+                EXPECT_LE(need.height(), r.height());
+                EXPECT_LE(need.width(), r.width());
+                EXPECT_TRUE(dlg.rect().contains(r));
+                EXPECT_FALSE(r.intersects(dlg.HelpButton()->geometry()));
+                EXPECT_FALSE(r.intersects(dlg.QuitButton()->geometry()));
+                boxes.push_back(r);
+            }
+            EXPECT_FALSE(boxes[0].intersects(boxes[1]));
+        }
     g_DeviceVariant = 2;
     g_LanguageFlag = 0;
 }

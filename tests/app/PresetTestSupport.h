@@ -12,6 +12,7 @@
 #include "controls/BitButton.h"
 #include "controls/EditControls.h"
 #include "controls/ModalDialog.h"
+#include "model/KTV_Data.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -153,14 +154,15 @@ protected:
     }
     void Mark() { mark = device.Seen().size(); }
     // Until no transfer runs, the device took every queued frame, the poller
-    // has nothing of its own left to send and the transfer window has gone
+    // has nothing of its own left to send (no flag, no marked channel) and the transfer window has gone
     // (it keeps the main window disabled while it is shown).
     bool Settled(int ms = 20000) {
         return PumpUntil(
             [this] {
                 return !g_TransferRunning.load() && view->Command().GetCount() == 0 &&
                        !g_SendCmd0Pending.load() && !g_SendCmd5Pending.load() &&
-                       !g_SendCmd2Pending.load() && Ready();
+                       !g_SendCmd2Pending.load() && !view->Data()->HasPendingChanges() &&
+                       Ready();
             },
             ms);
     }

@@ -160,6 +160,37 @@ TEST_F(ShellTest, TheStoredLanguagePaintsTheView) {
     }
 }
 
+// Only the shown language's pictures are drawn and kept; a switch at run
+// time lets go of the other's and draws the new ones.
+TEST_F(ShellTest, OnlyTheShownLanguagesPicturesAreKept) {
+    const auto keptOf = [](skin::Set set) {
+        std::vector<int> ids;
+        for (int id : skin::CachedIds())
+            if (skin::Catalogue::Program().Find(id)->set == set) ids.push_back(id);
+        return ids;
+    };
+    skin::ClearCache();
+    Start("English");
+    view->SelectPage(1, true); // the output page, with its own background
+    view->grab();
+    EXPECT_THAT(keptOf(skin::Set::Chinese), ElementsAre());
+    EXPECT_THAT(keptOf(skin::Set::English), ::testing::Contains(284));
+    const QRect bare(900, 0, 100, 28);
+    struct Step {
+        skin::Set gone;
+        int background;
+    };
+    for (const Step& step : {Step{skin::Set::English, 285}, Step{skin::Set::Chinese, 284}}) {
+        SCOPED_TRACE(step.background);
+        view->SwitchLanguage(true);
+        const QImage shown = view->grab(bare).toImage().convertToFormat(QImage::Format_RGB32);
+        EXPECT_THAT(keptOf(step.gone), ElementsAre());
+        EXPECT_EQ(shown, skin::Image(step.background)
+                             .copy(bare.translated(-2, 0))
+                             .convertToFormat(QImage::Format_RGB32));
+    }
+}
+
 TEST_F(ShellTest, AFirstStartStoresTheSystemsLanguage) {
     Start();
     EXPECT_EQ(app.Settings().Read("DspMcu", "Language"), std::optional<std::string>("English"));

@@ -337,6 +337,28 @@ TEST_F(StripsViewTest, TheMixSourceAvailabilityTable) {
     }
 }
 
+// The warning shows whole and leaves every other control of the window,
+// the preset name above all, uncovered.
+TEST_F(StripsViewTest, TheMixSourceWarningCoversNoOtherControl) {
+    Start();
+    {
+        DeviceLockGuard lock(g_DeviceLock);
+        g_DeviceRecords.Bytes().sources[kSourceActiveByte] = 0;
+        g_DeviceRecords.Bytes().sourceSetup[kSecondSourceByte] = 0;
+    }
+    view->UpdateMixSourceWarning();
+    QWidget* badge = view->BitButton(CLumaraView::IDC_MIX_WARNING);
+    ASSERT_TRUE(badge->isVisibleTo(view));
+    EXPECT_TRUE(view->rect().contains(badge->geometry()));
+    int others = 0;
+    for (QWidget* w : view->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (w == badge || !w->isVisibleTo(view)) continue;
+        ++others;
+        EXPECT_FALSE(badge->geometry().intersects(w->geometry())) << w->objectName().toStdString();
+    }
+    EXPECT_GT(others, 20);
+}
+
 // ---------------------------------------------------------------------------
 // The left/right link
 // ---------------------------------------------------------------------------

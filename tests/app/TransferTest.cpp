@@ -6,6 +6,9 @@
 
 #include "app/PresetJson.h"
 #include "controls/GradientProgressCtrl.h"
+#include "controls/BitmapSlider.h"
+#include "controls/SkinButtonBase.h"
+#include "controls/SpinBtn.h"
 #include "model/FrameBuilder.h"
 #include "model/KTV_Data.h"
 #include "model/SpeakerTypes.h"
@@ -13,6 +16,9 @@
 #include <gmock/gmock.h>
 
 #include <cstring>
+#include <map>
+#include <string>
+#include <typeinfo>
 
 namespace {
 
@@ -253,6 +259,44 @@ TEST_F(TransferTest, LoadingAStoredPresetMakesItCurrentAndReadsItBack) {
     EXPECT_NE(view->Data()->GetOut(11)->GetFilter(0)->GetGainCode(), view->Data()->GetOut(10)->GetFilter(0)->GetGainCode());
 }
 
+// While a transfer runs the view is disabled: every skinned control it shows
+// (the scene, map, lock, link and mixer buttons, the menu buttons, the
+// strips' captions, the curve bar, the faders, ...) wears a disabled look
+// drawn from its pictures: neither a blank box of the plain button face nor
+// its enabled look.
+TEST_F(TransferTest, DuringATransferEverySkinnedControlLooksDisabled) {
+    SetUpTransfer();
+    auto skinned = [this] {
+        std::map<QWidget*, QImage> faces;
+        for (QWidget* w : view->findChildren<QWidget*>()) {
+            const bool skin = dynamic_cast<ctl::SkinButtonBase*>(w) || dynamic_cast<CSpinBtn*>(w) ||
+                              dynamic_cast<CBitmapSlider*>(w);
+            if (skin && w->isEnabled() && w->isVisibleTo(view) && !w->size().isEmpty())
+                faces[w] = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        }
+        return faces;
+    };
+    const std::map<QWidget*, QImage> enabled = skinned();
+    view->SendPresetToDevice(3, false);
+    ASSERT_FALSE(view->isEnabled());
+    std::vector<std::string> blank, unchanged;
+    for (const auto& [w, before] : enabled) {
+        const std::string name =
+            typeid(*w).name() + std::string(" ") + std::to_string(ControlId(w));
+        const QImage face = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        int plain = 0;
+        for (int y = 0; y < face.height(); ++y)
+            for (int x = 0; x < face.width(); ++x)
+                plain += face.pixelColor(x, y) == ctl::kButtonFace;
+        if (plain * 2 > face.width() * face.height()) blank.push_back(name);
+        if (face == before) unchanged.push_back(name);
+    }
+    EXPECT_GT(enabled.size(), 30u);
+    EXPECT_THAT(blank, ::testing::IsEmpty());
+    EXPECT_THAT(unchanged, ::testing::IsEmpty());
+    RunTransfer(Snapshot(view->Command()));
+}
+
 TEST_F(TransferTest, ReadingAllPresetsForAFileWritesTheFileWhenTheLastBlockArrives) {
     SetUpTransfer();
     const std::string file = dir.filePath(QStringLiteral("device.jsah")).toStdString();
@@ -394,7 +438,8 @@ TEST_F(TransferTest, ATransferCutShortByALostLinkIsMendedWhenTheLinkIsBack) {
     EXPECT_TRUE(view->Session().HasInterruptedTransfer());
     EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Connection failure!"});
 
-    // The device comes back; the probe reconnects and the data is read.
+    // The device comes back; the probe reconnects, asks about the window's
+    // sources record the transfer had still queued (YES), and the data is read.
     adapters.Set({});
     ASSERT_TRUE(PumpUntil([this] { return !view->Net().IsReachable(); }));
     device.SetSilent(false);
@@ -408,8 +453,10 @@ TEST_F(TransferTest, ATransferCutShortByALostLinkIsMendedWhenTheLinkIsBack) {
         BoxTexts(),
         (std::vector<std::string>{
             "Connection failure!",
+            "Settings were changed while offline.\nSend them to the device?\n(NO: the device's "
+            "data replaces them)",
             "The last data transfer did not complete; the master is switched back as it was."}));
-    EXPECT_EQ(boxes[1].autoCloseMs, 2001);
+    EXPECT_EQ(boxes[2].autoCloseMs, 2001);
 
     // A transfer that completes leaves nothing to mend at the next connection.
     view->SendPresetToDevice(0, false);

@@ -6,6 +6,8 @@
 
 #include <QPainter>
 
+#include <string>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -110,13 +112,43 @@ TEST_F(BitButtonTest, AlternatePicturesReplaceOnlyTheNormalLooks) {
     EXPECT_EQ(b->Current().bitmap, kOn[1]);
 }
 
-TEST_F(BitButtonTest, ALookWithoutPictureShowsTheButtonFace) {
+// A disabled button whose disabled picture is not given, or is one the skin
+// lacks (as the strips' caption buttons' 1336), shows its normal picture of
+// the same state dimmed, never a blank box.
+TEST_F(BitButtonTest, ADisabledLookWithoutItsPictureShowsTheNormalPictureDimmed) {
+    struct Case {
+        unsigned disabledOff, disabledOn;
+        int on;
+        unsigned normal;
+    };
+    constexpr unsigned kMissing = 1336;
+    ASSERT_TRUE(ctl::Picture(kMissing).isNull());
+    const Case cases[] = {
+        {0, 0, 0, kOff[0]},
+        {0, 0, 1, kOn[0]},
+        {kMissing, kMissing, 0, kOff[0]},
+        {kMissing, kMissing, 1, kOn[0]},
+    };
+    for (const Case& c : cases) {
+        CBitButton b(&parent);
+        b.SetBitmaps(kOff[0], kOff[1], kOff[2], kOn[0], kOn[1], kOn[2]);
+        b.SetDisabledBitmaps(c.disabledOff, c.disabledOn);
+        b.SetCheck(c.on);
+        b.setEnabled(false);
+        const std::string label = "case " + std::to_string(&c - cases);
+        EXPECT_TRUE(skintest::ShowsPicture(&b, ctl::Dimmed(skin::Image(int(c.normal))))) << label;
+        EXPECT_FALSE(skintest::ShowsPicture(&b, skin::Image(int(c.normal)))) << label;
+    }
+}
+
+TEST_F(BitButtonTest, AButtonWithoutAnyPictureShowsTheButtonFace) {
     CBitButton b(&parent);
     b.resize(30, 12);
-    b.SetBitmaps(kOff[0], kOff[1], kOff[2]);
-    b.setEnabled(false); // no disabled pictures: not the normal picture
-    const QImage img = b.grab().toImage();
-    EXPECT_EQ(img.pixelColor(img.width() / 2, img.height() / 2), ctl::kButtonFace);
+    for (bool enabled : {true, false}) {
+        b.setEnabled(enabled);
+        const QImage img = b.grab().toImage();
+        EXPECT_EQ(img.pixelColor(img.width() / 2, img.height() / 2), ctl::kButtonFace) << enabled;
+    }
 }
 
 TEST_F(BitButtonTest, CaptionsAreDrawnAsTheirLookSays) {

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QPushButton>
 
 #include <vector>
@@ -122,6 +123,47 @@ TEST_F(MessageBoxTest, ASingleButtonIsCentred) {
     });
     CMessageBox::Show(QStringLiteral("one"), 0, 0);
     CMessageBox::Show(QStringLiteral("quit"), 6, 0);
+}
+
+// The text keeps a margin from the box's edges and its wrapped lines fit the
+// space above the buttons, in both languages.
+TEST_F(MessageBoxTest, TheTextFitsInsideTheBoxWithMargins) {
+    const char* const texts[] = {
+        "Validation failure,password error",
+        "The password length is incorrect! Please enter a 8-digit password!",
+        "输入密码格式不正确!请输入8位数密码!",
+        "Data exception, do you want to restore the default data?",
+    };
+    constexpr int kMargin = 8;
+    int looked = 0;
+    CMessageBox::SetResponder([&](const CMessageBox::Shown& s) {
+        for (QWidget* w : QApplication::allWidgets()) {
+            auto* box = dynamic_cast<CMessageBox*>(w);
+            if (!box) continue;
+            for (QLabel* label : box->findChildren<QLabel*>()) {
+                ++looked;
+                const QRect r = label->geometry();
+                EXPECT_GE(r.left(), kMargin) << s.text.toStdString();
+                EXPECT_LE(r.right(), box->width() - 1 - kMargin) << s.text.toStdString();
+                const QRect need = label->fontMetrics().boundingRect(
+                    QRect(0, 0, r.width(), 1000), Qt::AlignHCenter | Qt::TextWordWrap, s.text);
+                EXPECT_LE(need.width(), r.width()) << s.text.toStdString();
+                EXPECT_LE(need.height(), r.height()) << s.text.toStdString();
+                for (QPushButton* b : box->findChildren<QPushButton*>()) {
+                    if (!b->isHidden()) {
+                        EXPECT_LE(r.bottom(), b->y()) << s.text.toStdString();
+                    }
+                }
+            }
+        }
+        return Action::Ok;
+    });
+    for (int language : {0, 1}) {
+        g_LanguageFlag = language;
+        for (const char* text : texts)
+            CMessageBox::Show(QString::fromUtf8(text), 0, 2000);
+    }
+    EXPECT_EQ(looked, 8);
 }
 
 TEST_F(MessageBoxTest, TheInputPageWayReadsTheResultMember) {

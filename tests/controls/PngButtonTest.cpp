@@ -55,6 +55,7 @@ TEST_F(PngButtonTest, EachStateShowsItsPictureInEitherLanguage) {
         bool enabled, checked, hover, pressed, chineseSet, chinese;
         CBtnPng::State state;
         unsigned picture;
+        bool dimmed = false;
     };
     const Case cases[] = {
         {true, false, false, false, false, false, CBtnPng::Normal, kUnchecked[0]},
@@ -70,10 +71,10 @@ TEST_F(PngButtonTest, EachStateShowsItsPictureInEitherLanguage) {
         {true, false, false, false, true, true, CBtnPng::ZhNormal, kZh[0]},
         {true, false, true, true, true, true, CBtnPng::ZhPressed, kZh[2]},
         {true, true, true, false, true, true, CBtnPng::ZhCheckedHover, kZh[4]},
-        // Without disabled pictures a disabled button shows its normal picture,
-        // the same in both languages.
-        {false, false, true, false, true, true, CBtnPng::Disabled, kUnchecked[0]},
-        {false, true, false, false, true, true, CBtnPng::DisabledChecked, kChecked[0]},
+        // Without disabled pictures a disabled button shows its normal picture
+        // dimmed, the same in both languages.
+        {false, false, true, false, true, true, CBtnPng::Disabled, kUnchecked[0], true},
+        {false, true, false, false, true, true, CBtnPng::DisabledChecked, kChecked[0], true},
     };
     for (const Case& c : cases) {
         g_LanguageFlag = c.chinese ? 1 : 0;
@@ -84,7 +85,8 @@ TEST_F(PngButtonTest, EachStateShowsItsPictureInEitherLanguage) {
         b->setEnabled(c.enabled);
         const std::string label = "case " + std::to_string(&c - cases);
         EXPECT_EQ(b->CurrentState(), c.state) << label;
-        EXPECT_TRUE(skintest::ShowsPicture(b, Png(c.picture))) << label;
+        const QImage picture = Png(c.picture);
+        EXPECT_TRUE(skintest::ShowsPicture(b, c.dimmed ? ctl::Dimmed(picture) : picture)) << label;
         delete b;
     }
 }

@@ -445,6 +445,34 @@ TEST_F(AssemblerTest, StatusRecordFillsAtMost37Words) {
     EXPECT_EQ(g_DeviceRecords.Bytes().status[2], 202) << "beyond the payload nothing changes";
 }
 
+TEST_F(AssemblerTest, TheViewHearsOfTheStatusWhenItChangesOrIsAskedFor) {
+    enum class Before { Nothing, Ask, Clear };
+    const struct Case {
+        const char* name;
+        Before before;
+        std::vector<uint8_t> payload;
+        bool posted;
+    } cases[] = {
+        {"the first", Before::Nothing, {1, 2, 3}, true},
+        {"the same again", Before::Nothing, {1, 2, 3}, false},
+        {"a byte changed", Before::Nothing, {1, 2, 4}, true},
+        {"unchanged after the change", Before::Nothing, {1, 2, 4}, false},
+        {"shorter", Before::Nothing, {1, 2}, true},
+        {"asked for", Before::Ask, {1, 2}, true},
+        {"the ask is used up", Before::Nothing, {1, 2}, false},
+        {"a new connection clears the queue", Before::Clear, {1, 2}, true},
+    };
+    for (const Case& c : cases) {
+        if (c.before == Before::Ask) cmd.AskForStatus();
+        if (c.before == Before::Clear) cmd.Clear();
+        view.Clear();
+        QueueRead();
+        FeedAsReads(cmd, Data(0, kGroupSystem, 3, c.payload, 0));
+        EXPECT_EQ(view.Count(WM_DEVICE_STATUS), c.posted ? 1 : 0) << c.name;
+        EXPECT_EQ(g_DeviceRecords.Bytes().status[c.payload.size() - 1], c.payload.back()) << c.name;
+    }
+}
+
 TEST_F(AssemblerTest, PresetNumberRecord) {
     std::memcpy(g_PcPresets[3], "Fourth preset\0\0\0", 16);
     std::memcpy(g_ParamImage, "Current\0\0\0\0\0\0\0\0\0", 16);

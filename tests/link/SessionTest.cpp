@@ -410,4 +410,135 @@ TEST_F(UnsentChangesTest, TheyWaitThroughARefusedVersionAndALinkLostWhileTheUser
     EXPECT_FALSE(session->HasUnsentChanges());
 }
 
+// ---------------------------------------------------------------------------
+// Edits a closing link had not delivered
+// ---------------------------------------------------------------------------
+
+enum class LinkEnd { Lost, Abnormal, Removed, Disconnected };
+
+std::string LinkEndName(const ::testing::TestParamInfo<LinkEnd>& info) {
+    static const char* const kNames[] = {"Lost", "Abnormal", "Removed", "Disconnected"};
+    return kNames[static_cast<int>(info.param)];
+}
+
+class ClosingLinkTest : public UnsentChangesTest {
+protected:
+    static constexpr const char* kPath = "/dev/hidraw3";
+
+    // The device stops answering and storing what it sees; the status
+    // request in flight, if any, stays the queue's head.
+    void SilenceDevice() {
+        device.SetSilent(true);
+        silencedAt = device.Seen().size();
+    }
+    // Edits while the queue holds a head the device will never answer: a
+    // band of output 2 the poller cannot take yet (a mark in the model) and
+    // record 8, queued by its command.
+    void EditBehindAnUnansweredHead() {
+        WithDeviceLock([&] {
+            data->GetOut(2)->GetFilter(5)->SetGainCode(345);
+            g_DeviceRecords.Bytes().sourceSetup[5] = 0x33;
+            session->SendCommand(kRecordSourceSetup, 0);
+        });
+        ASSERT_EQ(g_UnsentEdits.load(), 0); // made while the device's data was in step
+    }
+    void EndLink(LinkEnd how) {
+        switch (how) {
+        case LinkEnd::Lost:
+            ASSERT_TRUE(PumpUntil([&] { return !session->IsConnected(); }));
+            break;
+        case LinkEnd::Abnormal:
+            session->OnDeviceAbnormal();
+            break;
+        case LinkEnd::Removed:
+            hid.Unplug(kPath);
+            session->Usb().OnDeviceChange({HotplugEvent::Removal, kPath});
+            break;
+        case LinkEnd::Disconnected:
+            session->Disconnect();
+            break;
+        }
+        ASSERT_FALSE(session->IsConnected());
+    }
+    // The device is back and answers; until its data is loaded.
+    void ConnectAgain(LinkEnd how) {
+        device.SetSilent(false);
+        if (how == LinkEnd::Removed) PlugUsb();
+        reconnectedAt = device.Seen().size();
+        const int loads = Count(WM_DEVICE_DATA_DONE);
+        session->FirstConnect();
+        ASSERT_TRUE(PumpUntil([&] {
+            return Count(WM_DEVICE_DATA_DONE) > loads && g_DeviceSynced.load() &&
+                   !g_TransferRunning.load();
+        }));
+    }
+
+    size_t silencedAt = 0;
+    size_t reconnectedAt = 0;
+};
+
+class EditsLeftByAClosingLinkTest : public ClosingLinkTest,
+                                    public ::testing::WithParamInterface<LinkEnd> {};
+
+TEST_P(EditsLeftByAClosingLinkTest, AreAskedAboutAtTheNextConnectionAndYesDeliversThem) {
+    ConnectUsb();
+    SilenceDevice();
+    EditBehindAnUnansweredHead();
+    const ItemRecord band = data->GetOut(2)->GetEq().PackBand(5);
+    EndLink(GetParam());
+    EXPECT_TRUE(session->HasUnsentChanges());
+    EXPECT_EQ(data->GetOut(2)->GetFilter(5)->GetGainCode(), 345);
+
+    host.ask = [] { return true; };
+    ConnectAgain(GetParam());
+    EXPECT_EQ(Questions(), 1);
+    const auto image = device.Image();
+    EXPECT_TRUE(std::equal(band.begin(), band.end(), image.begin() + static_cast<long>(kBand)));
+    EXPECT_EQ(device.Record(8)[5], 0x33);
+    EXPECT_FALSE(session->HasUnsentChanges());
+}
+
+// Reads, the status request and a stored preset's read (with the master
+// muted for it) are no edits; nor is an edit the device has answered.
+TEST_P(EditsLeftByAClosingLinkTest, WithNothingButReadsPendingTheNextConnectionAsksNothing) {
+    ConnectUsb();
+    WithDeviceLock([&] { data->GetOut(2)->GetFilter(5)->SetGainCode(345); });
+    // Answered, and so is the name the edit makes "Custom".
+    ASSERT_TRUE(PumpUntil([&] {
+        return BandOnDevice() == 345 && Count(WM_PRESET_NAME_CUSTOM) > 0 &&
+               !g_SendCmd0Pending.load();
+    }));
+    const size_t named = device.Seen().size();
+    ASSERT_TRUE(PumpUntil([&] { return device.Seen().size() > named + 1; }));
+    SilenceDevice();
+    ASSERT_TRUE(PumpUntil([&] { return device.Seen().size() > silencedAt; })); // a status request
+    session->LoadDevicePreset(2);
+    EndLink(GetParam());
+    EXPECT_FALSE(session->HasUnsentChanges());
+
+    ConnectAgain(GetParam());
+    EXPECT_EQ(Questions(), 0);
+    const auto taken = Taken(reconnectedAt);
+    const auto reads = ConnectReads();
+    ASSERT_EQ(taken.size(), reads.size());
+    for (size_t i = 0; i < reads.size(); ++i)
+        EXPECT_EQ(taken[i].raw, reads[i]) << i;
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryEnd, EditsLeftByAClosingLinkTest,
+                         ::testing::Values(LinkEnd::Lost, LinkEnd::Abnormal, LinkEnd::Removed,
+                                           LinkEnd::Disconnected),
+                         LinkEndName);
+
+// A block of the current data still queued counts by itself, without a
+// mark in the model.
+TEST_F(ClosingLinkTest, AQueuedBlockCountsAsAnEdit) {
+    ConnectUsb();
+    SilenceDevice();
+    session->SendOutputBlock(4);
+    EXPECT_FALSE(data->HasPendingChanges());
+    EndLink(LinkEnd::Disconnected);
+    EXPECT_TRUE(session->HasUnsentChanges());
+}
+
 } // namespace

@@ -44,17 +44,24 @@ protected:
 
     // Opens the link of the test's transport and starts the worker.
     void Connect(const LinkTimings& t = FastTimings()) {
+        OpenLink(t);
+        worker->StartIo();
+    }
+    // Opens the link without a worker thread: the test runs the steps.
+    void OpenLink(const LinkTimings& t = FastTimings()) {
         worker = std::make_unique<CLinkWorker>(cmd, usb, net, poller, t);
         if (GetParam() == Transport::Usb) {
             ASSERT_TRUE(usb.OpenUsbDevice());
+            g_UsbLinkUp = 1;
         } else {
             net.SetReachable(true);
             ASSERT_TRUE(net.Connect());
             g_ConnectionKind = 2;
             g_NetLinkUp = 1;
         }
-        worker->StartIo();
     }
+    // One normal step as the worker's loop runs it (without the pause after it).
+    void Step() { GetParam() == Transport::Usb ? worker->UsbExchange() : worker->NetExchange(); }
 
     // Frames of one kind the device has seen.
     size_t SeenCount(const std::function<bool(const sim::SeenFrame&)>& pred) {
@@ -96,10 +103,46 @@ std::vector<uint8_t> DeviceBand(const sim::SimDevice& device, int output, int it
 
 TEST_P(WorkerTest, IdleWorkerPollsTheStatus) {
     Connect();
-    ASSERT_TRUE(view.WaitFor(WM_DEVICE_STATUS, 5));
-    EXPECT_GE(SeenCount(IsStatusRequest), 5u);
+    ASSERT_TRUE(Eventually([&] { return SeenCount(IsStatusRequest) >= 5; }));
     EXPECT_EQ(view.Count(WM_LINK_LOST), 0);
     EXPECT_EQ(g_DeviceRecords.Bytes().status[2], 60) << "the device's first source volume";
+    EXPECT_EQ(view.Count(WM_DEVICE_STATUS), 1) << "the device's status did not change";
+}
+
+TEST_P(WorkerTest, IdleStepsAskForTheStatusEveryOtherStepAndChangesLeaveAtOnce) {
+    OpenLink();
+    enum class Before { Nothing, ModelChanged, RecordQueued };
+    const struct {
+        Before before;
+        const char* sent; // what the device receives in the step
+    } steps[] = {
+        {Before::Nothing, "status"},      {Before::Nothing, ""},
+        {Before::Nothing, "status"},      {Before::Nothing, ""},
+        {Before::Nothing, "status"},      {Before::ModelChanged, "item"}, // instead of a pause
+        {Before::Nothing, "status"},      {Before::Nothing, ""},
+        {Before::RecordQueued, "record"}, // instead of the status
+        {Before::Nothing, "status"},      {Before::Nothing, ""},
+    };
+    int n = 0;
+    for (const auto& step : steps) {
+        SCOPED_TRACE(n++);
+        if (step.before == Before::ModelChanged) poller.Yield(EditOfOutput2Band5());
+        if (step.before == Before::RecordQueued) cmd.AddPacket(BuildSystemPacket(kRecordMaster, 0));
+        const size_t before = device.FrameCount();
+        Step();
+        const auto seen = device.Seen();
+        std::string sent;
+        if (device.FrameCount() == before + 1)
+            sent = IsStatusRequest(seen.back())           ? "status"
+                   : seen.back().group == kGroupOutput    ? "item"
+                   : seen.back().channel == kRecordMaster ? "record"
+                                                          : "other";
+        else if (device.FrameCount() != before)
+            sent = "several";
+        EXPECT_EQ(sent, step.sent);
+        EXPECT_EQ(cmd.GetCount(), 0);
+    }
+    EXPECT_EQ(view.Count(WM_LINK_LOST), 0);
 }
 
 TEST_P(WorkerTest, AnEditReachesTheDeviceInTheNextExchange) {
@@ -277,8 +320,8 @@ TEST_P(NetWorkerTest, AClosedConnectionIsOpenedAgain) {
     ASSERT_TRUE(view.WaitFor(WM_DEVICE_STATUS));
     device.DropConnectionNext();
     ASSERT_TRUE(Eventually([&] { return server.Connections() == 2; }));
-    const int before = view.Count(WM_DEVICE_STATUS);
-    EXPECT_TRUE(view.WaitFor(WM_DEVICE_STATUS, before + 3));
+    const size_t before = SeenCount(IsStatusRequest);
+    EXPECT_TRUE(Eventually([&] { return SeenCount(IsStatusRequest) >= before + 3; }));
     EXPECT_EQ(view.Count(WM_LINK_LOST), 0);
 }
 
@@ -308,7 +351,7 @@ TEST_P(NetWorkerTest, ALongCommandGoesOutOnce) {
     ASSERT_TRUE(view.WaitFor(WM_LONG_COMMAND_DONE));
     EXPECT_THAT(view.All(), Contains(Posted(WM_LONG_COMMAND_DONE, 0, 0)));
     EXPECT_EQ(g_TransferRunning.load(), 0);
-    ASSERT_TRUE(view.WaitFor(WM_DEVICE_STATUS, 3));
+    ASSERT_TRUE(Eventually([&] { return SeenCount(IsStatusRequest) >= 3; }));
     EXPECT_EQ(SeenCount([](const sim::SeenFrame& f) { return f.channel == 65; }), 1u);
 }
 

@@ -12,6 +12,10 @@
 #include "model/FrameBuilder.h"
 #include "pages/output/Level_Delay_Dlg.h"
 
+#include <QFontMetrics>
+#include <QLineEdit>
+#include <QStyle>
+
 namespace {
 
 using namespace inputtest;
@@ -208,6 +212,66 @@ TEST_F(LevelDelayTest, AnOutputWithoutTypeShowsThePlaceholderAndNoDistance) {
     EXPECT_FALSE(page->Control(Page::kLamp + 3)->isVisibleTo(page.get()));
     EXPECT_EQ(page->DistanceFieldOf(3), nullptr);
     EXPECT_TRUE(page->Control(Page::kOutputField + 2)->isVisibleTo(page.get()));
+}
+
+// ---------------------------------------------------------------------------
+// Layout
+// ---------------------------------------------------------------------------
+
+// The columns of a picture that hold the light pixels of a fader's thumb.
+std::vector<int> ThumbColumns(QWidget* fader) {
+    const QImage img = fader->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    std::vector<int> xs;
+    for (int x = 0; x < img.width(); ++x)
+        for (int y = 0; y < img.height(); ++y)
+            if (qGray(img.pixel(x, y)) > 150) {
+                xs.push_back(x);
+                break;
+            }
+    return xs;
+}
+
+// Every level fader shows its thumb centred on its track, and the input
+// faders end above their fields, so that a field's "OFF" does not sit on a
+// fader's end.
+TEST_F(LevelDelayTest, EveryFaderShowsItsThumbOnItsTrackClearOfItsField) {
+    page->resize(page->size());              // laid out as shown
+    std::vector<std::pair<int, int>> faders; // slider, field
+    for (int k = 0; k < Page::kMusicColumns; ++k)
+        faders.emplace_back(Page::kInputSlider + k, Page::kInputField + k);
+    for (int r : {0, 1, 2})
+        faders.emplace_back(Page::kOutputSlider + r, Page::kOutputField + r);
+    for (const auto& [sliderId, fieldId] : faders) {
+        SCOPED_TRACE(sliderId);
+        QWidget* fader = page->Control(sliderId);
+        const std::vector<int> xs = ThumbColumns(fader);
+        ASSERT_FALSE(xs.empty());
+        EXPECT_NEAR((xs.front() + xs.back()) / 2.0, (fader->width() - 1) / 2.0, 1.5);
+        EXPECT_FALSE(fader->geometry().intersects(page->Control(fieldId)->geometry()));
+    }
+}
+
+// The link rings sit beside the speakers they link and the distance texts
+// below or beside theirs: none covers a speaker.
+TEST_F(LevelDelayTest, NoRingOrDistanceTextCoversASpeaker) {
+    std::vector<QRect> speakers;
+    for (int t = 1; t < Page::kSpeakerTypes; ++t)
+        speakers.push_back(page->Control(Page::kPositionButton + t - 1)->geometry());
+    std::vector<std::pair<int, QRect>> others;
+    for (int id = 6800; id <= 6811; ++id)
+        others.emplace_back(id, page->Control(id)->geometry());
+    for (int d = 0; d < Page::kDistanceFields; ++d) {
+        QLineEdit* field = page->Field(Page::kDistanceField + d);
+        const QFontMetrics fm(field->font());
+        const QSize text(fm.horizontalAdvance(field->text()), fm.height());
+        others.emplace_back(
+            Page::kDistanceField + d,
+            QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, text, field->geometry()));
+    }
+    for (const auto& [id, rect] : others)
+        for (size_t s = 0; s < speakers.size(); ++s)
+            EXPECT_FALSE(rect.intersects(speakers[s]))
+                << id << " over the speaker of type " << s + 1;
 }
 
 TEST_F(LevelDelayTest, TheLampsShowTheDeviceStatus) {

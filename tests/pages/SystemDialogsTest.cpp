@@ -28,6 +28,7 @@
 #include <QGroupBox>
 #include <QTest>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -488,6 +489,31 @@ TEST_F(SourceVolumesTest, EachColumnSetsItsByteAndSendsTheRecord) {
     EXPECT_EQ(Byte2(3), 0);
     Type(dialog->Edit(0), "5");
     EXPECT_EQ(Byte2(3), 60);
+}
+
+// Each source's name sits centred over its fader, in both languages.
+TEST_F(SourceVolumesTest, EachLabelIsCentredOverItsFader) {
+    for (int language : {0, 1}) {
+        g_LanguageFlag = language;
+        Open();
+        const QImage img = dialog->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        for (int c = 0; c < CInputSourceVolume::kColumns; ++c) {
+            SCOPED_TRACE(testing::Message() << language << "/" << c);
+            const int centre = dialog->Fader(c)->geometry().center().x();
+            // The labels' row, above the fields.
+            int left = img.width(), right = -1;
+            for (int x = std::max(0, centre - 32); x <= std::min(img.width() - 1, centre + 32); ++x)
+                for (int y = 18; y < 42; ++y)
+                    if (qGray(img.pixel(x, y)) > 150) {
+                        left = std::min(left, x);
+                        right = std::max(right, x);
+                    }
+            ASSERT_LE(left, right);
+            EXPECT_NEAR((left + right) / 2.0, centre, 3.0);
+        }
+        dialog.reset();
+    }
+    g_LanguageFlag = 0;
 }
 
 // Every report of a moving fader stores and sends, the same value too.

@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <set>
+#include <vector>
 
 using namespace skin;
 
@@ -102,6 +104,25 @@ TEST(SkinCatalogueTest, DrawnPicturesAreKept) {
     EXPECT_EQ(Image(287), Render(*Program().Find(287)));
 }
 
+// One copy of a picture: its pixmap draws from the kept pixels, opaque or not.
+TEST(SkinCatalogueTest, APixmapSharesTheKeptPicturesPixels) {
+    for (const int id : {287, 1151, 654, 273}) {
+        SCOPED_TRACE(id);
+        const QImage kept = Image(id);
+        EXPECT_EQ(Pixmap(id).toImage().constBits(), kept.constBits());
+    }
+}
+
+TEST(SkinCatalogueTest, ALanguagesPicturesCanBeLetGo) {
+    ClearCache();
+    const QImage both = Image(8830), chinese = Image(287), english = Image(286);
+    ReleaseOtherLanguage(false);
+    EXPECT_EQ(CachedIds(), (std::vector<int>{286, 8830}));
+    EXPECT_EQ(Image(287), chinese); // drawn again, alike
+    ReleaseOtherLanguage(true);
+    EXPECT_EQ(CachedIds(), (std::vector<int>{287, 8830}));
+}
+
 // The desktop's icons: the program's icon drawn larger is the same picture.
 TEST(SkinCatalogueTest, AScaledPictureIsTheSamePictureLarger) {
     const Picture& icon = *Program().Find(273);
@@ -179,10 +200,49 @@ TEST(SkinParserTest, MalformedLinesAreReportedAndSkipped) {
     EXPECT_TRUE(dup.Errors()[0].contains(QStringLiteral("already")));
 }
 
+// The height of a caption's letters in a button picture: the rows of the
+// light ink, leaving out a leading icon (the first run of inked columns).
+int CaptionInkHeight(int id, bool icon) {
+    const QImage img = Image(id).convertToFormat(QImage::Format_ARGB32);
+    std::vector<bool> inked(static_cast<size_t>(img.width()));
+    auto ink = [&](int x, int y) {
+        return qGray(img.pixel(x, y)) > 200 && qAlpha(img.pixel(x, y)) == 255;
+    };
+    for (int x = 0; x < img.width(); ++x)
+        for (int y = 0; y < img.height(); ++y)
+            inked[static_cast<size_t>(x)] = inked[static_cast<size_t>(x)] || ink(x, y);
+    int first = 0;
+    if (icon) {
+        while (first < img.width() && !inked[static_cast<size_t>(first)])
+            ++first;
+        while (first < img.width() && inked[static_cast<size_t>(first)])
+            ++first;
+    }
+    int top = img.height(), bottom = -1;
+    for (int x = first; x < img.width(); ++x)
+        for (int y = 0; y < img.height(); ++y)
+            if (ink(x, y)) {
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+    return bottom - top + 1;
+}
+
+// The lock button's captions, beside their padlock, are as large as the
+// captions of the other buttons of the top bar.
+TEST(SkinCatalogueTest, ThePadlockButtonsCaptionsMatchTheTopBarsOthers) {
+    const int recall = CaptionInkHeight(1214, false); // "Recall"
+    ASSERT_GT(recall, 5);
+    EXPECT_EQ(CaptionInkHeight(1129, true), recall); // "Lock"
+    EXPECT_EQ(CaptionInkHeight(1131, true), recall); // "Unlock", locked
+    EXPECT_EQ(CaptionInkHeight(1275, true), recall); // "Unlock", pointer over it
+}
+
 TEST(SkinParserTest, ALineDescribesATwinPairWithCaptionsAndLayout) {
     const Catalogue cat = Catalogue::Parse(QString::fromUtf8(
         "# a comment\n\n"
         "10 | 11 | png | background | 200x100 | - | tone=light text=1,2,30,40 lit=5,5,5,5 "
+        "ctext=9,9,9,9 "
         "icon=car@0,0,20,20 | 标题;第二\\n行 | Title;Second\\nline | a test picture\n"
         "12 | - | bmp | track | 20x100 | active | - | | | a lone vertical track"));
     ASSERT_TRUE(cat.Errors().isEmpty()) << cat.Errors().join('\n').toStdString();
@@ -196,8 +256,11 @@ TEST(SkinParserTest, ALineDescribesATwinPairWithCaptionsAndLayout) {
     EXPECT_EQ(en->tone, QStringLiteral("light"));
     EXPECT_EQ(en->texts, (QStringList{"Title", "Second\nline"}));
     EXPECT_EQ(zh->texts[0], QString::fromUtf8("标题"));
-    ASSERT_EQ(en->textBoxes.size(), 2);
+    ASSERT_EQ(en->textBoxes.size(), 3);
     EXPECT_EQ(en->textBoxes[1].look, TextBox::Lit);
+    EXPECT_FALSE(en->textBoxes[1].centred);
+    EXPECT_EQ(en->textBoxes[2].look, TextBox::Plain);
+    EXPECT_TRUE(en->textBoxes[2].centred);
     EXPECT_EQ(en->iconRect, QRect(0, 0, 20, 20));
     const Picture* track = cat.Find(12);
     ASSERT_NE(track, nullptr);

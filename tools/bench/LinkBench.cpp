@@ -53,9 +53,14 @@ private:
     std::map<unsigned, int> counts_;
 };
 
-class StatusPoller : public IPacketPoller {
+// The model's poller: the status request, or while busy an item write on
+// every pass, as while the user drags a control.
+class BenchPoller : public IPacketPoller {
 public:
-    PacketPtr GetNextPacket() override { return BuildItemPacket(kGroupStatus, 0, 0); }
+    PacketPtr GetNextPacket() override {
+        return busy ? BuildItemPacket(kGroupOutput, 3, 7) : BuildItemPacket(kGroupStatus, 0, 0);
+    }
+    bool busy = false;
 };
 
 // One link to the simulated device over the chosen transport.
@@ -90,6 +95,10 @@ struct Rig {
         g_NetLinkUp = 0;
     }
     void Exchange() { usbLink ? worker.UsbExchange() : worker.NetExchange(); }
+    void WaitForFrames(size_t n) {
+        while (device.FrameCount() < n)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
 
     bool usbLink;
     sim::SimDevice device;
@@ -102,26 +111,27 @@ struct Rig {
     LinkTimings timings;
     CNet_Socket net{adapters, pinger, timings};
     CKTVCommand cmd;
-    StatusPoller poller;
+    BenchPoller poller;
     CountingView view;
     CLinkWorker worker{cmd, usb, net, poller, timings};
 };
 
 double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
-// The worker polling the status with its 5 ms pacing: exchanges per second
-// and the time taken against the floor of 5 ms per exchange.
+// The worker with a change to send on every step and its 5 ms pacing:
+// exchanges per second and the time taken against the floor of 5 ms per exchange.
 void BM_PacedExchanges(benchmark::State& state) {
     Rig rig(state.range(0) == 0);
+    rig.poller.busy = true;
     rig.worker.StartIo();
-    rig.view.WaitFor(WM_DEVICE_STATUS, 5);
+    rig.WaitForFrames(5);
     long exchanges = 0;
     double elapsed = 0;
     for (auto _ : state) {
-        const int before = rig.view.Of(WM_DEVICE_STATUS);
+        const size_t before = rig.device.FrameCount();
         const auto start = Clock::now();
         std::this_thread::sleep_for(std::chrono::milliseconds(1000));
-        const int done = rig.view.Of(WM_DEVICE_STATUS) - before;
+        const long done = static_cast<long>(rig.device.FrameCount() - before);
         const double s = Seconds(Clock::now() - start);
         state.SetIterationTime(s);
         exchanges += done;
@@ -147,7 +157,7 @@ BENCHMARK(BM_ItemWriteAck)->Arg(0)->Arg(1)->ArgName("net")->Unit(benchmark::kMic
 void BM_PresetRead(benchmark::State& state) {
     Rig rig(state.range(0) == 0);
     rig.worker.StartIo();
-    rig.view.WaitFor(WM_DEVICE_STATUS, 2);
+    rig.WaitForFrames(2);
     int done = 0;
     double elapsed = 0;
     for (auto _ : state) {

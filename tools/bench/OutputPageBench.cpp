@@ -2,7 +2,7 @@
 // repaint of the page with its graph), and a gain typed into a band field
 // until its frame reaches the simulated device on 127.0.0.1, against one
 // exchange of the link (the 5 ms pause after every exchange plus its round
-// trip, measured while the link only polls). Offscreen.
+// trip, measured over requests queued back to back). Offscreen.
 #include "app/LumaraApp.h"
 #include "app/LumaraView.h"
 #include "controls/EqCurveStatic.h"
@@ -117,14 +117,8 @@ void BM_TypedBandValueToDevice(benchmark::State& state) {
     view->SelectOutput(2);
     CNumEdit* field = page->Field(COutputDlg::kBandGain + 5);
 
-    // One exchange while the link only polls the device's status.
     waitFor([] { return false; }, 300);
-    const size_t idleFrames = device.FrameCount();
-    const auto idleStart = Clock::now();
-    waitFor([] { return false; }, 1000);
-    const double exchangeMs =
-        std::chrono::duration<double, std::milli>(Clock::now() - idleStart).count() /
-        static_cast<double>(std::max<size_t>(1, device.FrameCount() - idleFrames));
+    const double exchangeMs = program.ExchangeMs();
 
     const auto bandWord = [&] {
         const std::vector<uint8_t> image = device.Image();

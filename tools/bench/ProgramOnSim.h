@@ -11,6 +11,8 @@
 #include "app/LumaraApp.h"
 #include "app/LumaraView.h"
 #include "link/HidTransport.h"
+#include "model/FrameBuilder.h"
+#include "model/ModelLock.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -20,6 +22,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <thread>
 
 class NoHid : public IHidBackend {
 public:
@@ -39,6 +42,7 @@ public:
         using View::View;
         LRESULT OnFirstConnect(WPARAM, LPARAM) override { return 0; }
         LRESULT WindowProc(unsigned msg, WPARAM w, LPARAM l) override {
+            if (msg == WM_DEVICE_STATUS) ++statusMessages;
             if (msg == WM_DEVICE_DATA_DONE && !done) {
                 done = true;
                 doneAt = Clock::now();
@@ -50,6 +54,7 @@ public:
         Clock::time_point doneAt;
         const sim::SimDevice* device = nullptr;
         size_t framesAtDone = 0; // frames the device had taken when the data was complete
+        int statusMessages = 0;  // the device's status reports that reached the view
     };
 
     // Starts the simulated device and the program; false (with the reason
@@ -87,7 +92,26 @@ public:
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         return view->isEnabled() || Fail("the window stayed disabled");
     }
+    // One exchange of the link (a request, its reply and the pause after
+    // it), timed over n status requests queued back to back, in ms.
+    double ExchangeMs(int n = 200) {
+        const size_t first = device.FrameCount();
+        const auto start = Clock::now();
+        {
+            DeviceLockGuard lock(g_DeviceLock);
+            for (int i = 0; i < n; ++i)
+                view->Command().AddPacket(BuildItemPacket(kGroupStatus, 0, 0));
+        }
+        while (device.FrameCount() < first + static_cast<size_t>(n)) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return std::chrono::duration<double, std::milli>(Clock::now() - start).count() / n;
+    }
     ~ProgramOnSim() {
+        // Closes the link as the connect button does, so that the next
+        // program of this process connects again.
+        if (view && view->IsConnected()) view->OnConnectButton();
         app.ExitInstance();
         server.Stop();
         unsetenv("LUMARA_DEVICE_ADDRESS");

@@ -20,6 +20,9 @@ namespace sim {
 
 class SimTcpServer {
 public:
+    // The name of the thread that serves the connection.
+    static constexpr const char* kThreadName = "lumara-sim";
+
     explicit SimTcpServer(SimDevice& device);
     ~SimTcpServer();
     // Listens on 127.0.0.1:port (0: any free port); false when it cannot.

@@ -92,10 +92,11 @@ int main(int argc, char** argv) {
                            : scale == 1 ? skin::Image(id)
                                         : skin::Render(*picture, scale);
         const QString file = QDir(out).filePath(QString::number(id) + QStringLiteral(".png"));
+        // An opaque picture is kept without an alpha channel; its file has one all the same.
         if (img.isNull()) {
             std::fprintf(stderr, "skin-render: no picture %d\n", id);
             ++failures;
-        } else if (!img.save(file)) {
+        } else if (!img.convertToFormat(QImage::Format_ARGB32_Premultiplied).save(file)) {
             std::fprintf(stderr, "skin-render: cannot write %s\n", qPrintable(file));
             ++failures;
         }

@@ -1,7 +1,9 @@
-// The main window: each page, and without a device.
+// The main window: each page, without a device and during a transfer.
 #include "tools/screenshot/gallery/Gallery.h"
 
+#include "app/DisplayDlg.h"
 #include "app/MainFrm.h"
+#include "controls/GradientProgressCtrl.h"
 #include "model/Globals.h"
 
 namespace {
@@ -30,6 +32,17 @@ const ShotRegistration kMix("main-mix", [](Gallery& g) {
 const ShotRegistration kOffline("main-offline", [](Gallery& g) {
     g.GoOffline();
     return Pose{&g.Frame(), {}, {}, [&g] { g.GoOnline(); }};
+});
+
+// A transfer disables the main view until it ends: every control wears its
+// disabled look under the transfer window.
+const ShotRegistration kTransferring("main-transfer", [](Gallery& g) {
+    CDisplayDlg* dlg = g_TransferDlg;
+    dlg->ShowTransfer(0);
+    dlg->Progress()->SetRange(0, 100);
+    dlg->Progress()->SetPos(60);
+    // Grabbed before its first tick, which ends a transfer that is not running.
+    return Pose{&g.Frame(), {dlg}, {}, [dlg] { dlg->HideTransfer(); }};
 });
 
 } // namespace
