@@ -465,8 +465,9 @@ unsigned long long g_useClock = 0;
 
 // Pictures no window holds (only the cache refers to them) stay for the next
 // use up to this many bytes, the least recently used going first: a dialog's
-// pictures go some time after it closed, those drawn at every paint stay.
-constexpr qsizetype kUnheldBytes = 8 << 20;
+// pictures go soon after it closed, those drawn at every paint (under 1 MB
+// for the main window) stay.
+constexpr qsizetype kUnheldBytes = 2 << 20;
 
 void TrimUnheld() {
     qsizetype unheld = 0;
