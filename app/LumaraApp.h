@@ -84,6 +84,7 @@ private:
     int m_Argc = 0;
     char** m_Argv = nullptr;
     std::unique_ptr<QApplication> m_OwnApp;
+    std::unique_ptr<QObject> m_HeapTrimmer;
     std::unique_ptr<platform::SettingsStore> m_Settings;
     std::unique_ptr<CMainFrame> m_MainFrame;
     int m_ExitCode = 0;

@@ -212,6 +212,7 @@ void CLumaraView::CreateControls() {
     m_Tab = new CEnTabCtrl(this);
     SetControlId(m_Tab, IDC_TAB);
     place(m_Tab, IDC_TAB);
+    m_Background.SetCovered(m_Tab->geometry().translated(-2, 0));
     xp(m_ModeMenuButton, IDC_MODE_MENU);
     xp(m_SystemDialogButton, IDC_SYSTEM_DIALOG);
     xp(m_ReportButton, IDC_REPORT);
@@ -427,6 +428,7 @@ void CLumaraView::SelectPage(int page, bool leaveOld) {
     PageButton(page)->SetCheck(1);
     if (page == 1) {
         m_OutputPage->show();
+        m_Background.ReleaseCovered();
         m_OutputPage->RefreshChannel();
     }
 }
@@ -656,9 +658,9 @@ LRESULT CLumaraView::WindowProc(unsigned msg, WPARAM wParam, LPARAM lParam) {
 // Window behaviour
 // ---------------------------------------------------------------------------
 
-void CLumaraView::paintEvent(QPaintEvent*) {
+void CLumaraView::paintEvent(QPaintEvent* event) {
     QPainter p(this);
-    p.drawPixmap(2, 0, m_Background.In(g_LanguageFlag.load() != 0));
+    m_Background.Draw(p, QPoint(2, 0), event->region(), g_LanguageFlag.load() != 0);
 }
 
 void CLumaraView::mousePressEvent(QMouseEvent* event) {

@@ -620,7 +620,8 @@ private:
     CBitButton* m_MixWarning = nullptr;
     std::map<int, CBitButton*> m_BitButtons; // by control id
 
-    skin::LanguagePixmap m_Background{284, 285};
+    // The pages cover most of it: kept only where it shows.
+    skin::PartedPixmap m_Background{284, 285};
     QRect m_StripRects[kStripCount];
 
     // Pages, level bar and strips.

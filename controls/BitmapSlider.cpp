@@ -11,6 +11,9 @@
 #include <QTimer>
 #include <QWheelEvent>
 
+#include <algorithm>
+#include <vector>
+
 CBitmapSlider::CBitmapSlider(QWidget* parent)
     : MessageTarget<QWidget>(parent), moveTimer_(new QTimer(this)) {
     setCursor(Qt::PointingHandCursor);
@@ -68,20 +71,52 @@ void CBitmapSlider::EnableInput(bool on) {
     update();
 }
 
+namespace {
+
+// The keyed pictures of all sliders, one copy of each: a page has a dozen
+// faders with the same channel. A picture no slider holds any more goes at
+// the next load.
+struct KeyedPicture {
+    int id;
+    bool transparent;
+    QRgb key;
+    QImage image;
+};
+std::vector<KeyedPicture>& KeyedPictures() {
+    static std::vector<KeyedPicture> pictures;
+    return pictures;
+}
+
+} // namespace
+
 bool CBitmapSlider::Load(int id, bool transparent, QRgb color, int x, int y, QImage& out) {
     QImage image;
     if (!LoadBitmapResource(static_cast<unsigned>(id), image) || image.isNull()) return false;
     image = image.convertToFormat(QImage::Format_ARGB32);
+    QRgb key = 0;
     if (transparent) {
-        QRgb key = color;
+        key = color;
         if (color == kColorAtPoint) key = image.valid(x, y) ? image.pixel(x, y) : image.pixel(0, 0);
         key &= RGB_MASK;
+    }
+    auto& pictures = KeyedPictures();
+    pictures.erase(std::remove_if(pictures.begin(), pictures.end(),
+                                  [](const KeyedPicture& kept) { return kept.image.isDetached(); }),
+                   pictures.end());
+    for (const KeyedPicture& kept : pictures) {
+        if (kept.id == id && kept.transparent == transparent && kept.key == key) {
+            out = kept.image;
+            return true;
+        }
+    }
+    if (transparent) {
         for (int row = 0; row < image.height(); ++row) {
             QRgb* line = reinterpret_cast<QRgb*>(image.scanLine(row));
             for (int col = 0; col < image.width(); ++col)
                 if ((line[col] & RGB_MASK) == key) line[col] = 0;
         }
     }
+    pictures.push_back({id, transparent, key, image});
     out = image;
     return true;
 }

@@ -59,6 +59,8 @@ public:
     void SetThumbMask(int id);
 
     void SetBuddyEdit(CNumEdit* field);
+    // The track's picture as keyed (for tests).
+    const QImage& ChannelPicture() const { return channel_; }
     // The drawn focus look; repaints when it changes.
     void SetFocusState(bool focused);
     bool GetFocusState() const { return focused_; }

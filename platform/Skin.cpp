@@ -465,8 +465,9 @@ unsigned long long g_useClock = 0;
 
 // Pictures no window holds (only the cache refers to them) stay for the next
 // use up to this many bytes, the least recently used going first: a dialog's
-// pictures go some time after it closed, those drawn at every paint stay.
-constexpr qsizetype kUnheldBytes = 8 << 20;
+// pictures go soon after it closed, those drawn at every paint (under 1 MB
+// for the main window) stay.
+constexpr qsizetype kUnheldBytes = 2 << 20;
 
 void TrimUnheld() {
     qsizetype unheld = 0;
@@ -506,10 +507,23 @@ QImage Opaque(QImage img) {
     return img;
 }
 
-QImage Render(const Picture& pic, qreal scale) {
+namespace {
+
+// Draws a picture into an image of its scaled size; with a part, only that
+// part is cleared and drawn, with the same pixels as in the whole: the
+// painter is clipped, neither moved nor given a smaller image (either would
+// round some edges otherwise). The rest of the image is never touched, so
+// its memory is never taken (a large block is a mapping of its own).
+QImage Draw(const Picture& pic, qreal scale, const QRect& part = QRect()) {
     QImage img((QSizeF(pic.size) * scale).toSize(), QImage::Format_ARGB32_Premultiplied);
-    img.fill(Qt::transparent);
+    if (part.isNull()) {
+        img.fill(Qt::transparent);
+    } else {
+        for (int y = part.top(); y <= part.bottom(); ++y)
+            std::fill_n(reinterpret_cast<QRgb*>(img.scanLine(y)) + part.left(), part.width(), 0);
+    }
     QPainter p(&img);
+    if (!part.isNull()) p.setClipRect(part);
     p.scale(scale, scale);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
@@ -524,7 +538,19 @@ QImage Render(const Picture& pic, qreal scale) {
     case Role::Picture: PaintPicture(p, pic, r); break;
     }
     p.end();
-    return Opaque(std::move(img));
+    return part.isNull() ? img : img.copy(part);
+}
+
+} // namespace
+
+QImage Render(const Picture& pic, qreal scale) {
+    return Opaque(Draw(pic, scale));
+}
+
+QImage RenderPart(int id, const QRect& part) {
+    const Picture* pic = Catalogue::Program().Find(id);
+    const QRect inside = pic ? part & QRect(QPoint(0, 0), pic->size) : QRect();
+    return inside.isEmpty() ? QImage() : Opaque(Draw(*pic, 1, inside));
 }
 
 QImage Image(int id) {
@@ -583,6 +609,45 @@ const QPixmap& LanguagePixmap::In(bool chinese) {
         chinese_ = chinese;
     }
     return pixmap_;
+}
+
+void PartedPixmap::SetCovered(const QRect& covered) {
+    const QRect whole(QPoint(0, 0), Size(ids_[0]));
+    parts_.clear();
+    const QRect hidden = covered & whole;
+    if (!hidden.isEmpty()) parts_.push_back({hidden, QPixmap()});
+    for (const QRect& r : QRegion(whole) - hidden)
+        parts_.push_back({r, QPixmap()});
+}
+
+void PartedPixmap::Draw(QPainter& p, const QPoint& origin, const QRegion& exposed, bool chinese) {
+    if (parts_.empty()) SetCovered(QRect());
+    if (chinese != chinese_) Release();
+    chinese_ = chinese;
+    const QRegion wanted = exposed.translated(-origin);
+    for (Part& part : parts_) {
+        if (!wanted.intersects(part.rect)) continue;
+        if (part.pixmap.isNull())
+            part.pixmap = QPixmap::fromImage(RenderPart(ids_[chinese ? 1 : 0], part.rect));
+        // Only what is exposed: a field or thumb repaints a few pixels.
+        const QRegion shown = wanted & part.rect;
+        for (const QRect& r : shown)
+            p.drawPixmap(origin + r.topLeft(), part.pixmap, r.translated(-part.rect.topLeft()));
+    }
+}
+
+void PartedPixmap::ReleaseCovered() {
+    if (parts_.size() > 1) parts_.front().pixmap = QPixmap();
+}
+
+void PartedPixmap::Release() {
+    for (Part& part : parts_)
+        part.pixmap = QPixmap();
+}
+
+int PartedPixmap::HeldParts() const {
+    return static_cast<int>(std::count_if(parts_.begin(), parts_.end(),
+                                          [](const Part& part) { return !part.pixmap.isNull(); }));
 }
 
 } // namespace skin

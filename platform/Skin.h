@@ -7,14 +7,22 @@
 
 #include <QImage>
 #include <QPixmap>
+#include <QRect>
+#include <QRegion>
 
 #include <vector>
+
+class QPainter;
 
 namespace skin {
 
 // Draws a picture afresh (no cache), exactly picture.size; a scale draws it
 // that many times larger with the same proportions (the desktop's icons).
 QImage Render(const Picture& picture, qreal scale = 1);
+// A part of the picture of a program id drawn afresh and not kept, the same
+// pixels as that part of the whole (a large picture that is mostly hidden
+// is drawn where it shows). A null image for an unknown id.
+QImage RenderPart(int id, const QRect& part);
 
 // The picture of a program id, drawn once and kept; a null image for an id
 // the catalogue does not know. Safe from any thread. A picture without a
@@ -50,6 +58,35 @@ private:
     int ids_[2] = {0, 0};
     QPixmap pixmap_;
     bool chinese_ = false;
+};
+
+// A window's large picture with one id per language of which a child window
+// covers a part: drawn and kept only in the parts that show, each at its
+// first showing (the covered part too if it ever shows), in one language.
+class PartedPixmap {
+public:
+    PartedPixmap(int english, int chinese) : ids_{english, chinese} {}
+    // Cuts the picture into the covered part (in the picture's pixels) and
+    // the rest; without it the picture is one part.
+    void SetCovered(const QRect& covered);
+    // Draws the parts that meet the exposed region (in the painter's
+    // coordinates) with the picture's corner at origin.
+    void Draw(QPainter& p, const QPoint& origin, const QRegion& exposed, bool chinese);
+    // Lets go of every part (a language switch).
+    void Release();
+    // Lets go of the covered part (it is covered again).
+    void ReleaseCovered();
+    // How many parts are drawn and kept (for tests).
+    int HeldParts() const;
+
+private:
+    struct Part {
+        QRect rect;
+        QPixmap pixmap;
+    };
+    int ids_[2] = {0, 0};
+    bool chinese_ = false;
+    std::vector<Part> parts_;
 };
 
 } // namespace skin

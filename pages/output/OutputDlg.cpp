@@ -92,6 +92,8 @@ const QStringList& ThirdOctaveTexts() {
 COutputDlg::COutputDlg(QWidget* parent)
     : CViewPage(parent), m_PhaseTimer(std::make_unique<ControlTimer>([this] { OnPhaseTimer(); })) {
     resize(DluToPixels(QSize(1037, 460), kArial7));
+    // Its picture covers all of it: what lies beneath is not drawn.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     for (int i = 0; i < 12; ++i)
         m_Panels[i].mask = 1 << i;
     m_HighlightedLabel = nullptr;
@@ -187,6 +189,7 @@ void COutputDlg::InitControls() {
     m_Graph = new CEqCurveStatic(this);
     Register(m_Graph, IDC_GRAPH);
     m_Graph->setGeometry(DluToPixels(kGraphDlu, kArial7));
+    m_Background.SetCovered(m_Graph->geometry());
 
     // Bypass all, EQ mode, EQ reset (their pictures follow the language).
     const struct {
@@ -549,10 +552,7 @@ void COutputDlg::ShowPhasePicture(bool on) {
 
 void COutputDlg::paintEvent(QPaintEvent* event) {
     QPainter p(this);
-    const QPixmap& bg = m_Background.In(g_LanguageFlag.load() != 0);
-    // Only what is exposed: a field or thumb repaints a few pixels of the page.
-    for (const QRect& r : event->region())
-        p.drawPixmap(r, bg, r);
+    m_Background.Draw(p, QPoint(0, 0), event->region(), g_LanguageFlag.load() != 0);
 }
 
 bool COutputDlg::PreTranslateKey(QWidget* focus, QKeyEvent* key) {

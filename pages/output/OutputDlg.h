@@ -401,7 +401,8 @@ private:
     CFontStatic* m_HighlightedLabel = nullptr;
     CNumEdit* m_HighlightedField = nullptr;
     CBitmapSlider* m_FocusedSlider = nullptr;
-    skin::LanguagePixmap m_Background{286, 287};
+    // The graph covers a third of it: kept only where it shows.
+    skin::PartedPixmap m_Background{286, 287};
     std::array<COutPanelState, 12> m_Panels;
 
     // Values last shown or taken.

@@ -174,7 +174,11 @@ TEST_F(ShellTest, OnlyTheShownLanguagesPicturesAreKept) {
     view->SelectPage(1, true); // the output page, with its own background
     view->grab();
     EXPECT_THAT(keptOf(skin::Set::Chinese), ElementsAre());
-    EXPECT_THAT(keptOf(skin::Set::English), ::testing::Contains(284));
+    EXPECT_THAT(keptOf(skin::Set::English), ::testing::Not(ElementsAre()));
+    // The window's and the output page's backgrounds are not kept whole:
+    // they are drawn where they show, in the window.
+    EXPECT_THAT(keptOf(skin::Set::English), ::testing::Not(::testing::Contains(284)));
+    EXPECT_THAT(keptOf(skin::Set::English), ::testing::Not(::testing::Contains(286)));
     const QRect bare(900, 0, 100, 28);
     struct Step {
         skin::Set gone;

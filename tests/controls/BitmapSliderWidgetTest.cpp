@@ -53,6 +53,39 @@ protected:
 
 } // namespace
 
+// A page has a dozen faders with the same track: one copy of it, keyed alike,
+// serves them all; another key colour is a picture of its own.
+TEST_F(SliderTest, FadersWithTheSameTrackShareOnePicture) {
+    const struct {
+        bool transparent;
+        QRgb key;
+    } looks[] = {{false, CBitmapSlider::kColorAtPoint}, {false, 0xFFFFFFFFu},
+                 {true, CBitmapSlider::kColorAtPoint},  {true, 0xFFFFFFFFu},
+                 {true, CBitmapSlider::kColorAtPoint},  {true, 0xFFFFFFFFu}};
+    std::vector<const uchar*> bits;
+    for (const auto& look : looks) {
+        auto* other = new CBitmapSlider(page.get());
+        ASSERT_TRUE(other->SetBitmapChannel(kTrack, 0, look.transparent, look.key));
+        bits.push_back(other->ChannelPicture().constBits());
+    }
+    const uchar* plain = fader->ChannelPicture().constBits();
+    EXPECT_EQ(bits[0], plain);
+    EXPECT_EQ(bits[1], plain); // no key, no colour
+    EXPECT_EQ(bits[4], bits[2]);
+    EXPECT_EQ(bits[5], bits[3]);
+    EXPECT_NE(bits[2], plain);
+    EXPECT_NE(bits[3], bits[2]);
+    // Keyed pixels are transparent, and only those.
+    auto* keyedFader = new CBitmapSlider(page.get());
+    ASSERT_TRUE(keyedFader->SetBitmapChannel(kTrack, 0, true));
+    const QImage whole = fader->ChannelPicture(), keyed = keyedFader->ChannelPicture();
+    const QRgb key = whole.pixel(0, 0) & RGB_MASK;
+    for (int y = 0; y < whole.height(); ++y)
+        for (int x = 0; x < whole.width(); ++x)
+            ASSERT_EQ(keyed.pixel(x, y),
+                      (whole.pixel(x, y) & RGB_MASK) == key ? 0u : whole.pixel(x, y));
+}
+
 TEST_F(SliderTest, TakesTheSizeOfItsTrackAndRejectsUnknownPictures) {
     EXPECT_EQ(fader->size(), skin::Size(kTrack));
     EXPECT_FALSE(fader->SetBitmapChannel(65000));

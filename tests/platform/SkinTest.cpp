@@ -1,6 +1,8 @@
 #include "platform/DialogUnits.h"
 #include "platform/Skin.h"
 
+#include <QPainter>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -111,6 +113,76 @@ TEST(SkinCatalogueTest, APixmapSharesTheKeptPicturesPixels) {
         const QImage kept = Image(id);
         EXPECT_EQ(Pixmap(id).toImage().constBits(), kept.constBits());
     }
+}
+
+// A large picture drawn only where it shows is pixel for pixel that part of
+// the whole: the parts the main window and the output page cut their
+// backgrounds into (around the pages, around the graph), and others.
+TEST(SkinCatalogueTest, APartOfAPictureIsThatPartOfTheWhole) {
+    const struct {
+        std::vector<int> ids;
+        QRect covered;
+    } cases[] = {{{284, 285}, QRect(0, 123, 1275, 607)},
+                 {{286, 287}, QRect(234, 11, 990, 305)},
+                 {{383, 654, 1174}, QRect(37, 11, 300, 217)}};
+    for (const auto& c : cases) {
+        for (const int id : c.ids) {
+            const QImage whole = Render(*Program().Find(id)).convertToFormat(QImage::Format_RGB32);
+            std::vector<QRect> parts = {c.covered, QRect(1, 620, 1279, 112), QRect(640, 301, 3, 5)};
+            for (const QRect& r : QRegion(whole.rect()) - c.covered)
+                parts.push_back(r);
+            for (const QRect& part : parts) {
+                SCOPED_TRACE(testing::Message() << id << " " << part.x() << "," << part.y() << " "
+                                                << part.width() << "x" << part.height());
+                const QRect inside = part & whole.rect();
+                const QImage drawn = RenderPart(id, part);
+                if (inside.isEmpty()) {
+                    EXPECT_TRUE(drawn.isNull());
+                    continue;
+                }
+                ASSERT_EQ(drawn.size(), inside.size());
+                EXPECT_EQ(drawn.convertToFormat(QImage::Format_RGB32), whole.copy(inside));
+            }
+        }
+    }
+    EXPECT_TRUE(RenderPart(-5, QRect(0, 0, 4, 4)).isNull());
+}
+
+// The main window's background under its pages: only the parts that show are
+// drawn and kept, with the pixels of the whole; the covered part when it
+// shows, until it is covered again; a language switch draws the other's.
+TEST(SkinCatalogueTest, ACoveredPictureIsKeptOnlyWhereItShows) {
+    const QRect covered(0, 123, 1275, 607);
+    PartedPixmap background(284, 285);
+    background.SetCovered(covered);
+    const QRegion all(0, 0, 1282, 732);
+    const auto draw = [&](const QRegion& exposed, bool chinese) {
+        QImage shown(all.boundingRect().size(), QImage::Format_RGB32);
+        shown.fill(Qt::magenta);
+        QPainter p(&shown);
+        p.setClipRegion(exposed);
+        background.Draw(p, QPoint(2, 0), exposed, chinese);
+        return shown;
+    };
+    const auto expected = [&](int id, const QRegion& exposed) {
+        QImage shown(all.boundingRect().size(), QImage::Format_RGB32);
+        shown.fill(Qt::magenta);
+        QPainter p(&shown);
+        p.setClipRegion(exposed);
+        p.drawImage(2, 0, Render(*Program().Find(id)));
+        return shown;
+    };
+    const QRegion around = all - covered.translated(2, 0);
+    EXPECT_EQ(draw(around, false), expected(284, around));
+    EXPECT_EQ(background.HeldParts(), 3);
+    EXPECT_EQ(draw(QRegion(500, 50, 40, 30), false), expected(284, QRegion(500, 50, 40, 30)));
+    EXPECT_EQ(background.HeldParts(), 3);
+    EXPECT_EQ(draw(all, false), expected(284, all));
+    EXPECT_EQ(background.HeldParts(), 4);
+    background.ReleaseCovered();
+    EXPECT_EQ(background.HeldParts(), 3);
+    EXPECT_EQ(draw(around, true), expected(285, around));
+    EXPECT_EQ(background.HeldParts(), 3);
 }
 
 TEST(SkinCatalogueTest, ALanguagesPicturesCanBeLetGo) {
