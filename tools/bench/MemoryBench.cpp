@@ -7,32 +7,19 @@
 // The *_peak_mb counters are the peak (VmHWM) up to that moment. Each
 // iteration is a new process started with --probe; the simulated device runs
 // inside it (its own memory is a few hundred kilobytes).
-#include "app/DisplayDlg.h"
-#include "app/LumaraApp.h"
-#include "app/LumaraView.h"
 #include "platform/Display.h"
 #include "tools/bench/LoopbackNet.h"
-#include "tools/screenshot/gallery/Gallery.h"
-#include "tools/sim/SimDevice.h"
-#include "tools/sim/SimServer.h"
+#include "tools/bench/SelfProbe.h"
+#include "tools/screenshot/gallery/ProgramGallery.h"
 
 #include <QApplication>
-#include <QMenu>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <string>
-
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-extern char** environ;
 
 namespace {
 
@@ -42,55 +29,18 @@ struct Memory {
 };
 
 Memory OwnMemory() {
-    Memory m;
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmRSS:", 0) == 0) m.rssKb = std::atol(line.c_str() + 6);
-        if (line.rfind("VmHWM:", 0) == 0) m.peakKb = std::atol(line.c_str() + 6);
-    }
-    return m;
+    return {selfprobe::StatusKb("VmRSS:"), selfprobe::StatusKb("VmHWM:")};
 }
-
-// The program's view: it counts the loads of the device's data and hands a
-// connection popup to the shot that asked for it.
-class BenchView : public CLumaraView {
-public:
-    using CLumaraView::CLumaraView;
-    LRESULT WindowProc(unsigned msg, WPARAM w, LPARAM l) override {
-        const LRESULT result = CLumaraView::WindowProc(msg, w, l);
-        if (msg == WM_DEVICE_DATA_DONE) ++loads;
-        return result;
-    }
-    int TrackConnectPopup(QMenu& menu, const QPoint& at) override {
-        if (!takePopup) return CLumaraView::TrackConnectPopup(menu, at);
-        auto take = std::move(takePopup);
-        takePopup = nullptr;
-        take(menu, at);
-        return 0;
-    }
-    int loads = 0;
-    std::function<void(QMenu&, QPoint)> takePopup;
-};
 
 // The program as a user starts it, linked over TCP to the simulated device on
 // 127.0.0.1 (loopback is the only adapter, the device answers its ping); the
 // gallery's shots open its windows. Their USB side is a simulated one with
 // nothing plugged unless a shot plugs something.
-class Runner : public Gallery {
+class Runner : public ProgramGallery {
 public:
-    Runner() {
-        app_.m_SettingsPath = settings_.filePath(QStringLiteral("lumara.ini"));
-        app_.m_LinkEnvironment.hid = &hid_;
-        app_.m_LinkEnvironment.adapters = &adapters_;
-        app_.m_LinkEnvironment.pinger = &pinger_;
-        app_.m_LinkEnvironment.watchHotplug = false;
-        app_.m_LinkEnvironment.timings.closePause = 0;
-        app_.m_ViewFactory = [this](CLumaraDoc& doc, QWidget* parent) {
-            view_ = new BenchView(doc, app_.Settings(), app_.m_LinkEnvironment, parent);
-            return view_;
-        };
-    }
+    Runner()
+        : ProgramGallery("/dev/hidraw-bench", std::make_unique<LoopbackAdapters>(),
+                         std::make_unique<LoopbackPinger>()) {}
     ~Runner() override { unsetenv("LUMARA_DEVICE_ADDRESS"); }
 
     // Starts the device and the program, which links it by itself.
@@ -106,48 +56,15 @@ public:
         server_.Stop();
     }
 
-    CLumaraApp& App() override { return app_; }
-    CMainFrame& Frame() override { return *app_.MainFrame(); }
-    CLumaraView& View() override { return *view_; }
-    sim::SimHidBackend& Hid() override { return hid_; }
-    sim::SimDevice* Device() override { return &device_; }
-    std::string DevicePath() const override { return "/dev/hidraw-bench"; }
-
-    bool GoOffline() override {
-        if (view_->IsConnected()) view_->OnConnectButton();
-        Settle();
-        return !view_->IsConnected();
-    }
     bool GoOnline() override {
         const int before = view_->loads;
         view_->Net().SetReachable(true);
         if (!view_->NetConnect()) return false;
         return WaitForData(before);
     }
-    void OnNextConnectPopup(std::function<void(QMenu&, QPoint)> take) override {
-        view_->takePopup = std::move(take);
-    }
 
 private:
-    bool WaitForData(int loadsBefore) {
-        const bool loaded = WaitFor(
-            [&] {
-                return view_->loads > loadsBefore && view_->IsConnected() && g_TransferDlg &&
-                       !g_TransferDlg->isVisible();
-            },
-            20000);
-        Settle(50);
-        return loaded;
-    }
-
-    sim::SimDevice device_;
     sim::SimTcpServer server_{device_};
-    sim::SimHidBackend hid_;
-    LoopbackAdapters adapters_;
-    LoopbackPinger pinger_;
-    QTemporaryDir settings_;
-    CLumaraApp app_;
-    BenchView* view_ = nullptr;
 };
 
 int Probe(int argc, char** argv) {
@@ -192,51 +109,28 @@ struct ProbeResult {
     bool ok = false;
 };
 
-ProbeResult RunProbe(const char* self, const std::string& configDir) {
+ProbeResult RunProbe(const std::string& self, const std::string& configDir) {
+    const std::string text = selfprobe::Run(self, configDir, true);
     ProbeResult r;
-    int out[2];
-    if (pipe(out) != 0) return r;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    setenv("XDG_CONFIG_HOME", configDir.c_str(), 1);
-    if (!getenv("XDG_RUNTIME_DIR")) setenv("XDG_RUNTIME_DIR", configDir.c_str(), 1);
-    char* args[] = {const_cast<char*>(self), const_cast<char*>("--probe"), nullptr};
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, self, &actions, nullptr, args, environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
-    if (spawned == 0) {
-        std::string text;
-        char buf[256];
-        ssize_t n;
-        while ((n = read(out[0], buf, sizeof buf)) > 0)
-            text.append(buf, static_cast<size_t>(n));
-        int status = 0;
-        waitpid(pid, &status, 0);
-        r.ok = std::sscanf(text.c_str(),
-                           "connected_rss_kb=%ld connected_peak_kb=%ld windows_rss_kb=%ld "
-                           "windows_peak_kb=%ld shots=%d",
-                           &r.connected.rssKb, &r.connected.peakKb, &r.windows.rssKb,
-                           &r.windows.peakKb, &r.shots) == 5;
-    }
-    close(out[0]);
+    r.ok = std::sscanf(text.c_str(),
+                       "connected_rss_kb=%ld connected_peak_kb=%ld windows_rss_kb=%ld "
+                       "windows_peak_kb=%ld shots=%d",
+                       &r.connected.rssKb, &r.connected.peakKb, &r.windows.rssKb, &r.windows.peakKb,
+                       &r.shots) == 5;
     return r;
 }
 
 std::string g_self;
 
 void BM_ConnectedAndEveryWindow(benchmark::State& state) {
-    char dir[] = "/tmp/lumara-bench-XXXXXX";
-    if (!mkdtemp(dir)) {
+    const std::string dir = selfprobe::MakeConfigDir();
+    if (dir.empty()) {
         state.SkipWithError("no temporary folder");
         return;
     }
     double connected = 0, connectedPeak = 0, windows = 0, windowsPeak = 0, shots = 0;
     for (auto _ : state) {
-        const ProbeResult r = RunProbe(g_self.c_str(), dir);
+        const ProbeResult r = RunProbe(g_self, dir);
         if (!r.ok) {
             state.SkipWithError("the probe did not finish");
             break;
@@ -256,7 +150,7 @@ void BM_ConnectedAndEveryWindow(benchmark::State& state) {
     state.counters["windows_peak_mb"] = avg(windowsPeak);
     state.counters["windows_more_mb"] = avg(windows - connected);
     state.counters["windows_opened"] = shots;
-    std::system((std::string("rm -rf ") + dir).c_str());
+    selfprobe::RemoveConfigDir(dir);
 }
 BENCHMARK(BM_ConnectedAndEveryWindow)->Unit(benchmark::kSecond)->Iterations(3);
 
@@ -264,9 +158,7 @@ BENCHMARK(BM_ConnectedAndEveryWindow)->Unit(benchmark::kSecond)->Iterations(3);
 
 int main(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], "--probe") == 0) return Probe(argc, argv);
-    char self[4096] = {};
-    const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    g_self = n > 0 ? std::string(self, static_cast<size_t>(n)) : std::string(argv[0]);
+    g_self = selfprobe::SelfPath(argv[0]);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -14,6 +14,7 @@
 #include "app/LumaraApp.h"
 #include "app/MainFrm.h"
 #include "platform/Display.h"
+#include "tools/bench/SelfProbe.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -24,32 +25,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
-#include <fstream>
 #include <string>
 
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-extern char** environ;
-
 namespace {
-
-long long MonotonicNs() {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<long long>(ts.tv_sec) * 1000000000LL + ts.tv_nsec;
-}
-
-// A field of /proc/self/status in kilobytes ("VmRSS:", "VmHWM:").
-long StatusKb(const char* field) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind(field, 0) == 0) return std::atol(line.c_str() + std::strlen(field));
-    return -1;
-}
 
 // Reports the first paint of the main view and ends the program.
 class FirstPaint : public QObject {
@@ -57,10 +35,11 @@ public:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (!done_ && event->type() == QEvent::Paint && g_ActiveView && watched == g_ActiveView) {
             done_ = true;
-            std::printf("first_paint_ns=%lld rss_kb=%ld peak_kb=%ld\n", MonotonicNs(),
-                        StatusKb("VmRSS:"), StatusKb("VmHWM:"));
+            std::printf("first_paint_ns=%lld rss_kb=%ld peak_kb=%ld\n", selfprobe::MonotonicNs(),
+                        selfprobe::StatusKb("VmRSS:"), selfprobe::StatusKb("VmHWM:"));
             std::fflush(stdout);
-            QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
         }
         return false;
     }
@@ -88,52 +67,25 @@ struct ProbeResult {
     double peakMb = -1;
 };
 
-ProbeResult RunProbe(const char* self, const std::string& configDir) {
-    int out[2];
-    if (pipe(out) != 0) return {};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    setenv("XDG_CONFIG_HOME", configDir.c_str(), 1);
-    if (!getenv("XDG_RUNTIME_DIR")) setenv("XDG_RUNTIME_DIR", configDir.c_str(), 1);
-    char* args[] = {const_cast<char*>(self), const_cast<char*>("--probe"), nullptr};
-    const long long start = MonotonicNs();
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, self, &actions, nullptr, args, environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
+ProbeResult RunProbe(const std::string& self, const std::string& configDir) {
+    long long start = 0;
+    const std::string text = selfprobe::Run(self, configDir, false, &start);
     ProbeResult r;
-    if (spawned == 0) {
-        std::string text;
-        char buf[256];
-        ssize_t n;
-        while ((n = read(out[0], buf, sizeof buf)) > 0) text.append(buf, static_cast<size_t>(n));
-        int status = 0;
-        waitpid(pid, &status, 0);
-        long long paint = 0;
-        long rss = 0, peak = 0;
-        if (std::sscanf(text.c_str(), "first_paint_ns=%lld rss_kb=%ld peak_kb=%ld", &paint, &rss,
-                        &peak) == 3) {
-            r.ms = (paint - start) / 1e6;
-            r.rssMb = rss / 1024.0;
-            r.peakMb = peak / 1024.0;
-        }
+    long long paint = 0;
+    long rss = 0, peak = 0;
+    if (std::sscanf(text.c_str(), "first_paint_ns=%lld rss_kb=%ld peak_kb=%ld", &paint, &rss,
+                    &peak) == 3) {
+        r.ms = (paint - start) / 1e6;
+        r.rssMb = rss / 1024.0;
+        r.peakMb = peak / 1024.0;
     }
-    close(out[0]);
     return r;
 }
 
 std::string g_self;
 
-std::string MakeConfigDir() {
-    char dir[] = "/tmp/lumara-bench-XXXXXX";
-    return mkdtemp(dir) ? std::string(dir) : std::string();
-}
-
 void BM_StartToFirstPaint(benchmark::State& state) {
-    const std::string dir = MakeConfigDir();
+    const std::string dir = selfprobe::MakeConfigDir();
     if (dir.empty()) {
         state.SkipWithError("no temporary folder");
         return;
@@ -142,7 +94,7 @@ void BM_StartToFirstPaint(benchmark::State& state) {
     double peakTotal = 0;
     double peakMax = 0;
     for (auto _ : state) {
-        const ProbeResult r = RunProbe(g_self.c_str(), dir);
+        const ProbeResult r = RunProbe(g_self, dir);
         if (r.ms < 0) {
             state.SkipWithError("the probe did not paint");
             break;
@@ -155,23 +107,23 @@ void BM_StartToFirstPaint(benchmark::State& state) {
     state.counters["rss_mb"] = benchmark::Counter(rssTotal, benchmark::Counter::kAvgIterations);
     state.counters["peak_mb"] = benchmark::Counter(peakTotal, benchmark::Counter::kAvgIterations);
     state.counters["peak_mb_max"] = peakMax;
-    std::system(("rm -rf " + dir).c_str());
+    selfprobe::RemoveConfigDir(dir);
 }
 BENCHMARK(BM_StartToFirstPaint)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
 
 // The ceiling: three starts, each peak at most maxMb.
 int CheckPeak(double maxMb) {
-    const std::string dir = MakeConfigDir();
+    const std::string dir = selfprobe::MakeConfigDir();
     if (dir.empty()) return 2;
     int failures = 0;
     for (int i = 0; i < 3; ++i) {
-        const ProbeResult r = RunProbe(g_self.c_str(), dir);
+        const ProbeResult r = RunProbe(g_self, dir);
         const bool over = r.peakMb < 0 || r.peakMb > maxMb;
         std::printf("peak resident memory at first paint: %.1f MB (at most %.0f MB)%s\n", r.peakMb,
                     maxMb, over ? ": too much" : "");
         failures += over;
     }
-    std::system(("rm -rf " + dir).c_str());
+    selfprobe::RemoveConfigDir(dir);
     return failures ? 1 : 0;
 }
 
@@ -179,9 +131,7 @@ int CheckPeak(double maxMb) {
 
 int main(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], "--probe") == 0) return Probe(argc, argv);
-    char self[4096] = {};
-    const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    g_self = n > 0 ? std::string(self, static_cast<size_t>(n)) : std::string(argv[0]);
+    g_self = selfprobe::SelfPath(argv[0]);
     if (argc == 3 && std::strcmp(argv[1], "--max-peak-mb") == 0)
         return CheckPeak(std::atof(argv[2]));
     benchmark::Initialize(&argc, argv);

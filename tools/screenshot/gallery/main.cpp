@@ -8,20 +8,14 @@
 // this one, then checks that every picture is there and is not blank. Runs
 // on Qt's offscreen platform with a 1400 x 800 screen unless
 // QT_QPA_PLATFORM names another (an X server: QT_QPA_PLATFORM=xcb).
-#include "tools/screenshot/gallery/Gallery.h"
+#include "tools/screenshot/gallery/ProgramGallery.h"
 
-#include "app/DisplayDlg.h"
 #include "app/MainFrm.h"
-#include "link/LinkGlobals.h"
-#include "model/Globals.h"
 #include "platform/Display.h"
-#include "tools/sim/SimDevice.h"
-#include "tools/sim/SimServer.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QMenu>
 #include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
@@ -45,42 +39,12 @@ public:
     bool Ping(const std::string&, int, const CancelCheck&) override { return false; }
 };
 
-// The program's view; it counts the loads of the device's data and hands a
-// connection popup to the shot that asked for it.
-class GalleryView : public CLumaraView {
+class Runner : public ProgramGallery {
 public:
-    using CLumaraView::CLumaraView;
-    LRESULT WindowProc(unsigned msg, WPARAM w, LPARAM l) override {
-        const LRESULT result = CLumaraView::WindowProc(msg, w, l);
-        if (msg == WM_DEVICE_DATA_DONE) ++loads;
-        return result;
-    }
-    int TrackConnectPopup(QMenu& menu, const QPoint& at) override {
-        if (!takePopup) return CLumaraView::TrackConnectPopup(menu, at);
-        auto take = std::move(takePopup);
-        takePopup = nullptr;
-        take(menu, at);
-        return 0;
-    }
-    int loads = 0;
-    std::function<void(QMenu&, QPoint)> takePopup;
-};
-
-class Runner : public Gallery {
-public:
-    Runner() {
-        hid_.Plug(kPath, &device_);
-        app_.m_SettingsPath = settings_.filePath(QStringLiteral("lumara.ini"));
-        app_.m_LinkEnvironment.hid = &hid_;
-        app_.m_LinkEnvironment.adapters = &adapters_;
-        app_.m_LinkEnvironment.pinger = &pinger_;
-        app_.m_LinkEnvironment.watchHotplug = false;
-        // Several shots end the link and make it again: no pause between.
-        app_.m_LinkEnvironment.timings.closePause = 0;
-        app_.m_ViewFactory = [this](CLumaraDoc& doc, QWidget* parent) {
-            view_ = new GalleryView(doc, app_.Settings(), app_.m_LinkEnvironment, parent);
-            return view_;
-        };
+    Runner()
+        : ProgramGallery("/dev/hidraw-sim", std::make_unique<NoAdapters>(),
+                         std::make_unique<NoAnswer>()) {
+        hid_.Plug(devicePath_, &device_);
     }
 
     bool Start(const char* language) {
@@ -94,48 +58,11 @@ public:
     }
     void Stop() { app_.ExitInstance(); }
 
-    CLumaraApp& App() override { return app_; }
-    CMainFrame& Frame() override { return *app_.MainFrame(); }
-    CLumaraView& View() override { return *view_; }
-    sim::SimHidBackend& Hid() override { return hid_; }
-    sim::SimDevice* Device() override { return &device_; }
-    std::string DevicePath() const override { return kPath; }
-
-    bool GoOffline() override {
-        if (view_->IsConnected()) view_->OnConnectButton();
-        Settle();
-        return !view_->IsConnected();
-    }
     bool GoOnline() override {
         const int before = view_->loads;
         view_->OnConnectUsb();
         return WaitForData(before);
     }
-    void OnNextConnectPopup(std::function<void(QMenu&, QPoint)> take) override {
-        view_->takePopup = std::move(take);
-    }
-
-private:
-    // Loaded, and the transfer window gone again.
-    bool WaitForData(int loadsBefore) {
-        const bool loaded = WaitFor(
-            [&] {
-                return view_->loads > loadsBefore && view_->IsConnected() && g_TransferDlg &&
-                       !g_TransferDlg->isVisible();
-            },
-            20000);
-        Settle(50);
-        return loaded;
-    }
-
-    static constexpr const char* kPath = "/dev/hidraw-sim";
-    QTemporaryDir settings_;
-    sim::SimDevice device_;
-    sim::SimHidBackend hid_;
-    NoAdapters adapters_;
-    NoAnswer pinger_;
-    CLumaraApp app_;
-    GalleryView* view_ = nullptr;
 };
 
 // One language: every shot (or one) into out.
