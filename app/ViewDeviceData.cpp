@@ -55,7 +55,7 @@ LRESULT CLumaraView::OnDeviceDataLoaded(WPARAM preset, LPARAM) {
     ShowLoadedPresetName();
     g_DeviceSynced = 1;
     g_TransferRunning = 0;
-    g_ChannelFlags.Reset();
+    g_ChannelFlags->Reset();
     m_BridgeButton->SetCheck(g_SysBlock8[2]);
     RefreshAdvancedDialog(true);
     // The window shows the device's data: nothing waits to be sent.
@@ -76,7 +76,7 @@ void CLumaraView::ShowPagesForLockState() {
 }
 
 bool CLumaraView::RefreshAllPages() {
-    g_SpeakerGroups.Analyse();
+    g_SpeakerGroups->Analyse();
     if (!RefreshOutputPage()) return false;
     if (!m_MixPage->Refresh()) return false;
     {
@@ -160,7 +160,7 @@ LRESULT CLumaraView::OnOutputMapLoaded(WPARAM half, LPARAM) {
     {
         DeviceLockGuard lock(g_DeviceLock);
         g_SysBlock5[4] = 0;
-        g_SourceTable.SetCurrent(g_SysBlock8[4] == 255 ? kMixSourceOff : g_SysBlock8[4]);
+        g_SourceTable->SetCurrent(g_SysBlock8[4] == 255 ? kMixSourceOff : g_SysBlock8[4]);
         ResetSpeakerTypeStates();
         std::copy(g_SysBlock6, g_SysBlock6 + 8, g_OutputSpeakerType);
         if (half == 1) std::copy(g_SysBlock7, g_SysBlock7 + 4, g_OutputSpeakerType + 8);

@@ -176,9 +176,9 @@ bool CDeviceSession::ConnectUsbPath(const std::string& path) {
 
 std::vector<std::string> CDeviceSession::FreeUsbDevices() {
     usb_.EnumerateUsbDevices();
-    g_UsbDevicePathsCopy.clear();
+    g_UsbDevicePathsCopy->clear();
     for (const std::string& path : g_UsbDevicePaths)
-        if (usb_.IsUsbPathFree(path)) g_UsbDevicePathsCopy.push_back(path);
+        if (usb_.IsUsbPathFree(path)) g_UsbDevicePathsCopy->push_back(path);
     return g_UsbDevicePathsCopy;
 }
 
@@ -280,7 +280,12 @@ void CDeviceSession::SendInitialReads(int full) {
 void CDeviceSession::OnVersionReceived(TextFieldErrors* refused) {
     // A late reply after the link was closed has nothing to check.
     if (!IsConnected()) return;
-    const char* text = reinterpret_cast<const char*>(g_DeviceVersionText);
+    // The worker stores the record under the lock; read it under the lock too.
+    char text[kVersionFamilyLength];
+    {
+        DeviceLockGuard lock(g_DeviceLock);
+        std::memcpy(text, g_DeviceVersionText, sizeof text);
+    }
     int variant = 0;
     if (std::memcmp(text, kVersionFamilyF, kVersionFamilyLength) == 0)
         variant = 1;
@@ -290,6 +295,7 @@ void CDeviceSession::OnVersionReceived(TextFieldErrors* refused) {
         // Not a device of ours: let it go without a word.
         Disconnect();
         command_.Clear();
+        DeviceLockGuard lock(g_DeviceLock);
         std::memset(g_DeviceVersionText, ' ', sizeof g_DeviceVersionText);
         return;
     }
@@ -840,7 +846,7 @@ bool CDeviceSession::LoadUpdateFile() {
     switch (ReadUpdateFile(g_HexFilePath, image)) {
     case UpdateFileResult::CannotOpen:
         Say(g_UpdateFileErrorText.Pick(), PromptNoClose());
-        g_HexFilePath.clear();
+        g_HexFilePath->clear();
         return false;
     case UpdateFileResult::Refused: Say(g_UpdateFileErrorText.Pick(), PromptNoClose()); return false;
     case UpdateFileResult::Ok: break;

@@ -25,10 +25,10 @@ bool CUsbLink::IsMatching(const HidDeviceInfo& d) const {
 }
 
 int CUsbLink::EnumerateUsbDevices() {
-    g_UsbDevicePaths.clear();
+    g_UsbDevicePaths->clear();
     for (const HidDeviceInfo& d : backend_.Enumerate())
-        if (IsMatching(d)) g_UsbDevicePaths.push_back(d.path);
-    if (g_UsbDevicePaths.empty()) {
+        if (IsMatching(d)) g_UsbDevicePaths->push_back(d.path);
+    if (g_UsbDevicePaths->empty()) {
         ResetUsbRegistry();
         return 0;
     }
@@ -41,7 +41,7 @@ bool CUsbLink::IsUsbPathFree(const std::string& path) {
 }
 
 bool CUsbLink::ChooseUsbDevice() {
-    if (!g_UsbDevicePath.empty() && IsUsbPathFree(g_UsbDevicePath)) return true;
+    if (!g_UsbDevicePath->empty() && IsUsbPathFree(g_UsbDevicePath)) return true;
     EnumerateUsbDevices();
     for (const std::string& p : g_UsbDevicePaths) {
         if (IsUsbPathFree(p)) {
@@ -49,16 +49,16 @@ bool CUsbLink::ChooseUsbDevice() {
             return true;
         }
     }
-    g_UsbDevicePath.clear();
+    g_UsbDevicePath->clear();
     return false;
 }
 
 void CUsbLink::MarkUsbDevice() {
-    if (!g_UsbDevicePath.empty()) marks_.SetValue(g_UsbDevicePath, ownMark_);
+    if (!g_UsbDevicePath->empty()) marks_.SetValue(g_UsbDevicePath, ownMark_);
 }
 
 void CUsbLink::UnmarkUsbDevice() {
-    if (g_UsbDevicePath.empty()) return;
+    if (g_UsbDevicePath->empty()) return;
     // Another running copy's mark is not ours to remove.
     const auto mark = marks_.Value(g_UsbDevicePath);
     if (mark && (*mark == ownMark_ || !IsProcessMarkAlive(*mark))) marks_.Remove(g_UsbDevicePath);
@@ -67,7 +67,7 @@ void CUsbLink::UnmarkUsbDevice() {
 void CUsbLink::ResetUsbRegistry() { marks_.Clear(); }
 
 bool CUsbLink::OpenHidDevice() {
-    if (g_UsbDevicePath.empty()) {
+    if (g_UsbDevicePath->empty()) {
         lastOpenError_ = HidOpenError::NotFound;
         return false;
     }
@@ -103,7 +103,7 @@ bool CUsbLink::OpenUsbDevice() {
         if (attempt()) return true;
     }
     if (permission) lastOpenError_ = HidOpenError::Permission;
-    g_UsbDevicePath.clear();
+    g_UsbDevicePath->clear();
     return false;
 }
 
@@ -195,7 +195,7 @@ void CUsbLink::OnDeviceChange(const HotplugEvent& event) {
         UnmarkUsbDevice();
         EnumerateUsbDevices();
         g_StateFlags[kFlagFirmwareMode] = 0;
-        g_UsbDevicePath.clear();
+        g_UsbDevicePath->clear();
         break;
     }
 }

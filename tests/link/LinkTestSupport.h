@@ -189,7 +189,7 @@ inline int FeedAsReads(CKTVCommand& cmd, const std::vector<uint8_t>& bytes, size
     int result = kFeedMore;
     for (size_t at = 0; at < bytes.size(); at += piece) {
         const size_t n = std::min(piece, bytes.size() - at);
-        std::copy_n(bytes.begin() + static_cast<long>(at), n, g_NetRxBuffer);
+        std::copy_n(bytes.begin() + static_cast<long>(at), n, g_NetRxBuffer.Get());
         const int r = cmd.FeedNetBytes(static_cast<int>(n));
         if (result == kFeedMore) result = r;
     }
@@ -220,8 +220,8 @@ inline void ResetLinkGlobals() {
     g_LastFirmwareCode = 0;
     g_ReconnectCount = 0;
     g_ConnectionKind = 0;
-    g_UsbDevicePath.clear();
-    g_UsbDevicePaths.clear();
+    g_UsbDevicePath->clear();
+    g_UsbDevicePaths->clear();
     g_TransferProgress = nullptr;
     g_MainView = nullptr;
     std::fill(std::begin(g_DeviceStatus), std::end(g_DeviceStatus), 0);
