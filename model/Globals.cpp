@@ -104,8 +104,8 @@ std::string g_EmptyName;
 std::string g_DeviceIpAddress = g_DefaultDeviceAddress;
 UiThreadOnly<std::string> g_HexFilePath;
 UiThreadOnly<std::string> g_NetMenuText{"WIFI"};
-UiThreadOnly<std::string> g_UsbDevicePath;
-UiThreadOnly<std::vector<std::string>> g_UsbDevicePaths;
+std::string g_UsbDevicePath;
+std::vector<std::string> g_UsbDevicePaths;
 UiThreadOnly<std::vector<std::string>> g_UsbDevicePathsCopy;
 
 std::string DeviceAddress() {

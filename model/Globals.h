@@ -183,9 +183,11 @@ std::string DeviceAddress();
 extern UiThreadOnly<std::string> g_HexFilePath;
 extern UiThreadOnly<std::string> g_NetMenuText;
 
-// Device paths (UI thread).
-extern UiThreadOnly<std::string> g_UsbDevicePath;
-extern UiThreadOnly<std::vector<std::string>> g_UsbDevicePaths;
+// Device paths.
+// The link worker opens the chosen path again after a lost link and during
+// an update, while the UI thread may choose or enumerate: under the lock.
+extern std::string g_UsbDevicePath GUARDED_BY(g_DeviceLock);
+extern std::vector<std::string> g_UsbDevicePaths GUARDED_BY(g_DeviceLock);
 extern UiThreadOnly<std::vector<std::string>> g_UsbDevicePathsCopy;
 
 // ---------------------------------------------------------------------------

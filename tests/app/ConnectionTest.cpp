@@ -463,7 +463,7 @@ TEST_F(DeviceTest, UsbArrivalConnectsAndRemovalClosesTheLink) {
     view->OnDeviceChange({HotplugEvent::Removal, "/dev/hidraw3"});
     EXPECT_FALSE(view->IsConnected());
     EXPECT_EQ(g_ConnectionKind.load(), 0);
-    EXPECT_TRUE(g_UsbDevicePath->empty());
+    EXPECT_TRUE(g_UsbDevicePath.empty());
     EXPECT_THAT(BoxTexts(), ElementsAreArray({"Connection failure!"}));
     EXPECT_EQ(Text(view->LinkStatus()->Text()), "Not connected devices");
 }

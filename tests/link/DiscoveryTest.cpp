@@ -69,7 +69,7 @@ TEST_F(DiscoveryTest, OnlyTheDspsInterfacesAreListed) {
     backend.Plug("/dev/hidraw2", &second, 0x0483, 0x5750, 0x0100); // another release
     backend.Plug("/dev/hidraw3", &second, 0x0483, 0x5751, 0x0200);
     EXPECT_EQ(usb.EnumerateUsbDevices(), 1);
-    EXPECT_THAT(g_UsbDevicePaths.Get(), ElementsAre("/dev/hidraw1"));
+    EXPECT_THAT(g_UsbDevicePaths, ElementsAre("/dev/hidraw1"));
 }
 
 TEST_F(DiscoveryTest, OneDeviceIsOpenedAndMarked) {
@@ -102,7 +102,7 @@ TEST_F(DiscoveryTest, TwoCopiesAndOneDevice) {
     marks.SetValue("/dev/hidraw1", LiveCopysMark());
     EXPECT_FALSE(usb.ChooseUsbDevice());
     EXPECT_FALSE(usb.OpenUsbDevice());
-    EXPECT_TRUE(g_UsbDevicePath->empty());
+    EXPECT_TRUE(g_UsbDevicePath.empty());
     EXPECT_EQ(g_ConnectionKind.load(), 0);
     EXPECT_FALSE(usb.IsOpen());
 }
@@ -201,7 +201,7 @@ TEST_F(DiscoveryTest, RemovingAnUnrelatedDeviceKeepsTheLink) {
     usb.OnDeviceChange({HotplugEvent::Removal, "/dev/hidraw0"});
     backend.Unplug(other);
     usb.OnDeviceChange({HotplugEvent::Removal, other});
-    EXPECT_THAT(g_UsbDevicePaths.Get(), ElementsAre(linked));
+    EXPECT_THAT(g_UsbDevicePaths, ElementsAre(linked));
     EXPECT_TRUE(usb.IsOpen());
     EXPECT_EQ(g_UsbLinkUp.load(), 1);
     const int before = view.Count(WM_DEVICE_STATUS);
@@ -232,7 +232,7 @@ TEST_F(DiscoveryTest, RemovingTheLinkedDevice) {
         backend.Unplug("/dev/hidraw1");
         usb.OnDeviceChange({HotplugEvent::Removal, "/DEV/HIDRAW1"});
         EXPECT_EQ(host.calls, c.calls) << c.firmwareCode;
-        EXPECT_EQ(g_UsbDevicePath->empty(), !c.pathKept) << c.firmwareCode;
+        EXPECT_EQ(g_UsbDevicePath.empty(), !c.pathKept) << c.firmwareCode;
         EXPECT_EQ(g_UsbLinkUp.load(), c.firmwareCode == 255 ? 1 : 0) << c.firmwareCode;
         if (!c.pathKept) {
             EXPECT_THAT(marks.Keys(), IsEmpty());

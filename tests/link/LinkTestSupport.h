@@ -220,8 +220,8 @@ inline void ResetLinkGlobals() {
     g_LastFirmwareCode = 0;
     g_ReconnectCount = 0;
     g_ConnectionKind = 0;
-    g_UsbDevicePath->clear();
-    g_UsbDevicePaths->clear();
+    g_UsbDevicePath.clear();
+    g_UsbDevicePaths.clear();
     g_TransferProgress = nullptr;
     g_MainView = nullptr;
     std::fill(std::begin(g_DeviceStatus), std::end(g_DeviceStatus), 0);
