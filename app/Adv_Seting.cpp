@@ -320,7 +320,7 @@ void CAdv_Seting::FillInputModeMenu(QMenu& menu) const {
     for (int mode = 0; mode < kModeCount; ++mode) {
         QAction* a = menu.addAction(InputModeText(mode));
         a->setData(ID_MODE_FIRST + mode);
-        a->setEnabled(g_SourceTable.enabled[mode] != 0);
+        a->setEnabled(g_SourceTable->enabled[mode] != 0);
     }
 }
 

@@ -12,9 +12,9 @@
 
 #include <mutex>
 
-CDisplayDlg* g_TransferDlg = nullptr;
-QPointer<QWidget> g_PresetDlg;
-QPointer<QWidget> g_AdvancedDlg;
+UiThreadOnly<CDisplayDlg*> g_TransferDlg{nullptr};
+UiThreadOnly<QPointer<QWidget>> g_PresetDlg;
+UiThreadOnly<QPointer<QWidget>> g_AdvancedDlg;
 
 namespace {
 
@@ -104,7 +104,8 @@ void CDisplayDlg::ShowTransfer(int fromDialog) {
     if (fromDialog == 0)
         disable = parentWidget();
     else if (fromDialog == 1)
-        disable = m_LongCommand && g_AdvancedDlg ? g_AdvancedDlg.data() : g_PresetDlg.data();
+        disable = m_LongCommand && g_AdvancedDlg.Get() ? g_AdvancedDlg.Get().data()
+                                                       : g_PresetDlg.Get().data();
     if (disable) {
         disable->setEnabled(false);
         m_Disabled = disable;

@@ -8,6 +8,7 @@
 #include "model/DeviceLock.h"
 
 #include "link/LinkGlobals.h"
+#include "model/ThreadRole.h"
 
 #include <QColor>
 #include <QDialog>
@@ -75,9 +76,9 @@ private:
 
 // The one transfer window (the view creates it) and the dialogs it may
 // disable: the device preset dialog and the advanced settings dialog while open.
-extern CDisplayDlg* g_TransferDlg UI_THREAD_ONLY;
-extern QPointer<QWidget> g_PresetDlg UI_THREAD_ONLY;
-extern QPointer<QWidget> g_AdvancedDlg UI_THREAD_ONLY;
+extern UiThreadOnly<CDisplayDlg*> g_TransferDlg;
+extern UiThreadOnly<QPointer<QWidget>> g_PresetDlg;
+extern UiThreadOnly<QPointer<QWidget>> g_AdvancedDlg;
 
 // What the link's reply dispatcher moves (g_TransferProgress): it lives as
 // long as the process and passes positions to the bar of the transfer window

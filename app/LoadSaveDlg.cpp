@@ -78,7 +78,7 @@ void CLoadSaveDlg::OnInitDialog() {
     m_Initialised = true;
     m_LastName.clear();
     const bool cn = g_LanguageFlag.load() != 0;
-    const QFont* f = &g_FontDialog16;
+    const QFont* f = &g_FontDialog16.Get();
     SetBitmaps(m_Close, cn ? kCloseCn : kCloseEn);
     const bool synced = g_DeviceSynced.load() != 0;
     for (int n = 1; n <= 6; ++n) {

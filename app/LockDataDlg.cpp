@@ -5,7 +5,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-CLockDataDlg* g_MonitorDlg = nullptr;
+UiThreadOnly<CLockDataDlg*> g_MonitorDlg{nullptr};
 
 CLockDataDlg::CLockDataDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Lock"));

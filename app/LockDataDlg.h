@@ -4,6 +4,7 @@
 #pragma once
 
 #include "model/DeviceLock.h"
+#include "model/ThreadRole.h"
 
 #include <QDialog>
 
@@ -30,4 +31,4 @@ private:
 };
 
 // The monitor window the view created, or null.
-extern CLockDataDlg* g_MonitorDlg UI_THREAD_ONLY;
+extern UiThreadOnly<CLockDataDlg*> g_MonitorDlg;

@@ -26,7 +26,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-CLumaraApp g_TheApp;
+UiThreadOnly<CLumaraApp> g_TheApp;
 
 const char* const CLumaraApp::kNetworkFailText = "网络初始化失败!\nThe network could not be started.";
 

@@ -8,6 +8,7 @@
 #include "model/DeviceLock.h"
 
 #include "app/LumaraView.h"
+#include "model/ThreadRole.h"
 
 #include <QStringList>
 
@@ -90,4 +91,4 @@ private:
     int m_ExitCode = 0;
 };
 
-extern CLumaraApp g_TheApp UI_THREAD_ONLY;
+extern UiThreadOnly<CLumaraApp> g_TheApp;

@@ -13,7 +13,7 @@ const std::string g_MagicPreset = "Tolvern_File_2.0";
 const std::string g_MagicOutputMap = "Tolvern_Map";
 const std::string g_MagicModeFile = "Mode_File";
 
-uint8_t g_CrossoverTable[12][kCrossoverRecordSize] = {};
+UiThreadOnly<uint8_t[12][kCrossoverRecordSize]> g_CrossoverTable;
 
 namespace {
 

@@ -12,6 +12,7 @@
 #include "model/DeviceLock.h"
 
 #include "model/KTV_Data.h"
+#include "model/ThreadRole.h"
 
 #include <cstdint>
 #include <string>
@@ -28,7 +29,7 @@ extern const std::string g_MagicModeFile;   // "Mode_File"
 // family, slope, then the same for the low-pass. Filled from the outputs by
 // CopyCrossoverTable; the output-map file reads into it.
 constexpr int kCrossoverRecordSize = 8;
-extern uint8_t g_CrossoverTable[12][kCrossoverRecordSize] UI_THREAD_ONLY;
+extern UiThreadOnly<uint8_t[12][kCrossoverRecordSize]> g_CrossoverTable;
 
 // Copies each output's crossover into g_CrossoverTable.
 void CopyCrossoverTable(const CKTV_Data& data);

@@ -30,11 +30,11 @@
 
 #include <algorithm>
 
-CLumaraView* g_ActiveView = nullptr;
-CKTVCommand* g_CommandEngine = nullptr;
-std::string g_StartDirectory;
-std::string g_HelpFileCn;
-std::string g_HelpFileEn;
+UiThreadOnly<CLumaraView*> g_ActiveView{nullptr};
+UiThreadOnly<CKTVCommand*> g_CommandEngine{nullptr};
+UiThreadOnly<std::string> g_StartDirectory;
+UiThreadOnly<std::string> g_HelpFileCn;
+UiThreadOnly<std::string> g_HelpFileEn;
 
 namespace {
 

@@ -27,6 +27,7 @@
 #include "platform/Skin.h"
 #include "platform/StoredSettingsGroup.h"
 #include "platform/ViewNotify.h"
+#include "model/ThreadRole.h"
 
 #include <QFont>
 #include <QPixmap>
@@ -664,8 +665,8 @@ private:
 };
 
 // The main view for the pages and dialogs.
-extern CLumaraView* g_ActiveView UI_THREAD_ONLY;
-extern CKTVCommand* g_CommandEngine UI_THREAD_ONLY;
-extern std::string g_StartDirectory UI_THREAD_ONLY;
-extern std::string g_HelpFileCn UI_THREAD_ONLY;
-extern std::string g_HelpFileEn UI_THREAD_ONLY;
+extern UiThreadOnly<CLumaraView*> g_ActiveView;
+extern UiThreadOnly<CKTVCommand*> g_CommandEngine;
+extern UiThreadOnly<std::string> g_StartDirectory;
+extern UiThreadOnly<std::string> g_HelpFileCn;
+extern UiThreadOnly<std::string> g_HelpFileEn;

@@ -11,7 +11,7 @@
 #include <QRegion>
 #include <QScreen>
 
-int g_DisplayMode = 1;
+UiThreadOnly<int> g_DisplayMode{1};
 
 CMainFrame::CMainFrame(CLumaraApp& app) : MessageTarget(nullptr), m_App(app) {
     // No caption, no menu, no sizing border: the view draws everything.

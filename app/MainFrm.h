@@ -6,6 +6,7 @@
 #include "model/DeviceLock.h"
 
 #include "platform/Message.h"
+#include "model/ThreadRole.h"
 
 #include <QWidget>
 
@@ -15,7 +16,7 @@ class CChildFrame;
 class CLumaraApp;
 
 // Display mode 1 or 2; only the start page's commands change it.
-extern int g_DisplayMode UI_THREAD_ONLY;
+extern UiThreadOnly<int> g_DisplayMode;
 
 class CMainFrame : public platform::MessageTarget<QWidget> {
 public:

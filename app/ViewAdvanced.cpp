@@ -17,7 +17,7 @@ void CLumaraView::SaveLineSetting() {
 
 void CLumaraView::RefreshAdvancedDialog(bool reload) {
     // Nothing opens the dialog by default: without one there is nothing to do.
-    auto* dialog = dynamic_cast<CAdv_Seting*>(g_AdvancedDlg.data());
+    auto* dialog = dynamic_cast<CAdv_Seting*>(g_AdvancedDlg.Get().data());
     if (!dialog) return;
     if (reload)
         dialog->RefreshFromGlobals();

@@ -126,7 +126,7 @@ void CLumaraView::OnConnectButton() {
 
 void CLumaraView::OnUsbDeviceChosen(int command) {
     const size_t i = static_cast<size_t>(command - ID_USB_DEVICE_FIRST);
-    if (command < ID_USB_DEVICE_FIRST || i >= g_UsbDevicePathsCopy.size()) return;
+    if (command < ID_USB_DEVICE_FIRST || i >= g_UsbDevicePathsCopy->size()) return;
     if (!ConnectUsbPath(g_UsbDevicePathsCopy[i])) Say(Usb().UsbFailureText(), 2000);
 }
 

@@ -56,7 +56,7 @@ LRESULT CLumaraView::OnDeviceDataLoaded(WPARAM preset, LPARAM) {
     ShowLoadedPresetName();
     g_DeviceSynced = 1;
     g_TransferRunning = 0;
-    g_ChannelFlags.Reset();
+    g_ChannelFlags->Reset();
     m_BridgeButton->SetCheck(g_DeviceRecords.BridgeMode());
     RefreshAdvancedDialog(true);
     // The window shows the device's data: nothing waits to be sent.
@@ -77,7 +77,7 @@ void CLumaraView::ShowPagesForLockState() {
 }
 
 bool CLumaraView::RefreshAllPages() {
-    g_SpeakerGroups.Analyse();
+    g_SpeakerGroups->Analyse();
     if (!RefreshOutputPage()) return false;
     if (!m_MixPage->Refresh()) return false;
     {
@@ -164,7 +164,7 @@ LRESULT CLumaraView::OnOutputMapLoaded(WPARAM half, LPARAM) {
         DeviceLockGuard lock(g_DeviceLock);
         g_DeviceRecords.SetInputLock(0);
         const int second = g_DeviceRecords.SecondSource();
-        g_SourceTable.SetCurrent(second == 255 ? kMixSourceOff : second);
+        g_SourceTable->SetCurrent(second == 255 ? kMixSourceOff : second);
         ResetSpeakerTypeStates();
         const OutputMap map = g_DeviceRecords.GetOutputMap();
         std::copy(map.begin(), map.begin() + (half == 1 ? 12 : 8), g_OutputSpeakerType);

@@ -180,7 +180,7 @@ bool CLumaraView::LoadPresetFile() {
     // not the one of the data it replaces.
     RefreshLockFromImage();
     SendPresetToDevice(0, false);
-    g_ChannelFlags.Reset();
+    g_ChannelFlags->Reset();
     PostMessage(WM_LOCK_STATE_AFTER_LOAD, 0, 0);
     return true;
 }
@@ -230,7 +230,7 @@ bool CLumaraView::LoadAllPresetsFile() {
         g_ActiveSource = g_DeviceRecords.ActiveSource();
         mixSource = g_DeviceRecords.SecondSource();
     }
-    g_SourceTable.SetCurrent(mixSource == 0xFF ? 6 : mixSource);
+    g_SourceTable->SetCurrent(mixSource == 0xFF ? 6 : mixSource);
     m_Data->LoadFromImage(g_ParamImage, -1);
     SelectSource(g_DeviceRecords.ActiveSource(), 0);
     ApplyLinkStateAfterLoad();
@@ -238,7 +238,7 @@ bool CLumaraView::LoadAllPresetsFile() {
     RefreshLockFromImage(); // the file's password for output 0's blocks
     SendAllPresetsToDevice();
     RefreshAllPages();
-    g_ChannelFlags.Reset();
+    g_ChannelFlags->Reset();
     RefreshPresetName();
     PostMessage(WM_LOCK_STATE_AFTER_LOAD, 0, 0);
     return true;

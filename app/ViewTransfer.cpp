@@ -22,7 +22,7 @@ void CLumaraView::HideTransfer() {
 
 void CLumaraView::ShowPresetTransfer() {
     // The open device preset dialog, when the transfer comes from it, else this view, waits.
-    ShowTransfer(g_PresetDlg ? 1 : 0);
+    ShowTransfer(g_PresetDlg.Get() ? 1 : 0);
 }
 
 void CLumaraView::ShowFactoryTransfer() {

@@ -7,6 +7,7 @@
 #include "controls/MessageBox.h"
 #include "controls/TitleTip.h"
 #include "model/Globals.h"
+#include "model/ThreadRole.h"
 #include "platform/Fonts.h"
 
 #include <QAction>
@@ -78,7 +79,7 @@ constexpr GridRect Deflated(GridRect r, int by) {
 
 // The owner of a window's resize handler: one for the whole program, as a
 // resize may resize others.
-bool g_InGridResize = false; // UI_THREAD_ONLY
+UiThreadOnly<bool> g_InGridResize{false};
 
 } // namespace
 

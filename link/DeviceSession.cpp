@@ -166,7 +166,7 @@ bool CDeviceSession::ConnectUsb() {
 bool CDeviceSession::ConnectUsbPath(const std::string& path) {
     CloseHeldLink();
     if (!usb_.IsUsbPathFree(path)) return false;
-    g_UsbDevicePath = path;
+    SetChosenUsbPath(path);
     if (!usb_.OpenHidDevice()) return false;
     g_ConnectionKind = kLinkUsb;
     FinishConnect();
@@ -175,9 +175,9 @@ bool CDeviceSession::ConnectUsbPath(const std::string& path) {
 
 std::vector<std::string> CDeviceSession::FreeUsbDevices() {
     usb_.EnumerateUsbDevices();
-    g_UsbDevicePathsCopy.clear();
-    for (const std::string& path : g_UsbDevicePaths)
-        if (usb_.IsUsbPathFree(path)) g_UsbDevicePathsCopy.push_back(path);
+    g_UsbDevicePathsCopy->clear();
+    for (const std::string& path : FoundUsbPaths())
+        if (usb_.IsUsbPathFree(path)) g_UsbDevicePathsCopy->push_back(path);
     return g_UsbDevicePathsCopy;
 }
 
@@ -873,7 +873,7 @@ bool CDeviceSession::LoadUpdateFile() {
     switch (ReadUpdateFile(g_HexFilePath, image)) {
     case UpdateFileResult::CannotOpen:
         Say(g_UpdateFileErrorText.Pick(), PromptNoClose());
-        g_HexFilePath.clear();
+        g_HexFilePath->clear();
         return false;
     case UpdateFileResult::Refused: Say(g_UpdateFileErrorText.Pick(), PromptNoClose()); return false;
     case UpdateFileResult::Ok: break;
@@ -886,7 +886,7 @@ bool CDeviceSession::LoadUpdateFile() {
 
 std::vector<std::string> CDeviceSession::DetectUsbDevices() {
     usb_.EnumerateUsbDevices();
-    g_UsbDevicePathsCopy = g_UsbDevicePaths;
+    g_UsbDevicePathsCopy = FoundUsbPaths();
     return g_UsbDevicePathsCopy;
 }
 
@@ -908,7 +908,7 @@ void CDeviceSession::EndFirmwareMode() {
 bool CDeviceSession::ConnectFirmwareUsb(const std::string& path) {
     CloseHeldLink();
     if (!usb_.IsUsbPathFree(path)) return false;
-    g_UsbDevicePath = path;
+    SetChosenUsbPath(path);
     if (!usb_.OpenHidDevice()) return false;
     BeginFirmwareMode();
     return true;

@@ -7,9 +7,9 @@
 #include <cstdlib>
 #include <cstring>
 
-uint8_t g_HidOutReport[65];
-uint8_t g_HidInReport[65];
-uint8_t g_NetRxBuffer[kNetRxSize];
+LinkWorkerOnly<uint8_t[65]> g_HidOutReport;
+LinkWorkerOnly<uint8_t[65]> g_HidInReport;
+LinkWorkerOnly<uint8_t[kNetRxSize]> g_NetRxBuffer;
 
 std::atomic<int> g_DevicePort{kDefaultDevicePort};
 std::atomic<int> g_ReconnectCount{0};

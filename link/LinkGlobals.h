@@ -4,6 +4,7 @@
 #pragma once
 
 #include "model/Globals.h"
+#include "model/ThreadRole.h"
 
 #include <atomic>
 #include <cstdint>
@@ -17,12 +18,12 @@ constexpr uint16_t g_UsbVersion = 0x0200;
 // One USB report as the link lays it out: byte 0 the report id (always 0),
 // bytes 1..64 frame bytes. hidapi's reads deliver the 64 bytes without the id.
 constexpr int kHidDataSize = 64;
-extern uint8_t g_HidOutReport[65] LINK_WORKER_ONLY;
-extern uint8_t g_HidInReport[65] LINK_WORKER_ONLY;
+extern LinkWorkerOnly<uint8_t[65]> g_HidOutReport;
+extern LinkWorkerOnly<uint8_t[65]> g_HidInReport;
 
 // Every network receive fills this buffer.
 constexpr int kNetRxSize = 400;
-extern uint8_t g_NetRxBuffer[kNetRxSize] LINK_WORKER_ONLY;
+extern LinkWorkerOnly<uint8_t[kNetRxSize]> g_NetRxBuffer;
 
 constexpr int kDefaultDevicePort = 8899;
 extern std::atomic<int> g_DevicePort;

@@ -3,6 +3,7 @@
 #include "model/FrameBuilder.h"
 #include "model/Globals.h"
 #include "model/Notify.h"
+#include "model/ThreadRole.h"
 #include "link/LinkGlobals.h"
 
 #include <algorithm>
@@ -28,8 +29,11 @@ void CLinkWorker::StartLinkWorker() {
     alive_ = 1;
     awake_ = 0;
     thread_ = std::thread([this] {
+        // From here until it ends, the worker's buffers are its own.
+        thread_role::EnterLinkWorker();
         WaitForResume();
         LinkWorker();
+        thread_role::LeaveLinkWorker();
     });
 }
 

@@ -17,6 +17,28 @@ bool SameIgnoringCase(const std::string& a, const std::string& b) {
 
 } // namespace
 
+// The chosen path and the paths found, taken and set under the lock: the
+// worker reaches them too. Nothing is opened or enumerated under it.
+std::string ChosenUsbPath() {
+    DeviceLockGuard lock(g_DeviceLock);
+    return g_UsbDevicePath;
+}
+
+void SetChosenUsbPath(std::string path) {
+    DeviceLockGuard lock(g_DeviceLock);
+    g_UsbDevicePath = std::move(path);
+}
+
+std::vector<std::string> FoundUsbPaths() {
+    DeviceLockGuard lock(g_DeviceLock);
+    return g_UsbDevicePaths;
+}
+
+void SetFoundUsbPaths(std::vector<std::string> paths) {
+    DeviceLockGuard lock(g_DeviceLock);
+    g_UsbDevicePaths = std::move(paths);
+}
+
 CUsbLink::CUsbLink(IHidBackend& backend, ISettingsGroup& marks)
     : backend_(backend), marks_(marks), ownMark_(OwnProcessMark()) {}
 
@@ -25,10 +47,12 @@ bool CUsbLink::IsMatching(const HidDeviceInfo& d) const {
 }
 
 int CUsbLink::EnumerateUsbDevices() {
-    g_UsbDevicePaths.clear();
+    std::vector<std::string> found;
     for (const HidDeviceInfo& d : backend_.Enumerate())
-        if (IsMatching(d)) g_UsbDevicePaths.push_back(d.path);
-    if (g_UsbDevicePaths.empty()) {
+        if (IsMatching(d)) found.push_back(d.path);
+    const bool none = found.empty();
+    SetFoundUsbPaths(std::move(found));
+    if (none) {
         ResetUsbRegistry();
         return 0;
     }
@@ -41,38 +65,42 @@ bool CUsbLink::IsUsbPathFree(const std::string& path) {
 }
 
 bool CUsbLink::ChooseUsbDevice() {
-    if (!g_UsbDevicePath.empty() && IsUsbPathFree(g_UsbDevicePath)) return true;
+    const std::string chosen = ChosenUsbPath();
+    if (!chosen.empty() && IsUsbPathFree(chosen)) return true;
     EnumerateUsbDevices();
-    for (const std::string& p : g_UsbDevicePaths) {
+    for (const std::string& p : FoundUsbPaths()) {
         if (IsUsbPathFree(p)) {
-            g_UsbDevicePath = p;
+            SetChosenUsbPath(p);
             return true;
         }
     }
-    g_UsbDevicePath.clear();
+    SetChosenUsbPath({});
     return false;
 }
 
 void CUsbLink::MarkUsbDevice() {
-    if (!g_UsbDevicePath.empty()) marks_.SetValue(g_UsbDevicePath, ownMark_);
+    const std::string chosen = ChosenUsbPath();
+    if (!chosen.empty()) marks_.SetValue(chosen, ownMark_);
 }
 
 void CUsbLink::UnmarkUsbDevice() {
-    if (g_UsbDevicePath.empty()) return;
+    const std::string chosen = ChosenUsbPath();
+    if (chosen.empty()) return;
     // Another running copy's mark is not ours to remove.
-    const auto mark = marks_.Value(g_UsbDevicePath);
-    if (mark && (*mark == ownMark_ || !IsProcessMarkAlive(*mark))) marks_.Remove(g_UsbDevicePath);
+    const auto mark = marks_.Value(chosen);
+    if (mark && (*mark == ownMark_ || !IsProcessMarkAlive(*mark))) marks_.Remove(chosen);
 }
 
 void CUsbLink::ResetUsbRegistry() { marks_.Clear(); }
 
 bool CUsbLink::OpenHidDevice() {
-    if (g_UsbDevicePath.empty()) {
+    const std::string chosen = ChosenUsbPath();
+    if (chosen.empty()) {
         lastOpenError_ = HidOpenError::NotFound;
         return false;
     }
     HidOpenError error = HidOpenError::Other;
-    auto dev = backend_.Open(g_UsbDevicePath, error);
+    auto dev = backend_.Open(chosen, error);
     lastOpenError_ = error;
     if (!dev) return false;
     {
@@ -96,14 +124,13 @@ bool CUsbLink::OpenUsbDevice() {
         return false;
     };
     if (ChooseUsbDevice() && attempt()) return true;
-    const std::vector<std::string> paths = g_UsbDevicePaths;
-    for (const std::string& p : paths) {
+    for (const std::string& p : FoundUsbPaths()) {
         if (!IsUsbPathFree(p)) continue;
-        g_UsbDevicePath = p;
+        SetChosenUsbPath(p);
         if (attempt()) return true;
     }
     if (permission) lastOpenError_ = HidOpenError::Permission;
-    g_UsbDevicePath.clear();
+    SetChosenUsbPath({});
     return false;
 }
 
@@ -177,7 +204,7 @@ void CUsbLink::OnDeviceChange(const HotplugEvent& event) {
         }
         return;
     }
-    if (!SameIgnoringCase(event.path, g_UsbDevicePath) || g_ConnectionKind.load() != 1) {
+    if (!SameIgnoringCase(event.path, ChosenUsbPath()) || g_ConnectionKind.load() != 1) {
         EnumerateUsbDevices();
         return;
     }
@@ -195,7 +222,7 @@ void CUsbLink::OnDeviceChange(const HotplugEvent& event) {
         UnmarkUsbDevice();
         EnumerateUsbDevices();
         g_StateFlags[kFlagFirmwareMode] = 0;
-        g_UsbDevicePath.clear();
+        SetChosenUsbPath({});
         break;
     }
 }

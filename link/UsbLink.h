@@ -11,6 +11,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 // What the USB side asks of the main view.
 class IUsbHost {
@@ -28,6 +29,13 @@ struct HotplugEvent {
     enum Action { Arrival, Removal } action = Arrival;
     std::string path; // the hidraw device node
 };
+
+// The chosen device path and the paths last found, each read or set under
+// the device lock (the worker reopens the chosen path after a lost link).
+std::string ChosenUsbPath();
+void SetChosenUsbPath(std::string path);
+std::vector<std::string> FoundUsbPaths();
+void SetFoundUsbPaths(std::vector<std::string> paths);
 
 class CUsbLink {
 public:

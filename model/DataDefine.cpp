@@ -185,15 +185,15 @@ void InitParamModel() {
     std::copy(types, types + 8, rec.outputMapA);
     std::copy(types + 8, types + 12, rec.outputMapB);
     std::fill(rec.outputMapB + 4, rec.outputMapB + 8, 0);
-    g_SpeakerGroups.Analyse();
+    g_SpeakerGroups->Analyse();
     RecomputeSpeakerTypeStates();
     for (auto& pair : g_SpeakerPairsLR) pair.used = 0;
     g_LinkActive = 0;
     g_LRLinkOn = 0;
     OutputBlock(0)[kOutLockMarkByte] = 0;
     ResetLinkStates();
-    g_SourceTable.Init();
-    g_ChannelFlags.Reset();
+    g_SourceTable->Init();
+    g_ChannelFlags->Reset();
     std::fill(std::begin(g_ShowCurve), std::end(g_ShowCurve), 0);
     // The default output blocks.
     for (int c = 0; c < kOutputCount; ++c)

@@ -28,13 +28,6 @@
 #define TRY_ACQUIRE(...) LUMARA_TSA(try_acquire_capability(__VA_ARGS__))
 #define NO_THREAD_SAFETY_ANALYSIS LUMARA_TSA(no_thread_safety_analysis)
 
-// Marks a global that only the UI thread touches (the link worker never
-// does), so it needs neither the lock nor an atomic.
-#define UI_THREAD_ONLY
-// Marks a buffer of the link worker's own: other threads touch it only
-// while the worker is stopped.
-#define LINK_WORKER_ONLY
-
 class CAPABILITY("mutex") CDeviceLock {
 public:
     void lock() ACQUIRE() { mutex_.lock(); }

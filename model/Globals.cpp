@@ -32,14 +32,14 @@ int ChangeMark() {
     return synced;
 }
 
-int g_CurrentPage = 0;
-int g_CurrentOutput = 0;
-int g_ActiveSource = 0;
-int g_InputMode = 0;
-int g_ShowCurve[12] = {};
-int g_DelayUnit = 0;
-int g_DistanceUnit = 1;
-int g_ScenePickerOpen = 0;
+UiThreadOnly<int> g_CurrentPage{0};
+UiThreadOnly<int> g_CurrentOutput{0};
+UiThreadOnly<int> g_ActiveSource{0};
+UiThreadOnly<int> g_InputMode{0};
+UiThreadOnly<int[12]> g_ShowCurve;
+UiThreadOnly<int> g_DelayUnit{0};
+UiThreadOnly<int> g_DistanceUnit{1};
+UiThreadOnly<int> g_ScenePickerOpen{0};
 
 int g_LinkKey[12] = {};
 
@@ -72,11 +72,11 @@ void SetLinkKeys(const LinkKeyTable& keys) {
     DeviceLockGuard lock(g_DeviceLock);
     std::copy(keys.begin(), keys.end(), std::begin(g_LinkKey));
 }
-CKTV_OutData* g_LinkedOutData[12] = {};
-int g_LinkActive = 0;
-int g_LRLinkOn = 0;
+UiThreadOnly<CKTV_OutData*[12]> g_LinkedOutData;
+UiThreadOnly<int> g_LinkActive{0};
+UiThreadOnly<int> g_LRLinkOn{0};
 
-CChannelFlags g_ChannelFlags;
+UiThreadOnly<CChannelFlags> g_ChannelFlags;
 
 void CChannelFlags::Reset() {
     index = -1;
@@ -129,15 +129,15 @@ const char* const g_NullPresetName = "NULL";
 // module itself answers on the first address.
 const char* const g_DefaultDeviceAddress = "10.10.100.254";
 
-std::string g_LockPassword;
-std::string g_UnlockEntry = "@#$%^&";
+UiThreadOnly<std::string> g_LockPassword;
+UiThreadOnly<std::string> g_UnlockEntry{"@#$%^&"};
 std::string g_EmptyName;
 std::string g_DeviceIpAddress = g_DefaultDeviceAddress;
-std::string g_HexFilePath;
-std::string g_NetMenuText = "WIFI";
+UiThreadOnly<std::string> g_HexFilePath;
+UiThreadOnly<std::string> g_NetMenuText{"WIFI"};
 std::string g_UsbDevicePath;
 std::vector<std::string> g_UsbDevicePaths;
-std::vector<std::string> g_UsbDevicePathsCopy;
+UiThreadOnly<std::vector<std::string>> g_UsbDevicePathsCopy;
 
 std::string DeviceAddress() {
     DeviceLockGuard lock(g_DeviceLock);

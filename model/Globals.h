@@ -3,6 +3,7 @@
 #pragma once
 
 #include "model/DeviceLock.h"
+#include "model/ThreadRole.h"
 
 #include <atomic>
 #include <cstdint>
@@ -98,20 +99,20 @@ int ChangeMark();
 // View state the model initialises and the pages change (UI thread)
 // ---------------------------------------------------------------------------
 
-extern int g_CurrentPage UI_THREAD_ONLY;
-extern int g_CurrentOutput UI_THREAD_ONLY;
-extern int g_ActiveSource UI_THREAD_ONLY;
-extern int g_InputMode UI_THREAD_ONLY;
-extern int g_ShowCurve[12] UI_THREAD_ONLY;
-extern int g_DelayUnit UI_THREAD_ONLY;     // output page: 0 ms, 1 cm, 2 inch
-extern int g_DistanceUnit UI_THREAD_ONLY;  // level and delay page: 1 ms, 2 cm, 3 inch
-extern int g_ScenePickerOpen UI_THREAD_ONLY;
+extern UiThreadOnly<int> g_CurrentPage;
+extern UiThreadOnly<int> g_CurrentOutput;
+extern UiThreadOnly<int> g_ActiveSource;
+extern UiThreadOnly<int> g_InputMode;
+extern UiThreadOnly<int[12]> g_ShowCurve;
+extern UiThreadOnly<int> g_DelayUnit;     // output page: 0 ms, 1 cm, 2 inch
+extern UiThreadOnly<int> g_DistanceUnit;  // level and delay page: 1 ms, 2 cm, 3 inch
+extern UiThreadOnly<int> g_ScenePickerOpen;
 
 // Output link tables.
 extern int g_LinkKey[12] GUARDED_BY(g_DeviceLock); // read by the frame builders
-extern CKTV_OutData* g_LinkedOutData[12] UI_THREAD_ONLY;
-extern int g_LinkActive UI_THREAD_ONLY;
-extern int g_LRLinkOn UI_THREAD_ONLY;
+extern UiThreadOnly<CKTV_OutData*[12]> g_LinkedOutData;
+extern UiThreadOnly<int> g_LinkActive;
+extern UiThreadOnly<int> g_LRLinkOn;
 
 // The output page's joint-editing channel flags.
 struct CChannelFlags {
@@ -119,7 +120,7 @@ struct CChannelFlags {
     int flags[12] = {};
     void Reset();
 };
-extern CChannelFlags g_ChannelFlags UI_THREAD_ONLY;
+extern UiThreadOnly<CChannelFlags> g_ChannelFlags;
 
 // Third-octave centre frequencies of the 31 bands.
 extern const int g_ThirdOctaveFreqs[31];
@@ -172,20 +173,22 @@ extern const char* const g_NullPresetName; // "NULL"
 extern const char* const g_DefaultDeviceAddress;
 
 // Texts that change at run time (UI thread, or under g_DeviceLock where noted).
-extern std::string g_LockPassword UI_THREAD_ONLY;  // 6 characters, set by the lock dialog
-extern std::string g_UnlockEntry UI_THREAD_ONLY;
+extern UiThreadOnly<std::string> g_LockPassword;  // 6 characters, set by the lock dialog
+extern UiThreadOnly<std::string> g_UnlockEntry;
 extern std::string g_EmptyName GUARDED_BY(g_DeviceLock);     // name last announced to the device (poller, under lock)
 // The network module's address: written by the UI thread, read by the probe
 // and the worker; copy it with DeviceAddress().
 extern std::string g_DeviceIpAddress GUARDED_BY(g_DeviceLock);
 std::string DeviceAddress();
-extern std::string g_HexFilePath UI_THREAD_ONLY;
-extern std::string g_NetMenuText UI_THREAD_ONLY;
+extern UiThreadOnly<std::string> g_HexFilePath;
+extern UiThreadOnly<std::string> g_NetMenuText;
 
-// Device paths (UI thread).
-extern std::string g_UsbDevicePath UI_THREAD_ONLY;
-extern std::vector<std::string> g_UsbDevicePaths UI_THREAD_ONLY;
-extern std::vector<std::string> g_UsbDevicePathsCopy UI_THREAD_ONLY;
+// Device paths.
+// The link worker opens the chosen path again after a lost link and during
+// an update, while the UI thread may choose or enumerate: under the lock.
+extern std::string g_UsbDevicePath GUARDED_BY(g_DeviceLock);
+extern std::vector<std::string> g_UsbDevicePaths GUARDED_BY(g_DeviceLock);
+extern UiThreadOnly<std::vector<std::string>> g_UsbDevicePathsCopy;
 
 // ---------------------------------------------------------------------------
 // Utilities

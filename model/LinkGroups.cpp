@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <iterator>
 
-int g_LinkGroupInUse[kLinkGroupTotal] = {};
-int g_LinkGroupCount[kLinkGroupTotal] = {};
-int g_LinkGroupMask[kLinkGroupTotal] = {};
-LinkRecord g_LinkRecord[kOutputCount] = {};
-int g_ChannelModified[kOutputCount] = {};
-int g_LinkGroupOrigin = -1;
+UiThreadOnly<int[kLinkGroupTotal]> g_LinkGroupInUse;
+UiThreadOnly<int[kLinkGroupTotal]> g_LinkGroupCount;
+UiThreadOnly<int[kLinkGroupTotal]> g_LinkGroupMask;
+UiThreadOnly<LinkRecord[kOutputCount]> g_LinkRecord;
+UiThreadOnly<int[kOutputCount]> g_ChannelModified;
+UiThreadOnly<int> g_LinkGroupOrigin{-1};
 
 namespace {
 

@@ -20,6 +20,7 @@
 #include "model/DataDefine.h"
 #include "model/DeviceLock.h"
 #include "model/Globals.h"
+#include "model/ThreadRole.h"
 
 #include <cstdint>
 
@@ -82,14 +83,14 @@ struct LinkRecord {
     int group = 0;
 };
 
-extern int g_LinkGroupInUse[kLinkGroupTotal] UI_THREAD_ONLY; // group g is in use
-extern int g_LinkGroupCount[kLinkGroupTotal] UI_THREAD_ONLY; // its members
-extern int g_LinkGroupMask[kLinkGroupTotal] UI_THREAD_ONLY;  // its members and suspended outputs
-extern LinkRecord g_LinkRecord[kOutputCount] UI_THREAD_ONLY;
+extern UiThreadOnly<int[kLinkGroupTotal]> g_LinkGroupInUse; // group g is in use
+extern UiThreadOnly<int[kLinkGroupTotal]> g_LinkGroupCount; // its members
+extern UiThreadOnly<int[kLinkGroupTotal]> g_LinkGroupMask;  // its members and suspended outputs
+extern UiThreadOnly<LinkRecord[kOutputCount]> g_LinkRecord;
 // Set by the output page whenever it edits the output; a suspended output
 // that was edited does not rejoin.
-extern int g_ChannelModified[kOutputCount] UI_THREAD_ONLY;
-extern int g_LinkGroupOrigin UI_THREAD_ONLY; // output that opened the newest group, -1 none
+extern UiThreadOnly<int[kOutputCount]> g_ChannelModified;
+extern UiThreadOnly<int> g_LinkGroupOrigin; // output that opened the newest group, -1 none
 // 1 while the newest group is open for joining by a single click.
 inline std::atomic<int>& g_LinkGroupOpen = g_StateFlags[kFlagLinkGroupOpen];
 

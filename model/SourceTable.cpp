@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-CSourceTable g_SourceTable;
+UiThreadOnly<CSourceTable> g_SourceTable;
 
 namespace {
 constexpr int kMode0[6][7] = {

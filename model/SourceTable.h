@@ -3,6 +3,7 @@
 #pragma once
 
 #include "model/DeviceLock.h"
+#include "model/ThreadRole.h"
 
 struct CSourceTable {
     int current = 6; // second source 0..5, 6 off
@@ -20,4 +21,4 @@ struct CSourceTable {
     void SetCurrent(int source);
 };
 
-extern CSourceTable g_SourceTable UI_THREAD_ONLY;
+extern UiThreadOnly<CSourceTable> g_SourceTable;

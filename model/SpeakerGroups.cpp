@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <iterator>
 
-CSpeakerGroups g_SpeakerGroups;
+UiThreadOnly<CSpeakerGroups> g_SpeakerGroups;
 
 namespace {
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "model/DeviceLock.h"
+#include "model/ThreadRole.h"
 
 enum SpeakerGroupState : int { kGroupUnavailable = -1, kGroupAvailable = 0, kGroupLinked = 1 };
 
@@ -42,7 +43,7 @@ private:
     void Clear();
 };
 
-extern CSpeakerGroups g_SpeakerGroups UI_THREAD_ONLY;
+extern UiThreadOnly<CSpeakerGroups> g_SpeakerGroups;
 
 // TRUE when both outputs' types lie in the same linkable range.
 bool IsSameSpeakerGroup(int a, int b);

@@ -4,10 +4,10 @@
 
 #include <algorithm>
 
-uint8_t g_SpeakerTypeState[kSpeakerTypeTableSize];
+UiThreadOnly<uint8_t[kSpeakerTypeTableSize]> g_SpeakerTypeState;
 uint8_t* const g_OutputSpeakerType = g_SpeakerTypeState + 26;
-uint8_t g_SpeakerTypeStateDefaults[kSpeakerTypeTableSize];
-SpeakerPair g_SpeakerPairsLR[6];
+UiThreadOnly<uint8_t[kSpeakerTypeTableSize]> g_SpeakerTypeStateDefaults;
+UiThreadOnly<SpeakerPair[6]> g_SpeakerPairsLR;
 
 namespace {
 

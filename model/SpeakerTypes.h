@@ -3,6 +3,7 @@
 #pragma once
 
 #include "model/DeviceLock.h"
+#include "model/ThreadRole.h"
 
 #include <cstdint>
 
@@ -15,17 +16,17 @@ constexpr uint8_t kTypeHeld = 2;
 constexpr uint8_t kTypeFree = 3;
 
 // Bytes 0..25: state of each type; bytes 26..37: the type of outputs 0..11.
-extern uint8_t g_SpeakerTypeState[kSpeakerTypeTableSize] UI_THREAD_ONLY;
+extern UiThreadOnly<uint8_t[kSpeakerTypeTableSize]> g_SpeakerTypeState;
 extern uint8_t* const g_OutputSpeakerType; // 12 bytes
 // The table as start-up left it (the output-map reset reads it back).
-extern uint8_t g_SpeakerTypeStateDefaults[kSpeakerTypeTableSize] UI_THREAD_ONLY;
+extern UiThreadOnly<uint8_t[kSpeakerTypeTableSize]> g_SpeakerTypeStateDefaults;
 
 struct SpeakerPair {
     int left = 0;
     int right = 0;
     int used = 0;
 };
-extern SpeakerPair g_SpeakerPairsLR[6] UI_THREAD_ONLY;
+extern UiThreadOnly<SpeakerPair[6]> g_SpeakerPairsLR;
 
 struct SpeakerTypeInfo {
     const char* en;

@@ -7,8 +7,7 @@
 
 #include <algorithm>
 
-IPageHost* g_PageHost = nullptr;
-
+UiThreadOnly<IPageHost*> g_PageHost{nullptr};
 
 CViewPage::CViewPage(QWidget* parent) : MessageTarget(parent) {
     setFocusPolicy(Qt::StrongFocus);

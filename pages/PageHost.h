@@ -6,6 +6,7 @@
 #include "model/DeviceLock.h"
 #include "model/Notify.h"
 #include "model/Packet.h"
+#include "model/ThreadRole.h"
 
 class CDeviceSession;
 class CStripBase;
@@ -109,4 +110,4 @@ public:
 };
 
 // The main view, for windows that are not given it (null before it exists).
-extern IPageHost* g_PageHost UI_THREAD_ONLY;
+extern UiThreadOnly<IPageHost*> g_PageHost;

@@ -5,8 +5,8 @@
 #include "model/ModelLock.h"
 #include "model/SourceTable.h"
 
-CSourcePage* g_pInPutDlg = nullptr;
-CSourcePage* g_pLevelDelayDlg = nullptr;
+UiThreadOnly<CSourcePage*> g_pInPutDlg{nullptr};
+UiThreadOnly<CSourcePage*> g_pLevelDelayDlg{nullptr};
 
 namespace source {
 
@@ -47,15 +47,15 @@ void SendSecondSource(IPageHost* view, int s) {
 } // namespace
 
 int SecondSourceFollowsActive(IPageHost* view) {
-    const int before = g_SourceTable.current;
-    if (g_SourceTable.SelectRow(g_ActiveSource, g_InputMode)) return 1;
+    const int before = g_SourceTable->current;
+    if (g_SourceTable->SelectRow(g_ActiveSource, g_InputMode)) return 1;
     if (before != kOff) SendSecondSource(view, kOff);
     return 0;
 }
 
 void StoreSecondSource(IPageHost* view, int s) {
     if (!IsSource(s)) return;
-    g_SourceTable.current = s;
+    g_SourceTable->current = s;
     // As the main view's own list: the device's reports wait while the user chooses.
     g_StateFlags[kFlagStatusGuard] = 1;
     if (view) view->StartEditGuardTimer();

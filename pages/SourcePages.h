@@ -10,6 +10,7 @@
 #pragma once
 
 #include "pages/PageBase.h"
+#include "model/ThreadRole.h"
 
 enum : unsigned {
     WM_SOURCE_REPORTED = WM_USER + 600, // (any, source 0..6): made active elsewhere
@@ -62,5 +63,5 @@ public:
 };
 
 // The input page and the level and delay page while they exist; null otherwise.
-extern CSourcePage* g_pInPutDlg UI_THREAD_ONLY;
-extern CSourcePage* g_pLevelDelayDlg UI_THREAD_ONLY;
+extern UiThreadOnly<CSourcePage*> g_pInPutDlg;
+extern UiThreadOnly<CSourcePage*> g_pLevelDelayDlg;

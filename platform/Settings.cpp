@@ -245,7 +245,7 @@ int ViewSettings::SaveLineSetting() {
 void ViewSettings::StartUpLanguage() {
     Folder(kUpdateFolder) = documents_;
     LoadDspMcuSettings();
-    if (g_LanguageSetting.empty()) {
+    if (g_LanguageSetting->empty()) {
         g_LanguageSetting = g_LanguageFlag.load() ? "Chinese" : "English";
         SaveDspMcuSettings();
     } else {

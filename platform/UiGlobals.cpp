@@ -7,23 +7,23 @@
 #include <QCoreApplication>
 #include <QMenu>
 
-QFont g_FontSmall14;
-QFont g_FontDialog16;
-QFont g_FontHuge108;
-QFont g_FontDialog14;
-QFont g_FontSmall12;
-QFont g_Font15;
-QFont g_FontBold16;
-QFont g_FontTitle24;
-QFont g_FontList16;
-QFont g_FontHeavy16;
+UiThreadOnly<QFont> g_FontSmall14;
+UiThreadOnly<QFont> g_FontDialog16;
+UiThreadOnly<QFont> g_FontHuge108;
+UiThreadOnly<QFont> g_FontDialog14;
+UiThreadOnly<QFont> g_FontSmall12;
+UiThreadOnly<QFont> g_Font15;
+UiThreadOnly<QFont> g_FontBold16;
+UiThreadOnly<QFont> g_FontTitle24;
+UiThreadOnly<QFont> g_FontList16;
+UiThreadOnly<QFont> g_FontHeavy16;
 
 const QBrush g_DialogBkBrush{QColor(g_DialogBkColor)};
 
-QMenu* g_PopupMenu = nullptr;
+UiThreadOnly<QMenu*> g_PopupMenu{nullptr};
 
-std::string g_LanguageSetting;
-int g_LineSetting = 1;
+UiThreadOnly<std::string> g_LanguageSetting;
+UiThreadOnly<int> g_LineSetting{1};
 
 namespace {
 
@@ -45,10 +45,11 @@ void CreateSharedFonts() {
         int weight;
     };
     const FontDef defs[] = {
-        {&g_FontSmall14, 14, 400}, {&g_FontDialog16, 16, 400}, {&g_FontHuge108, 108, 400},
-        {&g_FontDialog14, 14, 400}, {&g_FontSmall12, 12, 400}, {&g_Font15, 15, 400},
-        {&g_FontBold16, 16, 700},   {&g_FontTitle24, 24, 400}, {&g_FontList16, 16, 400},
-        {&g_FontHeavy16, 16, 1200},
+        {&g_FontSmall14.Get(), 14, 400},  {&g_FontDialog16.Get(), 16, 400},
+        {&g_FontHuge108.Get(), 108, 400}, {&g_FontDialog14.Get(), 14, 400},
+        {&g_FontSmall12.Get(), 12, 400},  {&g_Font15.Get(), 15, 400},
+        {&g_FontBold16.Get(), 16, 700},   {&g_FontTitle24.Get(), 24, 400},
+        {&g_FontList16.Get(), 16, 400},   {&g_FontHeavy16.Get(), 16, 1200},
     };
     for (const FontDef& s : defs) *s.font = platform::ArialFont(s.height, s.weight);
 }

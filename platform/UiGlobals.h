@@ -6,6 +6,7 @@
 #include "model/DeviceLock.h"
 
 #include "model/ChannelColors.h"
+#include "model/ThreadRole.h"
 
 #include <QBrush>
 #include <QColor>
@@ -18,16 +19,16 @@
 class QMenu;
 
 // Fonts, created by CreateSharedFonts() in this order (cell heights in pixels).
-extern QFont g_FontSmall14 UI_THREAD_ONLY;  // 14, normal
-extern QFont g_FontDialog16 UI_THREAD_ONLY; // 16, normal
-extern QFont g_FontHuge108 UI_THREAD_ONLY;  // 108, normal
-extern QFont g_FontDialog14 UI_THREAD_ONLY; // 14, normal
-extern QFont g_FontSmall12 UI_THREAD_ONLY;  // 12, normal
-extern QFont g_Font15 UI_THREAD_ONLY;       // 15, normal
-extern QFont g_FontBold16 UI_THREAD_ONLY;   // 16, bold
-extern QFont g_FontTitle24 UI_THREAD_ONLY;  // 24, normal
-extern QFont g_FontList16 UI_THREAD_ONLY;   // 16, normal
-extern QFont g_FontHeavy16 UI_THREAD_ONLY;  // 16, asked for with weight 1200: the heaviest there is
+extern UiThreadOnly<QFont> g_FontSmall14;  // 14, normal
+extern UiThreadOnly<QFont> g_FontDialog16; // 16, normal
+extern UiThreadOnly<QFont> g_FontHuge108;  // 108, normal
+extern UiThreadOnly<QFont> g_FontDialog14; // 14, normal
+extern UiThreadOnly<QFont> g_FontSmall12;  // 12, normal
+extern UiThreadOnly<QFont> g_Font15;       // 15, normal
+extern UiThreadOnly<QFont> g_FontBold16;   // 16, bold
+extern UiThreadOnly<QFont> g_FontTitle24;  // 24, normal
+extern UiThreadOnly<QFont> g_FontList16;   // 16, normal
+extern UiThreadOnly<QFont> g_FontHeavy16;  // 16, asked for with weight 1200: the heaviest there is
 
 // Dialog background.
 constexpr QRgb g_DialogBkColor = qRgb(227, 228, 238);
@@ -41,14 +42,14 @@ constexpr QRgb g_GraphGridArgb = qRgba(100, 100, 100, 255);
 // The speaker-type popup: the first submenu of menu 106 (Chinese) or 107
 // (English). Null until LoadPopupMenu; owned here and released before the
 // application object goes away.
-extern QMenu* g_PopupMenu UI_THREAD_ONLY;
+extern UiThreadOnly<QMenu*> g_PopupMenu;
 constexpr int kSpeakerMenuChinese = 106;
 constexpr int kSpeakerMenuEnglish = 107;
 
 // The stored language choice ("Chinese", "English", or empty) and the stored
 // equaliser display number ("Line_Set", 1 until read).
-extern std::string g_LanguageSetting UI_THREAD_ONLY;
-extern int g_LineSetting UI_THREAD_ONLY;
+extern UiThreadOnly<std::string> g_LanguageSetting;
+extern UiThreadOnly<int> g_LineSetting;
 
 // 1 for a Chinese locale (zh_CN, zh_TW, ...), else 0.
 int LanguageFromLocale(const QLocale& locale);

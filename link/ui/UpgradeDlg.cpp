@@ -241,9 +241,9 @@ void CUpgradeDlg::OnUpdate() {
 void CUpgradeDlg::OnMenuCommand(int command) {
     if (command >= ID_USB_DEVICE_FIRST && command <= ID_USB_DEVICE_LAST) {
         const size_t i = static_cast<size_t>(command - ID_USB_DEVICE_FIRST);
-        if (i < g_UsbDevicePathsCopy.size()) StartOverUsb(g_UsbDevicePathsCopy[i]);
+        if (i < g_UsbDevicePathsCopy->size()) StartOverUsb(g_UsbDevicePathsCopy[i]);
     } else if (command == ID_CONNECT_USB) {
-        if (!g_UsbDevicePathsCopy.empty()) StartOverUsb(g_UsbDevicePathsCopy[0]);
+        if (!g_UsbDevicePathsCopy->empty()) StartOverUsb(g_UsbDevicePathsCopy[0]);
     } else if (command == ID_CONNECT_NETWORK) {
         StartOverNetwork();
     }

@@ -329,7 +329,7 @@ void CInPutDlg::ApplyModeAndSource(int /*hook*/) {
         BitButton(IDC_MODE0 + m)->SetCheck(0);
     m_Strip->ShowModeButtons();
     // AUX2 exists in modes 0 and 1, AUX3 in mode 0 only.
-    const int mode = std::clamp(g_InputMode, 0, 2);
+    const int mode = std::clamp<int>(g_InputMode, 0, 2);
     Control(IDC_SOURCE0 + 4)->setVisible(mode <= 1);
     Control(IDC_SOURCE0 + 5)->setVisible(mode == 0);
     BitButton(IDC_MODE0 + mode)->SetCheck(1);
@@ -477,7 +477,7 @@ void CInPutDlg::OnSecondSourceButton() {
         QAction* item =
             menu.addAction(QString::fromUtf8(cn ? kSecondSourceCn[s] : kSecondSourceEn[s]));
         item->setData(s);
-        item->setEnabled(g_SourceTable.enabled[s] != 0);
+        item->setEnabled(g_SourceTable->enabled[s] != 0);
     }
     const QWidget* button = Control(IDC_SECOND_SOURCE);
     const int chosen =
@@ -487,13 +487,13 @@ void CInPutDlg::OnSecondSourceButton() {
 
 void CInPutDlg::SelectSecondSource(int s) {
     // The menu greys what the active source does not allow; nothing else gets in.
-    if (!source::IsSource(s) || !g_SourceTable.enabled[s] || s == g_SourceTable.current) return;
+    if (!source::IsSource(s) || !g_SourceTable->enabled[s] || s == g_SourceTable->current) return;
     source::StoreSecondSource(m_View, s);
     ShowSecondSource();
 }
 
 void CInPutDlg::ShowSecondSource() {
-    const int c = source::IsSource(g_SourceTable.current) ? g_SourceTable.current : source::kOff;
+    const int c = source::IsSource(g_SourceTable->current) ? g_SourceTable->current : source::kOff;
     const unsigned u = static_cast<unsigned>(c);
     if (g_LanguageFlag.load())
         SetButtonLooks(IDC_SECOND_SOURCE, {u + 3100, u + 3110, u + 3110, 0, 0, 0});

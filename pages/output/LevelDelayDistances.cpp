@@ -77,8 +77,8 @@ const ToggleLayout* ToggleLayoutOf(int id) {
 
 // The pair mode of a front group, 0 for the others.
 int PairModeOfType(int type) {
-    if (type >= 1 && type <= 5) return g_SpeakerGroups.frontLeft.pairMode;
-    if (type >= 7 && type <= 11) return g_SpeakerGroups.frontRight.pairMode;
+    if (type >= 1 && type <= 5) return g_SpeakerGroups->frontLeft.pairMode;
+    if (type >= 7 && type <= 11) return g_SpeakerGroups->frontRight.pairMode;
     return 0;
 }
 
@@ -89,11 +89,12 @@ int CLevel_Delay_Dlg::DistanceFieldOfType(int type) {
 }
 
 int CLevel_Delay_Dlg::ToggleOfType(int type) {
-    const int* state = g_SpeakerGroups.StateOfType(type);
+    const int* state = g_SpeakerGroups->StateOfType(type);
     if (!state) return 0;
     const int pair = PairModeOfType(type);
     for (const ToggleLayout& t : kToggleLayouts)
-        if (g_SpeakerGroups.StateOfType(t.type) == state && (t.pairMode == 0 || t.pairMode == pair))
+        if (g_SpeakerGroups->StateOfType(t.type) == state &&
+            (t.pairMode == 0 || t.pairMode == pair))
             return t.id;
     return 0;
 }
@@ -214,7 +215,7 @@ void CLevel_Delay_Dlg::OnUnitButton(int unit) {
 void CLevel_Delay_Dlg::RefreshLinkToggles() {
     for (const ToggleLayout& t : kToggleLayouts) {
         CBtnPng* b = PngButton(t.id);
-        const int* state = g_SpeakerGroups.StateOfType(t.type);
+        const int* state = g_SpeakerGroups->StateOfType(t.type);
         const bool mine = t.pairMode == 0 || t.pairMode == PairModeOfType(t.type);
         const bool shown = state && *state >= 0 && mine;
         b->setVisible(shown);
@@ -224,7 +225,7 @@ void CLevel_Delay_Dlg::RefreshLinkToggles() {
 }
 
 void CLevel_Delay_Dlg::LockGroupFields(int type, bool lock) {
-    const int* members = g_SpeakerGroups.SlotsOfType(type);
+    const int* members = g_SpeakerGroups->SlotsOfType(type);
     if (!members) return;
     for (int k = 0; k < kOutputs; ++k) {
         if (members[k] < 0) continue;
@@ -236,7 +237,7 @@ void CLevel_Delay_Dlg::LockGroupFields(int type, bool lock) {
 void CLevel_Delay_Dlg::OnLinkToggle(int id) {
     const ToggleLayout* layout = ToggleLayoutOf(id);
     if (!layout) return;
-    int* state = g_SpeakerGroups.StateOfType(layout->type);
+    int* state = g_SpeakerGroups->StateOfType(layout->type);
     if (!state || *state < 0) return;
     *state = *state != 0 ? 0 : 1;
     LockGroupFields(layout->type, *state == 1);
@@ -252,8 +253,8 @@ void CLevel_Delay_Dlg::OnDistanceSpinDelta(int spinId, int delta) {
     const int o = spin->GetChannel();
     if (o < 0 || o >= kOutputs) return;
     const int type = TypeOf(o);
-    const int* state = g_SpeakerGroups.StateOfType(type);
-    const int* members = g_SpeakerGroups.SlotsOfType(type);
+    const int* state = g_SpeakerGroups->StateOfType(type);
+    const int* members = g_SpeakerGroups->SlotsOfType(type);
     if (!state || !members || *state != 1) return;
     for (int k = 0; k < kOutputs; ++k)
         if (members[k] >= 0 && members[k] != o) StepLinkedDistance(members[k], delta);

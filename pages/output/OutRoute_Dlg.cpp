@@ -106,7 +106,7 @@ COutRoute_Dlg::COutRoute_Dlg(QWidget* parent, QWidget* owner) : CStripBase(paren
     const QColor grey(220, 220, 220), orange(255, 102, 0);
     m_TypeButton->SetTextColors(grey, orange, orange, grey, grey, grey);
     m_TypeButton->SetDisabledTextColor(QColor(210, 210, 210));
-    const QFont* font = &g_FontDialog14;
+    const QFont* font = &g_FontDialog14.Get();
     m_TypeButton->SetFonts(font, font, font, font, font, font);
     m_TypeButton->SetDisabledFont(font);
 

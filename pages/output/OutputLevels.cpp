@@ -280,8 +280,8 @@ void COutputDlg::OnDelayTriplet(int unit) {
 
 void COutputDlg::OnLinkedSpinDelta(int spinId, int step) {
     const int type = PageSpeakerType(g_CurrentOutput);
-    const int* state = g_SpeakerGroups.StateOfType(type);
-    const int* members = g_SpeakerGroups.SlotsOfType(type);
+    const int* state = g_SpeakerGroups->StateOfType(type);
+    const int* members = g_SpeakerGroups->SlotsOfType(type);
     if (!state || !members || *state != kGroupLinked) return;
     for (int i = 0; i < 12; ++i) {
         const int o = members[i];
@@ -331,7 +331,7 @@ void COutputDlg::LoadDelayFromModeTable() {
 // ---------------------------------------------------------------------------
 
 void COutputDlg::RefreshSpeakerGroupState() {
-    if (const int* state = g_SpeakerGroups.StateOfType(PageSpeakerType(g_CurrentOutput)))
+    if (const int* state = g_SpeakerGroups->StateOfType(PageSpeakerType(g_CurrentOutput)))
         ShowSpeakerGroupState(*state);
     UpdateDelayFieldsLock();
 }

@@ -186,7 +186,7 @@ bool COutputDlg::RefreshChannelChecked() {
     OfferStored(check, Spin(IDC_LEVEL_SPIN), m_Level);
     Slider(IDC_LEVEL_SLIDER)->SetPos(std::clamp(m_Level, 0, 600));
 
-    const int unit = std::clamp(g_DelayUnit, 0, 2);
+    const int unit = std::clamp<int>(g_DelayUnit, 0, 2);
     SelectListEntry(List(IDC_DELAY_UNIT), unit);
     m_Delay = out->GetDelay();
     Field(IDC_DELAY)->SetValue(m_Delay);

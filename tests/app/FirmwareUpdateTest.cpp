@@ -60,7 +60,7 @@ protected:
     void TearDown() override {
         platform::SetFileChooser(previousChooser);
         DeviceTest::TearDown();
-        g_HexFilePath.clear();
+        g_HexFilePath->clear();
     }
     std::string WriteUpdate(const std::vector<uint8_t>& bytes) {
         const QString path = dir.filePath(QStringLiteral("update.bin"));

@@ -97,7 +97,7 @@ TEST_F(TransferWindowTest, FromADialogDisablesThePresetDialog) {
     g_TransferRunning = 0;
     dlg->OnTimerTick();
     EXPECT_TRUE(presetDlg.isEnabled());
-    g_PresetDlg.clear();
+    g_PresetDlg.Get().clear();
 }
 
 TEST_F(TransferWindowTest, LongCommandLookCreepsThenStandsAtTheEndFor12Ticks) {

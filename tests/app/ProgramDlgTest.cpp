@@ -43,7 +43,7 @@ protected:
         user.Then<CProgramDlg>(std::move(step));
         view->OpenMachinePresetDialog(mode);
         EXPECT_TRUE(user.steps.empty());
-        EXPECT_EQ(g_PresetDlg.data(), nullptr);
+        EXPECT_EQ(g_PresetDlg.Get().data(), nullptr);
     }
     static QPoint CellPoint(CGridCtrl* g, int row, int col) {
         GridRect r;
@@ -130,7 +130,7 @@ TEST_F(ProgramDlgTest, TextsOfEachModeInBothLanguagesWithTheStoredNames) {
         SCOPED_TRACE(c.caption);
         g_LanguageFlag = c.language;
         InDialog(c.mode, [&](CProgramDlg& d) {
-            EXPECT_EQ(g_PresetDlg.data(), &d);
+            EXPECT_EQ(g_PresetDlg.Get().data(), &d);
             EXPECT_EQ(Text(d.windowTitle()), c.caption);
             EXPECT_EQ(Text(d.ActionButton()->text()), c.action);
             EXPECT_EQ(Text(d.QuitButton()->text()), c.quit);

@@ -146,7 +146,7 @@ TEST_F(SettingsDialogDeviceTest, AnOpenAdvancedSettingsDialogFollowsTheLinkAndTh
     ASSERT_NO_FATAL_FAILURE(StartSettled());
     CAdv_Seting dlg(view);
     OpenOnView(dlg);
-    ASSERT_EQ(g_AdvancedDlg.data(), &dlg);
+    ASSERT_EQ(g_AdvancedDlg.Get().data(), &dlg);
     // An address typed and not applied goes when the link changes.
     dlg.AddressEdit()->setText(QStringLiteral("127.0.0.9"));
     dlg.EnableApply(true);

@@ -512,7 +512,7 @@ protected:
         savedPort_ = g_DevicePort.load();
         g_DevicePort = 8899;
         savedLine_ = g_LineSetting;
-        g_SourceTable.Init();
+        g_SourceTable->Init();
         dlg = std::make_unique<MenuAnswer>();
         dlg->m_View = &host;
         dlg->SetData(&data);
@@ -563,9 +563,9 @@ TEST_F(AdvancedTest, TextsFollowTheLanguageAndTheDialogIsRegisteredWhileItLives)
         g_LanguageFlag = c.language;
         MenuAnswer d;
         d.m_View = &host;
-        EXPECT_EQ(g_AdvancedDlg.data(), nullptr);
+        EXPECT_EQ(g_AdvancedDlg.Get().data(), nullptr);
         d.show();
-        EXPECT_EQ(g_AdvancedDlg.data(), &d);
+        EXPECT_EQ(g_AdvancedDlg.Get().data(), &d);
         EXPECT_EQ(Text(d.windowTitle()), c.title);
         EXPECT_EQ(Text(d.Description()->text()), c.description);
         d.InputModeButton()->click();
@@ -575,7 +575,7 @@ TEST_F(AdvancedTest, TextsFollowTheLanguageAndTheDialogIsRegisteredWhileItLives)
         EXPECT_EQ(Text(d.Channels()->GetItemText(11, 0)), "CH12");
         EXPECT_EQ(d.SelectedChannel(), -1);
     }
-    EXPECT_EQ(g_AdvancedDlg.data(), nullptr);
+    EXPECT_EQ(g_AdvancedDlg.Get().data(), nullptr);
 }
 
 TEST_F(AdvancedTest, ApplyIsEnabledOnlyByADifferentAddressOrPortAndTakesThem) {

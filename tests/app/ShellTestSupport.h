@@ -62,7 +62,7 @@ public:
 inline void ResetShellGlobals() {
     ResetLinkGlobals();
     g_LanguageFlag = 0;
-    g_LanguageSetting.clear();
+    g_LanguageSetting->clear();
     g_DeviceSynced = 0;
     g_DisplayMode = 1;
     g_StartChoice = 1;

@@ -49,7 +49,7 @@ class CheckCodeTest(unittest.TestCase):
                     "tests/app/T.cpp:1: g_StateFlags indexed by a number")
 
     def test_a_global_without_a_thread_role_fails(self):
-        good = {"model/G.h": "extern std::atomic<int> g_A;\nextern int g_B UI_THREAD_ONLY;\n"
+        good = {"model/G.h": "extern std::atomic<int> g_A;\nextern UiThreadOnly<int> g_B;\n"
                              "extern uint8_t g_C[8] GUARDED_BY(g_DeviceLock);\nextern const char* const g_D;\n"}
         self.expect("globals", good, {"link/H.h": "extern int g_Count;\n"}, "link/H.h:1: global without a thread role")
 

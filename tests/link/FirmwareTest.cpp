@@ -87,9 +87,9 @@ protected:
         SessionTest::TearDown();
         for (const std::string& f : files)
             ::unlink(f.c_str());
-        g_HexFilePath.clear();
+        g_HexFilePath->clear();
         g_StateFlags[kFlagFirmwareMode] = 0;
-        g_UsbDevicePathsCopy.clear();
+        g_UsbDevicePathsCopy->clear();
     }
 
     void MakeDevice(Transport t) {

@@ -189,7 +189,7 @@ inline int FeedAsReads(CKTVCommand& cmd, const std::vector<uint8_t>& bytes, size
     int result = kFeedMore;
     for (size_t at = 0; at < bytes.size(); at += piece) {
         const size_t n = std::min(piece, bytes.size() - at);
-        std::copy_n(bytes.begin() + static_cast<long>(at), n, g_NetRxBuffer);
+        std::copy_n(bytes.begin() + static_cast<long>(at), n, g_NetRxBuffer.Get());
         const int r = cmd.FeedNetBytes(static_cast<int>(n));
         if (result == kFeedMore) result = r;
     }

@@ -174,7 +174,7 @@ TEST_F(NetTest, ConnectAndExchange) {
     while (reply.size() < 11 + 16) {
         int count = 0;
         ASSERT_GT(net.Receive(count), 0);
-        reply.insert(reply.end(), g_NetRxBuffer, g_NetRxBuffer + count);
+        reply.insert(reply.end(), g_NetRxBuffer.Get(), g_NetRxBuffer.Get() + count);
     }
     EXPECT_EQ(std::string(reply.begin() + 14, reply.begin() + 25), "VELK-FV1.00");
 }

@@ -19,6 +19,11 @@ enum class Transport { Usb, Net };
 
 const char* const kDevicePath = "/dev/hidraw-sim0";
 
+// A status word the worker stores, read under the lock it writes under.
+int32_t StatusWord(int i) {
+    return g_DeviceRecords.Status()[i];
+}
+
 bool IsStatusRequest(const sim::SeenFrame& f) { return f.command == kCmdRead && f.group == 9 && f.channel == 3; }
 
 class WorkerTest : public ModelTest, public ::testing::WithParamInterface<Transport> {
@@ -105,7 +110,7 @@ TEST_P(WorkerTest, IdleWorkerPollsTheStatus) {
     Connect();
     ASSERT_TRUE(Eventually([&] { return SeenCount(IsStatusRequest) >= 5; }));
     EXPECT_EQ(view.Count(WM_LINK_LOST), 0);
-    EXPECT_EQ(g_DeviceRecords.Bytes().status[2], 60) << "the device's first source volume";
+    EXPECT_EQ(StatusWord(2), 60) << "the device's first source volume";
     EXPECT_EQ(view.Count(WM_DEVICE_STATUS), 1) << "the device's status did not change";
 }
 
@@ -162,9 +167,7 @@ TEST_P(WorkerTest, AChangeMadeOnTheDeviceReachesTheView) {
     ASSERT_TRUE(view.WaitFor(WM_DEVICE_STATUS));
     device.TurnSource(3);
     device.TurnVolume(1, 44);
-    EXPECT_TRUE(Eventually([] {
-        return g_DeviceRecords.Bytes().status[0] == 3 && g_DeviceRecords.Bytes().status[3] == 44;
-    }));
+    EXPECT_TRUE(Eventually([] { return StatusWord(0) == 3 && StatusWord(3) == 44; }));
 }
 
 TEST_P(WorkerTest, APresetReadFillsTheImage) {
@@ -274,6 +277,21 @@ TEST_P(WorkerTest, StopIoWhileTheOutputMapIsBeingDelivered) {
     worker->StopIo(true);
     EXPECT_THAT(view.All(), Contains(Sent(WM_OUTPUT_MAP, 0, 0)));
     cmd.SetNotifyWnd(&view);
+}
+
+// The report buffers are the worker's while it runs: another thread that
+// touches them then ends a debug build; once it has stopped they are free.
+TEST_P(WorkerTest, TheRunningWorkerOwnsItsBuffers) {
+    if (!LUMARA_THREAD_CHECKS) GTEST_SKIP() << "thread checks are in debug builds only";
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    Connect();
+    ASSERT_TRUE(view.WaitFor(WM_DEVICE_STATUS));
+    const char* const broken = "the link worker's buffer touched by another thread while it runs";
+    EXPECT_DEATH(g_HidInReport[1] = 0, broken);
+    EXPECT_DEATH(g_NetRxBuffer[0] = 0, broken);
+    worker->StopIo(true);
+    g_HidInReport[1] = 0;
+    g_NetRxBuffer[0] = 0;
 }
 
 INSTANTIATE_TEST_SUITE_P(Transports, WorkerTest, ::testing::Values(Transport::Usb, Transport::Net),

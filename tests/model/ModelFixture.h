@@ -26,7 +26,7 @@ inline void ResetModelState() {
     for (int i = 0; i < 12; ++i) g_LinkKey[i] = i;
     ResetLinkGroups();
     g_LanguageFlag = 0;
-    g_LockPassword.clear();
+    g_LockPassword->clear();
     g_DeviceSynced = 0;
     g_UnsentEdits = 0;
     g_ConnectionKind = 0;

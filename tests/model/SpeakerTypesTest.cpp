@@ -134,15 +134,15 @@ TEST_F(SpeakerTypesTest, NamesAndMenuPositions) {
 }
 
 TEST_F(SpeakerTypesTest, GroupsAtStartUp) {
-    g_SpeakerGroups.Analyse();
-    EXPECT_EQ(g_SpeakerGroups.centre.state, -1);
-    EXPECT_EQ(g_SpeakerGroups.frontLeft.state, -1);
-    EXPECT_EQ(g_SpeakerGroups.frontLeft.pairMode, -1);
-    EXPECT_EQ(g_SpeakerGroups.frontRight.pairMode, -1);
-    EXPECT_EQ(g_SpeakerGroups.rearLeft.state, -1);
-    EXPECT_EQ(g_SpeakerGroups.subwoofers.state, 0);
+    g_SpeakerGroups->Analyse();
+    EXPECT_EQ(g_SpeakerGroups->centre.state, -1);
+    EXPECT_EQ(g_SpeakerGroups->frontLeft.state, -1);
+    EXPECT_EQ(g_SpeakerGroups->frontLeft.pairMode, -1);
+    EXPECT_EQ(g_SpeakerGroups->frontRight.pairMode, -1);
+    EXPECT_EQ(g_SpeakerGroups->rearLeft.state, -1);
+    EXPECT_EQ(g_SpeakerGroups->subwoofers.state, 0);
     for (int k = 0; k < 12; ++k)
-        EXPECT_EQ(g_SpeakerGroups.subwoofers.slots[k], (k == 8 || k == 9) ? k : -1);
+        EXPECT_EQ(g_SpeakerGroups->subwoofers.slots[k], (k == 8 || k == 9) ? k : -1);
 }
 
 TEST_F(SpeakerTypesTest, FrontGroupPairModes) {
@@ -160,8 +160,8 @@ TEST_F(SpeakerTypesTest, FrontGroupPairModes) {
     };
     for (const Case& c : cases) {
         SetTypes(c.types);
-        g_SpeakerGroups.Analyse();
-        const FrontSpeakerGroup& g = g_SpeakerGroups.frontLeft;
+        g_SpeakerGroups->Analyse();
+        const FrontSpeakerGroup& g = g_SpeakerGroups->frontLeft;
         EXPECT_EQ(g.state, c.state);
         EXPECT_EQ(g.pairMode, c.pairMode);
         EXPECT_EQ(std::vector<int>(g.memberTypes, g.memberTypes + 3), c.members);
@@ -169,15 +169,15 @@ TEST_F(SpeakerTypesTest, FrontGroupPairModes) {
             const int t = g_OutputSpeakerType[k];
             EXPECT_EQ(g.slots[k], (t >= 1 && t <= 5) ? k : -1);
         }
-        EXPECT_EQ(g_SpeakerGroups.frontRight.state, -1);
+        EXPECT_EQ(g_SpeakerGroups->frontRight.state, -1);
     }
     SetTypes({19});
-    g_SpeakerGroups.Analyse();
-    EXPECT_EQ(g_SpeakerGroups.centre.state, -1);
+    g_SpeakerGroups->Analyse();
+    EXPECT_EQ(g_SpeakerGroups->centre.state, -1);
     SetTypes({8, 9, 0, 0, 0, 0, 0, 0, 0, 0, 0, 10});
-    g_SpeakerGroups.Analyse();
-    EXPECT_EQ(g_SpeakerGroups.frontRight.state, 0);
-    EXPECT_EQ(g_SpeakerGroups.frontRight.pairMode, 4);
+    g_SpeakerGroups->Analyse();
+    EXPECT_EQ(g_SpeakerGroups->frontRight.state, 0);
+    EXPECT_EQ(g_SpeakerGroups->frontRight.pairMode, 4);
 }
 
 TEST_F(SpeakerTypesTest, SameGroup) {

@@ -126,7 +126,7 @@ TEST_F(InputPageTest, TheSecondSourceMenuGreysByTheActiveSourceAndTheChoiceIsSen
     // A greyed item that still gets in is refused.
     page->choice = 4;
     Command(CInPutDlg::IDC_SECOND_SOURCE);
-    EXPECT_EQ(g_SourceTable.current, 6);
+    EXPECT_EQ(g_SourceTable->current, 6);
     EXPECT_TRUE(Commands().empty());
 
     // AUX1 as active source, then AUX2 as second source: byte 4 and command 8.
@@ -134,7 +134,7 @@ TEST_F(InputPageTest, TheSecondSourceMenuGreysByTheActiveSourceAndTheChoiceIsSen
     host.calls.clear();
     page->choice = 4;
     Command(CInPutDlg::IDC_SECOND_SOURCE);
-    EXPECT_EQ(g_SourceTable.current, 4);
+    EXPECT_EQ(g_SourceTable->current, 4);
     EXPECT_EQ(g_DeviceRecords.Bytes().sourceSetup[kSecondSourceByte],
               3); // the AUX inputs are one code to the device
     EXPECT_EQ(Commands(), std::vector<int>{kRecordSourceSetup});
@@ -148,7 +148,7 @@ TEST_F(InputPageTest, TheSecondSourceMenuGreysByTheActiveSourceAndTheChoiceIsSen
     // Hi.Level does not go with AUX2: the second source falls back to off,
     // on the device too, and the button shows it.
     page->OnSourceButton(1);
-    EXPECT_EQ(g_SourceTable.current, 6);
+    EXPECT_EQ(g_SourceTable->current, 6);
     EXPECT_EQ(g_DeviceRecords.Bytes().sourceSetup[kSecondSourceByte], 6);
     EXPECT_EQ(Commands(), (std::vector<int>{kRecordSourceSetup, kRecordSources}));
     const CInPutDlg::Looks looks = page->ButtonLooks(CInPutDlg::IDC_SECOND_SOURCE);
@@ -284,7 +284,7 @@ TEST_F(InputPageTest, SourcesFromOtherWindowsAreTakenAndOutOfRangeOnesIgnored) {
         SCOPED_TRACE(m.msg);
         platform::SendMessage(page.get(), m.msg, m.w, m.l);
         EXPECT_EQ(g_ActiveSource, 3);
-        EXPECT_EQ(g_SourceTable.current, 6);
+        EXPECT_EQ(g_SourceTable->current, 6);
     }
     EXPECT_TRUE(Commands().empty());
     EXPECT_EQ(Band(3, 5).IsChanged(), 0);
@@ -310,7 +310,7 @@ TEST_F(InputPageTest, ASourceAndModeFromTheDeviceOutOfRangeReachNothing) {
         SCOPED_TRACE(s);
         g_ActiveSource = s;
         g_InputMode = s; // no mode either
-        g_SourceTable.current = s;
+        g_SourceTable->current = s;
         page->ApplyModeAndSource(0);
         EXPECT_EQ(page->Input(), nullptr);
         EXPECT_FALSE(page->EqEditable());

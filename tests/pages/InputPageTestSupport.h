@@ -136,8 +136,8 @@ class InputPageTest : public SourcePageFixture {
 protected:
     void SetUp() override {
         SetUpModel();
-        g_SourceTable.Init();
-        g_SourceTable.SelectRow(1, 0);
+        g_SourceTable->Init();
+        g_SourceTable->SelectRow(1, 0);
         page = std::make_unique<MenuPage>();
         page->SetView(&host);
         page->SetDataModel(data.get());

@@ -47,7 +47,7 @@ protected:
         const uint8_t types[12] = {1, 3, 10, 0, 13, 14, 11, 24, 7, 2, 19, 20};
         for (int i = 0; i < 12; ++i)
             g_OutputSpeakerType[i] = types[i];
-        g_SpeakerGroups.Analyse();
+        g_SpeakerGroups->Analyse();
         page = std::make_unique<Page>();
         page->SetView(&host);
         page->SetChannelArray(data.get());
@@ -343,7 +343,7 @@ TEST_F(LevelDelayTest, ALinkedStepMovesEveryMemberInEachUnit) {
         {3, StepDelayInches},
     };
     Command(Page::kLinkToggle + 1); // front left, pair mode of its three members
-    ASSERT_EQ(g_SpeakerGroups.frontLeft.state, 1);
+    ASSERT_EQ(g_SpeakerGroups->frontLeft.state, 1);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.unit);
         for (int o : {0, 1, 9})
@@ -383,7 +383,7 @@ TEST_F(LevelDelayTest, ALinkToggleLocksItsGroupsFields) {
     EXPECT_TRUE(page->PngButton(toggle)->isVisibleTo(page.get()));
     EXPECT_FALSE(page->Field(Page::kDistanceField)->isReadOnly());
     Command(toggle);
-    EXPECT_EQ(g_SpeakerGroups.frontLeft.state, 1);
+    EXPECT_EQ(g_SpeakerGroups->frontLeft.state, 1);
     EXPECT_TRUE(Checked(toggle));
     for (int d : {0, 1, 2})
         EXPECT_TRUE(page->Field(Page::kDistanceField + d)->isReadOnly()) << d;
@@ -393,7 +393,7 @@ TEST_F(LevelDelayTest, ALinkToggleLocksItsGroupsFields) {
     page->Refresh();
     EXPECT_TRUE(page->Field(Page::kDistanceField)->isReadOnly());
     Command(toggle);
-    EXPECT_EQ(g_SpeakerGroups.frontLeft.state, 0);
+    EXPECT_EQ(g_SpeakerGroups->frontLeft.state, 0);
     EXPECT_FALSE(Checked(toggle));
     EXPECT_FALSE(page->Field(Page::kDistanceField)->isReadOnly());
     // The rear-left toggle is shown; the rear-right one (no members) is not.

@@ -109,8 +109,8 @@ TEST_F(OutputLevelsTest, AGroupDelayStepReachesEveryMemberInEachUnit) {
     g_OutputSpeakerType[0] = 2;
     g_OutputSpeakerType[1] = 1;
     g_OutputSpeakerType[3] = 3;
-    g_SpeakerGroups.Analyse();
-    g_SpeakerGroups.frontLeft.state = kGroupLinked;
+    g_SpeakerGroups->Analyse();
+    g_SpeakerGroups->frontLeft.state = kGroupLinked;
     WithDeviceLock([&] {
         Out(1).SetDelay(100);
         Out(3).SetDelay(719);
@@ -148,7 +148,7 @@ TEST_F(OutputLevelsTest, AGroupDelayStepReachesEveryMemberInEachUnit) {
     // A type outside the groups (front left full range), or a group not linked: nothing.
     for (int type : {6, 2}) {
         g_OutputSpeakerType[0] = static_cast<uint8_t>(type);
-        g_SpeakerGroups.Analyse();
+        g_SpeakerGroups->Analyse();
         const int now = Out(1).GetDelay();
         platform::SendMessage(page.get(), WM_DELAY_SPIN_STEP, COutputDlg::IDC_DELAY_MS_SPIN, 1);
         EXPECT_EQ(Out(1).GetDelay(), now) << type;

@@ -33,10 +33,11 @@ TEST(FontsTest, TheTenSharedFontsHaveTheirCellHeightsAndWeights) {
         int weight;
     };
     const Case cases[] = {
-        {&g_FontSmall14, 14, 400}, {&g_FontDialog16, 16, 400}, {&g_FontHuge108, 108, 400},
-        {&g_FontDialog14, 14, 400}, {&g_FontSmall12, 12, 400}, {&g_Font15, 15, 400},
-        {&g_FontBold16, 16, 700},   {&g_FontTitle24, 24, 400}, {&g_FontList16, 16, 400},
-        {&g_FontHeavy16, 16, 1000},
+        {&g_FontSmall14.Get(), 14, 400},  {&g_FontDialog16.Get(), 16, 400},
+        {&g_FontHuge108.Get(), 108, 400}, {&g_FontDialog14.Get(), 14, 400},
+        {&g_FontSmall12.Get(), 12, 400},  {&g_Font15.Get(), 15, 400},
+        {&g_FontBold16.Get(), 16, 700},   {&g_FontTitle24.Get(), 24, 400},
+        {&g_FontList16.Get(), 16, 400},   {&g_FontHeavy16.Get(), 16, 1000},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(c.font->pixelSize(), PixelSizeForHeight(c.height)) << c.height;

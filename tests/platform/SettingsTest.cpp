@@ -27,8 +27,8 @@ protected:
         docs = dir.filePath(QStringLiteral("Documents")).toStdString();
         file = dir.filePath(QStringLiteral("config/lumara/lumara.ini"));
         store = std::make_unique<SettingsStore>(file);
-        g_HexFilePath.clear();
-        g_LanguageSetting.clear();
+        g_HexFilePath->clear();
+        g_LanguageSetting->clear();
         g_LineSetting = 1;
         g_LanguageFlag = 0;
     }
@@ -96,7 +96,7 @@ TEST_F(SettingsTest, TheStoredLanguageWinsAtLaterStarts) {
             store->Write(names::kDspMcu, names::kName, "");
             store->Write(names::kDspMcu, names::kLanguage, c.stored);
         }
-        g_LanguageSetting.clear();
+        g_LanguageSetting->clear();
         g_LanguageFlag = c.localeFlag;
         View().StartUpLanguage();
         const std::string label = c.stored ? c.stored : "(none)";

@@ -86,8 +86,8 @@ protected:
         platform::SetFileChooser(previousChooser);
         CMessageBox::SetResponder(previousResponder);
         SessionTest::TearDown();
-        g_HexFilePath.clear();
-        g_UsbDevicePathsCopy.clear();
+        g_HexFilePath->clear();
+        g_UsbDevicePathsCopy->clear();
         for (int f : {kFlagFirmwareMode, kFlagUpdateRetryRunning, kFlagInitialRead})
             g_StateFlags[f] = 0;
         g_LanguageFlag = 0;

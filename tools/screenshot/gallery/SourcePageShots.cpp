@@ -30,7 +30,7 @@ const ShotRegistration kLevelDelayPage("level-delay-page", [](Gallery& g) {
     auto* page = new CLevel_Delay_Dlg;
     page->SetView(&g.View());
     page->SetChannelArray(g.View().Data());
-    g_SpeakerGroups.Analyse();
+    g_SpeakerGroups->Analyse();
     page->Refresh();
     page->UpdateInputArea();
     page->UpdateLamps();
