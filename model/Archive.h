@@ -38,6 +38,11 @@ public:
         return bytes_;
     }
     const uint8_t* Data() const { return out_.get(); }
+    // A storing archive starts again with no values, keeping its buffer.
+    void Rewind() {
+        used_ = 0;
+        bytes_.clear();
+    }
     size_t Size() const { return used_; }
     // Bytes read so far by a loading archive.
     size_t Position() const { return pos_; }

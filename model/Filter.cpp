@@ -289,23 +289,22 @@ void CFilter::Serialize(CArchive& ar) {
                            FitsSignedWord(BandwidthCodeOf(s.bandwidth));
         if (!valid) ar.Refuse();
     }
-    // A refused or cut-short filter keeps its settings.
-    if (ar.IsLoading() && !ar.Failed()) {
-        kind_ = s.kind;
-        freq_ = s.freq;
-        applied_ = s.applied;
-        third_ = s.third;
-        gain_ = s.gain;
-        eqBypass_ = s.eqBypass;
-        off_ = s.off;
-        bandwidth_ = s.bandwidth;
-        family_ = s.family;
-        slope_ = s.slope;
-        itemCode_ = s.itemCode;
-    }
     // Storing reads the settings only: the handles and the curve are already
     // those of the settings, and a document save need not redraw the graph.
-    if (!ar.IsLoading()) return;
+    // A refused or cut-short filter keeps its settings, and so its handles
+    // and curve too.
+    if (!ar.IsLoading() || ar.Failed()) return;
+    kind_ = s.kind;
+    freq_ = s.freq;
+    applied_ = s.applied;
+    third_ = s.third;
+    gain_ = s.gain;
+    eqBypass_ = s.eqBypass;
+    off_ = s.off;
+    bandwidth_ = s.bandwidth;
+    family_ = s.family;
+    slope_ = s.slope;
+    itemCode_ = s.itemCode;
     Relayout();
     UpdateCurve();
 }

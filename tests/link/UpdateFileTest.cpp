@@ -5,6 +5,7 @@
 
 #include "model/Globals.h"
 #include "tests/link/UpdateFiles.h"
+#include "tools/fuzz/updatefile/UpdateFileInput.h"
 
 #include <gmock/gmock.h>
 
@@ -138,7 +139,8 @@ TEST(UpdateFileTest, ReadingAFileTellsAMissingFileFromARefusedOne) {
     ::unlink(huge.c_str());
 }
 
-// The fuzzer's seed corpus: a valid file of every layout, and damaged ones.
+// The fuzzer's seed corpus: a valid file of every layout, and damaged ones,
+// each in the fuzzer's form (UpdateFileInput.h).
 TEST(UpdateFileTest, TheSeedCorpusHoldsEveryLayoutAndItsDamage) {
     const std::string corpus = std::string(LUMARA_SOURCE_DIR) + "/tools/fuzz/updatefile/corpus/";
     struct Case {
@@ -158,9 +160,13 @@ TEST(UpdateFileTest, TheSeedCorpusHoldsEveryLayoutAndItsDamage) {
         {"empty", UpdateFileResult::Refused},
         {"tag-cut", UpdateFileResult::Refused},
     };
+    updatefuzz::FileOfInput files;
     for (const Case& c : cases) {
+        const std::vector<uint8_t> input = ReadFileBytes(corpus + c.name);
+        ASSERT_FALSE(input.empty()) << c.name;
+        const auto [file, size] = files.Make(input.data(), input.size());
         UpdateImage image;
-        EXPECT_EQ(ReadUpdateFile(corpus + c.name, image), c.result) << c.name;
+        EXPECT_EQ(ParseUpdateFile(file, size, image), c.result) << c.name;
     }
 }
 

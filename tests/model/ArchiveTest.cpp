@@ -75,6 +75,20 @@ TEST_F(ArchiveTest, ValueLayouts) {
     EXPECT_EQ(s2, "Door");
 }
 
+// A storing archive used again holds only the values stored since it was
+// rewound, whatever it handed out before.
+TEST_F(ArchiveTest, RewoundArchiveHoldsOnlyWhatFollows) {
+    CArchive out;
+    int first = 0x01020304;
+    out.Dword(first);
+    ASSERT_EQ(out.Bytes(), Hex("04 03 02 01"));
+    out.Rewind();
+    int second = 0x0A0B0C0D;
+    out.Dword(second);
+    EXPECT_EQ(out.Size(), 4u);
+    EXPECT_EQ(out.Bytes(), Hex("0D 0C 0B 0A"));
+}
+
 TEST_F(ArchiveTest, StringLengthPrefixesAndText) {
     struct Case {
         size_t length;

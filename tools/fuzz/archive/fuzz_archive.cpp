@@ -23,15 +23,22 @@ namespace {
 // The model as stored; kept in one buffer that later stores reuse.
 std::vector<uint8_t> g_Before;
 
-void Keep(CKTV_Data& model) {
-    CArchive ar;
+// The model stored into one archive kept for every store, so that no store
+// takes fresh pages.
+const CArchive& Store(CKTV_Data& model) {
+    static CArchive ar;
+    ar.Rewind();
     model.Serialize(ar);
+    return ar;
+}
+
+void Keep(CKTV_Data& model) {
+    const CArchive& ar = Store(model);
     g_Before.assign(ar.Data(), ar.Data() + ar.Size());
 }
 
 bool Holds(CKTV_Data& model) {
-    CArchive ar;
-    model.Serialize(ar);
+    const CArchive& ar = Store(model);
     return ar.Size() == g_Before.size() && std::memcmp(ar.Data(), g_Before.data(), ar.Size()) == 0;
 }
 
