@@ -43,6 +43,28 @@ class CheckCodeTest(unittest.TestCase):
         self.expect("layers", good, {"controls/core/E.h": '#include "controls/Button.h"\n'},
                     "controls/core/E.h:1: controls/core/ includes controls/Button.h")
 
+    def test_each_layer_of_the_program_includes_only_the_layers_below_it(self):
+        good = {"files/Doc.cpp": '#include "model/A.h"\n#include <vector>\n', "model/A.h": "",
+                "controls/grid/Grid.cpp": '#include "controls/Button.h"\n#include <QWidget>\n',
+                "pages/output/Page.cpp": '#include "controls/Button.h"\n',
+                "features/presets/Prompt.cpp": '#include "pages/PageBase.h"\n#include "files/Doc.h"\n'
+                                               '#include "features/system/Warn.h"\n',
+                "app/View.cpp": '#include "features/presets/Prompt.h"\n#include "controls/grid/Grid.h"\n'}
+        cases = [
+            ({"files/Codec.cpp": '#include <QString>\n'}, "files/Codec.cpp:1: files/ never includes Qt"),
+            ({"files/Names.cpp": '#include "controls/Button.h"\n'},
+             "files/Names.cpp:1: files/ includes controls/Button.h from the higher layer controls/"),
+            ({"controls/Button.cpp": '#include "controls/grid/Grid.h"\n'},
+             "controls/Button.cpp:1: controls/ includes controls/grid/Grid.h from the higher layer controls/grid/"),
+            ({"pages/output/Strip.cpp": '#include "features/outputs/Strip.h"\n'},
+             "pages/output/Strip.cpp:1: pages/ includes features/outputs/Strip.h from the higher layer features/"),
+            ({"features/outputs/Dialog.cpp": '#include "app/LumaraView.h"\n'},
+             "features/outputs/Dialog.cpp:1: features/ includes app/LumaraView.h from the higher layer app/"),
+        ]
+        for bad, needle in cases:
+            with self.subTest(needle=needle):
+                self.expect("layers", good, bad, needle)
+
     def test_a_state_flag_indexed_by_a_number_fails(self):
         good = {"app/A.cpp": "g_StateFlags[kFlagStatusGuard] = 1; // not g_StateFlags[40]\n"}
         self.expect("state-flags", good, {"tests/app/T.cpp": "EXPECT_EQ(g_StateFlags[ 29].load(), 1);\n"},
