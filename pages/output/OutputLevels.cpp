@@ -181,19 +181,6 @@ void COutputDlg::OnPolarityButton() {
 // Phase: kept in the top band of the output
 // ---------------------------------------------------------------------------
 
-void COutputDlg::ApplyPhaseToTopBand(CKTV_OutData& out, int phase) {
-    CFilter* top = out.GetFilter(kBandCount - 1);
-    if (!top) return;
-    if (phase == kPhaseOff) {
-        top->SetKind(FilterKind::Peaking);
-        top->SetFreq(20000, 1);
-        return;
-    }
-    if (top->GetKind() != FilterKind::Special) top->SetKind(FilterKind::Special);
-    top->SetFreq(phase, 1);
-    top->SetBandwidthCode(kPhaseBandwidth);
-}
-
 void COutputDlg::OnPhase(bool fromSpin) {
     CKTV_OutData* out = CurrentOut();
     if (!out) return;
