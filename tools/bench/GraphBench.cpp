@@ -7,7 +7,7 @@
 // page's dynamics curve.
 #include "controls/COM_EXT_LIMStatic.h"
 #include "controls/EqCurveStatic.h"
-#include "controls/GraphSnapshots.h"
+#include "tools/screenshot/snapshots/GraphSnapshots.h"
 #include "model/DataDefine.h"
 #include "model/Filter.h"
 #include "model/Globals.h"

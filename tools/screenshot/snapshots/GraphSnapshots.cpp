@@ -1,4 +1,4 @@
-#include "controls/GraphSnapshots.h"
+#include "tools/screenshot/snapshots/GraphSnapshots.h"
 
 #include "controls/COM_EXT_LIMStatic.h"
 #include "controls/EqCurveStatic.h"
