@@ -14,10 +14,10 @@
 #include "model/Globals.h"
 #include "model/LinkKeys.h"
 
-#include "app/PresetJson.h"
+#include "files/PresetJson.h"
 #include "app/ViewPages.h"
 #include "controls/BitButton.h"
-#include "controls/ComboButton.h"
+#include "controls/DropListButton.h"
 #include "controls/LinkIndicator.h"
 #include "controls/TabCtrl.h"
 #include "controls/XPButton.h"
@@ -40,11 +40,11 @@
 #include <string>
 
 class CGradientProgressCtrl;
-class CInputNoise;
+class CMixParametersDialog;
 class CKTV_Data;
 class CKTV_OutData;
 class CLumaraDoc;
-class CUpgradeDlg;
+class CFirmwareUpdateDialog;
 class CPositionButtons;
 class QLineEdit;
 class QMenu;
@@ -359,7 +359,7 @@ public:
     // The system menu's firmware-update command: the update dialog, modally.
     void OnFirmwareUpdateCommand();
     // Runs the dialog; tests drive it without waiting.
-    virtual int RunUpgradeDialog(CUpgradeDlg& dialog);
+    virtual int RunUpgradeDialog(CFirmwareUpdateDialog& dialog);
     bool ChooseUpdateFile();
     bool LoadUpdateFile() { return m_Session.LoadUpdateFile(); }
     void CancelFirmwareUpdate() { m_Session.CancelFirmwareUpdate(); }
@@ -493,7 +493,7 @@ public:
     bool IsAccessGranted() const { return m_AccessGranted != 0; }
     // The open mix-parameter dialog shows the records again (after a load).
     void RefreshMixParamDialog();
-    CInputNoise* MixParamDialog() const;
+    CMixParametersDialog* MixParamDialog() const;
     void OnSourceVolumeCommand();
     void OnSourcePresetCommand();
     void OnDefaultSourceCommand();
@@ -539,9 +539,9 @@ public:
     CBitButton* PageButton(int page) const;
     CBitButton* BitButton(int id) const;
     CXPButton* ModeButton(int page) const { return page >= 0 && page < 4 ? m_ModeButtons[page] : nullptr; }
-    CComBoxBtn* InputSourceList() const { return m_InputSourceList; }
-    CComBoxBtn* MixSourceList() const { return m_MixSourceList; }
-    CShow_Link* LinkStatus() const { return m_LinkStatus; }
+    CDropListButton* InputSourceList() const { return m_InputSourceList; }
+    CDropListButton* MixSourceList() const { return m_MixSourceList; }
+    CLinkStateText* LinkStatus() const { return m_LinkStatus; }
     CXPButton* ConnectButton() const { return m_ConnectButton; }
     CGradientProgressCtrl* Progress() const { return m_Progress; }
     QRect DragRect() const { return m_DragRect; }
@@ -607,7 +607,7 @@ private:
     CBitButton* m_PresetNameButton = nullptr;
     CBitButton* m_MinimiseButton = nullptr;
     CBitButton* m_CloseButton = nullptr;
-    CShow_Link* m_LinkStatus = nullptr;
+    CLinkStateText* m_LinkStatus = nullptr;
     CBitButton* m_SceneSlot1 = nullptr; // hidden
     CBitButton* m_LockButton = nullptr;
     CBitButton* m_MixToggle = nullptr;
@@ -616,8 +616,8 @@ private:
     CBitButton* m_MapResetButton = nullptr;
     CBitButton* m_SceneLoadButton = nullptr;
     CBitButton* m_SceneStoreButton = nullptr;
-    CComBoxBtn* m_InputSourceList = nullptr;
-    CComBoxBtn* m_MixSourceList = nullptr;
+    CDropListButton* m_InputSourceList = nullptr;
+    CDropListButton* m_MixSourceList = nullptr;
     CBitButton* m_MixWarning = nullptr;
     std::map<int, CBitButton*> m_BitButtons; // by control id
 
@@ -661,7 +661,7 @@ private:
     QMenu* m_ModeMenu = nullptr; // children of the view
     QMenu* m_SystemMenu = nullptr;
     int m_AccessGranted = 0;
-    QPointer<CInputNoise> m_MixParamDlg; // the open mix-parameter dialog
+    QPointer<CMixParametersDialog> m_MixParamDlg; // the open mix-parameter dialog
 };
 
 // The main view for the pages and dialogs.

@@ -2,7 +2,7 @@
 // the user sees of the connection, and the engine's messages handed to the
 // device session, which connects, checks the version, closes links and
 // queues the reads (link/DeviceSession.h).
-#include "app/DisplayDlg.h"
+#include "features/connection/TransferWindow.h"
 #include "app/LumaraView.h"
 #include "app/ShellMessages.h"
 #include "controls/ColorMenu.h"

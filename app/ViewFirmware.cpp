@@ -1,21 +1,21 @@
 // The main view's side of the firmware update: the dialog, opened from the
 // system menu, and the engine's two messages of an update. The session does
-// the work (link/DeviceSession.h); the dialog is link/ui/UpgradeDlg.h.
+// the work (link/DeviceSession.h); the dialog is features/firmware/FirmwareUpdateDialog.h.
 #include "app/LumaraView.h"
 
 #include "controls/GradientProgressCtrl.h"
 #include "controls/ModalDialog.h"
-#include "link/ui/UpgradeDlg.h"
+#include "features/firmware/FirmwareUpdateDialog.h"
 #include "model/Globals.h"
 
-int CLumaraView::RunUpgradeDialog(CUpgradeDlg& dialog) {
+int CLumaraView::RunUpgradeDialog(CFirmwareUpdateDialog& dialog) {
     return ctl::RunModal(dialog);
 }
 
 void CLumaraView::OnFirmwareUpdateCommand() {
     g_StateFlags[kFlagUpdateRetryRunning] = 0;
     {
-        CUpgradeDlg dialog(m_Session, m_ViewSettings);
+        CFirmwareUpdateDialog dialog(m_Session, m_ViewSettings);
         RunUpgradeDialog(dialog);
     }
     // However the dialog ended, nothing of it stays.

@@ -7,7 +7,7 @@
 
 #include "controls/GradientProgressCtrl.h"
 #include "controls/StaticControls.h"
-#include "link/ui/UpgradeDlg.h"
+#include "features/firmware/FirmwareUpdateDialog.h"
 #include "platform/FileChooser.h"
 #include "tests/link/FirmwareTestSupport.h"
 #include "tests/link/UpdateFiles.h"
@@ -32,12 +32,12 @@ public:
 class FirmwareView : public DeviceView {
 public:
     using DeviceView::DeviceView;
-    int RunUpgradeDialog(CUpgradeDlg& dialog) override {
+    int RunUpgradeDialog(CFirmwareUpdateDialog& dialog) override {
         dialog.show();
         if (drive) drive(dialog);
         return 0;
     }
-    std::function<void(CUpgradeDlg&)> drive;
+    std::function<void(CFirmwareUpdateDialog&)> drive;
 };
 
 class FirmwareUpdateTest : public DeviceTest {
@@ -86,7 +86,7 @@ TEST_F(FirmwareUpdateTest, TheUserPicksTheFileStartsOverUsbAndQuitsWhenItIsDone)
     const std::string path = WriteUpdate(FullUpdateFile(dsp, &part));
     chooser.answer = QString::fromStdString(path);
     int total = 0;
-    firmwareView->drive = [&](CUpgradeDlg& dialog) {
+    firmwareView->drive = [&](CFirmwareUpdateDialog& dialog) {
         dialog.BrowseButton()->click();
         EXPECT_EQ(dialog.PathEdit()->text().toStdString(), path);
         // The popup's USB entry (the popup itself is the dialog's own test's).
@@ -131,7 +131,7 @@ TEST_F(FirmwareUpdateTest, ACancelledUpdateSaysSoAndTheProgramConnectsAgain) {
     g_HexFilePath = path;
     usbDevice.SetFirmwareFault(kStepDspData, sim::FirmwareFault::Silence, 3);
     app.m_LinkEnvironment.timings.firmware.usbDspDataWaits = 1000;
-    firmwareView->drive = [&](CUpgradeDlg& dialog) {
+    firmwareView->drive = [&](CFirmwareUpdateDialog& dialog) {
         dialog.StartOverUsb("/dev/hidraw7");
         ASSERT_TRUE(PumpUntil([&] { return usbDevice.Firmware().dsp.size() >= 2 * 44; }, 20000));
         boxes.clear();
@@ -164,7 +164,7 @@ TEST_F(FirmwareUpdateTest, ARefusedFileLeavesTheProgramConnected) {
     const std::string path = WriteUpdate(ControllerUpdateFile({1, 2, 3}));
     g_HexFilePath = path;
     size_t frames = 0;
-    firmwareView->drive = [&](CUpgradeDlg& dialog) {
+    firmwareView->drive = [&](CFirmwareUpdateDialog& dialog) {
         boxes.clear();
         dialog.UpdateButton()->click();
         EXPECT_THAT(BoxTexts(), ElementsAre("Update file error!"));
