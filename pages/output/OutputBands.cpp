@@ -12,7 +12,7 @@
 #include "model/Globals.h"
 #include "model/KTV_Data.h"
 #include "controls/MessageBox.h"
-#include "model/LinkKeys.h"
+#include "model/LinkedEdits.h"
 #include "model/ModelLock.h"
 
 void COutputPage::OnBandField(int band, int field) {
@@ -100,32 +100,10 @@ void COutputPage::OnBandBypass(int band) {
 void COutputPage::CopyBandToLinked(int band, int field) {
     CKTV_OutData* out = CurrentOut();
     if (!out) return;
-    const CFilter* source = out->GetFilter(band);
-    const bool top = band == kBandCount - 1;
+    static constexpr BandEdit kEdits[] = {BandEdit::Freq, BandEdit::Q, BandEdit::Gain,
+                                          BandEdit::Bypass};
     DeviceLockGuard lock(g_DeviceLock);
-    // Only the edited value: the linked bands keep their other values.
-    for (CKTV_OutData* linked : LinkedOutputs()) {
-        CFilter* f = linked->GetFilter(band);
-        switch (field) {
-        case kFieldFreq:
-            f->SetFreq(source->GetFreq(), 1);
-            if (top && f->GetKind() == FilterKind::Special) f->SetKind(FilterKind::Peaking);
-            break;
-        case kFieldQ:
-            f->SetBandwidthCode(source->GetBandwidthCode());
-            if (top && f->GetKind() == FilterKind::Special) {
-                f->SetKind(FilterKind::Peaking);
-                f->SetFreq(20000, 1);
-            }
-            break;
-        case kFieldGain:
-            f->SetGainCode(source->GetGainCode());
-            break;
-        default:
-            f->SetBypass(m_BandBypass);
-            break;
-        }
-    }
+    CopyBandEdit(*out, band, kEdits[field], m_BandBypass, LinkedOutputs());
 }
 
 void COutputPage::CopyBandFreqToLinked(int band) {
@@ -156,23 +134,16 @@ void COutputPage::ToggleAllBypass() {
     CXPButton* button = XPButton(IDC_ALL_BYPASS);
     const int wanted = button->GetCheck() ? 0 : 1;
     m_AllBypass = wanted;
-    int allFlat = 0;
+    AllBypassStep step;
     {
         DeviceLockGuard lock(g_DeviceLock);
-        out->SetFiltersOption(wanted);
-        allFlat = wanted == 0 ? out->UpdateAllEqBypassed() : 0;
-        // Nothing to restore: every band is flat anyway.
-        if (allFlat) out->SetFiltersOption(1);
+        step = SwitchAllBandsBypass(*out, wanted);
     }
-    if (allFlat) {
+    if (step.allFlat) {
         button->SetCheck(1);
         return;
     }
-    int state = 0;
-    {
-        DeviceLockGuard lock(g_DeviceLock);
-        state = out->UpdateAllEqBypassed();
-    }
+    const int state = step.state;
     m_AllBypass = state;
     const bool chinese = g_LanguageFlag.load() != 0;
     const BiText& question = state ? g_BypassEqText : g_RestoreEqText;
@@ -210,11 +181,6 @@ void COutputPage::ToggleAllBypass() {
 void COutputPage::ApplyAllBypassToLinked() {
     if (!m_Data) return;
     DeviceLockGuard lock(g_DeviceLock);
-    const int c = g_CurrentOutput;
-    for (int k = 0; k < 12; ++k) {
-        if (!SameLinkKey(k, c)) continue;
-        if (k != c)
-            if (CKTV_OutData* o = m_Data->GetOut(k)) o->SetFiltersOption(m_AllBypass);
+    for (int k : ApplyAllBypassToGroup(*m_Data, g_CurrentOutput, m_AllBypass))
         if (m_View) m_View->SendOutputBlockLocked(k);
-    }
 }

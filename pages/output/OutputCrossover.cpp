@@ -119,19 +119,15 @@ void COutputPage::CopyCrossoverToLinked(bool high, CopyKind kind) {
     if (!out) return;
     const CFilter* source = Side(*out, high);
     DeviceLockGuard lock(g_DeviceLock);
-    // A linked output takes the value as it is, whatever its own other crossover.
-    for (CKTV_OutData* linked : LinkedOutputs()) {
-        CFilter* f = Side(*linked, high);
-        switch (kind) {
-        case kCopyFreq:
-            f->SetFreq(source->GetFreq(), 1);
-            break;
-        case kCopyFamily:
-            f->SetFamily(source->GetFamily(), 1);
-            break;
-        case kCopySlope:
-            f->SetSlope(source->GetSlope(), 1);
-            break;
-        }
+    switch (kind) {
+    case kCopyFreq:
+        CopyCrossoverEdit(high, CrossoverEdit::Freq, source->GetFreq(), LinkedOutputs());
+        break;
+    case kCopyFamily:
+        CopyCrossoverEdit(high, CrossoverEdit::Family, source->GetFamily(), LinkedOutputs());
+        break;
+    case kCopySlope:
+        CopyCrossoverEdit(high, CrossoverEdit::Slope, source->GetSlope(), LinkedOutputs());
+        break;
     }
 }

@@ -181,19 +181,6 @@ void COutputPage::OnPolarityButton() {
 // Phase: kept in the top band of the output
 // ---------------------------------------------------------------------------
 
-void COutputPage::ApplyPhaseToTopBand(CKTV_OutData& out, int phase) {
-    CFilter* top = out.GetFilter(kBandCount - 1);
-    if (!top) return;
-    if (phase == kPhaseOff) {
-        top->SetKind(FilterKind::Peaking);
-        top->SetFreq(20000, 1);
-        return;
-    }
-    if (top->GetKind() != FilterKind::Special) top->SetKind(FilterKind::Special);
-    top->SetFreq(phase, 1);
-    top->SetBandwidthCode(kPhaseBandwidth);
-}
-
 void COutputPage::OnPhase(bool fromSpin) {
     CKTV_OutData* out = CurrentOut();
     if (!out) return;

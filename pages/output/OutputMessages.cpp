@@ -17,20 +17,12 @@
 #include "model/LinkGroups.h"
 #include "controls/MessageBox.h"
 #include "model/LinkKeys.h"
+#include "model/LinkedEdits.h"
 #include "model/ModelLock.h"
 
 #include <algorithm>
 #include <cmath>
 #include <string>
-
-namespace {
-
-// The gain a band stores, as a code, whatever it reports while bypassed.
-int StoredGainCode(const CFilter& f) {
-    return static_cast<int>(std::lround((f.GetGain() + 20.0) * 10.0));
-}
-
-} // namespace
 
 void COutputPage::ApplyGraphBand(int code) {
     CKTV_OutData* out = CurrentOut();
@@ -67,8 +59,7 @@ void COutputPage::ApplyGraphBand(int code) {
     if (!Offer(Spin(high ? IDC_HPF_SPIN : IDC_LPF_SPIN), freq)) return;
     {
         DeviceLockGuard lock(g_DeviceLock);
-        for (CKTV_OutData* linked : LinkedOutputs())
-            (high ? linked->GetHighPass() : linked->GetLowPass())->SetFreq(freq, 1);
+        CopyCrossoverEdit(high, CrossoverEdit::Freq, freq, LinkedOutputs());
     }
     (high ? m_HpfFreq : m_LpfFreq) = freq;
     MarkBandsOutsideCrossover();
@@ -86,20 +77,9 @@ void COutputPage::ApplyGraphBand(int code) {
 void COutputPage::PropagateBandToLinked(int band) {
     CKTV_OutData* out = CurrentOut();
     if (!out) return;
-    const CFilter* source = out->GetFilter(band);
-    // A bypassed band reports 0 dB for drawing while it keeps its gain: only
-    // a band that is really at its reported gain hands the gain on.
-    const bool gainIsReal = !source->IsBypassedOrFlat() || StoredGainCode(*source) == kGainCodeFlat;
     {
         DeviceLockGuard lock(g_DeviceLock);
-        for (CKTV_OutData* linked : LinkedOutputs()) {
-            CFilter* f = linked->GetFilter(band);
-            f->SetFreq(source->GetFreq(), 1);
-            f->SetBandwidthCode(source->GetBandwidthCode());
-            if (gainIsReal) f->SetGainCode(source->GetGainCode());
-            if (band == kBandCount - 1 && f->GetKind() == FilterKind::Special)
-                f->SetKind(FilterKind::Peaking);
-        }
+        CopyDraggedBand(*out, band, LinkedOutputs());
     }
     m_Graph->Redraw(-1);
 }
@@ -191,8 +171,7 @@ void COutputPage::OnHpfFrequencyList() {
         {
             DeviceLockGuard lock(g_DeviceLock);
             hp->SetFreq(freq, 1);
-            for (CKTV_OutData* linked : LinkedOutputs())
-                linked->GetHighPass()->SetFreq(freq, 1);
+            CopyCrossoverEdit(true, CrossoverEdit::Freq, freq, LinkedOutputs());
         }
         m_HpfFreq = freq;
         Spin(IDC_HPF_SPIN)->SetValueChecked(freq);
@@ -242,8 +221,7 @@ void COutputPage::MuteMaskOutputs(int output, bool begin) {
 
 void COutputPage::CopyToLinkedOutputs(int output) {
     DeviceLockGuard lock(g_DeviceLock);
-    for (int i = 0; i < 12; ++i) {
-        if (i == output || !SameLinkKey(i, output)) continue;
+    for (int i : LinkedOutputIndexes(output)) {
         if (m_View) m_View->CopyOutputEq(output, i);
         g_LinkActive = 1;
     }
@@ -291,9 +269,8 @@ void COutputPage::SetChannelGain(int output, int code) {
     DeviceLockGuard lock(g_DeviceLock);
     out->SetGain(static_cast<int16_t>(code));
     out->SetOutputOn(1);
-    for (int k = 0; k < 12; ++k)
-        if (k != output && SameLinkKey(k, output))
-            if (CKTV_OutData* o = m_Data->GetOut(k)) m_Panels[k].gain = o->GetGain();
+    for (int k : LinkedOutputIndexes(output))
+        if (CKTV_OutData* o = m_Data->GetOut(k)) m_Panels[k].gain = o->GetGain();
 }
 
 // ---------------------------------------------------------------------------

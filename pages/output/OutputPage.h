@@ -10,6 +10,7 @@
 // link key (g_LinkKey). The page reaches the main view only through IPageHost.
 #pragma once
 
+#include "model/LinkedEdits.h"
 #include "pages/PageBase.h"
 #include "platform/Skin.h"
 
@@ -138,8 +139,8 @@ public:
         kListDelayUnit = 1102,
     };
     static constexpr int kBandCount = 31;
-    static constexpr int kPhaseOff = 20; // the phase value of 0 degrees
-    static constexpr int kPhaseBandwidth = 249;
+    static constexpr int kPhaseOff = kPhaseOffValue; // the phase value of 0 degrees
+    static constexpr int kPhaseBandwidth = kPhaseBandwidthCode;
     static constexpr int kBandSliderRange = 240; // gain codes 80..320
     static constexpr int kPhaseTimerId = 84559;
     static constexpr int kPhaseRedisplayMs = 500;
@@ -366,8 +367,6 @@ private:
     void OnLevelSlider(int id, bool ended);
     void OnPhase(bool fromSpin);
     void OnPhaseFreq(bool fromSpin);
-    // Band 30 of an output takes the phase value (20: no phase).
-    static void ApplyPhaseToTopBand(CKTV_OutData& out, int phase);
     LRESULT OnFocusMove(WPARAM id, LPARAM key);
 
     enum CopyKind { kCopyFreq, kCopyFamily, kCopySlope };

@@ -21,7 +21,7 @@
 #include "model/Filter.h"
 #include "model/Globals.h"
 #include "model/KTV_Data.h"
-#include "model/LinkKeys.h"
+#include "model/LinkedEdits.h"
 #include "model/ModelLock.h"
 #include "model/SpeakerTypes.h"
 
@@ -68,13 +68,9 @@ CKTV_OutData* COutputPage::CurrentOut() const {
 }
 
 std::vector<CKTV_OutData*> COutputPage::LinkedOutputs() const {
-    std::vector<CKTV_OutData*> out;
-    if (!m_Data || g_CurrentOutput < 0 || g_CurrentOutput >= 12) return out;
+    if (!m_Data) return {};
     DeviceLockGuard lock(g_DeviceLock); // the keys are the frame builders' too
-    for (int k = 0; k < 12; ++k)
-        if (k != g_CurrentOutput && SameLinkKey(k, g_CurrentOutput))
-            if (CKTV_OutData* o = m_Data->GetOut(k)) out.push_back(o);
-    return out;
+    return LinkedOutputsOf(*m_Data, g_CurrentOutput);
 }
 
 int COutputPage::PageSpeakerType(int output) {

@@ -3,7 +3,7 @@
 // LUMARA_SNAPSHOT_DIR keeps them in a folder of one's choice.
 #include "tests/app/PresetTestSupport.h"
 
-#include "app/PresetSnapshots.h"
+#include "tools/screenshot/snapshots/PresetSnapshots.h"
 #include "model/TextCodec.h"
 
 #include <QDir>

@@ -4,7 +4,7 @@
 // link group.
 #include "tests/app/DeviceTestSupport.h"
 
-#include "app/TopBarSnapshots.h"
+#include "tools/screenshot/snapshots/TopBarSnapshots.h"
 #include "controls/ButtonRadio.h"
 #include "model/KTV_Data.h"
 #include "model/SpeakerTypes.h"

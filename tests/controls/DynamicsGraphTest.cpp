@@ -6,7 +6,7 @@
 #include "tests/controls/SkinTestSupport.h"
 
 #include "controls/DynamicsGraph.h"
-#include "controls/GraphSnapshots.h"
+#include "tools/screenshot/snapshots/GraphSnapshots.h"
 #include "model/Globals.h"
 
 #include <QPainter>

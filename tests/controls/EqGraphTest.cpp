@@ -5,7 +5,7 @@
 #include "tests/controls/SkinTestSupport.h"
 
 #include "controls/EqGraph.h"
-#include "controls/GraphSnapshots.h"
+#include "tools/screenshot/snapshots/GraphSnapshots.h"
 #include "model/Archive.h"
 #include "model/DataDefine.h"
 #include "model/Filter.h"

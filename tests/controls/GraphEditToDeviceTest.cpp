@@ -6,7 +6,7 @@
 #include "tests/controls/SkinTestSupport.h"
 
 #include "controls/EqGraph.h"
-#include "controls/GraphSnapshots.h"
+#include "tools/screenshot/snapshots/GraphSnapshots.h"
 #include "model/DataDefine.h"
 #include "model/Filter.h"
 #include "model/ValueScale.h"

@@ -3,7 +3,7 @@
 // the files written (into LUMARA_SNAPSHOT_DIR when it is set, to look at).
 #include "tests/controls/GraphTestSupport.h"
 
-#include "controls/GraphSnapshots.h"
+#include "tools/screenshot/snapshots/GraphSnapshots.h"
 #include "model/Globals.h"
 
 #include <QDir>

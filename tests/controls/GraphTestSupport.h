@@ -9,7 +9,7 @@
 
 #include "controls/ControlTimer.h"
 #include "controls/EqGraph.h"
-#include "controls/GraphSnapshots.h"
+#include "tools/screenshot/snapshots/GraphSnapshots.h"
 #include "model/KTV_Data.h"
 
 #include <QColor>

@@ -3,11 +3,13 @@
 
 #include "model/DataDefine.h"
 #include "model/Globals.h"
+#include "model/KTV_Data.h"
 #include "model/LinkGroups.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -37,6 +39,19 @@ inline void ResetModelState() {
 class ModelTest : public ::testing::Test {
 protected:
     void SetUp() override { ResetModelState(); }
+};
+
+// A whole model loaded from the default image, with the device not synchronised.
+class LoadedModelTest : public ModelTest {
+protected:
+    void SetUp() override {
+        ModelTest::SetUp();
+        model = std::make_unique<CKTV_Data>();
+        model->LoadFromImage(g_ParamImage, 0);
+    }
+    CKTV_OutData& Out(int i) { return *model->GetOut(i); }
+
+    std::unique_ptr<CKTV_Data> model;
 };
 
 // "6B 6B EE" -> bytes

@@ -13,18 +13,7 @@ std::vector<uint8_t> Frame(const PacketPtr& p) {
     return p ? Bytes(p->GetData(), static_cast<size_t>(p->GetLength())) : std::vector<uint8_t>{};
 }
 
-// A whole model loaded from the default image, with the device not synchronised.
-class OutputChannelTest : public ModelTest {
-protected:
-    void SetUp() override {
-        ModelTest::SetUp();
-        model = std::make_unique<CKTV_Data>();
-        model->LoadFromImage(g_ParamImage, 0);
-    }
-    CKTV_OutData& Out(int i) { return *model->GetOut(i); }
-
-    std::unique_ptr<CKTV_Data> model;
-};
+using OutputChannelTest = LoadedModelTest;
 
 } // namespace
 

@@ -16,7 +16,7 @@
 #include "model/KTV_OutData.h"
 #include "model/ModelLock.h"
 #include "pages/input/MixPage.h"
-#include "pages/input/MixSnapshots.h"
+#include "tools/screenshot/snapshots/MixSnapshots.h"
 #include "platform/Skin.h"
 #include "platform/UiGlobals.h"
 #include "tests/model/ModelFixture.h"

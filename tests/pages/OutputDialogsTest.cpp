@@ -6,7 +6,7 @@
 
 #include "controls/BitButton.h"
 #include "pages/output/DelayUnitStrip.h"
-#include "pages/output/OutputSnapshots.h"
+#include "tools/screenshot/snapshots/OutputSnapshots.h"
 #include "pages/output/PhaseSettingsDialog.h"
 
 #include <QDir>

@@ -4,7 +4,7 @@
 // LUMARA_SNAPSHOT_DIR when it is set, to look at).
 #include "tests/pages/OutputPageTestSupport.h"
 
-#include "pages/output/OutputSnapshots.h"
+#include "tools/screenshot/snapshots/OutputSnapshots.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -7,7 +7,7 @@
 // page's dynamics curve.
 #include "controls/DynamicsGraph.h"
 #include "controls/EqGraph.h"
-#include "controls/GraphSnapshots.h"
+#include "tools/screenshot/snapshots/GraphSnapshots.h"
 #include "model/DataDefine.h"
 #include "model/Filter.h"
 #include "model/Globals.h"

@@ -7,7 +7,7 @@
 #include "model/KTV_OutData.h"
 #include "model/ModelLock.h"
 #include "pages/input/MixPage.h"
-#include "pages/input/MixSnapshots.h"
+#include "tools/screenshot/snapshots/MixSnapshots.h"
 #include "platform/UiGlobals.h"
 #include "tools/bench/QtBenchMain.h"
 

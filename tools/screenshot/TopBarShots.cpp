@@ -4,7 +4,7 @@
 // question. The simulated device runs in this process on 127.0.0.1.
 //
 //   lumara-topbar-shots [FOLDER]     (default: shots)
-#include "app/TopBarSnapshots.h"
+#include "tools/screenshot/snapshots/TopBarSnapshots.h"
 #include "platform/Display.h"
 #include "tools/bench/ProgramOnSim.h"
 

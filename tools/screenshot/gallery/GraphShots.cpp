@@ -2,8 +2,8 @@
 // well as on their pages, and the output page's phase pop-up.
 #include "tools/screenshot/gallery/Gallery.h"
 
-#include "controls/GraphSnapshots.h"
-#include "pages/output/OutputSnapshots.h"
+#include "tools/screenshot/snapshots/GraphSnapshots.h"
+#include "tools/screenshot/snapshots/OutputSnapshots.h"
 
 namespace {
 

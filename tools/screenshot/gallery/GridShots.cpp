@@ -2,7 +2,7 @@
 // load, save-as and delete modes, with the simulated device's presets.
 #include "tools/screenshot/gallery/Gallery.h"
 
-#include "app/PresetSnapshots.h"
+#include "tools/screenshot/snapshots/PresetSnapshots.h"
 #include "app/MachinePresetDialog.h"
 
 namespace {

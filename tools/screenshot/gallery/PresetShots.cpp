@@ -3,7 +3,7 @@
 // mode, and the lock panel.
 #include "tools/screenshot/gallery/Gallery.h"
 
-#include "app/PresetSnapshots.h"
+#include "tools/screenshot/snapshots/PresetSnapshots.h"
 
 namespace {
 

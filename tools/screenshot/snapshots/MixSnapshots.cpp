@@ -1,4 +1,4 @@
-#include "pages/input/MixSnapshots.h"
+#include "tools/screenshot/snapshots/MixSnapshots.h"
 
 #include "model/DataDefine.h"
 #include "model/Globals.h"

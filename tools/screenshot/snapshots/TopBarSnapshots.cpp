@@ -1,11 +1,12 @@
-#include "app/TopBarSnapshots.h"
+#include "tools/screenshot/snapshots/TopBarSnapshots.h"
+
+#include "tools/screenshot/snapshots/SnapshotFiles.h"
 
 #include "app/LumaraView.h"
 #include "model/Globals.h"
 #include "features/outputs/LeftRightLinkDialog.h"
 #include "features/outputs/OutputStrip.h"
 
-#include <QDir>
 #include <QMenu>
 #include <QPainter>
 
@@ -123,22 +124,12 @@ QImage RenderLRLinkQuestion(CLumaraView& view, int language) {
 }
 
 bool SaveTopBarSnapshots(CLumaraView& view, const QString& folder) {
-    if (!QDir().mkpath(folder)) return false;
-    const QDir dir(folder);
-    bool ok = true;
-    for (int language : {0, 1}) {
-        const QString lang = language ? QStringLiteral("zh") : QStringLiteral("en");
-        auto save = [&](const QImage& image, const char* name) {
-            ok &= !image.isNull() &&
-                  image.save(
-                      dir.filePath(QStringLiteral("%1-%2.png").arg(QLatin1String(name), lang)));
-        };
+    return SaveInBothLanguages(folder, [&view](int language, const SaveSnapshot& save) {
         save(RenderStripRow(view, language), "strips");
         save(RenderSpeakerTypePopup(view, language), "speaker-popup");
         save(RenderMasterStrip(view, language), "master");
         save(RenderSourceListOpen(view, language, true), "input-list");
         save(RenderSourceListOpen(view, language, false), "mix-list");
         save(RenderLRLinkQuestion(view, language), "lr-link");
-    }
-    return ok;
+    });
 }

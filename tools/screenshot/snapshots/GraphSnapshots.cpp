@@ -1,4 +1,4 @@
-#include "controls/GraphSnapshots.h"
+#include "tools/screenshot/snapshots/GraphSnapshots.h"
 
 #include "controls/DynamicsGraph.h"
 #include "controls/EqGraph.h"

@@ -1,6 +1,6 @@
-#include "pages/output/OutputSnapshots.h"
+#include "tools/screenshot/snapshots/OutputSnapshots.h"
 
-#include "controls/GraphSnapshots.h"
+#include "tools/screenshot/snapshots/GraphSnapshots.h"
 #include "model/Globals.h"
 #include "model/KTV_Data.h"
 #include "pages/output/OutputPage.h"

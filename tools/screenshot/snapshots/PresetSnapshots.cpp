@@ -1,4 +1,6 @@
-#include "app/PresetSnapshots.h"
+#include "tools/screenshot/snapshots/PresetSnapshots.h"
+
+#include "tools/screenshot/snapshots/SnapshotFiles.h"
 
 #include "features/presets/LockPanelPage.h"
 #include "app/ScenePickerDialog.h"
@@ -10,7 +12,6 @@
 
 #include <QCoreApplication>
 #include <QDialog>
-#include <QDir>
 #include <QPainter>
 
 namespace {
@@ -92,16 +93,7 @@ QImage RenderMachinePresetSnapshot(int language, int mode) {
 }
 
 bool SavePresetSnapshots(const QString& folder) {
-    if (!QDir().mkpath(folder)) return false;
-    const QDir dir(folder);
-    bool ok = true;
-    for (int language : {0, 1}) {
-        const QString lang = language ? QStringLiteral("zh") : QStringLiteral("en");
-        auto save = [&](const QImage& image, const char* name) {
-            ok &= !image.isNull() &&
-                  image.save(
-                      dir.filePath(QStringLiteral("%1-%2.png").arg(QLatin1String(name), lang)));
-        };
+    return SaveInBothLanguages(folder, [](int language, const SaveSnapshot& save) {
         save(RenderNamePromptSnapshot(language, 3), "name-prompt");
         save(RenderScenePickerSnapshot(language, CScenePickerDialog::kLoad), "scene-picker-load");
         save(RenderScenePickerSnapshot(language, CScenePickerDialog::kSave), "scene-picker-save");
@@ -111,6 +103,5 @@ bool SavePresetSnapshots(const QString& folder) {
         save(RenderMachinePresetSnapshot(language, CMachinePresetDialog::kLoad), "machine-preset-load");
         save(RenderMachinePresetSnapshot(language, CMachinePresetDialog::kSaveAs), "machine-preset-save-as");
         save(RenderMachinePresetSnapshot(language, CMachinePresetDialog::kDelete), "machine-preset-delete");
-    }
-    return ok;
+    });
 }
