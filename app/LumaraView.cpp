@@ -603,25 +603,15 @@ void CLumaraView::OnTimer(int id) {
 
 LRESULT CLumaraView::WindowProc(unsigned msg, WPARAM wParam, LPARAM lParam) {
     if (OnStripMessage(msg, wParam, lParam)) return 0;
+    // The link's own messages: connection, transfers, firmware update.
+    if (m_Session.OnMessage(msg, wParam, lParam)) return 0;
     switch (msg) {
     case WM_DEVICE_DATA_DONE: return OnDeviceDataLoaded(wParam, lParam);
     case WM_ALL_PRESETS_READ: return OnAllPresetsRead(wParam, lParam);
     case WM_OUTPUT_MAP: return OnOutputMapLoaded(wParam, lParam);
     case WM_DEVICE_STATUS: return OnDeviceStatus(wParam, lParam);
     case WM_RELOAD_EFFECT: return OnReloadEffect(wParam, lParam);
-    case WM_TRANSFER_STEP: return OnTransferDone(wParam, lParam);
-    case WM_NET_RECONNECT: return OnReconnect(wParam, lParam);
-    case WM_LINK_LOST: return OnLinkLost(wParam, lParam);
-    case WM_FIRST_CONNECT: return OnFirstConnect(wParam, lParam);
-    case WM_NET_LINK_UP: return OnNetConnected(wParam, lParam);
-    case WM_DEVICE_ABNORMAL: return OnDeviceAbnormal(wParam, lParam);
-    case WM_DEVICE_VERSION: return OnVersionReceived(wParam, lParam);
     case WM_PRESET_NAME_CUSTOM: return OnPresetNameChanged(wParam, lParam);
-    case WM_LONG_COMMAND_DONE: return OnLongCommandDone(wParam, lParam);
-    case WM_NET_REACHABLE: return OnDeviceReachable(wParam, lParam);
-    case WM_NET_BYTES: return OnNetBytes(wParam, lParam);
-    case WM_FIRMWARE_DONE: return OnFirmwareUpdateDone(wParam, lParam);
-    case WM_FIRMWARE_START_FAILED: return OnFirmwareStartFailed(wParam, lParam);
     case WM_USER_120:
     case WM_USER_303: return 0;
     case WM_SELECT_PAGE2: SelectPage(2, true); return 0;
@@ -713,6 +703,10 @@ bool CLumaraView::PreTranslateKey(QWidget* target, QKeyEvent* key) {
         return true;
     default: return false;
     }
+}
+
+void CLumaraView::ShowUpdateRange(int range) {
+    m_Progress->SetRange(0, range);
 }
 
 void CLumaraView::OnMinimise() {

@@ -14,6 +14,7 @@
 #include "model/Globals.h"
 #include "model/LinkKeys.h"
 
+#include "app/FirmwareFeature.h"
 #include "app/PresetJson.h"
 #include "app/ViewPages.h"
 #include "controls/BitButton.h"
@@ -44,7 +45,6 @@ class CInputNoise;
 class CKTV_Data;
 class CKTV_OutData;
 class CLumaraDoc;
-class CUpgradeDlg;
 class CPositionButtons;
 class QLineEdit;
 class QMenu;
@@ -166,8 +166,6 @@ public:
     // WM_DESTROY (also run by the destructor): stops the timers and the
     // link and closes the view's own windows.
     void OnDestroy();
-    // WM_FIRST_CONNECT: the first connection attempt.
-    virtual LRESULT OnFirstConnect(WPARAM wParam, LPARAM lParam);
     // Button 2772: minimises the main window.
     void OnMinimise();
     // Button 2773: closes the windows of the view, stops the link and
@@ -213,15 +211,6 @@ public:
     void ShowConnectionFailure() { m_Session.ShowConnectionFailure(); }
     void ShowUsbFailureUnlessUpdating() { m_Session.ShowUsbFailureUnlessUpdating(); }
     void CloseLinkOnDeviceRemoval() { m_Session.CloseLinkOnDeviceRemoval(); }
-    LRESULT OnDeviceReachable(WPARAM, LPARAM);
-    LRESULT OnNetConnected(WPARAM, LPARAM);
-    LRESULT OnVersionReceived(WPARAM, LPARAM);
-    LRESULT OnLinkLost(WPARAM, LPARAM);
-    LRESULT OnDeviceAbnormal(WPARAM, LPARAM);
-    LRESULT OnTransferDone(WPARAM, LPARAM);
-    LRESULT OnLongCommandDone(WPARAM, LPARAM result);
-    LRESULT OnReconnect(WPARAM, LPARAM);
-    LRESULT OnNetBytes(WPARAM, LPARAM count);
     // Opens a connection popup just below the connect button; the chosen
     // command, 0 for none. Tests choose without a menu on screen.
     virtual int TrackConnectPopup(QMenu& menu, const QPoint& at);
@@ -355,16 +344,8 @@ public:
     bool WriteAllPresetsFile();
     const std::string& AllPresetsFilePath() const { return m_AllPresetsFilePath; }
 
-    // ---- firmware update (the session's; ViewFirmware.cpp) -------------------
-    // The system menu's firmware-update command: the update dialog, modally.
-    void OnFirmwareUpdateCommand();
-    // Runs the dialog; tests drive it without waiting.
-    virtual int RunUpgradeDialog(CUpgradeDlg& dialog);
-    bool ChooseUpdateFile();
-    bool LoadUpdateFile() { return m_Session.LoadUpdateFile(); }
-    void CancelFirmwareUpdate() { m_Session.CancelFirmwareUpdate(); }
-    LRESULT OnFirmwareUpdateDone(WPARAM, LPARAM step);
-    LRESULT OnFirmwareStartFailed(WPARAM, LPARAM);
+    // ---- firmware update (FirmwareFeature.h) ---------------------------------
+    CFirmwareFeature& Firmware() { return m_Firmware; }
     void ShowUpdateRange(int range) override;
 
     // ---- preset names and scenes (ViewPresets.cpp) -------------------------
@@ -516,6 +497,7 @@ public:
     void ResetTransferProgress(int count, bool viewBar) override;
     void PressConnectButton() override { OnConnectButton(); }
     bool AskToSendUnsentChanges() override;
+    void SayRefusedTexts(const TextFieldErrors& refused) override;
 
     // ---- members others reach ----------------------------------------------
     CKTV_Data* Data() const { return m_Data; }
@@ -639,6 +621,7 @@ private:
     platform::QtViewNotify m_Notify;
     platform::StoredSettingsGroup m_UsbMarks;
     CDeviceSession m_Session;
+    CFirmwareFeature m_Firmware{m_Session, m_ViewSettings};
 
     std::string m_ProgramFolder;
     std::string m_FileDialogPaths[6];

@@ -1,7 +1,6 @@
-// The main view's side of the link: the connect button and its popups, what
-// the user sees of the connection, and the engine's messages handed to the
-// device session, which connects, checks the version, closes links and
-// queues the reads (link/DeviceSession.h).
+// The main view's side of the link: the connect button and its popups and
+// what the user sees of the connection. The device session connects, checks
+// the version, closes links and queues the reads (link/DeviceSession.h).
 #include "app/DisplayDlg.h"
 #include "app/LumaraView.h"
 #include "app/ShellMessages.h"
@@ -21,61 +20,6 @@ const BiText kUnsentChangesText{
     "Settings were changed while offline.\nSend them to the device?\n(NO: the device's data replaces them)"};
 
 } // namespace
-
-// ---------------------------------------------------------------------------
-// The engine's messages
-// ---------------------------------------------------------------------------
-
-LRESULT CLumaraView::OnFirstConnect(WPARAM, LPARAM) {
-    m_Session.FirstConnect();
-    return 0;
-}
-
-LRESULT CLumaraView::OnDeviceReachable(WPARAM, LPARAM) {
-    m_Session.OnDeviceReachable();
-    return 0;
-}
-
-LRESULT CLumaraView::OnNetConnected(WPARAM, LPARAM) {
-    m_Session.OnNetConnected();
-    return 0;
-}
-
-LRESULT CLumaraView::OnReconnect(WPARAM, LPARAM) {
-    m_Session.OnReconnect();
-    return 0;
-}
-
-LRESULT CLumaraView::OnNetBytes(WPARAM, LPARAM count) {
-    m_Session.OnNetBytes(count);
-    return 0;
-}
-
-LRESULT CLumaraView::OnVersionReceived(WPARAM, LPARAM) {
-    CTextFieldMessages refused; // said once the session has released the lock
-    m_Session.OnVersionReceived(refused.Errors());
-    return 0;
-}
-
-LRESULT CLumaraView::OnLinkLost(WPARAM, LPARAM) {
-    m_Session.OnLinkLost();
-    return 0;
-}
-
-LRESULT CLumaraView::OnDeviceAbnormal(WPARAM, LPARAM) {
-    m_Session.OnDeviceAbnormal();
-    return 0;
-}
-
-LRESULT CLumaraView::OnTransferDone(WPARAM, LPARAM) {
-    m_Session.OnTransferDone();
-    return 0;
-}
-
-LRESULT CLumaraView::OnLongCommandDone(WPARAM, LPARAM result) {
-    m_Session.OnLongCommandDone(result);
-    return 0;
-}
 
 // ---------------------------------------------------------------------------
 // The connect button and its popups
@@ -183,3 +127,8 @@ bool CLumaraView::AskToSendUnsentChanges() {
                           chinese ? -2 : -3) == IDYES;
 }
 
+
+void CLumaraView::SayRefusedTexts(const TextFieldErrors& refused) {
+    CTextFieldMessages messages;
+    *messages.Errors() = refused;
+}

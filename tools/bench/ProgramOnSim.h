@@ -40,8 +40,8 @@ public:
     class SimView : public View {
     public:
         using View::View;
-        LRESULT OnFirstConnect(WPARAM, LPARAM) override { return 0; }
         LRESULT WindowProc(unsigned msg, WPARAM w, LPARAM l) override {
+            if (msg == WM_FIRST_CONNECT) return 0; // the bench connects by itself
             if (msg == WM_DEVICE_STATUS) ++statusMessages;
             if (msg == WM_DEVICE_DATA_DONE && !done) {
                 done = true;
