@@ -293,7 +293,6 @@ void CLumaraView::OnInitialUpdate() {
     g_MonitorDlg = new CLockDataDlg(this);
     g_MonitorDlg->hide();
     m_ViewSettings.StartUpOthers();
-    CreateUsbRegistryKey();
     m_DragRect = rect();
     m_Dragging = false;
     qApp->installEventFilter(this);
@@ -590,7 +589,7 @@ void CLumaraView::OnTimer(int id) {
         g_StateFlags[kFlagStatusGuard] = 0;
         // The device's next report is taken over even when it did not change
         // meanwhile: it may differ from what the user set.
-        Command().AskForStatus();
+        m_Session.Command().AskForStatus();
         break;
     case kFirstConnectTimer:
         PostMessage(WM_FIRST_CONNECT, 0, 0);
@@ -610,8 +609,10 @@ LRESULT CLumaraView::WindowProc(unsigned msg, WPARAM wParam, LPARAM lParam) {
     case WM_ALL_PRESETS_READ: return OnAllPresetsRead(wParam, lParam);
     case WM_OUTPUT_MAP: return OnOutputMapLoaded(wParam, lParam);
     case WM_DEVICE_STATUS: return OnDeviceStatus(wParam, lParam);
-    case WM_RELOAD_EFFECT: return OnReloadEffect(wParam, lParam);
-    case WM_PRESET_NAME_CUSTOM: return OnPresetNameChanged(wParam, lParam);
+    case WM_RELOAD_EFFECT:
+        return OnReloadEffect(wParam, lParam);
+    case WM_PRESET_NAME_CUSTOM:
+        return OnPresetNameChanged(wParam, lParam);
     case WM_USER_120:
     case WM_USER_303: return 0;
     case WM_SELECT_PAGE2: SelectPage(2, true); return 0;
@@ -628,8 +629,12 @@ LRESULT CLumaraView::WindowProc(unsigned msg, WPARAM wParam, LPARAM lParam) {
         switch (id) {
         case IDC_LOCK: OnLockButton(); break;
         case IDC_CONNECT: OnConnectButton(); break;
-        case ID_CONNECT_USB: OnConnectUsb(); break;
-        case ID_CONNECT_NETWORK: OnConnectNetwork(); break;
+        case ID_CONNECT_USB:
+            m_Session.ConnectUsb();
+            break;
+        case ID_CONNECT_NETWORK:
+            m_Session.NetConnect();
+            break;
         case IDC_PAGE1: OnPageButton(1); break;
         case IDC_PAGE0: OnPageButton(0); break;
         case IDC_PAGE2: OnPageButton(2); break;

@@ -131,30 +131,15 @@ public:
     void InitFileDialogPaths();
 
     // ---- the link engine (the session's) ------------------------------------
-    void StartLinkWorker() { m_Session.Worker().StartLinkWorker(); }
-    void ResumeWorker() { m_Session.Worker().ResumeWorker(); }
-    void StartIo(int unused = 0) { m_Session.StartIo(unused); }
     // Ends the worker; with release also resets the link state and restarts
     // the probe.
     virtual void StopIo(bool release);
     // The view's connected flag: a link is open and the worker runs.
     bool IsConnected() override { return m_Session.IsConnected(); }
-    bool HasWorker() const { return m_Session.Worker().HasWorker(); }
-    int EnumerateUsbDevices() { return m_Session.Usb().EnumerateUsbDevices(); }
-    bool IsUsbPathFree(const std::string& path) { return m_Session.Usb().IsUsbPathFree(path); }
-    bool ChooseUsbDevice() { return m_Session.Usb().ChooseUsbDevice(); }
-    void MarkUsbDevice() { m_Session.Usb().MarkUsbDevice(); }
     // Removes this copy's mark on the device in use.
     virtual void UnmarkUsbDevice();
-    void ResetUsbRegistry() { m_Session.Usb().ResetUsbRegistry(); }
-    void CreateUsbRegistryKey() {} // the group exists once a device is marked
-    bool OpenHidDevice() { return m_Session.Usb().OpenHidDevice(); }
-    bool OpenUsbDevice() { return m_Session.Usb().OpenUsbDevice(); }
-    bool ReopenUsbDevice() { return m_Session.Usb().ReopenUsbDevice(); }
-    void CloseHidDevice() { m_Session.Usb().CloseHidDevice(); }
-    // Watches USB arrival and removal; events reach OnDeviceChange on this thread.
+    // Watches USB arrival and removal; events reach the session's USB link on this thread.
     void RegisterHidNotification();
-    void OnDeviceChange(const HotplugEvent& event) { m_Session.Usb().OnDeviceChange(event); }
     virtual void StopProbe(bool keep);
 
     // ---- timers (the program's ids) ----------------------------------------
@@ -189,37 +174,16 @@ public:
     virtual void ConnectDevice() { m_Session.ConnectDevice(); }
     // Connect button 1413: disconnects, or offers or makes a connection.
     void OnConnectButton();
-    void OnConnectUsb() { m_Session.ConnectUsb(); }
-    void OnConnectNetwork() { NetConnect(); }
     void OnUsbDeviceChosen(int command);
-    bool ConnectUsbPath(const std::string& path) { return m_Session.ConnectUsbPath(path); }
-    bool NetConnect() { return m_Session.NetConnect(); }
-    bool NetReconnect() { return m_Session.NetReconnect(); }
-    // Stops I/O and closes the link (the firmware update asks for it); 0.
-    int DisconnectDevice() { return m_Session.DisconnectDevice(); }
-    bool CloseUsbLink() { return m_Session.CloseUsbLink(); }
-    bool CloseNetLink() { return m_Session.CloseNetLink(); }
-    // Closes the link of the current connection kind.
-    void CloseCurrentLink() { m_Session.CloseCurrentLink(); }
     // Runs the connect button's action; the connected flag afterwards.
     bool ToggleConnection();
-    // Queues the reads of a new connection: quick (full 0) or, once the
-    // version is accepted, the records and the stored presets' names.
-    // The caller holds g_DeviceLock.
-    void SendInitialReads(int full) { m_Session.SendInitialReads(full); }
     void SetLinkStatusDisplay(int connected);
-    void ShowConnectionFailure() { m_Session.ShowConnectionFailure(); }
-    void ShowUsbFailureUnlessUpdating() { m_Session.ShowUsbFailureUnlessUpdating(); }
-    void CloseLinkOnDeviceRemoval() { m_Session.CloseLinkOnDeviceRemoval(); }
     // Opens a connection popup just below the connect button; the chosen
     // command, 0 for none. Tests choose without a menu on screen.
     virtual int TrackConnectPopup(QMenu& menu, const QPoint& at);
 
     // ---- command senders for the pages (the session's) ---------------------
     void SendCommand(int record, int index) override { m_Session.SendCommand(record, index); }
-    void SendOutputMap(int output, int mode) { m_Session.SendOutputMap(output, mode); }
-    void SendPresetSelect(int preset) { m_Session.SendPresetSelect(preset); }
-    void MuteOutputsForTransfer(int restore) { m_Session.MuteOutputsForTransfer(restore); }
     void RequestDataResync() override { m_Session.RequestDataResync(); }
 
     // ---- device-data events (ViewDeviceData.cpp) ---------------------------
@@ -502,10 +466,6 @@ public:
     // ---- members others reach ----------------------------------------------
     CKTV_Data* Data() const { return m_Data; }
     CDeviceSession& Session() override { return m_Session; }
-    CKTVCommand& Command() { return m_Session.Command(); }
-    CLinkWorker& Worker() { return m_Session.Worker(); }
-    CUsbLink& Usb() { return m_Session.Usb(); }
-    CNet_Socket& Net() { return m_Session.Net(); }
     platform::ViewSettings& Settings() { return m_ViewSettings; }
     CPresetJson& PresetJson() { return m_PresetJson; }
     CViewPage* OutputPage() const { return m_OutputPage; }

@@ -38,17 +38,17 @@ void CLumaraView::OnConnectButton() {
     }
     const std::vector<std::string> free = m_Session.FreeUsbDevices();
     const size_t devices = free.size();
-    const bool network = Net().IsReachable();
+    const bool network = m_Session.Net().IsReachable();
 
     if (devices == 0) {
         if (network)
-            NetConnect();
+            m_Session.NetConnect();
         else
             Say(kNothingToOpenText.Pick(), 2000);
         return;
     }
     if (devices == 1 && !network) {
-        if (!ConnectUsbPath(free[0])) Say(Usb().UsbFailureText(), 2000);
+        if (!m_Session.ConnectUsbPath(free[0])) Say(m_Session.Usb().UsbFailureText(), 2000);
         return;
     }
     // Just below the connect button, at its left edge.
@@ -71,7 +71,8 @@ void CLumaraView::OnConnectButton() {
 void CLumaraView::OnUsbDeviceChosen(int command) {
     const size_t i = static_cast<size_t>(command - ID_USB_DEVICE_FIRST);
     if (command < ID_USB_DEVICE_FIRST || i >= g_UsbDevicePathsCopy->size()) return;
-    if (!ConnectUsbPath(g_UsbDevicePathsCopy[i])) Say(Usb().UsbFailureText(), 2000);
+    if (!m_Session.ConnectUsbPath(g_UsbDevicePathsCopy[i]))
+        Say(m_Session.Usb().UsbFailureText(), 2000);
 }
 
 bool CLumaraView::ToggleConnection() {
@@ -126,7 +127,6 @@ bool CLumaraView::AskToSendUnsentChanges() {
     return ShowMessageBox(nullptr, kUnsentChangesText.Pick(), g_ProductTitle, MB_YESNO, chinese,
                           chinese ? -2 : -3) == IDYES;
 }
-
 
 void CLumaraView::SayRefusedTexts(const TextFieldErrors& refused) {
     CTextFieldMessages messages;

@@ -227,7 +227,7 @@ LRESULT CLumaraView::OnDeviceStatus(WPARAM, LPARAM) {
     if (!IsConnected() || g_StateFlags[kFlagStatusGuard].load() ||
         m_Session.IsAskingAboutUnsentChanges()) {
         // The link tells only of changes: this one must come again.
-        Command().AskForStatus();
+        m_Session.Command().AskForStatus();
         return 0;
     }
     bool source = false, volumes = false, mixSource = false;

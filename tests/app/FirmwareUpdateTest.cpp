@@ -29,7 +29,6 @@ public:
     std::optional<QString> answer;
 };
 
-
 class FirmwareUpdateTest : public DeviceTest {
 protected:
     void SetUp() override {

@@ -45,7 +45,8 @@ public:
     }
     LRESULT WindowProc(unsigned msg, WPARAM w, LPARAM l) override {
         messages.push_back(msg);
-        if (msg == WM_FIRST_CONNECT && firstConnects++ == 0) firstConnectMs = sinceCreated.elapsed();
+        if (msg == WM_FIRST_CONNECT && firstConnects++ == 0)
+            firstConnectMs = sinceCreated.elapsed();
         return CLumaraView::WindowProc(msg, w, l);
     }
 
