@@ -237,6 +237,7 @@ void CLumaraView::CreateControls() {
     m_LinkStatus->SetText(QStringLiteral("未连接设备"));
     bit(m_SceneSlot1, IDC_SCENE_SLOT1);
     bit(m_LockButton, IDC_LOCK);
+    m_Lock.SetButton(m_LockButton);
     bit(m_MixToggle, IDC_MIX_TOGGLE);
     bit(m_BridgeButton, IDC_BRIDGE);
     bit(m_LRLinkButton, IDC_LR_LINK);
@@ -616,7 +617,9 @@ LRESULT CLumaraView::WindowProc(unsigned msg, WPARAM wParam, LPARAM lParam) {
     case WM_USER_120:
     case WM_USER_303: return 0;
     case WM_SELECT_PAGE2: SelectPage(2, true); return 0;
-    case WM_LOCK_STATE_AFTER_LOAD: return OnLockStateAfterFileLoad(wParam, lParam);
+    case WM_LOCK_STATE_AFTER_LOAD:
+        m_Lock.OnStateAfterFileLoad();
+        return 0;
     case WM_COMMAND: {
         const int id = static_cast<int>(wParam & 0xFFFF);
         if (id >= ID_USB_DEVICE_FIRST && id <= ID_USB_DEVICE_LAST) {
@@ -627,7 +630,9 @@ LRESULT CLumaraView::WindowProc(unsigned msg, WPARAM wParam, LPARAM lParam) {
         if (OnFileCommand(id)) return 0;
         if (OnMenuCommand(id)) return 0;
         switch (id) {
-        case IDC_LOCK: OnLockButton(); break;
+        case IDC_LOCK:
+            m_Lock.OnLockButton();
+            break;
         case IDC_CONNECT: OnConnectButton(); break;
         case ID_CONNECT_USB:
             m_Session.ConnectUsb();

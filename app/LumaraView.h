@@ -15,6 +15,7 @@
 #include "model/LinkKeys.h"
 
 #include "app/FirmwareFeature.h"
+#include "app/LockFeature.h"
 #include "app/PresetJson.h"
 #include "app/ViewPages.h"
 #include "controls/BitButton.h"
@@ -49,7 +50,10 @@ class CPositionButtons;
 class QLineEdit;
 class QMenu;
 
-class CLumaraView : public platform::MessageTarget<QWidget>, public ISessionHost, public IPageHost {
+class CLumaraView : public platform::MessageTarget<QWidget>,
+                    public ISessionHost,
+                    public IPageHost,
+                    private ILockHost {
 public:
     // Controls of template 101.
     enum : int {
@@ -193,11 +197,10 @@ public:
     LRESULT OnDeviceStatus(WPARAM, LPARAM);
     LRESULT OnReloadEffect(WPARAM, LPARAM);
     LRESULT OnPresetNameChanged(WPARAM, LPARAM);
-    bool RefreshAllPages();
+    bool RefreshAllPages() override;
     void ApplySpeakerTypesToOutputs();
     void ApplyMapFromDevice(int keepLink);
     void SelectModePage(int page);
-    void RefreshLockFromImage();
     void ShowLoadedPresetName();
 
     // ---- output strips, levels, speaker types, equalisers (ViewOutputs.cpp) --
@@ -278,7 +281,7 @@ public:
     bool CopyLinkedPairs(int direction);
     // Every link key back to its own output, then the left/right link from
     // byte 289 of output 0 (after a load, a lock change, the link button).
-    void RebuildLinks();
+    void RebuildLinks() override;
     // The strips and position buttons of the outputs linked with an output.
     void MarkLinkedOutputs(int output);
     void UnmarkLinkedOutputs(int output);
@@ -294,7 +297,7 @@ public:
     // ---- device preset transfer (the session's; files in ViewTransfer.cpp) --
     // The transfers that pack the model's texts say what a field could not
     // hold once the lock is released.
-    void SendPresetToDevice(int preset, bool fromModel);
+    void SendPresetToDevice(int preset, bool fromModel) override;
     void SendAllPresetsToDevice();
     void LoadDevicePreset(int preset) { m_Session.LoadDevicePreset(preset); }
     bool SaveAllDevicePresetsToFile();
@@ -358,12 +361,8 @@ public:
     bool SaveOutputMapFile();
     bool LoadOutputMapFile();
 
-    // ---- preset lock (ViewLock.cpp) ----------------------------------------
-    // Button 1415: locks data that is not locked, else unlocks or resets it.
-    void OnLockButton();
-    void LockOrUnlock(bool lock);
-    // WM_USER+501, after a preset file: the lock state of the loaded blocks.
-    LRESULT OnLockStateAfterFileLoad(WPARAM, LPARAM);
+    // ---- preset lock (LockFeature.h) -----------------------------------------
+    CLockFeature& Lock() { return m_Lock; }
 
     // ---- what the output page asks (ViewOutputPage.cpp) ----------------------
     void QueuePacket(PacketPtr packet) override { m_Session.Command().AddPacket(std::move(packet)); }
@@ -505,7 +504,9 @@ protected:
 private:
     void CreateControls();
     // The pages shown after a load: the lock panel, or the output or mix page.
-    void ShowPagesForLockState();
+    void ShowPagesForLockState() override;
+    void RepaintView() override { update(); }
+    QWidget* DialogParent() override { return window(); }
     // The output page's controls and the position buttons from the model.
     bool RefreshOutputPage();
     // The messages of the strips, the level bar, the pages and the lists;
@@ -520,10 +521,6 @@ private:
     }
     // Output i's type as the rules take it.
     static int TypeOf(int output);
-    // The steps of the lock dialog's answers.
-    void LockData(const std::string& password);
-    void UnlockData();
-    void ResetLockedData();
     // Enter, Escape and Tab anywhere in the view (the view's key filter).
     bool PreTranslateKey(QWidget* target, QKeyEvent* key);
     // Stops the link, releases the device's mark and ends the probe.
@@ -582,6 +579,7 @@ private:
     platform::StoredSettingsGroup m_UsbMarks;
     CDeviceSession m_Session;
     CFirmwareFeature m_Firmware{m_Session, m_ViewSettings};
+    CLockFeature m_Lock{*this, *m_Data};
 
     std::string m_ProgramFolder;
     std::string m_FileDialogPaths[6];

@@ -40,7 +40,7 @@ constexpr int kStatusMixSource = 36;
 LRESULT CLumaraView::OnDeviceDataLoaded(WPARAM preset, LPARAM) {
     const int n = static_cast<int>(preset);
     g_StateFlags[kFlagLastDeliveredSlot] = n;
-    RefreshLockFromImage();
+    m_Lock.RefreshFromImage();
     ShowPagesForLockState();
     {
         DeviceLockGuard lock(g_DeviceLock);
