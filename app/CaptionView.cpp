@@ -9,8 +9,8 @@
 namespace {
 
 // Template 227 (dialog units of Arial 10).
-CxSkinButton* SkinButton(QWidget* parent, int id, const QRect& dlu) {
-    auto* b = new CxSkinButton(parent, id);
+CSkinButton* SkinButton(QWidget* parent, int id, const QRect& dlu) {
+    auto* b = new CSkinButton(parent, id);
     b->setObjectName(QString::number(id));
     b->setGeometry(platform::DluToPixels(dlu, platform::kArial10));
     return b;

@@ -7,14 +7,14 @@
 #include <QImage>
 #include <QWidget>
 
-class CxSkinButton;
+class CSkinButton;
 
 class CCaptionView : public platform::MessageTarget<QWidget> {
 public:
     explicit CCaptionView(QWidget* parent = nullptr);
 
-    CxSkinButton* LeftButton() const { return m_LeftButton; }
-    CxSkinButton* RightButton() const { return m_RightButton; }
+    CSkinButton* LeftButton() const { return m_LeftButton; }
+    CSkinButton* RightButton() const { return m_RightButton; }
 
     // The buttons' clicks: 1781 sends command 8000, 1837 command 8001 to the
     // main window.
@@ -24,7 +24,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    CxSkinButton* m_LeftButton = nullptr;
-    CxSkinButton* m_RightButton = nullptr;
+    CSkinButton* m_LeftButton = nullptr;
+    CSkinButton* m_RightButton = nullptr;
     QImage m_Background;                     // never loaded
 };

@@ -2,14 +2,14 @@
 
 #include "controls/ModalDialog.h"
 #include "link/DeviceSession.h"
-#include "link/ui/UpgradeDlg.h"
+#include "features/firmware/FirmwareUpdateDialog.h"
 #include "model/Globals.h"
 
 #include <utility>
 
 namespace {
 
-int RunModally(CUpgradeDlg& dialog) {
+int RunModally(CFirmwareUpdateDialog& dialog) {
     return ctl::RunModal(dialog);
 }
 
@@ -25,7 +25,7 @@ void CFirmwareFeature::SetDialogRunner(DialogRunner run) {
 void CFirmwareFeature::OnUpdateCommand() {
     g_StateFlags[kFlagUpdateRetryRunning] = 0;
     {
-        CUpgradeDlg dialog(m_Session, m_Settings);
+        CFirmwareUpdateDialog dialog(m_Session, m_Settings);
         m_RunDialog(dialog);
     }
     // However the dialog ended, nothing of it stays.

@@ -1,13 +1,13 @@
 // The firmware update as the user starts it from the system menu: the update
 // dialog, modally, and nothing of the update left in the program once it
 // closes, however it ended. The session does the work (link/DeviceSession.h);
-// the dialog is link/ui/UpgradeDlg.h.
+// the dialog is features/firmware/FirmwareUpdateDialog.h.
 #pragma once
 
 #include <functional>
 
 class CDeviceSession;
-class CUpgradeDlg;
+class CFirmwareUpdateDialog;
 
 namespace platform {
 class ViewSettings;
@@ -21,7 +21,7 @@ public:
     void OnUpdateCommand();
 
     // Runs the dialog (modally by default); tests drive it without waiting.
-    using DialogRunner = std::function<int(CUpgradeDlg&)>;
+    using DialogRunner = std::function<int(CFirmwareUpdateDialog&)>;
     void SetDialogRunner(DialogRunner run);
 
 private:

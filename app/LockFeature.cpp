@@ -1,7 +1,7 @@
 #include "app/LockFeature.h"
 
 #include "controls/BitButton.h"
-#include "app/UnEncryption.h"
+#include "features/presets/LockPasswordDialog.h"
 #include "controls/MessageBox.h"
 #include "controls/ModalDialog.h"
 #include "model/DataDefine.h"
@@ -36,7 +36,7 @@ void MarkOutputs(CKTV_Data& data, uint8_t mark) REQUIRES(g_DeviceLock) {
 std::string StoredLockPassword() REQUIRES(g_DeviceLock) {
     const uint8_t* field = OutputBlock(0) + kOutPasswordOffset;
     std::string bytes;
-    for (int i = 0; i < CUnEncryption::kPasswordLength && field[i] != 0; ++i)
+    for (int i = 0; i < CLockPasswordDialog::kPasswordLength && field[i] != 0; ++i)
         bytes += static_cast<char>(field[i]);
     for (const char c : bytes)
         if (static_cast<unsigned char>(c) >= 0x80) return GbkToUtf8(bytes);
@@ -63,7 +63,7 @@ void CLockFeature::OnLockButton() {
 }
 
 void CLockFeature::LockOrUnlock(bool lock) {
-    CUnEncryption dialog(lock ? CUnEncryption::kLock : CUnEncryption::kUnlock,
+    CLockPasswordDialog dialog(lock ? CLockPasswordDialog::kLock : CLockPasswordDialog::kUnlock,
                          m_Host.DialogParent());
     const bool ok = ctl::RunModal(dialog) == QDialog::Accepted && dialog.EntryGiven();
     if (lock) {
@@ -88,7 +88,7 @@ void CLockFeature::LockData(const std::string& password) {
         DeviceLockGuard lock(g_DeviceLock);
         g_LockPassword = password;
         std::memcpy(OutputBlock(0) + kOutPasswordOffset, password.data(),
-                    std::min<size_t>(password.size(), CUnEncryption::kPasswordLength));
+                    std::min<size_t>(password.size(), CLockPasswordDialog::kPasswordLength));
         g_StateFlags[kFlagDataLocked] = 1;
         g_StateFlags[kFlagDataUnlocked] = 0;
         MarkOutputs(m_Data, kLockedMark);

@@ -1,6 +1,6 @@
 #include "app/LumaraApp.h"
 
-#include "app/LumaraDoc.h"
+#include "files/LumaraDoc.h"
 #include "app/MainFrm.h"
 #include "app/SplashWnd.h"
 #include "controls/MessageBox.h"

@@ -1,10 +1,10 @@
 #include "app/LumaraView.h"
 
-#include "pages/output/OutputDlg.h"
+#include "pages/output/OutputPage.h"
 
-#include "app/DisplayDlg.h"
-#include "app/LockDataDlg.h"
-#include "app/LumaraDoc.h"
+#include "features/connection/TransferWindow.h"
+#include "features/connection/LinkMonitorWindow.h"
+#include "files/LumaraDoc.h"
 #include "app/MainFrm.h"
 #include "app/ShellMessages.h"
 #include "controls/GradientProgressCtrl.h"
@@ -230,7 +230,7 @@ void CLumaraView::CreateControls() {
     m_PresetNameButton->setGeometry(kPresetNamePlace);
     bit(m_MinimiseButton, IDC_MINIMISE);
     bit(m_CloseButton, IDC_CLOSE);
-    m_LinkStatus = new CShow_Link(this);
+    m_LinkStatus = new CLinkStateText(this);
     SetControlId(m_LinkStatus, IDC_LINK_STATUS);
     place(m_LinkStatus, IDC_LINK_STATUS);
     m_LinkStatus->setGeometry(kLinkStatusPlace);
@@ -244,9 +244,9 @@ void CLumaraView::CreateControls() {
     bit(m_MapResetButton, IDC_MAP_RESET);
     bit(m_SceneLoadButton, IDC_SCENE_LOAD);
     bit(m_SceneStoreButton, IDC_SCENE_STORE);
-    m_InputSourceList = new CComBoxBtn(this, IDC_INPUT_SOURCE);
+    m_InputSourceList = new CDropListButton(this, IDC_INPUT_SOURCE);
     place(m_InputSourceList, IDC_INPUT_SOURCE);
-    m_MixSourceList = new CComBoxBtn(this, IDC_MIX_SOURCE);
+    m_MixSourceList = new CDropListButton(this, IDC_MIX_SOURCE);
     place(m_MixSourceList, IDC_MIX_SOURCE);
     bit(m_MixWarning, IDC_MIX_WARNING);
     m_MixWarning->move(kMixWarningPlace);
@@ -291,7 +291,7 @@ void CLumaraView::OnInitialUpdate() {
     g_CommandEngine = &m_Session.Command();
     m_Session.Attach();
     // The communication monitor, hidden.
-    g_MonitorDlg = new CLockDataDlg(this);
+    g_MonitorDlg = new CLinkMonitorWindow(this);
     g_MonitorDlg->hide();
     m_ViewSettings.StartUpOthers();
     m_DragRect = rect();
@@ -398,13 +398,13 @@ void CLumaraView::LayoutControls() {
     }
     RefreshMasterControls();
     // The speaker-position buttons lie on the output page.
-    if (auto* page = dynamic_cast<COutputDlg*>(m_OutputPage))
+    if (auto* page = dynamic_cast<COutputPage*>(m_OutputPage))
         m_PositionButtons = page->PositionLayer();
     else
         m_PositionButtons = new CPositionButtons(m_OutputPage, this);
     m_PositionButtons->ShowPositionButtons();
     // The transfer window, hidden; its bar receives the replies' progress.
-    g_TransferDlg = new CDisplayDlg(this);
+    g_TransferDlg = new CTransferWindow(this);
     g_TransferDlg->hide();
     g_TransferProgress = TransferProgressSink();
     ApplySpeakerTypesAtStart();

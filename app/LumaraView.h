@@ -16,10 +16,10 @@
 
 #include "app/FirmwareFeature.h"
 #include "app/LockFeature.h"
-#include "app/PresetJson.h"
+#include "files/PresetJson.h"
 #include "app/ViewPages.h"
 #include "controls/BitButton.h"
-#include "controls/ComboButton.h"
+#include "controls/DropListButton.h"
 #include "controls/LinkIndicator.h"
 #include "controls/TabCtrl.h"
 #include "controls/XPButton.h"
@@ -42,7 +42,7 @@
 #include <string>
 
 class CGradientProgressCtrl;
-class CInputNoise;
+class CMixParametersDialog;
 class CKTV_Data;
 class CKTV_OutData;
 class CLumaraDoc;
@@ -437,7 +437,7 @@ public:
     bool IsAccessGranted() const { return m_AccessGranted != 0; }
     // The open mix-parameter dialog shows the records again (after a load).
     void RefreshMixParamDialog();
-    CInputNoise* MixParamDialog() const;
+    CMixParametersDialog* MixParamDialog() const;
     void OnSourceVolumeCommand();
     void OnSourcePresetCommand();
     void OnDefaultSourceCommand();
@@ -480,9 +480,9 @@ public:
     CBitButton* PageButton(int page) const;
     CBitButton* BitButton(int id) const;
     CXPButton* ModeButton(int page) const { return page >= 0 && page < 4 ? m_ModeButtons[page] : nullptr; }
-    CComBoxBtn* InputSourceList() const { return m_InputSourceList; }
-    CComBoxBtn* MixSourceList() const { return m_MixSourceList; }
-    CShow_Link* LinkStatus() const { return m_LinkStatus; }
+    CDropListButton* InputSourceList() const { return m_InputSourceList; }
+    CDropListButton* MixSourceList() const { return m_MixSourceList; }
+    CLinkStateText* LinkStatus() const { return m_LinkStatus; }
     CXPButton* ConnectButton() const { return m_ConnectButton; }
     CGradientProgressCtrl* Progress() const { return m_Progress; }
     QRect DragRect() const { return m_DragRect; }
@@ -546,7 +546,7 @@ private:
     CBitButton* m_PresetNameButton = nullptr;
     CBitButton* m_MinimiseButton = nullptr;
     CBitButton* m_CloseButton = nullptr;
-    CShow_Link* m_LinkStatus = nullptr;
+    CLinkStateText* m_LinkStatus = nullptr;
     CBitButton* m_SceneSlot1 = nullptr; // hidden
     CBitButton* m_LockButton = nullptr;
     CBitButton* m_MixToggle = nullptr;
@@ -555,8 +555,8 @@ private:
     CBitButton* m_MapResetButton = nullptr;
     CBitButton* m_SceneLoadButton = nullptr;
     CBitButton* m_SceneStoreButton = nullptr;
-    CComBoxBtn* m_InputSourceList = nullptr;
-    CComBoxBtn* m_MixSourceList = nullptr;
+    CDropListButton* m_InputSourceList = nullptr;
+    CDropListButton* m_MixSourceList = nullptr;
     CBitButton* m_MixWarning = nullptr;
     std::map<int, CBitButton*> m_BitButtons; // by control id
 
@@ -602,7 +602,7 @@ private:
     QMenu* m_ModeMenu = nullptr; // children of the view
     QMenu* m_SystemMenu = nullptr;
     int m_AccessGranted = 0;
-    QPointer<CInputNoise> m_MixParamDlg; // the open mix-parameter dialog
+    QPointer<CMixParametersDialog> m_MixParamDlg; // the open mix-parameter dialog
 };
 
 // The main view for the pages and dialogs.

@@ -2,7 +2,7 @@
 
 #include "app/CaptionView.h"
 #include "app/LumaraApp.h"
-#include "app/LumaraDoc.h"
+#include "files/LumaraDoc.h"
 #include "app/LumaraView.h"
 #include "app/ShellMessages.h"
 #include "model/Globals.h"

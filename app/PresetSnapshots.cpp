@@ -1,10 +1,10 @@
 #include "app/PresetSnapshots.h"
 
-#include "app/Encryption.h"
-#include "app/LoadSaveDlg.h"
-#include "app/ProgramDlg.h"
-#include "app/SaveDlg.h"
-#include "app/UnEncryption.h"
+#include "features/presets/LockPanelPage.h"
+#include "app/ScenePickerDialog.h"
+#include "app/MachinePresetDialog.h"
+#include "features/presets/PresetNamePrompt.h"
+#include "features/presets/LockPasswordDialog.h"
 #include "model/Globals.h"
 #include "platform/Fonts.h"
 
@@ -47,7 +47,7 @@ QImage Framed(QDialog& dialog) {
 
 QImage RenderNamePromptSnapshot(int language, int preset) {
     LanguageScope scope(language);
-    CSaveDlg dialog;
+    CPresetNamePrompt dialog;
     dialog.SetPresetNumber(preset);
     dialog.OnInitDialog();
     return Framed(dialog);
@@ -55,7 +55,7 @@ QImage RenderNamePromptSnapshot(int language, int preset) {
 
 QImage RenderScenePickerSnapshot(int language, int mode) {
     LanguageScope scope(language);
-    CLoadSaveDlg dialog;
+    CScenePickerDialog dialog;
     dialog.SetMode(mode);
     dialog.OnInitDialog();
     return dialog.grab().toImage();
@@ -63,7 +63,7 @@ QImage RenderScenePickerSnapshot(int language, int mode) {
 
 QImage RenderPasswordSnapshot(int language, int mode) {
     LanguageScope scope(language);
-    CUnEncryption dialog(mode);
+    CLockPasswordDialog dialog(mode);
     dialog.OnInitDialog();
     return Framed(dialog);
 }
@@ -72,14 +72,14 @@ QImage RenderLockPanelSnapshot(int language) {
     LanguageScope scope(language);
     QWidget area;
     area.resize(1275, 607);
-    CEncryption panel(&area);
+    CLockPanelPage panel(&area);
     panel.setGeometry(area.rect());
     return panel.grab().toImage();
 }
 
 QImage RenderMachinePresetSnapshot(int language, int mode) {
     LanguageScope scope(language);
-    CProgramDlg dialog(nullptr);
+    CMachinePresetDialog dialog(nullptr);
     dialog.SetMode(mode);
     // Shown (off the screen) so that the grid lays out its scroll bars as
     // it does in the program.
@@ -103,14 +103,14 @@ bool SavePresetSnapshots(const QString& folder) {
                       dir.filePath(QStringLiteral("%1-%2.png").arg(QLatin1String(name), lang)));
         };
         save(RenderNamePromptSnapshot(language, 3), "name-prompt");
-        save(RenderScenePickerSnapshot(language, CLoadSaveDlg::kLoad), "scene-picker-load");
-        save(RenderScenePickerSnapshot(language, CLoadSaveDlg::kSave), "scene-picker-save");
-        save(RenderPasswordSnapshot(language, CUnEncryption::kLock), "password-lock");
-        save(RenderPasswordSnapshot(language, CUnEncryption::kUnlock), "password-unlock");
+        save(RenderScenePickerSnapshot(language, CScenePickerDialog::kLoad), "scene-picker-load");
+        save(RenderScenePickerSnapshot(language, CScenePickerDialog::kSave), "scene-picker-save");
+        save(RenderPasswordSnapshot(language, CLockPasswordDialog::kLock), "password-lock");
+        save(RenderPasswordSnapshot(language, CLockPasswordDialog::kUnlock), "password-unlock");
         save(RenderLockPanelSnapshot(language), "lock-panel");
-        save(RenderMachinePresetSnapshot(language, CProgramDlg::kLoad), "machine-preset-load");
-        save(RenderMachinePresetSnapshot(language, CProgramDlg::kSaveAs), "machine-preset-save-as");
-        save(RenderMachinePresetSnapshot(language, CProgramDlg::kDelete), "machine-preset-delete");
+        save(RenderMachinePresetSnapshot(language, CMachinePresetDialog::kLoad), "machine-preset-load");
+        save(RenderMachinePresetSnapshot(language, CMachinePresetDialog::kSaveAs), "machine-preset-save-as");
+        save(RenderMachinePresetSnapshot(language, CMachinePresetDialog::kDelete), "machine-preset-delete");
     }
     return ok;
 }

@@ -2,8 +2,8 @@
 
 #include "app/LumaraView.h"
 #include "model/Globals.h"
-#include "pages/output/All_Link_Dlg.h"
-#include "pages/output/OutRoute_Dlg.h"
+#include "features/outputs/LeftRightLinkDialog.h"
+#include "features/outputs/OutputStrip.h"
 
 #include <QDir>
 #include <QMenu>
@@ -70,7 +70,7 @@ QImage RenderStripRow(CLumaraView& view, int language) {
 
 QImage RenderSpeakerTypePopup(CLumaraView& view, int language) {
     LanguageScope scope(view, language);
-    auto* strip = dynamic_cast<COutRoute_Dlg*>(view.Strip(g_CurrentOutput));
+    auto* strip = dynamic_cast<COutputStrip*>(view.Strip(g_CurrentOutput));
     if (!strip) return QImage();
     std::unique_ptr<QMenu> popup = strip->BuildSpeakerTypePopup();
     if (!popup) return QImage();
@@ -98,11 +98,11 @@ QImage RenderMasterStrip(CLumaraView& view, int language) {
 
 QImage RenderSourceListOpen(CLumaraView& view, int language, bool input) {
     LanguageScope scope(view, language);
-    CComBoxBtn* list = input ? view.InputSourceList() : view.MixSourceList();
-    CDropWnd* drop = list->DropWindow();
+    CDropListButton* list = input ? view.InputSourceList() : view.MixSourceList();
+    CDropListPopup* drop = list->DropWindow();
     if (!drop) return QImage();
     const QRect place =
-        CComBoxBtn::DropRect(QRect(QPoint(0, 0), list->size()), QRect(0, 0, 1 << 16, 1 << 16),
+        CDropListButton::DropRect(QRect(QPoint(0, 0), list->size()), QRect(0, 0, 1 << 16, 1 << 16),
                              list->width(), drop->List()->ItemHeight(), list->GetCount());
     drop->resize(place.size());
     const QImage button = list->grab().toImage();
@@ -117,7 +117,7 @@ QImage RenderSourceListOpen(CLumaraView& view, int language, bool input) {
 
 QImage RenderLRLinkQuestion(CLumaraView& view, int language) {
     LanguageScope scope(view, language);
-    CAll_Link_Dlg dialog(&view);
+    CLeftRightLinkDialog dialog(&view);
     dialog.InitDialog();
     return dialog.grab().toImage();
 }

@@ -1,7 +1,7 @@
 // The main view's side of the advanced settings dialog: the pending sources
 // record, the EQ-display setting, and keeping an open dialog current.
-#include "app/Adv_Seting.h"
-#include "app/DisplayDlg.h"
+#include "features/system/AdvancedSettingsDialog.h"
+#include "features/connection/TransferWindow.h"
 #include "app/LumaraView.h"
 #include "platform/UiGlobals.h"
 
@@ -17,7 +17,7 @@ void CLumaraView::SaveLineSetting() {
 
 void CLumaraView::RefreshAdvancedDialog(bool reload) {
     // Nothing opens the dialog by default: without one there is nothing to do.
-    auto* dialog = dynamic_cast<CAdv_Seting*>(g_AdvancedDlg.Get().data());
+    auto* dialog = dynamic_cast<CAdvancedSettingsDialog*>(g_AdvancedDlg.Get().data());
     if (!dialog) return;
     if (reload)
         dialog->RefreshFromGlobals();

@@ -1,7 +1,7 @@
 // The main view's side of the link: the connect button and its popups and
 // what the user sees of the connection. The device session connects, checks
 // the version, closes links and queues the reads (link/DeviceSession.h).
-#include "app/DisplayDlg.h"
+#include "features/connection/TransferWindow.h"
 #include "app/LumaraView.h"
 #include "app/ShellMessages.h"
 #include "controls/ColorMenu.h"

@@ -7,8 +7,8 @@
 // Before any Qt header: Qt's "slots" keyword would take the groups' member name.
 #include "model/SpeakerGroups.h"
 
-#include "app/DisplayDlg.h"
-#include "app/LumaraDoc.h"
+#include "features/connection/TransferWindow.h"
+#include "files/LumaraDoc.h"
 #include "app/LumaraView.h"
 #include "app/ShellMessages.h"
 #include "controls/GradientProgressCtrl.h"

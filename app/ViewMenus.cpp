@@ -4,7 +4,7 @@
 // in the language, and the commands they and the top bar's buttons run.
 #include "app/LumaraView.h"
 
-#include "app/VersionDlg.h"
+#include "features/connection/VersionWindow.h"
 #include "controls/MessageBox.h"
 #include "controls/ModalDialog.h"
 #include "model/Globals.h"
@@ -233,6 +233,6 @@ void CLumaraView::OnHelpCommand() {
 }
 
 void CLumaraView::OnAboutCommand() {
-    CVersionDlg dialog(this);
+    CVersionWindow dialog(this);
     ctl::RunModal(dialog);
 }

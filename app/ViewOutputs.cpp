@@ -13,8 +13,8 @@
 #include "model/LinkKeys.h"
 #include "model/Music_InData.h"
 #include "model/SpeakerTypes.h"
-#include "pages/output/GainDlg.h"
-#include "pages/output/OutRoute_Dlg.h"
+#include "features/outputs/MasterStrip.h"
+#include "features/outputs/OutputStrip.h"
 #include "pages/output/PositionButtons.h"
 
 #include <algorithm>

@@ -1,13 +1,13 @@
 #include "app/ViewPages.h"
 
-#include "app/Encryption.h"
-#include "pages/input/MixInPutCom.h"
-#include "pages/output/GainDlg.h"
-#include "pages/output/OutRoute_Dlg.h"
-#include "pages/output/OutputDlg.h"
+#include "features/presets/LockPanelPage.h"
+#include "pages/input/MixPage.h"
+#include "features/outputs/MasterStrip.h"
+#include "features/outputs/OutputStrip.h"
+#include "pages/output/OutputPage.h"
 
-CViewPage* CreateOutputPage(QWidget* parent) { return new COutputDlg(parent); }
-CViewPage* CreateLockPanel(QWidget* parent) { return new CEncryption(parent); }
-CViewPage* CreateMixPage(QWidget* parent) { return new CMixInPutCom(parent); }
-CLevelBarBase* CreateLevelBar(QWidget* parent) { return new CGainDlg(parent); }
-CStripBase* CreateStrip(QWidget* parent) { return new COutRoute_Dlg(parent); }
+CViewPage* CreateOutputPage(QWidget* parent) { return new COutputPage(parent); }
+CViewPage* CreateLockPanel(QWidget* parent) { return new CLockPanelPage(parent); }
+CViewPage* CreateMixPage(QWidget* parent) { return new CMixPage(parent); }
+CLevelBarBase* CreateLevelBar(QWidget* parent) { return new CMasterStrip(parent); }
+CStripBase* CreateStrip(QWidget* parent) { return new COutputStrip(parent); }

@@ -4,7 +4,7 @@
 // seam; the last folder of each kind is kept in the settings. A load rebuilds
 // the model and the pages from what was read, sends it all to the device and
 // takes the lock state from the loaded blocks.
-#include "app/LumaraDoc.h"
+#include "files/LumaraDoc.h"
 #include "app/LumaraView.h"
 #include "app/ShellMessages.h"
 #include "controls/MessageBox.h"

@@ -2,12 +2,12 @@
 // preset-name button, a file's title taken as that name, and the scene
 // picker's operations (recall a stored preset, store the current settings
 // under a new name, delete a stored preset's name) with the naming rules.
-#include "app/DisplayDlg.h"
-#include "app/LoadSaveDlg.h"
+#include "features/connection/TransferWindow.h"
+#include "app/ScenePickerDialog.h"
 #include "app/LumaraView.h"
-#include "app/PresetNames.h"
-#include "app/ProgramDlg.h"
-#include "app/SaveDlg.h"
+#include "files/PresetNames.h"
+#include "app/MachinePresetDialog.h"
+#include "features/presets/PresetNamePrompt.h"
 #include "controls/MessageBox.h"
 #include "controls/ModalDialog.h"
 #include "model/DataDefine.h"
@@ -76,14 +76,14 @@ void CLumaraView::RefreshPresetName() {
 // ---------------------------------------------------------------------------
 
 void CLumaraView::OpenScenePicker(int mode) {
-    CLoadSaveDlg picker(window());
+    CScenePickerDialog picker(window());
     picker.m_View = this;
     picker.SetMode(mode);
     ctl::RunModal(picker);
 }
 
 void CLumaraView::OpenMachinePresetDialog(int mode) {
-    CProgramDlg dialog(this, window());
+    CMachinePresetDialog dialog(this, window());
     dialog.SetMode(mode);
     ctl::RunModal(dialog);
     g_PresetDlg = nullptr;
@@ -105,7 +105,7 @@ std::string CLumaraView::LoadOrSaveScene(bool load, int n) {
         LoadDevicePreset(n);
         return {};
     }
-    CSaveDlg prompt(window());
+    CPresetNamePrompt prompt(window());
     prompt.SetPresetNumber(n);
     if (ctl::RunModal(prompt) != QDialog::Accepted) return {};
     const std::string name = prompt.Name();

@@ -11,7 +11,7 @@
 #include "model/LinkGroups.h"
 #include "model/LinkKeys.h"
 #include "model/SpeakerTypes.h"
-#include "pages/output/All_Link_Dlg.h"
+#include "features/outputs/LeftRightLinkDialog.h"
 #include "pages/output/PositionButtons.h"
 
 #include <algorithm>
@@ -198,8 +198,8 @@ void CLumaraView::OnLRLinkButton() {
                           this);
         return;
     }
-    CAll_Link_Dlg dialog(this);
-    if (dialog.DoModal() != CAll_Link_Dlg::IDOK) return;
+    CLeftRightLinkDialog dialog(this);
+    if (dialog.DoModal() != CLeftRightLinkDialog::IDOK) return;
     if (!g_LRLinkOn) {
         g_LRLinkOn = 1;
         m_LRLinkButton->SetCheck(1);

@@ -4,11 +4,11 @@
 // output-map reset of its Map reset button with what it undoes.
 #include "app/LumaraView.h"
 
-#include "app/DefSourceDlg.h"
-#include "app/INIT.h"
-#include "app/MixAdvanceDlg.h"
-#include "app/ReMap_Dlg.h"
-#include "app/SourcePreset.h"
+#include "features/sources/DefaultSourceDialog.h"
+#include "features/system/FactoryResetPrompt.h"
+#include "features/system/MixAccessCodePrompt.h"
+#include "features/outputs/OutputMapResetPrompt.h"
+#include "features/presets/SourcePresetsDialog.h"
 #include "controls/MessageBox.h"
 #include "controls/ModalDialog.h"
 #include "model/LinkGroups.h"
@@ -19,9 +19,9 @@
 #include "model/KTV_OutData.h"
 #include "model/LinkKeys.h"
 #include "model/SpeakerTypes.h"
-#include "pages/input/CurSYSDlg.h"
-#include "pages/input/InputNoise.h"
-#include "pages/input/InputSourceVolume.h"
+#include "features/system/SystemSettingsDialog.h"
+#include "features/system/MixParametersDialog.h"
+#include "features/sources/SourceVolumesDialog.h"
 #include "pages/output/PositionButtons.h"
 
 namespace {
@@ -46,14 +46,14 @@ void SetMapByte(int output, int type) {
 // ---------------------------------------------------------------------------
 
 void CLumaraView::OnSystemButton() {
-    CCurSYSDlg dialog(this);
+    CSystemSettingsDialog dialog(this);
     dialog.SetData(m_Data);
     ctl::RunModal(dialog);
 }
 
 void CLumaraView::OnAdvancedCommand() {
     if (!m_AccessGranted) {
-        CMixAdvanceDlg prompt(this);
+        CMixAccessCodePrompt prompt(this);
         if (ctl::RunModal(prompt) != QDialog::Accepted || !prompt.EntryGiven()) return;
         if (prompt.Entered() != QString::fromLatin1(g_AccessCode)) {
             CMessageBox::Show(QString::fromUtf8(kWrongCodeText.Pick()), MB_OK, kAutoCloseMs, this);
@@ -61,32 +61,32 @@ void CLumaraView::OnAdvancedCommand() {
         }
         m_AccessGranted = 1;
     }
-    CInputNoise dialog(this, this);
+    CMixParametersDialog dialog(this, this);
     dialog.SetData(m_Data);
     m_MixParamDlg = &dialog;
     ctl::RunModal(dialog);
 }
 
-CInputNoise* CLumaraView::MixParamDialog() const {
+CMixParametersDialog* CLumaraView::MixParamDialog() const {
     return m_MixParamDlg.data();
 }
 
 void CLumaraView::RefreshMixParamDialog() {
-    if (CInputNoise* dialog = m_MixParamDlg.data()) dialog->Refresh();
+    if (CMixParametersDialog* dialog = m_MixParamDlg.data()) dialog->Refresh();
 }
 
 void CLumaraView::OnSourceVolumeCommand() {
-    CInputSourceVolume dialog(this, this);
+    CSourceVolumesDialog dialog(this, this);
     ctl::RunModal(dialog);
 }
 
 void CLumaraView::OnSourcePresetCommand() {
-    CSourcePreset dialog(this, this);
+    CSourcePresetsDialog dialog(this, this);
     ctl::RunModal(dialog);
 }
 
 void CLumaraView::OnDefaultSourceCommand() {
-    CDefSourceDlg dialog(this, this);
+    CDefaultSourceDialog dialog(this, this);
     ctl::RunModal(dialog);
 }
 
@@ -95,7 +95,7 @@ void CLumaraView::OnDefaultSourceCommand() {
 // ---------------------------------------------------------------------------
 
 void CLumaraView::OnFactoryResetCommand() {
-    CINIT warning(this);
+    CFactoryResetPrompt warning(this);
     if (ctl::RunModal(warning) != QDialog::Accepted) return;
     // Sent only while a device is connected; the image stays as it is until
     // the device's new state is read.
@@ -135,15 +135,15 @@ void CLumaraView::ResetOutputSpeakerType(int output, int type, bool refreshCross
 }
 
 void CLumaraView::OnOutputMapReset() {
-    CReMap_Dlg question(this);
+    COutputMapResetPrompt question(this);
     ctl::RunModal(question);
     const int choice = question.Choice();
-    if (choice != CReMap_Dlg::kEmpty && choice != CReMap_Dlg::kDefault) return;
+    if (choice != COutputMapResetPrompt::kEmpty && choice != COutputMapResetPrompt::kDefault) return;
 
     // The link worker sees the whole reset or none of it: the types, the map
     // bytes, the outputs' crossovers and mix levels and the queued map.
     DeviceLockGuard lock(g_DeviceLock);
-    if (choice == CReMap_Dlg::kEmpty) {
+    if (choice == COutputMapResetPrompt::kEmpty) {
         g_MixItemsFirst = 1; // the silenced mix goes out before the crossovers
         for (int i = 0; i < kOutputCount; ++i)
             ApplyMixPresetForType(i, 0);

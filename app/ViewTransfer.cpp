@@ -2,7 +2,7 @@
 // the session opens and moves, and the read of the six stored presets for a
 // whole-device file (its name is chosen and the file written in
 // ViewPresetFiles.cpp).
-#include "app/DisplayDlg.h"
+#include "features/connection/TransferWindow.h"
 #include "app/LumaraView.h"
 #include "controls/GradientProgressCtrl.h"
 #include "controls/MessageBox.h"

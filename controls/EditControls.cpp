@@ -11,30 +11,30 @@ namespace {
 // the field's limit in bytes.
 class GbkLimitValidator : public QValidator {
 public:
-    explicit GbkLimitValidator(CChEnEdit* edit) : QValidator(edit), edit_(edit) {}
+    explicit GbkLimitValidator(CPresetNameEdit* edit) : QValidator(edit), edit_(edit) {}
     State validate(QString& input, int&) const override {
-        const int bytes = CChEnEdit::GbkLength(input);
+        const int bytes = CPresetNameEdit::GbkLength(input);
         return bytes < 0 || bytes > edit_->GetLimitText() ? Invalid : Acceptable;
     }
 
 private:
-    CChEnEdit* edit_;
+    CPresetNameEdit* edit_;
 };
 
 } // namespace
 
-CChEnEdit::CChEnEdit(QWidget* parent) : QLineEdit(parent) {
+CPresetNameEdit::CPresetNameEdit(QWidget* parent) : QLineEdit(parent) {
     setValidator(new GbkLimitValidator(this));
 }
 
-void CChEnEdit::SetLimitText(int bytes) { limit_ = bytes > 0 ? bytes : 30000; }
+void CPresetNameEdit::SetLimitText(int bytes) { limit_ = bytes > 0 ? bytes : 30000; }
 
-int CChEnEdit::GbkLength(const QString& text) {
+int CPresetNameEdit::GbkLength(const QString& text) {
     const std::optional<std::string> gbk = Utf8ToGbk(text.toStdString());
     return gbk ? static_cast<int>(gbk->size()) : -1;
 }
 
-void CChEnEdit::TypeText(const QString& text) {
+void CPresetNameEdit::TypeText(const QString& text) {
     // One character at a time; a character outside the basic plane is two
     // code units.
     for (int i = 0; i < text.size();) {
@@ -44,7 +44,7 @@ void CChEnEdit::TypeText(const QString& text) {
     }
 }
 
-void CChEnEdit::TypeCharacter(const QString& character) {
+void CPresetNameEdit::TypeCharacter(const QString& character) {
     const int bytes = GbkLength(character);
     if (bytes <= 0) return; // GBK cannot hold it: the device could not store it
     // Bytes that stay: the text without the selection the character replaces.
@@ -59,7 +59,7 @@ void CChEnEdit::TypeCharacter(const QString& character) {
     insert(typed);
 }
 
-void CChEnEdit::keyPressEvent(QKeyEvent* e) {
+void CPresetNameEdit::keyPressEvent(QKeyEvent* e) {
     const QString t = e->text();
     const bool command = e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
     if (!t.isEmpty() && !command && t.at(0).isPrint()) {
@@ -70,7 +70,7 @@ void CChEnEdit::keyPressEvent(QKeyEvent* e) {
     QLineEdit::keyPressEvent(e);
 }
 
-void CChEnEdit::inputMethodEvent(QInputMethodEvent* e) {
+void CPresetNameEdit::inputMethodEvent(QInputMethodEvent* e) {
     const QString commit = e->commitString();
     if (commit.isEmpty() || isReadOnly()) return QLineEdit::inputMethodEvent(e);
     QInputMethodEvent rest(e->preeditString(), e->attributes());
@@ -78,6 +78,6 @@ void CChEnEdit::inputMethodEvent(QInputMethodEvent* e) {
     TypeText(commit);
 }
 
-CPassWordEdit::CPassWordEdit(QWidget* parent) : QLineEdit(parent) {
+CPasswordEdit::CPasswordEdit(QWidget* parent) : QLineEdit(parent) {
     setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9A-Za-z]*")), this));
 }

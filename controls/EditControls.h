@@ -1,17 +1,17 @@
 // Edit fields with rules of their own.
-// - CChEnEdit: the preset-name field. Its limit counts the device's GBK
+// - CPresetNameEdit: the preset-name field. Its limit counts the device's GBK
 //   bytes, and with alignment on it keeps every double-byte character at an
 //   even byte offset by typing a space before one that would start at an odd
 //   offset (the space counts against the limit). Text GBK cannot hold is
 //   refused.
-// - CPassWordEdit: accepts only letters and digits (Backspace still deletes).
+// - CPasswordEdit: accepts only letters and digits (Backspace still deletes).
 #pragma once
 
 #include <QLineEdit>
 
-class CChEnEdit : public QLineEdit {
+class CPresetNameEdit : public QLineEdit {
 public:
-    explicit CChEnEdit(QWidget* parent = nullptr);
+    explicit CPresetNameEdit(QWidget* parent = nullptr);
 
     void EnableDbcsAlign(bool enable) { align_ = enable; }
     bool DbcsAlign() const { return align_; }
@@ -36,7 +36,7 @@ private:
     int limit_ = 30000;
 };
 
-class CPassWordEdit : public QLineEdit {
+class CPasswordEdit : public QLineEdit {
 public:
-    explicit CPassWordEdit(QWidget* parent = nullptr);
+    explicit CPasswordEdit(QWidget* parent = nullptr);
 };

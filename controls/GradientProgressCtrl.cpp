@@ -68,7 +68,7 @@ void CGradientProgressCtrl::Paint(QPainter& painter, const QRect& r) const {
     const float fraction = static_cast<float>(position) / upper;
     const int extent = SaturatingToInt(fraction * (vertical ? r.height() : r.width()));
     {
-        CMyMemDC dc(&painter);
+        CClipMemDC dc(&painter);
         PaintGradient(*dc, r, extent);
     }
     if (showText_) {

@@ -1,7 +1,7 @@
 #include "controls/GraphSnapshots.h"
 
-#include "controls/COM_EXT_LIMStatic.h"
-#include "controls/EqCurveStatic.h"
+#include "controls/DynamicsGraph.h"
+#include "controls/EqGraph.h"
 #include "model/Globals.h"
 #include "model/KTV_Data.h"
 #include "model/LinkKeys.h"
@@ -54,16 +54,16 @@ QSize DynamicsGraphSize() {
 
 QImage RenderEqCurveSnapshot(int language, int mode, int selectedBand, CKTV_Data* model) {
     CPictureScope scope(language, model);
-    CEqCurveStatic graph;
+    CEqGraph graph;
     graph.resize(OutputGraphSize());
-    const bool music = mode == CEqCurveStatic::kModeMusic;
+    const bool music = mode == CEqGraph::kModeMusic;
     graph.Attach(scope.Model(),
-                 music ? CEqCurveStatic::kAttachMusic : CEqCurveStatic::kAttachOutput);
+                 music ? CEqGraph::kAttachMusic : CEqGraph::kAttachOutput);
     if (music)
         graph.ShowMusic(0);
     else
         graph.ShowOutput(0);
-    graph.SetMode(music ? CEqCurveStatic::kModeMusic : CEqCurveStatic::kModeOutput);
+    graph.SetMode(music ? CEqGraph::kModeMusic : CEqGraph::kModeOutput);
     graph.Redraw(selectedBand);
     return graph.grab().toImage();
 }
@@ -71,10 +71,10 @@ QImage RenderEqCurveSnapshot(int language, int mode, int selectedBand, CKTV_Data
 QImage RenderDynamicsSnapshot(int language, int channel, int limiterLevel, int compressorLevel,
                               int ratio, CKTV_Data* model) {
     CPictureScope scope(language, model);
-    CCOM_EXT_LIMStatic graph;
+    CDynamicsGraph graph;
     graph.resize(DynamicsGraphSize());
     graph.InitLayout();
-    graph.SetMode(CCOM_EXT_LIMStatic::kModeCurve);
+    graph.SetMode(CDynamicsGraph::kModeCurve);
     graph.SetData(scope.Model());
     graph.SetChannel(channel);
     dynamics::Levels levels = graph.GetLevels();
@@ -93,9 +93,9 @@ bool SaveGraphSnapshots(const QString& folder) {
         const QString suffix = language ? QStringLiteral("zh") : QStringLiteral("en");
         // A band selected (1 kHz), and a limiter at +6 dBu over a 4:1
         // compressor from -10 dBu, so the pictures show their parts.
-        ok &= RenderEqCurveSnapshot(language, CEqCurveStatic::kModeOutput, 17)
+        ok &= RenderEqCurveSnapshot(language, CEqGraph::kModeOutput, 17)
                   .save(dir.filePath(QStringLiteral("eq-curve-%1.png").arg(suffix)));
-        ok &= RenderEqCurveSnapshot(language, CEqCurveStatic::kModeMusic, 4)
+        ok &= RenderEqCurveSnapshot(language, CEqGraph::kModeMusic, 4)
                   .save(dir.filePath(QStringLiteral("eq-input-%1.png").arg(suffix)));
         ok &= RenderDynamicsSnapshot(language, 0, 360, 200, 31)
                   .save(dir.filePath(QStringLiteral("dynamics-%1.png").arg(suffix)));

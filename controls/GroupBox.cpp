@@ -9,14 +9,14 @@
 
 #include <cstring>
 
-CSxLogFont::CSxLogFont(int height, int weight, bool italic, const char* face)
+CCaptionFont::CCaptionFont(int height, int weight, bool italic, const char* face)
     : lfHeight(height), lfWeight(weight), lfItalic(italic ? 1 : 0), lfOutPrecision(3),
       lfClipPrecision(2), lfQuality(2), lfPitchAndFamily(0) {
     // A longer name is cut: the record has room for 31 characters.
     if (face) std::strncpy(lfFaceName, face, kFaceChars - 1);
 }
 
-QFont CSxLogFont::PointFont() const {
+QFont CCaptionFont::PointFont() const {
     // Tenths of a point at 96 dpi; a negative height asks for the em size.
     const int em = (lfHeight * 96 + 360) / 720;
     QFont f = platform::FaceFont(QString::fromLatin1(lfFaceName), -std::max(1, em), lfWeight);
@@ -32,11 +32,11 @@ constexpr int kEdge = 2;
 constexpr int kBorder = 1;
 } // namespace
 
-CSxGroupBox::CSxGroupBox(QWidget* parent, unsigned style, unsigned exStyle)
+CGroupBox::CGroupBox(QWidget* parent, unsigned style, unsigned exStyle)
     : QWidget(parent), exStyle_(exStyle), line_(ctl::kButtonShadow), secondLine_(ctl::kButtonHighlight),
       shadow_(ctl::kButtonShadow), highlight_(ctl::kButtonHighlight),
       captionHidden_((exStyle & 0xC0) != 0),
-      captionFont_(CSxLogFont(100, 700, false, "Arial").PointFont()) {
+      captionFont_(CCaptionFont(100, 700, false, "Arial").PointFont()) {
     switch (style & 0x300) {
     case BS_RIGHT: alignment_ = kRight; break;
     case BS_CENTER: alignment_ = kCentre; break;
@@ -45,12 +45,12 @@ CSxGroupBox::CSxGroupBox(QWidget* parent, unsigned style, unsigned exStyle)
     frame_ = style & BS_FLAT ? kFlat : kEtched;
 }
 
-void CSxGroupBox::SetText(const QString& text, bool redraw) {
+void CGroupBox::SetText(const QString& text, bool redraw) {
     caption_ = text;
     if (redraw) repaint();
 }
 
-QRect CSxGroupBox::FrameRect() const {
+QRect CGroupBox::FrameRect() const {
     // The lines run on the outermost pixels, inside the edges the extended
     // styles draw.
     QRect f = rect();
@@ -62,11 +62,11 @@ QRect CSxGroupBox::FrameRect() const {
     return f;
 }
 
-int CSxGroupBox::TopEdgeY() const {
+int CGroupBox::TopEdgeY() const {
     return FrameRect().top() + QFontMetrics(font()).height() / 2 - 1;
 }
 
-std::pair<int, int> CSxGroupBox::CaptionGap() const {
+std::pair<int, int> CGroupBox::CaptionGap() const {
     const QRect f = FrameRect();
     // Template captions write a literal & as &&.
     const int cw = QFontMetrics(captionFont_).size(Qt::TextShowMnemonic | Qt::TextSingleLine, caption_).width();
@@ -81,7 +81,7 @@ std::pair<int, int> CSxGroupBox::CaptionGap() const {
     return {f.left() + margin_, f.left() + margin_ + cw};
 }
 
-void CSxGroupBox::paintEvent(QPaintEvent*) {
+void CGroupBox::paintEvent(QPaintEvent*) {
     const QRect f = FrameRect();
     const int L = f.left(), R = f.right(), B = f.bottom();
     const int w = lineWidth_;

@@ -1,6 +1,6 @@
-// CSxGroupBox: a group box that paints its own frame, one or two lines in
+// CGroupBox: a group box that paints its own frame, one or two lines in
 // colours of its own, with a gap in the top edge where its caption (bold
-// Arial 10 pt) sits. CSxLogFont describes such a caption font.
+// Arial 10 pt) sits. CCaptionFont describes such a caption font.
 #pragma once
 
 #include <QColor>
@@ -10,10 +10,10 @@
 
 // A logical font record: height in tenths of a point (as a point font is
 // asked for), weight, italic, and a face name of at most 31 characters.
-struct CSxLogFont {
+struct CCaptionFont {
     static constexpr int kFaceChars = 32; // with the terminating zero
 
-    CSxLogFont(int height, int weight, bool italic, const char* face);
+    CCaptionFont(int height, int weight, bool italic, const char* face);
 
     int lfHeight = 0;
     int lfWeight = 0;
@@ -38,13 +38,13 @@ constexpr unsigned WS_EX_DLGMODALFRAME = 0x1;
 constexpr unsigned WS_EX_CLIENTEDGE = 0x200;
 constexpr unsigned WS_EX_STATICEDGE = 0x20000;
 
-class CSxGroupBox : public QWidget {
+class CGroupBox : public QWidget {
 public:
     enum Alignment { kLeft = 0x100, kRight = 0x200, kCentre = 0x300 };
     enum Frame { kEtched = 11, kDouble = 12, kFlat = 0x8000 };
 
     // style: BS_LEFT / BS_RIGHT / BS_CENTER and BS_FLAT of the template.
-    explicit CSxGroupBox(QWidget* parent = nullptr, unsigned style = BS_CENTER, unsigned exStyle = 0);
+    explicit CGroupBox(QWidget* parent = nullptr, unsigned style = BS_CENTER, unsigned exStyle = 0);
 
     void SetText(const QString& text, bool redraw = true);
     QString Text() const { return caption_; }

@@ -2,32 +2,32 @@
 
 #include <QPainter>
 
-CShow_Link::CShow_Link(QWidget* parent) : QAbstractButton(parent), timer_([this] { OnTick(); }) {}
+CLinkStateText::CLinkStateText(QWidget* parent) : QAbstractButton(parent), timer_([this] { OnTick(); }) {}
 
-void CShow_Link::StartBlink() {
+void CLinkStateText::StartBlink() {
     blinking_ = true;
     phase_ = false;
     timer_.Start(kBlinkMs);
 }
 
-void CShow_Link::StopBlink() {
+void CLinkStateText::StopBlink() {
     blinking_ = false;
     phase_ = false;
     timer_.Stop();
     repaint();
 }
 
-QColor CShow_Link::CurrentTextColor() const {
+QColor CLinkStateText::CurrentTextColor() const {
     if (!blinking_) return steady_;
     return phase_ ? onPhase_ : offPhase_;
 }
 
-void CShow_Link::OnTick() {
+void CLinkStateText::OnTick() {
     phase_ = !phase_;
     repaint();
 }
 
-void CShow_Link::paintEvent(QPaintEvent*) {
+void CLinkStateText::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), background_);
     p.setPen(CurrentTextColor());
@@ -37,24 +37,24 @@ void CShow_Link::paintEvent(QPaintEvent*) {
 
 // ---------------------------------------------------------------------------
 
-CSLamp::CSLamp(QWidget* parent) : QWidget(parent) {
+CLampRow::CLampRow(QWidget* parent) : QWidget(parent) {
     for (int i = 0; i < kLamps; ++i) lit_[i] = shown_[i] = true;
 }
 
-void CSLamp::InitLayout() { lamp_ = QSize(width() / 13, height()); }
+void CLampRow::InitLayout() { lamp_ = QSize(width() / 13, height()); }
 
-QRect CSLamp::LampRect(int lamp) const {
+QRect CLampRow::LampRect(int lamp) const {
     return QRect(lamp * (lamp_.width() + 1), 0, lamp_.width(), lamp_.height());
 }
 
-QColor CSLamp::LitColor(int lamp) {
+QColor CLampRow::LitColor(int lamp) {
     if (lamp < kLevelLamps) return QColor(0, 200, 51);
     if (lamp == 9) return QColor(255, 204, 74);
     if (lamp == 10) return QColor(255, 127, 39);
     return QColor(237, 0, 0);
 }
 
-void CSLamp::SetState(unsigned flags) {
+void CLampRow::SetState(unsigned flags) {
     lit_[11] = flags & 0x10;
     lit_[10] = flags & 0x20;
     lit_[9] = flags & 0x40;
@@ -72,13 +72,13 @@ void CSLamp::SetState(unsigned flags) {
     changed_ = false;
 }
 
-void CSLamp::ClearAll() {
+void CLampRow::ClearAll() {
     for (int i = 0; i < kLamps; ++i) lit_[i] = shown_[i] = false;
     changed_ = true;
     repaint();
 }
 
-void CSLamp::paintEvent(QPaintEvent*) {
+void CLampRow::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), QColor(127, 127, 127));
     for (int i = 0; i < kLamps; ++i)

@@ -1,8 +1,8 @@
 // Two small indicators.
-// - CShow_Link: the main view's link-state text on a dark background. Steady,
+// - CLinkStateText: the main view's link-state text on a dark background. Steady,
 //   it is near-white; blinking, its colour changes every 1001 ms, red first.
 //   The text is centred on the control less a 19-pixel strip at the right.
-// - CSLamp: a row of twelve lamps: nine green level lamps and three flag
+// - CLampRow: a row of twelve lamps: nine green level lamps and three flag
 //   lamps (yellow, orange, red).
 #pragma once
 
@@ -13,12 +13,12 @@
 #include <QWidget>
 
 // A button that only shows its text (the templates keep it disabled).
-class CShow_Link : public QAbstractButton {
+class CLinkStateText : public QAbstractButton {
 public:
     static constexpr int kBlinkMs = 1001;
     static constexpr int kRightStrip = 19;
 
-    explicit CShow_Link(QWidget* parent = nullptr);
+    explicit CLinkStateText(QWidget* parent = nullptr);
 
     // Blinking starts with the off phase; the first change shows at the first tick.
     void StartBlink();
@@ -49,12 +49,12 @@ private:
     ControlTimer timer_;
 };
 
-class CSLamp : public QWidget {
+class CLampRow : public QWidget {
 public:
     static constexpr int kLamps = 12;
     static constexpr int kLevelLamps = 9;
 
-    explicit CSLamp(QWidget* parent = nullptr);
+    explicit CLampRow(QWidget* parent = nullptr);
 
     // Lamp size from the control's size: width / 13, the full height.
     void InitLayout();

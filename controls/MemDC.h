@@ -51,7 +51,7 @@ private:
 
 // The progress bar's lighter buffer: over the target's clip box, in default
 // coordinates, and without initial content (the drawing covers it all).
-class CMyMemDC : public CMemDC {
+class CClipMemDC : public CMemDC {
 public:
-    explicit CMyMemDC(QPainter* target) : CMemDC(target, nullptr, Start::Nothing) {}
+    explicit CClipMemDC(QPainter* target) : CMemDC(target, nullptr, Start::Nothing) {}
 };

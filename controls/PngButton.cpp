@@ -14,38 +14,38 @@ bool CPngResImage::Load(unsigned id, const char* type) {
     return true;
 }
 
-CBtnPng::CBtnPng(QWidget* parent, int id) : SkinButtonBase(parent, id) {}
+CPngButton::CPngButton(QWidget* parent, int id) : SkinButtonBase(parent, id) {}
 
-void CBtnPng::Load(State first, std::initializer_list<unsigned> ids) {
+void CPngButton::Load(State first, std::initializer_list<unsigned> ids) {
     int state = first;
     for (unsigned id : ids) images_[state++].Load(id);
     Resolve();
 }
 
-void CBtnPng::SetImages(unsigned normal, unsigned hover, unsigned pressed) {
+void CPngButton::SetImages(unsigned normal, unsigned hover, unsigned pressed) {
     Load(Normal, {normal, hover, pressed});
     if (!images_[Normal].IsNull()) resize(images_[Normal].Image().size());
     raise();
 }
 
-void CBtnPng::SetCheckedImages(unsigned normal, unsigned hover, unsigned pressed) {
+void CPngButton::SetCheckedImages(unsigned normal, unsigned hover, unsigned pressed) {
     Load(CheckedNormal, {normal, hover, pressed});
 }
 
-void CBtnPng::SetChineseImages(unsigned normal, unsigned hover, unsigned pressed,
+void CPngButton::SetChineseImages(unsigned normal, unsigned hover, unsigned pressed,
                                unsigned checkedNormal, unsigned checkedHover,
                                unsigned checkedPressed) {
     chineseSet_ = true;
     Load(ZhNormal, {normal, hover, pressed, checkedNormal, checkedHover, checkedPressed});
 }
 
-void CBtnPng::SetDisabledImages(unsigned unchecked, unsigned checked) {
+void CPngButton::SetDisabledImages(unsigned unchecked, unsigned checked) {
     Load(Disabled, {unchecked, checked});
     if (!images_[Disabled].IsNull()) resize(images_[Disabled].Image().size());
     raise();
 }
 
-void CBtnPng::Resolve() {
+void CPngButton::Resolve() {
     // A state without a picture shows the one before it; a disabled state
     // without one shows its enabled normal picture dimmed, not a pressed one.
     for (int s = 0; s < kStateCount; ++s) {
@@ -61,7 +61,7 @@ void CBtnPng::Resolve() {
     update();
 }
 
-CBtnPng::State CBtnPng::CurrentState() const {
+CPngButton::State CPngButton::CurrentState() const {
     if (!isEnabled()) return checked_ ? DisabledChecked : Disabled; // one look in both languages
     State s;
     if (checked_)
@@ -72,25 +72,25 @@ CBtnPng::State CBtnPng::CurrentState() const {
     return s;
 }
 
-QSize CBtnPng::sizeHint() const {
+QSize CPngButton::sizeHint() const {
     const QSize s = resolved_[Normal].size();
     return s.isEmpty() ? size() : s;
 }
 
-void CBtnPng::SetCheck(int checked) {
+void CPngButton::SetCheck(int checked) {
     if (checked == checked_) return;
     checked_ = checked;
     LendHover(checked_ != 0);
     update();
 }
 
-void CBtnPng::ShowWindow(int command) {
+void CPngButton::ShowWindow(int command) {
     if (command == 0) ForgetPartners();
     update();
     setVisible(command != 0);
 }
 
-void CBtnPng::paintEvent(QPaintEvent*) {
+void CPngButton::paintEvent(QPaintEvent*) {
     const QImage& picture = resolved_[CurrentState()];
     if (picture.isNull()) return;
     QPainter p(this);

@@ -1,4 +1,4 @@
-// PNG pictures from the program's resources, and CBtnPng: the button of the
+// PNG pictures from the program's resources, and CPngButton: the button of the
 // pages whose pictures have soft, partly transparent edges (the speaker
 // positions of the output page, the sources of the input page). Its pictures
 // are laid over whatever the parent shows under it. It has an unchecked and a
@@ -29,7 +29,7 @@ public:
     void Free() { image_ = QImage(); }
 };
 
-class CBtnPng : public ctl::SkinButtonBase {
+class CPngButton : public ctl::SkinButtonBase {
 public:
     // The pictures, in the order a missing one falls back: a state without
     // a picture shows the one before it in this order.
@@ -39,7 +39,7 @@ public:
         kStateCount
     };
 
-    explicit CBtnPng(QWidget* parent = nullptr, int id = 0);
+    explicit CPngButton(QWidget* parent = nullptr, int id = 0);
 
     // The unchecked pictures; the button takes the normal picture's size and
     // goes on top of its siblings.
@@ -59,7 +59,7 @@ public:
     int GetCheck() const { return checked_; }
     void SetUserData(int value) { userData_ = value; }
     int GetUserData() const { return userData_; }
-    void SetPartners(CBtnPng* first, CBtnPng* second) { SetPartnerButtons(first, second); }
+    void SetPartners(CPngButton* first, CPngButton* second) { SetPartnerButtons(first, second); }
     // 0 hides the button (and forgets its partners); any other value shows it.
     virtual void ShowWindow(int command);
 

@@ -38,7 +38,7 @@ void DrawEdge(QPainter& p, const QRect& r, bool sunken) {
 
 } // namespace
 
-CxSkinButton::CxSkinButton(QWidget* parent, int id, Behaviour behaviour)
+CSkinButton::CSkinButton(QWidget* parent, int id, Behaviour behaviour)
     : SkinButtonBase(parent, id), behaviour_(behaviour), captionFont_(platform::ArialFont(18, 500)),
       holdTimer_([this] {
           if (QWidget* parent = parentWidget())
@@ -46,7 +46,7 @@ CxSkinButton::CxSkinButton(QWidget* parent, int id, Behaviour behaviour)
                                     holdValue_);
       }) {}
 
-void CxSkinButton::LoadSkin(unsigned normal, unsigned pressed, unsigned hover, unsigned disabled,
+void CSkinButton::LoadSkin(unsigned normal, unsigned pressed, unsigned hover, unsigned disabled,
                             unsigned focused, unsigned mask, int drawMode, int border, int margin) {
     normal_ = LoadFace(normal);
     pressedFace_ = LoadFace(pressed);
@@ -72,29 +72,29 @@ void CxSkinButton::LoadSkin(unsigned normal, unsigned pressed, unsigned hover, u
     update();
 }
 
-QColor CxSkinButton::SetNormalTextColor(QColor color) {
+QColor CSkinButton::SetNormalTextColor(QColor color) {
     const QColor previous = textColor_;
     textColor_ = color;
     return previous;
 }
 
-void CxSkinButton::EnableHoldNotify(int value) {
+void CSkinButton::EnableHoldNotify(int value) {
     holdOn_ = true;
     holdValue_ = value;
 }
 
-void CxSkinButton::SetGroupStart(QWidget* control, bool first) {
+void CSkinButton::SetGroupStart(QWidget* control, bool first) {
     control->setProperty(kGroupStartProperty, first);
 }
 
-void CxSkinButton::SetCheck(int checked) {
+void CSkinButton::SetCheck(int checked) {
     const bool was = checked_;
     checked_ = checked != 0 && behaviour_ != kPush;
     if (behaviour_ == kRadio && checked_ && !was) UncheckGroup();
     update();
 }
 
-void CxSkinButton::UncheckGroup() {
+void CSkinButton::UncheckGroup() {
     QWidget* parent = parentWidget();
     if (!parent) return;
     QList<QWidget*> siblings;
@@ -111,7 +111,7 @@ void CxSkinButton::UncheckGroup() {
     }
 }
 
-LRESULT CxSkinButton::WindowProc(unsigned msg, WPARAM, LPARAM) {
+LRESULT CSkinButton::WindowProc(unsigned msg, WPARAM, LPARAM) {
     if (msg == WM_RADIO_UNCHECK && checked_) {
         checked_ = false;
         update();
@@ -119,7 +119,7 @@ LRESULT CxSkinButton::WindowProc(unsigned msg, WPARAM, LPARAM) {
     return 0;
 }
 
-QRegion CxSkinButton::RegionFromMask(const QImage& mask, QRgb seeThrough) {
+QRegion CSkinButton::RegionFromMask(const QImage& mask, QRgb seeThrough) {
     QRegion region;
     const QImage img = mask.convertToFormat(QImage::Format_RGB32);
     const QRgb clear = seeThrough | 0xFF000000u;
@@ -138,7 +138,7 @@ QRegion CxSkinButton::RegionFromMask(const QImage& mask, QRgb seeThrough) {
     return region;
 }
 
-void CxSkinButton::DrawFaceImage(QPainter& p, const QImage& face) {
+void CSkinButton::DrawFaceImage(QPainter& p, const QImage& face) {
     if (drawMode_ == kTile) {
         p.drawTiledPixmap(rect(), QPixmap::fromImage(face));
         return;
@@ -156,7 +156,7 @@ void CxSkinButton::DrawFaceImage(QPainter& p, const QImage& face) {
     p.drawImage(0, 0, shown);
 }
 
-void CxSkinButton::paintEvent(QPaintEvent*) {
+void CSkinButton::paintEvent(QPaintEvent*) {
     QPainter p(this);
     const QRect r = rect();
     QRect t = r.adjusted(margin_ + 2, 0, -(margin_ + 2), 0);
@@ -201,7 +201,7 @@ void CxSkinButton::paintEvent(QPaintEvent*) {
     p.drawText(t, Qt::AlignCenter | Qt::TextSingleLine, caption);
 }
 
-void CxSkinButton::mousePressEvent(QMouseEvent* e) {
+void CSkinButton::mousePressEvent(QMouseEvent* e) {
     if (e->button() == Qt::LeftButton) {
         hover_ = false; // a press ends the hover look
         if (holdOn_) holdTimer_.Start(kHoldMs);
@@ -209,7 +209,7 @@ void CxSkinButton::mousePressEvent(QMouseEvent* e) {
     SkinButtonBase::mousePressEvent(e);
 }
 
-void CxSkinButton::mouseReleaseEvent(QMouseEvent* e) {
+void CSkinButton::mouseReleaseEvent(QMouseEvent* e) {
     if (e->button() == Qt::LeftButton) {
         const bool over = rect().contains(e->position().toPoint());
         if (over && behaviour_ == kRadio) SetCheck(1);
@@ -219,13 +219,13 @@ void CxSkinButton::mouseReleaseEvent(QMouseEvent* e) {
     SkinButtonBase::mouseReleaseEvent(e);
 }
 
-void CxSkinButton::mouseMoveEvent(QMouseEvent* e) {
+void CSkinButton::mouseMoveEvent(QMouseEvent* e) {
     // No hover look while held; the pushed look follows the pointer instead.
     if (!pressed_ && !hover_ && rect().contains(e->position().toPoint())) SetHover(true);
     QAbstractButton::mouseMoveEvent(e);
 }
 
-void CxSkinButton::keyPressEvent(QKeyEvent* e) {
+void CSkinButton::keyPressEvent(QKeyEvent* e) {
     if (e->key() == Qt::Key_Space && !e->isAutoRepeat()) {
         if (behaviour_ == kCheck) SetCheck(checked_ ? 0 : 1);
         if (behaviour_ == kRadio) SetCheck(1);
@@ -233,7 +233,7 @@ void CxSkinButton::keyPressEvent(QKeyEvent* e) {
     QAbstractButton::keyPressEvent(e);
 }
 
-void CxSkinButton::focusOutEvent(QFocusEvent* e) {
+void CSkinButton::focusOutEvent(QFocusEvent* e) {
     if (pressed_) {
         if (holdOn_) holdTimer_.Stop();
         SetPressed(false);

@@ -1,4 +1,4 @@
-// CxSkinButton: a push button, check box or radio button whose faces (normal,
+// CSkinButton: a push button, check box or radio button whose faces (normal,
 // pressed, hover, disabled, focused) come from pictures, with an optional mask
 // picture that cuts the button to its shape (white is see-through). Its caption
 // is centred in Arial 18, red while the pointer is over it or it is pressed.
@@ -13,13 +13,13 @@
 #include <QImage>
 #include <QRegion>
 
-class CxSkinButton : public ctl::SkinButtonBase {
+class CSkinButton : public ctl::SkinButtonBase {
 public:
     enum Behaviour { kPush = 0, kCheck = 2, kRadio = 4 };
     enum DrawMode { kNormal = 0, kStretch = 1, kTile = 2 };
     static constexpr int kHoldMs = 200;
 
-    explicit CxSkinButton(QWidget* parent = nullptr, int id = 0, Behaviour behaviour = kPush);
+    explicit CSkinButton(QWidget* parent = nullptr, int id = 0, Behaviour behaviour = kPush);
 
     // Picture ids (0: none; a disabled id of 0 takes the normal picture, one
     // the skin lacks the normal picture dimmed), the

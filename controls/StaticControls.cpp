@@ -9,8 +9,8 @@
 
 namespace {
 
-CHyLink::Opener& OpenerSlot() {
-    static CHyLink::Opener opener = [](const QString& address) {
+CHyperlink::Opener& OpenerSlot() {
+    static CHyperlink::Opener opener = [](const QString& address) {
         QDesktopServices::openUrl(QUrl::fromUserInput(address));
     };
     return opener;
@@ -70,46 +70,46 @@ void CTransparentStatic::paintEvent(QPaintEvent*) {
 
 // ---------------------------------------------------------------------------
 
-CHyLink::CHyLink(QWidget* parent, unsigned style) : QWidget(parent), style_(style) {
+CHyperlink::CHyperlink(QWidget* parent, unsigned style) : QWidget(parent), style_(style) {
     setCursor(ctl::HandCursor());
     setMouseTracking(true);
 }
 
-CHyLink::Opener CHyLink::SetOpener(Opener opener) {
+CHyperlink::Opener CHyperlink::SetOpener(Opener opener) {
     Opener previous = std::move(OpenerSlot());
     OpenerSlot() = std::move(opener);
     return previous;
 }
 
-void CHyLink::setText(const QString& text) {
+void CHyperlink::setText(const QString& text) {
     text_ = text;
     update();
 }
 
-void CHyLink::paintEvent(QPaintEvent*) {
+void CHyperlink::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), background_);
     p.setPen(CurrentTextColor());
     DrawStaticText(p, rect(), text_, style_);
 }
 
-void CHyLink::SetHover(bool hover) {
+void CHyperlink::SetHover(bool hover) {
     if (hover == hover_) return;
     hover_ = hover;
     repaint();
 }
 
-void CHyLink::mouseMoveEvent(QMouseEvent* e) {
+void CHyperlink::mouseMoveEvent(QMouseEvent* e) {
     SetHover(rect().contains(e->position().toPoint()));
     QWidget::mouseMoveEvent(e);
 }
 
-void CHyLink::leaveEvent(QEvent* e) {
+void CHyperlink::leaveEvent(QEvent* e) {
     SetHover(false);
     QWidget::leaveEvent(e);
 }
 
-void CHyLink::mouseReleaseEvent(QMouseEvent* e) {
+void CHyperlink::mouseReleaseEvent(QMouseEvent* e) {
     if (e->button() != Qt::LeftButton || !(style_ & SS_NOTIFY) ||
         !rect().contains(e->position().toPoint()))
         return QWidget::mouseReleaseEvent(e);

@@ -2,7 +2,7 @@
 // - CTransparentStatic: text in a colour of its own straight on the parent's
 //   picture; a new text repaints the parent under it first, so the old text
 //   goes.
-// - CHyLink: a hyperlink: its text turns red under the pointer and a click
+// - CHyperlink: a hyperlink: its text turns red under the pointer and a click
 //   opens the text (an address) with the desktop's handler.
 // Both lay their text out by the static styles of the templates.
 #pragma once
@@ -54,11 +54,11 @@ private:
     QString lastSet_;
 };
 
-class CHyLink : public QWidget {
+class CHyperlink : public QWidget {
 public:
     using Opener = std::function<void(const QString& address)>;
 
-    explicit CHyLink(QWidget* parent = nullptr, unsigned style = SS_NOTIFY);
+    explicit CHyperlink(QWidget* parent = nullptr, unsigned style = SS_NOTIFY);
 
     void setText(const QString& text);
     QString text() const { return text_; }

@@ -5,8 +5,8 @@
 #include "model/ModelLock.h"
 #include "model/SourceTable.h"
 
-UiThreadOnly<CSourcePage*> g_pInPutDlg{nullptr};
-UiThreadOnly<CSourcePage*> g_pLevelDelayDlg{nullptr};
+UiThreadOnly<CSourcePage*> g_pInputPage{nullptr};
+UiThreadOnly<CSourcePage*> g_pLevelDelayPage{nullptr};
 
 namespace source {
 

@@ -1,6 +1,6 @@
 // The two pages that choose the active input source besides the main view's
-// source list: the input page (pages/input/InPutDlg.h) and the level and
-// delay page (pages/output/Level_Delay_Dlg.h). Each tells the other of a
+// source list: the input page (pages/input/InputPage.h) and the level and
+// delay page (pages/leveldelay/LevelDelayPage.h). Each tells the other of a
 // change through the messages below, posted through the other's pointer
 // while that page exists; a page clears its own pointer when it goes.
 //
@@ -63,5 +63,5 @@ public:
 };
 
 // The input page and the level and delay page while they exist; null otherwise.
-extern UiThreadOnly<CSourcePage*> g_pInPutDlg;
-extern UiThreadOnly<CSourcePage*> g_pLevelDelayDlg;
+extern UiThreadOnly<CSourcePage*> g_pInputPage;
+extern UiThreadOnly<CSourcePage*> g_pLevelDelayPage;

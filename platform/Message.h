@@ -110,8 +110,8 @@ protected:
 };
 
 // A table-driven message map for WindowProc:
-//   static const MessageMapEntry<COutputDlg> kMap[] = {
-//       {WM_USER + 100, &COutputDlg::OnBandChanged}, ...};
+//   static const MessageMapEntry<COutputPage> kMap[] = {
+//       {WM_USER + 100, &COutputPage::OnBandChanged}, ...};
 //   LRESULT r = 0;
 //   if (DispatchMessageMap(this, kMap, msg, w, l, r)) return r;
 template <class T>

@@ -5,7 +5,7 @@
 // the current scroll positions and which cell lies under a point; row heights,
 // column widths and fitting; deleting, sorting and searching; the keyboard's
 // walk from cell to cell; the page layout of a printout; and the grid's
-// comma-separated text files. Plain C++: the window (controls/GridCtrl.h)
+// comma-separated text files. Plain C++: the window (controls/grid/GridCtrl.h)
 // derives from it and answers its hooks (notifications, redraws, measuring
 // text, the clipboard); without a window the hooks do nothing and texts are
 // measured by a plain estimate, so every rule can be tested without one.

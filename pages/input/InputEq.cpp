@@ -3,12 +3,12 @@
 // the graph's notices, Bypass EQ, Reset EQ, P.EQ / G.EQ and the keyboard
 // rings over the fields. Edits go into the input's filters under
 // g_DeviceLock; the poller sends the marked bands.
-#include "pages/input/InPutDlg.h"
+#include "pages/input/InputPage.h"
 
 #include "controls/BitButton.h"
 #include "controls/BitmapSlider.h"
 #include "controls/ControlNotify.h"
-#include "controls/EqCurveStatic.h"
+#include "controls/EqGraph.h"
 #include "controls/FontStatic.h"
 #include "controls/MessageBox.h"
 #include "controls/NumEdit.h"
@@ -32,7 +32,7 @@ namespace {
 
 const QColor kLabelBlack(0, 0, 0);
 const QColor kLabelRed(255, 0, 0);
-constexpr int kLastShown = CInPutDlg::kShownBands - 1;
+constexpr int kLastShown = CInputPage::kShownBands - 1;
 
 // What a dragged band tells its fader: the gain code (a gain fader has no
 // frequency to follow). The filters keep a plain pointer, so these live as
@@ -47,7 +47,7 @@ public:
 };
 
 FaderFollower& Follower(int band) {
-    static FaderFollower followers[CInPutDlg::kBandCount];
+    static FaderFollower followers[CInputPage::kBandCount];
     return followers[band];
 }
 
@@ -58,7 +58,7 @@ bool AskYesNo(QWidget* owner, const BiText& question) {
 }
 
 bool IsBand(int band) {
-    return band >= 0 && band < CInPutDlg::kBandCount;
+    return band >= 0 && band < CInputPage::kBandCount;
 }
 
 // The row of a field id (its base) and its band; -1 for another id.
@@ -68,11 +68,11 @@ int BandOfField(int id, int base) {
 
 } // namespace
 
-CFilter* CInPutDlg::BandFilter(int band) const {
+CFilter* CInputPage::BandFilter(int band) const {
     return m_Input && IsBand(band) ? m_Input->GetFilter(band) : nullptr;
 }
 
-bool CInPutDlg::Offer(CNumSpin* spin, int value) {
+bool CInputPage::Offer(CNumSpin* spin, int value) {
     if (spin->SetValueChecked(value)) return true;
     if (m_View) m_View->RequestDataResync();
     return false;
@@ -82,7 +82,7 @@ bool CInPutDlg::Offer(CNumSpin* spin, int value) {
 // Refresh and layout
 // ---------------------------------------------------------------------------
 
-int CInPutDlg::Refresh() {
+int CInputPage::Refresh() {
     const int n = source::MusicInputOf(g_ActiveSource);
     m_Input = m_Data && n >= 0 ? m_Data->GetMusic(n) : nullptr;
     HighlightBandLabel(0, false);
@@ -99,7 +99,7 @@ int CInPutDlg::Refresh() {
             c.bypass->SetCheck(0);
         }
         BitButton(IDC_BYPASS_EQ)->SetCheck(0);
-        m_Graph->SetMode(CEqCurveStatic::kModeEmpty);
+        m_Graph->SetMode(CEqGraph::kModeEmpty);
         EnableEqControls(false);
         return 1;
     }
@@ -141,13 +141,13 @@ int CInPutDlg::Refresh() {
     HighlightBandLabel(0, false);
     HighlightEdit(0, kKindFreq, false);
     m_Graph->ShowMusic(n);
-    m_Graph->SetMode(CEqCurveStatic::kModeMusic);
+    m_Graph->SetMode(CEqGraph::kModeMusic);
     EnableEqControls(EqEditable());
     m_Graph->Redraw(-1);
     return 1;
 }
 
-void CInPutDlg::LayoutForEqMode(int mode) {
+void CInputPage::LayoutForEqMode(int mode) {
     const bool graphic = mode != 0;
     for (int b = 0; b < kShownBands; ++b) {
         BandColumn& c = m_Bands[static_cast<size_t>(b)];
@@ -171,7 +171,7 @@ void CInPutDlg::LayoutForEqMode(int mode) {
 // Display
 // ---------------------------------------------------------------------------
 
-void CInPutDlg::ShowBandBypass(bool flat, int band) {
+void CInputPage::ShowBandBypass(bool flat, int band) {
     if (!IsBand(band)) return;
     BandColumn& c = m_Bands[static_cast<size_t>(band)];
     if (!flat) {
@@ -184,14 +184,14 @@ void CInPutDlg::ShowBandBypass(bool flat, int band) {
     c.fader->SetValue(kGainCodeFlat);
 }
 
-void CInPutDlg::ShowAllBypass() {
+void CInputPage::ShowAllBypass() {
     if (!m_Input) return;
     m_AllBypass =
         WithDeviceLock([this]() REQUIRES(g_DeviceLock) { return m_Input->UpdateAllEqBypassed(); });
     BitButton(IDC_BYPASS_EQ)->SetCheck(m_AllBypass);
 }
 
-void CInPutDlg::HighlightBandLabel(int band, bool on) {
+void CInputPage::HighlightBandLabel(int band, bool on) {
     if (m_HighlightedLabel) m_HighlightedLabel->SetFontStyle(QString(), 14, kLabelBlack, 1);
     m_HighlightedLabel = nullptr;
     if (!on || !IsBand(band)) return;
@@ -199,12 +199,12 @@ void CInPutDlg::HighlightBandLabel(int band, bool on) {
     m_HighlightedLabel->SetFontStyle(QString(), 14, kLabelRed, 1);
 }
 
-void CInPutDlg::SelectBand(int band) {
+void CInputPage::SelectBand(int band) {
     HighlightBandLabel(band, true);
     m_Graph->Redraw(band);
 }
 
-void CInPutDlg::HighlightEdit(int band, int kind, bool on) {
+void CInputPage::HighlightEdit(int band, int kind, bool on) {
     if (m_HighlightedField) m_HighlightedField->SetHighlight(false);
     m_HighlightedField = nullptr;
     if (!on || !IsBand(band)) return;
@@ -217,13 +217,13 @@ void CInPutDlg::HighlightEdit(int band, int kind, bool on) {
 // Band edits
 // ---------------------------------------------------------------------------
 
-void CInPutDlg::AfterBandEdit(int band, int kind) {
+void CInputPage::AfterBandEdit(int band, int kind) {
     m_Graph->Redraw(band);
     HighlightBandLabel(band, true);
     HighlightEdit(band, kind, true);
 }
 
-void CInPutDlg::OnBandFreq(int band) {
+void CInputPage::OnBandFreq(int band) {
     CFilter* f = BandFilter(band);
     if (!f) return;
     const int v = m_Bands[static_cast<size_t>(band)].freqSpin->GetBuddyValue();
@@ -231,7 +231,7 @@ void CInPutDlg::OnBandFreq(int band) {
     AfterBandEdit(band, kKindFreq);
 }
 
-void CInPutDlg::OnBandQ(int band) {
+void CInputPage::OnBandQ(int band) {
     CFilter* f = BandFilter(band);
     if (!f) return;
     const int v = m_Bands[static_cast<size_t>(band)].qSpin->GetBuddyValue();
@@ -240,7 +240,7 @@ void CInPutDlg::OnBandQ(int band) {
     AfterBandEdit(band, kKindQ);
 }
 
-void CInPutDlg::OnBandGain(int band) {
+void CInputPage::OnBandGain(int band) {
     CFilter* f = BandFilter(band);
     if (!f) return;
     BandColumn& c = m_Bands[static_cast<size_t>(band)];
@@ -254,7 +254,7 @@ void CInPutDlg::OnBandGain(int band) {
     AfterBandEdit(band, kKindGain);
 }
 
-void CInPutDlg::OnBandSlider(int band, bool moved) {
+void CInputPage::OnBandSlider(int band, bool moved) {
     CFilter* f = BandFilter(band);
     if (!f) return;
     BandColumn& c = m_Bands[static_cast<size_t>(band)];
@@ -269,7 +269,7 @@ void CInPutDlg::OnBandSlider(int band, bool moved) {
     if (moved && m_HighlightedField) m_HighlightedField->setFocus(Qt::OtherFocusReason);
 }
 
-void CInPutDlg::OnBandBypass(int band) {
+void CInputPage::OnBandBypass(int band) {
     CFilter* f = BandFilter(band);
     if (!f) return;
     BandColumn& c = m_Bands[static_cast<size_t>(band)];
@@ -294,7 +294,7 @@ void CInPutDlg::OnBandBypass(int band) {
 // The graph
 // ---------------------------------------------------------------------------
 
-void CInPutDlg::LoadBand(int band) {
+void CInputPage::LoadBand(int band) {
     CFilter* f = BandFilter(band);
     if (!f) return;
     BandColumn& c = m_Bands[static_cast<size_t>(band)];
@@ -314,11 +314,11 @@ void CInPutDlg::LoadBand(int band) {
     }
 }
 
-void CInPutDlg::OnGraphBandChanged(int band, int channel) {
+void CInputPage::OnGraphBandChanged(int band, int channel) {
     if (channel == g_ActiveSource && m_Input) LoadBand(band);
 }
 
-void CInPutDlg::OnGraphBandSelected(int band, int channel) {
+void CInputPage::OnGraphBandSelected(int band, int channel) {
     if (channel != g_ActiveSource || !m_Input || !IsBand(band)) return;
     HighlightBandLabel(band, true);
     HighlightEdit(band, kKindGain, true);
@@ -329,7 +329,7 @@ void CInPutDlg::OnGraphBandSelected(int band, int channel) {
 // Bypass EQ, Reset EQ, P.EQ / G.EQ
 // ---------------------------------------------------------------------------
 
-void CInPutDlg::OnBypassAll() {
+void CInputPage::OnBypassAll() {
     HighlightBandLabel(0, false);
     HighlightEdit(0, kKindFreq, false);
     m_Graph->ClearHovered();
@@ -371,14 +371,14 @@ void CInPutDlg::OnBypassAll() {
     m_Graph->Redraw(-1);
 }
 
-void CInPutDlg::OnResetEq() {
+void CInputPage::OnResetEq() {
     if (!m_Input || !AskYesNo(nullptr, g_ResetEqText)) return;
     if (m_View) m_View->ResetInputEq(source::MusicInputOf(g_ActiveSource));
     // The fields show what the model now holds.
     Refresh();
 }
 
-void CInPutDlg::OnEqMode() {
+void CInputPage::OnEqMode() {
     if (!m_Input) return;
     CBitButton* button = BitButton(IDC_EQ_MODE);
     const int mode = button->GetCheck() ? 0 : 1;
@@ -395,7 +395,7 @@ void CInPutDlg::OnEqMode() {
 // Keys and the focus rings
 // ---------------------------------------------------------------------------
 
-bool CInPutDlg::eventFilter(QObject* watched, QEvent* event) {
+bool CInputPage::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         auto* field = qobject_cast<QWidget*>(watched);
         if (field && OnFieldKey(field, static_cast<QKeyEvent*>(event)->key())) return true;
@@ -403,7 +403,7 @@ bool CInPutDlg::eventFilter(QObject* watched, QEvent* event) {
     return CSourcePage::eventFilter(watched, event);
 }
 
-bool CInPutDlg::OnFieldKey(QWidget* field, int key) {
+bool CInputPage::OnFieldKey(QWidget* field, int key) {
     const auto id = static_cast<WPARAM>(ControlId(field));
     const bool graphic = BitButton(IDC_EQ_MODE)->GetCheck() != 0;
     switch (key) {
@@ -428,12 +428,12 @@ bool CInPutDlg::OnFieldKey(QWidget* field, int key) {
     }
 }
 
-void CInPutDlg::MoveFocus(int id, int band) {
+void CInputPage::MoveFocus(int id, int band) {
     if (band >= 0 && band < kShownBands) SelectBand(band);
     if (QWidget* w = Control(id)) w->setFocus(Qt::TabFocusReason);
 }
 
-void CInPutDlg::FocusNext(int f) {
+void CInputPage::FocusNext(int f) {
     const bool graphic = BitButton(IDC_EQ_MODE)->GetCheck() != 0;
     if (graphic) {
         if (f == kBandGain + kLastShown) return MoveFocus(kBandGain, 0);
@@ -449,7 +449,7 @@ void CInPutDlg::FocusNext(int f) {
     MoveFocus(f + 1, band);
 }
 
-void CInPutDlg::FocusPrevious(int f) {
+void CInputPage::FocusPrevious(int f) {
     const bool graphic = BitButton(IDC_EQ_MODE)->GetCheck() != 0;
     if (graphic) {
         if (f == kBandGain) return MoveFocus(kBandGain + kLastShown, kLastShown);
@@ -464,7 +464,7 @@ void CInPutDlg::FocusPrevious(int f) {
     MoveFocus(f - 1, band);
 }
 
-void CInPutDlg::OnFocusStep(int f, int key) {
+void CInputPage::OnFocusStep(int f, int key) {
     if (key == kKeyLeft)
         FocusPrevious(f);
     else if (key == kKeyRight)
@@ -476,7 +476,7 @@ void CInPutDlg::OnFocusStep(int f, int key) {
         QCursor::setPos(graph.left(), graph.top() + m_Graph->height());
 }
 
-void CInPutDlg::OnEnterStep(int f) {
+void CInputPage::OnEnterStep(int f) {
     int band = BandOfField(f, kBandFreq);
     if (band >= 0) return MoveFocus(kBandQ + band, band);
     band = BandOfField(f, kBandQ);
@@ -488,7 +488,7 @@ void CInPutDlg::OnEnterStep(int f) {
     }
 }
 
-void CInPutDlg::FocusFirstField() {
+void CInputPage::FocusFirstField() {
     if (dynamic_cast<QLineEdit*>(QApplication::focusWidget())) return;
     const bool graphic = BitButton(IDC_EQ_MODE)->GetCheck() != 0;
     PostMessage(kFocusStepMessage, static_cast<WPARAM>(graphic ? kBandGain - 1 : kBandFreq - 1),

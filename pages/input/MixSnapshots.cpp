@@ -4,7 +4,7 @@
 #include "model/Globals.h"
 #include "model/KTV_Data.h"
 #include "model/ModelLock.h"
-#include "pages/input/MixInPutCom.h"
+#include "pages/input/MixPage.h"
 #include "platform/DialogUnits.h"
 
 #include <QDir>
@@ -75,7 +75,7 @@ QSize MixPageSize() {
 
 QImage RenderMixPageSnapshot(int language, int code, int output, int variant, CKTV_Data* model) {
     PoseScope scope(language, code, output, variant);
-    CMixInPutCom page;
+    CMixPage page;
     page.resize(MixPageSize());
     page.SetChannelArray(scope.Model(model));
     page.Init();

@@ -1,10 +1,10 @@
 // Band editing on the output page: one worker per field kind (frequency, Q,
 // gain) for the 31 columns, the bypass lamps, bypass-all, and the copies of
 // each edit to the outputs that share the current output's link key.
-#include "pages/output/OutputDlg.h"
+#include "pages/output/OutputPage.h"
 
 #include "controls/BitmapSlider.h"
-#include "controls/EqCurveStatic.h"
+#include "controls/EqGraph.h"
 #include "controls/NumEdit.h"
 #include "controls/NumSpin.h"
 #include "controls/XPButton.h"
@@ -15,7 +15,7 @@
 #include "model/LinkKeys.h"
 #include "model/ModelLock.h"
 
-void COutputDlg::OnBandField(int band, int field) {
+void COutputPage::OnBandField(int band, int field) {
     CKTV_OutData* out = CurrentOut();
     if (!out || band < 0 || band >= kBandCount) return;
     BandColumn& b = m_Bands[band];
@@ -64,7 +64,7 @@ void COutputDlg::OnBandField(int band, int field) {
     if (m_View) m_View->SetChannelModified(g_CurrentOutput);
 }
 
-void COutputDlg::OnBandBypass(int band) {
+void COutputPage::OnBandBypass(int band) {
     CKTV_OutData* out = CurrentOut();
     if (!out || band < 0 || band >= kBandCount) return;
     BandColumn& b = m_Bands[band];
@@ -97,7 +97,7 @@ void COutputDlg::OnBandBypass(int band) {
     if (m_View) m_View->SetChannelModified(g_CurrentOutput);
 }
 
-void COutputDlg::CopyBandToLinked(int band, int field) {
+void COutputPage::CopyBandToLinked(int band, int field) {
     CKTV_OutData* out = CurrentOut();
     if (!out) return;
     const CFilter* source = out->GetFilter(band);
@@ -128,16 +128,16 @@ void COutputDlg::CopyBandToLinked(int band, int field) {
     }
 }
 
-void COutputDlg::CopyBandFreqToLinked(int band) {
+void COutputPage::CopyBandFreqToLinked(int band) {
     CopyBandToLinked(band, kFieldFreq);
 }
-void COutputDlg::CopyBandQToLinked(int band) {
+void COutputPage::CopyBandQToLinked(int band) {
     CopyBandToLinked(band, kFieldQ);
 }
-void COutputDlg::CopyBandGainToLinked(int band) {
+void COutputPage::CopyBandGainToLinked(int band) {
     CopyBandToLinked(band, kFieldGain);
 }
-void COutputDlg::CopyBandBypassToLinked(int band) {
+void COutputPage::CopyBandBypassToLinked(int band) {
     CopyBandToLinked(band, kFieldGain + 1);
 }
 
@@ -145,7 +145,7 @@ void COutputDlg::CopyBandBypassToLinked(int band) {
 // Bypass all
 // ---------------------------------------------------------------------------
 
-void COutputDlg::ToggleAllBypass() {
+void COutputPage::ToggleAllBypass() {
     HighlightBandLabel(0, false);
     HighlightEdit(0, 0, false);
     m_Graph->ClearHovered();
@@ -207,7 +207,7 @@ void COutputDlg::ToggleAllBypass() {
     if (m_View) m_View->SetChannelModified(g_CurrentOutput);
 }
 
-void COutputDlg::ApplyAllBypassToLinked() {
+void COutputPage::ApplyAllBypassToLinked() {
     if (!m_Data) return;
     DeviceLockGuard lock(g_DeviceLock);
     const int c = g_CurrentOutput;

@@ -2,10 +2,10 @@
 // frequency, slope and family of the current output, copied to the outputs
 // that share its link key. The high-pass never lies above the low-pass (and
 // the other way round), and a tweeter's high-pass never below 20 Hz.
-#include "pages/output/OutputDlg.h"
+#include "pages/output/OutputPage.h"
 
-#include "controls/ComboButton.h"
-#include "controls/EqCurveStatic.h"
+#include "controls/DropListButton.h"
+#include "controls/EqGraph.h"
 #include "controls/NumEdit.h"
 #include "controls/NumSpin.h"
 #include "model/Filter.h"
@@ -29,10 +29,10 @@ CFilter* Side(CKTV_OutData& out, bool high) {
 
 } // namespace
 
-void COutputDlg::ShowCrossoverSide(RefreshCheck* check, CFilter& filter, bool high) {
+void COutputPage::ShowCrossoverSide(RefreshCheck* check, CFilter& filter, bool high) {
     CNumSpin* spin = Spin(high ? IDC_HPF_SPIN : IDC_LPF_SPIN);
-    CComBoxBtn* family = List(high ? IDC_HPF_FAMILY : IDC_LPF_FAMILY);
-    CComBoxBtn* slope = List(high ? IDC_HPF_SLOPE : IDC_LPF_SLOPE);
+    CDropListButton* family = List(high ? IDC_HPF_FAMILY : IDC_LPF_FAMILY);
+    CDropListButton* slope = List(high ? IDC_HPF_SLOPE : IDC_LPF_SLOPE);
     const int freq = filter.GetFreq();
     if (check)
         OfferStored(*check, spin, freq);
@@ -49,7 +49,7 @@ void COutputDlg::ShowCrossoverSide(RefreshCheck* check, CFilter& filter, bool hi
     (high ? m_HpfSlope : m_LpfSlope) = s;
 }
 
-void COutputDlg::RefreshCrossover() {
+void COutputPage::RefreshCrossover() {
     CKTV_OutData* out = CurrentOut();
     if (!out) return;
     FillHpfSlopeList();
@@ -59,7 +59,7 @@ void COutputDlg::RefreshCrossover() {
     m_Graph->Redraw(-1);
 }
 
-void COutputDlg::OnCrossoverFreq(bool high) {
+void COutputPage::OnCrossoverFreq(bool high) {
     CKTV_OutData* out = CurrentOut();
     if (!out) return;
     CFilter* edited = Side(*out, high);
@@ -90,12 +90,12 @@ void COutputDlg::OnCrossoverFreq(bool high) {
     if (m_View) m_View->SetChannelModified(g_CurrentOutput);
 }
 
-void COutputDlg::OnCrossoverList(bool high, bool slope) {
+void COutputPage::OnCrossoverList(bool high, bool slope) {
     // Every handler works on the output current now.
     CKTV_OutData* out = CurrentOut();
     if (!out) return;
     CFilter* filter = Side(*out, high);
-    CComBoxBtn* list = List(slope ? (high ? IDC_HPF_SLOPE : IDC_LPF_SLOPE)
+    CDropListButton* list = List(slope ? (high ? IDC_HPF_SLOPE : IDC_LPF_SLOPE)
                                   : (high ? IDC_HPF_FAMILY : IDC_LPF_FAMILY));
     const int choice = list->GetCurSel();
     if (choice >= 0 && choice != (slope ? filter->GetSlope() : filter->GetFamily())) {
@@ -114,7 +114,7 @@ void COutputDlg::OnCrossoverList(bool high, bool slope) {
     if (m_View) m_View->SetChannelModified(g_CurrentOutput);
 }
 
-void COutputDlg::CopyCrossoverToLinked(bool high, CopyKind kind) {
+void COutputPage::CopyCrossoverToLinked(bool high, CopyKind kind) {
     CKTV_OutData* out = CurrentOut();
     if (!out) return;
     const CFilter* source = Side(*out, high);

@@ -3,9 +3,9 @@
 // the band fields, the delay and the master-volume field of the main view.
 // In graphic mode the ring holds the gain fields only; in parametric mode
 // the frequency, Q and gain rows in turn, and Enter walks down a column.
-#include "pages/output/OutputDlg.h"
+#include "pages/output/OutputPage.h"
 
-#include "controls/EqCurveStatic.h"
+#include "controls/EqGraph.h"
 #include "controls/NumEdit.h"
 #include "controls/XPButton.h"
 
@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr int kLastBand = COutputDlg::kBandCount - 1;
+constexpr int kLastBand = COutputPage::kBandCount - 1;
 
 bool InRow(int id, int base) {
     return id >= base && id <= base + kLastBand;
@@ -23,14 +23,14 @@ bool InRow(int id, int base) {
 
 // The band of a band field, -1 for any other field.
 int BandOf(int id) {
-    for (int base : {COutputDlg::kBandFreq, COutputDlg::kBandQ, COutputDlg::kBandGain})
+    for (int base : {COutputPage::kBandFreq, COutputPage::kBandQ, COutputPage::kBandGain})
         if (InRow(id, base)) return id - base;
     return -1;
 }
 
 } // namespace
 
-void COutputDlg::MoveFocus(int id, int band) {
+void COutputPage::MoveFocus(int id, int band) {
     if (band >= 0 && band <= kLastBand) SelectBand(band);
     if (id == kMasterField) {
         if (m_View) m_View->FocusMasterVolumeField();
@@ -39,11 +39,11 @@ void COutputDlg::MoveFocus(int id, int band) {
     if (QWidget* w = Control(id)) w->setFocus(Qt::TabFocusReason);
 }
 
-void COutputDlg::FocusField(int id) {
+void COutputPage::FocusField(int id) {
     MoveFocus(id, -1);
 }
 
-void COutputDlg::FocusNext(int id) {
+void COutputPage::FocusNext(int id) {
     const bool graphic = XPButton(IDC_EQ_MODE)->GetCheck() != 0;
     const int firstBandField = graphic ? kBandGain : kBandFreq;
     switch (id) {
@@ -85,7 +85,7 @@ void COutputDlg::FocusNext(int id) {
     MoveFocus(id + 1, BandOf(id + 1));
 }
 
-void COutputDlg::FocusPrevious(int id) {
+void COutputPage::FocusPrevious(int id) {
     const bool graphic = XPButton(IDC_EQ_MODE)->GetCheck() != 0;
     switch (id) {
     case IDC_LEVEL2:
@@ -121,7 +121,7 @@ void COutputDlg::FocusPrevious(int id) {
     MoveFocus(id - 1, BandOf(id - 1));
 }
 
-void COutputDlg::OnFocusDown(int id) {
+void COutputPage::OnFocusDown(int id) {
     const int band = BandOf(id);
     if (InRow(id, kBandFreq)) return MoveFocus(kBandQ + band, band);
     if (InRow(id, kBandQ)) return MoveFocus(kBandGain + band, band);
@@ -130,7 +130,7 @@ void COutputDlg::OnFocusDown(int id) {
     FocusNext(id);
 }
 
-LRESULT COutputDlg::OnFocusMove(WPARAM wParam, LPARAM key) {
+LRESULT COutputPage::OnFocusMove(WPARAM wParam, LPARAM key) {
     const int id = static_cast<int>(wParam);
     if (key == kKeyLeft)
         FocusPrevious(id);
@@ -144,7 +144,7 @@ LRESULT COutputDlg::OnFocusMove(WPARAM wParam, LPARAM key) {
     return 0;
 }
 
-void COutputDlg::FocusFirstBand() {
+void COutputPage::FocusFirstBand() {
     if (dynamic_cast<QLineEdit*>(QApplication::focusWidget())) return;
     const bool graphic = XPButton(IDC_EQ_MODE)->GetCheck() != 0;
     PostMessage(WM_FOCUS_MOVE, static_cast<WPARAM>(graphic ? kBandGain - 1 : kBandFreq - 1),

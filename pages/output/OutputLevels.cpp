@@ -6,13 +6,13 @@
 // Before any Qt header: Qt's "slots" keyword would take the groups' member name.
 #include "model/SpeakerGroups.h"
 
-#include "pages/output/OutputDlg.h"
+#include "pages/output/OutputPage.h"
 
 #include "controls/BitButton.h"
 #include "controls/BitmapSlider.h"
-#include "controls/ComboButton.h"
+#include "controls/DropListButton.h"
 #include "controls/ControlTimer.h"
-#include "controls/EqCurveStatic.h"
+#include "controls/EqGraph.h"
 #include "controls/NumEdit.h"
 #include "controls/NumSpin.h"
 #include "model/DataDefine.h"
@@ -28,7 +28,7 @@
 // The commands of the controls of this file and the page's other buttons
 // ---------------------------------------------------------------------------
 
-void COutputDlg::OnPageCommand(int id, int code) {
+void COutputPage::OnPageCommand(int id, int code) {
     if (code == 1) {
         if (id == IDC_HPF_LIST) OnHpfFrequencyList();
         if (id == IDC_DELAY_UNIT) OnDelayUnitList(List(IDC_DELAY_UNIT)->GetCurSel());
@@ -77,7 +77,7 @@ void COutputDlg::OnPageCommand(int id, int code) {
     }
 }
 
-void COutputDlg::OnPageListChoice(int listId, int index) {
+void COutputPage::OnPageListChoice(int listId, int index) {
     if (listId == kListHpfFreq) OnHpfFrequencyList();
     if (listId == kListDelayUnit) OnDelayUnitList(index);
 }
@@ -86,7 +86,7 @@ void COutputDlg::OnPageListChoice(int listId, int index) {
 // Level and mute
 // ---------------------------------------------------------------------------
 
-void COutputDlg::OnGainField() {
+void COutputPage::OnGainField() {
     const int v = Spin(IDC_LEVEL_SPIN)->GetBuddyValue();
     Slider(IDC_LEVEL_SLIDER)->SetPos(v);
     Spin(IDC_LEVEL_SPIN)->SetValueChecked(v);
@@ -98,7 +98,7 @@ void COutputDlg::OnGainField() {
     }
 }
 
-void COutputDlg::OnLevelSlider(int id, bool ended) {
+void COutputPage::OnLevelSlider(int id, bool ended) {
     CKTV_OutData* out = CurrentOut();
     if (!out) return;
     if (id == IDC_LEVEL_SLIDER) {
@@ -124,7 +124,7 @@ void COutputDlg::OnLevelSlider(int id, bool ended) {
     if (m_View) m_View->SetChannelModified(g_CurrentOutput);
 }
 
-void COutputDlg::OnLevelField() {
+void COutputPage::OnLevelField() {
     CKTV_OutData* out = CurrentOut();
     if (!out) return;
     const int v = Spin(IDC_LEVEL2_SPIN)->GetBuddyValue();
@@ -137,7 +137,7 @@ void COutputDlg::OnLevelField() {
     Slider(IDC_LEVEL2_SLIDER)->SetValue(v);
 }
 
-void COutputDlg::OnMuteButton() {
+void COutputPage::OnMuteButton() {
     // Checked while the output is off: the click asks for the other state.
     CBitButton* mute = BitButton(IDC_MUTE);
     const int before = mute->GetCheck() ? 1 : 0;
@@ -146,25 +146,25 @@ void COutputDlg::OnMuteButton() {
         m_View->PostViewMessage(WM_PAGE_OUTPUT_ON, static_cast<WPARAM>(g_CurrentOutput), before);
 }
 
-void COutputDlg::SetChannelOn(int output, int on) {
+void COutputPage::SetChannelOn(int output, int on) {
     CKTV_OutData* out = m_Data ? m_Data->GetOut(output) : nullptr;
     if (!out) return;
     DeviceLockGuard lock(g_DeviceLock);
     if (out->GetOutputOn() != on) out->SetOutputOn(static_cast<uint8_t>(on));
 }
 
-void COutputDlg::SetChannelPolarity(int output, int polarity) {
+void COutputPage::SetChannelPolarity(int output, int polarity) {
     CKTV_OutData* out = m_Data ? m_Data->GetOut(output) : nullptr;
     if (!out) return;
     DeviceLockGuard lock(g_DeviceLock);
     if (out->GetPolarity() != polarity) out->SetPolarity(static_cast<uint8_t>(polarity));
 }
 
-void COutputDlg::ShowMuteCheck(bool checked) {
+void COutputPage::ShowMuteCheck(bool checked) {
     BitButton(IDC_MUTE)->SetCheck(checked ? 1 : 0);
 }
 
-void COutputDlg::OnPolarityButton() {
+void COutputPage::OnPolarityButton() {
     CKTV_OutData* out = CurrentOut();
     if (!out) return;
     const int p = out->GetPolarity() ? 0 : 1;
@@ -181,7 +181,7 @@ void COutputDlg::OnPolarityButton() {
 // Phase: kept in the top band of the output
 // ---------------------------------------------------------------------------
 
-void COutputDlg::ApplyPhaseToTopBand(CKTV_OutData& out, int phase) {
+void COutputPage::ApplyPhaseToTopBand(CKTV_OutData& out, int phase) {
     CFilter* top = out.GetFilter(kBandCount - 1);
     if (!top) return;
     if (phase == kPhaseOff) {
@@ -194,7 +194,7 @@ void COutputDlg::ApplyPhaseToTopBand(CKTV_OutData& out, int phase) {
     top->SetBandwidthCode(kPhaseBandwidth);
 }
 
-void COutputDlg::OnPhase(bool fromSpin) {
+void COutputPage::OnPhase(bool fromSpin) {
     CKTV_OutData* out = CurrentOut();
     if (!out) return;
     const int v = fromSpin ? Spin(IDC_PHASE_SPIN)->GetBuddyValue() : Field(IDC_PHASE)->GetValue();
@@ -210,7 +210,7 @@ void COutputDlg::OnPhase(bool fromSpin) {
     m_PhaseTimer->Start(kPhaseRedisplayMs);
 }
 
-void COutputDlg::OnPhaseTimer() {
+void COutputPage::OnPhaseTimer() {
     m_PhaseTimer->Stop();
     m_Graph->Redraw(-1);
     CKTV_OutData* out = CurrentOut();
@@ -222,7 +222,7 @@ void COutputDlg::OnPhaseTimer() {
                                                          : top->GetBandwidthCode());
 }
 
-void COutputDlg::OnPhaseFreq(bool fromSpin) {
+void COutputPage::OnPhaseFreq(bool fromSpin) {
     // The word is the limiter's release time (the system page writes it in
     // milliseconds): the field shows a value and never writes the word.
     const int v =
@@ -234,7 +234,7 @@ void COutputDlg::OnPhaseFreq(bool fromSpin) {
 // Delay
 // ---------------------------------------------------------------------------
 
-void COutputDlg::OnDelayField() {
+void COutputPage::OnDelayField() {
     CKTV_OutData* out = CurrentOut();
     if (!out) return;
     const int v = Field(IDC_DELAY)->GetValue();
@@ -245,7 +245,7 @@ void COutputDlg::OnDelayField() {
     out->SetDelay(static_cast<int16_t>(v));
 }
 
-void COutputDlg::OnDelaySpin() {
+void COutputPage::OnDelaySpin() {
     CKTV_OutData* out = CurrentOut();
     if (!out) return;
     const int v = Spin(IDC_DELAY_SPIN)->GetBuddyValue();
@@ -255,18 +255,18 @@ void COutputDlg::OnDelaySpin() {
     out->SetDelay(static_cast<int16_t>(v));
 }
 
-void COutputDlg::OnDelayUnitList(int unit) {
+void COutputPage::OnDelayUnitList(int unit) {
     if (unit < 0 || unit > 2) return;
     // Only the display changes: the delay code stays.
     Field(IDC_DELAY)->SetType(unit, QString());
     g_DelayUnit = unit;
 }
 
-void COutputDlg::OnDelayUnitMessage(int unit) {
+void COutputPage::OnDelayUnitMessage(int unit) {
     if (unit >= 1 && unit <= 3) Field(IDC_DELAY)->SetType(unit - 1, QString());
 }
 
-void COutputDlg::OnDelayTriplet(int unit) {
+void COutputPage::OnDelayTriplet(int unit) {
     CKTV_OutData* out = CurrentOut();
     if (!out) return;
     static constexpr int kSpins[3] = {IDC_DELAY_MS_SPIN, IDC_DELAY_CM_SPIN, IDC_DELAY_INCH_SPIN};
@@ -278,7 +278,7 @@ void COutputDlg::OnDelayTriplet(int unit) {
     out->SetDelay(static_cast<int16_t>(v));
 }
 
-void COutputDlg::OnLinkedSpinDelta(int spinId, int step) {
+void COutputPage::OnLinkedSpinDelta(int spinId, int step) {
     const int type = PageSpeakerType(g_CurrentOutput);
     const int* state = g_SpeakerGroups->StateOfType(type);
     const int* members = g_SpeakerGroups->SlotsOfType(type);
@@ -289,7 +289,7 @@ void COutputDlg::OnLinkedSpinDelta(int spinId, int step) {
     }
 }
 
-void COutputDlg::StepLinkedDelay(int output, int step, int spinId) {
+void COutputPage::StepLinkedDelay(int output, int step, int spinId) {
     CKTV_OutData* out = m_Data ? m_Data->GetOut(output) : nullptr;
     if (!out) return;
     const int d = out->GetDelay();
@@ -313,7 +313,7 @@ void COutputDlg::StepLinkedDelay(int output, int step, int spinId) {
     out->SetDelay(static_cast<int16_t>(next));
 }
 
-void COutputDlg::LoadDelayFromModeTable() {
+void COutputPage::LoadDelayFromModeTable() {
     CKTV_OutData* out = CurrentOut();
     if (!out) return;
     int word = 0;
@@ -330,13 +330,13 @@ void COutputDlg::LoadDelayFromModeTable() {
 // Speaker-type group
 // ---------------------------------------------------------------------------
 
-void COutputDlg::RefreshSpeakerGroupState() {
+void COutputPage::RefreshSpeakerGroupState() {
     if (const int* state = g_SpeakerGroups->StateOfType(PageSpeakerType(g_CurrentOutput)))
         ShowSpeakerGroupState(*state);
     UpdateDelayFieldsLock();
 }
 
-void COutputDlg::UpdateDelayFieldsLock() {
+void COutputPage::UpdateDelayFieldsLock() {
     // The lock mark is never shown, so the fields stay editable.
     const bool locked = Control(IDC_DELAY_LOCK_MARK)->isVisible();
     for (int id : {IDC_DELAY_CM, IDC_DELAY_MS, IDC_DELAY_INCH})

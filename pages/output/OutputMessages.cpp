@@ -2,14 +2,14 @@
 // crossover dragged on the graph, a gain slider moving or let go. The page
 // takes the values into its fields and spreads them to the outputs that
 // share the current output's link key.
-#include "pages/output/OutputDlg.h"
+#include "pages/output/OutputPage.h"
 
 #include "controls/BitmapSlider.h"
 #include "controls/ControlNotify.h"
-#include "controls/EqCurveStatic.h"
+#include "controls/EqGraph.h"
 #include "controls/NumEdit.h"
 #include "controls/NumSpin.h"
-#include "controls/ComboButton.h"
+#include "controls/DropListButton.h"
 #include "controls/XPButton.h"
 #include "model/Filter.h"
 #include "model/Globals.h"
@@ -32,7 +32,7 @@ int StoredGainCode(const CFilter& f) {
 
 } // namespace
 
-void COutputDlg::ApplyGraphBand(int code) {
+void COutputPage::ApplyGraphBand(int code) {
     CKTV_OutData* out = CurrentOut();
     if (!out) return;
     if (code >= 0 && code < kBandCount) {
@@ -83,7 +83,7 @@ void COutputDlg::ApplyGraphBand(int code) {
     }
 }
 
-void COutputDlg::PropagateBandToLinked(int band) {
+void COutputPage::PropagateBandToLinked(int band) {
     CKTV_OutData* out = CurrentOut();
     if (!out) return;
     const CFilter* source = out->GetFilter(band);
@@ -104,7 +104,7 @@ void COutputDlg::PropagateBandToLinked(int band) {
     m_Graph->Redraw(-1);
 }
 
-void COutputDlg::ApplyBandSlider(int band, bool ended) {
+void COutputPage::ApplyBandSlider(int band, bool ended) {
     CKTV_OutData* out = CurrentOut();
     if (!out || band < 0 || band >= kBandCount) return;
     BandColumn& b = m_Bands[band];
@@ -128,7 +128,7 @@ void COutputDlg::ApplyBandSlider(int band, bool ended) {
     if (m_View) m_View->SetChannelModified(g_CurrentOutput);
 }
 
-LRESULT COutputDlg::OnSlider(WPARAM id, LPARAM, bool ended) {
+LRESULT COutputPage::OnSlider(WPARAM id, LPARAM, bool ended) {
     const int slider = static_cast<int>(id);
     if (slider >= kBandSlider && slider < kBandSlider + kBandCount) {
         ApplyBandSlider(slider - kBandSlider, ended);
@@ -152,7 +152,7 @@ bool AskYesNo(QWidget* owner, const BiText& question) {
 
 } // namespace
 
-void COutputDlg::OnEqModeButton() {
+void COutputPage::OnEqModeButton() {
     CKTV_OutData* out = CurrentOut();
     if (!out) return;
     CXPButton* button = XPButton(IDC_EQ_MODE);
@@ -170,17 +170,17 @@ void COutputDlg::OnEqModeButton() {
     m_Graph->Redraw(-1);
 }
 
-void COutputDlg::OnEqResetButton() {
+void COutputPage::OnEqResetButton() {
     if (!AskYesNo(this, g_ResetEqText)) return;
     if (m_View) m_View->ResetOutputEq();
     m_Graph->Redraw(-1);
 }
 
-void COutputDlg::OnPageSwitchButton() {
+void COutputPage::OnPageSwitchButton() {
     if (m_View) m_View->PostViewMessage(WM_PAGE_REQUEST, 0, 0);
 }
 
-void COutputDlg::OnHpfFrequencyList() {
+void COutputPage::OnHpfFrequencyList() {
     CKTV_OutData* out = CurrentOut();
     const int choice = List(IDC_HPF_LIST)->GetCurSel();
     if (!out || choice < 0 || choice >= kBandCount) return;
@@ -207,7 +207,7 @@ void COutputDlg::OnHpfFrequencyList() {
 // Joint editing: the panel masks as link groups
 // ---------------------------------------------------------------------------
 
-void COutputDlg::OnJointDebugResult(int output) {
+void COutputPage::OnJointDebugResult(int output) {
     if (output < 0 || output >= 12) return;
     // The off frames, the copies and the restoring frames go into the queue
     // as one piece: the worker never sends a copy with its outputs on.
@@ -222,7 +222,7 @@ void COutputDlg::OnJointDebugResult(int output) {
     RefreshMaskPanels(output, mask);
 }
 
-void COutputDlg::MuteMaskOutputs(int output, bool begin) {
+void COutputPage::MuteMaskOutputs(int output, bool begin) {
     if (!g_DeviceSynced.load() || !m_Data || output < 0 || output >= 12) return;
     DeviceLockGuard lock(g_DeviceLock);
     for (int i = 0; i < 12; ++i) {
@@ -240,7 +240,7 @@ void COutputDlg::MuteMaskOutputs(int output, bool begin) {
     }
 }
 
-void COutputDlg::CopyToLinkedOutputs(int output) {
+void COutputPage::CopyToLinkedOutputs(int output) {
     DeviceLockGuard lock(g_DeviceLock);
     for (int i = 0; i < 12; ++i) {
         if (i == output || !SameLinkKey(i, output)) continue;
@@ -249,7 +249,7 @@ void COutputDlg::CopyToLinkedOutputs(int output) {
     }
 }
 
-void COutputDlg::RefreshMaskPanels(int output, int mask) {
+void COutputPage::RefreshMaskPanels(int output, int mask) {
     CKTV_OutData* source = m_Data ? m_Data->GetOut(output) : nullptr;
     if (!source) return;
     bool checked = false;
@@ -273,19 +273,19 @@ void COutputDlg::RefreshMaskPanels(int output, int mask) {
     }
 }
 
-bool COutputDlg::IsMaskShared(int output) const {
+bool COutputPage::IsMaskShared(int output) const {
     if (output < 0 || output >= 12) return false;
     return (m_Panels[output].mask & ~(1 << output)) != 0;
 }
 
-void COutputDlg::ToggleOutputOn(int output) {
+void COutputPage::ToggleOutputOn(int output) {
     CKTV_OutData* out = m_Data ? m_Data->GetOut(output) : nullptr;
     if (!out) return;
     DeviceLockGuard lock(g_DeviceLock);
     out->SetOutputOn(out->GetOutputOn() ? 0 : 1);
 }
 
-void COutputDlg::SetChannelGain(int output, int code) {
+void COutputPage::SetChannelGain(int output, int code) {
     CKTV_OutData* out = m_Data ? m_Data->GetOut(output) : nullptr;
     if (!out || code == out->GetGain()) return;
     DeviceLockGuard lock(g_DeviceLock);
@@ -300,12 +300,12 @@ void COutputDlg::SetChannelGain(int output, int code) {
 // Paste and the band focus request
 // ---------------------------------------------------------------------------
 
-void COutputDlg::OnPasteEq(int from, int to) {
+void COutputPage::OnPasteEq(int from, int to) {
     if (m_View) m_View->PasteOutputEq(from, to);
     RefreshChannel();
 }
 
-void COutputDlg::OnBandFocusRequest(int code) {
+void COutputPage::OnBandFocusRequest(int code) {
     if (code >= 0 && code < kBandCount) {
         HighlightBandLabel(code, true);
         HighlightEdit(code, kFieldGain, true);

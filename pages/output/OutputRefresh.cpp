@@ -3,15 +3,15 @@
 // the look of the bands (bypass lamps, thumbs outside the crossover,
 // highlighted label and field), the selection of an output and the
 // speaker-position buttons.
-#include "pages/output/OutputDlg.h"
+#include "pages/output/OutputPage.h"
 
 #include "pages/output/PositionButtons.h"
 
 #include "controls/BitButton.h"
 #include "controls/BitmapSlider.h"
-#include "controls/ComboButton.h"
+#include "controls/DropListButton.h"
 #include "controls/ControlNotify.h"
-#include "controls/EqCurveStatic.h"
+#include "controls/EqGraph.h"
 #include "controls/FontStatic.h"
 #include "controls/NumEdit.h"
 #include "controls/NumSpin.h"
@@ -53,7 +53,7 @@ private:
 };
 
 SliderOwner& BandSliderOwner(int band) {
-    static SliderOwner owners[COutputDlg::kBandCount];
+    static SliderOwner owners[COutputPage::kBandCount];
     return owners[band];
 }
 
@@ -63,11 +63,11 @@ SliderOwner& BandSliderOwner(int band) {
 // Model access
 // ---------------------------------------------------------------------------
 
-CKTV_OutData* COutputDlg::CurrentOut() const {
+CKTV_OutData* COutputPage::CurrentOut() const {
     return m_Data ? m_Data->GetOut(g_CurrentOutput) : nullptr;
 }
 
-std::vector<CKTV_OutData*> COutputDlg::LinkedOutputs() const {
+std::vector<CKTV_OutData*> COutputPage::LinkedOutputs() const {
     std::vector<CKTV_OutData*> out;
     if (!m_Data || g_CurrentOutput < 0 || g_CurrentOutput >= 12) return out;
     DeviceLockGuard lock(g_DeviceLock); // the keys are the frame builders' too
@@ -77,18 +77,18 @@ std::vector<CKTV_OutData*> COutputDlg::LinkedOutputs() const {
     return out;
 }
 
-int COutputDlg::PageSpeakerType(int output) {
+int COutputPage::PageSpeakerType(int output) {
     if (output < 0 || output >= 12) return 0;
     const int type = g_OutputSpeakerType[output];
     // A type the program does not know (from the device or a file) is none.
     return type <= 24 ? type : 0;
 }
 
-void COutputDlg::RequestResync() {
+void COutputPage::RequestResync() {
     if (m_View) m_View->RequestDataResync();
 }
 
-bool COutputDlg::Offer(CNumSpin* spin, int value) {
+bool COutputPage::Offer(CNumSpin* spin, int value) {
     if (spin->SetValueChecked(value)) return true;
     RequestResync();
     return false;
@@ -104,7 +104,7 @@ bool COutputDlg::Offer(CNumSpin* spin, int value) {
 // them clamped without asking again, so the question never loops.
 // ---------------------------------------------------------------------------
 
-void COutputDlg::OfferStored(RefreshCheck& check, CNumSpin* spin, int value) {
+void COutputPage::OfferStored(RefreshCheck& check, CNumSpin* spin, int value) {
     int lo = 0, hi = 0;
     spin->GetRange32(lo, hi);
     if (value >= lo && value <= hi) {
@@ -123,7 +123,7 @@ void COutputDlg::OfferStored(RefreshCheck& check, CNumSpin* spin, int value) {
     spin->SetValueChecked(std::clamp(value, lo, hi));
 }
 
-void COutputDlg::FinishRefresh(RefreshCheck& check) {
+void COutputPage::FinishRefresh(RefreshCheck& check) {
     m_AskedOutOfRange[check.output] = check.found;
     if (check.refused) RequestResync();
 }
@@ -132,13 +132,13 @@ void COutputDlg::FinishRefresh(RefreshCheck& check) {
 // Refresh
 // ---------------------------------------------------------------------------
 
-int COutputDlg::RefreshAll() {
+int COutputPage::RefreshAll() {
     if (!RefreshChannelChecked()) return 0;
     ShowPositionButtons();
     return 1;
 }
 
-void COutputDlg::RefreshBandColumns(RefreshCheck& check, CKTV_OutData& out) {
+void COutputPage::RefreshBandColumns(RefreshCheck& check, CKTV_OutData& out) {
     {
         DeviceLockGuard lock(g_DeviceLock);
         m_AllBypass = out.UpdateAllEqBypassed();
@@ -168,7 +168,7 @@ void COutputDlg::RefreshBandColumns(RefreshCheck& check, CKTV_OutData& out) {
     }
 }
 
-bool COutputDlg::RefreshChannelChecked() {
+bool COutputPage::RefreshChannelChecked() {
     CKTV_OutData* out = CurrentOut();
     if (!out) return false;
     RefreshCheck check;
@@ -219,7 +219,7 @@ bool COutputDlg::RefreshChannelChecked() {
     return !check.refused;
 }
 
-void COutputDlg::RefreshBands() {
+void COutputPage::RefreshBands() {
     CKTV_OutData* out = CurrentOut();
     if (!out) return;
     RefreshCheck check;
@@ -237,7 +237,7 @@ void COutputDlg::RefreshBands() {
 // The look of the bands
 // ---------------------------------------------------------------------------
 
-void COutputDlg::ShowBandBypass(bool bypassed, int band) {
+void COutputPage::ShowBandBypass(bool bypassed, int band) {
     if (band < 0 || band >= kBandCount) return;
     BandColumn& b = m_Bands[band];
     if (!bypassed) {
@@ -249,25 +249,25 @@ void COutputDlg::ShowBandBypass(bool bypassed, int band) {
     ShowBandSlider(band, kGainCodeFlat);
 }
 
-void COutputDlg::SelectListEntry(CComBoxBtn* list, int index) {
+void COutputPage::SelectListEntry(CDropListButton* list, int index) {
     // A list repaints at once when told its choice: only a new one is told.
     if (list->GetCurSel() != index || list->text().isEmpty()) list->SetCurSel(index);
 }
 
-void COutputDlg::ShowBandSlider(int band, int code) {
+void COutputPage::ShowBandSlider(int band, int code) {
     // Through the position: a refresh moves 31 thumbs and repaints them once.
     m_Bands[band].slider->SetPos(
         slider::PositionFromValue(slider::kEqGain, kBandSliderRange, code));
 }
 
-void COutputDlg::ShowEqMode(int mode) {
+void COutputPage::ShowEqMode(int mode) {
     for (BandColumn& b : m_Bands) {
         b.freq->EnableField(mode == 0);
         b.q->EnableField(mode == 0);
     }
 }
 
-void COutputDlg::ShowAllBypass() {
+void COutputPage::ShowAllBypass() {
     CKTV_OutData* out = CurrentOut();
     if (!out) return;
     {
@@ -277,7 +277,7 @@ void COutputDlg::ShowAllBypass() {
     XPButton(IDC_ALL_BYPASS)->SetCheck(m_AllBypass);
 }
 
-void COutputDlg::MarkBandsOutsideCrossover() {
+void COutputPage::MarkBandsOutsideCrossover() {
     CKTV_OutData* out = CurrentOut();
     if (!out) return;
     const bool graphic = out->GetEqMode() != 0;
@@ -295,7 +295,7 @@ void COutputDlg::MarkBandsOutsideCrossover() {
     }
 }
 
-void COutputDlg::HighlightBandLabel(int band, bool on) {
+void COutputPage::HighlightBandLabel(int band, bool on) {
     if (m_HighlightedLabel) m_HighlightedLabel->SetFontStyle(QString(), 14, kLabelColour, 1);
     if (!on || band < 0 || band >= kBandCount) {
         m_HighlightedLabel = nullptr;
@@ -305,7 +305,7 @@ void COutputDlg::HighlightBandLabel(int band, bool on) {
     m_HighlightedLabel->SetFontStyle(QString(), 14, kSelectedLabelColour, 1);
 }
 
-void COutputDlg::HighlightEdit(int band, int field, bool on) {
+void COutputPage::HighlightEdit(int band, int field, bool on) {
     if (m_HighlightedField) m_HighlightedField->SetHighlight(false);
     if (!on || band < 0 || band >= kBandCount) {
         m_HighlightedField = nullptr;
@@ -318,26 +318,26 @@ void COutputDlg::HighlightEdit(int band, int field, bool on) {
     m_HighlightedField->SetHighlight(true);
 }
 
-void COutputDlg::SelectBand(int band) {
+void COutputPage::SelectBand(int band) {
     HighlightBandLabel(band, true);
     m_Graph->Redraw(band);
 }
 
-void COutputDlg::ClearBandSelection() {
+void COutputPage::ClearBandSelection() {
     HighlightBandLabel(0, false);
     HighlightEdit(0, 0, false);
     m_Graph->ClearHovered();
     m_Graph->Redraw(-1);
 }
 
-void COutputDlg::MarkAllBasicChanged() {
+void COutputPage::MarkAllBasicChanged() {
     if (!m_Data) return;
     DeviceLockGuard lock(g_DeviceLock);
     for (int k = 0; k < 12; ++k)
         if (CKTV_OutData* o = m_Data->GetOut(k)) o->SetBasicDirty(1);
 }
 
-void COutputDlg::CheckTopBand(int band) {
+void COutputPage::CheckTopBand(int band) {
     if (band != kBandCount - 1) return;
     CKTV_OutData* out = CurrentOut();
     if (!out) return;
@@ -355,7 +355,7 @@ void COutputDlg::CheckTopBand(int band) {
 // Selecting an output
 // ---------------------------------------------------------------------------
 
-void COutputDlg::SelectOutput(int output) {
+void COutputPage::SelectOutput(int output) {
     if (output < 0 || output >= 12 || output == g_CurrentOutput) return;
     const int old = g_CurrentOutput;
     for (int k = 0; k < 12; ++k) {
@@ -375,11 +375,11 @@ void COutputDlg::SelectOutput(int output) {
     RefreshChannel();
 }
 
-void COutputDlg::RedrawGraph() {
+void COutputPage::RedrawGraph() {
     if (m_Graph) m_Graph->update();
 }
 
-void COutputDlg::MarkGroupMember(int output, bool on) {
+void COutputPage::MarkGroupMember(int output, bool on) {
     m_Graph->Redraw(-1);
     CheckPositionButton(PageSpeakerType(output), on);
 }
@@ -389,22 +389,22 @@ void COutputDlg::MarkGroupMember(int output, bool on) {
 // ---------------------------------------------------------------------------
 
 // The position buttons are the layer's; the page's names reach them.
-void COutputDlg::ShowPositionButtons() {
+void COutputPage::ShowPositionButtons() {
     m_Positions->ShowPositionButtons();
 }
 
-void COutputDlg::ShowPositionButton(int type, bool checked, int output) {
+void COutputPage::ShowPositionButton(int type, bool checked, int output) {
     m_Positions->ShowPositionButton(type, checked, output);
 }
 
-void COutputDlg::HidePositionButton(int type) {
+void COutputPage::HidePositionButton(int type) {
     m_Positions->HidePositionButton(type);
 }
 
-void COutputDlg::CheckPositionButton(int type, bool checked) {
+void COutputPage::CheckPositionButton(int type, bool checked) {
     m_Positions->CheckPositionButton(type, checked);
 }
 
-int COutputDlg::LastPositionOutput() const {
+int COutputPage::LastPositionOutput() const {
     return m_Positions->LastChosenOutput();
 }

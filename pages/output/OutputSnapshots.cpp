@@ -3,8 +3,8 @@
 #include "controls/GraphSnapshots.h"
 #include "model/Globals.h"
 #include "model/KTV_Data.h"
-#include "pages/output/OutputDlg.h"
-#include "pages/output/PhaseSettingDlg.h"
+#include "pages/output/OutputPage.h"
+#include "pages/output/PhaseSettingsDialog.h"
 
 #include <QDir>
 
@@ -18,7 +18,7 @@ constexpr QSize kPageArea(1275, 607);
 QImage RenderOutputPageSnapshot(int language, CKTV_Data* model, int output) {
     CPictureScope scope(language, model);
     g_CurrentOutput = output;
-    COutputDlg page;
+    COutputPage page;
     page.resize(kPageArea);
     page.SetChannelArray(scope.Model());
     page.FillFilterLists();
@@ -40,7 +40,7 @@ bool SaveOutputPageSnapshots(const QString& folder, CKTV_Data* model, int output
 
 QImage RenderPhasePopupSnapshot(int language, CKTV_Data* model, int output, const QString& name) {
     CPictureScope scope(language, model);
-    CPhaseSettingDlg dialog;
+    CPhaseSettingsDialog dialog;
     dialog.Setup(output, scope.Model()->GetOut(output), name);
     dialog.OnInitDialog();
     dialog.Refresh();

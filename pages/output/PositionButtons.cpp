@@ -75,7 +75,7 @@ CPositionButtons::CPositionButtons(QWidget* page, IPageHost* view)
     setAttribute(Qt::WA_NoSystemBackground);
     for (int t = 1; t <= 24; ++t) {
         const PositionLayout& p = kPositions[t - 1];
-        CBtnPng* b = m_Buttons[t - 1] = new CBtnPng(this, p.id);
+        CPngButton* b = m_Buttons[t - 1] = new CPngButton(this, p.id);
         b->SetImages(p.picture, p.picture + 1, p.picture + 2);
         b->SetCheckedImages(p.picture + 2, p.picture + 2, p.picture + 2);
         b->move(p.at);
@@ -86,12 +86,12 @@ CPositionButtons::CPositionButtons(QWidget* page, IPageHost* view)
     m_TweeterAlonePlace = kTweeterAlonePlace;
 }
 
-CBtnPng* CPositionButtons::Button(int type) const {
+CPngButton* CPositionButtons::Button(int type) const {
     return type >= 1 && type <= 24 ? m_Buttons[type - 1] : nullptr;
 }
 
 void CPositionButtons::ShowPositionButtons() {
-    for (CBtnPng* b : m_Buttons) {
+    for (CPngButton* b : m_Buttons) {
         b->SetCheck(0);
         b->ShowWindow(0);
     }
@@ -100,8 +100,8 @@ void CPositionButtons::ShowPositionButtons() {
 }
 
 void CPositionButtons::PlaceCentreButtons() {
-    CBtnPng* woofer = Button(kCentreWoofer);
-    CBtnPng* tweeter = Button(kCentreTweeter);
+    CPngButton* woofer = Button(kCentreWoofer);
+    CPngButton* tweeter = Button(kCentreTweeter);
     if (woofer->isVisibleTo(this)) {
         woofer->move(m_WooferPlace);
         tweeter->move(m_TweeterPlace);
@@ -111,7 +111,7 @@ void CPositionButtons::PlaceCentreButtons() {
 }
 
 void CPositionButtons::ShowPositionButton(int type, bool checked, int output) {
-    CBtnPng* b = Button(type);
+    CPngButton* b = Button(type);
     if (!b) return;
     b->SetCheck(checked ? 1 : 0);
     b->SetUserData(output);
@@ -125,7 +125,7 @@ void CPositionButtons::ShowPositionButton(int type, bool checked, int output) {
 }
 
 void CPositionButtons::HidePositionButton(int type) {
-    CBtnPng* b = Button(type);
+    CPngButton* b = Button(type);
     if (!b) return;
     b->ShowWindow(0);
     if (type == kCentreWoofer && Button(kCentreTweeter)->isVisibleTo(this))
@@ -133,11 +133,11 @@ void CPositionButtons::HidePositionButton(int type) {
 }
 
 void CPositionButtons::CheckPositionButton(int type, bool checked) {
-    if (CBtnPng* b = Button(type)) b->SetCheck(checked ? 1 : 0);
+    if (CPngButton* b = Button(type)) b->SetCheck(checked ? 1 : 0);
 }
 
 void CPositionButtons::SetPositionButtonVisible(int type, bool show) {
-    CBtnPng* b = Button(type);
+    CPngButton* b = Button(type);
     if (!b) return;
     b->ShowWindow(show ? 1 : 0);
     if (type == kCentreWoofer && Button(kCentreTweeter)->isVisibleTo(this))
@@ -164,7 +164,7 @@ void CPositionButtons::MarkLinkedPanels(int output) {
 }
 
 void CPositionButtons::OnPositionButton(int type) {
-    CBtnPng* b = Button(type);
+    CPngButton* b = Button(type);
     if (!b || !m_View) return;
     const int id = ButtonId(type);
     const int user = b->GetUserData();

@@ -30,7 +30,7 @@ public:
     static int ButtonId(int type);
     // The type of a button id; 0 for an id that is none of them.
     static int TypeOfButton(int id);
-    CBtnPng* Button(int type) const;
+    CPngButton* Button(int type) const;
 
     // Every button unchecked and hidden, then the buttons of the outputs'
     // types shown (the current output's checked).
@@ -66,7 +66,7 @@ private:
     void PlaceCentreButtons();
 
     IPageHost* m_View;
-    CBtnPng* m_Buttons[24] = {};
+    CPngButton* m_Buttons[24] = {};
     int m_LastChosen = 0;
     QPoint m_WooferPlace;
     QPoint m_TweeterPlace;

@@ -13,8 +13,8 @@
 #include "model/KTV_Data.h"
 #include "model/ModelLock.h"
 #include "model/SpeakerTypes.h"
-#include "pages/output/GainDlg.h"
-#include "pages/output/OutputDlg.h"
+#include "features/outputs/MasterStrip.h"
+#include "pages/output/OutputPage.h"
 
 #include <QFocusEvent>
 
@@ -662,9 +662,9 @@ protected:
     // A gain typed into band 5 of output 2 (the field then gives up the focus).
     void EditBand() {
         view->SelectOutput(2);
-        auto* page = dynamic_cast<COutputDlg*>(view->OutputPage());
+        auto* page = dynamic_cast<COutputPage*>(view->OutputPage());
         ASSERT_NE(page, nullptr);
-        CNumEdit* field = page->Field(COutputDlg::kBandGain + 5);
+        CNumEdit* field = page->Field(COutputPage::kBandGain + 5);
         ASSERT_NE(field, nullptr);
         field->setText(QStringLiteral("4.5"));
         field->SetModified(true);
@@ -675,7 +675,7 @@ protected:
     // Two edits: the band, and the master one step down.
     void EditOffline() {
         EditBand();
-        auto* master = dynamic_cast<CGainDlg*>(view->LevelBar());
+        auto* master = dynamic_cast<CMasterStrip*>(view->LevelBar());
         ASSERT_NE(master, nullptr);
         master->MinusButton()->click();
         ASSERT_TRUE(PumpUntil([] { return GetS16(g_DeviceRecords.Bytes().master) == 59; }));

@@ -8,7 +8,7 @@
 
 #include "tests/app/ShellTestSupport.h"
 
-#include "app/DisplayDlg.h"
+#include "features/connection/TransferWindow.h"
 #include "link/ViewRelay.h"
 #include "tests/link/SimFrames.h"
 #include "tests/platform/ScriptedFileChooser.h"

@@ -5,17 +5,17 @@
 // reaches the device; a damaged level in a row the mix page shows still asks.
 #include "tests/app/PresetTestSupport.h"
 
-#include "app/Adv_Seting.h"
-#include "app/INIT.h"
+#include "features/system/AdvancedSettingsDialog.h"
+#include "features/system/FactoryResetPrompt.h"
 #include "controls/NumEdit.h"
 #include "model/KTV_Data.h"
 #include "model/KTV_OutData.h"
 #include "model/ModelLock.h"
-#include "pages/input/CurSYSDlg.h"
-#include "pages/input/InPutDlg.h"
-#include "pages/input/MixInPutCom.h"
-#include "pages/output/Level_Delay_Dlg.h"
-#include "pages/output/OutputDlg.h"
+#include "features/system/SystemSettingsDialog.h"
+#include "pages/input/InputPage.h"
+#include "pages/input/MixPage.h"
+#include "pages/leveldelay/LevelDelayPage.h"
+#include "pages/output/OutputPage.h"
 
 #include <QTest>
 
@@ -34,8 +34,8 @@ protected:
             n += b.text == kQuestion;
         return n;
     }
-    CMixInPutCom* MixPage() const { return dynamic_cast<CMixInPutCom*>(view->MixPage()); }
-    COutputDlg* OutputPage() const { return dynamic_cast<COutputDlg*>(view->OutputPage()); }
+    CMixPage* MixPage() const { return dynamic_cast<CMixPage*>(view->MixPage()); }
+    COutputPage* OutputPage() const { return dynamic_cast<COutputPage*>(view->OutputPage()); }
 
     // Connected, the device's data shown and nothing left to send.
     void StartSettled() {
@@ -73,7 +73,7 @@ protected:
         view->SelectOutput(0);
         // The input page on each source with a music input.
         {
-            CInPutDlg input;
+            CInputPage input;
             input.SetView(view);
             input.SetDataModel(view->Data());
             input.ApplyModeAndSource(0);
@@ -85,7 +85,7 @@ protected:
         }
         // The level and delay page.
         {
-            CLevel_Delay_Dlg levels;
+            CLevelDelayPage levels;
             levels.SetView(view);
             levels.SetChannelArray(view->Data());
             levels.Refresh();
@@ -99,7 +99,7 @@ protected:
         EXPECT_EQ(user.opened, opened + 1);
         // The advanced settings on every channel.
         {
-            CAdv_Seting advanced(view);
+            CAdvancedSettingsDialog advanced(view);
             advanced.m_View = view;
             advanced.SetData(view->Data());
             advanced.show();
@@ -149,7 +149,7 @@ TEST_F(FactoryStateTest, NoPageQuestionsTheFactoryData) {
 TEST_F(FactoryStateTest, AfterTheFactoryResetTheNextConnectionAsksNothing) {
     DeviceHoldsPreset1();
     ASSERT_NO_FATAL_FAILURE(StartSettled());
-    user.Then<CINIT>([](CINIT& d) { d.OkButton()->click(); });
+    user.Then<CFactoryResetPrompt>([](CFactoryResetPrompt& d) { d.OkButton()->click(); });
     Mark();
     view->OnFactoryResetCommand();
     ASSERT_TRUE(Settled());
@@ -171,7 +171,7 @@ TEST_F(FactoryStateTest, AfterTheLockPanelsResetNothingAsks) {
     user.Password(QStringLiteral("qwerty"));
     view->BitButton(CLumaraView::IDC_LOCK)->click();
     ASSERT_TRUE(Settled());
-    user.Then<CUnEncryption>([](CUnEncryption& d) { d.SecondButton()->click(); });
+    user.Then<CLockPasswordDialog>([](CLockPasswordDialog& d) { d.SecondButton()->click(); });
     view->BitButton(CLumaraView::IDC_LOCK)->click();
     ASSERT_TRUE(user.steps.empty());
     ASSERT_TRUE(Settled());

@@ -7,7 +7,7 @@
 
 #include "controls/GradientProgressCtrl.h"
 #include "controls/StaticControls.h"
-#include "link/ui/UpgradeDlg.h"
+#include "features/firmware/FirmwareUpdateDialog.h"
 #include "platform/FileChooser.h"
 #include "tests/link/FirmwareTestSupport.h"
 #include "tests/link/UpdateFiles.h"
@@ -62,14 +62,14 @@ protected:
     platform::IFileChooser* previousChooser = nullptr;
     // The system menu's command, with the dialog shown and driven without waiting.
     void RunUpdateCommand() {
-        view->Firmware().SetDialogRunner([this](CUpgradeDlg& dialog) {
+        view->Firmware().SetDialogRunner([this](CFirmwareUpdateDialog& dialog) {
             dialog.show();
             if (drive) drive(dialog);
             return 0;
         });
         view->Firmware().OnUpdateCommand();
     }
-    std::function<void(CUpgradeDlg&)> drive;
+    std::function<void(CFirmwareUpdateDialog&)> drive;
 };
 
 TEST_F(FirmwareUpdateTest, TheUserPicksTheFileStartsOverUsbAndQuitsWhenItIsDone) {
@@ -79,7 +79,7 @@ TEST_F(FirmwareUpdateTest, TheUserPicksTheFileStartsOverUsbAndQuitsWhenItIsDone)
     const std::string path = WriteUpdate(FullUpdateFile(dsp, &part));
     chooser.answer = QString::fromStdString(path);
     int total = 0;
-    drive = [&](CUpgradeDlg& dialog) {
+    drive = [&](CFirmwareUpdateDialog& dialog) {
         dialog.BrowseButton()->click();
         EXPECT_EQ(dialog.PathEdit()->text().toStdString(), path);
         // The popup's USB entry (the popup itself is the dialog's own test's).
@@ -124,7 +124,7 @@ TEST_F(FirmwareUpdateTest, ACancelledUpdateSaysSoAndTheProgramConnectsAgain) {
     g_HexFilePath = path;
     usbDevice.SetFirmwareFault(kStepDspData, sim::FirmwareFault::Silence, 3);
     app.m_LinkEnvironment.timings.firmware.usbDspDataWaits = 1000;
-    drive = [&](CUpgradeDlg& dialog) {
+    drive = [&](CFirmwareUpdateDialog& dialog) {
         dialog.StartOverUsb("/dev/hidraw7");
         ASSERT_TRUE(PumpUntil([&] { return usbDevice.Firmware().dsp.size() >= 2 * 44; }, 20000));
         boxes.clear();
@@ -157,7 +157,7 @@ TEST_F(FirmwareUpdateTest, ARefusedFileLeavesTheProgramConnected) {
     const std::string path = WriteUpdate(ControllerUpdateFile({1, 2, 3}));
     g_HexFilePath = path;
     size_t frames = 0;
-    drive = [&](CUpgradeDlg& dialog) {
+    drive = [&](CFirmwareUpdateDialog& dialog) {
         boxes.clear();
         dialog.UpdateButton()->click();
         EXPECT_THAT(BoxTexts(), ElementsAre("Update file error!"));

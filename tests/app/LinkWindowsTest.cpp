@@ -1,9 +1,9 @@
 // The transfer window (its blinking, end text and hiding, its long-command
 // look, the progress it receives), the version window's texts, and the
 // communication monitor.
-#include "app/DisplayDlg.h"
-#include "app/LockDataDlg.h"
-#include "app/VersionDlg.h"
+#include "features/connection/TransferWindow.h"
+#include "features/connection/LinkMonitorWindow.h"
+#include "features/connection/VersionWindow.h"
 #include "controls/FontStatic.h"
 #include "controls/GradientProgressCtrl.h"
 #include "controls/StaticControls.h"
@@ -31,7 +31,7 @@ protected:
         g_LanguageFlag = 0;
         g_TransferRunning = 0;
         owner.show();
-        dlg = std::make_unique<CDisplayDlg>(&owner);
+        dlg = std::make_unique<CTransferWindow>(&owner);
     }
     void TearDown() override {
         dlg.reset();
@@ -40,7 +40,7 @@ protected:
     }
 
     QWidget owner;
-    std::unique_ptr<CDisplayDlg> dlg;
+    std::unique_ptr<CTransferWindow> dlg;
 };
 
 TEST_F(TransferWindowTest, ShowsDisablesItsOwnerAndBlinksWhileTheTransferRuns) {
@@ -185,7 +185,7 @@ TEST(VersionWindowTest, TextsByVariantAndLanguage) {
                     sizeof g_DeviceRecords.Bytes().versionText);
         std::memcpy(g_DeviceRecords.Bytes().versionText, c.device, std::strlen(c.device));
         g_StateFlags[kFlagFirmwareMode] = 1;
-        CVersionDlg dlg;
+        CVersionWindow dlg;
         EXPECT_EQ(g_StateFlags[kFlagFirmwareMode].load(), 0);
         EXPECT_EQ(dlg.windowTitle(), QString::fromUtf8(c.caption));
         EXPECT_EQ(dlg.HelpButton()->text(), QString::fromUtf8(c.help));
@@ -207,7 +207,7 @@ TEST(VersionWindowTest, TheVersionTextsFitTheirBoxes) {
         for (int variant : {1, 2}) {
             g_LanguageFlag = language;
             g_DeviceVariant = variant;
-            CVersionDlg dlg;
+            CVersionWindow dlg;
             std::vector<QRect> boxes;
             for (const char* id : {"1877", "1875"}) {
                 auto* text = dlg.findChild<CTransparentStatic*>(QLatin1String(id));
@@ -232,7 +232,7 @@ TEST(VersionWindowTest, TheVersionTextsFitTheirBoxes) {
 }
 
 TEST(VersionWindowTest, QuitClosesHelpDoesNothing) {
-    CVersionDlg dlg;
+    CVersionWindow dlg;
     dlg.show();
     dlg.HelpButton()->click();
     EXPECT_TRUE(dlg.isVisible());
@@ -242,7 +242,7 @@ TEST(VersionWindowTest, QuitClosesHelpDoesNothing) {
 }
 
 TEST(MonitorWindowTest, ClearEmptiesBothPanes) {
-    CLockDataDlg dlg;
+    CLinkMonitorWindow dlg;
     EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Lock"));
     dlg.WrittenPane()->setPlainText(QStringLiteral("6B 6B 6B EE A1"));
     dlg.ReadPane()->setPlainText(QStringLiteral("6B 6B 6B EE 51"));

@@ -5,29 +5,29 @@
 // language switched at run time.
 #include "tests/app/DeviceTestSupport.h"
 
-#include "app/DefSourceDlg.h"
-#include "app/INIT.h"
-#include "app/MixAdvanceDlg.h"
-#include "app/ProgramDlg.h"
-#include "app/ReMap_Dlg.h"
-#include "app/SourcePreset.h"
-#include "app/VersionDlg.h"
+#include "features/sources/DefaultSourceDialog.h"
+#include "features/system/FactoryResetPrompt.h"
+#include "features/system/MixAccessCodePrompt.h"
+#include "app/MachinePresetDialog.h"
+#include "features/outputs/OutputMapResetPrompt.h"
+#include "features/presets/SourcePresetsDialog.h"
+#include "features/connection/VersionWindow.h"
 #include "controls/BitButton.h"
-#include "controls/ComboButton.h"
+#include "controls/DropListButton.h"
 #include "controls/ControlTimer.h"
 #include "controls/ModalDialog.h"
 #include "controls/NumEdit.h"
 #include "controls/SkinControl.h"
-#include "link/ui/UpgradeDlg.h"
+#include "features/firmware/FirmwareUpdateDialog.h"
 #include "model/LinkGroups.h"
 #include "model/KTV_Data.h"
 #include "model/KTV_OutData.h"
 #include "model/ModelLock.h"
 #include "model/SpeakerTypes.h"
-#include "pages/input/CurSYSDlg.h"
-#include "pages/input/InputNoise.h"
-#include "pages/input/InputSourceVolume.h"
-#include "pages/output/OutRoute_Dlg.h"
+#include "features/system/SystemSettingsDialog.h"
+#include "features/system/MixParametersDialog.h"
+#include "features/sources/SourceVolumesDialog.h"
+#include "features/outputs/OutputStrip.h"
 #include "platform/DesktopOpener.h"
 #include "platform/FileChooser.h"
 
@@ -285,14 +285,14 @@ TEST_F(MenusTest, EachCommandOpensItsDialog) {
         std::type_index dialog;
     };
     const Case cases[] = {
-        {CLumaraView::IDC_SYSTEM_MENU, 727, typeid(CUpgradeDlg)},
-        {CLumaraView::IDC_SYSTEM_MENU, 728, typeid(CMixAdvanceDlg)},
-        {CLumaraView::IDC_SYSTEM_MENU, 731, typeid(CVersionDlg)},
-        {CLumaraView::IDC_SYSTEM_MENU, 32775, typeid(CINIT)},
-        {CLumaraView::IDC_SYSTEM_MENU, 32778, typeid(CSourcePreset)},
-        {CLumaraView::IDC_SYSTEM_MENU, 32779, typeid(CInputSourceVolume)},
-        {CLumaraView::IDC_SYSTEM_DIALOG, 0, typeid(CCurSYSDlg)},
-        {CLumaraView::IDC_MAP_RESET, 0, typeid(CReMap_Dlg)},
+        {CLumaraView::IDC_SYSTEM_MENU, 727, typeid(CFirmwareUpdateDialog)},
+        {CLumaraView::IDC_SYSTEM_MENU, 728, typeid(CMixAccessCodePrompt)},
+        {CLumaraView::IDC_SYSTEM_MENU, 731, typeid(CVersionWindow)},
+        {CLumaraView::IDC_SYSTEM_MENU, 32775, typeid(CFactoryResetPrompt)},
+        {CLumaraView::IDC_SYSTEM_MENU, 32778, typeid(CSourcePresetsDialog)},
+        {CLumaraView::IDC_SYSTEM_MENU, 32779, typeid(CSourceVolumesDialog)},
+        {CLumaraView::IDC_SYSTEM_DIALOG, 0, typeid(CSystemSettingsDialog)},
+        {CLumaraView::IDC_MAP_RESET, 0, typeid(COutputMapResetPrompt)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.command ? c.command : c.button);
@@ -304,19 +304,19 @@ TEST_F(MenusTest, EachCommandOpensItsDialog) {
     // The power-on source has no item; its command still opens its dialog.
     opened.clear();
     Press(CLumaraView::kCmdDefaultSource);
-    EXPECT_EQ(opened, std::vector<std::type_index>{typeid(CDefSourceDlg)});
+    EXPECT_EQ(opened, std::vector<std::type_index>{typeid(CDefaultSourceDialog)});
 
     // So do the three device-preset commands: the machine-preset dialog in
     // its load, save-as and delete mode.
     std::vector<int> modes;
-    play = [&modes](QDialog& d) { modes.push_back(static_cast<CProgramDlg&>(d).GetMode()); };
+    play = [&modes](QDialog& d) { modes.push_back(static_cast<CMachinePresetDialog&>(d).GetMode()); };
     opened.clear();
     for (int command : {720, 721, 722})
         Press(command);
     play = nullptr;
-    EXPECT_EQ(opened, std::vector<std::type_index>(3, typeid(CProgramDlg)));
+    EXPECT_EQ(opened, std::vector<std::type_index>(3, typeid(CMachinePresetDialog)));
     EXPECT_EQ(modes,
-              (std::vector<int>{CProgramDlg::kLoad, CProgramDlg::kSaveAs, CProgramDlg::kDelete}));
+              (std::vector<int>{CMachinePresetDialog::kLoad, CMachinePresetDialog::kSaveAs, CMachinePresetDialog::kDelete}));
 
     // The preset-file commands reach the view and ask for their files.
     menuView->commands.clear();
@@ -381,7 +381,7 @@ TEST_F(MenusTest, TheAccessCodeGuardsTheMixParameters) {
     StartAlone();
     std::vector<std::string> tried;
     play = [&](QDialog& d) {
-        auto* prompt = dynamic_cast<CMixAdvanceDlg*>(&d);
+        auto* prompt = dynamic_cast<CMixAccessCodePrompt*>(&d);
         if (!prompt) return;
         for (const std::string& code : tried) {
             prompt->CodeEdit()->setText(QString::fromStdString(code));
@@ -393,7 +393,7 @@ TEST_F(MenusTest, TheAccessCodeGuardsTheMixParameters) {
     };
     // Cancel: nothing.
     Choose(CLumaraView::IDC_SYSTEM_MENU, CLumaraView::kCmdAdvanced);
-    EXPECT_EQ(opened, std::vector<std::type_index>{typeid(CMixAdvanceDlg)});
+    EXPECT_EQ(opened, std::vector<std::type_index>{typeid(CMixAccessCodePrompt)});
     EXPECT_FALSE(menuView->IsAccessGranted());
 
     boxes.clear();
@@ -406,18 +406,18 @@ TEST_F(MenusTest, TheAccessCodeGuardsTheMixParameters) {
     EXPECT_EQ(boxes[0].autoCloseMs, 2000);
     EXPECT_EQ(Text(boxes[1].text), "Validation failure,password error");
     EXPECT_EQ(boxes[1].autoCloseMs, 2000);
-    EXPECT_EQ(opened, std::vector<std::type_index>{typeid(CMixAdvanceDlg)});
+    EXPECT_EQ(opened, std::vector<std::type_index>{typeid(CMixAccessCodePrompt)});
     EXPECT_FALSE(menuView->IsAccessGranted());
 
     opened.clear();
     tried = {"60397150"};
     Choose(CLumaraView::IDC_SYSTEM_MENU, CLumaraView::kCmdAdvanced);
-    EXPECT_EQ(opened, (std::vector<std::type_index>{typeid(CMixAdvanceDlg), typeid(CInputNoise)}));
+    EXPECT_EQ(opened, (std::vector<std::type_index>{typeid(CMixAccessCodePrompt), typeid(CMixParametersDialog)}));
     EXPECT_TRUE(menuView->IsAccessGranted());
 
     opened.clear();
     Choose(CLumaraView::IDC_SYSTEM_MENU, CLumaraView::kCmdAdvanced);
-    EXPECT_EQ(opened, std::vector<std::type_index>{typeid(CInputNoise)});
+    EXPECT_EQ(opened, std::vector<std::type_index>{typeid(CMixParametersDialog)});
 }
 
 // ---------------------------------------------------------------------------
@@ -433,12 +433,12 @@ TEST_F(MenusTest, TheMixParametersReachTheDevice) {
     StartReady();
     const size_t before = device.FrameCount();
     play = [&](QDialog& d) {
-        if (auto* prompt = dynamic_cast<CMixAdvanceDlg*>(&d)) {
+        if (auto* prompt = dynamic_cast<CMixAccessCodePrompt*>(&d)) {
             prompt->CodeEdit()->setText(QString::fromLatin1(g_AccessCode));
             prompt->OkButton()->click();
             return;
         }
-        auto* mix = dynamic_cast<CInputNoise*>(&d);
+        auto* mix = dynamic_cast<CMixParametersDialog*>(&d);
         ASSERT_NE(mix, nullptr);
         EXPECT_EQ(menuView->MixParamDialog(), mix);
         Type(mix->AttenuationEdit(), "0");
@@ -472,9 +472,9 @@ TEST_F(MenusTest, TheSystemDialogsReleaseAndGateReachTheDevice) {
     StartReady();
     const size_t before = device.FrameCount();
     play = [&](QDialog& d) {
-        auto* system = dynamic_cast<CCurSYSDlg*>(&d);
+        auto* system = dynamic_cast<CSystemSettingsDialog*>(&d);
         ASSERT_NE(system, nullptr);
-        Type(system->Edit(0, CCurSYSDlg::kLimiterRelease), "2000");
+        Type(system->Edit(0, CSystemSettingsDialog::kLimiterRelease), "2000");
         Type(system->GateEdit(), "-50");
         EXPECT_TRUE(system->isVisible());
     };
@@ -519,7 +519,7 @@ TEST_F(MenusTest, ASourceVolumeReachesTheDevice) {
     StartReady();
     const size_t before = device.FrameCount();
     play = [&](QDialog& d) {
-        auto* volumes = dynamic_cast<CInputSourceVolume*>(&d);
+        auto* volumes = dynamic_cast<CSourceVolumesDialog*>(&d);
         ASSERT_NE(volumes, nullptr);
         Type(volumes->Edit(2), "-20"); // SPDIF
     };
@@ -545,11 +545,11 @@ TEST_F(MenusTest, SourceLinkedPresetsAndThePowerOnSourceReachTheDevice) {
     });
     const size_t before = device.FrameCount();
     play = [&](QDialog& d) {
-        auto* presets = dynamic_cast<CSourcePreset*>(&d);
+        auto* presets = dynamic_cast<CSourcePresetsDialog*>(&d);
         ASSERT_NE(presets, nullptr);
-        CComBoxBtn* player = presets->RowList(4);
+        CDropListButton* player = presets->RowList(4);
         EXPECT_EQ(player->GetCurSel(), 2);
-        EXPECT_EQ(CSourcePreset::Entries()[3].toStdString(), "Memory3");
+        EXPECT_EQ(CSourcePresetsDialog::Entries()[3].toStdString(), "Memory3");
         player->SendMessage(WM_DROP_CHOICE, 0); // "none"
         QApplication::processEvents();
         presets->Switch()->click();
@@ -567,7 +567,7 @@ TEST_F(MenusTest, SourceLinkedPresetsAndThePowerOnSourceReachTheDevice) {
                                          Record(g_DeviceRecords.Bytes().deviceKept)));
 
     play = [&](QDialog& d) {
-        auto* source = dynamic_cast<CDefSourceDlg*>(&d);
+        auto* source = dynamic_cast<CDefaultSourceDialog*>(&d);
         ASSERT_NE(source, nullptr);
         EXPECT_EQ(source->SourceList()->GetCurSel(), 0);
         source->SourceList()->SendMessage(WM_DROP_CHOICE, 1); // Player
@@ -592,9 +592,9 @@ TEST_F(MenusTest, SourceLinkedPresetsAndThePowerOnSourceReachTheDevice) {
 TEST_F(MenusTest, TheFactoryResetGoesOutOnlyWhenConnected) {
     StartReady();
     const size_t before = device.FrameCount();
-    play = [](QDialog& d) { static_cast<CINIT&>(d).CancelButton()->click(); };
+    play = [](QDialog& d) { static_cast<CFactoryResetPrompt&>(d).CancelButton()->click(); };
     Choose(CLumaraView::IDC_SYSTEM_MENU, CLumaraView::kCmdFactoryReset);
-    play = [](QDialog& d) { static_cast<CINIT&>(d).OkButton()->click(); };
+    play = [](QDialog& d) { static_cast<CFactoryResetPrompt&>(d).OkButton()->click(); };
     Choose(CLumaraView::IDC_SYSTEM_MENU, CLumaraView::kCmdFactoryReset);
     ASSERT_TRUE(
         PumpUntil([&] { return !RecordFrames(before, kRecordFactoryReset).empty(); }, 10000));
@@ -629,10 +629,10 @@ protected:
     }
     void Answer(int choice) {
         play = [choice](QDialog& d) {
-            auto& question = static_cast<CReMap_Dlg&>(d);
-            if (choice == CReMap_Dlg::kEmpty) question.EmptyButton()->click();
-            if (choice == CReMap_Dlg::kDefault) question.DefaultButton()->click();
-            if (choice == CReMap_Dlg::kCancel) question.CancelButton()->click();
+            auto& question = static_cast<COutputMapResetPrompt&>(d);
+            if (choice == COutputMapResetPrompt::kEmpty) question.EmptyButton()->click();
+            if (choice == COutputMapResetPrompt::kDefault) question.DefaultButton()->click();
+            if (choice == COutputMapResetPrompt::kCancel) question.CancelButton()->click();
         };
     }
     std::vector<int> Types() const {
@@ -663,7 +663,7 @@ TEST_F(MapResetTest, EmptiedSendsAnEmptyMapAndUndoesTheLinks) {
     LinkOutputs();
     const size_t before = device.FrameCount();
     menuView->presets.clear();
-    Answer(CReMap_Dlg::kEmpty);
+    Answer(COutputMapResetPrompt::kEmpty);
     Press(CLumaraView::IDC_MAP_RESET);
     EXPECT_EQ(Types(), std::vector<int>(12, 0));
     for (int i = 0; i < 12; ++i)
@@ -697,13 +697,13 @@ TEST_F(MapResetTest, EmptiedSendsAnEmptyMapAndUndoesTheLinks) {
 // "Default" gives the outputs their start-up types and sends that map.
 TEST_F(MapResetTest, DefaultRestoresTheStartUpMap) {
     StartReady();
-    Answer(CReMap_Dlg::kEmpty);
+    Answer(COutputMapResetPrompt::kEmpty);
     Press(CLumaraView::IDC_MAP_RESET);
     WaitIdle();
     LinkOutputs();
     const size_t before = device.FrameCount();
     menuView->presets.clear();
-    Answer(CReMap_Dlg::kDefault);
+    Answer(COutputMapResetPrompt::kDefault);
     Press(CLumaraView::IDC_MAP_RESET);
     const std::vector<int> defaults{6, 12, 15, 18, 0, 0, 0, 0, 22, 23, 0, 0};
     EXPECT_EQ(Types(), defaults);
@@ -731,7 +731,7 @@ TEST_F(MapResetTest, CancelChangesNothing) {
         if (closeBox)
             play = [](QDialog& d) { d.close(); };
         else
-            Answer(CReMap_Dlg::kCancel);
+            Answer(COutputMapResetPrompt::kCancel);
         Press(CLumaraView::IDC_MAP_RESET);
         EXPECT_EQ(Types(), types);
         EXPECT_EQ(menuView->Session().Command().GetCount(), queued);
@@ -747,7 +747,7 @@ TEST_F(MapResetTest, CancelChangesNothing) {
 
 // The pictures a strip's link button shows off and on.
 std::pair<unsigned, unsigned> LinkPictures(CStripBase* strip) {
-    auto* route = dynamic_cast<COutRoute_Dlg*>(strip);
+    auto* route = dynamic_cast<COutputStrip*>(strip);
     if (!route) return {0, 0};
     CBitButton* button = route->LinkButton();
     const int was = button->GetCheck();

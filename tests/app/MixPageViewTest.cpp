@@ -11,7 +11,7 @@
 #include "model/KTV_Data.h"
 #include "model/KTV_OutData.h"
 #include "model/ModelLock.h"
-#include "pages/input/MixInPutCom.h"
+#include "pages/input/MixPage.h"
 
 #include <QMouseEvent>
 
@@ -25,7 +25,7 @@ protected:
         Start();
         QApplication::processEvents();
     }
-    CMixInPutCom* Page() const { return dynamic_cast<CMixInPutCom*>(view->MixPage()); }
+    CMixPage* Page() const { return dynamic_cast<CMixPage*>(view->MixPage()); }
     CKTV_OutData* Out(int n) const { return view->Data()->GetOut(n); }
     static uint8_t ImageLevel(int output, int source) {
         return WithDeviceLock([&] { return OutputBlock(output)[kOutMixAOffset - 1 + source]; });

@@ -4,15 +4,15 @@
 #include "tests/app/DeviceTestSupport.h"
 
 #include "controls/BitButton.h"
-#include "controls/EqCurveStatic.h"
+#include "controls/EqGraph.h"
 #include "controls/NumEdit.h"
 #include "model/KTV_Data.h"
 #include "model/LinkGroups.h"
 #include "model/ModelLock.h"
-#include "pages/output/DelayDlg.h"
-#include "pages/output/OutRoute_Dlg.h"
-#include "pages/output/OutputDlg.h"
-#include "pages/output/PhaseSettingDlg.h"
+#include "pages/output/DelayUnitStrip.h"
+#include "features/outputs/OutputStrip.h"
+#include "pages/output/OutputPage.h"
+#include "pages/output/PhaseSettingsDialog.h"
 
 #include <QFocusEvent>
 
@@ -20,7 +20,7 @@ namespace {
 
 class OutputPageDeviceTest : public DeviceTest {
 protected:
-    COutputDlg* Page() const { return dynamic_cast<COutputDlg*>(view->OutputPage()); }
+    COutputPage* Page() const { return dynamic_cast<COutputPage*>(view->OutputPage()); }
     CKTV_OutData& Out(int n) const { return *view->Data()->GetOut(n); }
 
     // Types text into a field of the page and leaves it.
@@ -64,10 +64,10 @@ TEST_F(OutputPageDeviceTest, AGainTypedIntoBand5OfOutput2ArrivesAsThatBandsItem)
     view->SelectOutput(2);
     ASSERT_EQ(g_CurrentOutput, 2);
     const size_t first = device.FrameCount();
-    Type(COutputDlg::kBandGain + 5, QStringLiteral("4.5"));
+    Type(COutputPage::kBandGain + 5, QStringLiteral("4.5"));
     EXPECT_EQ(Out(2).GetFilter(5)->GetGainCode(), 245);
     // The page's graph draws the program's model: output 2 with band 5 selected.
-    EXPECT_EQ(Page()->Graph()->GetMode(), CEqCurveStatic::kModeOutput);
+    EXPECT_EQ(Page()->Graph()->GetMode(), CEqGraph::kModeOutput);
     EXPECT_EQ(Page()->Graph()->GetEq(), &Out(2).GetEq());
     EXPECT_EQ(Page()->Graph()->GetSelectedBand(), 5);
     ASSERT_TRUE(PumpUntil([&] { return !Writes(first, 2, 5).empty(); }, 10000));
@@ -88,7 +88,7 @@ TEST_F(OutputPageDeviceTest, ACrossoverChangeArrivesAsTheCrossoverItem) {
     StartConnected();
     view->SelectOutput(2);
     const size_t first = device.FrameCount();
-    Type(COutputDlg::IDC_HPF_FREQ, QStringLiteral("150"));
+    Type(COutputPage::IDC_HPF_FREQ, QStringLiteral("150"));
     EXPECT_EQ(Out(2).GetHighPass()->GetFreq(), 150);
     // The device's frequency follows by at most an octave per frame.
     ASSERT_TRUE(PumpUntil([&] { return GetU16(DeviceItem(2, 32).data()) == 150; }, 10000));
@@ -124,7 +124,7 @@ TEST_F(OutputPageDeviceTest, ALevelChangeReachesEveryOutputOfTheLinkGroupClamped
     for (const Step& s : {Step{"-25.0", {70, 350, 600}}, Step{"-58.0", {0, 20, 270}}}) {
         SCOPED_TRACE(s.typed);
         const size_t first = device.FrameCount();
-        Type(COutputDlg::IDC_LEVEL, QString::fromLatin1(s.typed));
+        Type(COutputPage::IDC_LEVEL, QString::fromLatin1(s.typed));
         // Each output's basic item goes out with its new level.
         const auto arrived = [&](int n, int gain) {
             const std::vector<sim::SeenFrame> writes = Writes(first, n, 31);
@@ -156,12 +156,12 @@ TEST_F(OutputPageDeviceTest, ALevelChangeReachesEveryOutputOfTheLinkGroupClamped
 
 TEST_F(OutputPageDeviceTest, NothingInTheMainViewOpensTheDelaySelectorOrThePhasePopUp) {
     StartConnected();
-    COutputDlg* page = Page();
+    COutputPage* page = Page();
     ASSERT_NE(page->DelaySelector(), nullptr);
     const auto phasePopUps = [] {
         int n = 0;
         for (QWidget* w : QApplication::allWidgets())
-            n += dynamic_cast<CPhaseSettingDlg*>(w) != nullptr;
+            n += dynamic_cast<CPhaseSettingsDialog*>(w) != nullptr;
         return n;
     };
     view->SwitchLanguage(true);
@@ -186,7 +186,7 @@ TEST_F(OutputPageDeviceTest, JoiningSendsTheGroupNumberAndAnEditReachesEveryMemb
     EXPECT_EQ(g_CurrentOutput, 2);
     // Output 5 joins the current output's group with a single click.
     ClickLink(5, WM_LBUTTONDOWN);
-    EXPECT_TRUE(static_cast<COutRoute_Dlg*>(view->Strip(5))->LinkButton()->GetCheck());
+    EXPECT_TRUE(static_cast<COutputStrip*>(view->Strip(5))->LinkButton()->GetCheck());
     ASSERT_TRUE(PumpUntil(
         [&] {
             return DeviceItem(2, 35)[7] == 1 && DeviceItem(5, 35)[7] == 1;
@@ -205,7 +205,7 @@ TEST_F(OutputPageDeviceTest, JoiningSendsTheGroupNumberAndAnEditReachesEveryMemb
     // An edit of output 2's band 4 arrives at outputs 2 and 5, not at output 1
     // (whose own index equals the group number).
     first = device.FrameCount();
-    Type(COutputDlg::kBandGain + 4, QStringLiteral("-3.5"));
+    Type(COutputPage::kBandGain + 4, QStringLiteral("-3.5"));
     EXPECT_EQ(Out(5).GetFilter(4)->GetGainCode(), Out(2).GetFilter(4)->GetGainCode());
     ASSERT_TRUE(PumpUntil(
         [&] { return !Writes(first, 2, 4).empty() && !Writes(first, 5, 4).empty(); }, 10000));
@@ -224,7 +224,7 @@ TEST_F(OutputPageDeviceTest, JoiningSendsTheGroupNumberAndAnEditReachesEveryMemb
     ASSERT_TRUE(PumpUntil([&] { return DeviceItem(5, 35)[7] == 0; }, 10000));
     EXPECT_EQ(Writes(first, 5, 35).back().payload[7], 0);
     first = device.FrameCount();
-    Type(COutputDlg::kBandGain + 4, QStringLiteral("2.0"));
+    Type(COutputPage::kBandGain + 4, QStringLiteral("2.0"));
     ASSERT_TRUE(PumpUntil([&] { return !Writes(first, 2, 4).empty(); }, 10000));
     EXPECT_EQ(Writes(first, 2, 4).back().raw[10], 0);
     for (int o = 0; o < 12; ++o)

@@ -5,12 +5,12 @@
 // written, and the folders kept in the settings.
 #include "tests/app/PresetTestSupport.h"
 
-#include "app/PresetJson.h"
+#include "files/PresetJson.h"
 #include "controls/NumEdit.h"
 #include "model/KTV_Data.h"
 #include "model/KTV_OutData.h"
 #include "model/ModelLock.h"
-#include "pages/output/OutputDlg.h"
+#include "pages/output/OutputPage.h"
 #include "tests/model/ModelFixture.h"
 
 #include <gmock/gmock.h>
@@ -200,9 +200,9 @@ TEST_F(PresetFileCommandsTest, AFileLoadedRightAfterAnEditShowsTheNameTheDeviceE
     ASSERT_EQ(FieldToString(device.Image().data(), 16), "Stage");
 
     // A band gain typed, then Return (the field gives up the focus and takes its value).
-    auto* page = dynamic_cast<COutputDlg*>(view->OutputPage());
+    auto* page = dynamic_cast<COutputPage*>(view->OutputPage());
     ASSERT_NE(page, nullptr);
-    CNumEdit* field = page->Field(COutputDlg::kBandGain + 5);
+    CNumEdit* field = page->Field(COutputPage::kBandGain + 5);
     ASSERT_NE(field, nullptr);
     const size_t first = device.FrameCount();
     field->setText(QStringLiteral("3.5"));

@@ -5,8 +5,8 @@
 // the panel and open with the password they carry, byte for byte.
 #include "tests/app/PresetTestSupport.h"
 
-#include "app/Encryption.h"
-#include "app/PresetJson.h"
+#include "features/presets/LockPanelPage.h"
+#include "files/PresetJson.h"
 #include "controls/StaticControls.h"
 #include "model/KTV_Data.h"
 #include "platform/Skin.h"
@@ -79,10 +79,10 @@ TEST_F(PresetLockTest, LockingMarksEveryOutputStoresThePasswordAndShowsThePanel)
         std::string caption, ok, second, prompt;
     };
     Texts seen;
-    user.Then<CUnEncryption>([&](CUnEncryption& d) {
+    user.Then<CLockPasswordDialog>([&](CLockPasswordDialog& d) {
         seen = {Text(d.windowTitle()), Text(d.OkButton()->text()), Text(d.SecondButton()->text()),
                 Text(d.Prompt()->text())};
-        EXPECT_EQ(d.Mode(), CUnEncryption::kLock);
+        EXPECT_EQ(d.Mode(), CLockPasswordDialog::kLock);
         EXPECT_EQ(d.PasswordEdit()->echoMode(), QLineEdit::Password);
         EXPECT_EQ(d.PasswordEdit()->maxLength(), 6);
         d.PasswordEdit()->setText(QStringLiteral("ab12C$"));
@@ -120,7 +120,7 @@ TEST_F(PresetLockTest, AMalformedOrWrongPasswordChangesNothing) {
         boxes.clear();
         bool open = false;
         QString left = QStringLiteral("?");
-        user.Then<CUnEncryption>([&](CUnEncryption& d) {
+        user.Then<CLockPasswordDialog>([&](CLockPasswordDialog& d) {
             d.PasswordEdit()->setText(QString::fromUtf8(entry));
             d.OkButton()->click();
             open = d.isVisible();
@@ -145,7 +145,7 @@ TEST_F(PresetLockTest, AMalformedOrWrongPasswordChangesNothing) {
     ExpectLockedView(true);
     EXPECT_EQ(ImageMarks(), std::vector<uint8_t>(12, 0x21));
     // Cancel in unlock mode is a reset request; the close box is not.
-    user.Then<CUnEncryption>([](CUnEncryption& d) { d.reject(); });
+    user.Then<CLockPasswordDialog>([](CLockPasswordDialog& d) { d.reject(); });
     PressLock();
     ExpectLockedView(true);
     EXPECT_EQ(ImageMarks(), std::vector<uint8_t>(12, 0x21));
@@ -157,7 +157,7 @@ TEST_F(PresetLockTest, UnlockingWithThePasswordMarksTheOutputsUnlocked) {
     Lock("Zq9 x!");
     ExpectLockedView(true);
     std::string ok, second;
-    user.Then<CUnEncryption>([&](CUnEncryption& d) {
+    user.Then<CLockPasswordDialog>([&](CLockPasswordDialog& d) {
         ok = Text(d.OkButton()->text());
         second = Text(d.SecondButton()->text());
         d.PasswordEdit()->setText(QStringLiteral("Zq9 x!"));
@@ -178,7 +178,7 @@ TEST_F(PresetLockTest, AResetPutsTheFactoryOutputsBackWithoutALockAndSendsThem) 
     Lock("qwerty");
     ASSERT_TRUE(DeviceMarks(0x21));
     std::string second;
-    user.Then<CUnEncryption>([&](CUnEncryption& d) {
+    user.Then<CLockPasswordDialog>([&](CLockPasswordDialog& d) {
         second = Text(d.SecondButton()->text());
         d.SecondButton()->click();
     });
@@ -270,14 +270,14 @@ TEST_F(PresetLockTest, ALockedFileLoadedShowsThePanelAndSendsItsOwnPassword) {
 TEST_F(PresetLockTest, TheLockPanelShowsItsPictureInTheLanguage) {
     NetworkModuleAway();
     Start();
-    auto* panel = dynamic_cast<CEncryption*>(view->LockPanel());
+    auto* panel = dynamic_cast<CLockPanelPage*>(view->LockPanel());
     ASSERT_NE(panel, nullptr);
     EXPECT_EQ(panel->size(), QSize(1275, 607));
     for (int language : {0, 1}) {
         g_LanguageFlag = language;
-        EXPECT_EQ(CEncryption::PictureId(), language ? 1135 : 1136);
+        EXPECT_EQ(CLockPanelPage::PictureId(), language ? 1135 : 1136);
         const QImage shot = panel->grab().toImage();
-        const QImage picture = skin::Pixmap(CEncryption::PictureId()).toImage();
+        const QImage picture = skin::Pixmap(CLockPanelPage::PictureId()).toImage();
         EXPECT_EQ(shot.pixelColor(640, 260), picture.pixelColor(640, 260));
         EXPECT_EQ(shot.pixelColor(10, 10), picture.pixelColor(10, 10));
     }

@@ -56,7 +56,7 @@ TEST_F(PresetTest, ThePresetWindowsAreDrawnToPngInBothLanguages) {
     }
     // The picker's captions are the device's names (in the picture they are
     // drawn; here the dialog is asked).
-    CLoadSaveDlg picker;
+    CScenePickerDialog picker;
     picker.OnInitDialog();
     EXPECT_EQ(Captions(picker)[0], "Club");
     EXPECT_EQ(Captions(picker)[2], "中文名字测试\n一");

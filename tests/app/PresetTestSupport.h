@@ -5,10 +5,10 @@
 
 #include "tests/app/DeviceTestSupport.h"
 
-#include "app/LoadSaveDlg.h"
-#include "app/SaveDlg.h"
+#include "app/ScenePickerDialog.h"
+#include "features/presets/PresetNamePrompt.h"
 #include "app/ShellMessages.h"
-#include "app/UnEncryption.h"
+#include "features/presets/LockPasswordDialog.h"
 #include "controls/BitButton.h"
 #include "controls/EditControls.h"
 #include "controls/ModalDialog.h"
@@ -46,7 +46,7 @@ public:
     }
     // The name prompt: the name typed over the shown one, then OK (or Cancel).
     void Name(const QString& name, bool ok = true) {
-        Then<CSaveDlg>([name, ok](CSaveDlg& p) {
+        Then<CPresetNamePrompt>([name, ok](CPresetNamePrompt& p) {
             p.NameEdit()->selectAll();
             p.NameEdit()->TypeText(name);
             (ok ? p.OkButton() : p.CancelButton())->click();
@@ -54,7 +54,7 @@ public:
     }
     // The password dialog: six characters typed, then OK.
     void Password(const QString& text) {
-        Then<CUnEncryption>([text](CUnEncryption& d) {
+        Then<CLockPasswordDialog>([text](CLockPasswordDialog& d) {
             d.PasswordEdit()->setText(text);
             d.OkButton()->click();
         });
@@ -93,7 +93,7 @@ inline void RightClick(QWidget* w) {
 }
 
 // The six captions of the picker.
-inline std::vector<std::string> Captions(const CLoadSaveDlg& picker) {
+inline std::vector<std::string> Captions(const CScenePickerDialog& picker) {
     std::vector<std::string> out;
     for (int n = 1; n <= 6; ++n)
         out.push_back(picker.SceneButton(n)->text().toStdString());

@@ -2,10 +2,10 @@
 // value stands, the table filled from the model, printing it, and the
 // spreadsheet export (driver lookup, file prompt, connection string and SQL)
 // against a stand-in for ODBC.
-#include "app/DataViewDlg.h"
+#include "app/ParameterReportDialog.h"
 
 #include "app/LumaraView.h"
-#include "app/SpreadsheetExport.h"
+#include "files/SpreadsheetExport.h"
 #include "controls/ListCtrl.h"
 #include "controls/MessageBox.h"
 #include "controls/ModalDialog.h"
@@ -31,14 +31,14 @@
 
 namespace {
 
-using Row = CDataViewDlg::Row;
+using Row = CParameterReportDialog::Row;
 
 // ---------------------------------------------------------------------------
 // Row names and headings
 // ---------------------------------------------------------------------------
 
 TEST(ReportRows, EnglishNamesAsTheProgramShowsThem) {
-    const QStringList& en = CDataViewDlg::RowNames(0);
+    const QStringList& en = CParameterReportDialog::RowNames(0);
     ASSERT_EQ(en.size(), 174);
     const std::pair<int, const char*> rows[] = {
         {0, "EQ1 Type"},  {1, "EQ1 Gain"},    {2, "EQ1 Freq"},   {3, "EQ1 Q"},
@@ -55,7 +55,7 @@ TEST(ReportRows, EnglishNamesAsTheProgramShowsThem) {
 }
 
 TEST(ReportRows, ChineseNamesWithBandThreesWidthRow) {
-    const QStringList& cn = CDataViewDlg::RowNames(1);
+    const QStringList& cn = CParameterReportDialog::RowNames(1);
     ASSERT_EQ(cn.size(), 174);
     const std::pair<int, const char*> rows[] = {
         {0, "均衡1类型"},  {3, "均衡1Q值"},    {4, ""},
@@ -96,7 +96,7 @@ TEST(ReportRows, EveryValueStandsInTheRowThatNamesIt) {
         {1, Row::Mute, 0, "静  音"},       {1, Row::Release, 0, "释放时间"},
     };
     for (const Case& c : cases) {
-        const int row = CDataViewDlg::ReportRow(c.language, c.row, c.band);
+        const int row = CParameterReportDialog::ReportRow(c.language, c.row, c.band);
         SCOPED_TRACE(testing::Message()
                      << c.language << " " << static_cast<int>(c.row) << " " << c.band);
         if (!c.name) {
@@ -104,18 +104,18 @@ TEST(ReportRows, EveryValueStandsInTheRowThatNamesIt) {
             continue;
         }
         ASSERT_GE(row, 0);
-        EXPECT_EQ(CDataViewDlg::RowNames(c.language)[row], QString::fromUtf8(c.name));
+        EXPECT_EQ(CParameterReportDialog::RowNames(c.language)[row], QString::fromUtf8(c.name));
     }
 }
 
 TEST(ReportRows, ColumnHeadings) {
-    EXPECT_EQ(CDataViewDlg::ColumnHeading(1, 0), QStringLiteral("参数"));
-    EXPECT_EQ(CDataViewDlg::ColumnHeading(0, 0), QStringLiteral("Args"));
+    EXPECT_EQ(CParameterReportDialog::ColumnHeading(1, 0), QStringLiteral("参数"));
+    EXPECT_EQ(CParameterReportDialog::ColumnHeading(0, 0), QStringLiteral("Args"));
     for (int language : {0, 1}) {
-        EXPECT_EQ(CDataViewDlg::ColumnHeading(language, 1), QStringLiteral("CH1"));
-        EXPECT_EQ(CDataViewDlg::ColumnHeading(language, 6), QStringLiteral("CH6"));
-        EXPECT_EQ(CDataViewDlg::ColumnHeading(language, 7), QStringLiteral("CH7"));
-        EXPECT_EQ(CDataViewDlg::ColumnHeading(language, 18), QStringLiteral("CH18"));
+        EXPECT_EQ(CParameterReportDialog::ColumnHeading(language, 1), QStringLiteral("CH1"));
+        EXPECT_EQ(CParameterReportDialog::ColumnHeading(language, 6), QStringLiteral("CH6"));
+        EXPECT_EQ(CParameterReportDialog::ColumnHeading(language, 7), QStringLiteral("CH7"));
+        EXPECT_EQ(CParameterReportDialog::ColumnHeading(language, 18), QStringLiteral("CH18"));
     }
 }
 
@@ -131,8 +131,8 @@ protected:
     }
     void TearDown() override { g_LanguageFlag = 0; }
 
-    QString Cell(CDataViewDlg& dlg, int language, Row row, int band, int column) {
-        return dlg.List()->GetItemText(CDataViewDlg::ReportRow(language, row, band), column);
+    QString Cell(CParameterReportDialog& dlg, int language, Row row, int band, int column) {
+        return dlg.List()->GetItemText(CParameterReportDialog::ReportRow(language, row, band), column);
     }
 
     std::unique_ptr<CKTV_Data> data;
@@ -145,7 +145,7 @@ TEST_F(ReportDialogTest, OpeningFillsTheTableFromTheModelInEitherLanguage) {
     for (int language : {0, 1}) {
         SCOPED_TRACE(language);
         g_LanguageFlag = language;
-        CDataViewDlg dlg;
+        CParameterReportDialog dlg;
         dlg.m_pData = data.get();
         dlg.show();
         CListCtrl& list = *dlg.List();
@@ -155,7 +155,7 @@ TEST_F(ReportDialogTest, OpeningFillsTheTableFromTheModelInEitherLanguage) {
                   language ? QStringLiteral("打印") : QStringLiteral("Print"));
         EXPECT_EQ(dlg.ExportButton()->text(),
                   language ? QStringLiteral("导出Excel") : QStringLiteral("Export Excel"));
-        ASSERT_EQ(list.GetColumnCount(), CDataViewDlg::kColumnCount);
+        ASSERT_EQ(list.GetColumnCount(), CParameterReportDialog::kColumnCount);
         EXPECT_EQ(list.GetColumnWidth(0), 110);
         EXPECT_EQ(list.GetColumnWidth(2), 90);
         EXPECT_EQ(list.GetColumnWidth(18), 80);
@@ -165,7 +165,7 @@ TEST_F(ReportDialogTest, OpeningFillsTheTableFromTheModelInEitherLanguage) {
         EXPECT_EQ(column.format, LVCFMT_CENTER);
         // Rows up to the last named one, each named.
         EXPECT_EQ(list.GetItemCount(), language ? 94 : 173);
-        EXPECT_EQ(list.GetItemText(0, 0), CDataViewDlg::RowNames(language)[0]);
+        EXPECT_EQ(list.GetItemText(0, 0), CParameterReportDialog::RowNames(language)[0]);
         // Values from the model, each in its named row and its channel's column.
         EXPECT_EQ(Cell(dlg, language, Row::EqFreq, 2, 1), QStringLiteral("250Hz"));
         EXPECT_EQ(Cell(dlg, language, Row::EqType, 1, 1),
@@ -191,21 +191,21 @@ TEST_F(ReportDialogTest, OpeningFillsTheTableFromTheModelInEitherLanguage) {
 }
 
 TEST_F(ReportDialogTest, FillingAgainReplacesTheTable) {
-    CDataViewDlg dlg;
+    CParameterReportDialog dlg;
     dlg.m_pData = data.get();
     dlg.FillReport();
     dlg.FillReport();
-    EXPECT_EQ(dlg.List()->GetColumnCount(), CDataViewDlg::kColumnCount);
+    EXPECT_EQ(dlg.List()->GetColumnCount(), CParameterReportDialog::kColumnCount);
     EXPECT_EQ(dlg.List()->GetItemCount(), 173);
 }
 
 TEST_F(ReportDialogTest, WithoutDataTheTableIsEmptyAndCommand1368EndsItWithOk) {
     int result = -1;
     const auto previous = ctl::SetModalScript([&](QDialog& d) {
-        auto& report = static_cast<CDataViewDlg&>(d);
+        auto& report = static_cast<CParameterReportDialog&>(d);
         EXPECT_EQ(report.List()->GetItemCount(), 0);
         EXPECT_FALSE(report.OnCommand(1));
-        EXPECT_TRUE(report.OnCommand(CDataViewDlg::IDC_CLOSE));
+        EXPECT_TRUE(report.OnCommand(CParameterReportDialog::IDC_CLOSE));
     });
     result = RunParameterReport(nullptr, nullptr);
     ctl::SetModalScript(previous);
@@ -228,7 +228,7 @@ TEST_F(ReportDialogTest, ThePrintButtonPrintsTheTableThroughTheListPrinter) {
         return std::any_of(texts.begin(), texts.end(),
                            [&](const RecordedText& t) { return t.page == page && t.text == text; });
     };
-    CDataViewDlg dlg;
+    CParameterReportDialog dlg;
     dlg.m_pData = data.get();
     dlg.show();
     dlg.PrintButton()->click();
@@ -418,7 +418,7 @@ protected:
 
     QTemporaryDir dir;
     StubOdbc odbc;
-    CDataViewDlg dlg;
+    CParameterReportDialog dlg;
     ScriptedFileChooser chooser;
     std::vector<QString> messages;
     CMessageBox::Responder previousResponder;
@@ -502,10 +502,10 @@ TEST_F(ReportExportTest, EveryExportProposesTheSameFolder) {
 
 TEST_F(ReportExportTest, MakeFoldersCreatesTheWayToAPath) {
     const QString file = dir.filePath(QStringLiteral("MusicFile/Rivak/report.xls"));
-    EXPECT_FALSE(CDataViewDlg::MakeFolders(file, true));
+    EXPECT_FALSE(CParameterReportDialog::MakeFolders(file, true));
     EXPECT_TRUE(QDir(dir.filePath(QStringLiteral("MusicFile/Rivak"))).exists());
     const QString folder = dir.filePath(QStringLiteral("a/b/c"));
-    EXPECT_TRUE(CDataViewDlg::MakeFolders(folder, false));
+    EXPECT_TRUE(CParameterReportDialog::MakeFolders(folder, false));
     EXPECT_TRUE(QDir(folder).exists());
 }
 

@@ -45,10 +45,10 @@ protected:
             device.SetStoredPresetBytes(n, 0, NameField(names[n - 1]));
     }
     // Opens the picker from its top-bar button and runs the step in it.
-    void InPicker(int mode, std::function<void(CLoadSaveDlg&)> step) {
+    void InPicker(int mode, std::function<void(CScenePickerDialog&)> step) {
         ASSERT_TRUE(PumpUntil([this] { return Ready(); }));
-        user.Then<CLoadSaveDlg>(std::move(step));
-        view->BitButton(mode == CLoadSaveDlg::kLoad ? CLumaraView::IDC_SCENE_LOAD
+        user.Then<CScenePickerDialog>(std::move(step));
+        view->BitButton(mode == CScenePickerDialog::kLoad ? CLumaraView::IDC_SCENE_LOAD
                                                     : CLumaraView::IDC_SCENE_STORE)
             ->click();
         EXPECT_TRUE(user.steps.empty());
@@ -75,16 +75,16 @@ TEST_F(ScenePickerTest, BeforeTheDeviceDataThePickerShowsTheDefaultCaptionsAndRe
                                          "Memory4", "Memory5", "Memory6"};
     const std::vector<std::string> cn = {"场景1", "场景2", "场景3", "场景4", "场景5", "场景6"};
     const Case cases[] = {
-        {0, CLoadSaveDlg::kLoad, 1269, en, "Not connected to device!"},
-        {0, CLoadSaveDlg::kSave, 1270, en, "Not connected to device!"},
-        {1, CLoadSaveDlg::kLoad, 1271, cn, "未连接设备!"},
-        {1, CLoadSaveDlg::kSave, 1272, cn, "未连接设备!"},
+        {0, CScenePickerDialog::kLoad, 1269, en, "Not connected to device!"},
+        {0, CScenePickerDialog::kSave, 1270, en, "Not connected to device!"},
+        {1, CScenePickerDialog::kLoad, 1271, cn, "未连接设备!"},
+        {1, CScenePickerDialog::kSave, 1272, cn, "未连接设备!"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.language) + " mode " + std::to_string(c.mode));
         g_LanguageFlag = c.language;
         boxes.clear();
-        InPicker(c.mode, [&](CLoadSaveDlg& p) {
+        InPicker(c.mode, [&](CScenePickerDialog& p) {
             EXPECT_EQ(g_ScenePickerOpen, 1);
             EXPECT_EQ(g_StateFlags[kFlagScenePickerOpen].load(), 1);
             EXPECT_EQ(p.Mode(), c.mode);
@@ -127,9 +127,9 @@ TEST_F(ScenePickerTest, WithTheDeviceDataTheCaptionsAreTheScenesNamesWrappedByBy
     };
     for (const Case& c : cases) {
         g_LanguageFlag = c.language;
-        for (int mode : {CLoadSaveDlg::kLoad, CLoadSaveDlg::kSave}) {
+        for (int mode : {CScenePickerDialog::kLoad, CScenePickerDialog::kSave}) {
             SCOPED_TRACE(std::to_string(c.language) + " mode " + std::to_string(mode));
-            InPicker(mode, [&](CLoadSaveDlg& p) {
+            InPicker(mode, [&](CScenePickerDialog& p) {
                 EXPECT_EQ(Captions(p), c.captions);
                 p.CloseButton()->click();
             });
@@ -142,7 +142,7 @@ TEST_F(ScenePickerTest, WithTheDeviceDataTheCaptionsAreTheScenesNamesWrappedByBy
         StringToField(g_PcPresets[2], 16, "中文名字测试一");
         StringToField(g_PcPresets[3], 16, "ABCDEFGHIJKLMNO");
     }
-    InPicker(CLoadSaveDlg::kLoad, [&](CLoadSaveDlg& p) {
+    InPicker(CScenePickerDialog::kLoad, [&](CScenePickerDialog& p) {
         EXPECT_EQ(Text(p.SceneButton(3)->text()), "中文名字测试\n一");
         EXPECT_EQ(Text(p.SceneButton(4)->text()), "ABCDEFGHIJKLM\nNO");
         p.CloseButton()->click();
@@ -158,8 +158,8 @@ TEST_F(ScenePickerTest, InSaveModeAClickNamesTheSceneAndStoresTheSettingsUnderIt
     NameDeviceScenes();
     StartConnected();
     g_LanguageFlag = 1;
-    InPicker(CLoadSaveDlg::kSave, [&](CLoadSaveDlg& p) {
-        user.Then<CSaveDlg>([](CSaveDlg& prompt) {
+    InPicker(CScenePickerDialog::kSave, [&](CScenePickerDialog& p) {
+        user.Then<CPresetNamePrompt>([](CPresetNamePrompt& prompt) {
             // The prompt shows scene 4's name cut to what the field takes.
             EXPECT_EQ(prompt.windowTitle().toStdString(), "请输入场景名");
             EXPECT_EQ(prompt.NumberLabel()->text().toStdString(), "序号:4");
@@ -199,12 +199,12 @@ TEST_F(ScenePickerTest, ARefusedNameKeepsTheCaptionThePresetsAndTheDevice) {
     ASSERT_TRUE(Settled());
     struct Case {
         const char* what;
-        std::function<void(CSaveDlg&)> act;
+        std::function<void(CPresetNamePrompt&)> act;
         std::vector<std::string> boxTexts;
         int autoCloseMs;
     };
     auto typed = [](const char* name) {
-        return [name](CSaveDlg& p) {
+        return [name](CPresetNamePrompt& p) {
             p.NameEdit()->selectAll();
             p.NameEdit()->TypeText(QString::fromUtf8(name));
             p.OkButton()->click();
@@ -217,7 +217,7 @@ TEST_F(ScenePickerTest, ARefusedNameKeepsTheCaptionThePresetsAndTheDevice) {
          {"Have been the same machine preset name!"},
          0},
         {"empty",
-         [](CSaveDlg& p) {
+         [](CPresetNamePrompt& p) {
              p.NameEdit()->clear();
              p.OkButton()->click();
          },
@@ -228,14 +228,14 @@ TEST_F(ScenePickerTest, ARefusedNameKeepsTheCaptionThePresetsAndTheDevice) {
         // field all the same (26 bytes), the name is refused, not stored under
         // the old one.
         {"a name the device cannot keep",
-         [](CSaveDlg& p) {
+         [](CPresetNamePrompt& p) {
              p.NameEdit()->setText(QStringLiteral("一二三四五六七八九十甲乙丙"));
              p.OkButton()->click();
          },
          {"Char len error!"},
          0},
-        {"cancelled", [](CSaveDlg& p) { p.CancelButton()->click(); }, {}, 0},
-        {"closed by Escape", [](CSaveDlg& p) { SendKey(p.NameEdit(), Qt::Key_Escape); }, {}, 0},
+        {"cancelled", [](CPresetNamePrompt& p) { p.CancelButton()->click(); }, {}, 0},
+        {"closed by Escape", [](CPresetNamePrompt& p) { SendKey(p.NameEdit(), Qt::Key_Escape); }, {}, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -243,9 +243,9 @@ TEST_F(ScenePickerTest, ARefusedNameKeepsTheCaptionThePresetsAndTheDevice) {
         Mark();
         const ModelBytes before = ModelBytes::Take();
         const std::string shown = Caption(CLumaraView::IDC_PRESET_NAME);
-        InPicker(CLoadSaveDlg::kSave, [&](CLoadSaveDlg& p) {
+        InPicker(CScenePickerDialog::kSave, [&](CScenePickerDialog& p) {
             const std::vector<std::string> captions = Captions(p);
-            user.Then<CSaveDlg>(c.act);
+            user.Then<CPresetNamePrompt>(c.act);
             p.SceneButton(5)->click();
             EXPECT_EQ(Captions(p), captions);
             EXPECT_EQ(p.LastName(), "");
@@ -276,18 +276,18 @@ TEST_F(ScenePickerTest, EnterEscapeAndTabLeaveThePickerOpenAndItsFlagGoesHowever
     StartConnected();
     struct Case {
         const char* what;
-        std::function<void(CLoadSaveDlg&)> end;
+        std::function<void(CScenePickerDialog&)> end;
         int result;
     };
     const Case cases[] = {
-        {"close button", [](CLoadSaveDlg& p) { p.CloseButton()->click(); }, QDialog::Accepted},
-        {"left open by the user's script", [](CLoadSaveDlg&) {}, QDialog::Rejected},
-        {"rejected from outside", [](CLoadSaveDlg& p) { p.reject(); }, QDialog::Rejected},
+        {"close button", [](CScenePickerDialog& p) { p.CloseButton()->click(); }, QDialog::Accepted},
+        {"left open by the user's script", [](CScenePickerDialog&) {}, QDialog::Rejected},
+        {"rejected from outside", [](CScenePickerDialog& p) { p.reject(); }, QDialog::Rejected},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         int result = -1;
-        user.Then<CLoadSaveDlg>([&](CLoadSaveDlg& p) {
+        user.Then<CScenePickerDialog>([&](CScenePickerDialog& p) {
             p.SceneButton(2)->setFocus();
             for (int key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
                 SendKey(p.SceneButton(2), key);
@@ -301,9 +301,9 @@ TEST_F(ScenePickerTest, EnterEscapeAndTabLeaveThePickerOpenAndItsFlagGoesHowever
             EXPECT_EQ(g_ScenePickerOpen, 1);
             c.end(p);
         });
-        CLoadSaveDlg picker(view);
+        CScenePickerDialog picker(view);
         picker.m_View = view;
-        picker.SetMode(CLoadSaveDlg::kLoad);
+        picker.SetMode(CScenePickerDialog::kLoad);
         result = ctl::RunModal(picker);
         EXPECT_EQ(result, c.result);
         EXPECT_EQ(g_ScenePickerOpen, 0);
@@ -347,7 +347,7 @@ TEST_F(ScenePickerTest, ARightClickDeletesTheScenesNameAfterAYes) {
         const std::string before = StoredName(c.scene);
         Mark();
         std::string caption;
-        InPicker(CLoadSaveDlg::kLoad, [&](CLoadSaveDlg& p) {
+        InPicker(CScenePickerDialog::kLoad, [&](CScenePickerDialog& p) {
             RightClick(p.SceneButton(c.scene));
             ASSERT_TRUE(PumpUntil([this] { return !boxes.empty(); }));
             QApplication::processEvents();
@@ -363,7 +363,7 @@ TEST_F(ScenePickerTest, ARightClickDeletesTheScenesNameAfterAYes) {
             EXPECT_EQ(StoredName(c.scene), before);
             continue;
         }
-        EXPECT_EQ(caption, CLoadSaveDlg::DefaultCaption(c.scene));
+        EXPECT_EQ(caption, CScenePickerDialog::DefaultCaption(c.scene));
         EXPECT_EQ(StoredName(c.scene), "");
         ASSERT_TRUE(Settled());
         ExpectFramesStartWith(SinceMark(), c.frames);
@@ -391,7 +391,7 @@ TEST_F(ScenePickerTest, StoringScene3UnderANameThenRecallingItReachesTheDeviceIn
     }
 
     Mark();
-    InPicker(CLoadSaveDlg::kSave, [&](CLoadSaveDlg& p) {
+    InPicker(CScenePickerDialog::kSave, [&](CScenePickerDialog& p) {
         user.Name(QStringLiteral("Stage"));
         p.SceneButton(3)->click();
         EXPECT_EQ(Text(p.SceneButton(3)->text()), "Stage");
@@ -422,7 +422,7 @@ TEST_F(ScenePickerTest, StoringScene3UnderANameThenRecallingItReachesTheDeviceIn
     device.SetImageBytes(band, {0x58, 0x02});
     const int loads = view->Count(WM_DEVICE_DATA_DONE);
     Mark();
-    InPicker(CLoadSaveDlg::kLoad, [&](CLoadSaveDlg& p) {
+    InPicker(CScenePickerDialog::kLoad, [&](CScenePickerDialog& p) {
         p.SceneButton(3)->click();
         EXPECT_EQ(Text(p.SceneButton(3)->text()), "Stage"); // a load leaves the caption
         p.CloseButton()->click();

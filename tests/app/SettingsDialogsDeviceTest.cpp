@@ -6,8 +6,8 @@
 // device's data.
 #include "tests/app/PresetTestSupport.h"
 
-#include "app/AddSet_Dlg.h"
-#include "app/Adv_Seting.h"
+#include "app/PresetPanelDialog.h"
+#include "features/system/AdvancedSettingsDialog.h"
 #include "controls/GradientProgressCtrl.h"
 #include "controls/NumEdit.h"
 #include "link/LinkGlobals.h"
@@ -22,11 +22,11 @@ protected:
         ASSERT_TRUE(Settled());
     }
     // The dialog on the program's view, shown.
-    void OpenOnView(CAddSet_Dlg& panel) {
+    void OpenOnView(CPresetPanelDialog& panel) {
         panel.m_View = view;
         panel.show();
     }
-    void OpenOnView(CAdv_Seting& dlg) {
+    void OpenOnView(CAdvancedSettingsDialog& dlg) {
         dlg.m_View = view;
         dlg.SetData(view->Data());
         dlg.show();
@@ -43,9 +43,9 @@ protected:
 TEST_F(SettingsDialogDeviceTest,
        ARecallReadsTheDevicePresetAndTheCloseWaitsForTheTransferAndKeepsItsWindow) {
     ASSERT_NO_FATAL_FAILURE(StartSettled());
-    CAddSet_Dlg panel(view);
+    CPresetPanelDialog panel(view);
     OpenOnView(panel);
-    panel.SetPage(CAddSet_Dlg::kPresetPage);
+    panel.SetPage(CPresetPanelDialog::kPresetPage);
 
     Mark();
     panel.PresetButton(2)->click();
@@ -53,13 +53,13 @@ TEST_F(SettingsDialogDeviceTest,
     EXPECT_EQ(panel.PresetButton(2)->GetCheck(), 1);
     ASSERT_TRUE(g_TransferDlg->IsShown());
     // While the transfer is shown the close button does nothing.
-    panel.Button(CAddSet_Dlg::IDC_CLOSE)->click();
+    panel.Button(CPresetPanelDialog::IDC_CLOSE)->click();
     EXPECT_TRUE(panel.isVisible());
     ASSERT_TRUE(Settled());
     EXPECT_EQ(PresetReads(2), 16); // four music inputs and twelve outputs
     EXPECT_TRUE(boxes.empty());
 
-    panel.Button(CAddSet_Dlg::IDC_CLOSE)->click();
+    panel.Button(CPresetPanelDialog::IDC_CLOSE)->click();
     EXPECT_FALSE(panel.isVisible());
     EXPECT_EQ(panel.result(), QDialog::Rejected);
 
@@ -84,9 +84,9 @@ TEST_F(SettingsDialogDeviceTest,
 
 TEST_F(SettingsDialogDeviceTest, TheUsbButtonDisconnectsAndConnectsAgain) {
     ASSERT_NO_FATAL_FAILURE(StartSettled());
-    CAddSet_Dlg panel(view);
+    CPresetPanelDialog panel(view);
     OpenOnView(panel);
-    CBitButton* usb = panel.Button(CAddSet_Dlg::IDC_USB);
+    CBitButton* usb = panel.Button(CPresetPanelDialog::IDC_USB);
     // Connected: the click disconnects and the button stays off.
     usb->click();
     EXPECT_FALSE(view->IsConnected());
@@ -107,18 +107,18 @@ TEST_F(SettingsDialogDeviceTest, TheUsbButtonDisconnectsAndConnectsAgain) {
 TEST_F(SettingsDialogDeviceTest,
        AdvancedSettingsInputModeAndMasterVolumeReachTheDeviceAsTheirRecords) {
     ASSERT_NO_FATAL_FAILURE(StartSettled());
-    CAdv_Seting dlg(view);
+    CAdvancedSettingsDialog dlg(view);
     OpenOnView(dlg);
     Mark();
     // What each record holds when the edit is made is what the device must take.
     std::vector<uint8_t> sources, master;
-    dlg.OnInputMode(CAdv_Seting::ID_MODE_FIRST + 3); // AUX1: source code 3
+    dlg.OnInputMode(CAdvancedSettingsDialog::ID_MODE_FIRST + 3); // AUX1: source code 3
     {
         DeviceLockGuard lock(g_DeviceLock);
         sources.assign(g_DeviceRecords.Bytes().sources, g_DeviceRecords.Bytes().sources + 8);
     }
-    dlg.Edit(CAdv_Seting::IDC_MASTER_VOLUME)->SetValue(48);
-    dlg.SendMessage(WM_COMMAND, CAdv_Seting::IDC_MASTER_VOLUME, 0);
+    dlg.Edit(CAdvancedSettingsDialog::IDC_MASTER_VOLUME)->SetValue(48);
+    dlg.SendMessage(WM_COMMAND, CAdvancedSettingsDialog::IDC_MASTER_VOLUME, 0);
     {
         DeviceLockGuard lock(g_DeviceLock);
         master.assign(g_DeviceRecords.Bytes().master, g_DeviceRecords.Bytes().master + 8);
@@ -144,7 +144,7 @@ TEST_F(SettingsDialogDeviceTest,
 
 TEST_F(SettingsDialogDeviceTest, AnOpenAdvancedSettingsDialogFollowsTheLinkAndTheDeviceData) {
     ASSERT_NO_FATAL_FAILURE(StartSettled());
-    CAdv_Seting dlg(view);
+    CAdvancedSettingsDialog dlg(view);
     OpenOnView(dlg);
     ASSERT_EQ(g_AdvancedDlg.Get().data(), &dlg);
     // An address typed and not applied goes when the link changes.
@@ -159,11 +159,11 @@ TEST_F(SettingsDialogDeviceTest, AnOpenAdvancedSettingsDialogFollowsTheLinkAndTh
     view->OnConnectButton();
     ASSERT_TRUE(PumpUntil([this] { return view->IsConnected(); }));
     ASSERT_TRUE(Settled());
-    dlg.Edit(CAdv_Seting::IDC_MASTER_VOLUME)->SetValue(10);
+    dlg.Edit(CAdvancedSettingsDialog::IDC_MASTER_VOLUME)->SetValue(10);
     view->LoadDevicePreset(2);
     ASSERT_TRUE(Settled());
     DeviceLockGuard lock(g_DeviceLock);
-    EXPECT_EQ(dlg.Edit(CAdv_Seting::IDC_MASTER_VOLUME)->GetValue(),
+    EXPECT_EQ(dlg.Edit(CAdvancedSettingsDialog::IDC_MASTER_VOLUME)->GetValue(),
               GetS16(g_DeviceRecords.Bytes().master));
 }
 

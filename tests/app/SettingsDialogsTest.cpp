@@ -3,19 +3,19 @@
 // alone: their texts in both languages, their results, and what they change.
 #include "tests/app/PresetTestSupport.h"
 
-#include "app/AboutBoxDlg.h"
-#include "app/AddSet_Dlg.h"
-#include "app/Add_PW_Dlg.h"
-#include "app/Adv_Seting.h"
-#include "app/ConnectDlg.h"
-#include "app/SaveData_Dlg.h"
-#include "app/WarnDlg.h"
-#include "controls/COM_EXT_LIMStatic.h"
+#include "features/system/AboutDialog.h"
+#include "app/PresetPanelDialog.h"
+#include "features/presets/PanelPasswordPrompt.h"
+#include "features/system/AdvancedSettingsDialog.h"
+#include "features/connection/ConnectionDialog.h"
+#include "features/presets/SavePresetFilePrompt.h"
+#include "features/system/WarningPrompt.h"
+#include "controls/DynamicsGraph.h"
 #include "controls/ListCtrlCl.h"
 #include "controls/NumEdit.h"
 #include "controls/StaticControls.h"
 #include "link/LinkGlobals.h"
-#include "link/ui/SerialPort.h"
+#include "features/firmware/SerialPort.h"
 #include "model/KTV_Data.h"
 #include "model/SourceTable.h"
 #include "platform/Skin.h"
@@ -89,9 +89,9 @@ TEST_F(PromptTest, QuitPromptShowsTheMessageUnderItsCaptionInBothLanguagesAndEnd
         g_LanguageFlag = language;
         for (const char* message : {"Quit now?", ""}) {
             SCOPED_TRACE(std::string(message) + " language " + std::to_string(language));
-            CWarnDlg dlg;
+            CWarningPrompt dlg;
             dlg.m_Message = QString::fromUtf8(message);
-            ctl::SetModalScript([](QDialog& d) { static_cast<CWarnDlg&>(d).OkButton()->click(); });
+            ctl::SetModalScript([](QDialog& d) { static_cast<CWarningPrompt&>(d).OkButton()->click(); });
             EXPECT_EQ(ctl::RunModal(dlg), QDialog::Accepted);
             ctl::SetModalScript({});
             EXPECT_EQ(Text(dlg.windowTitle()), language ? "退出" : "Quit");
@@ -112,8 +112,8 @@ TEST_F(PromptTest, SavePromptTextsFollowTheLanguage) {
     };
     for (const Case& c : cases) {
         g_LanguageFlag = c.language;
-        CSaveData_Dlg dlg;
-        EXPECT_EQ(dlg.Result(), CSaveData_Dlg::kNotAnswered);
+        CSavePresetFilePrompt dlg;
+        EXPECT_EQ(dlg.Result(), CSavePresetFilePrompt::kNotAnswered);
         dlg.OnInitDialog();
         EXPECT_EQ(Text(dlg.YesButton()->text()), c.yes);
         EXPECT_EQ(Text(dlg.NoButton()->text()), c.no);
@@ -127,22 +127,22 @@ TEST_F(PromptTest, SavePromptTextsFollowTheLanguage) {
 TEST_F(PromptTest, SavePromptAnswersYesSixNoSevenAndCancelEscapeOrCloseTwo) {
     struct Case {
         const char* how;
-        std::function<void(CSaveData_Dlg&)> act;
+        std::function<void(CSavePresetFilePrompt&)> act;
         int result;
         int ended;
     };
     const Case cases[] = {
-        {"YES", [](CSaveData_Dlg& d) { d.YesButton()->click(); }, 6, QDialog::Accepted},
-        {"Enter", [](CSaveData_Dlg& d) { SendKey(&d, Qt::Key_Return); }, 6, QDialog::Accepted},
-        {"NO", [](CSaveData_Dlg& d) { d.NoButton()->click(); }, 7, QDialog::Rejected},
-        {"Cancel", [](CSaveData_Dlg& d) { d.CancelButton()->click(); }, 2, QDialog::Rejected},
-        {"Escape", [](CSaveData_Dlg& d) { SendKey(&d, Qt::Key_Escape); }, 2, QDialog::Rejected},
-        {"close box", [](CSaveData_Dlg& d) { d.close(); }, 2, QDialog::Rejected},
+        {"YES", [](CSavePresetFilePrompt& d) { d.YesButton()->click(); }, 6, QDialog::Accepted},
+        {"Enter", [](CSavePresetFilePrompt& d) { SendKey(&d, Qt::Key_Return); }, 6, QDialog::Accepted},
+        {"NO", [](CSavePresetFilePrompt& d) { d.NoButton()->click(); }, 7, QDialog::Rejected},
+        {"Cancel", [](CSavePresetFilePrompt& d) { d.CancelButton()->click(); }, 2, QDialog::Rejected},
+        {"Escape", [](CSavePresetFilePrompt& d) { SendKey(&d, Qt::Key_Escape); }, 2, QDialog::Rejected},
+        {"close box", [](CSavePresetFilePrompt& d) { d.close(); }, 2, QDialog::Rejected},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.how);
-        CSaveData_Dlg dlg;
-        ctl::SetModalScript([&c](QDialog& d) { c.act(static_cast<CSaveData_Dlg&>(d)); });
+        CSavePresetFilePrompt dlg;
+        ctl::SetModalScript([&c](QDialog& d) { c.act(static_cast<CSavePresetFilePrompt&>(d)); });
         EXPECT_EQ(ctl::RunModal(dlg), c.ended);
         ctl::SetModalScript({});
         EXPECT_EQ(dlg.Result(), c.result);
@@ -152,14 +152,14 @@ TEST_F(PromptTest, SavePromptAnswersYesSixNoSevenAndCancelEscapeOrCloseTwo) {
 TEST_F(PromptTest, AboutBoxNamesTheProgramAndItsVersionInBothLanguages) {
     for (int language : {0, 1}) {
         g_LanguageFlag = language;
-        CAboutBoxDlg dlg;
+        CAboutDialog dlg;
         const std::string product = g_ProductTitle;
         EXPECT_EQ(Text(dlg.windowTitle()), (language ? "关于 " : "About ") + product);
         EXPECT_THAT(Text(dlg.VersionText()->text()),
                     ::testing::StartsWith(product + (language ? " 版本 " : " Version ")));
         EXPECT_FALSE(dlg.SecondText()->text().isEmpty());
         EXPECT_FALSE(dlg.Icon()->pixmap().isNull());
-        ctl::SetModalScript([](QDialog& d) { static_cast<CAboutBoxDlg&>(d).OkButton()->click(); });
+        ctl::SetModalScript([](QDialog& d) { static_cast<CAboutDialog&>(d).OkButton()->click(); });
         EXPECT_EQ(ctl::RunModal(dlg), QDialog::Accepted);
         ctl::SetModalScript({});
     }
@@ -193,7 +193,7 @@ TEST_F(ConnectTest, TextsFollowTheLanguageAndTheKindInUseIsChosen) {
     for (const Case& c : cases) {
         g_LanguageFlag = c.language;
         g_ConnectionKind = c.kind;
-        CConnectDlg dlg;
+        CConnectionDialog dlg;
         dlg.OnInitDialog(TwoPorts());
         EXPECT_EQ(Text(dlg.Radio(kLinkUsb)->text()), c.usb);
         EXPECT_EQ(Text(dlg.Radio(kLinkNetwork)->text()), c.wifi);
@@ -215,7 +215,7 @@ TEST_F(ConnectTest, LinkMakesTheChoiceTheConnectionKindAndMarksTheSameKindChosen
                           Case{kLinkUsb, kLinkSerial, 0}}) {
         g_ConnectionKind = c.current;
         g_StateFlags[kFlagKindChosenAgain] = 0;
-        CConnectDlg dlg;
+        CConnectionDialog dlg;
         dlg.OnInitDialog(TwoPorts());
         dlg.Radio(c.chosen)->click();
         EXPECT_EQ(dlg.Ports()->isEnabled(), c.chosen == kLinkSerial);
@@ -224,7 +224,7 @@ TEST_F(ConnectTest, LinkMakesTheChoiceTheConnectionKindAndMarksTheSameKindChosen
             emit dlg.Ports()->activated(0);
             EXPECT_EQ(dlg.PortName(), "ttyS0");
         }
-        ctl::SetModalScript([](QDialog& d) { static_cast<CConnectDlg&>(d).LinkButton()->click(); });
+        ctl::SetModalScript([](QDialog& d) { static_cast<CConnectionDialog&>(d).LinkButton()->click(); });
         EXPECT_EQ(ctl::RunModal(dlg), QDialog::Accepted);
         ctl::SetModalScript({});
         EXPECT_EQ(g_ConnectionKind.load(), c.chosen);
@@ -257,9 +257,9 @@ TEST_F(PanelPasswordTest, TheFixedPasswordIsAcceptedAndAnythingElseRefusedWithTh
         SCOPED_TRACE(Text(c.typed));
         g_LanguageFlag = c.language;
         boxes.clear();
-        CAdd_PW_Dlg dlg;
+        CPanelPasswordPrompt dlg;
         ctl::SetModalScript([&c](QDialog& d) {
-            auto& p = static_cast<CAdd_PW_Dlg&>(d);
+            auto& p = static_cast<CPanelPasswordPrompt&>(d);
             TypeKeys(p.PasswordEdit(), c.typed);
             EXPECT_LE(p.PasswordEdit()->text().size(), 6);
             p.OkButton()->click();
@@ -275,7 +275,7 @@ TEST_F(PanelPasswordTest, TheFixedPasswordIsAcceptedAndAnythingElseRefusedWithTh
 
 TEST_F(PanelPasswordTest, EnterInTheFieldConfirmsEscapeKeepsItOpenAndCloseCancels) {
     {
-        CAdd_PW_Dlg dlg;
+        CPanelPasswordPrompt dlg;
         dlg.show();
         TypeKeys(dlg.PasswordEdit(), QStringLiteral("kq3527"));
         SendKey(&dlg, Qt::Key_Escape);
@@ -286,7 +286,7 @@ TEST_F(PanelPasswordTest, EnterInTheFieldConfirmsEscapeKeepsItOpenAndCloseCancel
         EXPECT_EQ(dlg.Accepted(), 1);
     }
     {
-        CAdd_PW_Dlg dlg;
+        CPanelPasswordPrompt dlg;
         dlg.show();
         TypeKeys(dlg.PasswordEdit(), QStringLiteral("kq3527"));
         dlg.CloseButton()->click();
@@ -297,7 +297,7 @@ TEST_F(PanelPasswordTest, EnterInTheFieldConfirmsEscapeKeepsItOpenAndCloseCancel
     // Both languages' OK pictures.
     for (int language : {0, 1}) {
         g_LanguageFlag = language;
-        CAdd_PW_Dlg dlg;
+        CPanelPasswordPrompt dlg;
         dlg.OnInitDialog();
         EXPECT_EQ(dlg.OkButton()->Current().bitmap, language ? 940u : 942u);
         EXPECT_EQ(dlg.size(), skin::Size(939));
@@ -310,9 +310,9 @@ TEST_F(PanelPasswordTest, EnterInTheFieldConfirmsEscapeKeepsItOpenAndCloseCancel
 
 using PanelTest = DialogTest;
 
-std::vector<int> Shown(const CAddSet_Dlg& panel) {
+std::vector<int> Shown(const CPresetPanelDialog& panel) {
     std::vector<int> ids;
-    for (int id = CAddSet_Dlg::IDC_USB; id <= CAddSet_Dlg::IDC_LANGUAGE; ++id)
+    for (int id = CPresetPanelDialog::IDC_USB; id <= CPresetPanelDialog::IDC_LANGUAGE; ++id)
         if (!panel.Button(id)->isHidden()) ids.push_back(id);
     return ids;
 }
@@ -320,23 +320,23 @@ std::vector<int> Shown(const CAddSet_Dlg& panel) {
 TEST_F(PanelTest, OpensOnTheFirstPageAndEachPageShowsItsButtonsAndBackground) {
     for (int language : {0, 1}) {
         g_LanguageFlag = language;
-        CAddSet_Dlg panel;
+        CPresetPanelDialog panel;
         panel.m_View = nullptr;
         panel.show();
-        EXPECT_EQ(panel.PageFlag(), CAddSet_Dlg::kFirstPage);
+        EXPECT_EQ(panel.PageFlag(), CPresetPanelDialog::kFirstPage);
         EXPECT_EQ(panel.size(), skin::Size(875));
         EXPECT_EQ(Text(panel.windowTitle()), g_ProductTitle);
         // First page: USB, minimise, close, password, preset page, language.
         EXPECT_THAT(Shown(panel), ElementsAre(2819, 2820, 2821, 2832, 2833, 2835));
         EXPECT_EQ(panel.BackgroundId(), 877);
-        EXPECT_EQ(panel.Button(CAddSet_Dlg::IDC_LANGUAGE)->GetCheck(), language);
-        panel.Button(CAddSet_Dlg::IDC_TO_PRESETS)->click();
-        EXPECT_EQ(panel.PageFlag(), CAddSet_Dlg::kPresetPage);
+        EXPECT_EQ(panel.Button(CPresetPanelDialog::IDC_LANGUAGE)->GetCheck(), language);
+        panel.Button(CPresetPanelDialog::IDC_TO_PRESETS)->click();
+        EXPECT_EQ(panel.PageFlag(), CPresetPanelDialog::kPresetPage);
         EXPECT_THAT(Shown(panel),
                     ElementsAre(2819, 2820, 2821, 2822, 2823, 2824, 2825, 2826, 2827, 2834));
         EXPECT_EQ(panel.BackgroundId(), language ? 875 : 876);
-        panel.Button(CAddSet_Dlg::IDC_BACK)->click();
-        EXPECT_EQ(panel.PageFlag(), CAddSet_Dlg::kFirstPage);
+        panel.Button(CPresetPanelDialog::IDC_BACK)->click();
+        EXPECT_EQ(panel.PageFlag(), CPresetPanelDialog::kFirstPage);
         EXPECT_THAT(Shown(panel), ElementsAre(2819, 2820, 2821, 2832, 2833, 2835));
     }
 }
@@ -345,10 +345,10 @@ TEST_F(PanelTest, PresetRecallWithoutALinkSaysSoAndKeepsTheSelection) {
     for (int language : {0, 1}) {
         g_LanguageFlag = language;
         boxes.clear();
-        CAddSet_Dlg panel;
+        CPresetPanelDialog panel;
         panel.m_View = nullptr;
         panel.show();
-        panel.SetPage(CAddSet_Dlg::kPresetPage);
+        panel.SetPage(CPresetPanelDialog::kPresetPage);
         panel.PresetButton(3)->click();
         EXPECT_EQ(panel.CurrentPreset(), 0);
         EXPECT_EQ(panel.PresetButton(3)->GetCheck(), 0);
@@ -361,7 +361,7 @@ TEST_F(PanelTest, PresetRecallWithoutALinkSaysSoAndKeepsTheSelection) {
 }
 
 TEST_F(PanelTest, DeviceDataMessagesMoveTheSelectionOnlyForPresetsOneToTen) {
-    CAddSet_Dlg panel;
+    CPresetPanelDialog panel;
     panel.m_View = nullptr;
     panel.show();
     panel.SendMessage(WM_DEVICE_DATA_DONE, 4, 0);
@@ -377,30 +377,30 @@ TEST_F(PanelTest, DeviceDataMessagesMoveTheSelectionOnlyForPresetsOneToTen) {
     EXPECT_EQ(panel.PresetButton(4)->GetCheck(), 0);
     EXPECT_EQ(panel.PresetButton(2)->GetCheck(), 1);
     // The link lost: the USB button and the selected preset go off.
-    panel.Button(CAddSet_Dlg::IDC_USB)->SetCheck(1);
+    panel.Button(CPresetPanelDialog::IDC_USB)->SetCheck(1);
     panel.SendMessage(WM_LINK_LOST, 0, 0);
-    EXPECT_EQ(panel.Button(CAddSet_Dlg::IDC_USB)->GetCheck(), 0);
+    EXPECT_EQ(panel.Button(CPresetPanelDialog::IDC_USB)->GetCheck(), 0);
     EXPECT_EQ(panel.PresetButton(2)->GetCheck(), 0);
 }
 
 TEST_F(PanelTest, AnAcceptedPasswordEndsThePanelUnlockedAndARefusedOneKeepsItOpen) {
     ModalUser user;
-    CAddSet_Dlg panel;
+    CPresetPanelDialog panel;
     panel.m_View = nullptr;
     panel.show();
-    user.Then<CAdd_PW_Dlg>([](CAdd_PW_Dlg& d) {
+    user.Then<CPanelPasswordPrompt>([](CPanelPasswordPrompt& d) {
         TypeKeys(d.PasswordEdit(), QStringLiteral("123456"));
         d.OkButton()->click();
     });
-    panel.Button(CAddSet_Dlg::IDC_PASSWORD)->click();
+    panel.Button(CPresetPanelDialog::IDC_PASSWORD)->click();
     EXPECT_TRUE(panel.isVisible());
     EXPECT_EQ(panel.Unlocked(), 0);
     EXPECT_THAT(BoxTexts(), ElementsAre("Password error!"));
-    user.Then<CAdd_PW_Dlg>([](CAdd_PW_Dlg& d) {
+    user.Then<CPanelPasswordPrompt>([](CPanelPasswordPrompt& d) {
         TypeKeys(d.PasswordEdit(), QStringLiteral("kq3527"));
         SendKey(d.PasswordEdit(), Qt::Key_Enter);
     });
-    panel.Button(CAddSet_Dlg::IDC_PASSWORD)->click();
+    panel.Button(CPresetPanelDialog::IDC_PASSWORD)->click();
     EXPECT_FALSE(panel.isVisible());
     EXPECT_EQ(panel.result(), QDialog::Accepted);
     EXPECT_EQ(panel.Unlocked(), 1);
@@ -408,7 +408,7 @@ TEST_F(PanelTest, AnAcceptedPasswordEndsThePanelUnlockedAndARefusedOneKeepsItOpe
 }
 
 TEST_F(PanelTest, EnterEscapeAndTabNeverEndThePanel) {
-    CAddSet_Dlg panel;
+    CPresetPanelDialog panel;
     panel.m_View = nullptr;
     panel.show();
     for (int key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape, Qt::Key_Tab})
@@ -417,7 +417,7 @@ TEST_F(PanelTest, EnterEscapeAndTabNeverEndThePanel) {
 }
 
 TEST_F(PanelTest, DraggingThePanelAnywhereOffItsButtonsMovesIt) {
-    CAddSet_Dlg panel;
+    CPresetPanelDialog panel;
     panel.m_View = nullptr;
     panel.show();
     panel.move(100, 100);
@@ -440,7 +440,7 @@ TEST_F(PanelTest, DraggingThePanelAnywhereOffItsButtonsMovesIt) {
 
 TEST_F(PanelTest, LanguageSwitchGivesTheButtonsTheNewLanguagesPicturesAtOnce) {
     g_LanguageFlag = 0;
-    CAddSet_Dlg panel;
+    CPresetPanelDialog panel;
     panel.m_View = nullptr;
     panel.show();
     struct Want {
@@ -451,17 +451,17 @@ TEST_F(PanelTest, LanguageSwitchGivesTheButtonsTheNewLanguagesPicturesAtOnce) {
                           {2832, 927, 924}, {2833, 932, 930}, {2834, 894, 888}};
     for (const Want& w : wants)
         EXPECT_EQ(panel.Button(w.id)->Current().bitmap, w.en) << w.id;
-    panel.Button(CAddSet_Dlg::IDC_LANGUAGE)->click();
+    panel.Button(CPresetPanelDialog::IDC_LANGUAGE)->click();
     EXPECT_EQ(g_LanguageFlag.load(), 1);
-    EXPECT_EQ(panel.Button(CAddSet_Dlg::IDC_LANGUAGE)->GetCheck(), 1);
+    EXPECT_EQ(panel.Button(CPresetPanelDialog::IDC_LANGUAGE)->GetCheck(), 1);
     for (const Want& w : wants)
         EXPECT_EQ(panel.Button(w.id)->Current().bitmap, w.cn) << w.id;
-    panel.SetPage(CAddSet_Dlg::kPresetPage);
+    panel.SetPage(CPresetPanelDialog::kPresetPage);
     EXPECT_EQ(panel.BackgroundId(), 875);
-    panel.SetPage(CAddSet_Dlg::kFirstPage);
-    panel.Button(CAddSet_Dlg::IDC_LANGUAGE)->click();
+    panel.SetPage(CPresetPanelDialog::kFirstPage);
+    panel.Button(CPresetPanelDialog::IDC_LANGUAGE)->click();
     EXPECT_EQ(g_LanguageFlag.load(), 0);
-    panel.SetPage(CAddSet_Dlg::kPresetPage);
+    panel.SetPage(CPresetPanelDialog::kPresetPage);
     EXPECT_EQ(panel.BackgroundId(), 876);
 }
 
@@ -483,9 +483,9 @@ public:
     int changed = 0;
 };
 
-class MenuAnswer : public CAdv_Seting {
+class MenuAnswer : public CAdvancedSettingsDialog {
 public:
-    using CAdv_Seting::CAdv_Seting;
+    using CAdvancedSettingsDialog::CAdvancedSettingsDialog;
     int TrackInputModeMenu(QMenu& menu, const QPoint&) override {
         items.clear();
         for (QAction* a : menu.actions())
@@ -639,8 +639,8 @@ TEST_F(AdvancedTest, RefreshShowsTheGlobalsAndResetsTheLinkMarks) {
     g_LineSetting = 1;
     dlg->show();
     EXPECT_EQ(Text(dlg->InputModeButton()->text()), "Phone");
-    EXPECT_EQ(dlg->Edit(CAdv_Seting::IDC_SOURCE_A)->GetValue(), 50);
-    EXPECT_EQ(dlg->Edit(CAdv_Seting::IDC_MASTER_VOLUME)->GetValue(), 54);
+    EXPECT_EQ(dlg->Edit(CAdvancedSettingsDialog::IDC_SOURCE_A)->GetValue(), 50);
+    EXPECT_EQ(dlg->Edit(CAdvancedSettingsDialog::IDC_MASTER_VOLUME)->GetValue(), 54);
     EXPECT_EQ(Text(dlg->AddressEdit()->text()), "127.0.0.3");
     EXPECT_EQ(Text(dlg->PortEdit()->text()), "1234");
     EXPECT_TRUE(dlg->ShowEqCheck()->isChecked());
@@ -683,9 +683,9 @@ TEST_F(AdvancedTest, SourceAndMasterValuesGoToTheirRecordsAndAreMarkedForSending
         int value;
         bool master;
     };
-    for (const Case& c : {Case{CAdv_Seting::IDC_SOURCE_B, 40, false},
-                          Case{CAdv_Seting::IDC_MASTER_VOLUME, 66, true},
-                          Case{CAdv_Seting::IDC_MASTER_B, 12, true}}) {
+    for (const Case& c : {Case{CAdvancedSettingsDialog::IDC_SOURCE_B, 40, false},
+                          Case{CAdvancedSettingsDialog::IDC_MASTER_VOLUME, 66, true},
+                          Case{CAdvancedSettingsDialog::IDC_MASTER_B, 12, true}}) {
         host.master.clear();
         host.source.clear();
         dlg->Edit(c.id)->SetValue(c.value);
@@ -716,11 +716,11 @@ TEST_F(AdvancedTest, AChannelClickMarksItsLinkedChannelsRedAndDrawsItsCurve) {
         EXPECT_EQ(c, row == 5 ? QColor(255, 0, 0) : QColor(128, 128, 128)) << row;
     }
     // The dynamics fields set the curve.
-    dlg->Edit(CAdv_Seting::IDC_LIMITER)->SetValue(300);
-    dlg->SendMessage(WM_COMMAND, CAdv_Seting::IDC_LIMITER, 0);
+    dlg->Edit(CAdvancedSettingsDialog::IDC_LIMITER)->SetValue(300);
+    dlg->SendMessage(WM_COMMAND, CAdvancedSettingsDialog::IDC_LIMITER, 0);
     EXPECT_EQ(dlg->Curve()->GetLevels().limiterLevel, 300);
-    dlg->Edit(CAdv_Seting::IDC_ATTACK)->SetValue(26);
-    dlg->SendMessage(WM_COMMAND, CAdv_Seting::IDC_ATTACK, 0);
+    dlg->Edit(CAdvancedSettingsDialog::IDC_ATTACK)->SetValue(26);
+    dlg->SendMessage(WM_COMMAND, CAdvancedSettingsDialog::IDC_ATTACK, 0);
     EXPECT_EQ(data.GetOut(2)->GetAttackTime(), 26);
     // Another channel: the old marks go.
     dlg->OnChannelClicked(7);
@@ -744,7 +744,7 @@ TEST_F(AdvancedTest, TheEqDisplayToggleIsStoredAndTheCommandButtonSendsCommand65
 TEST_F(AdvancedTest, EnterAndTabWalkTheTenFieldsInTheirOrderAndEscapeKeepsTheDialog) {
     dlg->show();
     QApplication::setActiveWindow(dlg.get());
-    QWidget* at = dlg->Edit(CAdv_Seting::IDC_SOURCE_A);
+    QWidget* at = dlg->Edit(CAdvancedSettingsDialog::IDC_SOURCE_A);
     at->setFocus();
     std::vector<int> walked;
     for (int i = 0; i < 10; ++i) {

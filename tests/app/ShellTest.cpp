@@ -4,12 +4,12 @@
 #include "tests/app/ShellTestSupport.h"
 
 #include "controls/NumEdit.h"
-#include "pages/output/OutputDlg.h"
+#include "pages/output/OutputPage.h"
 
 #include "app/CaptionView.h"
-#include "app/DisplayDlg.h"
-#include "app/LockDataDlg.h"
-#include "app/LumaraDoc.h"
+#include "features/connection/TransferWindow.h"
+#include "features/connection/LinkMonitorWindow.h"
+#include "files/LumaraDoc.h"
 #include "app/ShellMessages.h"
 #include "app/SplashWnd.h"
 #include "controls/GradientProgressCtrl.h"
@@ -324,9 +324,9 @@ TEST_F(ShellTest, EnterAndEscapeMoveTheFocusToTheViewTabToTheFirstBand) {
     QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
     QApplication::sendEvent(view->OutputPage(), &tab);
     QApplication::processEvents();
-    auto* page = dynamic_cast<COutputDlg*>(view->OutputPage());
+    auto* page = dynamic_cast<COutputPage*>(view->OutputPage());
     ASSERT_NE(page, nullptr);
-    EXPECT_TRUE(page->Field(COutputDlg::kBandFreq)->hasFocus());
+    EXPECT_TRUE(page->Field(COutputPage::kBandFreq)->hasFocus());
     // On page 2 Tab moves nothing.
     view->SendMessage(WM_SELECT_PAGE2);
     field->setParent(view);

@@ -9,9 +9,9 @@
 #include "controls/LinkIndicator.h"
 #include "model/KTV_Data.h"
 #include "model/SpeakerTypes.h"
-#include "pages/output/All_Link_Dlg.h"
-#include "pages/output/GainDlg.h"
-#include "pages/output/OutRoute_Dlg.h"
+#include "features/outputs/LeftRightLinkDialog.h"
+#include "features/outputs/MasterStrip.h"
+#include "features/outputs/OutputStrip.h"
 #include "pages/output/PositionButtons.h"
 #include "platform/Fonts.h"
 
@@ -29,11 +29,11 @@ namespace {
 class StripsViewTest : public ShellTest {
 protected:
     void TearDown() override {
-        CAll_Link_Dlg::SetResponder(nullptr);
+        CLeftRightLinkDialog::SetResponder(nullptr);
         ShellTest::TearDown();
         InitParamModel();
     }
-    COutRoute_Dlg* StripOf(int i) { return dynamic_cast<COutRoute_Dlg*>(view->Strip(i)); }
+    COutputStrip* StripOf(int i) { return dynamic_cast<COutputStrip*>(view->Strip(i)); }
     CKTV_OutData* Out(int i) { return view->Data()->GetOut(i); }
     void SetTypes(const std::vector<int>& types) {
         ResetSpeakerTypeStates();
@@ -43,11 +43,11 @@ protected:
     }
     // Answers the L/R link question with a direction (-1: Cancel).
     void AnswerLinkQuestion(int direction) {
-        CAll_Link_Dlg::SetResponder([this, direction](CAll_Link_Dlg& d) {
+        CLeftRightLinkDialog::SetResponder([this, direction](CLeftRightLinkDialog& d) {
             ++questions;
-            if (direction < 0) return CAll_Link_Dlg::IDCANCEL;
+            if (direction < 0) return CLeftRightLinkDialog::IDCANCEL;
             (direction ? d.RightToLeft() : d.LeftToRight())->click();
-            return CAll_Link_Dlg::IDOK;
+            return CLeftRightLinkDialog::IDOK;
         });
     }
     void Press(int id) { view->SendMessage(WM_COMMAND, static_cast<WPARAM>(id), 0); }
@@ -128,7 +128,7 @@ TEST_F(StripsViewTest, ALevelSpreadsOverTheLinkGroupWithinItsRange) {
 
 TEST_F(StripsViewTest, TheMasterStripsMinusAndPlusStopAtTheirBounds) {
     Start();
-    auto* strip = dynamic_cast<CGainDlg*>(view->LevelBar());
+    auto* strip = dynamic_cast<CMasterStrip*>(view->LevelBar());
     ASSERT_NE(strip, nullptr);
     struct Case {
         int from;
@@ -331,8 +331,8 @@ TEST_F(StripsViewTest, TheMixSourceAvailabilityTable) {
         view->UpdateMixSourceWarning();
         EXPECT_EQ(g_StateFlags[kFlagMixWarning].load(), c.flag ? 1 : 0);
         EXPECT_EQ(view->BitButton(CLumaraView::IDC_MIX_WARNING)->isVisibleTo(view), c.shown);
-        const CComBoxBtn::Shown look = view->MixSourceList()->Current();
-        EXPECT_EQ(look.font == CComBoxBtn::FontKind::StruckOut, c.struck);
+        const CDropListButton::Shown look = view->MixSourceList()->Current();
+        EXPECT_EQ(look.font == CDropListButton::FontKind::StruckOut, c.struck);
         EXPECT_EQ(look.textColor == QColor(255, 0, 0), c.flag);
     }
 }
@@ -474,7 +474,7 @@ TEST_F(StripsViewTest, WritesOfTheSystemRecordsWaitForTheDeviceLock) {
              view->OnMasterVolume();
          }},
         {"the master mute", &g_DeviceRecords.Bytes().master[kMasterOnByte],
-         [this] { dynamic_cast<CGainDlg*>(view->LevelBar())->OnOnOffButton(); }},
+         [this] { dynamic_cast<CMasterStrip*>(view->LevelBar())->OnOnOffButton(); }},
         {"the input source", &g_DeviceRecords.Bytes().sources[kSourceActiveByte],
          [this] { view->OnDropListChoice(2820, 0); }},
         {"the mix source", &g_DeviceRecords.Bytes().sourceSetup[kSecondSourceByte],
@@ -532,7 +532,7 @@ TEST_F(StripsViewTest, ThePresetNameAndTheStatusShowWholeInsideTheTopBar) {
     Start();
     const QRect levelBar = view->LevelBar()->geometry();
     QWidget* name = view->BitButton(CLumaraView::IDC_PRESET_NAME);
-    CShow_Link* status = view->LinkStatus();
+    CLinkStateText* status = view->LinkStatus();
     const QFont nameFont = platform::ArialFont(20, 400);
     const QFontMetrics nameMetrics(nameFont);
     const QFontMetrics statusMetrics(status->font());

@@ -8,9 +8,9 @@
 #include "controls/ButtonRadio.h"
 #include "model/KTV_Data.h"
 #include "model/SpeakerTypes.h"
-#include "pages/output/All_Link_Dlg.h"
-#include "pages/output/GainDlg.h"
-#include "pages/output/OutRoute_Dlg.h"
+#include "features/outputs/LeftRightLinkDialog.h"
+#include "features/outputs/MasterStrip.h"
+#include "features/outputs/OutputStrip.h"
 
 #include <QDir>
 #include <QMenu>
@@ -22,8 +22,8 @@ constexpr uint8_t kWrite = 0xA1;
 class TopBarDeviceTest : public DeviceTest {
 protected:
     void TearDown() override {
-        CAll_Link_Dlg::SetResponder(nullptr);
-        COutRoute_Dlg::SetPopupChooser(nullptr);
+        CLeftRightLinkDialog::SetResponder(nullptr);
+        COutputStrip::SetPopupChooser(nullptr);
         DeviceTest::TearDown();
         InitParamModel();
     }
@@ -54,7 +54,7 @@ protected:
         StartConnected();
         ASSERT_TRUE(PumpUntil([this] { return !g_TransferDlg->IsShown() && view->isEnabled(); }));
     }
-    CGainDlg* Master() { return dynamic_cast<CGainDlg*>(view->LevelBar()); }
+    CMasterStrip* Master() { return dynamic_cast<CMasterStrip*>(view->LevelBar()); }
 };
 
 // ---------------------------------------------------------------------------
@@ -93,7 +93,7 @@ TEST_F(TopBarDeviceTest, ChoosingOffAsMixSourceSendsCommand8AndTheWarningGoes) {
     EXPECT_EQ(RecordWrites(first, 8)[0].payload[4], 3);
     EXPECT_TRUE(warning->isVisibleTo(view));
     view->MixSourceList()->SetHoverLook(false); // the pointer has left the list
-    EXPECT_EQ(view->MixSourceList()->Current().font, CComBoxBtn::FontKind::StruckOut);
+    EXPECT_EQ(view->MixSourceList()->Current().font, CDropListButton::FontKind::StruckOut);
 
     first = device.FrameCount();
     view->MixSourceList()->DropWindow()->OnSelectionChange(5, true); // "OFF"
@@ -107,7 +107,7 @@ TEST_F(TopBarDeviceTest, ChoosingOffAsMixSourceSendsCommand8AndTheWarningGoes) {
     EXPECT_FALSE(warning->isVisibleTo(view));
     // Still red (the pair is not available) but no longer struck out.
     view->MixSourceList()->SetHoverLook(false);
-    EXPECT_EQ(view->MixSourceList()->Current().font, CComBoxBtn::FontKind::Normal);
+    EXPECT_EQ(view->MixSourceList()->Current().font, CDropListButton::FontKind::Normal);
 
     // "OFF" again is the mix source already: nothing goes out.
     first = device.FrameCount();
@@ -123,9 +123,9 @@ TEST_F(TopBarDeviceTest, ChoosingOffAsMixSourceSendsCommand8AndTheWarningGoes) {
 TEST_F(TopBarDeviceTest, TheLeftRightLinkArrivesAsOutputZerosNameItem) {
     DeviceRunsPreset1();
     StartConnected(); // pairs: outputs 0 and 2 (tweeters), 1 and 3, 5 and 6
-    CAll_Link_Dlg::SetResponder([](CAll_Link_Dlg& d) {
+    CLeftRightLinkDialog::SetResponder([](CLeftRightLinkDialog& d) {
         d.RightToLeft()->click();
-        return CAll_Link_Dlg::IDOK;
+        return CLeftRightLinkDialog::IDOK;
     });
     // Output 0's name items carrying the link state; a name write still under
     // way from the connection may arrive first and carries the old state.
@@ -210,9 +210,9 @@ TEST_F(TopBarDeviceTest, TheMuteButtonTogglesTheMasterOnByteAndThePendingRecord)
 TEST_F(TopBarDeviceTest, ASpeakerTypeChoiceArrivesAsTheMapCommandsAndTheCrossover) {
     StartForClicks(); // output 4 is the centre full range (21)
     view->mixPresets.clear();
-    auto* strip = dynamic_cast<COutRoute_Dlg*>(view->Strip(4));
+    auto* strip = dynamic_cast<COutputStrip*>(view->Strip(4));
     ASSERT_NE(strip, nullptr);
-    COutRoute_Dlg::SetPopupChooser([](QMenu&, const QPoint&) { return 4100 + 19; }); // C-Tweeter
+    COutputStrip::SetPopupChooser([](QMenu&, const QPoint&) { return 4100 + 19; }); // C-Tweeter
     SuspendWorker();
     view->Session().Command().Clear();
     const size_t first = device.FrameCount();

@@ -4,7 +4,7 @@
 // device (or the program) holding the data.
 #include "tests/app/DeviceTestSupport.h"
 
-#include "app/PresetJson.h"
+#include "files/PresetJson.h"
 #include "controls/GradientProgressCtrl.h"
 #include "controls/BitmapSlider.h"
 #include "controls/SkinButtonBase.h"

@@ -1,4 +1,4 @@
-#include "controls/ComboButton.h"
+#include "controls/DropListButton.h"
 
 #include "tests/controls/SkinTestSupport.h"
 
@@ -20,7 +20,7 @@ protected:
         parent.move(0, 0);
         parent.resize(800, 600);
         parent.show();
-        button = new CComBoxBtn(&parent, 4705);
+        button = new CDropListButton(&parent, 4705);
         button->move(100, 100);
         button->SetBitmaps(594, 595);
         button->CreateDropList(&parent, kNotifyId);
@@ -37,7 +37,7 @@ protected:
     QPoint ItemCentre(int row) { return List()->visualItemRect(List()->item(row)).center(); }
 
     Parent parent;
-    CComBoxBtn* button = nullptr;
+    CDropListButton* button = nullptr;
 };
 
 TEST(ComboButtonPlacementTest, TheListOpensBelowTheButtonOrAboveWhenTheWorkAreaEnds) {
@@ -63,7 +63,7 @@ TEST(ComboButtonPlacementTest, TheListOpensBelowTheButtonOrAboveWhenTheWorkAreaE
         {{100, 400, 96, 19}, {0, 0, 800, 540}, 10, {100, 270, 96, 130}},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(CComBoxBtn::DropRect(c.button, c.workArea, 96, 14, c.count), c.want)
+        EXPECT_EQ(CDropListButton::DropRect(c.button, c.workArea, 96, 14, c.count), c.want)
             << c.button.y() << " count " << c.count;
 }
 
@@ -75,7 +75,7 @@ TEST_F(ComboButtonTest, TheListOpensWhereThePlacementSays) {
         Open();
         const QRect global(button->mapToGlobal(QPoint(0, 0)), button->size());
         EXPECT_EQ(button->DropWindow()->geometry(),
-                  CComBoxBtn::DropRect(global, area, button->width(), 14, 5))
+                  CDropListButton::DropRect(global, area, button->width(), 14, 5))
             << y;
         button->DropWindow()->hide();
     }
@@ -181,7 +181,7 @@ TEST_F(ComboButtonTest, WheelStepsOneItemPerNotch) {
 }
 
 TEST_F(ComboButtonTest, CaptionColourAndFontFollowTheLook) {
-    using Font = CComBoxBtn::FontKind;
+    using Font = CDropListButton::FontKind;
     struct Case {
         int id;
         bool enabled, hover;
@@ -202,12 +202,12 @@ TEST_F(ComboButtonTest, CaptionColourAndFontFollowTheLook) {
         {4706, true, true, true, true, 595, Font::Normal, white}, // hover wins over the warning
     };
     for (const Case& c : cases) {
-        CComBoxBtn b(&parent, c.id);
+        CDropListButton b(&parent, c.id);
         b.SetBitmaps(594, 595);
         b.SetHoverLook(c.hover);
         b.setEnabled(c.enabled);
         b.SetWarning(c.warning, c.struckOut);
-        const CComBoxBtn::Shown shown = b.Current();
+        const CDropListButton::Shown shown = b.Current();
         const std::string label = "case " + std::to_string(&c - cases);
         EXPECT_EQ(shown.bitmap, c.bitmap) << label;
         EXPECT_EQ(shown.font, c.font) << label;

@@ -5,7 +5,7 @@
 #include "tests/controls/GraphTestSupport.h"
 #include "tests/controls/SkinTestSupport.h"
 
-#include "controls/COM_EXT_LIMStatic.h"
+#include "controls/DynamicsGraph.h"
 #include "controls/GraphSnapshots.h"
 #include "model/Globals.h"
 
@@ -32,17 +32,17 @@ protected:
         ResetModelState();
         model = std::make_unique<CKTV_Data>();
         page = std::make_unique<RecordingPage>();
-        curve = new CCOM_EXT_LIMStatic(page.get());
+        curve = new CDynamicsGraph(page.get());
         Prepare(*curve, DynamicsGraphSize(), 0);
     }
-    void Prepare(CCOM_EXT_LIMStatic& c, QSize size, int channel) {
+    void Prepare(CDynamicsGraph& c, QSize size, int channel) {
         c.resize(size);
         c.InitLayout();
-        c.SetMode(CCOM_EXT_LIMStatic::kModeCurve);
+        c.SetMode(CDynamicsGraph::kModeCurve);
         c.SetData(model.get());
         c.SetChannel(channel);
     }
-    static QImage Paint(CCOM_EXT_LIMStatic& c, QColor under = Qt::magenta) {
+    static QImage Paint(CDynamicsGraph& c, QColor under = Qt::magenta) {
         QImage img(c.size().expandedTo(QSize(1, 1)), QImage::Format_ARGB32);
         img.fill(under);
         QPainter p(&img);
@@ -52,7 +52,7 @@ protected:
 
     std::unique_ptr<CKTV_Data> model;
     std::unique_ptr<RecordingPage> page;
-    CCOM_EXT_LIMStatic* curve = nullptr;
+    CDynamicsGraph* curve = nullptr;
 };
 
 TEST_F(DynamicsGraphTest, FrameScalesAndGridFollowTheLayout) {
@@ -60,7 +60,7 @@ TEST_F(DynamicsGraphTest, FrameScalesAndGridFollowTheLayout) {
     EXPECT_EQ(curve->PlotRect(), QRect(20, 5, 71, 138));
     // A plotting area 420 pixels high: one pixel per unit, so the 0 dB line
     // is 120 pixels below the top.
-    CCOM_EXT_LIMStatic tall(page.get());
+    CDynamicsGraph tall(page.get());
     Prepare(tall, QSize(450, 440), 0);
     EXPECT_DOUBLE_EQ(tall.UnitY(), 1.0);
     EXPECT_DOUBLE_EQ(tall.UnitX(), 1.0);
@@ -83,7 +83,7 @@ bool InkNear(const QImage& img, QPoint at, QColor colour) {
 
 TEST_F(DynamicsGraphTest, TheCurveFollowsTheLimiterAndCompressor) {
     // One pixel per unit: input u is x = 20 + u, output u is y = 425 - u.
-    CCOM_EXT_LIMStatic tall(page.get());
+    CDynamicsGraph tall(page.get());
     Prepare(tall, QSize(450, 440), 2);
     // Compressor from -10 dBu at 2:1, limiter at -2 dBu.
     tall.SetLevels({280, 200, 11});
@@ -110,7 +110,7 @@ TEST_F(DynamicsGraphTest, TheCurveFollowsTheLimiterAndCompressor) {
 TEST_F(DynamicsGraphTest, ExtremeValuesKeepTheCurveInsideThePlottingArea) {
     const int values[] = {INT_MIN, -1, 0, 1, 191, 360, 420, 421, 65535, INT_MAX};
     for (QSize size : {DynamicsGraphSize(), QSize(35, 25)}) {
-        CCOM_EXT_LIMStatic c(page.get());
+        CDynamicsGraph c(page.get());
         Prepare(c, size, 7); // blue: nothing else of the graph is near it
         const QRect plot = c.PlotRect();
         const QColor ink = c.CurveColor();
@@ -150,14 +150,14 @@ TEST_F(DynamicsGraphTest, ChannelColoursAndWhatIsDrawnBeforeSetUp) {
     EXPECT_EQ(curve->CurveColor(), QColor(192, 168, 0));
     EXPECT_EQ(curve->GetChannel(), 9);
     // Before mode 3 nothing is drawn.
-    CCOM_EXT_LIMStatic fresh(page.get());
+    CDynamicsGraph fresh(page.get());
     fresh.resize(DynamicsGraphSize());
     fresh.InitLayout();
     const QImage untouched = Paint(fresh);
     EXPECT_EQ(Count(untouched, untouched.rect(), Exactly(Qt::magenta)),
               untouched.width() * untouched.height());
     // Without an output: frame and grid, no curve and no handle.
-    fresh.SetMode(CCOM_EXT_LIMStatic::kModeCurve);
+    fresh.SetMode(CDynamicsGraph::kModeCurve);
     const QImage bare = Paint(fresh);
     EXPECT_EQ(bare.pixelColor(fresh.PlotRect().topLeft()), kFrame);
     EXPECT_EQ(Count(bare, bare.rect(), Near(kYellow, 40)), 0);
@@ -198,7 +198,7 @@ TEST_F(DynamicsGraphTest, RefreshTakesTheOutputsItemAgain) {
 
 TEST_F(DynamicsGraphTest, TinySizesPaint) {
     for (QSize size : {QSize(0, 0), QSize(1, 1), QSize(30, 20), QSize(31, 21)}) {
-        CCOM_EXT_LIMStatic c(page.get());
+        CDynamicsGraph c(page.get());
         Prepare(c, size, 0);
         c.SetLevels({INT_MAX, INT_MIN, INT_MAX});
         Paint(c);

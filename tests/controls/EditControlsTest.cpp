@@ -41,19 +41,19 @@ TEST(NameEditTest, DoubleByteCharactersStartAtEvenByteOffsets) {
         {"ab", "\xF0\x9F\x8E\xB5", true, 13, "ab"},
     };
     for (const Case& c : cases) {
-        CChEnEdit edit;
+        CPresetNameEdit edit;
         edit.SetLimitText(c.limit);
         edit.EnableDbcsAlign(c.align);
         edit.setText(QString::fromUtf8(c.before));
         edit.end(false);
         edit.TypeText(QString::fromUtf8(c.typed));
         EXPECT_EQ(edit.text(), QString::fromUtf8(c.want)) << c.before << " + " << c.typed;
-        EXPECT_LE(CChEnEdit::GbkLength(edit.text()), c.limit);
+        EXPECT_LE(CPresetNameEdit::GbkLength(edit.text()), c.limit);
     }
 }
 
 TEST(NameEditTest, TypingOverASelectionCountsOnlyTheBytesThatStay) {
-    CChEnEdit edit;
+    CPresetNameEdit edit;
     edit.SetLimitText(13);
     edit.setText(QStringLiteral("abcd"));
     edit.setSelection(3, 1); // "d" goes: three bytes stay, the character needs a space
@@ -62,7 +62,7 @@ TEST(NameEditTest, TypingOverASelectionCountsOnlyTheBytesThatStay) {
 }
 
 TEST(NameEditTest, KeysAndPastingKeepTheRules) {
-    CChEnEdit edit;
+    CPresetNameEdit edit;
     edit.SetLimitText(6);
     Type(edit, QStringLiteral("x中"));
     EXPECT_EQ(edit.text(), QStringLiteral("x 中"));
@@ -76,7 +76,7 @@ TEST(NameEditTest, KeysAndPastingKeepTheRules) {
 }
 
 TEST(PassWordEditTest, AcceptsOnlyLettersAndDigits) {
-    CPassWordEdit edit;
+    CPasswordEdit edit;
     Type(edit, QStringLiteral("a1# Zé9"));
     EXPECT_EQ(edit.text(), QStringLiteral("a1Z9"));
     QKeyEvent back(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);

@@ -5,7 +5,7 @@
 #include "tests/controls/GraphTestSupport.h"
 #include "tests/controls/SkinTestSupport.h"
 
-#include "controls/EqCurveStatic.h"
+#include "controls/EqGraph.h"
 #include "controls/GraphSnapshots.h"
 #include "model/DataDefine.h"
 #include "model/Filter.h"

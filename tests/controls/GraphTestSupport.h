@@ -8,7 +8,7 @@
 #include "tests/model/ModelFixture.h"
 
 #include "controls/ControlTimer.h"
-#include "controls/EqCurveStatic.h"
+#include "controls/EqGraph.h"
 #include "controls/GraphSnapshots.h"
 #include "model/KTV_Data.h"
 
@@ -47,7 +47,7 @@ public:
         return out;
     }
 
-    CEqCurveStatic* graph = nullptr;
+    CEqGraph* graph = nullptr;
     std::vector<Notice> notices;
 };
 
@@ -61,13 +61,13 @@ protected:
         model = std::make_unique<CKTV_Data>();
         page = std::make_unique<GraphPage>();
         page->resize(OutputGraphSize() + QSize(20, 20));
-        graph = new CEqCurveStatic(page.get());
+        graph = new CEqGraph(page.get());
         page->graph = graph;
         graph->resize(OutputGraphSize());
         graph->SetOwner(page.get());
-        graph->Attach(model.get(), CEqCurveStatic::kAttachOutput);
+        graph->Attach(model.get(), CEqGraph::kAttachOutput);
         graph->ShowOutput(output);
-        graph->SetMode(CEqCurveStatic::kModeOutput);
+        graph->SetMode(CEqGraph::kModeOutput);
     }
     void TearDown() override {
         page.reset();
@@ -77,7 +77,7 @@ protected:
     ControlTimer::ManualTime manualTime; // before the graph starts its timer
     std::unique_ptr<CKTV_Data> model;
     std::unique_ptr<GraphPage> page;
-    CEqCurveStatic* graph = nullptr;
+    CEqGraph* graph = nullptr;
 };
 
 // The bounding box of the pixels inside `within` that match.

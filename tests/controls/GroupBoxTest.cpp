@@ -27,7 +27,7 @@ TEST(SxLogFontTest, TheRecordHoldsAFaceOfAtMost31Characters) {
     };
     const Case cases[] = {{"Arial", 5}, {face31.c_str(), 31}, {face40.c_str(), 31}, {"", 0}};
     for (const Case& c : cases) {
-        CSxLogFont f(100, 700, true, c.face);
+        CCaptionFont f(100, 700, true, c.face);
         EXPECT_EQ(std::strlen(f.lfFaceName), c.want);
         EXPECT_EQ(std::strncmp(f.lfFaceName, c.face, c.want), 0);
         EXPECT_EQ(f.lfHeight, 100);
@@ -37,7 +37,7 @@ TEST(SxLogFontTest, TheRecordHoldsAFaceOfAtMost31Characters) {
         EXPECT_EQ(f.lfClipPrecision, 2);
         EXPECT_EQ(f.lfQuality, 2);
     }
-    const QFont tenPoint = CSxLogFont(100, 700, false, "Arial").PointFont();
+    const QFont tenPoint = CCaptionFont(100, 700, false, "Arial").PointFont();
     EXPECT_EQ(tenPoint.pixelSize(), 13); // 10 points at 96 dpi
     EXPECT_TRUE(tenPoint.bold());
 }
@@ -45,15 +45,15 @@ TEST(SxLogFontTest, TheRecordHoldsAFaceOfAtMost31Characters) {
 TEST(GroupBoxTest, TheCaptionSitsInAGapOfTheTopEdge) {
     struct Case {
         unsigned style;
-        CSxGroupBox::Alignment alignment;
+        CGroupBox::Alignment alignment;
     };
-    const Case cases[] = {{BS_CENTER, CSxGroupBox::kCentre},
-                          {BS_LEFT, CSxGroupBox::kLeft},
-                          {0, CSxGroupBox::kLeft},
-                          {BS_RIGHT, CSxGroupBox::kRight}};
-    const QFont caption = CSxLogFont(100, 700, false, "Arial").PointFont();
+    const Case cases[] = {{BS_CENTER, CGroupBox::kCentre},
+                          {BS_LEFT, CGroupBox::kLeft},
+                          {0, CGroupBox::kLeft},
+                          {BS_RIGHT, CGroupBox::kRight}};
+    const QFont caption = CCaptionFont(100, 700, false, "Arial").PointFont();
     for (const Case& c : cases) {
-        CSxGroupBox box(nullptr, c.style);
+        CGroupBox box(nullptr, c.style);
         box.resize(300, 120);
         box.SetText(QStringLiteral("CH1  Limiter && Compression"), false);
         EXPECT_EQ(box.GetAlignment(), c.alignment);
@@ -61,15 +61,15 @@ TEST(GroupBoxTest, TheCaptionSitsInAGapOfTheTopEdge) {
         const auto [xa, xb] = box.CaptionGap();
         EXPECT_NEAR(xb - xa, cw, 1); // "&&" shows as one "&"
         switch (c.alignment) {
-        case CSxGroupBox::kCentre: EXPECT_EQ(xa, (299 - (xb - xa)) / 2); break;
-        case CSxGroupBox::kLeft: EXPECT_EQ(xa, 8); break;
-        case CSxGroupBox::kRight: EXPECT_EQ(xb, 299 - 8); break;
+        case CGroupBox::kCentre: EXPECT_EQ(xa, (299 - (xb - xa)) / 2); break;
+        case CGroupBox::kLeft: EXPECT_EQ(xa, 8); break;
+        case CGroupBox::kRight: EXPECT_EQ(xb, 299 - 8); break;
         }
     }
 }
 
 TEST(GroupBoxTest, AnEtchedFrameIsADarkLineWithALightOneInside) {
-    CSxGroupBox box(nullptr, BS_CENTER);
+    CGroupBox box(nullptr, BS_CENTER);
     box.resize(200, 100);
     box.SetText(QStringLiteral("Hex File"), false);
     const QImage img = box.grab().toImage();
@@ -89,7 +89,7 @@ TEST(GroupBoxTest, AnEtchedFrameIsADarkLineWithALightOneInside) {
 }
 
 TEST(GroupBoxTest, ADisabledBoxHasNoCaptionAndItsOwnColours) {
-    CSxGroupBox box(nullptr, BS_CENTER);
+    CGroupBox box(nullptr, BS_CENTER);
     box.resize(200, 100);
     box.SetText(QStringLiteral("Communication interface"), false);
     box.setEnabled(false);
@@ -99,15 +99,15 @@ TEST(GroupBoxTest, ADisabledBoxHasNoCaptionAndItsOwnColours) {
 }
 
 TEST(GroupBoxTest, AFlatTemplateGivesOneLine) {
-    CSxGroupBox box(nullptr, BS_CENTER | BS_FLAT);
-    EXPECT_EQ(box.GetFrame(), CSxGroupBox::kFlat);
+    CGroupBox box(nullptr, BS_CENTER | BS_FLAT);
+    EXPECT_EQ(box.GetFrame(), CGroupBox::kFlat);
     box.resize(200, 100);
     const QImage img = box.grab().toImage();
     EXPECT_EQ(img.pixelColor(0, 50), ctl::kButtonShadow);
     EXPECT_NE(img.pixelColor(1, 50), ctl::kButtonHighlight);
     EXPECT_EQ(img.pixelColor(199, 50), ctl::kButtonShadow);
     EXPECT_EQ(img.pixelColor(100, 99), ctl::kButtonShadow);
-    EXPECT_EQ(CSxGroupBox(nullptr, BS_CENTER).GetFrame(), CSxGroupBox::kEtched);
+    EXPECT_EQ(CGroupBox(nullptr, BS_CENTER).GetFrame(), CGroupBox::kEtched);
 }
 
 } // namespace

@@ -8,7 +8,7 @@ const QColor kRed(255, 0, 0), kNearWhite(250, 250, 250);
 
 TEST(LinkIndicatorTest, BlinkingAlternatesRedAndNearWhiteEveryPeriod) {
     ControlTimer::ManualTime manual;
-    CShow_Link link;
+    CLinkStateText link;
     link.resize(195, 24);
     EXPECT_EQ(link.CurrentTextColor(), kNearWhite);
     link.StartBlink();
@@ -32,7 +32,7 @@ TEST(LinkIndicatorTest, BlinkingAlternatesRedAndNearWhiteEveryPeriod) {
 }
 
 TEST(LinkIndicatorTest, TextIsCentredLeftOfTheRightStrip) {
-    CShow_Link link;
+    CLinkStateText link;
     link.resize(200, 24);
     link.SetText(QStringLiteral("WWWWWWWW"));
     const QImage img = link.grab().toImage();
@@ -63,19 +63,19 @@ TEST(LampRowTest, StateBitsLightTheLamps) {
         {0x1C, "111111111001"}, // 12: the level lamps stay, only the flags change
         {0x43, "111000000100"},
     };
-    CSLamp row;
+    CLampRow row;
     row.resize(130, 10);
     row.InitLayout();
     for (const Case& c : cases) {
         row.SetState(c.flags);
         std::string got;
-        for (int i = 0; i < CSLamp::kLamps; ++i) got += row.IsLit(i) ? '1' : '0';
+        for (int i = 0; i < CLampRow::kLamps; ++i) got += row.IsLit(i) ? '1' : '0';
         EXPECT_EQ(got, c.want) << std::hex << c.flags;
     }
 }
 
 TEST(LampRowTest, LampsArePaintedInTheirColours) {
-    CSLamp row;
+    CLampRow row;
     row.resize(130, 10);
     row.InitLayout();
     EXPECT_EQ(row.LampRect(1), QRect(11, 0, 10, 10));
@@ -83,15 +83,15 @@ TEST(LampRowTest, LampsArePaintedInTheirColours) {
     QImage img = row.grab().toImage();
     auto at = [&](int lamp) { return img.pixelColor(row.LampRect(lamp).center()); };
     EXPECT_EQ(at(0), QColor(0, 200, 51));
-    EXPECT_EQ(at(2), CSLamp::DarkColor());
+    EXPECT_EQ(at(2), CLampRow::DarkColor());
     EXPECT_EQ(at(9), QColor(255, 204, 74));
     EXPECT_EQ(at(10), QColor(255, 127, 39));
     EXPECT_EQ(at(11), QColor(237, 0, 0));
     EXPECT_EQ(img.pixelColor(row.LampRect(0).left(), 0), QColor(127, 127, 127)); // the row above the lamps
     row.ClearAll();
     img = row.grab().toImage();
-    EXPECT_EQ(at(0), CSLamp::DarkColor());
-    EXPECT_EQ(at(11), CSLamp::DarkColor());
+    EXPECT_EQ(at(0), CLampRow::DarkColor());
+    EXPECT_EQ(at(11), CLampRow::DarkColor());
 }
 
 } // namespace

@@ -22,8 +22,8 @@ protected:
     void SetUp() override { g_LanguageFlag = 0; }
     void TearDown() override { g_LanguageFlag = 0; }
 
-    CBtnPng* Button(bool chinese) {
-        auto* b = new CBtnPng(&parent, 4605);
+    CPngButton* Button(bool chinese) {
+        auto* b = new CPngButton(&parent, 4605);
         b->SetImages(kUnchecked[0], kUnchecked[1], kUnchecked[2]);
         b->SetCheckedImages(kChecked[0], kChecked[1], kChecked[2]);
         if (chinese) b->SetChineseImages(kZh[0], kZh[1], kZh[2], kZh[3], kZh[4], kZh[5]);
@@ -53,32 +53,32 @@ TEST_F(PngButtonTest, PngImagesLoadOnlyFromPngResources) {
 TEST_F(PngButtonTest, EachStateShowsItsPictureInEitherLanguage) {
     struct Case {
         bool enabled, checked, hover, pressed, chineseSet, chinese;
-        CBtnPng::State state;
+        CPngButton::State state;
         unsigned picture;
         bool dimmed = false;
     };
     const Case cases[] = {
-        {true, false, false, false, false, false, CBtnPng::Normal, kUnchecked[0]},
-        {true, false, true, false, false, false, CBtnPng::Hover, kUnchecked[1]},
-        {true, false, true, true, false, false, CBtnPng::Pressed, kUnchecked[2]},
-        {true, false, false, true, false, false, CBtnPng::Normal, kUnchecked[0]},
-        {true, true, false, false, false, false, CBtnPng::CheckedNormal, kChecked[0]},
-        {true, true, true, false, false, false, CBtnPng::CheckedHover, kChecked[1]},
-        {true, true, true, true, false, false, CBtnPng::CheckedPressed, kChecked[2]},
+        {true, false, false, false, false, false, CPngButton::Normal, kUnchecked[0]},
+        {true, false, true, false, false, false, CPngButton::Hover, kUnchecked[1]},
+        {true, false, true, true, false, false, CPngButton::Pressed, kUnchecked[2]},
+        {true, false, false, true, false, false, CPngButton::Normal, kUnchecked[0]},
+        {true, true, false, false, false, false, CPngButton::CheckedNormal, kChecked[0]},
+        {true, true, true, false, false, false, CPngButton::CheckedHover, kChecked[1]},
+        {true, true, true, true, false, false, CPngButton::CheckedPressed, kChecked[2]},
         // Chinese pictures only with the Chinese set and the Chinese language.
-        {true, false, false, false, false, true, CBtnPng::Normal, kUnchecked[0]},
-        {true, false, false, false, true, false, CBtnPng::Normal, kUnchecked[0]},
-        {true, false, false, false, true, true, CBtnPng::ZhNormal, kZh[0]},
-        {true, false, true, true, true, true, CBtnPng::ZhPressed, kZh[2]},
-        {true, true, true, false, true, true, CBtnPng::ZhCheckedHover, kZh[4]},
+        {true, false, false, false, false, true, CPngButton::Normal, kUnchecked[0]},
+        {true, false, false, false, true, false, CPngButton::Normal, kUnchecked[0]},
+        {true, false, false, false, true, true, CPngButton::ZhNormal, kZh[0]},
+        {true, false, true, true, true, true, CPngButton::ZhPressed, kZh[2]},
+        {true, true, true, false, true, true, CPngButton::ZhCheckedHover, kZh[4]},
         // Without disabled pictures a disabled button shows its normal picture
         // dimmed, the same in both languages.
-        {false, false, true, false, true, true, CBtnPng::Disabled, kUnchecked[0], true},
-        {false, true, false, false, true, true, CBtnPng::DisabledChecked, kChecked[0], true},
+        {false, false, true, false, true, true, CPngButton::Disabled, kUnchecked[0], true},
+        {false, true, false, false, true, true, CPngButton::DisabledChecked, kChecked[0], true},
     };
     for (const Case& c : cases) {
         g_LanguageFlag = c.chinese ? 1 : 0;
-        CBtnPng* b = Button(c.chineseSet);
+        CPngButton* b = Button(c.chineseSet);
         if (c.pressed) skintest::Press(b, {2, 2});
         b->SetHoverLook(c.hover);
         b->SetCheck(c.checked);
@@ -92,24 +92,24 @@ TEST_F(PngButtonTest, EachStateShowsItsPictureInEitherLanguage) {
 }
 
 TEST_F(PngButtonTest, SwitchingTheLanguageSwitchesThePictures) {
-    CBtnPng* b = Button(true);
+    CPngButton* b = Button(true);
     EXPECT_TRUE(skintest::ShowsPicture(b, Png(kUnchecked[0])));
     g_LanguageFlag = 1;
     EXPECT_TRUE(skintest::ShowsPicture(b, Png(kZh[0])));
 }
 
 TEST_F(PngButtonTest, MissingPicturesFallBackToTheOneBefore) {
-    CBtnPng b(&parent);
+    CPngButton b(&parent);
     b.SetImages(kUnchecked[0], 9999, kUnchecked[2]);
     EXPECT_EQ(b.size(), skin::Size(int(kUnchecked[0])));
-    EXPECT_EQ(b.Picture(CBtnPng::Hover), Png(kUnchecked[0]));
-    EXPECT_EQ(b.Picture(CBtnPng::CheckedNormal), Png(kUnchecked[2])); // no checked set
-    EXPECT_EQ(b.Picture(CBtnPng::CheckedPressed), Png(kUnchecked[2]));
+    EXPECT_EQ(b.Picture(CPngButton::Hover), Png(kUnchecked[0]));
+    EXPECT_EQ(b.Picture(CPngButton::CheckedNormal), Png(kUnchecked[2])); // no checked set
+    EXPECT_EQ(b.Picture(CPngButton::CheckedPressed), Png(kUnchecked[2]));
 }
 
 TEST_F(PngButtonTest, SetCheckActsOnlyOnAChange) {
-    CBtnPng* a = Button(false);
-    CBtnPng* partner = Button(false);
+    CPngButton* a = Button(false);
+    CPngButton* partner = Button(false);
     a->SetPartners(partner, nullptr);
     partner->SetHoverLook(true);
     a->SetCheck(0); // the same state: the partner keeps its look
@@ -121,8 +121,8 @@ TEST_F(PngButtonTest, SetCheckActsOnlyOnAChange) {
 }
 
 TEST_F(PngButtonTest, AnUncheckedButtonLendsItsHoverUntilHidden) {
-    CBtnPng* a = Button(false);
-    CBtnPng* partner = Button(false);
+    CPngButton* a = Button(false);
+    CPngButton* partner = Button(false);
     a->SetPartners(partner, nullptr);
     a->SetUserData(7);
     EXPECT_EQ(a->GetUserData(), 7);
@@ -141,7 +141,7 @@ TEST_F(PngButtonTest, TransparentPartsShowTheParentUnderTheButton) {
     QPalette pal = page.palette();
     pal.setColor(QPalette::Window, QColor(200, 30, 30));
     page.setPalette(pal);
-    CBtnPng* b = new CBtnPng(&page);
+    CPngButton* b = new CPngButton(&page);
     b->SetImages(kUnchecked[0], kUnchecked[1], kUnchecked[2]);
     b->move(10, 10);
     const QImage shot = page.grab().toImage();

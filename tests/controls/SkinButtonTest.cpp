@@ -18,11 +18,11 @@ protected:
 };
 
 TEST_F(SkinButtonTest, CheckStateByKind) {
-    CxSkinButton push(&parent, 1781, CxSkinButton::kPush);
+    CSkinButton push(&parent, 1781, CSkinButton::kPush);
     push.SetCheck(1);
     EXPECT_EQ(push.GetCheck(), 0); // a push button stays unchecked
 
-    CxSkinButton check(&parent, 1782, CxSkinButton::kCheck);
+    CSkinButton check(&parent, 1782, CSkinButton::kCheck);
     QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
     QApplication::sendEvent(&check, &space);
     EXPECT_EQ(check.GetCheck(), 1);
@@ -35,13 +35,13 @@ TEST_F(SkinButtonTest, CheckStateByKind) {
 TEST_F(SkinButtonTest, CheckingARadioButtonUnchecksTheRestOfItsGroup) {
     Parent page;
     // Two groups: a, b, other (a window of another kind) | c.
-    auto* a = new CxSkinButton(&page, 1, CxSkinButton::kRadio);
-    auto* b = new CxSkinButton(&page, 2, CxSkinButton::kRadio);
+    auto* a = new CSkinButton(&page, 1, CSkinButton::kRadio);
+    auto* b = new CSkinButton(&page, 2, CSkinButton::kRadio);
     auto* other = new Parent;
     other->setParent(&page);
-    auto* c = new CxSkinButton(&page, 3, CxSkinButton::kRadio);
-    CxSkinButton::SetGroupStart(a, true);
-    CxSkinButton::SetGroupStart(c, true);
+    auto* c = new CSkinButton(&page, 3, CSkinButton::kRadio);
+    CSkinButton::SetGroupStart(a, true);
+    CSkinButton::SetGroupStart(c, true);
     b->SetCheck(1);
     c->SetCheck(1);
     page.Clear();
@@ -61,14 +61,14 @@ TEST_F(SkinButtonTest, CheckingARadioButtonUnchecksTheRestOfItsGroup) {
 TEST_F(SkinButtonTest, LoadSkinTakesItsValuesWithinTheirRanges) {
     struct Case {
         int mode, margin;
-        CxSkinButton::DrawMode wantMode;
+        CSkinButton::DrawMode wantMode;
         int wantMargin;
     };
-    const Case cases[] = {{-1, 2, CxSkinButton::kNormal, 2},
-                          {7, -3, CxSkinButton::kTile, 0},
-                          {1, 5, CxSkinButton::kStretch, 5}};
+    const Case cases[] = {{-1, 2, CSkinButton::kNormal, 2},
+                          {7, -3, CSkinButton::kTile, 0},
+                          {1, 5, CSkinButton::kStretch, 5}};
     for (const Case& c : cases) {
-        CxSkinButton b(&parent);
+        CSkinButton b(&parent);
         b.LoadSkin(1060, 1061, 1059, 0, 0, 0, c.mode, 1, c.margin);
         EXPECT_EQ(b.GetDrawMode(), c.wantMode);
         EXPECT_EQ(b.Margin(), c.wantMargin);
@@ -95,12 +95,12 @@ TEST_F(SkinButtonTest, TheMaskCutsTheButtonToItsShape) {
                 mask.setPixel(x, y, c.rows[y][x] == '#' ? qRgb(0, 0, 0) : qRgb(255, 255, 255));
         QRegion want;
         for (const QRect& r : c.want) want += r;
-        EXPECT_EQ(CxSkinButton::RegionFromMask(mask), want) << c.rows[0];
+        EXPECT_EQ(CSkinButton::RegionFromMask(mask), want) << c.rows[0];
     }
 }
 
 TEST_F(SkinButtonTest, AHeldButtonReportsEveryPeriod) {
-    CxSkinButton b(&parent, 1837);
+    CSkinButton b(&parent, 1837);
     skintest::Press(&b, {2, 2});
     EXPECT_FALSE(b.HoldTimer().IsActive()); // only with the report on
     skintest::Release(&b, {2, 2});
@@ -118,7 +118,7 @@ TEST_F(SkinButtonTest, AHeldButtonReportsEveryPeriod) {
 }
 
 TEST_F(SkinButtonTest, ThePointerLightsTheCaptionUntilAPress) {
-    CxSkinButton b(&parent);
+    CSkinButton b(&parent);
     skintest::Move(&b, {2, 2});
     EXPECT_TRUE(b.IsHover());
     skintest::Press(&b, {2, 2});

@@ -63,9 +63,9 @@ TEST(TransparentStaticTest, ANewTextRepaintsTheParentUnderIt) {
 
 TEST(HyperLinkTest, ThePointerLightsItAndAClickOpensItsAddress) {
     QStringList opened;
-    const CHyLink::Opener previous = CHyLink::SetOpener([&](const QString& a) { opened << a; });
+    const CHyperlink::Opener previous = CHyperlink::SetOpener([&](const QString& a) { opened << a; });
     QWidget parent;
-    auto* link = new CHyLink(&parent);
+    auto* link = new CHyperlink(&parent);
     link->resize(200, 20);
     link->setText(QStringLiteral("http://127.0.0.1/"));
     EXPECT_EQ(link->CurrentTextColor(), QColor(0, 0, 0));
@@ -78,7 +78,7 @@ TEST(HyperLinkTest, ThePointerLightsItAndAClickOpensItsAddress) {
     EXPECT_EQ(opened, QStringList{QStringLiteral("http://127.0.0.1/")});
     skintest::Leave(link);
     EXPECT_EQ(link->CurrentTextColor(), QColor(0, 0, 0));
-    CHyLink::SetOpener(previous);
+    CHyperlink::SetOpener(previous);
 }
 
 TEST(ButtonRadioTest, TheTextSitsOnTheParentsPictureWithoutABox) {

@@ -14,9 +14,9 @@ namespace {
 
 using namespace inputtest;
 
-constexpr int kGain = CInPutDlg::kBandGain;
-constexpr int kFreq = CInPutDlg::kBandFreq;
-constexpr int kQ = CInPutDlg::kBandQ;
+constexpr int kGain = CInputPage::kBandGain;
+constexpr int kFreq = CInputPage::kBandFreq;
+constexpr int kQ = CInputPage::kBandQ;
 
 // ---------------------------------------------------------------------------
 // Band edits
@@ -49,8 +49,8 @@ TEST_F(InputPageTest, AFlatEqualiserFromTheStartUpImageDrawsFlat) {
     InitParamModel();
     WithDeviceLock([&] { data->LoadFromImage(g_ParamImage, -1); });
     page->ApplyModeAndSource(0);
-    CEqCurveStatic* graph = page->Graph();
-    ASSERT_EQ(graph->GetMode(), CEqCurveStatic::kModeMusic);
+    CEqGraph* graph = page->Graph();
+    ASSERT_EQ(graph->GetMode(), CEqGraph::kModeMusic);
     const QImage img = graph->grab().toImage();
     const QRect plot = graph->PlotRect();
     const double zero = GainToGraphYExact(0.0, plot.height()) + 10;
@@ -81,7 +81,7 @@ TEST_F(InputPageTest, AFlatGainChecksTheBandAndBypassEqWhenAllAreFlat) {
             Band(1, b).SetGainCode(b == 3 ? 260 : 200);
     });
     page->Refresh();
-    EXPECT_EQ(Button(CInPutDlg::IDC_BYPASS_EQ)->GetCheck(), 0);
+    EXPECT_EQ(Button(CInputPage::IDC_BYPASS_EQ)->GetCheck(), 0);
     EXPECT_EQ(page->BypassButton(3)->GetCheck(), 0);
     EXPECT_EQ(page->Fader(3)->GetValue(), 260);
     Type(kGain + 3, QStringLiteral("0.0"));
@@ -89,20 +89,20 @@ TEST_F(InputPageTest, AFlatGainChecksTheBandAndBypassEqWhenAllAreFlat) {
     EXPECT_EQ(page->BypassButton(3)->GetCheck(), 1);
     EXPECT_EQ(Text(kGain + 3), QStringLiteral("0.0"));
     EXPECT_EQ(page->Fader(3)->GetValue(), 200);
-    EXPECT_EQ(Button(CInPutDlg::IDC_BYPASS_EQ)->GetCheck(), 1);
+    EXPECT_EQ(Button(CInputPage::IDC_BYPASS_EQ)->GetCheck(), 1);
     // A fader moved off flat: the field follows, the checks go.
     page->Fader(3)->SetValue(230);
-    platform::SendMessage(page.get(), WM_SLIDER_MOVED, CInPutDlg::kBandFader + 3, 0);
+    platform::SendMessage(page.get(), WM_SLIDER_MOVED, CInputPage::kBandFader + 3, 0);
     EXPECT_EQ(Band(1, 3).GetGainCode(), 230);
     EXPECT_EQ(Text(kGain + 3), QStringLiteral("3.0"));
     EXPECT_EQ(page->BypassButton(3)->GetCheck(), 0);
-    EXPECT_EQ(Button(CInPutDlg::IDC_BYPASS_EQ)->GetCheck(), 0);
+    EXPECT_EQ(Button(CInputPage::IDC_BYPASS_EQ)->GetCheck(), 0);
     // The band's bypass: on, then off with its gain back.
-    Command(CInPutDlg::kBandBypass + 3);
+    Command(CInputPage::kBandBypass + 3);
     EXPECT_EQ(page->BypassButton(3)->GetCheck(), 1);
     EXPECT_EQ(Text(kGain + 3), QStringLiteral("0.0"));
     EXPECT_NE(Band(1, 3).IsBypassedOrFlat(), 0);
-    Command(CInPutDlg::kBandBypass + 3);
+    Command(CInputPage::kBandBypass + 3);
     EXPECT_EQ(page->BypassButton(3)->GetCheck(), 0);
     EXPECT_EQ(Text(kGain + 3), QStringLiteral("3.0"));
 }
@@ -113,7 +113,7 @@ TEST_F(InputPageTest, AfterADragTheDraggedGainFieldTakesTheFocusOnce) {
     page->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(page.get()));
     WithDeviceLock([&] { Band(1, 7).SetGainCode(250); });
-    CEqCurveStatic* graph = page->Graph();
+    CEqGraph* graph = page->Graph();
     graph->Redraw(7);
     QTest::mouseRelease(graph, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
     ASSERT_TRUE(graph->IsReleased());
@@ -139,19 +139,19 @@ TEST_F(InputPageTest, BypassEqBypassesEveryBandAndRestoresThem) {
             Band(1, b).SetGainCode(200 + (b % 5) * 10);
     });
     page->Refresh();
-    ASSERT_EQ(Button(CInPutDlg::IDC_BYPASS_EQ)->GetCheck(), 0);
+    ASSERT_EQ(Button(CInputPage::IDC_BYPASS_EQ)->GetCheck(), 0);
     Boxes boxes(CMessageBox::Action::Cancel);
-    Command(CInPutDlg::IDC_BYPASS_EQ);
+    Command(CInputPage::IDC_BYPASS_EQ);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, QStringLiteral("Whether ByPass All EQ?"));
     // No: nothing stays bypassed, nothing is sent.
-    EXPECT_EQ(Button(CInPutDlg::IDC_BYPASS_EQ)->GetCheck(), 0);
+    EXPECT_EQ(Button(CInputPage::IDC_BYPASS_EQ)->GetCheck(), 0);
     EXPECT_EQ(Band(1, 1).IsBypassedOrFlat(), 0);
     EXPECT_EQ(host.Count("input block"), 0);
 
     boxes.AnswerYes();
-    Command(CInPutDlg::IDC_BYPASS_EQ);
-    EXPECT_EQ(Button(CInPutDlg::IDC_BYPASS_EQ)->GetCheck(), 1);
+    Command(CInputPage::IDC_BYPASS_EQ);
+    EXPECT_EQ(Button(CInputPage::IDC_BYPASS_EQ)->GetCheck(), 1);
     for (int b = 0; b < 31; ++b)
         EXPECT_NE(Band(1, b).IsBypassedOrFlat(), 0) << b;
     EXPECT_EQ(page->BypassButton(1)->GetCheck(), 1);
@@ -160,9 +160,9 @@ TEST_F(InputPageTest, BypassEqBypassesEveryBandAndRestoresThem) {
     // The gains are kept for the way back.
     EXPECT_EQ(Band(1, 1).GetGainCode(), 200);
 
-    Command(CInPutDlg::IDC_BYPASS_EQ);
+    Command(CInputPage::IDC_BYPASS_EQ);
     EXPECT_EQ(boxes.shown.back().text, QStringLiteral("Whether Restore All EQ?"));
-    EXPECT_EQ(Button(CInPutDlg::IDC_BYPASS_EQ)->GetCheck(), 0);
+    EXPECT_EQ(Button(CInputPage::IDC_BYPASS_EQ)->GetCheck(), 0);
     EXPECT_EQ(Band(1, 1).GetGainCode(), 210);
     EXPECT_EQ(Text(kGain + 1), QStringLiteral("1.0"));
     EXPECT_EQ(page->BypassButton(1)->GetCheck(), 0);
@@ -174,14 +174,14 @@ TEST_F(InputPageTest, BypassEqBypassesEveryBandAndRestoresThem) {
 TEST_F(InputPageTest, AnAllFlatEqualiserCanBeSwitched) {
     ASSERT_NE(WithDeviceLock([&] { return Music(1).UpdateAllEqBypassed(); }), 0);
     page->Refresh();
-    ASSERT_EQ(Button(CInPutDlg::IDC_BYPASS_EQ)->GetCheck(), 1);
+    ASSERT_EQ(Button(CInputPage::IDC_BYPASS_EQ)->GetCheck(), 1);
     Boxes boxes(CMessageBox::Action::Ok);
-    Command(CInPutDlg::IDC_BYPASS_EQ);
-    EXPECT_EQ(Button(CInPutDlg::IDC_BYPASS_EQ)->GetCheck(), 0);
+    Command(CInputPage::IDC_BYPASS_EQ);
+    EXPECT_EQ(Button(CInputPage::IDC_BYPASS_EQ)->GetCheck(), 0);
     EXPECT_TRUE(boxes.shown.empty());
     // And back on, with the question.
-    Command(CInPutDlg::IDC_BYPASS_EQ);
-    EXPECT_EQ(Button(CInPutDlg::IDC_BYPASS_EQ)->GetCheck(), 1);
+    Command(CInputPage::IDC_BYPASS_EQ);
+    EXPECT_EQ(Button(CInputPage::IDC_BYPASS_EQ)->GetCheck(), 1);
     EXPECT_EQ(boxes.shown.size(), 1u);
 }
 
@@ -192,13 +192,13 @@ TEST_F(InputPageTest, ResetEqAndEqModeReloadThePageFromTheModel) {
         Band(1, 2).SetGainCode(280);
     });
     page->Refresh();
-    Command(CInPutDlg::IDC_RESET_EQ);
+    Command(CInputPage::IDC_RESET_EQ);
     EXPECT_EQ(boxes.shown.back().text, QStringLiteral("Whether the reset All EQ?"));
     EXPECT_EQ(host.Count("reset input"), 0);
     EXPECT_EQ(Text(kGain + 2), QStringLiteral("8.0"));
 
     boxes.AnswerYes();
-    Command(CInPutDlg::IDC_RESET_EQ);
+    Command(CInputPage::IDC_RESET_EQ);
     EXPECT_EQ(host.Count("reset input 1"), 1);
     // The host put band 2 at 120 Hz, flat: the page shows it.
     EXPECT_EQ(Text(kFreq + 2), QStringLiteral("120"));
@@ -208,10 +208,10 @@ TEST_F(InputPageTest, ResetEqAndEqModeReloadThePageFromTheModel) {
     // P.EQ / G.EQ answered No: button, layout and model unchanged.
     boxes.AnswerNo();
     const QPoint gainAt = page->Field(kGain + 5)->pos();
-    Command(CInPutDlg::IDC_EQ_MODE);
+    Command(CInputPage::IDC_EQ_MODE);
     EXPECT_EQ(boxes.shown.back().text,
               QStringLiteral("Whether the P.EQ Mode convert to G.EQ Mode?"));
-    EXPECT_EQ(Button(CInPutDlg::IDC_EQ_MODE)->GetCheck(), 0);
+    EXPECT_EQ(Button(CInputPage::IDC_EQ_MODE)->GetCheck(), 0);
     EXPECT_EQ(Music(1).GetEqMode(), 0);
     EXPECT_EQ(page->Field(kGain + 5)->pos(), gainAt);
     EXPECT_TRUE(page->Field(kFreq + 5)->isVisibleTo(page.get()));
@@ -219,18 +219,18 @@ TEST_F(InputPageTest, ResetEqAndEqModeReloadThePageFromTheModel) {
     // Yes: G.EQ, the fields rearranged, the input reset and shown again.
     WithDeviceLock([&] { Band(1, 5).SetFreq(777, 0); });
     boxes.AnswerYes();
-    Command(CInPutDlg::IDC_EQ_MODE);
-    EXPECT_EQ(Button(CInPutDlg::IDC_EQ_MODE)->GetCheck(), 1);
+    Command(CInputPage::IDC_EQ_MODE);
+    EXPECT_EQ(Button(CInputPage::IDC_EQ_MODE)->GetCheck(), 1);
     EXPECT_EQ(Music(1).GetEqMode(), 1);
     EXPECT_EQ(host.Count("reset input 1"), 2);
     EXPECT_FALSE(page->Field(kFreq + 5)->isVisibleTo(page.get()));
     EXPECT_NE(page->Field(kGain + 5)->pos(), gainAt);
-    EXPECT_TRUE(page->Control(CInPutDlg::IDC_DB_SCALE)->isVisibleTo(page.get()));
+    EXPECT_TRUE(page->Control(CInputPage::IDC_DB_SCALE)->isVisibleTo(page.get()));
     EXPECT_EQ(Text(kFreq + 5), QStringLiteral("150"));
 
     // In Chinese, the way back.
     g_LanguageFlag = 1;
-    Command(CInPutDlg::IDC_EQ_MODE);
+    Command(CInputPage::IDC_EQ_MODE);
     EXPECT_EQ(boxes.shown.back().text, Utf8Text("是否把图示均衡模式转换为参量均衡模式?"));
     EXPECT_EQ(boxes.shown.back().caption, Utf8Text("提示"));
     EXPECT_EQ(Music(1).GetEqMode(), 0);
@@ -272,7 +272,7 @@ TEST_F(InputPageTest, TabAndEnterWalkTheRingsOfBothModes) {
     }
     // G.EQ: the gain fields alone; Enter acts as Tab.
     Boxes boxes(CMessageBox::Action::Ok);
-    Command(CInPutDlg::IDC_EQ_MODE);
+    Command(CInputPage::IDC_EQ_MODE);
     const Step geq[] = {
         {kGain + 14, Qt::Key_Tab, kGain, 0},
         {kGain + 14, Qt::Key_Return, kGain, 0},
@@ -312,22 +312,22 @@ TEST_F(InputPageTest, SourcesWithoutAMusicInputNeverReachOne) {
         EXPECT_EQ(page->Input(), nullptr);
         EXPECT_FALSE(page->EqEditable());
         EXPECT_FALSE(page->Field(kGain + 1)->isEnabled());
-        EXPECT_FALSE(page->Control(CInPutDlg::IDC_RESET_EQ)->isEnabled());
+        EXPECT_FALSE(page->Control(CInputPage::IDC_RESET_EQ)->isEnabled());
         // Everything the equaliser half takes, straight to the handlers.
         for (int b : {0, 7, 14, 30}) {
             page->Field(kGain + b)->setText(QStringLiteral("5.0"));
             Command(kFreq + b);
             Command(kQ + b);
             Command(kGain + b);
-            Command(CInPutDlg::kBandBypass + b);
-            platform::SendMessage(page.get(), WM_SLIDER_MOVED, CInPutDlg::kBandFader + b, 0);
+            Command(CInputPage::kBandBypass + b);
+            platform::SendMessage(page.get(), WM_SLIDER_MOVED, CInputPage::kBandFader + b, 0);
             platform::SendMessage(page.get(), WM_GRAPH_BAND_CHANGED, static_cast<WPARAM>(b), s);
-            platform::SendMessage(page.get(), CInPutDlg::kBandSelectedMessage,
+            platform::SendMessage(page.get(), CInputPage::kBandSelectedMessage,
                                   static_cast<WPARAM>(b), s);
         }
-        Command(CInPutDlg::IDC_BYPASS_EQ);
-        Command(CInPutDlg::IDC_RESET_EQ);
-        Command(CInPutDlg::IDC_EQ_MODE);
+        Command(CInputPage::IDC_BYPASS_EQ);
+        Command(CInputPage::IDC_RESET_EQ);
+        Command(CInputPage::IDC_EQ_MODE);
         EXPECT_TRUE(host.calls.empty());
         EXPECT_TRUE(boxes.shown.empty());
         EXPECT_EQ(session->Command().GetCount(), 0);
@@ -351,7 +351,7 @@ TEST_F(InputPageTest, TheSecondSourceArrivesAtTheDeviceAsItsSetupRecord) {
     EXPECT_EQ(device.Record(kRecordSources)[0], 3);
     const size_t before = device.Seen().size();
     page->choice = 0; // S/PDIF beside AUX1
-    Command(CInPutDlg::IDC_SECOND_SOURCE);
+    Command(CInputPage::IDC_SECOND_SOURCE);
     g_DeviceRecords.Bytes().sourceSetup[kBridgeModeByte] = 0;
     DeliverToDevice(device);
     const std::vector<sim::SeenFrame> seen = device.Seen();

@@ -11,8 +11,8 @@
 #include "model/Music_InData.h"
 #include "model/Notify.h"
 #include "model/SourceTable.h"
-#include "pages/input/InMode_Dlg.h"
-#include "pages/input/InPutDlg.h"
+#include "pages/input/InputConnectorStrip.h"
+#include "pages/input/InputPage.h"
 
 #include <QMenu>
 
@@ -60,7 +60,7 @@ public:
 
 // Chooses from the second-source menu without showing it, recording which
 // items it offered.
-class MenuPage : public CInPutDlg {
+class MenuPage : public CInputPage {
 public:
     int choice = -1;
     std::vector<bool> offered;
@@ -96,7 +96,7 @@ protected:
         g_DeviceSynced = 0;
         g_ActiveSource = 0;
         g_InputMode = 0;
-        g_pInPutDlg = nullptr;
+        g_pInputPage = nullptr;
         ResetLinkGlobals();
         ResetModelState();
     }

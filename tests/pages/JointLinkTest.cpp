@@ -10,11 +10,11 @@
 #include "controls/ModalDialog.h"
 #include "controls/StaticControls.h"
 #include "model/JointDebug.h"
-#include "pages/output/CH_Link_Dlg.h"
-#include "pages/output/ChangeGroupNum.h"
-#include "pages/output/JoDeSet_Dlg.h"
-#include "pages/output/JodeListCtrl.h"
-#include "pages/output/OutRoute_Dlg.h"
+#include "features/outputs/PairLinkDialog.h"
+#include "features/outputs/JoinGroupDialog.h"
+#include "features/outputs/JointGroupsDialog.h"
+#include "features/outputs/JointGroupList.h"
+#include "features/outputs/OutputStrip.h"
 
 #include <QMenu>
 #include <QMouseEvent>
@@ -43,7 +43,7 @@ public:
     void SyncLinkGroupStrips(int output, int key) override {
         Record("sync " + std::to_string(output) + (key == g_LinkKey[output] ? "" : " ?"));
     }
-    COutRoute_Dlg* strips[12] = {};
+    COutputStrip* strips[12] = {};
     int repaints = 0;
 };
 
@@ -53,7 +53,7 @@ protected:
         OutputPageTest::SetUp();
         g_LanguageFlag = 0;
         for (int i = 0; i < 12; ++i) {
-            COutRoute_Dlg* s = strips.emplace_back(std::make_unique<COutRoute_Dlg>(nullptr)).get();
+            COutputStrip* s = strips.emplace_back(std::make_unique<COutputStrip>(nullptr)).get();
             s->m_OutputIndex = i;
             s->m_Output = data->GetOut(i);
             s->m_View = &stripHost;
@@ -64,7 +64,7 @@ protected:
         }
         stripHost.page = page.get();
         page->SetView(&stripHost);
-        previous = COutRoute_Dlg::SetPopupChooser([this](QMenu& menu, const QPoint&) {
+        previous = COutputStrip::SetPopupChooser([this](QMenu& menu, const QPoint&) {
             menuItems.clear();
             for (QAction* a : menu.actions())
                 menuItems.push_back({a->text().toStdString(), a->isEnabled()});
@@ -72,7 +72,7 @@ protected:
         });
     }
     void TearDown() override {
-        COutRoute_Dlg::SetPopupChooser(previous);
+        COutputStrip::SetPopupChooser(previous);
         ctl::SetModalScript({});
         page->SetView(&host);
         strips.clear();
@@ -84,7 +84,7 @@ protected:
         Connect();
         stripHost.session = session.get();
     }
-    COutRoute_Dlg& Strip(int i) { return *strips[static_cast<size_t>(i)]; }
+    COutputStrip& Strip(int i) { return *strips[static_cast<size_t>(i)]; }
     bool Checked(int i) { return Strip(i).LinkButton()->GetCheck() != 0; }
     unsigned Picture(int i) { return Strip(i).LinkButton()->Current().bitmap; }
     std::vector<int> CheckedCaptions() {
@@ -103,8 +103,8 @@ protected:
     }
 
     StripHost stripHost;
-    std::vector<std::unique_ptr<COutRoute_Dlg>> strips;
-    COutRoute_Dlg::PopupChooser previous;
+    std::vector<std::unique_ptr<COutputStrip>> strips;
+    COutputStrip::PopupChooser previous;
     struct Item {
         std::string text;
         bool enabled;
@@ -120,7 +120,7 @@ protected:
 
 TEST_F(JointLinkTest, ASingleClickOpensAGroupWithoutChangingTheCurrentOutput) {
     Out(2).SetDynamicsDirty(0);
-    Strip(2).OnLinkClick(COutRoute_Dlg::kLinkSingle);
+    Strip(2).OnLinkClick(COutputStrip::kLinkSingle);
     EXPECT_TRUE(Checked(2));
     EXPECT_EQ(Strip(2).LastLinkClick(), 1);
     EXPECT_EQ(g_LinkKey[2], GroupLinkKey(1));
@@ -147,7 +147,7 @@ TEST_F(JointLinkTest, PicturesAndDeviceBytesAlongAClickSequence) {
         unsigned picture; // when checked
         uint8_t device;   // byte 287
     };
-    using S = COutRoute_Dlg;
+    using S = COutputStrip;
     const Step steps[] = {
         {2, S::kLinkSingle, true, 1028, 1}, // opens group 1
         {5, S::kLinkSingle, true, 1028, 1}, // joins the open group
@@ -176,7 +176,7 @@ TEST_F(JointLinkTest, PicturesAndDeviceBytesAlongAClickSequence) {
 // right end of the caption row; at its template's size where the template
 // puts it.
 TEST_F(JointLinkTest, TheLinkButtonStaysWithinTheStripsVisiblePart) {
-    COutRoute_Dlg& s = Strip(0);
+    COutputStrip& s = Strip(0);
     s.show();
     s.resize(99, 47);
     const QRect button = s.LinkButton()->geometry();
@@ -190,9 +190,9 @@ TEST_F(JointLinkTest, TheLinkButtonStaysWithinTheStripsVisiblePart) {
 
 TEST_F(JointLinkTest, JoiningCopiesFromTheMemberUnderTheLockAndLeavingSendsZero) {
     ConnectStrips();
-    Strip(2).OnLinkClick(COutRoute_Dlg::kLinkSingle);
+    Strip(2).OnLinkClick(COutputStrip::kLinkSingle);
     stripHost.calls.clear();
-    Strip(5).OnLinkClick(COutRoute_Dlg::kLinkSingle);
+    Strip(5).OnLinkClick(COutputStrip::kLinkSingle);
     EXPECT_EQ(stripHost.calls, (std::vector<std::string>{"queue (locked)", "copy 2 5 (locked)",
                                                          "queue (locked)", "sync 2 (locked)"}));
     EXPECT_EQ(g_LinkKey[5], g_LinkKey[2]);
@@ -205,7 +205,7 @@ TEST_F(JointLinkTest, JoiningCopiesFromTheMemberUnderTheLockAndLeavingSendsZero)
     EXPECT_TRUE(IsBasicFrame(frames.back(), 2, 1));
 
     // Leaving: unchecked, byte 287 back to 0, linked with nobody.
-    Strip(5).OnLinkClick(COutRoute_Dlg::kLinkSingle);
+    Strip(5).OnLinkClick(COutputStrip::kLinkSingle);
     EXPECT_FALSE(Checked(5));
     EXPECT_EQ(OutputBlock(5)[kOutLinkGroupByte], 0);
     EXPECT_EQ(Picture(5), 1019u);
@@ -215,7 +215,7 @@ TEST_F(JointLinkTest, JoiningCopiesFromTheMemberUnderTheLockAndLeavingSendsZero)
         }
     // Unedited, a second click rejoins through output 2.
     stripHost.calls.clear();
-    Strip(5).OnLinkClick(COutRoute_Dlg::kLinkSingle);
+    Strip(5).OnLinkClick(COutputStrip::kLinkSingle);
     EXPECT_TRUE(Checked(5));
     EXPECT_EQ(stripHost.Count("copy 2 5"), 1);
 }
@@ -223,25 +223,25 @@ TEST_F(JointLinkTest, JoiningCopiesFromTheMemberUnderTheLockAndLeavingSendsZero)
 TEST_F(JointLinkTest, ADoubleClickMakesTheOutputCurrentWithTheOnlyCheckedCaption) {
     Strip(0).SetCaptionChecked(true);
     Strip(4).SetCaptionChecked(true);
-    Strip(3).OnLinkClick(COutRoute_Dlg::kLinkDouble);
+    Strip(3).OnLinkClick(COutputStrip::kLinkDouble);
     EXPECT_EQ(Strip(3).LastLinkClick(), 2);
     EXPECT_EQ(g_CurrentOutput, 3);
     EXPECT_EQ(CheckedCaptions(), std::vector<int>{3});
     EXPECT_TRUE(Checked(3));
     EXPECT_EQ(g_LinkKey[3], GroupLinkKey(1));
     // The current output's group takes the next single click's output.
-    Strip(7).OnLinkClick(COutRoute_Dlg::kLinkSingle);
+    Strip(7).OnLinkClick(COutputStrip::kLinkSingle);
     EXPECT_EQ(stripHost.Count("copy 3 7"), 1);
     EXPECT_EQ(g_LinkKey[7], GroupLinkKey(1));
     // A right click on a checked non-current output unchecks only its caption.
     Strip(7).SetCaptionChecked(true);
-    Strip(7).OnLinkClick(COutRoute_Dlg::kLinkRight);
+    Strip(7).OnLinkClick(COutputStrip::kLinkRight);
     EXPECT_FALSE(Checked(7));
     EXPECT_EQ(CheckedCaptions(), std::vector<int>{3});
     // A right click on an unchecked button changes nothing.
     const uint8_t before = OutputBlock(7)[kOutLinkGroupByte];
     Out(7).SetDynamicsDirty(0);
-    Strip(7).OnLinkClick(COutRoute_Dlg::kLinkRight);
+    Strip(7).OnLinkClick(COutputStrip::kLinkRight);
     EXPECT_EQ(Out(7).IsDynamicsDirty(), 0);
     EXPECT_EQ(OutputBlock(7)[kOutLinkGroupByte], before);
 }
@@ -250,8 +250,8 @@ TEST_F(JointLinkTest, AllTwelveGroupsTakenTellsTheUserAndChangesNothing) {
     Boxes boxes;
     for (int& used : g_LinkGroupInUse)
         used = 1;
-    Strip(4).OnLinkClick(COutRoute_Dlg::kLinkSingle);
-    Strip(4).OnLinkClick(COutRoute_Dlg::kLinkDouble);
+    Strip(4).OnLinkClick(COutputStrip::kLinkSingle);
+    Strip(4).OnLinkClick(COutputStrip::kLinkDouble);
     EXPECT_FALSE(Checked(4));
     EXPECT_EQ(g_LinkKey[4], 4);
     EXPECT_EQ(g_CurrentOutput, 0);
@@ -283,7 +283,7 @@ TEST_F(JointLinkTest, TheLinkButtonReportsItsClicksToTheStrip) {
 // The link-group menu and the joint-debug dialog
 // ---------------------------------------------------------------------------
 
-void SetMasks(COutputDlg& page, std::initializer_list<std::initializer_list<int>> groups) {
+void SetMasks(COutputPage& page, std::initializer_list<std::initializer_list<int>> groups) {
     for (const auto& g : groups) {
         int m = 0;
         for (int o : g)
@@ -318,7 +318,7 @@ TEST_F(JointLinkTest, LeaveAndDissolveWriteMasksAndMaskKeys) {
     g_CurrentOutput = 1;
     for (int i : {1, 2, 3})
         Strip(i).SetCaptionChecked(true);
-    menuChoice = COutRoute_Dlg::kCmdLeaveJointGroup;
+    menuChoice = COutputStrip::kCmdLeaveJointGroup;
     Strip(2).OpenLinkGroupMenu(QPoint());
     EXPECT_EQ(page->Panel(2).mask, 1 << 2);
     EXPECT_EQ(page->Panel(1).mask, 0b1010);
@@ -329,7 +329,7 @@ TEST_F(JointLinkTest, LeaveAndDissolveWriteMasksAndMaskKeys) {
     // Output 2 was not current: only its caption goes.
     EXPECT_EQ(CheckedCaptions(), (std::vector<int>{1, 3}));
 
-    menuChoice = COutRoute_Dlg::kCmdDissolveJointGroup;
+    menuChoice = COutputStrip::kCmdDissolveJointGroup;
     Strip(6).OpenLinkGroupMenu(QPoint());
     EXPECT_EQ(page->Panel(5).mask, 1 << 5);
     EXPECT_EQ(page->Panel(6).mask, 1 << 6);
@@ -342,7 +342,7 @@ TEST_F(JointLinkTest, LeaveAndDissolveWriteMasksAndMaskKeys) {
             }
 }
 
-using Row = CJoDeSet_Dlg::Row;
+using Row = CJointGroupsDialog::Row;
 std::vector<std::pair<int, int>> IdsAndOutputs(const std::vector<Row>& rows) {
     std::vector<std::pair<int, int>> out;
     for (const Row& r : rows)
@@ -354,7 +354,7 @@ using Pairs = std::vector<std::pair<int, int>>;
 TEST_F(JointLinkTest, TheDialogOpensWithItsTextsAndListsInBothModes) {
     SetMasks(*page, {{0, 4}, {6, 7}});
     bool ran = false;
-    Script<CJoDeSet_Dlg>([&](CJoDeSet_Dlg& d) {
+    Script<CJointGroupsDialog>([&](CJointGroupsDialog& d) {
         ran = true;
         EXPECT_EQ(d.windowTitle(), QStringLiteral("Joint Debug Settings"));
         EXPECT_EQ(d.LeftHeading()->text(), QStringLiteral("Operable channel:"));
@@ -363,29 +363,29 @@ TEST_F(JointLinkTest, TheDialogOpensWithItsTextsAndListsInBothModes) {
         EXPECT_EQ(IdsAndOutputs(d.RightRows()), (Pairs{{1, 3}}));
         EXPECT_EQ(d.LeftRows().front().name, QStringLiteral("Channel1"));
         EXPECT_EQ(d.LeftList()->item(0, 1)->text(), QStringLiteral("Channel1"));
-        EXPECT_FALSE(d.Button(CJoDeSet_Dlg::IDC_ADD)->isHidden());
-        for (int id : {CJoDeSet_Dlg::IDC_ADD_GROUP1, CJoDeSet_Dlg::IDC_ADD_GROUP2})
+        EXPECT_FALSE(d.Button(CJointGroupsDialog::IDC_ADD)->isHidden());
+        for (int id : {CJointGroupsDialog::IDC_ADD_GROUP1, CJointGroupsDialog::IDC_ADD_GROUP2})
             EXPECT_TRUE(d.Button(id)->isHidden());
     });
-    Strip(3).OnLinkGroupCommand(COutRoute_Dlg::kCmdNewJointGroup);
+    Strip(3).OnLinkGroupCommand(COutputStrip::kCmdNewJointGroup);
     EXPECT_TRUE(ran);
 
     ran = false;
     g_LanguageFlag = 1;
-    Script<CJoDeSet_Dlg>([&](CJoDeSet_Dlg& d) {
+    Script<CJointGroupsDialog>([&](CJointGroupsDialog& d) {
         ran = true;
         EXPECT_EQ(d.windowTitle(), QStringLiteral("联调设置"));
         EXPECT_EQ(d.LeftHeading()->text(), QStringLiteral("可操作通道:"));
         EXPECT_EQ(IdsAndOutputs(d.LeftRows()), (Pairs{{1, 3}}));
         EXPECT_EQ(IdsAndOutputs(d.RightRows()), (Pairs{{1, 0}, {1, 4}, {2, 6}, {2, 7}}));
         EXPECT_EQ(d.RightRows().front().name, QStringLiteral("通道1"));
-        EXPECT_TRUE(d.Button(CJoDeSet_Dlg::IDC_ADD)->isHidden());
-        EXPECT_FALSE(d.Button(CJoDeSet_Dlg::IDC_ADD_GROUP1)->isHidden());
-        EXPECT_FALSE(d.Button(CJoDeSet_Dlg::IDC_ADD_GROUP2)->isHidden());
-        EXPECT_TRUE(d.Button(CJoDeSet_Dlg::IDC_ADD_GROUP3)->isHidden());
-        EXPECT_FALSE(d.Button(CJoDeSet_Dlg::IDC_UNDO)->isHidden());
+        EXPECT_TRUE(d.Button(CJointGroupsDialog::IDC_ADD)->isHidden());
+        EXPECT_FALSE(d.Button(CJointGroupsDialog::IDC_ADD_GROUP1)->isHidden());
+        EXPECT_FALSE(d.Button(CJointGroupsDialog::IDC_ADD_GROUP2)->isHidden());
+        EXPECT_TRUE(d.Button(CJointGroupsDialog::IDC_ADD_GROUP3)->isHidden());
+        EXPECT_FALSE(d.Button(CJointGroupsDialog::IDC_UNDO)->isHidden());
     });
-    Strip(3).OnLinkGroupCommand(COutRoute_Dlg::kCmdJoinJointGroup);
+    Strip(3).OnLinkGroupCommand(COutputStrip::kCmdJoinJointGroup);
     EXPECT_TRUE(ran);
 }
 
@@ -399,7 +399,7 @@ TEST_F(JointLinkTest, AddingALinkedOutputAsksAboutItsPartners) {
             page->Panel(i).mask = 1 << i;
         SetMasks(*page, {{1, 4, 6}});
         Boxes boxes(yes ? CMessageBox::Action::Ok : CMessageBox::Action::Cancel);
-        Script<CJoDeSet_Dlg>([&](CJoDeSet_Dlg& d) {
+        Script<CJointGroupsDialog>([&](CJointGroupsDialog& d) {
             d.SelectOutputs(false, {1});
             d.OnAdd();
             ASSERT_EQ(boxes.shown.size(), 1u);
@@ -408,9 +408,9 @@ TEST_F(JointLinkTest, AddingALinkedOutputAsksAboutItsPartners) {
             EXPECT_EQ(IdsAndOutputs(d.RightRows()), moved);
             EXPECT_EQ(d.LeftRows().front().id, 1);
             EXPECT_TRUE(d.m_Changed);
-            d.Button(CJoDeSet_Dlg::IDOK)->click();
+            d.Button(CJointGroupsDialog::IDOK)->click();
         });
-        Strip(3).OnLinkGroupCommand(COutRoute_Dlg::kCmdNewJointGroup);
+        Strip(3).OnLinkGroupCommand(COutputStrip::kCmdNewJointGroup);
         const int group = yes ? 0b1011010 : 0b1010;
         for (int o : {1, 3})
             EXPECT_EQ(page->Panel(o).mask, group) << o;
@@ -428,19 +428,19 @@ TEST_F(JointLinkTest, AddingALinkedOutputAsksAboutItsPartners) {
 
 TEST_F(JointLinkTest, UndoRestoresTheOpeningListsAndOnlyAfterAChange) {
     SetMasks(*page, {{0, 4}});
-    Script<CJoDeSet_Dlg>([&](CJoDeSet_Dlg& d) {
+    Script<CJointGroupsDialog>([&](CJointGroupsDialog& d) {
         const auto left = d.LeftRows(), right = d.RightRows();
         d.OnUndo(); // nothing changed: nothing happens
         EXPECT_EQ(d.LeftRows(), left);
         d.SelectOutputs(false, {2, 5});
         d.OnAdd();
         EXPECT_NE(d.RightRows(), right);
-        d.Button(CJoDeSet_Dlg::IDC_UNDO)->click();
+        d.Button(CJointGroupsDialog::IDC_UNDO)->click();
         EXPECT_EQ(d.LeftRows(), left);
         EXPECT_EQ(d.RightRows(), right);
         EXPECT_FALSE(d.m_Changed);
     });
-    Strip(0).OnLinkGroupCommand(COutRoute_Dlg::kCmdNewJointGroup);
+    Strip(0).OnLinkGroupCommand(COutputStrip::kCmdNewJointGroup);
     // Closed without OK: the masks stay.
     EXPECT_EQ(page->Panel(0).mask, 0b10001);
     EXPECT_EQ(page->Panel(2).mask, 1 << 2);
@@ -450,20 +450,20 @@ TEST_F(JointLinkTest, JoinModeOkJoinsTheChosenGroupAndPostsItsFirstMember) {
     ConnectStrips();
     SetMasks(*page, {{0, 1}, {5, 6}});
     Band(5, 3).SetGainCode(300);
-    Script<CJoDeSet_Dlg>([&](CJoDeSet_Dlg& d) {
+    Script<CJointGroupsDialog>([&](CJointGroupsDialog& d) {
         d.OnOk(); // no ">>n" yet: OK only closes
         EXPECT_EQ(d.result(), QDialog::Accepted);
     });
-    Strip(3).OnLinkGroupCommand(COutRoute_Dlg::kCmdJoinJointGroup);
+    Strip(3).OnLinkGroupCommand(COutputStrip::kCmdJoinJointGroup);
     EXPECT_EQ(page->Panel(3).mask, 1 << 3);
 
-    Script<CJoDeSet_Dlg>([&](CJoDeSet_Dlg& d) {
+    Script<CJointGroupsDialog>([&](CJointGroupsDialog& d) {
         d.SelectOutputs(false, {3});
-        d.Button(CJoDeSet_Dlg::IDC_ADD_GROUP2)->click();
+        d.Button(CJointGroupsDialog::IDC_ADD_GROUP2)->click();
         EXPECT_EQ(IdsAndOutputs(d.RightRows()), (Pairs{{1, 0}, {1, 1}, {2, 3}, {2, 5}, {2, 6}}));
-        d.Button(CJoDeSet_Dlg::IDOK)->click();
+        d.Button(CJointGroupsDialog::IDOK)->click();
     });
-    Strip(3).OnLinkGroupCommand(COutRoute_Dlg::kCmdJoinJointGroup);
+    Strip(3).OnLinkGroupCommand(COutputStrip::kCmdJoinJointGroup);
     for (int o : {3, 5, 6})
         EXPECT_EQ(page->Panel(o).mask, 0b1101000) << o;
     EXPECT_EQ(page->Panel(0).mask, 0b11);
@@ -475,8 +475,8 @@ TEST_F(JointLinkTest, JoinModeOkJoinsTheChosenGroupAndPostsItsFirstMember) {
 
 TEST_F(JointLinkTest, NewGroupOkWithoutAChangeLeavesTheOutputAlone) {
     SetMasks(*page, {{2, 6}});
-    Script<CJoDeSet_Dlg>([&](CJoDeSet_Dlg& d) { d.Button(CJoDeSet_Dlg::IDOK)->click(); });
-    Strip(4).OnLinkGroupCommand(COutRoute_Dlg::kCmdNewJointGroup);
+    Script<CJointGroupsDialog>([&](CJointGroupsDialog& d) { d.Button(CJointGroupsDialog::IDOK)->click(); });
+    Strip(4).OnLinkGroupCommand(COutputStrip::kCmdNewJointGroup);
     EXPECT_EQ(page->Panel(4).mask, 1 << 4);
     EXPECT_EQ(page->Panel(2).mask, 0b1000100);
 }
@@ -505,7 +505,7 @@ TEST(PairDialogTest, TextsPerPairAndTheChoice) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.pair);
         g_LanguageFlag = c.language;
-        CCH_Link_Dlg d;
+        CPairLinkDialog d;
         d.m_Pair = c.pair;
         d.InitDialog();
         EXPECT_EQ(d.First()->text(), QString::fromUtf8(c.first));
@@ -514,18 +514,18 @@ TEST(PairDialogTest, TextsPerPairAndTheChoice) {
         EXPECT_TRUE(d.First()->isChecked());
     }
     g_LanguageFlag = 0;
-    EXPECT_EQ(CCH_Link_Dlg().Question()->text(), QString());
+    EXPECT_EQ(CPairLinkDialog().Question()->text(), QString());
 
     // A click of a radio button is taken at once; OK keeps it, Cancel too.
     for (const bool ok : {true, false}) {
-        CCH_Link_Dlg d;
+        CPairLinkDialog d;
         d.m_Pair = 1;
         ctl::SetModalScript([&](QDialog&) {
             d.Second()->click();
             EXPECT_EQ(d.m_Choice, 1);
             (ok ? d.OkButton() : d.CancelButton())->click();
         });
-        EXPECT_EQ(d.DoModal(), ok ? CCH_Link_Dlg::IDOK : CCH_Link_Dlg::IDCANCEL);
+        EXPECT_EQ(d.DoModal(), ok ? CPairLinkDialog::IDOK : CPairLinkDialog::IDCANCEL);
         EXPECT_EQ(d.m_Choice, 1);
         ctl::SetModalScript({});
     }
@@ -534,7 +534,7 @@ TEST(PairDialogTest, TextsPerPairAndTheChoice) {
 TEST(GroupNumberDialogTest, ButtonsFromTheFlagsAndTheResult) {
     for (const int language : {0, 1}) {
         g_LanguageFlag = language;
-        CChangeGroupNum d;
+        CJoinGroupDialog d;
         d.m_Enabled[1] = 0;
         d.m_Result = 3;
         d.InitDialog();
@@ -551,21 +551,21 @@ TEST(GroupNumberDialogTest, ButtonsFromTheFlagsAndTheResult) {
     }
     g_LanguageFlag = 0;
     for (int n = 1; n <= 4; ++n) {
-        CChangeGroupNum d;
+        CJoinGroupDialog d;
         ctl::SetModalScript([&](QDialog&) { d.GroupButton(n)->click(); });
-        EXPECT_EQ(d.DoModal(), CChangeGroupNum::IDOK);
+        EXPECT_EQ(d.DoModal(), CJoinGroupDialog::IDOK);
         EXPECT_EQ(d.m_Result, n);
     }
     // Closed without a choice: 0.
-    CChangeGroupNum d;
+    CJoinGroupDialog d;
     ctl::SetModalScript([](QDialog&) {});
-    EXPECT_EQ(d.DoModal(), CChangeGroupNum::IDCANCEL);
+    EXPECT_EQ(d.DoModal(), CJoinGroupDialog::IDCANCEL);
     EXPECT_EQ(d.m_Result, 0);
     ctl::SetModalScript({});
 }
 
-TEST(JodeListTest, TheMouseSelectsNothing) {
-    CJodeListCtrl list(3, 2);
+TEST(JointGroupListTest, TheMouseSelectsNothing) {
+    CJointGroupList list(3, 2);
     list.resize(200, 120);
     for (int r = 0; r < 3; ++r)
         list.setItem(r, 0, new QTableWidgetItem(QString::number(r)));

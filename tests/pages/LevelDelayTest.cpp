@@ -10,7 +10,7 @@
 #include "controls/LinkIndicator.h"
 #include "controls/PngButton.h"
 #include "model/FrameBuilder.h"
-#include "pages/output/Level_Delay_Dlg.h"
+#include "pages/leveldelay/LevelDelayPage.h"
 
 #include <QFontMetrics>
 #include <QLineEdit>
@@ -19,7 +19,7 @@
 namespace {
 
 using namespace inputtest;
-using Page = CLevel_Delay_Dlg;
+using Page = CLevelDelayPage;
 
 // The input page as the level page sees it: what it was asked.
 class InputPageDouble : public CSourcePage {
@@ -83,7 +83,7 @@ protected:
 
 TEST_F(LevelDelayTest, ASourceButtonSendsMasterBeforeSourceAndTellsTheInputPage) {
     InputPageDouble input;
-    g_pInPutDlg = &input;
+    g_pInputPage = &input;
     g_DeviceRecords.Bytes().master[kMasterInputLockByte] = 1;
     page->UpdateSourceButtonLooks();
     Command(Page::kSourceButton + 3);
@@ -108,7 +108,7 @@ TEST_F(LevelDelayTest, ASourceButtonSendsMasterBeforeSourceAndTellsTheInputPage)
     EXPECT_TRUE(Commands().empty());
 
     // Without an input page nothing is called into one.
-    g_pInPutDlg = nullptr;
+    g_pInputPage = nullptr;
     Command(Page::kSourceButton + 5);
     EXPECT_EQ(Commands(), std::vector<int>{kRecordSources});
     EXPECT_EQ(g_ActiveSource, 5);
@@ -116,24 +116,24 @@ TEST_F(LevelDelayTest, ASourceButtonSendsMasterBeforeSourceAndTellsTheInputPage)
 }
 
 TEST_F(LevelDelayTest, ThePageClearsItsPointerAndWithTheInputPageBothFollowASourceChange) {
-    EXPECT_EQ(g_pLevelDelayDlg, page.get());
+    EXPECT_EQ(g_pLevelDelayPage, page.get());
     {
-        CInPutDlg input;
+        CInputPage input;
         input.SetView(&host);
         input.SetDataModel(data.get());
         input.ApplyModeAndSource(0);
         Command(Page::kSourceButton + 3);
         QApplication::processEvents();
-        EXPECT_EQ(input.BitButton(CInPutDlg::IDC_SOURCE0 + 3)->GetCheck(), 1);
+        EXPECT_EQ(input.BitButton(CInputPage::IDC_SOURCE0 + 3)->GetCheck(), 1);
         EXPECT_EQ(input.Input(), data->GetMusic(3));
         // And the other way.
         input.OnSourceButton(1);
         QApplication::processEvents();
         EXPECT_EQ(page->BitButton(Page::kSourceButton + 1)->GetCheck(), 1);
     }
-    EXPECT_EQ(g_pInPutDlg, nullptr);
+    EXPECT_EQ(g_pInputPage, nullptr);
     page.reset();
-    EXPECT_EQ(g_pLevelDelayDlg, nullptr);
+    EXPECT_EQ(g_pLevelDelayPage, nullptr);
 }
 
 TEST_F(LevelDelayTest, InputColumnsFourAndFiveReachNoMusicInput) {

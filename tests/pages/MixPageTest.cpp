@@ -83,7 +83,7 @@ TEST_F(MixRowTest, EachWayOfChangingARowEndsInTheSendStep) {
         ASSERT_EQ(page->Refresh(), 1);
         Drain();
         host.switches.clear();
-        const CMixInPutCom::Row& r = Row(c.source);
+        const CMixPage::Row& r = Row(c.source);
         switch (c.action) {
         case Typed:
             Type(c.source, c.typed);
@@ -154,7 +154,7 @@ TEST_F(MixRowTest, TheFocusRingWrapsBothWays) {
     Key(Row(3).edit, Qt::Key_Tab);
     EXPECT_TRUE(PumpUntil([&] { return Row(4).edit->hasFocus(); }));
     // Other key codes of the focus message move nothing; Esc leaves the edits.
-    page->SendMessage(CMixInPutCom::kKeyFocusMessage, 2824, 38);
+    page->SendMessage(CMixPage::kKeyFocusMessage, 2824, 38);
     EXPECT_TRUE(Row(4).edit->hasFocus());
     Key(Row(4).edit, Qt::Key_Escape);
     EXPECT_TRUE(PumpUntil([&] { return page->hasFocus(); }));
@@ -167,7 +167,7 @@ TEST_F(MixRowTest, TheSendStepCarriesItsOwnOutputAndSource) {
     page->PostMessage(WM_SLIDER_MOVED, 2845, 0);
     Row(12).fader->SetValue(70);
     page->PostMessage(WM_SLIDER_MOVED, 2862, 0);
-    page->PostMessage(CMixInPutCom::kLevelMessage, PackMixChange(7, 3), 44);
+    page->PostMessage(CMixPage::kLevelMessage, PackMixChange(7, 3), 44);
     Drain();
     EXPECT_EQ(ImageLevel(0, 5), 30);
     EXPECT_EQ(ImageLevel(0, 12), 70);
@@ -179,13 +179,13 @@ TEST_F(MixRowTest, TheSendStepCarriesItsOwnOutputAndSource) {
 // Numbers that arrive in messages are checked before they are used.
 TEST_F(MixRowTest, IndexesInMessagesAreRangeChecked) {
     const std::vector<uint8_t> before(g_ParamImage, g_ParamImage + kParamBlockSize);
-    page->PostMessage(CMixInPutCom::kLevelMessage, PackMixChange(12, 3), 44); // no output 12
-    page->PostMessage(CMixInPutCom::kLevelMessage, PackMixChange(2, 0), 44);  // no source 0
-    page->PostMessage(CMixInPutCom::kLevelMessage, PackMixChange(2, 19), 44); // no source 19
+    page->PostMessage(CMixPage::kLevelMessage, PackMixChange(12, 3), 44); // no output 12
+    page->PostMessage(CMixPage::kLevelMessage, PackMixChange(2, 0), 44);  // no source 0
+    page->PostMessage(CMixPage::kLevelMessage, PackMixChange(2, 19), 44); // no source 19
     page->PostMessage(WM_SLIDER_MOVED, 2930, 0);                              // a grey fader
     page->PostMessage(WM_SLIDER_MOVING, 0, 0);
-    page->PostMessage(CMixInPutCom::kOutputMessage, 12, 0);
-    page->PostMessage(CMixInPutCom::kRepaintMessage, 19, 0);
+    page->PostMessage(CMixPage::kOutputMessage, 12, 0);
+    page->PostMessage(CMixPage::kRepaintMessage, 19, 0);
     page->PostMessage(WM_COMMAND, 2962, 0); // an indicator
     page->PostMessage(WM_COMMAND, 2819, 0); // a spare button
     Drain();
@@ -193,7 +193,7 @@ TEST_F(MixRowTest, IndexesInMessagesAreRangeChecked) {
     EXPECT_TRUE(host.requested.empty());
     // The sources outside 1..18 still reach the view, which ignores them.
     EXPECT_EQ(host.switches.size(), 2u);
-    page->PostMessage(CMixInPutCom::kOutputMessage, 4, 9);
+    page->PostMessage(CMixPage::kOutputMessage, 4, 9);
     Drain();
     EXPECT_EQ(host.requested, std::vector<int>{4});
 }
@@ -317,7 +317,7 @@ TEST_F(MixPageTest, TheActiveSourceMakesRowsLiveDimmedOrHidden) {
         for (int s = 1; s <= kNamedMixRows; ++s) {
             SCOPED_TRACE(s);
             const bool isLive = live.count(s), isDimmed = !isLive && !hidden.count(s);
-            const CMixInPutCom::Row& r = Row(s);
+            const CMixPage::Row& r = Row(s);
             EXPECT_EQ(!r.edit->isHidden(), isLive);
             EXPECT_EQ(!r.fader->isHidden(), isLive);
             EXPECT_EQ(!r.onOff->isHidden(), isLive);
@@ -471,7 +471,7 @@ TEST_F(MixPageTest, TheRowsWithAPlaceAreTheOnesShownOnThePage) {
             for (int s = 1; s <= kSources; ++s) {
                 SCOPED_TRACE(std::to_string(variant) + "/" + std::to_string(code) + "/" +
                              std::to_string(s));
-                const CMixInPutCom::Row& r = Row(s);
+                const CMixPage::Row& r = Row(s);
                 const bool visible = !r.edit->isHidden() || !r.value->isHidden();
                 const bool inside = QRect(QPoint(0, 0), MixPageSize()).contains(r.edit->geometry());
                 EXPECT_EQ(visible && inside, MixRowHasPlace(s, variant));

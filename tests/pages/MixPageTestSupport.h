@@ -15,7 +15,7 @@
 #include "model/KTV_Data.h"
 #include "model/KTV_OutData.h"
 #include "model/ModelLock.h"
-#include "pages/input/MixInPutCom.h"
+#include "pages/input/MixPage.h"
 #include "pages/input/MixSnapshots.h"
 #include "platform/Skin.h"
 #include "platform/UiGlobals.h"
@@ -64,7 +64,7 @@ protected:
         });
         data = std::make_unique<CKTV_Data>();
         WithDeviceLock([&] { data->LoadFromImage(g_ParamImage, -1); });
-        page = std::make_unique<CMixInPutCom>();
+        page = std::make_unique<CMixPage>();
         page->resize(MixPageSize());
         page->SetView(&host);
         page->SetChannelArray(data.get());
@@ -81,7 +81,7 @@ protected:
     }
 
     CKTV_OutData* Out(int n) const { return data->GetOut(n); }
-    const CMixInPutCom::Row& Row(int source) const { return page->RowOf(source); }
+    const CMixPage::Row& Row(int source) const { return page->RowOf(source); }
     static uint8_t ImageLevel(int output, int source) {
         return WithDeviceLock([&] { return OutputBlock(output)[kOutMixAOffset - 1 + source]; });
     }
@@ -98,14 +98,14 @@ protected:
         unsigned indicator;
     };
     Shown ShownRow(int source) const {
-        const CMixInPutCom::Row& r = Row(source);
+        const CMixPage::Row& r = Row(source);
         return {r.edit->GetValue(), r.fader->GetValue(), r.greyFader->GetValue(),
                 r.value->text(),    r.onOff->GetCheck(), r.indicator->Current().bitmap};
     }
 
     PageHostDouble host;
     std::unique_ptr<CKTV_Data> data;
-    std::unique_ptr<CMixInPutCom> page;
+    std::unique_ptr<CMixPage> page;
     std::vector<CMessageBox::Shown> boxes;
     bool answerYes = false;
 

@@ -19,7 +19,7 @@ TEST_F(MixPageTest, ThePageAloneInBothLanguages) {
         ASSERT_EQ(shot.size(), MixPageSize());
         // The page picture of the language and the high-level rows: its
         // pixels where no control lies.
-        const QImage picture = skin::Image(CMixInPutCom::PagePicture(language, 1));
+        const QImage picture = skin::Image(CMixPage::PagePicture(language, 1));
         EXPECT_EQ(shot.pixel(20, 50), picture.pixel(20, 50));
         // Output 0's source 1 at 100: the thumb stands at the track's far end.
         EXPECT_NE(shot.pixel(590, 90), picture.pixel(590, 90));

@@ -5,9 +5,9 @@
 #include "tests/pages/OutputPageTestSupport.h"
 
 #include "controls/BitButton.h"
-#include "pages/output/DelayDlg.h"
+#include "pages/output/DelayUnitStrip.h"
 #include "pages/output/OutputSnapshots.h"
-#include "pages/output/PhaseSettingDlg.h"
+#include "pages/output/PhaseSettingsDialog.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -23,35 +23,35 @@ unsigned Picture(CBitButton* b) {
 }
 
 TEST_F(OutputPageTest, TheDelaySelectorChoosesAUnitForThePage) {
-    CDelayDlg* selector = page->DelaySelector();
+    CDelayUnitStrip* selector = page->DelaySelector();
     ASSERT_NE(selector, nullptr);
     EXPECT_TRUE(selector->isHidden());
     EXPECT_EQ(selector->geometry(), QRect(13, 241, 130, 211));
     ASSERT_TRUE(selector->IsMsSelected());
-    EXPECT_EQ(Picture(selector->Button(CDelayDlg::IDC_MS)), 4322u); // green Ms
-    EXPECT_EQ(Picture(selector->Button(CDelayDlg::IDC_CM)), 4323u); // grey Cm
+    EXPECT_EQ(Picture(selector->Button(CDelayUnitStrip::IDC_MS)), 4322u); // green Ms
+    EXPECT_EQ(Picture(selector->Button(CDelayUnitStrip::IDC_CM)), 4323u); // grey Cm
     WithDeviceLock([&] { Out(0).SetDelay(96); });
     page->RefreshChannel();
 
-    platform::SendMessage(selector, WM_COMMAND, CommandWParam(CDelayDlg::IDC_CM, 0), 0);
+    platform::SendMessage(selector, WM_COMMAND, CommandWParam(CDelayUnitStrip::IDC_CM, 0), 0);
     EXPECT_FALSE(selector->IsMsSelected());
     EXPECT_TRUE(selector->IsCmSelected());
-    EXPECT_EQ(Picture(selector->Button(CDelayDlg::IDC_MS)), 4320u);
-    EXPECT_EQ(Picture(selector->Button(CDelayDlg::IDC_CM)), 4325u);
+    EXPECT_EQ(Picture(selector->Button(CDelayUnitStrip::IDC_MS)), 4320u);
+    EXPECT_EQ(Picture(selector->Button(CDelayUnitStrip::IDC_CM)), 4325u);
     QApplication::processEvents(); // the posted choice reaches the page
-    EXPECT_EQ(Text(COutputDlg::IDC_DELAY), "69");
+    EXPECT_EQ(Text(COutputPage::IDC_DELAY), "69");
 
     // The language changes the pictures, not the unit.
     g_LanguageFlag = 1;
     page->FillFilterLists();
     EXPECT_TRUE(selector->IsCmSelected());
-    EXPECT_EQ(Picture(selector->Button(CDelayDlg::IDC_CM)), 4335u);
-    EXPECT_EQ(Picture(selector->Button(CDelayDlg::IDC_RESET)), 1166u);
+    EXPECT_EQ(Picture(selector->Button(CDelayUnitStrip::IDC_CM)), 4335u);
+    EXPECT_EQ(Picture(selector->Button(CDelayUnitStrip::IDC_RESET)), 1166u);
     // The same unit again is told again; the other buttons do nothing.
-    platform::SendMessage(selector, WM_COMMAND, CommandWParam(CDelayDlg::IDC_INCH, 0), 0);
-    platform::SendMessage(selector, WM_COMMAND, CommandWParam(CDelayDlg::IDC_RESET, 0), 0);
+    platform::SendMessage(selector, WM_COMMAND, CommandWParam(CDelayUnitStrip::IDC_INCH, 0), 0);
+    platform::SendMessage(selector, WM_COMMAND, CommandWParam(CDelayUnitStrip::IDC_RESET, 0), 0);
     QApplication::processEvents();
-    EXPECT_EQ(Text(COutputDlg::IDC_DELAY), "27");
+    EXPECT_EQ(Text(COutputPage::IDC_DELAY), "27");
     EXPECT_TRUE(selector->IsInchSelected());
     EXPECT_FALSE(selector->IsCmSelected());
 }
@@ -66,7 +66,7 @@ TEST_F(OutputPageTest, ThePhasePopUpShowsTheOutputAndChangesNothing) {
     });
     for (int language : {0, 1}) {
         g_LanguageFlag = language;
-        CPhaseSettingDlg dialog;
+        CPhaseSettingsDialog dialog;
         dialog.Setup(2, &Out(2), QStringLiteral("FR-Tweeter"));
         dialog.OnInitDialog();
         EXPECT_EQ(dialog.HeadingText(), QStringLiteral("CH3  FR-Tweeter"));
@@ -83,12 +83,12 @@ TEST_F(OutputPageTest, ThePhasePopUpShowsTheOutputAndChangesNothing) {
         // Moving the sliders and clicking the button change nothing and send nothing.
         dialog.PhaseSlider()->SetPos(150);
         EXPECT_EQ(platform::SendMessage(&dialog, WM_SLIDER_MOVED,
-                                        CPhaseSettingDlg::IDC_PHASE_SLIDER, 150),
+                                        CPhaseSettingsDialog::IDC_PHASE_SLIDER, 150),
                   1);
         EXPECT_EQ(
-            platform::SendMessage(&dialog, WM_SLIDER_MOVING, CPhaseSettingDlg::IDC_FREQ_SLIDER, 5),
+            platform::SendMessage(&dialog, WM_SLIDER_MOVING, CPhaseSettingsDialog::IDC_FREQ_SLIDER, 5),
             1);
-        platform::SendMessage(&dialog, WM_COMMAND, CommandWParam(CPhaseSettingDlg::IDC_POLARITY, 0),
+        platform::SendMessage(&dialog, WM_COMMAND, CommandWParam(CPhaseSettingsDialog::IDC_POLARITY, 0),
                               0);
         EXPECT_EQ(Out(2).GetAttackTime(), 100);
         EXPECT_EQ(Out(2).GetReleaseTime(), 1000);
@@ -111,7 +111,7 @@ TEST_F(OutputPageTest, ThePhasePopUpShowsTheOutputAndChangesNothing) {
 
 TEST_F(OutputPageTest, ThePhasePopUpOfANormalPolarityInChinese) {
     g_LanguageFlag = 1;
-    CPhaseSettingDlg dialog;
+    CPhaseSettingsDialog dialog;
     dialog.Setup(0, &Out(0), QString());
     dialog.OnInitDialog();
     EXPECT_EQ(Picture(dialog.PolarityButton()), 4380u);

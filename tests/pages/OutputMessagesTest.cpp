@@ -13,11 +13,11 @@ namespace {
 using namespace pagetest;
 
 // Counts the graph's notices the page receives.
-class NoticeCountingPage : public COutputDlg {
+class NoticeCountingPage : public COutputPage {
 public:
     LRESULT WindowProc(unsigned msg, WPARAM w, LPARAM l) override {
         if (msg == WM_GRAPH_BAND_CHANGED) ++notices;
-        return COutputDlg::WindowProc(msg, w, l);
+        return COutputPage::WindowProc(msg, w, l);
     }
     int notices = 0;
 };
@@ -36,19 +36,19 @@ TEST_F(OutputPageTest, EveryGraphCodeWithAndWithoutTheReleasedFlag) {
     counting.show();
     counting.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&counting));
-    CEqCurveStatic* graph = counting.Graph();
+    CEqGraph* graph = counting.Graph();
     const auto focused = [] { return ControlId(QApplication::focusWidget()); };
 
     for (int code = 0; code <= 32; ++code) {
         SCOPED_TRACE(code);
-        const int field = code == 31   ? COutputDlg::IDC_HPF_FREQ
-                          : code == 32 ? COutputDlg::IDC_LPF_FREQ
-                                       : COutputDlg::kBandGain + code;
+        const int field = code == 31   ? COutputPage::IDC_HPF_FREQ
+                          : code == 32 ? COutputPage::IDC_LPF_FREQ
+                                       : COutputPage::kBandGain + code;
         // Without the flag: the page takes the values, the focus stays.
-        counting.FocusField(COutputDlg::IDC_LEVEL);
+        counting.FocusField(COutputPage::IDC_LEVEL);
         if (code < 31) WithDeviceLock([&] { Band(0, code).SetGainCode(210 + code); });
         platform::SendMessage(&counting, WM_GRAPH_BAND_CHANGED, static_cast<WPARAM>(code), 768);
-        EXPECT_EQ(focused(), COutputDlg::IDC_LEVEL);
+        EXPECT_EQ(focused(), COutputPage::IDC_LEVEL);
         EXPECT_EQ(counting.HighlightedField(), counting.Field(field));
         if (code < 31) {
             EXPECT_EQ(counting.Field(field)->GetValue(), 210 + code);
@@ -67,9 +67,9 @@ TEST_F(OutputPageTest, EveryGraphCodeWithAndWithoutTheReleasedFlag) {
         EXPECT_EQ(focused(), field);
     }
     // Codes outside 0..32 do nothing.
-    counting.FocusField(COutputDlg::IDC_LEVEL);
+    counting.FocusField(COutputPage::IDC_LEVEL);
     platform::SendMessage(&counting, WM_GRAPH_BAND_CHANGED, 33, 768);
-    EXPECT_EQ(focused(), COutputDlg::IDC_LEVEL);
+    EXPECT_EQ(focused(), COutputPage::IDC_LEVEL);
 }
 
 TEST_F(OutputPageTest, TheCrossoverOnTheGraphSpreadsToTheLinkedOutputs) {
@@ -82,8 +82,8 @@ TEST_F(OutputPageTest, TheCrossoverOnTheGraphSpreadsToTheLinkedOutputs) {
     platform::SendMessage(page.get(), WM_GRAPH_BAND_CHANGED, 32, 768);
     EXPECT_EQ(Out(4).GetHighPass()->GetFreq(), 250);
     EXPECT_EQ(Out(4).GetLowPass()->GetFreq(), 3000);
-    EXPECT_EQ(Text(COutputDlg::IDC_HPF_FREQ), "250Hz");
-    EXPECT_EQ(Text(COutputDlg::IDC_LPF_FREQ), "3000Hz");
+    EXPECT_EQ(Text(COutputPage::IDC_HPF_FREQ), "250Hz");
+    EXPECT_EQ(Text(COutputPage::IDC_LPF_FREQ), "3000Hz");
     EXPECT_EQ(page->Graph()->GetSelectedBand(), 32);
     EXPECT_EQ(Out(5).GetHighPass()->GetFreq(), data->GetOut(6)->GetHighPass()->GetFreq());
 }
@@ -96,21 +96,21 @@ TEST_F(OutputPageTest, TheLevelSliderMovingAndMovedPostsTheLevelToTheView) {
     page->show();
     page->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(page.get()));
-    page->Slider(COutputDlg::IDC_LEVEL_SLIDER)->SetPos(450);
-    platform::SendMessage(page.get(), WM_SLIDER_MOVING, COutputDlg::IDC_LEVEL_SLIDER, 450);
-    page->Slider(COutputDlg::IDC_LEVEL_SLIDER)->SetPos(600);
-    platform::SendMessage(page.get(), WM_SLIDER_MOVED, COutputDlg::IDC_LEVEL_SLIDER, 600);
+    page->Slider(COutputPage::IDC_LEVEL_SLIDER)->SetPos(450);
+    platform::SendMessage(page.get(), WM_SLIDER_MOVING, COutputPage::IDC_LEVEL_SLIDER, 450);
+    page->Slider(COutputPage::IDC_LEVEL_SLIDER)->SetPos(600);
+    platform::SendMessage(page.get(), WM_SLIDER_MOVED, COutputPage::IDC_LEVEL_SLIDER, 600);
     ASSERT_EQ(host.posted.size(), 2u);
     EXPECT_EQ(host.posted[0],
               std::make_tuple(unsigned(WM_PAGE_OUTPUT_LEVEL), WPARAM(0), LPARAM(450)));
     EXPECT_EQ(host.posted[1],
               std::make_tuple(unsigned(WM_PAGE_OUTPUT_LEVEL), WPARAM(0), LPARAM(600)));
-    EXPECT_EQ(Text(COutputDlg::IDC_LEVEL), "0.0dB");
-    EXPECT_EQ(ControlId(QApplication::focusWidget()), COutputDlg::IDC_LEVEL);
+    EXPECT_EQ(Text(COutputPage::IDC_LEVEL), "0.0dB");
+    EXPECT_EQ(ControlId(QApplication::focusWidget()), COutputPage::IDC_LEVEL);
     EXPECT_EQ(host.modified[0], 1);
     // The field: the slider follows and the view hears of it.
-    Type(COutputDlg::IDC_LEVEL, "-20.0");
-    EXPECT_EQ(page->Slider(COutputDlg::IDC_LEVEL_SLIDER)->GetPos(), 400);
+    Type(COutputPage::IDC_LEVEL, "-20.0");
+    EXPECT_EQ(page->Slider(COutputPage::IDC_LEVEL_SLIDER)->GetPos(), 400);
     EXPECT_EQ(host.posted.back(),
               std::make_tuple(unsigned(WM_PAGE_OUTPUT_LEVEL), WPARAM(0), LPARAM(400)));
 }
@@ -121,42 +121,42 @@ TEST_F(OutputPageTest, TheLevelSliderMovingAndMovedPostsTheLevelToTheView) {
 
 TEST_F(OutputPageTest, TheEqModeQuestionAnsweredBothWays) {
     Boxes boxes(CMessageBox::Action::Cancel);
-    Command(COutputDlg::IDC_EQ_MODE);
+    Command(COutputPage::IDC_EQ_MODE);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, QStringLiteral("Whether the P.EQ Mode convert to G.EQ Mode?"));
     EXPECT_EQ(boxes.shown[0].caption, QStringLiteral("Prompting"));
-    EXPECT_EQ(page->XPButton(COutputDlg::IDC_EQ_MODE)->GetCheck(), 0);
+    EXPECT_EQ(page->XPButton(COutputPage::IDC_EQ_MODE)->GetCheck(), 0);
     EXPECT_EQ(Out(0).GetEqMode(), 0);
     EXPECT_EQ(host.Count("reset eq"), 0);
 
     boxes.AnswerYes();
-    Command(COutputDlg::IDC_EQ_MODE);
-    EXPECT_EQ(page->XPButton(COutputDlg::IDC_EQ_MODE)->GetCheck(), 1);
+    Command(COutputPage::IDC_EQ_MODE);
+    EXPECT_EQ(page->XPButton(COutputPage::IDC_EQ_MODE)->GetCheck(), 1);
     EXPECT_EQ(Out(0).GetEqMode(), 1);
-    EXPECT_FALSE(page->Field(COutputDlg::kBandFreq + 3)->isEnabled());
+    EXPECT_FALSE(page->Field(COutputPage::kBandFreq + 3)->isEnabled());
     EXPECT_EQ(host.Count("reset eq"), 1);
 
     g_LanguageFlag = 1;
     boxes.AnswerNo();
-    Command(COutputDlg::IDC_EQ_MODE);
+    Command(COutputPage::IDC_EQ_MODE);
     EXPECT_EQ(boxes.shown.back().text, Utf8Text("是否把图示均衡模式转换为参量均衡模式?"));
     EXPECT_EQ(boxes.shown.back().caption, Utf8Text("提示"));
     EXPECT_EQ(Out(0).GetEqMode(), 1);
     boxes.AnswerYes();
-    Command(COutputDlg::IDC_EQ_MODE);
+    Command(COutputPage::IDC_EQ_MODE);
     EXPECT_EQ(Out(0).GetEqMode(), 0);
-    EXPECT_TRUE(page->Field(COutputDlg::kBandFreq + 3)->isEnabled());
+    EXPECT_TRUE(page->Field(COutputPage::kBandFreq + 3)->isEnabled());
     EXPECT_EQ(host.Count("reset eq"), 2);
 }
 
 TEST_F(OutputPageTest, TheEqResetQuestionAnsweredBothWays) {
     Boxes boxes(CMessageBox::Action::Cancel);
-    Command(COutputDlg::IDC_EQ_RESET);
+    Command(COutputPage::IDC_EQ_RESET);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, QStringLiteral("Whether the reset All EQ?"));
     EXPECT_EQ(host.Count("reset eq"), 0);
     boxes.AnswerYes();
-    Command(COutputDlg::IDC_EQ_RESET);
+    Command(COutputPage::IDC_EQ_RESET);
     EXPECT_EQ(host.Count("reset eq"), 1);
 }
 
@@ -165,19 +165,19 @@ TEST_F(OutputPageTest, TheEqResetQuestionAnsweredBothWays) {
 // ---------------------------------------------------------------------------
 
 // Records, at each step of the joint-debug result, whether the lock was held.
-class BracketPage : public COutputDlg {
+class BracketPage : public COutputPage {
 public:
     void MuteMaskOutputs(int output, bool begin) override {
         steps.push_back(std::string(begin ? "mute" : "unmute") + (LockFree() ? "" : " (locked)"));
-        COutputDlg::MuteMaskOutputs(output, begin);
+        COutputPage::MuteMaskOutputs(output, begin);
     }
     void CopyToLinkedOutputs(int output) override {
         steps.push_back(std::string("copy") + (LockFree() ? "" : " (locked)"));
-        COutputDlg::CopyToLinkedOutputs(output);
+        COutputPage::CopyToLinkedOutputs(output);
     }
     void RefreshMaskPanels(int output, int mask) override {
         steps.push_back(std::string("panels") + (LockFree() ? "" : " (locked)"));
-        COutputDlg::RefreshMaskPanels(output, mask);
+        COutputPage::RefreshMaskPanels(output, mask);
     }
     std::vector<std::string> steps;
 };
@@ -245,27 +245,27 @@ TEST_F(OutputPageTest, PasteBandFocusPageButtonAndTheHighPassList) {
     EXPECT_EQ(host.Count("paste 3 0"), 1);
 
     platform::SendMessage(page.get(), WM_BAND_FOCUS, 12, 0);
-    EXPECT_EQ(ControlId(QApplication::focusWidget()), COutputDlg::kBandGain + 12);
+    EXPECT_EQ(ControlId(QApplication::focusWidget()), COutputPage::kBandGain + 12);
     EXPECT_EQ(page->HighlightedLabel(), page->BandLabel(12));
     platform::SendMessage(page.get(), WM_BAND_FOCUS, 32, 0);
-    EXPECT_EQ(ControlId(QApplication::focusWidget()), COutputDlg::IDC_LPF_FREQ);
+    EXPECT_EQ(ControlId(QApplication::focusWidget()), COutputPage::IDC_LPF_FREQ);
     EXPECT_EQ(page->HighlightedLabel(), nullptr);
     platform::SendMessage(page.get(), WM_BAND_FOCUS, 40, 0);
-    EXPECT_EQ(ControlId(QApplication::focusWidget()), COutputDlg::IDC_LPF_FREQ);
+    EXPECT_EQ(ControlId(QApplication::focusWidget()), COutputPage::IDC_LPF_FREQ);
 
-    Command(COutputDlg::IDC_PAGE_BUTTON);
+    Command(COutputPage::IDC_PAGE_BUTTON);
     ASSERT_FALSE(host.posted.empty());
     EXPECT_EQ(host.posted.back(), std::make_tuple(unsigned(WM_PAGE_REQUEST), WPARAM(0), LPARAM(0)));
 
     // The third-octave list: 1 kHz, but never above the low-pass.
     g_LinkKey[6] = 0;
     WithDeviceLock([&] { Out(0).GetLowPass()->SetFreq(800, 0); });
-    page->List(COutputDlg::IDC_HPF_LIST)->SetCurSel(17);
-    platform::SendMessage(page.get(), WM_DROP_CHOICE, COutputDlg::kListHpfFreq, 17);
+    page->List(COutputPage::IDC_HPF_LIST)->SetCurSel(17);
+    platform::SendMessage(page.get(), WM_DROP_CHOICE, COutputPage::kListHpfFreq, 17);
     EXPECT_EQ(Out(0).GetHighPass()->GetFreq(), 800);
     EXPECT_EQ(Out(6).GetHighPass()->GetFreq(), 800);
-    page->List(COutputDlg::IDC_HPF_LIST)->SetCurSel(7);
-    platform::SendMessage(page.get(), WM_DROP_CHOICE, COutputDlg::kListHpfFreq, 7);
+    page->List(COutputPage::IDC_HPF_LIST)->SetCurSel(7);
+    platform::SendMessage(page.get(), WM_DROP_CHOICE, COutputPage::kListHpfFreq, 7);
     EXPECT_EQ(Out(0).GetHighPass()->GetFreq(), 100);
     EXPECT_EQ(page->Graph()->GetSelectedBand(), 31);
 }

@@ -8,7 +8,7 @@
 #include "controls/BitButton.h"
 #include "controls/core/NumValue.h"
 #include "model/ValueScale.h"
-#include "pages/output/Changnal_Line.h"
+#include "pages/output/CurveToggleStrip.h"
 
 #include <QKeyEvent>
 
@@ -17,11 +17,11 @@ namespace {
 using namespace pagetest;
 
 // Counts the page's refreshes.
-class CountingPage : public COutputDlg {
+class CountingPage : public COutputPage {
 public:
     void RefreshChannel() override {
         ++refreshes;
-        COutputDlg::RefreshChannel();
+        COutputPage::RefreshChannel();
     }
     int refreshes = 0;
 };
@@ -73,41 +73,41 @@ TEST_F(OutputPageTest, ARefreshShowsEveryFieldKindOfTheOutputInBothLanguages) {
             page->SelectOutput(2);
         else
             page->RefreshChannel();
-        EXPECT_EQ(Text(COutputDlg::kBandFreq + 5), "1234");
-        EXPECT_EQ(Text(COutputDlg::kBandQ + 5), QText(40));
-        EXPECT_EQ(Text(COutputDlg::kBandGain + 5), "3.5");
-        EXPECT_EQ(page->Slider(COutputDlg::kBandSlider + 5)->GetValue(), 235);
-        EXPECT_EQ(page->XPButton(COutputDlg::kBandBypass + 5)->GetCheck(), 0);
-        EXPECT_EQ(page->XPButton(COutputDlg::kBandBypass + 7)->GetCheck(),
+        EXPECT_EQ(Text(COutputPage::kBandFreq + 5), "1234");
+        EXPECT_EQ(Text(COutputPage::kBandQ + 5), QText(40));
+        EXPECT_EQ(Text(COutputPage::kBandGain + 5), "3.5");
+        EXPECT_EQ(page->Slider(COutputPage::kBandSlider + 5)->GetValue(), 235);
+        EXPECT_EQ(page->XPButton(COutputPage::kBandBypass + 5)->GetCheck(), 0);
+        EXPECT_EQ(page->XPButton(COutputPage::kBandBypass + 7)->GetCheck(),
                   1); // flat counts as bypassed
-        EXPECT_EQ(page->XPButton(COutputDlg::kBandBypass + 9)->GetCheck(), 1);
-        EXPECT_EQ(Text(COutputDlg::kBandGain + 9), "0.0");
-        EXPECT_EQ(page->Slider(COutputDlg::kBandSlider + 9)->GetValue(), 200);
+        EXPECT_EQ(page->XPButton(COutputPage::kBandBypass + 9)->GetCheck(), 1);
+        EXPECT_EQ(Text(COutputPage::kBandGain + 9), "0.0");
+        EXPECT_EQ(page->Slider(COutputPage::kBandSlider + 9)->GetValue(), 200);
         // The phase band shows the top frequency; the phase field its degrees.
-        EXPECT_EQ(Text(COutputDlg::kBandFreq + 30), "20000");
-        EXPECT_EQ(Text(COutputDlg::IDC_PHASE), Utf8Text("160°"));
-        EXPECT_EQ(Text(COutputDlg::IDC_HPF_FREQ), "80Hz");
-        EXPECT_EQ(page->List(COutputDlg::IDC_HPF_SLOPE)->text(), "24dB/Oct");
-        EXPECT_EQ(page->List(COutputDlg::IDC_HPF_FAMILY)->text(), Utf8Text(l.family));
-        EXPECT_FALSE(page->List(COutputDlg::IDC_HPF_FAMILY)->isHidden());
-        EXPECT_EQ(Text(COutputDlg::IDC_LPF_FREQ), "5000Hz");
-        EXPECT_EQ(page->List(COutputDlg::IDC_LPF_SLOPE)->text(), "6dB/Oct");
-        EXPECT_TRUE(page->List(COutputDlg::IDC_LPF_FAMILY)->isHidden()); // 6 dB/Oct has no family
-        EXPECT_EQ(Text(COutputDlg::IDC_LEVEL), "-15.0dB");
-        EXPECT_EQ(page->Slider(COutputDlg::IDC_LEVEL_SLIDER)->GetPos(), 450);
-        EXPECT_EQ(Text(COutputDlg::IDC_DELAY), "2.000");
-        EXPECT_EQ(page->List(COutputDlg::IDC_DELAY_UNIT)->text(), Utf8Text(l.unit));
-        EXPECT_EQ(page->BitButton(COutputDlg::IDC_POLARITY)->GetCheck(), 1);
-        EXPECT_EQ(page->BitButton(COutputDlg::IDC_MUTE)->GetCheck(), 1); // checked while off
+        EXPECT_EQ(Text(COutputPage::kBandFreq + 30), "20000");
+        EXPECT_EQ(Text(COutputPage::IDC_PHASE), Utf8Text("160°"));
+        EXPECT_EQ(Text(COutputPage::IDC_HPF_FREQ), "80Hz");
+        EXPECT_EQ(page->List(COutputPage::IDC_HPF_SLOPE)->text(), "24dB/Oct");
+        EXPECT_EQ(page->List(COutputPage::IDC_HPF_FAMILY)->text(), Utf8Text(l.family));
+        EXPECT_FALSE(page->List(COutputPage::IDC_HPF_FAMILY)->isHidden());
+        EXPECT_EQ(Text(COutputPage::IDC_LPF_FREQ), "5000Hz");
+        EXPECT_EQ(page->List(COutputPage::IDC_LPF_SLOPE)->text(), "6dB/Oct");
+        EXPECT_TRUE(page->List(COutputPage::IDC_LPF_FAMILY)->isHidden()); // 6 dB/Oct has no family
+        EXPECT_EQ(Text(COutputPage::IDC_LEVEL), "-15.0dB");
+        EXPECT_EQ(page->Slider(COutputPage::IDC_LEVEL_SLIDER)->GetPos(), 450);
+        EXPECT_EQ(Text(COutputPage::IDC_DELAY), "2.000");
+        EXPECT_EQ(page->List(COutputPage::IDC_DELAY_UNIT)->text(), Utf8Text(l.unit));
+        EXPECT_EQ(page->BitButton(COutputPage::IDC_POLARITY)->GetCheck(), 1);
+        EXPECT_EQ(page->BitButton(COutputPage::IDC_MUTE)->GetCheck(), 1); // checked while off
         EXPECT_EQ(page->Graph()->GetOutputIndex(), 2);
 
         g_DelayUnit = 1;
         page->RefreshChannel();
-        EXPECT_EQ(Text(COutputDlg::IDC_DELAY), "69"); // 2 ms at 346 m/s
+        EXPECT_EQ(Text(COutputPage::IDC_DELAY), "69"); // 2 ms at 346 m/s
         page->SelectOutput(4);
-        EXPECT_EQ(Text(COutputDlg::IDC_LEVEL), Utf8Text(l.off));
-        EXPECT_EQ(Text(COutputDlg::kBandFreq + 30), "20000"); // an ordinary top band
-        EXPECT_EQ(Text(COutputDlg::IDC_PHASE), Utf8Text("0°"));
+        EXPECT_EQ(Text(COutputPage::IDC_LEVEL), Utf8Text(l.off));
+        EXPECT_EQ(Text(COutputPage::kBandFreq + 30), "20000"); // an ordinary top band
+        EXPECT_EQ(Text(COutputPage::IDC_PHASE), Utf8Text("0°"));
         page->SelectOutput(2);
     }
 }
@@ -127,7 +127,7 @@ TEST_F(OutputPageTest, SelectingAnyOutputRefreshesThePageExactlyOnce) {
         counting.SelectOutput(n);
         EXPECT_EQ(counting.refreshes, 1) << n;
         EXPECT_EQ(g_CurrentOutput, n);
-        EXPECT_EQ(counting.Field(COutputDlg::IDC_LEVEL)->GetValue(), 100 + 10 * n);
+        EXPECT_EQ(counting.Field(COutputPage::IDC_LEVEL)->GetValue(), 100 + 10 * n);
         EXPECT_TRUE(counting.Panel(n).selected);
         counting.SelectOutput(n); // the current output: nothing
         EXPECT_EQ(counting.refreshes, 1) << n;
@@ -138,7 +138,7 @@ TEST_F(OutputPageTest, AStoredSpeakerTypeAbove24ActsAsNoneAndStaysStored) {
     for (uint8_t type : {uint8_t(25), uint8_t(30), uint8_t(255)}) {
         g_OutputSpeakerType[0] = type;
         g_OutputSpeakerType[3] = 7; // front right tweeter
-        EXPECT_EQ(COutputDlg::PageSpeakerType(0), 0);
+        EXPECT_EQ(COutputPage::PageSpeakerType(0), 0);
         ASSERT_EQ(page->RefreshAll(), 1);
         page->SelectOutput(3);
         page->SelectOutput(0);
@@ -167,11 +167,11 @@ TEST_F(OutputPageTest, AValueOutOfRangeAsksOnceShowsTheRestAndNeverLoops) {
     });
     page->RefreshChannel();
     EXPECT_EQ(boxes.Count(kDataException), 1);
-    EXPECT_EQ(Text(COutputDlg::kBandGain + 3), "12.0");
-    EXPECT_EQ(Text(COutputDlg::kBandFreq + 4), "20000");
-    EXPECT_EQ(Text(COutputDlg::kBandGain + 6), "-12.0");
-    EXPECT_EQ(Text(COutputDlg::kBandFreq + 10), "777");
-    EXPECT_EQ(Text(COutputDlg::IDC_LEVEL), "-30.0dB");
+    EXPECT_EQ(Text(COutputPage::kBandGain + 3), "12.0");
+    EXPECT_EQ(Text(COutputPage::kBandFreq + 4), "20000");
+    EXPECT_EQ(Text(COutputPage::kBandGain + 6), "-12.0");
+    EXPECT_EQ(Text(COutputPage::kBandFreq + 10), "777");
+    EXPECT_EQ(Text(COutputPage::IDC_LEVEL), "-30.0dB");
     EXPECT_EQ(host.resyncs, 0);
     // The same data again (another refresh, another load): no question.
     page->RefreshChannel();
@@ -185,8 +185,8 @@ TEST_F(OutputPageTest, AValueOutOfRangeAsksOnceShowsTheRestAndNeverLoops) {
     EXPECT_FALSE(page->RefreshChannelChecked());
     EXPECT_EQ(boxes.Count(kDataException), 2);
     EXPECT_EQ(host.resyncs, 1);
-    EXPECT_EQ(Text(COutputDlg::kBandFreq + 10), "777");
-    EXPECT_EQ(Text(COutputDlg::kBandGain + 8), "12.0");
+    EXPECT_EQ(Text(COutputPage::kBandFreq + 10), "777");
+    EXPECT_EQ(Text(COutputPage::kBandGain + 8), "12.0");
     // The device sends the same bytes back: shown, not asked, not read again.
     EXPECT_TRUE(page->RefreshChannelChecked());
     EXPECT_EQ(boxes.Count(kDataException), 2);
@@ -216,40 +216,40 @@ TEST_F(OutputPageTest, BandEditsChangeTheModelAndMarkOnlyWhileSynchronised) {
         g_DeviceSynced = synced;
         WithDeviceLock([&] { data->ClearChangeFlags(0); });
         const int band = 5 + synced;
-        Type(COutputDlg::kBandGain + band, "4.5");
+        Type(COutputPage::kBandGain + band, "4.5");
         EXPECT_EQ(Band(0, band).GetGainCode(), 245);
         EXPECT_EQ(Band(0, band).IsChanged(), synced);
-        EXPECT_EQ(page->XPButton(COutputDlg::kBandBypass + band)->GetCheck(), 0);
-        EXPECT_EQ(page->Slider(COutputDlg::kBandSlider + band)->GetValue(), 245);
+        EXPECT_EQ(page->XPButton(COutputPage::kBandBypass + band)->GetCheck(), 0);
+        EXPECT_EQ(page->Slider(COutputPage::kBandSlider + band)->GetValue(), 245);
 
         WithDeviceLock([&] { data->ClearChangeFlags(0); });
-        Type(COutputDlg::kBandFreq + band, "1500");
+        Type(COutputPage::kBandFreq + band, "1500");
         EXPECT_EQ(Band(0, band).GetFreq(), 1500);
         EXPECT_EQ(Band(0, band).IsChanged(), synced);
 
         WithDeviceLock([&] { data->ClearChangeFlags(0); });
         const int q = Band(0, band).GetBandwidthCode();
-        page->Spin(COutputDlg::kBandQSpin + band)
+        page->Spin(COutputPage::kBandQSpin + band)
             ->ArrowStep(1, false); // the spin shares the worker
         EXPECT_EQ(Band(0, band).GetBandwidthCode(), q + 1);
         EXPECT_EQ(Band(0, band).IsChanged(), synced);
 
         // The lamp bypasses the band and keeps its gain.
         WithDeviceLock([&] { data->ClearChangeFlags(0); });
-        Command(COutputDlg::kBandBypass + band);
+        Command(COutputPage::kBandBypass + band);
         EXPECT_TRUE(Band(0, band).IsBypassedOrFlat());
         EXPECT_EQ(Band(0, band).IsChanged(), synced);
-        EXPECT_EQ(Text(COutputDlg::kBandGain + band), "0.0");
-        Command(COutputDlg::kBandBypass + band);
-        EXPECT_EQ(Text(COutputDlg::kBandGain + band), "4.5");
-        EXPECT_EQ(page->Slider(COutputDlg::kBandSlider + band)->GetValue(), 245);
+        EXPECT_EQ(Text(COutputPage::kBandGain + band), "0.0");
+        Command(COutputPage::kBandBypass + band);
+        EXPECT_EQ(Text(COutputPage::kBandGain + band), "4.5");
+        EXPECT_EQ(page->Slider(COutputPage::kBandSlider + band)->GetValue(), 245);
 
         // Exactly 0 dB lights the lamp.
-        Type(COutputDlg::kBandGain + band, "0");
-        EXPECT_EQ(page->XPButton(COutputDlg::kBandBypass + band)->GetCheck(), 1);
+        Type(COutputPage::kBandGain + band, "0");
+        EXPECT_EQ(page->XPButton(COutputPage::kBandBypass + band)->GetCheck(), 1);
         EXPECT_EQ(page->Graph()->GetSelectedBand(), band);
         EXPECT_EQ(page->HighlightedLabel(), page->BandLabel(band));
-        EXPECT_EQ(page->HighlightedField(), page->Field(COutputDlg::kBandGain + band));
+        EXPECT_EQ(page->HighlightedField(), page->Field(COutputPage::kBandGain + band));
         EXPECT_EQ(host.modified[0], 1);
     }
 }
@@ -259,7 +259,7 @@ TEST_F(OutputPageTest, TheTopBandLeavesItsPhaseSettingOnAFrequencyOrQEdit) {
         WithDeviceLock([&] {
             Band(n, 30).SetKind(FilterKind::Special);
             Band(n, 30).SetFreq(100, 0);
-            Band(n, 30).SetBandwidthCode(COutputDlg::kPhaseBandwidth);
+            Band(n, 30).SetBandwidthCode(COutputPage::kPhaseBandwidth);
         });
     };
     g_LinkKey[1] = 0;
@@ -268,19 +268,19 @@ TEST_F(OutputPageTest, TheTopBandLeavesItsPhaseSettingOnAFrequencyOrQEdit) {
     page->RefreshChannel();
     EXPECT_EQ(page->PhaseValue(), 100);
     // The top frequency again changes nothing.
-    Type(COutputDlg::kBandFreq + 30, "20000");
+    Type(COutputPage::kBandFreq + 30, "20000");
     EXPECT_EQ(Band(0, 30).GetKind(), FilterKind::Special);
     // Another frequency: an ordinary band there, the phase at 0 degrees.
-    Type(COutputDlg::kBandFreq + 30, "12000");
+    Type(COutputPage::kBandFreq + 30, "12000");
     EXPECT_EQ(Band(0, 30).GetKind(), FilterKind::Peaking);
     EXPECT_EQ(Band(0, 30).GetFreq(), 12000);
     EXPECT_EQ(Band(1, 30).GetKind(), FilterKind::Peaking);
-    EXPECT_EQ(Text(COutputDlg::IDC_PHASE), Utf8Text("0°"));
+    EXPECT_EQ(Text(COutputPage::IDC_PHASE), Utf8Text("0°"));
     // A Q edit of a phase band: an ordinary band at 20 kHz with that Q, here and linked.
     makePhase(0);
     makePhase(1);
     page->RefreshChannel();
-    Type(COutputDlg::kBandQ + 30, "1.0");
+    Type(COutputPage::kBandQ + 30, "1.0");
     for (int n : {0, 1}) {
         EXPECT_EQ(Band(n, 30).GetKind(), FilterKind::Peaking) << n;
         EXPECT_EQ(Band(n, 30).GetFreq(), 20000) << n;
@@ -303,15 +303,15 @@ TEST_F(OutputPageTest, EditsReachTheOutputsWithTheSameLinkKeyAndNoOther) {
     const int hpf2 = Out(2).GetHighPass()->GetFreq();
     const int slope2 = Out(2).GetLowPass()->GetSlope();
     page->RefreshChannel();
-    Type(COutputDlg::kBandGain + 5, "4.5");
-    Type(COutputDlg::kBandFreq + 6, "2000");
-    Type(COutputDlg::kBandQ + 7, "1.0");
-    Command(COutputDlg::kBandBypass + 8);
-    Type(COutputDlg::IDC_HPF_FREQ, "5000");
-    page->List(COutputDlg::IDC_LPF_SLOPE)->SetCurSel(4);
-    platform::SendMessage(page.get(), WM_DROP_CHOICE, COutputDlg::kListLpfSlope, 4);
-    page->List(COutputDlg::IDC_HPF_FAMILY)->SetCurSel(1);
-    platform::SendMessage(page.get(), WM_DROP_CHOICE, COutputDlg::kListHpfFamily, 1);
+    Type(COutputPage::kBandGain + 5, "4.5");
+    Type(COutputPage::kBandFreq + 6, "2000");
+    Type(COutputPage::kBandQ + 7, "1.0");
+    Command(COutputPage::kBandBypass + 8);
+    Type(COutputPage::IDC_HPF_FREQ, "5000");
+    page->List(COutputPage::IDC_LPF_SLOPE)->SetCurSel(4);
+    platform::SendMessage(page.get(), WM_DROP_CHOICE, COutputPage::kListLpfSlope, 4);
+    page->List(COutputPage::IDC_HPF_FAMILY)->SetCurSel(1);
+    platform::SendMessage(page.get(), WM_DROP_CHOICE, COutputPage::kListHpfFamily, 1);
     for (int n : {1, 3}) {
         SCOPED_TRACE(n);
         EXPECT_EQ(Band(n, 5).GetGainCode(), 245);
@@ -335,7 +335,7 @@ TEST_F(OutputPageTest, EditsReachTheOutputsWithTheSameLinkKeyAndNoOther) {
     // Unlinked again: the edit stays on the current output.
     g_LinkKey[1] = 1;
     g_LinkKey[3] = 3;
-    Type(COutputDlg::kBandGain + 5, "-3.0");
+    Type(COutputPage::kBandGain + 5, "-3.0");
     EXPECT_EQ(Band(0, 5).GetGainCode(), 170);
     EXPECT_EQ(Band(1, 5).GetGainCode(), 245);
 }
@@ -358,30 +358,30 @@ TEST_F(OutputPageTest, AGraphDragSpreadsTheBandButABypassedBandKeepsTheLinkedGai
     EXPECT_EQ(Band(1, 4).GetFreq(), 2000);
     EXPECT_EQ(Band(1, 4).GetBandwidthCode(), 80);
     EXPECT_EQ(Band(1, 4).GetGainCode(), 260); // not the 0 dB it draws with
-    EXPECT_EQ(Text(COutputDlg::kBandFreq + 4), "2000");
-    EXPECT_EQ(Text(COutputDlg::kBandGain + 4), "0.0");
-    EXPECT_EQ(page->XPButton(COutputDlg::kBandBypass + 4)->GetCheck(), 1);
+    EXPECT_EQ(Text(COutputPage::kBandFreq + 4), "2000");
+    EXPECT_EQ(Text(COutputPage::kBandGain + 4), "0.0");
+    EXPECT_EQ(page->XPButton(COutputPage::kBandBypass + 4)->GetCheck(), 1);
     platform::SendMessage(page.get(), WM_GRAPH_BAND_CHANGED, 6, 768);
     EXPECT_EQ(Band(1, 6).GetFreq(), 3000);
     EXPECT_EQ(Band(1, 6).GetGainCode(), 250);
-    EXPECT_EQ(Text(COutputDlg::kBandGain + 6), "5.0");
-    EXPECT_EQ(page->Slider(COutputDlg::kBandSlider + 6)->GetValue(), 250);
-    EXPECT_EQ(page->HighlightedField(), page->Field(COutputDlg::kBandGain + 6));
+    EXPECT_EQ(Text(COutputPage::kBandGain + 6), "5.0");
+    EXPECT_EQ(page->Slider(COutputPage::kBandSlider + 6)->GetValue(), 250);
+    EXPECT_EQ(page->HighlightedField(), page->Field(COutputPage::kBandGain + 6));
 }
 
 TEST_F(OutputPageTest, ABandSliderMovesTheGainOfTheBandAndItsLinks) {
     g_LinkKey[2] = 0;
-    page->Slider(COutputDlg::kBandSlider + 12)->SetValue(290);
-    platform::SendMessage(page.get(), WM_SLIDER_MOVING, COutputDlg::kBandSlider + 12, 30);
+    page->Slider(COutputPage::kBandSlider + 12)->SetValue(290);
+    platform::SendMessage(page.get(), WM_SLIDER_MOVING, COutputPage::kBandSlider + 12, 30);
     EXPECT_EQ(Band(0, 12).GetGainCode(), 290);
     EXPECT_EQ(Band(2, 12).GetGainCode(), 290);
-    EXPECT_EQ(Text(COutputDlg::kBandGain + 12), "9.0");
+    EXPECT_EQ(Text(COutputPage::kBandGain + 12), "9.0");
     EXPECT_EQ(page->Graph()->GetSelectedBand(), 12);
-    page->Slider(COutputDlg::kBandSlider + 12)->SetValue(200);
-    platform::SendMessage(page.get(), WM_SLIDER_MOVED, COutputDlg::kBandSlider + 12, 120);
+    page->Slider(COutputPage::kBandSlider + 12)->SetValue(200);
+    platform::SendMessage(page.get(), WM_SLIDER_MOVED, COutputPage::kBandSlider + 12, 120);
     EXPECT_EQ(Band(0, 12).GetGainCode(), 200);
-    EXPECT_EQ(page->XPButton(COutputDlg::kBandBypass + 12)->GetCheck(), 1);
-    EXPECT_EQ(page->HighlightedField(), page->Field(COutputDlg::kBandGain + 12));
+    EXPECT_EQ(page->XPButton(COutputPage::kBandBypass + 12)->GetCheck(), 1);
+    EXPECT_EQ(page->HighlightedField(), page->Field(COutputPage::kBandGain + 12));
 }
 
 // ---------------------------------------------------------------------------
@@ -397,8 +397,8 @@ TEST_F(OutputPageTest, BypassAllQueuesItsFramesInOnePieceUnderTheLock) {
         Band(1, 5).SetGainCode(260);
     });
     page->RefreshChannel();
-    ASSERT_EQ(page->XPButton(COutputDlg::IDC_ALL_BYPASS)->GetCheck(), 0);
-    Command(COutputDlg::IDC_ALL_BYPASS);
+    ASSERT_EQ(page->XPButton(COutputPage::IDC_ALL_BYPASS)->GetCheck(), 0);
+    Command(COutputPage::IDC_ALL_BYPASS);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, QStringLiteral("Whether ByPass All EQ?"));
     EXPECT_EQ(host.calls,
@@ -418,34 +418,34 @@ TEST_F(OutputPageTest, BypassAllQueuesItsFramesInOnePieceUnderTheLock) {
     // Band 5 of both outputs goes out flat, and keeps its gain.
     EXPECT_EQ(GetU16(&frames[5].payload[5 * 8 + 2]), 600);
     EXPECT_EQ(GetU16(&frames[8].payload[5 * 8 + 2]), 600);
-    EXPECT_EQ(page->XPButton(COutputDlg::IDC_ALL_BYPASS)->GetCheck(), 1);
-    EXPECT_EQ(Text(COutputDlg::kBandGain + 5), "0.0");
+    EXPECT_EQ(page->XPButton(COutputPage::IDC_ALL_BYPASS)->GetCheck(), 1);
+    EXPECT_EQ(Text(COutputPage::kBandGain + 5), "0.0");
     EXPECT_NEAR(Band(1, 5).GetGain(), 6.0, 1e-9);
 
     // Restoring: the question, then the gains come back.
-    Command(COutputDlg::IDC_ALL_BYPASS);
+    Command(COutputPage::IDC_ALL_BYPASS);
     ASSERT_EQ(boxes.shown.size(), 2u);
     EXPECT_EQ(boxes.shown[1].text, QStringLiteral("Whether Restore All EQ?"));
     EXPECT_EQ(Band(0, 5).GetGainCode(), 230);
     EXPECT_EQ(Band(1, 5).GetGainCode(), 260);
-    EXPECT_EQ(Text(COutputDlg::kBandGain + 5), "3.0");
+    EXPECT_EQ(Text(COutputPage::kBandGain + 5), "3.0");
 }
 
 TEST_F(OutputPageTest, BypassAllAnsweredNoOrWithNothingToRestoreChangesNothing) {
     Connect();
     Boxes boxes(CMessageBox::Action::Cancel);
     // Every band flat: the button shows "restore", and a click has nothing to do.
-    ASSERT_EQ(page->XPButton(COutputDlg::IDC_ALL_BYPASS)->GetCheck(), 1);
-    Command(COutputDlg::IDC_ALL_BYPASS);
+    ASSERT_EQ(page->XPButton(COutputPage::IDC_ALL_BYPASS)->GetCheck(), 1);
+    Command(COutputPage::IDC_ALL_BYPASS);
     EXPECT_TRUE(boxes.shown.empty());
-    EXPECT_EQ(page->XPButton(COutputDlg::IDC_ALL_BYPASS)->GetCheck(), 1);
+    EXPECT_EQ(page->XPButton(COutputPage::IDC_ALL_BYPASS)->GetCheck(), 1);
     EXPECT_TRUE(Queued(session->Command()).empty());
 
     WithDeviceLock([&] { Band(0, 5).SetGainCode(230); });
     page->RefreshChannel();
-    Command(COutputDlg::IDC_ALL_BYPASS);
+    Command(COutputPage::IDC_ALL_BYPASS);
     EXPECT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(page->XPButton(COutputDlg::IDC_ALL_BYPASS)->GetCheck(), 0);
+    EXPECT_EQ(page->XPButton(COutputPage::IDC_ALL_BYPASS)->GetCheck(), 0);
     EXPECT_EQ(Band(0, 5).GetGainCode(), 230);
     EXPECT_FALSE(Band(0, 5).IsBypassedOrFlat());
     EXPECT_TRUE(Queued(session->Command()).empty());
@@ -464,10 +464,10 @@ TEST_F(OutputPageTest, TheCrossoverFrequenciesMeetButNeverCross) {
         const char* shown;
     };
     const Case cases[] = {
-        {100, 2000, COutputDlg::IDC_HPF_FREQ, "5000", 2000, 2000, "2000Hz"},
-        {300, 20000, COutputDlg::IDC_LPF_FREQ, "100", 300, 300, "300Hz"},
-        {100, 2000, COutputDlg::IDC_HPF_FREQ, "2000", 2000, 2000, "2000Hz"},
-        {100, 2000, COutputDlg::IDC_LPF_FREQ, "1500", 100, 1500, "1500Hz"},
+        {100, 2000, COutputPage::IDC_HPF_FREQ, "5000", 2000, 2000, "2000Hz"},
+        {300, 20000, COutputPage::IDC_LPF_FREQ, "100", 300, 300, "300Hz"},
+        {100, 2000, COutputPage::IDC_HPF_FREQ, "2000", 2000, 2000, "2000Hz"},
+        {100, 2000, COutputPage::IDC_LPF_FREQ, "1500", 100, 1500, "1500Hz"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -480,7 +480,7 @@ TEST_F(OutputPageTest, TheCrossoverFrequenciesMeetButNeverCross) {
         EXPECT_EQ(Out(0).GetHighPass()->GetFreq(), c.wantHpf);
         EXPECT_EQ(Out(0).GetLowPass()->GetFreq(), c.wantLpf);
         EXPECT_EQ(Text(c.field), QString::fromLatin1(c.shown));
-        EXPECT_EQ(page->Graph()->GetSelectedBand(), c.field == COutputDlg::IDC_HPF_FREQ ? 31 : 32);
+        EXPECT_EQ(page->Graph()->GetSelectedBand(), c.field == COutputPage::IDC_HPF_FREQ ? 31 : 32);
     }
 }
 
@@ -489,21 +489,21 @@ TEST_F(OutputPageTest, TheSlopeShowsOrHidesTheFamilyAndActsOnTheCurrentOutput) {
         page->List(id)->SetCurSel(index);
         platform::SendMessage(page.get(), WM_DROP_CHOICE, static_cast<WPARAM>(notify), index);
     };
-    choose(COutputDlg::IDC_HPF_SLOPE, COutputDlg::kListHpfSlope, 0);
+    choose(COutputPage::IDC_HPF_SLOPE, COutputPage::kListHpfSlope, 0);
     EXPECT_EQ(Out(0).GetHighPass()->GetSlope(), 0);
-    EXPECT_TRUE(page->List(COutputDlg::IDC_HPF_FAMILY)->isHidden());
-    choose(COutputDlg::IDC_HPF_SLOPE, COutputDlg::kListHpfSlope, kCrossoverSlopeOff);
+    EXPECT_TRUE(page->List(COutputPage::IDC_HPF_FAMILY)->isHidden());
+    choose(COutputPage::IDC_HPF_SLOPE, COutputPage::kListHpfSlope, kCrossoverSlopeOff);
     EXPECT_EQ(Out(0).GetHighPass()->GetSlope(), kCrossoverSlopeOff);
-    EXPECT_FALSE(page->List(COutputDlg::IDC_HPF_FAMILY)->isHidden());
-    choose(COutputDlg::IDC_LPF_SLOPE, COutputDlg::kListLpfSlope, 0);
-    EXPECT_TRUE(page->List(COutputDlg::IDC_LPF_FAMILY)->isHidden());
+    EXPECT_FALSE(page->List(COutputPage::IDC_HPF_FAMILY)->isHidden());
+    choose(COutputPage::IDC_LPF_SLOPE, COutputPage::kListLpfSlope, 0);
+    EXPECT_TRUE(page->List(COutputPage::IDC_LPF_FAMILY)->isHidden());
 
     // The slope already set: nothing shown or hidden, but redrawn and marked edited.
     host.modified[0] = 0;
     page->Graph()->Redraw(-1);
-    page->List(COutputDlg::IDC_LPF_FAMILY)->show();
-    choose(COutputDlg::IDC_LPF_SLOPE, COutputDlg::kListLpfSlope, 0);
-    EXPECT_FALSE(page->List(COutputDlg::IDC_LPF_FAMILY)->isHidden());
+    page->List(COutputPage::IDC_LPF_FAMILY)->show();
+    choose(COutputPage::IDC_LPF_SLOPE, COutputPage::kListLpfSlope, 0);
+    EXPECT_FALSE(page->List(COutputPage::IDC_LPF_FAMILY)->isHidden());
     EXPECT_EQ(page->Graph()->GetSelectedBand(), 32);
     EXPECT_EQ(host.modified[0], 1);
 
@@ -511,10 +511,10 @@ TEST_F(OutputPageTest, TheSlopeShowsOrHidesTheFamilyAndActsOnTheCurrentOutput) {
     // handler edits that one.
     const int before = Out(0).GetHighPass()->GetSlope();
     g_CurrentOutput = 3;
-    choose(COutputDlg::IDC_HPF_SLOPE, COutputDlg::kListHpfSlope, 5);
+    choose(COutputPage::IDC_HPF_SLOPE, COutputPage::kListHpfSlope, 5);
     EXPECT_EQ(Out(3).GetHighPass()->GetSlope(), 5);
     EXPECT_EQ(Out(0).GetHighPass()->GetSlope(), before);
-    choose(COutputDlg::IDC_LPF_FAMILY, COutputDlg::kListLpfFamily, 2);
+    choose(COutputPage::IDC_LPF_FAMILY, COutputPage::kListLpfFamily, 2);
     EXPECT_EQ(Out(3).GetLowPass()->GetFamily(), 2);
 }
 
@@ -522,10 +522,10 @@ TEST_F(OutputPageTest, ATweetersHighPassNeverGoesBelow20Hz) {
     g_OutputSpeakerType[0] = 1; // front left tweeter
     WithDeviceLock([&] { Out(0).GetHighPass()->SetFreq(2000, 0); });
     page->RefreshChannel();
-    Type(COutputDlg::IDC_HPF_FREQ, "5");
+    Type(COutputPage::IDC_HPF_FREQ, "5");
     EXPECT_EQ(Out(0).GetHighPass()->GetFreq(), 20);
-    EXPECT_EQ(Text(COutputDlg::IDC_HPF_FREQ), "20Hz");
-    page->Spin(COutputDlg::IDC_HPF_SPIN)->ArrowStep(-1, false);
+    EXPECT_EQ(Text(COutputPage::IDC_HPF_FREQ), "20Hz");
+    page->Spin(COutputPage::IDC_HPF_SPIN)->ArrowStep(-1, false);
     EXPECT_GE(Out(0).GetHighPass()->GetFreq(), 20);
 }
 
@@ -536,23 +536,23 @@ TEST_F(OutputPageTest, StoredFamilyAndSlopeOutsideTheirListsShowTheEnds) {
         Out(0).GetLowPass()->SetFamily(-1, 0);
     });
     page->RefreshChannel();
-    EXPECT_EQ(page->List(COutputDlg::IDC_HPF_FAMILY)->GetCurSel(), 2);
-    EXPECT_EQ(page->List(COutputDlg::IDC_HPF_SLOPE)->GetCurSel(), kCrossoverSlopeOff);
-    EXPECT_EQ(page->List(COutputDlg::IDC_LPF_FAMILY)->GetCurSel(), 0);
+    EXPECT_EQ(page->List(COutputPage::IDC_HPF_FAMILY)->GetCurSel(), 2);
+    EXPECT_EQ(page->List(COutputPage::IDC_HPF_SLOPE)->GetCurSel(), kCrossoverSlopeOff);
+    EXPECT_EQ(page->List(COutputPage::IDC_LPF_FAMILY)->GetCurSel(), 0);
 }
 
 TEST_F(OutputPageTest, TheCrossoverRefreshAfterASpeakerTypeChange) {
     WithDeviceLock([&] { Out(0).SetSpeakerType(1); }); // a tweeter's crossover
     page->Graph()->Redraw(12);
     page->RefreshCrossover();
-    EXPECT_EQ(page->Field(COutputDlg::IDC_HPF_FREQ)->GetValue(), Out(0).GetHighPass()->GetFreq());
-    EXPECT_EQ(page->Field(COutputDlg::IDC_LPF_FREQ)->GetValue(), Out(0).GetLowPass()->GetFreq());
-    EXPECT_EQ(page->List(COutputDlg::IDC_HPF_SLOPE)->GetCurSel(), Out(0).GetHighPass()->GetSlope());
-    EXPECT_EQ(page->List(COutputDlg::IDC_LPF_FAMILY)->GetCurSel(),
+    EXPECT_EQ(page->Field(COutputPage::IDC_HPF_FREQ)->GetValue(), Out(0).GetHighPass()->GetFreq());
+    EXPECT_EQ(page->Field(COutputPage::IDC_LPF_FREQ)->GetValue(), Out(0).GetLowPass()->GetFreq());
+    EXPECT_EQ(page->List(COutputPage::IDC_HPF_SLOPE)->GetCurSel(), Out(0).GetHighPass()->GetSlope());
+    EXPECT_EQ(page->List(COutputPage::IDC_LPF_FAMILY)->GetCurSel(),
               Out(0).GetLowPass()->GetFamily());
-    EXPECT_EQ(page->List(COutputDlg::IDC_HPF_FAMILY)->isHidden(),
+    EXPECT_EQ(page->List(COutputPage::IDC_HPF_FAMILY)->isHidden(),
               Out(0).GetHighPass()->GetSlope() == 0);
-    EXPECT_EQ(page->List(COutputDlg::IDC_HPF_SLOPE)->GetCount(), kCrossoverSlopeOff + 1);
+    EXPECT_EQ(page->List(COutputPage::IDC_HPF_SLOPE)->GetCount(), kCrossoverSlopeOff + 1);
     EXPECT_EQ(page->Graph()->GetSelectedBand(), -1);
 }
 
@@ -563,15 +563,15 @@ TEST_F(OutputPageTest, InGraphicModeTheBandsOutsideTheCrossoverGetTheOtherThumb)
         Out(0).GetLowPass()->SetFreq(5000, 0);
     });
     page->RefreshChannel();
-    EXPECT_FALSE(page->Field(COutputDlg::kBandFreq)->isEnabled()); // graphic mode: gains only
-    const QImage inside = page->Slider(COutputDlg::kBandSlider + 10)->grab().toImage();
+    EXPECT_FALSE(page->Field(COutputPage::kBandFreq)->isEnabled()); // graphic mode: gains only
+    const QImage inside = page->Slider(COutputPage::kBandSlider + 10)->grab().toImage();
     for (int band : {0, 3, 6, 25, 30}) // 20..80 Hz and 6.3..20 kHz
-        EXPECT_NE(page->Slider(COutputDlg::kBandSlider + band)->grab().toImage(), inside) << band;
+        EXPECT_NE(page->Slider(COutputPage::kBandSlider + band)->grab().toImage(), inside) << band;
     for (int band : {7, 15, 24}) // 100 Hz .. 5 kHz
-        EXPECT_EQ(page->Slider(COutputDlg::kBandSlider + band)->grab().toImage(), inside) << band;
+        EXPECT_EQ(page->Slider(COutputPage::kBandSlider + band)->grab().toImage(), inside) << band;
     WithDeviceLock([&] { Out(0).SetEqMode(0); });
     page->RefreshChannel();
-    EXPECT_EQ(page->Slider(COutputDlg::kBandSlider)->grab().toImage(), inside);
+    EXPECT_EQ(page->Slider(COutputPage::kBandSlider)->grab().toImage(), inside);
 }
 
 // ---------------------------------------------------------------------------
@@ -582,7 +582,7 @@ TEST_F(OutputPageTest, TheCurveBarTogglesTheCurvesAndReloadsForAnotherOutput) {
     CountingPage counting;
     counting.SetView(&host);
     counting.SetChannelArray(data.get());
-    CChangnal_Line* bar = counting.CurveBar();
+    CCurveToggleStrip* bar = counting.CurveBar();
     bar->OnCurveButton(0); // the current output
     EXPECT_EQ(g_ShowCurve[0], 1);
     EXPECT_EQ(bar->Button(0)->GetCheck(), 1);
@@ -608,7 +608,7 @@ protected:
         page->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(page.get()));
     }
-    void SetMode(int graphic) { page->XPButton(COutputDlg::IDC_EQ_MODE)->SetCheck(graphic); }
+    void SetMode(int graphic) { page->XPButton(COutputPage::IDC_EQ_MODE)->SetCheck(graphic); }
     int Focused() const { return ControlId(QApplication::focusWidget()); }
     // The key in the focused field, as the view's key filter hands it over.
     void Key(int key) {
@@ -623,21 +623,21 @@ protected:
         for (size_t i = 0; i < steps; ++i) {
             const int before = host.masterFocus;
             Key(key);
-            seen.push_back(host.masterFocus > before ? COutputDlg::kMasterField : Focused());
-            if (seen.back() == COutputDlg::kMasterField) break;
+            seen.push_back(host.masterFocus > before ? COutputPage::kMasterField : Focused());
+            if (seen.back() == COutputPage::kMasterField) break;
         }
         return seen;
     }
     static std::vector<int> Row(int base) {
         std::vector<int> ids;
-        for (int b = 0; b < COutputDlg::kBandCount; ++b)
+        for (int b = 0; b < COutputPage::kBandCount; ++b)
             ids.push_back(base + b);
         return ids;
     }
 };
 
 TEST_F(OutputFocusTest, BothRingsForwardsAndBackwards) {
-    using D = COutputDlg;
+    using D = COutputPage;
     for (int graphic : {1, 0}) {
         SCOPED_TRACE(graphic);
         SetMode(graphic);
@@ -660,7 +660,7 @@ TEST_F(OutputFocusTest, BothRingsForwardsAndBackwards) {
 }
 
 TEST_F(OutputFocusTest, TheBandOfTheNewFieldIsSelectedOnTheWay) {
-    using D = COutputDlg;
+    using D = COutputPage;
     SetMode(0);
     page->FocusField(D::kBandFreq + 30);
     Key(Qt::Key_Right);
@@ -678,7 +678,7 @@ TEST_F(OutputFocusTest, TheBandOfTheNewFieldIsSelectedOnTheWay) {
 }
 
 TEST_F(OutputFocusTest, EnterWalksDownAColumnThenToTheNextBand) {
-    using D = COutputDlg;
+    using D = COutputPage;
     SetMode(0);
     const struct {
         int from, to, band;
@@ -698,7 +698,7 @@ TEST_F(OutputFocusTest, EnterWalksDownAColumnThenToTheNextBand) {
 }
 
 TEST_F(OutputFocusTest, TheViewsTabStartsAtTheFirstBandField) {
-    using D = COutputDlg;
+    using D = COutputPage;
     for (int graphic : {1, 0}) {
         SetMode(graphic);
         page->ClearBandSelection();
@@ -715,7 +715,7 @@ TEST_F(OutputFocusTest, TheViewsTabStartsAtTheFirstBandField) {
 }
 
 TEST_F(OutputFocusTest, ThePhaseFieldsKeepTheFocusAndSelectNoBand) {
-    using D = COutputDlg;
+    using D = COutputPage;
     for (int graphic : {1, 0}) {
         SetMode(graphic);
         for (int id : {D::IDC_PHASE, D::IDC_PHASE_FREQ}) {

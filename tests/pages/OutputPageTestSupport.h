@@ -7,8 +7,8 @@
 #include "tests/pages/PageHostStub.h"
 
 #include "controls/BitmapSlider.h"
-#include "controls/ComboButton.h"
-#include "controls/EqCurveStatic.h"
+#include "controls/DropListButton.h"
+#include "controls/EqGraph.h"
 #include "controls/FontStatic.h"
 #include "controls/MessageBox.h"
 #include "controls/NumEdit.h"
@@ -26,7 +26,7 @@
 #include "model/ModelLock.h"
 #include "model/SpeakerTypes.h"
 #include "model/ValueScale.h"
-#include "pages/output/OutputDlg.h"
+#include "pages/output/OutputPage.h"
 #include "platform/UiGlobals.h"
 #include "tests/link/LinkTestSupport.h"
 #include "tools/sim/SimDevice.h"
@@ -94,7 +94,7 @@ public:
     int masterFocus = 0;
     int modified[12] = {};
     CDeviceSession* session = nullptr; // the senders' target, when set
-    COutputDlg* page = nullptr;
+    COutputPage* page = nullptr;
 
     std::function<void()> onCall; // runs at every call, before it is recorded
 
@@ -253,7 +253,7 @@ protected:
         g_DelayUnit = 0;
         std::fill(std::begin(g_ShowCurve), std::end(g_ShowCurve), 0);
         data = std::make_unique<CKTV_Data>();
-        page = std::make_unique<COutputDlg>();
+        page = std::make_unique<COutputPage>();
         page->resize(1275, 607);
         page->SetView(&host);
         host.page = page.get();
@@ -285,7 +285,7 @@ protected:
     QString Text(int id) { return page->Field(id)->text(); }
 
     std::unique_ptr<CKTV_Data> data;
-    std::unique_ptr<COutputDlg> page;
+    std::unique_ptr<COutputPage> page;
     RecordingHost host;
 
     ConnectedSession link;

@@ -6,7 +6,7 @@
 #include "tests/pages/PageHostStub.h"
 
 #include "pages/PageBase.h"
-#include "pages/output/OutRoute_Dlg.h"
+#include "features/outputs/OutputStrip.h"
 
 #include "model/DataDefine.h"
 #include "model/Globals.h"
@@ -40,7 +40,7 @@ class FakeHost : public PageHostStub {
 public:
     explicit FakeHost(QWidget* parent) : output(parent), mix(parent) {
         for (int i = 0; i < 12; ++i) {
-            strips[i] = new COutRoute_Dlg(parent);
+            strips[i] = new COutputStrip(parent);
             strips[i]->m_OutputIndex = i;
         }
     }
@@ -67,7 +67,7 @@ public:
     bool connected = true;
     PageRecorder output;
     PageRecorder mix;
-    COutRoute_Dlg* strips[12] = {};
+    COutputStrip* strips[12] = {};
     std::vector<std::string> calls;
 };
 

@@ -97,8 +97,8 @@ TEST_F(PositionButtonsTest, TheSubwooferAndCentreButtonsGuardByTheirOwnRules) {
 TEST_F(PositionButtonsTest, TheCentreButtonsStandSideBySideOrTheTweeterAlone) {
     SetSpeakerTypes({19});
     buttons->ShowPositionButtons();
-    CBtnPng* tweeter = buttons->Button(19);
-    CBtnPng* woofer = buttons->Button(20);
+    CPngButton* tweeter = buttons->Button(19);
+    CPngButton* woofer = buttons->Button(20);
     EXPECT_EQ(tweeter->pos(), buttons->CentreTweeterAlonePlace());
     buttons->ShowPositionButton(20, false, 1);
     EXPECT_EQ(tweeter->pos(), buttons->CentreTweeterPlace());

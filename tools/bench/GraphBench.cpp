@@ -5,8 +5,8 @@
 // graph with one and with twelve outputs marked for its overlay pass: an
 // edit of the input's band, then the repaint. Also a repaint of the system
 // page's dynamics curve.
-#include "controls/COM_EXT_LIMStatic.h"
-#include "controls/EqCurveStatic.h"
+#include "controls/DynamicsGraph.h"
+#include "controls/EqGraph.h"
 #include "controls/GraphSnapshots.h"
 #include "model/DataDefine.h"
 #include "model/Filter.h"
@@ -32,11 +32,11 @@ struct OutputPage {
         for (int& shown : g_ShowCurve)
             shown = 1;
         page.resize(OutputGraphSize());
-        graph = new CEqCurveStatic(&page);
+        graph = new CEqGraph(&page);
         graph->resize(OutputGraphSize());
-        graph->Attach(&model, CEqCurveStatic::kAttachOutput);
+        graph->Attach(&model, CEqGraph::kAttachOutput);
         graph->ShowOutput(0);
-        graph->SetMode(CEqCurveStatic::kModeOutput);
+        graph->SetMode(CEqGraph::kModeOutput);
         graph->Redraw(10);
         page.show();
         QCoreApplication::processEvents();
@@ -56,7 +56,7 @@ struct OutputPage {
 
     CKTV_Data model;
     QWidget page;
-    CEqCurveStatic* graph = nullptr;
+    CEqGraph* graph = nullptr;
 };
 
 void BM_OutputGraphFullRepaint(benchmark::State& state) {
@@ -109,15 +109,15 @@ void BM_InputGraphOverlayEditStep(benchmark::State& state) {
         g_StateFlags[n] = 1;
     QWidget page;
     page.resize(OutputGraphSize());
-    auto* graph = new CEqCurveStatic(&page);
+    auto* graph = new CEqGraph(&page);
     graph->resize(OutputGraphSize());
-    graph->Attach(&model, CEqCurveStatic::kAttachMusic);
+    graph->Attach(&model, CEqGraph::kAttachMusic);
     // The output page's graph, of the same size, lays the outputs out.
     const QRect plot = graph->PlotRect();
     model.SetOutputGraphRect(
         {plot.left(), plot.top(), plot.left() + plot.width(), plot.top() + plot.height()});
     graph->ShowMusic(0);
-    graph->SetMode(CEqCurveStatic::kModeMusic);
+    graph->SetMode(CEqGraph::kModeMusic);
     page.show();
     QCoreApplication::processEvents();
     CFilter& band = *model.GetMusic(0)->GetFilter(3);
@@ -139,10 +139,10 @@ BENCHMARK(BM_InputGraphOverlayEditStep)
 void BM_DynamicsCurveRepaint(benchmark::State& state) {
     CKTV_Data model;
     QWidget page;
-    auto* curve = new CCOM_EXT_LIMStatic(&page);
+    auto* curve = new CDynamicsGraph(&page);
     curve->resize(DynamicsGraphSize());
     curve->InitLayout();
-    curve->SetMode(CCOM_EXT_LIMStatic::kModeCurve);
+    curve->SetMode(CDynamicsGraph::kModeCurve);
     curve->SetData(&model);
     curve->SetChannel(0);
     page.show();

@@ -11,7 +11,7 @@
 #include "tools/bench/ProgramOnSim.h"
 #include "tools/bench/QtBenchMain.h"
 
-#include "pages/output/GainDlg.h"
+#include "features/outputs/MasterStrip.h"
 
 #include <QElapsedTimer>
 
@@ -29,7 +29,7 @@ void BM_MasterClickToDeviceFrame(benchmark::State& state) {
         state.SkipWithError(program.error.c_str());
         return;
     }
-    auto* strip = dynamic_cast<CGainDlg*>(program.view->LevelBar());
+    auto* strip = dynamic_cast<CMasterStrip*>(program.view->LevelBar());
     if (!strip) {
         state.SkipWithError("the level bar is no master strip");
         return;

@@ -6,7 +6,7 @@
 #include "model/KTV_Data.h"
 #include "model/KTV_OutData.h"
 #include "model/ModelLock.h"
-#include "pages/input/MixInPutCom.h"
+#include "pages/input/MixPage.h"
 #include "pages/input/MixSnapshots.h"
 #include "platform/UiGlobals.h"
 #include "tools/bench/QtBenchMain.h"
@@ -38,7 +38,7 @@ struct MixPage {
         QCoreApplication::processEvents();
     }
     CKTV_Data model;
-    CMixInPutCom page;
+    CMixPage page;
 };
 
 // Arg 0: the refresh alone; 1: with the repaint it causes.
@@ -62,7 +62,7 @@ void BM_MixPageSetUp(benchmark::State& state) {
     CreateSharedFonts();
     CKTV_Data model;
     for (auto _ : state) {
-        CMixInPutCom page;
+        CMixPage page;
         page.resize(MixPageSize());
         page.SetChannelArray(&model);
         page.Init();

@@ -5,14 +5,14 @@
 // trip, measured over requests queued back to back). Offscreen.
 #include "app/LumaraApp.h"
 #include "app/LumaraView.h"
-#include "controls/EqCurveStatic.h"
+#include "controls/EqGraph.h"
 #include "controls/NumEdit.h"
 #include "link/LinkGlobals.h"
 #include "model/DataDefine.h"
 #include "model/Globals.h"
 #include "model/KTV_Data.h"
 #include "model/ModelLock.h"
-#include "pages/output/OutputDlg.h"
+#include "pages/output/OutputPage.h"
 #include "platform/UiGlobals.h"
 #include "tools/bench/QtBenchMain.h"
 #include "tools/bench/ProgramOnSim.h"
@@ -83,7 +83,7 @@ void BM_OutputPageSwitchOutput(benchmark::State& state) {
     CKTV_Data model;
     LoadBusyModel(model);
     NullHost host;
-    COutputDlg page;
+    COutputPage page;
     page.resize(1275, 607);
     page.SetView(&host);
     page.SetChannelArray(&model);
@@ -113,9 +113,9 @@ void BM_TypedBandValueToDevice(benchmark::State& state) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
         return done();
     };
-    auto* page = dynamic_cast<COutputDlg*>(view->OutputPage());
+    auto* page = dynamic_cast<COutputPage*>(view->OutputPage());
     view->SelectOutput(2);
-    CNumEdit* field = page->Field(COutputDlg::kBandGain + 5);
+    CNumEdit* field = page->Field(COutputPage::kBandGain + 5);
 
     waitFor([] { return false; }, 300);
     const double exchangeMs = program.ExchangeMs();

@@ -4,7 +4,7 @@
 // must leave the model and the header untouched.
 #pragma once
 
-#include "app/PresetJson.h"
+#include "files/PresetJson.h"
 #include "model/DataDefine.h"
 #include "model/DeviceRecords.h"
 #include "model/Globals.h"

@@ -3,15 +3,15 @@
 #include "tools/screenshot/gallery/Gallery.h"
 
 #include "app/CaptionView.h"
-#include "app/DisplayDlg.h"
-#include "app/LockDataDlg.h"
+#include "features/connection/TransferWindow.h"
+#include "features/connection/LinkMonitorWindow.h"
 #include "app/MainFrm.h"
 #include "app/SplashWnd.h"
-#include "app/VersionDlg.h"
+#include "features/connection/VersionWindow.h"
 #include "controls/GradientProgressCtrl.h"
 #include "model/Globals.h"
 #include "controls/MessageBox.h"
-#include "pages/output/All_Link_Dlg.h"
+#include "features/outputs/LeftRightLinkDialog.h"
 #include "platform/Skin.h"
 #include "tools/sim/SimServer.h"
 
@@ -24,7 +24,7 @@ namespace {
 
 // The transfer window over the main view, part of the way through.
 Pose Transfer(bool factory) {
-    CDisplayDlg* dlg = g_TransferDlg;
+    CTransferWindow* dlg = g_TransferDlg;
     if (factory) dlg->SetFactoryMode();
     dlg->ShowTransfer(0);
     dlg->Progress()->SetRange(0, factory ? 110 : 100);
@@ -38,7 +38,7 @@ const ShotRegistration kFactory("transfer-factory-defaults",
                                 [](Gallery&) { return Transfer(true); });
 
 const ShotRegistration kVersion("version", [](Gallery& g) {
-    auto* dlg = new CVersionDlg(&g.View());
+    auto* dlg = new CVersionWindow(&g.View());
     dlg->show();
     return Pose{dlg, {}, {}, [dlg] { delete dlg; }};
 });
@@ -102,7 +102,7 @@ namespace {
 
 // The L/R link's copy-direction question, as the link button opens it.
 const ShotRegistration kLRLink("lr-link-direction", [](Gallery& g) {
-    auto* dlg = new CAll_Link_Dlg(&g.View());
+    auto* dlg = new CLeftRightLinkDialog(&g.View());
     dlg->InitDialog();
     dlg->show();
     return Pose{dlg, {}, {}, [dlg] { delete dlg; }};

@@ -7,7 +7,7 @@
 // window and says what to grab:
 //
 //     const ShotRegistration kAbout("version", [](Gallery& g) {
-//         auto* dlg = new CVersionDlg(&g.View());
+//         auto* dlg = new CVersionWindow(&g.View());
 //         dlg->show();
 //         return Pose{dlg, {}, {}, [dlg] { delete dlg; }};
 //     });

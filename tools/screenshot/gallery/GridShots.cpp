@@ -3,7 +3,7 @@
 #include "tools/screenshot/gallery/Gallery.h"
 
 #include "app/PresetSnapshots.h"
-#include "app/ProgramDlg.h"
+#include "app/MachinePresetDialog.h"
 
 namespace {
 
@@ -14,10 +14,10 @@ Pose MachinePresets(Gallery& g, int mode) {
 }
 
 const ShotRegistration kLoad("machine-preset-load",
-                             [](Gallery& g) { return MachinePresets(g, CProgramDlg::kLoad); });
+                             [](Gallery& g) { return MachinePresets(g, CMachinePresetDialog::kLoad); });
 const ShotRegistration kSaveAs("machine-preset-save-as",
-                               [](Gallery& g) { return MachinePresets(g, CProgramDlg::kSaveAs); });
+                               [](Gallery& g) { return MachinePresets(g, CMachinePresetDialog::kSaveAs); });
 const ShotRegistration kDelete("machine-preset-delete",
-                               [](Gallery& g) { return MachinePresets(g, CProgramDlg::kDelete); });
+                               [](Gallery& g) { return MachinePresets(g, CMachinePresetDialog::kDelete); });
 
 } // namespace

@@ -6,18 +6,18 @@
 #include "app/MainFrm.h"
 #include "model/Globals.h"
 #include "model/LinkGroups.h"
-#include "pages/output/CH_Link_Dlg.h"
-#include "pages/output/ChangeGroupNum.h"
-#include "pages/output/JoDeSet_Dlg.h"
-#include "pages/output/OutRoute_Dlg.h"
-#include "pages/output/OutputDlg.h"
+#include "features/outputs/PairLinkDialog.h"
+#include "features/outputs/JoinGroupDialog.h"
+#include "features/outputs/JointGroupsDialog.h"
+#include "features/outputs/OutputStrip.h"
+#include "pages/output/OutputPage.h"
 
 #include <array>
 
 namespace {
 
-COutRoute_Dlg* StripOf(Gallery& g, int output) {
-    return dynamic_cast<COutRoute_Dlg*>(g.View().Strip(output));
+COutputStrip* StripOf(Gallery& g, int output) {
+    return dynamic_cast<COutputStrip*>(g.View().Strip(output));
 }
 
 // Outputs 3, 6 and 8 open groups 1, 2 and 3 with double clicks (a join
@@ -25,13 +25,13 @@ COutRoute_Dlg* StripOf(Gallery& g, int output) {
 // Undone with right clicks, which leave for good.
 const ShotRegistration kStrips("strip-link-buttons", [](Gallery& g) {
     const int current = g_CurrentOutput;
-    StripOf(g, 2)->OnLinkClick(COutRoute_Dlg::kLinkDouble);
-    StripOf(g, 5)->OnLinkClick(COutRoute_Dlg::kLinkDouble);
-    StripOf(g, 7)->OnLinkClick(COutRoute_Dlg::kLinkDouble);
+    StripOf(g, 2)->OnLinkClick(COutputStrip::kLinkDouble);
+    StripOf(g, 5)->OnLinkClick(COutputStrip::kLinkDouble);
+    StripOf(g, 7)->OnLinkClick(COutputStrip::kLinkDouble);
     g.View().SelectOutput(2);
     return Pose{&g.Frame(), {}, {}, [&g, current] {
                     for (int o : {2, 5, 7})
-                        StripOf(g, o)->OnLinkClick(COutRoute_Dlg::kLinkRight);
+                        StripOf(g, o)->OnLinkClick(COutputStrip::kLinkRight);
                     ResetLinkGroups();
                     DeviceLockGuard lock(g_DeviceLock);
                     for (int o = 0; o < kOutputCount; ++o)
@@ -43,7 +43,7 @@ const ShotRegistration kStrips("strip-link-buttons", [](Gallery& g) {
 // Join mode from output 4: outputs 1 and 5 in one group, 7 and 8 in
 // another; output 4's own row selected.
 const ShotRegistration kJointDebug("joint-debug-settings", [](Gallery& g) {
-    auto* page = dynamic_cast<COutputDlg*>(g.View().OutputPage());
+    auto* page = dynamic_cast<COutputPage*>(g.View().OutputPage());
     std::array<int, 8> saved{};
     for (int i = 0; i < 8; ++i) {
         saved[static_cast<size_t>(i)] = page->Panel(i).mask;
@@ -51,9 +51,9 @@ const ShotRegistration kJointDebug("joint-debug-settings", [](Gallery& g) {
     }
     page->Panel(0).mask = page->Panel(4).mask = 0b10001;
     page->Panel(6).mask = page->Panel(7).mask = 0b11000000;
-    auto* dlg = new CJoDeSet_Dlg(&g.View());
+    auto* dlg = new CJointGroupsDialog(&g.View());
     dlg->SetPage(page);
-    dlg->m_Mode = CJoDeSet_Dlg::kJoinMode;
+    dlg->m_Mode = CJointGroupsDialog::kJoinMode;
     dlg->m_Output = 3;
     dlg->InitDialog();
     dlg->show();
@@ -66,7 +66,7 @@ const ShotRegistration kJointDebug("joint-debug-settings", [](Gallery& g) {
 });
 
 const ShotRegistration kPair("channel-pair-link", [](Gallery& g) {
-    auto* dlg = new CCH_Link_Dlg(&g.View());
+    auto* dlg = new CPairLinkDialog(&g.View());
     dlg->m_Pair = 1;
     dlg->InitDialog();
     dlg->show();
@@ -75,7 +75,7 @@ const ShotRegistration kPair("channel-pair-link", [](Gallery& g) {
 
 // Groups 1, 2 and 4 offered.
 const ShotRegistration kGroupNumber("join-group-number", [](Gallery& g) {
-    auto* dlg = new CChangeGroupNum(&g.View());
+    auto* dlg = new CJoinGroupDialog(&g.View());
     dlg->m_Enabled[2] = 0;
     dlg->InitDialog();
     dlg->show();

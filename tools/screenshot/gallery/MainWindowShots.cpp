@@ -1,7 +1,7 @@
 // The main window: each page, without a device and during a transfer.
 #include "tools/screenshot/gallery/Gallery.h"
 
-#include "app/DisplayDlg.h"
+#include "features/connection/TransferWindow.h"
 #include "app/MainFrm.h"
 #include "controls/GradientProgressCtrl.h"
 #include "model/Globals.h"
@@ -37,7 +37,7 @@ const ShotRegistration kOffline("main-offline", [](Gallery& g) {
 // A transfer disables the main view until it ends: every control wears its
 // disabled look under the transfer window.
 const ShotRegistration kTransferring("main-transfer", [](Gallery& g) {
-    CDisplayDlg* dlg = g_TransferDlg;
+    CTransferWindow* dlg = g_TransferDlg;
     dlg->ShowTransfer(0);
     dlg->Progress()->SetRange(0, 100);
     dlg->Progress()->SetPos(60);

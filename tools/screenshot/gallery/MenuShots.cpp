@@ -2,21 +2,21 @@
 // system and Map reset buttons open, with the simulated device's data.
 #include "tools/screenshot/gallery/Gallery.h"
 
-#include "app/DefSourceDlg.h"
-#include "app/INIT.h"
+#include "features/sources/DefaultSourceDialog.h"
+#include "features/system/FactoryResetPrompt.h"
 #include "app/MainFrm.h"
-#include "app/MixAdvanceDlg.h"
-#include "app/ReMap_Dlg.h"
-#include "app/SourcePreset.h"
+#include "features/system/MixAccessCodePrompt.h"
+#include "features/outputs/OutputMapResetPrompt.h"
+#include "features/presets/SourcePresetsDialog.h"
 #include "controls/MessageBox.h"
 #include "controls/ModalDialog.h"
 #include "controls/NumEdit.h"
 #include "controls/NumSpin.h"
 #include "model/DataDefine.h"
 #include "model/ModelLock.h"
-#include "pages/input/CurSYSDlg.h"
-#include "pages/input/InputNoise.h"
-#include "pages/input/InputSourceVolume.h"
+#include "features/system/SystemSettingsDialog.h"
+#include "features/system/MixParametersDialog.h"
+#include "features/sources/SourceVolumesDialog.h"
 
 #include <QLineEdit>
 #include <QMenu>
@@ -62,39 +62,39 @@ template <class Dialog> Pose Shown(Dialog* dialog) {
 
 // The first output with a limiter at 0 dBu over a 4:1 compressor from -15 dBu.
 const ShotRegistration kSystemDialog("system-dialog", [](Gallery& g) {
-    auto* dialog = new CCurSYSDlg(&g.View());
+    auto* dialog = new CSystemSettingsDialog(&g.View());
     dialog->SetData(g.View().Data());
     Pose pose = Shown(dialog);
     const struct {
-        CCurSYSDlg::Field field;
+        CSystemSettingsDialog::Field field;
         int value;
     } values[] = {
-        {CCurSYSDlg::kLimiterLevel, 300}, {CCurSYSDlg::kCompLevel, 150}, {CCurSYSDlg::kRatio, 31}};
+        {CSystemSettingsDialog::kLimiterLevel, 300}, {CSystemSettingsDialog::kCompLevel, 150}, {CSystemSettingsDialog::kRatio, 31}};
     for (const auto& v : values) {
         dialog->Spin(0, v.field)->SetValueChecked(v.value);
-        dialog->SendMessage(WM_COMMAND, CommandWParam(CCurSYSDlg::SpinId(v.field, 0), 0));
+        dialog->SendMessage(WM_COMMAND, CommandWParam(CSystemSettingsDialog::SpinId(v.field, 0), 0));
     }
     return pose;
 });
 
 const ShotRegistration kMixParameters("mix-parameters", [](Gallery& g) {
-    auto* dialog = new CInputNoise(&g.View(), &g.View());
+    auto* dialog = new CMixParametersDialog(&g.View(), &g.View());
     dialog->SetData(g.View().Data());
     return Shown(dialog);
 });
 
 const ShotRegistration kSourceVolumes("source-volumes", [](Gallery& g) {
-    return Shown(new CInputSourceVolume(&g.View(), &g.View()));
+    return Shown(new CSourceVolumesDialog(&g.View(), &g.View()));
 });
 
 const ShotRegistration kAccessCode("access-code", [](Gallery& g) {
-    auto* dialog = new CMixAdvanceDlg(&g.View());
+    auto* dialog = new CMixAccessCodePrompt(&g.View());
     dialog->CodeEdit()->setText(QStringLiteral("6039"));
     return Shown(dialog);
 });
 
 const ShotRegistration kAccessCodeShort("message-access-code-length", [](Gallery& g) {
-    CMixAdvanceDlg dialog(&g.View());
+    CMixAccessCodePrompt dialog(&g.View());
     dialog.show();
     dialog.CodeEdit()->setText(QStringLiteral("1234567"));
     QImage picture = g.WhileModal([&dialog] { dialog.OnOK(); });
@@ -112,7 +112,7 @@ QImage MessageAfter(Gallery& g, ctl::ModalScript play, const std::function<void(
 // Eight characters that are not the access code.
 const ShotRegistration kAccessCodeWrong("message-access-code-wrong", [](Gallery& g) {
     auto wrongCode = [](QDialog& d) {
-        auto& prompt = static_cast<CMixAdvanceDlg&>(d);
+        auto& prompt = static_cast<CMixAccessCodePrompt&>(d);
         prompt.CodeEdit()->setText(QStringLiteral("12345678"));
         prompt.OnOK();
     };
@@ -130,18 +130,18 @@ const ShotRegistration kFactoryResetOffline("message-factory-reset-offline", [](
 });
 
 const ShotRegistration kSourcePresets("source-presets", [](Gallery& g) {
-    return Shown(new CSourcePreset(&g.View(), &g.View()));
+    return Shown(new CSourcePresetsDialog(&g.View(), &g.View()));
 });
 
 const ShotRegistration kDefaultSource("default-source", [](Gallery& g) {
-    return Shown(new CDefSourceDlg(&g.View(), &g.View()));
+    return Shown(new CDefaultSourceDialog(&g.View(), &g.View()));
 });
 
 const ShotRegistration kFactoryReset("factory-reset",
-                                     [](Gallery& g) { return Shown(new CINIT(&g.View())); });
+                                     [](Gallery& g) { return Shown(new CFactoryResetPrompt(&g.View())); });
 
 const ShotRegistration kMapReset("map-reset",
-                                 [](Gallery& g) { return Shown(new CReMap_Dlg(&g.View())); });
+                                 [](Gallery& g) { return Shown(new COutputMapResetPrompt(&g.View())); });
 
 // The help file is not installed next to the gallery.
 const ShotRegistration kHelpMissing("message-help-missing", [](Gallery& g) {

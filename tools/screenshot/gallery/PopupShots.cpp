@@ -3,7 +3,7 @@
 #include "tools/screenshot/gallery/Gallery.h"
 
 #include "app/MainFrm.h"
-#include "controls/ComboButton.h"
+#include "controls/DropListButton.h"
 #include "model/Globals.h"
 #include "platform/UiGlobals.h"
 #include "tools/sim/SimDevice.h"
@@ -75,7 +75,7 @@ const ShotRegistration kSpeakerTypes("speaker-type-menu", [](Gallery& g) {
                 }};
 });
 
-Pose DropList(Gallery& g, CComBoxBtn* list) {
+Pose DropList(Gallery& g, CDropListButton* list) {
     list->ShowDropList();
     return {&g.Frame(), {list->DropWindow()}, {}, [list] { list->DropWindow()->hide(); }};
 }

@@ -1,6 +1,6 @@
 #include "tools/screenshot/gallery/ProgramGallery.h"
 
-#include "app/DisplayDlg.h"
+#include "features/connection/TransferWindow.h"
 #include "app/MainFrm.h"
 
 #include <QMenu>

@@ -3,7 +3,7 @@
 // coloured report list.
 #include "tools/screenshot/gallery/Gallery.h"
 
-#include "app/DataViewDlg.h"
+#include "app/ParameterReportDialog.h"
 #include "controls/ListCtrlCl.h"
 #include "controls/PrinterJob.h"
 
@@ -11,8 +11,8 @@
 
 namespace {
 
-CDataViewDlg* OpenReport(Gallery& g) {
-    auto* dlg = new CDataViewDlg();
+CParameterReportDialog* OpenReport(Gallery& g) {
+    auto* dlg = new CParameterReportDialog();
     dlg->m_pView = &g.View();
     dlg->m_pData = g.View().Data();
     dlg->show(); // fills the table
@@ -20,13 +20,13 @@ CDataViewDlg* OpenReport(Gallery& g) {
 }
 
 const ShotRegistration kReport("parameter-report", [](Gallery& g) {
-    CDataViewDlg* dlg = OpenReport(g);
+    CParameterReportDialog* dlg = OpenReport(g);
     return Pose{dlg, {}, {}, [dlg] { delete dlg; }};
 });
 
 const ShotRegistration kPrinted("parameter-report-printed", [](Gallery& g) {
     CPagesIntoImages into(QSize(1169, 827), 100);
-    std::unique_ptr<CDataViewDlg> dlg(OpenReport(g));
+    std::unique_ptr<CParameterReportDialog> dlg(OpenReport(g));
     dlg->OnPrintButton();
     Pose pose;
     if (!into.Pages().empty()) pose.picture = into.Pages().front();

@@ -6,13 +6,13 @@
 #include "tools/screenshot/gallery/Gallery.h"
 
 #include "model/Globals.h"
-#include "pages/input/InPutDlg.h"
-#include "pages/output/Level_Delay_Dlg.h"
+#include "pages/input/InputPage.h"
+#include "pages/leveldelay/LevelDelayPage.h"
 
 namespace {
 
 const ShotRegistration kInputPage("input-page", [](Gallery& g) {
-    auto* page = new CInPutDlg;
+    auto* page = new CInputPage;
     page->SetView(&g.View());
     page->SetDataModel(g.View().Data());
     page->ApplyModeAndSource(0);
@@ -27,7 +27,7 @@ namespace {
 
 // The level and delay page with the device's levels, delays and lamps.
 const ShotRegistration kLevelDelayPage("level-delay-page", [](Gallery& g) {
-    auto* page = new CLevel_Delay_Dlg;
+    auto* page = new CLevelDelayPage;
     page->SetView(&g.View());
     page->SetChannelArray(g.View().Data());
     g_SpeakerGroups->Analyse();

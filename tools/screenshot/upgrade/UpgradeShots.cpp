@@ -1,7 +1,7 @@
 #include "tools/screenshot/upgrade/UpgradeShots.h"
 
 #include "link/DeviceSession.h"
-#include "link/ui/UpgradeDlg.h"
+#include "features/firmware/FirmwareUpdateDialog.h"
 #include "model/Globals.h"
 
 #include <QApplication>
@@ -38,7 +38,7 @@ QImage PoseUpgradeDialog(CDeviceSession& session, platform::ViewSettings& settin
     g_HexFilePath = kShownPath;
     QImage picture;
     {
-        CUpgradeDlg dialog(session, settings);
+        CFirmwareUpdateDialog dialog(session, settings);
         dialog.show();
         CUpdateDisplayPort& display = session.Firmware().Display();
         // The bar of a full file: a DSP image and a 64 KB controller part.
