@@ -237,6 +237,7 @@ void CLumaraView::CreateControls() {
     m_LinkStatus->SetText(QStringLiteral("未连接设备"));
     bit(m_SceneSlot1, IDC_SCENE_SLOT1);
     bit(m_LockButton, IDC_LOCK);
+    m_Lock.SetButton(m_LockButton);
     bit(m_MixToggle, IDC_MIX_TOGGLE);
     bit(m_BridgeButton, IDC_BRIDGE);
     bit(m_LRLinkButton, IDC_LR_LINK);
@@ -293,7 +294,6 @@ void CLumaraView::OnInitialUpdate() {
     g_MonitorDlg = new CLinkMonitorWindow(this);
     g_MonitorDlg->hide();
     m_ViewSettings.StartUpOthers();
-    CreateUsbRegistryKey();
     m_DragRect = rect();
     m_Dragging = false;
     qApp->installEventFilter(this);
@@ -590,7 +590,7 @@ void CLumaraView::OnTimer(int id) {
         g_StateFlags[kFlagStatusGuard] = 0;
         // The device's next report is taken over even when it did not change
         // meanwhile: it may differ from what the user set.
-        Command().AskForStatus();
+        m_Session.Command().AskForStatus();
         break;
     case kFirstConnectTimer:
         PostMessage(WM_FIRST_CONNECT, 0, 0);
@@ -603,29 +603,23 @@ void CLumaraView::OnTimer(int id) {
 
 LRESULT CLumaraView::WindowProc(unsigned msg, WPARAM wParam, LPARAM lParam) {
     if (OnStripMessage(msg, wParam, lParam)) return 0;
+    // The link's own messages: connection, transfers, firmware update.
+    if (m_Session.OnMessage(msg, wParam, lParam)) return 0;
     switch (msg) {
     case WM_DEVICE_DATA_DONE: return OnDeviceDataLoaded(wParam, lParam);
     case WM_ALL_PRESETS_READ: return OnAllPresetsRead(wParam, lParam);
     case WM_OUTPUT_MAP: return OnOutputMapLoaded(wParam, lParam);
     case WM_DEVICE_STATUS: return OnDeviceStatus(wParam, lParam);
-    case WM_RELOAD_EFFECT: return OnReloadEffect(wParam, lParam);
-    case WM_TRANSFER_STEP: return OnTransferDone(wParam, lParam);
-    case WM_NET_RECONNECT: return OnReconnect(wParam, lParam);
-    case WM_LINK_LOST: return OnLinkLost(wParam, lParam);
-    case WM_FIRST_CONNECT: return OnFirstConnect(wParam, lParam);
-    case WM_NET_LINK_UP: return OnNetConnected(wParam, lParam);
-    case WM_DEVICE_ABNORMAL: return OnDeviceAbnormal(wParam, lParam);
-    case WM_DEVICE_VERSION: return OnVersionReceived(wParam, lParam);
-    case WM_PRESET_NAME_CUSTOM: return OnPresetNameChanged(wParam, lParam);
-    case WM_LONG_COMMAND_DONE: return OnLongCommandDone(wParam, lParam);
-    case WM_NET_REACHABLE: return OnDeviceReachable(wParam, lParam);
-    case WM_NET_BYTES: return OnNetBytes(wParam, lParam);
-    case WM_FIRMWARE_DONE: return OnFirmwareUpdateDone(wParam, lParam);
-    case WM_FIRMWARE_START_FAILED: return OnFirmwareStartFailed(wParam, lParam);
+    case WM_RELOAD_EFFECT:
+        return OnReloadEffect(wParam, lParam);
+    case WM_PRESET_NAME_CUSTOM:
+        return OnPresetNameChanged(wParam, lParam);
     case WM_USER_120:
     case WM_USER_303: return 0;
     case WM_SELECT_PAGE2: SelectPage(2, true); return 0;
-    case WM_LOCK_STATE_AFTER_LOAD: return OnLockStateAfterFileLoad(wParam, lParam);
+    case WM_LOCK_STATE_AFTER_LOAD:
+        m_Lock.OnStateAfterFileLoad();
+        return 0;
     case WM_COMMAND: {
         const int id = static_cast<int>(wParam & 0xFFFF);
         if (id >= ID_USB_DEVICE_FIRST && id <= ID_USB_DEVICE_LAST) {
@@ -636,10 +630,16 @@ LRESULT CLumaraView::WindowProc(unsigned msg, WPARAM wParam, LPARAM lParam) {
         if (OnFileCommand(id)) return 0;
         if (OnMenuCommand(id)) return 0;
         switch (id) {
-        case IDC_LOCK: OnLockButton(); break;
+        case IDC_LOCK:
+            m_Lock.OnLockButton();
+            break;
         case IDC_CONNECT: OnConnectButton(); break;
-        case ID_CONNECT_USB: OnConnectUsb(); break;
-        case ID_CONNECT_NETWORK: OnConnectNetwork(); break;
+        case ID_CONNECT_USB:
+            m_Session.ConnectUsb();
+            break;
+        case ID_CONNECT_NETWORK:
+            m_Session.NetConnect();
+            break;
         case IDC_PAGE1: OnPageButton(1); break;
         case IDC_PAGE0: OnPageButton(0); break;
         case IDC_PAGE2: OnPageButton(2); break;
@@ -713,6 +713,10 @@ bool CLumaraView::PreTranslateKey(QWidget* target, QKeyEvent* key) {
         return true;
     default: return false;
     }
+}
+
+void CLumaraView::ShowUpdateRange(int range) {
+    m_Progress->SetRange(0, range);
 }
 
 void CLumaraView::OnMinimise() {

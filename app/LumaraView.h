@@ -14,6 +14,8 @@
 #include "model/Globals.h"
 #include "model/LinkKeys.h"
 
+#include "app/FirmwareFeature.h"
+#include "app/LockFeature.h"
 #include "files/PresetJson.h"
 #include "app/ViewPages.h"
 #include "controls/BitButton.h"
@@ -44,12 +46,14 @@ class CMixParametersDialog;
 class CKTV_Data;
 class CKTV_OutData;
 class CLumaraDoc;
-class CFirmwareUpdateDialog;
 class CPositionButtons;
 class QLineEdit;
 class QMenu;
 
-class CLumaraView : public platform::MessageTarget<QWidget>, public ISessionHost, public IPageHost {
+class CLumaraView : public platform::MessageTarget<QWidget>,
+                    public ISessionHost,
+                    public IPageHost,
+                    private ILockHost {
 public:
     // Controls of template 101.
     enum : int {
@@ -131,30 +135,15 @@ public:
     void InitFileDialogPaths();
 
     // ---- the link engine (the session's) ------------------------------------
-    void StartLinkWorker() { m_Session.Worker().StartLinkWorker(); }
-    void ResumeWorker() { m_Session.Worker().ResumeWorker(); }
-    void StartIo(int unused = 0) { m_Session.StartIo(unused); }
     // Ends the worker; with release also resets the link state and restarts
     // the probe.
     virtual void StopIo(bool release);
     // The view's connected flag: a link is open and the worker runs.
     bool IsConnected() override { return m_Session.IsConnected(); }
-    bool HasWorker() const { return m_Session.Worker().HasWorker(); }
-    int EnumerateUsbDevices() { return m_Session.Usb().EnumerateUsbDevices(); }
-    bool IsUsbPathFree(const std::string& path) { return m_Session.Usb().IsUsbPathFree(path); }
-    bool ChooseUsbDevice() { return m_Session.Usb().ChooseUsbDevice(); }
-    void MarkUsbDevice() { m_Session.Usb().MarkUsbDevice(); }
     // Removes this copy's mark on the device in use.
     virtual void UnmarkUsbDevice();
-    void ResetUsbRegistry() { m_Session.Usb().ResetUsbRegistry(); }
-    void CreateUsbRegistryKey() {} // the group exists once a device is marked
-    bool OpenHidDevice() { return m_Session.Usb().OpenHidDevice(); }
-    bool OpenUsbDevice() { return m_Session.Usb().OpenUsbDevice(); }
-    bool ReopenUsbDevice() { return m_Session.Usb().ReopenUsbDevice(); }
-    void CloseHidDevice() { m_Session.Usb().CloseHidDevice(); }
-    // Watches USB arrival and removal; events reach OnDeviceChange on this thread.
+    // Watches USB arrival and removal; events reach the session's USB link on this thread.
     void RegisterHidNotification();
-    void OnDeviceChange(const HotplugEvent& event) { m_Session.Usb().OnDeviceChange(event); }
     virtual void StopProbe(bool keep);
 
     // ---- timers (the program's ids) ----------------------------------------
@@ -166,8 +155,6 @@ public:
     // WM_DESTROY (also run by the destructor): stops the timers and the
     // link and closes the view's own windows.
     void OnDestroy();
-    // WM_FIRST_CONNECT: the first connection attempt.
-    virtual LRESULT OnFirstConnect(WPARAM wParam, LPARAM lParam);
     // Button 2772: minimises the main window.
     void OnMinimise();
     // Button 2773: closes the windows of the view, stops the link and
@@ -191,46 +178,16 @@ public:
     virtual void ConnectDevice() { m_Session.ConnectDevice(); }
     // Connect button 1413: disconnects, or offers or makes a connection.
     void OnConnectButton();
-    void OnConnectUsb() { m_Session.ConnectUsb(); }
-    void OnConnectNetwork() { NetConnect(); }
     void OnUsbDeviceChosen(int command);
-    bool ConnectUsbPath(const std::string& path) { return m_Session.ConnectUsbPath(path); }
-    bool NetConnect() { return m_Session.NetConnect(); }
-    bool NetReconnect() { return m_Session.NetReconnect(); }
-    // Stops I/O and closes the link (the firmware update asks for it); 0.
-    int DisconnectDevice() { return m_Session.DisconnectDevice(); }
-    bool CloseUsbLink() { return m_Session.CloseUsbLink(); }
-    bool CloseNetLink() { return m_Session.CloseNetLink(); }
-    // Closes the link of the current connection kind.
-    void CloseCurrentLink() { m_Session.CloseCurrentLink(); }
     // Runs the connect button's action; the connected flag afterwards.
     bool ToggleConnection();
-    // Queues the reads of a new connection: quick (full 0) or, once the
-    // version is accepted, the records and the stored presets' names.
-    // The caller holds g_DeviceLock.
-    void SendInitialReads(int full) { m_Session.SendInitialReads(full); }
     void SetLinkStatusDisplay(int connected);
-    void ShowConnectionFailure() { m_Session.ShowConnectionFailure(); }
-    void ShowUsbFailureUnlessUpdating() { m_Session.ShowUsbFailureUnlessUpdating(); }
-    void CloseLinkOnDeviceRemoval() { m_Session.CloseLinkOnDeviceRemoval(); }
-    LRESULT OnDeviceReachable(WPARAM, LPARAM);
-    LRESULT OnNetConnected(WPARAM, LPARAM);
-    LRESULT OnVersionReceived(WPARAM, LPARAM);
-    LRESULT OnLinkLost(WPARAM, LPARAM);
-    LRESULT OnDeviceAbnormal(WPARAM, LPARAM);
-    LRESULT OnTransferDone(WPARAM, LPARAM);
-    LRESULT OnLongCommandDone(WPARAM, LPARAM result);
-    LRESULT OnReconnect(WPARAM, LPARAM);
-    LRESULT OnNetBytes(WPARAM, LPARAM count);
     // Opens a connection popup just below the connect button; the chosen
     // command, 0 for none. Tests choose without a menu on screen.
     virtual int TrackConnectPopup(QMenu& menu, const QPoint& at);
 
     // ---- command senders for the pages (the session's) ---------------------
     void SendCommand(int record, int index) override { m_Session.SendCommand(record, index); }
-    void SendOutputMap(int output, int mode) { m_Session.SendOutputMap(output, mode); }
-    void SendPresetSelect(int preset) { m_Session.SendPresetSelect(preset); }
-    void MuteOutputsForTransfer(int restore) { m_Session.MuteOutputsForTransfer(restore); }
     void RequestDataResync() override { m_Session.RequestDataResync(); }
 
     // ---- device-data events (ViewDeviceData.cpp) ---------------------------
@@ -240,11 +197,10 @@ public:
     LRESULT OnDeviceStatus(WPARAM, LPARAM);
     LRESULT OnReloadEffect(WPARAM, LPARAM);
     LRESULT OnPresetNameChanged(WPARAM, LPARAM);
-    bool RefreshAllPages();
+    bool RefreshAllPages() override;
     void ApplySpeakerTypesToOutputs();
     void ApplyMapFromDevice(int keepLink);
     void SelectModePage(int page);
-    void RefreshLockFromImage();
     void ShowLoadedPresetName();
 
     // ---- output strips, levels, speaker types, equalisers (ViewOutputs.cpp) --
@@ -325,7 +281,7 @@ public:
     bool CopyLinkedPairs(int direction);
     // Every link key back to its own output, then the left/right link from
     // byte 289 of output 0 (after a load, a lock change, the link button).
-    void RebuildLinks();
+    void RebuildLinks() override;
     // The strips and position buttons of the outputs linked with an output.
     void MarkLinkedOutputs(int output);
     void UnmarkLinkedOutputs(int output);
@@ -341,7 +297,7 @@ public:
     // ---- device preset transfer (the session's; files in ViewTransfer.cpp) --
     // The transfers that pack the model's texts say what a field could not
     // hold once the lock is released.
-    void SendPresetToDevice(int preset, bool fromModel);
+    void SendPresetToDevice(int preset, bool fromModel) override;
     void SendAllPresetsToDevice();
     void LoadDevicePreset(int preset) { m_Session.LoadDevicePreset(preset); }
     bool SaveAllDevicePresetsToFile();
@@ -355,16 +311,8 @@ public:
     bool WriteAllPresetsFile();
     const std::string& AllPresetsFilePath() const { return m_AllPresetsFilePath; }
 
-    // ---- firmware update (the session's; ViewFirmware.cpp) -------------------
-    // The system menu's firmware-update command: the update dialog, modally.
-    void OnFirmwareUpdateCommand();
-    // Runs the dialog; tests drive it without waiting.
-    virtual int RunUpgradeDialog(CFirmwareUpdateDialog& dialog);
-    bool ChooseUpdateFile();
-    bool LoadUpdateFile() { return m_Session.LoadUpdateFile(); }
-    void CancelFirmwareUpdate() { m_Session.CancelFirmwareUpdate(); }
-    LRESULT OnFirmwareUpdateDone(WPARAM, LPARAM step);
-    LRESULT OnFirmwareStartFailed(WPARAM, LPARAM);
+    // ---- firmware update (FirmwareFeature.h) ---------------------------------
+    CFirmwareFeature& Firmware() { return m_Firmware; }
     void ShowUpdateRange(int range) override;
 
     // ---- preset names and scenes (ViewPresets.cpp) -------------------------
@@ -413,12 +361,8 @@ public:
     bool SaveOutputMapFile();
     bool LoadOutputMapFile();
 
-    // ---- preset lock (ViewLock.cpp) ----------------------------------------
-    // Button 1415: locks data that is not locked, else unlocks or resets it.
-    void OnLockButton();
-    void LockOrUnlock(bool lock);
-    // WM_USER+501, after a preset file: the lock state of the loaded blocks.
-    LRESULT OnLockStateAfterFileLoad(WPARAM, LPARAM);
+    // ---- preset lock (LockFeature.h) -----------------------------------------
+    CLockFeature& Lock() { return m_Lock; }
 
     // ---- what the output page asks (ViewOutputPage.cpp) ----------------------
     void QueuePacket(PacketPtr packet) override { m_Session.Command().AddPacket(std::move(packet)); }
@@ -516,14 +460,11 @@ public:
     void ResetTransferProgress(int count, bool viewBar) override;
     void PressConnectButton() override { OnConnectButton(); }
     bool AskToSendUnsentChanges() override;
+    void SayRefusedTexts(const TextFieldErrors& refused) override;
 
     // ---- members others reach ----------------------------------------------
     CKTV_Data* Data() const { return m_Data; }
     CDeviceSession& Session() override { return m_Session; }
-    CKTVCommand& Command() { return m_Session.Command(); }
-    CLinkWorker& Worker() { return m_Session.Worker(); }
-    CUsbLink& Usb() { return m_Session.Usb(); }
-    CNet_Socket& Net() { return m_Session.Net(); }
     platform::ViewSettings& Settings() { return m_ViewSettings; }
     CPresetJson& PresetJson() { return m_PresetJson; }
     CViewPage* OutputPage() const { return m_OutputPage; }
@@ -563,7 +504,9 @@ protected:
 private:
     void CreateControls();
     // The pages shown after a load: the lock panel, or the output or mix page.
-    void ShowPagesForLockState();
+    void ShowPagesForLockState() override;
+    void RepaintView() override { update(); }
+    QWidget* DialogParent() override { return window(); }
     // The output page's controls and the position buttons from the model.
     bool RefreshOutputPage();
     // The messages of the strips, the level bar, the pages and the lists;
@@ -578,10 +521,6 @@ private:
     }
     // Output i's type as the rules take it.
     static int TypeOf(int output);
-    // The steps of the lock dialog's answers.
-    void LockData(const std::string& password);
-    void UnlockData();
-    void ResetLockedData();
     // Enter, Escape and Tab anywhere in the view (the view's key filter).
     bool PreTranslateKey(QWidget* target, QKeyEvent* key);
     // Stops the link, releases the device's mark and ends the probe.
@@ -639,6 +578,8 @@ private:
     platform::QtViewNotify m_Notify;
     platform::StoredSettingsGroup m_UsbMarks;
     CDeviceSession m_Session;
+    CFirmwareFeature m_Firmware{m_Session, m_ViewSettings};
+    CLockFeature m_Lock{*this, *m_Data};
 
     std::string m_ProgramFolder;
     std::string m_FileDialogPaths[6];

@@ -1,7 +1,6 @@
-// The main view's side of the link: the connect button and its popups, what
-// the user sees of the connection, and the engine's messages handed to the
-// device session, which connects, checks the version, closes links and
-// queues the reads (link/DeviceSession.h).
+// The main view's side of the link: the connect button and its popups and
+// what the user sees of the connection. The device session connects, checks
+// the version, closes links and queues the reads (link/DeviceSession.h).
 #include "features/connection/TransferWindow.h"
 #include "app/LumaraView.h"
 #include "app/ShellMessages.h"
@@ -23,61 +22,6 @@ const BiText kUnsentChangesText{
 } // namespace
 
 // ---------------------------------------------------------------------------
-// The engine's messages
-// ---------------------------------------------------------------------------
-
-LRESULT CLumaraView::OnFirstConnect(WPARAM, LPARAM) {
-    m_Session.FirstConnect();
-    return 0;
-}
-
-LRESULT CLumaraView::OnDeviceReachable(WPARAM, LPARAM) {
-    m_Session.OnDeviceReachable();
-    return 0;
-}
-
-LRESULT CLumaraView::OnNetConnected(WPARAM, LPARAM) {
-    m_Session.OnNetConnected();
-    return 0;
-}
-
-LRESULT CLumaraView::OnReconnect(WPARAM, LPARAM) {
-    m_Session.OnReconnect();
-    return 0;
-}
-
-LRESULT CLumaraView::OnNetBytes(WPARAM, LPARAM count) {
-    m_Session.OnNetBytes(count);
-    return 0;
-}
-
-LRESULT CLumaraView::OnVersionReceived(WPARAM, LPARAM) {
-    CTextFieldMessages refused; // said once the session has released the lock
-    m_Session.OnVersionReceived(refused.Errors());
-    return 0;
-}
-
-LRESULT CLumaraView::OnLinkLost(WPARAM, LPARAM) {
-    m_Session.OnLinkLost();
-    return 0;
-}
-
-LRESULT CLumaraView::OnDeviceAbnormal(WPARAM, LPARAM) {
-    m_Session.OnDeviceAbnormal();
-    return 0;
-}
-
-LRESULT CLumaraView::OnTransferDone(WPARAM, LPARAM) {
-    m_Session.OnTransferDone();
-    return 0;
-}
-
-LRESULT CLumaraView::OnLongCommandDone(WPARAM, LPARAM result) {
-    m_Session.OnLongCommandDone(result);
-    return 0;
-}
-
-// ---------------------------------------------------------------------------
 // The connect button and its popups
 // ---------------------------------------------------------------------------
 
@@ -94,17 +38,17 @@ void CLumaraView::OnConnectButton() {
     }
     const std::vector<std::string> free = m_Session.FreeUsbDevices();
     const size_t devices = free.size();
-    const bool network = Net().IsReachable();
+    const bool network = m_Session.Net().IsReachable();
 
     if (devices == 0) {
         if (network)
-            NetConnect();
+            m_Session.NetConnect();
         else
             Say(kNothingToOpenText.Pick(), 2000);
         return;
     }
     if (devices == 1 && !network) {
-        if (!ConnectUsbPath(free[0])) Say(Usb().UsbFailureText(), 2000);
+        if (!m_Session.ConnectUsbPath(free[0])) Say(m_Session.Usb().UsbFailureText(), 2000);
         return;
     }
     // Just below the connect button, at its left edge.
@@ -127,7 +71,8 @@ void CLumaraView::OnConnectButton() {
 void CLumaraView::OnUsbDeviceChosen(int command) {
     const size_t i = static_cast<size_t>(command - ID_USB_DEVICE_FIRST);
     if (command < ID_USB_DEVICE_FIRST || i >= g_UsbDevicePathsCopy->size()) return;
-    if (!ConnectUsbPath(g_UsbDevicePathsCopy[i])) Say(Usb().UsbFailureText(), 2000);
+    if (!m_Session.ConnectUsbPath(g_UsbDevicePathsCopy[i]))
+        Say(m_Session.Usb().UsbFailureText(), 2000);
 }
 
 bool CLumaraView::ToggleConnection() {
@@ -183,3 +128,7 @@ bool CLumaraView::AskToSendUnsentChanges() {
                           chinese ? -2 : -3) == IDYES;
 }
 
+void CLumaraView::SayRefusedTexts(const TextFieldErrors& refused) {
+    CTextFieldMessages messages;
+    *messages.Errors() = refused;
+}

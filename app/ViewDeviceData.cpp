@@ -40,7 +40,7 @@ constexpr int kStatusMixSource = 36;
 LRESULT CLumaraView::OnDeviceDataLoaded(WPARAM preset, LPARAM) {
     const int n = static_cast<int>(preset);
     g_StateFlags[kFlagLastDeliveredSlot] = n;
-    RefreshLockFromImage();
+    m_Lock.RefreshFromImage();
     ShowPagesForLockState();
     {
         DeviceLockGuard lock(g_DeviceLock);
@@ -227,7 +227,7 @@ LRESULT CLumaraView::OnDeviceStatus(WPARAM, LPARAM) {
     if (!IsConnected() || g_StateFlags[kFlagStatusGuard].load() ||
         m_Session.IsAskingAboutUnsentChanges()) {
         // The link tells only of changes: this one must come again.
-        Command().AskForStatus();
+        m_Session.Command().AskForStatus();
         return 0;
     }
     bool source = false, volumes = false, mixSource = false;

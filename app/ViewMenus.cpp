@@ -188,7 +188,7 @@ bool CLumaraView::OnMenuCommand(int id) {
         OpenMachinePresetDialog(id - kCmdLoadDevicePreset);
         return true;
     case kCmdFirmwareUpdate:
-        OnFirmwareUpdateCommand();
+        m_Firmware.OnUpdateCommand();
         return true;
     case kCmdAdvanced:
         OnAdvancedCommand();

@@ -184,7 +184,7 @@ void CLumaraView::OnSpeakerTypeChosen(int n, int type) {
     m_Strips[n]->UpdateCaption();
     g_DeviceRecords.SetOutputType(n, type);
     // The output takes the type's crossover; the map and the crossover go out.
-    SendOutputMap(n, 0);
+    m_Session.SendOutputMap(n, 0);
     if (n == g_CurrentOutput) m_OutputPage->RefreshCrossover();
     m_OutputPage->RedrawGraph();
     ApplyMixPresetForType(n, type);
@@ -271,10 +271,10 @@ void CLumaraView::OnModePageButton(int page) {
 void CLumaraView::ResetOutputEq() {
     {
         DeviceLockGuard lock(g_DeviceLock);
-        MuteOutputsForTransfer(0);
+        m_Session.MuteOutputsForTransfer(0);
         ResetOutputEqChannel(g_CurrentOutput);
         ForGroupMembers(g_CurrentOutput, [this](int i) { ResetOutputEqChannel(i); });
-        MuteOutputsForTransfer(1);
+        m_Session.MuteOutputsForTransfer(1);
     }
     m_OutputPage->RefreshBands();
 }
@@ -307,10 +307,10 @@ void CLumaraView::ResetInputEq(int n) {
         if (CFilter* band = in->GetFilter(i))
             band->ResetBand(i < 15 ? kInputResetFreqs[i] : g_ThirdOctaveFreqs[i]);
     if (!IsConnected()) return;
-    MuteOutputsForTransfer(0);
+    m_Session.MuteOutputsForTransfer(0);
     in->WriteAllItems();
     m_Session.Command().AddPacket(BuildBlockPacket(0, kGroupMusic, n, 1, 1));
-    MuteOutputsForTransfer(1);
+    m_Session.MuteOutputsForTransfer(1);
 }
 
 void CLumaraView::PasteOutputEq(int from, int to) {

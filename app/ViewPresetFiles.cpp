@@ -178,7 +178,7 @@ bool CLumaraView::LoadPresetFile() {
     SetCurrentPresetName(TitleOf(*path));
     // The transfer packs the lock password into output 0's block: the file's,
     // not the one of the data it replaces.
-    RefreshLockFromImage();
+    m_Lock.RefreshFromImage();
     SendPresetToDevice(0, false);
     g_ChannelFlags->Reset();
     PostMessage(WM_LOCK_STATE_AFTER_LOAD, 0, 0);
@@ -235,7 +235,7 @@ bool CLumaraView::LoadAllPresetsFile() {
     SelectSource(g_DeviceRecords.ActiveSource(), 0);
     ApplyLinkStateAfterLoad();
     ApplyMapFromDevice(0);
-    RefreshLockFromImage(); // the file's password for output 0's blocks
+    m_Lock.RefreshFromImage(); // the file's password for output 0's blocks
     SendAllPresetsToDevice();
     RefreshAllPages();
     g_ChannelFlags->Reset();

@@ -155,7 +155,7 @@ void CLumaraView::EraseStoredPresetName(int n) {
     DeviceLockGuard lock(g_DeviceLock);
     g_DeviceRecords.SetStoredPresetNameField(n, PresetNameField{});
     if (g_DeviceRecords.CurrentStoredPreset() == n)
-        SendPresetSelect(n); // the empty name, and no preset current any more
+        m_Session.SendPresetSelect(n); // the empty name, and no preset current any more
     else
         SendCommand(kRecordPresetName, n);
 }

@@ -77,7 +77,7 @@ void CLumaraView::CopyOutputEq(int from, int to) {
 
 bool CLumaraView::SaveAllDevicePresetsToFile() {
     if (!IsConnected()) {
-        ShowConnectionFailure();
+        m_Session.ShowConnectionFailure();
         return false;
     }
     if (!ChooseAllPresetsFile()) return false;

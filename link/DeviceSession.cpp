@@ -221,7 +221,12 @@ bool CDeviceSession::OnMessage(unsigned msg, WPARAM, LPARAM lParam) {
     case WM_FIRST_CONNECT: FirstConnect(); return true;
     case WM_NET_REACHABLE: OnDeviceReachable(); return true;
     case WM_NET_LINK_UP: OnNetConnected(); return true;
-    case WM_DEVICE_VERSION: OnVersionReceived(); return true;
+    case WM_DEVICE_VERSION: {
+        TextFieldErrors refused;
+        OnVersionReceived(&refused);
+        if (host_ && !refused.empty()) host_->SayRefusedTexts(refused);
+        return true;
+    }
     case WM_LINK_LOST: OnLinkLost(); return true;
     case WM_DEVICE_ABNORMAL: OnDeviceAbnormal(); return true;
     case WM_TRANSFER_STEP: OnTransferDone(); return true;

@@ -76,6 +76,9 @@ public:
     // A new connection finds settings the device has not had: true sends
     // the window's settings to the device, false takes the device's data.
     virtual bool AskToSendUnsentChanges() { return false; }
+    // Texts the window's settings could not pack while they went to a new
+    // connection, said once the lock is released.
+    virtual void SayRefusedTexts(const TextFieldErrors& refused) { (void)refused; }
 };
 
 class CDeviceSession : public IUsbHost {
@@ -153,7 +156,7 @@ public:
 
     // Routes one of the engine's messages to its handler below; false for a
     // message the session does not handle (device data, status, output map:
-    // those are the window's).
+    // those are the window's). The window hands every message here first.
     bool OnMessage(unsigned msg, WPARAM wParam, LPARAM lParam);
     // Handlers of the engine's messages (UI thread).
     void OnDeviceReachable();

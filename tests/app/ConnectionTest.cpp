@@ -146,7 +146,7 @@ TEST_F(DeviceTest, TheVersionDecidesWhetherTheDeviceIsKept) {
                 std::string(12, ' '));
             EXPECT_EQ(g_DeviceSynced.load(), 0);
             EXPECT_EQ(g_DeviceVariant.load(), 2);
-            EXPECT_EQ(view->Command().GetCount(), 0);
+            EXPECT_EQ(view->Session().Command().GetCount(), 0);
             EXPECT_EQ(Text(view->LinkStatus()->Text()), "Not connected devices");
             // Nothing of the full reads reached the device.
             const auto seen = device.Seen();
@@ -331,7 +331,7 @@ TEST_F(DeviceTest, ALostLinkIsClosedAndTheProbeReconnectsWhenTheDeviceIsBack) {
         EXPECT_EQ(g_ConnectionKind.load(), 0);
         EXPECT_EQ(g_NetLinkUp.load(), 0);
         EXPECT_EQ(g_DeviceSynced.load(), 0);
-        EXPECT_EQ(view->Command().GetCount(), 0);
+        EXPECT_EQ(view->Session().Command().GetCount(), 0);
         EXPECT_EQ(Text(view->LinkStatus()->Text()), "Not connected devices");
         EXPECT_TRUE(view->LinkStatus()->IsBlinking());
         EXPECT_EQ(view->ConnectButton()->CurrentBitmap(), 8753u);
@@ -339,7 +339,7 @@ TEST_F(DeviceTest, ALostLinkIsClosedAndTheProbeReconnectsWhenTheDeviceIsBack) {
 
         // The module's network goes (the probe forgets it) and comes back with the device.
         adapters.Set({});
-        ASSERT_TRUE(PumpUntil([this] { return !view->Net().IsReachable(); }));
+        ASSERT_TRUE(PumpUntil([this] { return !view->Session().Net().IsReachable(); }));
         c.restore();
         adapters.Set({{"127.0.0.1", "255.0.0.0"}});
         ASSERT_TRUE(PumpUntil([this] { return view->IsConnected() && DataShown(view, 2); }, 10000));
@@ -386,7 +386,7 @@ TEST_F(DeviceTest, ClosingTheProgramWhileTheLinkWaitsForTheOutputMapHandlerEndsC
     ASSERT_TRUE(Eventually([relay] { return relay->Waiting() > 0; }));
     EXPECT_EQ(view->Count(WM_OUTPUT_MAP), 0);
     view->OnCloseButton();
-    EXPECT_FALSE(view->HasWorker());
+    EXPECT_FALSE(view->Session().Worker().HasWorker());
     // The half the worker was sending was handled before it ended.
     EXPECT_EQ(view->Count(WM_OUTPUT_MAP), 1);
     EXPECT_EQ(relay->Waiting(), 0u);
@@ -409,7 +409,7 @@ TEST_F(DeviceTest, TheConnectButtonClosesAnOpenLink) {
         g_LanguageFlag = c.language;
         view->SendMessage(WM_COMMAND, CLumaraView::IDC_CONNECT, 0);
         EXPECT_FALSE(view->IsConnected());
-        EXPECT_FALSE(view->HasWorker());
+        EXPECT_FALSE(view->Session().Worker().HasWorker());
         EXPECT_EQ(g_ConnectionKind.load(), 0);
         EXPECT_EQ(view->ConnectButton()->CurrentBitmap(), c.picture);
         EXPECT_EQ(Text(view->LinkStatus()->Text()), c.text);
@@ -452,7 +452,7 @@ TEST_F(DeviceTest, TheConnectButtonOffersWhatCanBeOpened) {
         view->StopProbe(true);
         for (int d = 0; d < c.devices; ++d) hid.Plug("/dev/hidraw" + std::to_string(d), &device);
         pinger.answers = c.network;
-        view->Net().SetReachable(c.network);
+        view->Session().Net().SetReachable(c.network);
         view->popupChoice = c.choice;
         view->SendMessage(WM_COMMAND, CLumaraView::IDC_CONNECT, 0);
         if (c.popup.empty()) {
@@ -483,12 +483,12 @@ TEST_F(DeviceTest, UsbArrivalConnectsAndRemovalClosesTheLink) {
     ASSERT_TRUE(PumpUntil([this] { return view->Count(WM_FIRST_CONNECT) > 0; }));
     EXPECT_FALSE(view->IsConnected());
     hid.Plug("/dev/hidraw3", &device);
-    view->OnDeviceChange({HotplugEvent::Arrival, "/dev/hidraw3"});
+    view->Session().Usb().OnDeviceChange({HotplugEvent::Arrival, "/dev/hidraw3"});
     EXPECT_EQ(g_ConnectionKind.load(), 1);
     ASSERT_TRUE(PumpUntil([this] { return DataShown(view); }, 10000));
 
     hid.Unplug("/dev/hidraw3");
-    view->OnDeviceChange({HotplugEvent::Removal, "/dev/hidraw3"});
+    view->Session().Usb().OnDeviceChange({HotplugEvent::Removal, "/dev/hidraw3"});
     EXPECT_FALSE(view->IsConnected());
     EXPECT_EQ(g_ConnectionKind.load(), 0);
     EXPECT_TRUE(g_UsbDevicePath.empty());
@@ -517,14 +517,14 @@ TEST_F(DeviceTest, AUsbDeviceWithoutPermissionIsSaidInWords) {
 TEST_F(DeviceTest, SendersQueueNothingWhileNotConnectedExceptWhereTheyNeedNoLink) {
     NetworkModuleAway();
     Start();
-    CKTVCommand& cmd = view->Command();
+    CKTVCommand& cmd = view->Session().Command();
     view->SendCommand(2, 0);
-    view->SendPresetSelect(3);
-    view->SendOutputMap(0, 1);
+    view->Session().SendPresetSelect(3);
+    view->Session().SendOutputMap(0, 1);
     EXPECT_EQ(cmd.GetCount(), 0);
     // Mode 0 still gives output 4 the type held for it, with that type's crossover.
     g_OutputSpeakerType[4] = 3; // FL-Woofer
-    view->SendOutputMap(4, 0);
+    view->Session().SendOutputMap(4, 0);
     EXPECT_EQ(view->Data()->GetOut(4)->GetSpeakerType(), 3);
     EXPECT_EQ(cmd.GetCount(), 0);
     // The resynchronisation request needs no link; the next connection empties the queue.
@@ -538,8 +538,8 @@ TEST_F(DeviceTest, SendersQueueNothingWhileNotConnectedExceptWhereTheyNeedNoLink
     });
     ASSERT_TRUE(server.Start(static_cast<uint16_t>(g_DevicePort.load())));
     pinger.answers = true;
-    view->Net().SetReachable(true);
-    EXPECT_TRUE(view->NetConnect());
+    view->Session().Net().SetReachable(true);
+    EXPECT_TRUE(view->Session().NetConnect());
     ASSERT_TRUE(PumpUntil([this] { return DataShown(view); }, 10000));
     EXPECT_EQ(boxes.size(), 1u);
     for (const auto& f : device.Seen()) EXPECT_NE(f.channel, 98);
@@ -548,15 +548,15 @@ TEST_F(DeviceTest, SendersQueueNothingWhileNotConnectedExceptWhereTheyNeedNoLink
 TEST_F(DeviceTest, ConnectedSendersQueueTheirFramesTogether) {
     StartConnected();
     SuspendWorker();
-    CKTVCommand& cmd = view->Command();
+    CKTVCommand& cmd = view->Session().Command();
     ASSERT_EQ(cmd.GetCount(), 0);
     g_DeviceRecords.Bytes().master[6] = 1;
-    view->MuteOutputsForTransfer(0);
+    view->Session().MuteOutputsForTransfer(0);
     EXPECT_EQ(g_DeviceRecords.Bytes().master[6], 0);
-    view->MuteOutputsForTransfer(1);
+    view->Session().MuteOutputsForTransfer(1);
     EXPECT_EQ(g_DeviceRecords.Bytes().master[6], 1);
-    view->SendPresetSelect(3);
-    view->SendOutputMap(2, 0);
+    view->Session().SendPresetSelect(3);
+    view->Session().SendOutputMap(2, 0);
     view->SendCommand(8, 0);
     view->SendCommand(999, 0); // no such record: nothing
     std::vector<std::tuple<int, int, std::vector<uint8_t>>> queued; // channel, item, payload
@@ -596,12 +596,13 @@ TEST_F(DeviceTest, AMapWithRepeatedSpeakerTypesIsCleanedAndSentBack) {
     EXPECT_EQ(g_DeviceRecords.Bytes().outputMapB[0], 0);
     EXPECT_EQ(g_LRLinkOn, 1); // kept when asked to
     std::vector<int> queued;
-    view->Command().ForEachPacket([&](const CSendData& p) { queued.push_back(p.GetData()[8]); });
+    view->Session().Command().ForEachPacket(
+        [&](const CSendData& p) { queued.push_back(p.GetData()[8]); });
     EXPECT_EQ(queued, (std::vector<int>{6, 7}));
     // A clean map sends nothing; without keep the L/R link goes off.
-    view->Command().Clear();
+    view->Session().Command().Clear();
     view->ApplyMapFromDevice(0);
-    EXPECT_EQ(view->Command().GetCount(), 0);
+    EXPECT_EQ(view->Session().Command().GetCount(), 0);
     EXPECT_EQ(g_LRLinkOn, 0);
     ResumeWorker();
 }
@@ -628,7 +629,7 @@ TEST_F(DeviceTest, TheLongCommandOverTheNetworkEndsTheLinkAtTheFactoryAddress) {
     EXPECT_EQ(g_TransferDlg->Progress()->GetUpperRange(), 110);
     ASSERT_TRUE(PumpUntil([this] { return view->Count(WM_LONG_COMMAND_DONE) > 0; }, 10000));
     EXPECT_FALSE(view->IsConnected());
-    EXPECT_FALSE(view->Net().IsReachable());
+    EXPECT_FALSE(view->Session().Net().IsReachable());
     EXPECT_EQ(g_DeviceIpAddress + ":" + std::to_string(g_DevicePort.load()), address);
     EXPECT_THAT(BoxTexts(), ElementsAreArray({"Connection failure!"}));
     // The device took the command once.
@@ -656,7 +657,7 @@ protected:
         view->SendMessage(WM_COMMAND, CLumaraView::IDC_CONNECT, 0);
         ASSERT_FALSE(view->IsConnected());
         view->StopProbe(true);
-        view->Net().SetReachable(false);
+        view->Session().Net().SetReachable(false);
     }
     // A gain typed into band 5 of output 2 (the field then gives up the focus).
     void EditBand() {
@@ -684,7 +685,7 @@ protected:
     // the window's preset went first).
     void Reconnect(int names = 2) {
         pinger.answers = true;
-        view->Net().SetReachable(true);
+        view->Session().Net().SetReachable(true);
         mark = device.FrameCount();
         const int loads = view->Count(WM_DEVICE_DATA_DONE) + 1;
         view->SendMessage(WM_COMMAND, CLumaraView::IDC_CONNECT, 0);
@@ -801,7 +802,7 @@ TEST_F(OfflineChangesTest, AnEditALostLinkLeftUnsentIsAskedAboutAndSentByteForBy
     EXPECT_EQ(g_UnsentEdits.load(), 0);
     ASSERT_TRUE(PumpUntil([this] { return !view->IsConnected(); }, 20000));
     view->StopProbe(true);
-    view->Net().SetReachable(false);
+    view->Session().Net().SetReachable(false);
     ASSERT_NE(BandOnDevice(), 245);
     // What the window packs for the band, as the device must hold it.
     const ItemRecord band = view->Data()->GetOut(2)->GetEq().PackBand(5);
@@ -870,10 +871,10 @@ TEST_F(OfflineChangesTest, AnAnswerGivenAsTheLinkDropsKeepsThemForTheNextConnect
         return CMessageBox::Action::Ok;
     });
     pinger.answers = true;
-    view->Net().SetReachable(true);
+    view->Session().Net().SetReachable(true);
     view->SendMessage(WM_COMMAND, CLumaraView::IDC_CONNECT, 0);
     ASSERT_TRUE(PumpUntil([&] { return questions == 1 && !view->IsConnected(); }, 20000));
-    EXPECT_EQ(view->Command().GetCount(), 0);
+    EXPECT_EQ(view->Session().Command().GetCount(), 0);
     EXPECT_EQ(BandOnDevice(), deviceGain);
     EXPECT_EQ(view->Data()->GetOut(2)->GetFilter(5)->GetGainCode(), 245);
     EXPECT_EQ(GetS16(g_DeviceRecords.Bytes().master), 59);
@@ -881,7 +882,7 @@ TEST_F(OfflineChangesTest, AnAnswerGivenAsTheLinkDropsKeepsThemForTheNextConnect
     // The device is back: the next connection asks again, and YES sends them.
     pinger.answers = false;
     view->StopProbe(true);
-    view->Net().SetReachable(false);
+    view->Session().Net().SetReachable(false);
     ASSERT_TRUE(server.Start(static_cast<uint16_t>(g_DevicePort.load())));
     Answer(true);
     Reconnect(3);
@@ -897,7 +898,7 @@ TEST_F(OfflineChangesTest, TheyWaitThroughARefusedVersion) {
     EditOffline();
     device.SetVersion("VELK-XV1.00");
     pinger.answers = true;
-    view->Net().SetReachable(true);
+    view->Session().Net().SetReachable(true);
     view->SendMessage(WM_COMMAND, CLumaraView::IDC_CONNECT, 0);
     ASSERT_TRUE(PumpUntil(
         [this] { return view->Count(WM_DEVICE_VERSION) >= 2 && !view->IsConnected(); }, 20000));
@@ -906,7 +907,7 @@ TEST_F(OfflineChangesTest, TheyWaitThroughARefusedVersion) {
 
     pinger.answers = false;
     view->StopProbe(true);
-    view->Net().SetReachable(false);
+    view->Session().Net().SetReachable(false);
     device.SetVersion("VELK-FV1.00");
     Answer(true);
     Reconnect(3);

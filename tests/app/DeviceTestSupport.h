@@ -39,7 +39,7 @@ public:
         bool operator==(const MixPreset& o) const { return output == o.output && type == o.type && queued == o.queued; }
     };
     void ApplyMixPresetForType(int output, int type) override {
-        mixPresets.push_back({output, type, Command().GetCount()});
+        mixPresets.push_back({output, type, Session().Command().GetCount()});
         CLumaraView::ApplyMixPresetForType(output, type);
     }
     int Count(unsigned msg) const {
@@ -167,12 +167,12 @@ protected:
 
     // Parks the link worker between exchanges so that the queue stands still.
     void SuspendWorker() {
-        view->Worker().Events().Set(CLinkEvents::kSuspend);
-        ASSERT_TRUE(PumpUntil([this] { return !view->Worker().IsAwake(); }));
+        view->Session().Worker().Events().Set(CLinkEvents::kSuspend);
+        ASSERT_TRUE(PumpUntil([this] { return !view->Session().Worker().IsAwake(); }));
     }
     void ResumeWorker() {
-        view->Worker().Events().Reset(CLinkEvents::kSuspend);
-        view->Worker().ResumeWorker();
+        view->Session().Worker().Events().Reset(CLinkEvents::kSuspend);
+        view->Session().Worker().ResumeWorker();
     }
 
     ScriptedFileChooser chooser; // every file dialog: cancelled unless answered

@@ -46,7 +46,7 @@ protected:
     void Reconnect() {
         const int loads = view->Count(WM_DEVICE_DATA_DONE);
         ASSERT_FALSE(view->ToggleConnection());
-        view->Net().SetReachable(true);
+        view->Session().Net().SetReachable(true);
         view->popupChoice = CLumaraView::ID_CONNECT_NETWORK;
         ASSERT_TRUE(view->ToggleConnection());
         ASSERT_TRUE(PumpUntil([&] { return DataShown(view, loads + 1); }, 10000));

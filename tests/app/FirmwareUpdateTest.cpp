@@ -29,27 +29,11 @@ public:
     std::optional<QString> answer;
 };
 
-class FirmwareView : public DeviceView {
-public:
-    using DeviceView::DeviceView;
-    int RunUpgradeDialog(CFirmwareUpdateDialog& dialog) override {
-        dialog.show();
-        if (drive) drive(dialog);
-        return 0;
-    }
-    std::function<void(CFirmwareUpdateDialog&)> drive;
-};
-
 class FirmwareUpdateTest : public DeviceTest {
 protected:
     void SetUp() override {
         DeviceTest::SetUp();
         app.m_LinkEnvironment.timings.firmware = FastFirmwareTimings();
-        app.m_ViewFactory = [this](CLumaraDoc& doc, QWidget* parent) {
-            ShellTest::view = view = firmwareView =
-                new FirmwareView(doc, app.Settings(), app.m_LinkEnvironment, parent);
-            return view;
-        };
         previousChooser = platform::SetFileChooser(&chooser);
     }
     // Connected over the network; then the device to update comes on USB.
@@ -76,7 +60,16 @@ protected:
     sim::SimDevice usbDevice; // the device whose firmware is updated, on USB
     ChooserDouble chooser;
     platform::IFileChooser* previousChooser = nullptr;
-    FirmwareView* firmwareView = nullptr;
+    // The system menu's command, with the dialog shown and driven without waiting.
+    void RunUpdateCommand() {
+        view->Firmware().SetDialogRunner([this](CFirmwareUpdateDialog& dialog) {
+            dialog.show();
+            if (drive) drive(dialog);
+            return 0;
+        });
+        view->Firmware().OnUpdateCommand();
+    }
+    std::function<void(CFirmwareUpdateDialog&)> drive;
 };
 
 TEST_F(FirmwareUpdateTest, TheUserPicksTheFileStartsOverUsbAndQuitsWhenItIsDone) {
@@ -86,7 +79,7 @@ TEST_F(FirmwareUpdateTest, TheUserPicksTheFileStartsOverUsbAndQuitsWhenItIsDone)
     const std::string path = WriteUpdate(FullUpdateFile(dsp, &part));
     chooser.answer = QString::fromStdString(path);
     int total = 0;
-    firmwareView->drive = [&](CFirmwareUpdateDialog& dialog) {
+    drive = [&](CFirmwareUpdateDialog& dialog) {
         dialog.BrowseButton()->click();
         EXPECT_EQ(dialog.PathEdit()->text().toStdString(), path);
         // The popup's USB entry (the popup itself is the dialog's own test's).
@@ -100,7 +93,7 @@ TEST_F(FirmwareUpdateTest, TheUserPicksTheFileStartsOverUsbAndQuitsWhenItIsDone)
         dialog.CancelButton()->click(); // "Quit"
         EXPECT_FALSE(dialog.isVisible());
     };
-    view->OnFirmwareUpdateCommand();
+    RunUpdateCommand();
 
     const auto r = usbDevice.Firmware();
     EXPECT_TRUE(r.errors.empty());
@@ -131,7 +124,7 @@ TEST_F(FirmwareUpdateTest, ACancelledUpdateSaysSoAndTheProgramConnectsAgain) {
     g_HexFilePath = path;
     usbDevice.SetFirmwareFault(kStepDspData, sim::FirmwareFault::Silence, 3);
     app.m_LinkEnvironment.timings.firmware.usbDspDataWaits = 1000;
-    firmwareView->drive = [&](CFirmwareUpdateDialog& dialog) {
+    drive = [&](CFirmwareUpdateDialog& dialog) {
         dialog.StartOverUsb("/dev/hidraw7");
         ASSERT_TRUE(PumpUntil([&] { return usbDevice.Firmware().dsp.size() >= 2 * 44; }, 20000));
         boxes.clear();
@@ -139,7 +132,7 @@ TEST_F(FirmwareUpdateTest, ACancelledUpdateSaysSoAndTheProgramConnectsAgain) {
         dialog.close();
         ASSERT_TRUE(PumpUntil([&] { return !dialog.isVisible(); }, 5000));
     };
-    view->OnFirmwareUpdateCommand();
+    RunUpdateCommand();
     EXPECT_THAT(
         BoxTexts(),
         ElementsAre("Update is not completed, will be forced to exit the damaged equipment, "
@@ -152,7 +145,7 @@ TEST_F(FirmwareUpdateTest, ACancelledUpdateSaysSoAndTheProgramConnectsAgain) {
     // The connect button links the program to a device again.
     usbDevice.ClearFirmwareFaults();
     boxes.clear();
-    firmwareView->popupChoice = CLumaraView::ID_CONNECT_NETWORK;
+    view->popupChoice = CLumaraView::ID_CONNECT_NETWORK;
     view->OnConnectButton();
     ASSERT_TRUE(PumpUntil([&] { return view->IsConnected() && DataShown(view, 2); }, 10000));
 }
@@ -164,7 +157,7 @@ TEST_F(FirmwareUpdateTest, ARefusedFileLeavesTheProgramConnected) {
     const std::string path = WriteUpdate(ControllerUpdateFile({1, 2, 3}));
     g_HexFilePath = path;
     size_t frames = 0;
-    firmwareView->drive = [&](CFirmwareUpdateDialog& dialog) {
+    drive = [&](CFirmwareUpdateDialog& dialog) {
         boxes.clear();
         dialog.UpdateButton()->click();
         EXPECT_THAT(BoxTexts(), ElementsAre("Update file error!"));
@@ -172,7 +165,7 @@ TEST_F(FirmwareUpdateTest, ARefusedFileLeavesTheProgramConnected) {
         frames = device.FrameCount();
         dialog.CancelButton()->click();
     };
-    view->OnFirmwareUpdateCommand();
+    RunUpdateCommand();
     ASSERT_TRUE(PumpUntil([&] { return device.FrameCount() > frames; }, 5000));
     EXPECT_TRUE(view->IsConnected());
     EXPECT_EQ(Text(view->LinkStatus()->Text()), "Connected device");

@@ -97,7 +97,7 @@ protected:
     bool TransferDone(CMachinePresetDialog& d) {
         return PumpUntil(
             [&] {
-                return !g_TransferRunning.load() && view->Command().GetCount() == 0 &&
+                return !g_TransferRunning.load() && view->Session().Command().GetCount() == 0 &&
                        !g_TransferDlg->IsShown() && d.isEnabled();
             },
             20000);

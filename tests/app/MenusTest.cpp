@@ -604,10 +604,10 @@ TEST_F(MenusTest, TheFactoryResetGoesOutOnlyWhenConnected) {
     EXPECT_EQ(frames[0].raw, RequestFrame(0xA1, 0, 9, kRecordFactoryReset, 0));
 
     ASSERT_FALSE(menuView->ToggleConnection());
-    const int queued = menuView->Command().GetCount();
+    const int queued = menuView->Session().Command().GetCount();
     boxes.clear();
     Choose(CLumaraView::IDC_SYSTEM_MENU, CLumaraView::kCmdFactoryReset);
-    EXPECT_EQ(menuView->Command().GetCount(), queued);
+    EXPECT_EQ(menuView->Session().Command().GetCount(), queued);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(Text(boxes[0].text), "No connection can be opened");
     EXPECT_EQ(boxes[0].autoCloseMs, 2000);
@@ -726,7 +726,7 @@ TEST_F(MapResetTest, CancelChangesNothing) {
     StartAlone();
     LinkOutputs();
     const std::vector<int> types = Types();
-    const int queued = menuView->Command().GetCount();
+    const int queued = menuView->Session().Command().GetCount();
     for (bool closeBox : {false, true}) {
         if (closeBox)
             play = [](QDialog& d) { d.close(); };
@@ -734,7 +734,7 @@ TEST_F(MapResetTest, CancelChangesNothing) {
             Answer(COutputMapResetPrompt::kCancel);
         Press(CLumaraView::IDC_MAP_RESET);
         EXPECT_EQ(Types(), types);
-        EXPECT_EQ(menuView->Command().GetCount(), queued);
+        EXPECT_EQ(menuView->Session().Command().GetCount(), queued);
         EXPECT_EQ(WithDeviceLock([] { return g_LinkKey[3]; }), 5);
         EXPECT_EQ(g_LRLinkOn, 1);
         EXPECT_EQ(menuView->BitButton(CLumaraView::IDC_LR_LINK)->GetCheck(), 1);

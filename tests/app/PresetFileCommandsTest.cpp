@@ -253,7 +253,7 @@ TEST_F(PresetFileCommandsTest, AOnePresetFileLoadedWhileNotConnectedStillReloads
     WaitForLockState();
     EXPECT_EQ(view->Data()->GetOut(3)->GetFilter(5)->GetGainCode(), gain);
     EXPECT_EQ(Caption(CLumaraView::IDC_PRESET_NAME), "Base");
-    EXPECT_EQ(view->Command().GetCount(), 0);
+    EXPECT_EQ(view->Session().Command().GetCount(), 0);
     EXPECT_TRUE(boxes.empty());
 }
 

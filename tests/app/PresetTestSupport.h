@@ -159,10 +159,9 @@ protected:
     bool Settled(int ms = 20000) {
         return PumpUntil(
             [this] {
-                return !g_TransferRunning.load() && view->Command().GetCount() == 0 &&
+                return !g_TransferRunning.load() && view->Session().Command().GetCount() == 0 &&
                        !g_SendCmd0Pending.load() && !g_SendCmd5Pending.load() &&
-                       !g_SendCmd2Pending.load() && !view->Data()->HasPendingChanges() &&
-                       Ready();
+                       !g_SendCmd2Pending.load() && !view->Data()->HasPendingChanges() && Ready();
             },
             ms);
     }

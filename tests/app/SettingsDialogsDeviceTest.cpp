@@ -97,7 +97,7 @@ TEST_F(SettingsDialogDeviceTest, TheUsbButtonDisconnectsAndConnectsAgain) {
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text.toStdString(), "Connection failure!");
     // The next click connects: the button goes on.
-    view->Net().SetReachable(true);
+    view->Session().Net().SetReachable(true);
     view->popupChoice = CLumaraView::ID_CONNECT_NETWORK;
     usb->click();
     EXPECT_TRUE(view->IsConnected());
@@ -155,7 +155,7 @@ TEST_F(SettingsDialogDeviceTest, AnOpenAdvancedSettingsDialogFollowsTheLinkAndTh
     EXPECT_EQ(dlg.AddressEdit()->text().toStdString(), DeviceAddress());
     EXPECT_FALSE(dlg.ApplyButton()->isEnabled());
     // Data loaded from the device reloads the values it shows.
-    view->Net().SetReachable(true);
+    view->Session().Net().SetReachable(true);
     view->OnConnectButton();
     ASSERT_TRUE(PumpUntil([this] { return view->IsConnected(); }));
     ASSERT_TRUE(Settled());

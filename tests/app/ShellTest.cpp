@@ -51,7 +51,7 @@ TEST_F(ShellTest, OneFramelessWindowOfTheFixedSize) {
     EXPECT_EQ(view->DragRect(), QRect(0, 0, 1283, 732));
     EXPECT_EQ(g_ActiveView, view);
     EXPECT_NE(g_MainView.load(), nullptr);
-    EXPECT_EQ(g_CommandEngine, &view->Command());
+    EXPECT_EQ(g_CommandEngine, &view->Session().Command());
 }
 
 TEST_F(ShellTest, RegistrationSwitchesEndTheProgramWithoutAWindow) {
@@ -419,9 +419,9 @@ TEST_F(ShellTest, CloseButtonStopsTheLinkReleasesTheDeviceAndClosesTheWindow) {
     hid.Plug("/dev/hidraw-test", &device);
     Start();
     // A linked device: opened, marked as this copy's, the worker running.
-    ASSERT_TRUE(view->OpenUsbDevice());
-    view->StartIo();
-    ASSERT_TRUE(view->HasWorker());
+    ASSERT_TRUE(view->Session().Usb().OpenUsbDevice());
+    view->Session().StartIo();
+    ASSERT_TRUE(view->Session().Worker().HasWorker());
     ASSERT_TRUE(PumpUntil([&] { return hid.LastOpened("/dev/hidraw-test")->Writes() > 2; }));
     ASSERT_TRUE(app.Settings().Read("USB", "/dev/hidraw-test").has_value());
     ASSERT_NE(g_TransferDlg, nullptr);
@@ -430,7 +430,7 @@ TEST_F(ShellTest, CloseButtonStopsTheLinkReleasesTheDeviceAndClosesTheWindow) {
     view->calls.clear();
     view->SendMessage(WM_COMMAND, CLumaraView::IDC_CLOSE);
     EXPECT_THAT(view->calls, ElementsAre("StopIo(0)", "UnmarkUsbDevice", "StopProbe(0)"));
-    EXPECT_FALSE(view->HasWorker());
+    EXPECT_FALSE(view->Session().Worker().HasWorker());
     EXPECT_FALSE(app.Settings().Read("USB", "/dev/hidraw-test").has_value());
     EXPECT_EQ(g_TransferDlg, nullptr);
     EXPECT_EQ(g_MonitorDlg, nullptr);
@@ -446,22 +446,22 @@ TEST_F(ShellTest, TheViewForwardsItsLinkOperationsToTheEngine) {
     sim::SimDevice device;
     hid.Plug("/dev/hidraw-a", &device);
     Start();
-    EXPECT_EQ(view->EnumerateUsbDevices(), 1);
-    EXPECT_TRUE(view->IsUsbPathFree("/dev/hidraw-a"));
-    EXPECT_TRUE(view->ChooseUsbDevice());
+    EXPECT_EQ(view->Session().Usb().EnumerateUsbDevices(), 1);
+    EXPECT_TRUE(view->Session().Usb().IsUsbPathFree("/dev/hidraw-a"));
+    EXPECT_TRUE(view->Session().Usb().ChooseUsbDevice());
     EXPECT_EQ(g_UsbDevicePath, "/dev/hidraw-a");
-    EXPECT_TRUE(view->OpenHidDevice());
-    EXPECT_TRUE(view->Usb().IsOpen());
-    view->StartIo();
+    EXPECT_TRUE(view->Session().Usb().OpenHidDevice());
+    EXPECT_TRUE(view->Session().Usb().IsOpen());
+    view->Session().StartIo();
     EXPECT_TRUE(view->IsConnected());
     // Messages the engine sends reach the view while StopIo waits.
     view->StopIo(true);
     EXPECT_FALSE(view->IsConnected());
-    EXPECT_FALSE(view->HasWorker());
+    EXPECT_FALSE(view->Session().Worker().HasWorker());
     view->UnmarkUsbDevice();
     EXPECT_TRUE(app.Settings().ValueNames("USB").empty());
-    view->CloseHidDevice();
-    EXPECT_FALSE(view->Usb().IsOpen());
+    view->Session().Usb().CloseHidDevice();
+    EXPECT_FALSE(view->Session().Usb().IsOpen());
 }
 
 TEST_F(ShellTest, ClosingWhileTheWorkerWaitsForTheViewDoesNotHang) {
@@ -472,12 +472,12 @@ TEST_F(ShellTest, ClosingWhileTheWorkerWaitsForTheViewDoesNotHang) {
     // The reply to this read is the first half of the output map, which the
     // worker sends to the view and waits for; this thread does not take it
     // before the user closes.
-    view->Command().AddPacket(BuildSystemReadPacket(6, 0));
-    ASSERT_TRUE(view->OpenUsbDevice());
-    view->StartIo();
+    view->Session().Command().AddPacket(BuildSystemReadPacket(6, 0));
+    ASSERT_TRUE(view->Session().Usb().OpenUsbDevice());
+    view->Session().StartIo();
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     view->SendMessage(WM_COMMAND, CLumaraView::IDC_CLOSE);
-    EXPECT_FALSE(view->HasWorker());
+    EXPECT_FALSE(view->Session().Worker().HasWorker());
     EXPECT_THAT(view->messages, ::testing::Contains(WM_OUTPUT_MAP));
 }
 

@@ -45,11 +45,9 @@ public:
     }
     LRESULT WindowProc(unsigned msg, WPARAM w, LPARAM l) override {
         messages.push_back(msg);
+        if (msg == WM_FIRST_CONNECT && firstConnects++ == 0)
+            firstConnectMs = sinceCreated.elapsed();
         return CLumaraView::WindowProc(msg, w, l);
-    }
-    LRESULT OnFirstConnect(WPARAM w, LPARAM l) override {
-        if (firstConnects++ == 0) firstConnectMs = sinceCreated.elapsed();
-        return CLumaraView::OnFirstConnect(w, l);
     }
 
     std::vector<std::string> calls;

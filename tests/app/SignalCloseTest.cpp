@@ -39,7 +39,8 @@ TEST_P(SignalCloseTest, ASignalClosesTheProgramAsItsCloseButtonDoes) {
     QTimer::singleShot(0, [&] {
         linked = PumpUntil(
             [&] {
-                return view && view->HasWorker() && app.Settings().Read("USB", "/dev/hidraw-test");
+                return view && view->Session().Worker().HasWorker() &&
+                       app.Settings().Read("USB", "/dev/hidraw-test");
             },
             10000);
         if (view) view->calls.clear();
@@ -47,7 +48,7 @@ TEST_P(SignalCloseTest, ASignalClosesTheProgramAsItsCloseButtonDoes) {
     });
     const auto quitting = QObject::connect(qApp, &QCoreApplication::aboutToQuit, qApp, [&] {
         if (!view) return;
-        atQuit = {view->calls, view->HasWorker(),
+        atQuit = {view->calls, view->Session().Worker().HasWorker(),
                   app.Settings().Read("USB", "/dev/hidraw-test").has_value(),
                   app.MainFrame()->isVisible()};
     });

@@ -214,7 +214,7 @@ TEST_F(TopBarDeviceTest, ASpeakerTypeChoiceArrivesAsTheMapCommandsAndTheCrossove
     ASSERT_NE(strip, nullptr);
     COutputStrip::SetPopupChooser([](QMenu&, const QPoint&) { return 4100 + 19; }); // C-Tweeter
     SuspendWorker();
-    view->Command().Clear();
+    view->Session().Command().Clear();
     const size_t first = device.FrameCount();
     strip->SpeakerTypeButton()->click();
     ASSERT_TRUE(PumpUntil([this] { return !view->mixPresets.empty(); }));
@@ -250,12 +250,12 @@ TEST_F(TopBarDeviceTest, AResetOfAGroupOfThreeSendsThreeBlocksBetweenMasterOffAn
             view->Data()->GetOut(o)->GetFilter(4)->SetGainCode(280);
     }
     SuspendWorker();
-    view->Command().Clear();
+    view->Session().Command().Clear();
     g_SendCmd5Pending = 0;
     const size_t first = device.FrameCount();
     view->ResetOutputEq();
     std::vector<std::pair<int, int>> queued; // group, channel
-    view->Command().ForEachPacket([&](const CSendData& p) {
+    view->Session().Command().ForEachPacket([&](const CSendData& p) {
         queued.push_back({p.GetData()[7], p.GetData()[8]});
     });
     EXPECT_EQ(queued, (std::vector<std::pair<int, int>>{{9, 5}, {4, 0}, {4, 3}, {4, 7}, {9, 5}}));

@@ -112,7 +112,7 @@ protected:
         StartConnected();
         ASSERT_TRUE(PumpUntil([] { return !g_TransferDlg->IsShown(); }));
         SuspendWorker();
-        ASSERT_EQ(view->Command().GetCount(), 0);
+        ASSERT_EQ(view->Session().Command().GetCount(), 0);
         seenBefore = device.Seen().size();
         g_DeviceRecords.Bytes().master[6] = 1;
     }
@@ -151,7 +151,7 @@ TEST_F(TransferTest, StoringAPresetWithoutTheModelMutesTheMasterAround16Blocks) 
     want.push_back(Block(3, 4, 11, 16, 1));
     want.push_back(Sys(97, 0, {0, 3}));
     want.push_back(Sys(5, 0, {60, 0, 0, 55, 0, 0, 1}));
-    const auto queued = Snapshot(view->Command());
+    const auto queued = Snapshot(view->Session().Command());
     ExpectQueued(queued, want);
     EXPECT_EQ(g_TransferDlg->Progress()->GetUpperRange(), 16);
     EXPECT_EQ(view->Progress()->GetUpperRange(), 16);
@@ -183,7 +183,7 @@ TEST_F(TransferTest, StoringAPresetFromTheModelNamesItCurrentWithoutMuting) {
     for (int o = 0; o < 11; ++o) want.push_back(Block(2, 4, o, 7 + o));
     want.push_back(Block(2, 4, 11, 18, 1));
     want.push_back(Sys(97, 0, {0, 2}));
-    const auto queued = Snapshot(view->Command());
+    const auto queued = Snapshot(view->Session().Command());
     ExpectQueued(queued, want);
     EXPECT_EQ(view->Progress()->GetUpperRange(), 18);
     RunTransfer(queued);
@@ -213,7 +213,7 @@ TEST_F(TransferTest, StoringAllPresetsSends137PacketsAnd118ProgressSteps) {
     }
     want.push_back(Sys(2));
     want.push_back(Sys(5, 0, {60, 0, 0, 55, 0, 0, 1}));
-    const auto queued = Snapshot(view->Command());
+    const auto queued = Snapshot(view->Session().Command());
     ASSERT_EQ(queued.size(), 137u);
     ExpectQueued(queued, want);
     EXPECT_EQ(p, 118);
@@ -237,7 +237,7 @@ TEST_F(TransferTest, LoadingAStoredPresetMakesItCurrentAndReadsItBack) {
     want.push_back(Read(4, 4, 11, 0, 15, 2));
     want.push_back(SysP(0, 0, 15));
     want.push_back(Sys(5, 0, {60, 0, 0, 55, 0, 0, 1}));
-    const auto queued = Snapshot(view->Command());
+    const auto queued = Snapshot(view->Session().Command());
     ExpectQueued(queued, want);
     EXPECT_EQ(g_TransferDlg->Progress()->GetUpperRange(), 15);
     EXPECT_EQ(g_DeviceRecords.Bytes().presetSelect[0], 4);
@@ -294,7 +294,7 @@ TEST_F(TransferTest, DuringATransferEverySkinnedControlLooksDisabled) {
     EXPECT_GT(enabled.size(), 30u);
     EXPECT_THAT(blank, ::testing::IsEmpty());
     EXPECT_THAT(unchanged, ::testing::IsEmpty());
-    RunTransfer(Snapshot(view->Command()));
+    RunTransfer(Snapshot(view->Session().Command()));
 }
 
 TEST_F(TransferTest, ReadingAllPresetsForAFileWritesTheFileWhenTheLastBlockArrives) {
@@ -309,7 +309,7 @@ TEST_F(TransferTest, ReadingAllPresetsForAFileWritesTheFileWhenTheLastBlockArriv
         for (int i = 0; i < 4; ++i) want.push_back(Read(n, 3, i, 0x77, p++));
         for (int o = 0; o < 12; ++o) want.push_back(Read(n, 4, o, 0x77, p++, n == 6 && o == 11 ? 2 : 0));
     }
-    const auto queued = Snapshot(view->Command());
+    const auto queued = Snapshot(view->Session().Command());
     ExpectQueued(queued, want);
     EXPECT_EQ(view->Progress()->GetUpperRange(), 96);
     RunTransfer(queued);
@@ -396,9 +396,9 @@ TEST_F(TransferTest, RefusedTextsAreToldOnceTheLockIsReleased) {
         SCOPED_TRACE(c.what);
         boxes.clear();
         lockFree.clear();
-        view->Command().Clear();
+        view->Session().Command().Clear();
         c.act();
-        queued = Snapshot(view->Command());
+        queued = Snapshot(view->Session().Command());
         EXPECT_EQ(BoxTexts(), c.texts);
         for (size_t i = 0; i < boxes.size(); ++i) {
             EXPECT_EQ(Text(boxes[i].caption), "Quellmark");
@@ -428,7 +428,7 @@ TEST_F(TransferTest, RefusedTextsAreToldOnceTheLockIsReleased) {
 TEST_F(TransferTest, ATransferCutShortByALostLinkIsMendedWhenTheLinkIsBack) {
     SetUpTransfer();
     view->SendAllPresetsToDevice();
-    ASSERT_EQ(view->Command().GetCount(), 137);
+    ASSERT_EQ(view->Session().Command().GetCount(), 137);
     ResumeWorker();
     ASSERT_TRUE(PumpUntil([&] { return TakenSince().size() >= 40; }, 20000));
     device.SetSilent(true);
@@ -441,7 +441,7 @@ TEST_F(TransferTest, ATransferCutShortByALostLinkIsMendedWhenTheLinkIsBack) {
     // The device comes back; the probe reconnects, asks about the window's
     // sources record the transfer had still queued (YES), and the data is read.
     adapters.Set({});
-    ASSERT_TRUE(PumpUntil([this] { return !view->Net().IsReachable(); }));
+    ASSERT_TRUE(PumpUntil([this] { return !view->Session().Net().IsReachable(); }));
     device.SetSilent(false);
     adapters.Set({{"127.0.0.1", "255.0.0.0"}});
     ASSERT_TRUE(PumpUntil([this] { return view->IsConnected() && DataShown(view, 2); }, 15000));
@@ -461,7 +461,8 @@ TEST_F(TransferTest, ATransferCutShortByALostLinkIsMendedWhenTheLinkIsBack) {
     // A transfer that completes leaves nothing to mend at the next connection.
     view->SendPresetToDevice(0, false);
     ASSERT_TRUE(PumpUntil(
-        [this] { return !g_TransferRunning.load() && view->Command().GetCount() == 0; }, 20000));
+        [this] { return !g_TransferRunning.load() && view->Session().Command().GetCount() == 0; },
+        20000));
     view->Session().Disconnect();
     EXPECT_FALSE(view->Session().HasInterruptedTransfer());
 }
@@ -490,7 +491,7 @@ TEST_F(TransferTest, TransfersWhileNotConnected) {
         SCOPED_TRACE(c.what);
         boxes.clear();
         c.act();
-        EXPECT_EQ(view->Command().GetCount(), 0);
+        EXPECT_EQ(view->Session().Command().GetCount(), 0);
         EXPECT_EQ(g_TransferRunning.load(), 0);
         EXPECT_EQ(BoxTexts(), c.message ? std::vector<std::string>{"Connection failure!"} : std::vector<std::string>{});
         EXPECT_EQ(view->Data()->GetOut(3)->GetOutputOn(), outputOn);
@@ -528,7 +529,7 @@ TEST_F(TransferTest, AChannelBlockGoesOutWithTheChannelSwitchedOffAroundIt) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         c.act();
-        const auto queued = Snapshot(view->Command());
+        const auto queued = Snapshot(view->Session().Command());
         ExpectQueued(queued, c.want);
         // The channel is on again in the model and nothing is left marked.
         EXPECT_EQ(view->Data()->GetOut(5)->GetOutputOn(), 1);
@@ -538,7 +539,7 @@ TEST_F(TransferTest, AChannelBlockGoesOutWithTheChannelSwitchedOffAroundIt) {
         if (c.want.size() > 1) {
             EXPECT_NE(queued.front().raw, queued.back().raw);
         }
-        view->Command().Clear();
+        view->Session().Command().Clear();
     }
     EXPECT_FALSE(g_TransferDlg->IsShown());
     ResumeWorker();

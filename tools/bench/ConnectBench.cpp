@@ -27,10 +27,10 @@ void BM_ConnectToDeviceDataComplete(benchmark::State& state) {
     double seconds = 0, floor = 0, exchanges = 0;
     for (auto _ : state) {
         view->done = false;
-        view->Net().SetReachable(true);
+        view->Session().Net().SetReachable(true);
         const size_t framesBefore = program.device.FrameCount();
         const auto start = ProgramOnSim<>::Clock::now();
-        if (!view->NetConnect()) {
+        if (!view->Session().NetConnect()) {
             state.SkipWithError("no connection");
             break;
         }

@@ -58,8 +58,8 @@ public:
 
     bool GoOnline() override {
         const int before = view_->loads;
-        view_->Net().SetReachable(true);
-        if (!view_->NetConnect()) return false;
+        view_->Session().Net().SetReachable(true);
+        if (!view_->Session().NetConnect()) return false;
         return WaitForData(before);
     }
 

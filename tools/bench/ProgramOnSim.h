@@ -40,8 +40,8 @@ public:
     class SimView : public View {
     public:
         using View::View;
-        LRESULT OnFirstConnect(WPARAM, LPARAM) override { return 0; }
         LRESULT WindowProc(unsigned msg, WPARAM w, LPARAM l) override {
+            if (msg == WM_FIRST_CONNECT) return 0; // the bench connects by itself
             if (msg == WM_DEVICE_STATUS) ++statusMessages;
             if (msg == WM_DEVICE_DATA_DONE && !done) {
                 done = true;
@@ -81,8 +81,8 @@ public:
     // and the transfer window has gone (at most ms).
     bool Connect(int ms = 10000) {
         view->done = false;
-        view->Net().SetReachable(true);
-        if (!view->NetConnect()) return Fail("no connection");
+        view->Session().Net().SetReachable(true);
+        if (!view->Session().NetConnect()) return Fail("no connection");
         QElapsedTimer t;
         t.start();
         while (!view->done && t.elapsed() < ms)
@@ -100,7 +100,7 @@ public:
         {
             DeviceLockGuard lock(g_DeviceLock);
             for (int i = 0; i < n; ++i)
-                view->Command().AddPacket(BuildItemPacket(kGroupStatus, 0, 0));
+                view->Session().Command().AddPacket(BuildItemPacket(kGroupStatus, 0, 0));
         }
         while (device.FrameCount() < first + static_cast<size_t>(n)) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 1);

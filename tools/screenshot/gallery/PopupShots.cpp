@@ -24,7 +24,7 @@ Pose ConnectPopup(Gallery& g, int moreDevices) {
         others->push_back(std::make_unique<sim::SimDevice>());
         g.Hid().Plug(g.DevicePath() + std::to_string(i + 2), others->back().get());
     }
-    g.View().Net().SetReachable(true);
+    g.View().Session().Net().SetReachable(true);
     QImage picture;
     g.OnNextConnectPopup([&](QMenu& menu, QPoint at) {
         menu.popup(at);
@@ -34,7 +34,7 @@ Pose ConnectPopup(Gallery& g, int moreDevices) {
     });
     g.View().SendMessage(WM_COMMAND, CLumaraView::IDC_CONNECT);
     return Pose{nullptr, {}, picture, [&g, others, moreDevices] {
-                    g.View().Net().SetReachable(false);
+                    g.View().Session().Net().SetReachable(false);
                     for (int i = 0; i < moreDevices; ++i)
                         g.Hid().Unplug(g.DevicePath() + std::to_string(i + 2));
                     g.GoOnline();

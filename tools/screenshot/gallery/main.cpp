@@ -60,7 +60,7 @@ public:
 
     bool GoOnline() override {
         const int before = view_->loads;
-        view_->OnConnectUsb();
+        view_->Session().ConnectUsb();
         return WaitForData(before);
     }
 };

@@ -1,12 +1,6 @@
-// The preset lock in the main view: the lock button opens the password
-// dialog to lock the data in hand, or to unlock it with the same password or
-// reset the outputs to their factory blocks. Locked data carries the marker
-// 0x21 in byte 289 of every output block and the password in bytes 290..295
-// of output 0; the marked name items reach the device through the send
-// poller. While the data is locked the lock panel stands in for the output
-// and mix pages.
-#include "files/LumaraDoc.h"
-#include "app/LumaraView.h"
+#include "app/LockFeature.h"
+
+#include "controls/BitButton.h"
 #include "features/presets/LockPasswordDialog.h"
 #include "controls/MessageBox.h"
 #include "controls/ModalDialog.h"
@@ -51,7 +45,9 @@ std::string StoredLockPassword() REQUIRES(g_DeviceLock) {
 
 } // namespace
 
-void CLumaraView::RefreshLockFromImage() {
+CLockFeature::CLockFeature(ILockHost& host, CKTV_Data& data) : m_Host(host), m_Data(data) {}
+
+void CLockFeature::RefreshFromImage() {
     DeviceLockGuard lock(g_DeviceLock);
     if (IsAnyOutputLocked()) {
         g_LockPassword = StoredLockPassword();
@@ -61,13 +57,14 @@ void CLumaraView::RefreshLockFromImage() {
     }
 }
 
-void CLumaraView::OnLockButton() {
+void CLockFeature::OnLockButton() {
     g_StateFlags[kFlagLockButtonPressed] = 1;
-    LockOrUnlock(m_LockButton->GetCheck() == 0);
+    LockOrUnlock(m_Button->GetCheck() == 0);
 }
 
-void CLumaraView::LockOrUnlock(bool lock) {
-    CLockPasswordDialog dialog(lock ? CLockPasswordDialog::kLock : CLockPasswordDialog::kUnlock, window());
+void CLockFeature::LockOrUnlock(bool lock) {
+    CLockPasswordDialog dialog(lock ? CLockPasswordDialog::kLock : CLockPasswordDialog::kUnlock,
+                         m_Host.DialogParent());
     const bool ok = ctl::RunModal(dialog) == QDialog::Accepted && dialog.EntryGiven();
     if (lock) {
         if (ok) LockData(dialog.Entered());
@@ -86,7 +83,7 @@ void CLumaraView::LockOrUnlock(bool lock) {
     if (dialog.ResetRequested()) ResetLockedData();
 }
 
-void CLumaraView::LockData(const std::string& password) {
+void CLockFeature::LockData(const std::string& password) {
     {
         DeviceLockGuard lock(g_DeviceLock);
         g_LockPassword = password;
@@ -94,27 +91,26 @@ void CLumaraView::LockData(const std::string& password) {
                     std::min<size_t>(password.size(), CLockPasswordDialog::kPasswordLength));
         g_StateFlags[kFlagDataLocked] = 1;
         g_StateFlags[kFlagDataUnlocked] = 0;
-        MarkOutputs(*m_Data, kLockedMark);
+        MarkOutputs(m_Data, kLockedMark);
     }
-    ShowPagesForLockState();
+    m_Host.ShowPagesForLockState();
 }
 
-void CLumaraView::UnlockData() {
+void CLockFeature::UnlockData() {
     {
         DeviceLockGuard lock(g_DeviceLock);
         g_StateFlags[kFlagDataLocked] = 0;
         g_StateFlags[kFlagDataUnlocked] = 1;
-        MarkOutputs(*m_Data, kUnlockedMark);
+        MarkOutputs(m_Data, kUnlockedMark);
     }
-    RefreshAllPages();
-    ShowPagesForLockState();
-    update();
+    m_Host.RefreshAllPages();
+    m_Host.ShowPagesForLockState();
+    m_Host.RepaintView();
 }
 
 // The outputs go back to their factory blocks, which carry no marker; the
 // old password stays in hand but nothing compares against it any more.
-void CLumaraView::ResetLockedData() {
-    m_Data = &m_Doc.Data();
+void CLockFeature::ResetLockedData() {
     g_StateFlags[kFlagDataLocked] = 0;
     g_StateFlags[kFlagDataUnlocked] = 0;
     {
@@ -123,19 +119,18 @@ void CLumaraView::ResetLockedData() {
             std::memcpy(OutputBlock(o), DefaultOutputBlock(o), kOutputBlockSize);
         FixTweeterCrossovers();
     }
-    m_Data->LoadFromImage(g_ParamImage, -1);
-    ApplyLinkStateAfterLoad();
-    SendPresetToDevice(0, false);
-    RefreshAllPages();
-    ShowPagesForLockState();
-    update();
+    m_Data.LoadFromImage(g_ParamImage, -1);
+    m_Host.RebuildLinks();
+    m_Host.SendPresetToDevice(0, false);
+    m_Host.RefreshAllPages();
+    m_Host.ShowPagesForLockState();
+    m_Host.RepaintView();
 }
 
-LRESULT CLumaraView::OnLockStateAfterFileLoad(WPARAM, LPARAM) {
-    RefreshLockFromImage();
-    ShowPagesForLockState();
-    RefreshAllPages();
-    update();
-    m_LockButton->SetCheck(g_StateFlags[kFlagDataLocked].load() ? 1 : 0);
-    return 0;
+void CLockFeature::OnStateAfterFileLoad() {
+    RefreshFromImage();
+    m_Host.ShowPagesForLockState();
+    m_Host.RefreshAllPages();
+    m_Host.RepaintView();
+    m_Button->SetCheck(g_StateFlags[kFlagDataLocked].load() ? 1 : 0);
 }
