@@ -14,8 +14,8 @@
 #include "model/Globals.h"
 #include "model/LinkKeys.h"
 
-#include "app/FirmwareFeature.h"
-#include "app/LockFeature.h"
+#include "features/firmware/FirmwareFeature.h"
+#include "features/presets/LockFeature.h"
 #include "files/PresetJson.h"
 #include "app/ViewPages.h"
 #include "controls/BitButton.h"

@@ -1,4 +1,4 @@
-#include "app/LockFeature.h"
+#include "features/presets/LockFeature.h"
 
 #include "controls/BitButton.h"
 #include "features/presets/LockPasswordDialog.h"

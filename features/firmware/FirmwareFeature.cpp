@@ -1,4 +1,4 @@
-#include "app/FirmwareFeature.h"
+#include "features/firmware/FirmwareFeature.h"
 
 #include "controls/ModalDialog.h"
 #include "link/DeviceSession.h"
