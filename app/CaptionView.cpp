@@ -27,9 +27,14 @@ CCaptionView::CCaptionView(QWidget* parent) : MessageTarget(parent) {
 LRESULT CCaptionView::WindowProc(unsigned msg, WPARAM wParam, LPARAM) {
     if (msg != WM_COMMAND) return 0;
     switch (static_cast<int>(wParam & 0xFFFF)) {
-    case 1781: MessageToFrame(window(), WM_COMMAND, ID_OPEN_MAIN_VIEW, false); break;
-    case 1837: MessageToFrame(window(), WM_COMMAND, ID_OPEN_MAIN_VIEW2, false); break;
-    default: break;
+    case 1781:
+        MessageToFrame(window(), WM_COMMAND, ID_OPEN_MAIN_VIEW, false);
+        break;
+    case 1837:
+        MessageToFrame(window(), WM_COMMAND, ID_OPEN_MAIN_VIEW2, false);
+        break;
+    default:
+        break;
     }
     return 0;
 }

@@ -26,5 +26,5 @@ protected:
 private:
     CSkinButton* m_LeftButton = nullptr;
     CSkinButton* m_RightButton = nullptr;
-    QImage m_Background;                     // never loaded
+    QImage m_Background; // never loaded
 };

@@ -28,7 +28,8 @@
 
 UiThreadOnly<CLumaraApp> g_TheApp;
 
-const char* const CLumaraApp::kNetworkFailText = "网络初始化失败!\nThe network could not be started.";
+const char* const CLumaraApp::kNetworkFailText =
+    "网络初始化失败!\nThe network could not be started.";
 
 namespace {
 
@@ -65,7 +66,8 @@ bool EqualIgnoringCase(const std::string& a, const char* b) {
     const size_t n = std::strlen(b);
     if (a.size() != n) return false;
     for (size_t i = 0; i < n; ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i])))
             return false;
     return true;
 }
@@ -95,8 +97,9 @@ CLumaraApp::~CLumaraApp() = default;
 
 platform::SettingsStore& CLumaraApp::Settings() {
     if (!m_Settings)
-        m_Settings = m_SettingsPath.isEmpty() ? std::make_unique<platform::SettingsStore>()
-                                              : std::make_unique<platform::SettingsStore>(m_SettingsPath);
+        m_Settings = m_SettingsPath.isEmpty()
+                         ? std::make_unique<platform::SettingsStore>()
+                         : std::make_unique<platform::SettingsStore>(m_SettingsPath);
     return *m_Settings;
 }
 
@@ -111,7 +114,8 @@ bool CLumaraApp::InitComServer(const std::string& commandLine) {
          pos = FindOneOf(commandLine, "-/", pos)) {
         const std::string rest = commandLine.substr(pos);
         // No automation class is registered: there is nothing to add or remove.
-        if (EqualIgnoringCase(rest, "UnregServer") || EqualIgnoringCase(rest, "RegServer")) return false;
+        if (EqualIgnoringCase(rest, "UnregServer") || EqualIgnoringCase(rest, "RegServer"))
+            return false;
     }
     return true;
 }
@@ -151,7 +155,8 @@ bool CLumaraApp::InitInstance(const QStringList& args) {
     m_HeapTrimmer = std::make_unique<HeapTrimmer>();
     // The settings.
     Settings();
-    g_PerfFrequency = std::chrono::steady_clock::period::den / std::chrono::steady_clock::period::num;
+    g_PerfFrequency =
+        std::chrono::steady_clock::period::den / std::chrono::steady_clock::period::num;
     ResetLinkGroups();
     InitParamModel();
     // Fonts, the language of the system, the speaker-type menu.
@@ -204,7 +209,8 @@ int CLumaraApp::Run(int argc, char** argv) {
     m_Argc = argc;
     m_Argv = argv;
     QStringList args;
-    for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
     int result = m_ExitCode;
     if (InitInstance(args)) {
         // Still watched while ExitInstance runs: a late signal cannot cut it short.

@@ -125,20 +125,17 @@ QRect CLumaraView::TemplateRect(int id) {
     return c ? platform::DluToPixels(QRect(c->x, c->y, c->w, c->h), platform::kArial8) : QRect();
 }
 
-CLumaraView::CLumaraView(CLumaraDoc& doc, platform::SettingsStore& settings, const LinkEnvironment& env,
-                         QWidget* parent)
-    : MessageTarget(parent),
-      m_Doc(doc),
-      m_Data(&doc.Data()),
-      m_Store(settings),
-      m_ViewSettings(settings),
-      m_Notify(this),
-      m_UsbMarks(settings, platform::settings::kUsb),
-      m_Session(doc.Data(), m_UsbMarks, m_Notify,
-                [this] {
-                    QMetaObject::invokeMethod(this, [this] { m_Session.DrainRelay(); }, Qt::QueuedConnection);
-                },
-                env) {
+CLumaraView::CLumaraView(CLumaraDoc& doc, platform::SettingsStore& settings,
+                         const LinkEnvironment& env, QWidget* parent)
+    : MessageTarget(parent), m_Doc(doc), m_Data(&doc.Data()), m_Store(settings),
+      m_ViewSettings(settings), m_Notify(this), m_UsbMarks(settings, platform::settings::kUsb),
+      m_Session(
+          doc.Data(), m_UsbMarks, m_Notify,
+          [this] {
+              QMetaObject::invokeMethod(
+                  this, [this] { m_Session.DrainRelay(); }, Qt::QueuedConnection);
+          },
+          env) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::ClickFocus);
     m_Session.SetHost(this);
@@ -161,7 +158,8 @@ void CLumaraView::OnDestroy() {
     if (qApp) qApp->removeEventFilter(this);
     // The close button has emptied the list already.
     if (!m_Closing && m_InputSourceList) m_InputSourceList->ResetContent();
-    for (const auto& t : m_Timers) killTimer(t.second);
+    for (const auto& t : m_Timers)
+        killTimer(t.second);
     m_Timers.clear();
     ShutDownLink();
     DestroyOwnedWindows();
@@ -222,7 +220,8 @@ void CLumaraView::CreateControls() {
     place(m_PresetNameEdit, IDC_PRESET_EDIT);
     m_PresetNameEdit->setReadOnly(true);
     xp(m_SystemMenuButton, IDC_SYSTEM_MENU);
-    for (int page = 0; page < 4; ++page) xp(m_ModeButtons[page], IDC_MODE_PAGE0 + page);
+    for (int page = 0; page < 4; ++page)
+        xp(m_ModeButtons[page], IDC_MODE_PAGE0 + page);
     bit(m_PageButtons[1], IDC_PAGE1);
     bit(m_PageButtons[0], IDC_PAGE0);
     bit(m_PageButtons[2], IDC_PAGE2);
@@ -308,7 +307,8 @@ void CLumaraView::OnInitialUpdate() {
 
 void CLumaraView::InitFileDialogPaths() {
     for (int i = 0; i < 6; ++i)
-        m_FileDialogPaths[i] = m_ProgramFolder + (i < 4 ? "/DataFile/*.rsas" : "/DataFile/*.Mode_C");
+        m_FileDialogPaths[i] =
+            m_ProgramFolder + (i < 4 ? "/DataFile/*.rsas" : "/DataFile/*.Mode_C");
 }
 
 void CLumaraView::RefreshTitleAndPaths() {
@@ -415,7 +415,9 @@ void CLumaraView::LayoutControls() {
 // Pages
 // ---------------------------------------------------------------------------
 
-int CLumaraView::CurrentPage() const { return g_CurrentPage; }
+int CLumaraView::CurrentPage() const {
+    return g_CurrentPage;
+}
 
 void CLumaraView::SelectPage(int page, bool leaveOld) {
     if (!PageButton(page)) return;
@@ -455,11 +457,13 @@ void CLumaraView::SwitchLanguage(bool toggle) {
 
 void CLumaraView::ApplyLanguage() {
     const bool cn = g_LanguageFlag.load() != 0;
-    for (CBitButton* b : m_PageButtons) b->hide();
+    for (CBitButton* b : m_PageButtons)
+        b->hide();
     m_LinkStatus->hide();
     g_LanguageSetting = cn ? "Chinese" : "English";
 
-    for (const ButtonBitmaps& b : kButtonBitmaps) ApplyBitmaps(BitButton(b.id), cn ? b.chinese : b.english);
+    for (const ButtonBitmaps& b : kButtonBitmaps)
+        ApplyBitmaps(BitButton(b.id), cn ? b.chinese : b.english);
 
     FillInputSourceList();
 
@@ -476,13 +480,15 @@ void CLumaraView::ApplyLanguage() {
             m_ConnectButton->SetBitmaps(8741, 8750, 8750, 0, 0, 0);
         else
             m_ConnectButton->SetBitmaps(8743, 8752, 8752, 0, 0, 0);
-        m_LinkStatus->SetText(cn ? QStringLiteral("已连接设备") : QStringLiteral("Connected device"));
+        m_LinkStatus->SetText(cn ? QStringLiteral("已连接设备")
+                                 : QStringLiteral("Connected device"));
     } else {
         if (cn)
             m_ConnectButton->SetBitmaps(8751, 8740, 8740, 0, 0, 0);
         else
             m_ConnectButton->SetBitmaps(8753, 8742, 8742, 0, 0, 0);
-        m_LinkStatus->SetText(cn ? QStringLiteral("未连接设备") : QStringLiteral("Not connected devices"));
+        m_LinkStatus->SetText(cn ? QStringLiteral("未连接设备")
+                                 : QStringLiteral("Not connected devices"));
     }
     ApplyMenuLanguage();
 
@@ -541,15 +547,23 @@ void CLumaraView::RefreshMasterControls() {
     m_LevelBar->SetMuteCheck(muted);
 }
 
-void CLumaraView::StartEditGuardTimer() { SetTimer(kEditGuardTimer, kEditGuardMs); }
+void CLumaraView::StartEditGuardTimer() {
+    SetTimer(kEditGuardTimer, kEditGuardMs);
+}
 
 // ---------------------------------------------------------------------------
 // The link engine
 // ---------------------------------------------------------------------------
 
-void CLumaraView::StopIo(bool release) { m_Session.StopIo(release); }
-void CLumaraView::UnmarkUsbDevice() { m_Session.Usb().UnmarkUsbDevice(); }
-void CLumaraView::StopProbe(bool keep) { m_Session.Net().StopProbe(keep); }
+void CLumaraView::StopIo(bool release) {
+    m_Session.StopIo(release);
+}
+void CLumaraView::UnmarkUsbDevice() {
+    m_Session.Usb().UnmarkUsbDevice();
+}
+void CLumaraView::StopProbe(bool keep) {
+    m_Session.Net().StopProbe(keep);
+}
 
 void CLumaraView::RegisterHidNotification() {
     m_Session.WatchHotplug([this](std::function<void()> deliver) {
@@ -606,17 +620,24 @@ LRESULT CLumaraView::WindowProc(unsigned msg, WPARAM wParam, LPARAM lParam) {
     // The link's own messages: connection, transfers, firmware update.
     if (m_Session.OnMessage(msg, wParam, lParam)) return 0;
     switch (msg) {
-    case WM_DEVICE_DATA_DONE: return OnDeviceDataLoaded(wParam, lParam);
-    case WM_ALL_PRESETS_READ: return OnAllPresetsRead(wParam, lParam);
-    case WM_OUTPUT_MAP: return OnOutputMapLoaded(wParam, lParam);
-    case WM_DEVICE_STATUS: return OnDeviceStatus(wParam, lParam);
+    case WM_DEVICE_DATA_DONE:
+        return OnDeviceDataLoaded(wParam, lParam);
+    case WM_ALL_PRESETS_READ:
+        return OnAllPresetsRead(wParam, lParam);
+    case WM_OUTPUT_MAP:
+        return OnOutputMapLoaded(wParam, lParam);
+    case WM_DEVICE_STATUS:
+        return OnDeviceStatus(wParam, lParam);
     case WM_RELOAD_EFFECT:
         return OnReloadEffect(wParam, lParam);
     case WM_PRESET_NAME_CUSTOM:
         return OnPresetNameChanged(wParam, lParam);
     case WM_USER_120:
-    case WM_USER_303: return 0;
-    case WM_SELECT_PAGE2: SelectPage(2, true); return 0;
+    case WM_USER_303:
+        return 0;
+    case WM_SELECT_PAGE2:
+        SelectPage(2, true);
+        return 0;
     case WM_LOCK_STATE_AFTER_LOAD:
         m_Lock.OnStateAfterFileLoad();
         return 0;
@@ -633,24 +654,40 @@ LRESULT CLumaraView::WindowProc(unsigned msg, WPARAM wParam, LPARAM lParam) {
         case IDC_LOCK:
             m_Lock.OnLockButton();
             break;
-        case IDC_CONNECT: OnConnectButton(); break;
+        case IDC_CONNECT:
+            OnConnectButton();
+            break;
         case ID_CONNECT_USB:
             m_Session.ConnectUsb();
             break;
         case ID_CONNECT_NETWORK:
             m_Session.NetConnect();
             break;
-        case IDC_PAGE1: OnPageButton(1); break;
-        case IDC_PAGE0: OnPageButton(0); break;
-        case IDC_PAGE2: OnPageButton(2); break;
-        case IDC_MINIMISE: OnMinimise(); break;
-        case IDC_CLOSE: OnCloseButton(); break;
-        case IDC_MIX_TOGGLE: OnPageToggle(); break;
-        default: break;
+        case IDC_PAGE1:
+            OnPageButton(1);
+            break;
+        case IDC_PAGE0:
+            OnPageButton(0);
+            break;
+        case IDC_PAGE2:
+            OnPageButton(2);
+            break;
+        case IDC_MINIMISE:
+            OnMinimise();
+            break;
+        case IDC_CLOSE:
+            OnCloseButton();
+            break;
+        case IDC_MIX_TOGGLE:
+            OnPageToggle();
+            break;
+        default:
+            break;
         }
         return 0;
     }
-    default: return 0;
+    default:
+        return 0;
     }
 }
 
@@ -711,7 +748,8 @@ bool CLumaraView::PreTranslateKey(QWidget* target, QKeyEvent* key) {
         if (g_CurrentPage == 1 && m_OutputPage) m_OutputPage->FocusFirstBand();
         // No dialog navigation on any page.
         return true;
-    default: return false;
+    default:
+        return false;
     }
 }
 

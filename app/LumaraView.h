@@ -165,7 +165,6 @@ public:
 
     LRESULT WindowProc(unsigned msg, WPARAM wParam, LPARAM lParam) override;
 
-
     // ---- connection life cycle (ViewConnection.cpp) ------------------------
     // Commands of the connection popups.
     static constexpr int ID_CONNECT_USB = 732;
@@ -251,7 +250,9 @@ public:
     LRESULT OnApplyMixPreset(WPARAM output, LPARAM type);
     // WM_PAGE_SELECT_OUTPUT (output): the mix page makes an output current.
     LRESULT OnSelectOutputRequest(WPARAM output, LPARAM);
-    void OnMixSourceSwitch(int output, int source, int level) override { OnMixSwitch(output, source, level); }
+    void OnMixSourceSwitch(int output, int source, int level) override {
+        OnMixSwitch(output, source, level);
+    }
     void RequestOutput(int output) override;
     CBitButton* MixToggle() const { return m_MixToggle; }
 
@@ -365,9 +366,13 @@ public:
     CLockFeature& Lock() { return m_Lock; }
 
     // ---- what the output page asks (ViewOutputPage.cpp) ----------------------
-    void QueuePacket(PacketPtr packet) override { m_Session.Command().AddPacket(std::move(packet)); }
+    void QueuePacket(PacketPtr packet) override {
+        m_Session.Command().AddPacket(std::move(packet));
+    }
     void FocusMasterVolumeField() override;
-    void PostViewMessage(unsigned msg, WPARAM wParam, LPARAM lParam) override { PostMessage(msg, wParam, lParam); }
+    void PostViewMessage(unsigned msg, WPARAM wParam, LPARAM lParam) override {
+        PostMessage(msg, wParam, lParam);
+    }
     void SetChannelModified(int output) override;
 
     // ---- the advanced settings dialog (ViewAdvanced.cpp) -------------------
@@ -479,7 +484,9 @@ public:
     QWidget* PageArea() const { return m_Tab; }
     CBitButton* PageButton(int page) const;
     CBitButton* BitButton(int id) const;
-    CXPButton* ModeButton(int page) const { return page >= 0 && page < 4 ? m_ModeButtons[page] : nullptr; }
+    CXPButton* ModeButton(int page) const {
+        return page >= 0 && page < 4 ? m_ModeButtons[page] : nullptr;
+    }
     CDropListButton* InputSourceList() const { return m_InputSourceList; }
     CDropListButton* MixSourceList() const { return m_MixSourceList; }
     CLinkStateText* LinkStatus() const { return m_LinkStatus; }

@@ -81,11 +81,20 @@ void CMainFrame::OnDisplayChange() {
 LRESULT CMainFrame::WindowProc(unsigned msg, WPARAM wParam, LPARAM) {
     if (msg == WM_COMMAND) {
         switch (static_cast<int>(wParam & 0xFFFF)) {
-        case ID_OPEN_MAIN_VIEW: OnOpenMainView(1); break;
-        case ID_OPEN_MAIN_VIEW2: OnOpenMainView(2); break;
-        case ID_OPEN_START_PAGE: OnOpenStartPage(); break;
-        case ID_FILE_CLOSE: CloseActiveDocument(); break;
-        default: break;
+        case ID_OPEN_MAIN_VIEW:
+            OnOpenMainView(1);
+            break;
+        case ID_OPEN_MAIN_VIEW2:
+            OnOpenMainView(2);
+            break;
+        case ID_OPEN_START_PAGE:
+            OnOpenStartPage();
+            break;
+        case ID_FILE_CLOSE:
+            CloseActiveDocument();
+            break;
+        default:
+            break;
         }
         return 0;
     }

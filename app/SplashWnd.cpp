@@ -13,7 +13,9 @@ CSplashWnd* g_splash = nullptr;
 // Lets the splash window see every key and mouse press of the program.
 class PressFilter : public QObject {
 public:
-    bool eventFilter(QObject*, QEvent* event) override { return CSplashWnd::PreTranslateAppMessage(event); }
+    bool eventFilter(QObject*, QEvent* event) override {
+        return CSplashWnd::PreTranslateAppMessage(event);
+    }
 };
 
 PressFilter& Filter() {
@@ -23,9 +25,15 @@ PressFilter& Filter() {
 
 } // namespace
 
-void CSplashWnd::EnableSplashScreen(bool enable) { g_splashEnabled = enable; }
-bool CSplashWnd::IsEnabled() { return g_splashEnabled; }
-CSplashWnd* CSplashWnd::Current() { return g_splash; }
+void CSplashWnd::EnableSplashScreen(bool enable) {
+    g_splashEnabled = enable;
+}
+bool CSplashWnd::IsEnabled() {
+    return g_splashEnabled;
+}
+CSplashWnd* CSplashWnd::Current() {
+    return g_splash;
+}
 
 CSplashWnd::CSplashWnd(QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {

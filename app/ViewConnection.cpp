@@ -15,9 +15,10 @@
 namespace {
 
 const BiText kNothingToOpenText{"没有连接可以打开", "No connection can be opened"};
-const BiText kUnsentChangesText{
-    "未连接设备时修改的数据还没有发送到设备.\n是否把这些数据发送到设备?\n(否: 使用设备的数据, 这些修改将丢失)",
-    "Settings were changed while offline.\nSend them to the device?\n(NO: the device's data replaces them)"};
+const BiText kUnsentChangesText{"未连接设备时修改的数据还没有发送到设备.\n是否把这些数据发送到设备?"
+                                "\n(否: 使用设备的数据, 这些修改将丢失)",
+                                "Settings were changed while offline.\nSend them to the "
+                                "device?\n(NO: the device's data replaces them)"};
 
 } // namespace
 
@@ -55,7 +56,9 @@ void CLumaraView::OnConnectButton() {
     const QRect button = m_ConnectButton->geometry();
     const QPoint at = mapToGlobal(QPoint(button.left(), button.bottom() + 1 + 2));
     CColorMenu menu(this);
-    auto add = [&menu](const QString& text, int command) { menu.addAction(text)->setData(command); };
+    auto add = [&menu](const QString& text, int command) {
+        menu.addAction(text)->setData(command);
+    };
     if (devices == 1) {
         // Menu 114 with its network item named for the module.
         add(QStringLiteral("USB"), ID_CONNECT_USB);
@@ -65,7 +68,8 @@ void CLumaraView::OnConnectButton() {
             add(QStringLiteral("USB%1").arg(i + 1), ID_USB_DEVICE_FIRST + static_cast<int>(i));
         if (network) add(QString::fromStdString(DeviceAddress()), ID_CONNECT_NETWORK);
     }
-    if (const int command = TrackConnectPopup(menu, at)) WindowProc(WM_COMMAND, static_cast<WPARAM>(command), 0);
+    if (const int command = TrackConnectPopup(menu, at))
+        WindowProc(WM_COMMAND, static_cast<WPARAM>(command), 0);
 }
 
 void CLumaraView::OnUsbDeviceChosen(int command) {

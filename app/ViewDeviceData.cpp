@@ -25,7 +25,6 @@
 
 namespace {
 
-
 constexpr uint8_t kMixSourceOff = 6;
 constexpr int kStatusSourceVolumeFirst = 2; // the volumes of source codes 0..5
 constexpr int kStatusMasterOn = 14;
@@ -129,7 +128,8 @@ LRESULT CLumaraView::OnPresetNameChanged(WPARAM, LPARAM) {
     // rename: the window keeps showing that one.
     {
         DeviceLockGuard lock(g_DeviceLock);
-        if (FieldToString(g_ParamImage + kPresetNameOffset, kPresetNameSize) != g_CustomName) return 0;
+        if (FieldToString(g_ParamImage + kPresetNameOffset, kPresetNameSize) != g_CustomName)
+            return 0;
     }
     m_PresetNameButton->SetCheck(1);
     m_PresetNameButton->setText(QString::fromUtf8(g_CustomNameText.Pick()));
@@ -172,7 +172,8 @@ LRESULT CLumaraView::OnOutputMapLoaded(WPARAM half, LPARAM) {
     // Strips 10 and 11 are hidden: the second half updates 8 and 9 only.
     const int first = half == 1 ? 8 : 0;
     const int last = half == 1 ? 9 : 7;
-    for (int i = first; i <= last; ++i) m_Strips[i]->UpdateCaption();
+    for (int i = first; i <= last; ++i)
+        m_Strips[i]->UpdateCaption();
     ApplySpeakerTypesToOutputs();
     RecomputeSpeakerTypeStates();
     if (g_LRLinkOn) {
@@ -189,7 +190,8 @@ LRESULT CLumaraView::OnOutputMapLoaded(WPARAM half, LPARAM) {
 void CLumaraView::ApplySpeakerTypesToOutputs() {
     DeviceLockGuard lock(g_DeviceLock);
     for (int i = 0; i < kOutputCount; ++i)
-        if (CKTV_OutData* out = m_Data->GetOut(i)) out->SetSpeakerTypeKeepCrossover(g_OutputSpeakerType[i]);
+        if (CKTV_OutData* out = m_Data->GetOut(i))
+            out->SetSpeakerTypeKeepCrossover(g_OutputSpeakerType[i]);
 }
 
 void CLumaraView::ApplyMapFromDevice(int keepLink) {

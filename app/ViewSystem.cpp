@@ -138,7 +138,8 @@ void CLumaraView::OnOutputMapReset() {
     COutputMapResetPrompt question(this);
     ctl::RunModal(question);
     const int choice = question.Choice();
-    if (choice != COutputMapResetPrompt::kEmpty && choice != COutputMapResetPrompt::kDefault) return;
+    if (choice != COutputMapResetPrompt::kEmpty && choice != COutputMapResetPrompt::kDefault)
+        return;
 
     // The link worker sees the whole reset or none of it: the types, the map
     // bytes, the outputs' crossovers and mix levels and the queued map.

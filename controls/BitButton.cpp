@@ -7,7 +7,8 @@
 
 CBitButton::CBitButton(QWidget* parent, int id)
     : SkinButtonBase(parent, id), clickTimer_([this] { OnClickTimer(); }) {
-    for (QColor& c : colors_) c = QColor(0, 0, 0);
+    for (QColor& c : colors_)
+        c = QColor(0, 0, 0);
 }
 
 void CBitButton::SetBitmaps(unsigned offNormal, unsigned offHover, unsigned offPressed,
@@ -43,8 +44,8 @@ void CBitButton::UseAltBitmaps(bool use) {
     Refresh();
 }
 
-void CBitButton::SetTextColors(QColor offNormal, QColor offHover, QColor offPressed, QColor onNormal,
-                               QColor onHover, QColor onPressed) {
+void CBitButton::SetTextColors(QColor offNormal, QColor offHover, QColor offPressed,
+                               QColor onNormal, QColor onHover, QColor onPressed) {
     colors_[OffNormal] = offNormal;
     colors_[OffHover] = offHover;
     colors_[OffPressed] = offPressed;
@@ -53,7 +54,9 @@ void CBitButton::SetTextColors(QColor offNormal, QColor offHover, QColor offPres
     colors_[OnPressed] = onPressed;
 }
 
-void CBitButton::SetDisabledTextColor(QColor color) { colors_[DisabledOff] = color; }
+void CBitButton::SetDisabledTextColor(QColor color) {
+    colors_[DisabledOff] = color;
+}
 
 void CBitButton::SetFonts(const QFont* offNormal, const QFont* offHover, const QFont* offPressed,
                           const QFont* onNormal, const QFont* onHover, const QFont* onPressed) {
@@ -65,9 +68,15 @@ void CBitButton::SetFonts(const QFont* offNormal, const QFont* offHover, const Q
     fonts_[OnPressed] = onPressed ? onPressed : offPressed;
 }
 
-void CBitButton::SetDisabledFont(const QFont* font) { fonts_[DisabledOff] = font; }
-void CBitButton::SetDisabledTextFormat(unsigned format) { disabledFormat_ = format; }
-void CBitButton::SetDisabledTextIndent(int pixels) { disabledIndent_ = pixels; }
+void CBitButton::SetDisabledFont(const QFont* font) {
+    fonts_[DisabledOff] = font;
+}
+void CBitButton::SetDisabledTextFormat(unsigned format) {
+    disabledFormat_ = format;
+}
+void CBitButton::SetDisabledTextIndent(int pixels) {
+    disabledIndent_ = pixels;
+}
 
 void CBitButton::SetMultiLineText(bool enable, int value) {
     multiLine_ = enable;

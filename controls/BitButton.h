@@ -24,7 +24,16 @@ class QFont;
 class CBitButton : public ctl::SkinButtonBase {
 public:
     // The looks, in the order of the setters' arguments.
-    enum Look { OffNormal, OffHover, OffPressed, OnNormal, OnHover, OnPressed, DisabledOff, DisabledOn };
+    enum Look {
+        OffNormal,
+        OffHover,
+        OffPressed,
+        OnNormal,
+        OnHover,
+        OnPressed,
+        DisabledOff,
+        DisabledOn
+    };
 
     // The speaker button's click timer: its 200 ms and the 10 ms the notice
     // waits after it.
@@ -39,8 +48,8 @@ public:
 
     // Off normal, hover, pressed; on normal, hover, pressed. An on id of 0
     // takes the off id of the same look.
-    void SetBitmaps(unsigned offNormal, unsigned offHover, unsigned offPressed, unsigned onNormal = 0,
-                    unsigned onHover = 0, unsigned onPressed = 0);
+    void SetBitmaps(unsigned offNormal, unsigned offHover, unsigned offPressed,
+                    unsigned onNormal = 0, unsigned onHover = 0, unsigned onPressed = 0);
     void SetOnBitmap(unsigned id);
     void SetDisabledBitmaps(unsigned off, unsigned on);
     // Normal pictures used instead while UseAltBitmaps is on.

@@ -121,7 +121,8 @@ bool CBitmapSlider::Load(int id, bool transparent, QRgb color, int x, int y, QIm
     return true;
 }
 
-bool CBitmapSlider::SetBitmapChannel(int id, int activeId, bool transparent, QRgb color, int x, int y) {
+bool CBitmapSlider::SetBitmapChannel(int id, int activeId, bool transparent, QRgb color, int x,
+                                     int y) {
     if (id == 0) {
         channelLoaded_ = false;
         channel_ = activeChannel_ = QImage();
@@ -143,7 +144,8 @@ bool CBitmapSlider::SetBitmapChannel(int id, int activeId, bool transparent, QRg
     return true;
 }
 
-bool CBitmapSlider::SetBitmapThumb(int id, int activeId, bool transparent, QRgb color, int x, int y) {
+bool CBitmapSlider::SetBitmapThumb(int id, int activeId, bool transparent, QRgb color, int x,
+                                   int y) {
     if (id == thumbId_) return true;
     if (id == 0) {
         thumbLoaded_ = false;
@@ -173,9 +175,13 @@ void CBitmapSlider::SetThumbMask(int id) {
     update();
 }
 
-void CBitmapSlider::SetBuddyEdit(CNumEdit* field) { buddy_ = field; }
+void CBitmapSlider::SetBuddyEdit(CNumEdit* field) {
+    buddy_ = field;
+}
 
-CNumEdit* CBitmapSlider::Buddy() const { return dynamic_cast<CNumEdit*>(buddy_.data()); }
+CNumEdit* CBitmapSlider::Buddy() const {
+    return dynamic_cast<CNumEdit*>(buddy_.data());
+}
 
 void CBitmapSlider::SetFocusState(bool focused) {
     if (focused == focused_) return;
@@ -205,7 +211,8 @@ int CBitmapSlider::Along(const QPointF& p) const {
 
 void CBitmapSlider::Post(unsigned msg) {
     if (parentWidget())
-        platform::PostMessage(parentWidget(), msg, static_cast<WPARAM>(ControlId(this)), model_.Pos());
+        platform::PostMessage(parentWidget(), msg, static_cast<WPARAM>(ControlId(this)),
+                              model_.Pos());
 }
 
 QPoint CBitmapSlider::ThumbOrigin() const {
@@ -237,8 +244,9 @@ void CBitmapSlider::paintEvent(QPaintEvent*) {
             const QRect all(QPoint(0, 0), channel_.size());
             const QRect head = model_.Vertical() ? QRect(0, 0, all.width(), split)
                                                  : QRect(0, 0, split, all.height());
-            const QRect tail = model_.Vertical() ? QRect(0, split, all.width(), all.height() - split)
-                                                 : QRect(split, 0, all.width() - split, all.height());
+            const QRect tail = model_.Vertical()
+                                   ? QRect(0, split, all.width(), all.height() - split)
+                                   : QRect(split, 0, all.width() - split, all.height());
             p.drawImage(head, activeChannel_, head);
             p.drawImage(tail, channel_, tail);
         } else {
@@ -288,15 +296,33 @@ void CBitmapSlider::mouseReleaseEvent(QMouseEvent* e) {
 void CBitmapSlider::keyPressEvent(QKeyEvent* e) {
     slider::Key k;
     switch (e->key()) {
-    case Qt::Key_PageUp: k = slider::Key::PageUp; break;
-    case Qt::Key_PageDown: k = slider::Key::PageDown; break;
-    case Qt::Key_End: k = slider::Key::End; break;
-    case Qt::Key_Home: k = slider::Key::Home; break;
-    case Qt::Key_Left: k = slider::Key::Left; break;
-    case Qt::Key_Up: k = slider::Key::Up; break;
-    case Qt::Key_Right: k = slider::Key::Right; break;
-    case Qt::Key_Down: k = slider::Key::Down; break;
-    default: QWidget::keyPressEvent(e); return;
+    case Qt::Key_PageUp:
+        k = slider::Key::PageUp;
+        break;
+    case Qt::Key_PageDown:
+        k = slider::Key::PageDown;
+        break;
+    case Qt::Key_End:
+        k = slider::Key::End;
+        break;
+    case Qt::Key_Home:
+        k = slider::Key::Home;
+        break;
+    case Qt::Key_Left:
+        k = slider::Key::Left;
+        break;
+    case Qt::Key_Up:
+        k = slider::Key::Up;
+        break;
+    case Qt::Key_Right:
+        k = slider::Key::Right;
+        break;
+    case Qt::Key_Down:
+        k = slider::Key::Down;
+        break;
+    default:
+        QWidget::keyPressEvent(e);
+        return;
     }
     if (!model_.KeyPress(k)) {
         QWidget::keyPressEvent(e);
@@ -326,4 +352,6 @@ void CBitmapSlider::focusOutEvent(QFocusEvent*) {
     update();
 }
 
-void CBitmapSlider::resizeEvent(QResizeEvent*) { UpdateTravel(); }
+void CBitmapSlider::resizeEvent(QResizeEvent*) {
+    UpdateTravel();
+}

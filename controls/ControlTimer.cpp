@@ -8,8 +8,12 @@ namespace {
 std::atomic<int> g_manualTime{0};
 }
 
-ControlTimer::ManualTime::ManualTime() { ++g_manualTime; }
-ControlTimer::ManualTime::~ManualTime() { --g_manualTime; }
+ControlTimer::ManualTime::ManualTime() {
+    ++g_manualTime;
+}
+ControlTimer::ManualTime::~ManualTime() {
+    --g_manualTime;
+}
 
 ControlTimer::ControlTimer(std::function<void()> onTick) : onTick_(std::move(onTick)) {}
 

@@ -19,7 +19,8 @@ class DropItemDelegate : public QStyledItemDelegate {
 public:
     DropItemDelegate(CDropListBox* list) : QStyledItemDelegate(list), list_(list) {}
 
-    void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    void paint(QPainter* p, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
         const QRect box = option.rect.adjusted(-1, -1, 1, 1);
         const bool lit = option.state & QStyle::State_Selected;
         p->save();
@@ -101,7 +102,8 @@ void CDropListBox::mouseReleaseEvent(QMouseEvent* e) {
     QListWidget::mouseReleaseEvent(e);
     if (!chosen || !under.isValid()) return;
     setCurrentRow(under.row());
-    if (auto* popup = dynamic_cast<CDropListPopup*>(window())) popup->OnSelectionChange(under.row(), true);
+    if (auto* popup = dynamic_cast<CDropListPopup*>(window()))
+        popup->OnSelectionChange(under.row(), true);
 }
 
 void CDropListBox::keyPressEvent(QKeyEvent* e) {
@@ -144,7 +146,8 @@ void CDropListPopup::mousePressEvent(QMouseEvent* e) {
     // A click outside closes the list without a notice. On the owner button
     // the click only closes it: it must not open the list again.
     const QPoint global = e->globalPosition().toPoint();
-    setAttribute(Qt::WA_NoMouseReplay, owner_ && owner_->rect().contains(owner_->mapFromGlobal(global)));
+    setAttribute(Qt::WA_NoMouseReplay,
+                 owner_ && owner_->rect().contains(owner_->mapFromGlobal(global)));
     hide();
 }
 
@@ -153,11 +156,14 @@ void CDropListPopup::mousePressEvent(QMouseEvent* e) {
 // ---------------------------------------------------------------------------
 
 CDropListButton::CDropListButton(QWidget* parent, int id)
-    : SkinButtonBase(parent, id), normalFont_(platform::ArialFont(14, 400)), struckFont_(normalFont_) {
+    : SkinButtonBase(parent, id), normalFont_(platform::ArialFont(14, 400)),
+      struckFont_(normalFont_) {
     struckFont_.setStrikeOut(true);
 }
 
-CDropListButton::~CDropListButton() { delete popup_; }
+CDropListButton::~CDropListButton() {
+    delete popup_;
+}
 
 void CDropListButton::SetBitmaps(unsigned normal, unsigned hover) {
     normalBitmap_ = normal;
@@ -200,10 +206,12 @@ void CDropListButton::SetCurSel(int index) {
     repaint();
 }
 
-int CDropListButton::GetCurSel() const { return popup_ ? popup_->List()->currentRow() : -1; }
+int CDropListButton::GetCurSel() const {
+    return popup_ ? popup_->List()->currentRow() : -1;
+}
 
-QRect CDropListButton::DropRect(const QRect& button, const QRect& workArea, int listWidth, int itemHeight,
-                           int count, int maxHeight) {
+QRect CDropListButton::DropRect(const QRect& button, const QRect& workArea, int listWidth,
+                                int itemHeight, int count, int maxHeight) {
     const int height = count > 0 && count * itemHeight < maxHeight ? count * itemHeight : maxHeight;
     const int buttonBottom = button.y() + button.height(); // first row below the button
     if (buttonBottom + height > workArea.y() + workArea.height())
@@ -216,7 +224,8 @@ void CDropListButton::ShowDropList() {
     const QRect button(mapToGlobal(QPoint(0, 0)), size());
     const QScreen* s = screen();
     const QRect workArea = s ? s->availableGeometry() : QRect(0, 0, 1 << 16, 1 << 16);
-    popup_->setGeometry(DropRect(button, workArea, listWidth_, popup_->List()->ItemHeight(), count_));
+    popup_->setGeometry(
+        DropRect(button, workArea, listWidth_, popup_->List()->ItemHeight(), count_));
     popup_->show();
     popup_->List()->setFocus(Qt::PopupFocusReason);
 }
@@ -231,7 +240,9 @@ void CDropListButton::SetWarning(bool on, bool struckOut) {
 CDropListButton::Shown CDropListButton::Current() const {
     if (!isEnabled()) return {disabledBitmap_, FontKind::Own, disabledColor_};
     if (hover_) return {hoverBitmap_, FontKind::Normal, hoverColor_};
-    if (warning_) return {normalBitmap_, warningStruck_ ? FontKind::StruckOut : FontKind::Normal, highlightColor_};
+    if (warning_)
+        return {normalBitmap_, warningStruck_ ? FontKind::StruckOut : FontKind::Normal,
+                highlightColor_};
     return {normalBitmap_, FontKind::Normal, normalColor_};
 }
 

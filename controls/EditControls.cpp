@@ -27,7 +27,9 @@ CPresetNameEdit::CPresetNameEdit(QWidget* parent) : QLineEdit(parent) {
     setValidator(new GbkLimitValidator(this));
 }
 
-void CPresetNameEdit::SetLimitText(int bytes) { limit_ = bytes > 0 ? bytes : 30000; }
+void CPresetNameEdit::SetLimitText(int bytes) {
+    limit_ = bytes > 0 ? bytes : 30000;
+}
 
 int CPresetNameEdit::GbkLength(const QString& text) {
     const std::optional<std::string> gbk = Utf8ToGbk(text.toStdString());
@@ -61,7 +63,8 @@ void CPresetNameEdit::TypeCharacter(const QString& character) {
 
 void CPresetNameEdit::keyPressEvent(QKeyEvent* e) {
     const QString t = e->text();
-    const bool command = e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    const bool command =
+        e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
     if (!t.isEmpty() && !command && t.at(0).isPrint()) {
         TypeText(t);
         e->accept();
@@ -79,5 +82,6 @@ void CPresetNameEdit::inputMethodEvent(QInputMethodEvent* e) {
 }
 
 CPasswordEdit::CPasswordEdit(QWidget* parent) : QLineEdit(parent) {
-    setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9A-Za-z]*")), this));
+    setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9A-Za-z]*")), this));
 }

@@ -57,7 +57,8 @@ void CFontStatic::paintEvent(QPaintEvent*) {
     if (text_.isEmpty()) return;
     p.setFont(platform::ArialFont(height_, 400));
     p.setPen(textColor_);
-    p.drawText(rect(), int(HorizontalAlignment() | Qt::AlignVCenter) | Qt::TextSingleLine |
-                           Qt::TextDontClip,
+    p.drawText(rect(),
+               int(HorizontalAlignment() | Qt::AlignVCenter) | Qt::TextSingleLine |
+                   Qt::TextDontClip,
                text_);
 }

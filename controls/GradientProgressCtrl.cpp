@@ -11,8 +11,7 @@
 #include <cstdlib>
 
 CGradientProgressCtrl::CGradientProgressCtrl(QWidget* parent)
-    : MessageTarget<QWidget>(parent),
-      backColor_(QApplication::palette().color(QPalette::Button)) {
+    : MessageTarget<QWidget>(parent), backColor_(QApplication::palette().color(QPalette::Button)) {
     // The paint covers the whole client area: no erasing first.
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
@@ -38,7 +37,8 @@ QString CGradientProgressCtrl::PercentText() const {
     const int lower = lower_, upper = upper_, position = position_;
     if (upper == lower) return QString();
     const double percent = (position - lower) * 100.0 / (upper - lower);
-    return position == upper ? QString::asprintf("%3.0f %%", percent) : QString::asprintf("%3.2f %%", percent);
+    return position == upper ? QString::asprintf("%3.0f %%", percent)
+                             : QString::asprintf("%3.2f %%", percent);
 }
 
 void CGradientProgressCtrl::SetOrientation(Qt::Orientation orientation) {

@@ -33,14 +33,20 @@ constexpr int kBorder = 1;
 } // namespace
 
 CGroupBox::CGroupBox(QWidget* parent, unsigned style, unsigned exStyle)
-    : QWidget(parent), exStyle_(exStyle), line_(ctl::kButtonShadow), secondLine_(ctl::kButtonHighlight),
-      shadow_(ctl::kButtonShadow), highlight_(ctl::kButtonHighlight),
-      captionHidden_((exStyle & 0xC0) != 0),
+    : QWidget(parent), exStyle_(exStyle), line_(ctl::kButtonShadow),
+      secondLine_(ctl::kButtonHighlight), shadow_(ctl::kButtonShadow),
+      highlight_(ctl::kButtonHighlight), captionHidden_((exStyle & 0xC0) != 0),
       captionFont_(CCaptionFont(100, 700, false, "Arial").PointFont()) {
     switch (style & 0x300) {
-    case BS_RIGHT: alignment_ = kRight; break;
-    case BS_CENTER: alignment_ = kCentre; break;
-    default: alignment_ = kLeft; break;
+    case BS_RIGHT:
+        alignment_ = kRight;
+        break;
+    case BS_CENTER:
+        alignment_ = kCentre;
+        break;
+    default:
+        alignment_ = kLeft;
+        break;
     }
     frame_ = style & BS_FLAT ? kFlat : kEtched;
 }
@@ -58,7 +64,8 @@ QRect CGroupBox::FrameRect() const {
     if (exStyle_ & WS_EX_CLIENTEDGE)
         f.adjust(kEdge, kEdge + 1, -(kEdge + 1) + ((exStyle_ & WS_EX_DLGMODALFRAME) ? 1 : 0),
                  -(kEdge + 1));
-    if (exStyle_ & WS_EX_STATICEDGE) f.adjust(2 * kBorder - 1, 2 * kBorder, -2 * kBorder, -2 * kBorder);
+    if (exStyle_ & WS_EX_STATICEDGE)
+        f.adjust(2 * kBorder - 1, 2 * kBorder, -2 * kBorder, -2 * kBorder);
     return f;
 }
 
@@ -69,14 +76,18 @@ int CGroupBox::TopEdgeY() const {
 std::pair<int, int> CGroupBox::CaptionGap() const {
     const QRect f = FrameRect();
     // Template captions write a literal & as &&.
-    const int cw = QFontMetrics(captionFont_).size(Qt::TextShowMnemonic | Qt::TextSingleLine, caption_).width();
+    const int cw = QFontMetrics(captionFont_)
+                       .size(Qt::TextShowMnemonic | Qt::TextSingleLine, caption_)
+                       .width();
     switch (alignment_) {
-    case kRight: return {f.right() - margin_ - cw, f.right() - margin_};
+    case kRight:
+        return {f.right() - margin_ - cw, f.right() - margin_};
     case kCentre: {
         const int xa = (f.right() - f.left() - cw) / 2;
         return {xa, xa + cw};
     }
-    case kLeft: break;
+    case kLeft:
+        break;
     }
     return {f.left() + margin_, f.left() + margin_ + cw};
 }
@@ -92,11 +103,13 @@ void CGroupBox::paintEvent(QPaintEvent*) {
     const QColor second = enabled ? secondLine_ : highlight_;
 
     QPainter p(this);
-    auto stroke = [&](const QColor& colour, std::initializer_list<std::initializer_list<QPoint>> lines) {
+    auto stroke = [&](const QColor& colour,
+                      std::initializer_list<std::initializer_list<QPoint>> lines) {
         p.setPen(QPen(colour, w, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
         for (const auto& line : lines) {
             QPolygon poly;
-            for (const QPoint& pt : line) poly << pt;
+            for (const QPoint& pt : line)
+                poly << pt;
             p.drawPolyline(poly);
         }
     };
@@ -107,7 +120,11 @@ void CGroupBox::paintEvent(QPaintEvent*) {
         break;
     case kDouble:
         stroke(first, {{a, {L, y}, {L, B}, {R, B}, {R, y}, b}});
-        stroke(second, {{{xa, y - w}, {L - w, y - w}, {L - w, B + w}, {R + w, B + w}, {R + w, y - w},
+        stroke(second, {{{xa, y - w},
+                         {L - w, y - w},
+                         {L - w, B + w},
+                         {R + w, B + w},
+                         {R + w, y - w},
                          {xb, y - w}}});
         break;
     case kEtched:

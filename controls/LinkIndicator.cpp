@@ -2,7 +2,8 @@
 
 #include <QPainter>
 
-CLinkStateText::CLinkStateText(QWidget* parent) : QAbstractButton(parent), timer_([this] { OnTick(); }) {}
+CLinkStateText::CLinkStateText(QWidget* parent)
+    : QAbstractButton(parent), timer_([this] { OnTick(); }) {}
 
 void CLinkStateText::StartBlink() {
     blinking_ = true;
@@ -32,16 +33,20 @@ void CLinkStateText::paintEvent(QPaintEvent*) {
     p.fillRect(rect(), background_);
     p.setPen(CurrentTextColor());
     p.setFont(font_ ? *font_ : font());
-    p.drawText(rect().adjusted(0, 0, -kRightStrip, 0), Qt::AlignCenter | Qt::TextSingleLine, text());
+    p.drawText(rect().adjusted(0, 0, -kRightStrip, 0), Qt::AlignCenter | Qt::TextSingleLine,
+               text());
 }
 
 // ---------------------------------------------------------------------------
 
 CLampRow::CLampRow(QWidget* parent) : QWidget(parent) {
-    for (int i = 0; i < kLamps; ++i) lit_[i] = shown_[i] = true;
+    for (int i = 0; i < kLamps; ++i)
+        lit_[i] = shown_[i] = true;
 }
 
-void CLampRow::InitLayout() { lamp_ = QSize(width() / 13, height()); }
+void CLampRow::InitLayout() {
+    lamp_ = QSize(width() / 13, height());
+}
 
 QRect CLampRow::LampRect(int lamp) const {
     return QRect(lamp * (lamp_.width() + 1), 0, lamp_.width(), lamp_.height());
@@ -60,7 +65,8 @@ void CLampRow::SetState(unsigned flags) {
     lit_[9] = flags & 0x40;
     const unsigned n = flags & 0xF;
     if (n <= kLevelLamps)
-        for (unsigned i = 0; i < kLevelLamps; ++i) lit_[i] = i < n;
+        for (unsigned i = 0; i < kLevelLamps; ++i)
+            lit_[i] = i < n;
     for (int i = 0; i < kLamps; ++i) {
         if (lit_[i] != shown_[i]) {
             shown_[i] = lit_[i];
@@ -73,7 +79,8 @@ void CLampRow::SetState(unsigned flags) {
 }
 
 void CLampRow::ClearAll() {
-    for (int i = 0; i < kLamps; ++i) lit_[i] = shown_[i] = false;
+    for (int i = 0; i < kLamps; ++i)
+        lit_[i] = shown_[i] = false;
     changed_ = true;
     repaint();
 }

@@ -34,7 +34,8 @@ void CMemDC::Init(const QRect* area, Start start) {
     else if (target_->hasClipping())
         rect_ = target_->clipBoundingRect().toAlignedRect();
     else
-        rect_ = target_->transform().inverted().mapRect(QRect(0, 0, device->width(), device->height()));
+        rect_ =
+            target_->transform().inverted().mapRect(QRect(0, 0, device->width(), device->height()));
     if (!isMemDC_) return;
 
     deviceRect_ = target_->transform().mapRect(rect_);
@@ -61,8 +62,12 @@ void CMemDC::Init(const QRect* area, Start start) {
             overlay_ = true;
         }
         break;
-    case Start::Fill: image_.fill(target_->background().color()); break;
-    case Start::Nothing: image_.fill(Qt::transparent); break;
+    case Start::Fill:
+        image_.fill(target_->background().color());
+        break;
+    case Start::Nothing:
+        image_.fill(Qt::transparent);
+        break;
     }
     buffer_.begin(&image_);
     buffer_.setRenderHints(target_->renderHints());
@@ -85,4 +90,6 @@ void CMemDC::Flush() {
     flushed_ = true;
 }
 
-CMemDC::~CMemDC() { Flush(); }
+CMemDC::~CMemDC() {
+    Flush();
+}

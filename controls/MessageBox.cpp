@@ -29,7 +29,9 @@ const QRect kCancelPlace(101, 56, 50, 14);
 // line's first and last letters were cut.
 const QRect kTextPlace(8, 25, 167, 27);
 
-QString Utf8(const char* s) { return QString::fromUtf8(s); }
+QString Utf8(const char* s) {
+    return QString::fromUtf8(s);
+}
 
 } // namespace
 
@@ -43,7 +45,9 @@ CMessageBox::CMessageBox(const QString& text, unsigned type, const QString& capt
     Build();
 }
 
-CMessageBox::CMessageBox(QWidget* parent) : QDialog(parent) { Build(); }
+CMessageBox::CMessageBox(QWidget* parent) : QDialog(parent) {
+    Build();
+}
 
 void CMessageBox::SetMessage(const QString& text, unsigned type, const QString&, int milliseconds) {
     text_ = text;
@@ -85,11 +89,20 @@ void CMessageBox::InitDialog() {
     if (milliseconds_ == 2001) caption = Utf8(g_WarningCaption.Pick());
     if (milliseconds_ > 0) timer_->start(milliseconds_);
     switch (milliseconds_) {
-    case -2: caption = Utf8(g_PromptCaption.cn); break;
-    case -3: caption = Utf8(g_PromptCaption.en); break;
-    case -4: caption = Utf8(g_WarningCaption.cn); break;
-    case -5: caption = Utf8(g_WarningCaption.en); break;
-    default: break;
+    case -2:
+        caption = Utf8(g_PromptCaption.cn);
+        break;
+    case -3:
+        caption = Utf8(g_PromptCaption.en);
+        break;
+    case -4:
+        caption = Utf8(g_WarningCaption.cn);
+        break;
+    case -5:
+        caption = Utf8(g_WarningCaption.en);
+        break;
+    default:
+        break;
     }
     setWindowTitle(caption);
 
@@ -118,7 +131,8 @@ void CMessageBox::InitDialog() {
         ok_->hide();
         centre(cancel_);
         break;
-    default: break;
+    default:
+        break;
     }
 }
 
@@ -161,9 +175,13 @@ void CMessageBox::OnEnter() {
         OnCancel();
 }
 
-void CMessageBox::OnTimer() { OnCancel(); }
+void CMessageBox::OnTimer() {
+    OnCancel();
+}
 
-void CMessageBox::reject() { OnCancel(); }
+void CMessageBox::reject() {
+    OnCancel();
+}
 
 void CMessageBox::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
@@ -183,9 +201,13 @@ int CMessageBox::DoModal() {
         case Action::Cancel:
             if (!cancel_->isHidden()) OnCancel();
             break;
-        case Action::Enter: OnEnter(); break;
+        case Action::Enter:
+            OnEnter();
+            break;
         case Action::Escape:
-        case Action::Close: reject(); break;
+        case Action::Close:
+            reject();
+            break;
         case Action::Timeout:
             if (timer_->isActive()) OnTimer();
             break;

@@ -23,7 +23,8 @@ int NonAscii(const QString& s) {
 // words and "关闭" may stay while the number in front of them is edited.
 class NoNewWideCharacters : public QValidator {
 public:
-    NoNewWideCharacters(QObject* parent, const QString* accepted) : QValidator(parent), accepted_(accepted) {}
+    NoNewWideCharacters(QObject* parent, const QString* accepted)
+        : QValidator(parent), accepted_(accepted) {}
     State validate(QString& input, int&) const override {
         return NonAscii(input) > NonAscii(*accepted_) ? Invalid : Acceptable;
     }
@@ -33,7 +34,9 @@ private:
 };
 
 // The fields of the mix-parameter dialog draw dark text on its light face.
-bool DarkTextId(int id) { return id >= 3581 && id <= 3584; }
+bool DarkTextId(int id) {
+    return id >= 3581 && id <= 3584;
+}
 
 } // namespace
 
@@ -99,9 +102,13 @@ void CNumEdit::SetShownText(const std::string& utf8) {
     setText(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
 }
 
-void CNumEdit::ShowField(int showCommand) { setVisible(showCommand != 0); }
+void CNumEdit::ShowField(int showCommand) {
+    setVisible(showCommand != 0);
+}
 
-void CNumEdit::EnableField(bool enable) { setEnabled(enable); }
+void CNumEdit::EnableField(bool enable) {
+    setEnabled(enable);
+}
 
 void CNumEdit::SetReadOnly(bool readOnly) {
     update();
@@ -122,9 +129,13 @@ void CNumEdit::SetSpinTarget(int number, CNumSpin* spin) {
     if (spin_) spin_->SetTarget(number, spin);
 }
 
-void CNumEdit::SetBuddySlider(CBitmapSlider* slider) { slider_ = slider; }
+void CNumEdit::SetBuddySlider(CBitmapSlider* slider) {
+    slider_ = slider;
+}
 
-CBitmapSlider* CNumEdit::Slider() const { return dynamic_cast<CBitmapSlider*>(slider_.data()); }
+CBitmapSlider* CNumEdit::Slider() const {
+    return dynamic_cast<CBitmapSlider*>(slider_.data());
+}
 
 void CNumEdit::SetFaceColors(QColor box, QColor text) {
     faceBox_ = box;
@@ -169,7 +180,8 @@ void CNumEdit::ApplyColors() {
 void CNumEdit::CommitText() {
     const QByteArray text = this->text().toUtf8();
     const numfield::CommitResult c = numfield::Commit(
-        state_, value_, std::string_view(text.constData(), static_cast<size_t>(text.size())), modified_);
+        state_, value_, std::string_view(text.constData(), static_cast<size_t>(text.size())),
+        modified_);
     if (c.store) value_ = c.value;
     if (c.format) Format(); // shows the value actually kept
     if (c.notify) SendCommand(this);

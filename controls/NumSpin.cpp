@@ -31,7 +31,9 @@ CNumSpin::~CNumSpin() {
     if (buddy_) buddy_->removeEventFilter(this);
 }
 
-CNumEdit* CNumSpin::Buddy() const { return dynamic_cast<CNumEdit*>(buddy_.data()); }
+CNumEdit* CNumSpin::Buddy() const {
+    return dynamic_cast<CNumEdit*>(buddy_.data());
+}
 
 void CNumSpin::SetBuddy(CNumEdit* field) {
     if (buddy_) buddy_->removeEventFilter(this);
@@ -40,7 +42,9 @@ void CNumSpin::SetBuddy(CNumEdit* field) {
     FollowBuddy();
 }
 
-CNumEdit* CNumSpin::GetBuddy() const { return Buddy(); }
+CNumEdit* CNumSpin::GetBuddy() const {
+    return Buddy();
+}
 
 void CNumSpin::GetRange32(int& minimum, int& maximum) const {
     minimum = minimum_;
@@ -104,9 +108,13 @@ void CNumSpin::FollowBuddy() {
     raise();
 }
 
-void CNumSpin::ArrowStep(int delta, bool held) { RunStep(delta, held, false); }
+void CNumSpin::ArrowStep(int delta, bool held) {
+    RunStep(delta, held, false);
+}
 
-void CNumSpin::StepBy(int delta) { RunStep(delta, held_, true); }
+void CNumSpin::StepBy(int delta) {
+    RunStep(delta, held_, true);
+}
 
 void CNumSpin::RunStep(int delta, bool held, bool strip) {
     CNumEdit* field = Buddy();
@@ -128,8 +136,8 @@ void CNumSpin::RunStep(int delta, bool held, bool strip) {
     field->SetValue(r.value);
     if (r.notify) SendCommand(this);
     if (r.postDelayStep && parentWidget())
-        platform::PostMessage(parentWidget(), WM_DELAY_SPIN_STEP, static_cast<WPARAM>(ControlId(this)),
-                              delta);
+        platform::PostMessage(parentWidget(), WM_DELAY_SPIN_STEP,
+                              static_cast<WPARAM>(ControlId(this)), delta);
 }
 
 void CNumSpin::OnHoldTimer() {
@@ -170,7 +178,9 @@ void CNumSpin::mousePressEvent(QMouseEvent* e) {
     update();
 }
 
-void CNumSpin::mouseDoubleClickEvent(QMouseEvent* e) { mousePressEvent(e); }
+void CNumSpin::mouseDoubleClickEvent(QMouseEvent* e) {
+    mousePressEvent(e);
+}
 
 void CNumSpin::mouseMoveEvent(QMouseEvent* e) {
     if (!held_) return;
@@ -196,8 +206,9 @@ void CNumSpin::paintEvent(QPaintEvent*) {
     const QRectF all = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
     const bool enabled = isEnabled();
     for (int arrow : {1, -1}) {
-        const QRectF half = arrow > 0 ? QRectF(all.left(), all.top(), all.width(), all.height() / 2)
-                                      : QRectF(all.left(), all.center().y(), all.width(), all.height() / 2);
+        const QRectF half =
+            arrow > 0 ? QRectF(all.left(), all.top(), all.width(), all.height() / 2)
+                      : QRectF(all.left(), all.center().y(), all.width(), all.height() / 2);
         const bool lit = held_ && overArrow_ && heldArrow_ == arrow;
         QLinearGradient g(half.topLeft(), half.bottomLeft());
         g.setColorAt(0, lit ? QColor(14, 181, 42).lighter(120) : QColor(75, 86, 104));

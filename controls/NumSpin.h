@@ -85,7 +85,7 @@ private:
     int minimum_ = 0;
     int maximum_ = 0;
     bool held_ = false;
-    int heldArrow_ = 0;  // the arrow being held
+    int heldArrow_ = 0; // the arrow being held
     bool overArrow_ = false;
     int valueType_ = 0;
     int channel_ = -1;

@@ -18,7 +18,8 @@ CPngButton::CPngButton(QWidget* parent, int id) : SkinButtonBase(parent, id) {}
 
 void CPngButton::Load(State first, std::initializer_list<unsigned> ids) {
     int state = first;
-    for (unsigned id : ids) images_[state++].Load(id);
+    for (unsigned id : ids)
+        images_[state++].Load(id);
     Resolve();
 }
 
@@ -33,8 +34,8 @@ void CPngButton::SetCheckedImages(unsigned normal, unsigned hover, unsigned pres
 }
 
 void CPngButton::SetChineseImages(unsigned normal, unsigned hover, unsigned pressed,
-                               unsigned checkedNormal, unsigned checkedHover,
-                               unsigned checkedPressed) {
+                                  unsigned checkedNormal, unsigned checkedHover,
+                                  unsigned checkedPressed) {
     chineseSet_ = true;
     Load(ZhNormal, {normal, hover, pressed, checkedNormal, checkedHover, checkedPressed});
 }
@@ -68,7 +69,8 @@ CPngButton::State CPngButton::CurrentState() const {
         s = hover_ ? (pressed_ ? CheckedPressed : CheckedHover) : CheckedNormal;
     else
         s = hover_ ? (pressed_ ? Pressed : Hover) : Normal;
-    if (chineseSet_ && g_LanguageFlag.load()) s = State(s + ZhNormal); // the same order from ZhNormal on
+    if (chineseSet_ && g_LanguageFlag.load())
+        s = State(s + ZhNormal); // the same order from ZhNormal on
     return s;
 }
 

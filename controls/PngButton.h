@@ -34,8 +34,20 @@ public:
     // The pictures, in the order a missing one falls back: a state without
     // a picture shows the one before it in this order.
     enum State {
-        Normal, Hover, Pressed, CheckedNormal, CheckedHover, CheckedPressed, Disabled, DisabledChecked,
-        ZhNormal, ZhHover, ZhPressed, ZhCheckedNormal, ZhCheckedHover, ZhCheckedPressed,
+        Normal,
+        Hover,
+        Pressed,
+        CheckedNormal,
+        CheckedHover,
+        CheckedPressed,
+        Disabled,
+        DisabledChecked,
+        ZhNormal,
+        ZhHover,
+        ZhPressed,
+        ZhCheckedNormal,
+        ZhCheckedHover,
+        ZhCheckedPressed,
         kStateCount
     };
 
@@ -70,7 +82,9 @@ public:
     QSize sizeHint() const override;
 
 protected:
-    bool LendsHover() const override { return checked_ == 0; } // a checked button leaves its partners alone
+    bool LendsHover() const override {
+        return checked_ == 0;
+    } // a checked button leaves its partners alone
     void paintEvent(QPaintEvent* event) override;
 
 private:

@@ -47,7 +47,7 @@ CSkinButton::CSkinButton(QWidget* parent, int id, Behaviour behaviour)
       }) {}
 
 void CSkinButton::LoadSkin(unsigned normal, unsigned pressed, unsigned hover, unsigned disabled,
-                            unsigned focused, unsigned mask, int drawMode, int border, int margin) {
+                           unsigned focused, unsigned mask, int drawMode, int border, int margin) {
     normal_ = LoadFace(normal);
     pressedFace_ = LoadFace(pressed);
     hoverFace_ = LoadFace(hover);
@@ -102,7 +102,8 @@ void CSkinButton::UncheckGroup() {
         if (auto* w = qobject_cast<QWidget*>(o); w && !w->isWindow()) siblings << w;
     const qsizetype self = siblings.indexOf(this);
     qsizetype first = self;
-    while (first > 0 && !siblings[first]->property(kGroupStartProperty).toBool()) --first;
+    while (first > 0 && !siblings[first]->property(kGroupStartProperty).toBool())
+        --first;
     for (qsizetype i = first; i < siblings.size(); ++i) {
         QWidget* w = siblings[i];
         if (i > first && w->property(kGroupStartProperty).toBool()) break;
@@ -131,7 +132,8 @@ QRegion CSkinButton::RegionFromMask(const QImage& mask, QRgb seeThrough) {
                 continue;
             }
             const int start = x;
-            while (x < img.width() && row[x] != clear) ++x;
+            while (x < img.width() && row[x] != clear)
+                ++x;
             region += QRect(start, y, x - start, 1);
         }
     }

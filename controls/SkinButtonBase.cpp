@@ -21,7 +21,9 @@ void SkinButtonBase::SetPartnerButtons(SkinButtonBase* first, SkinButtonBase* se
     partners_[1] = second;
 }
 
-void SkinButtonBase::ForgetPartners() { partners_[0] = partners_[1] = nullptr; }
+void SkinButtonBase::ForgetPartners() {
+    partners_[0] = partners_[1] = nullptr;
+}
 
 void SkinButtonBase::LendHover(bool hover) {
     if (!LendsHover()) return;

@@ -8,9 +8,13 @@
 
 namespace ctl {
 
-QCursor HandCursor() { return QCursor(Qt::PointingHandCursor); }
+QCursor HandCursor() {
+    return QCursor(Qt::PointingHandCursor);
+}
 
-QPixmap Picture(unsigned id) { return id ? skin::Pixmap(static_cast<int>(id)) : QPixmap(); }
+QPixmap Picture(unsigned id) {
+    return id ? skin::Pixmap(static_cast<int>(id)) : QPixmap();
+}
 
 void FitToPicture(QWidget* control, unsigned id) {
     const QSize size = id ? skin::Size(static_cast<int>(id)) : QSize();

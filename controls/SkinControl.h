@@ -26,8 +26,9 @@ constexpr int BN_CLICKED = 0;
 
 // Messages of the skinned controls (WM_USER+N keep their numbers).
 enum : unsigned {
-    WM_RADIO_UNCHECK = WM_USER + 16,     // posted to a radio group's other windows
-    WM_SPEAKER_CLICK = WM_USER + 220,    // posted: (0x201 click, 0x203 double click, 0x204 right click, 0)
+    WM_RADIO_UNCHECK = WM_USER + 16, // posted to a radio group's other windows
+    WM_SPEAKER_CLICK =
+        WM_USER + 220, // posted: (0x201 click, 0x203 double click, 0x204 right click, 0)
     WM_SLOT_RIGHT_CLICK = WM_USER + 221, // posted: (0x204, control id)
     WM_HOLD_REPORT = WM_USER + 300,      // posted every 200 ms while held: (control id, value)
     WM_DROP_CHOICE = WM_USER + 802,      // posted: (notification id, item index)

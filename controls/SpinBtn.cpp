@@ -116,11 +116,17 @@ void CSpinBtn::mouseDoubleClickEvent(QMouseEvent* e) {
     Step();
 }
 
-void CSpinBtn::leaveEvent(QEvent*) { SetZone(active_ ? kMiddle : kNone); }
+void CSpinBtn::leaveEvent(QEvent*) {
+    SetZone(active_ ? kMiddle : kNone);
+}
 
-void CSpinBtn::wheelEvent(QWheelEvent* e) { e->ignore(); } // the wheel never steps
+void CSpinBtn::wheelEvent(QWheelEvent* e) {
+    e->ignore();
+} // the wheel never steps
 
-void CSpinBtn::resizeEvent(QResizeEvent*) { ComputeZones(); }
+void CSpinBtn::resizeEvent(QResizeEvent*) {
+    ComputeZones();
+}
 
 void CSpinBtn::paintEvent(QPaintEvent*) {
     QPainter p(this);

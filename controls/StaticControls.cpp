@@ -19,16 +19,23 @@ CHyperlink::Opener& OpenerSlot() {
 } // namespace
 
 StaticTextLayout LayoutOfStaticStyle(unsigned style) {
-    int flags = style & SS_RIGHT ? Qt::AlignRight : style & SS_CENTER ? Qt::AlignHCenter : Qt::AlignLeft;
+    int flags = style & SS_RIGHT    ? Qt::AlignRight
+                : style & SS_CENTER ? Qt::AlignHCenter
+                                    : Qt::AlignLeft;
     flags |= style & SS_CENTERIMAGE ? (Qt::AlignVCenter | Qt::TextSingleLine) : Qt::AlignTop;
     if (!(style & SS_NOPREFIX)) flags |= Qt::TextShowMnemonic;
     if (!(style & 0xC20Cu)) flags |= Qt::TextWordWrap;
     Qt::TextElideMode elide = Qt::ElideNone;
     switch (style & SS_WORDELLIPSIS) {
     case SS_ENDELLIPSIS:
-    case SS_WORDELLIPSIS: elide = Qt::ElideRight; break;
-    case SS_PATHELLIPSIS: elide = Qt::ElideMiddle; break;
-    default: break;
+    case SS_WORDELLIPSIS:
+        elide = Qt::ElideRight;
+        break;
+    case SS_PATHELLIPSIS:
+        elide = Qt::ElideMiddle;
+        break;
+    default:
+        break;
     }
     return {flags, elide};
 }

@@ -26,8 +26,8 @@ constexpr unsigned SS_WORDELLIPSIS = 0xC000;
 
 // How a static style lays its text out.
 struct StaticTextLayout {
-    int flags;                // Qt alignment and text flags
-    Qt::TextElideMode elide;  // Qt::ElideNone when the text is not cut
+    int flags;               // Qt alignment and text flags
+    Qt::TextElideMode elide; // Qt::ElideNone when the text is not cut
 };
 StaticTextLayout LayoutOfStaticStyle(unsigned style);
 void DrawStaticText(QPainter& painter, const QRect& rect, const QString& text, unsigned style);

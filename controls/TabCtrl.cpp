@@ -27,7 +27,9 @@ void CBaseTabCtrl::SetBkgndColor(QColor color) {
     update();
 }
 
-QColor CBaseTabCtrl::BkgndColor() const { return background_.isValid() ? background_ : ctl::kButtonFace; }
+QColor CBaseTabCtrl::BkgndColor() const {
+    return background_.isValid() ? background_ : ctl::kButtonFace;
+}
 
 void CBaseTabCtrl::EnableDraw(int mode) {
     if (mode < 0 || mode > 2) return;
@@ -38,8 +40,10 @@ void CBaseTabCtrl::EnableDraw(int mode) {
 int CBaseTabCtrl::InsertItem(int index, const QString& text) {
     index = std::clamp(index, 0, GetItemCount());
     tabs_.insert(index, text);
-    if (current_ < 0) current_ = 0;
-    else if (index <= current_ && GetItemCount() > 1) ++current_;
+    if (current_ < 0)
+        current_ = 0;
+    else if (index <= current_ && GetItemCount() > 1)
+        ++current_;
     update();
     return index;
 }
@@ -68,8 +72,12 @@ QRect CBaseTabCtrl::DisplayRect() const {
     return QRect(2, top, width() - 4, height() - top - 2);
 }
 
-QColor CBaseTabCtrl::GetTabColor(bool) const { return QColor(255, 0, 0); }
-QColor CBaseTabCtrl::GetTabTextColor(bool) const { return ctl::kWindowText; }
+QColor CBaseTabCtrl::GetTabColor(bool) const {
+    return QColor(255, 0, 0);
+}
+QColor CBaseTabCtrl::GetTabTextColor(bool) const {
+    return ctl::kWindowText;
+}
 
 void CBaseTabCtrl::PaintBackground(QPainter& p) {
     p.fillRect(rect(), ctl::kButtonFace);
@@ -79,7 +87,8 @@ void CBaseTabCtrl::PaintBackground(QPainter& p) {
     for (int i = 0; i < GetItemCount(); ++i) {
         const QRect tab = GetItemRect(i);
         if (i == 0) {
-            l = tab.left(), t = tab.top(), r = tab.left() + tab.width(), b = tab.top() + tab.height();
+            l = tab.left(), t = tab.top(), r = tab.left() + tab.width(),
+            b = tab.top() + tab.height();
         } else {
             l = std::min(l, tab.left()), t = std::min(t, tab.top());
             r = std::max(r, tab.left() + tab.width()), b = std::max(b, tab.top() + tab.height());
@@ -91,9 +100,9 @@ void CBaseTabCtrl::PaintBackground(QPainter& p) {
     auto fill = [&](int x0, int y0, int x1, int y1) {
         if (x1 > x0 && y1 > y0) p.fillRect(QRect(x0, y0, x1 - x0, y1 - y0), bk);
     };
-    fill(0, 0, width(), t + 3);                // above the tabs
-    fill(0, 0, 2, h + 2);                      // left of the tab row
-    fill((r - l) - 2, 0, width(), h + 2);      // right of the tabs
+    fill(0, 0, width(), t + 3);           // above the tabs
+    fill(0, 0, 2, h + 2);                 // left of the tab row
+    fill((r - l) - 2, 0, width(), h + 2); // right of the tabs
 }
 
 void CBaseTabCtrl::paintEvent(QPaintEvent*) {
@@ -101,7 +110,8 @@ void CBaseTabCtrl::paintEvent(QPaintEvent*) {
     PaintBackground(p);
     const QRect display = DisplayRect();
     if (drawMode_ == 2) {
-        DrawItemStruct border{&p, 0, false, QRect(0, display.top() - 2, width(), height() - display.top() + 2)};
+        DrawItemStruct border{&p, 0, false,
+                              QRect(0, display.top() - 2, width(), height() - display.top() + 2)};
         DrawMainBorder(border);
         if (tabs_.isEmpty()) return;
         for (int i = GetItemCount() - 1; i >= 0; --i) {
@@ -162,13 +172,20 @@ void CBaseTabCtrl::mousePressEvent(QMouseEvent* e) {
 // ---------------------------------------------------------------------------
 
 CEnTabCtrl::CEnTabCtrl(QWidget* parent)
-    : CBaseTabCtrl(0, parent), tabFont_(platform::FaceFont(QStringLiteral("Microsoft Verdana"), 20, 400)) {}
+    : CBaseTabCtrl(0, parent),
+      tabFont_(platform::FaceFont(QStringLiteral("Microsoft Verdana"), 20, 400)) {}
 
 // Tabs are drawn here whenever the class has a look.
-bool CEnTabCtrl::OwnerDrawsTabs() const { return CBaseTabCtrl::OwnerDrawsTabs() || g_lookFlags != 0; }
+bool CEnTabCtrl::OwnerDrawsTabs() const {
+    return CBaseTabCtrl::OwnerDrawsTabs() || g_lookFlags != 0;
+}
 
-void CEnTabCtrl::SetLookFlags(int enable, int flags) { g_lookFlags = enable ? flags : 0; }
-int CEnTabCtrl::LookFlags() { return g_lookFlags; }
+void CEnTabCtrl::SetLookFlags(int enable, int flags) {
+    g_lookFlags = enable ? flags : 0;
+}
+int CEnTabCtrl::LookFlags() {
+    return g_lookFlags;
+}
 
 QColor CEnTabCtrl::Darker(QColor c, float factor) {
     factor = std::clamp(factor, 0.0f, 1.0f);
@@ -187,7 +204,8 @@ QColor CEnTabCtrl::GetTabColor(bool selected) const {
     if (selected && (f & kSelectionHighlight))
         return f & kColour ? Lighter(QColor(0, 0, 0), 1.9f) : Lighter(ctl::kButtonFace, 1.4f);
     if (!selected && ((f & kBackTabBorders) || !(f & kFlat))) {
-        if (f & kColour) return itemDrawn_ == 3 ? QColor(227, 228, 238) : Darker(QColor(127, 168, 222), 0.9f);
+        if (f & kColour)
+            return itemDrawn_ == 3 ? QColor(227, 228, 238) : Darker(QColor(127, 168, 222), 0.9f);
         return Darker(ctl::kButtonFace, 0.9f);
     }
     if (!selected) return BkgndColor();
@@ -212,15 +230,17 @@ void CEnTabCtrl::DrawItem(DrawItemStruct& item) {
         const int H = r.height();
         for (int n = 0; n < H; n += 2) {
             auto mix = [&](int from, int to) { return from + (n * (to - from)) / H; };
-            p.fillRect(QRect(r.left(), r.top() + n, r.width(), std::min(2, H - n)),
-                       QColor(mix(c.red(), e.red()), mix(c.green(), e.green()), mix(c.blue(), e.blue())));
+            p.fillRect(
+                QRect(r.left(), r.top() + n, r.width(), std::min(2, H - n)),
+                QColor(mix(c.red(), e.red()), mix(c.green(), e.green()), mix(c.blue(), e.blue())));
         }
     }
     const QRect text(r.left() + 3, r.top() + (selected ? 4 : 3), r.width() - 6, 20);
     p.setFont(tabFont_);
     p.setPen(GetTabTextColor(selected));
     p.drawText(text, Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine,
-               QFontMetrics(tabFont_).elidedText(ItemText(item.itemId).left(99), Qt::ElideRight, text.width()));
+               QFontMetrics(tabFont_).elidedText(ItemText(item.itemId).left(99), Qt::ElideRight,
+                                                 text.width()));
 }
 
 void CEnTabCtrl::DrawItemBorder(DrawItemStruct& item) {
@@ -241,7 +261,7 @@ void CEnTabCtrl::DrawItemBorder(DrawItemStruct& item) {
     const bool dark = index == 0 || index == 4;
     const QColor edge = dark ? shadow : light;
     p.fillRect(QRect(L, T, index == 9 ? 3 : 4, B - T), edge); // left
-    p.fillRect(QRect(L, T, R - L, 1), edge);                    // top
+    p.fillRect(QRect(L, T, R - L, 1), edge);                  // top
     if (index == 9) return;
     const int rw = dark ? 3 : 4;
     p.fillRect(QRect(R - rw, T, rw, B - T), shadow); // right

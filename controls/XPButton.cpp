@@ -5,8 +5,8 @@
 
 CXPButton::CXPButton(QWidget* parent, int id) : SkinButtonBase(parent, id) {}
 
-void CXPButton::SetBitmaps(unsigned onNormal, unsigned onHover, unsigned onPressed, unsigned offNormal,
-                           unsigned offHover, unsigned offPressed) {
+void CXPButton::SetBitmaps(unsigned onNormal, unsigned onHover, unsigned onPressed,
+                           unsigned offNormal, unsigned offHover, unsigned offPressed) {
     faces_[OnNormal] = onNormal;
     faces_[OnHover] = onHover;
     faces_[OnPressed] = onPressed;

@@ -20,13 +20,14 @@ namespace {
 // Where the lock marker and the password sit in a parameter block: the
 // first bytes of output 0's name item.
 constexpr int kLockMarkOffset = kOutputBlockOffset + kOutNameOffset; // 1736
-constexpr int kLockPasswordOffset = kLockMarkOffset + 2;            // 1738..1743
+constexpr int kLockPasswordOffset = kLockMarkOffset + 2;             // 1738..1743
 constexpr int kLockPasswordBytes = 6;
 constexpr uint8_t kLocked = 0x21;
 constexpr uint8_t kUnlocked = 0x20;
 
 void Bytes(CArchive& ar, uint8_t* p, size_t n) {
-    for (size_t i = 0; i < n; ++i) ar.Byte(p[i]);
+    for (size_t i = 0; i < n; ++i)
+        ar.Byte(p[i]);
 }
 
 // Writes the magic, or reads a string and tells whether it is the magic.
@@ -96,22 +97,23 @@ struct SysBlocks {
         rec.StoreRecord(kRecordSourceSetup, b8, 8);
     }
     std::array<SysField, 11> Fields() {
-        return {{{b2, 0, 1},   // active source
+        return {{{b2, 0, 1}, // active source
                  {b5, 2, 1},
-                 {b5, 0, 2},   // master volume word
+                 {b5, 0, 2}, // master volume word
                  {b5, 3, 1},
                  {b8, 2, 1},
-                 {b2, 2, 6},   // source volumes
+                 {b2, 2, 6}, // source volumes
                  {b8, 4, 4},
                  {b5, 4, 3},
-                 {b6, 0, 8},   // output map
+                 {b6, 0, 8}, // output map
                  {b7, 0, 8},
                  {b8, 0, 2}}};
     }
 };
 
 void SysBytes(CArchive& ar, SysBlocks& blocks) {
-    for (const SysField& f : blocks.Fields()) Bytes(ar, f.block + f.first, static_cast<size_t>(f.count));
+    for (const SysField& f : blocks.Fields())
+        Bytes(ar, f.block + f.first, static_cast<size_t>(f.count));
 }
 
 // A crossover record in file order swaps family and slope of each filter.
@@ -139,7 +141,9 @@ bool CLumaraDoc::OnNewDocument() {
     return true;
 }
 
-void CLumaraDoc::Serialize(CArchive& ar) { (void)ar.IsStoring(); }
+void CLumaraDoc::Serialize(CArchive& ar) {
+    (void)ar.IsStoring();
+}
 
 bool CLumaraDoc::SerializeAllPresets(CArchive& ar) {
     if (ar.IsStoring()) {
@@ -241,7 +245,8 @@ bool CLumaraDoc::SerializeOutputMap(CArchive& ar) {
     uint8_t map[16] = {};
     uint8_t table[12][kCrossoverRecordSize] = {};
     Bytes(ar, map, sizeof map);
-    for (auto& rec : table) Bytes(ar, rec, sizeof rec);
+    for (auto& rec : table)
+        Bytes(ar, rec, sizeof rec);
     if (ar.Failed()) return false;
 
     DeviceLockGuard lock(g_DeviceLock);

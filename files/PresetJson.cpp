@@ -38,18 +38,23 @@ struct TextField {
 
 // "Varno" and "client" share their keys.
 constexpr const char* kCompanyKeys[9] = {
-    "company_brand", "company_briefing_en", "company_briefing_zh", "company_contacts", "company_name",
-    "company_qq",    "company_tel",         "company_web",         "company_weixin",
+    "company_brand",    "company_briefing_en", "company_briefing_zh",
+    "company_contacts", "company_name",        "company_qq",
+    "company_tel",      "company_web",         "company_weixin",
 };
 constexpr TextMember kMakerMembers[9] = {
-    &PresetFileHeader::makerBrand,    &PresetFileHeader::makerBriefingEn, &PresetFileHeader::makerBriefingZh,
-    &PresetFileHeader::makerContacts, &PresetFileHeader::makerName,       &PresetFileHeader::makerQq,
-    &PresetFileHeader::makerTel,      &PresetFileHeader::makerWeb,        &PresetFileHeader::makerWeixin,
+    &PresetFileHeader::makerBrand,      &PresetFileHeader::makerBriefingEn,
+    &PresetFileHeader::makerBriefingZh, &PresetFileHeader::makerContacts,
+    &PresetFileHeader::makerName,       &PresetFileHeader::makerQq,
+    &PresetFileHeader::makerTel,        &PresetFileHeader::makerWeb,
+    &PresetFileHeader::makerWeixin,
 };
 constexpr TextMember kClientMembers[9] = {
-    &PresetFileHeader::clientBrand,    &PresetFileHeader::clientBriefingEn, &PresetFileHeader::clientBriefingZh,
-    &PresetFileHeader::clientContacts, &PresetFileHeader::clientName,       &PresetFileHeader::clientQq,
-    &PresetFileHeader::clientTel,      &PresetFileHeader::clientWeb,        &PresetFileHeader::clientWeixin,
+    &PresetFileHeader::clientBrand,      &PresetFileHeader::clientBriefingEn,
+    &PresetFileHeader::clientBriefingZh, &PresetFileHeader::clientContacts,
+    &PresetFileHeader::clientName,       &PresetFileHeader::clientQq,
+    &PresetFileHeader::clientTel,        &PresetFileHeader::clientWeb,
+    &PresetFileHeader::clientWeixin,
 };
 
 enum class InfoType { Text, Flag, Int };
@@ -135,12 +140,18 @@ struct Snapshot {
     const uint8_t* System(SysSource s) const {
         static const uint8_t zeros[16] = {};
         switch (s) {
-        case SysSource::Block52: return sys52;
-        case SysSource::Block2: return sys2;
-        case SysSource::Block64: return sys64;
-        case SysSource::Block5: return sys5;
-        case SysSource::OutputMap: return outputMap;
-        case SysSource::Zeros: break;
+        case SysSource::Block52:
+            return sys52;
+        case SysSource::Block2:
+            return sys2;
+        case SysSource::Block64:
+            return sys64;
+        case SysSource::Block5:
+            return sys5;
+        case SysSource::OutputMap:
+            return outputMap;
+        case SysSource::Zeros:
+            break;
         }
         return zeros;
     }
@@ -175,26 +186,37 @@ public:
     }
     cJSON* Object(cJSON* parent, const char* key) { return Add(parent, key, cJSON_CreateObject()); }
     cJSON* Array(cJSON* parent, const char* key) { return Add(parent, key, cJSON_CreateArray()); }
-    void Text(cJSON* parent, const char* key, const std::string& s) { Add(parent, key, cJSON_CreateString(s.c_str())); }
+    void Text(cJSON* parent, const char* key, const std::string& s) {
+        Add(parent, key, cJSON_CreateString(s.c_str()));
+    }
     void Bytes(cJSON* parent, const char* key, const uint8_t* p, int n) {
         std::array<int, kOutputBlockSize> values{};
-        for (int i = 0; i < n; ++i) values[static_cast<size_t>(i)] = p[i];
+        for (int i = 0; i < n; ++i)
+            values[static_cast<size_t>(i)] = p[i];
         Add(parent, key, cJSON_CreateIntArray(values.data(), n));
     }
 
     void Header(cJSON* root, const PresetFileHeader& h) {
         if (cJSON* maker = Object(root, "Varno"))
-            for (int i = 0; i < 9; ++i) Text(maker, kCompanyKeys[i], h.*kMakerMembers[i]);
+            for (int i = 0; i < 9; ++i)
+                Text(maker, kCompanyKeys[i], h.*kMakerMembers[i]);
         if (cJSON* client = Object(root, "client"))
-            for (int i = 0; i < 9; ++i) Text(client, kCompanyKeys[i], h.*kClientMembers[i]);
+            for (int i = 0; i < 9; ++i)
+                Text(client, kCompanyKeys[i], h.*kClientMembers[i]);
         cJSON* info = Object(root, "data_info");
         if (!info) return;
         for (const InfoField& f : kInfoFields) {
             switch (f.type) {
-            case InfoType::Text: Text(info, f.key, h.*f.text); break;
+            case InfoType::Text:
+                Text(info, f.key, h.*f.text);
+                break;
             // Files are never written encrypted, whatever the last one read said.
-            case InfoType::Flag: Add(info, f.key, cJSON_CreateFalse()); break;
-            case InfoType::Int: Add(info, f.key, cJSON_CreateNumber(h.*f.number)); break;
+            case InfoType::Flag:
+                Add(info, f.key, cJSON_CreateFalse());
+                break;
+            case InfoType::Int:
+                Add(info, f.key, cJSON_CreateNumber(h.*f.number));
+                break;
             }
         }
     }
@@ -202,7 +224,8 @@ public:
     void System(cJSON* parent, const Snapshot& s) {
         cJSON* sys = Object(parent, "system");
         if (!sys) return;
-        for (const SysArray& a : kSysArrays) Bytes(sys, a.key, s.System(a.source), a.written);
+        for (const SysArray& a : kSysArrays)
+            Bytes(sys, a.key, s.System(a.source), a.written);
     }
 
     // group_name, music, output of one parameter block.
@@ -211,11 +234,13 @@ public:
         if (cJSON* music = Object(data, "music"))
             if (cJSON* inputs = Array(music, "music"))
                 for (int g = 0; g < kMusicInputCount; ++g)
-                    Bytes(inputs, nullptr, MusicInBlock(g, const_cast<uint8_t*>(block)), kMusicBytesWritten);
+                    Bytes(inputs, nullptr, MusicInBlock(g, const_cast<uint8_t*>(block)),
+                          kMusicBytesWritten);
         if (cJSON* output = Object(data, "output"))
             if (cJSON* outputs = Array(output, "output"))
                 for (int g = 0; g < kOutputCount; ++g)
-                    Bytes(outputs, nullptr, OutputBlock(g, const_cast<uint8_t*>(block)), kOutputBlockSize);
+                    Bytes(outputs, nullptr, OutputBlock(g, const_cast<uint8_t*>(block)),
+                          kOutputBlockSize);
     }
     void AddPresetData(cJSON* array, const Snapshot& s, int k) {
         if (cJSON* data = Add(array, nullptr, cJSON_CreateObject())) PresetData(data, s.Preset(k));
@@ -227,8 +252,8 @@ std::string LocalTimeText() {
     std::tm t{};
     localtime_r(&now, &t);
     char text[64];
-    std::snprintf(text, sizeof text, "%4d-%02d-%02d %02d:%02d:%02d", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday,
-                  t.tm_hour, t.tm_min, t.tm_sec);
+    std::snprintf(text, sizeof text, "%4d-%02d-%02d %02d:%02d:%02d", t.tm_year + 1900, t.tm_mon + 1,
+                  t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec);
     return text;
 }
 
@@ -246,13 +271,18 @@ struct ReadError {
     }
 };
 
-std::string Indexed(const std::string& path, size_t i) { return path + "[" + std::to_string(i) + "]"; }
-std::string Joined(const std::string& path, const char* key) { return path.empty() ? key : path + "." + key; }
+std::string Indexed(const std::string& path, size_t i) {
+    return path + "[" + std::to_string(i) + "]";
+}
+std::string Joined(const std::string& path, const char* key) {
+    return path.empty() ? key : path + "." + key;
+}
 
 using TypeTest = cJSON_bool (*)(const cJSON*);
 
 // The member key of obj, which must exist and pass the type test.
-const cJSON* Need(const cJSON* obj, const char* key, TypeTest isType, const std::string& path, ReadError& e) {
+const cJSON* Need(const cJSON* obj, const char* key, TypeTest isType, const std::string& path,
+                  ReadError& e) {
     const cJSON* item = cJSON_GetObjectItemCaseSensitive(obj, key);
     if (!item) {
         e.Set(PresetFileError::MissingMember, Joined(path, key));
@@ -268,7 +298,8 @@ const cJSON* Need(const cJSON* obj, const char* key, TypeTest isType, const std:
 // Up to limit values of a byte array. Values are bytes as unsigned (0..255)
 // or signed (-128..-1) numbers; the low byte is stored. Elements past the
 // limit are not looked at.
-bool ReadBytes(const cJSON* array, size_t limit, const std::string& path, std::vector<uint8_t>& out, ReadError& e) {
+bool ReadBytes(const cJSON* array, size_t limit, const std::string& path, std::vector<uint8_t>& out,
+               ReadError& e) {
     if (!cJSON_IsArray(array)) return e.Set(PresetFileError::WrongType, path);
     out.clear();
     out.reserve(limit);
@@ -276,7 +307,8 @@ bool ReadBytes(const cJSON* array, size_t limit, const std::string& path, std::v
     for (const cJSON* it = array->child; it && i < limit; it = it->next, ++i) {
         if (!cJSON_IsNumber(it)) return e.Set(PresetFileError::WrongType, Indexed(path, i));
         const double v = it->valuedouble;
-        if (!(v >= -128.0 && v <= 255.0) || v != std::floor(v)) return e.Set(PresetFileError::BadValue, Indexed(path, i));
+        if (!(v >= -128.0 && v <= 255.0) || v != std::floor(v))
+            return e.Set(PresetFileError::BadValue, Indexed(path, i));
         out.push_back(static_cast<uint8_t>(static_cast<int>(v) & 0xFF));
     }
     return true;
@@ -289,8 +321,8 @@ bool ReadInt(const cJSON* item, int& out) {
     return true;
 }
 
-bool ReadCompany(const cJSON* root, const char* key, const TextMember (&members)[9], PresetFileHeader& h,
-                 ReadError& e) {
+bool ReadCompany(const cJSON* root, const char* key, const TextMember (&members)[9],
+                 PresetFileHeader& h, ReadError& e) {
     const cJSON* obj = Need(root, key, cJSON_IsObject, "", e);
     if (!obj) return false;
     for (int i = 0; i < 9; ++i) {
@@ -302,7 +334,8 @@ bool ReadCompany(const cJSON* root, const char* key, const TextMember (&members)
 }
 
 bool ReadHeader(const cJSON* root, PresetFileHeader& h, ReadError& e) {
-    if (!ReadCompany(root, "Varno", kMakerMembers, h, e) || !ReadCompany(root, "client", kClientMembers, h, e))
+    if (!ReadCompany(root, "Varno", kMakerMembers, h, e) ||
+        !ReadCompany(root, "client", kClientMembers, h, e))
         return false;
     const cJSON* info = Need(root, "data_info", cJSON_IsObject, "", e);
     if (!info) return false;
@@ -323,7 +356,8 @@ bool ReadHeader(const cJSON* root, PresetFileHeader& h, ReadError& e) {
         case InfoType::Int: {
             const cJSON* n = Need(info, f.key, cJSON_IsNumber, "data_info", e);
             if (!n) return false;
-            if (!ReadInt(n, h.*f.number)) return e.Set(PresetFileError::BadValue, Joined("data_info", f.key));
+            if (!ReadInt(n, h.*f.number))
+                return e.Set(PresetFileError::BadValue, Joined("data_info", f.key));
             break;
         }
         }
@@ -335,7 +369,9 @@ bool ReadHeader(const cJSON* root, PresetFileHeader& h, ReadError& e) {
 }
 
 // A header text quoted for a message (the file's bytes are GBK).
-std::string Quoted(const char* key, const std::string& value) { return std::string(key) + " = \"" + GbkToUtf8(value) + "\""; }
+std::string Quoted(const char* key, const std::string& value) {
+    return std::string(key) + " = \"" + GbkToUtf8(value) + "\"";
+}
 
 } // namespace
 
@@ -345,7 +381,8 @@ std::string Quoted(const char* key, const std::string& value) { return std::stri
 
 bool PresetFileHeader::operator==(const PresetFileHeader& o) const {
     for (int i = 0; i < 9; ++i)
-        if (this->*kMakerMembers[i] != o.*kMakerMembers[i] || this->*kClientMembers[i] != o.*kClientMembers[i])
+        if (this->*kMakerMembers[i] != o.*kMakerMembers[i] ||
+            this->*kClientMembers[i] != o.*kClientMembers[i])
             return false;
     for (const InfoField& f : kInfoFields) {
         if (f.text && this->*f.text != o.*f.text) return false;
@@ -359,11 +396,13 @@ CPresetJson::CPresetJson() {
     h.makerBrand = "Varno";
     h.makerBriefingEn = "Varno designs and builds digital signal processors for car audio.";
     // "瓦尔诺设计并制造汽车音响数字信号处理器。"
-    h.makerBriefingZh = "\xCD\xDF\xB6\xFB\xC5\xB5\xC9\xE8\xBC\xC6\xB2\xA2\xD6\xC6\xD4\xEC\xC6\xFB\xB3\xB5"
-                        "\xD2\xF4\xCF\xEC\xCA\xFD\xD7\xD6\xD0\xC5\xBA\xC5\xB4\xA6\xC0\xED\xC6\xF7\xA1\xA3";
+    h.makerBriefingZh =
+        "\xCD\xDF\xB6\xFB\xC5\xB5\xC9\xE8\xBC\xC6\xB2\xA2\xD6\xC6\xD4\xEC\xC6\xFB\xB3\xB5"
+        "\xD2\xF4\xCF\xEC\xCA\xFD\xD7\xD6\xD0\xC5\xBA\xC5\xB4\xA6\xC0\xED\xC6\xF7\xA1\xA3";
     h.makerContacts = "Chen Wei";
     // "瓦尔诺电子科技有限公司"
-    h.makerName = "\xCD\xDF\xB6\xFB\xC5\xB5\xB5\xE7\xD7\xD3\xBF\xC6\xBC\xBC\xD3\xD0\xCF\xDE\xB9\xAB\xCB\xBE";
+    h.makerName =
+        "\xCD\xDF\xB6\xFB\xC5\xB5\xB5\xE7\xD7\xD3\xBF\xC6\xBC\xBC\xD3\xD0\xCF\xDE\xB9\xAB\xCB\xBE";
     h.makerQq = "800012345";
     h.makerTel = "020-00000000";
     h.makerWeb = "www.varno.example";
@@ -379,8 +418,8 @@ CPresetJson::CPresetJson() {
     h.clientWeixin = "WEIXIN";
     h.androidVersion = "Android-V1.00";
     h.carBrand = "2016-02-30";
-    h.carType = "\xCA\xBE\xC0\xFD\xB3\xB5\xD0\xCD";     // "示例车型"
-    h.effBriefing = "\xC4\xBE\xBC\xAA\xCB\xFB"; // "木吉他"
+    h.carType = "\xCA\xBE\xC0\xFD\xB3\xB5\xD0\xCD"; // "示例车型"
+    h.effBriefing = "\xC4\xBE\xBC\xAA\xCB\xFB";     // "木吉他"
     h.encrypted = 0;
     h.encryptionByte = 0;
     h.groupName = "Share";
@@ -400,7 +439,8 @@ CPresetJson::CPresetJson() {
 void CPresetJson::Scramble(uint8_t* data, size_t n) {
     for (size_t block = 0; block < n; block += kScrambleBlock) {
         const size_t end = n - block < kScrambleBlock ? n : block + kScrambleBlock;
-        for (size_t p = block; p < end; ++p) data[p] ^= static_cast<uint8_t>((p - block) & 0xFF);
+        for (size_t p = block; p < end; ++p)
+            data[p] ^= static_cast<uint8_t>((p - block) & 0xFF);
     }
 }
 
@@ -421,16 +461,22 @@ std::string CPresetJson::ErrorText() const {
     };
     static const Text texts[] = {
         {PresetFileError::CannotOpen, {"无法打开文件。", "The file cannot be opened."}},
-        {PresetFileError::TooLarge, {"文件太大, 不是场景文件。", "The file is too large to be a preset file."}},
+        {PresetFileError::TooLarge,
+         {"文件太大, 不是场景文件。", "The file is too large to be a preset file."}},
         {PresetFileError::CannotWrite, {"无法写入文件。", "The file cannot be written."}},
         {PresetFileError::NotJson, {"文件已损坏。", "The file is damaged."}},
         {PresetFileError::MissingMember, {"文件缺少项目:", "The file lacks an entry:"}},
-        {PresetFileError::WrongType, {"文件项目类型错误:", "An entry of the file has the wrong type:"}},
-        {PresetFileError::BadValue, {"文件项目数值超出范围:", "An entry of the file is out of range:"}},
-        {PresetFileError::WrongClient, {"文件属于其他品牌。", "The file belongs to another brand."}},
-        {PresetFileError::WrongMachine, {"文件不是本机型的。", "The file was made for another machine."}},
+        {PresetFileError::WrongType,
+         {"文件项目类型错误:", "An entry of the file has the wrong type:"}},
+        {PresetFileError::BadValue,
+         {"文件项目数值超出范围:", "An entry of the file is out of range:"}},
+        {PresetFileError::WrongClient,
+         {"文件属于其他品牌。", "The file belongs to another brand."}},
+        {PresetFileError::WrongMachine,
+         {"文件不是本机型的。", "The file was made for another machine."}},
         {PresetFileError::WrongFileType,
-         {"文件的场景类型不符。", "The file holds the other kind of presets (one preset / whole device)."}},
+         {"文件的场景类型不符。",
+          "The file holds the other kind of presets (one preset / whole device)."}},
     };
     for (const Text& t : texts) {
         if (t.code != m_Error) continue;
@@ -445,8 +491,12 @@ std::string CPresetJson::ErrorText() const {
 // Saving
 // ---------------------------------------------------------------------------
 
-bool CPresetJson::WritePresetBytes(std::string& fileBytes) { return Write(Kind::Single, fileBytes); }
-bool CPresetJson::WriteAllPresetsBytes(std::string& fileBytes) { return Write(Kind::Complete, fileBytes); }
+bool CPresetJson::WritePresetBytes(std::string& fileBytes) {
+    return Write(Kind::Single, fileBytes);
+}
+bool CPresetJson::WriteAllPresetsBytes(std::string& fileBytes) {
+    return Write(Kind::Complete, fileBytes);
+}
 
 bool CPresetJson::Write(Kind kind, std::string& fileBytes) {
     m_Error = PresetFileError::None;
@@ -469,7 +519,8 @@ bool CPresetJson::Write(Kind kind, std::string& fileBytes) {
         b.Text(root.get(), "fileType", kFileTypeComplete);
         b.System(root.get(), *snapshot);
         if (cJSON* data = b.Array(root.get(), "data"))
-            for (int k = 0; k < kCompletePresetCount; ++k) b.AddPresetData(data, *snapshot, k);
+            for (int k = 0; k < kCompletePresetCount; ++k)
+                b.AddPresetData(data, *snapshot, k);
     }
     if (!b.ok) return Fail(PresetFileError::CannotWrite, "out of memory");
 
@@ -516,9 +567,12 @@ bool ReplaceFile(const std::string& path, const std::string& bytes, std::string&
     bool ok = true;
     for (size_t done = 0; ok && done < bytes.size();) {
         const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-        if (n > 0) done += static_cast<size_t>(n);
-        else if (n < 0 && errno == EINTR) continue;
-        else ok = false;
+        if (n > 0)
+            done += static_cast<size_t>(n);
+        else if (n < 0 && errno == EINTR)
+            continue;
+        else
+            ok = false;
     }
     ok = ok && fsync(fd) == 0;
     if (!ok) why = std::strerror(errno);
@@ -544,15 +598,23 @@ bool CPresetJson::SaveFile(Kind kind, const std::string& path) {
     return true;
 }
 
-bool CPresetJson::SavePresetFile(const std::string& path) { return SaveFile(Kind::Single, path); }
-bool CPresetJson::SaveAllPresetsFile(const std::string& path) { return SaveFile(Kind::Complete, path); }
+bool CPresetJson::SavePresetFile(const std::string& path) {
+    return SaveFile(Kind::Single, path);
+}
+bool CPresetJson::SaveAllPresetsFile(const std::string& path) {
+    return SaveFile(Kind::Complete, path);
+}
 
 // ---------------------------------------------------------------------------
 // Loading
 // ---------------------------------------------------------------------------
 
-bool CPresetJson::ReadPresetBytes(const std::string& fileBytes) { return Read(Kind::Single, fileBytes); }
-bool CPresetJson::ReadAllPresetsBytes(const std::string& fileBytes) { return Read(Kind::Complete, fileBytes); }
+bool CPresetJson::ReadPresetBytes(const std::string& fileBytes) {
+    return Read(Kind::Single, fileBytes);
+}
+bool CPresetJson::ReadAllPresetsBytes(const std::string& fileBytes) {
+    return Read(Kind::Complete, fileBytes);
+}
 
 namespace {
 
@@ -583,20 +645,24 @@ public:
     // group_name, music and output of one preset into block.
     bool PresetData(const cJSON* data, uint8_t* block, const std::string& path) {
         const cJSON* name = Need(data, "group_name", cJSON_IsArray, path, error);
-        if (!name || !Add(block + kPresetNameOffset, name, kPresetNameSize, Joined(path, "group_name"))) return false;
+        if (!name ||
+            !Add(block + kPresetNameOffset, name, kPresetNameSize, Joined(path, "group_name")))
+            return false;
 
         const std::string musicPath = Joined(path, "music");
         const cJSON* music = Need(data, "music", cJSON_IsObject, path, error);
-        const cJSON* inputs = music ? Need(music, "music", cJSON_IsArray, musicPath, error) : nullptr;
-        if (!inputs || !AddBlocks(MusicInBlock(0, block), kMusicBlockSize, kMusicInputCount, kMusicBlockSize, inputs,
-                                  Joined(musicPath, "music")))
+        const cJSON* inputs =
+            music ? Need(music, "music", cJSON_IsArray, musicPath, error) : nullptr;
+        if (!inputs || !AddBlocks(MusicInBlock(0, block), kMusicBlockSize, kMusicInputCount,
+                                  kMusicBlockSize, inputs, Joined(musicPath, "music")))
             return false;
 
         const std::string outputPath = Joined(path, "output");
         const cJSON* output = Need(data, "output", cJSON_IsObject, path, error);
-        const cJSON* outputs = output ? Need(output, "output", cJSON_IsArray, outputPath, error) : nullptr;
-        return outputs && AddBlocks(OutputBlock(0, block), kOutputBlockSize, kOutputCount, kOutputBlockSize,
-                                    outputs, Joined(outputPath, "output"));
+        const cJSON* outputs =
+            output ? Need(output, "output", cJSON_IsArray, outputPath, error) : nullptr;
+        return outputs && AddBlocks(OutputBlock(0, block), kOutputBlockSize, kOutputCount,
+                                    kOutputBlockSize, outputs, Joined(outputPath, "output"));
     }
 
     // The five system arrays that are read; the three spare ones may be absent.
@@ -619,7 +685,8 @@ public:
         // The output map spans two records.
         const cJSON* map = Need(sys, "system_spk_type", cJSON_IsArray, path, error);
         std::vector<uint8_t> bytes;
-        if (!map || !ReadBytes(map, 16, Joined(path, "system_spk_type"), bytes, error)) return false;
+        if (!map || !ReadBytes(map, 16, Joined(path, "system_spk_type"), bytes, error))
+            return false;
         const size_t low = bytes.size() < 8 ? bytes.size() : 8;
         if (low)
             patches.push_back({nullptr,
@@ -645,18 +712,22 @@ bool CPresetJson::Read(Kind kind, const std::string& fileBytes) {
     text.reserve(fileBytes.size() + kSpareZeros);
     text = fileBytes;
     Scramble(text);
-    const auto isBlank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\0'; };
+    const auto isBlank = [](char c) {
+        return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\0';
+    };
     size_t length = text.size();
-    while (length > 0 && isBlank(text[length - 1])) --length;
+    while (length > 0 && isBlank(text[length - 1]))
+        --length;
     text.append(kSpareZeros, '\0');
     const auto at = [](size_t offset) { return "at byte " + std::to_string(offset); };
     // Zero bytes may only trail the text: inside a string cJSON would cut it short.
     if (const void* zero = std::memchr(text.data(), '\0', length))
-        return Fail(PresetFileError::NotJson, at(static_cast<size_t>(static_cast<const char*>(zero) - text.data())));
+        return Fail(PresetFileError::NotJson,
+                    at(static_cast<size_t>(static_cast<const char*>(zero) - text.data())));
 
     const char* end = nullptr;
-    std::unique_ptr<cJSON, void (*)(cJSON*)> root(cJSON_ParseWithLengthOpts(text.c_str(), length, &end, 0),
-                                                  cJSON_Delete);
+    std::unique_ptr<cJSON, void (*)(cJSON*)> root(
+        cJSON_ParseWithLengthOpts(text.c_str(), length, &end, 0), cJSON_Delete);
     size_t stop = end && end >= text.c_str() ? static_cast<size_t>(end - text.c_str()) : 0;
     if (stop > length) stop = length;
     if (!root) return Fail(PresetFileError::NotJson, at(stop));
@@ -667,25 +738,33 @@ bool CPresetJson::Read(Kind kind, const std::string& fileBytes) {
 
     PresetFileParser parser;
     PresetFileHeader header;
-    if (!ReadHeader(root.get(), header, parser.error)) return Fail(parser.error.code, parser.error.detail);
+    if (!ReadHeader(root.get(), header, parser.error))
+        return Fail(parser.error.code, parser.error.detail);
     if (header.clientBrand != m_RequiredClientBrand)
-        return Fail(PresetFileError::WrongClient, Quoted("client.company_brand", header.clientBrand));
+        return Fail(PresetFileError::WrongClient,
+                    Quoted("client.company_brand", header.clientBrand));
     if (header.machineType != g_ModelName)
-        return Fail(PresetFileError::WrongMachine, Quoted("data_info.data_machine_type", header.machineType));
+        return Fail(PresetFileError::WrongMachine,
+                    Quoted("data_info.data_machine_type", header.machineType));
     const char* wantedType = kind == Kind::Single ? kFileTypeSingle : kFileTypeComplete;
-    if (header.fileType != wantedType) return Fail(PresetFileError::WrongFileType, Quoted("fileType", header.fileType));
+    if (header.fileType != wantedType)
+        return Fail(PresetFileError::WrongFileType, Quoted("fileType", header.fileType));
 
     bool currentImageRead = false;
     if (kind == Kind::Single) {
         const cJSON* data = Need(root.get(), "data", cJSON_IsObject, "", parser.error);
-        const cJSON* sys = data ? Need(data, "system", cJSON_IsObject, "data", parser.error) : nullptr;
-        if (!sys || !parser.PresetData(data, g_ParamImage, "data") || !parser.System(sys, "data.system"))
+        const cJSON* sys =
+            data ? Need(data, "system", cJSON_IsObject, "data", parser.error) : nullptr;
+        if (!sys || !parser.PresetData(data, g_ParamImage, "data") ||
+            !parser.System(sys, "data.system"))
             return Fail(parser.error.code, parser.error.detail);
         currentImageRead = true;
     } else {
         const cJSON* sys = Need(root.get(), "system", cJSON_IsObject, "", parser.error);
-        const cJSON* data = sys ? Need(root.get(), "data", cJSON_IsArray, "", parser.error) : nullptr;
-        if (!data || !parser.System(sys, "system")) return Fail(parser.error.code, parser.error.detail);
+        const cJSON* data =
+            sys ? Need(root.get(), "data", cJSON_IsArray, "", parser.error) : nullptr;
+        if (!data || !parser.System(sys, "system"))
+            return Fail(parser.error.code, parser.error.detail);
         int k = 0;
         for (const cJSON* it = data->child; it && k < kCompletePresetCount; it = it->next, ++k) {
             const std::string path = Indexed("data", static_cast<size_t>(k));
@@ -713,7 +792,8 @@ bool CPresetJson::Read(Kind kind, const std::string& fileBytes) {
 
 namespace {
 
-bool ReadFileBytes(const std::string& path, std::string& out, PresetFileError& error, std::string& why) {
+bool ReadFileBytes(const std::string& path, std::string& out, PresetFileError& error,
+                   std::string& why) {
     // Non-blocking so that a FIFO cannot hang the open; only regular files are read.
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
@@ -737,8 +817,10 @@ bool ReadFileBytes(const std::string& path, std::string& out, PresetFileError& e
         const size_t room = CPresetJson::kMaxFileSize + 1 - out.size();
         if (room == 0) break;
         const ssize_t n = read(fd, buf, room < sizeof buf ? room : sizeof buf);
-        if (n > 0) out.append(buf, static_cast<size_t>(n));
-        else if (n == 0) break;
+        if (n > 0)
+            out.append(buf, static_cast<size_t>(n));
+        else if (n == 0)
+            break;
         else if (errno != EINTR) {
             ok = false;
             error = PresetFileError::CannotOpen;
@@ -759,5 +841,9 @@ bool CPresetJson::LoadFile(Kind kind, const std::string& path) {
     return Read(kind, bytes);
 }
 
-bool CPresetJson::LoadPresetFile(const std::string& path) { return LoadFile(Kind::Single, path); }
-bool CPresetJson::LoadAllPresetsFile(const std::string& path) { return LoadFile(Kind::Complete, path); }
+bool CPresetJson::LoadPresetFile(const std::string& path) {
+    return LoadFile(Kind::Single, path);
+}
+bool CPresetJson::LoadAllPresetsFile(const std::string& path) {
+    return LoadFile(Kind::Complete, path);
+}

@@ -60,16 +60,16 @@ struct PresetFileHeader {
 
 enum class PresetFileError {
     None,
-    CannotOpen,     // missing, unreadable or not a regular file
-    TooLarge,       // larger than any preset file can be
+    CannotOpen, // missing, unreadable or not a regular file
+    TooLarge,   // larger than any preset file can be
     CannotWrite,
-    NotJson,        // damaged: not one JSON value
+    NotJson, // damaged: not one JSON value
     MissingMember,
     WrongType,
-    BadValue,       // a number that is not a byte (or not an int in the header)
-    WrongClient,    // client brand is not ours
-    WrongMachine,   // written for another product
-    WrongFileType,  // a whole-device file opened as one preset, or the reverse
+    BadValue,      // a number that is not a byte (or not an int in the header)
+    WrongClient,   // client brand is not ours
+    WrongMachine,  // written for another product
+    WrongFileType, // a whole-device file opened as one preset, or the reverse
 };
 
 class CPresetJson {

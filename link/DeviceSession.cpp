@@ -28,9 +28,13 @@ constexpr size_t kVersionFamilyLength = 6;
 constexpr int kWarningMs = 2001; // under the warning caption
 
 // The prompt caption of the language, without closing by itself.
-int PromptNoClose() { return g_LanguageFlag.load() ? -2 : -3; }
+int PromptNoClose() {
+    return g_LanguageFlag.load() ? -2 : -3;
+}
 
-bool ValidPreset(int preset) { return preset >= 0 && preset <= kStoredPresetCount; }
+bool ValidPreset(int preset) {
+    return preset >= 0 && preset <= kStoredPresetCount;
+}
 
 void Pause(int ms) {
     if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
@@ -47,16 +51,14 @@ PacketPtr TransferMarker(int begin, int preset) REQUIRES(g_DeviceLock) {
 
 CDeviceSession::CDeviceSession(CKTV_Data& model, ISettingsGroup& usbMarks, IViewNotify& notify,
                                std::function<void()> wake, const LinkEnvironment& env)
-    : model_(model),
-      notify_(notify),
-      timings_(env.timings),
-      watchHotplug_(env.watchHotplug),
+    : model_(model), notify_(notify), timings_(env.timings), watchHotplug_(env.watchHotplug),
       relay_(notify, std::move(wake)),
       ownHid_(env.hid ? nullptr : std::make_unique<CHidApiBackend>()),
       ownAdapters_(env.adapters ? nullptr : std::make_unique<CSystemAdapters>()),
       ownPinger_(env.pinger ? nullptr : std::make_unique<CSystemPinger>()),
       usb_(env.hid ? *env.hid : *ownHid_, usbMarks),
-      net_(env.adapters ? *env.adapters : *ownAdapters_, env.pinger ? *env.pinger : *ownPinger_, env.timings),
+      net_(env.adapters ? *env.adapters : *ownAdapters_, env.pinger ? *env.pinger : *ownPinger_,
+           env.timings),
       worker_(command_, usb_, net_, model, env.timings),
       firmware_(command_, usb_, net_, worker_, env.timings) {
     // While StopIo waits for the worker, what the worker sends is delivered meanwhile.
@@ -147,7 +149,8 @@ void CDeviceSession::ConnectDevice() {
         g_ConnectionKind = kLinkNone;
         net_.StartProbe();
         break;
-    default: break;
+    default:
+        break;
     }
 }
 
@@ -218,24 +221,47 @@ bool CDeviceSession::NetReconnect() {
 
 bool CDeviceSession::OnMessage(unsigned msg, WPARAM, LPARAM lParam) {
     switch (msg) {
-    case WM_FIRST_CONNECT: FirstConnect(); return true;
-    case WM_NET_REACHABLE: OnDeviceReachable(); return true;
-    case WM_NET_LINK_UP: OnNetConnected(); return true;
+    case WM_FIRST_CONNECT:
+        FirstConnect();
+        return true;
+    case WM_NET_REACHABLE:
+        OnDeviceReachable();
+        return true;
+    case WM_NET_LINK_UP:
+        OnNetConnected();
+        return true;
     case WM_DEVICE_VERSION: {
         TextFieldErrors refused;
         OnVersionReceived(&refused);
         if (host_ && !refused.empty()) host_->SayRefusedTexts(refused);
         return true;
     }
-    case WM_LINK_LOST: OnLinkLost(); return true;
-    case WM_DEVICE_ABNORMAL: OnDeviceAbnormal(); return true;
-    case WM_TRANSFER_STEP: OnTransferDone(); return true;
-    case WM_LONG_COMMAND_DONE: OnLongCommandDone(lParam); return true;
-    case WM_NET_RECONNECT: OnReconnect(); return true;
-    case WM_NET_BYTES: OnNetBytes(lParam); return true;
-    case WM_FIRMWARE_DONE: OnFirmwareUpdateDone(lParam); return true;
-    case WM_FIRMWARE_START_FAILED: OnFirmwareStartFailed(); return true;
-    default: return false;
+    case WM_LINK_LOST:
+        OnLinkLost();
+        return true;
+    case WM_DEVICE_ABNORMAL:
+        OnDeviceAbnormal();
+        return true;
+    case WM_TRANSFER_STEP:
+        OnTransferDone();
+        return true;
+    case WM_LONG_COMMAND_DONE:
+        OnLongCommandDone(lParam);
+        return true;
+    case WM_NET_RECONNECT:
+        OnReconnect();
+        return true;
+    case WM_NET_BYTES:
+        OnNetBytes(lParam);
+        return true;
+    case WM_FIRMWARE_DONE:
+        OnFirmwareUpdateDone(lParam);
+        return true;
+    case WM_FIRMWARE_START_FAILED:
+        OnFirmwareStartFailed();
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -260,7 +286,9 @@ void CDeviceSession::OnReconnect() {
     ShowConnectionFailure();
 }
 
-void CDeviceSession::OnNetBytes(LPARAM count) { command_.FeedNetBytes(static_cast<int>(count)); }
+void CDeviceSession::OnNetBytes(LPARAM count) {
+    command_.FeedNetBytes(static_cast<int>(count));
+}
 
 // ---------------------------------------------------------------------------
 // Reads of a new connection and the version check
@@ -273,10 +301,14 @@ void CDeviceSession::SendInitialReads(int full) {
         command_.AddPacket(BuildSystemReadPacket(kRecordVersion, 0));
         return;
     }
-    auto read = [this](int record, int slot) { QueueWithProgress(BuildSystemReadPacket(record, slot)); };
+    auto read = [this](int record, int slot) {
+        QueueWithProgress(BuildSystemReadPacket(record, slot));
+    };
     // The stored presets' names, then the current data's records.
-    for (int slot = 1; slot <= kStoredPresetCount; ++slot) read(kRecordPresetName, slot);
-    for (int i = 0; i < 6; ++i) read(g_InitialReadCodes[i], 0);
+    for (int slot = 1; slot <= kStoredPresetCount; ++slot)
+        read(kRecordPresetName, slot);
+    for (int i = 0; i < 6; ++i)
+        read(g_InitialReadCodes[i], 0);
     read(kRecordSourceSetup, 0);
     read(kRecordDeviceKept, 0);
 }
@@ -337,7 +369,9 @@ void CDeviceSession::BeginLink() {
     }
 }
 
-bool CDeviceSession::HasUnsentChanges() const { return g_UnsentEdits.load() || !unsentRecords_.empty(); }
+bool CDeviceSession::HasUnsentChanges() const {
+    return g_UnsentEdits.load() || !unsentRecords_.empty();
+}
 
 void CDeviceSession::NoteUnsentRecord(int record) {
     switch (record) {
@@ -351,7 +385,8 @@ void CDeviceSession::NoteUnsentRecord(int record) {
         if (std::find(unsentRecords_.begin(), unsentRecords_.end(), record) == unsentRecords_.end())
             unsentRecords_.push_back(record);
         break;
-    default: break; // commands and names: nothing the window keeps
+    default:
+        break; // commands and names: nothing the window keeps
     }
 }
 
@@ -370,7 +405,8 @@ void CDeviceSession::SendUnsentChanges(TextFieldErrors* refused) {
     SendPresetToDevice(0, false, refused);
     for (int record : unsentRecords_) {
         // The preset transfer carries the master and the output map itself.
-        if (record == kRecordMaster || record == kRecordOutputMapA || record == kRecordOutputMapB) continue;
+        if (record == kRecordMaster || record == kRecordOutputMapA || record == kRecordOutputMapB)
+            continue;
         SendCommand(record, 0);
     }
 }
@@ -442,8 +478,12 @@ bool CDeviceSession::CloseNetLink() {
 
 void CDeviceSession::CloseCurrentLink() {
     switch (g_ConnectionKind.load()) {
-    case kLinkUsb: CloseUsbLink(); break;
-    case kLinkNetwork: CloseNetLink(); break;
+    case kLinkUsb:
+        CloseUsbLink();
+        break;
+    case kLinkNetwork:
+        CloseNetLink();
+        break;
     default:
         // A serial link is never opened by this program; whatever is left
         // of a link without a kind is ended as a USB link would be.
@@ -490,7 +530,9 @@ void CDeviceSession::CloseLinkOnDeviceRemoval() {
     }
 }
 
-void CDeviceSession::OnTransferDone() { g_TransferRunning = 0; }
+void CDeviceSession::OnTransferDone() {
+    g_TransferRunning = 0;
+}
 
 void CDeviceSession::OnLongCommandDone(LPARAM result) {
     switch (g_ConnectionKind.load()) {
@@ -505,7 +547,8 @@ void CDeviceSession::OnLongCommandDone(LPARAM result) {
         net_.SetReachable(false);
         Say(g_NetFailText.Pick());
         break;
-    default: break;
+    default:
+        break;
     }
 }
 
@@ -569,7 +612,8 @@ void CDeviceSession::SendOutputMap(int output, int mode) {
     command_.AddPacket(BuildSystemPacket(kRecordOutputMapA, 0));
     command_.AddPacket(BuildSystemPacket(kRecordOutputMapB, 0));
     for (int i = 0; i < kOutputCount; ++i)
-        if (CKTV_OutData* out = model_.GetOut(i)) command_.AddPacket(out->WriteCrossoverFromFilters());
+        if (CKTV_OutData* out = model_.GetOut(i))
+            command_.AddPacket(out->WriteCrossoverFromFilters());
 }
 
 void CDeviceSession::SendPresetSelect(int preset) {
@@ -651,7 +695,9 @@ bool CDeviceSession::RestoreAfterInterruptedTransfer() {
     return true;
 }
 
-void CDeviceSession::RequestDataResync() { Queue(BuildSystemPacket(kRecordResync, 0)); }
+void CDeviceSession::RequestDataResync() {
+    Queue(BuildSystemPacket(kRecordResync, 0));
+}
 
 // ---------------------------------------------------------------------------
 // Device preset transfers. Every operation only queues packets, under
@@ -701,12 +747,13 @@ void CDeviceSession::SendPresetToDevice(int preset, bool fromModel, TextFieldErr
         QueueWithProgress(BuildSystemPacket(kRecordPresetName, 0));
         QueueWithProgress(BuildSystemPacket(kRecordPresetSelect, 0));
     }
-    for (int i = 0; i < kMusicInputCount; ++i) QueueWithProgress(BuildBlockPacket(preset, kGroupMusic, i, 1, 1));
+    for (int i = 0; i < kMusicInputCount; ++i)
+        QueueWithProgress(BuildBlockPacket(preset, kGroupMusic, i, 1, 1));
     // The last block carries the final value, so the bar ends at its maximum.
     for (int o = 0; o < kOutputCount; ++o) {
         const bool last = o == kOutputCount - 1;
-        QueueWithProgress(BuildBlockPacket(preset, kGroupOutput, o, 1, 1, refused), last ? kNotifySent : kNotifyNone,
-                          !last);
+        QueueWithProgress(BuildBlockPacket(preset, kGroupOutput, o, 1, 1, refused),
+                          last ? kNotifySent : kNotifyNone, !last);
     }
     command_.AddPacket(TransferMarker(0, preset));
     if (!fromModel) MuteOutputsForTransfer(1);
@@ -726,16 +773,20 @@ void CDeviceSession::SendAllPresetsToDevice(TextFieldErrors* refused) {
     command_.AddPacket(TransferMarker(1, 0));
     command_.AddPacket(BuildSystemPacket(kRecordOutputMapA, 0));
     command_.AddPacket(BuildSystemPacket(kRecordOutputMapB, 0));
-    for (int i = 0; i < kMusicInputCount; ++i) QueueWithProgress(BuildBlockPacket(0, kGroupMusic, i, 1, 1));
-    for (int o = 0; o < kOutputCount; ++o) QueueWithProgress(BuildBlockPacket(0, kGroupOutput, o, 1, 1, refused));
+    for (int i = 0; i < kMusicInputCount; ++i)
+        QueueWithProgress(BuildBlockPacket(0, kGroupMusic, i, 1, 1));
+    for (int o = 0; o < kOutputCount; ++o)
+        QueueWithProgress(BuildBlockPacket(0, kGroupOutput, o, 1, 1, refused));
     command_.AddPacket(TransferMarker(0, 0));
     for (int n = 1; n <= kStoredPresetCount; ++n) {
         command_.AddPacket(TransferMarker(1, n));
         QueueWithProgress(BuildSystemPacket(kRecordPresetName, n));
-        for (int i = 0; i < kMusicInputCount; ++i) QueueWithProgress(BuildBlockPacket(n, kGroupMusic, i, 0, 1));
+        for (int i = 0; i < kMusicInputCount; ++i)
+            QueueWithProgress(BuildBlockPacket(n, kGroupMusic, i, 0, 1));
         for (int o = 0; o < kOutputCount; ++o) {
             const bool last = n == kStoredPresetCount && o == kOutputCount - 1;
-            QueueWithProgress(BuildBlockPacket(n, kGroupOutput, o, 0, 1), last ? kNotifySent : kNotifyNone);
+            QueueWithProgress(BuildBlockPacket(n, kGroupOutput, o, 0, 1),
+                              last ? kNotifySent : kNotifyNone);
         }
         command_.AddPacket(TransferMarker(0, n));
     }
@@ -763,11 +814,12 @@ void CDeviceSession::LoadDevicePreset(int preset) {
         transferCount_ = 0;
         MuteOutputsForTransfer(0);
     }
-    for (int i = 0; i < kMusicInputCount; ++i) QueueWithProgress(BuildBlockReadPacket(preset, kGroupMusic, i, 1, 1));
+    for (int i = 0; i < kMusicInputCount; ++i)
+        QueueWithProgress(BuildBlockReadPacket(preset, kGroupMusic, i, 1, 1));
     for (int o = 0; o < kOutputCount; ++o) {
         const bool last = o == kOutputCount - 1;
-        QueueWithProgress(BuildBlockReadPacket(preset, kGroupOutput, o, 1, 1), last ? kNotifyDone : kNotifyNone,
-                          !last);
+        QueueWithProgress(BuildBlockReadPacket(preset, kGroupOutput, o, 1, 1),
+                          last ? kNotifyDone : kNotifyNone, !last);
     }
     if (host_) host_->ResetTransferProgress(transferCount_, false);
     g_TransferRunning = 1;
@@ -785,10 +837,12 @@ void CDeviceSession::ReadAllPresetsForFile() {
     DeviceLockGuard lock(g_DeviceLock);
     transferCount_ = 0;
     for (int n = 1; n <= kStoredPresetCount; ++n) {
-        for (int i = 0; i < kMusicInputCount; ++i) QueueWithProgress(BuildBlockReadPacket(n, kGroupMusic, i, 0, 1));
+        for (int i = 0; i < kMusicInputCount; ++i)
+            QueueWithProgress(BuildBlockReadPacket(n, kGroupMusic, i, 0, 1));
         for (int o = 0; o < kOutputCount; ++o) {
             const bool last = n == kStoredPresetCount && o == kOutputCount - 1;
-            QueueWithProgress(BuildBlockReadPacket(n, kGroupOutput, o, 0, 1), last ? kNotifyDone : kNotifyNone);
+            QueueWithProgress(BuildBlockReadPacket(n, kGroupOutput, o, 0, 1),
+                              last ? kNotifyDone : kNotifyNone);
         }
     }
     StartTransferWindow(true);
@@ -880,8 +934,11 @@ bool CDeviceSession::LoadUpdateFile() {
         Say(g_UpdateFileErrorText.Pick(), PromptNoClose());
         g_HexFilePath->clear();
         return false;
-    case UpdateFileResult::Refused: Say(g_UpdateFileErrorText.Pick(), PromptNoClose()); return false;
-    case UpdateFileResult::Ok: break;
+    case UpdateFileResult::Refused:
+        Say(g_UpdateFileErrorText.Pick(), PromptNoClose());
+        return false;
+    case UpdateFileResult::Ok:
+        break;
     }
     const unsigned range = image.progressRange;
     firmware_.Load(std::move(image));

@@ -86,8 +86,8 @@ public:
     // notify: the owner's endpoint for the engine's messages; wake: asks the
     // UI thread to call DrainRelay soon. usbMarks: the settings group where
     // running copies mark the USB devices they hold.
-    CDeviceSession(CKTV_Data& model, ISettingsGroup& usbMarks, IViewNotify& notify, std::function<void()> wake,
-                   const LinkEnvironment& env);
+    CDeviceSession(CKTV_Data& model, ISettingsGroup& usbMarks, IViewNotify& notify,
+                   std::function<void()> wake, const LinkEnvironment& env);
     ~CDeviceSession() override;
     CDeviceSession(const CDeviceSession&) = delete;
     CDeviceSession& operator=(const CDeviceSession&) = delete;
@@ -315,14 +315,14 @@ private:
     int heldSocket_ = -1;
     unsigned heldNumber_ = 0; // which disconnect a pending close belongs to
 
-    unsigned linkNumber_ = 0;      // counts the connections opened
+    unsigned linkNumber_ = 0;        // counts the connections opened
     std::vector<int> unsentRecords_; // system records no link has taken, in order
     bool asking_ = false;
     bool editsOnLink_ = false; // an open link of the device's data (no firmware link)
 
-    int transferCount_ = 0; // packets of the current transfer with a progress value
-    int savedOnOff_ = 0;    // a channel's on state while its block goes out
-    int savedMasterOn_ = 0; // the master's on state while outputs are muted for a transfer
+    int transferCount_ = 0;     // packets of the current transfer with a progress value
+    int savedOnOff_ = 0;        // a channel's on state while its block goes out
+    int savedMasterOn_ = 0;     // the master's on state while outputs are muted for a transfer
     bool interrupted_ = false;  // a transfer's master restore never went out
     uint8_t interruptedOn_ = 0; // the on state it would have given back
 };

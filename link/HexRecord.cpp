@@ -101,7 +101,8 @@ bool CHexRecordReader::ConfirmUpdateVersion(const VersionPromptFn& prompt) const
     if (std::memcmp(versionLocation_.data(), kExpectedLocation, sizeof kExpectedLocation) != 0)
         return say(kFileErrorText.Pick());
     const std::string version = VersionText();
-    if (version.compare(0, kVersionFamilyLength, kVersionFamily) != 0) return say(kVersionErrorText.Pick());
+    if (version.compare(0, kVersionFamilyLength, kVersionFamily) != 0)
+        return say(kVersionErrorText.Pick());
     const std::string shown = version.substr(0, kVersionShown);
     const std::string question = g_LanguageFlag.load() ? "是否将当前固件更新到" + shown + "版本?"
                                                        : "Firmware Update to" + shown + "?";

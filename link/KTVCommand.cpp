@@ -26,9 +26,9 @@ constexpr uint8_t kReplyAck = 'Q';
 constexpr uint8_t kReplyRepeat = 'R';
 constexpr uint8_t kReplyData = 'S';
 
-constexpr int kStatusBytes = 37;     // status record bytes the view reads
-constexpr int kVersionBytes = 11;    // "VELK-FV1.00"
-constexpr int kNameBytes = 13;       // a reply's name: 13 characters, then zeros
+constexpr int kStatusBytes = 37;  // status record bytes the view reads
+constexpr int kVersionBytes = 11; // "VELK-FV1.00"
+constexpr int kNameBytes = 13;    // a reply's name: 13 characters, then zeros
 
 int Copy(uint8_t* dst, int capacity, const uint8_t* src, int n) {
     const int k = std::max(0, std::min(n, capacity));
@@ -89,7 +89,8 @@ void CKTVCommand::RewindHead() {
 
 void CKTVCommand::ForEachPacket(const std::function<void(const CSendData&)>& f) const {
     DeviceLockGuard lock(g_DeviceLock);
-    for (const auto& p : queue_) f(*p);
+    for (const auto& p : queue_)
+        f(*p);
 }
 
 void CKTVCommand::MarkHeadResend() {
@@ -186,7 +187,8 @@ int CKTVCommand::AssembleLocked(int count) {
                 }
             }
         }
-        if (syncFound_ && frameLength_ != 0 && collected_ == frameLength_) result = CheckAndDispatch();
+        if (syncFound_ && frameLength_ != 0 && collected_ == frameLength_)
+            result = CheckAndDispatch();
     }
     // A reply that ended the exchange leaves the rest of the read behind.
     std::memset(chunk_, 0, static_cast<size_t>(count));
@@ -215,7 +217,8 @@ int CKTVCommand::CheckAndDispatch() {
     // A firmware step is answered by a reply that names it; any other reply
     // (a stray one, or one to another step) must not take it.
     const CSendData* head = queue_.empty() ? nullptr : queue_.front().get();
-    if (head && head->GetCommand() != 0 && channel_ != (head->GetCommand() & 0xFF)) return kFeedMore;
+    if (head && head->GetCommand() != 0 && channel_ != (head->GetCommand() & 0xFF))
+        return kFeedMore;
 
     switch (code_) {
     case kReplyAck:
@@ -392,7 +395,8 @@ void CKTVCommand::StoreDeviceRecord(const uint8_t* payload, int n) {
         break;
     case kRecordPresetSelect: {
         const int p = payload[0];
-        if (p >= 1 && p <= kStoredPresetCount) std::memcpy(g_ParamImage, g_PcPresets[p - 1], kPresetNameSize - 1);
+        if (p >= 1 && p <= kStoredPresetCount)
+            std::memcpy(g_ParamImage, g_PcPresets[p - 1], kPresetNameSize - 1);
         g_DeviceRecords.SetCurrentStoredPreset(p);
         break;
     }
@@ -400,7 +404,8 @@ void CKTVCommand::StoreDeviceRecord(const uint8_t* payload, int n) {
         CopyToRecord(kRecordPageTable, payload, n);
         AddNote(NoteKind::Post, WM_OUTPUT_MAP, 0, 0);
         break;
-    default: break;
+    default:
+        break;
     }
 }
 
@@ -435,9 +440,12 @@ void CKTVCommand::DeliverNotes() {
         case NoteKind::Send:
             if (wnd) wnd->Send(n.msg, n.w, n.l);
             break;
-        case NoteKind::PostMain: PostToView(n.msg, n.w, n.l); break;
+        case NoteKind::PostMain:
+            PostToView(n.msg, n.w, n.l);
+            break;
         case NoteKind::Progress:
-            if (ITransferProgress* bar = g_TransferProgress.load()) bar->SetPos(static_cast<int>(n.w));
+            if (ITransferProgress* bar = g_TransferProgress.load())
+                bar->SetPos(static_cast<int>(n.w));
             break;
         case NoteKind::Firmware:
             if (firmware) firmware(static_cast<int>(n.w));

@@ -17,7 +17,8 @@ void CLinkEvents::Reset(int i) {
 
 void CLinkEvents::ResetAll() {
     std::lock_guard<std::mutex> lock(mutex_);
-    for (bool& s : set_) s = false;
+    for (bool& s : set_)
+        s = false;
 }
 
 bool CLinkEvents::IsSet(int i) const {

@@ -72,8 +72,10 @@ DeviceEndpoint DefaultDeviceEndpoint() {
     DeviceEndpoint ep{g_DefaultDeviceAddress, kDefaultDevicePort};
     if (const char* env = std::getenv("LUMARA_DEVICE_ADDRESS"); env && *env) {
         if (!ParseDeviceAddress(env, ep))
-            std::fprintf(stderr, "lumara: LUMARA_DEVICE_ADDRESS \"%s\" is not HOST or HOST:PORT; using %s:%d\n",
-                         env, g_DefaultDeviceAddress, kDefaultDevicePort);
+            std::fprintf(
+                stderr,
+                "lumara: LUMARA_DEVICE_ADDRESS \"%s\" is not HOST or HOST:PORT; using %s:%d\n", env,
+                g_DefaultDeviceAddress, kDefaultDevicePort);
     }
     return ep;
 }

@@ -8,8 +8,8 @@
 
 #include <algorithm>
 
-CLinkWorker::CLinkWorker(CKTVCommand& command, CUsbLink& usb, CNet_Socket& net, IPacketPoller& poller,
-                         const LinkTimings& timings)
+CLinkWorker::CLinkWorker(CKTVCommand& command, CUsbLink& usb, CNet_Socket& net,
+                         IPacketPoller& poller, const LinkTimings& timings)
     : command_(command), usb_(usb), net_(net), poller_(poller), timings_(timings) {}
 
 CLinkWorker::~CLinkWorker() {
@@ -56,7 +56,8 @@ void CLinkWorker::StartIo(int) {
     g_DeviceAbnormal = 0;
     if (!thread_.joinable()) {
         StartLinkWorker();
-        events_.Set(g_StateFlags[kFlagFirmwareMode].load() ? CLinkEvents::kFirmwareStep : CLinkEvents::kNormalStep);
+        events_.Set(g_StateFlags[kFlagFirmwareMode].load() ? CLinkEvents::kFirmwareStep
+                                                           : CLinkEvents::kNormalStep);
         g_UsbLinkUp = 1;
         connected_ = 1;
         ResumeWorker();
@@ -80,7 +81,8 @@ void CLinkWorker::StopIo(bool release) {
         while (alive_.load()) {
             if (pump_) pump_();
             std::unique_lock<std::mutex> lock(resumeMutex_);
-            resumed_.wait_for(lock, std::chrono::milliseconds(timings_.stopPoll), [this] { return !alive_.load(); });
+            resumed_.wait_for(lock, std::chrono::milliseconds(timings_.stopPoll),
+                              [this] { return !alive_.load(); });
         }
         thread_.join();
         if (pump_) pump_();
@@ -139,13 +141,15 @@ void CLinkWorker::LinkWorker() {
             }
             events_.SleepUnlessEnded(timings_.pacing);
             break;
-        default: break;
+        default:
+            break;
         }
     }
 }
 
 long long CLinkWorker::MsSinceExchangeStart() const {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - exchangeStart_)
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                 exchangeStart_)
         .count();
 }
 
@@ -274,7 +278,8 @@ void CLinkWorker::NetExchange() {
 
 void CLinkWorker::NetReconnect() {
     net_.Close();
-    if (events_.SleepUnlessEnded(timings_.netReconnectSleep)) net_.Connect([this] { return Ending(); });
+    if (events_.SleepUnlessEnded(timings_.netReconnectSleep))
+        net_.Connect([this] { return Ending(); });
 }
 
 int CLinkWorker::NetSendPacket() {

@@ -27,13 +27,16 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 int MsLeft(Clock::time_point deadline) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
     return static_cast<int>(std::max<long long>(0, left));
 }
 
 constexpr int kPollSlice = 20; // longest blocking wait between looks at a cancel request
 
-bool Cancelled(const CancelCheck& cancelled) { return cancelled && cancelled(); }
+bool Cancelled(const CancelCheck& cancelled) {
+    return cancelled && cancelled();
+}
 
 bool ParseIPv4(const std::string& text, uint8_t (&octets)[4]) {
     in_addr a{};
@@ -61,11 +64,14 @@ std::vector<NetAdapter> CSystemAdapters::List() {
     if (getifaddrs(&list) != 0) return out;
     std::set<std::string> seen;
     for (ifaddrs* i = list; i; i = i->ifa_next) {
-        if (!i->ifa_addr || !i->ifa_netmask || i->ifa_addr->sa_family != AF_INET || !i->ifa_name) continue;
+        if (!i->ifa_addr || !i->ifa_netmask || i->ifa_addr->sa_family != AF_INET || !i->ifa_name)
+            continue;
         if (!seen.insert(i->ifa_name).second) continue; // the first address of each adapter
         char addr[INET_ADDRSTRLEN] = {}, mask[INET_ADDRSTRLEN] = {};
-        inet_ntop(AF_INET, &reinterpret_cast<sockaddr_in*>(i->ifa_addr)->sin_addr, addr, sizeof addr);
-        inet_ntop(AF_INET, &reinterpret_cast<sockaddr_in*>(i->ifa_netmask)->sin_addr, mask, sizeof mask);
+        inet_ntop(AF_INET, &reinterpret_cast<sockaddr_in*>(i->ifa_addr)->sin_addr, addr,
+                  sizeof addr);
+        inet_ntop(AF_INET, &reinterpret_cast<sockaddr_in*>(i->ifa_netmask)->sin_addr, mask,
+                  sizeof mask);
         out.push_back({addr, mask});
     }
     freeifaddrs(list);
@@ -74,7 +80,8 @@ std::vector<NetAdapter> CSystemAdapters::List() {
 
 bool AdapterReachesDevice(const NetAdapter& adapter, const std::string& device) {
     uint8_t a[4], m[4], d[4];
-    if (!ParseIPv4(adapter.address, a) || !ParseIPv4(adapter.mask, m) || !ParseIPv4(device, d)) return false;
+    if (!ParseIPv4(adapter.address, a) || !ParseIPv4(adapter.mask, m) || !ParseIPv4(device, d))
+        return false;
     bool anyFull = false;
     for (int i = 0; i < 4; ++i) {
         if (m[i] != 255) continue;
@@ -101,7 +108,8 @@ bool CSystemPinger::Ping(const std::string& address, int timeoutMs, const Cancel
         dup2(out[1], STDERR_FILENO);
         const int devnull = open("/dev/null", O_RDONLY);
         if (devnull >= 0) dup2(devnull, STDIN_FILENO);
-        execlp(program_.c_str(), program_.c_str(), "-c", "1", "-W", "3", address.c_str(), static_cast<char*>(nullptr));
+        execlp(program_.c_str(), program_.c_str(), "-c", "1", "-W", "3", address.c_str(),
+               static_cast<char*>(nullptr));
         _exit(127);
     }
     close(out[1]);
@@ -148,11 +156,14 @@ bool CSystemPinger::Ping(const std::string& address, int timeoutMs, const Cancel
 // Probe thread
 // ---------------------------------------------------------------------------
 
-CPing_Net_Thread::CPing_Net_Thread(const LinkTimings& timings) : intervalMs_(timings.probeInterval) {
+CPing_Net_Thread::CPing_Net_Thread(const LinkTimings& timings)
+    : intervalMs_(timings.probeInterval) {
     thread_ = std::thread([this] { Run(); });
 }
 
-CPing_Net_Thread::~CPing_Net_Thread() { Quit(); }
+CPing_Net_Thread::~CPing_Net_Thread() {
+    Quit();
+}
 
 void CPing_Net_Thread::SetOwner(CNet_Socket* owner) {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -175,7 +186,8 @@ void CPing_Net_Thread::StopTimer() {
     }
     changed_.notify_all();
     // A step sees running cleared at its next pause or ping slice.
-    while (busy_.load()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    while (busy_.load())
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
 }
 
 void CPing_Net_Thread::Quit() {
@@ -190,7 +202,8 @@ void CPing_Net_Thread::Quit() {
 
 bool CPing_Net_Thread::SleepWhileRunning(int ms) {
     std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait_for(lock, std::chrono::milliseconds(ms), [this] { return !running_.load() || quit_; });
+    changed_.wait_for(lock, std::chrono::milliseconds(ms),
+                      [this] { return !running_.load() || quit_; });
     return running_.load() && !quit_;
 }
 
@@ -219,8 +232,8 @@ void CPing_Net_Thread::Run() {
 // ---------------------------------------------------------------------------
 
 CNet_Socket::CNet_Socket(INetAdapters& adapters, IPinger& pinger, const LinkTimings& timings)
-    : adapters_(adapters), pinger_(pinger), timings_(timings), receiveTimeout_(timings.netReceiveTimeout),
-      probe_(timings) {
+    : adapters_(adapters), pinger_(pinger), timings_(timings),
+      receiveTimeout_(timings.netReceiveTimeout), probe_(timings) {
     ResetDeviceAddress();
 }
 
@@ -306,7 +319,8 @@ bool CNet_Socket::Send(const uint8_t* bytes, int length) {
     return true;
 }
 
-int CNet_Socket::ReceiveInto(uint8_t* buffer, int capacity, int& count, const CancelCheck& cancelled) {
+int CNet_Socket::ReceiveInto(uint8_t* buffer, int capacity, int& count,
+                             const CancelCheck& cancelled) {
     count = -1;
     int fd;
     {
@@ -327,11 +341,16 @@ int CNet_Socket::ReceiveInto(uint8_t* buffer, int capacity, int& count, const Ca
             if (n == 0) return kNetClosed;
             switch (errno) {
             case EAGAIN:
-            case EINTR: continue;
-            case ECONNRESET: return kNetReset;
-            case ECONNABORTED: return kNetAborted;
-            case ETIMEDOUT: return kNetTimedOut;
-            default: return 0;
+            case EINTR:
+                continue;
+            case ECONNRESET:
+                return kNetReset;
+            case ECONNABORTED:
+                return kNetAborted;
+            case ETIMEDOUT:
+                return kNetTimedOut;
+            default:
+                return 0;
             }
         }
         if (r < 0 && errno != EINTR) return 0;

@@ -33,7 +33,8 @@ void CMemorySettingsGroup::Clear() {
 std::vector<std::string> CMemorySettingsGroup::Keys() const {
     std::lock_guard<std::mutex> lock(mutex_);
     std::vector<std::string> keys;
-    for (const auto& kv : values_) keys.push_back(kv.first);
+    for (const auto& kv : values_)
+        keys.push_back(kv.first);
     return keys;
 }
 

@@ -23,7 +23,9 @@ struct CUdevMonitor::Impl {
 
 CUdevMonitor::CUdevMonitor(Handler handler) : handler_(std::move(handler)) {}
 
-CUdevMonitor::~CUdevMonitor() { Stop(); }
+CUdevMonitor::~CUdevMonitor() {
+    Stop();
+}
 
 bool CUdevMonitor::Start() {
     if (impl_) return true;

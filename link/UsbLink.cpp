@@ -11,7 +11,8 @@ namespace {
 
 bool SameIgnoringCase(const std::string& a, const std::string& b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
            });
 }
 
@@ -43,7 +44,8 @@ CUsbLink::CUsbLink(IHidBackend& backend, ISettingsGroup& marks)
     : backend_(backend), marks_(marks), ownMark_(OwnProcessMark()) {}
 
 bool CUsbLink::IsMatching(const HidDeviceInfo& d) const {
-    return d.vendorId == g_UsbVendorId && d.productId == g_UsbProductId && d.release == g_UsbVersion;
+    return d.vendorId == g_UsbVendorId && d.productId == g_UsbProductId &&
+           d.release == g_UsbVersion;
 }
 
 int CUsbLink::EnumerateUsbDevices() {
@@ -91,7 +93,9 @@ void CUsbLink::UnmarkUsbDevice() {
     if (mark && (*mark == ownMark_ || !IsProcessMarkAlive(*mark))) marks_.Remove(chosen);
 }
 
-void CUsbLink::ResetUsbRegistry() { marks_.Clear(); }
+void CUsbLink::ResetUsbRegistry() {
+    marks_.Clear();
+}
 
 bool CUsbLink::OpenHidDevice() {
     const std::string chosen = ChosenUsbPath();
@@ -166,7 +170,8 @@ std::shared_ptr<IHidDevice> CUsbLink::Device() const {
 }
 
 const char* CUsbLink::UsbFailureText() const {
-    return lastOpenError_ == HidOpenError::Permission ? g_UsbPermissionText.Pick() : g_UsbFailText.Pick();
+    return lastOpenError_ == HidOpenError::Permission ? g_UsbPermissionText.Pick()
+                                                      : g_UsbFailText.Pick();
 }
 
 int CUsbLink::WriteReport(const uint8_t* report) {
@@ -195,7 +200,9 @@ void CUsbLink::DiscardInput() {
 void CUsbLink::OnDeviceChange(const HotplugEvent& event) {
     const bool connected = host_ && host_->IsConnected();
     if (event.action == HotplugEvent::Arrival) {
-        if (g_ConnectionKind.load() != 0 || connected || g_StateFlags[kFlagUpdateRetryRunning].load()) return;
+        if (g_ConnectionKind.load() != 0 || connected ||
+            g_StateFlags[kFlagUpdateRetryRunning].load())
+            return;
         for (const HidDeviceInfo& d : backend_.Enumerate()) {
             if (d.path == event.path && IsMatching(d)) {
                 if (host_) host_->ConnectUsbPath(event.path);

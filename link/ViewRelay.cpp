@@ -3,7 +3,9 @@
 CViewRelay::CViewRelay(IViewNotify& target, std::function<void()> wake)
     : target_(target), wake_(std::move(wake)), uiThread_(std::this_thread::get_id()) {}
 
-void CViewRelay::Post(unsigned msg, WPARAM wParam, LPARAM lParam) { target_.Post(msg, wParam, lParam); }
+void CViewRelay::Post(unsigned msg, WPARAM wParam, LPARAM lParam) {
+    target_.Post(msg, wParam, lParam);
+}
 
 LRESULT CViewRelay::Send(unsigned msg, WPARAM wParam, LPARAM lParam) {
     if (std::this_thread::get_id() == uiThread_) return target_.Send(msg, wParam, lParam);

@@ -66,7 +66,11 @@ std::vector<uint16_t> Utf8ToUtf16(const std::string& s) {
     std::vector<uint16_t> out;
     for (size_t i = 0; i < s.size();) {
         const auto b = static_cast<uint8_t>(s[i]);
-        const size_t len = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
+        const size_t len = b < 0x80         ? 1
+                           : (b >> 5) == 6  ? 2
+                           : (b >> 4) == 14 ? 3
+                           : (b >> 3) == 30 ? 4
+                                            : 0;
         uint32_t c = 0xFFFD;
         if (len == 1) {
             c = b;

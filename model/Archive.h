@@ -24,7 +24,8 @@ public:
     // value by value; the room ahead of the values is never filled.
     CArchive() = default;
     // A loading archive over data[0..size).
-    CArchive(const uint8_t* data, size_t size) : loading_(true), in_(data), inSize_(data ? size : 0) {}
+    CArchive(const uint8_t* data, size_t size)
+        : loading_(true), in_(data), inSize_(data ? size : 0) {}
     explicit CArchive(const std::vector<uint8_t>& data) : CArchive(data.data(), data.size()) {}
 
     bool IsStoring() const { return !loading_; }

@@ -19,7 +19,9 @@ struct ArgbColor {
         return (static_cast<uint32_t>(a) << 24) | (static_cast<uint32_t>(r) << 16) |
                (static_cast<uint32_t>(g) << 8) | b;
     }
-    friend constexpr bool operator==(const ArgbColor& x, const ArgbColor& y) { return x.Value() == y.Value(); }
+    friend constexpr bool operator==(const ArgbColor& x, const ArgbColor& y) {
+        return x.Value() == y.Value();
+    }
 };
 
 extern const ArgbColor g_EffectCurveArgb;

@@ -24,7 +24,9 @@ void CChannelCurve::SetGraphRect(const GraphRect& plotArea, CKTVEQ& eq) {
     realCount_ = integerCount_ = kNever;
 }
 
-void CChannelCurve::UpdateOffset() { offset_ = GainToGraphY(0.0, height_) + 10; }
+void CChannelCurve::UpdateOffset() {
+    offset_ = GainToGraphY(0.0, height_) + 10;
+}
 
 void CChannelCurve::Update(CKTVEQ& eq, bool integerToo) {
     UpdateOffset();

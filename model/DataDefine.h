@@ -52,8 +52,12 @@ extern uint8_t g_PcPresets[kStoredPresetCount][kParamBlockSize] GUARDED_BY(g_Dev
 extern uint8_t g_DevicePresets[kDevicePresetCount][kDevicePresetSize] GUARDED_BY(g_DeviceLock);
 
 // Views into a parameter block (the current image unless a block is given).
-inline uint8_t* EffectBlock(uint8_t* block = g_ParamImage) { return block + kEffectBlockOffset; }
-inline uint8_t* MicBlock(uint8_t* block = g_ParamImage) { return block + kMicBlockOffset; }
+inline uint8_t* EffectBlock(uint8_t* block = g_ParamImage) {
+    return block + kEffectBlockOffset;
+}
+inline uint8_t* MicBlock(uint8_t* block = g_ParamImage) {
+    return block + kMicBlockOffset;
+}
 inline uint8_t* MusicInBlock(int ch, uint8_t* block = g_ParamImage) {
     return block + kMusicBlockOffset + kMusicBlockSize * ch;
 }
@@ -75,8 +79,12 @@ extern const uint8_t g_InitialReadCodes[7];
 const uint8_t* DefaultOutputBlock(int ch);
 
 // Little-endian helpers.
-inline uint16_t GetU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-inline int16_t GetS16(const uint8_t* p) { return static_cast<int16_t>(GetU16(p)); }
+inline uint16_t GetU16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
+inline int16_t GetS16(const uint8_t* p) {
+    return static_cast<int16_t>(GetU16(p));
+}
 inline void PutU16(uint8_t* p, unsigned v) {
     p[0] = static_cast<uint8_t>(v & 0xFF);
     p[1] = static_cast<uint8_t>((v >> 8) & 0xFF);

@@ -52,7 +52,9 @@ public:
     CFilter* GetHighPass() const { return eq_.GetHighPass(); }
     CFilter* GetLowPass() const { return eq_.GetLowPass(); }
     void SetEqBypass(int on) { eq_.SetEqBypass(on, 0, eq_.GetCount()); }
-    int AreChangeFlagsSet() const { return nameChanged_ | firstGroupChanged_ | secondGroupChanged_; }
+    int AreChangeFlagsSet() const {
+        return nameChanged_ | firstGroupChanged_ | secondGroupChanged_;
+    }
 
     void SetCurveColor(COLORREF color) { curveColor_ = color; }
     COLORREF GetCurveColor() const { return curveColor_; }

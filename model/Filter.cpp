@@ -36,20 +36,30 @@ double GainCodeOf(double gain) {
 
 CFilter::CFilter() = default;
 
-int CFilter::GetFreq() const { return IsPinnedSpecial() ? kHighestFreq : freq_; }
+int CFilter::GetFreq() const {
+    return IsPinnedSpecial() ? kHighestFreq : freq_;
+}
 
-int CFilter::GetDisplayFreq() const { return IsPinnedSpecial() ? third_ : freq_; }
+int CFilter::GetDisplayFreq() const {
+    return IsPinnedSpecial() ? third_ : freq_;
+}
 
-int CFilter::GetAppliedFreq() const { return IsPinnedSpecial() ? third_ : applied_; }
+int CFilter::GetAppliedFreq() const {
+    return IsPinnedSpecial() ? third_ : applied_;
+}
 
 int CFilter::GetGainCode() const {
     if (IsBypassedOrFlat()) return kGainCodeFlat;
     return SaturatingToInt(GainCodeOf(gain_));
 }
 
-int CFilter::GetBandwidthCode() const { return BandwidthToCode(bandwidth_); }
+int CFilter::GetBandwidthCode() const {
+    return BandwidthToCode(bandwidth_);
+}
 
-void CFilter::Mark() { changed_ = ChangeMark(); }
+void CFilter::Mark() {
+    changed_ = ChangeMark();
+}
 
 void CFilter::Relayout() {
     if (bandHandle_)
@@ -191,14 +201,18 @@ void CFilter::SetGraphicEq(int on) {
 
 // --- Texts ---------------------------------------------------------------
 
-std::string CFilter::FormatFreq() const { return StrPrintf("%dHz", freq_); }
+std::string CFilter::FormatFreq() const {
+    return StrPrintf("%dHz", freq_);
+}
 
 std::string CFilter::FormatGain() const {
     if (IsBypassedOrFlat()) return "0.0dB";
     return StrPrintf("%0.1fdB", gain_);
 }
 
-std::string CFilter::FormatBandwidth() const { return StrPrintf("%0.2fOct", bandwidth_); }
+std::string CFilter::FormatBandwidth() const {
+    return StrPrintf("%0.2fOct", bandwidth_);
+}
 
 std::string CFilter::FormatQ() const {
     const double q = BandwidthCodeToQ(GetBandwidthCode());
@@ -206,7 +220,8 @@ std::string CFilter::FormatQ() const {
 }
 
 std::string CFilter::FormatFamily() const {
-    static const BiText names[] = {{"宁克-锐", "Link-Ril"}, {"贝塞尔", "Bessel"}, {"巴特沃斯", "Butter-W"}};
+    static const BiText names[] = {
+        {"宁克-锐", "Link-Ril"}, {"贝塞尔", "Bessel"}, {"巴特沃斯", "Butter-W"}};
     if (family_ < 0 || family_ > 2) return std::string();
     return names[family_].Pick();
 }
@@ -356,12 +371,20 @@ int ClampPixel(long long v) {
     return static_cast<int>(std::clamp<long long>(v, -kPixelLimit, kPixelLimit));
 }
 
-int PixelX(double freq, int w) { return ClampPixel(FreqToGraphX(freq, w)); }
-int PixelY(double gain, int h) { return ClampPixel(GainToGraphY(gain, h)); }
+int PixelX(double freq, int w) {
+    return ClampPixel(FreqToGraphX(freq, w));
+}
+int PixelY(double gain, int h) {
+    return ClampPixel(GainToGraphY(gain, h));
+}
 
-GraphPoint Centre(const GraphRect& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+GraphPoint Centre(const GraphRect& r) {
+    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
 
-GraphRect Square(int cx, int cy, int half) { return {cx - half, cy - half, cx + half, cy + half}; }
+GraphRect Square(int cx, int cy, int half) {
+    return {cx - half, cy - half, cx + half, cy + half};
+}
 
 } // namespace
 
@@ -373,7 +396,8 @@ void CFilter::SetGraphRect(const GraphRect& plotArea) {
     curvePoints_.front() = {kGraphLeft, zeroY};
     curvePoints_.back() = {graphWidth_ + kGraphLeft, zeroY};
     for (int j = 0; j < kFilterCurvePoints; ++j)
-        curvePoints_[static_cast<size_t>(j) + 1].x = PixelX(g_FreqTable[j], graphWidth_) + kGraphLeft;
+        curvePoints_[static_cast<size_t>(j) + 1].x =
+            PixelX(g_FreqTable[j], graphWidth_) + kGraphLeft;
     UpdateCurve();
 }
 
@@ -449,7 +473,8 @@ void CFilter::LayoutBandHandle() {
     if (itemCode_ >= 9) x = std::max(x, 0);
     if (x + kHandleSize > w) x = w - kHandleSize;
     if (y + kHandleSize > h) y = h - kHandleSize;
-    handleRect_ = {x + kGraphLeft, y + kGraphTop, x + kGraphLeft + kHandleSize, y + kGraphTop + kHandleSize};
+    handleRect_ = {x + kGraphLeft, y + kGraphTop, x + kGraphLeft + kHandleSize,
+                   y + kGraphTop + kHandleSize};
 
     const GraphRect& hr = handleRect_;
     const int areaRight = w + kGraphLeft;
@@ -501,9 +526,11 @@ void CFilter::LayoutCrossoverHandle() {
     if (IsPinnedSpecial()) freq_ = kHighestFreq;
     const int w = graphWidth_;
     int x = std::max(PixelX(freq_, w) - kHandleHalf, -kHandleHalf);
-    const int y = PixelY(kind_ == FilterKind::HighPass ? kHighPassHandleGain : kLowPassHandleGain, graphHeight_);
+    const int y = PixelY(kind_ == FilterKind::HighPass ? kHighPassHandleGain : kLowPassHandleGain,
+                         graphHeight_);
     if (x + kHandleSize > w + kHandleHalf) x = w + kHandleHalf - kHandleSize;
-    handleRect_ = {x + kGraphLeft, y + kGraphTop, x + kGraphLeft + kHandleSize, y + kGraphTop + kHandleSize};
+    handleRect_ = {x + kGraphLeft, y + kGraphTop, x + kGraphLeft + kHandleSize,
+                   y + kGraphTop + kHandleSize};
     if (kind_ != FilterKind::HighPass && kind_ != FilterKind::LowPass) return;
     const GraphRect& hr = handleRect_;
     labelRect_.top = hr.top - 15;
@@ -515,7 +542,9 @@ std::string CFilter::FormatHandleLabel() {
     switch (kind_) {
     case FilterKind::Peaking:
     case FilterKind::Special:
-        labelText_ = graphicEq_ ? FormatGain() : StrPrintf("%dHz %sQ %s", freq_, FormatQ().c_str(), FormatGain().c_str());
+        labelText_ = graphicEq_
+                         ? FormatGain()
+                         : StrPrintf("%dHz %sQ %s", freq_, FormatQ().c_str(), FormatGain().c_str());
         break;
     case FilterKind::LowShelf:
     case FilterKind::HighShelf:
@@ -524,7 +553,8 @@ std::string CFilter::FormatHandleLabel() {
         break;
     case FilterKind::HighPass:
     case FilterKind::LowPass:
-        labelText_ = slope_ == kCrossoverSlopeOff ? (g_LanguageFlag.load() ? "关闭" : "OFF") : StrPrintf("%dHz ", freq_);
+        labelText_ = slope_ == kCrossoverSlopeOff ? (g_LanguageFlag.load() ? "关闭" : "OFF")
+                                                  : StrPrintf("%dHz ", freq_);
         break;
     default:
         break; // no label of its own
@@ -543,10 +573,10 @@ void CFilter::BeginHandleDrag(GraphPoint point) {
 int CFilter::DragHandleTo(GraphPoint point) {
     if (kind_ == FilterKind::HighPass || kind_ == FilterKind::LowPass) return 0;
     const GraphPoint& off = interaction_.dragOffset;
-    const int x = static_cast<int>(
-        std::clamp<long long>(static_cast<long long>(point.x) - off.x - kGraphLeft, 0, graphWidth_));
-    const int y = static_cast<int>(
-        std::clamp<long long>(static_cast<long long>(point.y) - off.y - kGraphTop, 0, graphHeight_));
+    const int x = static_cast<int>(std::clamp<long long>(
+        static_cast<long long>(point.x) - off.x - kGraphLeft, 0, graphWidth_));
+    const int y = static_cast<int>(std::clamp<long long>(
+        static_cast<long long>(point.y) - off.y - kGraphTop, 0, graphHeight_));
     const int oldFreq = GetFreq();
     const int oldGainCode = GetGainCode();
     if (!graphicEq_) {
@@ -577,15 +607,18 @@ int CFilter::DragHandleTo(GraphPoint point) {
 
 void CFilter::DragEdgeHandle(GraphPoint point) {
     if (interaction_.draggingLeftEdge)
-        interaction_.leftEdgeDragOffset = ClampPixel(static_cast<long long>(point.x) - leftEdgeRect_.right);
+        interaction_.leftEdgeDragOffset =
+            ClampPixel(static_cast<long long>(point.x) - leftEdgeRect_.right);
     else if (interaction_.draggingRightEdge)
-        interaction_.rightEdgeDragOffset = ClampPixel(static_cast<long long>(point.x) - rightEdgeRect_.left);
+        interaction_.rightEdgeDragOffset =
+            ClampPixel(static_cast<long long>(point.x) - rightEdgeRect_.left);
 }
 
 int CFilter::DragBandwidthEdge(GraphPoint point) {
     const bool left = interaction_.draggingLeftEdge != 0;
     if (!left && !interaction_.draggingRightEdge) return 1;
-    const double fx = GraphXToFreq(ClampPixel(static_cast<long long>(point.x) - kGraphLeft), graphWidth_);
+    const double fx =
+        GraphXToFreq(ClampPixel(static_cast<long long>(point.x) - kGraphLeft), graphWidth_);
     const double f = GetFreq();
     double octaves = 2 * LogBase10(left ? f / fx : fx / f) / LogBase10(2.0);
     // Also catches the NaN of a band at a frequency of 0 or below.

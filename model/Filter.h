@@ -32,9 +32,9 @@ public:
 };
 
 constexpr int kFilterCurvePoints = kFreqTableSize; // one per entry of g_FreqTable
-constexpr int kGainCodeFlat = 200;      // 0 dB
-constexpr int kGainWordOffset = 400;    // band records carry gain code + 400
-constexpr int kSpecialBandItem = 30;    // the special band pins its drawing frequency here
+constexpr int kGainCodeFlat = 200;                 // 0 dB
+constexpr int kGainWordOffset = 400;               // band records carry gain code + 400
+constexpr int kSpecialBandItem = 30; // the special band pins its drawing frequency here
 
 class CFilter {
 public:
@@ -202,7 +202,9 @@ public:
     const std::array<GraphPoint, kFilterCurvePoints + 2>& GetCurvePoints() const;
 
 private:
-    bool IsPinnedSpecial() const { return kind_ == FilterKind::Special && itemCode_ == kSpecialBandItem; }
+    bool IsPinnedSpecial() const {
+        return kind_ == FilterKind::Special && itemCode_ == kSpecialBandItem;
+    }
     void Relayout();
     void Mark();
     void Touch() {

@@ -15,7 +15,8 @@ uint8_t g_LastPayload[8];
 
 struct Frame {
     std::vector<uint8_t> bytes;
-    explicit Frame(int payloadLength) : bytes(static_cast<size_t>(payloadLength + kFrameOverhead), 0) {
+    explicit Frame(int payloadLength)
+        : bytes(static_cast<size_t>(payloadLength + kFrameOverhead), 0) {
         std::copy(std::begin(kFrameSync), std::end(kFrameSync), bytes.begin());
         PutU16(&bytes[12], static_cast<unsigned>(payloadLength));
     }
@@ -40,9 +41,13 @@ struct Frame {
     }
 };
 
-bool ValidStoredSlot(int slot) { return slot >= 1 && slot <= kStoredPresetCount; }
+bool ValidStoredSlot(int slot) {
+    return slot >= 1 && slot <= kStoredPresetCount;
+}
 
-uint8_t* StoredPreset(int slot) { return g_PcPresets[slot - 1]; }
+uint8_t* StoredPreset(int slot) {
+    return g_PcPresets[slot - 1];
+}
 
 // Block of a group within a parameter block; null for a channel it lacks.
 uint8_t* GroupBlock(uint8_t* block, int group, int index, int& size) {
@@ -64,13 +69,16 @@ uint8_t* GroupBlock(uint8_t* block, int group, int index, int& size) {
     }
 }
 
-bool LinkedItem(int item) { return (item >= 0 && item <= 30) || item == 32 || item == 33; }
+bool LinkedItem(int item) {
+    return (item >= 0 && item <= 30) || item == 32 || item == 33;
+}
 
 } // namespace
 
 uint8_t FrameChecksum(const uint8_t* bytes, int count) {
     uint8_t x = 0;
-    for (int i = 0; i < count; ++i) x ^= bytes[i];
+    for (int i = 0; i < count; ++i)
+        x ^= bytes[i];
     return x;
 }
 
@@ -79,7 +87,8 @@ void FinishFrame(uint8_t* buffer, int length) {
     buffer[length - 2] = FrameChecksum(buffer + 4, length - 6);
     buffer[length - 1] = kFrameTrailer;
     const int n = length - kFrameOverhead;
-    if (n > 0) std::memcpy(g_LastPayload, buffer + kFrameHeaderSize, static_cast<size_t>(std::min(n, 8)));
+    if (n > 0)
+        std::memcpy(g_LastPayload, buffer + kFrameHeaderSize, static_cast<size_t>(std::min(n, 8)));
 }
 
 int IsOutputLinked(int output) {
@@ -99,7 +108,8 @@ PacketPtr BuildItemPacket(int group, int index, int item) {
     }
     int size = 0;
     const uint8_t* block = GroupBlock(g_ParamImage, group, index, size);
-    if (!block || item < 0 || item >= size / kItemSize) return nullptr; // no overflow for huge items
+    if (!block || item < 0 || item >= size / kItemSize)
+        return nullptr; // no overflow for huge items
     const int link = group == kGroupOutput && LinkedItem(item) ? IsOutputLinked(index) : 0;
     f.Header(kCmdWrite, 0, group, index, item, link);
     std::memcpy(f.Payload(), block + kItemSize * item, kItemSize);
@@ -204,7 +214,9 @@ PacketPtr BuildSystemPacket(int subType, int slot) {
         n = 1;
         break;
     case 65:
-    case 96: src = scratch; break;
+    case 96:
+        src = scratch;
+        break;
     case 97:
         src = g_DeviceRecords.Bytes().transferMarker;
         break;

@@ -30,8 +30,6 @@ enum FrameGroup : int {
     kGroupSystem = 9,
 };
 
-
-
 // Closes a frame whose header and payload are already in the buffer:
 // checksum at length-2, trailer at length-1. Also remembers the payload's
 // first bytes for the status request.

@@ -10,7 +10,8 @@ std::atomic<int> g_StateFlags[kStateFlagCount];
 std::atomic<uint8_t> g_CommStatusFlags[kCommStatusFlagCount];
 
 void ClearCommStatusFlags() {
-    for (auto& f : g_CommStatusFlags) f.store(0);
+    for (auto& f : g_CommStatusFlags)
+        f.store(0);
 }
 
 std::atomic<int> g_DeviceSynced{0};
@@ -72,7 +73,7 @@ void SetLinkKeys(const LinkKeyTable& keys) {
     DeviceLockGuard lock(g_DeviceLock);
     std::copy(keys.begin(), keys.end(), std::begin(g_LinkKey));
 }
-UiThreadOnly<CKTV_OutData*[12]> g_LinkedOutData;
+UiThreadOnly<CKTV_OutData* [12]> g_LinkedOutData;
 UiThreadOnly<int> g_LinkActive{0};
 UiThreadOnly<int> g_LRLinkOn{0};
 
@@ -83,9 +84,9 @@ void CChannelFlags::Reset() {
     std::fill(std::begin(flags), std::end(flags), 0);
 }
 
-const int g_ThirdOctaveFreqs[31] = {20,   25,   32,   40,   50,   63,    80,    100,   125,   160,  200,
-                                    250,  315,  400,  500,  630,  800,   1000,  1250,  1600,  2000, 2500,
-                                    3150, 4000, 5000, 6300, 8000, 10000, 12500, 16000, 20000};
+const int g_ThirdOctaveFreqs[31] = {
+    20,  25,   32,   40,   50,   63,   80,   100,  125,  160,  200,  250,   315,   400,   500,  630,
+    800, 1000, 1250, 1600, 2000, 2500, 3150, 4000, 5000, 6300, 8000, 10000, 12500, 16000, 20000};
 
 const BiText g_UsbFailText{"连接失败  请检查USB线缆是否插好或\n该设备已经连接上了另一软件!",
                            "Connection failure!"};
@@ -147,7 +148,8 @@ std::string DeviceAddress() {
 std::string NumberToText(long value, int radix) {
     if (radix < 2 || radix > 36) radix = 10;
     const bool negative = value < 0;
-    unsigned long v = negative ? 0UL - static_cast<unsigned long>(value) : static_cast<unsigned long>(value);
+    unsigned long v =
+        negative ? 0UL - static_cast<unsigned long>(value) : static_cast<unsigned long>(value);
     std::string digits;
     do {
         const unsigned d = static_cast<unsigned>(v % static_cast<unsigned long>(radix));

@@ -28,34 +28,47 @@ constexpr int kStateFlagCount = 41;
 extern std::atomic<int> g_StateFlags[kStateFlagCount];
 
 enum StateFlag : int {
-    kFlagUnused0, kFlagUnused1, kFlagUnused2, kFlagUnused3, kFlagUnused4, kFlagUnused5,
-    kFlagUnused6, kFlagUnused7, kFlagUnused8, kFlagUnused9, kFlagUnused10, kFlagUnused11,
+    kFlagUnused0,
+    kFlagUnused1,
+    kFlagUnused2,
+    kFlagUnused3,
+    kFlagUnused4,
+    kFlagUnused5,
+    kFlagUnused6,
+    kFlagUnused7,
+    kFlagUnused8,
+    kFlagUnused9,
+    kFlagUnused10,
+    kFlagUnused11,
     kFlagUpdateHasMcu = 12,       // the update file has a controller part
     kFlagUpdateHasDsp = 13,       // the update file has a DSP part
     kFlagUpdateRetryRunning = 14, // the update dialog's connection retry runs
     kFlagInitialRead = 15,        // the quick reads of a new connection are out
     kFlagUnused16 = 16,
-    kFlagFirmwareMode = 17,       // a firmware update drives the link
-    kFlagKindChosenAgain = 18,    // the connection kind was chosen again unchanged
-    kFlagUnused19, kFlagUnused20, kFlagUnused21, kFlagUnused22,
-    kFlagConnectedCopy = 23,      // the connected flag, for the mode-page command
-    kFlagSendCmd5 = 24,           // the master record is to be sent (g_SendCmd5Pending)
-    kFlagSendCmd2 = 25,           // the sources record is to be sent (g_SendCmd2Pending)
+    kFlagFirmwareMode = 17,    // a firmware update drives the link
+    kFlagKindChosenAgain = 18, // the connection kind was chosen again unchanged
+    kFlagUnused19,
+    kFlagUnused20,
+    kFlagUnused21,
+    kFlagUnused22,
+    kFlagConnectedCopy = 23, // the connected flag, for the mode-page command
+    kFlagSendCmd5 = 24,      // the master record is to be sent (g_SendCmd5Pending)
+    kFlagSendCmd2 = 25,      // the sources record is to be sent (g_SendCmd2Pending)
     kFlagUnused26 = 26,
-    kFlagLinkGroupOpen = 27,      // a joint-editing group is open for joining
-    kFlagLockButtonPressed = 28,  // set each time the lock button is pressed
-    kFlagDataLocked = 29,         // the current data carries the lock marker
-    kFlagDataUnlocked = 30,       // the user has unlocked the data
+    kFlagLinkGroupOpen = 27,     // a joint-editing group is open for joining
+    kFlagLockButtonPressed = 28, // set each time the lock button is pressed
+    kFlagDataLocked = 29,        // the current data carries the lock marker
+    kFlagDataUnlocked = 30,      // the user has unlocked the data
     kFlagUnused31 = 31,
-    kFlagPresetFileRead = 32,     // cleared by the single-preset archive reader
+    kFlagPresetFileRead = 32, // cleared by the single-preset archive reader
     kFlagLockPanelShown = 33,
-    kFlagScenePickerOpen = 34,    // also lets the panel toggles report a right click
-    kFlagMixItemsFirst = 35,      // the poller sends the mix items before the bands
-    kFlagLastDeliveredSlot = 36,  // slot of the preset whose data the device delivered last
+    kFlagScenePickerOpen = 34,   // also lets the panel toggles report a right click
+    kFlagMixItemsFirst = 35,     // the poller sends the mix items before the bands
+    kFlagLastDeliveredSlot = 36, // slot of the preset whose data the device delivered last
     kFlagUnused37 = 37,
-    kFlagMixParamDlg = 38,        // the open mix-parameter dialog is registered
-    kFlagMixWarning = 39,         // the mix source does not go with the input source
-    kFlagStatusGuard = 40,        // the user is changing source or master: status waits
+    kFlagMixParamDlg = 38, // the open mix-parameter dialog is registered
+    kFlagMixWarning = 39,  // the mix source does not go with the input source
+    kFlagStatusGuard = 40, // the user is changing source or master: status waits
 };
 static_assert(kFlagStatusGuard + 1 == kStateFlagCount, "every slot of g_StateFlags has a name");
 
@@ -74,18 +87,18 @@ void ClearCommStatusFlags();
 // Link and synchronisation state (written by one thread, polled by the other)
 // ---------------------------------------------------------------------------
 
-extern std::atomic<int> g_DeviceSynced;     // changes are marked for sending only while set
-extern std::atomic<int> g_UnsentEdits;      // a channel changed while not synced (see ChangeMark)
-extern std::atomic<int> g_ConnectionKind;   // a LinkKind
+extern std::atomic<int> g_DeviceSynced;   // changes are marked for sending only while set
+extern std::atomic<int> g_UnsentEdits;    // a channel changed while not synced (see ChangeMark)
+extern std::atomic<int> g_ConnectionKind; // a LinkKind
 enum LinkKind : int { kLinkNone = 0, kLinkUsb = 1, kLinkNetwork = 2, kLinkSerial = 3 };
-extern std::atomic<int> g_DeviceVariant;    // 1 "VELK-F", 2 "VELK-W"
+extern std::atomic<int> g_DeviceVariant; // 1 "VELK-F", 2 "VELK-W"
 extern std::atomic<int> g_UsbLinkUp;
 extern std::atomic<int> g_NetLinkUp;
 extern std::atomic<int> g_DeviceAbnormal;
 extern std::atomic<int> g_TransferRunning;
-extern std::atomic<int> g_SendCmd0Pending;  // the current name (record 0) is to be sent
-extern std::atomic<int> g_ParamSentFlag;    // a parameter went out since the last preset load
-extern std::atomic<int> g_StartChoice;      // 1 at start; the start page sets 1 or 2
+extern std::atomic<int> g_SendCmd0Pending;   // the current name (record 0) is to be sent
+extern std::atomic<int> g_ParamSentFlag;     // a parameter went out since the last preset load
+extern std::atomic<int> g_StartChoice;       // 1 at start; the start page sets 1 or 2
 extern std::atomic<int64_t> g_PerfFrequency; // ticks per second of the link's clock
 
 constexpr int g_DeviceId = 1;
@@ -104,13 +117,13 @@ extern UiThreadOnly<int> g_CurrentOutput;
 extern UiThreadOnly<int> g_ActiveSource;
 extern UiThreadOnly<int> g_InputMode;
 extern UiThreadOnly<int[12]> g_ShowCurve;
-extern UiThreadOnly<int> g_DelayUnit;     // output page: 0 ms, 1 cm, 2 inch
-extern UiThreadOnly<int> g_DistanceUnit;  // level and delay page: 1 ms, 2 cm, 3 inch
+extern UiThreadOnly<int> g_DelayUnit;    // output page: 0 ms, 1 cm, 2 inch
+extern UiThreadOnly<int> g_DistanceUnit; // level and delay page: 1 ms, 2 cm, 3 inch
 extern UiThreadOnly<int> g_ScenePickerOpen;
 
 // Output link tables.
 extern int g_LinkKey[12] GUARDED_BY(g_DeviceLock); // read by the frame builders
-extern UiThreadOnly<CKTV_OutData*[12]> g_LinkedOutData;
+extern UiThreadOnly<CKTV_OutData* [12]> g_LinkedOutData;
 extern UiThreadOnly<int> g_LinkActive;
 extern UiThreadOnly<int> g_LRLinkOn;
 
@@ -173,9 +186,10 @@ extern const char* const g_NullPresetName; // "NULL"
 extern const char* const g_DefaultDeviceAddress;
 
 // Texts that change at run time (UI thread, or under g_DeviceLock where noted).
-extern UiThreadOnly<std::string> g_LockPassword;  // 6 characters, set by the lock dialog
+extern UiThreadOnly<std::string> g_LockPassword; // 6 characters, set by the lock dialog
 extern UiThreadOnly<std::string> g_UnlockEntry;
-extern std::string g_EmptyName GUARDED_BY(g_DeviceLock);     // name last announced to the device (poller, under lock)
+extern std::string
+    g_EmptyName GUARDED_BY(g_DeviceLock); // name last announced to the device (poller, under lock)
 // The network module's address: written by the UI thread, read by the probe
 // and the worker; copy it with DeviceAddress().
 extern std::string g_DeviceIpAddress GUARDED_BY(g_DeviceLock);

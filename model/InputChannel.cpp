@@ -67,9 +67,21 @@ void CInputChannel::LoadCommon(const uint8_t* block) {
     thresholdB_ = block[layout_.threshold + 3];
 }
 
-std::string CInputChannel::GetGainText() const { return InputGainText(gain_); }
-std::string CInputChannel::GetPolarityText() const { return PolarityText(polarity_); }
-std::string CInputChannel::GetOnText() const { return OnOffText(on_); }
-std::string CInputChannel::GetDelayText() const { return DelayText(delay_); }
-std::string CInputChannel::GetThresholdText() const { return ThresholdText(threshold_); }
-std::string CInputChannel::GetNoiseGateText() const { return NoiseGateText(noiseGate_); }
+std::string CInputChannel::GetGainText() const {
+    return InputGainText(gain_);
+}
+std::string CInputChannel::GetPolarityText() const {
+    return PolarityText(polarity_);
+}
+std::string CInputChannel::GetOnText() const {
+    return OnOffText(on_);
+}
+std::string CInputChannel::GetDelayText() const {
+    return DelayText(delay_);
+}
+std::string CInputChannel::GetThresholdText() const {
+    return ThresholdText(threshold_);
+}
+std::string CInputChannel::GetNoiseGateText() const {
+    return NoiseGateText(noiseGate_);
+}

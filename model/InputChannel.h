@@ -17,9 +17,9 @@ class CInputChannel {
 public:
     // Where an input keeps its items inside its block, and how it is sent.
     struct Layout {
-        int group;        // frame group
-        int channels;     // channel indexes 0..channels-1 have a block
-        int blockOffset;  // of channel 0 inside a parameter block
+        int group;       // frame group
+        int channels;    // channel indexes 0..channels-1 have a block
+        int blockOffset; // of channel 0 inside a parameter block
         int blockSize;
         int polarity, on, delay, gain; // bytes of the basic item
         int basicItem;

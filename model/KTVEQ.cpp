@@ -9,7 +9,8 @@
 
 namespace {
 
-constexpr int kFifteenBand[15] = {20, 32, 53, 87, 143, 235, 386, 632, 1035, 1696, 2778, 4551, 7455, 12210, 20000};
+constexpr int kFifteenBand[15] = {20,   32,   53,   87,   143,  235,   386,  632,
+                                  1035, 1696, 2778, 4551, 7455, 12210, 20000};
 constexpr int kThreeBand[3] = {100, 1000, 10000};
 constexpr int kThirdOctaveCount = 31;
 
@@ -36,7 +37,9 @@ void SetUpCrossover(CFilter& f, const CrossoverSetup& s, int item) {
 }
 
 // Keeps a builder's last band index inside its frequency table.
-int LastBand(int last, int tableSize) { return std::min(last, tableSize - 1); }
+int LastBand(int last, int tableSize) {
+    return std::min(last, tableSize - 1);
+}
 
 // A setting a record word cannot carry goes out as the nearest value it can,
 // never wrapped: each word saturates to the range it is read back in.
@@ -75,14 +78,16 @@ CFilter* CKTVEQ::GetAt(int i) const {
     return filters_[static_cast<size_t>(i)].get();
 }
 
-void CKTVEQ::BuildThirdOctave(int last, int item, int highPassOption, int highPassFreq, int lowPassFreq) {
+void CKTVEQ::BuildThirdOctave(int last, int item, int highPassOption, int highPassFreq,
+                              int lowPassFreq) {
     last = LastBand(last, kThirdOctaveCount);
     for (int i = 0; i <= last; ++i) {
         CFilter& f = Append();
         f.SetFreq(g_ThirdOctaveFreqs[i], 1);
         f.SetItemCode(i);
     }
-    SetUpCrossover(Append(), {FilterKind::HighPass, highPassFreq, 0, -1, -1, 0, highPassOption}, item);
+    SetUpCrossover(Append(), {FilterKind::HighPass, highPassFreq, 0, -1, -1, 0, highPassOption},
+                   item);
     SetUpCrossover(Append(), {FilterKind::LowPass, lowPassFreq, 0, -1, -1, 0, 12}, item);
 }
 
@@ -163,12 +168,14 @@ void CKTVEQ::WriteBand(uint8_t* block, int i) const {
 
 void CKTVEQ::WriteBands(uint8_t* block, int count) const {
     count = std::min(count, GetBandCount());
-    for (int i = 0; i < count; ++i) WriteBand(block, i);
+    for (int i = 0; i < count; ++i)
+        WriteBand(block, i);
 }
 
 void CKTVEQ::LoadBands(const uint8_t* block, int count) {
     count = std::min(count, GetBandCount());
-    for (int i = 0; i < count; ++i) UnpackBand(block + kItemSize * i, i);
+    for (int i = 0; i < count; ++i)
+        UnpackBand(block + kItemSize * i, i);
 }
 
 ItemRecord CKTVEQ::PackCrossover() const {
@@ -196,11 +203,13 @@ bool CKTVEQ::TakeCrossoverChanged() {
 }
 
 void CKTVEQ::StepAll(int flag) {
-    for (auto& f : filters_) f->StepAppliedFreq(flag);
+    for (auto& f : filters_)
+        f->StepAppliedFreq(flag);
 }
 
 void CKTVEQ::SetEqBypass(int on, int first, int end) {
-    for (int i = std::max(first, 0); i < std::min(end, GetCount()); ++i) filters_[static_cast<size_t>(i)]->SetEqBypass(on);
+    for (int i = std::max(first, 0); i < std::min(end, GetCount()); ++i)
+        filters_[static_cast<size_t>(i)]->SetEqBypass(on);
 }
 
 int CKTVEQ::AllBypassedOrFlat(int first, int end) const {
@@ -210,31 +219,37 @@ int CKTVEQ::AllBypassedOrFlat(int first, int end) const {
 }
 
 void CKTVEQ::SetGraphicEq(int on) {
-    for (int i = 0; i < GetBandCount(); ++i) filters_[static_cast<size_t>(i)]->SetGraphicEq(on);
+    for (int i = 0; i < GetBandCount(); ++i)
+        filters_[static_cast<size_t>(i)]->SetGraphicEq(on);
 }
 
 void CKTVEQ::CopyFrom(const CKTVEQ& other) {
     const int n = std::min(GetCount(), other.GetCount());
-    for (int i = 0; i < n; ++i) filters_[static_cast<size_t>(i)]->CopyFrom(*other.filters_[static_cast<size_t>(i)]);
+    for (int i = 0; i < n; ++i)
+        filters_[static_cast<size_t>(i)]->CopyFrom(*other.filters_[static_cast<size_t>(i)]);
 }
 
 void CKTVEQ::Serialize(CArchive& ar) {
-    for (auto& f : filters_) f->Serialize(ar);
+    for (auto& f : filters_)
+        f->Serialize(ar);
 }
 
 void CKTVEQ::SetGraphRect(const GraphRect& plotArea) {
     graphHeight_ = plotArea.Height();
     graphWidth_ = plotArea.Width();
     for (int i = 0; i < kFreqTableSize; ++i)
-        points_[static_cast<size_t>(i)] = {FreqToGraphX(g_FreqTable[i], graphWidth_) + 40, graphHeight_ / 2};
-    for (auto& f : filters_) f->SetGraphRect(plotArea);
+        points_[static_cast<size_t>(i)] = {FreqToGraphX(g_FreqTable[i], graphWidth_) + 40,
+                                           graphHeight_ / 2};
+    for (auto& f : filters_)
+        f->SetGraphRect(plotArea);
 }
 
 std::array<double, kFreqTableSize> CKTVEQ::SumCurve() const {
     std::array<double, kFreqTableSize> sum{};
     for (const auto& f : filters_) {
         const CFilter::Curve& curve = f->GetCurve();
-        for (size_t i = 0; i < sum.size(); ++i) sum[i] += curve[i];
+        for (size_t i = 0; i < sum.size(); ++i)
+            sum[i] += curve[i];
     }
     return sum;
 }

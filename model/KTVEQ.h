@@ -31,7 +31,8 @@ public:
     // Builders: bands 0..last, then the two crossover filters, all sent
     // under item `item` for the crossovers and their band index otherwise.
     // Called once, while the device is not synchronised (nothing is marked).
-    void BuildThirdOctave(int last, int item, int highPassOption, int highPassFreq, int lowPassFreq);
+    void BuildThirdOctave(int last, int item, int highPassOption, int highPassFreq,
+                          int lowPassFreq);
     void BuildMixedBands(int last, int item, int lowPassFreq);
     void BuildFifteenBand(int last, int item, int lowPassFreq);
     void BuildThreeBand(int last, int item, int lowPassFreq);
@@ -85,7 +86,9 @@ public:
     // Real curve only.
     void UpdateCurveReal();
     const std::array<GraphPoint, kFreqTableSize>& GetCurvePoints() const { return points_; }
-    const std::array<GraphPointF, kFreqTableSize>& GetRealCurvePoints() const { return realPoints_; }
+    const std::array<GraphPointF, kFreqTableSize>& GetRealCurvePoints() const {
+        return realPoints_;
+    }
     // The sum of every element's response in dB at each table point.
     std::array<double, kFreqTableSize> SumCurve() const;
 

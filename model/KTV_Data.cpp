@@ -5,7 +5,9 @@
 #include "model/Globals.h"
 #include "model/Notify.h"
 
-CKTV_Data::CKTV_Data() { InitLinkTable(); }
+CKTV_Data::CKTV_Data() {
+    InitLinkTable();
+}
 
 CKTV_Data::~CKTV_Data() {
     DeviceLockGuard lock(g_DeviceLock);
@@ -51,10 +53,12 @@ TextFieldErrors CKTV_Data::WriteAllToImage() {
         if (e != TextFieldError::None) refused.push_back(e);
     };
     note(effect_.WriteAllItems());
-    for (int i = 0; i < mic_.GetCount(); ++i) mic_.GetAt(i)->WriteAllItems();
+    for (int i = 0; i < mic_.GetCount(); ++i)
+        mic_.GetAt(i)->WriteAllItems();
     for (int i = 0; i < music_.GetCount(); ++i)
         note(music_.GetAt(i)->WriteAllItems());
-    for (int i = 0; i < out_.GetCount(); ++i) out_.GetAt(i)->WriteAllItems();
+    for (int i = 0; i < out_.GetCount(); ++i)
+        out_.GetAt(i)->WriteAllItems();
     return refused;
 }
 
@@ -99,20 +103,25 @@ bool CKTV_Data::HasPendingChanges() const {
 
 std::uint64_t CKTV_Data::GetChangeCount() const {
     std::uint64_t sum = effect_.GetChangeCount();
-    for (int i = 0; i < mic_.GetCount(); ++i) sum += mic_.GetAt(i)->GetChangeCount();
-    for (int i = 0; i < music_.GetCount(); ++i) sum += music_.GetAt(i)->GetChangeCount();
-    for (int i = 0; i < out_.GetCount(); ++i) sum += out_.GetAt(i)->GetChangeCount();
+    for (int i = 0; i < mic_.GetCount(); ++i)
+        sum += mic_.GetAt(i)->GetChangeCount();
+    for (int i = 0; i < music_.GetCount(); ++i)
+        sum += music_.GetAt(i)->GetChangeCount();
+    for (int i = 0; i < out_.GetCount(); ++i)
+        sum += out_.GetAt(i)->GetChangeCount();
     return sum;
 }
 
 void CKTV_Data::SetOutputGraphRect(const GraphRect& plotArea) {
     DeviceLockGuard lock(g_DeviceLock); // a relayout may touch the special band's frequency
-    for (int i = 0; i < out_.GetCount(); ++i) out_.GetAt(i)->SetGraphRect(plotArea);
+    for (int i = 0; i < out_.GetCount(); ++i)
+        out_.GetAt(i)->SetGraphRect(plotArea);
 }
 
 void CKTV_Data::SetMusicGraphRect(const GraphRect& plotArea) {
     DeviceLockGuard lock(g_DeviceLock);
-    for (int i = 0; i < music_.GetCount(); ++i) music_.GetAt(i)->SetGraphRect(plotArea);
+    for (int i = 0; i < music_.GetCount(); ++i)
+        music_.GetAt(i)->SetGraphRect(plotArea);
 }
 
 // --- The send poller -----------------------------------------------------------
@@ -178,7 +187,9 @@ PacketPtr CKTV_Data::NextOutputPacket(CKTV_OutData& out) {
         out.SetDynamicsDirty(0);
         if (PacketPtr p = out.WriteDynamicsItem(1)) return p;
     }
-    auto crossover = [&]() -> PacketPtr { return out.TakeCrossoverChanged() ? out.WriteCrossoverItem(1) : nullptr; };
+    auto crossover = [&]() -> PacketPtr {
+        return out.TakeCrossoverChanged() ? out.WriteCrossoverItem(1) : nullptr;
+    };
     auto mixA = [&]() -> PacketPtr {
         if (!out.IsMixADirty()) return nullptr;
         out.SetMixADirty(0);

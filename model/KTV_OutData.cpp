@@ -34,26 +34,33 @@ constexpr CrossoverDefault kMidWoofer{70, 1, 1, 1900, 1, 1};
 constexpr CrossoverDefault kFullRange{70, 1, 1, 20000, 1, 1};
 constexpr CrossoverDefault kSubwoofer{30, 2, 1, 50, 2, 1};
 constexpr CrossoverDefault kSpeakerCrossovers[25] = {
-    kNone,                                                                        // 0
-    kTweeter, kMid, kWoofer, kMidTweeter, kMidWoofer, kFullRange,                 // 1..6 front left
-    kTweeter, kMid, kWoofer, kMidTweeter, kMidWoofer, kFullRange,                 // 7..12 front right
-    kTweeter, kWoofer, kFullRange,                                                // 13..15 rear left
-    kTweeter, kWoofer, kFullRange,                                                // 16..18 rear right
-    kTweeter, kWoofer, kFullRange,                                                // 19..21 centre
-    kSubwoofer, kSubwoofer, kSubwoofer,                                           // 22..24
+    kNone,                                                                   // 0
+    kTweeter,   kMid,       kWoofer,    kMidTweeter, kMidWoofer, kFullRange, // 1..6 front left
+    kTweeter,   kMid,       kWoofer,    kMidTweeter, kMidWoofer, kFullRange, // 7..12 front right
+    kTweeter,   kWoofer,    kFullRange,                                      // 13..15 rear left
+    kTweeter,   kWoofer,    kFullRange,                                      // 16..18 rear right
+    kTweeter,   kWoofer,    kFullRange,                                      // 19..21 centre
+    kSubwoofer, kSubwoofer, kSubwoofer,                                      // 22..24
 };
 
-std::string PercentText(int value) { return StrPrintf("%d%%", value); }
+std::string PercentText(int value) {
+    return StrPrintf("%d%%", value);
+}
 
 } // namespace
 
-CKTV_OutData::CKTV_OutData() { std::fill(std::begin(mix_), std::end(mix_), static_cast<uint8_t>(100)); }
+CKTV_OutData::CKTV_OutData() {
+    std::fill(std::begin(mix_), std::end(mix_), static_cast<uint8_t>(100));
+}
 
-void CKTV_OutData::BuildEq(int last, int item, int highPassOption, int highPassFreq, int lowPassFreq) {
+void CKTV_OutData::BuildEq(int last, int item, int highPassOption, int highPassFreq,
+                           int lowPassFreq) {
     eq_.BuildThirdOctave(last, item, highPassOption, highPassFreq, lowPassFreq);
 }
 
-void CKTV_OutData::MarkBasic() { basicChanged_ = ChangeMark(); }
+void CKTV_OutData::MarkBasic() {
+    basicChanged_ = ChangeMark();
+}
 
 void CKTV_OutData::SetName(const std::string& name) {
     name_.SetText(name);
@@ -208,11 +215,17 @@ std::string CKTV_OutData::GetGainText() const {
     return StrPrintf("%0.1fdB", gain_ * 0.1 - 60);
 }
 
-std::string CKTV_OutData::GetPolarityText() const { return PolarityText(polarity_); }
+std::string CKTV_OutData::GetPolarityText() const {
+    return PolarityText(polarity_);
+}
 
-std::string CKTV_OutData::GetOutputOnText() const { return OnOffText(on_); }
+std::string CKTV_OutData::GetOutputOnText() const {
+    return OnOffText(on_);
+}
 
-std::string CKTV_OutData::GetDelayText() const { return DelayText(delay_); }
+std::string CKTV_OutData::GetDelayText() const {
+    return DelayText(delay_);
+}
 
 std::string CKTV_OutData::GetAttackText() const {
     if (attack_ > 6) return StrPrintf("%dms", attack_ - 6);
@@ -220,26 +233,43 @@ std::string CKTV_OutData::GetAttackText() const {
 }
 
 std::string CKTV_OutData::GetReleaseText() const {
-    static const char* const texts[] = {"Atk * 2", "Atk * 4", "Atk * 6", "Atk * 8", "Atk * 16", "Atk * 32"};
+    static const char* const texts[] = {"Atk * 2", "Atk * 4",  "Atk * 6",
+                                        "Atk * 8", "Atk * 16", "Atk * 32"};
     if (release_ < 0 || release_ > 5) return std::string();
     return texts[release_];
 }
 
-std::string CKTV_OutData::GetLeftSourceText() const { return leftSourceOff_ ? "0%" : PercentText(leftSource_); }
+std::string CKTV_OutData::GetLeftSourceText() const {
+    return leftSourceOff_ ? "0%" : PercentText(leftSource_);
+}
 
-std::string CKTV_OutData::GetRightSourceText() const { return rightSourceOff_ ? "0%" : PercentText(rightSource_); }
+std::string CKTV_OutData::GetRightSourceText() const {
+    return rightSourceOff_ ? "0%" : PercentText(rightSource_);
+}
 
-std::string CKTV_OutData::GetPercentTextE() const { return valueEOff_ ? "0%" : PercentText(valueE_); }
+std::string CKTV_OutData::GetPercentTextE() const {
+    return valueEOff_ ? "0%" : PercentText(valueE_);
+}
 
-std::string CKTV_OutData::GetPercentTextC() const { return PercentText(valueC_); }
+std::string CKTV_OutData::GetPercentTextC() const {
+    return PercentText(valueC_);
+}
 
-std::string CKTV_OutData::GetPercentTextD() const { return PercentText(valueD_); }
+std::string CKTV_OutData::GetPercentTextD() const {
+    return PercentText(valueD_);
+}
 
-std::string CKTV_OutData::GetRatioText() const { return StrPrintf("%d%%:%d%%", ratio_, 100 - ratio_); }
+std::string CKTV_OutData::GetRatioText() const {
+    return StrPrintf("%d%%:%d%%", ratio_, 100 - ratio_);
+}
 
-std::string CKTV_OutData::GetLeftSwitchText() const { return leftSource_ ? "ON" : "OFF"; }
+std::string CKTV_OutData::GetLeftSwitchText() const {
+    return leftSource_ ? "ON" : "OFF";
+}
 
-std::string CKTV_OutData::GetRightSwitchText() const { return rightSource_ ? "ON" : "OFF"; }
+std::string CKTV_OutData::GetRightSwitchText() const {
+    return rightSource_ ? "ON" : "OFF";
+}
 
 std::string CKTV_OutData::GetSwitchBitText(int bit) const {
     if (bit < 0 || bit > 4) return std::string();
@@ -318,7 +348,9 @@ PacketPtr CKTV_OutData::SendEqBand(int band, int item) {
     return BuildItemPacket(kGroupOutput, channelIndex_, item);
 }
 
-PacketPtr CKTV_OutData::SendNameItem() { return BuildItemPacket(kGroupOutput, channelIndex_, kNameItem); }
+PacketPtr CKTV_OutData::SendNameItem() {
+    return BuildItemPacket(kGroupOutput, channelIndex_, kNameItem);
+}
 
 void CKTV_OutData::WriteAllItems() {
     uint8_t* b = ImageBlock();
@@ -353,7 +385,9 @@ void CKTV_OutData::LoadBasicRecord(const uint8_t* r) {
     speakerType_ = r[7];
 }
 
-void CKTV_OutData::LoadCrossover(const uint8_t* record) { eq_.LoadCrossover(record); }
+void CKTV_OutData::LoadCrossover(const uint8_t* record) {
+    eq_.LoadCrossover(record);
+}
 
 void CKTV_OutData::LoadDynamicsRecord(const uint8_t* r) {
     mix_[16] = r[0];
@@ -362,9 +396,13 @@ void CKTV_OutData::LoadDynamicsRecord(const uint8_t* r) {
     release_ = GetS16(r + 4);
 }
 
-void CKTV_OutData::LoadMixRecordA(const uint8_t* r) { std::copy(r, r + 8, mix_); }
+void CKTV_OutData::LoadMixRecordA(const uint8_t* r) {
+    std::copy(r, r + 8, mix_);
+}
 
-void CKTV_OutData::LoadMixRecordB(const uint8_t* r) { std::copy(r, r + 8, mix_ + 8); }
+void CKTV_OutData::LoadMixRecordB(const uint8_t* r) {
+    std::copy(r, r + 8, mix_ + 8);
+}
 
 // --- Archive and curve ---------------------------------------------------------
 
@@ -396,4 +434,6 @@ void CKTV_OutData::SetGraphRect(const GraphRect& plotArea) {
     UpdateCurve();
 }
 
-void CKTV_OutData::UpdateCurve() { curve_.Update(eq_, false); }
+void CKTV_OutData::UpdateCurve() {
+    curve_.Update(eq_, false);
+}

@@ -24,10 +24,12 @@ public:
     }
     // Each channel in order; no count is written.
     void Serialize(CArchive& ar) {
-        for (auto& c : channels_) c->Serialize(ar);
+        for (auto& c : channels_)
+            c->Serialize(ar);
     }
     void SetAllDirty(int flag) {
-        for (auto& c : channels_) c->SetAllDirty(flag);
+        for (auto& c : channels_)
+            c->SetAllDirty(flag);
     }
     // Channel i from its block (of the current image or a stored preset).
     void LoadChannelFromImage(const uint8_t* channelBlock, int i) {

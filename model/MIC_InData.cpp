@@ -12,11 +12,11 @@
 namespace {
 
 const CInputChannel::Layout kMicLayout = {
-    kGroupMic, 1, kMicBlockOffset, kMicBlockSize,
-    73, 75, 76, 78, 9, // polarity, on, delay, gain; basic item
-    80, 10,            // crossover
-    88, 11,            // noise gate
-    96, 12,            // threshold
+    kGroupMic, 1,  kMicBlockOffset, kMicBlockSize, 73, 75, 76,
+    78,        9,  // polarity, on, delay, gain; basic item
+    80,        10, // crossover
+    88,        11, // noise gate
+    96,        12, // threshold
 };
 constexpr int kLevelByte = 72;
 constexpr int kSwitchByte = 74;
@@ -36,9 +36,13 @@ size_t FitGbk(const std::string& gbk, size_t n) {
 
 } // namespace
 
-CMIC_InData::CMIC_InData() : CInputChannel(kMicLayout) { gain_ = 400; }
+CMIC_InData::CMIC_InData() : CInputChannel(kMicLayout) {
+    gain_ = 400;
+}
 
-void CMIC_InData::BuildEq(int last, int item, int /*unused*/) { eq_.BuildFifteenBand(last, item, 20000); }
+void CMIC_InData::BuildEq(int last, int item, int /*unused*/) {
+    eq_.BuildFifteenBand(last, item, 20000);
+}
 
 void CMIC_InData::SetName(const std::string& name) {
     const std::string gbk = Utf8ToGbk(name).value_or(name);

@@ -7,20 +7,27 @@
 namespace {
 
 const CInputChannel::Layout kMusicLayout = {
-    kGroupMusic, kMusicInputCount, kMusicBlockOffset, kMusicBlockSize,
-    249, 251, 252, 254, 31, // polarity, on, delay, gain; basic item
-    256, 32,                // crossover
-    264, 33,                // noise gate
-    272, 34,                // threshold
+    kGroupMusic, kMusicInputCount, kMusicBlockOffset, kMusicBlockSize, 249, 251, 252, 254,
+    31, // polarity, on, delay, gain; basic item
+    256,
+    32, // crossover
+    264,
+    33, // noise gate
+    272,
+    34, // threshold
 };
 constexpr int kEqModeByte = 250;
 constexpr int kNameOffset = 280;
 
 } // namespace
 
-CMusic_InData::CMusic_InData() : CInputChannel(kMusicLayout) { gain_ = 600; }
+CMusic_InData::CMusic_InData() : CInputChannel(kMusicLayout) {
+    gain_ = 600;
+}
 
-void CMusic_InData::BuildEq(int last, int item, int /*unused*/) { eq_.BuildMixedBands(last, item, 20000); }
+void CMusic_InData::BuildEq(int last, int item, int /*unused*/) {
+    eq_.BuildMixedBands(last, item, 20000);
+}
 
 void CMusic_InData::SetName(const std::string& name) {
     name_.SetText(name);
@@ -51,7 +58,9 @@ void CMusic_InData::SetNoiseGate(int code) {
     gateChanged_ = ChangeMark();
 }
 
-void CMusic_InData::SetFiltersOption(int on) { eq_.SetEqBypass(on, 0, eq_.GetBandCount()); }
+void CMusic_InData::SetFiltersOption(int on) {
+    eq_.SetEqBypass(on, 0, eq_.GetBandCount());
+}
 
 int CMusic_InData::UpdateAllEqBypassed() {
     allBandsBypassed_ = eq_.AllBypassedOrFlat(0, eq_.GetBandCount());

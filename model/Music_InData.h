@@ -31,7 +31,9 @@ public:
     // a block is loaded before that.
     void SetName(const std::string& name);
     // The name a new input starts with, as if its field held it.
-    void SetDefaultName(const std::string& name) { name_ = CNameField(CNameField::Read::Text, name); }
+    void SetDefaultName(const std::string& name) {
+        name_ = CNameField(CNameField::Read::Text, name);
+    }
     std::string GetName() const { return name_.GetText(); }
     void SetSpareValue(int v) { spare_ = v; }
     int GetSpareValue() const { return spare_; }

@@ -38,7 +38,9 @@ TextFieldError CNameField::Write(uint8_t* field) {
     return refused;
 }
 
-std::string CNameField::TextBytes() const { return FieldText(bytes_.data(), rule_ == Read::Text ? kSize - 1 : kSize); }
+std::string CNameField::TextBytes() const {
+    return FieldText(bytes_.data(), rule_ == Read::Text ? kSize - 1 : kSize);
+}
 
 std::string CNameField::GetText() const {
     if (pending_) return pendingUtf8_ ? pendingName_ : GbkToUtf8(pendingName_);

@@ -14,11 +14,15 @@ constexpr int kMode1[5][7] = {
     {1, 0, 0, 0, 1, 0, 1}, {1, 0, 1, 1, 0, 0, 1},
 };
 constexpr int kMode2[4][7] = {
-    {0, 1, 1, 1, 0, 0, 1}, {1, 0, 1, 0, 0, 0, 1}, {1, 1, 0, 0, 0, 0, 1}, {1, 0, 0, 0, 0, 0, 1},
+    {0, 1, 1, 1, 0, 0, 1},
+    {1, 0, 1, 0, 0, 0, 1},
+    {1, 1, 0, 0, 0, 0, 1},
+    {1, 0, 0, 0, 0, 0, 1},
 };
 
 template <size_t R> void CopyRows(int (&dst)[R][7], const int (&src)[R][7]) {
-    for (size_t r = 0; r < R; ++r) std::copy(src[r], src[r] + 7, dst[r]);
+    for (size_t r = 0; r < R; ++r)
+        std::copy(src[r], src[r] + 7, dst[r]);
 }
 } // namespace
 
@@ -41,4 +45,6 @@ int CSourceTable::SelectRow(int row, int mode) {
     return 0;
 }
 
-void CSourceTable::SetCurrent(int source) { current = (source >= 0 && source <= 6) ? source : 6; }
+void CSourceTable::SetCurrent(int source) {
+    current = (source >= 0 && source <= 6) ? source : 6;
+}

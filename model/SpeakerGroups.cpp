@@ -15,11 +15,13 @@ template <typename G> void ClearGroup(G& g) {
 }
 
 template <typename G> int Members(const G& g) {
-    return static_cast<int>(std::count_if(std::begin(g.slots), std::end(g.slots),
-                                          [](int s) { return s >= 0; }));
+    return static_cast<int>(
+        std::count_if(std::begin(g.slots), std::end(g.slots), [](int s) { return s >= 0; }));
 }
 
-template <typename G> void SetAvailability(G& g, int n) { g.state = (n == 2 || n == 3) ? 0 : -1; }
+template <typename G> void SetAvailability(G& g, int n) {
+    g.state = (n == 2 || n == 3) ? 0 : -1;
+}
 
 void SetPairMode(FrontSpeakerGroup& g, int n, int tweeter, int woofer) {
     if (n == 2) {

@@ -41,20 +41,36 @@ const SpeakerTypeInfo kTypes[kSpeakerTypeCount] = {
 
 uint8_t (&S)[kSpeakerTypeTableSize] = g_SpeakerTypeState;
 
-uint8_t Keep(uint8_t x) { return x == kTypeHeld ? kTypeHeld : kTypeFree; }
-bool Held(int t) { return S[t] == kTypeHeld; }
+uint8_t Keep(uint8_t x) {
+    return x == kTypeHeld ? kTypeHeld : kTypeFree;
+}
+bool Held(int t) {
+    return S[t] == kTypeHeld;
+}
 
-bool NoTweeter() { return !Held(1) && !Held(7); }
-bool NoMid() { return !Held(2) && !Held(8); }
-bool NoWoofer() { return !Held(3) && !Held(9); }
-bool NoMidTweeter() { return !Held(4) && !Held(10); }
-bool NoMidWoofer() { return !Held(5) && !Held(11); }
+bool NoTweeter() {
+    return !Held(1) && !Held(7);
+}
+bool NoMid() {
+    return !Held(2) && !Held(8);
+}
+bool NoWoofer() {
+    return !Held(3) && !Held(9);
+}
+bool NoMidTweeter() {
+    return !Held(4) && !Held(10);
+}
+bool NoMidWoofer() {
+    return !Held(5) && !Held(11);
+}
 bool NoFrontPart() {
     for (int t : {1, 2, 3, 4, 5, 7, 8, 9, 10, 11})
         if (Held(t)) return false;
     return true;
 }
-bool NoRearPart() { return !Held(13) && !Held(14) && !Held(16) && !Held(17); }
+bool NoRearPart() {
+    return !Held(13) && !Held(14) && !Held(16) && !Held(17);
+}
 
 // Copies the states of one side's types (from..from+count-1) to the other
 // side (offset away), leaving held partners alone.
@@ -112,7 +128,8 @@ void TakeFront(int type, int base) {
         s(6) = kTypeExcluded;
         break;
     case 6:
-        for (int i = 1; i <= 5; ++i) s(i) = kTypeExcluded;
+        for (int i = 1; i <= 5; ++i)
+            s(i) = kTypeExcluded;
         s(6) = kTypeHeld;
         break;
     default:
@@ -162,7 +179,8 @@ void ReleaseFront(int type, int base) {
         break;
     case 6:
         if (!Held(otherFull))
-            for (int i = 1; i <= 5; ++i) s(i) = kTypeFree;
+            for (int i = 1; i <= 5; ++i)
+                s(i) = kTypeFree;
         s(6) = kTypeFree;
         break;
     default:
@@ -245,7 +263,8 @@ void ReleaseTriple(int type, int a) {
 }
 
 bool SearchPairs(SpeakerPair (&pairs)[6]) {
-    for (auto& p : pairs) p.used = 0;
+    for (auto& p : pairs)
+        p.used = 0;
     for (int i = 0; i <= 10; ++i) {
         const SpeakerTypeInfo* info = GetSpeakerTypeInfo(OutputSpeakerType(i));
         if (!info || info->mirror < 0) continue;
@@ -286,10 +305,13 @@ const char* SpeakerTypeName(int type) {
     return g_LanguageFlag.load() ? info->cn : info->en;
 }
 
-void ResetSpeakerTypeStates() { std::fill(std::begin(S), std::end(S), kTypeFree); }
+void ResetSpeakerTypeStates() {
+    std::fill(std::begin(S), std::end(S), kTypeFree);
+}
 
 void RecomputeSpeakerTypeStates() {
-    for (int o = 0; o < 12; ++o) TakeSpeakerType(g_OutputSpeakerType[o]);
+    for (int o = 0; o < 12; ++o)
+        TakeSpeakerType(g_OutputSpeakerType[o]);
 }
 
 void TakeSpeakerType(int type, int) {
@@ -336,7 +358,9 @@ bool FindSpeakerPairs() {
     return SearchPairs(scratch);
 }
 
-bool FindSpeakerPairsLeftFirst() { return SearchPairs(g_SpeakerPairsLR); }
+bool FindSpeakerPairsLeftFirst() {
+    return SearchPairs(g_SpeakerPairsLR);
+}
 
 // A byte above 24 is no type: it repeats nothing and stays as it is.
 bool ClearDuplicateSpeakerTypes() {

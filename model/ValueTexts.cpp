@@ -27,17 +27,23 @@ std::string PolarityText(int polarity) {
     return polarity ? inverted.Pick() : normal.Pick();
 }
 
-std::string OnOffText(int on) { return on ? "On" : "OFF"; }
+std::string OnOffText(int on) {
+    return on ? "On" : "OFF";
+}
 
 std::string DelayText(int code) {
     return StrPrintf("%0.1fms", code <= 99 ? code * 0.1 : static_cast<double>(code) - 100 + 10);
 }
 
-std::string ThresholdText(int code) { return StrPrintf("%0.1f", code * 0.1 - 30); }
+std::string ThresholdText(int code) {
+    return StrPrintf("%0.1f", code * 0.1 - 30);
+}
 
 std::string NoiseGateText(int code) {
     if (code == 0) return "OFF";
     return StrPrintf("%0.1fdBu", static_cast<double>(code) - 120);
 }
 
-std::string InputGainText(int code) { return StrPrintf("%llddB", static_cast<long long>(code) - 80); }
+std::string InputGainText(int code) {
+    return StrPrintf("%llddB", static_cast<long long>(code) - 80);
+}

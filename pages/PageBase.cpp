@@ -13,7 +13,9 @@ CViewPage::CViewPage(QWidget* parent) : MessageTarget(parent) {
     setFocusPolicy(Qt::StrongFocus);
 }
 
-void CViewPage::FocusFirstBand() { setFocus(Qt::TabFocusReason); }
+void CViewPage::FocusFirstBand() {
+    setFocus(Qt::TabFocusReason);
+}
 
 int CViewPage::PanelLevel(int output) const {
     return output >= 0 && output < 12 ? m_PanelLevel[output] : 0;
@@ -42,12 +44,17 @@ void CStripBase::SetCaptionBitmaps(int normal, int hover, int on) {
     update();
 }
 
-void CStripBase::SetLanguage(int chinese) { m_Chinese = chinese; }
+void CStripBase::SetLanguage(int chinese) {
+    m_Chinese = chinese;
+}
 
 void CStripBase::UpdateCaption() {
-    m_CaptionText = m_Output ? QString::fromUtf8(SpeakerTypeName(EffectiveSpeakerType(m_Output->GetSpeakerType())))
-                             : QString();
-    m_CaptionText.replace(QLatin1String("&&"), QLatin1String("&")); // menu texts double the ampersand
+    m_CaptionText =
+        m_Output
+            ? QString::fromUtf8(SpeakerTypeName(EffectiveSpeakerType(m_Output->GetSpeakerType())))
+            : QString();
+    m_CaptionText.replace(QLatin1String("&&"),
+                          QLatin1String("&")); // menu texts double the ampersand
     update();
 }
 
@@ -79,7 +86,9 @@ void CLevelBarBase::SetListButtonBitmaps(int normal, int hover) {
     m_ListBitmaps[1] = hover;
 }
 
-void CLevelBarBase::AddListString(const QString& text) { m_List << text; }
+void CLevelBarBase::AddListString(const QString& text) {
+    m_List << text;
+}
 
 void CLevelBarBase::SetListSelection(int index) {
     if (index >= 0 && index < m_List.size()) m_ListSelection = index;

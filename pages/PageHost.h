@@ -14,13 +14,13 @@ class CViewPage;
 
 // What the pages post to the main view (wParam, lParam).
 enum : unsigned {
-    WM_PAGE_OUTPUT_ON = WM_USER + 202,       // (output, on flag): the output page's channel mute
-    WM_PAGE_OUTPUT_LEVEL = WM_USER + 206,    // (output, gain code 0..600): spread over the link group
+    WM_PAGE_OUTPUT_ON = WM_USER + 202,    // (output, on flag): the output page's channel mute
+    WM_PAGE_OUTPUT_LEVEL = WM_USER + 206, // (output, gain code 0..600): spread over the link group
     WM_PAGE_OUTPUT_POLARITY = WM_USER + 207, // (output, polarity); no page sends it
     WM_PAGE_MIX_PRESET = WM_USER + 226,      // (output, type): a speaker type's mix preset
     WM_PAGE_REQUEST = WM_USER + 301,         // (0, 0): show page 2
-    WM_PAGE_SHOW_MIX = WM_USER + 8026,       // (any, mix): the mix page (mix non-zero) or the output page
-    WM_PAGE_SELECT_OUTPUT = WM_USER + 8032,  // (output, 0): the mix page selects an output
+    WM_PAGE_SHOW_MIX = WM_USER + 8026, // (any, mix): the mix page (mix non-zero) or the output page
+    WM_PAGE_SELECT_OUTPUT = WM_USER + 8032, // (output, 0): the mix page selects an output
 };
 
 class IPageHost {

@@ -24,9 +24,8 @@ struct KnownFont {
     DialogBaseUnits units;
 };
 constexpr KnownFont kKnownFonts[] = {
-    {"Arial", 7, {5, 12}},         {"Arial", 8, {6, 14}},  {"Arial", 9, {6, 15}},
-    {"Arial", 10, {7, 16}},        {"MS Sans Serif", 8, {6, 13}},
-    {"System", 10, {8, 16}},
+    {"Arial", 7, {5, 12}},  {"Arial", 8, {6, 14}},         {"Arial", 9, {6, 15}},
+    {"Arial", 10, {7, 16}}, {"MS Sans Serif", 8, {6, 13}}, {"System", 10, {8, 16}},
 };
 
 DialogBaseUnits Measure(const TemplateFont& font) {
@@ -56,8 +55,12 @@ DialogBaseUnits BaseUnits(const TemplateFont& font) {
     return Measure(font);
 }
 
-int DluToPixelsX(int dlu, const TemplateFont& font) { return MulDiv(dlu, BaseUnits(font).x, 4); }
-int DluToPixelsY(int dlu, const TemplateFont& font) { return MulDiv(dlu, BaseUnits(font).y, 8); }
+int DluToPixelsX(int dlu, const TemplateFont& font) {
+    return MulDiv(dlu, BaseUnits(font).x, 4);
+}
+int DluToPixelsY(int dlu, const TemplateFont& font) {
+    return MulDiv(dlu, BaseUnits(font).y, 8);
+}
 
 QPoint DluToPixels(QPoint dlu, const TemplateFont& font) {
     return {DluToPixelsX(dlu.x(), font), DluToPixelsY(dlu.y(), font)};

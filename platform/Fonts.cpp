@@ -16,8 +16,8 @@ int PixelSizeForHeight(int height) {
 
 QFont FaceFont(const QString& face, int height, int weight) {
     QFont f;
-    f.setFamilies({face, QString::fromLatin1(kMetricFallbackFace),
-                   QString::fromLatin1(kChineseFace)});
+    f.setFamilies(
+        {face, QString::fromLatin1(kMetricFallbackFace), QString::fromLatin1(kChineseFace)});
     f.setPixelSize(PixelSizeForHeight(height));
     f.setWeight(static_cast<QFont::Weight>(std::clamp(weight, 1, 1000)));
     f.setStyleHint(QFont::SansSerif);

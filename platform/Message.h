@@ -64,8 +64,7 @@ LRESULT SendMessage(QObject* target, unsigned msg, WPARAM wParam = 0, LPARAM lPa
 
 // The two halves of a send from another thread, for callers that must let go
 // of a lock between queuing and waiting (see QtViewNotify).
-std::shared_ptr<SendRequest> QueueSend(QObject* target, unsigned msg, WPARAM wParam,
-                                       LPARAM lParam);
+std::shared_ptr<SendRequest> QueueSend(QObject* target, unsigned msg, WPARAM wParam, LPARAM lParam);
 LRESULT AwaitSend(const std::shared_ptr<SendRequest>& request);
 
 // Handles at once, in order, the messages posted to target that still wait,
@@ -86,8 +85,7 @@ void WaitServingSends(const std::function<bool()>& done);
 
 // Gives any QObject or QWidget class a message map: PostMessage and
 // SendMessage to itself, and WindowProc as the one place it handles them.
-template <class Base>
-class MessageTarget : public Base, public IMessageReceiver {
+template <class Base> class MessageTarget : public Base, public IMessageReceiver {
 public:
     using Base::Base;
 
@@ -114,8 +112,7 @@ protected:
 //       {WM_USER + 100, &COutputPage::OnBandChanged}, ...};
 //   LRESULT r = 0;
 //   if (DispatchMessageMap(this, kMap, msg, w, l, r)) return r;
-template <class T>
-struct MessageMapEntry {
+template <class T> struct MessageMapEntry {
     unsigned msg;
     LRESULT (T::*handler)(WPARAM, LPARAM);
 };

@@ -48,7 +48,9 @@ SettingsStore::SettingsStore(const QString& path)
 
 SettingsStore::~SettingsStore() = default;
 
-QString SettingsStore::FilePath() const { return settings_->fileName(); }
+QString SettingsStore::FilePath() const {
+    return settings_->fileName();
+}
 
 QString SettingsStore::EscapeName(const std::string& name) {
     const QString in = QString::fromStdString(name);
@@ -136,7 +138,8 @@ std::vector<std::string> SettingsStore::ValueNames(const std::string& group) con
     settings_->endGroup();
     std::vector<std::string> names;
     names.reserve(keys.size());
-    for (const QString& k : keys) names.push_back(UnescapeName(k));
+    for (const QString& k : keys)
+        names.push_back(UnescapeName(k));
     return names;
 }
 
@@ -147,7 +150,9 @@ namespace {
 const char* const kFolderValue[4] = {settings::kFilePath, settings::kAllFilePath,
                                      settings::kMapPath, settings::kHex};
 
-bool IsFolderKind(int kind) { return kind >= 1 && kind <= 4; }
+bool IsFolderKind(int kind) {
+    return kind >= 1 && kind <= 4;
+}
 
 std::string DefaultDocuments() {
     QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
@@ -161,7 +166,9 @@ ViewSettings::ViewSettings(SettingsStore& store, QString documents)
     : store_(store),
       documents_(documents.isEmpty() ? DefaultDocuments() : documents.toStdString()) {}
 
-std::string& ViewSettings::Folder(int kind) { return folders_[IsFolderKind(kind) ? kind - 1 : 0]; }
+std::string& ViewSettings::Folder(int kind) {
+    return folders_[IsFolderKind(kind) ? kind - 1 : 0];
+}
 
 bool ViewSettings::IsMissingFolder(const std::string& path) {
     return path.empty() || !QFileInfo(QString::fromStdString(path)).isDir();

@@ -61,7 +61,8 @@ Fill ButtonFill(const QString& state, const QString& tone) {
     if (state == QLatin1String("disabled-on"))
         return {a.darker(220), a.darker(250), a.darker(180), QColor(157, 181, 162)};
     if (tone == QLatin1String("grey"))
-        return {QColor(92, 97, 104), QColor(76, 80, 87), QColor(110, 116, 124), QColor(180, 184, 190)};
+        return {QColor(92, 97, 104), QColor(76, 80, 87), QColor(110, 116, 124),
+                QColor(180, 184, 190)};
     return {QColor(75, 86, 104), QColor(57, 67, 83), QColor(94, 107, 128), QColor(227, 232, 238)};
 }
 
@@ -97,7 +98,9 @@ void DrawText(QPainter& p, const QRectF& box, const QString& text, const QColor&
     p.drawText(box, int(align) | Qt::TextDontClip, text);
 }
 
-int TextPx(const QRectF& box) { return std::clamp(int(box.height() * 0.6), 7, 16); }
+int TextPx(const QRectF& box) {
+    return std::clamp(int(box.height() * 0.6), 7, 16);
+}
 
 // ---------------------------------------------------------------------------
 // Icons, drawn into a square box.
@@ -132,8 +135,8 @@ void DrawSpeaker(QPainter& p, const QRectF& b, const QColor& c, bool off) {
         p.drawArc(QRectF(b.left() + b.width() * 0.4, b.top() + b.height() * 0.3, b.width() * 0.3,
                          b.height() * 0.4),
                   -50 * 16, 100 * 16);
-        p.drawArc(QRectF(b.left() + b.width() * 0.34, b.top() + b.height() * 0.16,
-                         b.width() * 0.56, b.height() * 0.68),
+        p.drawArc(QRectF(b.left() + b.width() * 0.34, b.top() + b.height() * 0.16, b.width() * 0.56,
+                         b.height() * 0.68),
                   -50 * 16, 100 * 16);
     }
 }
@@ -146,8 +149,8 @@ void DrawIcon(QPainter& p, const QString& name, const QRectF& area, const QColor
         DrawSpeaker(p, b, c, name == QLatin1String("speaker-off"));
     } else if (name == QLatin1String("plus") || name == QLatin1String("minus")) {
         p.setPen(QPen(c, w, Qt::SolidLine, Qt::RoundCap));
-        const QRectF s = b.adjusted(b.width() * 0.22, b.height() * 0.22, -b.width() * 0.22,
-                                    -b.height() * 0.22);
+        const QRectF s =
+            b.adjusted(b.width() * 0.22, b.height() * 0.22, -b.width() * 0.22, -b.height() * 0.22);
         p.drawLine(QPointF(s.left(), s.center().y()), QPointF(s.right(), s.center().y()));
         if (name == QLatin1String("plus"))
             p.drawLine(QPointF(s.center().x(), s.top()), QPointF(s.center().x(), s.bottom()));
@@ -162,8 +165,8 @@ void DrawIcon(QPainter& p, const QString& name, const QRectF& area, const QColor
                    QPointF(b.left() + b.width() * 0.75, b.top() + b.height() * 0.45));
         p.setPen(Qt::NoPen);
         p.setBrush(c);
-        const QRectF body(b.left() + b.width() * 0.15, b.top() + b.height() * 0.45,
-                          b.width() * 0.7, b.height() * 0.52);
+        const QRectF body(b.left() + b.width() * 0.15, b.top() + b.height() * 0.45, b.width() * 0.7,
+                          b.height() * 0.52);
         p.drawRoundedRect(body, b.width() * 0.06, b.width() * 0.06);
         p.setBrush(QColor(0, 0, 0, 140));
         p.drawEllipse(QPointF(body.center().x(), body.center().y() - body.height() * 0.08),
@@ -171,8 +174,9 @@ void DrawIcon(QPainter& p, const QString& name, const QRectF& area, const QColor
     } else if (name == QLatin1String("link")) {
         p.setPen(QPen(c, w * 0.8));
         p.setBrush(Qt::NoBrush);
-        const QRectF l(area.center().x() - area.height() * 0.9, area.center().y() - area.height() * 0.22,
-                       area.height() * 1.1, area.height() * 0.44);
+        const QRectF l(area.center().x() - area.height() * 0.9,
+                       area.center().y() - area.height() * 0.22, area.height() * 1.1,
+                       area.height() * 0.44);
         p.drawRoundedRect(l, l.height() / 2, l.height() / 2);
         p.drawRoundedRect(l.translated(area.height() * 0.7, 0), l.height() / 2, l.height() / 2);
     } else if (name == QLatin1String("car")) {
@@ -218,7 +222,8 @@ void DrawIcon(QPainter& p, const QString& name, const QRectF& area, const QColor
         QPainterPath wave;
         for (int i = 0; i <= 64; ++i) {
             const QPointF pt(area.left() + area.width() * i / 64.0,
-                             area.center().y() - area.height() * 0.35 * std::sin(i * 3.14159265 / 16));
+                             area.center().y() -
+                                 area.height() * 0.35 * std::sin(i * 3.14159265 / 16));
             i ? wave.lineTo(pt) : wave.moveTo(pt);
         }
         p.setPen(QPen(c, std::max(1.5, area.height() * 0.05)));
@@ -242,7 +247,7 @@ void DrawCaptions(QPainter& p, const Picture& pic, const QRectF& r, const QColor
     int i = 0;
     for (const TextBox& box : pic.textBoxes) {
         if (i >= pic.texts.size()) break;
-        const QColor c = box.look == TextBox::Lit ? Accent(pic.tone).lighter(130)
+        const QColor c = box.look == TextBox::Lit   ? Accent(pic.tone).lighter(130)
                          : box.look == TextBox::Dim ? kLabelDim
                                                     : text;
         DrawText(p, box.rect, pic.texts[i++], c, TextPx(box.rect),
@@ -264,7 +269,8 @@ void DrawCaptions(QPainter& p, const Picture& pic, const QRectF& r, const QColor
     if (rest == 1) return;
     const qreal top = r.top() + titleH + 14, rowH = (r.bottom() - 8 - top) / (rest - 1);
     for (int k = 1; k < rest; ++k)
-        DrawText(p, QRectF(r.left() + 14, top + (k - 1) * rowH, r.width() * 0.5, std::min(rowH, 26.0)),
+        DrawText(p,
+                 QRectF(r.left() + 14, top + (k - 1) * rowH, r.width() * 0.5, std::min(rowH, 26.0)),
                  pic.texts[i + k], text, 13, 400, Qt::AlignLeft | Qt::AlignVCenter);
 }
 
@@ -283,10 +289,10 @@ void PaintBackground(QPainter& p, const Picture& pic, const QRectF& r) {
     }
     const bool light = pic.tone == QLatin1String("light");
     for (const QRect& frame : pic.frames) {
-        const Fill inset = light ? Fill{QColor(250, 250, 253), QColor(240, 241, 247),
-                                        QColor(150, 155, 175), kDarkText}
-                                 : Fill{QColor(18, 22, 28), QColor(24, 29, 36), QColor(70, 82, 98),
-                                        kLabel};
+        const Fill inset =
+            light ? Fill{QColor(250, 250, 253), QColor(240, 241, 247), QColor(150, 155, 175),
+                         kDarkText}
+                  : Fill{QColor(18, 22, 28), QColor(24, 29, 36), QColor(70, 82, 98), kLabel};
         FillRounded(p, frame, inset, Radius(frame, 6));
     }
     if (!pic.icon.isEmpty())
@@ -304,8 +310,10 @@ void PaintButton(QPainter& p, const Picture& pic, const QRectF& r) {
         p.setPen(QPen(QColor(255, 255, 255, 40), 1));
         p.drawLine(QPointF(r.left() + 3, r.top() + 1.5), QPointF(r.right() - 3, r.top() + 1.5));
     }
-    const QRectF inner = r.adjusted(2, 1, -2, -1).translated(
-        pic.state.endsWith(QLatin1String("pressed")) ? QPointF(0.5, 0.5) : QPointF());
+    const QRectF inner =
+        r.adjusted(2, 1, -2, -1)
+            .translated(pic.state.endsWith(QLatin1String("pressed")) ? QPointF(0.5, 0.5)
+                                                                     : QPointF());
     const QString caption = pic.texts.join(QLatin1Char('\n'));
     if (!pic.icon.isEmpty() && !caption.isEmpty()) {
         // The caption keeps the size the other buttons' captions have; where
@@ -336,10 +344,12 @@ void PaintLamp(QPainter& p, const Picture& pic, const QRectF& r) {
                     r.height() / 2 - 0.5);
         const qreal d = r.height() * 0.55;
         dot = QRectF(r.left() + r.height() * 0.35, r.center().y() - d / 2, d, d);
-        DrawText(p, r.adjusted(r.height() * 0.35 + d + 4, 0, -4, 0), pic.texts.join(QLatin1Char(' ')),
-                 lit ? Qt::white : kLabelDim, TextPx(r), 700, Qt::AlignCenter);
+        DrawText(p, r.adjusted(r.height() * 0.35 + d + 4, 0, -4, 0),
+                 pic.texts.join(QLatin1Char(' ')), lit ? Qt::white : kLabelDim, TextPx(r), 700,
+                 Qt::AlignCenter);
     }
-    QRadialGradient g(dot.center(), dot.width() / 2, dot.center() - QPointF(dot.width() / 6, dot.height() / 6));
+    QRadialGradient g(dot.center(), dot.width() / 2,
+                      dot.center() - QPointF(dot.width() / 6, dot.height() / 6));
     g.setColorAt(0, lit ? a.lighter(170) : QColor(90, 97, 108));
     g.setColorAt(1, lit ? a.darker(115) : QColor(32, 36, 43));
     p.setPen(QPen(lit ? a.lighter(120) : QColor(70, 78, 90), 1));
@@ -352,8 +362,9 @@ void PaintTrack(QPainter& p, const Picture& pic, const QRectF& r) {
     const bool grey = pic.tone == QLatin1String("grey");
     const qreal across = vertical ? r.width() : r.height();
     const qreal groove = std::max(3.0, across * 0.22);
-    const QRectF g = vertical ? QRectF(r.center().x() - groove / 2, r.top() + 2, groove, r.height() - 4)
-                              : QRectF(r.left() + 2, r.center().y() - groove / 2, r.width() - 4, groove);
+    const QRectF g = vertical
+                         ? QRectF(r.center().x() - groove / 2, r.top() + 2, groove, r.height() - 4)
+                         : QRectF(r.left() + 2, r.center().y() - groove / 2, r.width() - 4, groove);
     // Ticks on both sides of the groove.
     p.setPen(QPen(grey ? QColor(80, 86, 95) : QColor(76, 88, 104), 1));
     const int ticks = 10;
@@ -370,11 +381,12 @@ void PaintTrack(QPainter& p, const Picture& pic, const QRectF& r) {
             p.drawLine(QPointF(x, g.bottom() + 2), QPointF(x, r.center().y() + len));
         }
     }
-    const Fill f = grey ? Fill{QColor(40, 44, 50), QColor(50, 54, 60), QColor(76, 82, 90), kLabelDim}
-                        : Fill{QColor(12, 15, 19), QColor(24, 29, 36),
-                               pic.state == QLatin1String("active") ? Accent(QStringLiteral("blue"))
-                                                                    : QColor(66, 77, 92),
-                               kLabel};
+    const Fill f = grey
+                       ? Fill{QColor(40, 44, 50), QColor(50, 54, 60), QColor(76, 82, 90), kLabelDim}
+                       : Fill{QColor(12, 15, 19), QColor(24, 29, 36),
+                              pic.state == QLatin1String("active") ? Accent(QStringLiteral("blue"))
+                                                                   : QColor(66, 77, 92),
+                              kLabel};
     FillRounded(p, g, f, groove / 2);
     if (!pic.icon.isEmpty()) DrawIcon(p, pic.icon, r, grey ? kLabelDim : kLabel);
 }
@@ -386,10 +398,11 @@ void PaintThumb(QPainter& p, const Picture& pic, const QRectF& r) {
     const bool toned = !grey && !pic.tone.isEmpty() && pic.tone != QLatin1String("dark") &&
                        pic.tone != QLatin1String("light");
     const QColor tone = Accent(pic.tone);
-    const Fill f = grey    ? Fill{QColor(130, 135, 142), QColor(100, 105, 112), QColor(80, 85, 92), kLabel}
-                   : toned ? Fill{tone.lighter(150), tone.darker(110), tone.darker(140), kLabel}
-                           : Fill{QColor(228, 232, 238), QColor(156, 165, 178),
-                                  active ? Accent(QStringLiteral("blue")) : QColor(84, 93, 108), kLabel};
+    const Fill f =
+        grey    ? Fill{QColor(130, 135, 142), QColor(100, 105, 112), QColor(80, 85, 92), kLabel}
+        : toned ? Fill{tone.lighter(150), tone.darker(110), tone.darker(140), kLabel}
+                : Fill{QColor(228, 232, 238), QColor(156, 165, 178),
+                       active ? Accent(QStringLiteral("blue")) : QColor(84, 93, 108), kLabel};
     FillRounded(p, r, f, Radius(r, 4));
     if (active) {
         p.setPen(QPen(Accent(QStringLiteral("blue")), 1.5));
@@ -402,10 +415,12 @@ void PaintThumb(QPainter& p, const Picture& pic, const QRectF& r) {
     for (int k = -1; k <= 1; ++k) {
         if (wide) {
             const qreal y = r.center().y() + k * 3;
-            p.drawLine(QPointF(r.left() + r.width() * 0.25, y), QPointF(r.right() - r.width() * 0.25, y));
+            p.drawLine(QPointF(r.left() + r.width() * 0.25, y),
+                       QPointF(r.right() - r.width() * 0.25, y));
         } else {
             const qreal x = r.center().x() + k * 3;
-            p.drawLine(QPointF(x, r.top() + r.height() * 0.25), QPointF(x, r.bottom() - r.height() * 0.25));
+            p.drawLine(QPointF(x, r.top() + r.height() * 0.25),
+                       QPointF(x, r.bottom() - r.height() * 0.25));
         }
     }
 }
@@ -413,7 +428,8 @@ void PaintThumb(QPainter& p, const Picture& pic, const QRectF& r) {
 void PaintSpin(QPainter& p, const Picture& pic, const QRectF& r) {
     FillRounded(p, r, ButtonFill(QStringLiteral("normal"), pic.tone), Radius(r, 4));
     const qreal zone = r.height();
-    const QRectF down(r.left(), r.top(), zone, r.height()), up(r.right() - zone, r.top(), zone, r.height());
+    const QRectF down(r.left(), r.top(), zone, r.height()),
+        up(r.right() - zone, r.top(), zone, r.height());
     const QRectF middle(down.right(), r.top(), up.left() - down.right(), r.height());
     const QRectF* lit = pic.state == QLatin1String("down")     ? &down
                         : pic.state == QLatin1String("up")     ? &up
@@ -438,8 +454,7 @@ void PaintSpin(QPainter& p, const Picture& pic, const QRectF& r) {
 }
 
 void PaintPicture(QPainter& p, const Picture& pic, const QRectF& r) {
-    if (!pic.transparent)
-        FillRounded(p, r, BackgroundFill(pic.tone), Radius(r, 6));
+    if (!pic.transparent) FillRounded(p, r, BackgroundFill(pic.tone), Radius(r, 6));
     const QColor ink = pic.transparent ? QColor(201, 209, 220, 38) : kLabel;
     if (!pic.icon.isEmpty())
         DrawIcon(p, pic.icon, pic.iconRect.isEmpty() ? r : QRectF(pic.iconRect), ink);
@@ -529,13 +544,27 @@ QImage Draw(const Picture& pic, qreal scale, const QRect& part = QRect()) {
     p.setRenderHint(QPainter::TextAntialiasing);
     const QRectF r(QPointF(0, 0), QSizeF(pic.size));
     switch (pic.role) {
-    case Role::Background: PaintBackground(p, pic, r); break;
-    case Role::Button: PaintButton(p, pic, r); break;
-    case Role::Lamp: PaintLamp(p, pic, r); break;
-    case Role::Track: PaintTrack(p, pic, r); break;
-    case Role::Thumb: PaintThumb(p, pic, r); break;
-    case Role::Spin: PaintSpin(p, pic, r); break;
-    case Role::Picture: PaintPicture(p, pic, r); break;
+    case Role::Background:
+        PaintBackground(p, pic, r);
+        break;
+    case Role::Button:
+        PaintButton(p, pic, r);
+        break;
+    case Role::Lamp:
+        PaintLamp(p, pic, r);
+        break;
+    case Role::Track:
+        PaintTrack(p, pic, r);
+        break;
+    case Role::Thumb:
+        PaintThumb(p, pic, r);
+        break;
+    case Role::Spin:
+        PaintSpin(p, pic, r);
+        break;
+    case Role::Picture:
+        PaintPicture(p, pic, r);
+        break;
     }
     p.end();
     return part.isNull() ? img : img.copy(part);

@@ -16,7 +16,9 @@ struct LineError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-[[noreturn]] void Fail(const QString& what) { throw LineError(what.toStdString()); }
+[[noreturn]] void Fail(const QString& what) {
+    throw LineError(what.toStdString());
+}
 
 int ParseId(const QString& s) {
     if (s == QLatin1String("-")) return 0;
@@ -48,8 +50,8 @@ QSize ParseSize(const QString& s) {
     if (m.capturedLength(3) > 0) {
         // Dialog units of a template font.
         const QByteArray face = m.captured(3).toLatin1();
-        size = platform::DluToPixels(size, platform::TemplateFont{face.constData(),
-                                                                  m.captured(4).toInt()});
+        size = platform::DluToPixels(
+            size, platform::TemplateFont{face.constData(), m.captured(4).toInt()});
     }
     if (size.isEmpty() || size.width() > 4096 || size.height() > 4096)
         Fail(QStringLiteral("bad size \"%1\"").arg(s));
@@ -74,8 +76,8 @@ QStringList ParseTexts(const QString& s) {
     return out;
 }
 
-const QStringList kTones = {QStringLiteral("dark"),  QStringLiteral("light"),
-                            QStringLiteral("grey"),  QStringLiteral("green"),
+const QStringList kTones = {QStringLiteral("dark"),   QStringLiteral("light"),
+                            QStringLiteral("grey"),   QStringLiteral("green"),
                             QStringLiteral("orange"), QStringLiteral("blue"),
                             QStringLiteral("red")};
 
@@ -117,13 +119,20 @@ void ParseLayout(const QString& s, Picture& p) {
 
 const char* RoleName(Role role) {
     switch (role) {
-    case Role::Background: return "background";
-    case Role::Button: return "button";
-    case Role::Lamp: return "lamp";
-    case Role::Track: return "track";
-    case Role::Thumb: return "thumb";
-    case Role::Spin: return "spin";
-    case Role::Picture: return "picture";
+    case Role::Background:
+        return "background";
+    case Role::Button:
+        return "button";
+    case Role::Lamp:
+        return "lamp";
+    case Role::Track:
+        return "track";
+    case Role::Thumb:
+        return "thumb";
+    case Role::Spin:
+        return "spin";
+    case Role::Picture:
+        return "picture";
     }
     return "";
 }
@@ -135,14 +144,17 @@ QStringList StatesOf(Role role) {
                 QStringLiteral("pressed"),  QStringLiteral("on"),
                 QStringLiteral("on-hover"), QStringLiteral("on-pressed"),
                 QStringLiteral("disabled"), QStringLiteral("disabled-on")};
-    case Role::Lamp: return {QStringLiteral("lit"), QStringLiteral("unlit")};
+    case Role::Lamp:
+        return {QStringLiteral("lit"), QStringLiteral("unlit")};
     case Role::Spin:
         return {QStringLiteral("idle"), QStringLiteral("down"), QStringLiteral("middle"),
                 QStringLiteral("up")};
     case Role::Track:
-    case Role::Thumb: return {QStringLiteral("normal"), QStringLiteral("active")};
+    case Role::Thumb:
+        return {QStringLiteral("normal"), QStringLiteral("active")};
     case Role::Background:
-    case Role::Picture: break;
+    case Role::Picture:
+        break;
     }
     return {};
 }
@@ -150,7 +162,8 @@ QStringList StatesOf(Role role) {
 Catalogue Catalogue::Parse(const QString& text) {
     Catalogue c;
     const QStringList lines = text.split(QLatin1Char('\n'));
-    for (int i = 0; i < lines.size(); ++i) c.ParseLine(lines[i], i + 1);
+    for (int i = 0; i < lines.size(); ++i)
+        c.ParseLine(lines[i], i + 1);
     return c;
 }
 

@@ -42,7 +42,7 @@ struct Picture {
     QList<QRect> frames;
     QList<TextBox> textBoxes;
     QString icon;
-    QRect iconRect; // empty: the icon fills the picture's middle
+    QRect iconRect;    // empty: the icon fills the picture's middle
     QStringList texts; // the captions, in this picture's language
     QString shows;
     int line = 0; // where the catalogue defines it

@@ -42,8 +42,8 @@ QMenu* AddSubmenu(QMenu* parent, const Text& title, bool chinese) {
 
 std::unique_ptr<QMenu> BuildSpeakerTypeMenu(bool chinese) {
     auto popup = std::make_unique<QMenu>();
-    const Text* const frontBands[] = {&kTweeter, &kMid, &kWoofer, &kMidTweeter, &kMidWoofer,
-                                      &kFull};
+    const Text* const frontBands[] = {&kTweeter,    &kMid,       &kWoofer,
+                                      &kMidTweeter, &kMidWoofer, &kFull};
     const Text* const threeBands[] = {&kTweeter, &kWoofer, &kFull};
     const Text* const subBands[] = {&kSubLeft, &kSubRight, &kSubBoth};
 

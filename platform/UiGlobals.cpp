@@ -51,10 +51,13 @@ void CreateSharedFonts() {
         {&g_FontBold16.Get(), 16, 700},   {&g_FontTitle24.Get(), 24, 400},
         {&g_FontList16.Get(), 16, 400},   {&g_FontHeavy16.Get(), 16, 1200},
     };
-    for (const FontDef& s : defs) *s.font = platform::ArialFont(s.height, s.weight);
+    for (const FontDef& s : defs)
+        *s.font = platform::ArialFont(s.height, s.weight);
 }
 
-void SetLanguageFromSystemLocale() { g_LanguageFlag = LanguageFromLocale(QLocale::system()); }
+void SetLanguageFromSystemLocale() {
+    g_LanguageFlag = LanguageFromLocale(QLocale::system());
+}
 
 void LoadPopupMenu(int menuId) {
     static bool releaseRegistered = false;

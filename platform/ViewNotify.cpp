@@ -7,8 +7,7 @@
 namespace platform {
 
 QtViewNotify::QtViewNotify(QObject* view) : view_(view) {
-    if (view)
-        destroyed_ = QObject::connect(view, &QObject::destroyed, [this] { Detach(); });
+    if (view) destroyed_ = QObject::connect(view, &QObject::destroyed, [this] { Detach(); });
 }
 
 QtViewNotify::~QtViewNotify() {

@@ -16,8 +16,12 @@ constexpr const char* kOffEn = "OFF";
 constexpr const char* kOffCn = "关闭";
 
 // Speeds of sound of the distance types at temperature code t.
-double Speed331(int t) { return 331.0 + 0.6 * (t - 50); }
-double Speed3314(int t) { return 331.4 + 0.6 * (t - 50); }
+double Speed331(int t) {
+    return 331.0 + 0.6 * (t - 50);
+}
+double Speed3314(int t) {
+    return 331.4 + 0.6 * (t - 50);
+}
 
 constexpr double kFeetPerMetre = 3.2808;
 constexpr double kInchesPerMetre = 39.3696;
@@ -36,7 +40,9 @@ std::string Fixed(double x, int decimals) {
     return out;
 }
 
-std::string Int(long long v) { return std::to_string(v); }
+std::string Int(long long v) {
+    return std::to_string(v);
+}
 
 // "%d" of a real: toward zero, but a product that lands a rounding error
 // below a whole number (30 x 0.1 = 2.9999...) counts as that number.
@@ -57,25 +63,32 @@ int ToInt(long long v) {
 }
 
 // Nearest whole number, halves upward.
-int RoundNearest(double x) { return SaturatingToInt(std::floor(x + 0.5)); }
+int RoundNearest(double x) {
+    return SaturatingToInt(std::floor(x + 0.5));
+}
 
 // Raised to a when below, then lowered to b when above.
-template <class T>
-T Limit(T x, T a, T b) {
+template <class T> T Limit(T x, T a, T b) {
     if (x < a) x = a;
     if (x > b) x = b;
     return x;
 }
 
-int LimitToRange(const State& s, int v) { return Limit(v, s.minimum, s.maximum); }
+int LimitToRange(const State& s, int v) {
+    return Limit(v, s.minimum, s.maximum);
+}
 
 // Milliseconds of a delay code: the maximum stands for 15 ms.
-double DelayMs(const State& s, int v) { return v == s.maximum ? 15.0 : v * g_DelayStepMs; }
+double DelayMs(const State& s, int v) {
+    return v == s.maximum ? 15.0 : v * g_DelayStepMs;
+}
 
 std::string Trim(std::string_view t) {
     const auto isSpace = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
-    while (!t.empty() && isSpace(t.front())) t.remove_prefix(1);
-    while (!t.empty() && isSpace(t.back())) t.remove_suffix(1);
+    while (!t.empty() && isSpace(t.front()))
+        t.remove_prefix(1);
+    while (!t.empty() && isSpace(t.back()))
+        t.remove_suffix(1);
     return std::string(t);
 }
 
@@ -87,7 +100,9 @@ bool IsOffText(std::string_view text) {
            (t[2] == 'F' || t[2] == 'f');
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // The bandwidth code whose Q is nearest; a Q shown with two decimals reads
 // back to its own code.
@@ -100,17 +115,22 @@ int NearestBandwidthCode(double q) {
 
 } // namespace
 
-const char* OffText(bool chinese) { return chinese ? kOffCn : kOffEn; }
+const char* OffText(bool chinese) {
+    return chinese ? kOffCn : kOffEn;
+}
 
 double RoundDigits(double x, int digits) {
     if (digits < 0) digits = 0;
-    for (int i = 0; i <= digits; ++i) x *= 10.0;
-    long long n = static_cast<long long>(std::isnan(x) ? 0.0 : std::clamp(std::trunc(x), -9.2e18, 9.2e18));
+    for (int i = 0; i <= digits; ++i)
+        x *= 10.0;
+    long long n =
+        static_cast<long long>(std::isnan(x) ? 0.0 : std::clamp(std::trunc(x), -9.2e18, 9.2e18));
     const long long r = n % 10;
     n -= r;
     if (r >= 5) n += 10;
     double y = static_cast<double>(n);
-    for (int i = 0; i <= digits; ++i) y /= 10.0;
+    for (int i = 0; i <= digits; ++i)
+        y /= 10.0;
     return y;
 }
 
@@ -124,7 +144,8 @@ std::optional<std::string> Format(const State& s, int& value, bool chinese) {
         return Fixed(RoundDigits(DelayMs(s, value), 3), 3) +
                (noUnit ? "" : (chinese ? "毫秒" : "MS"));
     case kDelayCm: {
-        const double d = RoundDigits(Speed331(s.temperature) / 1000.0 * DelayMs(s, value) * 100.0, 0);
+        const double d =
+            RoundDigits(Speed331(s.temperature) / 1000.0 * DelayMs(s, value) * 100.0, 0);
         return Fixed(d, 0) + (noUnit ? "" : (chinese ? "厘米" : "CM"));
     }
     case kDelayInch: {
@@ -134,15 +155,22 @@ std::optional<std::string> Format(const State& s, int& value, bool chinese) {
         const double d = RoundDigits(speed / 1000.0 * ms * kFeetPerMetre * 12.0, 0);
         return Fixed(d, 0) + (noUnit ? "" : (chinese ? "英寸" : "INCH"));
     }
-    case kCentred: return Fixed(static_cast<double>(v - s.maximum / 2) * s.scale, 1);
-    case kInteger: return Int(v);
+    case kCentred:
+        return Fixed(static_cast<double>(v - s.maximum / 2) * s.scale, 1);
+    case kInteger:
+        return Int(v);
     case kShortTime:
         return v <= 6 ? Fixed(static_cast<double>(v + 3) * 0.1, 1) + "ms" : Int(v - 6) + "ms";
-    case kIntegerUnit: return Int(v) + s.unit;
-    case kFraction: return Fixed(value * s.scale + 0.05, 2);
-    case kFrequency: return Int(v) + "Hz";
-    case kFrequencyTop: return value == s.maximum ? std::string("20000Hz") : Int(v) + "Hz";
-    case kLevel: return Fixed(x, 1);
+    case kIntegerUnit:
+        return Int(v) + s.unit;
+    case kFraction:
+        return Fixed(value * s.scale + 0.05, 2);
+    case kFrequency:
+        return Int(v) + "Hz";
+    case kFrequencyTop:
+        return value == s.maximum ? std::string("20000Hz") : Int(v) + "Hz";
+    case kLevel:
+        return Fixed(x, 1);
     case kQ: {
         const double q = BandwidthCodeToQ(value);
         return Fixed(q, q > 10 ? 2 : 3);
@@ -152,9 +180,12 @@ std::optional<std::string> Format(const State& s, int& value, bool chinese) {
         const long long f = TruncTolerant(static_cast<double>(c) * 1.8 + 32 + 0.5);
         return Int(c) + "C(" + Int(f) + "F)";
     }
-    case kPercent: return Int(TruncTolerant(value * s.scale)) + "%" + s.unit;
-    case kHundredths: return Fixed(value * 0.01, 2) + s.unit;
-    case kIntegerTop: return Int(std::min(value, s.maximum)) + s.unit;
+    case kPercent:
+        return Int(TruncTolerant(value * s.scale)) + "%" + s.unit;
+    case kHundredths:
+        return Fixed(value * 0.01, 2) + s.unit;
+    case kIntegerTop:
+        return Int(std::min(value, s.maximum)) + s.unit;
     case kFineTime:
         if (value < kFineTimeKnee) return Fixed(value * kStep0104, 4);
         if (value == kFineTimeKnee) return Fixed(100.0, 3);
@@ -163,20 +194,25 @@ std::optional<std::string> Format(const State& s, int& value, bool chinese) {
         return Fixed(Speed3314(s.temperature) / 1000.0 * (value * kStep021) * 100.0, 3);
     case kDistanceFeet021:
         return Fixed(Speed3314(s.temperature) / 1000.0 * (value * kStep021) * kFeetPerMetre, 3);
-    case kScaledInteger: return Int(TruncTolerant(value * s.scale)) + s.unit;
-    case kTenths: return Fixed(value * 0.1, 1) + s.unit;
-    case kDoubledTop: return Int(2LL * std::min(value, s.maximum)) + s.unit;
+    case kScaledInteger:
+        return Int(TruncTolerant(value * s.scale)) + s.unit;
+    case kTenths:
+        return Fixed(value * 0.1, 1) + s.unit;
+    case kDoubledTop:
+        return Int(2LL * std::min(value, s.maximum)) + s.unit;
     case kThreshold:
         if (value == s.minimum) return std::string(OffText(chinese));
         return s.unit == "dBu" ? Fixed(x, 0) + "dBu" : Fixed(x, 1) + "dB";
-    case kLevelDbu: return Fixed(x, 1) + "dBu";
+    case kLevelDbu:
+        return Fixed(x, 1) + "dBu";
     case kGain:
         if (value == s.minimum) return std::string(OffText(chinese));
         return Fixed(x, 0) + "dB";
     case kLevelWhole:
         value = LimitToRange(s, value);
         return Fixed(value * s.scale - s.offset, 0) + (noUnit ? "dBu" : "dB");
-    case kScaledDb: return Int(TruncTolerant(value * s.scale)) + "dB" + s.unit;
+    case kScaledDb:
+        return Int(TruncTolerant(value * s.scale)) + "dB" + s.unit;
     case kLowBandFreq:
         if (value == s.minimum) return std::string("20Hz");
         if (value == s.maximum) return std::string("1000Hz");
@@ -197,7 +233,9 @@ std::optional<std::string> Format(const State& s, int& value, bool chinese) {
         value = LimitToRange(s, value);
         if (value == s.maximum) return std::string(OffText(chinese));
         return Fixed(2.2 * std::pow(10.0, (value * s.scale - s.offset) / 20.0), 3) + "Vpp";
-    case kLimited: value = LimitToRange(s, value); return Int(value);
+    case kLimited:
+        value = LimitToRange(s, value);
+        return Int(value);
     case kPhase:
         value = LimitToRange(s, value);
         return Int((static_cast<long long>(value) - s.minimum) * 2) + "°";
@@ -209,13 +247,15 @@ std::optional<std::string> Format(const State& s, int& value, bool chinese) {
     case kRatio:
         if (value == 1) return std::string("1:1");
         return Int((v + 9) / 10) + "." + Int((v + 9) % 10) + ":1";
-    default: return std::nullopt;
+    default:
+        return std::nullopt;
     }
 }
 
 double LeadingNumber(std::string_view t) {
     size_t i = 0;
-    while (i < t.size() && (t[i] == ' ' || (t[i] >= '\t' && t[i] <= '\r'))) ++i;
+    while (i < t.size() && (t[i] == ' ' || (t[i] >= '\t' && t[i] <= '\r')))
+        ++i;
     bool negative = false;
     if (i < t.size() && (t[i] == '+' || t[i] == '-')) negative = t[i++] == '-';
     const size_t begin = i;
@@ -261,7 +301,8 @@ double LeadingNumber(std::string_view t) {
 
 int LeadingInteger(std::string_view t) {
     size_t i = 0;
-    while (i < t.size() && (t[i] == ' ' || (t[i] >= '\t' && t[i] <= '\r'))) ++i;
+    while (i < t.size() && (t[i] == ' ' || (t[i] >= '\t' && t[i] <= '\r')))
+        ++i;
     bool negative = false;
     if (i < t.size() && (t[i] == '+' || t[i] == '-')) negative = t[i++] == '-';
     long long n = 0;
@@ -479,7 +520,8 @@ ReadResult ReadText(const State& s, std::string_view text, Reading reading) {
         double x;
         {
             const double volts = LeadingNumber(text);
-            x = volts > 0 ? 20.0 * std::log10(volts / 2.2) : -std::numeric_limits<double>::infinity();
+            x = volts > 0 ? 20.0 * std::log10(volts / 2.2)
+                          : -std::numeric_limits<double>::infinity();
         }
         x = Limit(x, lo * s.scale - s.offset, hi * s.scale - s.offset);
         take(RoundNearest((x + s.offset) / s.scale));
@@ -492,7 +534,9 @@ ReadResult ReadText(const State& s, std::string_view text, Reading reading) {
         take(ToInt(static_cast<long long>(n / 2) + lo));
         break;
     }
-    default: out.readable = false; break;
+    default:
+        out.readable = false;
+        break;
     }
     return out;
 }
@@ -529,7 +573,8 @@ CommitResult Commit(const State& s, int current, std::string_view text, bool mod
         }
         c.format = c.notify = modified;
         return c;
-    default: break;
+    default:
+        break;
     }
     if (modified && r.value) {
         c.store = true;

@@ -12,19 +12,19 @@ namespace numfield {
 
 // The value types the pages use, by name; the others are known by number.
 enum Type : int {
-    kDelayMs = 0,          // 1/48 ms steps shown in milliseconds
-    kDelayCm = 1,          // the same delay as a distance in centimetres
-    kDelayInch = 2,        // ... and in inches
-    kCentred = 3,          // centred on half the maximum
-    kInteger = 4,          // plain integer (equaliser band frequencies)
-    kShortTime = 5,        // 0.3 .. 0.9 ms, then whole ms (limiter attack)
-    kIntegerUnit = 6,      // integer followed by the unit suffix
-    kFraction = 7,         // scaled fraction
-    kFrequency = 8,        // "%dHz"
-    kFrequencyTop = 9,     // "%dHz", the maximum shown as 20000Hz
-    kLevel = 10,           // value x scale - offset, one decimal
-    kQ = 11,               // Q of a bandwidth code
-    kTemperature = 12,     // temperature code, shown in C and F
+    kDelayMs = 0,      // 1/48 ms steps shown in milliseconds
+    kDelayCm = 1,      // the same delay as a distance in centimetres
+    kDelayInch = 2,    // ... and in inches
+    kCentred = 3,      // centred on half the maximum
+    kInteger = 4,      // plain integer (equaliser band frequencies)
+    kShortTime = 5,    // 0.3 .. 0.9 ms, then whole ms (limiter attack)
+    kIntegerUnit = 6,  // integer followed by the unit suffix
+    kFraction = 7,     // scaled fraction
+    kFrequency = 8,    // "%dHz"
+    kFrequencyTop = 9, // "%dHz", the maximum shown as 20000Hz
+    kLevel = 10,       // value x scale - offset, one decimal
+    kQ = 11,           // Q of a bandwidth code
+    kTemperature = 12, // temperature code, shown in C and F
     kPercent = 13,
     kHundredths = 14,
     kIntegerTop = 15,
@@ -35,20 +35,20 @@ enum Type : int {
     kScaledInteger = 20,
     kTenths = 21,
     kDoubledTop = 22,
-    kThreshold = 23,       // level with "OFF" at the minimum
+    kThreshold = 23, // level with "OFF" at the minimum
     kLevelDbu = 24,
-    kGain = 25,            // whole dB with "OFF" at the minimum
+    kGain = 25, // whole dB with "OFF" at the minimum
     kLevelWhole = 26,
     kScaledDb = 27,
     kLowBandFreq = 28,
     kHighBandFreq = 29,
-    kLevelOffTop = 30,     // dBu with "OFF" at the maximum
+    kLevelOffTop = 30, // dBu with "OFF" at the maximum
     kBalance = 31,
     kVoltage = 32,
-    kLimited = 33,         // integer kept inside the range (mix levels)
-    kPhase = 34,           // degrees, two per step from the minimum
+    kLimited = 33, // integer kept inside the range (mix levels)
+    kPhase = 34,   // degrees, two per step from the minimum
     kPercentBelow = 38,
-    kRatio = 40,           // compressor ratio
+    kRatio = 40, // compressor ratio
 };
 constexpr int kTypeCount = 41;
 
@@ -91,7 +91,7 @@ ReadResult ReadText(const State& state, std::string_view text, Reading reading);
 
 // What the field does with its text when it loses the focus.
 struct CommitResult {
-    bool store = false;  // take `value` as the field's value
+    bool store = false; // take `value` as the field's value
     int value = 0;
     bool format = false; // show the value's text again
     bool notify = false; // tell the page that the value changed

@@ -27,20 +27,28 @@ int ClampPos(long long p, int maximum) {
 int PositionFromValue(int kind, int maximum, int value) {
     const long long m = maximum, v = value;
     switch (kind) {
-    case kEqGain: return Saturate(m - v + 80);
-    case kDirect: return value;
-    case kPhase: return Saturate(v - 20);
-    default: return Saturate(m - v);
+    case kEqGain:
+        return Saturate(m - v + 80);
+    case kDirect:
+        return value;
+    case kPhase:
+        return Saturate(v - 20);
+    default:
+        return Saturate(m - v);
     }
 }
 
 int ValueFromPosition(int kind, int maximum, int position) {
     const long long m = maximum, p = position;
     switch (kind) {
-    case kEqGain: return Saturate(m - p + 80);
-    case kDirect: return position;
-    case kPhase: return Saturate(p + 20);
-    default: return Saturate(m - p);
+    case kEqGain:
+        return Saturate(m - p + 80);
+    case kDirect:
+        return position;
+    case kPhase:
+        return Saturate(p + 20);
+    default:
+        return Saturate(m - p);
     }
 }
 
@@ -67,7 +75,9 @@ int PixelToPos(const Travel& t, int minimum, int maximum, int pixel) {
     return SaturatingToInt(minimum + (static_cast<double>(pixel) - t.Start()) / usable * range);
 }
 
-void Model::SetPos(int pos) { pos_ = ClampPos(pos, maximum_); }
+void Model::SetPos(int pos) {
+    pos_ = ClampPos(pos, maximum_);
+}
 
 void Model::MoveTo(int pos) {
     const int before = pos_;
@@ -129,14 +139,26 @@ bool Model::KeyPress(Key k) {
     if (!inputEnabled_) return false;
     const long long p = pos_;
     switch (k) {
-    case Key::PageUp: SetPos(Saturate(p - pageStep_)); break;
-    case Key::PageDown: SetPos(Saturate(p + pageStep_)); break;
-    case Key::End: SetPos(maximum_); break;
-    case Key::Home: SetPos(0); break;
+    case Key::PageUp:
+        SetPos(Saturate(p - pageStep_));
+        break;
+    case Key::PageDown:
+        SetPos(Saturate(p + pageStep_));
+        break;
+    case Key::End:
+        SetPos(maximum_);
+        break;
+    case Key::Home:
+        SetPos(0);
+        break;
     case Key::Left:
-    case Key::Up: SetPos(Saturate(p - 1)); break;
+    case Key::Up:
+        SetPos(Saturate(p - 1));
+        break;
     case Key::Right:
-    case Key::Down: SetPos(Saturate(p + 1)); break;
+    case Key::Down:
+        SetPos(Saturate(p + 1));
+        break;
     }
     return true;
 }

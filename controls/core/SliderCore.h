@@ -14,9 +14,9 @@ enum Kind : int {
     kInverted = 0,     // position = m - value (the default and every other kind)
     kFrequencyLow = 1, // frequency kinds (SetFrequency)
     kFrequencyHigh = 2,
-    kEqGain = 10,      // position = m - value + 80 (gain codes 80..320 over 0..240)
-    kDirect = 33,      // position = value
-    kPhase = 34,       // position = value - 20
+    kEqGain = 10, // position = m - value + 80 (gain codes 80..320 over 0..240)
+    kDirect = 33, // position = value
+    kPhase = 34,  // position = value - 20
 };
 
 int PositionFromValue(int kind, int maximum, int value);

@@ -53,7 +53,8 @@ int SnapToFreqTable(int stepped, int start, int minimum, int maximum) {
     const int i = FreqToTableIndex(stepped);
     long long f;
     if (stepped > start)
-        f = static_cast<long long>(g_FreqTable[i < kFreqTableSize - 1 ? i + 1 : kFreqTableSize - 1]);
+        f = static_cast<long long>(
+            g_FreqTable[i < kFreqTableSize - 1 ? i + 1 : kFreqTableSize - 1]);
     else
         f = static_cast<long long>(g_FreqTable[i > 1 ? i - 1 : 1]);
     return Clamp(f, minimum, maximum);
@@ -66,7 +67,8 @@ StepResult Step(const StepRequest& r) {
     else
         next = static_cast<long long>(r.start) + r.delta;
     int v = Clamp(next, r.minimum, r.maximum);
-    if (!r.strip && IsFrequencyType(r.valueType)) v = SnapToFreqTable(v, r.start, r.minimum, r.maximum);
+    if (!r.strip && IsFrequencyType(r.valueType))
+        v = SnapToFreqTable(v, r.start, r.minimum, r.maximum);
 
     StepResult out;
     if (!r.held) {

@@ -16,8 +16,8 @@ struct StepRequest {
     int minimum = 0;
     int maximum = 0;
     int temperature = 75; // the field's temperature code, for distances
-    bool held = false;  // the mouse holds the spin's arrow
-    bool strip = false; // a step of the field's embedded spin strip
+    bool held = false;    // the mouse holds the spin's arrow
+    bool strip = false;   // a step of the field's embedded spin strip
 };
 
 struct StepResult {

@@ -16,7 +16,8 @@ const QSize kSize(190, 92);
 const QRect kRadioPlaces[3] = {{12, 10, 170, 12}, {12, 26, 170, 12}, {12, 42, 170, 12}};
 const QRect kPortsPlace(24, 58, 90, 12);
 const QRect kLinkPlace(130, 72, 50, 14);
-const int kRadioIds[3] = {CConnectionDialog::IDC_USB, CConnectionDialog::IDC_WIFI, CConnectionDialog::IDC_COM};
+const int kRadioIds[3] = {CConnectionDialog::IDC_USB, CConnectionDialog::IDC_WIFI,
+                          CConnectionDialog::IDC_COM};
 const BiText kRadioTexts[3] = {
     {"使用USB连接到设备", "Use the USB connect to the device"},
     {"使用WIFI无线连接到设备", "Use the WIFI connect to the device"},

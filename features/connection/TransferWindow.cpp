@@ -52,7 +52,9 @@ constexpr int kHeight = 86;
 
 } // namespace
 
-ITransferProgress* TransferProgressSink() { return &TheSink(); }
+ITransferProgress* TransferProgressSink() {
+    return &TheSink();
+}
 
 CTransferWindow::CTransferWindow(QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
@@ -78,7 +80,8 @@ CTransferWindow::~CTransferWindow() {
 }
 
 QString CTransferWindow::EndText() {
-    return g_LanguageFlag.load() ? QStringLiteral("数据传输结束") : QStringLiteral("End of data transmission");
+    return g_LanguageFlag.load() ? QStringLiteral("数据传输结束")
+                                 : QStringLiteral("End of data transmission");
 }
 
 QString CTransferWindow::FactoryDoneText() {
@@ -86,7 +89,9 @@ QString CTransferWindow::FactoryDoneText() {
                                  : QStringLiteral("Load factory default success");
 }
 
-void CTransferWindow::SetLine(const QString& text) { m_Text->SetText(text); }
+void CTransferWindow::SetLine(const QString& text) {
+    m_Text->SetText(text);
+}
 
 void CTransferWindow::ShowTransfer(int fromDialog) {
     const bool cn = g_LanguageFlag.load() != 0;
@@ -191,12 +196,15 @@ void CTransferWindow::timerEvent(QTimerEvent* event) {
         QDialog::timerEvent(event);
 }
 
-void CTransferWindow::closeEvent(QCloseEvent* event) { event->ignore(); }
+void CTransferWindow::closeEvent(QCloseEvent* event) {
+    event->ignore();
+}
 
 void CTransferWindow::keyPressEvent(QKeyEvent* event) {
     // Keys never reach the dialog's own handling; Enter and Escape only
     // put the focus on the window.
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Escape)
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter ||
+        event->key() == Qt::Key_Escape)
         setFocus();
     event->accept();
 }

@@ -23,7 +23,8 @@ CTransparentStatic* Static(QWidget* parent, const char* id, const QRect& r) {
 } // namespace
 
 CVersionWindow::CVersionWindow(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint) {
     setFixedSize(400, 180);
     m_Picture = new QLabel(this);
     m_Picture->setObjectName(QStringLiteral("2065"));
@@ -71,8 +72,12 @@ void CVersionWindow::ShowVersions() {
                         SoftwareVersion(g_DeviceVariant.load()));
 }
 
-QString CVersionWindow::DeviceText() const { return m_Device->text(); }
-QString CVersionWindow::SoftwareText() const { return m_Software->text(); }
+QString CVersionWindow::DeviceText() const {
+    return m_Device->text();
+}
+QString CVersionWindow::SoftwareText() const {
+    return m_Software->text();
+}
 
 void CVersionWindow::paintEvent(QPaintEvent*) {
     QPainter p(this);

@@ -30,12 +30,12 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QLabel* m_Picture = nullptr;   // 2065, picture 275
-    CHyperlink* m_Link = nullptr;     // 1895, hidden
+    QLabel* m_Picture = nullptr;                // 2065, picture 275
+    CHyperlink* m_Link = nullptr;               // 1895, hidden
     CTransparentStatic* m_NoticeText = nullptr; // 1894, empty in every variant
-    QPushButton* m_Help = nullptr; // 8802
-    CTransparentStatic* m_Software = nullptr; // 1875
-    CTransparentStatic* m_Device = nullptr;   // 1877
+    QPushButton* m_Help = nullptr;              // 8802
+    CTransparentStatic* m_Software = nullptr;   // 1875
+    CTransparentStatic* m_Device = nullptr;     // 1877
     CTransparentStatic* m_RemarkText = nullptr; // 1876, empty in every variant
-    QPushButton* m_Quit = nullptr; // 1874
+    QPushButton* m_Quit = nullptr;              // 1874
 };

@@ -70,7 +70,8 @@ bool ChooseUpdateFile(platform::ViewSettings& settings, QWidget* parent) {
 // Construction
 // ---------------------------------------------------------------------------
 
-CFirmwareUpdateDialog::CFirmwareUpdateDialog(CDeviceSession& session, platform::ViewSettings& settings, QWidget* parent)
+CFirmwareUpdateDialog::CFirmwareUpdateDialog(CDeviceSession& session,
+                                             platform::ViewSettings& settings, QWidget* parent)
     : MessageTarget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                 Qt::WindowCloseButtonHint),
       m_Session(session), m_Settings(settings) {

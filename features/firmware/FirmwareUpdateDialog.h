@@ -74,7 +74,7 @@ public:
 
     // No parent window, as the program opens it.
     CFirmwareUpdateDialog(CDeviceSession& session, platform::ViewSettings& settings,
-                QWidget* parent = nullptr);
+                          QWidget* parent = nullptr);
     ~CFirmwareUpdateDialog() override;
 
     // Button 1883: the file dialog; the path field shows g_HexFilePath.

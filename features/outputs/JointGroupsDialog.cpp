@@ -27,8 +27,9 @@ constexpr QRect kAdd(129, 92, 21, 13);
 constexpr QRect kUndo(129, 145, 21, 13);
 constexpr QRect kAddGroup[4] = {
     {129, 61, 21, 13}, {129, 81, 21, 13}, {129, 106, 21, 13}, {129, 125, 21, 13}};
-constexpr int kAddGroupId[4] = {CJointGroupsDialog::IDC_ADD_GROUP1, CJointGroupsDialog::IDC_ADD_GROUP2,
-                                CJointGroupsDialog::IDC_ADD_GROUP3, CJointGroupsDialog::IDC_ADD_GROUP4};
+constexpr int kAddGroupId[4] = {
+    CJointGroupsDialog::IDC_ADD_GROUP1, CJointGroupsDialog::IDC_ADD_GROUP2,
+    CJointGroupsDialog::IDC_ADD_GROUP3, CJointGroupsDialog::IDC_ADD_GROUP4};
 constexpr QRect kLeftHeading(22, 19, 90, 12);
 constexpr QRect kRightHeading(168, 19, 90, 12);
 
@@ -209,7 +210,8 @@ void CJointGroupsDialog::ClearSelections() {
 // Rows
 // ---------------------------------------------------------------------------
 
-std::vector<CJointGroupsDialog::Row> CJointGroupsDialog::Rows(const std::vector<JointDebugRow>& rows) const {
+std::vector<CJointGroupsDialog::Row>
+CJointGroupsDialog::Rows(const std::vector<JointDebugRow>& rows) const {
     std::vector<Row> out;
     for (const JointDebugRow& r : rows)
         out.push_back({r.id, r.output, ChannelName(r.output)});

@@ -17,7 +17,8 @@ const QRect kCancelPlace(135, 42, 50, 15);
 
 } // namespace
 
-COutputMapResetPrompt::COutputMapResetPrompt(QWidget* parent) : CSkinDialog(parent, kFont, kSize, Keys::Dialog) {
+COutputMapResetPrompt::COutputMapResetPrompt(QWidget* parent)
+    : CSkinDialog(parent, kFont, kSize, Keys::Dialog) {
     m_Text = Place<QLabel>(IDC_TEXT, kTextPlace);
     m_Text->setAlignment(Qt::AlignCenter);
     m_Text->setWordWrap(true);

@@ -265,8 +265,8 @@ void COutputStrip::OnLinkGroupCommand(int command) {
     case kCmdNewJointGroup:
     case kCmdJoinJointGroup: {
         CJointGroupsDialog dialog(this);
-        dialog.m_Mode =
-            command == kCmdNewJointGroup ? CJointGroupsDialog::kNewGroupMode : CJointGroupsDialog::kJoinMode;
+        dialog.m_Mode = command == kCmdNewJointGroup ? CJointGroupsDialog::kNewGroupMode
+                                                     : CJointGroupsDialog::kJoinMode;
         dialog.m_Output = p;
         dialog.SetPage(page);
         dialog.DoModal();
@@ -286,7 +286,7 @@ void COutputStrip::OnLinkGroupCommand(int command) {
 // Writes the masks back to the page's panels and into the keys, each as a
 // mask key, and refreshes the panels of the outputs written.
 void COutputStrip::StoreJointDebugMasks(COutputPage& page, const JointDebugMasks& masks,
-                                         const std::vector<int>& written) {
+                                        const std::vector<int>& written) {
     DeviceLockGuard lock(g_DeviceLock);
     for (int i : written) {
         page.Panel(i).mask = masks[i];

@@ -64,7 +64,7 @@ void CLockFeature::OnLockButton() {
 
 void CLockFeature::LockOrUnlock(bool lock) {
     CLockPasswordDialog dialog(lock ? CLockPasswordDialog::kLock : CLockPasswordDialog::kUnlock,
-                         m_Host.DialogParent());
+                               m_Host.DialogParent());
     const bool ok = ctl::RunModal(dialog) == QDialog::Accepted && dialog.EntryGiven();
     if (lock) {
         if (ok) LockData(dialog.Entered());

@@ -68,7 +68,8 @@ CSourcePresetsDialog::CSourcePresetsDialog(IPageHost* view, QWidget* parent)
     Name(m_Switch, IDC_SWITCH);
     m_Switch->move(kSwitchAt);
     for (int i = 0; i < kRows; ++i) {
-        CDropListButton* row = m_Rows[static_cast<size_t>(i)] = new CDropListButton(this, IDC_ROW + i);
+        CDropListButton* row = m_Rows[static_cast<size_t>(i)] =
+            new CDropListButton(this, IDC_ROW + i);
         Name(row, IDC_ROW + i);
         row->move(kRowLeft, kRowTop + i * kRowPitch);
     }

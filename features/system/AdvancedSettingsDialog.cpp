@@ -32,7 +32,7 @@
 #include <algorithm>
 
 const int CAdvancedSettingsDialog::kFocusOrder[kEditCount] = {2731, 2791, 2792, 2734, 2765,
-                                                  2741, 2759, 2760, 2758, 2778};
+                                                              2741, 2759, 2760, 2758, 2778};
 
 namespace {
 

@@ -18,7 +18,8 @@ const QRect kCancelPlace(125, 68, 60, 16);
 
 } // namespace
 
-CFactoryResetPrompt::CFactoryResetPrompt(QWidget* parent) : CSkinDialog(parent, kFont, kSize, Keys::Dialog) {
+CFactoryResetPrompt::CFactoryResetPrompt(QWidget* parent)
+    : CSkinDialog(parent, kFont, kSize, Keys::Dialog) {
     m_Text = Place<QLabel>(IDC_TEXT, kTextPlace);
     m_Title = Place<QLabel>(IDC_TITLE, kTitlePlace);
     m_Ok = PlaceButton(1, kOkPlace, true);

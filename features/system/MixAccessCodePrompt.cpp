@@ -23,7 +23,8 @@ const BiText kLengthText{"输入密码格式不正确!请输入8位数密码!",
 
 } // namespace
 
-CMixAccessCodePrompt::CMixAccessCodePrompt(QWidget* parent) : CSkinDialog(parent, kFont, kSize, Keys::Dialog) {
+CMixAccessCodePrompt::CMixAccessCodePrompt(QWidget* parent)
+    : CSkinDialog(parent, kFont, kSize, Keys::Dialog) {
     m_Prompt = Place<CTransparentStatic>(IDC_PROMPT, kPromptPlace);
     m_Edit = Place<QLineEdit>(IDC_CODE, kEditPlace);
     m_Edit->setEchoMode(QLineEdit::Password);

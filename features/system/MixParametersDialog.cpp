@@ -45,14 +45,14 @@ struct FieldLayout {
 };
 // In the order the set-up goes through them: level, attenuation, time, gate.
 const FieldLayout kFields[4] = {
-    {CMixParametersDialog::IDC_LEVEL, CMixParametersDialog::IDC_LEVEL_SPIN, QRect(0, 0, 88, 12), false, 26, 120.0, "",
-     0, 120, 8},
-    {CMixParametersDialog::IDC_ATTENUATION, CMixParametersDialog::IDC_ATTENUATION_SPIN, QRect(95, 30, 88, 12), true,
-     38, 100.0, "%", 0, 100, 8},
-    {CMixParametersDialog::IDC_TIME, CMixParametersDialog::IDC_TIME_SPIN, QRect(6, 41, 88, 12), false, 20, 1.0, "s",
-     2, 30, 6},
-    {CMixParametersDialog::IDC_GATE, CMixParametersDialog::IDC_GATE_SPIN, QRect(94, 60, 88, 12), true, 23, 120.0,
-     "dBu", 0, 80, 8},
+    {CMixParametersDialog::IDC_LEVEL, CMixParametersDialog::IDC_LEVEL_SPIN, QRect(0, 0, 88, 12),
+     false, 26, 120.0, "", 0, 120, 8},
+    {CMixParametersDialog::IDC_ATTENUATION, CMixParametersDialog::IDC_ATTENUATION_SPIN,
+     QRect(95, 30, 88, 12), true, 38, 100.0, "%", 0, 100, 8},
+    {CMixParametersDialog::IDC_TIME, CMixParametersDialog::IDC_TIME_SPIN, QRect(6, 41, 88, 12),
+     false, 20, 1.0, "s", 2, 30, 6},
+    {CMixParametersDialog::IDC_GATE, CMixParametersDialog::IDC_GATE_SPIN, QRect(94, 60, 88, 12),
+     true, 23, 120.0, "dBu", 0, 80, 8},
 };
 
 } // namespace

@@ -113,7 +113,8 @@ int CSystemSettingsDialog::SpinId(Field field, int row) {
     return kFieldLayouts[field].spinId + row;
 }
 
-CSystemSettingsDialog::CSystemSettingsDialog(QWidget* parent) : CSkinDialog(parent, kFont, kSize, Keys::StayOpen) {
+CSystemSettingsDialog::CSystemSettingsDialog(QWidget* parent)
+    : CSkinDialog(parent, kFont, kSize, Keys::StayOpen) {
     CreateControls();
 }
 

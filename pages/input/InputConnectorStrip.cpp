@@ -43,24 +43,32 @@ constexpr ButtonLayout kButtonLayouts[CInputConnectorStrip::kButtonCount] = {
 
 // The buttons of a source in modes 0, 1 and 2 (0: none).
 constexpr int kButtonOf[source::kOff][3] = {
-    {CInputConnectorStrip::IDC_SPDIF, CInputConnectorStrip::IDC_SPDIF, CInputConnectorStrip::IDC_SPDIF},
-    {CInputConnectorStrip::IDC_HILEVEL, CInputConnectorStrip::IDC_HILEVEL, CInputConnectorStrip::IDC_HILEVEL},
-    {CInputConnectorStrip::IDC_PHONE, CInputConnectorStrip::IDC_PHONE, CInputConnectorStrip::IDC_PHONE},
-    {CInputConnectorStrip::IDC_AUX1, CInputConnectorStrip::IDC_AUX1_4CH, CInputConnectorStrip::IDC_AUX1_6CH},
-    {CInputConnectorStrip::IDC_AUX2, CInputConnectorStrip::IDC_AUX2_MODE1, CInputConnectorStrip::IDC_AUX2_MODE2},
+    {CInputConnectorStrip::IDC_SPDIF, CInputConnectorStrip::IDC_SPDIF,
+     CInputConnectorStrip::IDC_SPDIF},
+    {CInputConnectorStrip::IDC_HILEVEL, CInputConnectorStrip::IDC_HILEVEL,
+     CInputConnectorStrip::IDC_HILEVEL},
+    {CInputConnectorStrip::IDC_PHONE, CInputConnectorStrip::IDC_PHONE,
+     CInputConnectorStrip::IDC_PHONE},
+    {CInputConnectorStrip::IDC_AUX1, CInputConnectorStrip::IDC_AUX1_4CH,
+     CInputConnectorStrip::IDC_AUX1_6CH},
+    {CInputConnectorStrip::IDC_AUX2, CInputConnectorStrip::IDC_AUX2_MODE1,
+     CInputConnectorStrip::IDC_AUX2_MODE2},
     {CInputConnectorStrip::IDC_AUX3, CInputConnectorStrip::IDC_AUX3_MODE1, 0},
 };
 
 // The buttons each mode shows (of those that change with the mode).
 constexpr int kModeButtons[3][3] = {
-    {CInputConnectorStrip::IDC_AUX1, CInputConnectorStrip::IDC_AUX2, CInputConnectorStrip::IDC_AUX3},
+    {CInputConnectorStrip::IDC_AUX1, CInputConnectorStrip::IDC_AUX2,
+     CInputConnectorStrip::IDC_AUX3},
     {CInputConnectorStrip::IDC_AUX1_4CH, CInputConnectorStrip::IDC_AUX2_MODE1, 0},
     {CInputConnectorStrip::IDC_AUX1_6CH, 0, 0},
 };
 // ... and those it unchecks.
 constexpr int kModeUnchecked[3][3] = {
-    {CInputConnectorStrip::IDC_AUX1, CInputConnectorStrip::IDC_AUX2, CInputConnectorStrip::IDC_AUX3},
-    {CInputConnectorStrip::IDC_AUX1_4CH, CInputConnectorStrip::IDC_AUX2_MODE1, CInputConnectorStrip::IDC_AUX3_MODE1},
+    {CInputConnectorStrip::IDC_AUX1, CInputConnectorStrip::IDC_AUX2,
+     CInputConnectorStrip::IDC_AUX3},
+    {CInputConnectorStrip::IDC_AUX1_4CH, CInputConnectorStrip::IDC_AUX2_MODE1,
+     CInputConnectorStrip::IDC_AUX3_MODE1},
     {CInputConnectorStrip::IDC_AUX1_6CH, CInputConnectorStrip::IDC_AUX2_MODE2, 0},
 };
 

@@ -129,7 +129,7 @@ CBitButton* CInputPage::NewButton(int id, const QRect& dlu) {
 }
 
 void CInputPage::SetButtonLooks(int id, std::initializer_list<unsigned> six, unsigned disabledOff,
-                               unsigned disabledOn) {
+                                unsigned disabledOn) {
     CBitButton* b = BitButton(id);
     if (!b) return;
     Looks& looks = m_Looks[id];

@@ -442,14 +442,10 @@ int CMixPage::FocusPreviousEdit(int editId) {
 
 LRESULT CMixPage::WindowProc(unsigned msg, WPARAM wParam, LPARAM lParam) {
     static const platform::MessageMapEntry<CMixPage> kMap[] = {
-        {WM_COMMAND, &CMixPage::OnCommand},
-        {WM_SLIDER_MOVING, &CMixPage::OnFader},
-        {WM_SLIDER_MOVED, &CMixPage::OnFader},
-        {kLevelMessage, &CMixPage::OnMixLevelChanged},
-        {kOutputMessage, &CMixPage::OnRequestOutput},
-        {kRepaintMessage, &CMixPage::OnRowSelected},
-        {kKeyFocusMessage, &CMixPage::OnKeyFocus},
-        {kNextFocusMessage, &CMixPage::OnNextFocus},
+        {WM_COMMAND, &CMixPage::OnCommand},           {WM_SLIDER_MOVING, &CMixPage::OnFader},
+        {WM_SLIDER_MOVED, &CMixPage::OnFader},        {kLevelMessage, &CMixPage::OnMixLevelChanged},
+        {kOutputMessage, &CMixPage::OnRequestOutput}, {kRepaintMessage, &CMixPage::OnRowSelected},
+        {kKeyFocusMessage, &CMixPage::OnKeyFocus},    {kNextFocusMessage, &CMixPage::OnNextFocus},
     };
     LRESULT result = 0;
     platform::DispatchMessageMap(this, kMap, msg, wParam, lParam, result);

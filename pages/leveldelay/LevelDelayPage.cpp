@@ -128,7 +128,7 @@ int CLevelDelayPage::TypeOf(int output) const {
 }
 
 CNumEdit* CLevelDelayPage::NewLevelField(int id, int spinId, const QPoint& dlu, int width,
-                                          int maximum) {
+                                         int maximum) {
     auto* field = new CNumEdit(this);
     Register(field, id);
     field->setGeometry(DluToPixels(QRect(dlu, QSize(width, 10)), kArial8));

@@ -96,7 +96,7 @@ void COutputPage::OnCrossoverList(bool high, bool slope) {
     if (!out) return;
     CFilter* filter = Side(*out, high);
     CDropListButton* list = List(slope ? (high ? IDC_HPF_SLOPE : IDC_LPF_SLOPE)
-                                  : (high ? IDC_HPF_FAMILY : IDC_LPF_FAMILY));
+                                       : (high ? IDC_HPF_FAMILY : IDC_LPF_FAMILY));
     const int choice = list->GetCurSel();
     if (choice >= 0 && choice != (slope ? filter->GetSlope() : filter->GetFamily())) {
         if (slope) List(high ? IDC_HPF_FAMILY : IDC_LPF_FAMILY)->setVisible(choice != 0);

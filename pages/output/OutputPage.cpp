@@ -163,7 +163,7 @@ CNumSpin* COutputPage::NewSpin(int id, CNumEdit* field) {
 }
 
 CDropListButton* COutputPage::NewList(int id, int notifyId, const QPoint& dlu, unsigned normal,
-                                unsigned hover) {
+                                      unsigned hover) {
     auto* list = new CDropListButton(this, id);
     Register(list, id);
     list->SetBitmaps(normal, hover);

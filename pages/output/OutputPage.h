@@ -352,7 +352,8 @@ private:
     void Register(QWidget* control, int id);
     CNumEdit* NewField(int id, const QRect& dlu);
     CNumSpin* NewSpin(int id, CNumEdit* field);
-    CDropListButton* NewList(int id, int notifyId, const QPoint& dlu, unsigned normal, unsigned hover);
+    CDropListButton* NewList(int id, int notifyId, const QPoint& dlu, unsigned normal,
+                             unsigned hover);
     void ApplyButtonPictures();
     void FillList(CDropListButton* list, const std::vector<QString>& texts);
     static void SelectListEntry(CDropListButton* list, int index);

@@ -40,19 +40,26 @@ TEST_F(DeviceTest, AtStartItConnectsReadsInOrderAndShowsTheDevicesData) {
     // program's defaults, so that what is shown can only come from the device.
     DeviceRunsPreset1();
     // Marks in the device's data that the program must show.
-    device.SetImageBytes(kOutputBlockOffset + 3 * kOutputBlockSize + 5 * kItemSize + 2, {0xBC, 0x02}); // band 5 +10 dB
+    device.SetImageBytes(kOutputBlockOffset + 3 * kOutputBlockSize + 5 * kItemSize + 2,
+                         {0xBC, 0x02}); // band 5 +10 dB
     Start();
     ASSERT_TRUE(PumpUntil([this] { return DataShown(view); }, 10000));
 
     // What the device took in, byte for byte: the quick reads, the version
     // accepted, the full reads, the current preset's blocks, then the name
     // the output map's handler sends back twice (one per half).
-    std::vector<std::vector<uint8_t>> expected = {RequestFrame(kRead, 0, 9, 204, 0), RequestFrame(kRead, 0, 9, 4, 0)};
-    for (int slot = 1; slot <= 6; ++slot) expected.push_back(RequestFrame(kRead, slot, 9, 0, 0));
-    for (int record : {0, 52, 2, 5, 6, 7, 8, 9}) expected.push_back(RequestFrame(kRead, 0, 9, record, 0));
-    for (int in = 0; in < 4; ++in) expected.push_back(RequestFrame(kRead, 0, 3, in, 0x77));
-    for (int out = 0; out < 12; ++out) expected.push_back(RequestFrame(kRead, 0, 4, out, 0x77));
-    ASSERT_TRUE(PumpUntil([&] { return WithoutStatus(device.Seen()).size() >= expected.size() + 2; }));
+    std::vector<std::vector<uint8_t>> expected = {RequestFrame(kRead, 0, 9, 204, 0),
+                                                  RequestFrame(kRead, 0, 9, 4, 0)};
+    for (int slot = 1; slot <= 6; ++slot)
+        expected.push_back(RequestFrame(kRead, slot, 9, 0, 0));
+    for (int record : {0, 52, 2, 5, 6, 7, 8, 9})
+        expected.push_back(RequestFrame(kRead, 0, 9, record, 0));
+    for (int in = 0; in < 4; ++in)
+        expected.push_back(RequestFrame(kRead, 0, 3, in, 0x77));
+    for (int out = 0; out < 12; ++out)
+        expected.push_back(RequestFrame(kRead, 0, 4, out, 0x77));
+    ASSERT_TRUE(
+        PumpUntil([&] { return WithoutStatus(device.Seen()).size() >= expected.size() + 2; }));
     const auto seen = WithoutStatus(device.Seen());
     for (size_t i = 0; i < expected.size(); ++i) {
         SCOPED_TRACE(i);
@@ -80,7 +87,8 @@ TEST_F(DeviceTest, AtStartItConnectsReadsInOrderAndShowsTheDevicesData) {
                              kParamBlockSize - kMusicBlockOffset));
     EXPECT_EQ(view->Data()->GetOut(3)->GetFilter(5)->GetGainCode(),
               view->Data()->GetOut(3)->GetFilter(4)->GetGainCode() + 100);
-    for (int s = 1; s <= 6; ++s) EXPECT_EQ(FieldToString(g_PcPresets[s - 1], 16), "Preset " + std::to_string(s));
+    for (int s = 1; s <= 6; ++s)
+        EXPECT_EQ(FieldToString(g_PcPresets[s - 1], 16), "Preset " + std::to_string(s));
 
     // What the user sees: link, preset name, source, master, speaker types.
     EXPECT_TRUE(view->LinkStatus()->isVisibleTo(view));
@@ -137,7 +145,8 @@ TEST_F(DeviceTest, TheVersionDecidesWhetherTheDeviceIsKept) {
             ASSERT_TRUE(PumpUntil([this] { return DataShown(view); }, 10000));
             EXPECT_EQ(g_DeviceVariant.load(), c.variant);
         } else {
-            ASSERT_TRUE(PumpUntil([this] { return view->Count(WM_DEVICE_VERSION) > 0 && !view->IsConnected(); }));
+            ASSERT_TRUE(PumpUntil(
+                [this] { return view->Count(WM_DEVICE_VERSION) > 0 && !view->IsConnected(); }));
             // Let go without a word: link closed, the version text blanked.
             EXPECT_TRUE(boxes.empty());
             EXPECT_EQ(g_ConnectionKind.load(), 0);
@@ -150,7 +159,8 @@ TEST_F(DeviceTest, TheVersionDecidesWhetherTheDeviceIsKept) {
             EXPECT_EQ(Text(view->LinkStatus()->Text()), "Not connected devices");
             // Nothing of the full reads reached the device.
             const auto seen = device.Seen();
-            for (size_t i = before; i < seen.size(); ++i) EXPECT_FALSE(seen[i].channel == 0 && seen[i].slot == 1);
+            for (size_t i = before; i < seen.size(); ++i)
+                EXPECT_FALSE(seen[i].channel == 0 && seen[i].slot == 1);
         }
         Restart();
     }
@@ -173,10 +183,13 @@ TEST_F(DeviceTest, AnEditReachesTheDeviceAndTheNameBecomesCustom) {
         seen.erase(seen.begin(), seen.begin() + static_cast<long>(before));
         return WithoutStatus(seen);
     };
-    ASSERT_TRUE(PumpUntil([&] { return taken().size() >= 2 && view->Count(WM_PRESET_NAME_CUSTOM) > 0; }));
+    ASSERT_TRUE(
+        PumpUntil([&] { return taken().size() >= 2 && view->Count(WM_PRESET_NAME_CUSTOM) > 0; }));
     // The band went out as its item, then the name "Custom".
     const auto seen = taken();
-    EXPECT_EQ(seen[0].raw, RequestFrame(kWrite, 0, 4, 2, 4, std::vector<uint8_t>(g_ParamImage + item, g_ParamImage + item + 8)));
+    EXPECT_EQ(seen[0].raw,
+              RequestFrame(kWrite, 0, 4, 2, 4,
+                           std::vector<uint8_t>(g_ParamImage + item, g_ParamImage + item + 8)));
     EXPECT_EQ(seen[1].channel, 0);
     EXPECT_EQ(std::string(seen[1].payload.begin(), seen[1].payload.begin() + 6), "Custom");
     EXPECT_EQ(Text(view->BitButton(CLumaraView::IDC_PRESET_NAME)->text()), "Custom");
@@ -269,7 +282,8 @@ TEST_F(DeviceTest, TheLinkAndLockByteOfOutputZeroAfterALoad) {
         bool linked;
         bool locked;
     };
-    const Case cases[] = {{0, false, false}, {1, true, false}, {'!', false, true}, {' ', false, false}};
+    const Case cases[] = {
+        {0, false, false}, {1, true, false}, {'!', false, true}, {' ', false, false}};
     const size_t marker = kOutputBlockOffset + kOutLockMarkByte;
     // Outputs 0 and 2 are front-left and front-right tweeters; their first
     // bands differ on the device.
@@ -298,7 +312,8 @@ TEST_F(DeviceTest, TheLinkAndLockByteOfOutputZeroAfterALoad) {
         const int leftGain = view->Data()->GetOut(0)->GetFilter(0)->GetGainCode();
         EXPECT_EQ(view->Data()->GetOut(2)->GetFilter(0)->GetGainCode() == leftGain, c.linked);
         EXPECT_EQ(g_LinkKey[2], c.linked ? 0 : 2);
-        for (int i = 0; i < 12; ++i) EXPECT_EQ(view->Strip(i)->IsSpeakerTypeEnabled(), !c.linked);
+        for (int i = 0; i < 12; ++i)
+            EXPECT_EQ(view->Strip(i)->IsSpeakerTypeEnabled(), !c.linked);
         Restart();
     }
 }
@@ -355,7 +370,8 @@ TEST_F(DeviceTest, ALinkLostDuringAFirmwareUpdateSaysSoFirst) {
     view->SendMessage(WM_LINK_LOST, 0, 0);
     EXPECT_FALSE(view->IsConnected());
     EXPECT_EQ(g_StateFlags[kFlagFirmwareMode].load(), 0);
-    EXPECT_THAT(BoxTexts(), ElementsAreArray({"The firmware update failed", "Connection failure!"}));
+    EXPECT_THAT(BoxTexts(),
+                ElementsAreArray({"The firmware update failed", "Connection failure!"}));
     EXPECT_EQ(boxes[0].autoCloseMs, 2001);
     // A second report of the same loss finds nothing left to close.
     view->SendMessage(WM_LINK_LOST, 0, 0);
@@ -434,9 +450,27 @@ TEST_F(DeviceTest, TheConnectButtonOffersWhatCanBeOpened) {
         {"nothing", 0, false, {}, 0, 0, {"No connection can be opened"}},
         {"network only", 0, true, {}, 0, 2, {}},
         {"one device", 1, false, {}, 0, 1, {}},
-        {"one device and the network, USB chosen", 1, true, {{"USB", 732}, {"WIFI", 733}}, 732, 1, {}},
-        {"one device and the network, network chosen", 1, true, {{"USB", 732}, {"WIFI", 733}}, 733, 2, {}},
-        {"two devices and the network", 2, true, {{"USB1", 6600}, {"USB2", 6601}, {"127.0.0.1", 733}}, 6601, 1, {}},
+        {"one device and the network, USB chosen",
+         1,
+         true,
+         {{"USB", 732}, {"WIFI", 733}},
+         732,
+         1,
+         {}},
+        {"one device and the network, network chosen",
+         1,
+         true,
+         {{"USB", 732}, {"WIFI", 733}},
+         733,
+         2,
+         {}},
+        {"two devices and the network",
+         2,
+         true,
+         {{"USB1", 6600}, {"USB2", 6601}, {"127.0.0.1", 733}},
+         6601,
+         1,
+         {}},
         {"two devices", 2, false, {{"USB1", 6600}, {"USB2", 6601}}, 6600, 1, {}},
         {"two devices, nothing chosen", 2, false, {{"USB1", 6600}, {"USB2", 6601}}, 0, 0, {}},
     };
@@ -445,12 +479,14 @@ TEST_F(DeviceTest, TheConnectButtonOffersWhatCanBeOpened) {
         SCOPED_TRACE(c.what);
         view = nullptr;
         boxes.clear();
-        for (int d = 0; d < 2; ++d) hid.Unplug("/dev/hidraw" + std::to_string(d));
+        for (int d = 0; d < 2; ++d)
+            hid.Unplug("/dev/hidraw" + std::to_string(d));
         Start();
         ASSERT_TRUE(PumpUntil([this] { return view->Count(WM_FIRST_CONNECT) > 0; }));
         // The probe stands still; the module counts as reachable or not.
         view->StopProbe(true);
-        for (int d = 0; d < c.devices; ++d) hid.Plug("/dev/hidraw" + std::to_string(d), &device);
+        for (int d = 0; d < c.devices; ++d)
+            hid.Plug("/dev/hidraw" + std::to_string(d), &device);
         pinger.answers = c.network;
         view->Session().Net().SetReachable(c.network);
         view->popupChoice = c.choice;
@@ -542,7 +578,8 @@ TEST_F(DeviceTest, SendersQueueNothingWhileNotConnectedExceptWhereTheyNeedNoLink
     EXPECT_TRUE(view->Session().NetConnect());
     ASSERT_TRUE(PumpUntil([this] { return DataShown(view); }, 10000));
     EXPECT_EQ(boxes.size(), 1u);
-    for (const auto& f : device.Seen()) EXPECT_NE(f.channel, 98);
+    for (const auto& f : device.Seen())
+        EXPECT_NE(f.channel, 98);
 }
 
 TEST_F(DeviceTest, ConnectedSendersQueueTheirFramesTogether) {
@@ -558,7 +595,7 @@ TEST_F(DeviceTest, ConnectedSendersQueueTheirFramesTogether) {
     view->Session().SendPresetSelect(3);
     view->Session().SendOutputMap(2, 0);
     view->SendCommand(8, 0);
-    view->SendCommand(999, 0); // no such record: nothing
+    view->SendCommand(999, 0);                                      // no such record: nothing
     std::vector<std::tuple<int, int, std::vector<uint8_t>>> queued; // channel, item, payload
     cmd.ForEachPacket([&](const CSendData& p) {
         const uint8_t* d = p.GetData();
@@ -634,7 +671,8 @@ TEST_F(DeviceTest, TheLongCommandOverTheNetworkEndsTheLinkAtTheFactoryAddress) {
     EXPECT_THAT(BoxTexts(), ElementsAreArray({"Connection failure!"}));
     // The device took the command once.
     int taken = 0;
-    for (const auto& f : device.Seen()) taken += f.group == 9 && f.channel == 65;
+    for (const auto& f : device.Seen())
+        taken += f.group == 9 && f.channel == 65;
     EXPECT_EQ(taken, 1);
     // Once the module answers again the probe finds it and the view connects.
     pinger.answers = true;
@@ -689,8 +727,8 @@ protected:
         mark = device.FrameCount();
         const int loads = view->Count(WM_DEVICE_DATA_DONE) + 1;
         view->SendMessage(WM_COMMAND, CLumaraView::IDC_CONNECT, 0);
-        ASSERT_TRUE(
-            PumpUntil([&] { return DataShown(view, loads) && NamesSentBack(mark) >= names; }, 20000));
+        ASSERT_TRUE(PumpUntil(
+            [&] { return DataShown(view, loads) && NamesSentBack(mark) >= names; }, 20000));
     }
     // Answers the question with YES or NO; other boxes with OK. What the
     // window and the device hold while it is open is kept.
@@ -712,10 +750,14 @@ protected:
     // The frames of a plain connection: the reads, then the name written back twice.
     static std::vector<std::tuple<int, int, int, int>> ConnectionFrames() {
         std::vector<std::tuple<int, int, int, int>> f = {{kRead, 0, 9, 204}, {kRead, 0, 9, 4}};
-        for (int slot = 1; slot <= 6; ++slot) f.emplace_back(kRead, slot, 9, 0);
-        for (int record : {0, 52, 2, 5, 6, 7, 8, 9}) f.emplace_back(kRead, 0, 9, record);
-        for (int in = 0; in < 4; ++in) f.emplace_back(kRead, 0, 3, in);
-        for (int out = 0; out < 12; ++out) f.emplace_back(kRead, 0, 4, out);
+        for (int slot = 1; slot <= 6; ++slot)
+            f.emplace_back(kRead, slot, 9, 0);
+        for (int record : {0, 52, 2, 5, 6, 7, 8, 9})
+            f.emplace_back(kRead, 0, 9, record);
+        for (int in = 0; in < 4; ++in)
+            f.emplace_back(kRead, 0, 3, in);
+        for (int out = 0; out < 12; ++out)
+            f.emplace_back(kRead, 0, 4, out);
         f.emplace_back(kWrite, 0, 9, 0);
         f.emplace_back(kWrite, 0, 9, 0);
         return f;
@@ -723,7 +765,8 @@ protected:
     static std::vector<std::tuple<int, int, int, int>>
     Heads(const std::vector<sim::SeenFrame>& frames) {
         std::vector<std::tuple<int, int, int, int>> out;
-        for (const auto& f : frames) out.emplace_back(f.command, f.slot, f.group, f.channel);
+        for (const auto& f : frames)
+            out.emplace_back(f.command, f.slot, f.group, f.channel);
         return out;
     }
     int BandOnDevice() const { return GetU16(device.Image().data() + kBand + 2) - 400; }
@@ -850,7 +893,8 @@ TEST_F(OfflineChangesTest, TheQuestionIsInChineseInTheChineseWindow) {
     Reconnect();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(Text(boxes[0].text),
-              "未连接设备时修改的数据还没有发送到设备.\n是否把这些数据发送到设备?\n(否: 使用设备的数据, 这些修改将丢失)");
+              "未连接设备时修改的数据还没有发送到设备.\n是否把这些数据发送到设备?\n(否: "
+              "使用设备的数据, 这些修改将丢失)");
     EXPECT_EQ(Text(boxes[0].caption), "提示");
 }
 

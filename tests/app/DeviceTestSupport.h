@@ -28,7 +28,8 @@ public:
 
     int TrackConnectPopup(QMenu& menu, const QPoint& at) override {
         popupItems.clear();
-        for (QAction* a : menu.actions()) popupItems.emplace_back(a->text().toStdString(), a->data().toInt());
+        for (QAction* a : menu.actions())
+            popupItems.emplace_back(a->text().toStdString(), a->data().toInt());
         popupAt = at;
         ++popups;
         return popupChoice;
@@ -36,7 +37,9 @@ public:
     // The mix presets asked of the mix page, with the packets queued by then.
     struct MixPreset {
         int output, type, queued;
-        bool operator==(const MixPreset& o) const { return output == o.output && type == o.type && queued == o.queued; }
+        bool operator==(const MixPreset& o) const {
+            return output == o.output && type == o.type && queued == o.queued;
+        }
     };
     void ApplyMixPresetForType(int output, int type) override {
         mixPresets.push_back({output, type, Session().Command().GetCount()});
@@ -44,7 +47,8 @@ public:
     }
     int Count(unsigned msg) const {
         int n = 0;
-        for (unsigned m : messages) n += m == msg;
+        for (unsigned m : messages)
+            n += m == msg;
         return n;
     }
     // How long the longest message took to handle, in ms.
@@ -86,7 +90,8 @@ protected:
         t.viewReconnectPause = 0;
         app.m_LinkEnvironment.timings = t;
         app.m_ViewFactory = [this](CLumaraDoc& doc, QWidget* parent) {
-            ShellTest::view = view = new DeviceView(doc, app.Settings(), app.m_LinkEnvironment, parent);
+            ShellTest::view = view =
+                new DeviceView(doc, app.Settings(), app.m_LinkEnvironment, parent);
             return view;
         };
     }
@@ -108,7 +113,8 @@ protected:
     }
     // Until the device's data is shown and the transfer of it has ended.
     static bool DataShown(DeviceView* v, int loads = 1) {
-        return v->Count(WM_DEVICE_DATA_DONE) >= loads && g_DeviceSynced.load() && !g_TransferRunning.load();
+        return v->Count(WM_DEVICE_DATA_DONE) >= loads && g_DeviceSynced.load() &&
+               !g_TransferRunning.load();
     }
     // Starts the program and waits until it shows the device's data and the
     // device has taken the name the output map's handler sends back (twice,
@@ -117,7 +123,8 @@ protected:
     void StartConnected() {
         const size_t before = device.FrameCount();
         Start();
-        ASSERT_TRUE(PumpUntil([&] { return DataShown(view) && NamesSentBack(before) >= 2; }, 10000));
+        ASSERT_TRUE(
+            PumpUntil([&] { return DataShown(view) && NamesSentBack(before) >= 2; }, 10000));
     }
     // The device runs its stored preset 1 instead of its factory data: the
     // preset as the current data, named "Preset 1", and its outputs' speaker
@@ -128,7 +135,8 @@ protected:
         device.SetRecord(kRecordPresetSelect, {1});
         std::vector<uint8_t> map(16, 0);
         for (int o = 0; o < kOutputCount; ++o)
-            map[static_cast<size_t>(o)] = preset[kOutputBlockOffset + kOutputBlockSize * static_cast<size_t>(o) + 255];
+            map[static_cast<size_t>(o)] =
+                preset[kOutputBlockOffset + kOutputBlockSize * static_cast<size_t>(o) + 255];
         device.SetRecord(kRecordOutputMapA, {map.begin(), map.begin() + 8});
         device.SetRecord(kRecordOutputMapB, {map.begin() + 8, map.end()});
     }
@@ -161,7 +169,8 @@ protected:
     static std::string Text(const QString& s) { return s.toStdString(); }
     std::vector<std::string> BoxTexts() const {
         std::vector<std::string> out;
-        for (const auto& b : boxes) out.push_back(Text(b.text));
+        for (const auto& b : boxes)
+            out.push_back(Text(b.text));
         return out;
     }
 

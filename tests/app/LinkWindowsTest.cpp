@@ -49,7 +49,8 @@ TEST_F(TransferWindowTest, ShowsDisablesItsOwnerAndBlinksWhileTheTransferRuns) {
         const char* line;
         const char* caption;
     };
-    for (const Case& c : {Case{0, "Data transmission", "Data transmission"}, Case{1, "数据正在传输中", "数据传输"}}) {
+    for (const Case& c : {Case{0, "Data transmission", "Data transmission"},
+                          Case{1, "数据正在传输中", "数据传输"}}) {
         g_LanguageFlag = c.language;
         g_TransferRunning = 1;
         dlg->ShowTransfer(0);
@@ -79,7 +80,8 @@ TEST_F(TransferWindowTest, EndTextAndHidingOnceTheTransferEnds) {
         // window says so and hides, and its owner works again.
         g_TransferRunning = 0;
         ASSERT_TRUE(PumpUntil([&] { return !dlg->isVisible(); }, 1000));
-        EXPECT_EQ(dlg->Text()->Text(), language ? QStringLiteral("数据传输结束") : QStringLiteral("End of data transmission"));
+        EXPECT_EQ(dlg->Text()->Text(), language ? QStringLiteral("数据传输结束")
+                                                : QStringLiteral("End of data transmission"));
         EXPECT_TRUE(owner.isEnabled());
         EXPECT_EQ(dlg->GetFromDialog(), 0);
     }
@@ -108,7 +110,8 @@ TEST_F(TransferWindowTest, LongCommandLookCreepsThenStandsAtTheEndFor12Ticks) {
     EXPECT_EQ(dlg->windowTitle(), QStringLiteral("Advanced"));
     EXPECT_EQ(dlg->Progress()->GetUpperRange(), 110);
     // The bar counts up while the command runs, but never past 108.
-    for (int tick = 1; tick <= 200; ++tick) dlg->OnTimerTick();
+    for (int tick = 1; tick <= 200; ++tick)
+        dlg->OnTimerTick();
     EXPECT_EQ(dlg->Progress()->GetPos(), 108);
     g_TransferRunning = 0;
     int ticks = 0;
@@ -170,8 +173,10 @@ TEST(VersionWindowTest, TextsByVariantAndLanguage) {
     const Case cases[] = {
         {1, 0, "VELK-FV1.00", "About", "Help", "Quit", "Device version VELK-FV1.00",
          "Software version HOLV-FV1.10 (Zentro)"},
-        {2, 0, "VELK-WV1.00", "About", "Help", "Quit", "Device version VELK-WV1.00", "Software version HOLV-WV1.00"},
-        {1, 1, "VELK-FV1.00", "关于", "帮助", "退出", "设备版本 VELK-FV1.00", "软件版本 HOLV-FV1.10 (Zentro)"},
+        {2, 0, "VELK-WV1.00", "About", "Help", "Quit", "Device version VELK-WV1.00",
+         "Software version HOLV-WV1.00"},
+        {1, 1, "VELK-FV1.00", "关于", "帮助", "退出", "设备版本 VELK-FV1.00",
+         "软件版本 HOLV-FV1.10 (Zentro)"},
         {2, 1, "", "关于", "帮助", "退出", "设备版本 ", "软件版本 HOLV-WV1.00"},
         // Before any device answered: variant 2 and no device version.
         {2, 0, "", "About", "Help", "Quit", "Device version ", "Software version HOLV-WV1.00"},

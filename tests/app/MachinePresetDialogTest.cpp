@@ -120,8 +120,10 @@ TEST_F(MachinePresetDialogTest, TextsOfEachModeInBothLanguagesWithTheStoredNames
         const char* quit;
     } cases[] = {
         {0, CMachinePresetDialog::kLoad, "Load Machine Preset", "Load", "No.", "Preset", "Quit"},
-        {0, CMachinePresetDialog::kSaveAs, "Save As Machine Preset", "Save", "No.", "Preset", "Quit"},
-        {0, CMachinePresetDialog::kDelete, "Delete Machine Preset", "Delete", "No.", "Preset", "Quit"},
+        {0, CMachinePresetDialog::kSaveAs, "Save As Machine Preset", "Save", "No.", "Preset",
+         "Quit"},
+        {0, CMachinePresetDialog::kDelete, "Delete Machine Preset", "Delete", "No.", "Preset",
+         "Quit"},
         {1, CMachinePresetDialog::kLoad, "加载 机器预置场景", "加载", "序号", "场景名", "退出"},
         {1, CMachinePresetDialog::kSaveAs, "另存为 机器预置场景", "保存", "序号", "场景名", "退出"},
         {1, CMachinePresetDialog::kDelete, "删除 机器预置场景", "删除", "序号", "场景名", "退出"},

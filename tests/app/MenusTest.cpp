@@ -309,14 +309,16 @@ TEST_F(MenusTest, EachCommandOpensItsDialog) {
     // So do the three device-preset commands: the machine-preset dialog in
     // its load, save-as and delete mode.
     std::vector<int> modes;
-    play = [&modes](QDialog& d) { modes.push_back(static_cast<CMachinePresetDialog&>(d).GetMode()); };
+    play = [&modes](QDialog& d) {
+        modes.push_back(static_cast<CMachinePresetDialog&>(d).GetMode());
+    };
     opened.clear();
     for (int command : {720, 721, 722})
         Press(command);
     play = nullptr;
     EXPECT_EQ(opened, std::vector<std::type_index>(3, typeid(CMachinePresetDialog)));
-    EXPECT_EQ(modes,
-              (std::vector<int>{CMachinePresetDialog::kLoad, CMachinePresetDialog::kSaveAs, CMachinePresetDialog::kDelete}));
+    EXPECT_EQ(modes, (std::vector<int>{CMachinePresetDialog::kLoad, CMachinePresetDialog::kSaveAs,
+                                       CMachinePresetDialog::kDelete}));
 
     // The preset-file commands reach the view and ask for their files.
     menuView->commands.clear();
@@ -412,7 +414,8 @@ TEST_F(MenusTest, TheAccessCodeGuardsTheMixParameters) {
     opened.clear();
     tried = {"60397150"};
     Choose(CLumaraView::IDC_SYSTEM_MENU, CLumaraView::kCmdAdvanced);
-    EXPECT_EQ(opened, (std::vector<std::type_index>{typeid(CMixAccessCodePrompt), typeid(CMixParametersDialog)}));
+    EXPECT_EQ(opened, (std::vector<std::type_index>{typeid(CMixAccessCodePrompt),
+                                                    typeid(CMixParametersDialog)}));
     EXPECT_TRUE(menuView->IsAccessGranted());
 
     opened.clear();

@@ -110,8 +110,8 @@ TEST_F(MixViewTest, SpeakerTypesGiveTheirLevels) {
     view->SendMessage(WM_PAGE_MIX_PRESET, 8, 23); // right subwoofer
     EXPECT_EQ(Out(8)->GetMixLevel(1), 0);
     EXPECT_EQ(Out(8)->GetMixLevel(2), 100);
-    EXPECT_TRUE(
-        PumpUntil([&] { return (view->Strip(8)->Toggle(2) != 0) && !(view->Strip(8)->Toggle(1) != 0); }));
+    EXPECT_TRUE(PumpUntil(
+        [&] { return (view->Strip(8)->Toggle(2) != 0) && !(view->Strip(8)->Toggle(1) != 0); }));
     view->SendMessage(WM_PAGE_MIX_PRESET, 12, 1); // no output 12
     view->SendMessage(WM_PAGE_MIX_PRESET, 0, -1);
     EXPECT_EQ(Out(0)->GetMixLevel(1), 100);

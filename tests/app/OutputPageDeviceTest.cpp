@@ -187,11 +187,8 @@ TEST_F(OutputPageDeviceTest, JoiningSendsTheGroupNumberAndAnEditReachesEveryMemb
     // Output 5 joins the current output's group with a single click.
     ClickLink(5, WM_LBUTTONDOWN);
     EXPECT_TRUE(static_cast<COutputStrip*>(view->Strip(5))->LinkButton()->GetCheck());
-    ASSERT_TRUE(PumpUntil(
-        [&] {
-            return DeviceItem(2, 35)[7] == 1 && DeviceItem(5, 35)[7] == 1;
-        },
-        10000));
+    ASSERT_TRUE(
+        PumpUntil([&] { return DeviceItem(2, 35)[7] == 1 && DeviceItem(5, 35)[7] == 1; }, 10000));
     for (int o : {2, 5}) {
         const std::vector<sim::SeenFrame> dyn = Writes(first, o, 35);
         ASSERT_FALSE(dyn.empty()) << o;

@@ -214,7 +214,8 @@ TEST_F(PresetFileCommandsTest, AFileLoadedRightAfterAnEditShowsTheNameTheDeviceE
         const auto seen = device.Seen();
         const size_t since = device.FrameCount() - first;
         for (size_t i = seen.size() - std::min(since, seen.size()); i < seen.size(); ++i)
-            if (seen[i].command == 0xA1 && seen[i].group == 9 && seen[i].channel == 0 && seen[i].slot == 0)
+            if (seen[i].command == 0xA1 && seen[i].group == 9 && seen[i].channel == 0 &&
+                seen[i].slot == 0)
                 names.push_back(FieldToString(seen[i].payload.data(), 16));
         return names;
     };

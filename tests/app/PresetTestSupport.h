@@ -154,8 +154,8 @@ protected:
     }
     void Mark() { mark = device.Seen().size(); }
     // Until no transfer runs, the device took every queued frame, the poller
-    // has nothing of its own left to send (no flag, no marked channel) and the transfer window has gone
-    // (it keeps the main window disabled while it is shown).
+    // has nothing of its own left to send (no flag, no marked channel) and the transfer window has
+    // gone (it keeps the main window disabled while it is shown).
     bool Settled(int ms = 20000) {
         return PumpUntil(
             [this] {

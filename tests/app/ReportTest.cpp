@@ -132,7 +132,8 @@ protected:
     void TearDown() override { g_LanguageFlag = 0; }
 
     QString Cell(CParameterReportDialog& dlg, int language, Row row, int band, int column) {
-        return dlg.List()->GetItemText(CParameterReportDialog::ReportRow(language, row, band), column);
+        return dlg.List()->GetItemText(CParameterReportDialog::ReportRow(language, row, band),
+                                       column);
     }
 
     std::unique_ptr<CKTV_Data> data;

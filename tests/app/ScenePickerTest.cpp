@@ -49,7 +49,7 @@ protected:
         ASSERT_TRUE(PumpUntil([this] { return Ready(); }));
         user.Then<CScenePickerDialog>(std::move(step));
         view->BitButton(mode == CScenePickerDialog::kLoad ? CLumaraView::IDC_SCENE_LOAD
-                                                    : CLumaraView::IDC_SCENE_STORE)
+                                                          : CLumaraView::IDC_SCENE_STORE)
             ->click();
         EXPECT_TRUE(user.steps.empty());
         EXPECT_EQ(g_ScenePickerOpen, 0);
@@ -235,7 +235,10 @@ TEST_F(ScenePickerTest, ARefusedNameKeepsTheCaptionThePresetsAndTheDevice) {
          {"Char len error!"},
          0},
         {"cancelled", [](CPresetNamePrompt& p) { p.CancelButton()->click(); }, {}, 0},
-        {"closed by Escape", [](CPresetNamePrompt& p) { SendKey(p.NameEdit(), Qt::Key_Escape); }, {}, 0},
+        {"closed by Escape",
+         [](CPresetNamePrompt& p) { SendKey(p.NameEdit(), Qt::Key_Escape); },
+         {},
+         0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -280,7 +283,8 @@ TEST_F(ScenePickerTest, EnterEscapeAndTabLeaveThePickerOpenAndItsFlagGoesHowever
         int result;
     };
     const Case cases[] = {
-        {"close button", [](CScenePickerDialog& p) { p.CloseButton()->click(); }, QDialog::Accepted},
+        {"close button", [](CScenePickerDialog& p) { p.CloseButton()->click(); },
+         QDialog::Accepted},
         {"left open by the user's script", [](CScenePickerDialog&) {}, QDialog::Rejected},
         {"rejected from outside", [](CScenePickerDialog& p) { p.reject(); }, QDialog::Rejected},
     };

@@ -91,7 +91,8 @@ TEST_F(PromptTest, QuitPromptShowsTheMessageUnderItsCaptionInBothLanguagesAndEnd
             SCOPED_TRACE(std::string(message) + " language " + std::to_string(language));
             CWarningPrompt dlg;
             dlg.m_Message = QString::fromUtf8(message);
-            ctl::SetModalScript([](QDialog& d) { static_cast<CWarningPrompt&>(d).OkButton()->click(); });
+            ctl::SetModalScript(
+                [](QDialog& d) { static_cast<CWarningPrompt&>(d).OkButton()->click(); });
             EXPECT_EQ(ctl::RunModal(dlg), QDialog::Accepted);
             ctl::SetModalScript({});
             EXPECT_EQ(Text(dlg.windowTitle()), language ? "退出" : "Quit");
@@ -133,10 +134,13 @@ TEST_F(PromptTest, SavePromptAnswersYesSixNoSevenAndCancelEscapeOrCloseTwo) {
     };
     const Case cases[] = {
         {"YES", [](CSavePresetFilePrompt& d) { d.YesButton()->click(); }, 6, QDialog::Accepted},
-        {"Enter", [](CSavePresetFilePrompt& d) { SendKey(&d, Qt::Key_Return); }, 6, QDialog::Accepted},
+        {"Enter", [](CSavePresetFilePrompt& d) { SendKey(&d, Qt::Key_Return); }, 6,
+         QDialog::Accepted},
         {"NO", [](CSavePresetFilePrompt& d) { d.NoButton()->click(); }, 7, QDialog::Rejected},
-        {"Cancel", [](CSavePresetFilePrompt& d) { d.CancelButton()->click(); }, 2, QDialog::Rejected},
-        {"Escape", [](CSavePresetFilePrompt& d) { SendKey(&d, Qt::Key_Escape); }, 2, QDialog::Rejected},
+        {"Cancel", [](CSavePresetFilePrompt& d) { d.CancelButton()->click(); }, 2,
+         QDialog::Rejected},
+        {"Escape", [](CSavePresetFilePrompt& d) { SendKey(&d, Qt::Key_Escape); }, 2,
+         QDialog::Rejected},
         {"close box", [](CSavePresetFilePrompt& d) { d.close(); }, 2, QDialog::Rejected},
     };
     for (const Case& c : cases) {
@@ -224,7 +228,8 @@ TEST_F(ConnectTest, LinkMakesTheChoiceTheConnectionKindAndMarksTheSameKindChosen
             emit dlg.Ports()->activated(0);
             EXPECT_EQ(dlg.PortName(), "ttyS0");
         }
-        ctl::SetModalScript([](QDialog& d) { static_cast<CConnectionDialog&>(d).LinkButton()->click(); });
+        ctl::SetModalScript(
+            [](QDialog& d) { static_cast<CConnectionDialog&>(d).LinkButton()->click(); });
         EXPECT_EQ(ctl::RunModal(dlg), QDialog::Accepted);
         ctl::SetModalScript({});
         EXPECT_EQ(g_ConnectionKind.load(), c.chosen);

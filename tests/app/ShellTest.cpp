@@ -60,10 +60,11 @@ TEST_F(ShellTest, RegistrationSwitchesEndTheProgramWithoutAWindow) {
         bool runs;
     };
     const Case cases[] = {
-        {{"-RegServer"}, false},        {{"/unregserver"}, false}, {{"/REGSERVER"}, false},
-        {{"-UnregServer"}, false},      {{"--RegServer"}, false},   {{"-RegServer", "more"}, true},
-        {{"-RegServerX"}, true},        {{"RegServer"}, true},     {{"file", "-x/RegServer"}, false},
-        {{}, true},
+        {{"-RegServer"}, false},           {{"/unregserver"}, false},
+        {{"/REGSERVER"}, false},           {{"-UnregServer"}, false},
+        {{"--RegServer"}, false},          {{"-RegServer", "more"}, true},
+        {{"-RegServerX"}, true},           {{"RegServer"}, true},
+        {{"file", "-x/RegServer"}, false}, {{}, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.join(' ').toStdString());
@@ -103,7 +104,8 @@ TEST_F(ShellTest, FreeLinkGroupIsNoneWhenAllAreTaken) {
     g_LinkGroupInUse[0] = 1;
     g_LinkGroupInUse[1] = 1;
     EXPECT_EQ(app.FindFreeLinkGroup(), 2);
-    for (int& g : g_LinkGroupInUse) g = 1;
+    for (int& g : g_LinkGroupInUse)
+        g = 1;
     EXPECT_EQ(app.FindFreeLinkGroup(), kNoLinkGroup);
     ResetLinkGroups();
 }
@@ -119,7 +121,8 @@ TEST_F(ShellTest, StartUpClearsTheGroupTablesAndSetsTheModel) {
     EXPECT_EQ(g_LinkGroupOrigin, -1);
     EXPECT_EQ(g_LinkKey[5], 5);
     EXPECT_EQ(g_PerfFrequency.load(), 1000000000);
-    EXPECT_EQ(view->Data(), &static_cast<CChildFrame*>(app.MainFrame()->ActiveChild())->Document()->Data());
+    EXPECT_EQ(view->Data(),
+              &static_cast<CChildFrame*>(app.MainFrame()->ActiveChild())->Document()->Data());
 }
 
 // The stored language wins over the system's; an empty one is stored.
@@ -153,7 +156,9 @@ TEST_F(ShellTest, TheStoredLanguagePaintsTheView) {
         const QRect bare(900, 0, 100, 28);
         ASSERT_EQ(view->childAt(bare.center()), nullptr);
         const QImage shown = view->grab(bare).toImage().convertToFormat(QImage::Format_RGB32);
-        const QImage picture = skin::Image(c.background).copy(bare.translated(-2, 0)).convertToFormat(QImage::Format_RGB32);
+        const QImage picture = skin::Image(c.background)
+                                   .copy(bare.translated(-2, 0))
+                                   .convertToFormat(QImage::Format_RGB32);
         EXPECT_EQ(shown, picture);
         app.ExitInstance();
         view = nullptr;
@@ -282,11 +287,27 @@ TEST_F(ShellTest, PageSelectionRules) {
     auto press = [this](int id) { view->SendMessage(WM_COMMAND, static_cast<WPARAM>(id), 0); };
     const Step steps[] = {
         {"2561 on page 1 does nothing", [&] { press(CLumaraView::IDC_PAGE1); }, 1, {0, 1, 0}, true},
-        {"WM_USER+301 shows page 2", [&] { view->SendMessage(WM_SELECT_PAGE2); }, 2, {0, 0, 1}, false},
-        {"WM_USER+301 again stays on page 2", [&] { view->SendMessage(WM_SELECT_PAGE2); }, 2, {0, 0, 1}, false},
-        {"2563 on page 2 does nothing", [&] { press(CLumaraView::IDC_PAGE2); }, 2, {0, 0, 1}, false},
+        {"WM_USER+301 shows page 2",
+         [&] { view->SendMessage(WM_SELECT_PAGE2); },
+         2,
+         {0, 0, 1},
+         false},
+        {"WM_USER+301 again stays on page 2",
+         [&] { view->SendMessage(WM_SELECT_PAGE2); },
+         2,
+         {0, 0, 1},
+         false},
+        {"2563 on page 2 does nothing",
+         [&] { press(CLumaraView::IDC_PAGE2); },
+         2,
+         {0, 0, 1},
+         false},
         {"2562 shows page 0", [&] { press(CLumaraView::IDC_PAGE0); }, 0, {1, 0, 0}, false},
-        {"2562 on page 0 does nothing", [&] { press(CLumaraView::IDC_PAGE0); }, 0, {1, 0, 0}, false},
+        {"2562 on page 0 does nothing",
+         [&] { press(CLumaraView::IDC_PAGE0); },
+         0,
+         {1, 0, 0},
+         false},
         {"2561 shows page 1", [&] { press(CLumaraView::IDC_PAGE1); }, 1, {0, 1, 0}, true},
         {"2562 leaves page 1", [&] { press(CLumaraView::IDC_PAGE0); }, 0, {1, 0, 0}, false},
     };
@@ -345,25 +366,28 @@ TEST_F(ShellTest, DraggingTheBackgroundMovesTheWindow) {
     const QPoint start(1000, 8); // the background between the top-bar controls
     ASSERT_EQ(view->childAt(start), nullptr);
     const QPoint global = view->mapToGlobal(start);
-    QMouseEvent press(QEvent::MouseButtonPress, start, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent press(QEvent::MouseButtonPress, start, global, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
     QApplication::sendEvent(view, &press);
-    QMouseEvent move(QEvent::MouseMove, start + QPoint(30, 20), global + QPoint(30, 20), Qt::NoButton,
-                     Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, start + QPoint(30, 20), global + QPoint(30, 20),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(view, &move);
     EXPECT_EQ(frame->pos(), QPoint(130, 70));
-    QMouseEvent release(QEvent::MouseButtonRelease, start, global + QPoint(30, 20), Qt::LeftButton, Qt::NoButton,
-                        Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, start, global + QPoint(30, 20), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(view, &release);
-    QMouseEvent after(QEvent::MouseMove, start, global + QPoint(90, 90), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QMouseEvent after(QEvent::MouseMove, start, global + QPoint(90, 90), Qt::NoButton, Qt::NoButton,
+                      Qt::NoModifier);
     QApplication::sendEvent(view, &after);
     EXPECT_EQ(frame->pos(), QPoint(130, 70));
     // A press on a strip is the strip's.
     const QPoint onStrip = view->Strip(2)->geometry().center();
-    QMouseEvent pressStrip(QEvent::MouseButtonPress, QPointF(view->Strip(2)->mapFrom(view, onStrip)),
-                           QPointF(view->mapToGlobal(onStrip)), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent pressStrip(
+        QEvent::MouseButtonPress, QPointF(view->Strip(2)->mapFrom(view, onStrip)),
+        QPointF(view->mapToGlobal(onStrip)), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(view->Strip(2), &pressStrip);
-    QMouseEvent moveAgain(QEvent::MouseMove, onStrip, view->mapToGlobal(onStrip) + QPoint(40, 40), Qt::NoButton,
-                          Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent moveAgain(QEvent::MouseMove, onStrip, view->mapToGlobal(onStrip) + QPoint(40, 40),
+                          Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(view, &moveAgain);
     EXPECT_EQ(frame->pos(), QPoint(130, 70));
 }
@@ -492,7 +516,8 @@ TEST_F(ShellTest, StartPageAndTheCommandsThatOpenTheMainView) {
     QApplication::processEvents();
     auto* start = dynamic_cast<CCaptionView*>(frame->ActiveChild()->View());
     ASSERT_NE(start, nullptr);
-    EXPECT_EQ(start->RightButton()->geometry(), platform::DluToPixels(QRect(346, 133, 46, 17), platform::kArial10));
+    EXPECT_EQ(start->RightButton()->geometry(),
+              platform::DluToPixels(QRect(346, 133, 46, 17), platform::kArial10));
     // The right button opens the main view in display mode 1, in English.
     g_LanguageFlag = 1;
     view = nullptr;

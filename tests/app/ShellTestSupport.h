@@ -27,7 +27,8 @@
 // The main view with its link steps and the first connection recorded.
 class ShellView : public CLumaraView {
 public:
-    ShellView(CLumaraDoc& doc, platform::SettingsStore& settings, const LinkEnvironment& env, QWidget* parent)
+    ShellView(CLumaraDoc& doc, platform::SettingsStore& settings, const LinkEnvironment& env,
+              QWidget* parent)
         : CLumaraView(doc, settings, env, parent) {
         sinceCreated.start();
     }
@@ -64,7 +65,8 @@ inline void ResetShellGlobals() {
     g_DeviceSynced = 0;
     g_DisplayMode = 1;
     g_StartChoice = 1;
-    for (auto& f : g_StateFlags) f = 0;
+    for (auto& f : g_StateFlags)
+        f = 0;
     ResetLinkGroups();
 }
 

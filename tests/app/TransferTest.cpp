@@ -39,8 +39,9 @@ struct Queued {
 std::vector<Queued> Snapshot(const CKTVCommand& cmd) {
     std::vector<Queued> out;
     cmd.ForEachPacket([&](const CSendData& p) {
-        out.push_back({std::vector<uint8_t>(p.GetData(), p.GetData() + p.GetLength()), p.GetProgressValue(),
-                       p.GetBlockFlag(), p.IsNotifySent(), p.IsNotifyDone(), p.GetLongWait()});
+        out.push_back({std::vector<uint8_t>(p.GetData(), p.GetData() + p.GetLength()),
+                       p.GetProgressValue(), p.GetBlockFlag(), p.IsNotifySent(), p.IsNotifyDone(),
+                       p.GetLongWait()});
     });
     return out;
 }
@@ -58,14 +59,18 @@ struct Want {
 Want Sys(int code, int slot = 0, std::vector<uint8_t> payload = {}) {
     return {kWrite, slot, 9, code, 0, kNone, 0, std::move(payload)};
 }
-Want SysP(int code, int slot, int progress) { return {kWrite, slot, 9, code, 0, progress}; }
+Want SysP(int code, int slot, int progress) {
+    return {kWrite, slot, 9, code, 0, progress};
+}
 Want Block(int slot, int group, int index, int progress, int notify = 0) {
     return {kWrite, slot, group, index, 0, progress, notify};
 }
 Want Read(int slot, int group, int index, int item, int progress, int notify = 0) {
     return {kRead, slot, group, index, item, progress, notify};
 }
-Want Item(int group, int channel, int item) { return {kWrite, 0, group, channel, item}; }
+Want Item(int group, int channel, int item) {
+    return {kWrite, 0, group, channel, item};
+}
 
 void ExpectQueued(const std::vector<Queued>& got, const std::vector<Want>& want) {
     ASSERT_EQ(got.size(), want.size());
@@ -88,7 +93,8 @@ void ExpectQueued(const std::vector<Queued>& got, const std::vector<Want>& want)
         }
         EXPECT_EQ(q.sent, w.notify == 1 ? 1 : 0);
         EXPECT_EQ(q.done, w.notify == 2 ? 1 : 0);
-        for (size_t k = 0; k < w.payloadStart.size(); ++k) EXPECT_EQ(q.raw[14 + k], w.payloadStart[k]) << k;
+        for (size_t k = 0; k < w.payloadStart.size(); ++k)
+            EXPECT_EQ(q.raw[14 + k], w.payloadStart[k]) << k;
     }
 }
 
@@ -106,8 +112,10 @@ protected:
     void SetUpTransfer() {
         // Stored presets that differ from each other and from the current data.
         for (int n = 1; n <= 6; ++n) {
-            device.SetStoredPresetBytes(n, kMusicBlockOffset + 2, {static_cast<uint8_t>(0x10 + n), 0x02});
-            device.SetStoredPresetBytes(n, kOutputBlockOffset + 11 * kOutputBlockSize + 2, {static_cast<uint8_t>(n), 0x02});
+            device.SetStoredPresetBytes(n, kMusicBlockOffset + 2,
+                                        {static_cast<uint8_t>(0x10 + n), 0x02});
+            device.SetStoredPresetBytes(n, kOutputBlockOffset + 11 * kOutputBlockSize + 2,
+                                        {static_cast<uint8_t>(n), 0x02});
         }
         StartConnected();
         ASSERT_TRUE(PumpUntil([] { return !g_TransferDlg->IsShown(); }));
@@ -145,9 +153,12 @@ protected:
 TEST_F(TransferTest, StoringAPresetWithoutTheModelMutesTheMasterAround16Blocks) {
     SetUpTransfer();
     view->SendPresetToDevice(3, false);
-    std::vector<Want> want = {Sys(5, 0, {60, 0, 0, 55, 0, 0, 0}), Sys(97, 0, {1, 3}), SysP(0, 3, 0), Sys(6), Sys(7)};
-    for (int i = 0; i < 4; ++i) want.push_back(Block(3, 3, i, 1 + i));
-    for (int o = 0; o < 11; ++o) want.push_back(Block(3, 4, o, 5 + o));
+    std::vector<Want> want = {Sys(5, 0, {60, 0, 0, 55, 0, 0, 0}), Sys(97, 0, {1, 3}), SysP(0, 3, 0),
+                              Sys(6), Sys(7)};
+    for (int i = 0; i < 4; ++i)
+        want.push_back(Block(3, 3, i, 1 + i));
+    for (int o = 0; o < 11; ++o)
+        want.push_back(Block(3, 4, o, 5 + o));
     want.push_back(Block(3, 4, 11, 16, 1));
     want.push_back(Sys(97, 0, {0, 3}));
     want.push_back(Sys(5, 0, {60, 0, 0, 55, 0, 0, 1}));
@@ -178,9 +189,12 @@ TEST_F(TransferTest, StoringAPresetFromTheModelNamesItCurrentWithoutMuting) {
     }
     StringToField(g_PcPresets[1], 16, "Evening");
     view->SendPresetToDevice(2, true);
-    std::vector<Want> want = {Sys(97, 0, {1, 2}), SysP(0, 2, 0), Sys(6), Sys(7), SysP(0, 0, 1), SysP(52, 0, 2)};
-    for (int i = 0; i < 4; ++i) want.push_back(Block(2, 3, i, 3 + i));
-    for (int o = 0; o < 11; ++o) want.push_back(Block(2, 4, o, 7 + o));
+    std::vector<Want> want = {Sys(97, 0, {1, 2}), SysP(0, 2, 0), Sys(6), Sys(7),
+                              SysP(0, 0, 1),      SysP(52, 0, 2)};
+    for (int i = 0; i < 4; ++i)
+        want.push_back(Block(2, 3, i, 3 + i));
+    for (int o = 0; o < 11; ++o)
+        want.push_back(Block(2, 4, o, 7 + o));
     want.push_back(Block(2, 4, 11, 18, 1));
     want.push_back(Sys(97, 0, {0, 2}));
     const auto queued = Snapshot(view->Session().Command());
@@ -197,18 +211,24 @@ TEST_F(TransferTest, StoringAPresetFromTheModelNamesItCurrentWithoutMuting) {
 
 TEST_F(TransferTest, StoringAllPresetsSends137PacketsAnd118ProgressSteps) {
     SetUpTransfer();
-    for (int n = 1; n <= 6; ++n) g_PcPresets[n - 1][kOutputBlockOffset + 4] = static_cast<uint8_t>(0x40 + n);
+    for (int n = 1; n <= 6; ++n)
+        g_PcPresets[n - 1][kOutputBlockOffset + 4] = static_cast<uint8_t>(0x40 + n);
     view->SendAllPresetsToDevice();
-    std::vector<Want> want = {Sys(5, 0, {60, 0, 0, 55, 0, 0, 0}), Sys(97, 0, {1, 0}), Sys(6), Sys(7)};
+    std::vector<Want> want = {Sys(5, 0, {60, 0, 0, 55, 0, 0, 0}), Sys(97, 0, {1, 0}), Sys(6),
+                              Sys(7)};
     int p = 0;
-    for (int i = 0; i < 4; ++i) want.push_back(Block(0, 3, i, p++));
-    for (int o = 0; o < 12; ++o) want.push_back(Block(0, 4, o, p++));
+    for (int i = 0; i < 4; ++i)
+        want.push_back(Block(0, 3, i, p++));
+    for (int o = 0; o < 12; ++o)
+        want.push_back(Block(0, 4, o, p++));
     want.push_back(Sys(97, 0, {0, 0}));
     for (int n = 1; n <= 6; ++n) {
         want.push_back(Sys(97, 0, {1, static_cast<uint8_t>(n)}));
         want.push_back(SysP(0, n, p++));
-        for (int i = 0; i < 4; ++i) want.push_back(Block(n, 3, i, p++));
-        for (int o = 0; o < 12; ++o) want.push_back(Block(n, 4, o, p++, n == 6 && o == 11 ? 1 : 0));
+        for (int i = 0; i < 4; ++i)
+            want.push_back(Block(n, 3, i, p++));
+        for (int o = 0; o < 12; ++o)
+            want.push_back(Block(n, 4, o, p++, n == 6 && o == 11 ? 1 : 0));
         want.push_back(Sys(97, 0, {0, static_cast<uint8_t>(n)}));
     }
     want.push_back(Sys(2));
@@ -220,7 +240,8 @@ TEST_F(TransferTest, StoringAllPresetsSends137PacketsAnd118ProgressSteps) {
     EXPECT_EQ(view->Progress()->GetUpperRange(), 118);
     RunTransfer(queued);
     EXPECT_EQ(FirstDifference(device.Image().data(), g_ParamImage), -1);
-    for (int n = 1; n <= 6; ++n) EXPECT_EQ(FirstDifference(device.StoredPreset(n).data(), g_PcPresets[n - 1]), -1) << n;
+    for (int n = 1; n <= 6; ++n)
+        EXPECT_EQ(FirstDifference(device.StoredPreset(n).data(), g_PcPresets[n - 1]), -1) << n;
 }
 
 // ---------------------------------------------------------------------------
@@ -232,8 +253,10 @@ TEST_F(TransferTest, LoadingAStoredPresetMakesItCurrentAndReadsItBack) {
     view->LoadDevicePreset(4);
     EXPECT_EQ(g_DeviceSynced.load(), 0);
     std::vector<Want> want = {Sys(5, 0, {60, 0, 0, 55, 0, 0, 0})};
-    for (int i = 0; i < 4; ++i) want.push_back(Read(4, 3, i, 0, i));
-    for (int o = 0; o < 11; ++o) want.push_back(Read(4, 4, o, 0, 4 + o));
+    for (int i = 0; i < 4; ++i)
+        want.push_back(Read(4, 3, i, 0, i));
+    for (int o = 0; o < 11; ++o)
+        want.push_back(Read(4, 4, o, 0, 4 + o));
     want.push_back(Read(4, 4, 11, 0, 15, 2));
     want.push_back(SysP(0, 0, 15));
     want.push_back(Sys(5, 0, {60, 0, 0, 55, 0, 0, 1}));
@@ -256,7 +279,8 @@ TEST_F(TransferTest, LoadingAStoredPresetMakesItCurrentAndReadsItBack) {
     EXPECT_EQ(FirstDifference(g_ParamImage, device.StoredPreset(4).data()), -1);
     EXPECT_EQ(FirstDifference(device.Image().data(), device.StoredPreset(4).data()), -1);
     // The model took the preset: its output 11 starts with another band than output 10.
-    EXPECT_NE(view->Data()->GetOut(11)->GetFilter(0)->GetGainCode(), view->Data()->GetOut(10)->GetFilter(0)->GetGainCode());
+    EXPECT_NE(view->Data()->GetOut(11)->GetFilter(0)->GetGainCode(),
+              view->Data()->GetOut(10)->GetFilter(0)->GetGainCode());
 }
 
 // While a transfer runs the view is disabled: every skinned control it shows
@@ -306,15 +330,18 @@ TEST_F(TransferTest, ReadingAllPresetsForAFileWritesTheFileWhenTheLastBlockArriv
     std::vector<Want> want;
     int p = 0;
     for (int n = 1; n <= 6; ++n) {
-        for (int i = 0; i < 4; ++i) want.push_back(Read(n, 3, i, 0x77, p++));
-        for (int o = 0; o < 12; ++o) want.push_back(Read(n, 4, o, 0x77, p++, n == 6 && o == 11 ? 2 : 0));
+        for (int i = 0; i < 4; ++i)
+            want.push_back(Read(n, 3, i, 0x77, p++));
+        for (int o = 0; o < 12; ++o)
+            want.push_back(Read(n, 4, o, 0x77, p++, n == 6 && o == 11 ? 2 : 0));
     }
     const auto queued = Snapshot(view->Session().Command());
     ExpectQueued(queued, want);
     EXPECT_EQ(view->Progress()->GetUpperRange(), 96);
     RunTransfer(queued);
     ASSERT_TRUE(PumpUntil([this] { return view->Count(WM_ALL_PRESETS_READ) > 0; }));
-    for (int n = 1; n <= 6; ++n) EXPECT_EQ(FirstDifference(g_PcPresets[n - 1], device.StoredPreset(n).data()), -1) << n;
+    for (int n = 1; n <= 6; ++n)
+        EXPECT_EQ(FirstDifference(g_PcPresets[n - 1], device.StoredPreset(n).data()), -1) << n;
     // The file holds them: read back, it gives the same presets.
     uint8_t kept[6][kParamBlockSize];
     std::memcpy(kept, g_PcPresets, sizeof kept);
@@ -324,9 +351,12 @@ TEST_F(TransferTest, ReadingAllPresetsForAFileWritesTheFileWhenTheLastBlockArriv
     // (A file carries every output block and the first 112 bytes of each input block.)
     for (int n = 0; n < 6; ++n) {
         SCOPED_TRACE(n);
-        EXPECT_EQ(0, std::memcmp(OutputBlock(0, g_PcPresets[n]), OutputBlock(0, kept[n]), 12 * kOutputBlockSize));
+        EXPECT_EQ(0, std::memcmp(OutputBlock(0, g_PcPresets[n]), OutputBlock(0, kept[n]),
+                                 12 * kOutputBlockSize));
         for (int i = 0; i < 4; ++i)
-            EXPECT_EQ(0, std::memcmp(MusicInBlock(i, g_PcPresets[n]), MusicInBlock(i, kept[n]), 112)) << i;
+            EXPECT_EQ(0,
+                      std::memcmp(MusicInBlock(i, g_PcPresets[n]), MusicInBlock(i, kept[n]), 112))
+                << i;
     }
     EXPECT_TRUE(boxes.empty());
 }
@@ -493,7 +523,8 @@ TEST_F(TransferTest, TransfersWhileNotConnected) {
         c.act();
         EXPECT_EQ(view->Session().Command().GetCount(), 0);
         EXPECT_EQ(g_TransferRunning.load(), 0);
-        EXPECT_EQ(BoxTexts(), c.message ? std::vector<std::string>{"Connection failure!"} : std::vector<std::string>{});
+        EXPECT_EQ(BoxTexts(), c.message ? std::vector<std::string>{"Connection failure!"}
+                                        : std::vector<std::string>{});
         EXPECT_EQ(view->Data()->GetOut(3)->GetOutputOn(), outputOn);
         EXPECT_EQ(view->Data()->GetMusic(1)->GetOn(), inputOn);
     }
@@ -511,8 +542,11 @@ TEST_F(TransferTest, AChannelBlockGoesOutWithTheChannelSwitchedOffAroundIt) {
         std::vector<Want> want;
     };
     const Case cases[] = {
-        {"output", [this] { view->SendOutputBlock(5); }, {Item(4, 5, 31), Block(0, 4, 5, kNone), Item(4, 5, 31)}},
-        {"output, locked variant", [this] { view->SendOutputBlockLocked(5); },
+        {"output",
+         [this] { view->SendOutputBlock(5); },
+         {Item(4, 5, 31), Block(0, 4, 5, kNone), Item(4, 5, 31)}},
+        {"output, locked variant",
+         [this] { view->SendOutputBlockLocked(5); },
          {Item(4, 5, 31), Block(0, 4, 5, kNone), Item(4, 5, 31)}},
         {"output off", [this] { view->SendOutputOffFrame(5); }, {Item(4, 5, 31)}},
         {"input",

@@ -32,7 +32,8 @@ protected:
         auto* b = new CBitButton(&parent, id);
         b->SetBitmaps(kOff[0], kOff[1], kOff[2], kOn[0], kOn[1], kOn[2]);
         b->SetDisabledBitmaps(kDisabledOff, kDisabledOn);
-        b->SetTextColors(kColours[0], kColours[1], kColours[2], kColours[3], kColours[4], kColours[5]);
+        b->SetTextColors(kColours[0], kColours[1], kColours[2], kColours[3], kColours[4],
+                         kColours[5]);
         b->SetDisabledTextColor(kDisabledColour);
         return b;
     }
@@ -68,9 +69,9 @@ TEST_F(BitButtonTest, EachStateShowsThePictureAndCaptionColourOfItsLook) {
         b->SetCheck(c.on);
         b->setEnabled(c.enabled);
         const CBitButton::Shown shown = b->Current();
-        const std::string label = "enabled " + std::to_string(c.enabled) + " on " + std::to_string(c.on) +
-                                  " hover " + std::to_string(c.hover) + " pressed " +
-                                  std::to_string(c.pressed);
+        const std::string label = "enabled " + std::to_string(c.enabled) + " on " +
+                                  std::to_string(c.on) + " hover " + std::to_string(c.hover) +
+                                  " pressed " + std::to_string(c.pressed);
         EXPECT_EQ(shown.look, c.look) << label;
         EXPECT_EQ(shown.bitmap, c.bitmap) << label;
         EXPECT_EQ(shown.textColor, c.colour) << label;
@@ -183,8 +184,9 @@ TEST_F(BitButtonTest, CaptionsAreDrawnAsTheirLookSays) {
 TEST_F(BitButtonTest, ClicksReachTheParentAsCommands) {
     CBitButton* b = Skinned(2636);
     skintest::Click(b, {3, 3});
-    EXPECT_EQ(skintest::Take(parent, WM_COMMAND), (std::vector<Message>{{WM_COMMAND, CommandWParam(2636, BN_CLICKED),
-                                                              reinterpret_cast<LPARAM>(b)}}));
+    EXPECT_EQ(skintest::Take(parent, WM_COMMAND),
+              (std::vector<Message>{
+                  {WM_COMMAND, CommandWParam(2636, BN_CLICKED), reinterpret_cast<LPARAM>(b)}}));
     EXPECT_EQ(b->GetCheck(), 0); // a click does not toggle
     EXPECT_FALSE(b->IsPressed());
 }
@@ -255,7 +257,7 @@ TEST_F(BitButtonTest, SceneSlotButtonsReportRightClicksWhileThePickerIsOpen) {
         bool reported;
     };
     const Case cases[] = {
-        {2819, 1, true}, {2822, 1, true}, {2824, 1, true}, {2818, 1, false},
+        {2819, 1, true},  {2822, 1, true},  {2824, 1, true},  {2818, 1, false},
         {2825, 1, false}, {2821, 0, false}, {2821, 2, false},
     };
     for (const Case& c : cases) {
@@ -265,7 +267,8 @@ TEST_F(BitButtonTest, SceneSlotButtonsReportRightClicksWhileThePickerIsOpen) {
         const std::vector<Message> want =
             c.reported ? std::vector<Message>{{WM_SLOT_RIGHT_CLICK, WM_RBUTTONDOWN, c.id}}
                        : std::vector<Message>{};
-        EXPECT_EQ(skintest::Take(parent, WM_SLOT_RIGHT_CLICK), want) << c.id << " open " << c.pickerOpen;
+        EXPECT_EQ(skintest::Take(parent, WM_SLOT_RIGHT_CLICK), want)
+            << c.id << " open " << c.pickerOpen;
         skintest::Click(b, {3, 3}); // a left click is only a click
         EXPECT_TRUE(skintest::Take(parent, WM_SLOT_RIGHT_CLICK).empty());
         delete b;

@@ -169,7 +169,7 @@ TEST_F(SliderTest, KeysMoveAndAlwaysReportTheEndOfAMove) {
         Qt::Key key;
         int from, to;
     } cases[] = {
-        {Qt::Key_Home, 0, 0},      {Qt::Key_End, 10, 240},    {Qt::Key_PageUp, 100, 87},
+        {Qt::Key_Home, 0, 0},         {Qt::Key_End, 10, 240}, {Qt::Key_PageUp, 100, 87},
         {Qt::Key_PageDown, 100, 113}, {Qt::Key_Up, 100, 99},  {Qt::Key_Right, 100, 101},
     };
     for (const auto& c : cases) {
@@ -262,6 +262,7 @@ TEST_F(SliderTest, DrawsTheThumbAtItsPositionAndTheOffThumbWhileInputIsOff) {
     }
     fader->EnableInput(false);
     const QImage shot = fader->grab().toImage();
-    const QPoint centre(7 + off.width() / 2, fader->PosToPixel(240) - thumb.height() / 2 + off.height() / 2);
+    const QPoint centre(7 + off.width() / 2,
+                        fader->PosToPixel(240) - thumb.height() / 2 + off.height() / 2);
     EXPECT_EQ(shot.pixel(centre), off.pixel(off.width() / 2, off.height() / 2));
 }

@@ -114,7 +114,8 @@ TEST_F(ComboButtonTest, ChoosingAnItemPostsExactlyOneChoice) {
     skintest::Move(List()->viewport(), ItemCentre(3));
     skintest::Click(List()->viewport(), ItemCentre(3));
     EXPECT_FALSE(button->DropWindow()->isVisible());
-    EXPECT_EQ(skintest::Take(parent, WM_DROP_CHOICE), (std::vector<Message>{{WM_DROP_CHOICE, kNotifyId, 3}}));
+    EXPECT_EQ(skintest::Take(parent, WM_DROP_CHOICE),
+              (std::vector<Message>{{WM_DROP_CHOICE, kNotifyId, 3}}));
     EXPECT_EQ(button->text(), QStringLiteral("AUX"));
     EXPECT_EQ(button->GetCurSel(), 3);
     EXPECT_EQ(List()->GetCommittedSel(), 3);
@@ -161,19 +162,20 @@ TEST_F(ComboButtonTest, WheelStepsOneItemPerNotch) {
     };
     button->SetCurSel(3);
     const Step steps[] = {
-        {-120, true, 4},  // towards the user: the next item
-        {-120, true, 4},  // at the end: reported again, unchanged
-        {-60, false, 4},  // half a notch waits
-        {120, false, 4},  // a notch the other way leaves half a notch up
-        {60, true, 3},    // which the next half completes
-        {360, true, 2},   // a fast turn is still one step
-        {120, true, 1}, {120, true, 0}, {120, true, 0},
+        {-120, true, 4}, // towards the user: the next item
+        {-120, true, 4}, // at the end: reported again, unchanged
+        {-60, false, 4}, // half a notch waits
+        {120, false, 4}, // a notch the other way leaves half a notch up
+        {60, true, 3},   // which the next half completes
+        {360, true, 2},  // a fast turn is still one step
+        {120, true, 1},  {120, true, 0}, {120, true, 0},
     };
     for (const Step& s : steps) {
         skintest::Wheel(button, s.delta);
         const std::vector<Message> got = skintest::Take(parent, WM_DROP_CHOICE);
         const std::vector<Message> want =
-            s.posted ? std::vector<Message>{{WM_DROP_CHOICE, kNotifyId, s.selected}} : std::vector<Message>{};
+            s.posted ? std::vector<Message>{{WM_DROP_CHOICE, kNotifyId, s.selected}}
+                     : std::vector<Message>{};
         EXPECT_EQ(got, want) << "delta " << s.delta;
         EXPECT_EQ(button->GetCurSel(), s.selected) << "delta " << s.delta;
     }
@@ -219,7 +221,8 @@ TEST_F(ComboButtonTest, MovesAreReportedWhileTheButtonHasNoFocus) {
     button->EnableMoveNotify(true);
     skintest::Move(button, {4, 4}, Qt::NoButton, Qt::ControlModifier);
     skintest::Move(button, {4, 4});
-    EXPECT_EQ(skintest::Take(parent, WM_CONTROL_HOVER), (std::vector<Message>{{WM_CONTROL_HOVER, MK_CONTROL, 4705}}));
+    EXPECT_EQ(skintest::Take(parent, WM_CONTROL_HOVER),
+              (std::vector<Message>{{WM_CONTROL_HOVER, MK_CONTROL, 4705}}));
     EXPECT_TRUE(button->IsHover());
 }
 

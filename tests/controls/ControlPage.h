@@ -33,7 +33,8 @@ public:
     std::vector<Received> Take(unsigned msg) {
         QCoreApplication::sendPostedEvents();
         std::vector<Received> out, rest;
-        for (const Received& r : received) (r.msg == msg ? out : rest).push_back(r);
+        for (const Received& r : received)
+            (r.msg == msg ? out : rest).push_back(r);
         received = rest;
         return out;
     }

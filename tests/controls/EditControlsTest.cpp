@@ -27,16 +27,16 @@ TEST(NameEditTest, DoubleByteCharactersStartAtEvenByteOffsets) {
         {"ab", "中", true, 13, "ab中"},
         {"abc", "中", true, 13, "abc 中"},
         {"", "中文", true, 13, "中文"},
-        {"a", "中文", true, 13, "a 中文"},        // one space keeps both aligned
+        {"a", "中文", true, 13, "a 中文"}, // one space keeps both aligned
         {"中", "a中", true, 13, "中a 中"},
-        {"abc", "中", false, 13, "abc"},          // without alignment the character is refused
+        {"abc", "中", false, 13, "abc"}, // without alignment the character is refused
         {"abc", "d", false, 13, "abcd"},
         // The limit counts bytes, the alignment space among them.
-        {"abcdefghijk", "中", true, 13, "abcdefghijk"},     // 11 + space + 2 = 14
-        {"abcdefghij", "中", true, 13, "abcdefghij中"},     // 10 + 2 = 12
+        {"abcdefghijk", "中", true, 13, "abcdefghijk"}, // 11 + space + 2 = 14
+        {"abcdefghij", "中", true, 13, "abcdefghij中"}, // 10 + 2 = 12
         {"abcdefghijkl", "m", true, 13, "abcdefghijklm"},
         {"abcdefghijklm", "n", true, 13, "abcdefghijklm"},
-        {"中文中文中文", "中", true, 13, "中文中文中文"},    // 12 + 2
+        {"中文中文中文", "中", true, 13, "中文中文中文"}, // 12 + 2
         // Characters GBK cannot hold never reach the device's name.
         {"ab", "\xF0\x9F\x8E\xB5", true, 13, "ab"},
     };

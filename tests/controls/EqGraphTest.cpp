@@ -687,8 +687,7 @@ TEST_F(EqGraphTest, TinySizesPaintAndFollowTheMouse) {
             g.resize(size);
             g.SetOwner(page.get());
             const bool music = mode == CEqGraph::kModeMusic;
-            g.Attach(model.get(),
-                     music ? CEqGraph::kAttachMusic : CEqGraph::kAttachOutput);
+            g.Attach(model.get(), music ? CEqGraph::kAttachMusic : CEqGraph::kAttachOutput);
             if (music)
                 g.ShowMusic(0);
             else
@@ -714,8 +713,7 @@ TEST_F(EqGraphTest, DeviceWordsOfAllZerosOrAllOnesPaint) {
                 CEqGraph g(page.get());
                 g.resize(size);
                 g.SetOwner(page.get());
-                g.Attach(model.get(),
-                         mode == 3 ? CEqGraph::kAttachMusic : CEqGraph::kAttachOutput);
+                g.Attach(model.get(), mode == 3 ? CEqGraph::kAttachMusic : CEqGraph::kAttachOutput);
                 if (mode == 1) g.ShowEffect();
                 if (mode == 2) g.ShowMic(0);
                 if (mode == 3) g.ShowMusic(3);

@@ -17,11 +17,10 @@ TEST(FontStaticTest, SetFontStyleTakesTheAlignmentOnlyWithANewColour) {
     const Case cases[] = {
         {false, Qt::black, 0x40, Qt::AlignHCenter}, // same colour: stays centred
         {true, grey, 0x00, Qt::AlignHCenter},       // new colour, no bit: left is cleared
-        {false, grey, 0x40, Qt::AlignLeft},
-        {false, grey, 0x80, Qt::AlignRight},
-        {false, grey, 0xC0, Qt::AlignRight},         // right before left
+        {false, grey, 0x40, Qt::AlignLeft},           {false, grey, 0x80, Qt::AlignRight},
+        {false, grey, 0xC0, Qt::AlignRight},          // right before left
         {false, grey, 0x20 | 0x80, Qt::AlignHCenter}, // centred before both
-        {true, Qt::black, 0x80, Qt::AlignLeft},     // same colour: left kept
+        {true, Qt::black, 0x80, Qt::AlignLeft},       // same colour: left kept
     };
     for (const Case& c : cases) {
         CFontStatic s;
@@ -57,7 +56,8 @@ TEST(FontStaticTest, AnEmptyTextPaintsOnlyTheBackground) {
     s.SetBackgroundColor(QColor(10, 20, 30));
     const QImage img = s.grab().toImage();
     for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x) ASSERT_EQ(img.pixelColor(x, y), QColor(10, 20, 30));
+        for (int x = 0; x < img.width(); ++x)
+            ASSERT_EQ(img.pixelColor(x, y), QColor(10, 20, 30));
 }
 
 } // namespace

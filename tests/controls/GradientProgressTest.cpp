@@ -24,7 +24,9 @@ struct Bar {
 };
 
 // The gradient colour of band i from red to blue in 255 bands.
-QColor Band(int i) { return QColor(255 - i, 0, i); }
+QColor Band(int i) {
+    return QColor(255 - i, 0, i);
+}
 
 TEST(GradientProgressTest, PositionsAndRanges) {
     struct Case {
@@ -35,8 +37,7 @@ TEST(GradientProgressTest, PositionsAndRanges) {
         {0, 100, INT32_MIN, 0, true}, // SetRange alone: the position is the lower end
         {0, 100, 150, 100, false},    // limited to the upper end: the full gradient
         {0, 100, -5, -5, true},       // not raised to the lower end: an empty bar
-        {0, 100, 100, 100, false},
-        {-10, 0, -5, -5, true},       // no upper end to divide by
+        {0, 100, 100, 100, false},    {-10, 0, -5, -5, true}, // no upper end to divide by
     };
     for (const Case& c : cases) {
         Bar bar;
@@ -62,8 +63,10 @@ TEST(GradientProgressTest, TheBarGrowsInWholeBands) {
     bar.ctrl.SetPos(50);
     const QImage img = bar.Paint(255, 10);
     const QColor back = QApplication::palette().color(QPalette::Button);
-    for (int x : {0, 1, 64, 126, 127}) EXPECT_EQ(img.pixelColor(x, 9), Band(x)) << x;
-    for (int x : {128, 200, 254}) EXPECT_EQ(img.pixelColor(x, 9), back) << x;
+    for (int x : {0, 1, 64, 126, 127})
+        EXPECT_EQ(img.pixelColor(x, 9), Band(x)) << x;
+    for (int x : {128, 200, 254})
+        EXPECT_EQ(img.pixelColor(x, 9), back) << x;
 }
 
 TEST(GradientProgressTest, BandsSpanSeveralPixelsOnAWideBar) {
@@ -72,7 +75,8 @@ TEST(GradientProgressTest, BandsSpanSeveralPixelsOnAWideBar) {
     bar.ctrl.SetRange(0, 100);
     bar.ctrl.SetPos(100);
     const QImage img = bar.Paint(510, 4);
-    for (int x : {0, 1, 2, 3, 100, 101, 509}) EXPECT_EQ(img.pixelColor(x, 0), Band(x / 2)) << x;
+    for (int x : {0, 1, 2, 3, 100, 101, 509})
+        EXPECT_EQ(img.pixelColor(x, 0), Band(x / 2)) << x;
 }
 
 TEST(GradientProgressTest, AVerticalBarFillsFromTheTop) {
@@ -107,7 +111,8 @@ TEST(GradientProgressTest, APositionSetFromAWorkerThreadRepaintsOnTheUiThread) {
     bar.show();
     bar.SetRange(0, 100);
     std::thread worker([&bar] {
-        for (int pos = 1; pos <= 100; ++pos) bar.SetPos(pos);
+        for (int pos = 1; pos <= 100; ++pos)
+            bar.SetPos(pos);
     });
     worker.join();
     EXPECT_EQ(bar.GetPos(), 100);
@@ -147,7 +152,8 @@ TEST(GradientProgressTest, ThePercentageOfTheRangeIsDrawnOverTheBar) {
     empty.ctrl.SetRange(0, 100);
     const QImage img = empty.Paint(200, 20);
     for (int x = 0; x < img.width(); ++x)
-        ASSERT_EQ(img.pixelColor(x, 10), img.pixelColor(0, 0)) << "an empty bar has no text, at " << x;
+        ASSERT_EQ(img.pixelColor(x, 10), img.pixelColor(0, 0))
+            << "an empty bar has no text, at " << x;
 }
 
 } // namespace

@@ -57,13 +57,20 @@ TEST(GroupBoxTest, TheCaptionSitsInAGapOfTheTopEdge) {
         box.resize(300, 120);
         box.SetText(QStringLiteral("CH1  Limiter && Compression"), false);
         EXPECT_EQ(box.GetAlignment(), c.alignment);
-        const int cw = QFontMetrics(caption).horizontalAdvance(QStringLiteral("CH1  Limiter & Compression"));
+        const int cw =
+            QFontMetrics(caption).horizontalAdvance(QStringLiteral("CH1  Limiter & Compression"));
         const auto [xa, xb] = box.CaptionGap();
         EXPECT_NEAR(xb - xa, cw, 1); // "&&" shows as one "&"
         switch (c.alignment) {
-        case CGroupBox::kCentre: EXPECT_EQ(xa, (299 - (xb - xa)) / 2); break;
-        case CGroupBox::kLeft: EXPECT_EQ(xa, 8); break;
-        case CGroupBox::kRight: EXPECT_EQ(xb, 299 - 8); break;
+        case CGroupBox::kCentre:
+            EXPECT_EQ(xa, (299 - (xb - xa)) / 2);
+            break;
+        case CGroupBox::kLeft:
+            EXPECT_EQ(xa, 8);
+            break;
+        case CGroupBox::kRight:
+            EXPECT_EQ(xb, 299 - 8);
+            break;
         }
     }
 }

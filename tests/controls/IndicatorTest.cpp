@@ -58,8 +58,7 @@ TEST(LampRowTest, StateBitsLightTheLamps) {
     };
     const Case cases[] = {
         {0x75, "111110000111"}, // five levels and the three flags
-        {0x00, "000000000000"},
-        {0x09, "111111111000"},
+        {0x00, "000000000000"}, {0x09, "111111111000"},
         {0x1C, "111111111001"}, // 12: the level lamps stay, only the flags change
         {0x43, "111000000100"},
     };
@@ -69,7 +68,8 @@ TEST(LampRowTest, StateBitsLightTheLamps) {
     for (const Case& c : cases) {
         row.SetState(c.flags);
         std::string got;
-        for (int i = 0; i < CLampRow::kLamps; ++i) got += row.IsLit(i) ? '1' : '0';
+        for (int i = 0; i < CLampRow::kLamps; ++i)
+            got += row.IsLit(i) ? '1' : '0';
         EXPECT_EQ(got, c.want) << std::hex << c.flags;
     }
 }
@@ -87,7 +87,8 @@ TEST(LampRowTest, LampsArePaintedInTheirColours) {
     EXPECT_EQ(at(9), QColor(255, 204, 74));
     EXPECT_EQ(at(10), QColor(255, 127, 39));
     EXPECT_EQ(at(11), QColor(237, 0, 0));
-    EXPECT_EQ(img.pixelColor(row.LampRect(0).left(), 0), QColor(127, 127, 127)); // the row above the lamps
+    EXPECT_EQ(img.pixelColor(row.LampRect(0).left(), 0),
+              QColor(127, 127, 127)); // the row above the lamps
     row.ClearAll();
     img = row.grab().toImage();
     EXPECT_EQ(at(0), CLampRow::DarkColor());

@@ -57,9 +57,9 @@ TEST_F(MessageBoxTest, CaptionsButtonsAndClosingByTheThirdValue) {
         {4, -2, 0, "提示", {"YES", "NO"}, 0},
         {0, -4, 0, "警告", {"OK"}, 0},
         {0, -5, 1, "Warning", {"确定"}, 0},
-        {0, 0, 0, "Quellmark", {"OK"}, 0},        // no value: the product title, no closing
-        {0, 5000, 0, "Quellmark", {"OK"}, 5000},  // any other time closes, the title stays
-        {0, -106, 0, "Quellmark", {"OK"}, 0},     // other negative values never close
+        {0, 0, 0, "Quellmark", {"OK"}, 0},       // no value: the product title, no closing
+        {0, 5000, 0, "Quellmark", {"OK"}, 5000}, // any other time closes, the title stays
+        {0, -106, 0, "Quellmark", {"OK"}, 0},    // other negative values never close
         {1, 0, 1, "Quellmark", {"确定", "取消"}, 0},
         {6, 0, 0, "Quellmark", {"Quit"}, 0},
         {0x30, -2, 1, "提示", {"OK", "Cancel"}, 0}, // icon bits: the template's buttons
@@ -72,7 +72,8 @@ TEST_F(MessageBoxTest, CaptionsButtonsAndClosingByTheThirdValue) {
         const std::string label = std::to_string(c.type) + "/" + std::to_string(c.ms);
         EXPECT_EQ(shown[0].caption, QString::fromUtf8(c.caption)) << label;
         QStringList want;
-        for (const QString& b : c.buttons) want << QString::fromUtf8(b.toLatin1());
+        for (const QString& b : c.buttons)
+            want << QString::fromUtf8(b.toLatin1());
         EXPECT_EQ(shown[0].buttons.size(), c.buttons.size()) << label;
         for (int i = 0; i < std::min(shown[0].buttons.size(), c.buttons.size()); ++i)
             EXPECT_EQ(shown[0].buttons[i].toStdString(), c.buttons[i].toStdString()) << label;
@@ -89,16 +90,25 @@ TEST_F(MessageBoxTest, AnswersByButtonKeyAndTimer) {
         int result;
     };
     const Case cases[] = {
-        {0, 0, Action::Ok, IDOK},          {0, 0, Action::Escape, IDOK},
-        {0, 0, Action::Close, IDOK},       {0, 0, Action::Enter, IDOK},
-        {0, 2000, Action::Timeout, IDOK},  {4, -3, Action::Ok, IDYES},
-        {4, -3, Action::Enter, IDYES},     {4, -3, Action::Escape, IDNO},
-        {4, -3, Action::Cancel, IDNO},     {4, 2001, Action::Timeout, IDNO},
-        {4, -3, Action::Timeout, 0},       // a caption code arms no timer: no answer
-        {1, 0, Action::Ok, IDOK},          {1, 0, Action::Cancel, IDCANCEL},
-        {1, 900, Action::Timeout, IDCANCEL}, {6, 0, Action::Enter, IDCANCEL},
-        {6, 0, Action::Cancel, IDCANCEL},  {6, 0, Action::Ok, 0}, // the OK button is hidden
-        {0x34, 0, Action::Ok, IDOK},       {0x34, 0, Action::Cancel, IDCANCEL},
+        {0, 0, Action::Ok, IDOK},
+        {0, 0, Action::Escape, IDOK},
+        {0, 0, Action::Close, IDOK},
+        {0, 0, Action::Enter, IDOK},
+        {0, 2000, Action::Timeout, IDOK},
+        {4, -3, Action::Ok, IDYES},
+        {4, -3, Action::Enter, IDYES},
+        {4, -3, Action::Escape, IDNO},
+        {4, -3, Action::Cancel, IDNO},
+        {4, 2001, Action::Timeout, IDNO},
+        {4, -3, Action::Timeout, 0}, // a caption code arms no timer: no answer
+        {1, 0, Action::Ok, IDOK},
+        {1, 0, Action::Cancel, IDCANCEL},
+        {1, 900, Action::Timeout, IDCANCEL},
+        {6, 0, Action::Enter, IDCANCEL},
+        {6, 0, Action::Cancel, IDCANCEL},
+        {6, 0, Action::Ok, 0}, // the OK button is hidden
+        {0x34, 0, Action::Ok, IDOK},
+        {0x34, 0, Action::Cancel, IDCANCEL},
     };
     for (const Case& c : cases) {
         answer = c.action;

@@ -39,7 +39,8 @@ protected:
 
     // Set up as most pages do: buddy, range, then scale, offset and type (so
     // the spin keeps plain steps).
-    void Setup(int type, int lo, int hi, double scale = 1, double offset = 0, const char* unit = "") {
+    void Setup(int type, int lo, int hi, double scale = 1, double offset = 0,
+               const char* unit = "") {
         spin->SetBuddy(field);
         spin->SetRange32(lo, hi);
         field->SetScale(scale);

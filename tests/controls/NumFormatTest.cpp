@@ -151,8 +151,8 @@ TEST(NumFormat, ExtremeValuesFormatWithoutOverflow) {
     // Values no page gives, but nothing may overflow or read out of bounds.
     for (int type = -1; type <= numfield::kTypeCount; ++type) {
         for (int v : {std::numeric_limits<int>::min(), -1, std::numeric_limits<int>::max()}) {
-            State s = S(type, std::numeric_limits<int>::min(), std::numeric_limits<int>::max(), 1e300,
-                        -1e300, "u");
+            State s = S(type, std::numeric_limits<int>::min(), std::numeric_limits<int>::max(),
+                        1e300, -1e300, "u");
             int value = v;
             (void)numfield::Format(s, value, false);
         }
@@ -165,12 +165,13 @@ TEST(NumFormat, RoundDigitsRoundsHalfUpAfterDroppingFurtherDigits) {
         int digits;
         double expected;
     } cases[] = {
-        {1.0 / 48, 3, 0.021},  {5.0 / 48, 3, 0.104}, {0.10449, 3, 0.104}, {0.10451, 3, 0.105},
-        {518.99999999, 0, 519}, {518.44, 0, 518},    {2.5, -1, 3},        {-5.0 / 48, 3, -0.104},
+        {1.0 / 48, 3, 0.021},   {5.0 / 48, 3, 0.104}, {0.10449, 3, 0.104}, {0.10451, 3, 0.105},
+        {518.99999999, 0, 519}, {518.44, 0, 518},     {2.5, -1, 3},        {-5.0 / 48, 3, -0.104},
         {-0.1049, 3, -0.104}, // negative numbers are cut toward zero
     };
     for (const Case& c : cases)
-        EXPECT_NEAR(numfield::RoundDigits(c.x, c.digits), c.expected, 1e-12) << c.x << " " << c.digits;
+        EXPECT_NEAR(numfield::RoundDigits(c.x, c.digits), c.expected, 1e-12)
+            << c.x << " " << c.digits;
 }
 
 TEST(NumFormat, LanguageSwapTouchesOnlyTheOffText) {
@@ -179,8 +180,9 @@ TEST(NumFormat, LanguageSwapTouchesOnlyTheOffText) {
         bool chinese;
         const char* expected;
     } cases[] = {
-        {"OFF", true, "关闭"}, {"关闭", false, "OFF"}, {"OFF", false, "OFF"},
+        {"OFF", true, "关闭"},  {"关闭", false, "OFF"},     {"OFF", false, "OFF"},
         {"关闭", true, "关闭"}, {"-3.0dB", true, "-3.0dB"}, {"OFFSET", true, "OFFSET"},
     };
-    for (const Case& c : cases) EXPECT_EQ(numfield::SwapOffText(c.text, c.chinese), c.expected) << c.text;
+    for (const Case& c : cases)
+        EXPECT_EQ(numfield::SwapOffText(c.text, c.chinese), c.expected) << c.text;
 }

@@ -28,15 +28,32 @@ TEST(NumRead, LeadingNumberReadsLikeAtofInTheCLocale) {
         const char* text;
         double expected;
     } cases[] = {
-        {" 12.5dB", 12.5}, {"-0.3ms", -0.3}, {"+4", 4},    {".5", 0.5},     {"5.", 5},
-        {"abc", 0},        {"", 0},          {"-", 0},     {"1e3", 1000},   {"1e", 1},
-        {"1e+", 1},        {"2E-2x", 0.02},  {"nan", 0},   {"inf", 0},      {"0x1A", 0},
-        {"1,5", 1},        {"\t\n7", 7},     {"1e-400", 0}, {"000000000000000000000001.25", 1.25},
+        {" 12.5dB", 12.5},
+        {"-0.3ms", -0.3},
+        {"+4", 4},
+        {".5", 0.5},
+        {"5.", 5},
+        {"abc", 0},
+        {"", 0},
+        {"-", 0},
+        {"1e3", 1000},
+        {"1e", 1},
+        {"1e+", 1},
+        {"2E-2x", 0.02},
+        {"nan", 0},
+        {"inf", 0},
+        {"0x1A", 0},
+        {"1,5", 1},
+        {"\t\n7", 7},
+        {"1e-400", 0},
+        {"000000000000000000000001.25", 1.25},
     };
-    for (const Case& c : cases) EXPECT_DOUBLE_EQ(numfield::LeadingNumber(c.text), c.expected) << c.text;
+    for (const Case& c : cases)
+        EXPECT_DOUBLE_EQ(numfield::LeadingNumber(c.text), c.expected) << c.text;
     EXPECT_EQ(numfield::LeadingNumber("1e400"), std::numeric_limits<double>::infinity());
     EXPECT_EQ(numfield::LeadingNumber("-99999e999"), -std::numeric_limits<double>::infinity());
-    EXPECT_EQ(numfield::LeadingNumber(std::string(400, '9')), std::numeric_limits<double>::infinity());
+    EXPECT_EQ(numfield::LeadingNumber(std::string(400, '9')),
+              std::numeric_limits<double>::infinity());
 }
 
 TEST(NumRead, LeadingIntegerReadsLikeAtoiAndSaturates) {
@@ -52,7 +69,8 @@ TEST(NumRead, LeadingIntegerReadsLikeAtoiAndSaturates) {
         {"99999999999", std::numeric_limits<int>::max()},
         {"-99999999999", std::numeric_limits<int>::min()},
     };
-    for (const Case& c : cases) EXPECT_EQ(numfield::LeadingInteger(c.text), c.expected) << c.text;
+    for (const Case& c : cases)
+        EXPECT_EQ(numfield::LeadingInteger(c.text), c.expected) << c.text;
 }
 
 struct CommitCase {
@@ -202,7 +220,8 @@ TEST(NumRead, EveryShownValueReadsBackToItsOwnCode) {
     };
     for (const RoundTripCase& c : cases) {
         const std::string what = "type " + std::to_string(c.state.type) + " range " +
-                                 std::to_string(c.state.minimum) + ".." + std::to_string(c.state.maximum);
+                                 std::to_string(c.state.minimum) + ".." +
+                                 std::to_string(c.state.maximum);
         std::set<std::string> texts;
         int failures = 0;
         for (int code = c.state.minimum; code <= c.state.maximum && failures < 5; ++code) {
@@ -213,8 +232,8 @@ TEST(NumRead, EveryShownValueReadsBackToItsOwnCode) {
             const std::string again = Text(c.state, r.value, c.chinese);
             if (again != shown || (c.oneTextPerCode && r.value != code)) {
                 ++failures;
-                ADD_FAILURE() << what << ": code " << code << " shows \"" << shown << "\", reads back as "
-                              << r.value << " showing \"" << again << "\"";
+                ADD_FAILURE() << what << ": code " << code << " shows \"" << shown
+                              << "\", reads back as " << r.value << " showing \"" << again << "\"";
             }
             // The quiet reading (a page asking for the value) agrees.
             const numfield::ReadResult q = numfield::ReadText(c.state, shown, Reading::Quiet);
@@ -230,13 +249,29 @@ TEST(NumRead, EveryShownValueReadsBackToItsOwnCode) {
 }
 
 TEST(NumRead, HostileTextStaysInsideTheRange) {
-    const char* texts[] = {"",      "nan",   "-nan",   "inf",     "-inf",    "1e999",
-                           "-1e999", "0x7fffffff", "99999999999999999999", "-99999999999999999999",
-                           "OFF",   "关闭",   "\xff\xfe", "1e-999",  "--5",     ".",
-                           "360°", "+-3",   "   ",     "1.7976931348623157e308"};
+    const char* texts[] = {"",
+                           "nan",
+                           "-nan",
+                           "inf",
+                           "-inf",
+                           "1e999",
+                           "-1e999",
+                           "0x7fffffff",
+                           "99999999999999999999",
+                           "-99999999999999999999",
+                           "OFF",
+                           "关闭",
+                           "\xff\xfe",
+                           "1e-999",
+                           "--5",
+                           ".",
+                           "360°",
+                           "+-3",
+                           "   ",
+                           "1.7976931348623157e308"};
     for (int type = -1; type <= numfield::kTypeCount; ++type) {
-        for (const State& base : {S(type, 0, 720, 0.1, 60), S(type, 20, 200, 1, 20), S(type, 5, 5, 0, 0),
-                                  S(type, -100, 100, -0.5, 3)}) {
+        for (const State& base : {S(type, 0, 720, 0.1, 60), S(type, 20, 200, 1, 20),
+                                  S(type, 5, 5, 0, 0), S(type, -100, 100, -0.5, 3)}) {
             for (const char* t : texts) {
                 const CommitResult r = numfield::Commit(base, base.minimum, t, true);
                 if (r.store) {

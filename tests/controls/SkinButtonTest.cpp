@@ -52,7 +52,8 @@ TEST_F(SkinButtonTest, CheckingARadioButtonUnchecksTheRestOfItsGroup) {
     EXPECT_EQ(a->GetCheck(), 1);
     EXPECT_EQ(b->GetCheck(), 0);
     EXPECT_EQ(c->GetCheck(), 1); // another group
-    EXPECT_EQ(skintest::Take(*other, WM_RADIO_UNCHECK).size(), 1u); // windows of other kinds hear it too
+    EXPECT_EQ(skintest::Take(*other, WM_RADIO_UNCHECK).size(),
+              1u); // windows of other kinds hear it too
 
     a->SetCheck(1); // already checked: nobody is told again
     EXPECT_TRUE(skintest::Take(*other, WM_RADIO_UNCHECK).empty());
@@ -94,7 +95,8 @@ TEST_F(SkinButtonTest, TheMaskCutsTheButtonToItsShape) {
             for (int x = 0; x < mask.width(); ++x)
                 mask.setPixel(x, y, c.rows[y][x] == '#' ? qRgb(0, 0, 0) : qRgb(255, 255, 255));
         QRegion want;
-        for (const QRect& r : c.want) want += r;
+        for (const QRect& r : c.want)
+            want += r;
         EXPECT_EQ(CSkinButton::RegionFromMask(mask), want) << c.rows[0];
     }
 }

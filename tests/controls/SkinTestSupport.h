@@ -28,8 +28,8 @@ struct Message {
 };
 
 inline std::ostream& operator<<(std::ostream& os, const Message& m) {
-    return os << "{WM_USER+" << (static_cast<int>(m.msg) - 0x400) << ", " << m.wParam << ", " << m.lParam
-              << "}";
+    return os << "{WM_USER+" << (static_cast<int>(m.msg) - 0x400) << ", " << m.wParam << ", "
+              << m.lParam << "}";
 }
 
 // The window the controls sit in.
@@ -38,7 +38,8 @@ using Parent = RecordingPage;
 // Delivers what was posted, then takes the messages of one number.
 inline std::vector<Message> Take(RecordingPage& page, unsigned msg) {
     std::vector<Message> out;
-    for (const Received& r : page.Take(msg)) out.push_back({r.msg, r.wParam, r.lParam});
+    for (const Received& r : page.Take(msg))
+        out.push_back({r.msg, r.wParam, r.lParam});
     return out;
 }
 
@@ -102,8 +103,8 @@ inline void Leave(QWidget* w) {
 }
 inline void Wheel(QWidget* w, int delta) {
     const QPoint at(2, 2);
-    QWheelEvent e(QPointF(at), QPointF(w->mapToGlobal(at)), QPoint(), QPoint(0, delta), Qt::NoButton,
-                  Qt::NoModifier, Qt::NoScrollPhase, false);
+    QWheelEvent e(QPointF(at), QPointF(w->mapToGlobal(at)), QPoint(), QPoint(0, delta),
+                  Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(w, &e);
 }
 

@@ -13,7 +13,9 @@ namespace {
 
 // A 200-pixel vertical travel: margins 7 and 1, a 20-pixel thumb; the thumb
 // centre moves from 17 to 189 (172 usable pixels).
-Travel EqTravel() { return Travel{200, 7, 1, 20}; }
+Travel EqTravel() {
+    return Travel{200, 7, 1, 20};
+}
 
 Model MakeModel(int maximum = 240, int pos = 120, bool vertical = true) {
     Model m;
@@ -31,13 +33,18 @@ TEST(SliderMap, PositionToPixelAndBack) {
         Travel travel;
         int minimum, maximum, pos, pixel;
     } cases[] = {
-        {EqTravel(), 0, 240, 0, 17},      {EqTravel(), 0, 240, 240, 189},
-        {EqTravel(), 0, 240, 120, 103},   {EqTravel(), 0, 240, 1, 17},
-        {EqTravel(), 0, 240, 2, 18},      {Travel{31, 3, 3, 15}, 0, 66, 33, 15},
+        {EqTravel(), 0, 240, 0, 17},
+        {EqTravel(), 0, 240, 240, 189},
+        {EqTravel(), 0, 240, 120, 103},
+        {EqTravel(), 0, 240, 1, 17},
+        {EqTravel(), 0, 240, 2, 18},
+        {Travel{31, 3, 3, 15}, 0, 66, 33, 15},
         {Travel{31, 3, 3, 15}, 0, 66, 66, 20},
         // Nothing to travel, or nothing to map: the start.
-        {EqTravel(), 0, 0, 0, 17},        {EqTravel(), 0, 0, 5, 17},
-        {Travel{20, 0, 0, 20}, 0, 240, 200, 10}, {Travel{10, 3, 3, 20}, 0, 240, 200, 13},
+        {EqTravel(), 0, 0, 0, 17},
+        {EqTravel(), 0, 0, 5, 17},
+        {Travel{20, 0, 0, 20}, 0, 240, 200, 10},
+        {Travel{10, 3, 3, 20}, 0, 240, 200, 13},
         {EqTravel(), 5, 5, 5, 17},
     };
     for (const auto& c : cases)
@@ -48,26 +55,39 @@ TEST(SliderMap, PositionToPixelAndBack) {
         Travel travel;
         int minimum, maximum, pixel, pos;
     } back[] = {
-        {EqTravel(), 0, 240, 17, 0},    {EqTravel(), 0, 240, 189, 240}, {EqTravel(), 0, 240, 103, 120},
-        {EqTravel(), 0, 240, 18, 1},    {EqTravel(), 0, 240, 0, -23},   // truncated toward zero
-        {EqTravel(), 0, 0, 150, 0},     {Travel{20, 0, 0, 20}, 0, 240, 15, 0},
+        {EqTravel(), 0, 240, 17, 0},
+        {EqTravel(), 0, 240, 189, 240},
+        {EqTravel(), 0, 240, 103, 120},
+        {EqTravel(), 0, 240, 18, 1},
+        {EqTravel(), 0, 240, 0, -23}, // truncated toward zero
+        {EqTravel(), 0, 0, 150, 0},
+        {Travel{20, 0, 0, 20}, 0, 240, 15, 0},
         {Travel{10, 3, 3, 20}, 7, 240, 15, 7},
     };
     for (const auto& c : back)
-        EXPECT_EQ(slider::PixelToPos(c.travel, c.minimum, c.maximum, c.pixel), c.pos) << "pixel " << c.pixel;
+        EXPECT_EQ(slider::PixelToPos(c.travel, c.minimum, c.maximum, c.pixel), c.pos)
+            << "pixel " << c.pixel;
 }
 
 TEST(SliderMap, ValueKinds) {
     struct Case {
         int kind, maximum, value, pos;
     } cases[] = {
-        {slider::kEqGain, 240, 320, 0},  {slider::kEqGain, 240, 80, 240}, {slider::kEqGain, 240, 200, 120},
-        {slider::kDirect, 100, 55, 55},  {slider::kPhase, 180, 20, 0},    {slider::kPhase, 180, 200, 180},
-        {slider::kInverted, 66, 60, 6},  {1, 66, 60, 6},                  {2, 600, 0, 600},
+        {slider::kEqGain, 240, 320, 0},
+        {slider::kEqGain, 240, 80, 240},
+        {slider::kEqGain, 240, 200, 120},
+        {slider::kDirect, 100, 55, 55},
+        {slider::kPhase, 180, 20, 0},
+        {slider::kPhase, 180, 200, 180},
+        {slider::kInverted, 66, 60, 6},
+        {1, 66, 60, 6},
+        {2, 600, 0, 600},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(slider::PositionFromValue(c.kind, c.maximum, c.value), c.pos) << "kind " << c.kind;
-        EXPECT_EQ(slider::ValueFromPosition(c.kind, c.maximum, c.pos), c.value) << "kind " << c.kind;
+        EXPECT_EQ(slider::PositionFromValue(c.kind, c.maximum, c.value), c.pos)
+            << "kind " << c.kind;
+        EXPECT_EQ(slider::ValueFromPosition(c.kind, c.maximum, c.pos), c.value)
+            << "kind " << c.kind;
     }
     // Positions are not clamped by a value: the page's values stay in range.
     Model m = MakeModel();
@@ -81,8 +101,8 @@ TEST(SliderMap, FrequencyKinds) {
     struct Case {
         int kind, maximum, pos, hz, expected;
     } cases[] = {
-        {slider::kFrequencyLow, 240, 0, 1000, 104}, {slider::kFrequencyLow, 240, 0, 20000, 0},
-        {slider::kFrequencyLow, 240, 0, 10, 240},   {slider::kFrequencyHigh, 100, 0, 20000, 52},
+        {slider::kFrequencyLow, 240, 0, 1000, 104},  {slider::kFrequencyLow, 240, 0, 20000, 0},
+        {slider::kFrequencyLow, 240, 0, 10, 240},    {slider::kFrequencyHigh, 100, 0, 20000, 52},
         {slider::kFrequencyHigh, 100, 0, 1000, 100}, {slider::kInverted, 100, 40, 1000, 40},
         {slider::kEqGain, 100, 140, 1000, 100},
     };
@@ -150,12 +170,14 @@ TEST(SliderModel, MovingReportsAreRateLimited) {
     std::vector<int64_t> reports;
     // The mouse moves a pixel every 2 ms for 300 ms; the timer ticks every 50.
     for (int64_t t = 1; t <= 300; ++t) {
-        if (t % 2 == 0 && m.Move(m.PosToPixel(0) + static_cast<int>(t / 2), t)) reports.push_back(t);
+        if (t % 2 == 0 && m.Move(m.PosToPixel(0) + static_cast<int>(t / 2), t))
+            reports.push_back(t);
         if (t % 50 == 0 && m.Tick(t)) reports.push_back(t);
     }
     ASSERT_FALSE(reports.empty());
     EXPECT_GE(reports.front(), 50);
-    for (size_t i = 1; i < reports.size(); ++i) EXPECT_GE(reports[i] - reports[i - 1], 50);
+    for (size_t i = 1; i < reports.size(); ++i)
+        EXPECT_GE(reports[i] - reports[i - 1], 50);
     EXPECT_GE(reports.size(), 5u);
     // No change, no report; the release drops what is pending.
     m.Move(m.PosToPixel(m.Pos()), 301);
@@ -170,9 +192,10 @@ TEST(SliderModel, Keys) {
         Key key;
         int from, expected;
     } cases[] = {
-        {Key::PageUp, 50, 37}, {Key::PageDown, 50, 63}, {Key::End, 50, 100}, {Key::Home, 50, 0},
-        {Key::Left, 50, 49},   {Key::Up, 50, 49},       {Key::Right, 50, 51}, {Key::Down, 50, 51},
-        {Key::Home, 0, 0},     {Key::PageUp, 5, 0},     {Key::PageDown, 95, 100},
+        {Key::PageUp, 50, 37}, {Key::PageDown, 50, 63},  {Key::End, 50, 100},
+        {Key::Home, 50, 0},    {Key::Left, 50, 49},      {Key::Up, 50, 49},
+        {Key::Right, 50, 51},  {Key::Down, 50, 51},      {Key::Home, 0, 0},
+        {Key::PageUp, 5, 0},   {Key::PageDown, 95, 100},
     };
     for (const auto& c : cases) {
         Model m = MakeModel(100, c.from);

@@ -20,9 +20,11 @@ TEST(StaticTextTest, StylesChooseTheLayoutOfTheText) {
     const Case cases[] = {
         {0, Qt::AlignLeft | Qt::AlignTop | mnemonic | Qt::TextWordWrap, Qt::ElideNone},
         {SS_RIGHT, Qt::AlignRight | Qt::AlignTop | mnemonic | Qt::TextWordWrap, Qt::ElideNone},
-        {SS_CENTER | SS_NOPREFIX, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, Qt::ElideNone},
+        {SS_CENTER | SS_NOPREFIX, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap,
+         Qt::ElideNone},
         // One line, centred vertically, no wrapping.
-        {SS_CENTERIMAGE, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | mnemonic, Qt::ElideNone},
+        {SS_CENTERIMAGE, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | mnemonic,
+         Qt::ElideNone},
         {SS_LEFTNOWORDWRAP, Qt::AlignLeft | Qt::AlignTop | mnemonic, Qt::ElideNone},
         {SS_ENDELLIPSIS, Qt::AlignLeft | Qt::AlignTop | mnemonic, Qt::ElideRight},
         {SS_PATHELLIPSIS, Qt::AlignLeft | Qt::AlignTop | mnemonic, Qt::ElideMiddle},
@@ -63,7 +65,8 @@ TEST(TransparentStaticTest, ANewTextRepaintsTheParentUnderIt) {
 
 TEST(HyperLinkTest, ThePointerLightsItAndAClickOpensItsAddress) {
     QStringList opened;
-    const CHyperlink::Opener previous = CHyperlink::SetOpener([&](const QString& a) { opened << a; });
+    const CHyperlink::Opener previous =
+        CHyperlink::SetOpener([&](const QString& a) { opened << a; });
     QWidget parent;
     auto* link = new CHyperlink(&parent);
     link->resize(200, 20);

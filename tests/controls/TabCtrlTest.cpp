@@ -41,12 +41,12 @@ TEST_F(TabCtrlTest, LookFlagsChooseTheTabColours) {
     };
     const QColor face = ctl::kButtonFace;
     const Case cases[] = {
-        {0x1F, true, QColor(0, 0, 0)},           // the selected tab in the main view's look
-        {0x1F, false, QColor(227, 228, 238)},    // another tab while tab 3 is the one drawn
+        {0x1F, true, QColor(0, 0, 0)},        // the selected tab in the main view's look
+        {0x1F, false, QColor(227, 228, 238)}, // another tab while tab 3 is the one drawn
         {0x1D, true, CEnTabCtrl::Lighter(face, 1.4f)},
         {0x1D, false, CEnTabCtrl::Darker(face, 0.9f)},
-        {0x03, false, QColor(10, 20, 30)},       // flat without back borders: the background
-        {0x03, true, face},                      // no selection highlight
+        {0x03, false, QColor(10, 20, 30)}, // flat without back borders: the background
+        {0x03, true, face},                // no selection highlight
         {0x02, false, QColor(227, 228, 238)},
     };
     for (const Case& c : cases) {
@@ -85,7 +85,8 @@ TEST_F(TabCtrlTest, TheSelectedTabIsBlackWithARedCaption) {
     CEnTabCtrl tabs;
     tabs.resize(400, 200);
     tabs.EnableDraw(2);
-    for (const char* t : {"One", "Two", "Three"}) tabs.InsertItem(tabs.GetItemCount(), QString::fromLatin1(t));
+    for (const char* t : {"One", "Two", "Three"})
+        tabs.InsertItem(tabs.GetItemCount(), QString::fromLatin1(t));
     tabs.SetCurSel(1);
     const QImage img = tabs.grab().toImage();
     const QRect sel = tabs.GetItemRect(1);
@@ -97,14 +98,16 @@ TEST_F(TabCtrlTest, TheSelectedTabIsBlackWithARedCaption) {
 TEST_F(TabCtrlTest, TheHandShowsOverTabsThatCanBeClicked) {
     CEnTabCtrl tabs;
     tabs.resize(600, 200);
-    for (int i = 0; i < 5; ++i) tabs.InsertItem(i, QStringLiteral("Tab %1").arg(i));
+    for (int i = 0; i < 5; ++i)
+        tabs.InsertItem(i, QStringLiteral("Tab %1").arg(i));
     tabs.SetCurSel(1);
     struct Case {
         int tab; // -1: no tab
         Qt::CursorShape want;
     };
-    const Case cases[] = {{0, Qt::PointingHandCursor}, {1, Qt::ArrowCursor}, {2, Qt::PointingHandCursor},
-                          {3, Qt::ArrowCursor},        {4, Qt::PointingHandCursor}, {-1, Qt::ArrowCursor}};
+    const Case cases[] = {{0, Qt::PointingHandCursor}, {1, Qt::ArrowCursor},
+                          {2, Qt::PointingHandCursor}, {3, Qt::ArrowCursor},
+                          {4, Qt::PointingHandCursor}, {-1, Qt::ArrowCursor}};
     for (const Case& c : cases) {
         const QPoint at = c.tab < 0 ? QPoint(300, 150) : tabs.GetItemRect(c.tab).center();
         skintest::Move(&tabs, at);

@@ -12,7 +12,8 @@ TEST(HoldRepeat, FirstDelayThenSteadyRepeatWithoutBursts) {
         bool due;
     } steps[] = {{1000, false}, {1499, false}, {1500, true}, {1550, false}, {1600, true},
                  {1699, false}, {1700, true},  {2500, true}, {2501, false}, {2600, true}};
-    for (const Step& s : steps) EXPECT_EQ(r.Due(s.now), s.due) << s.now;
+    for (const Step& s : steps)
+        EXPECT_EQ(r.Due(s.now), s.due) << s.now;
     r.Stop();
     EXPECT_FALSE(r.Due(5000));
 }

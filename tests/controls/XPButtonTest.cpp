@@ -21,9 +21,9 @@ TEST(XPButtonTest, TheFaceFollowsTheStateAndThePointer) {
         unsigned want;
     };
     const Case cases[] = {
-        {1, false, false, kOnN},  {1, true, false, kOnH},  {1, true, true, kOnP},
-        {1, false, true, kOnN},   {0, false, false, kOffN}, {0, true, false, kOffH},
-        {0, true, true, kOffP},   {5, false, false, kOnN}, // any non-zero state is on
+        {1, false, false, kOnN}, {1, true, false, kOnH},   {1, true, true, kOnP},
+        {1, false, true, kOnN},  {0, false, false, kOffN}, {0, true, false, kOffH},
+        {0, true, true, kOffP},  {5, false, false, kOnN}, // any non-zero state is on
     };
     for (const Case& c : cases) {
         Parent parent;
@@ -74,8 +74,9 @@ TEST(XPButtonTest, EnteringReportsOncePerEntryPoint) {
     skintest::Move(&b, {3, 3}); // the same entry point again
     skintest::Leave(&b);
     skintest::Move(&b, {5, 6}, Qt::LeftButton);
-    EXPECT_EQ(skintest::Take(parent, WM_CONTROL_HOVER),
-              (std::vector<Message>{{WM_CONTROL_HOVER, 0, 8801}, {WM_CONTROL_HOVER, MK_LBUTTON, 8801}}));
+    EXPECT_EQ(
+        skintest::Take(parent, WM_CONTROL_HOVER),
+        (std::vector<Message>{{WM_CONTROL_HOVER, 0, 8801}, {WM_CONTROL_HOVER, MK_LBUTTON, 8801}}));
 }
 
 TEST(XPButtonTest, AClickIsACommandAndChangesNothing) {

@@ -59,7 +59,9 @@ TEST_F(DocumentTest, EachFileHasItsMagicAndSize) {
         SCOPED_TRACE(c.magic);
         ASSERT_EQ(file.size(), c.size);
         EXPECT_EQ(file[0], c.magic.size());
-        EXPECT_EQ(std::string(file.begin() + 1, file.begin() + 1 + static_cast<long>(c.magic.size())), c.magic);
+        EXPECT_EQ(
+            std::string(file.begin() + 1, file.begin() + 1 + static_cast<long>(c.magic.size())),
+            c.magic);
     }
     EXPECT_EQ(g_MagicAllPresets, "Tolvern_ALLFile_2.0");
     EXPECT_EQ(g_MagicPreset, "Tolvern_File_2.0");
@@ -117,7 +119,8 @@ TEST_F(DocumentTest, AllPresetsFileReadsBackAsWritten) {
     // is the same.
     const std::vector<uint8_t> again = Write(&CLumaraDoc::SerializeAllPresets);
     ASSERT_EQ(again.size(), file.size());
-    for (size_t i = 0; i < file.size(); ++i) ASSERT_EQ(again[i], file[i]) << "at " << i;
+    for (size_t i = 0; i < file.size(); ++i)
+        ASSERT_EQ(again[i], file[i]) << "at " << i;
 }
 
 TEST_F(DocumentTest, LockedDataCarriesTheMarkerAndPassword) {
@@ -172,7 +175,8 @@ TEST_F(DocumentTest, ASaveReportsTheTextsItRefused) {
 TEST_F(DocumentTest, PresetFileLoadsTheModelFromTheImage) {
     std::vector<uint8_t> file = Write(&CLumaraDoc::SerializePreset);
     // Output 3's gain word in the file's image.
-    uint8_t* basic = file.data() + kImageInPresetFile + kOutputBlockOffset + 3 * kOutputBlockSize + kOutBasicOffset;
+    uint8_t* basic = file.data() + kImageInPresetFile + kOutputBlockOffset + 3 * kOutputBlockSize +
+                     kOutBasicOffset;
     const uint16_t gain = 555;
     PutU16(basic + 2, gain);
     g_StateFlags[kFlagPresetFileRead] = 1;
@@ -182,7 +186,8 @@ TEST_F(DocumentTest, PresetFileLoadsTheModelFromTheImage) {
 }
 
 TEST_F(DocumentTest, OutputMapSwapsFamilyAndSlopeInTheFile) {
-    const uint8_t record[8] = {80, 0, 1, 2, 0x20, 0x4E, 0, 8}; // 80 Hz, family 1, slope 2; 20 kHz off
+    const uint8_t record[8] = {80,   0,    1, 2,
+                               0x20, 0x4E, 0, 8}; // 80 Hz, family 1, slope 2; 20 kHz off
     doc->Data().GetOut(0)->LoadCrossover(record);
     const std::vector<uint8_t> file = Write(&CLumaraDoc::SerializeOutputMap);
     EXPECT_EQ(Bytes(file.data() + 28, 4), Hex("50 00 02 01"));
@@ -209,7 +214,8 @@ TEST_F(DocumentTest, ModeFileWritesAndReadsOnePageOfTheTable) {
     EXPECT_EQ(Bytes(file.data() + 11, 24), Bytes(g_DeviceRecords.Bytes().pageTable + 48, 24));
 
     file[10] = 3;
-    for (int i = 0; i < 24; ++i) file[11 + static_cast<size_t>(i)] = 0xA0;
+    for (int i = 0; i < 24; ++i)
+        file[11 + static_cast<size_t>(i)] = 0xA0;
     const std::vector<uint8_t> before =
         Bytes(g_DeviceRecords.Bytes().pageTable, sizeof g_DeviceRecords.Bytes().pageTable);
     ASSERT_TRUE(Read(&CLumaraDoc::SerializeModePage, file));
@@ -243,7 +249,9 @@ TEST_F(DocumentTest, RefusedFilesChangeNothing) {
     const std::vector<uint8_t> one = Write(&CLumaraDoc::SerializePreset);
     const std::vector<uint8_t> mode = Write(&CLumaraDoc::SerializeModePage);
     const std::vector<uint8_t> map = Write(&CLumaraDoc::SerializeOutputMap);
-    auto cut = [](const std::vector<uint8_t>& f, size_t n) { return std::vector<uint8_t>(f.begin(), f.begin() + static_cast<long>(n)); };
+    auto cut = [](const std::vector<uint8_t>& f, size_t n) {
+        return std::vector<uint8_t>(f.begin(), f.begin() + static_cast<long>(n));
+    };
     auto renamed = [](std::vector<uint8_t> f) {
         f[1] ^= 0x20; // the magic in another case is another magic
         return f;
@@ -258,8 +266,10 @@ TEST_F(DocumentTest, RefusedFilesChangeNothing) {
         {"preset file as all-presets", &CLumaraDoc::SerializeAllPresets, one},
         {"all-presets magic changed", &CLumaraDoc::SerializeAllPresets, renamed(all)},
         {"all-presets cut in the presets", &CLumaraDoc::SerializeAllPresets, cut(all, 20 + 12345)},
-        {"all-presets cut in the image", &CLumaraDoc::SerializeAllPresets, cut(all, kImageInAllFile + 4999)},
-        {"all-presets cut before the last byte", &CLumaraDoc::SerializeAllPresets, cut(all, all.size() - 1)},
+        {"all-presets cut in the image", &CLumaraDoc::SerializeAllPresets,
+         cut(all, kImageInAllFile + 4999)},
+        {"all-presets cut before the last byte", &CLumaraDoc::SerializeAllPresets,
+         cut(all, all.size() - 1)},
         {"all-presets cut in the magic", &CLumaraDoc::SerializeAllPresets, cut(all, 10)},
         {"empty preset", &CLumaraDoc::SerializePreset, {}},
         {"all-presets as preset", &CLumaraDoc::SerializePreset, all},

@@ -29,7 +29,8 @@ std::string Plain(std::string fileBytes) {
 
 // The upload time is the one part of a file that depends on when it was written.
 std::string WithoutTime(const std::string& plain) {
-    return std::regex_replace(plain, std::regex("\"data_upload_time\":\\t\"[^\"]*\""), "\"data_upload_time\":\t\"\"");
+    return std::regex_replace(plain, std::regex("\"data_upload_time\":\\t\"[^\"]*\""),
+                              "\"data_upload_time\":\t\"\"");
 }
 
 std::string WriteFile(bool complete) {
@@ -45,16 +46,23 @@ std::string WriteFile(bool complete) {
 // ---------------------------------------------------------------------------
 
 using Maker = std::function<cJSON*()>;
-Maker Num(double v) { return [v] { return cJSON_CreateNumber(v); }; }
-Maker Str(const char* s) { return [s] { return cJSON_CreateString(s); }; }
-Maker Json(const char* text) { return [text] { return cJSON_Parse(text); }; }
+Maker Num(double v) {
+    return [v] { return cJSON_CreateNumber(v); };
+}
+Maker Str(const char* s) {
+    return [s] { return cJSON_CreateString(s); };
+}
+Maker Json(const char* text) {
+    return [text] { return cJSON_Parse(text); };
+}
 const Maker Delete;
 
 cJSON* Walk(cJSON* node, const std::string& path) {
     size_t start = 0;
     while (node && start < path.size()) {
         const size_t slash = path.find('/', start);
-        const std::string part = path.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
+        const std::string part =
+            path.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
         node = cJSON_IsArray(node) ? cJSON_GetArrayItem(node, std::atoi(part.c_str()))
                                    : cJSON_GetObjectItemCaseSensitive(node, part.c_str());
         start = slash == std::string::npos ? path.size() : slash + 1;
@@ -70,12 +78,16 @@ void Set(cJSON* root, const std::string& path, const Maker& make) {
     if (cJSON_IsArray(parent)) {
         const int index = std::atoi(key.c_str());
         ASSERT_LT(index, cJSON_GetArraySize(parent)) << path;
-        if (make) cJSON_ReplaceItemInArray(parent, index, make());
-        else cJSON_DeleteItemFromArray(parent, index);
+        if (make)
+            cJSON_ReplaceItemInArray(parent, index, make());
+        else
+            cJSON_DeleteItemFromArray(parent, index);
     } else {
         ASSERT_NE(cJSON_GetObjectItemCaseSensitive(parent, key.c_str()), nullptr) << path;
-        if (make) cJSON_ReplaceItemInObjectCaseSensitive(parent, key.c_str(), make());
-        else cJSON_DeleteItemFromObjectCaseSensitive(parent, key.c_str());
+        if (make)
+            cJSON_ReplaceItemInObjectCaseSensitive(parent, key.c_str(), make());
+        else
+            cJSON_DeleteItemFromObjectCaseSensitive(parent, key.c_str());
     }
 }
 
@@ -83,7 +95,8 @@ void Set(cJSON* root, const std::string& path, const Maker& make) {
 void Truncate(cJSON* root, const std::string& path, int n) {
     cJSON* array = Walk(root, path);
     ASSERT_TRUE(cJSON_IsArray(array)) << path;
-    while (cJSON_GetArraySize(array) > n) cJSON_DeleteItemFromArray(array, n);
+    while (cJSON_GetArraySize(array) > n)
+        cJSON_DeleteItemFromArray(array, n);
 }
 
 // A good file of the current model with its tree changed.
@@ -103,8 +116,8 @@ protected:
     void SetUp() override {
         ModelTest::SetUp();
         static int serial = 0;
-        dir_ = fs::temp_directory_path() / ("lumara-presetfile-" + std::to_string(getpid()) + "-" +
-                                             std::to_string(serial++));
+        dir_ = fs::temp_directory_path() /
+               ("lumara-presetfile-" + std::to_string(getpid()) + "-" + std::to_string(serial++));
         fs::create_directories(dir_);
     }
     void TearDown() override {
@@ -152,19 +165,22 @@ TEST_F(PresetFileTest, ScramblingKeyIsPositionInBlock) {
     const struct {
         size_t offset;
         uint8_t key;
-    } cases[] = {{0, 0x00}, {1, 0x01}, {255, 0xFF}, {256, 0x00}, {257, 0x01},
+    } cases[] = {{0, 0x00},     {1, 0x01},     {255, 0xFF},   {256, 0x00},   {257, 0x01},
                  {32767, 0xFF}, {32768, 0x00}, {32769, 0x01}, {65536, 0x00}, {69999, 69999 % 256}};
-    for (const auto& c : cases) EXPECT_EQ(zeros[c.offset], c.key) << "offset " << c.offset;
+    for (const auto& c : cases)
+        EXPECT_EQ(zeros[c.offset], c.key) << "offset " << c.offset;
 
     // A whole-device file spans more than one block; undoing the key by hand
     // gives cJSON text everywhere, across the block border too.
     FillModel(3);
     std::string raw = WriteFile(true);
     ASSERT_GT(raw.size(), 2 * CPresetJson::kScrambleBlock);
-    for (size_t p = 0; p < raw.size(); ++p) raw[p] = static_cast<char>(raw[p] ^ static_cast<char>(p & 0xFF));
+    for (size_t p = 0; p < raw.size(); ++p)
+        raw[p] = static_cast<char>(raw[p] ^ static_cast<char>(p & 0xFF));
     EXPECT_EQ(raw.substr(0, 10), "{\n\t\"Varno\"");
     for (size_t p : {size_t{256}, size_t{32767}, size_t{32768}, size_t{32769}})
-        EXPECT_TRUE(std::isprint(static_cast<unsigned char>(raw[p])) || std::isspace(static_cast<unsigned char>(raw[p])))
+        EXPECT_TRUE(std::isprint(static_cast<unsigned char>(raw[p])) ||
+                    std::isspace(static_cast<unsigned char>(raw[p])))
             << "offset " << p;
     std::unique_ptr<cJSON, void (*)(cJSON*)> root(cJSON_Parse(raw.c_str()), cJSON_Delete);
     EXPECT_NE(root, nullptr);
@@ -185,7 +201,8 @@ TEST_F(PresetFileTest, LayoutOfBothKinds) {
     };
     EXPECT_EQ(order(single, {"Varno", "client", "data_info", "data", "fileType"}), "");
     EXPECT_EQ(order(complete, {"Varno", "client", "data_info", "fileType", "system", "data"}), "");
-    EXPECT_NE(single.find("\"data_encryption_bool\":\tfalse,\n\t\t\"data_encryption_byte\":\t0,"), std::string::npos);
+    EXPECT_NE(single.find("\"data_encryption_bool\":\tfalse,\n\t\t\"data_encryption_byte\":\t0,"),
+              std::string::npos);
     EXPECT_NE(single.find("\"data_head_data\":\t94,"), std::string::npos);
     EXPECT_NE(single.find("\"data_machine_type\":\t\"Quellmark\""), std::string::npos);
     EXPECT_NE(single.find("\"fileType\":\t\"single\"\n}"), std::string::npos);
@@ -199,14 +216,22 @@ TEST_F(PresetFileTest, LayoutOfBothKinds) {
         const char* path;
         int size;
     } arrays[] = {
-        {s.get(), "data/group_name", 16},          {s.get(), "data/music/music", 4},
-        {s.get(), "data/music/music/3", 112},      {s.get(), "data/output/output", 12},
-        {s.get(), "data/output/output/11", 296},   {s.get(), "data/system/cur_password_data", 8},
-        {s.get(), "data/system/eff_group_name", 16}, {s.get(), "data/system/out_led", 16},
-        {s.get(), "data/system/pc_source_set", 8}, {s.get(), "data/system/sound_delay_field", 50},
-        {s.get(), "data/system/system_data", 8},   {s.get(), "data/system/system_group_name", 16},
-        {s.get(), "data/system/system_spk_type", 16}, {c.get(), "data", 7},
-        {c.get(), "data/6/output/output/0", 296},  {c.get(), "system/sound_delay_field", 50},
+        {s.get(), "data/group_name", 16},
+        {s.get(), "data/music/music", 4},
+        {s.get(), "data/music/music/3", 112},
+        {s.get(), "data/output/output", 12},
+        {s.get(), "data/output/output/11", 296},
+        {s.get(), "data/system/cur_password_data", 8},
+        {s.get(), "data/system/eff_group_name", 16},
+        {s.get(), "data/system/out_led", 16},
+        {s.get(), "data/system/pc_source_set", 8},
+        {s.get(), "data/system/sound_delay_field", 50},
+        {s.get(), "data/system/system_data", 8},
+        {s.get(), "data/system/system_group_name", 16},
+        {s.get(), "data/system/system_spk_type", 16},
+        {c.get(), "data", 7},
+        {c.get(), "data/6/output/output/0", 296},
+        {c.get(), "system/sound_delay_field", 50},
     };
     for (const auto& a : arrays) {
         cJSON* node = Walk(a.root, a.path);
@@ -223,9 +248,11 @@ TEST_F(PresetFileTest, UploadTimeIsLocalTimeOfSaving) {
     EXPECT_EQ(codec.m_Header.uploadTime, "");
     std::string bytes;
     ASSERT_TRUE(codec.WritePresetBytes(bytes));
-    EXPECT_TRUE(std::regex_match(codec.m_Header.uploadTime, std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)")))
+    EXPECT_TRUE(std::regex_match(codec.m_Header.uploadTime,
+                                 std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)")))
         << codec.m_Header.uploadTime;
-    EXPECT_NE(Plain(bytes).find("\"data_upload_time\":\t\"" + codec.m_Header.uploadTime + "\""), std::string::npos);
+    EXPECT_NE(Plain(bytes).find("\"data_upload_time\":\t\"" + codec.m_Header.uploadTime + "\""),
+              std::string::npos);
 }
 
 // ---------------------------------------------------------------------------
@@ -247,7 +274,9 @@ TEST_F(PresetFileTest, OnePresetRoundTripRestoresWhatTheFileCarries) {
     EXPECT_EQ(reader.m_Header, writer.m_Header);
     EXPECT_EQ(g_StateFlags[kFlagDataLocked], 1);
 
-    auto same = [](const uint8_t* a, const uint8_t* b, size_t n) { return std::memcmp(a, b, n) == 0; };
+    auto same = [](const uint8_t* a, const uint8_t* b, size_t n) {
+        return std::memcmp(a, b, n) == 0;
+    };
     const uint8_t* was = saved.image.data();
     const uint8_t* kept = other.image.data();
     EXPECT_TRUE(same(g_ParamImage, was, kPresetNameSize));
@@ -256,7 +285,8 @@ TEST_F(PresetFileTest, OnePresetRoundTripRestoresWhatTheFileCarries) {
     for (int g = 0; g < kMusicInputCount; ++g) {
         const size_t at = kMusicBlockOffset + static_cast<size_t>(g) * kMusicBlockSize;
         EXPECT_TRUE(same(g_ParamImage + at, was + at, 112)) << "music " << g;
-        EXPECT_TRUE(same(g_ParamImage + at + 112, kept + at + 112, kMusicBlockSize - 112)) << "music " << g;
+        EXPECT_TRUE(same(g_ParamImage + at + 112, kept + at + 112, kMusicBlockSize - 112))
+            << "music " << g;
     }
     EXPECT_TRUE(same(OutputBlock(0), was + kOutputBlockOffset, kOutputCount * kOutputBlockSize));
     const size_t end = kOutputBlockOffset + kOutputCount * kOutputBlockSize;
@@ -295,13 +325,16 @@ TEST_F(PresetFileTest, WholeDeviceRoundTripRestoresStoredPresets) {
     EXPECT_EQ(g_StateFlags[kFlagDataLocked], 0);
     for (int k = 0; k <= kStoredPresetCount; ++k) {
         const uint8_t* block = k == 0 ? g_ParamImage : g_PcPresets[k - 1];
-        const uint8_t* was = k == 0 ? saved.image.data() : saved.presets.data() + (k - 1) * kParamBlockSize;
-        const uint8_t* kept = k == 0 ? other.image.data() : other.presets.data() + (k - 1) * kParamBlockSize;
+        const uint8_t* was =
+            k == 0 ? saved.image.data() : saved.presets.data() + (k - 1) * kParamBlockSize;
+        const uint8_t* kept =
+            k == 0 ? other.image.data() : other.presets.data() + (k - 1) * kParamBlockSize;
         for (size_t i = 0; i < kParamBlockSize; ++i) {
             const bool carried = i < kPresetNameSize ||
                                  (i >= kMusicBlockOffset && i < kOutputBlockOffset &&
                                   (i - kMusicBlockOffset) % kMusicBlockSize < 112) ||
-                                 (i >= kOutputBlockOffset && i < kOutputBlockOffset + kOutputCount * kOutputBlockSize);
+                                 (i >= kOutputBlockOffset &&
+                                  i < kOutputBlockOffset + kOutputCount * kOutputBlockSize);
             ASSERT_EQ(block[i], carried ? was[i] : kept[i]) << "preset " << k << " byte " << i;
         }
     }
@@ -345,14 +378,18 @@ struct Refusal {
     const char* detail;
 };
 
-void PrintTo(const Refusal& r, std::ostream* os) { *os << r.what; }
+void PrintTo(const Refusal& r, std::ostream* os) {
+    *os << r.what;
+}
 
-class PresetFileRefusalTest : public PresetFileTest, public ::testing::WithParamInterface<Refusal> {};
+class PresetFileRefusalTest : public PresetFileTest,
+                              public ::testing::WithParamInterface<Refusal> {};
 
 TEST_P(PresetFileRefusalTest, ChangesNothing) {
     const Refusal& r = GetParam();
     FillModel(4);
-    const std::string file = ChangedFile(r.complete, [&](cJSON* root) { Set(root, r.path, r.make); });
+    const std::string file =
+        ChangedFile(r.complete, [&](cJSON* root) { Set(root, r.path, r.make); });
     FillModel(8);
     OutputBlock(2)[kOutLockMarkByte] = '!';
     g_StateFlags[kFlagDataLocked] = 7;
@@ -361,7 +398,8 @@ TEST_P(PresetFileRefusalTest, ChangesNothing) {
     CPresetJson codec;
     const PresetFileHeader header = codec.m_Header;
     WriteRaw(Path("bad"), file);
-    EXPECT_FALSE(r.complete ? codec.LoadAllPresetsFile(Path("bad")) : codec.LoadPresetFile(Path("bad")));
+    EXPECT_FALSE(r.complete ? codec.LoadAllPresetsFile(Path("bad"))
+                            : codec.LoadPresetFile(Path("bad")));
     EXPECT_EQ(codec.Error(), r.error);
     EXPECT_EQ(codec.ErrorDetail(), r.detail);
     EXPECT_FALSE(codec.ErrorText().empty());
@@ -380,19 +418,22 @@ INSTANTIATE_TEST_SUITE_P(
                 "client.company_brand = \"17\""},
         Refusal{"OtherMachine", false, "data_info/data_machine_type", Str("Other"), E::WrongMachine,
                 "data_info.data_machine_type = \"Other\""},
-        Refusal{"MachineCaseDiffers", true, "data_info/data_machine_type", Str("QUELLMARK"), E::WrongMachine,
-                "data_info.data_machine_type = \"QUELLMARK\""},
+        Refusal{"MachineCaseDiffers", true, "data_info/data_machine_type", Str("QUELLMARK"),
+                E::WrongMachine, "data_info.data_machine_type = \"QUELLMARK\""},
         Refusal{"WholeDeviceAsOnePreset", false, "fileType", Str("complete"), E::WrongFileType,
                 "fileType = \"complete\""},
-        Refusal{"OnePresetAsWholeDevice", true, "fileType", Str("single"), E::WrongFileType, "fileType = \"single\""},
+        Refusal{"OnePresetAsWholeDevice", true, "fileType", Str("single"), E::WrongFileType,
+                "fileType = \"single\""},
         Refusal{"NoFileType", false, "fileType", Delete, E::MissingMember, "fileType"},
         Refusal{"NoMaker", false, "Varno", Delete, E::MissingMember, "Varno"},
         Refusal{"NoClient", true, "client", Delete, E::MissingMember, "client"},
         Refusal{"NoDataInfo", false, "data_info", Delete, E::MissingMember, "data_info"},
-        Refusal{"NoHeaderText", false, "client/company_web", Delete, E::MissingMember, "client.company_web"},
+        Refusal{"NoHeaderText", false, "client/company_web", Delete, E::MissingMember,
+                "client.company_web"},
         Refusal{"NoHeaderNumber", true, "data_info/data_head_data", Delete, E::MissingMember,
                 "data_info.data_head_data"},
-        Refusal{"HeaderTextIsNumber", false, "Varno/company_qq", Num(12345), E::WrongType, "Varno.company_qq"},
+        Refusal{"HeaderTextIsNumber", false, "Varno/company_qq", Num(12345), E::WrongType,
+                "Varno.company_qq"},
         Refusal{"HeaderNumberIsText", false, "data_info/data_head_data", Str("94"), E::WrongType,
                 "data_info.data_head_data"},
         Refusal{"HeaderFlagIsNumber", false, "data_info/data_encryption_bool", Num(0), E::WrongType,
@@ -410,8 +451,10 @@ INSTANTIATE_TEST_SUITE_P(
                 "system.system_spk_type"},
         Refusal{"NoName", false, "data/group_name", Delete, E::MissingMember, "data.group_name"},
         Refusal{"NoMusic", false, "data/music", Delete, E::MissingMember, "data.music"},
-        Refusal{"NoOutputArray", false, "data/output/output", Delete, E::MissingMember, "data.output.output"},
-        Refusal{"MusicNotArray", false, "data/music/music", Json("{}"), E::WrongType, "data.music.music"},
+        Refusal{"NoOutputArray", false, "data/output/output", Delete, E::MissingMember,
+                "data.output.output"},
+        Refusal{"MusicNotArray", false, "data/music/music", Json("{}"), E::WrongType,
+                "data.music.music"},
         Refusal{"OutputIsNull", false, "data/output/output/5", Json("null"), E::WrongType,
                 "data.output.output[5]"},
         Refusal{"ByteIsText", false, "data/output/output/5/3", Str("7"), E::WrongType,
@@ -420,14 +463,16 @@ INSTANTIATE_TEST_SUITE_P(
                 "data.output.output[5][3]"},
         Refusal{"ByteTooLarge", false, "data/system/system_spk_type/15", Num(256), E::BadValue,
                 "data.system.system_spk_type[15]"},
-        Refusal{"ByteTooSmall", false, "data/group_name/0", Num(-129), E::BadValue, "data.group_name[0]"},
+        Refusal{"ByteTooSmall", false, "data/group_name/0", Num(-129), E::BadValue,
+                "data.group_name[0]"},
         // Failures late in the file, after everything else was read.
         Refusal{"LastOutputByteBad", false, "data/output/output/11/295", Num(300), E::BadValue,
                 "data.output.output[11][295]"},
         Refusal{"LastPresetBad", true, "data/6/output/output/11/295", Num(300), E::BadValue,
                 "data[6].output.output[11][295]"},
         Refusal{"PresetNotObject", true, "data/3", Num(1), E::WrongType, "data[3]"},
-        Refusal{"PresetWithoutMusic", true, "data/2/music", Delete, E::MissingMember, "data[2].music"},
+        Refusal{"PresetWithoutMusic", true, "data/2/music", Delete, E::MissingMember,
+                "data[2].music"},
         Refusal{"NoWholeDeviceSystem", true, "system", Delete, E::MissingMember, "system"},
         Refusal{"DataNotArray", true, "data", Json("{}"), E::WrongType, "data"}),
     [](const ::testing::TestParamInfo<Refusal>& info) { return std::string(info.param.what); });
@@ -450,7 +495,7 @@ TEST_F(PresetFileTest, DamagedFilesAreRefused) {
     const std::string name = "\"group_name\":\t[";
     std::string array = "[1, 2]";
     CPresetJson::Scramble(array);
-        const struct {
+    const struct {
         const char* what;
         std::string bytes;
         PresetFileError error;
@@ -462,7 +507,8 @@ TEST_F(PresetFileTest, DamagedFilesAreRefused) {
         {"trailing garbage", garbage, E::NotJson},
         {"root is an array", array, E::WrongType},
         {"huge number", edited(name, name + "1e999, "), E::BadValue},
-        {"nested too deep", edited(name, name + std::string(5000, '[') + std::string(5000, ']') + ", "), E::NotJson},
+        {"nested too deep",
+         edited(name, name + std::string(5000, '[') + std::string(5000, ']') + ", "), E::NotJson},
         {"string ends in backslash", edited("\"Varno\",", "\"Varno\\"), E::NotJson},
         {"zero byte inside", edited("\"data\":", std::string("\"da\0ta\":", 9)), E::NotJson},
         {"bad escape", edited("\"Varno\",", "\"\\uD800\","), E::NotJson},
@@ -494,7 +540,8 @@ TEST_F(PresetFileTest, DamagedFilesAreRefused) {
 
 TEST_F(PresetFileTest, TrailingWhitespaceAndSpareArraysAreOptional) {
     std::string plain = Plain(ChangedFile(false, [](cJSON* root) {
-        for (const char* spare : {"data/system/eff_group_name", "data/system/out_led", "data/system/system_group_name"})
+        for (const char* spare :
+             {"data/system/eff_group_name", "data/system/out_led", "data/system/system_group_name"})
             Set(root, spare, Delete);
     }));
     plain += "\r\n";
@@ -524,19 +571,27 @@ TEST_F(PresetFileTest, ShortArraysChangeOnlyTheirBytes) {
     CPresetJson codec;
     ASSERT_TRUE(codec.ReadPresetBytes(file)) << codec.ErrorText();
 
-    auto expectBytes = [](const uint8_t* now, const std::vector<uint8_t>& want, size_t at, size_t n, const char* what) {
-        EXPECT_EQ(Bytes(now + at, n), std::vector<uint8_t>(want.begin() + static_cast<long>(at),
-                                                           want.begin() + static_cast<long>(at + n)))
+    auto expectBytes = [](const uint8_t* now, const std::vector<uint8_t>& want, size_t at, size_t n,
+                          const char* what) {
+        EXPECT_EQ(Bytes(now + at, n),
+                  std::vector<uint8_t>(want.begin() + static_cast<long>(at),
+                                       want.begin() + static_cast<long>(at + n)))
             << what;
     };
     expectBytes(g_ParamImage, saved.image, 0, 4, "name from file");
     expectBytes(g_ParamImage, other.image, 4, 12, "rest of name kept");
-    expectBytes(g_ParamImage, saved.image, kMusicBlockOffset + kMusicBlockSize, 112, "music 1 from file");
-    expectBytes(g_ParamImage, other.image, kMusicBlockOffset + 2 * kMusicBlockSize, kMusicBlockSize, "music 2 kept");
-    expectBytes(g_ParamImage, saved.image, kOutputBlockOffset + 3 * kOutputBlockSize, 10, "output 3 head");
-    expectBytes(g_ParamImage, other.image, kOutputBlockOffset + 3 * kOutputBlockSize + 10, 286, "output 3 tail kept");
-    expectBytes(g_ParamImage, saved.image, kOutputBlockOffset + 5 * kOutputBlockSize, 296, "output 5 from file");
-    expectBytes(g_ParamImage, other.image, kOutputBlockOffset + 6 * kOutputBlockSize, 6 * 296, "outputs 6..11 kept");
+    expectBytes(g_ParamImage, saved.image, kMusicBlockOffset + kMusicBlockSize, 112,
+                "music 1 from file");
+    expectBytes(g_ParamImage, other.image, kMusicBlockOffset + 2 * kMusicBlockSize, kMusicBlockSize,
+                "music 2 kept");
+    expectBytes(g_ParamImage, saved.image, kOutputBlockOffset + 3 * kOutputBlockSize, 10,
+                "output 3 head");
+    expectBytes(g_ParamImage, other.image, kOutputBlockOffset + 3 * kOutputBlockSize + 10, 286,
+                "output 3 tail kept");
+    expectBytes(g_ParamImage, saved.image, kOutputBlockOffset + 5 * kOutputBlockSize, 296,
+                "output 5 from file");
+    expectBytes(g_ParamImage, other.image, kOutputBlockOffset + 6 * kOutputBlockSize, 6 * 296,
+                "outputs 6..11 kept");
     // sys: 2, 5, 6, 7 at 0, 8, 16, 24
     const ModelBytes now = ModelBytes::Take();
     expectBytes(now.sys.data(), other.sys, 0, 8, "source set kept");
@@ -550,12 +605,14 @@ TEST_F(PresetFileTest, LongArraysAreCutAtTheirTarget) {
     const std::string file = ChangedFile(false, [](cJSON* root) {
         // Music inputs take up to their whole 288 bytes; anything beyond is not looked at.
         cJSON* music0 = Walk(root, "data/music/music/0");
-        for (int i = 112; i < 288; ++i) cJSON_AddItemToArray(music0, cJSON_CreateNumber(i == 287 ? -1 : 0xAB));
+        for (int i = 112; i < 288; ++i)
+            cJSON_AddItemToArray(music0, cJSON_CreateNumber(i == 287 ? -1 : 0xAB));
         cJSON_AddItemToArray(music0, cJSON_CreateString("beyond the block"));
         cJSON_AddItemToArray(Walk(root, "data/output/output"), cJSON_Parse("[1, 2, 3]"));
         cJSON_AddItemToArray(Walk(root, "data/music/music"), cJSON_Parse("\"fifth input\""));
         cJSON* delay = Walk(root, "data/system/sound_delay_field");
-        for (int i = 0; i < 60; ++i) cJSON_AddItemToArray(delay, cJSON_CreateNumber(0xCD));
+        for (int i = 0; i < 60; ++i)
+            cJSON_AddItemToArray(delay, cJSON_CreateNumber(0xCD));
         cJSON_AddItemToArray(Walk(root, "data/group_name"), cJSON_CreateNumber(1000));
     });
     FillModel(2);
@@ -604,13 +661,14 @@ TEST_F(PresetFileTest, GbkHeaderTextsRoundTripAsBytes) {
     EXPECT_EQ(writer.m_Header.effBriefing, "\xC4\xBE\xBC\xAA\xCB\xFB");
     EXPECT_EQ(GbkToUtf8(writer.m_Header.makerName), "瓦尔诺电子科技有限公司");
     writer.m_Header.carType = "\xC7\xB0\xD6\xC3\xD7\xF3"; // "前置左"
-    writer.m_Header.userName = "a\"b\\c\nd\x81\x40";      // quote, backslash, newline, GBK lead/trail
-    writer.m_Header.userMailbox = "\xFF\xFE";              // not UTF-8 at all
+    writer.m_Header.userName = "a\"b\\c\nd\x81\x40"; // quote, backslash, newline, GBK lead/trail
+    writer.m_Header.userMailbox = "\xFF\xFE";        // not UTF-8 at all
     ASSERT_TRUE(writer.SavePresetFile(Path("gbk.jssh")));
 
     const std::string plain = Plain(ReadRaw(Path("gbk.jssh")));
     EXPECT_NE(plain.find("\"data_car_type\":\t\"\xC7\xB0\xD6\xC3\xD7\xF3\""), std::string::npos);
-    EXPECT_NE(plain.find("\"data_eff_briefing\":\t\"\xC4\xBE\xBC\xAA\xCB\xFB\""), std::string::npos);
+    EXPECT_NE(plain.find("\"data_eff_briefing\":\t\"\xC4\xBE\xBC\xAA\xCB\xFB\""),
+              std::string::npos);
     EXPECT_NE(plain.find("\"data_user_name\":\t\"a\\\"b\\\\c\\nd\x81\x40\""), std::string::npos);
 
     CPresetJson reader;

@@ -136,19 +136,22 @@ TEST_F(AssemblerTest, BadChecksumOrTrailerDropsTheFrame) {
 TEST_F(AssemblerTest, ALengthBeyondTheBufferIsRefusedWithoutOverrun) {
     QueueRead();
     // Announces 0xFFFF payload bytes and then streams far more than the buffer holds.
-    std::vector<uint8_t> hostile = {0x6B, 0x6B, 0x6B, 0xEE, 'S', 1, 0, 4, 0, 0x77, 0, 0, 0xFF, 0xFF};
+    std::vector<uint8_t> hostile = {0x6B, 0x6B, 0x6B, 0xEE, 'S', 1,    0,
+                                    4,    0,    0x77, 0,    0,   0xFF, 0xFF};
     hostile.resize(hostile.size() + 3000, 0x11);
     EXPECT_EQ(FeedAsReads(cmd, hostile), kFeedMore);
     EXPECT_EQ(FeedAsReports(cmd, hostile), kFeedMore);
     EXPECT_EQ(cmd.GetCount(), 1);
     // The largest frame that fits (387 payload bytes) is still accepted...
-    const std::vector<uint8_t> largest = Data(0, kGroupSystem, 64, Pattern(kAssemblyBufferSize - 13));
+    const std::vector<uint8_t> largest =
+        Data(0, kGroupSystem, 64, Pattern(kAssemblyBufferSize - 13));
     EXPECT_EQ(FeedAsReads(cmd, largest, 50), kFeedDone);
     EXPECT_EQ(Bytes(g_DeviceRecords.Bytes().pageTable, sizeof g_DeviceRecords.Bytes().pageTable),
               Pattern(sizeof g_DeviceRecords.Bytes().pageTable));
     // ... and one byte more is not.
     QueueRead();
-    EXPECT_EQ(FeedAsReads(cmd, Data(0, kGroupSystem, 64, Pattern(kAssemblyBufferSize - 12))), kFeedMore);
+    EXPECT_EQ(FeedAsReads(cmd, Data(0, kGroupSystem, 64, Pattern(kAssemblyBufferSize - 12))),
+              kFeedMore);
 }
 
 TEST_F(AssemblerTest, APartialFrameSurvivesUntilReset) {
@@ -165,7 +168,9 @@ TEST_F(AssemblerTest, APartialFrameSurvivesUntilReset) {
     EXPECT_EQ(cmd.GetCount(), 1);
 }
 
-TEST_F(AssemblerTest, AnEmptyReportEndsTheReading) { EXPECT_EQ(cmd.FeedUsbReport(0), kFeedDone); }
+TEST_F(AssemblerTest, AnEmptyReportEndsTheReading) {
+    EXPECT_EQ(cmd.FeedUsbReport(0), kFeedDone);
+}
 
 // ---------------------------------------------------------------------------
 // Reply codes
@@ -194,7 +199,8 @@ TEST_F(AssemblerTest, LongCommandResults) {
         Message message;
         int left;
         int nextResend;
-    } cases[] = {{'Q', Posted(WM_LONG_COMMAND_DONE, 0, 1), 1, 0}, {'R', Posted(WM_LONG_COMMAND_DONE, 0, 0), 1, 1}};
+    } cases[] = {{'Q', Posted(WM_LONG_COMMAND_DONE, 0, 1), 1, 0},
+                 {'R', Posted(WM_LONG_COMMAND_DONE, 0, 0), 1, 1}};
     for (const Case& c : cases) {
         cmd.Clear();
         view.Clear();
@@ -224,7 +230,8 @@ TEST_F(AssemblerTest, ProgressStepsOnTheRepliesThatTakeTheHead) {
     EXPECT_THAT(view.All(), IsEmpty());
     FeedAsReads(cmd, Data(0, kGroupSystem, 2, Pattern(8)));
     EXPECT_THAT(bar.positions, ElementsAre(7));
-    EXPECT_THAT(view.All(), ElementsAre(Posted(WM_TRANSFER_STEP, 0, 1), Posted(WM_TRANSFER_STEP, 0, 0)));
+    EXPECT_THAT(view.All(),
+                ElementsAre(Posted(WM_TRANSFER_STEP, 0, 1), Posted(WM_TRANSFER_STEP, 0, 0)));
 }
 
 TEST_F(AssemblerTest, SkipProgressReportsTheStepAtOnce) {
@@ -242,8 +249,10 @@ TEST_F(AssemblerTest, FirmwarePacketsGoToTheFirmwareProgress) {
     cmd.GetHead()->SetProgressValue(1);
     FeedAsReads(cmd, ReplyFrame('R', 0, 9, 58, 0));
     EXPECT_THAT(steps, IsEmpty()) << "a repeat request is not a finished step";
-    EXPECT_EQ(FeedAsReads(cmd, Ack()), kFeedMore) << "an acknowledgement that names no step is not the erase's";
-    EXPECT_EQ(FeedAsReads(cmd, ReplyFrame('Q', 0, 9, 59, 0)), kFeedMore) << "nor one naming another step";
+    EXPECT_EQ(FeedAsReads(cmd, Ack()), kFeedMore)
+        << "an acknowledgement that names no step is not the erase's";
+    EXPECT_EQ(FeedAsReads(cmd, ReplyFrame('Q', 0, 9, 59, 0)), kFeedMore)
+        << "nor one naming another step";
     EXPECT_THAT(steps, IsEmpty());
     EXPECT_EQ(FeedAsReads(cmd, ReplyFrame('Q', 0, 9, 58, 0)), kFeedDone);
     EXPECT_THAT(steps, ElementsAre(58));
@@ -264,18 +273,42 @@ TEST_F(AssemblerTest, BlockRepliesGoWhereSlotAndItemSay) {
         size_t size;
         std::vector<Message> messages;
     } cases[] = {
-        {"music, stored preset 2", Data(2, kGroupMusic, 1, music), MusicInBlock(1, g_PcPresets[1]), kMusicBlockSize, {}},
+        {"music, stored preset 2",
+         Data(2, kGroupMusic, 1, music),
+         MusicInBlock(1, g_PcPresets[1]),
+         kMusicBlockSize,
+         {}},
         {"music, current", Data(0, kGroupMusic, 3, music), MusicInBlock(3), kMusicBlockSize, {}},
-        {"music of preset 2 loaded as current", Data(2, kGroupMusic, 0, music, 0), MusicInBlock(0), kMusicBlockSize, {}},
-        {"output 4 of stored preset 6", Data(6, kGroupOutput, 4, out), OutputBlock(4, g_PcPresets[5]), kOutputBlockSize, {}},
-        {"last output of stored preset 6", Data(6, kGroupOutput, 11, out), OutputBlock(11, g_PcPresets[5]),
-         kOutputBlockSize, {Posted(WM_ALL_PRESETS_READ, 6, 0)}},
-        {"last output of stored preset 3", Data(3, kGroupOutput, 11, out), OutputBlock(11, g_PcPresets[2]),
-         kOutputBlockSize, {}},
-        {"last output, current", Data(0, kGroupOutput, 11, out), OutputBlock(11), kOutputBlockSize,
+        {"music of preset 2 loaded as current",
+         Data(2, kGroupMusic, 0, music, 0),
+         MusicInBlock(0),
+         kMusicBlockSize,
+         {}},
+        {"output 4 of stored preset 6",
+         Data(6, kGroupOutput, 4, out),
+         OutputBlock(4, g_PcPresets[5]),
+         kOutputBlockSize,
+         {}},
+        {"last output of stored preset 6",
+         Data(6, kGroupOutput, 11, out),
+         OutputBlock(11, g_PcPresets[5]),
+         kOutputBlockSize,
+         {Posted(WM_ALL_PRESETS_READ, 6, 0)}},
+        {"last output of stored preset 3",
+         Data(3, kGroupOutput, 11, out),
+         OutputBlock(11, g_PcPresets[2]),
+         kOutputBlockSize,
+         {}},
+        {"last output, current",
+         Data(0, kGroupOutput, 11, out),
+         OutputBlock(11),
+         kOutputBlockSize,
          {Posted(WM_DEVICE_DATA_DONE, 0, 0)}},
-        {"last output of preset 4 loaded as current", Data(4, kGroupOutput, 11, out, 0), OutputBlock(11),
-         kOutputBlockSize, {Posted(WM_DEVICE_DATA_DONE, 4, 0)}},
+        {"last output of preset 4 loaded as current",
+         Data(4, kGroupOutput, 11, out, 0),
+         OutputBlock(11),
+         kOutputBlockSize,
+         {Posted(WM_DEVICE_DATA_DONE, 4, 0)}},
     };
     for (const Case& c : cases) {
         ResetModelState();
@@ -290,9 +323,10 @@ TEST_F(AssemblerTest, BlockRepliesGoWhereSlotAndItemSay) {
 
 TEST_F(AssemblerTest, BlockRepliesOutsideTheModelStoreNothingButAreTaken) {
     const uint8_t before = g_ParamImage[kOutputBlockOffset];
-    for (const auto& frame : {Data(0, kGroupOutput, 12, Pattern(8)), Data(7, kGroupOutput, 0, Pattern(8)),
-                              Data(0, kGroupMusic, 4, Pattern(8)), Data(9, kGroupMusic, 0, Pattern(8)),
-                              Data(0, kGroupMic, 0, Pattern(8)), Data(0, kGroupEffect, 0, Pattern(8))}) {
+    for (const auto& frame :
+         {Data(0, kGroupOutput, 12, Pattern(8)), Data(7, kGroupOutput, 0, Pattern(8)),
+          Data(0, kGroupMusic, 4, Pattern(8)), Data(9, kGroupMusic, 0, Pattern(8)),
+          Data(0, kGroupMic, 0, Pattern(8)), Data(0, kGroupEffect, 0, Pattern(8))}) {
         const std::vector<uint8_t> presets = Bytes(g_PcPresets[0], sizeof g_PcPresets);
         QueueRead();
         EXPECT_EQ(FeedAsReads(cmd, frame), kFeedDone);
@@ -415,7 +449,8 @@ TEST_F(AssemblerTest, SystemRecords) {
         std::memset(g_PcPresets[2], 0x20, 16);
         view.Clear();
         QueueRead();
-        EXPECT_EQ(FeedAsReads(cmd, Data(c.slot, kGroupSystem, c.record, c.payload, 0)), kFeedDone) << c.name;
+        EXPECT_EQ(FeedAsReads(cmd, Data(c.slot, kGroupSystem, c.record, c.payload, 0)), kFeedDone)
+            << c.name;
         EXPECT_EQ(c.stored(), c.expected) << c.name;
         EXPECT_EQ(view.All(), c.messages) << c.name;
         EXPECT_EQ(cmd.GetCount(), 0) << c.name;
@@ -503,14 +538,16 @@ TEST_F(AssemblerTest, InitialReadPhaseTakesOnlyTheQuickReadsZeroByte) {
     EXPECT_EQ(FeedAsReads(cmd, Data(0, kGroupSystem, 3, Pattern(37), 0)), kFeedMore);
     EXPECT_EQ(FeedAsReads(cmd, Data(0, kGroupSystem, 204, {1}, 0)), kFeedMore);
     EXPECT_EQ(FeedAsReads(cmd, Data(0, kGroupSystem, 204, {0, 0}, 0)), kFeedMore);
-    EXPECT_EQ(FeedAsReads(cmd, Data(0, kGroupSystem, 204, {}, 0)), kFeedMore) << "not abnormal in this phase";
+    EXPECT_EQ(FeedAsReads(cmd, Data(0, kGroupSystem, 204, {}, 0)), kFeedMore)
+        << "not abnormal in this phase";
     EXPECT_EQ(cmd.GetCount(), 2);
     EXPECT_EQ(g_DeviceRecords.Bytes().versionText[0], 0);
     EXPECT_THAT(view.All(), IsEmpty());
     EXPECT_EQ(FeedAsReads(cmd, Data(0, kGroupSystem, 204, {0}, 0)), kFeedDone);
     EXPECT_EQ(g_StateFlags[kFlagInitialRead].load(), 0);
     EXPECT_EQ(cmd.GetCount(), 1);
-    EXPECT_EQ(FeedAsReads(cmd, Data(0, kGroupSystem, 4, {'V', 'E', 'L', 'K', '-', 'F'}, 0)), kFeedDone);
+    EXPECT_EQ(FeedAsReads(cmd, Data(0, kGroupSystem, 4, {'V', 'E', 'L', 'K', '-', 'F'}, 0)),
+              kFeedDone);
     EXPECT_THAT(view.All(), ElementsAre(Posted(WM_DEVICE_VERSION)));
 }
 

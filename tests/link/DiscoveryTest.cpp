@@ -42,7 +42,9 @@ std::string DeadCopysMark() {
 }
 
 // A mark of another copy that still runs (the process that started the tests).
-std::string LiveCopysMark() { return std::to_string(getppid()); }
+std::string LiveCopysMark() {
+    return std::to_string(getppid());
+}
 
 class DiscoveryTest : public ModelTest {
 protected:
@@ -109,8 +111,9 @@ TEST_F(DiscoveryTest, TwoCopiesAndOneDevice) {
 
 TEST_F(DiscoveryTest, ADeadCopysMarkDoesNotBlockTheDevice) {
     backend.Plug("/dev/hidraw1", &first);
-    for (const std::string& mark : {DeadCopysMark(), std::string("0"), std::string("garbage"),
-                                    std::to_string(getpid()) + ":1"}) { // our pid, but another start
+    for (const std::string& mark :
+         {DeadCopysMark(), std::string("0"), std::string("garbage"),
+          std::to_string(getpid()) + ":1"}) { // our pid, but another start
         marks.SetValue("/dev/hidraw1", mark);
         EXPECT_TRUE(usb.IsUsbPathFree("/dev/hidraw1")) << mark;
     }

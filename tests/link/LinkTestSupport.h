@@ -25,15 +25,22 @@ struct Message {
     WPARAM w;
     LPARAM l;
     bool sent;
-    bool operator==(const Message& o) const { return msg == o.msg && w == o.w && l == o.l && sent == o.sent; }
+    bool operator==(const Message& o) const {
+        return msg == o.msg && w == o.w && l == o.l && sent == o.sent;
+    }
 };
 
 inline std::ostream& operator<<(std::ostream& os, const Message& m) {
-    return os << "WM_USER+" << (m.msg - WM_USER) << "(" << m.w << "," << m.l << (m.sent ? ",sent)" : ")");
+    return os << "WM_USER+" << (m.msg - WM_USER) << "(" << m.w << "," << m.l
+              << (m.sent ? ",sent)" : ")");
 }
 
-inline Message Posted(unsigned msg, WPARAM w = 0, LPARAM l = 0) { return {msg, w, l, false}; }
-inline Message Sent(unsigned msg, WPARAM w = 0, LPARAM l = 0) { return {msg, w, l, true}; }
+inline Message Posted(unsigned msg, WPARAM w = 0, LPARAM l = 0) {
+    return {msg, w, l, false};
+}
+inline Message Sent(unsigned msg, WPARAM w = 0, LPARAM l = 0) {
+    return {msg, w, l, true};
+}
 
 // The main view as the tests see it: records every message, in order.
 class RecordingView : public IViewNotify {
@@ -51,7 +58,8 @@ public:
     int Count(unsigned msg) const {
         std::lock_guard<std::mutex> lock(mutex_);
         int n = 0;
-        for (const Message& m : messages_) n += m.msg == msg;
+        for (const Message& m : messages_)
+            n += m.msg == msg;
         return n;
     }
     // Waits until count messages msg have arrived; false after the time limit.
@@ -59,7 +67,8 @@ public:
         std::unique_lock<std::mutex> lock(mutex_);
         return arrived_.wait_for(lock, std::chrono::milliseconds(ms), [&] {
             int n = 0;
-            for (const Message& m : messages_) n += m.msg == msg;
+            for (const Message& m : messages_)
+                n += m.msg == msg;
             return n >= count;
         });
     }
@@ -160,32 +169,48 @@ inline LinkTimings FastTimings() {
 // 6B 6B 6B EE code id slot group channel item 0 0 len(LE16) payload xor AA
 inline std::vector<uint8_t> ReplyFrame(uint8_t code, int slot, int group, int channel, int item,
                                        const std::vector<uint8_t>& payload = {}) {
-    std::vector<uint8_t> f = {0x6B, 0x6B, 0x6B, 0xEE, code, 1, static_cast<uint8_t>(slot), static_cast<uint8_t>(group),
-                              static_cast<uint8_t>(channel), static_cast<uint8_t>(item), 0, 0,
-                              static_cast<uint8_t>(payload.size() & 0xFF), static_cast<uint8_t>(payload.size() >> 8)};
+    std::vector<uint8_t> f = {0x6B,
+                              0x6B,
+                              0x6B,
+                              0xEE,
+                              code,
+                              1,
+                              static_cast<uint8_t>(slot),
+                              static_cast<uint8_t>(group),
+                              static_cast<uint8_t>(channel),
+                              static_cast<uint8_t>(item),
+                              0,
+                              0,
+                              static_cast<uint8_t>(payload.size() & 0xFF),
+                              static_cast<uint8_t>(payload.size() >> 8)};
     f.insert(f.end(), payload.begin(), payload.end());
     uint8_t x = 0;
-    for (size_t i = 4; i < f.size(); ++i) x ^= f[i];
+    for (size_t i = 4; i < f.size(); ++i)
+        x ^= f[i];
     f.push_back(x);
     f.push_back(0xAA);
     return f;
 }
 
-inline std::vector<uint8_t> Ack() { return ReplyFrame('Q', 0, 4, 0, 5); }
-inline std::vector<uint8_t> Data(int slot, int group, int channel, const std::vector<uint8_t>& payload,
-                                 int item = kReadAnyItem) {
+inline std::vector<uint8_t> Ack() {
+    return ReplyFrame('Q', 0, 4, 0, 5);
+}
+inline std::vector<uint8_t> Data(int slot, int group, int channel,
+                                 const std::vector<uint8_t>& payload, int item = kReadAnyItem) {
     return ReplyFrame('S', slot, group, channel, item, payload);
 }
 
 inline std::vector<uint8_t> Concat(std::initializer_list<std::vector<uint8_t>> parts) {
     std::vector<uint8_t> out;
-    for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
+    for (const auto& p : parts)
+        out.insert(out.end(), p.begin(), p.end());
     return out;
 }
 
 // Hands bytes to the engine as TCP reads of at most piece bytes; the first
 // result that ends the exchange, else kFeedMore.
-inline int FeedAsReads(CKTVCommand& cmd, const std::vector<uint8_t>& bytes, size_t piece = kNetRxSize) {
+inline int FeedAsReads(CKTVCommand& cmd, const std::vector<uint8_t>& bytes,
+                       size_t piece = kNetRxSize) {
     int result = kFeedMore;
     for (size_t at = 0; at < bytes.size(); at += piece) {
         const size_t n = std::min(piece, bytes.size() - at);

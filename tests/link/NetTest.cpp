@@ -93,20 +93,23 @@ TEST(Subnet, OctetsUnderFullMaskBytesMustMatch) {
         {{"198.51.100.7", "255.255.255.0"}, "198.51.100.254", true},
         {{"198.51.100.7", "255.255.255.0"}, "198.51.101.254", false},
         {{"198.51.100.7", "255.255.0.0"}, "198.51.101.254", true},
-        {{"198.51.100.7", "255.255.254.0"}, "198.51.101.254", true}, // partial mask bytes are not compared
+        {{"198.51.100.7", "255.255.254.0"},
+         "198.51.101.254",
+         true}, // partial mask bytes are not compared
         {{"198.51.100.7", "0.0.0.0"}, "198.51.100.254", false},
         {{"127.0.0.1", "255.0.0.0"}, "127.0.0.1", true},
         {{"garbage", "255.255.255.0"}, "198.51.100.254", false},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(AdapterReachesDevice(c.adapter, c.device), c.passes) << c.adapter.address << "/" << c.adapter.mask
-                                                                     << " " << c.device;
+        EXPECT_EQ(AdapterReachesDevice(c.adapter, c.device), c.passes)
+            << c.adapter.address << "/" << c.adapter.mask << " " << c.device;
 }
 
 TEST(Subnet, TheSystemListsTheLoopbackAdapter) {
     CSystemAdapters adapters;
     bool loopback = false;
-    for (const NetAdapter& a : adapters.List()) loopback = loopback || AdapterReachesDevice(a, "127.0.0.1");
+    for (const NetAdapter& a : adapters.List())
+        loopback = loopback || AdapterReachesDevice(a, "127.0.0.1");
     EXPECT_TRUE(loopback);
 }
 
@@ -133,13 +136,15 @@ protected:
 
 TEST_F(PingTest, AnAnswerShowsItsTtl) {
     const std::string args = dir_ + "/args";
-    CSystemPinger answering(Script("echo \"$@\" > " + args +
-                                   "\necho '64 bytes from 127.0.0.1: icmp_seq=1 ttl=64 time=0.05 ms'"));
+    CSystemPinger answering(
+        Script("echo \"$@\" > " + args +
+               "\necho '64 bytes from 127.0.0.1: icmp_seq=1 ttl=64 time=0.05 ms'"));
     EXPECT_TRUE(answering.Ping("127.0.0.1", 3000, {}));
     std::string line;
     std::getline(std::ifstream(args), line);
     EXPECT_EQ(line, "-c 1 -W 3 127.0.0.1");
-    CSystemPinger unreachable(Script("echo 'From 127.0.0.1 icmp_seq=1 Destination Host Unreachable'; exit 1"));
+    CSystemPinger unreachable(
+        Script("echo 'From 127.0.0.1 icmp_seq=1 Destination Host Unreachable'; exit 1"));
     EXPECT_FALSE(unreachable.Ping("127.0.0.1", 3000, {}));
     CSystemPinger missing(dir_ + "/no-such-ping");
     EXPECT_FALSE(missing.Ping("127.0.0.1", 3000, {}));

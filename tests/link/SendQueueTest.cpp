@@ -22,7 +22,8 @@ std::unique_ptr<CSendData> PacketOfLength(int n) {
 std::vector<std::vector<uint8_t>> Reports(CSendData& p) {
     std::vector<std::vector<uint8_t>> out;
     uint8_t report[kHidReportSize];
-    while (p.NextChunk(report)) out.emplace_back(report, report + kHidReportSize);
+    while (p.NextChunk(report))
+        out.emplace_back(report, report + kHidReportSize);
     return out;
 }
 
@@ -50,8 +51,10 @@ TEST_F(SendQueueTest, FramesAreCutIntoReportsOf64Bytes) {
             joined.insert(joined.end(), r.begin() + 1, r.end());
         }
         // The frame in order, then zero padding to the end of the last report.
-        for (int i = 0; i < c.length; ++i) EXPECT_EQ(joined[i], static_cast<uint8_t>(i + 1));
-        for (size_t i = static_cast<size_t>(c.length); i < joined.size(); ++i) EXPECT_EQ(joined[i], 0);
+        for (int i = 0; i < c.length; ++i)
+            EXPECT_EQ(joined[i], static_cast<uint8_t>(i + 1));
+        for (size_t i = static_cast<size_t>(c.length); i < joined.size(); ++i)
+            EXPECT_EQ(joined[i], 0);
     }
 }
 
@@ -60,7 +63,8 @@ TEST_F(SendQueueTest, SixtyFiveByteFrameSecondReport) {
     const auto reports = Reports(*p);
     ASSERT_EQ(reports.size(), 2u);
     EXPECT_EQ(reports[1][1], 65);
-    for (size_t i = 2; i < 65; ++i) EXPECT_EQ(reports[1][i], 0);
+    for (size_t i = 2; i < 65; ++i)
+        EXPECT_EQ(reports[1][i], 0);
 }
 
 TEST_F(SendQueueTest, NoChunkLeftLeavesTheReportAlone) {
@@ -69,7 +73,8 @@ TEST_F(SendQueueTest, NoChunkLeftLeavesTheReportAlone) {
     ASSERT_EQ(p->NextChunk(report), 1);
     std::fill(std::begin(report), std::end(report), 0xEE);
     EXPECT_EQ(p->NextChunk(report), 0);
-    for (uint8_t b : report) EXPECT_EQ(b, 0xEE);
+    for (uint8_t b : report)
+        EXPECT_EQ(b, 0xEE);
 }
 
 TEST_F(SendQueueTest, LengthBeyondTheBufferNeverReadsPastIt) {

@@ -36,15 +36,21 @@ constexpr uint8_t kWrite = 0xA1;
 // version accepted) the stored presets' names, the records, and the current
 // preset's blocks.
 std::vector<std::vector<uint8_t>> ConnectReads() {
-    std::vector<std::vector<uint8_t>> f = {RequestFrame(kRead, 0, 9, 204, 0), RequestFrame(kRead, 0, 9, 4, 0)};
-    for (int slot = 1; slot <= 6; ++slot) f.push_back(RequestFrame(kRead, slot, 9, 0, 0));
-    for (int record : {0, 52, 2, 5, 6, 7, 8, 9}) f.push_back(RequestFrame(kRead, 0, 9, record, 0));
-    for (int in = 0; in < 4; ++in) f.push_back(RequestFrame(kRead, 0, 3, in, 0x77));
-    for (int out = 0; out < 12; ++out) f.push_back(RequestFrame(kRead, 0, 4, out, 0x77));
+    std::vector<std::vector<uint8_t>> f = {RequestFrame(kRead, 0, 9, 204, 0),
+                                           RequestFrame(kRead, 0, 9, 4, 0)};
+    for (int slot = 1; slot <= 6; ++slot)
+        f.push_back(RequestFrame(kRead, slot, 9, 0, 0));
+    for (int record : {0, 52, 2, 5, 6, 7, 8, 9})
+        f.push_back(RequestFrame(kRead, 0, 9, record, 0));
+    for (int in = 0; in < 4; ++in)
+        f.push_back(RequestFrame(kRead, 0, 3, in, 0x77));
+    for (int out = 0; out < 12; ++out)
+        f.push_back(RequestFrame(kRead, 0, 4, out, 0x77));
     return f;
 }
 
-void ExpectStartsWith(const std::vector<sim::SeenFrame>& taken, const std::vector<std::vector<uint8_t>>& frames) {
+void ExpectStartsWith(const std::vector<sim::SeenFrame>& taken,
+                      const std::vector<std::vector<uint8_t>>& frames) {
     ASSERT_GE(taken.size(), frames.size());
     for (size_t i = 0; i < frames.size(); ++i) {
         SCOPED_TRACE(i);
@@ -57,14 +63,16 @@ void ExpectStartsWith(const std::vector<sim::SeenFrame>& taken, const std::vecto
 // ---------------------------------------------------------------------------
 
 TEST_F(SessionTest, OverUsbItReadsInOrderAcceptsTheVersionAndLoadsThePreset) {
-    device.SetImageBytes(kOutputBlockOffset + 3 * kOutputBlockSize + 5 * kItemSize + 2, {0xBC, 0x02});
+    device.SetImageBytes(kOutputBlockOffset + 3 * kOutputBlockSize + 5 * kItemSize + 2,
+                         {0xBC, 0x02});
     ConnectUsb();
     ExpectStartsWith(Taken(), ConnectReads());
     EXPECT_EQ(g_ConnectionKind.load(), kLinkUsb);
     EXPECT_TRUE(session->IsConnected());
     EXPECT_EQ(g_DeviceVariant.load(), 1);
     // Band 5 of output 3 is 10 dB above its neighbour on the device.
-    EXPECT_EQ(data->GetOut(3)->GetFilter(5)->GetGainCode(), data->GetOut(3)->GetFilter(4)->GetGainCode() + 100);
+    EXPECT_EQ(data->GetOut(3)->GetFilter(5)->GetGainCode(),
+              data->GetOut(3)->GetFilter(4)->GetGainCode() + 100);
     EXPECT_EQ(host.calls.front(), "link up");
     // The connect read's transfer counts the 14 record reads and the 15
     // blocks before the last, and shows the window without a wait.
@@ -198,13 +206,16 @@ TEST_F(SessionTest, StoringAPresetOnTheDeviceSendsItsBlocksBetweenMarkers) {
     // marker, the master on again.
     ASSERT_TRUE(PumpUntil([&] { return Taken(before).size() >= 23 && !g_TransferRunning.load(); }));
     const auto taken = Taken(before);
-    std::vector<std::vector<uint8_t>> want = {RequestFrame(kWrite, 0, 9, 5, 0, {60, 0, 0, 55, 0, 0, 0, 0}),
-                                              RequestFrame(kWrite, 0, 9, 97, 0, {1, 3, 0, 0, 0, 0, 0, 0})};
+    std::vector<std::vector<uint8_t>> want = {
+        RequestFrame(kWrite, 0, 9, 5, 0, {60, 0, 0, 55, 0, 0, 0, 0}),
+        RequestFrame(kWrite, 0, 9, 97, 0, {1, 3, 0, 0, 0, 0, 0, 0})};
     ExpectStartsWith(taken, want);
     EXPECT_EQ(taken[2].slot, 3);
     EXPECT_EQ(taken[2].channel, kRecordPresetName);
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(taken[5 + i].group, kGroupMusic);
-    for (int o = 0; o < 12; ++o) EXPECT_EQ(taken[9 + o].channel, o);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(taken[5 + i].group, kGroupMusic);
+    for (int o = 0; o < 12; ++o)
+        EXPECT_EQ(taken[9 + o].channel, o);
     EXPECT_EQ(taken[21].raw, RequestFrame(kWrite, 0, 9, 97, 0, {0, 3, 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(taken[22].raw, RequestFrame(kWrite, 0, 9, 5, 0, {60, 0, 0, 55, 0, 0, 1, 0}));
     // The device holds the current blocks as stored preset 3.
@@ -221,7 +232,8 @@ TEST_F(SessionTest, LoadingAStoredPresetReadsItBackAsTheCurrentData) {
     ASSERT_TRUE(PumpUntil([&] { return session->Command().GetCount() == 0; }));
     host.calls.clear();
     session->LoadDevicePreset(4);
-    ASSERT_TRUE(PumpUntil([&] { return Count(WM_DEVICE_DATA_DONE) >= 2 && !g_TransferRunning.load(); }));
+    ASSERT_TRUE(
+        PumpUntil([&] { return Count(WM_DEVICE_DATA_DONE) >= 2 && !g_TransferRunning.load(); }));
     EXPECT_EQ(data->GetOut(7)->GetFilter(0)->GetGainCode(), 160);
     EXPECT_EQ(g_DeviceRecords.Bytes().presetSelect[0], 4);
     // Fifteen blocks count before the last; the user waits for the window.
@@ -247,7 +259,8 @@ TEST_F(SessionTest, DisconnectingClosesTheLinkAtOnceAndTheDevicesHandleAfterTheP
     env.timings.closePause = 3000;
     ConnectUsb();
     std::vector<std::pair<int, std::function<void()>>> later;
-    session->SetDeferrer([&](int ms, std::function<void()> task) { later.emplace_back(ms, std::move(task)); });
+    session->SetDeferrer(
+        [&](int ms, std::function<void()> task) { later.emplace_back(ms, std::move(task)); });
     const std::string path = "/dev/hidraw3";
     std::shared_ptr<sim::SimHidDevice> first = hid.LastOpened(path);
     session->Disconnect();
@@ -300,17 +313,21 @@ protected:
         EXPECT_EQ(session->Command().GetCount(), 0);
         EXPECT_TRUE(session->HasUnsentChanges());
     }
-    int Questions() const { return static_cast<int>(std::count(host.calls.begin(), host.calls.end(), "ask")); }
+    int Questions() const {
+        return static_cast<int>(std::count(host.calls.begin(), host.calls.end(), "ask"));
+    }
     int BandOnDevice() const { return GetU16(device.Image().data() + kBand + 2) - 400; }
     using Head = std::tuple<int, int, int, int>; // command, slot, group, channel
     static std::vector<Head> Heads(const std::vector<sim::SeenFrame>& frames) {
         std::vector<Head> out;
-        for (const auto& f : frames) out.emplace_back(f.command, f.slot, f.group, f.channel);
+        for (const auto& f : frames)
+            out.emplace_back(f.command, f.slot, f.group, f.channel);
         return out;
     }
     static std::vector<Head> Heads(const std::vector<std::vector<uint8_t>>& frames) {
         std::vector<Head> out;
-        for (const auto& f : frames) out.emplace_back(f[4], f[6], f[7], f[8]);
+        for (const auto& f : frames)
+            out.emplace_back(f[4], f[6], f[7], f[8]);
         return out;
     }
 };
@@ -334,11 +351,16 @@ TEST_F(UnsentChangesTest, SentTheyGoAsAPresetLoadSendsThemAndComeBackWithTheDevi
     // record 8; then the reads of every connection.
     const std::vector<std::vector<uint8_t>> reads = ConnectReads();
     std::vector<Head> want = Heads(std::vector<std::vector<uint8_t>>{reads[0], reads[1]});
-    for (int record : {5, 97, 0, 6, 7}) want.emplace_back(kWrite, 0, 9, record);
-    for (int in = 0; in < 4; ++in) want.emplace_back(kWrite, 0, 3, in);
-    for (int out = 0; out < 12; ++out) want.emplace_back(kWrite, 0, 4, out);
-    for (int record : {97, 5, 8}) want.emplace_back(kWrite, 0, 9, record);
-    const std::vector<Head> rest = Heads(std::vector<std::vector<uint8_t>>(reads.begin() + 2, reads.end()));
+    for (int record : {5, 97, 0, 6, 7})
+        want.emplace_back(kWrite, 0, 9, record);
+    for (int in = 0; in < 4; ++in)
+        want.emplace_back(kWrite, 0, 3, in);
+    for (int out = 0; out < 12; ++out)
+        want.emplace_back(kWrite, 0, 4, out);
+    for (int record : {97, 5, 8})
+        want.emplace_back(kWrite, 0, 9, record);
+    const std::vector<Head> rest =
+        Heads(std::vector<std::vector<uint8_t>>(reads.begin() + 2, reads.end()));
     want.insert(want.end(), rest.begin(), rest.end());
     const auto taken = Taken();
     EXPECT_EQ(Heads(taken), want);
@@ -369,7 +391,8 @@ TEST_F(UnsentChangesTest, TakingTheDevicesDataConnectsFrameForFrameAsWithoutThem
     const std::vector<std::vector<uint8_t>> reads = ConnectReads();
     const auto taken = Taken();
     ASSERT_EQ(taken.size(), reads.size());
-    for (size_t i = 0; i < reads.size(); ++i) EXPECT_EQ(taken[i].raw, reads[i]) << i;
+    for (size_t i = 0; i < reads.size(); ++i)
+        EXPECT_EQ(taken[i].raw, reads[i]) << i;
     EXPECT_EQ(data->GetOut(2)->GetFilter(5)->GetGainCode(), onDevice);
     EXPECT_NE(GetS16(g_DeviceRecords.Bytes().master), 42);
     EXPECT_FALSE(session->HasUnsentChanges());
@@ -396,7 +419,8 @@ TEST_F(UnsentChangesTest, TheyWaitThroughARefusedVersionAndALinkLostWhileTheUser
     session->FirstConnect();
     ASSERT_TRUE(PumpUntil([&] { return Questions() == 1 && !session->IsConnected(); }));
     EXPECT_EQ(session->Command().GetCount(), 0);
-    for (const auto& f : Taken()) EXPECT_EQ(f.command, kRead);
+    for (const auto& f : Taken())
+        EXPECT_EQ(f.command, kRead);
     EXPECT_TRUE(session->HasUnsentChanges());
     EXPECT_EQ(data->GetOut(2)->GetFilter(5)->GetGainCode(), 345);
 

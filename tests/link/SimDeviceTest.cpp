@@ -38,8 +38,10 @@ TEST_F(SimDeviceTest, AnswersEveryRequestOfTheProgram) {
         {"item write", [] { return BuildItemPacket(kGroupOutput, 2, 5); }, 'Q', 0},
         {"status request", [] { return BuildItemPacket(kGroupStatus, 0, 0); }, 'S', 37},
         {"output block write", [] { return BuildBlockPacket(0, kGroupOutput, 3, 1, 0); }, 'Q', 0},
-        {"music block read", [] { return BuildBlockReadPacket(0, kGroupMusic, 1, 1, 1); }, 'S', kMusicBlockSize},
-        {"output block read", [] { return BuildBlockReadPacket(2, kGroupOutput, 11, 0, 1); }, 'S', kOutputBlockSize},
+        {"music block read", [] { return BuildBlockReadPacket(0, kGroupMusic, 1, 1, 1); }, 'S',
+         kMusicBlockSize},
+        {"output block read", [] { return BuildBlockReadPacket(2, kGroupOutput, 11, 0, 1); }, 'S',
+         kOutputBlockSize},
         {"quick read", [] { return BuildSystemReadPacket(204, 0); }, 'S', 1},
         {"version", [] { return BuildSystemReadPacket(4, 0); }, 'S', 11},
         {"preset name", [] { return BuildSystemReadPacket(0, 3); }, 'S', 16},
@@ -89,11 +91,14 @@ TEST_F(SimDeviceTest, StartsInTheFactoryStateOfTheProgramsDefaults) {
     for (int o = 0; o < kOutputCount; ++o) {
         SCOPED_TRACE(o);
         const size_t at = kOutputBlockOffset + static_cast<size_t>(kOutputBlockSize) * o;
-        EXPECT_EQ(Bytes(image.data() + at, kOutputBlockSize), Bytes(DefaultOutputBlock(o), kOutputBlockSize));
-        EXPECT_EQ(Bytes(image.data() + at, kOutputBlockSize), Bytes(OutputBlock(o), kOutputBlockSize));
+        EXPECT_EQ(Bytes(image.data() + at, kOutputBlockSize),
+                  Bytes(DefaultOutputBlock(o), kOutputBlockSize));
+        EXPECT_EQ(Bytes(image.data() + at, kOutputBlockSize),
+                  Bytes(OutputBlock(o), kOutputBlockSize));
         const auto read = Answer(BuildBlockReadPacket(0, kGroupOutput, o, 0, 1));
         ASSERT_EQ(read.size(), kOutputBlockSize + 16u);
-        EXPECT_EQ(Bytes(read.data() + 14, kOutputBlockSize), Bytes(DefaultOutputBlock(o), kOutputBlockSize));
+        EXPECT_EQ(Bytes(read.data() + 14, kOutputBlockSize),
+                  Bytes(DefaultOutputBlock(o), kOutputBlockSize));
     }
     const struct {
         int record;
@@ -138,8 +143,10 @@ TEST_F(SimDeviceTest, TheFactoryResetBringsTheStartStateBack) {
     ASSERT_EQ(answer.size(), 16u);
     EXPECT_EQ(answer[4], 'Q');
     EXPECT_EQ(device.Image(), fresh.Image());
-    for (int s = 1; s <= kStoredPresetCount; ++s) EXPECT_EQ(device.StoredPreset(s), fresh.StoredPreset(s)) << s;
-    for (int r : {2, 5, 6, 7, 8, 9, 52, 64, 97}) EXPECT_EQ(device.Record(r), fresh.Record(r)) << r;
+    for (int s = 1; s <= kStoredPresetCount; ++s)
+        EXPECT_EQ(device.StoredPreset(s), fresh.StoredPreset(s)) << s;
+    for (int r : {2, 5, 6, 7, 8, 9, 52, 64, 97})
+        EXPECT_EQ(device.Record(r), fresh.Record(r)) << r;
 }
 
 TEST_F(SimDeviceTest, AFrameWithABadChecksumIsAskedForAgain) {

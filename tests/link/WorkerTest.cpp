@@ -24,7 +24,9 @@ int32_t StatusWord(int i) {
     return g_DeviceRecords.Status()[i];
 }
 
-bool IsStatusRequest(const sim::SeenFrame& f) { return f.command == kCmdRead && f.group == 9 && f.channel == 3; }
+bool IsStatusRequest(const sim::SeenFrame& f) {
+    return f.command == kCmdRead && f.group == 9 && f.channel == 3;
+}
 
 class WorkerTest : public ModelTest, public ::testing::WithParamInterface<Transport> {
 protected:
@@ -71,7 +73,8 @@ protected:
     // Frames of one kind the device has seen.
     size_t SeenCount(const std::function<bool(const sim::SeenFrame&)>& pred) {
         size_t n = 0;
-        for (const auto& f : device.Seen()) n += pred(f);
+        for (const auto& f : device.Seen())
+            n += pred(f);
         return n;
     }
 
@@ -98,8 +101,10 @@ PacketPtr EditOfOutput2Band5() {
 
 std::vector<uint8_t> DeviceBand(const sim::SimDevice& device, int output, int item) {
     const auto image = device.Image();
-    const size_t at = kOutputBlockOffset + kOutputBlockSize * static_cast<size_t>(output) + 8 * static_cast<size_t>(item);
-    return std::vector<uint8_t>(image.begin() + static_cast<long>(at), image.begin() + static_cast<long>(at + 8));
+    const size_t at = kOutputBlockOffset + kOutputBlockSize * static_cast<size_t>(output) +
+                      8 * static_cast<size_t>(item);
+    return std::vector<uint8_t>(image.begin() + static_cast<long>(at),
+                                image.begin() + static_cast<long>(at + 8));
 }
 
 // ---------------------------------------------------------------------------
@@ -153,13 +158,15 @@ TEST_P(WorkerTest, IdleStepsAskForTheStatusEveryOtherStepAndChangesLeaveAtOnce) 
 TEST_P(WorkerTest, AnEditReachesTheDeviceInTheNextExchange) {
     poller.Yield(EditOfOutput2Band5());
     Connect();
-    ASSERT_TRUE(Eventually([&] { return DeviceBand(device, 2, 5) == Hex("E8 03 62 02 0E 00 00 00"); }));
+    ASSERT_TRUE(
+        Eventually([&] { return DeviceBand(device, 2, 5) == Hex("E8 03 62 02 0E 00 00 00"); }));
     const auto seen = device.Seen();
     ASSERT_FALSE(seen.empty());
     EXPECT_EQ(seen[0].command, kCmdWrite) << "the first exchange carries the edit";
     EXPECT_EQ(seen[0].group, kGroupOutput);
     EXPECT_EQ(seen[0].item, 5);
-    EXPECT_TRUE(Eventually([&] { return cmd.GetCount() == 0 || cmd.GetHead()->GetLength() == 24; }));
+    EXPECT_TRUE(
+        Eventually([&] { return cmd.GetCount() == 0 || cmd.GetHead()->GetLength() == 24; }));
 }
 
 TEST_P(WorkerTest, AChangeMadeOnTheDeviceReachesTheView) {
@@ -173,8 +180,10 @@ TEST_P(WorkerTest, AChangeMadeOnTheDeviceReachesTheView) {
 TEST_P(WorkerTest, APresetReadFillsTheImage) {
     device.SetImageBytes(kOutputBlockOffset + kOutputBlockSize * 11, {0xAB, 0xCD});
     device.SetImageBytes(kMusicBlockOffset + kMusicBlockSize * 2, {0x12});
-    for (int c = 0; c < 4; ++c) cmd.AddPacket(BuildBlockReadPacket(0, kGroupMusic, c, 1, 1));
-    for (int c = 0; c < 12; ++c) cmd.AddPacket(BuildBlockReadPacket(0, kGroupOutput, c, 1, 1));
+    for (int c = 0; c < 4; ++c)
+        cmd.AddPacket(BuildBlockReadPacket(0, kGroupMusic, c, 1, 1));
+    for (int c = 0; c < 12; ++c)
+        cmd.AddPacket(BuildBlockReadPacket(0, kGroupOutput, c, 1, 1));
     Connect();
     ASSERT_TRUE(view.WaitFor(WM_DEVICE_DATA_DONE));
     EXPECT_EQ(OutputBlock(11)[0], 0xAB);
@@ -208,7 +217,8 @@ TEST_P(WorkerTest, ARepeatRequestSendsTheHeadAgainAtOnce) {
     device.RepeatNext(1);
     poller.Yield(EditOfOutput2Band5());
     Connect(t);
-    ASSERT_TRUE(Eventually([&] { return DeviceBand(device, 2, 5) == Hex("E8 03 62 02 0E 00 00 00"); }));
+    ASSERT_TRUE(
+        Eventually([&] { return DeviceBand(device, 2, 5) == Hex("E8 03 62 02 0E 00 00 00"); }));
     const auto seen = device.Seen();
     ASSERT_GE(seen.size(), 2u);
     EXPECT_EQ(seen[0].payload, seen[1].payload);
@@ -295,7 +305,9 @@ TEST_P(WorkerTest, TheRunningWorkerOwnsItsBuffers) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Transports, WorkerTest, ::testing::Values(Transport::Usb, Transport::Net),
-                         [](const auto& info) { return info.param == Transport::Usb ? "Usb" : "Net"; });
+                         [](const auto& info) {
+                             return info.param == Transport::Usb ? "Usb" : "Net";
+                         });
 
 // ---------------------------------------------------------------------------
 // USB only
@@ -314,7 +326,8 @@ TEST_P(UsbWorkerTest, AHeadLeftUnansweredIsWrittenAgain) {
     // must write the head again rather than wait for a reply to nothing.
     worker->StopIo(false);
     worker->StartIo();
-    ASSERT_TRUE(Eventually([&] { return DeviceBand(device, 2, 5) == Hex("E8 03 62 02 0E 00 00 00"); }, 3000));
+    ASSERT_TRUE(Eventually(
+        [&] { return DeviceBand(device, 2, 5) == Hex("E8 03 62 02 0E 00 00 00"); }, 3000));
     EXPECT_EQ(view.Count(WM_LINK_LOST), 0);
 }
 

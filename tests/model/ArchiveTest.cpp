@@ -93,7 +93,11 @@ TEST_F(ArchiveTest, StringLengthPrefixesAndText) {
     struct Case {
         size_t length;
         const char* prefix;
-    } cases[] = {{0, "00"}, {254, "FE"}, {255, "FF FF 00"}, {0xFFFD, "FF FD FF"}, {0xFFFE, "FF FF FF FE FF 00 00"}};
+    } cases[] = {{0, "00"},
+                 {254, "FE"},
+                 {255, "FF FF 00"},
+                 {0xFFFD, "FF FD FF"},
+                 {0xFFFE, "FF FF FF FE FF 00 00"}};
     for (const Case& c : cases) {
         const std::string text(c.length, 'a');
         const auto bytes = WriteString(text);

@@ -6,7 +6,9 @@
 
 namespace {
 
-std::vector<uint8_t> Rec(const ItemRecord& r) { return std::vector<uint8_t>(r.begin(), r.end()); }
+std::vector<uint8_t> Rec(const ItemRecord& r) {
+    return std::vector<uint8_t>(r.begin(), r.end());
+}
 
 using EqualiserTest = ModelTest;
 
@@ -22,7 +24,8 @@ TEST_F(EqualiserTest, PackBandGoldens) {
     EXPECT_EQ(Rec(eq.PackBand(1)), Hex("E8 03 7B 02 0E 00 02 00"));
 
     band->SetBypass(1);
-    EXPECT_EQ(Rec(eq.PackBand(1)), Hex("E8 03 58 02 0E 00 02 00")) << "a bypassed band carries 0 dB";
+    EXPECT_EQ(Rec(eq.PackBand(1)), Hex("E8 03 58 02 0E 00 02 00"))
+        << "a bypassed band carries 0 dB";
     EXPECT_EQ(Rec(eq.PackBand(99)), Hex("00 00 00 00 00 00 00 00")) << "no element, no record";
 }
 
@@ -60,11 +63,22 @@ TEST_F(EqualiserTest, Builders) {
         int reduced;
         int family;
     } cases[] = {
-        {"fifteen band", [](CKTVEQ& e) { e.BuildFifteenBand(8, 10, 20000); }, 11,
+        {"fifteen band",
+         [](CKTVEQ& e) { e.BuildFifteenBand(8, 10, 20000); },
+         11,
          {20, 32, 53, 87, 143, 235, 386, 632, 1035, 20, 20000},
-         {1, 0, 0, 0, 0, 0, 0, 0, 2, 31, 32}, 10, 1, 2},
-        {"three band", [](CKTVEQ& e) { e.BuildThreeBand(2, 8, 20000); }, 5, {100, 1000, 10000, 20, 20000},
-         {0, 0, 0, 31, 32}, 8, 1, 2},
+         {1, 0, 0, 0, 0, 0, 0, 0, 2, 31, 32},
+         10,
+         1,
+         2},
+        {"three band",
+         [](CKTVEQ& e) { e.BuildThreeBand(2, 8, 20000); },
+         5,
+         {100, 1000, 10000, 20, 20000},
+         {0, 0, 0, 31, 32},
+         8,
+         1,
+         2},
     };
     for (const Case& c : cases) {
         CKTVEQ eq;
@@ -88,8 +102,10 @@ TEST_F(EqualiserTest, Builders) {
     CKTVEQ mixed;
     mixed.BuildMixedBands(30, 32, 20000);
     ASSERT_EQ(mixed.GetCount(), 33);
-    const int expected[] = {20, 32, 53, 87, 143, 235, 386, 632, 1035, 1696, 2778, 4551, 7455, 12210, 20000, 630};
-    for (int i = 0; i < 16; ++i) EXPECT_EQ(mixed.GetAt(i)->GetFreq(), expected[i]) << i;
+    const int expected[] = {20,   32,   53,   87,   143,  235,   386,   632,
+                            1035, 1696, 2778, 4551, 7455, 12210, 20000, 630};
+    for (int i = 0; i < 16; ++i)
+        EXPECT_EQ(mixed.GetAt(i)->GetFreq(), expected[i]) << i;
     EXPECT_EQ(mixed.GetAt(30)->GetFreq(), 20000);
     EXPECT_EQ(mixed.GetHighPass()->GetSlope(), 0);
 
@@ -124,7 +140,8 @@ TEST_F(EqualiserTest, TakeCrossoverChangedStepsUntilArrived) {
     g_DeviceSynced = 1;
     eq.GetHighPass()->SetFreq(1000, 1);
     std::vector<int> sent;
-    while (eq.TakeCrossoverChanged()) sent.push_back(eq.GetHighPass()->GetAppliedFreq());
+    while (eq.TakeCrossoverChanged())
+        sent.push_back(eq.GetHighPass()->GetAppliedFreq());
     EXPECT_EQ(sent, (std::vector<int>{200, 400, 800, 1000, 1000}));
 }
 
@@ -136,7 +153,8 @@ TEST_F(EqualiserTest, FlatEqualiserSitsOnTheZeroLine) {
     const int zero = GainToGraphY(0, 240) + 10;
     for (int i = 0; i < kFreqTableSize; ++i) {
         EXPECT_EQ(eq.GetCurvePoints()[static_cast<size_t>(i)].y, zero) << i;
-        EXPECT_FLOAT_EQ(eq.GetRealCurvePoints()[static_cast<size_t>(i)].y, static_cast<float>(zero));
+        EXPECT_FLOAT_EQ(eq.GetRealCurvePoints()[static_cast<size_t>(i)].y,
+                        static_cast<float>(zero));
     }
     EXPECT_EQ(eq.GetCurvePoints()[136].x, FreqToGraphX(1000, 600) + 40);
 }

@@ -15,7 +15,9 @@
 
 namespace {
 
-std::vector<uint8_t> Image() { return Bytes(g_ParamImage, kParamBlockSize); }
+std::vector<uint8_t> Image() {
+    return Bytes(g_ParamImage, kParamBlockSize);
+}
 
 std::vector<uint8_t> Store(CKTV_Data& m) {
     CArchive out;
@@ -45,12 +47,16 @@ const std::vector<Fill>& Fills() {
     static const std::vector<Fill> fills = [] {
         std::vector<Fill> f;
         for (int seed : {0, 1, 2, 3, 5, 8, 13, 21})
-            f.push_back({"pattern", [seed](int i) { return static_cast<uint8_t>((i * 7 + seed * 31) & 0xFF); }});
-        for (uint8_t v : {0x00, 0x7F, 0x80, 0xFF}) f.push_back({"uniform", [v](int) { return v; }});
+            f.push_back({"pattern", [seed](int i) {
+                             return static_cast<uint8_t>((i * 7 + seed * 31) & 0xFF);
+                         }});
+        for (uint8_t v : {0x00, 0x7F, 0x80, 0xFF})
+            f.push_back({"uniform", [v](int) { return v; }});
         for (unsigned seed : {1u, 2u, 3u}) {
             auto bytes = std::make_shared<std::vector<uint8_t>>(kParamBlockSize);
             std::mt19937 rng(seed);
-            for (uint8_t& b : *bytes) b = static_cast<uint8_t>(rng());
+            for (uint8_t& b : *bytes)
+                b = static_cast<uint8_t>(rng());
             f.push_back({"random", [bytes](int i) { return (*bytes)[static_cast<size_t>(i)]; }});
         }
         return f;
@@ -59,7 +65,8 @@ const std::vector<Fill>& Fills() {
 }
 
 void FillBlock(uint8_t* block, const Fill& fill) {
-    for (int i = kEffectBlockOffset; i < kParamBlockSize; ++i) block[i] = fill.byte(i);
+    for (int i = kEffectBlockOffset; i < kParamBlockSize; ++i)
+        block[i] = fill.byte(i);
 }
 
 // Bytes of a parameter block that no channel writer touches: the preset
@@ -111,7 +118,8 @@ TEST_F(FidelityTest, LoadThenWriteIsTheIdentity) {
         for (int mode : {0, 6}) {
             model->LoadFromImage(g_ParamImage, mode);
             WriteAll(*model);
-            ASSERT_TRUE(Image() == want) << fill.what << " mode " << mode << Differences(want, Image());
+            ASSERT_TRUE(Image() == want)
+                << fill.what << " mode " << mode << Differences(want, Image());
         }
     }
     EXPECT_EQ(refused, TextFieldErrors{});
@@ -126,7 +134,8 @@ TEST_F(FidelityTest, StoredPresetReachesTheImageByteForByte) {
         const auto before = Image();
         model->LoadFromImage(g_PcPresets[k], 0);
         WriteAll(*model);
-        EXPECT_EQ(Bytes(g_PcPresets[k], kParamBlockSize), preset) << "the stored preset is only read";
+        EXPECT_EQ(Bytes(g_PcPresets[k], kParamBlockSize), preset)
+            << "the stored preset is only read";
         std::vector<uint8_t> want(before);
         for (int i = 0; i < kParamBlockSize; ++i)
             if (!NoWriterTouches(i)) want[static_cast<size_t>(i)] = preset[static_cast<size_t>(i)];
@@ -225,7 +234,11 @@ struct NameCase {
 };
 
 const NameCase kNames[] = {
-    {"not GBK", "41 FF 42 00 00 00 00 00", "A\xEF\xBF\xBD" "B", "A\xEF\xBF\xBD" "B"},
+    {"not GBK", "41 FF 42 00 00 00 00 00",
+     "A\xEF\xBF\xBD"
+     "B",
+     "A\xEF\xBF\xBD"
+     "B"},
     {"half a character at the end", "41 42 43 44 45 46 C7 B0", "ABCDEF前", "ABCDEF\xEF\xBF\xBD"},
     {"no terminator", "41 42 43 44 45 46 47 48", "ABCDEFGH", "ABCDEFG"},
     {"bytes after the first zero", "41 00 FF 20 20 00 FE FF", "A", "A"},
@@ -243,13 +256,14 @@ struct NameField {
 
 std::vector<NameField> NameFields() {
     std::vector<NameField> f;
-    f.push_back({"effect", kEffectBlockOffset + 144, false, [](CKTV_Data& m) { return m.GetEffect()->GetName(); }});
+    f.push_back({"effect", kEffectBlockOffset + 144, false,
+                 [](CKTV_Data& m) { return m.GetEffect()->GetName(); }});
     for (int c = 0; c < kMusicInputCount; ++c)
-        f.push_back({"music " + std::to_string(c), kMusicBlockOffset + kMusicBlockSize * c + 280, false,
-                     [c](CKTV_Data& m) { return m.GetMusic(c)->GetName(); }});
+        f.push_back({"music " + std::to_string(c), kMusicBlockOffset + kMusicBlockSize * c + 280,
+                     false, [c](CKTV_Data& m) { return m.GetMusic(c)->GetName(); }});
     for (int c = 0; c < kOutputCount; ++c)
-        f.push_back({"output " + std::to_string(c), kOutputBlockOffset + kOutputBlockSize * c + 288, true,
-                     [c](CKTV_Data& m) { return m.GetOut(c)->GetName(); }});
+        f.push_back({"output " + std::to_string(c), kOutputBlockOffset + kOutputBlockSize * c + 288,
+                     true, [c](CKTV_Data& m) { return m.GetOut(c)->GetName(); }});
     return f;
 }
 
@@ -259,10 +273,12 @@ TEST_F(FidelityTest, NamesTravelAsTheDevicesBytes) {
     const auto fields = NameFields();
     for (const NameCase& c : kNames) {
         const auto bytes = Hex(c.bytes);
-        for (const NameField& f : fields) std::copy(bytes.begin(), bytes.end(), g_ParamImage + f.offset);
+        for (const NameField& f : fields)
+            std::copy(bytes.begin(), bytes.end(), g_ParamImage + f.offset);
         const auto want = Image();
         model->LoadFromImage(g_ParamImage, 0);
-        for (const NameField& f : fields) EXPECT_EQ(f.name(*model), f.allBytes ? c.text : c.textOf7) << c.what << ", " << f.what;
+        for (const NameField& f : fields)
+            EXPECT_EQ(f.name(*model), f.allBytes ? c.text : c.textOf7) << c.what << ", " << f.what;
         WriteAll(*model);
         EXPECT_TRUE(Image() == want) << c.what << Differences(want, Image());
 
@@ -271,7 +287,8 @@ TEST_F(FidelityTest, NamesTravelAsTheDevicesBytes) {
         CArchive in(stored);
         ASSERT_TRUE(LoadOrRestore(*model, in));
         WriteAll(*model);
-        EXPECT_TRUE(Image() == want) << c.what << " after the archive" << Differences(want, Image());
+        EXPECT_TRUE(Image() == want)
+            << c.what << " after the archive" << Differences(want, Image());
         EXPECT_EQ(Store(*model), stored) << c.what;
     }
     EXPECT_EQ(refused, TextFieldErrors{});
@@ -280,7 +297,8 @@ TEST_F(FidelityTest, NamesTravelAsTheDevicesBytes) {
 TEST_F(FidelityTest, NamesFromADocumentAreWrittenAsTheirBytes) {
     const auto fields = NameFields();
     const auto bytes = Hex("41 FF 42 00 00 00 00 00"); // not GBK
-    for (const NameField& f : fields) std::copy(bytes.begin(), bytes.end(), g_ParamImage + f.offset);
+    for (const NameField& f : fields)
+        std::copy(bytes.begin(), bytes.end(), g_ParamImage + f.offset);
     model->LoadFromImage(g_ParamImage, 0);
     const auto stored = Store(*model);
 
@@ -290,7 +308,8 @@ TEST_F(FidelityTest, NamesFromADocumentAreWrittenAsTheirBytes) {
     CKTV_Data fresh;
     CArchive in(stored);
     ASSERT_TRUE(LoadOrRestore(fresh, in));
-    EXPECT_EQ(fresh.GetEffect()->GetName(), "A\xEF\xBF\xBD" "B");
+    EXPECT_EQ(fresh.GetEffect()->GetName(), "A\xEF\xBF\xBD"
+                                            "B");
     WriteAll(fresh);
     for (const NameField& f : fields) {
         if (f.allBytes) continue; // item 36 is the lock bytes: no writer touches it
@@ -302,7 +321,7 @@ TEST_F(FidelityTest, NamesFromADocumentAreWrittenAsTheirBytes) {
 TEST_F(FidelityTest, OnlyARenameGoesThroughTheTextFieldRule) {
     struct Case {
         const char* text;
-        const char* bytes; // null: refused, the field keeps the device's bytes
+        const char* bytes;   // null: refused, the field keeps the device's bytes
         const char* message; // what the user is told of a refusal
     } cases[] = {
         {"Door", "44 6F 6F 72 00 00 00 00", nullptr},
@@ -333,7 +352,9 @@ TEST_F(FidelityTest, OnlyARenameGoesThroughTheTextFieldRule) {
                   c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{})
             << c.text;
         // Once written or refused, the name is the field's again; no more refusals.
-        EXPECT_EQ(in.GetName(), c.bytes ? c.text : "A\xEF\xBF\xBD" "B");
+        EXPECT_EQ(in.GetName(), c.bytes ? c.text
+                                        : "A\xEF\xBF\xBD"
+                                          "B");
         WriteAll(*model);
         EXPECT_EQ(refused.size(), c.message ? 1u : 0u) << c.text;
     }
@@ -342,7 +363,8 @@ TEST_F(FidelityTest, OnlyARenameGoesThroughTheTextFieldRule) {
 TEST_F(FidelityTest, PresetNameThatIsNotGbk) {
     // The poller's name check replaces it with "Custom", as it does any other
     // name once a parameter has been sent; it is never refused.
-    std::memcpy(g_ParamImage, Hex("41 FF 42 80 00 00 00 00 00 00 00 00 00 00 00 00").data(), kPresetNameSize);
+    std::memcpy(g_ParamImage, Hex("41 FF 42 80 00 00 00 00 00 00 00 00 00 00 00 00").data(),
+                kPresetNameSize);
     model->LoadFromImage(g_ParamImage, 0);
     g_ParamSentFlag = 1;
     model->GetNextPacket();

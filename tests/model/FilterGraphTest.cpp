@@ -25,8 +25,12 @@ namespace {
 constexpr GraphRect kPlotArea{40, 10, 640, 250};
 
 // x in the graph window of a frequency, y of a gain.
-int WindowX(double freq) { return FreqToGraphX(freq, 600) + 40; }
-int WindowY(double gain) { return GainToGraphY(gain, 240) + 10; }
+int WindowX(double freq) {
+    return FreqToGraphX(freq, 600) + 40;
+}
+int WindowY(double gain) {
+    return GainToGraphY(gain, 240) + 10;
+}
 
 class FilterGraphTest : public ModelTest {
 protected:
@@ -99,18 +103,48 @@ TEST_F(FilterGraphTest, BandHandlePlacement) {
         {"20 Hz, item 8", 20, 8, 200, 0, {32, 122, 48, 138}, {40, 147, 176, 163}},
         {"20 Hz, item 9", 20, 9, 200, 0, {40, 122, 56, 138}, {40, 147, 176, 163}},
         {"44 Hz: room left of the label", 44, 5, 200, 0, {100, 122, 116, 138}, {20, 147, 196, 163}},
-        {"43 Hz: label against the left end", 43, 5, 200, 0, {98, 122, 114, 138}, {40, 147, 176, 163}},
+        {"43 Hz: label against the left end",
+         43,
+         5,
+         200,
+         0,
+         {98, 122, 114, 138},
+         {40, 147, 176, 163}},
         {"20 kHz stays inside", 20000, 12, 200, 0, {624, 122, 640, 138}, {480, 147, 640, 163}},
         {"+12 dB at the top", 1000, 5, 320, 0, {371, 10, 387, 26}, {291, 35, 467, 51}},
         // Near the bottom the label goes above the handle.
         {"-12 dB at the bottom", 1000, 5, 80, 0, {371, 234, 387, 250}, {291, 209, 467, 225}},
-        {"-8.6 dB: bottom just above height - 15", 1000, 5, 114, 0, {371, 208, 387, 224}, {291, 233, 467, 249}},
-        {"-8.7 dB: bottom at height - 15", 1000, 5, 113, 0, {371, 209, 387, 225}, {291, 184, 467, 200}},
-        {"gains past the graph stay on it", 1000, 5, 400, 0, {371, 10, 387, 26}, {291, 35, 467, 51}},
+        {"-8.6 dB: bottom just above height - 15",
+         1000,
+         5,
+         114,
+         0,
+         {371, 208, 387, 224},
+         {291, 233, 467, 249}},
+        {"-8.7 dB: bottom at height - 15",
+         1000,
+         5,
+         113,
+         0,
+         {371, 209, 387, 225},
+         {291, 184, 467, 200}},
+        {"gains past the graph stay on it",
+         1000,
+         5,
+         400,
+         0,
+         {371, 10, 387, 26},
+         {291, 35, 467, 51}},
         {"graphic EQ", 1000, 5, 230, 1, {371, 92, 387, 108}, {346, 117, 412, 133}},
         {"graphic EQ left", 20, 0, 230, 1, {32, 92, 48, 108}, {40, 117, 86, 133}},
         {"graphic EQ right", 20000, 30, 230, 1, {624, 92, 640, 108}, {590, 117, 640, 133}},
-        {"centred label may start left of the area", 50, 5, 200, 0, {111, 122, 127, 138}, {31, 147, 207, 163}},
+        {"centred label may start left of the area",
+         50,
+         5,
+         200,
+         0,
+         {111, 122, 127, 138},
+         {31, 147, 207, 163}},
     };
     for (const Case& c : cases) {
         CFilter band;
@@ -388,7 +422,8 @@ TEST_F(FilterGraphTest, BandwidthDragMovesTheEdges) {
     EXPECT_EQ(band.GetInteraction().rightEdgeDragOffset, 3);
     band.DragBandwidthEdge({WindowX(2000), 140});
     // 2 octaves: edges at 2000 Hz and 500 Hz.
-    EXPECT_EQ(band.GetRightEdgeRect(), (GraphRect{WindowX(2000) + 10 - 4, 136, WindowX(2000) + 14, 144}));
+    EXPECT_EQ(band.GetRightEdgeRect(),
+              (GraphRect{WindowX(2000) + 10 - 4, 136, WindowX(2000) + 14, 144}));
     EXPECT_EQ(band.GetLeftEdgeRect(), (GraphRect{WindowX(500) - 14, 136, WindowX(500) - 6, 144}));
 }
 
@@ -408,24 +443,28 @@ TEST_F(FilterGraphTest, DragCrossovers) {
         int kind, option, from, other, x, result, expect;
     } cases[] = {
         {"high-pass up", FilterKind::HighPass, 9, 100, 5000, WindowX(1000), 1, 990},
-        {"high-pass past the low-pass stops there", FilterKind::HighPass, 9, 100, 1000, WindowX(5000), 1, 1000},
+        {"high-pass past the low-pass stops there", FilterKind::HighPass, 9, 100, 1000,
+         WindowX(5000), 1, 1000},
         {"option 10 stops there too", FilterKind::HighPass, 10, 100, 1000, WindowX(20000), 1, 1000},
         {"option 11 goes to 20 kHz", FilterKind::HighPass, 11, 100, 1000, WindowX(20000), 1, 20000},
-        {"option 11 below 20 kHz stops", FilterKind::HighPass, 11, 100, 1000, WindowX(19000), 1, 1000},
+        {"option 11 below 20 kHz stops", FilterKind::HighPass, 11, 100, 1000, WindowX(19000), 1,
+         1000},
         {"general rule: left of the area is off", FilterKind::HighPass, 0, 100, 20000, 20, 1, 20},
         {"general rule: off again reports a change", FilterKind::HighPass, 9, 20, 20000, 40, 1, 20},
         {"option 10: left of the area is 20 Hz", FilterKind::HighPass, 10, 100, 20000, 20, 1, 20},
         {"option 10: already at 20 Hz", FilterKind::HighPass, 10, 20, 20000, 20, 0, 20},
         {"no move", FilterKind::HighPass, 9, 990, 20000, WindowX(1000), 0, 990},
         {"low-pass down", FilterKind::LowPass, 12, 20000, 100, WindowX(1000), 1, 990},
-        {"low-pass past the high-pass stops there", FilterKind::LowPass, 12, 20000, 500, WindowX(200), 1, 500},
+        {"low-pass past the high-pass stops there", FilterKind::LowPass, 12, 20000, 500,
+         WindowX(200), 1, 500},
         {"low-pass left of the area", FilterKind::LowPass, 12, 20000, 500, 0, 1, 500},
         {"low-pass right of the area is off", FilterKind::LowPass, 12, 5000, 20, 900, 1, 20000},
         // A stray other frequency (0 Hz at start-up) bounds as it is drawn,
         // at the nearest end of 20 Hz .. 20 kHz.
         {"high-pass with a 0 Hz low-pass", FilterKind::HighPass, 0, 100, 0, WindowX(1000), 1, 20},
         {"low-pass with a 0 Hz high-pass", FilterKind::LowPass, 0, 5000, 0, WindowX(1000), 1, 990},
-        {"high-pass with a 30 kHz low-pass", FilterKind::HighPass, 9, 100, 30000, WindowX(1000), 1, 990},
+        {"high-pass with a 30 kHz low-pass", FilterKind::HighPass, 9, 100, 30000, WindowX(1000), 1,
+         990},
     };
     for (const Case& c : cases) {
         CFilter f;
@@ -448,7 +487,8 @@ TEST_F(FilterGraphTest, CrossoverDragTellsTheSliderAndMarks) {
     EXPECT_EQ(highPass.DragCrossoverHandle({20, 200}, 20000), 1);
     EXPECT_EQ(owner.freqs, std::vector<int>{20});
     EXPECT_TRUE(highPass.IsChanged());
-    for (double v : highPass.GetCurve()) EXPECT_EQ(v, 0.0) << "a high-pass at 20 Hz is flat";
+    for (double v : highPass.GetCurve())
+        EXPECT_EQ(v, 0.0) << "a high-pass at 20 Hz is flat";
     EXPECT_EQ(highPass.FormatHandleLabel(), "20Hz ");
 }
 
@@ -459,25 +499,31 @@ namespace {
 std::vector<CFilter*> AllFilters(CKTV_Data& model) {
     std::vector<CFilter*> filters;
     auto add = [&](CKTVEQ& eq) {
-        for (int i = 0; i < eq.GetCount(); ++i) filters.push_back(eq.GetAt(i));
+        for (int i = 0; i < eq.GetCount(); ++i)
+            filters.push_back(eq.GetAt(i));
     };
     add(model.GetEffect()->GetEQ());
     add(model.GetMic(0)->GetEq());
-    for (int i = 0; i < kMusicInputCount; ++i) add(model.GetMusic(i)->GetEq());
-    for (int i = 0; i < kOutputCount; ++i) add(model.GetOut(i)->GetEq());
+    for (int i = 0; i < kMusicInputCount; ++i)
+        add(model.GetMusic(i)->GetEq());
+    for (int i = 0; i < kOutputCount; ++i)
+        add(model.GetOut(i)->GetEq());
     return filters;
 }
 
 std::vector<ItemRecord> Records(CKTV_Data& model) {
     std::vector<ItemRecord> records;
     auto add = [&](CKTVEQ& eq) {
-        for (int i = 0; i < eq.GetBandCount(); ++i) records.push_back(eq.PackBand(i));
+        for (int i = 0; i < eq.GetBandCount(); ++i)
+            records.push_back(eq.PackBand(i));
         records.push_back(eq.PackCrossover());
     };
     add(model.GetEffect()->GetEQ());
     add(model.GetMic(0)->GetEq());
-    for (int i = 0; i < kMusicInputCount; ++i) add(model.GetMusic(i)->GetEq());
-    for (int i = 0; i < kOutputCount; ++i) add(model.GetOut(i)->GetEq());
+    for (int i = 0; i < kMusicInputCount; ++i)
+        add(model.GetMusic(i)->GetEq());
+    for (int i = 0; i < kOutputCount; ++i)
+        add(model.GetOut(i)->GetEq());
     return records;
 }
 
@@ -495,16 +541,20 @@ void CheckWholeModel(CKTV_Data& model, const char* what) {
     model.GetMic(0)->GetEq().SetGraphRect(kPlotArea); // the graph never shows the microphone
     model.SetMusicGraphRect(kPlotArea);
     model.SetOutputGraphRect(kPlotArea);
-    for (int i = 0; i < kOutputCount; ++i) model.GetOut(i)->UpdateCurve();
-    for (int i = 0; i < kMusicInputCount; ++i) model.GetMusic(i)->UpdateCurve();
+    for (int i = 0; i < kOutputCount; ++i)
+        model.GetOut(i)->UpdateCurve();
+    for (int i = 0; i < kMusicInputCount; ++i)
+        model.GetMusic(i)->UpdateCurve();
     model.GetMic(0)->UpdateCurve();
     model.GetEffect()->UpdateCurve();
 
     for (CFilter* f : AllFilters(model)) {
-        for (double v : f->GetCurve()) ASSERT_TRUE(std::isfinite(v)) << what;
+        for (double v : f->GetCurve())
+            ASSERT_TRUE(std::isfinite(v)) << what;
         f->GetCurvePoints();
         f->FormatHandleLabel();
-        for (const GraphRect& r : {f->GetHandleRect(), f->GetLabelRect(), f->GetLeftEdgeRect(), f->GetRightEdgeRect()})
+        for (const GraphRect& r :
+             {f->GetHandleRect(), f->GetLabelRect(), f->GetLeftEdgeRect(), f->GetRightEdgeRect()})
             ASSERT_TRUE(Within(r, 1 << 21)) << what << " kind " << f->GetKind() << " " << r;
     }
     for (int i = 0; i < kOutputCount; ++i)
@@ -518,8 +568,10 @@ void DragEverything(CKTV_Data& model) {
     auto drag = [](CKTVEQ& eq) {
         for (int i = 0; i < eq.GetCount(); ++i) {
             CFilter* f = eq.GetAt(i);
-            const int other = f == eq.GetHighPass() ? eq.GetLowPass()->GetFreq() : eq.GetHighPass()->GetFreq();
-            for (GraphPoint p : {GraphPoint{-100000, -100000}, GraphPoint{300, 130}, GraphPoint{100000, 100000}}) {
+            const int other =
+                f == eq.GetHighPass() ? eq.GetLowPass()->GetFreq() : eq.GetHighPass()->GetFreq();
+            for (GraphPoint p :
+                 {GraphPoint{-100000, -100000}, GraphPoint{300, 130}, GraphPoint{100000, 100000}}) {
                 f->BeginHandleDrag(p);
                 f->DragHandleTo({p.x + 7, p.y + 7});
                 f->DragCrossoverHandle({p.x + 7, p.y}, other);
@@ -530,14 +582,17 @@ void DragEverything(CKTV_Data& model) {
                 f->GetInteraction().draggingRightEdge = 1;
                 f->DragBandwidthEdge(p);
                 f->GetInteraction().draggingRightEdge = 0;
-                for (double v : f->GetCurve()) ASSERT_TRUE(std::isfinite(v));
+                for (double v : f->GetCurve())
+                    ASSERT_TRUE(std::isfinite(v));
                 f->FormatHandleLabel();
             }
         }
     };
     drag(model.GetEffect()->GetEQ());
-    for (int i = 0; i < kMusicInputCount; ++i) drag(model.GetMusic(i)->GetEq());
-    for (int i = 0; i < kOutputCount; ++i) drag(model.GetOut(i)->GetEq());
+    for (int i = 0; i < kMusicInputCount; ++i)
+        drag(model.GetMusic(i)->GetEq());
+    for (int i = 0; i < kOutputCount; ++i)
+        drag(model.GetOut(i)->GetEq());
 }
 
 } // namespace
@@ -555,7 +610,8 @@ TEST_F(FilterGraphTest, StrayDeviceValuesDrawFinite) {
     const uint16_t words[] = {0x0000, 0xFFFF, 0x8000, 0x7FFF, 0x8080, 0x7F7F, 0x0120, 0x2001};
     for (uint16_t w : words) {
         ResetModelState();
-        for (int i = kEffectBlockOffset; i + 1 < kParamBlockSize; i += 2) PutU16(g_ParamImage + i, w);
+        for (int i = kEffectBlockOffset; i + 1 < kParamBlockSize; i += 2)
+            PutU16(g_ParamImage + i, w);
         CKTV_Data model;
         model.LoadFromImage(g_ParamImage, 0);
         char what[32];
@@ -566,7 +622,8 @@ TEST_F(FilterGraphTest, StrayDeviceValuesDrawFinite) {
 }
 
 TEST_F(FilterGraphTest, DegenerateGraphSizes) {
-    for (const GraphRect& r : {GraphRect{0, 0, 0, 0}, GraphRect{10, 10, 5, 5}, GraphRect{0, 0, 2, 1}}) {
+    for (const GraphRect& r :
+         {GraphRect{0, 0, 0, 0}, GraphRect{10, 10, 5, 5}, GraphRect{0, 0, 2, 1}}) {
         CFilter band;
         MakeBand(band, 1000);
         band.SetGraphRect(r);
@@ -574,7 +631,8 @@ TEST_F(FilterGraphTest, DegenerateGraphSizes) {
         band.BeginHandleDrag({0, 0});
         band.DragHandleTo({50, 50});
         band.FormatHandleLabel();
-        for (double v : band.GetCurve()) EXPECT_TRUE(std::isfinite(v));
+        for (double v : band.GetCurve())
+            EXPECT_TRUE(std::isfinite(v));
         CFilter lowPass;
         MakeCrossover(lowPass, FilterKind::LowPass, 1000, 12);
         lowPass.SetGraphRect(r);

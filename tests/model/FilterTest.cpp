@@ -75,7 +75,8 @@ TEST_F(FilterTest, BandwidthCodesTruncate) {
         CArchive out;
         f.Serialize(out);
         std::vector<uint8_t> bytes = out.Bytes();
-        std::memcpy(&bytes[4 * 4 + 8 + 4 + 4], &c.octaves, 8); // after kind..third, gain, bypass, off
+        std::memcpy(&bytes[4 * 4 + 8 + 4 + 4], &c.octaves,
+                    8); // after kind..third, gain, bypass, off
         CArchive in(bytes);
         f.Serialize(in);
         EXPECT_EQ(f.GetBandwidthCode(), c.code) << c.octaves;
@@ -293,8 +294,9 @@ TEST_F(FilterTest, Texts) {
         int slope;
         int reduced;
         const char* text;
-    } slopes[] = {{0, 0, "6dB/Oct"}, {3, 0, "24dB/Oct"}, {7, 0, "48dB/Oct"}, {8, 0, "OFF"}, {9, 0, ""},
-                  {-1, 0, ""},       {0, 1, ""},         {1, 1, "12dB/Oct"}, {2, 1, "24dB/Oct"}, {3, 1, ""}};
+    } slopes[] = {{0, 0, "6dB/Oct"},  {3, 0, "24dB/Oct"}, {7, 0, "48dB/Oct"}, {8, 0, "OFF"},
+                  {9, 0, ""},         {-1, 0, ""},        {0, 1, ""},         {1, 1, "12dB/Oct"},
+                  {2, 1, "24dB/Oct"}, {3, 1, ""}};
     for (const SlopeCase& c : slopes) {
         CFilter x;
         x.SetReducedSlopes(c.reduced);
@@ -311,7 +313,11 @@ TEST_F(FilterTest, Texts) {
         int kind;
         const char* en;
         const char* cn;
-    } kinds[] = {{0, "PEQ", "参量均衡"}, {1, "Lo_Shf", "低架"}, {2, "Hi_Shf", "高架"}, {3, "", ""}, {31, "", ""}};
+    } kinds[] = {{0, "PEQ", "参量均衡"},
+                 {1, "Lo_Shf", "低架"},
+                 {2, "Hi_Shf", "高架"},
+                 {3, "", ""},
+                 {31, "", ""}};
     for (const KindCase& c : kinds) {
         CFilter x;
         x.SetKind(c.kind);
@@ -324,7 +330,10 @@ TEST_F(FilterTest, Texts) {
         int family;
         const char* en;
         const char* cn;
-    } families[] = {{0, "Link-Ril", "宁克-锐"}, {1, "Bessel", "贝塞尔"}, {2, "Butter-W", "巴特沃斯"}, {3, "", ""},
+    } families[] = {{0, "Link-Ril", "宁克-锐"},
+                    {1, "Bessel", "贝塞尔"},
+                    {2, "Butter-W", "巴特沃斯"},
+                    {3, "", ""},
                     {-1, "", ""}};
     for (const FamilyCase& c : families) {
         CFilter x;
@@ -339,7 +348,8 @@ TEST_F(FilterTest, Texts) {
 TEST_F(FilterTest, CurveFollowsEverySetter) {
     CFilter band;
     Settle(band, 1000);
-    for (double v : band.GetCurve()) EXPECT_EQ(v, 0.0) << "a band at 0 dB is flat";
+    for (double v : band.GetCurve())
+        EXPECT_EQ(v, 0.0) << "a band at 0 dB is flat";
     band.SetGainCode(260); // +6 dB
     EXPECT_NEAR(band.GetCurve()[136], 6.0, 0.01) << "g_FreqTable[136] is 1000 Hz";
     band.SetEqBypass(1);
@@ -359,7 +369,8 @@ TEST_F(FilterTest, CurveFollowsEverySetter) {
     highPass.SetBandHandle(0);
     highPass.SetKind(31);
     highPass.SetFreq(20, 0);
-    for (double v : highPass.GetCurve()) EXPECT_EQ(v, 0.0) << "a high-pass at 20 Hz is off";
+    for (double v : highPass.GetCurve())
+        EXPECT_EQ(v, 0.0) << "a high-pass at 20 Hz is off";
     highPass.SetFreq(1000, 0);
     highPass.SetSlope(3, 0); // Linkwitz-Riley 24 dB/Oct
     EXPECT_NEAR(highPass.GetCurve()[136], -5.95, 0.1);
@@ -379,7 +390,8 @@ TEST_F(FilterTest, ArchiveLayoutAndRoundTrip) {
     CArchive out;
     f.Serialize(out);
     ASSERT_EQ(out.Bytes().size(), 4u * 4 + 8 + 4 + 4 + 8 + 4 * 3);
-    EXPECT_EQ(Bytes(out.Bytes().data(), 16), Hex("01 00 00 00 96 00 00 00 96 00 00 00 14 00 00 00"));
+    EXPECT_EQ(Bytes(out.Bytes().data(), 16),
+              Hex("01 00 00 00 96 00 00 00 96 00 00 00 14 00 00 00"));
 
     CFilter g;
     CArchive in(out.Bytes());

@@ -85,7 +85,7 @@ TEST_F(FrameBuilderTest, LinkFlagOfOutputItems) {
     g_LinkKey[3] = 2; // outputs 2 and 3 linked
     struct Case {
         int channel, item, link;
-    } cases[] = {{2, 5, 1}, {3, 30, 1}, {2, 31, 0}, {2, 32, 1}, {2, 33, 1},
+    } cases[] = {{2, 5, 1},  {3, 30, 1}, {2, 31, 0}, {2, 32, 1}, {2, 33, 1},
                  {2, 34, 0}, {2, 35, 0}, {2, 36, 0}, {4, 5, 0}};
     for (const Case& c : cases)
         EXPECT_EQ(FrameOf(BuildItemPacket(4, c.channel, c.item))[10], c.link)

@@ -22,12 +22,14 @@ protected:
     // Every byte of the image outside [first, first + size) but the listed
     // offsets inside it keeps its value while fn runs.
     template <class Fn>
-    void ExpectWritesOnly(int first, int size, std::vector<int> untouched, Fn fn, const char* what) {
+    void ExpectWritesOnly(int first, int size, std::vector<int> untouched, Fn fn,
+                          const char* what) {
         std::vector<uint8_t> before(g_ParamImage, g_ParamImage + kParamBlockSize);
         fn();
         for (int i = 0; i < kParamBlockSize; ++i) {
             const bool inside = i >= first && i < first + size;
-            const bool kept = std::find(untouched.begin(), untouched.end(), i - first) != untouched.end();
+            const bool kept =
+                std::find(untouched.begin(), untouched.end(), i - first) != untouched.end();
             if (!inside || kept) {
                 ASSERT_EQ(g_ParamImage[i], before[static_cast<size_t>(i)]) << what << " byte " << i;
             }
@@ -39,7 +41,8 @@ protected:
 
 std::vector<int> Range(int from, int to) {
     std::vector<int> r;
-    for (int i = from; i <= to; ++i) r.push_back(i);
+    for (int i = from; i <= to; ++i)
+        r.push_back(i);
     return r;
 }
 
@@ -56,12 +59,14 @@ TEST_F(InputChannelTest, MusicWritesOnlyItsOwnBlock) {
     for (int i = 0; i < kMusicInputCount; ++i) {
         // Put garbage into the bytes the input does not own; they must stay.
         uint8_t* b = MusicInBlock(i);
-        for (int k : Join(Join({248}, Range(265, 271)), Range(276, 279))) b[k] = 0xEE;
+        for (int k : Join(Join({248}, Range(265, 271)), Range(276, 279)))
+            b[k] = 0xEE;
         Music(i).SetGain(123);
         Music(i).GetFilter(2)->SetGainCode(250);
-        ExpectWritesOnly(kMusicBlockOffset + kMusicBlockSize * i, kMusicBlockSize,
-                         Join(Join({248}, Range(265, 271)), Range(276, 279)), [&] { Music(i).WriteAllItems(); },
-                         "music");
+        ExpectWritesOnly(
+            kMusicBlockOffset + kMusicBlockSize * i, kMusicBlockSize,
+            Join(Join({248}, Range(265, 271)), Range(276, 279)), [&] { Music(i).WriteAllItems(); },
+            "music");
         EXPECT_EQ(MusicInBlock(i)[248], 0xEE);
         EXPECT_EQ(FieldToString(MusicInBlock(i) + 280, 8), Music(i).GetName());
     }
@@ -155,13 +160,15 @@ TEST_F(InputChannelTest, MicWritesOnlyItsItems) {
     uint8_t* b = MicBlock();
     b[98] = 3;
     b[99] = 7;
-    for (int k : Join(Join(Range(89, 95), Range(100, 103)), Range(104, 111))) b[k] = 0xEE;
+    for (int k : Join(Join(Range(89, 95), Range(100, 103)), Range(104, 111)))
+        b[k] = 0xEE;
     Mic().LoadFromImageBlock(b);
     const std::vector<uint8_t> before(b, b + kMicBlockSize);
     std::memset(b, 0xCC, 88);
     b[96] = b[97] = b[98] = b[99] = 0xCC;
-    ExpectWritesOnly(kMicBlockOffset, kMicBlockSize, Join(Join(Range(89, 95), Range(100, 103)), Range(104, 111)),
-                     [&] { Mic().WriteAllItems(); }, "mic");
+    ExpectWritesOnly(
+        kMicBlockOffset, kMicBlockSize, Join(Join(Range(89, 95), Range(100, 103)), Range(104, 111)),
+        [&] { Mic().WriteAllItems(); }, "mic");
     EXPECT_EQ(Bytes(b, kMicBlockSize), before);
     EXPECT_EQ(b[98], 3);
     EXPECT_EQ(b[99], 7);
@@ -276,7 +283,8 @@ TEST_F(InputChannelTest, EffectWritesItsItemsAndKeepsATooLongName) {
 
 TEST_F(InputChannelTest, EffectArchiveSkipsParameter10) {
     uint8_t* b = EffectBlock();
-    for (int k : {128, 129, 130, 131, 134, 136, 137, 138, 139, 140, 143}) b[k] = static_cast<uint8_t>(k - 100);
+    for (int k : {128, 129, 130, 131, 134, 136, 137, 138, 139, 140, 143})
+        b[k] = static_cast<uint8_t>(k - 100);
     Effect().LoadFromBlock(b);
     CArchive out;
     Effect().Serialize(out);

@@ -24,8 +24,10 @@ inline void ResetModelState() {
           g_DeviceRecords.Bytes().presetSelect, g_DeviceRecords.Bytes().transferMarker})
         std::memset(rec, 0, 8);
     std::memset(g_DeviceRecords.Bytes().pageTable, 0, sizeof g_DeviceRecords.Bytes().pageTable);
-    for (auto& f : g_StateFlags) f = 0;
-    for (int i = 0; i < 12; ++i) g_LinkKey[i] = i;
+    for (auto& f : g_StateFlags)
+        f = 0;
+    for (int i = 0; i < 12; ++i)
+        g_LinkKey[i] = i;
     ResetLinkGroups();
     g_LanguageFlag = 0;
     g_LockPassword->clear();
@@ -68,7 +70,9 @@ inline std::vector<uint8_t> Hex(const std::string& text) {
     return out;
 }
 
-inline std::vector<uint8_t> Bytes(const uint8_t* p, size_t n) { return std::vector<uint8_t>(p, p + n); }
+inline std::vector<uint8_t> Bytes(const uint8_t* p, size_t n) {
+    return std::vector<uint8_t>(p, p + n);
+}
 
 // Everything a load may write, to prove what it changed and what it left.
 struct ModelBytes {
@@ -88,16 +92,20 @@ struct ModelBytes {
                      std::end(g_DeviceRecords.Bytes().pageTable));
         return m;
     }
-    bool operator==(const ModelBytes& o) const { return image == o.image && presets == o.presets && sys == o.sys; }
+    bool operator==(const ModelBytes& o) const {
+        return image == o.image && presets == o.presets && sys == o.sys;
+    }
 };
 
 // Fills every byte a file can carry with a pattern that differs per seed.
 inline void FillModel(int seed) {
     auto fill = [seed](uint8_t* p, size_t n, int salt) {
-        for (size_t i = 0; i < n; ++i) p[i] = static_cast<uint8_t>((i * 7 + static_cast<size_t>(seed * 31 + salt)) & 0xFF);
+        for (size_t i = 0; i < n; ++i)
+            p[i] = static_cast<uint8_t>((i * 7 + static_cast<size_t>(seed * 31 + salt)) & 0xFF);
     };
     fill(g_ParamImage, sizeof g_ParamImage, 0);
-    for (int k = 0; k < kStoredPresetCount; ++k) fill(g_PcPresets[k], kParamBlockSize, k + 1);
+    for (int k = 0; k < kStoredPresetCount; ++k)
+        fill(g_PcPresets[k], kParamBlockSize, k + 1);
     int salt = 10;
     for (uint8_t* rec : {g_DeviceRecords.Bytes().sources, g_DeviceRecords.Bytes().master,
                          g_DeviceRecords.Bytes().outputMapA, g_DeviceRecords.Bytes().outputMapB,
@@ -106,7 +114,8 @@ inline void FillModel(int seed) {
         fill(rec, 8, salt++);
     fill(g_DeviceRecords.Bytes().pageTable, sizeof g_DeviceRecords.Bytes().pageTable, salt);
     // No stray lock marks: the tests set them where they mean to.
-    for (uint8_t* block : {g_ParamImage, g_PcPresets[0], g_PcPresets[1], g_PcPresets[2], g_PcPresets[3],
-                           g_PcPresets[4], g_PcPresets[5]})
-        for (int c = 0; c < kOutputCount; ++c) OutputBlock(c, block)[kOutLockMarkByte] = 0;
+    for (uint8_t* block : {g_ParamImage, g_PcPresets[0], g_PcPresets[1], g_PcPresets[2],
+                           g_PcPresets[3], g_PcPresets[4], g_PcPresets[5]})
+        for (int c = 0; c < kOutputCount; ++c)
+            OutputBlock(c, block)[kOutLockMarkByte] = 0;
 }

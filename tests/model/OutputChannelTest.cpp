@@ -20,13 +20,16 @@ using OutputChannelTest = LoadedModelTest;
 TEST_F(OutputChannelTest, LoadThenWriteReproducesEveryDefaultBlock) {
     std::vector<uint8_t> before(g_ParamImage, g_ParamImage + kParamBlockSize);
     std::memset(g_ParamImage + kOutputBlockOffset, 0xCC, kOutputCount * kOutputBlockSize);
-    for (int ch = 0; ch < kOutputCount; ++ch) Out(ch).WriteAllItems();
+    for (int ch = 0; ch < kOutputCount; ++ch)
+        Out(ch).WriteAllItems();
     for (int ch = 0; ch < kOutputCount; ++ch) {
         const uint8_t* want = DefaultOutputBlock(ch);
         for (int item = 0; item < 36; ++item)
-            EXPECT_EQ(Bytes(OutputBlock(ch) + 8 * item, item == 35 ? 6 : 8), Bytes(want + 8 * item, item == 35 ? 6 : 8))
+            EXPECT_EQ(Bytes(OutputBlock(ch) + 8 * item, item == 35 ? 6 : 8),
+                      Bytes(want + 8 * item, item == 35 ? 6 : 8))
                 << "output " << ch << " item " << item;
-        EXPECT_EQ(Bytes(OutputBlock(ch) + 286, 10), std::vector<uint8_t>(10, 0xCC)) << "286..295 are not written";
+        EXPECT_EQ(Bytes(OutputBlock(ch) + 286, 10), std::vector<uint8_t>(10, 0xCC))
+            << "286..295 are not written";
     }
     EXPECT_EQ(Bytes(g_ParamImage, kOutputBlockOffset), Bytes(before.data(), kOutputBlockOffset));
 }
@@ -42,7 +45,8 @@ TEST_F(OutputChannelTest, WritingOneChannelTouchesOnlyItsOwnBytes) {
         const int first = kOutputBlockOffset + kOutputBlockSize * ch;
         for (int i = 0; i < kParamBlockSize; ++i) {
             if (i >= first && i < first + 286) continue;
-            ASSERT_EQ(g_ParamImage[i], before[static_cast<size_t>(i)]) << "output " << ch << " wrote byte " << i;
+            ASSERT_EQ(g_ParamImage[i], before[static_cast<size_t>(i)])
+                << "output " << ch << " wrote byte " << i;
         }
         EXPECT_NE(Bytes(g_ParamImage + first, 286), Bytes(before.data() + first, 286));
     }
@@ -56,7 +60,8 @@ TEST_F(OutputChannelTest, LoadedDefaults) {
     EXPECT_EQ(Out(0).GetHighPass()->GetFreq(), 70);
     EXPECT_EQ(Out(10).GetLowPass()->GetFreq(), 55);
     for (int ch = 0; ch < kOutputCount; ++ch)
-        for (int i = 0; i < Out(ch).GetFilterCount(); ++i) EXPECT_FALSE(Out(ch).GetFilter(i)->IsChanged());
+        for (int i = 0; i < Out(ch).GetFilterCount(); ++i)
+            EXPECT_FALSE(Out(ch).GetFilter(i)->IsChanged());
 }
 
 TEST_F(OutputChannelTest, NameFromTheLockBytes) {
@@ -74,12 +79,13 @@ TEST_F(OutputChannelTest, SpeakerTypeCrossoverDefaults) {
     struct Default {
         int high, highFamily, low, lowFamily, option;
     };
-    const Default none{20, 1, 20000, 1, 12}, tweeter{3400, 1, 20000, 1, 11}, mid{600, 1, 1900, 1, 12},
-        woofer{70, 1, 320, 1, 12}, midTweeter{600, 1, 20000, 1, 12}, midWoofer{70, 1, 1900, 1, 12},
-        full{70, 1, 20000, 1, 12}, sub{30, 2, 50, 2, 12};
-    const Default table[25] = {none,    tweeter, mid,     woofer, midTweeter, midWoofer, full,   tweeter, mid,
-                               woofer,  midTweeter, midWoofer, full, tweeter, woofer,  full,   tweeter, woofer,
-                               full,    tweeter, woofer,  full,   sub,        sub,       sub};
+    const Default none{20, 1, 20000, 1, 12}, tweeter{3400, 1, 20000, 1, 11},
+        mid{600, 1, 1900, 1, 12}, woofer{70, 1, 320, 1, 12}, midTweeter{600, 1, 20000, 1, 12},
+        midWoofer{70, 1, 1900, 1, 12}, full{70, 1, 20000, 1, 12}, sub{30, 2, 50, 2, 12};
+    const Default table[25] = {
+        none,   tweeter,    mid,       woofer, midTweeter, midWoofer, full, tweeter, mid,
+        woofer, midTweeter, midWoofer, full,   tweeter,    woofer,    full, tweeter, woofer,
+        full,   tweeter,    woofer,    full,   sub,        sub,       sub};
     g_DeviceSynced = 1;
     for (int type = 0; type < 25; ++type) {
         CKTV_OutData& o = Out(type % kOutputCount);
@@ -121,17 +127,26 @@ TEST_F(OutputChannelTest, ChangeMarkRules) {
         std::function<void(CKTV_OutData&)> change;
         std::function<int(CKTV_OutData&)> mark;
     } cases[] = {
-        {"gain", [](CKTV_OutData& o) { o.SetGain(500); }, [](CKTV_OutData& o) { return o.IsBasicDirty(); }},
-        {"delay", [](CKTV_OutData& o) { o.SetDelay(5); }, [](CKTV_OutData& o) { return o.IsBasicDirty(); }},
-        {"on", [](CKTV_OutData& o) { o.SetOutputOn(0); }, [](CKTV_OutData& o) { return o.IsBasicDirty(); }},
-        {"polarity", [](CKTV_OutData& o) { o.SetPolarity(1); }, [](CKTV_OutData& o) { return o.IsBasicDirty(); }},
-        {"eq mode", [](CKTV_OutData& o) { o.SetEqMode(1); }, [](CKTV_OutData& o) { return o.IsBasicDirty(); }},
-        {"name", [](CKTV_OutData& o) { o.SetName("X"); }, [](CKTV_OutData& o) { return o.IsNameDirty(); }},
-        {"mix 5", [](CKTV_OutData& o) { o.SetMixLevelSrc5(9); }, [](CKTV_OutData& o) { return o.IsMixADirty(); }},
-        {"mix 12", [](CKTV_OutData& o) { o.SetMixLevelSrc12(9); }, [](CKTV_OutData& o) { return o.IsMixBDirty(); }},
+        {"gain", [](CKTV_OutData& o) { o.SetGain(500); },
+         [](CKTV_OutData& o) { return o.IsBasicDirty(); }},
+        {"delay", [](CKTV_OutData& o) { o.SetDelay(5); },
+         [](CKTV_OutData& o) { return o.IsBasicDirty(); }},
+        {"on", [](CKTV_OutData& o) { o.SetOutputOn(0); },
+         [](CKTV_OutData& o) { return o.IsBasicDirty(); }},
+        {"polarity", [](CKTV_OutData& o) { o.SetPolarity(1); },
+         [](CKTV_OutData& o) { return o.IsBasicDirty(); }},
+        {"eq mode", [](CKTV_OutData& o) { o.SetEqMode(1); },
+         [](CKTV_OutData& o) { return o.IsBasicDirty(); }},
+        {"name", [](CKTV_OutData& o) { o.SetName("X"); },
+         [](CKTV_OutData& o) { return o.IsNameDirty(); }},
+        {"mix 5", [](CKTV_OutData& o) { o.SetMixLevelSrc5(9); },
+         [](CKTV_OutData& o) { return o.IsMixADirty(); }},
+        {"mix 12", [](CKTV_OutData& o) { o.SetMixLevelSrc12(9); },
+         [](CKTV_OutData& o) { return o.IsMixBDirty(); }},
         {"mix 17", [](CKTV_OutData& o) { o.SetMixLevelSrc17(9); },
          [](CKTV_OutData& o) { return o.IsDynamicsDirty(); }},
-        {"attack", [](CKTV_OutData& o) { o.SetAttackTime(3); }, [](CKTV_OutData& o) { return o.IsDynamicsDirty(); }},
+        {"attack", [](CKTV_OutData& o) { o.SetAttackTime(3); },
+         [](CKTV_OutData& o) { return o.IsDynamicsDirty(); }},
         {"release", [](CKTV_OutData& o) { o.SetReleaseTime(3); },
          [](CKTV_OutData& o) { return o.IsDynamicsDirty(); }},
         {"left off", [](CKTV_OutData& o) { o.SetLeftSourceOff(1); },
@@ -156,7 +171,8 @@ TEST_F(OutputChannelTest, ChangeMarkRules) {
         o.SetAttackTime(11);
         o.SetReleaseTime(11);
         o.SetLeftSourceOff(0);
-        EXPECT_FALSE(c.mark(o)) << c.what << ": a change while not synchronised clears the pending mark";
+        EXPECT_FALSE(c.mark(o)) << c.what
+                                << ": a change while not synchronised clears the pending mark";
         model->LoadFromImage(g_ParamImage, -1);
     }
 }
@@ -183,7 +199,8 @@ TEST_F(OutputChannelTest, EqualValuesAndMute) {
 
 TEST_F(OutputChannelTest, EqModeReachesBandsOnlyFiltersOptionReachesAll) {
     Out(0).SetEqMode(1);
-    for (int i = 0; i < 31; ++i) EXPECT_TRUE(Out(0).GetFilter(i)->IsGraphicEq());
+    for (int i = 0; i < 31; ++i)
+        EXPECT_TRUE(Out(0).GetFilter(i)->IsGraphicEq());
     EXPECT_FALSE(Out(0).GetHighPass()->IsGraphicEq());
     EXPECT_FALSE(Out(0).GetLowPass()->IsGraphicEq());
 
@@ -210,7 +227,8 @@ TEST_F(OutputChannelTest, ChannelIndexSwitchesItsInput) {
 }
 
 TEST_F(OutputChannelTest, ItemWriters) {
-    for (int s = 9; s <= 16; ++s) Out(3).SetMixLevel(s, static_cast<uint8_t>(s));
+    for (int s = 9; s <= 16; ++s)
+        Out(3).SetMixLevel(s, static_cast<uint8_t>(s));
     const auto frame = Frame(Out(3).WriteMixItemB(1));
     ASSERT_EQ(frame.size(), 24u);
     EXPECT_EQ(Bytes(frame.data() + 7, 3), Hex("04 03 22"));
@@ -328,7 +346,8 @@ TEST_F(OutputChannelTest, ValueTexts) {
         o.SetAttackTime(static_cast<int16_t>(a.code));
         EXPECT_EQ(o.GetAttackText(), a.text);
     }
-    const char* releases[] = {"Atk * 2", "Atk * 4", "Atk * 6", "Atk * 8", "Atk * 16", "Atk * 32", "", ""};
+    const char* releases[] = {"Atk * 2",  "Atk * 4",  "Atk * 6", "Atk * 8",
+                              "Atk * 16", "Atk * 32", "",        ""};
     for (int r = 0; r < 8; ++r) {
         o.SetReleaseTime(static_cast<int16_t>(r));
         EXPECT_EQ(o.GetReleaseText(), releases[r]) << r;
@@ -364,7 +383,9 @@ TEST_F(OutputChannelTest, CurveFollowsTheGraphRect) {
     const CChannelCurve& c = Out(0).GetCurve();
     EXPECT_EQ(c.GetOffset(), GainToGraphY(0, 300) + 10);
     EXPECT_EQ(c.GetPoints()[0].y, 150);
-    EXPECT_NEAR(c.GetRealPoints()[240].y, c.GetOffset(), 0.05) << "the 70 Hz high-pass leaves 20 kHz at 0 dB";
+    EXPECT_NEAR(c.GetRealPoints()[240].y, c.GetOffset(), 0.05)
+        << "the 70 Hz high-pass leaves 20 kHz at 0 dB";
     EXPECT_GT(c.GetRealPoints()[0].y, c.GetOffset() + 5) << "and cuts 20 Hz";
-    EXPECT_FLOAT_EQ(c.GetRealPoints()[240].x, static_cast<float>(FreqToGraphXExact(20000, 900) + 40));
+    EXPECT_FLOAT_EQ(c.GetRealPoints()[240].x,
+                    static_cast<float>(FreqToGraphXExact(20000, 900) + 40));
 }

@@ -20,7 +20,8 @@ TEST_F(ParamImageTest, SystemRecordsAfterStartUp) {
         {"52", g_DeviceRecords.Bytes().presetSelect, 8, "00 00 00 00 00 00 00 00"},
         {"97", g_DeviceRecords.Bytes().transferMarker, 8, "00 00 00 00 00 00 00 00"},
     };
-    for (const Row& r : rows) EXPECT_EQ(Bytes(r.record, r.size), Hex(r.bytes)) << "record " << r.name;
+    for (const Row& r : rows)
+        EXPECT_EQ(Bytes(r.record, r.size), Hex(r.bytes)) << "record " << r.name;
     EXPECT_EQ(Bytes(g_DeviceRecords.Bytes().pageTable, 98), std::vector<uint8_t>(98, 0));
     EXPECT_EQ(g_ActiveSource, 1);
     EXPECT_EQ(g_CurrentPage, 1);
@@ -31,18 +32,30 @@ TEST_F(ParamImageTest, DefaultOutputBlocksItemByItem) {
     struct Row {
         const char *basic, *crossover, *mixA, *mixB;
     } rows[12] = {
-        {"01 00 58 02 00 00 00 01", "46 00 02 01 20 4E 02 08", "64 00 00 00 00 00 00 00", "00 00 64 00 64 00 64 00"},
-        {"01 00 58 02 00 00 00 05", "46 00 02 01 20 4E 02 08", "00 64 00 00 00 00 00 00", "00 00 00 64 00 64 00 64"},
-        {"01 00 58 02 00 00 00 07", "46 00 02 01 20 4E 02 08", "00 00 64 00 00 00 00 00", "00 00 64 00 64 00 64 00"},
-        {"01 00 58 02 00 00 00 0B", "46 00 02 01 20 4E 02 08", "00 00 00 64 00 00 00 00", "00 00 00 64 00 64 00 64"},
-        {"01 00 58 02 00 00 00 15", "14 00 02 01 20 4E 02 01", "00 00 00 00 00 00 00 00", "00 00 00 00 00 00 00 00"},
-        {"01 00 58 02 00 00 00 12", "14 00 02 01 20 4E 02 01", "00 00 00 00 00 00 00 00", "00 00 00 00 00 00 00 00"},
-        {"01 00 58 02 00 00 00 15", "14 00 02 01 20 4E 02 01", "00 00 00 00 00 00 00 00", "00 00 00 00 00 00 00 00"},
-        {"01 00 58 02 00 00 00 18", "14 00 02 01 20 4E 02 01", "00 00 00 00 00 00 00 00", "00 00 00 00 00 00 00 00"},
-        {"01 00 58 02 00 00 00 01", "14 00 02 01 20 4E 02 01", "00 00 00 00 00 00 00 00", "00 00 00 00 00 00 00 00"},
-        {"01 00 58 02 00 00 00 05", "14 00 02 01 20 4E 02 01", "00 00 00 00 00 00 00 00", "00 00 00 00 00 00 00 00"},
-        {"01 00 58 02 00 00 00 07", "1B 00 02 01 37 00 02 01", "64 00 00 00 00 00 00 00", "00 00 64 00 64 00 64 00"},
-        {"01 00 58 02 00 00 00 0B", "1B 00 02 01 37 00 02 01", "00 64 00 00 00 00 00 00", "00 00 00 64 00 64 00 64"},
+        {"01 00 58 02 00 00 00 01", "46 00 02 01 20 4E 02 08", "64 00 00 00 00 00 00 00",
+         "00 00 64 00 64 00 64 00"},
+        {"01 00 58 02 00 00 00 05", "46 00 02 01 20 4E 02 08", "00 64 00 00 00 00 00 00",
+         "00 00 00 64 00 64 00 64"},
+        {"01 00 58 02 00 00 00 07", "46 00 02 01 20 4E 02 08", "00 00 64 00 00 00 00 00",
+         "00 00 64 00 64 00 64 00"},
+        {"01 00 58 02 00 00 00 0B", "46 00 02 01 20 4E 02 08", "00 00 00 64 00 00 00 00",
+         "00 00 00 64 00 64 00 64"},
+        {"01 00 58 02 00 00 00 15", "14 00 02 01 20 4E 02 01", "00 00 00 00 00 00 00 00",
+         "00 00 00 00 00 00 00 00"},
+        {"01 00 58 02 00 00 00 12", "14 00 02 01 20 4E 02 01", "00 00 00 00 00 00 00 00",
+         "00 00 00 00 00 00 00 00"},
+        {"01 00 58 02 00 00 00 15", "14 00 02 01 20 4E 02 01", "00 00 00 00 00 00 00 00",
+         "00 00 00 00 00 00 00 00"},
+        {"01 00 58 02 00 00 00 18", "14 00 02 01 20 4E 02 01", "00 00 00 00 00 00 00 00",
+         "00 00 00 00 00 00 00 00"},
+        {"01 00 58 02 00 00 00 01", "14 00 02 01 20 4E 02 01", "00 00 00 00 00 00 00 00",
+         "00 00 00 00 00 00 00 00"},
+        {"01 00 58 02 00 00 00 05", "14 00 02 01 20 4E 02 01", "00 00 00 00 00 00 00 00",
+         "00 00 00 00 00 00 00 00"},
+        {"01 00 58 02 00 00 00 07", "1B 00 02 01 37 00 02 01", "64 00 00 00 00 00 00 00",
+         "00 00 64 00 64 00 64 00"},
+        {"01 00 58 02 00 00 00 0B", "1B 00 02 01 37 00 02 01", "00 64 00 00 00 00 00 00",
+         "00 00 00 64 00 64 00 64"},
     };
     for (int ch = 0; ch < 12; ++ch) {
         SCOPED_TRACE("output " + std::to_string(ch));
@@ -76,7 +89,8 @@ TEST_F(ParamImageTest, InputAndEffectBlocksAfterStartUp) {
     for (int band = 0; band < 8; ++band)
         EXPECT_EQ(Bytes(EffectBlock() + 8 * band, 8), Hex("E8 03 58 02 00 00 00 00"));
     for (int p = 0; p < 6; ++p)
-        EXPECT_EQ(Bytes(g_PcPresets[p], 16), Hex("20 20 20 20 20 20 20 20 20 20 20 20 20 20 20 00"));
+        EXPECT_EQ(Bytes(g_PcPresets[p], 16),
+                  Hex("20 20 20 20 20 20 20 20 20 20 20 20 20 20 20 00"));
     // Nothing in the image's name or unused bytes was touched.
     EXPECT_EQ(Bytes(g_ParamImage, 32), std::vector<uint8_t>(32, 0));
 }
@@ -87,7 +101,8 @@ TEST_F(ParamImageTest, OutputTypesAndBlockTypesDifferAtStartUp) {
     EXPECT_EQ(g_OutputSpeakerType[3], 18);
     // The kept copy is taken before the states are computed.
     EXPECT_EQ(Bytes(g_SpeakerTypeStateDefaults, 26), std::vector<uint8_t>(26, 3));
-    EXPECT_EQ(Bytes(g_SpeakerTypeStateDefaults + 26, 12), Hex("06 0C 0F 12 00 00 00 00 16 17 00 00"));
+    EXPECT_EQ(Bytes(g_SpeakerTypeStateDefaults + 26, 12),
+              Hex("06 0C 0F 12 00 00 00 00 16 17 00 00"));
     EXPECT_EQ(g_LinkActive, 0);
     EXPECT_EQ(OutputBlock(0)[kOutLockMarkByte], 0);
 }
@@ -98,11 +113,11 @@ TEST_F(ParamImageTest, FixTweeterCrossovers) {
         int hp, lp, slope;
         int wantHp, wantLp, wantSlope;
     } cases[] = {
-        {7, 10, 15, 8, 20, 20000, 1},     // tweeter: everything corrected
-        {1, 10, 500, 3, 20, 500, 3},      // low-pass already above the new high-pass
-        {13, 25, 10, 8, 25, 10, 1},       // high-pass fine: only the slope
-        {19, -5, 30, 2, 20, 30, 2},       // signed frequency below 20
-        {2, 10, 15, 8, 10, 15, 8},        // not a tweeter: untouched
+        {7, 10, 15, 8, 20, 20000, 1}, // tweeter: everything corrected
+        {1, 10, 500, 3, 20, 500, 3},  // low-pass already above the new high-pass
+        {13, 25, 10, 8, 25, 10, 1},   // high-pass fine: only the slope
+        {19, -5, 30, 2, 20, 30, 2},   // signed frequency below 20
+        {2, 10, 15, 8, 10, 15, 8},    // not a tweeter: untouched
         {0, 10, 15, 8, 10, 15, 8},
     };
     for (const Case& c : cases) {
@@ -124,5 +139,6 @@ TEST_F(ParamImageTest, LockMarks) {
     EXPECT_EQ(IsAnyOutputLocked(), 1);
     SetOutputLockMarks(0);
     EXPECT_EQ(IsAnyOutputLocked(), 0);
-    for (int c = 0; c < 12; ++c) EXPECT_EQ(OutputBlock(c)[kOutLockMarkByte], ' ');
+    for (int c = 0; c < 12; ++c)
+        EXPECT_EQ(OutputBlock(c)[kOutLockMarkByte], ' ');
 }

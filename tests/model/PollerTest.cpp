@@ -28,7 +28,9 @@ std::string Describe(const std::vector<uint8_t>& f) {
     if (f.size() < 16) return "none";
     if (f[4] == 0xA2 && f[7] == 9 && f[8] == 3) return "status";
     if (f[4] == 0xA1 && f[7] == 9) return "sys " + std::to_string(f[8]);
-    if (f[4] == 0xA1) return "item " + std::to_string(f[7]) + "/" + std::to_string(f[8]) + "/" + std::to_string(f[9]);
+    if (f[4] == 0xA1)
+        return "item " + std::to_string(f[7]) + "/" + std::to_string(f[8]) + "/" +
+               std::to_string(f[9]);
     return "other";
 }
 
@@ -139,8 +141,8 @@ TEST_F(PollerTest, FixedOrder) {
              t.Out(4).SetName("X");
          },
          // The crossover once for its step and once more as it arrives.
-         {"item 4/4/36", "item 4/4/31", "item 4/4/35", "item 4/4/32", "item 4/4/32", "item 4/4/33", "item 4/4/34",
-          "item 4/4/0", "status"}},
+         {"item 4/4/36", "item 4/4/31", "item 4/4/35", "item 4/4/32", "item 4/4/32", "item 4/4/33",
+          "item 4/4/34", "item 4/4/0", "status"}},
         {"mix items first with the output mode flag",
          [](PollerTest& t) {
              g_MixItemsFirst = 1;
@@ -218,7 +220,8 @@ TEST_F(PollerTest, GoldenBandFrame) {
     Out(2).GetFilter(5)->SetGainCode(230); // +3.0 dB
     EXPECT_EQ(Frame(model->GetNextPacket()),
               Hex("6B 6B 6B EE A1 01 00 04 02 05 00 00 08 00 3F 00 76 02 0E 00 00 00 EE AA"));
-    EXPECT_EQ(Bytes(OutputBlock(2) + 40, 8), Hex("3F 00 76 02 0E 00 00 00")) << "packed into the image";
+    EXPECT_EQ(Bytes(OutputBlock(2) + 40, 8), Hex("3F 00 76 02 0E 00 00 00"))
+        << "packed into the image";
     EXPECT_EQ(Describe(Frame(model->GetNextPacket())), "status");
 }
 
@@ -228,7 +231,8 @@ TEST_F(PollerTest, FrequencyTravelsInOctaveSteps) {
     ASSERT_EQ(band->GetFreq(), 100);
     band->SetFreq(1000, 1);
     std::vector<int> sent;
-    for (auto d = Frame(model->GetNextPacket()); Describe(d) != "status"; d = Frame(model->GetNextPacket())) {
+    for (auto d = Frame(model->GetNextPacket()); Describe(d) != "status";
+         d = Frame(model->GetNextPacket())) {
         ASSERT_EQ(Describe(d), "item 4/0/7");
         sent.push_back(GetU16(d.data() + 14));
         ASSERT_LT(sent.size(), 10u);
@@ -241,8 +245,8 @@ TEST_F(PollerTest, FrequencyTravelsInOctaveSteps) {
     EXPECT_EQ(GetU16(Frame(model->GetNextPacket()).data() + 14), 500);
     g_SendCmd5Pending = 1;
     Out(0).SetDelay(4);
-    EXPECT_EQ(PollAll(), (Strings{"sys 5", "item 4/0/31", "item 4/0/7", "item 4/0/7", "item 4/0/7", "item 4/0/7",
-                                  "status"}));
+    EXPECT_EQ(PollAll(), (Strings{"sys 5", "item 4/0/31", "item 4/0/7", "item 4/0/7", "item 4/0/7",
+                                  "item 4/0/7", "status"}));
 }
 
 TEST_F(PollerTest, CrossoverStepsBothFiltersInOnePass) {
@@ -250,11 +254,17 @@ TEST_F(PollerTest, CrossoverStepsBothFiltersInOnePass) {
     Out(3).GetHighPass()->SetFreq(1000, 1); // from 70 Hz
     Out(3).GetLowPass()->SetFreq(300, 1);   // from 20000 Hz
     std::vector<std::pair<int, int>> sent;
-    for (auto d = Frame(model->GetNextPacket()); Describe(d) == "item 4/3/32"; d = Frame(model->GetNextPacket()))
+    for (auto d = Frame(model->GetNextPacket()); Describe(d) == "item 4/3/32";
+         d = Frame(model->GetNextPacket()))
         sent.emplace_back(GetU16(d.data() + 14), GetU16(d.data() + 18));
-    EXPECT_EQ(sent, (std::vector<std::pair<int, int>>{
-                        {140, 10000}, {280, 5000}, {560, 2500}, {1000, 1250}, {1000, 625}, {1000, 312},
-                        {1000, 300}, {1000, 300}}));
+    EXPECT_EQ(sent, (std::vector<std::pair<int, int>>{{140, 10000},
+                                                      {280, 5000},
+                                                      {560, 2500},
+                                                      {1000, 1250},
+                                                      {1000, 625},
+                                                      {1000, 312},
+                                                      {1000, 300},
+                                                      {1000, 300}}));
 }
 
 TEST_F(PollerTest, MusicEqModeReachesTheDevice) {
@@ -292,7 +302,8 @@ TEST_F(PollerTest, ClearChangeFlags) {
     EXPECT_TRUE(band->IsChanged()) << "a filter still on its way stays changed";
     EXPECT_EQ(band->GetAppliedFreq(), 400);
     SettleNameCheck();
-    EXPECT_EQ(PollAll(), (Strings{"sys 5", "item 4/5/10", "item 4/5/10", "item 4/5/10", "item 4/5/10", "status"}));
+    EXPECT_EQ(PollAll(), (Strings{"sys 5", "item 4/5/10", "item 4/5/10", "item 4/5/10",
+                                  "item 4/5/10", "status"}));
 }
 
 TEST_F(PollerTest, LinkTable) {
@@ -303,7 +314,8 @@ TEST_F(PollerTest, LinkTable) {
     EXPECT_EQ(g_LinkKey[3], 3);
     EXPECT_EQ(g_LinkActive, 1);
     model.reset();
-    for (CKTV_OutData* p : g_LinkedOutData) EXPECT_EQ(p, nullptr) << "no pointer outlives the model";
+    for (CKTV_OutData* p : g_LinkedOutData)
+        EXPECT_EQ(p, nullptr) << "no pointer outlives the model";
 }
 
 // The byte is also the lock marker: locking or unlocking the data must not
@@ -329,7 +341,8 @@ TEST_F(PollerTest, ModelAccessFromTwoThreads) {
     std::thread worker([&] {
         while (!stop.load()) {
             const auto f = WithDeviceLock([&] { return Frame(model->GetNextPacket()); });
-            if (f.size() < 16 || f.back() != 0xAA || f[f.size() - 2] != FrameChecksum(f.data() + 4, static_cast<int>(f.size()) - 6))
+            if (f.size() < 16 || f.back() != 0xAA ||
+                f[f.size() - 2] != FrameChecksum(f.data() + 4, static_cast<int>(f.size()) - 6))
                 ++bad;
         }
     });
@@ -345,7 +358,8 @@ TEST_F(PollerTest, ModelAccessFromTwoThreads) {
     EXPECT_EQ(bad.load(), 0);
     // Whatever was left settles, one octave per frame.
     int frames = 0;
-    while (Describe(Frame(model->GetNextPacket())) != "status") ASSERT_LT(++frames, 100000);
+    while (Describe(Frame(model->GetNextPacket())) != "status")
+        ASSERT_LT(++frames, 100000);
     EXPECT_EQ(Describe(Frame(model->GetNextPacket())), "status");
 }
 

@@ -5,7 +5,9 @@
 #include <vector>
 
 namespace {
-std::vector<int> Enabled(const CSourceTable& t) { return std::vector<int>(t.enabled, t.enabled + 7); }
+std::vector<int> Enabled(const CSourceTable& t) {
+    return std::vector<int>(t.enabled, t.enabled + 7);
+}
 } // namespace
 
 TEST(SourceTable, Init) {

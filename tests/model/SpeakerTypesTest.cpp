@@ -11,7 +11,8 @@ class SpeakerTypesTest : public ModelTest {
 protected:
     void SetTypes(std::vector<int> types) {
         types.resize(12, 0);
-        for (int o = 0; o < 12; ++o) g_OutputSpeakerType[o] = static_cast<uint8_t>(types[o]);
+        for (int o = 0; o < 12; ++o)
+            g_OutputSpeakerType[o] = static_cast<uint8_t>(types[o]);
     }
     // Types whose state is s.
     std::set<int> WithState(uint8_t s) {
@@ -70,7 +71,8 @@ TEST_F(SpeakerTypesTest, RearAndFullRangeRelease) {
     EXPECT_EQ(g_SpeakerTypeState[15], kTypeFree);
     EXPECT_EQ(g_SpeakerTypeState[13], kTypeExcluded);
     ReleaseSpeakerType(18, 0);
-    for (int t = 13; t <= 18; ++t) EXPECT_EQ(g_SpeakerTypeState[t], kTypeFree) << t;
+    for (int t = 13; t <= 18; ++t)
+        EXPECT_EQ(g_SpeakerTypeState[t], kTypeFree) << t;
 }
 
 TEST_F(SpeakerTypesTest, TypeZeroReleaseLooksAtOtherOutputs) {
@@ -88,7 +90,8 @@ TEST_F(SpeakerTypesTest, PairsLeftFirst) {
     EXPECT_EQ(g_SpeakerPairsLR[0].used, 1);
     EXPECT_EQ(g_SpeakerPairsLR[0].left, 1);
     EXPECT_EQ(g_SpeakerPairsLR[0].right, 0);
-    for (int i = 1; i < 6; ++i) EXPECT_EQ(g_SpeakerPairsLR[i].used, 0);
+    for (int i = 1; i < 6; ++i)
+        EXPECT_EQ(g_SpeakerPairsLR[i].used, 0);
     SetTypes({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 9});
     EXPECT_FALSE(FindSpeakerPairs());
     SetTypes({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 9});
@@ -96,7 +99,8 @@ TEST_F(SpeakerTypesTest, PairsLeftFirst) {
     SetTypes({6, 12, 15, 18, 0, 0, 0, 0, 22, 23});
     ASSERT_TRUE(FindSpeakerPairsLeftFirst());
     int used = 0;
-    for (auto& p : g_SpeakerPairsLR) used += p.used;
+    for (auto& p : g_SpeakerPairsLR)
+        used += p.used;
     EXPECT_EQ(used, 3);
 }
 
@@ -110,7 +114,8 @@ TEST_F(SpeakerTypesTest, DuplicatesAndSides) {
 
     SetTypes({0, 19, 20, 21, 24, 22, 23, 8});
     const int sides[] = {-1, -1, -1, -1, -1, 0, 1, 1};
-    for (int o = 0; o < 8; ++o) EXPECT_EQ(GetOutputSide(o), sides[o]) << o;
+    for (int o = 0; o < 8; ++o)
+        EXPECT_EQ(GetOutputSide(o), sides[o]) << o;
     EXPECT_EQ(GetOutputSide(12), -1);
     EXPECT_TRUE(AnyOutputTyped());
     SetTypes({});
@@ -122,8 +127,10 @@ TEST_F(SpeakerTypesTest, NamesAndMenuPositions) {
     g_LanguageFlag = 1;
     EXPECT_STREQ(SpeakerTypeName(24), "超低频");
     EXPECT_STREQ(SpeakerTypeName(25), "");
-    const int positions[25] = {0, 0, 1, 2, 3, 4, 5, 0, 1, 2, 3, 4, 5, 0, 1, 2, 0, 1, 2, 0, 1, 2, 0, 1, 2};
-    for (int t = 0; t < 25; ++t) EXPECT_EQ(SpeakerTypeMenuPosition(t), positions[t]) << t;
+    const int positions[25] = {0, 0, 1, 2, 3, 4, 5, 0, 1, 2, 3, 4, 5,
+                               0, 1, 2, 0, 1, 2, 0, 1, 2, 0, 1, 2};
+    for (int t = 0; t < 25; ++t)
+        EXPECT_EQ(SpeakerTypeMenuPosition(t), positions[t]) << t;
     // Mirrors are symmetric.
     for (int t = 0; t < 25; ++t) {
         const int m = GetSpeakerTypeInfo(t)->mirror;

@@ -7,28 +7,31 @@
 
 namespace {
 // Rounds half up at the given step, as the tables were made.
-double RoundHalfUp(double v, double step) { return std::floor(v / step + 0.5) * step; }
+double RoundHalfUp(double v, double step) {
+    return std::floor(v / step + 0.5) * step;
+}
 } // namespace
 
 TEST(FreqTable, FollowsItsFormulaExceptAtTheDevicesOwnEntries) {
-    const std::map<int, double> exceptions = {
-        {72, 158},    {76, 179},     {99, 344},    {105, 409},   {137, 1030},
-        {138, 1060},  {139, 1090},   {140, 1123},  {142, 1190},  {182, 3776},
-        {192, 5000},  {217, 10374},  {222, 11987}, {240, 20000}};
+    const std::map<int, double> exceptions = {{72, 158},    {76, 179},   {99, 344},   {105, 409},
+                                              {137, 1030},  {138, 1060}, {139, 1090}, {140, 1123},
+                                              {142, 1190},  {182, 3776}, {192, 5000}, {217, 10374},
+                                              {222, 11987}, {240, 20000}};
     for (int i = 0; i < kFreqTableSize; ++i) {
         const double exact = 1000.0 * std::pow(2.0, (i - 136) / 24.0);
         const double expected = exceptions.count(i) ? exceptions.at(i)
-                                : exact < 100      ? RoundHalfUp(exact, 0.1)
-                                                   : RoundHalfUp(exact, 1.0);
+                                : exact < 100       ? RoundHalfUp(exact, 0.1)
+                                                    : RoundHalfUp(exact, 1.0);
         EXPECT_NEAR(g_FreqTable[i], expected, 1e-9) << "entry " << i;
         if (i > 0) {
             EXPECT_GT(g_FreqTable[i], g_FreqTable[i - 1]);
         }
     }
-    const std::map<int, double> telling = {{0, 19.7},  {1, 20.3},    {16, 31.3},    {24, 39.4},
-                                           {96, 315},  {120, 630},   {136, 1000},   {144, 1260},
+    const std::map<int, double> telling = {{0, 19.7},    {1, 20.3},    {16, 31.3},  {24, 39.4},
+                                           {96, 315},    {120, 630},   {136, 1000}, {144, 1260},
                                            {216, 10079}, {239, 19585}, {240, 20000}};
-    for (const auto& [i, v] : telling) EXPECT_DOUBLE_EQ(g_FreqTable[i], v) << "entry " << i;
+    for (const auto& [i, v] : telling)
+        EXPECT_DOUBLE_EQ(g_FreqTable[i], v) << "entry " << i;
 }
 
 TEST(QTable, FollowsItsFormulaAndFalls) {
@@ -51,9 +54,11 @@ TEST(ValueScale, FrequencyToIndex) {
     struct Case {
         double f;
         int index;
-    } cases[] = {{1015, 137}, {1014, 136}, {10, 0}, {25000, 240}, {19.7, 0},
-                 {20000, 240}, {1000, 136}, {0, 0}, {-5, 0}, {20.0, 1} /* a tie goes up */, {19.9, 0}};
-    for (const Case& c : cases) EXPECT_EQ(FreqToTableIndex(c.f), c.index) << c.f;
+    } cases[] = {{1015, 137},  {1014, 136}, {10, 0}, {25000, 240}, {19.7, 0},
+                 {20000, 240}, {1000, 136}, {0, 0},  {-5, 0},      {20.0, 1} /* a tie goes up */,
+                 {19.9, 0}};
+    for (const Case& c : cases)
+        EXPECT_EQ(FreqToTableIndex(c.f), c.index) << c.f;
     EXPECT_EQ(FreqToTableIndex(std::nan("")), 240);
 }
 
@@ -61,15 +66,18 @@ TEST(ValueScale, QToBandwidthCode) {
     struct Case {
         double q;
         int code;
-    } cases[] = {{1.414, 95}, {100, 0}, {0.1, 295}, {28.852, 0}, {28.0, 1}, {0.404, 295}, {0.406, 294}, {1.4, 96}};
-    for (const Case& c : cases) EXPECT_EQ(QToBandwidthCode(c.q), c.code) << c.q;
+    } cases[] = {{1.414, 95}, {100, 0},     {0.1, 295},   {28.852, 0},
+                 {28.0, 1},   {0.404, 295}, {0.406, 294}, {1.4, 96}};
+    for (const Case& c : cases)
+        EXPECT_EQ(QToBandwidthCode(c.q), c.code) << c.q;
     EXPECT_DOUBLE_EQ(BandwidthCodeToQ(95), 1.414);
     EXPECT_DOUBLE_EQ(BandwidthCodeToQ(-3), g_QTable[0]);
     EXPECT_DOUBLE_EQ(BandwidthCodeToQ(999), g_QTable[295]);
 }
 
 TEST(ValueScale, GraphAxes) {
-    for (int w : {3, 100, 600, 601, 1000}) EXPECT_EQ(FreqToGraphX(20, w), 0) << w;
+    for (int w : {3, 100, 600, 601, 1000})
+        EXPECT_EQ(FreqToGraphX(20, w), 0) << w;
     EXPECT_EQ(FreqToGraphX(200, 600), 200);
     EXPECT_EQ(FreqToGraphX(20000, 600), 600);
     EXPECT_EQ(GraphXToFreq(0, 600), 20);
@@ -86,7 +94,8 @@ TEST(ValueScale, GraphAxes) {
         int y;
         double gain;
     } cases[] = {{120, 0}, {90, 3}, {95, 3}, {145, -3}, {0, 12}, {240, -12}};
-    for (const Case& c : cases) EXPECT_DOUBLE_EQ(GraphYToGain(c.y, 240), c.gain) << c.y;
+    for (const Case& c : cases)
+        EXPECT_DOUBLE_EQ(GraphYToGain(c.y, 240), c.gain) << c.y;
     EXPECT_DOUBLE_EQ(GraphYToGain(10, 0), 0.0);
 }
 

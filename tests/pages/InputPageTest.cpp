@@ -182,12 +182,14 @@ TEST_F(InputPageTest, OneWayAndTwoWaySendTheSetupRecordOnlyOnAChange) {
 
 TEST_F(InputPageTest, TheStripShowsTheModesButtonsAndChecksTheActiveSource) {
     CInputConnectorStrip* strip = page->Strip();
-    const int modeIds[] = {CInputConnectorStrip::IDC_AUX1,       CInputConnectorStrip::IDC_AUX2,
-                           CInputConnectorStrip::IDC_AUX3,       CInputConnectorStrip::IDC_AUX1_4CH,
-                           CInputConnectorStrip::IDC_AUX2_MODE1, CInputConnectorStrip::IDC_AUX3_MODE1,
-                           CInputConnectorStrip::IDC_AUX1_6CH,   CInputConnectorStrip::IDC_AUX2_MODE2};
+    const int modeIds[] = {
+        CInputConnectorStrip::IDC_AUX1,       CInputConnectorStrip::IDC_AUX2,
+        CInputConnectorStrip::IDC_AUX3,       CInputConnectorStrip::IDC_AUX1_4CH,
+        CInputConnectorStrip::IDC_AUX2_MODE1, CInputConnectorStrip::IDC_AUX3_MODE1,
+        CInputConnectorStrip::IDC_AUX1_6CH,   CInputConnectorStrip::IDC_AUX2_MODE2};
     const std::vector<int> shown[3] = {
-        {CInputConnectorStrip::IDC_AUX1, CInputConnectorStrip::IDC_AUX2, CInputConnectorStrip::IDC_AUX3},
+        {CInputConnectorStrip::IDC_AUX1, CInputConnectorStrip::IDC_AUX2,
+         CInputConnectorStrip::IDC_AUX3},
         {CInputConnectorStrip::IDC_AUX1_4CH, CInputConnectorStrip::IDC_AUX2_MODE1},
         {CInputConnectorStrip::IDC_AUX1_6CH}};
     for (int mode = 0; mode < 3; ++mode) {
@@ -204,8 +206,9 @@ TEST_F(InputPageTest, TheStripShowsTheModesButtonsAndChecksTheActiveSource) {
             EXPECT_FALSE(strip->Button(CInputConnectorStrip::IDC_SPDIF)->isVisibleTo(strip));
             EXPECT_FALSE(strip->Button(CInputConnectorStrip::IDC_PHONE)->isVisibleTo(strip));
             const int checked = CInputConnectorStrip::ButtonOf(s, mode);
-            for (int id : {CInputConnectorStrip::IDC_SPDIF, CInputConnectorStrip::IDC_HILEVEL, CInputConnectorStrip::IDC_PHONE,
-                           CInputConnectorStrip::IDC_AUX1, CInputConnectorStrip::IDC_AUX2, CInputConnectorStrip::IDC_AUX3,
+            for (int id : {CInputConnectorStrip::IDC_SPDIF, CInputConnectorStrip::IDC_HILEVEL,
+                           CInputConnectorStrip::IDC_PHONE, CInputConnectorStrip::IDC_AUX1,
+                           CInputConnectorStrip::IDC_AUX2, CInputConnectorStrip::IDC_AUX3,
                            CInputConnectorStrip::IDC_AUX1_4CH, CInputConnectorStrip::IDC_AUX2_MODE1,
                            CInputConnectorStrip::IDC_AUX1_6CH})
                 EXPECT_EQ(strip->Button(id)->GetCheck(), id == checked ? 1 : 0) << id;
@@ -242,8 +245,8 @@ TEST_F(InputPageTest, AStripClickPostsTheSourceAndChecksOnlyOnAChange) {
     // With off active nothing is checked.
     g_ActiveSource = 6;
     strip.CheckActiveSourceButton();
-    for (int id :
-         {CInputConnectorStrip::IDC_AUX1_4CH, CInputConnectorStrip::IDC_AUX2_MODE1, CInputConnectorStrip::IDC_HILEVEL})
+    for (int id : {CInputConnectorStrip::IDC_AUX1_4CH, CInputConnectorStrip::IDC_AUX2_MODE1,
+                   CInputConnectorStrip::IDC_HILEVEL})
         EXPECT_EQ(strip.Button(id)->GetCheck(), 0);
 }
 

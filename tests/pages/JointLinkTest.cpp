@@ -475,7 +475,8 @@ TEST_F(JointLinkTest, JoinModeOkJoinsTheChosenGroupAndPostsItsFirstMember) {
 
 TEST_F(JointLinkTest, NewGroupOkWithoutAChangeLeavesTheOutputAlone) {
     SetMasks(*page, {{2, 6}});
-    Script<CJointGroupsDialog>([&](CJointGroupsDialog& d) { d.Button(CJointGroupsDialog::IDOK)->click(); });
+    Script<CJointGroupsDialog>(
+        [&](CJointGroupsDialog& d) { d.Button(CJointGroupsDialog::IDOK)->click(); });
     Strip(4).OnLinkGroupCommand(COutputStrip::kCmdNewJointGroup);
     EXPECT_EQ(page->Panel(4).mask, 1 << 4);
     EXPECT_EQ(page->Panel(2).mask, 0b1000100);

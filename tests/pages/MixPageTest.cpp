@@ -182,7 +182,7 @@ TEST_F(MixRowTest, IndexesInMessagesAreRangeChecked) {
     page->PostMessage(CMixPage::kLevelMessage, PackMixChange(12, 3), 44); // no output 12
     page->PostMessage(CMixPage::kLevelMessage, PackMixChange(2, 0), 44);  // no source 0
     page->PostMessage(CMixPage::kLevelMessage, PackMixChange(2, 19), 44); // no source 19
-    page->PostMessage(WM_SLIDER_MOVED, 2930, 0);                              // a grey fader
+    page->PostMessage(WM_SLIDER_MOVED, 2930, 0);                          // a grey fader
     page->PostMessage(WM_SLIDER_MOVING, 0, 0);
     page->PostMessage(CMixPage::kOutputMessage, 12, 0);
     page->PostMessage(CMixPage::kRepaintMessage, 19, 0);

@@ -85,11 +85,11 @@ TEST_F(OutputPageTest, ThePhasePopUpShowsTheOutputAndChangesNothing) {
         EXPECT_EQ(platform::SendMessage(&dialog, WM_SLIDER_MOVED,
                                         CPhaseSettingsDialog::IDC_PHASE_SLIDER, 150),
                   1);
-        EXPECT_EQ(
-            platform::SendMessage(&dialog, WM_SLIDER_MOVING, CPhaseSettingsDialog::IDC_FREQ_SLIDER, 5),
-            1);
-        platform::SendMessage(&dialog, WM_COMMAND, CommandWParam(CPhaseSettingsDialog::IDC_POLARITY, 0),
-                              0);
+        EXPECT_EQ(platform::SendMessage(&dialog, WM_SLIDER_MOVING,
+                                        CPhaseSettingsDialog::IDC_FREQ_SLIDER, 5),
+                  1);
+        platform::SendMessage(&dialog, WM_COMMAND,
+                              CommandWParam(CPhaseSettingsDialog::IDC_POLARITY, 0), 0);
         EXPECT_EQ(Out(2).GetAttackTime(), 100);
         EXPECT_EQ(Out(2).GetReleaseTime(), 1000);
         EXPECT_EQ(Out(2).GetPolarity(), 1);

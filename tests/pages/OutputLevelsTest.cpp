@@ -127,7 +127,8 @@ TEST_F(OutputLevelsTest, AGroupDelayStepReachesEveryMemberInEachUnit) {
         platform::SendMessage(page.get(), WM_DELAY_SPIN_STEP, static_cast<WPARAM>(s.spin), s.delta);
         const auto expect = [&](int from) {
             if (s.spin == COutputPage::IDC_DELAY_MS_SPIN) return std::clamp(from + s.delta, 0, 720);
-            if (s.spin == COutputPage::IDC_DELAY_CM_SPIN) return StepDelayCentimetres(from, s.delta);
+            if (s.spin == COutputPage::IDC_DELAY_CM_SPIN)
+                return StepDelayCentimetres(from, s.delta);
             return StepDelayInches(from, s.delta);
         };
         EXPECT_EQ(Out(1).GetDelay(), expect(one));

@@ -547,7 +547,8 @@ TEST_F(OutputPageTest, TheCrossoverRefreshAfterASpeakerTypeChange) {
     page->RefreshCrossover();
     EXPECT_EQ(page->Field(COutputPage::IDC_HPF_FREQ)->GetValue(), Out(0).GetHighPass()->GetFreq());
     EXPECT_EQ(page->Field(COutputPage::IDC_LPF_FREQ)->GetValue(), Out(0).GetLowPass()->GetFreq());
-    EXPECT_EQ(page->List(COutputPage::IDC_HPF_SLOPE)->GetCurSel(), Out(0).GetHighPass()->GetSlope());
+    EXPECT_EQ(page->List(COutputPage::IDC_HPF_SLOPE)->GetCurSel(),
+              Out(0).GetHighPass()->GetSlope());
     EXPECT_EQ(page->List(COutputPage::IDC_LPF_FAMILY)->GetCurSel(),
               Out(0).GetLowPass()->GetFamily());
     EXPECT_EQ(page->List(COutputPage::IDC_HPF_FAMILY)->isHidden(),

@@ -15,7 +15,8 @@ TEST(DialogUnitsTest, MulDivRoundsHalvesAwayFromZero) {
         {347, 14, 8, 607}, {418, 14, 8, 732}, {852, 6, 4, 1278}, {3, 5, 2, 8},
         {-3, 5, 2, -8},    {3, -5, 2, -8},    {-3, -5, 2, 8},    {7, 1, 0, 0},
     };
-    for (const Case& c : cases) EXPECT_EQ(MulDiv(c.a, c.b, c.c), c.want) << c.a << "*" << c.b << "/" << c.c;
+    for (const Case& c : cases)
+        EXPECT_EQ(MulDiv(c.a, c.b, c.c), c.want) << c.a << "*" << c.b << "/" << c.c;
 }
 
 TEST(DialogUnitsTest, MainViewTemplateFitsTheWindowAndHoldsThePages) {

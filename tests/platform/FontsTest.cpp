@@ -20,9 +20,10 @@ TEST(FontsTest, HeightsBecomePixelSizes) {
         int height, px;
     };
     // Positive: the character cell; negative: the em; 0: the usual size.
-    const Case cases[] = {{14, 13}, {16, 14}, {108, 97}, {12, 11}, {15, 13}, {24, 21},
-                          {20, 18}, {-11, 11}, {-9, 9},  {0, 12},  {1, 1}};
-    for (const Case& c : cases) EXPECT_EQ(PixelSizeForHeight(c.height), c.px) << c.height;
+    const Case cases[] = {{14, 13}, {16, 14},  {108, 97}, {12, 11}, {15, 13}, {24, 21},
+                          {20, 18}, {-11, 11}, {-9, 9},   {0, 12},  {1, 1}};
+    for (const Case& c : cases)
+        EXPECT_EQ(PixelSizeForHeight(c.height), c.px) << c.height;
 }
 
 TEST(FontsTest, TheTenSharedFontsHaveTheirCellHeightsAndWeights) {
@@ -63,7 +64,8 @@ std::vector<std::pair<QString, quint32>> Glyphs(const QFont& font, const QString
     layout.endLayout();
     std::vector<std::pair<QString, quint32>> out;
     for (const QGlyphRun& run : layout.glyphRuns())
-        for (quint32 g : run.glyphIndexes()) out.emplace_back(run.rawFont().familyName(), g);
+        for (quint32 g : run.glyphIndexes())
+            out.emplace_back(run.rawFont().familyName(), g);
     return out;
 }
 

@@ -21,7 +21,8 @@
 inline bool PumpUntil(const std::function<bool()>& done, int ms = 5000) {
     QElapsedTimer t;
     t.start();
-    while (!done() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    while (!done() && t.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     return done();
 }
 

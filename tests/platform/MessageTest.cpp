@@ -49,9 +49,11 @@ TEST(MessageTest, PostedMessagesArriveInOrderFromEachThread) {
     std::vector<std::thread> senders;
     for (int s = 0; s < kSenders; ++s)
         senders.emplace_back([&r, s] {
-            for (int i = 0; i < kEach; ++i) platform::PostMessage(&r, kPing, i, s);
+            for (int i = 0; i < kEach; ++i)
+                platform::PostMessage(&r, kPing, i, s);
         });
-    for (auto& t : senders) t.join();
+    for (auto& t : senders)
+        t.join();
     ASSERT_TRUE(PumpUntil([&] { return r.count == kSenders * kEach; }));
 
     std::vector<int> next(kSenders, 0);
@@ -138,7 +140,8 @@ TEST(MessageTest, ASendToAnObjectDestroyedBeforeHandlingItAnswersZero) {
         finished = true;
     });
     // Wait until the message is queued, then destroy the target unhandled.
-    while (platform::PendingSends() == 0) std::this_thread::yield();
+    while (platform::PendingSends() == 0)
+        std::this_thread::yield();
     target.reset();
     sender.join();
     EXPECT_TRUE(finished);

@@ -84,11 +84,11 @@ TEST_F(SettingsTest, TheStoredLanguageWinsAtLaterStarts) {
         const char* wantStored;
     };
     const Case cases[] = {
-        {nullptr, 1, 1, "Chinese"},      {nullptr, 0, 0, "English"},
-        {"Chinese", 0, 1, "Chinese"},    {"English", 1, 0, "English"},
-        {"Deutsch", 1, 0, "Deutsch"},    // readable, not "Chinese": English
+        {nullptr, 1, 1, "Chinese"},       {nullptr, 0, 0, "English"},
+        {"Chinese", 0, 1, "Chinese"},     {"English", 1, 0, "English"},
+        {"Deutsch", 1, 0, "Deutsch"},     // readable, not "Chinese": English
         {"Chinese12", 1, 0, "Chinese12"}, // 9 bytes fit the 10-byte buffer
-        {"ChineseXYZ", 1, 1, "Chinese"}, // 10 characters: unreadable, the locale's
+        {"ChineseXYZ", 1, 1, "Chinese"},  // 10 characters: unreadable, the locale's
     };
     for (const Case& c : cases) {
         store->RemoveGroup(names::kDspMcu);
@@ -199,7 +199,8 @@ TEST_F(SettingsTest, ReadsRefuseValuesLongerThanTheirBuffers) {
     // Bytes count, not characters: 86 Chinese characters and a letter are 259
     // bytes and fit; 87 Chinese characters are 261 bytes and do not.
     std::string chinese;
-    for (int i = 0; i < 86; ++i) chinese += "文";
+    for (int i = 0; i < 86; ++i)
+        chinese += "文";
     store->Write(names::kPcFile, names::kHex, chinese + "a");
     EXPECT_EQ(store->Read(names::kPcFile, names::kHex, names::kPathBuffer), chinese + "a");
     store->Write(names::kPcFile, names::kHex, chinese + "文");
@@ -267,7 +268,8 @@ TEST_F(SettingsTest, DevicePathsAreEscapedValueNamesThatRoundTrip) {
         "a=b;c#d e,f",
         "设备/路径",
     };
-    for (const std::string& p : paths) marks.SetValue(p, "1234:5678");
+    for (const std::string& p : paths)
+        marks.SetValue(p, "1234:5678");
 
     // Another running copy sees the marks, under the names they were given.
     SettingsStore otherStore(file);
@@ -277,7 +279,8 @@ TEST_F(SettingsTest, DevicePathsAreEscapedValueNamesThatRoundTrip) {
     std::sort(seen.begin(), seen.end());
     std::sort(want.begin(), want.end());
     EXPECT_EQ(seen, want);
-    for (const std::string& p : paths) EXPECT_EQ(other.Value(p), "1234:5678") << p;
+    for (const std::string& p : paths)
+        EXPECT_EQ(other.Value(p), "1234:5678") << p;
 
     // No '/' became a group of its own.
     QSettings ini(file, QSettings::IniFormat);

@@ -14,7 +14,9 @@ using namespace skin;
 
 namespace {
 
-const Catalogue& Program() { return Catalogue::Program(); }
+const Catalogue& Program() {
+    return Catalogue::Program();
+}
 
 TEST(SkinCatalogueTest, TheProgramCatalogueParsesCleanly) {
     EXPECT_TRUE(Program().Errors().isEmpty()) << Program().Errors().join('\n').toStdString();
@@ -51,20 +53,19 @@ TEST(SkinCatalogueTest, PicturesSizedExplicitlyHaveTheirSizes) {
         int w, h;
     };
     const Case cases[] = {
-        {287, 1280, 607}, {286, 1280, 607},  {1135, 1280, 607}, {1136, 1280, 607},
-        {968, 40, 290},   {969, 34, 16},     {1204, 34, 16},    {1151, 98, 46},
-        {1152, 98, 46},   {818, 96, 20},     {852, 96, 20},     {594, 96, 24},
-        {641, 96, 24},    {1060, 19, 14},    {1124, 19, 14},    {1018, 36, 19},
-        {1020, 36, 19},   {1108, 36, 19},    {739, 438, 31},    {1153, 438, 31},
-        {873, 131, 212},  {1005, 131, 212},  {1173, 680, 360},  {1174, 680, 360},
-        {804, 93, 18},    {807, 93, 18},     {1268, 346, 172},  {1317, 1280, 608},
-        {1320, 1280, 608}, {1182, 340, 32},  {1277, 340, 32},   {1305, 23, 15},
-        {1278, 23, 15},   {1307, 42, 20},    {1311, 42, 20},    {1252, 24, 24},
-        {1249, 24, 24},   {7030, 1248, 652}, {523, 1248, 652},  {654, 860, 175},
-        {1190, 247, 139}, {1191, 247, 139},  {1347, 374, 207},  {1348, 374, 207},
-        {1340, 296, 207}, {1341, 296, 207},
+        {287, 1280, 607}, {286, 1280, 607}, {1135, 1280, 607}, {1136, 1280, 607}, {968, 40, 290},
+        {969, 34, 16},    {1204, 34, 16},   {1151, 98, 46},    {1152, 98, 46},    {818, 96, 20},
+        {852, 96, 20},    {594, 96, 24},    {641, 96, 24},     {1060, 19, 14},    {1124, 19, 14},
+        {1018, 36, 19},   {1020, 36, 19},   {1108, 36, 19},    {739, 438, 31},    {1153, 438, 31},
+        {873, 131, 212},  {1005, 131, 212}, {1173, 680, 360},  {1174, 680, 360},  {804, 93, 18},
+        {807, 93, 18},    {1268, 346, 172}, {1317, 1280, 608}, {1320, 1280, 608}, {1182, 340, 32},
+        {1277, 340, 32},  {1305, 23, 15},   {1278, 23, 15},    {1307, 42, 20},    {1311, 42, 20},
+        {1252, 24, 24},   {1249, 24, 24},   {7030, 1248, 652}, {523, 1248, 652},  {654, 860, 175},
+        {1190, 247, 139}, {1191, 247, 139}, {1347, 374, 207},  {1348, 374, 207},  {1340, 296, 207},
+        {1341, 296, 207},
     };
-    for (const Case& c : cases) EXPECT_EQ(Size(c.id), QSize(c.w, c.h)) << c.id;
+    for (const Case& c : cases)
+        EXPECT_EQ(Size(c.id), QSize(c.w, c.h)) << c.id;
 }
 
 TEST(SkinCatalogueTest, ButtonsSizedByTheirTemplateTakeItsPixels) {
@@ -78,7 +79,8 @@ TEST(SkinCatalogueTest, PicturesAreDrawnNotBlank) {
         const QImage img = Image(p.id);
         std::set<QRgb> colours;
         for (int y = 0; y < img.height() && colours.size() < 3; y += std::max(1, img.height() / 16))
-            for (int x = 0; x < img.width() && colours.size() < 3; ++x) colours.insert(img.pixel(x, y));
+            for (int x = 0; x < img.width() && colours.size() < 3; ++x)
+                colours.insert(img.pixel(x, y));
         EXPECT_GE(colours.size(), 2u) << p.id;
     }
 }
@@ -264,9 +266,9 @@ TEST(SkinParserTest, MalformedLinesAreReportedAndSkipped) {
             << c.line << " -> " << cat.Errors()[0].toStdString();
         EXPECT_TRUE(cat.Pictures().empty()) << c.line;
     }
-    const Catalogue dup = Catalogue::Parse(QStringLiteral(
-        "5 | 5 | bmp | button | 4x4 | normal | - | | | a\n"
-        "5 | 6 | bmp | button | 4x4 | normal | - | | | b\n"));
+    const Catalogue dup =
+        Catalogue::Parse(QStringLiteral("5 | 5 | bmp | button | 4x4 | normal | - | | | a\n"
+                                        "5 | 6 | bmp | button | 4x4 | normal | - | | | b\n"));
     ASSERT_EQ(dup.Errors().size(), 1);
     EXPECT_TRUE(dup.Errors()[0].contains(QStringLiteral("line 2")));
     EXPECT_TRUE(dup.Errors()[0].contains(QStringLiteral("already")));

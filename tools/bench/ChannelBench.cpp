@@ -8,9 +8,11 @@
 // curve is flat: the most a preset can cost.
 static void BoostEveryBand() {
     for (int ch = 0; ch < kMusicInputCount; ++ch)
-        for (int b = 0; b < 31; ++b) PutU16(MusicInBlock(ch) + 8 * b + 2, 600 + 30 + b);
+        for (int b = 0; b < 31; ++b)
+            PutU16(MusicInBlock(ch) + 8 * b + 2, 600 + 30 + b);
     for (int ch = 0; ch < kOutputCount; ++ch)
-        for (int b = 0; b < 31; ++b) PutU16(OutputBlock(ch) + 8 * b + 2, 600 - 30 - b);
+        for (int b = 0; b < 31; ++b)
+            PutU16(OutputBlock(ch) + 8 * b + 2, 600 - 30 - b);
 }
 
 // A whole preset from the image: every channel, every band through its
@@ -36,8 +38,10 @@ static void BM_LoadPresetAndCurves(benchmark::State& state) {
     model.SetMusicGraphRect({0, 0, 900, 300});
     for (auto _ : state) {
         model.LoadFromImage(g_ParamImage, 0);
-        for (int i = 0; i < kOutputCount; ++i) model.GetOut(i)->UpdateCurve();
-        for (int i = 0; i < kMusicInputCount; ++i) model.GetMusic(i)->UpdateCurve();
+        for (int i = 0; i < kOutputCount; ++i)
+            model.GetOut(i)->UpdateCurve();
+        for (int i = 0; i < kMusicInputCount; ++i)
+            model.GetMusic(i)->UpdateCurve();
         benchmark::ClobberMemory();
     }
 }
@@ -49,7 +53,8 @@ static void BM_IdlePoll(benchmark::State& state) {
     CKTV_Data model;
     model.LoadFromImage(g_ParamImage, 0);
     g_DeviceSynced = 1;
-    for (auto _ : state) benchmark::DoNotOptimize(model.GetNextPacket());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(model.GetNextPacket());
     g_DeviceSynced = 0;
 }
 BENCHMARK(BM_IdlePoll);

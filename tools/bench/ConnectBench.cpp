@@ -34,7 +34,8 @@ void BM_ConnectToDeviceDataComplete(benchmark::State& state) {
             state.SkipWithError("no connection");
             break;
         }
-        while (!view->done) QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+        while (!view->done)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
         const size_t frames = view->framesAtDone - framesBefore;
         const double s = std::chrono::duration<double>(view->doneAt - start).count();
         state.SetIterationTime(s);
@@ -44,15 +45,21 @@ void BM_ConnectToDeviceDataComplete(benchmark::State& state) {
         // Let the transfer window finish, then close the link for the next round.
         QElapsedTimer settle;
         settle.start();
-        while (settle.elapsed() < 50) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        while (settle.elapsed() < 50)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         view->OnConnectButton();
     }
     state.counters["exchanges"] = exchanges / static_cast<double>(state.iterations());
     state.counters["floor_ms"] = 1000.0 * floor / static_cast<double>(state.iterations());
     state.counters["floor_ratio"] = floor > 0 ? seconds / floor : 0;
 }
-BENCHMARK(BM_ConnectToDeviceDataComplete)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_ConnectToDeviceDataComplete)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(20);
 
 } // namespace
 
-int main(int argc, char** argv) { return RunQtBenchmarks(argc, argv); }
+int main(int argc, char** argv) {
+    return RunQtBenchmarks(argc, argv);
+}

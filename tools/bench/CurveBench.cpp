@@ -139,9 +139,12 @@ void BM_FilterObjectRecompute(benchmark::State& state, int kind) {
         benchmark::ClobberMemory();
     }
 }
-BENCHMARK_CAPTURE(BM_FilterObjectRecompute, peaking, int{FilterKind::Peaking})->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(BM_FilterObjectRecompute, low_shelf, int{FilterKind::LowShelf})->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(BM_FilterObjectRecompute, low_pass_bessel48, int{FilterKind::LowPass})->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_FilterObjectRecompute, peaking, int{FilterKind::Peaking})
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_FilterObjectRecompute, low_shelf, int{FilterKind::LowShelf})
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_FilterObjectRecompute, low_pass_bessel48, int{FilterKind::LowPass})
+    ->Unit(benchmark::kMicrosecond);
 
 // Redraw data of the output graph with all twelve overlays shown: twelve
 // summed curves and their points, plus the current output's handles, labels
@@ -155,7 +158,8 @@ void BM_OutputGraphRedraw(benchmark::State& state, bool recomputeFilters) {
         for (int ch = 0; ch < kOutputCount; ++ch) {
             CKTVEQ& eq = model.GetOut(ch)->GetEq();
             if (recomputeFilters)
-                for (int i = 0; i < eq.GetCount(); ++i) eq.GetAt(i)->UpdateCurve();
+                for (int i = 0; i < eq.GetCount(); ++i)
+                    eq.GetAt(i)->UpdateCurve();
             model.GetOut(ch)->UpdateCurve();
         }
         CurrentOutputGeometry(model.GetOut(0)->GetEq());
@@ -176,7 +180,8 @@ void BM_BandDragStep(benchmark::State& state) {
     for (auto _ : state) {
         step = (step + 1) % 64;
         benchmark::DoNotOptimize(band.DragHandleTo({300 + step, 60 + step}));
-        for (int ch = 0; ch < kOutputCount; ++ch) model.GetOut(ch)->UpdateCurve();
+        for (int ch = 0; ch < kOutputCount; ++ch)
+            model.GetOut(ch)->UpdateCurve();
         CurrentOutputGeometry(model.GetOut(0)->GetEq());
         benchmark::ClobberMemory();
     }

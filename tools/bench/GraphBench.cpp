@@ -95,8 +95,8 @@ void BM_OutputGraphDragStep(benchmark::State& state) {
 BENCHMARK(BM_OutputGraphDragStep)->Unit(benchmark::kMillisecond);
 
 // The input page's graph over busy outputs, all shown, `marked` of them
-// marked for the overlay pass (which nothing in the program marks); each step changes a band of the input shown
-// and repaints.
+// marked for the overlay pass (which nothing in the program marks); each step changes a band of the
+// input shown and repaints.
 void BM_InputGraphOverlayEditStep(benchmark::State& state) {
     const int marked = static_cast<int>(state.range(0));
     InitParamModel();

@@ -116,7 +116,9 @@ struct Rig {
     CLinkWorker worker{cmd, usb, net, poller, timings};
 };
 
-double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+double Seconds(Clock::duration d) {
+    return std::chrono::duration<double>(d).count();
+}
 
 // The worker with a change to send on every step and its 5 ms pacing:
 // exchanges per second and the time taken against the floor of 5 ms per exchange.
@@ -140,7 +142,13 @@ void BM_PacedExchanges(benchmark::State& state) {
     state.counters["exchanges_per_s"] = exchanges / elapsed;
     state.counters["x_floor"] = elapsed / (exchanges * rig.timings.pacing / 1000.0);
 }
-BENCHMARK(BM_PacedExchanges)->Arg(0)->Arg(1)->ArgName("net")->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PacedExchanges)
+    ->Arg(0)
+    ->Arg(1)
+    ->ArgName("net")
+    ->UseManualTime()
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond);
 
 // One item write and its acknowledgement, without the pacing.
 void BM_ItemWriteAck(benchmark::State& state) {
@@ -164,8 +172,10 @@ void BM_PresetRead(benchmark::State& state) {
         const auto start = Clock::now();
         {
             DeviceLockGuard lock(g_DeviceLock);
-            for (int c = 0; c < kMusicInputCount; ++c) rig.cmd.AddPacket(BuildBlockReadPacket(0, kGroupMusic, c, 1, 1));
-            for (int c = 0; c < kOutputCount; ++c) rig.cmd.AddPacket(BuildBlockReadPacket(0, kGroupOutput, c, 1, 1));
+            for (int c = 0; c < kMusicInputCount; ++c)
+                rig.cmd.AddPacket(BuildBlockReadPacket(0, kGroupMusic, c, 1, 1));
+            for (int c = 0; c < kOutputCount; ++c)
+                rig.cmd.AddPacket(BuildBlockReadPacket(0, kGroupOutput, c, 1, 1));
         }
         rig.view.WaitFor(WM_DEVICE_DATA_DONE, ++done);
         const double s = Seconds(Clock::now() - start);
@@ -175,6 +185,12 @@ void BM_PresetRead(benchmark::State& state) {
     const double floor = (kMusicInputCount + kOutputCount) * rig.timings.pacing / 1000.0;
     state.counters["x_floor"] = elapsed / state.iterations() / floor;
 }
-BENCHMARK(BM_PresetRead)->Arg(0)->Arg(1)->ArgName("net")->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PresetRead)
+    ->Arg(0)
+    ->Arg(1)
+    ->ArgName("net")
+    ->UseManualTime()
+    ->Iterations(20)
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace

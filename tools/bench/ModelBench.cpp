@@ -14,13 +14,15 @@ BENCHMARK(BM_InitParamModel);
 
 static void BM_BuildItemPacket(benchmark::State& state) {
     InitParamModel();
-    for (auto _ : state) benchmark::DoNotOptimize(BuildItemPacket(4, 2, 5));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(BuildItemPacket(4, 2, 5));
 }
 BENCHMARK(BM_BuildItemPacket);
 
 static void BM_BuildOutputBlockPacket(benchmark::State& state) {
     InitParamModel();
-    for (auto _ : state) benchmark::DoNotOptimize(BuildBlockPacket(0, 4, 3, 1, 0));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(BuildBlockPacket(0, 4, 3, 1, 0));
 }
 BENCHMARK(BM_BuildOutputBlockPacket);
 

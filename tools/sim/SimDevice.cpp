@@ -22,25 +22,31 @@ constexpr uint8_t kAck = 'Q', kRepeat = 'R', kData = 'S';
 constexpr size_t kMaxPayload = 1024;
 
 // Firmware steps: their codes and payload lengths.
-constexpr int kStepEnter = 54, kStepStart = 55, kStepData = 56, kStepEnd = 57, kStepErase = 58, kStepDspData = 59,
-              kStepDspEnd = 60, kStepBurst = 255;
+constexpr int kStepEnter = 54, kStepStart = 55, kStepData = 56, kStepEnd = 57, kStepErase = 58,
+              kStepDspData = 59, kStepDspEnd = 60, kStepBurst = 255;
 constexpr size_t kDspStepBytes = 44, kControllerStepBytes = 48;
 constexpr size_t kBurstReportPairs = 32;
 
 size_t StepPayload(int code) {
     switch (code) {
     case kStepEnter:
-    case kStepErase: return 16;
-    case kStepDspData: return 4 + kDspStepBytes;
-    case kStepStart: return 4;
-    case kStepData: return kControllerStepBytes;
-    case kStepEnd: return 1;
-    default: return 0;
+    case kStepErase:
+        return 16;
+    case kStepDspData:
+        return 4 + kDspStepBytes;
+    case kStepStart:
+        return 4;
+    case kStepData:
+        return kControllerStepBytes;
+    case kStepEnd:
+        return 1;
+    default:
+        return 0;
     }
 }
 
-constexpr int kBandFreqs[31] = {20,   25,   32,   40,   50,   63,   80,    100,   125,   160,   200,
-                                250,  315,  400,  500,  630,  800,  1000,  1250,  1600,  2000,  2500,
+constexpr int kBandFreqs[31] = {20,   25,   32,   40,   50,   63,    80,    100,   125,  160,  200,
+                                250,  315,  400,  500,  630,  800,   1000,  1250,  1600, 2000, 2500,
                                 3150, 4000, 5000, 6300, 8000, 10000, 12500, 16000, 20000};
 
 void Put16(uint8_t* p, unsigned v) {
@@ -66,15 +72,16 @@ void ShippedPreset(std::vector<uint8_t>& p, const std::string& name) {
             Put16(band + 4, 14);
         }
     };
-    for (int c = 0; c < kMusicCount; ++c) bands(kMusicAt + kMusicLen * static_cast<size_t>(c), 31);
+    for (int c = 0; c < kMusicCount; ++c)
+        bands(kMusicAt + kMusicLen * static_cast<size_t>(c), 31);
     for (int c = 0; c < kOutCount; ++c) {
         const size_t at = kOutAt + kOutLen * static_cast<size_t>(c);
         bands(at, 31);
         uint8_t* out = p.data() + at;
-        out[248] = 1;           // on
-        Put16(out + 250, 600);  // gain
+        out[248] = 1;          // on
+        Put16(out + 250, 600); // gain
         out[255] = kPresetTypes[c];
-        Put16(out + 256, 20);   // high-pass
+        Put16(out + 256, 20); // high-pass
         out[259] = 1;
         Put16(out + 260, 20000); // low-pass
         out[263] = 1;
@@ -124,7 +131,8 @@ void FactoryData(std::vector<uint8_t>& p) {
             Put16(out + 8 * b + 2, 600);
             Put16(out + 8 * b + 4, 14);
         }
-        for (int i = 0; i < 4; ++i) std::copy_n(kFactoryOutputItems[c][i], 8, out + 8 * (31 + i));
+        for (int i = 0; i < 4; ++i)
+            std::copy_n(kFactoryOutputItems[c][i], 8, out + 8 * (31 + i));
         std::copy_n(kFactoryItem35, 8, out + 8 * 35);
         std::copy_n(kFactoryItem36, 8, out + 8 * 36);
     }
@@ -132,7 +140,9 @@ void FactoryData(std::vector<uint8_t>& p) {
 
 } // namespace
 
-SimDevice::SimDevice() { FactoryState(); }
+SimDevice::SimDevice() {
+    FactoryState();
+}
 
 // The state the device starts in and a factory reset brings back: the
 // factory data as the current data, the stored presets and device preset
@@ -143,7 +153,8 @@ void SimDevice::FactoryState() {
     image_.assign(kImageSize, 0);
     FactoryData(image_);
     presets_.assign(kPresetCount, std::vector<uint8_t>(kImageSize));
-    for (int s = 0; s < kPresetCount; ++s) ShippedPreset(presets_[static_cast<size_t>(s)], "Preset " + std::to_string(s + 1));
+    for (int s = 0; s < kPresetCount; ++s)
+        ShippedPreset(presets_[static_cast<size_t>(s)], "Preset " + std::to_string(s + 1));
     devicePresets_.assign(kDevicePresetCount, std::vector<uint8_t>(kDevicePresetLen));
     records_.clear();
     records_[2] = {1, 0, 60, 60, 60, 60, 60, 60};
@@ -170,8 +181,8 @@ std::vector<uint8_t> SimDevice::Receive(const uint8_t* data, size_t n) {
         size_t start = 0;
         bool found = false;
         for (; start + 4 <= pending_.size(); ++start) {
-            if (pending_[start] == 0x6B && pending_[start + 1] == 0x6B && pending_[start + 2] == 0x6B &&
-                pending_[start + 3] == 0xEE) {
+            if (pending_[start] == 0x6B && pending_[start + 1] == 0x6B &&
+                pending_[start + 2] == 0x6B && pending_[start + 3] == 0xEE) {
                 found = true;
                 break;
             }
@@ -201,14 +212,16 @@ std::vector<uint8_t> SimDevice::Receive(const uint8_t* data, size_t n) {
         f.payload.assign(pending_.begin() + 14, pending_.begin() + 14 + static_cast<long>(len));
         f.raw.assign(pending_.begin(), pending_.begin() + 16 + static_cast<long>(len));
         uint8_t x = 0;
-        for (size_t i = 4; i < 14 + len; ++i) x ^= pending_[i];
+        for (size_t i = 4; i < 14 + len; ++i)
+            x ^= pending_[i];
         const bool intact = x == pending_[14 + len] && pending_[15 + len] == 0xAA;
         pending_.erase(pending_.begin(), pending_.begin() + static_cast<long>(len + 16));
         seen_.push_back(f);
         if (seen_.size() > 4096) seen_.pop_front();
         ++frameCount_;
         if (silent_) continue;
-        if (f.command == kWrite && f.group == 9 && f.channel >= kStepEnter && f.channel <= kStepDspEnd) {
+        if (f.command == kWrite && f.group == 9 && f.channel >= kStepEnter &&
+            f.channel <= kStepDspEnd) {
             if (!intact) {
                 FirmwareError("step " + std::to_string(f.channel) + ": checksum or trailer wrong");
                 Reply(out, kRepeat, f, {});
@@ -254,12 +267,25 @@ void SimDevice::Handle(const SeenFrame& f, std::vector<uint8_t>& out) {
 void SimDevice::Reply(std::vector<uint8_t>& out, uint8_t code, const SeenFrame& f,
                       const std::vector<uint8_t>& payload) {
     const size_t at = out.size();
-    const uint8_t head[] = {0x6B, 0x6B, 0x6B, 0xEE, code, 1, f.slot, f.group, f.channel, f.item, 0, 0,
-                            static_cast<uint8_t>(payload.size()), static_cast<uint8_t>(payload.size() >> 8)};
+    const uint8_t head[] = {0x6B,
+                            0x6B,
+                            0x6B,
+                            0xEE,
+                            code,
+                            1,
+                            f.slot,
+                            f.group,
+                            f.channel,
+                            f.item,
+                            0,
+                            0,
+                            static_cast<uint8_t>(payload.size()),
+                            static_cast<uint8_t>(payload.size() >> 8)};
     out.insert(out.end(), std::begin(head), std::end(head));
     out.insert(out.end(), payload.begin(), payload.end());
     uint8_t x = 0;
-    for (size_t i = at + 4; i < out.size(); ++i) x ^= out[i];
+    for (size_t i = at + 4; i < out.size(); ++i)
+        x ^= out[i];
     if (corruptAll_ || corruptNext_ > 0) {
         if (corruptNext_ > 0) --corruptNext_;
         x ^= 0x5A;
@@ -274,15 +300,25 @@ void SimDevice::Reply(std::vector<uint8_t>& out, uint8_t code, const SeenFrame& 
 
 uint8_t* SimDevice::Block(uint8_t* base, int group, int channel, size_t& size) {
     switch (group) {
-    case 1: size = kMicLen; return channel == 0 ? base + kMicAt : nullptr;
-    case 2: size = kEffectLen; return base + kEffectAt;
+    case 1:
+        size = kMicLen;
+        return channel == 0 ? base + kMicAt : nullptr;
+    case 2:
+        size = kEffectLen;
+        return base + kEffectAt;
     case 3:
         size = kMusicLen;
-        return channel >= 0 && channel < kMusicCount ? base + kMusicAt + kMusicLen * static_cast<size_t>(channel) : nullptr;
+        return channel >= 0 && channel < kMusicCount
+                   ? base + kMusicAt + kMusicLen * static_cast<size_t>(channel)
+                   : nullptr;
     case 4:
         size = kOutLen;
-        return channel >= 0 && channel < kOutCount ? base + kOutAt + kOutLen * static_cast<size_t>(channel) : nullptr;
-    default: size = 0; return nullptr;
+        return channel >= 0 && channel < kOutCount
+                   ? base + kOutAt + kOutLen * static_cast<size_t>(channel)
+                   : nullptr;
+    default:
+        size = 0;
+        return nullptr;
     }
 }
 
@@ -291,9 +327,11 @@ void SimDevice::Write(const SeenFrame& f) {
     if (f.group == 9) {
         switch (f.channel) {
         case 0: { // a preset's name
-            std::vector<uint8_t>* target = f.slot == 0 ? &image_
-                                           : f.slot <= kPresetCount ? &presets_[f.slot - 1u] : nullptr;
-            if (target) std::copy_n(p.begin(), std::min(p.size(), kNameLen), target->begin() + kNameAt);
+            std::vector<uint8_t>* target = f.slot == 0              ? &image_
+                                           : f.slot <= kPresetCount ? &presets_[f.slot - 1u]
+                                                                    : nullptr;
+            if (target)
+                std::copy_n(p.begin(), std::min(p.size(), kNameLen), target->begin() + kNameAt);
             break;
         }
         case 96: // factory reset: the device restarts in its factory state
@@ -318,7 +356,9 @@ void SimDevice::Write(const SeenFrame& f) {
         std::copy_n(p.begin(), std::min(p.size(), kEffectWireLen), rec.begin() + 16);
         return;
     }
-    uint8_t* base = f.slot == 0 ? image_.data() : f.slot <= kPresetCount ? presets_[f.slot - 1u].data() : nullptr;
+    uint8_t* base = f.slot == 0              ? image_.data()
+                    : f.slot <= kPresetCount ? presets_[f.slot - 1u].data()
+                                             : nullptr;
     size_t size = 0;
     uint8_t* block = base ? Block(base, f.group, f.channel, size) : nullptr;
     if (!block) return;
@@ -333,8 +373,9 @@ std::vector<uint8_t> SimDevice::ReadData(const SeenFrame& f) {
     if (f.group == 9) {
         switch (f.channel) {
         case 0: {
-            const std::vector<uint8_t>* src = f.slot == 0 ? &image_
-                                              : f.slot <= kPresetCount ? &presets_[f.slot - 1u] : nullptr;
+            const std::vector<uint8_t>* src = f.slot == 0              ? &image_
+                                              : f.slot <= kPresetCount ? &presets_[f.slot - 1u]
+                                                                       : nullptr;
             if (!src) return std::vector<uint8_t>(kNameLen, 0);
             return std::vector<uint8_t>(src->begin() + kNameAt, src->begin() + kNameAt + kNameLen);
         }
@@ -342,8 +383,10 @@ std::vector<uint8_t> SimDevice::ReadData(const SeenFrame& f) {
             const auto s = StatusLocked();
             return std::vector<uint8_t>(s.begin(), s.end());
         }
-        case 4: return std::vector<uint8_t>(version_.begin(), version_.end());
-        case 204: return {0};
+        case 4:
+            return std::vector<uint8_t>(version_.begin(), version_.end());
+        case 204:
+            return {0};
         default: {
             auto it = records_.find(f.channel);
             return it != records_.end() ? it->second : std::vector<uint8_t>(8, 0);
@@ -373,7 +416,8 @@ std::array<uint8_t, kStatusSize> SimDevice::StatusLocked() const {
     std::array<uint8_t, kStatusSize> s{};
     const auto& r2 = records_.at(2);
     s[0] = r2[0];
-    for (int i = 2; i < 8; ++i) s[static_cast<size_t>(i)] = r2[static_cast<size_t>(i)];
+    for (int i = 2; i < 8; ++i)
+        s[static_cast<size_t>(i)] = r2[static_cast<size_t>(i)];
     s[14] = records_.at(5)[6];
     s[36] = records_.at(8)[4];
     return s;
@@ -386,7 +430,8 @@ std::array<uint8_t, kStatusSize> SimDevice::StatusLocked() const {
 FirmwareFault SimDevice::FaultFor(int code, int frame) const {
     auto it = faults_.find(code);
     if (it == faults_.end() || frame < it->second.from) return FirmwareFault::None;
-    if (it->second.frames > 0 && frame >= it->second.from + it->second.frames) return FirmwareFault::None;
+    if (it->second.frames > 0 && frame >= it->second.from + it->second.frames)
+        return FirmwareFault::None;
     return it->second.fault;
 }
 
@@ -405,14 +450,24 @@ void SimDevice::TakeGarbage(const uint8_t* bytes, size_t n) {
     const size_t before = firmware_.burstPairs;
     firmware_.burstPairs += pairs;
     // A whole report's worth of pairs is a burst.
-    if (firmware_.listening || firmware_.burstPairs / kBurstReportPairs == before / kBurstReportPairs) return;
+    if (firmware_.listening ||
+        firmware_.burstPairs / kBurstReportPairs == before / kBurstReportPairs)
+        return;
     const int frame = ++firmwareFrames_[kStepBurst];
     switch (FaultFor(kStepBurst, frame)) {
-    case FirmwareFault::Silence: return;
-    case FirmwareFault::Drop: dropNow_ = true; return;
-    case FirmwareFault::Close: endNow_ = ConnectionEnd::Close; return;
-    case FirmwareFault::Reset: endNow_ = ConnectionEnd::Reset; return;
-    default: break;
+    case FirmwareFault::Silence:
+        return;
+    case FirmwareFault::Drop:
+        dropNow_ = true;
+        return;
+    case FirmwareFault::Close:
+        endNow_ = ConnectionEnd::Close;
+        return;
+    case FirmwareFault::Reset:
+        endNow_ = ConnectionEnd::Reset;
+        return;
+    default:
+        break;
     }
     firmware_.listening = true;
 }
@@ -427,23 +482,34 @@ void SimDevice::HandleFirmware(const SeenFrame& f, std::vector<uint8_t>& out) {
     if (r[5] != 1 || r[6] != 0 || r[9] != 0 || r[10] != 0 || r[11] != 0)
         FirmwareError("step " + std::to_string(code) + ": header bytes wrong");
     if (f.payload.size() != StepPayload(code)) {
-        FirmwareError("step " + std::to_string(code) + ": payload of " + std::to_string(f.payload.size()));
+        FirmwareError("step " + std::to_string(code) + ": payload of " +
+                      std::to_string(f.payload.size()));
         Reply(out, kRepeat, f, {});
         return;
     }
     switch (FaultFor(code, frame)) {
-    case FirmwareFault::Silence: return;
-    case FirmwareFault::Repeat: Reply(out, kRepeat, f, {}); return;
-    case FirmwareFault::Drop: dropNow_ = true; return;
-    case FirmwareFault::Close: endNow_ = ConnectionEnd::Close; return;
-    case FirmwareFault::Reset: endNow_ = ConnectionEnd::Reset; return;
+    case FirmwareFault::Silence:
+        return;
+    case FirmwareFault::Repeat:
+        Reply(out, kRepeat, f, {});
+        return;
+    case FirmwareFault::Drop:
+        dropNow_ = true;
+        return;
+    case FirmwareFault::Close:
+        endNow_ = ConnectionEnd::Close;
+        return;
+    case FirmwareFault::Reset:
+        endNow_ = ConnectionEnd::Reset;
+        return;
     case FirmwareFault::WrongReply: {
         SeenFrame other = f;
         other.channel = static_cast<uint8_t>(code == kStepEnd ? kStepStart : code + 1);
         Reply(out, kAck, other, {});
         return;
     }
-    case FirmwareFault::None: break;
+    case FirmwareFault::None:
+        break;
     }
     const std::vector<uint8_t>& p = f.payload;
     auto inOrder = [&](bool ok, const char* what) {
@@ -452,7 +518,8 @@ void SimDevice::HandleFirmware(const SeenFrame& f, std::vector<uint8_t>& out) {
     };
     switch (code) {
     case kStepEnter:
-        if (std::any_of(p.begin(), p.end(), [](uint8_t b) { return b != 0; })) FirmwareError("enter: payload not 0");
+        if (std::any_of(p.begin(), p.end(), [](uint8_t b) { return b != 0; }))
+            FirmwareError("enter: payload not 0");
         ++firmware_.enters;
         firmware_.dsp.clear();
         firmware_.controller.clear();
@@ -469,7 +536,8 @@ void SimDevice::HandleFirmware(const SeenFrame& f, std::vector<uint8_t>& out) {
         if (!inOrder(firmware_.erases > 0, "DSP data")) break;
         const uint32_t address = p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
         if (address != nextDspAddress_) {
-            FirmwareError("DSP data at " + std::to_string(address) + ", expected " + std::to_string(nextDspAddress_));
+            FirmwareError("DSP data at " + std::to_string(address) + ", expected " +
+                          std::to_string(nextDspAddress_));
             break;
         }
         firmware_.dsp.insert(firmware_.dsp.end(), p.begin() + 4, p.end());
@@ -490,7 +558,9 @@ void SimDevice::HandleFirmware(const SeenFrame& f, std::vector<uint8_t>& out) {
         if (!inOrder(firmware_.enters > 0, "end")) break;
         firmware_.checkByte = p[0];
         break;
-    default: FirmwareError("step " + std::to_string(code) + " is never sent"); break;
+    default:
+        FirmwareError("step " + std::to_string(code) + " is never sent");
+        break;
     }
     Reply(out, kAck, f, {});
     if (code == kStepEnd) {
@@ -532,14 +602,38 @@ ConnectionEnd SimDevice::TakeConnectionEnd() {
 // Faults, controls, inspection
 // ---------------------------------------------------------------------------
 
-void SimDevice::SetSilent(bool on) { std::lock_guard<std::mutex> l(mutex_); silent_ = on; }
-void SimDevice::IgnoreNext(int frames) { std::lock_guard<std::mutex> l(mutex_); ignoreNext_ = frames; }
-void SimDevice::RepeatNext(int frames) { std::lock_guard<std::mutex> l(mutex_); repeatNext_ = frames; }
-void SimDevice::CorruptNext(int replies) { std::lock_guard<std::mutex> l(mutex_); corruptNext_ = replies; }
-void SimDevice::SetCorruptAll(bool on) { std::lock_guard<std::mutex> l(mutex_); corruptAll_ = on; }
-void SimDevice::EmptyDataNext(int replies) { std::lock_guard<std::mutex> l(mutex_); emptyNext_ = replies; }
-void SimDevice::SetVersion(const std::string& text) { std::lock_guard<std::mutex> l(mutex_); version_ = text; }
-void SimDevice::DropConnectionNext() { std::lock_guard<std::mutex> l(mutex_); dropNext_ = true; }
+void SimDevice::SetSilent(bool on) {
+    std::lock_guard<std::mutex> l(mutex_);
+    silent_ = on;
+}
+void SimDevice::IgnoreNext(int frames) {
+    std::lock_guard<std::mutex> l(mutex_);
+    ignoreNext_ = frames;
+}
+void SimDevice::RepeatNext(int frames) {
+    std::lock_guard<std::mutex> l(mutex_);
+    repeatNext_ = frames;
+}
+void SimDevice::CorruptNext(int replies) {
+    std::lock_guard<std::mutex> l(mutex_);
+    corruptNext_ = replies;
+}
+void SimDevice::SetCorruptAll(bool on) {
+    std::lock_guard<std::mutex> l(mutex_);
+    corruptAll_ = on;
+}
+void SimDevice::EmptyDataNext(int replies) {
+    std::lock_guard<std::mutex> l(mutex_);
+    emptyNext_ = replies;
+}
+void SimDevice::SetVersion(const std::string& text) {
+    std::lock_guard<std::mutex> l(mutex_);
+    version_ = text;
+}
+void SimDevice::DropConnectionNext() {
+    std::lock_guard<std::mutex> l(mutex_);
+    dropNext_ = true;
+}
 
 bool SimDevice::TakeDropRequest() {
     std::lock_guard<std::mutex> l(mutex_);
@@ -548,40 +642,61 @@ bool SimDevice::TakeDropRequest() {
     return drop;
 }
 
-void SimDevice::TurnSource(uint8_t source) { std::lock_guard<std::mutex> l(mutex_); records_[2][0] = source; }
+void SimDevice::TurnSource(uint8_t source) {
+    std::lock_guard<std::mutex> l(mutex_);
+    records_[2][0] = source;
+}
 void SimDevice::TurnVolume(int source, uint8_t volume) {
     std::lock_guard<std::mutex> l(mutex_);
     if (source >= 0 && source < 6) records_[2][2 + static_cast<size_t>(source)] = volume;
 }
-void SimDevice::TurnMasterOn(bool on) { std::lock_guard<std::mutex> l(mutex_); records_[5][6] = on ? 1 : 0; }
-void SimDevice::TurnSecondSource(uint8_t source) { std::lock_guard<std::mutex> l(mutex_); records_[8][4] = source; }
+void SimDevice::TurnMasterOn(bool on) {
+    std::lock_guard<std::mutex> l(mutex_);
+    records_[5][6] = on ? 1 : 0;
+}
+void SimDevice::TurnSecondSource(uint8_t source) {
+    std::lock_guard<std::mutex> l(mutex_);
+    records_[8][4] = source;
+}
 
-std::vector<uint8_t> SimDevice::Image() const { std::lock_guard<std::mutex> l(mutex_); return image_; }
+std::vector<uint8_t> SimDevice::Image() const {
+    std::lock_guard<std::mutex> l(mutex_);
+    return image_;
+}
 std::vector<uint8_t> SimDevice::StoredPreset(int slot) const {
     std::lock_guard<std::mutex> l(mutex_);
-    return slot >= 1 && slot <= kPresetCount ? presets_[static_cast<size_t>(slot - 1)] : std::vector<uint8_t>();
+    return slot >= 1 && slot <= kPresetCount ? presets_[static_cast<size_t>(slot - 1)]
+                                             : std::vector<uint8_t>();
 }
 std::vector<uint8_t> SimDevice::Record(int number) const {
     std::lock_guard<std::mutex> l(mutex_);
     auto it = records_.find(number);
     return it != records_.end() ? it->second : std::vector<uint8_t>();
 }
-std::array<uint8_t, kStatusSize> SimDevice::Status() const { std::lock_guard<std::mutex> l(mutex_); return StatusLocked(); }
+std::array<uint8_t, kStatusSize> SimDevice::Status() const {
+    std::lock_guard<std::mutex> l(mutex_);
+    return StatusLocked();
+}
 std::vector<SeenFrame> SimDevice::Seen() const {
     std::lock_guard<std::mutex> l(mutex_);
     return std::vector<SeenFrame>(seen_.begin(), seen_.end());
 }
-size_t SimDevice::FrameCount() const { std::lock_guard<std::mutex> l(mutex_); return frameCount_; }
+size_t SimDevice::FrameCount() const {
+    std::lock_guard<std::mutex> l(mutex_);
+    return frameCount_;
+}
 
 void SimDevice::SetImageBytes(size_t offset, const std::vector<uint8_t>& bytes) {
     std::lock_guard<std::mutex> l(mutex_);
-    if (offset + bytes.size() <= image_.size()) std::copy(bytes.begin(), bytes.end(), image_.begin() + static_cast<long>(offset));
+    if (offset + bytes.size() <= image_.size())
+        std::copy(bytes.begin(), bytes.end(), image_.begin() + static_cast<long>(offset));
 }
 void SimDevice::SetStoredPresetBytes(int slot, size_t offset, const std::vector<uint8_t>& bytes) {
     std::lock_guard<std::mutex> l(mutex_);
     if (slot < 1 || slot > kPresetCount) return;
     auto& p = presets_[static_cast<size_t>(slot - 1)];
-    if (offset + bytes.size() <= p.size()) std::copy(bytes.begin(), bytes.end(), p.begin() + static_cast<long>(offset));
+    if (offset + bytes.size() <= p.size())
+        std::copy(bytes.begin(), bytes.end(), p.begin() + static_cast<long>(offset));
 }
 
 void SimDevice::SetRecord(int number, const std::vector<uint8_t>& bytes) {

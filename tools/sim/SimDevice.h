@@ -55,8 +55,8 @@ enum class FirmwareFault {
     Repeat,     // 'R'
     Drop,       // the connection goes down (network), the USB handle fails
     WrongReply, // 'Q' naming another step
-    Close,      // the step is not taken; the network module closes the connection (FIN), USB: no answer
-    Reset,      // the same, the connection reset (RST)
+    Close, // the step is not taken; the network module closes the connection (FIN), USB: no answer
+    Reset, // the same, the connection reset (RST)
 };
 
 // How the network module ends a connection it was asked to end.
@@ -64,18 +64,18 @@ enum class ConnectionEnd { None, Close, Reset };
 
 // What the device made of an update.
 struct FirmwareRecord {
-    size_t burstPairs = 0;             // 43 11 pairs taken in
-    bool listening = false;            // the burst was recognised, no end yet
+    size_t burstPairs = 0;  // 43 11 pairs taken in
+    bool listening = false; // the burst was recognised, no end yet
     int enters = 0;
     int erases = 0;
-    std::vector<uint8_t> dsp;          // every DSP byte received, in address order
+    std::vector<uint8_t> dsp; // every DSP byte received, in address order
     bool started = false;
-    std::array<uint8_t, 4> start{};    // the controller's start parameters
-    std::vector<uint8_t> controller;   // every controller byte received (with the last step's fill)
-    int checkByte = -1;                // carried by the end step
-    int restarts = 0;                  // ends taken
-    std::vector<int> steps;            // the step codes taken, in order (answered or not)
-    std::vector<std::string> errors;   // frames the device found wrong
+    std::array<uint8_t, 4> start{};  // the controller's start parameters
+    std::vector<uint8_t> controller; // every controller byte received (with the last step's fill)
+    int checkByte = -1;              // carried by the end step
+    int restarts = 0;                // ends taken
+    std::vector<int> steps;          // the step codes taken, in order (answered or not)
+    std::vector<std::string> errors; // frames the device found wrong
 };
 
 class SimDevice {
@@ -87,11 +87,11 @@ public:
     std::vector<uint8_t> Receive(const uint8_t* data, size_t n);
 
     // ---- faults --------------------------------------------------------------
-    void SetSilent(bool on);        // answers nothing
-    void IgnoreNext(int frames);    // answers nothing to the next frames
-    void RepeatNext(int frames);    // answers the next frames with 'R'
-    void CorruptNext(int replies);  // the next replies carry a wrong checksum
-    void SetCorruptAll(bool on);    // every reply fails its checksum
+    void SetSilent(bool on);         // answers nothing
+    void IgnoreNext(int frames);     // answers nothing to the next frames
+    void RepeatNext(int frames);     // answers the next frames with 'R'
+    void CorruptNext(int replies);   // the next replies carry a wrong checksum
+    void SetCorruptAll(bool on);     // every reply fails its checksum
     void EmptyDataNext(int replies); // the next data replies carry no payload
     void SetVersion(const std::string& text);
     // The network module closes the connection at the next frame.
@@ -129,7 +129,8 @@ public:
 
 private:
     void Handle(const SeenFrame& f, std::vector<uint8_t>& out);
-    void Reply(std::vector<uint8_t>& out, uint8_t code, const SeenFrame& f, const std::vector<uint8_t>& payload);
+    void Reply(std::vector<uint8_t>& out, uint8_t code, const SeenFrame& f,
+               const std::vector<uint8_t>& payload);
     std::vector<uint8_t> ReadData(const SeenFrame& f);
     void Write(const SeenFrame& f);
     void FactoryState();

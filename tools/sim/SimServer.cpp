@@ -21,7 +21,9 @@ namespace sim {
 
 SimTcpServer::SimTcpServer(SimDevice& device) : device_(device) {}
 
-SimTcpServer::~SimTcpServer() { Stop(); }
+SimTcpServer::~SimTcpServer() {
+    Stop();
+}
 
 bool SimTcpServer::Start(uint16_t port) {
     if (listenFd_ >= 0) return true;
@@ -101,7 +103,8 @@ void SimTcpServer::Serve(int client) {
             setsockopt(client, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
             return;
         }
-        case ConnectionEnd::None: break;
+        case ConnectionEnd::None:
+            break;
         }
         const size_t piece = pieceSize_.load() ? pieceSize_.load() : answer.size();
         for (size_t at = 0; at < answer.size(); at += piece) {
@@ -139,7 +142,8 @@ int SimHidDevice::Write(const uint8_t* data, size_t length) {
         std::lock_guard<std::mutex> lock(mutex_);
         for (size_t at = 0; at < answer.size(); at += 64) {
             std::array<uint8_t, 64> report{};
-            std::copy_n(answer.begin() + static_cast<long>(at), std::min<size_t>(64, answer.size() - at), report.begin());
+            std::copy_n(answer.begin() + static_cast<long>(at),
+                        std::min<size_t>(64, answer.size() - at), report.begin());
             reports_.push_back(report);
         }
     }
@@ -159,8 +163,8 @@ int SimHidDevice::ReadTimeout(uint8_t* data, size_t length, int ms) {
     return static_cast<int>(n);
 }
 
-void SimHidBackend::Plug(const std::string& path, SimDevice* device, uint16_t vendor, uint16_t product,
-                         uint16_t release) {
+void SimHidBackend::Plug(const std::string& path, SimDevice* device, uint16_t vendor,
+                         uint16_t product, uint16_t release) {
     std::lock_guard<std::mutex> lock(mutex_);
     Entry e;
     e.info = {path, vendor, product, release};
@@ -195,7 +199,8 @@ std::shared_ptr<SimHidDevice> SimHidBackend::LastOpened(const std::string& path)
 std::vector<HidDeviceInfo> SimHidBackend::Enumerate() {
     std::lock_guard<std::mutex> lock(mutex_);
     std::vector<HidDeviceInfo> out;
-    for (const Entry& e : entries_) out.push_back(e.info);
+    for (const Entry& e : entries_)
+        out.push_back(e.info);
     return out;
 }
 

@@ -68,8 +68,8 @@ private:
 class SimHidBackend : public IHidBackend {
 public:
     // A HID interface at path; vendor, product and release default to the DSP's.
-    void Plug(const std::string& path, SimDevice* device, uint16_t vendor = 0x0483, uint16_t product = 0x5750,
-              uint16_t release = 0x0200);
+    void Plug(const std::string& path, SimDevice* device, uint16_t vendor = 0x0483,
+              uint16_t product = 0x5750, uint16_t release = 0x0200);
     // The interface disappears: its open handles fail from now on.
     void Unplug(const std::string& path);
     void DenyPermission(const std::string& path, bool deny = true);

@@ -23,10 +23,13 @@ namespace {
 
 std::atomic<bool> g_Stop{false};
 
-void OnSignal(int) { g_Stop = true; }
+void OnSignal(int) {
+    g_Stop = true;
+}
 
 constexpr const char kUsage[] =
-    "usage: lumara-sim [--port N] [--version TEXT] [--silent] [--corrupt] [--repeat N] [--empty-data N] "
+    "usage: lumara-sim [--port N] [--version TEXT] [--silent] [--corrupt] [--repeat N] "
+    "[--empty-data N] "
     "[--knob SECONDS] [--firmware-fault STEP:FAULT[:N[:COUNT]]] [--help]\n"
     "  --port N        TCP port on 127.0.0.1 (0: any free port; default 8899)\n"
     "  --version TEXT  version text the device reports (default VELK-FV1.00)\n"
@@ -49,17 +52,20 @@ int Usage() {
 }
 
 // "STEP:FAULT[:N[:COUNT]]" of --firmware-fault.
-bool ParseFirmwareFault(const std::string& text, int& step, sim::FirmwareFault& fault, int& from, int& frames) {
+bool ParseFirmwareFault(const std::string& text, int& step, sim::FirmwareFault& fault, int& from,
+                        int& frames) {
     std::vector<std::string> parts;
     for (std::string::size_type at = 0;;) {
         const std::string::size_type colon = text.find(':', at);
-        parts.push_back(text.substr(at, colon == std::string::npos ? std::string::npos : colon - at));
+        parts.push_back(
+            text.substr(at, colon == std::string::npos ? std::string::npos : colon - at));
         if (colon == std::string::npos) break;
         at = colon + 1;
     }
     if (parts.size() < 2 || parts.size() > 4) return false;
-    static const std::pair<const char*, int> steps[] = {{"burst", 255}, {"enter", 54}, {"erase", 58}, {"dsp", 59},
-                                                        {"start", 55},  {"data", 56},  {"end", 57}};
+    static const std::pair<const char*, int> steps[] = {
+        {"burst", 255}, {"enter", 54}, {"erase", 58}, {"dsp", 59},
+        {"start", 55},  {"data", 56},  {"end", 57}};
     static const std::pair<const char*, sim::FirmwareFault> faults[] = {
         {"silence", sim::FirmwareFault::Silence}, {"repeat", sim::FirmwareFault::Repeat},
         {"drop", sim::FirmwareFault::Drop},       {"wrong", sim::FirmwareFault::WrongReply},
@@ -138,7 +144,8 @@ int main(int argc, char** argv) {
     std::signal(SIGTERM, OnSignal);
     sim::SimTcpServer server(device);
     if (!server.Start(static_cast<uint16_t>(port))) {
-        std::fprintf(stderr, "lumara-sim: cannot listen on 127.0.0.1:%ld: %s\n", port, std::strerror(errno));
+        std::fprintf(stderr, "lumara-sim: cannot listen on 127.0.0.1:%ld: %s\n", port,
+                     std::strerror(errno));
         return 1;
     }
     std::printf("lumara-sim listening on 127.0.0.1:%u\n", server.Port());
@@ -147,7 +154,8 @@ int main(int argc, char** argv) {
     uint8_t turn = 0;
     while (!g_Stop) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        if (knobSeconds > 0 && std::chrono::steady_clock::now() - lastTurn >= std::chrono::seconds(knobSeconds)) {
+        if (knobSeconds > 0 &&
+            std::chrono::steady_clock::now() - lastTurn >= std::chrono::seconds(knobSeconds)) {
             lastTurn = std::chrono::steady_clock::now();
             static const uint8_t sources[] = {1, 3, 0, 2, 5};
             ++turn;

@@ -22,9 +22,12 @@ namespace {
 
 const char* SetName(skin::Set set) {
     switch (set) {
-    case skin::Set::Chinese: return "zh";
-    case skin::Set::English: return "en";
-    case skin::Set::Both: return "zh+en";
+    case skin::Set::Chinese:
+        return "zh";
+    case skin::Set::English:
+        return "en";
+    case skin::Set::Both:
+        return "zh+en";
     }
     return "";
 }
@@ -66,7 +69,8 @@ int main(int argc, char** argv) {
     for (const QString& e : catalogue.Errors())
         std::fprintf(stderr, "catalogue: %s\n", qPrintable(e));
     if (ids.empty())
-        for (const skin::Picture& p : catalogue.Pictures()) ids.push_back(p.id);
+        for (const skin::Picture& p : catalogue.Pictures())
+            ids.push_back(p.id);
 
     if (list) {
         QTextStream s(stdout);
@@ -75,8 +79,7 @@ int main(int argc, char** argv) {
             if (!p) continue;
             s << p->id << '\t' << SetName(p->set) << '\t' << p->size.width() << 'x'
               << p->size.height() << '\t' << skin::RoleName(p->role) << '\t'
-              << (p->state.isEmpty() ? QStringLiteral("-") : p->state) << '\t' << p->shows
-              << '\n';
+              << (p->state.isEmpty() ? QStringLiteral("-") : p->state) << '\t' << p->shows << '\n';
         }
         return catalogue.Errors().isEmpty() ? 0 : 1;
     }

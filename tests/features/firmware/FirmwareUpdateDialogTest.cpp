@@ -74,7 +74,8 @@ protected:
         settings->LoadDspMcuSettings(); // the group exists, as after the program's start
         previousResponder = CMessageBox::SetResponder([this](const CMessageBox::Shown& shown) {
             boxes.push_back(shown);
-            return answer == IDOK || answer == IDYES ? CMessageBox::Action::Ok : CMessageBox::Action::Cancel;
+            return answer == IDOK || answer == IDYES ? CMessageBox::Action::Ok
+                                                     : CMessageBox::Action::Cancel;
         });
         previousChooser = platform::SetFileChooser(&chooser);
         filePath = dir.filePath(QStringLiteral("update.bin")).toStdString();

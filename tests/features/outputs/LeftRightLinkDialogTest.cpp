@@ -63,7 +63,8 @@ TEST_F(LeftRightLinkDialogTest, TheDirectionFollowsTheRadioButtonsAndOkOrCancelA
     const Case cases[] = {
         {false, CLeftRightLinkDialog::IDOK, CLeftRightLinkDialog::IDOK, 0},
         {true, CLeftRightLinkDialog::IDOK, CLeftRightLinkDialog::IDOK, 1},
-        {true, CLeftRightLinkDialog::IDCANCEL, CLeftRightLinkDialog::IDCANCEL, 1}, // a click is taken at once
+        {true, CLeftRightLinkDialog::IDCANCEL, CLeftRightLinkDialog::IDCANCEL,
+         1}, // a click is taken at once
     };
     for (const Case& c : cases) {
         CLeftRightLinkDialog::SetResponder([&](CLeftRightLinkDialog& d) {

@@ -64,8 +64,9 @@ TEST_F(MasterStripTest, MinusAndPlusStepWithinTheRangeAndAlwaysReport) {
         int to;
     };
     const Case cases[] = {
-        {66, CMasterStrip::IDC_PLUS, 66}, {65, CMasterStrip::IDC_PLUS, 66},  {0, CMasterStrip::IDC_MINUS, 0},
-        {1, CMasterStrip::IDC_MINUS, 0},  {60, CMasterStrip::IDC_MINUS, 59},
+        {66, CMasterStrip::IDC_PLUS, 66},  {65, CMasterStrip::IDC_PLUS, 66},
+        {0, CMasterStrip::IDC_MINUS, 0},   {1, CMasterStrip::IDC_MINUS, 0},
+        {60, CMasterStrip::IDC_MINUS, 59},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.from << " button " << c.button);

@@ -528,7 +528,8 @@ TEST_F(SourceVolumesTest, AFaderSendsAtEveryReport) {
         EXPECT_EQ(Byte2(4), v);
         EXPECT_EQ(Text(dialog->Edit(3)), "-" + std::to_string(60 - v) + "dB");
     }
-    dialog->SendMessage(WM_SLIDER_MOVED, static_cast<WPARAM>(CSourceVolumesDialog::IDC_FADER + 3), 0);
+    dialog->SendMessage(WM_SLIDER_MOVED, static_cast<WPARAM>(CSourceVolumesDialog::IDC_FADER + 3),
+                        0);
     EXPECT_EQ(host.Sent(kRecordSources), 4);
 }
 

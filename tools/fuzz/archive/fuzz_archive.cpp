@@ -66,8 +66,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (p && IsStatusRequest(*p)) break;
     }
     model->WriteAllToImage();
-    for (int i = 0; i < kOutputCount; ++i) model->GetOut(i)->UpdateCurve();
-    for (int i = 0; i < kMusicInputCount; ++i) model->GetMusic(i)->UpdateCurve();
+    for (int i = 0; i < kOutputCount; ++i)
+        model->GetOut(i)->UpdateCurve();
+    for (int i = 0; i < kMusicInputCount; ++i)
+        model->GetMusic(i)->UpdateCurve();
     g_DeviceSynced = 0;
     Keep(*model);
     return 0;

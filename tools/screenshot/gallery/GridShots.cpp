@@ -13,11 +13,14 @@ Pose MachinePresets(Gallery& g, int mode) {
     return pose;
 }
 
-const ShotRegistration kLoad("machine-preset-load",
-                             [](Gallery& g) { return MachinePresets(g, CMachinePresetDialog::kLoad); });
-const ShotRegistration kSaveAs("machine-preset-save-as",
-                               [](Gallery& g) { return MachinePresets(g, CMachinePresetDialog::kSaveAs); });
-const ShotRegistration kDelete("machine-preset-delete",
-                               [](Gallery& g) { return MachinePresets(g, CMachinePresetDialog::kDelete); });
+const ShotRegistration kLoad("machine-preset-load", [](Gallery& g) {
+    return MachinePresets(g, CMachinePresetDialog::kLoad);
+});
+const ShotRegistration kSaveAs("machine-preset-save-as", [](Gallery& g) {
+    return MachinePresets(g, CMachinePresetDialog::kSaveAs);
+});
+const ShotRegistration kDelete("machine-preset-delete", [](Gallery& g) {
+    return MachinePresets(g, CMachinePresetDialog::kDelete);
+});
 
 } // namespace

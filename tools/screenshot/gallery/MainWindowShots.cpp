@@ -25,7 +25,8 @@ const ShotRegistration kVolume("main-volume",
 const ShotRegistration kMix("main-mix", [](Gallery& g) {
     g.View().SendMessage(WM_COMMAND, static_cast<WPARAM>(CLumaraView::IDC_MIX_TOGGLE));
     return Pose{&g.Frame(), {}, {}, [&g] {
-                    g.View().SendMessage(WM_COMMAND, static_cast<WPARAM>(CLumaraView::IDC_MIX_TOGGLE));
+                    g.View().SendMessage(WM_COMMAND,
+                                         static_cast<WPARAM>(CLumaraView::IDC_MIX_TOGGLE));
                 }};
 });
 

@@ -68,11 +68,13 @@ const ShotRegistration kSystemDialog("system-dialog", [](Gallery& g) {
     const struct {
         CSystemSettingsDialog::Field field;
         int value;
-    } values[] = {
-        {CSystemSettingsDialog::kLimiterLevel, 300}, {CSystemSettingsDialog::kCompLevel, 150}, {CSystemSettingsDialog::kRatio, 31}};
+    } values[] = {{CSystemSettingsDialog::kLimiterLevel, 300},
+                  {CSystemSettingsDialog::kCompLevel, 150},
+                  {CSystemSettingsDialog::kRatio, 31}};
     for (const auto& v : values) {
         dialog->Spin(0, v.field)->SetValueChecked(v.value);
-        dialog->SendMessage(WM_COMMAND, CommandWParam(CSystemSettingsDialog::SpinId(v.field, 0), 0));
+        dialog->SendMessage(WM_COMMAND,
+                            CommandWParam(CSystemSettingsDialog::SpinId(v.field, 0), 0));
     }
     return pose;
 });
@@ -137,11 +139,13 @@ const ShotRegistration kDefaultSource("default-source", [](Gallery& g) {
     return Shown(new CDefaultSourceDialog(&g.View(), &g.View()));
 });
 
-const ShotRegistration kFactoryReset("factory-reset",
-                                     [](Gallery& g) { return Shown(new CFactoryResetPrompt(&g.View())); });
+const ShotRegistration kFactoryReset("factory-reset", [](Gallery& g) {
+    return Shown(new CFactoryResetPrompt(&g.View()));
+});
 
-const ShotRegistration kMapReset("map-reset",
-                                 [](Gallery& g) { return Shown(new COutputMapResetPrompt(&g.View())); });
+const ShotRegistration kMapReset("map-reset", [](Gallery& g) {
+    return Shown(new COutputMapResetPrompt(&g.View()));
+});
 
 // The help file is not installed next to the gallery.
 const ShotRegistration kHelpMissing("message-help-missing", [](Gallery& g) {

@@ -13,19 +13,27 @@ Pose Picture(QImage image) {
     return pose;
 }
 
-int Language(Gallery& g) { return g.Chinese() ? 1 : 0; }
+int Language(Gallery& g) {
+    return g.Chinese() ? 1 : 0;
+}
 
-const ShotRegistration kNamePrompt("name-prompt",
-                                   [](Gallery& g) { return Picture(RenderNamePromptSnapshot(Language(g), 3)); });
-const ShotRegistration kPickerLoad("scene-picker-load",
-                                   [](Gallery& g) { return Picture(RenderScenePickerSnapshot(Language(g), 1)); });
-const ShotRegistration kPickerSave("scene-picker-save",
-                                   [](Gallery& g) { return Picture(RenderScenePickerSnapshot(Language(g), 0)); });
-const ShotRegistration kPasswordLock("password-lock",
-                                     [](Gallery& g) { return Picture(RenderPasswordSnapshot(Language(g), 0)); });
-const ShotRegistration kPasswordUnlock("password-unlock",
-                                       [](Gallery& g) { return Picture(RenderPasswordSnapshot(Language(g), 1)); });
-const ShotRegistration kLockPanel("lock-panel",
-                                  [](Gallery& g) { return Picture(RenderLockPanelSnapshot(Language(g))); });
+const ShotRegistration kNamePrompt("name-prompt", [](Gallery& g) {
+    return Picture(RenderNamePromptSnapshot(Language(g), 3));
+});
+const ShotRegistration kPickerLoad("scene-picker-load", [](Gallery& g) {
+    return Picture(RenderScenePickerSnapshot(Language(g), 1));
+});
+const ShotRegistration kPickerSave("scene-picker-save", [](Gallery& g) {
+    return Picture(RenderScenePickerSnapshot(Language(g), 0));
+});
+const ShotRegistration kPasswordLock("password-lock", [](Gallery& g) {
+    return Picture(RenderPasswordSnapshot(Language(g), 0));
+});
+const ShotRegistration kPasswordUnlock("password-unlock", [](Gallery& g) {
+    return Picture(RenderPasswordSnapshot(Language(g), 1));
+});
+const ShotRegistration kLockPanel("lock-panel", [](Gallery& g) {
+    return Picture(RenderLockPanelSnapshot(Language(g)));
+});
 
 } // namespace

@@ -28,8 +28,9 @@ const ShotRegistration kWarn("quit-prompt", [](Gallery& g) {
     return Shown(dlg);
 });
 
-const ShotRegistration kSaveData("save-prompt",
-                                 [](Gallery& g) { return Shown(new CSavePresetFilePrompt(&g.View())); });
+const ShotRegistration kSaveData("save-prompt", [](Gallery& g) {
+    return Shown(new CSavePresetFilePrompt(&g.View()));
+});
 
 const ShotRegistration kAbout("about",
                               [](Gallery& g) { return Shown(new CAboutDialog(&g.View())); });

@@ -12,8 +12,11 @@ Pose Upgrade(Gallery& g, UpgradeShot moment) {
     return pose;
 }
 
-const ShotRegistration kBefore("upgrade-before", [](Gallery& g) { return Upgrade(g, UpgradeShot::Before); });
-const ShotRegistration kDuring("upgrade-during", [](Gallery& g) { return Upgrade(g, UpgradeShot::During); });
-const ShotRegistration kAfter("upgrade-after", [](Gallery& g) { return Upgrade(g, UpgradeShot::After); });
+const ShotRegistration kBefore("upgrade-before",
+                               [](Gallery& g) { return Upgrade(g, UpgradeShot::Before); });
+const ShotRegistration kDuring("upgrade-during",
+                               [](Gallery& g) { return Upgrade(g, UpgradeShot::During); });
+const ShotRegistration kAfter("upgrade-after",
+                              [](Gallery& g) { return Upgrade(g, UpgradeShot::After); });
 
 } // namespace

@@ -57,8 +57,7 @@ QImage RenderEqCurveSnapshot(int language, int mode, int selectedBand, CKTV_Data
     CEqGraph graph;
     graph.resize(OutputGraphSize());
     const bool music = mode == CEqGraph::kModeMusic;
-    graph.Attach(scope.Model(),
-                 music ? CEqGraph::kAttachMusic : CEqGraph::kAttachOutput);
+    graph.Attach(scope.Model(), music ? CEqGraph::kAttachMusic : CEqGraph::kAttachOutput);
     if (music)
         graph.ShowMusic(0);
     else

@@ -100,8 +100,11 @@ bool SavePresetSnapshots(const QString& folder) {
         save(RenderPasswordSnapshot(language, CLockPasswordDialog::kLock), "password-lock");
         save(RenderPasswordSnapshot(language, CLockPasswordDialog::kUnlock), "password-unlock");
         save(RenderLockPanelSnapshot(language), "lock-panel");
-        save(RenderMachinePresetSnapshot(language, CMachinePresetDialog::kLoad), "machine-preset-load");
-        save(RenderMachinePresetSnapshot(language, CMachinePresetDialog::kSaveAs), "machine-preset-save-as");
-        save(RenderMachinePresetSnapshot(language, CMachinePresetDialog::kDelete), "machine-preset-delete");
+        save(RenderMachinePresetSnapshot(language, CMachinePresetDialog::kLoad),
+             "machine-preset-load");
+        save(RenderMachinePresetSnapshot(language, CMachinePresetDialog::kSaveAs),
+             "machine-preset-save-as");
+        save(RenderMachinePresetSnapshot(language, CMachinePresetDialog::kDelete),
+             "machine-preset-delete");
     });
 }

@@ -104,7 +104,7 @@ QImage RenderSourceListOpen(CLumaraView& view, int language, bool input) {
     if (!drop) return QImage();
     const QRect place =
         CDropListButton::DropRect(QRect(QPoint(0, 0), list->size()), QRect(0, 0, 1 << 16, 1 << 16),
-                             list->width(), drop->List()->ItemHeight(), list->GetCount());
+                                  list->width(), drop->List()->ItemHeight(), list->GetCount());
     drop->resize(place.size());
     const QImage button = list->grab().toImage();
     const QImage open = drop->grab().toImage();
