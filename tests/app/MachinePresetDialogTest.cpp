@@ -333,6 +333,7 @@ TEST_F(MachinePresetDialogTest, SavingAsStoresTheSettingsUnderTheNewName) {
 // ---------------------------------------------------------------------------
 
 TEST_F(MachinePresetDialogTest, TheDeleteKeyAsksAndANoPutsTheNameBack) {
+    DeviceRunsPreset1();
     StartConnected();
     ASSERT_TRUE(Settled());
     ASSERT_EQ(g_DeviceRecords.Bytes().presetSelect[0], 1);
