@@ -1,8 +1,8 @@
 #include "app/LumaraApp.h"
 
 #include "files/LumaraDoc.h"
-#include "app/MainFrm.h"
-#include "app/SplashWnd.h"
+#include "app/MainWindow.h"
+#include "app/SplashWindow.h"
 #include "controls/MessageBox.h"
 #include "model/DataDefine.h"
 #include "model/Globals.h"
@@ -140,7 +140,7 @@ bool CLumaraApp::InitInstance(const QStringList& args) {
     // which keeps what is freed there.
     mallopt(M_MMAP_THRESHOLD, 256 * 1024);
     // The command line.
-    CSplashWnd::EnableSplashScreen(ShowSplashFromArgs(args));
+    CSplashWindow::EnableSplashScreen(ShowSplashFromArgs(args));
     // The network layer.
     if (!m_NetworkCheck || !m_NetworkCheck()) {
         EnsureGui();
@@ -162,7 +162,7 @@ bool CLumaraApp::InitInstance(const QStringList& args) {
     // Fonts, the language of the system, the speaker-type menu.
     InitUiGlobals();
     // The main frame.
-    m_MainFrame = std::make_unique<CMainFrame>(*this);
+    m_MainFrame = std::make_unique<CMainWindow>(*this);
     m_MainFrame->setWindowIcon(skin::Pixmap(273));
     // The one document with its child frame and view.
     OpenDocumentFile();

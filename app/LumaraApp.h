@@ -17,7 +17,7 @@
 #include <string>
 
 class CLumaraDoc;
-class CMainFrame;
+class CMainWindow;
 class QApplication;
 
 namespace platform {
@@ -63,7 +63,7 @@ public:
     // document template), made visible in the main frame.
     CLumaraView* OpenDocumentFile();
 
-    CMainFrame* MainFrame() const { return m_MainFrame.get(); }
+    CMainWindow* MainFrame() const { return m_MainFrame.get(); }
     platform::SettingsStore& Settings();
 
     // ---- what start-up uses, replaceable by tests -------------------------
@@ -87,7 +87,7 @@ private:
     std::unique_ptr<QApplication> m_OwnApp;
     std::unique_ptr<QObject> m_HeapTrimmer;
     std::unique_ptr<platform::SettingsStore> m_Settings;
-    std::unique_ptr<CMainFrame> m_MainFrame;
+    std::unique_ptr<CMainWindow> m_MainFrame;
     int m_ExitCode = 0;
 };
 

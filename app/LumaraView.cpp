@@ -5,7 +5,7 @@
 #include "features/connection/TransferWindow.h"
 #include "features/connection/LinkMonitorWindow.h"
 #include "files/LumaraDoc.h"
-#include "app/MainFrm.h"
+#include "app/MainWindow.h"
 #include "app/ShellMessages.h"
 #include "controls/GradientProgressCtrl.h"
 #include "model/DataDefine.h"
@@ -201,8 +201,8 @@ void CLumaraView::CreateControls() {
         place(member, id);
         m_BitButtons[id] = member;
     };
-    auto xp = [&](CXPButton*& member, int id) {
-        member = new CXPButton(this, id);
+    auto xp = [&](CPictureButton*& member, int id) {
+        member = new CPictureButton(this, id);
         place(member, id);
     };
 
@@ -525,11 +525,11 @@ void CLumaraView::ApplyLanguage() {
 void CLumaraView::SetModePage(int page, int set) {
     const int current = g_DeviceRecords.CurrentModePage();
     if (!set) {
-        if (CXPButton* b = ModeButton(current)) b->SetCheck(0);
+        if (CPictureButton* b = ModeButton(current)) b->SetCheck(0);
         return;
     }
     if (page == current || page < 0 || page >= kModePageCount) return;
-    if (CXPButton* b = ModeButton(current)) b->SetCheck(0);
+    if (CPictureButton* b = ModeButton(current)) b->SetCheck(0);
     DeviceLockGuard lock(g_DeviceLock);
     g_DeviceRecords.SetCurrentModePage(page);
 }

@@ -22,7 +22,7 @@
 #include "controls/DropListButton.h"
 #include "controls/LinkIndicator.h"
 #include "controls/TabCtrl.h"
-#include "controls/XPButton.h"
+#include "controls/PictureButton.h"
 #include "link/DeviceSession.h"
 #include "platform/Message.h"
 #include "platform/Settings.h"
@@ -484,13 +484,13 @@ public:
     QWidget* PageArea() const { return m_Tab; }
     CBitButton* PageButton(int page) const;
     CBitButton* BitButton(int id) const;
-    CXPButton* ModeButton(int page) const {
+    CPictureButton* ModeButton(int page) const {
         return page >= 0 && page < 4 ? m_ModeButtons[page] : nullptr;
     }
     CDropListButton* InputSourceList() const { return m_InputSourceList; }
     CDropListButton* MixSourceList() const { return m_MixSourceList; }
     CLinkStateText* LinkStatus() const { return m_LinkStatus; }
-    CXPButton* ConnectButton() const { return m_ConnectButton; }
+    CPictureButton* ConnectButton() const { return m_ConnectButton; }
     CGradientProgressCtrl* Progress() const { return m_Progress; }
     QRect DragRect() const { return m_DragRect; }
     bool IsClosing() const { return m_Closing != 0; }
@@ -540,15 +540,15 @@ private:
     platform::ViewSettings m_ViewSettings;
 
     // Top bar and template controls, in template order.
-    CXPButton* m_ConnectButton = nullptr;
+    CPictureButton* m_ConnectButton = nullptr;
     CEnTabCtrl* m_Tab = nullptr;
-    CXPButton* m_ModeMenuButton = nullptr;
-    CXPButton* m_SystemDialogButton = nullptr;
-    CXPButton* m_ReportButton = nullptr;
+    CPictureButton* m_ModeMenuButton = nullptr;
+    CPictureButton* m_SystemDialogButton = nullptr;
+    CPictureButton* m_ReportButton = nullptr;
     CGradientProgressCtrl* m_Progress = nullptr;
     QLineEdit* m_PresetNameEdit = nullptr;
-    CXPButton* m_SystemMenuButton = nullptr;
-    CXPButton* m_ModeButtons[4] = {};
+    CPictureButton* m_SystemMenuButton = nullptr;
+    CPictureButton* m_ModeButtons[4] = {};
     CBitButton* m_PageButtons[3] = {}; // pages 0, 1, 2 (2562, 2561, 2563)
     CBitButton* m_PresetNameButton = nullptr;
     CBitButton* m_MinimiseButton = nullptr;

@@ -267,9 +267,9 @@ LRESULT CLumaraView::OnDeviceStatus(WPARAM, LPARAM) {
 
 void CLumaraView::SelectModePage(int page) {
     if (page < 0 || page >= kModePageCount) return;
-    if (CXPButton* b = ModeButton(g_DeviceRecords.CurrentModePage())) b->SetCheck(0);
+    if (CPictureButton* b = ModeButton(g_DeviceRecords.CurrentModePage())) b->SetCheck(0);
     g_DeviceRecords.SetCurrentModePage(page);
-    if (CXPButton* b = ModeButton(page)) b->SetCheck(1);
+    if (CPictureButton* b = ModeButton(page)) b->SetCheck(1);
     g_StateFlags[kFlagConnectedCopy] = IsConnected() ? 1 : 0;
     SendCommand(kRecordPageTable, 0);
 }

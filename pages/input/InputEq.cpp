@@ -13,7 +13,7 @@
 #include "controls/MessageBox.h"
 #include "controls/NumEdit.h"
 #include "controls/NumSpin.h"
-#include "controls/XPButton.h"
+#include "controls/PictureButton.h"
 #include "model/Filter.h"
 #include "model/Globals.h"
 #include "model/KTV_Data.h"

@@ -12,7 +12,7 @@
 #include "controls/FontStatic.h"
 #include "controls/NumEdit.h"
 #include "controls/NumSpin.h"
-#include "controls/XPButton.h"
+#include "controls/PictureButton.h"
 #include "controls/core/NumValue.h"
 #include "controls/core/SliderCore.h"
 #include "model/DataDefine.h"
@@ -109,7 +109,7 @@ CBitButton* CInputPage::BitButton(int id) const {
 CBitmapSlider* CInputPage::Fader(int band) const {
     return band >= 0 && band < kBandCount ? m_Bands[band].fader : nullptr;
 }
-CXPButton* CInputPage::BypassButton(int band) const {
+CPictureButton* CInputPage::BypassButton(int band) const {
     return band >= 0 && band < kBandCount ? m_Bands[band].bypass : nullptr;
 }
 CFontStatic* CInputPage::BandLabel(int band) const {
@@ -262,7 +262,7 @@ void CInputPage::CreateBandColumns() {
         c.label->SetText(QString::number(b + 1));
         c.label->SetFontStyle(QString(), 14, QColor(0, 0, 0), 1);
 
-        c.bypass = new CXPButton(this, kBandBypass + b);
+        c.bypass = new CPictureButton(this, kBandBypass + b);
         Register(c.bypass, kBandBypass + b);
         c.bypass->SetBitmaps(8832, 8833, 8833, 8830, 8831, 8831);
         c.bypass->EnableHoverNotify(true);

@@ -34,7 +34,7 @@ class CInputConnectorStrip;
 class CMusic_InData;
 class CNumEdit;
 class CNumSpin;
-class CXPButton;
+class CPictureButton;
 class QMenu;
 
 class CInputPage : public CSourcePage {
@@ -151,7 +151,7 @@ public:
     CNumEdit* Field(int id) const;
     CNumSpin* Spin(int id) const;
     CBitmapSlider* Fader(int band) const;
-    CXPButton* BypassButton(int band) const;
+    CPictureButton* BypassButton(int band) const;
     CBitButton* BitButton(int id) const;
     CFontStatic* BandLabel(int band) const;
     CEqGraph* Graph() const { return m_Graph; }
@@ -215,7 +215,7 @@ private:
         CNumEdit* gain = nullptr;
         CNumSpin* gainSpin = nullptr;
         CBitmapSlider* fader = nullptr;
-        CXPButton* bypass = nullptr;
+        CPictureButton* bypass = nullptr;
         // Places recorded at set-up.
         QRect freqPlace, gainPlace, faderPlace, columnPlace;
     };

@@ -7,7 +7,7 @@
 #include "controls/EqGraph.h"
 #include "controls/NumEdit.h"
 #include "controls/NumSpin.h"
-#include "controls/XPButton.h"
+#include "controls/PictureButton.h"
 #include "model/Filter.h"
 #include "model/Globals.h"
 #include "model/KTV_Data.h"
@@ -131,7 +131,7 @@ void COutputPage::ToggleAllBypass() {
 
     CKTV_OutData* out = CurrentOut();
     if (!out) return;
-    CXPButton* button = XPButton(IDC_ALL_BYPASS);
+    CPictureButton* button = PictureButton(IDC_ALL_BYPASS);
     const int wanted = button->GetCheck() ? 0 : 1;
     m_AllBypass = wanted;
     AllBypassStep step;

@@ -7,7 +7,7 @@
 
 #include "controls/EqGraph.h"
 #include "controls/NumEdit.h"
-#include "controls/XPButton.h"
+#include "controls/PictureButton.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -44,7 +44,7 @@ void COutputPage::FocusField(int id) {
 }
 
 void COutputPage::FocusNext(int id) {
-    const bool graphic = XPButton(IDC_EQ_MODE)->GetCheck() != 0;
+    const bool graphic = PictureButton(IDC_EQ_MODE)->GetCheck() != 0;
     const int firstBandField = graphic ? kBandGain : kBandFreq;
     switch (id) {
     case IDC_LEVEL2:
@@ -86,7 +86,7 @@ void COutputPage::FocusNext(int id) {
 }
 
 void COutputPage::FocusPrevious(int id) {
-    const bool graphic = XPButton(IDC_EQ_MODE)->GetCheck() != 0;
+    const bool graphic = PictureButton(IDC_EQ_MODE)->GetCheck() != 0;
     switch (id) {
     case IDC_LEVEL2:
     case IDC_DELAY:
@@ -146,7 +146,7 @@ LRESULT COutputPage::OnFocusMove(WPARAM wParam, LPARAM key) {
 
 void COutputPage::FocusFirstBand() {
     if (dynamic_cast<QLineEdit*>(QApplication::focusWidget())) return;
-    const bool graphic = XPButton(IDC_EQ_MODE)->GetCheck() != 0;
+    const bool graphic = PictureButton(IDC_EQ_MODE)->GetCheck() != 0;
     PostMessage(WM_FOCUS_MOVE, static_cast<WPARAM>(graphic ? kBandGain - 1 : kBandFreq - 1),
                 kKeyRight);
     HighlightEdit(0, 0, false);

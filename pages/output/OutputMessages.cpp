@@ -10,7 +10,7 @@
 #include "controls/NumEdit.h"
 #include "controls/NumSpin.h"
 #include "controls/DropListButton.h"
-#include "controls/XPButton.h"
+#include "controls/PictureButton.h"
 #include "model/Filter.h"
 #include "model/Globals.h"
 #include "model/KTV_Data.h"
@@ -135,7 +135,7 @@ bool AskYesNo(QWidget* owner, const BiText& question) {
 void COutputPage::OnEqModeButton() {
     CKTV_OutData* out = CurrentOut();
     if (!out) return;
-    CXPButton* button = XPButton(IDC_EQ_MODE);
+    CPictureButton* button = PictureButton(IDC_EQ_MODE);
     const int mode = button->GetCheck() ? 0 : 1;
     if (!AskYesNo(this, mode ? g_PeqToGeqText : g_GeqToPeqText)) return;
     button->SetCheck(mode);

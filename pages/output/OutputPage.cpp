@@ -16,7 +16,7 @@
 #include "controls/NumSpin.h"
 #include "controls/PngButton.h"
 #include "controls/SkinControl.h"
-#include "controls/XPButton.h"
+#include "controls/PictureButton.h"
 #include "controls/core/NumValue.h"
 #include "controls/core/SliderCore.h"
 #include "model/Filter.h"
@@ -121,8 +121,8 @@ CNumSpin* COutputPage::Spin(int id) const {
 CBitmapSlider* COutputPage::Slider(int id) const {
     return dynamic_cast<CBitmapSlider*>(Control(id));
 }
-CXPButton* COutputPage::XPButton(int id) const {
-    return dynamic_cast<CXPButton*>(Control(id));
+CPictureButton* COutputPage::PictureButton(int id) const {
+    return dynamic_cast<CPictureButton*>(Control(id));
 }
 CBitButton* COutputPage::BitButton(int id) const {
     return dynamic_cast<CBitButton*>(Control(id));
@@ -198,7 +198,7 @@ void COutputPage::InitControls() {
     } eqButtons[] = {
         {IDC_ALL_BYPASS, {63, 377}}, {IDC_EQ_MODE, {116, 377}}, {IDC_EQ_RESET, {10, 377}}};
     for (const auto& b : eqButtons) {
-        auto* button = new CXPButton(this, b.id);
+        auto* button = new CPictureButton(this, b.id);
         Register(button, b.id);
         button->move(DluToPixels(b.dlu, kArial7));
         button->SetCheck(0);
@@ -441,7 +441,7 @@ void COutputPage::CreateBandColumns() {
         b.label->SetText(QString::number(i + 1));
         b.label->SetFontStyle(QString(), 14, kLabelColour, 1);
 
-        b.bypass = new CXPButton(this, kBandBypass + i);
+        b.bypass = new CPictureButton(this, kBandBypass + i);
         Register(b.bypass, kBandBypass + i);
         b.bypass->SetBitmaps(8832, 8833, 8833, 8830, 8831, 8831);
         b.bypass->EnableHoverNotify(true);
@@ -468,14 +468,14 @@ void COutputPage::ApplyButtonPictures() {
     const bool cn = g_LanguageFlag.load() != 0;
     if (cn) {
         BitButton(IDC_POLARITY)->SetBitmaps(4380, 4381, 4383, 4383, 4384, 4380);
-        XPButton(IDC_EQ_RESET)->SetBitmaps(7004, 7003, 7003, 7004, 7003, 7003);
-        XPButton(IDC_ALL_BYPASS)->SetBitmaps(7002, 7001, 7001, 7000, 7005, 7005);
-        XPButton(IDC_EQ_MODE)->SetBitmaps(746, 745, 745, 744, 747, 747);
+        PictureButton(IDC_EQ_RESET)->SetBitmaps(7004, 7003, 7003, 7004, 7003, 7003);
+        PictureButton(IDC_ALL_BYPASS)->SetBitmaps(7002, 7001, 7001, 7000, 7005, 7005);
+        PictureButton(IDC_EQ_MODE)->SetBitmaps(746, 745, 745, 744, 747, 747);
     } else {
         BitButton(IDC_POLARITY)->SetBitmaps(4370, 4371, 4373, 4373, 4374, 4370);
-        XPButton(IDC_EQ_RESET)->SetBitmaps(359, 360, 360, 359, 360, 360);
-        XPButton(IDC_ALL_BYPASS)->SetBitmaps(8822, 8823, 8823, 8820, 8821, 8821);
-        XPButton(IDC_EQ_MODE)->SetBitmaps(742, 741, 741, 740, 743, 743);
+        PictureButton(IDC_EQ_RESET)->SetBitmaps(359, 360, 360, 359, 360, 360);
+        PictureButton(IDC_ALL_BYPASS)->SetBitmaps(8822, 8823, 8823, 8820, 8821, 8821);
+        PictureButton(IDC_EQ_MODE)->SetBitmaps(742, 741, 741, 740, 743, 743);
     }
 }
 
@@ -566,7 +566,7 @@ bool COutputPage::PreTranslateKey(QWidget* focus, QKeyEvent* key) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
         if (edit) {
-            if (XPButton(IDC_EQ_MODE)->GetCheck())
+            if (PictureButton(IDC_EQ_MODE)->GetCheck())
                 PostMessage(WM_FOCUS_MOVE, id, kKeyRight);
             else
                 PostMessage(WM_FOCUS_DOWN, id, 0);

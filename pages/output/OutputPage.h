@@ -37,7 +37,7 @@ class CFilter;
 class CFontStatic;
 class CNumEdit;
 class CNumSpin;
-class CXPButton;
+class CPictureButton;
 
 // What the page keeps of an output panel: the panels of the page have no
 // window; they carry each output's joint-debug link mask and the states the
@@ -298,7 +298,7 @@ public:
     CNumEdit* Field(int id) const;
     CNumSpin* Spin(int id) const;
     CBitmapSlider* Slider(int id) const;
-    CXPButton* XPButton(int id) const;
+    CPictureButton* PictureButton(int id) const;
     CBitButton* BitButton(int id) const;
     CDropListButton* List(int id) const;
     CFontStatic* BandLabel(int band) const;
@@ -387,7 +387,7 @@ private:
         CNumEdit* gain = nullptr;
         CNumSpin* gainSpin = nullptr;
         CBitmapSlider* slider = nullptr;
-        CXPButton* bypass = nullptr;
+        CPictureButton* bypass = nullptr;
     };
     std::array<BandColumn, kBandCount> m_Bands;
     std::unordered_map<int, QWidget*> m_Controls;

@@ -16,7 +16,7 @@
 #include "controls/NumEdit.h"
 #include "controls/NumSpin.h"
 #include "controls/PngButton.h"
-#include "controls/XPButton.h"
+#include "controls/PictureButton.h"
 #include "controls/core/SliderCore.h"
 #include "model/Filter.h"
 #include "model/Globals.h"
@@ -139,9 +139,9 @@ void COutputPage::RefreshBandColumns(RefreshCheck& check, CKTV_OutData& out) {
         DeviceLockGuard lock(g_DeviceLock);
         m_AllBypass = out.UpdateAllEqBypassed();
     }
-    XPButton(IDC_ALL_BYPASS)->SetCheck(m_AllBypass);
+    PictureButton(IDC_ALL_BYPASS)->SetCheck(m_AllBypass);
     m_EqMode = out.GetEqMode();
-    XPButton(IDC_EQ_MODE)->SetCheck(m_EqMode);
+    PictureButton(IDC_EQ_MODE)->SetCheck(m_EqMode);
     ShowEqMode(m_EqMode);
     for (int i = 0; i < kBandCount; ++i) {
         BandColumn& b = m_Bands[i];
@@ -270,7 +270,7 @@ void COutputPage::ShowAllBypass() {
         DeviceLockGuard lock(g_DeviceLock);
         m_AllBypass = out->UpdateAllEqBypassed();
     }
-    XPButton(IDC_ALL_BYPASS)->SetCheck(m_AllBypass);
+    PictureButton(IDC_ALL_BYPASS)->SetCheck(m_AllBypass);
 }
 
 void COutputPage::MarkBandsOutsideCrossover() {

@@ -6,12 +6,12 @@
 #include "controls/NumEdit.h"
 #include "pages/output/OutputPage.h"
 
-#include "app/CaptionView.h"
+#include "app/StartPage.h"
 #include "features/connection/TransferWindow.h"
 #include "features/connection/LinkMonitorWindow.h"
 #include "files/LumaraDoc.h"
 #include "app/ShellMessages.h"
-#include "app/SplashWnd.h"
+#include "app/SplashWindow.h"
 #include "controls/GradientProgressCtrl.h"
 #include "controls/SkinButton.h"
 #include "platform/DialogUnits.h"
@@ -37,7 +37,7 @@ TEST_F(ShellTest, OneFramelessWindowOfTheFixedSize) {
     Start();
     const std::vector<QWidget*> windows = VisibleWindows();
     ASSERT_EQ(windows.size(), 1u);
-    CMainFrame* frame = app.MainFrame();
+    CMainWindow* frame = app.MainFrame();
     EXPECT_EQ(windows[0], frame);
     EXPECT_TRUE(frame->windowFlags() & Qt::FramelessWindowHint);
     EXPECT_EQ(frame->size(), QSize(1283, 732));
@@ -145,7 +145,8 @@ TEST_F(ShellTest, TheStoredLanguagePaintsTheView) {
         EXPECT_EQ(g_LanguageFlag.load(), c.flag);
         EXPECT_EQ(view->BitButton(CLumaraView::IDC_LOCK)->Current().bitmap, c.lock);
         EXPECT_EQ(view->BitButton(CLumaraView::IDC_MIX_TOGGLE)->Current().bitmap, c.mixToggle);
-        EXPECT_EQ(view->findChild<CXPButton*>(QStringLiteral("8801"))->CurrentBitmap(), c.fileMenu);
+        EXPECT_EQ(view->findChild<CPictureButton*>(QStringLiteral("8801"))->CurrentBitmap(),
+                  c.fileMenu);
         EXPECT_EQ(view->ConnectButton()->CurrentBitmap(), c.connect);
         EXPECT_EQ(view->LevelBar()->Background(), int(c.levelBar));
         view->InputSourceList()->SetCurSel(0);
@@ -360,7 +361,7 @@ TEST_F(ShellTest, EnterAndEscapeMoveTheFocusToTheViewTabToTheFirstBand) {
 
 TEST_F(ShellTest, DraggingTheBackgroundMovesTheWindow) {
     Start();
-    CMainFrame* frame = app.MainFrame();
+    CMainWindow* frame = app.MainFrame();
     frame->move(100, 50);
     QApplication::processEvents();
     const QPoint start(1000, 8); // the background between the top-bar controls
@@ -511,10 +512,10 @@ TEST_F(ShellTest, ClosingWhileTheWorkerWaitsForTheViewDoesNotHang) {
 
 TEST_F(ShellTest, StartPageAndTheCommandsThatOpenTheMainView) {
     Start();
-    CMainFrame* frame = app.MainFrame();
+    CMainWindow* frame = app.MainFrame();
     frame->SendMessage(WM_COMMAND, ID_OPEN_START_PAGE);
     QApplication::processEvents();
-    auto* start = dynamic_cast<CCaptionView*>(frame->ActiveChild()->View());
+    auto* start = dynamic_cast<CStartPage*>(frame->ActiveChild()->View());
     ASSERT_NE(start, nullptr);
     EXPECT_EQ(start->RightButton()->geometry(),
               platform::DluToPixels(QRect(346, 133, 46, 17), platform::kArial10));
@@ -552,24 +553,24 @@ TEST(SplashTest, ShownOnlyWhenEnabledAndGoneAtTheFirstPress) {
     picture.fill(Qt::darkGreen);
     ASSERT_TRUE(picture.save(file.fileName(), "PNG"));
 
-    CSplashWnd::EnableSplashScreen(false);
-    EXPECT_FALSE(CSplashWnd::ShowSplashScreen(5000, file.fileName()));
-    CSplashWnd::EnableSplashScreen(true);
-    EXPECT_FALSE(CSplashWnd::ShowSplashScreen(5000, QString()));
-    EXPECT_FALSE(CSplashWnd::ShowSplashScreen(5000, QStringLiteral("/nonexistent/splash.png")));
-    ASSERT_TRUE(CSplashWnd::ShowSplashScreen(5000, file.fileName()));
-    ASSERT_NE(CSplashWnd::Current(), nullptr);
-    EXPECT_EQ(CSplashWnd::Current()->size(), QSize(120, 80));
-    EXPECT_FALSE(CSplashWnd::ShowSplashScreen(5000, file.fileName())); // one at a time
+    CSplashWindow::EnableSplashScreen(false);
+    EXPECT_FALSE(CSplashWindow::ShowSplashScreen(5000, file.fileName()));
+    CSplashWindow::EnableSplashScreen(true);
+    EXPECT_FALSE(CSplashWindow::ShowSplashScreen(5000, QString()));
+    EXPECT_FALSE(CSplashWindow::ShowSplashScreen(5000, QStringLiteral("/nonexistent/splash.png")));
+    ASSERT_TRUE(CSplashWindow::ShowSplashScreen(5000, file.fileName()));
+    ASSERT_NE(CSplashWindow::Current(), nullptr);
+    EXPECT_EQ(CSplashWindow::Current()->size(), QSize(120, 80));
+    EXPECT_FALSE(CSplashWindow::ShowSplashScreen(5000, file.fileName())); // one at a time
     QEvent other(QEvent::Enter);
-    EXPECT_FALSE(CSplashWnd::PreTranslateAppMessage(&other));
+    EXPECT_FALSE(CSplashWindow::PreTranslateAppMessage(&other));
     QKeyEvent key(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier);
-    EXPECT_TRUE(CSplashWnd::PreTranslateAppMessage(&key));
-    EXPECT_EQ(CSplashWnd::Current(), nullptr);
+    EXPECT_TRUE(CSplashWindow::PreTranslateAppMessage(&key));
+    EXPECT_EQ(CSplashWindow::Current(), nullptr);
     // The timer hides it too.
-    ASSERT_TRUE(CSplashWnd::ShowSplashScreen(50, file.fileName()));
-    EXPECT_TRUE(PumpUntil([] { return CSplashWnd::Current() == nullptr; }, 2000));
-    CSplashWnd::EnableSplashScreen(false);
+    ASSERT_TRUE(CSplashWindow::ShowSplashScreen(50, file.fileName()));
+    EXPECT_TRUE(PumpUntil([] { return CSplashWindow::Current() == nullptr; }, 2000));
+    CSplashWindow::EnableSplashScreen(false);
 }
 
 } // namespace

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "app/LumaraApp.h"
-#include "app/MainFrm.h"
+#include "app/MainWindow.h"
 #include "controls/MessageBox.h"
 #include "link/LinkGlobals.h"
 #include "model/DataDefine.h"

@@ -125,13 +125,13 @@ TEST_F(OutputPageTest, TheEqModeQuestionAnsweredBothWays) {
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, QStringLiteral("Whether the P.EQ Mode convert to G.EQ Mode?"));
     EXPECT_EQ(boxes.shown[0].caption, QStringLiteral("Prompting"));
-    EXPECT_EQ(page->XPButton(COutputPage::IDC_EQ_MODE)->GetCheck(), 0);
+    EXPECT_EQ(page->PictureButton(COutputPage::IDC_EQ_MODE)->GetCheck(), 0);
     EXPECT_EQ(Out(0).GetEqMode(), 0);
     EXPECT_EQ(host.Count("reset eq"), 0);
 
     boxes.AnswerYes();
     Command(COutputPage::IDC_EQ_MODE);
-    EXPECT_EQ(page->XPButton(COutputPage::IDC_EQ_MODE)->GetCheck(), 1);
+    EXPECT_EQ(page->PictureButton(COutputPage::IDC_EQ_MODE)->GetCheck(), 1);
     EXPECT_EQ(Out(0).GetEqMode(), 1);
     EXPECT_FALSE(page->Field(COutputPage::kBandFreq + 3)->isEnabled());
     EXPECT_EQ(host.Count("reset eq"), 1);

@@ -77,10 +77,10 @@ TEST_F(OutputPageTest, ARefreshShowsEveryFieldKindOfTheOutputInBothLanguages) {
         EXPECT_EQ(Text(COutputPage::kBandQ + 5), QText(40));
         EXPECT_EQ(Text(COutputPage::kBandGain + 5), "3.5");
         EXPECT_EQ(page->Slider(COutputPage::kBandSlider + 5)->GetValue(), 235);
-        EXPECT_EQ(page->XPButton(COutputPage::kBandBypass + 5)->GetCheck(), 0);
-        EXPECT_EQ(page->XPButton(COutputPage::kBandBypass + 7)->GetCheck(),
+        EXPECT_EQ(page->PictureButton(COutputPage::kBandBypass + 5)->GetCheck(), 0);
+        EXPECT_EQ(page->PictureButton(COutputPage::kBandBypass + 7)->GetCheck(),
                   1); // flat counts as bypassed
-        EXPECT_EQ(page->XPButton(COutputPage::kBandBypass + 9)->GetCheck(), 1);
+        EXPECT_EQ(page->PictureButton(COutputPage::kBandBypass + 9)->GetCheck(), 1);
         EXPECT_EQ(Text(COutputPage::kBandGain + 9), "0.0");
         EXPECT_EQ(page->Slider(COutputPage::kBandSlider + 9)->GetValue(), 200);
         // The phase band shows the top frequency; the phase field its degrees.
@@ -219,7 +219,7 @@ TEST_F(OutputPageTest, BandEditsChangeTheModelAndMarkOnlyWhileSynchronised) {
         Type(COutputPage::kBandGain + band, "4.5");
         EXPECT_EQ(Band(0, band).GetGainCode(), 245);
         EXPECT_EQ(Band(0, band).IsChanged(), synced);
-        EXPECT_EQ(page->XPButton(COutputPage::kBandBypass + band)->GetCheck(), 0);
+        EXPECT_EQ(page->PictureButton(COutputPage::kBandBypass + band)->GetCheck(), 0);
         EXPECT_EQ(page->Slider(COutputPage::kBandSlider + band)->GetValue(), 245);
 
         WithDeviceLock([&] { data->ClearChangeFlags(0); });
@@ -246,7 +246,7 @@ TEST_F(OutputPageTest, BandEditsChangeTheModelAndMarkOnlyWhileSynchronised) {
 
         // Exactly 0 dB lights the lamp.
         Type(COutputPage::kBandGain + band, "0");
-        EXPECT_EQ(page->XPButton(COutputPage::kBandBypass + band)->GetCheck(), 1);
+        EXPECT_EQ(page->PictureButton(COutputPage::kBandBypass + band)->GetCheck(), 1);
         EXPECT_EQ(page->Graph()->GetSelectedBand(), band);
         EXPECT_EQ(page->HighlightedLabel(), page->BandLabel(band));
         EXPECT_EQ(page->HighlightedField(), page->Field(COutputPage::kBandGain + band));
@@ -360,7 +360,7 @@ TEST_F(OutputPageTest, AGraphDragSpreadsTheBandButABypassedBandKeepsTheLinkedGai
     EXPECT_EQ(Band(1, 4).GetGainCode(), 260); // not the 0 dB it draws with
     EXPECT_EQ(Text(COutputPage::kBandFreq + 4), "2000");
     EXPECT_EQ(Text(COutputPage::kBandGain + 4), "0.0");
-    EXPECT_EQ(page->XPButton(COutputPage::kBandBypass + 4)->GetCheck(), 1);
+    EXPECT_EQ(page->PictureButton(COutputPage::kBandBypass + 4)->GetCheck(), 1);
     platform::SendMessage(page.get(), WM_GRAPH_BAND_CHANGED, 6, 768);
     EXPECT_EQ(Band(1, 6).GetFreq(), 3000);
     EXPECT_EQ(Band(1, 6).GetGainCode(), 250);
@@ -380,7 +380,7 @@ TEST_F(OutputPageTest, ABandSliderMovesTheGainOfTheBandAndItsLinks) {
     page->Slider(COutputPage::kBandSlider + 12)->SetValue(200);
     platform::SendMessage(page.get(), WM_SLIDER_MOVED, COutputPage::kBandSlider + 12, 120);
     EXPECT_EQ(Band(0, 12).GetGainCode(), 200);
-    EXPECT_EQ(page->XPButton(COutputPage::kBandBypass + 12)->GetCheck(), 1);
+    EXPECT_EQ(page->PictureButton(COutputPage::kBandBypass + 12)->GetCheck(), 1);
     EXPECT_EQ(page->HighlightedField(), page->Field(COutputPage::kBandGain + 12));
 }
 
@@ -397,7 +397,7 @@ TEST_F(OutputPageTest, BypassAllQueuesItsFramesInOnePieceUnderTheLock) {
         Band(1, 5).SetGainCode(260);
     });
     page->RefreshChannel();
-    ASSERT_EQ(page->XPButton(COutputPage::IDC_ALL_BYPASS)->GetCheck(), 0);
+    ASSERT_EQ(page->PictureButton(COutputPage::IDC_ALL_BYPASS)->GetCheck(), 0);
     Command(COutputPage::IDC_ALL_BYPASS);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, QStringLiteral("Whether ByPass All EQ?"));
@@ -418,7 +418,7 @@ TEST_F(OutputPageTest, BypassAllQueuesItsFramesInOnePieceUnderTheLock) {
     // Band 5 of both outputs goes out flat, and keeps its gain.
     EXPECT_EQ(GetU16(&frames[5].payload[5 * 8 + 2]), 600);
     EXPECT_EQ(GetU16(&frames[8].payload[5 * 8 + 2]), 600);
-    EXPECT_EQ(page->XPButton(COutputPage::IDC_ALL_BYPASS)->GetCheck(), 1);
+    EXPECT_EQ(page->PictureButton(COutputPage::IDC_ALL_BYPASS)->GetCheck(), 1);
     EXPECT_EQ(Text(COutputPage::kBandGain + 5), "0.0");
     EXPECT_NEAR(Band(1, 5).GetGain(), 6.0, 1e-9);
 
@@ -435,17 +435,17 @@ TEST_F(OutputPageTest, BypassAllAnsweredNoOrWithNothingToRestoreChangesNothing) 
     Connect();
     Boxes boxes(CMessageBox::Action::Cancel);
     // Every band flat: the button shows "restore", and a click has nothing to do.
-    ASSERT_EQ(page->XPButton(COutputPage::IDC_ALL_BYPASS)->GetCheck(), 1);
+    ASSERT_EQ(page->PictureButton(COutputPage::IDC_ALL_BYPASS)->GetCheck(), 1);
     Command(COutputPage::IDC_ALL_BYPASS);
     EXPECT_TRUE(boxes.shown.empty());
-    EXPECT_EQ(page->XPButton(COutputPage::IDC_ALL_BYPASS)->GetCheck(), 1);
+    EXPECT_EQ(page->PictureButton(COutputPage::IDC_ALL_BYPASS)->GetCheck(), 1);
     EXPECT_TRUE(Queued(session->Command()).empty());
 
     WithDeviceLock([&] { Band(0, 5).SetGainCode(230); });
     page->RefreshChannel();
     Command(COutputPage::IDC_ALL_BYPASS);
     EXPECT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(page->XPButton(COutputPage::IDC_ALL_BYPASS)->GetCheck(), 0);
+    EXPECT_EQ(page->PictureButton(COutputPage::IDC_ALL_BYPASS)->GetCheck(), 0);
     EXPECT_EQ(Band(0, 5).GetGainCode(), 230);
     EXPECT_FALSE(Band(0, 5).IsBypassedOrFlat());
     EXPECT_TRUE(Queued(session->Command()).empty());
@@ -609,7 +609,7 @@ protected:
         page->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(page.get()));
     }
-    void SetMode(int graphic) { page->XPButton(COutputPage::IDC_EQ_MODE)->SetCheck(graphic); }
+    void SetMode(int graphic) { page->PictureButton(COutputPage::IDC_EQ_MODE)->SetCheck(graphic); }
     int Focused() const { return ControlId(QApplication::focusWidget()); }
     // The key in the focused field, as the view's key filter hands it over.
     void Key(int key) {

@@ -14,7 +14,7 @@
 #include "controls/NumEdit.h"
 #include "controls/NumSpin.h"
 #include "controls/PngButton.h"
-#include "controls/XPButton.h"
+#include "controls/PictureButton.h"
 #include "link/DeviceSession.h"
 #include "link/LinkGlobals.h"
 #include "link/SettingsGroup.h"

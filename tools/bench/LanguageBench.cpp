@@ -4,7 +4,7 @@
 // device (nothing leaves the machine).
 #include "app/LumaraApp.h"
 #include "app/LumaraView.h"
-#include "app/MainFrm.h"
+#include "app/MainWindow.h"
 #include "model/Globals.h"
 #include "tools/bench/QtBenchMain.h"
 #include "tools/sim/Offline.h"

@@ -12,7 +12,7 @@
 // starts the probe three times and fails when a peak is above N megabytes
 // (the ceiling CI keeps; it takes seconds).
 #include "app/LumaraApp.h"
-#include "app/MainFrm.h"
+#include "app/MainWindow.h"
 #include "platform/Display.h"
 #include "tools/bench/SelfProbe.h"
 

@@ -2,11 +2,11 @@
 // and the message box.
 #include "tools/screenshot/gallery/Gallery.h"
 
-#include "app/CaptionView.h"
+#include "app/StartPage.h"
 #include "features/connection/TransferWindow.h"
 #include "features/connection/LinkMonitorWindow.h"
-#include "app/MainFrm.h"
-#include "app/SplashWnd.h"
+#include "app/MainWindow.h"
+#include "app/SplashWindow.h"
 #include "features/connection/VersionWindow.h"
 #include "controls/GradientProgressCtrl.h"
 #include "model/Globals.h"
@@ -50,8 +50,8 @@ const ShotRegistration kMonitor("monitor", [](Gallery&) {
 
 // The start page fills the main frame as it does when it is opened.
 const ShotRegistration kStartPage("start-page", [](Gallery&) {
-    auto* page = new CCaptionView();
-    page->resize(CMainFrame::kWidth, CMainFrame::kHeight);
+    auto* page = new CStartPage();
+    page->resize(CMainWindow::kWidth, CMainWindow::kHeight);
     page->show();
     return Pose{page, {}, {}, [page] { delete page; }};
 });
@@ -62,8 +62,8 @@ const ShotRegistration kSplash("splash", [](Gallery&) {
     auto file = std::make_shared<QTemporaryFile>(
         QDir::temp().filePath(QStringLiteral("lumara-splash-XXXXXX.png")));
     if (file->open()) skin::Image(275).save(file->fileName(), "PNG");
-    CSplashWnd::ShowSplashScreen(60000, file->fileName());
-    return Pose{CSplashWnd::Current(), {}, {}, [file] { CSplashWnd::HideSplashScreen(); }};
+    CSplashWindow::ShowSplashScreen(60000, file->fileName());
+    return Pose{CSplashWindow::Current(), {}, {}, [file] { CSplashWindow::HideSplashScreen(); }};
 });
 
 // A prompt that closes itself: the connect button with nothing to connect to.

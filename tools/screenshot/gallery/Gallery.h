@@ -30,7 +30,7 @@
 #include <functional>
 #include <vector>
 
-class CMainFrame;
+class CMainWindow;
 class QMenu;
 
 namespace sim {
@@ -65,7 +65,7 @@ public:
     virtual ~Gallery() = default;
 
     virtual CLumaraApp& App() = 0;
-    virtual CMainFrame& Frame() = 0;
+    virtual CMainWindow& Frame() = 0;
     virtual CLumaraView& View() = 0;
     // The simulated USB side: the device the view is linked to is plugged
     // at DevicePath(); a shot may plug and unplug others.

@@ -3,7 +3,7 @@
 // group-number dialog.
 #include "tools/screenshot/gallery/Gallery.h"
 
-#include "app/MainFrm.h"
+#include "app/MainWindow.h"
 #include "model/Globals.h"
 #include "model/LinkGroups.h"
 #include "features/outputs/PairLinkDialog.h"

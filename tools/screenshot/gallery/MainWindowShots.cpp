@@ -2,7 +2,7 @@
 #include "tools/screenshot/gallery/Gallery.h"
 
 #include "features/connection/TransferWindow.h"
-#include "app/MainFrm.h"
+#include "app/MainWindow.h"
 #include "controls/GradientProgressCtrl.h"
 #include "model/Globals.h"
 

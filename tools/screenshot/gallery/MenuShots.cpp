@@ -4,7 +4,7 @@
 
 #include "features/sources/DefaultSourceDialog.h"
 #include "features/system/FactoryResetPrompt.h"
-#include "app/MainFrm.h"
+#include "app/MainWindow.h"
 #include "features/system/MixAccessCodePrompt.h"
 #include "features/outputs/OutputMapResetPrompt.h"
 #include "features/presets/SourcePresetsDialog.h"

@@ -2,7 +2,7 @@
 // and the two source lists open.
 #include "tools/screenshot/gallery/Gallery.h"
 
-#include "app/MainFrm.h"
+#include "app/MainWindow.h"
 #include "controls/DropListButton.h"
 #include "model/Globals.h"
 #include "platform/UiGlobals.h"

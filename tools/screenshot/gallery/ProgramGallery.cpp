@@ -1,7 +1,7 @@
 #include "tools/screenshot/gallery/ProgramGallery.h"
 
 #include "features/connection/TransferWindow.h"
-#include "app/MainFrm.h"
+#include "app/MainWindow.h"
 
 #include <QMenu>
 
@@ -36,7 +36,7 @@ ProgramGallery::ProgramGallery(std::string devicePath, std::unique_ptr<INetAdapt
     };
 }
 
-CMainFrame& ProgramGallery::Frame() {
+CMainWindow& ProgramGallery::Frame() {
     return *app_.MainFrame();
 }
 

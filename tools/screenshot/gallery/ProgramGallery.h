@@ -35,7 +35,7 @@ public:
                    std::unique_ptr<IPinger> pinger);
 
     CLumaraApp& App() override { return app_; }
-    CMainFrame& Frame() override;
+    CMainWindow& Frame() override;
     CLumaraView& View() override { return *view_; }
     sim::SimHidBackend& Hid() override { return hid_; }
     sim::SimDevice* Device() override { return &device_; }

@@ -10,7 +10,7 @@
 // QT_QPA_PLATFORM names another (an X server: QT_QPA_PLATFORM=xcb).
 #include "tools/screenshot/gallery/ProgramGallery.h"
 
-#include "app/MainFrm.h"
+#include "app/MainWindow.h"
 #include "platform/Display.h"
 
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "controls/XPButton.h"
+#include "controls/PictureButton.h"
 
 #include "tests/controls/SkinTestSupport.h"
 #include "platform/Skin.h"
@@ -14,7 +14,7 @@ using skintest::Parent;
 constexpr unsigned kOnN = 1061, kOnH = 1117, kOnP = 1060;
 constexpr unsigned kOffN = 1063, kOffH = 1118, kOffP = 1064;
 
-TEST(XPButtonTest, TheFaceFollowsTheStateAndThePointer) {
+TEST(PictureButtonTest, TheFaceFollowsTheStateAndThePointer) {
     struct Case {
         int state;
         bool hover, pressed;
@@ -27,7 +27,7 @@ TEST(XPButtonTest, TheFaceFollowsTheStateAndThePointer) {
     };
     for (const Case& c : cases) {
         Parent parent;
-        CXPButton b(&parent, 1413);
+        CPictureButton b(&parent, 1413);
         b.SetBitmaps(kOnN, kOnH, kOnP, kOffN, kOffH, kOffP);
         if (c.pressed) skintest::Press(&b, {2, 2});
         b.SetHoverLook(c.hover);
@@ -38,18 +38,18 @@ TEST(XPButtonTest, TheFaceFollowsTheStateAndThePointer) {
     }
 }
 
-TEST(XPButtonTest, ANewButtonShowsTheOnGroup) {
+TEST(PictureButtonTest, ANewButtonShowsTheOnGroup) {
     Parent parent;
-    CXPButton b(&parent);
+    CPictureButton b(&parent);
     b.SetBitmaps(kOnN, kOnH, kOnP, kOffN, kOffH, kOffP);
     EXPECT_EQ(b.GetCheck(), 1);
     EXPECT_EQ(b.CurrentBitmap(), kOnN);
     EXPECT_EQ(b.size(), skin::Size(int(kOnN))); // a template size is corrected
 }
 
-TEST(XPButtonTest, APressedFaceNeedsAHoverFace) {
+TEST(PictureButtonTest, APressedFaceNeedsAHoverFace) {
     Parent parent;
-    CXPButton b(&parent);
+    CPictureButton b(&parent);
     b.resize(30, 20);
     b.SetBitmaps(kOnN, 0, kOnP, kOffN, kOffH, kOffP);
     skintest::Press(&b, {2, 2});
@@ -60,9 +60,9 @@ TEST(XPButtonTest, APressedFaceNeedsAHoverFace) {
     EXPECT_EQ(b.size(), before);
 }
 
-TEST(XPButtonTest, EnteringReportsOncePerEntryPoint) {
+TEST(PictureButtonTest, EnteringReportsOncePerEntryPoint) {
     Parent parent;
-    CXPButton b(&parent, 8801);
+    CPictureButton b(&parent, 8801);
     b.SetBitmaps(kOnN, kOnH, kOnP, kOffN, kOffH, kOffP);
     skintest::Move(&b, {3, 3});
     skintest::Leave(&b);
@@ -79,9 +79,9 @@ TEST(XPButtonTest, EnteringReportsOncePerEntryPoint) {
         (std::vector<Message>{{WM_CONTROL_HOVER, 0, 8801}, {WM_CONTROL_HOVER, MK_LBUTTON, 8801}}));
 }
 
-TEST(XPButtonTest, AClickIsACommandAndChangesNothing) {
+TEST(PictureButtonTest, AClickIsACommandAndChangesNothing) {
     Parent parent;
-    CXPButton b(&parent, 8802);
+    CPictureButton b(&parent, 8802);
     b.SetCheck(0);
     skintest::Click(&b, {2, 2});
     EXPECT_EQ(skintest::Take(parent, WM_COMMAND).size(), 1u);

@@ -10,7 +10,7 @@
 
 class QEvent;
 
-class CSplashWnd : public QWidget {
+class CSplashWindow : public QWidget {
 public:
     static void EnableSplashScreen(bool enable);
     static bool IsEnabled();
@@ -22,7 +22,7 @@ public:
     static bool PreTranslateAppMessage(QEvent* event);
     static void HideSplashScreen();
     // The window shown now, or null.
-    static CSplashWnd* Current();
+    static CSplashWindow* Current();
 
     // Replaces the picture of the window with a file's.
     bool LoadBitmapFile(const QString& file);
@@ -32,8 +32,8 @@ protected:
     void timerEvent(QTimerEvent* event) override;
 
 private:
-    explicit CSplashWnd(QWidget* parent);
-    ~CSplashWnd() override;
+    explicit CSplashWindow(QWidget* parent);
+    ~CSplashWindow() override;
 
     QImage m_Bitmap;
     int m_TimerId = 0;

@@ -1,6 +1,6 @@
-#include "app/MainFrm.h"
+#include "app/MainWindow.h"
 
-#include "app/CaptionView.h"
+#include "app/StartPage.h"
 #include "app/LumaraApp.h"
 #include "files/LumaraDoc.h"
 #include "app/LumaraView.h"
@@ -13,7 +13,7 @@
 
 UiThreadOnly<int> g_DisplayMode{1};
 
-CMainFrame::CMainFrame(CLumaraApp& app) : MessageTarget(nullptr), m_App(app) {
+CMainWindow::CMainWindow(CLumaraApp& app) : MessageTarget(nullptr), m_App(app) {
     // No caption, no menu, no sizing border: the view draws everything.
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     setGeometry(0, 0, kWidth, kHeight);
@@ -26,17 +26,17 @@ CMainFrame::CMainFrame(CLumaraApp& app) : MessageTarget(nullptr), m_App(app) {
     }
 }
 
-CMainFrame::~CMainFrame() {
+CMainWindow::~CMainWindow() {
     delete m_Child;
     m_Child = nullptr;
 }
 
-void CMainFrame::SetActiveChild(CChildFrame* child) {
+void CMainWindow::SetActiveChild(CChildFrame* child) {
     if (m_Child && m_Child != child) CloseActiveDocument();
     m_Child = child;
 }
 
-void CMainFrame::CloseActiveDocument() {
+void CMainWindow::CloseActiveDocument() {
     CChildFrame* child = m_Child;
     if (!child) return;
     m_Child = nullptr;
@@ -46,7 +46,7 @@ void CMainFrame::CloseActiveDocument() {
     child->deleteLater();
 }
 
-void CMainFrame::OnOpenMainView(int mode) {
+void CMainWindow::OnOpenMainView(int mode) {
     CloseActiveDocument();
     g_DisplayMode = mode;
     g_LanguageFlag = 0;
@@ -60,12 +60,12 @@ void CMainFrame::OnOpenMainView(int mode) {
     if (view) view->ConnectDevice();
 }
 
-void CMainFrame::OnOpenStartPage() {
+void CMainWindow::OnOpenStartPage() {
     CloseActiveDocument();
     auto doc = std::make_unique<CLumaraDoc>();
     doc->OnNewDocument();
     auto* child = new CChildFrame(this, std::move(doc));
-    child->SetView(new CCaptionView(child));
+    child->SetView(new CStartPage(child));
     SetActiveChild(child);
     child->Maximize();
     child->raise();
@@ -73,12 +73,12 @@ void CMainFrame::OnOpenStartPage() {
     setWindowTitle(QString::fromUtf8(g_ProductTitle));
 }
 
-void CMainFrame::OnDisplayChange() {
+void CMainWindow::OnDisplayChange() {
     setGeometry(0, 0, kWidth, kHeight);
     show();
 }
 
-LRESULT CMainFrame::WindowProc(unsigned msg, WPARAM wParam, LPARAM) {
+LRESULT CMainWindow::WindowProc(unsigned msg, WPARAM wParam, LPARAM) {
     if (msg == WM_COMMAND) {
         switch (static_cast<int>(wParam & 0xFFFF)) {
         case ID_OPEN_MAIN_VIEW:
@@ -106,12 +106,12 @@ LRESULT CMainFrame::WindowProc(unsigned msg, WPARAM wParam, LPARAM) {
     return 0;
 }
 
-void CMainFrame::resizeEvent(QResizeEvent* event) {
+void CMainWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     setMask(QRegion(rect().adjusted(kRegionInset, kRegionInset, -kRegionInset, -kRegionInset)));
 }
 
-void CMainFrame::changeEvent(QEvent* event) {
+void CMainWindow::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange && !(windowState() & Qt::WindowMinimized) &&
         (g_DisplayMode == 1 || g_DisplayMode == 2))
@@ -120,7 +120,7 @@ void CMainFrame::changeEvent(QEvent* event) {
 
 // ---------------------------------------------------------------------------
 
-CChildFrame::CChildFrame(CMainFrame* frame, std::unique_ptr<CLumaraDoc> doc)
+CChildFrame::CChildFrame(CMainWindow* frame, std::unique_ptr<CLumaraDoc> doc)
     : QWidget(frame), m_Doc(std::move(doc)) {
     setGeometry(0, 0, 1284, 732);
 }

@@ -1,4 +1,4 @@
-#include "app/CaptionView.h"
+#include "app/StartPage.h"
 
 #include "app/ShellMessages.h"
 #include "controls/SkinButton.h"
@@ -18,13 +18,13 @@ CSkinButton* SkinButton(QWidget* parent, int id, const QRect& dlu) {
 
 } // namespace
 
-CCaptionView::CCaptionView(QWidget* parent) : MessageTarget(parent) {
+CStartPage::CStartPage(QWidget* parent) : MessageTarget(parent) {
     resize(platform::DluToPixels(QSize(471, 237), platform::kArial10));
     m_LeftButton = SkinButton(this, 1837, QRect(170, 133, 50, 17));
     m_RightButton = SkinButton(this, 1781, QRect(346, 133, 46, 17));
 }
 
-LRESULT CCaptionView::WindowProc(unsigned msg, WPARAM wParam, LPARAM) {
+LRESULT CStartPage::WindowProc(unsigned msg, WPARAM wParam, LPARAM) {
     if (msg != WM_COMMAND) return 0;
     switch (static_cast<int>(wParam & 0xFFFF)) {
     case 1781:
@@ -39,7 +39,7 @@ LRESULT CCaptionView::WindowProc(unsigned msg, WPARAM wParam, LPARAM) {
     return 0;
 }
 
-void CCaptionView::paintEvent(QPaintEvent*) {
+void CStartPage::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.drawImage(0, 0, m_Background);
 }

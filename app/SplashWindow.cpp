@@ -1,4 +1,4 @@
-#include "app/SplashWnd.h"
+#include "app/SplashWindow.h"
 
 #include <QApplication>
 #include <QPainter>
@@ -8,13 +8,13 @@
 namespace {
 
 bool g_splashEnabled = false;
-CSplashWnd* g_splash = nullptr;
+CSplashWindow* g_splash = nullptr;
 
 // Lets the splash window see every key and mouse press of the program.
 class PressFilter : public QObject {
 public:
     bool eventFilter(QObject*, QEvent* event) override {
-        return CSplashWnd::PreTranslateAppMessage(event);
+        return CSplashWindow::PreTranslateAppMessage(event);
     }
 };
 
@@ -25,29 +25,29 @@ PressFilter& Filter() {
 
 } // namespace
 
-void CSplashWnd::EnableSplashScreen(bool enable) {
+void CSplashWindow::EnableSplashScreen(bool enable) {
     g_splashEnabled = enable;
 }
-bool CSplashWnd::IsEnabled() {
+bool CSplashWindow::IsEnabled() {
     return g_splashEnabled;
 }
-CSplashWnd* CSplashWnd::Current() {
+CSplashWindow* CSplashWindow::Current() {
     return g_splash;
 }
 
-CSplashWnd::CSplashWnd(QWidget* parent)
+CSplashWindow::CSplashWindow(QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
     setCursor(Qt::ArrowCursor);
 }
 
-CSplashWnd::~CSplashWnd() {
+CSplashWindow::~CSplashWindow() {
     if (g_splash == this) {
         g_splash = nullptr;
         if (qApp) qApp->removeEventFilter(&Filter());
     }
 }
 
-bool CSplashWnd::LoadBitmapFile(const QString& file) {
+bool CSplashWindow::LoadBitmapFile(const QString& file) {
     QImage image;
     if (!image.load(file)) return false;
     m_Bitmap = image;
@@ -55,9 +55,9 @@ bool CSplashWnd::LoadBitmapFile(const QString& file) {
     return true;
 }
 
-bool CSplashWnd::ShowSplashScreen(int ms, const QString& bitmapFile, QWidget* parent) {
+bool CSplashWindow::ShowSplashScreen(int ms, const QString& bitmapFile, QWidget* parent) {
     if (!g_splashEnabled || g_splash || bitmapFile.isEmpty()) return false;
-    auto* wnd = new CSplashWnd(parent);
+    auto* wnd = new CSplashWindow(parent);
     if (!wnd->LoadBitmapFile(bitmapFile)) {
         delete wnd;
         return false;
@@ -73,7 +73,7 @@ bool CSplashWnd::ShowSplashScreen(int ms, const QString& bitmapFile, QWidget* pa
     return true;
 }
 
-bool CSplashWnd::PreTranslateAppMessage(QEvent* event) {
+bool CSplashWindow::PreTranslateAppMessage(QEvent* event) {
     if (!g_splash || !event) return false;
     switch (event->type()) {
     case QEvent::KeyPress:
@@ -86,8 +86,8 @@ bool CSplashWnd::PreTranslateAppMessage(QEvent* event) {
     }
 }
 
-void CSplashWnd::HideSplashScreen() {
-    CSplashWnd* wnd = g_splash;
+void CSplashWindow::HideSplashScreen() {
+    CSplashWindow* wnd = g_splash;
     if (!wnd) return;
     g_splash = nullptr;
     if (qApp) qApp->removeEventFilter(&Filter());
@@ -98,12 +98,12 @@ void CSplashWnd::HideSplashScreen() {
     if (parent) parent->window()->update();
 }
 
-void CSplashWnd::paintEvent(QPaintEvent*) {
+void CSplashWindow::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.drawImage(0, 0, m_Bitmap);
 }
 
-void CSplashWnd::timerEvent(QTimerEvent* event) {
+void CSplashWindow::timerEvent(QTimerEvent* event) {
     if (event->timerId() == m_TimerId) {
         killTimer(m_TimerId);
         m_TimerId = 0;

@@ -1,4 +1,4 @@
-// CXPButton: the plain picture button of the main view and the pages. Its
+// CPictureButton: the plain picture button of the main view and the pages. Its
 // face is one of six pictures, chosen by its on/off state and by whether the
 // pointer is over it with the left button down; the pictures carry all the
 // lettering, so no caption is drawn; disabled, it shows its state's normal
@@ -12,11 +12,11 @@
 
 #include <optional>
 
-class CXPButton : public ctl::SkinButtonBase {
+class CPictureButton : public ctl::SkinButtonBase {
 public:
     enum Face { OffNormal, OffHover, OffPressed, OnNormal, OnHover, OnPressed };
 
-    explicit CXPButton(QWidget* parent = nullptr, int id = 0);
+    explicit CPictureButton(QWidget* parent = nullptr, int id = 0);
 
     // Note the order: the on group first.
     void SetBitmaps(unsigned onNormal, unsigned onHover, unsigned onPressed, unsigned offNormal,

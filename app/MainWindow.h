@@ -18,14 +18,14 @@ class CLumaraApp;
 // Display mode 1 or 2; only the start page's commands change it.
 extern UiThreadOnly<int> g_DisplayMode;
 
-class CMainFrame : public platform::MessageTarget<QWidget> {
+class CMainWindow : public platform::MessageTarget<QWidget> {
 public:
     static constexpr int kWidth = 1283;
     static constexpr int kHeight = 732;
     static constexpr int kRegionInset = 2;
 
-    explicit CMainFrame(CLumaraApp& app);
-    ~CMainFrame() override;
+    explicit CMainWindow(CLumaraApp& app);
+    ~CMainWindow() override;
 
     CChildFrame* ActiveChild() const { return m_Child; }
     // Makes child the frame's one child frame (the previous one is closed).
@@ -54,7 +54,7 @@ private:
 // and holds its view.
 class CChildFrame : public QWidget {
 public:
-    CChildFrame(CMainFrame* frame, std::unique_ptr<class CLumaraDoc> doc);
+    CChildFrame(CMainWindow* frame, std::unique_ptr<class CLumaraDoc> doc);
     ~CChildFrame() override;
 
     void SetView(QWidget* view);

@@ -9,9 +9,9 @@
 
 class CSkinButton;
 
-class CCaptionView : public platform::MessageTarget<QWidget> {
+class CStartPage : public platform::MessageTarget<QWidget> {
 public:
-    explicit CCaptionView(QWidget* parent = nullptr);
+    explicit CStartPage(QWidget* parent = nullptr);
 
     CSkinButton* LeftButton() const { return m_LeftButton; }
     CSkinButton* RightButton() const { return m_RightButton; }

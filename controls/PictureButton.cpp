@@ -1,12 +1,12 @@
-#include "controls/XPButton.h"
+#include "controls/PictureButton.h"
 
 #include <QMouseEvent>
 #include <QPainter>
 
-CXPButton::CXPButton(QWidget* parent, int id) : SkinButtonBase(parent, id) {}
+CPictureButton::CPictureButton(QWidget* parent, int id) : SkinButtonBase(parent, id) {}
 
-void CXPButton::SetBitmaps(unsigned onNormal, unsigned onHover, unsigned onPressed,
-                           unsigned offNormal, unsigned offHover, unsigned offPressed) {
+void CPictureButton::SetBitmaps(unsigned onNormal, unsigned onHover, unsigned onPressed,
+                                unsigned offNormal, unsigned offHover, unsigned offPressed) {
     faces_[OnNormal] = onNormal;
     faces_[OnHover] = onHover;
     faces_[OnPressed] = onPressed;
@@ -16,29 +16,29 @@ void CXPButton::SetBitmaps(unsigned onNormal, unsigned onHover, unsigned onPress
     Refresh();
 }
 
-void CXPButton::SetCheck(int state) {
+void CPictureButton::SetCheck(int state) {
     state_ = state;
     Refresh();
 }
 
-unsigned CXPButton::CurrentBitmap() const {
+unsigned CPictureButton::CurrentBitmap() const {
     const int group = state_ ? OnNormal : OffNormal;
     if (hover_ && pressed_) return faces_[group + 1] ? faces_[group + 2] : 0;
     if (hover_) return faces_[group + 1];
     return faces_[group];
 }
 
-QSize CXPButton::sizeHint() const {
+QSize CPictureButton::sizeHint() const {
     const QSize s = ctl::Picture(CurrentBitmap()).size();
     return s.isEmpty() ? size() : s;
 }
 
-void CXPButton::Refresh() {
+void CPictureButton::Refresh() {
     ctl::FitToPicture(this, CurrentBitmap());
     update();
 }
 
-void CXPButton::paintEvent(QPaintEvent*) {
+void CPictureButton::paintEvent(QPaintEvent*) {
     // Disabled, the button shows the normal face of its state dimmed.
     const QPixmap face = isEnabled() ? ctl::Picture(CurrentBitmap())
                                      : ctl::DisabledFace(0, faces_[state_ ? OnNormal : OffNormal]);
@@ -47,7 +47,7 @@ void CXPButton::paintEvent(QPaintEvent*) {
     p.drawPixmap(0, 0, face);
 }
 
-void CXPButton::OnEntered(QMouseEvent* e) {
+void CPictureButton::OnEntered(QMouseEvent* e) {
     // Once per entry point: entering again at the same point tells nothing new.
     const QPoint at = e->position().toPoint();
     if (!hoverNotify_ || lastEntry_ == at) return;
