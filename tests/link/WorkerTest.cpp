@@ -165,8 +165,16 @@ TEST_P(WorkerTest, AnEditReachesTheDeviceInTheNextExchange) {
     EXPECT_EQ(seen[0].command, kCmdWrite) << "the first exchange carries the edit";
     EXPECT_EQ(seen[0].group, kGroupOutput);
     EXPECT_EQ(seen[0].item, 5);
-    EXPECT_TRUE(
-        Eventually([&] { return cmd.GetCount() == 0 || cmd.GetHead()->GetLength() == 24; }));
+    // The head is read under the queue's lock: the running worker removes it.
+    EXPECT_TRUE(Eventually([&] {
+        int headLength = 0;
+        bool first = true;
+        cmd.ForEachPacket([&](const CSendData& p) {
+            if (first) headLength = p.GetLength();
+            first = false;
+        });
+        return first || headLength == 24;
+    }));
 }
 
 TEST_P(WorkerTest, AChangeMadeOnTheDeviceReachesTheView) {
